@@ -1,0 +1,76 @@
+// Errors as values: Result<T> and Status, with std::expected's member names.
+
+#pragma once
+
+#include <cassert>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace tovenrak::core {
+
+enum class ErrorCode { kNotFound, kUnreadable, kNotWritable, kTooLarge, kInvalidInput };
+
+struct Error {
+  ErrorCode code;
+  std::string detail;  // Human-readable reason, usually the OS's own words.
+};
+
+// Holds either a value or an Error.
+template <typename T>
+class [[nodiscard]] Result {
+ public:
+  Result(T value) : v_(std::move(value)) {}  // NOLINT: implicit on purpose
+  Result(Error error) : v_(std::move(error)) {}  // NOLINT
+
+  bool has_value() const { return v_.index() == 0; }
+  explicit operator bool() const { return has_value(); }
+
+  // REQUIRES: has_value()
+  T& value() & {
+    assert(has_value());
+    return std::get<0>(v_);
+  }
+  const T& value() const& {
+    assert(has_value());
+    return std::get<0>(v_);
+  }
+  T&& value() && {
+    assert(has_value());
+    return std::get<0>(std::move(v_));
+  }
+  T* operator->() { return &value(); }
+  const T* operator->() const { return &value(); }
+  T& operator*() & { return value(); }
+  const T& operator*() const& { return value(); }
+
+  // REQUIRES: !has_value()
+  const Error& error() const {
+    assert(!has_value());
+    return std::get<1>(v_);
+  }
+
+ private:
+  std::variant<T, Error> v_;
+};
+
+// Success, or an Error.
+class [[nodiscard]] Status {
+ public:
+  Status() = default;
+  Status(Error error) : error_(std::move(error)), ok_(false) {}  // NOLINT
+
+  bool has_value() const { return ok_; }
+  explicit operator bool() const { return ok_; }
+  // REQUIRES: !has_value()
+  const Error& error() const {
+    assert(!ok_);
+    return error_;
+  }
+
+ private:
+  Error error_{ErrorCode::kInvalidInput, {}};
+  bool ok_ = true;
+};
+
+}  // namespace tovenrak::core
