@@ -6,14 +6,18 @@
 
 namespace tovenrak::core {
 
-Result<DocumentConversion> ConvertDocument(const Converter& converter, std::string_view text,
+Result<DocumentConversion> ConvertDocument(const Converter& converter,
+                                           std::string_view text,
                                            Target target) {
-  const bool to_gb = target == Target::kAuto ? MentionsBig5(text) : target == Target::kGb;
-  Result<Conversion> converted = to_gb ? converter.Big5ToGB(text) : converter.GBToBig5(text);
+  const bool to_gb =
+      target == Target::kAuto ? MentionsBig5(text) : target == Target::kGb;
+  Result<Conversion> converted =
+      to_gb ? converter.Big5ToGB(text) : converter.GBToBig5(text);
   if (!converted) return converted.error();
   DocumentConversion result;
   result.text = std::move(converted->text);
-  if (auto edit = FindCharsetEdit(result.text, to_gb ? kGbDeclaration : kBig5Declaration)) {
+  if (auto edit = FindCharsetEdit(result.text,
+                                  to_gb ? kGbDeclaration : kBig5Declaration)) {
     result.text.replace(edit->pos, edit->length, edit->replacement);
   }
   result.to_gb = to_gb;
@@ -24,12 +28,15 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter, std::stri
 
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
-                                       const std::filesystem::path& destination, Target target) {
+                                       const std::filesystem::path& destination,
+                                       Target target) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
-  Result<DocumentConversion> converted = ConvertDocument(converter, *text, target);
+  Result<DocumentConversion> converted =
+      ConvertDocument(converter, *text, target);
   if (!converted) return converted.error();
-  if (Status saved = SaveDocument(destination, converted->text); !saved) return saved.error();
+  if (Status saved = SaveDocument(destination, converted->text); !saved)
+    return saved.error();
   return converted;
 }
 

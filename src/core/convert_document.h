@@ -24,7 +24,8 @@ struct DocumentConversion {
 
 // Converts `text` toward `target` and rewrites its charset declaration to name
 // the new encoding. Fails only when the converter fails.
-Result<DocumentConversion> ConvertDocument(const Converter& converter, std::string_view text,
+Result<DocumentConversion> ConvertDocument(const Converter& converter,
+                                           std::string_view text,
                                            Target target);
 
 // Reads `source`, converts it as ConvertDocument does and saves the result
@@ -32,6 +33,7 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter, std::stri
 // failed save leaves any file at `destination` untouched.
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
-                                       const std::filesystem::path& destination, Target target);
+                                       const std::filesystem::path& destination,
+                                       Target target);
 
 }  // namespace tovenrak::core

@@ -6,11 +6,15 @@ namespace tovenrak::core {
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
-bool MatchesAt(std::string_view text, size_t pos, std::string_view needle, bool ignore_case) {
+bool MatchesAt(std::string_view text, size_t pos, std::string_view needle,
+               bool ignore_case) {
   if (text.size() - pos < needle.size()) return false;
-  if (!ignore_case) return std::memcmp(text.data() + pos, needle.data(), needle.size()) == 0;
+  if (!ignore_case)
+    return std::memcmp(text.data() + pos, needle.data(), needle.size()) == 0;
   for (size_t i = 0; i < needle.size(); ++i) {
     if (AsciiLower(text[pos + i]) != AsciiLower(needle[i])) return false;
   }
@@ -25,9 +29,10 @@ std::vector<Unit> BytesToUnits(std::string_view text) {
   for (size_t pos = 0; pos < text.size();) {
     const size_t len = UnitLength(text, pos);
     const auto lead = static_cast<unsigned char>(text[pos]);
-    units.push_back(len == 2
-                        ? static_cast<Unit>((lead << 8) | static_cast<unsigned char>(text[pos + 1]))
-                        : lead);
+    units.push_back(
+        len == 2 ? static_cast<Unit>((lead << 8) |
+                                     static_cast<unsigned char>(text[pos + 1]))
+                 : lead);
     pos += len;
   }
   return units;
@@ -49,14 +54,17 @@ size_t CountUnits(std::string_view text) {
   return count;
 }
 
-size_t FindAscii(std::string_view text, std::string_view needle, size_t from, bool ignore_case) {
-  if (needle.empty()) return from <= text.size() ? from : std::string_view::npos;
+size_t FindAscii(std::string_view text, std::string_view needle, size_t from,
+                 bool ignore_case) {
+  if (needle.empty())
+    return from <= text.size() ? from : std::string_view::npos;
   const char first = AsciiLower(needle[0]);
   for (size_t pos = from; pos < text.size();) {
     const unsigned char b = static_cast<unsigned char>(text[pos]);
     if (b < 0x80) {
       // Only an ASCII unit can start a match; its first byte decides quickly.
-      if ((ignore_case ? AsciiLower(text[pos]) == first : text[pos] == needle[0]) &&
+      if ((ignore_case ? AsciiLower(text[pos]) == first
+                       : text[pos] == needle[0]) &&
           MatchesAt(text, pos, needle, ignore_case)) {
         // An ASCII byte on a unit boundary is followed by units of its own,
         // so the whole match is unit-aligned.

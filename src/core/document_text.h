@@ -1,4 +1,5 @@
-// Document text: a file's bytes seen as a sequence of single- and double-byte units.
+// Document text: a file's bytes seen as a sequence of single- and double-byte
+// units.
 //
 // A document is kept as the exact bytes of its file. It is read as units: a
 // byte below 0x80 is one unit; a lead byte 0x81-0xFE followed by a trail byte
@@ -25,7 +26,8 @@ inline bool IsTrailByte(unsigned char b) {
 // Returns the length in bytes (1 or 2) of the unit that starts at `pos`.
 // REQUIRES: pos < text.size()
 inline size_t UnitLength(std::string_view text, size_t pos) {
-  return (IsLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size() &&
+  return (IsLeadByte(static_cast<unsigned char>(text[pos])) &&
+          pos + 1 < text.size() &&
           IsTrailByte(static_cast<unsigned char>(text[pos + 1])))
              ? 2
              : 1;
@@ -46,7 +48,7 @@ size_t CountUnits(std::string_view text);
 // (ASCII only) at or after the unit boundary `from`, or std::string_view::npos.
 // With `ignore_case`, ASCII letters match regardless of case.
 // REQUIRES: `from` is a unit boundary of `text`.
-size_t FindAscii(std::string_view text, std::string_view needle, size_t from = 0,
-                 bool ignore_case = false);
+size_t FindAscii(std::string_view text, std::string_view needle,
+                 size_t from = 0, bool ignore_case = false);
 
 }  // namespace tovenrak::core

@@ -48,22 +48,28 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-Result<std::string> ReadDocument(const std::filesystem::path& path, uint64_t max_bytes) {
+Result<std::string> ReadDocument(const std::filesystem::path& path,
+                                 uint64_t max_bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    return ErrnoError(errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kUnreadable, path,
-                      errno);
+    return ErrnoError(
+        errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kUnreadable, path,
+        errno);
   }
   FdCloser closer(fd);
   struct stat st;
-  if (::fstat(fd, &st) != 0) return ErrnoError(ErrorCode::kUnreadable, path, errno);
-  if (S_ISDIR(st.st_mode)) return ErrnoError(ErrorCode::kUnreadable, path, EISDIR);
+  if (::fstat(fd, &st) != 0)
+    return ErrnoError(ErrorCode::kUnreadable, path, errno);
+  if (S_ISDIR(st.st_mode))
+    return ErrnoError(ErrorCode::kUnreadable, path, EISDIR);
   if (!S_ISREG(st.st_mode)) {
-    return Error{ErrorCode::kUnreadable, path.string() + ": not a regular file"};
+    return Error{ErrorCode::kUnreadable,
+                 path.string() + ": not a regular file"};
   }
   if (static_cast<uint64_t>(st.st_size) > max_bytes) {
-    return Error{ErrorCode::kTooLarge, path.string() + ": file is larger than " +
-                                           std::to_string(max_bytes >> 20) + " MiB"};
+    return Error{ErrorCode::kTooLarge,
+                 path.string() + ": file is larger than " +
+                     std::to_string(max_bytes >> 20) + " MiB"};
   }
 
   std::string bytes;
@@ -85,13 +91,15 @@ Result<std::string> ReadDocument(const std::filesystem::path& path, uint64_t max
   }
   bytes.resize(done);
   if (done > max_bytes) {
-    return Error{ErrorCode::kTooLarge, path.string() + ": file is larger than " +
-                                           std::to_string(max_bytes >> 20) + " MiB"};
+    return Error{ErrorCode::kTooLarge,
+                 path.string() + ": file is larger than " +
+                     std::to_string(max_bytes >> 20) + " MiB"};
   }
   return bytes;
 }
 
-Status SaveDocument(const std::filesystem::path& requested, std::string_view bytes) {
+Status SaveDocument(const std::filesystem::path& requested,
+                    std::string_view bytes) {
   // Saving through a link writes the file it points to and keeps the link.
   std::error_code ec;
   std::filesystem::path path = requested;
@@ -103,21 +111,26 @@ Status SaveDocument(const std::filesystem::path& requested, std::string_view byt
   if (folder.empty()) folder = ".";
   struct stat folder_st;
   if (::stat(folder.c_str(), &folder_st) != 0) {
-    return ErrnoError(errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kNotWritable, folder,
-                      errno);
+    return ErrnoError(
+        errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kNotWritable,
+        folder, errno);
   }
-  if (!S_ISDIR(folder_st.st_mode)) return ErrnoError(ErrorCode::kNotFound, folder, ENOTDIR);
+  if (!S_ISDIR(folder_st.st_mode))
+    return ErrnoError(ErrorCode::kNotFound, folder, ENOTDIR);
 
   mode_t mode = 0666;
   struct stat target_st;
   const bool exists = ::stat(path.c_str(), &target_st) == 0;
   if (exists) {
-    if (S_ISDIR(target_st.st_mode)) return ErrnoError(ErrorCode::kNotWritable, path, EISDIR);
+    if (S_ISDIR(target_st.st_mode))
+      return ErrnoError(ErrorCode::kNotWritable, path, EISDIR);
     // A device or pipe must not be replaced by a regular file.
     if (!S_ISREG(target_st.st_mode)) {
-      return Error{ErrorCode::kNotWritable, path.string() + ": not a regular file"};
+      return Error{ErrorCode::kNotWritable,
+                   path.string() + ": not a regular file"};
     }
-    if (::access(path.c_str(), W_OK) != 0) return ErrnoError(ErrorCode::kNotWritable, path, errno);
+    if (::access(path.c_str(), W_OK) != 0)
+      return ErrnoError(ErrorCode::kNotWritable, path, errno);
     mode = target_st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -125,7 +138,8 @@ Status SaveDocument(const std::filesystem::path& requested, std::string_view byt
     mode &= ~mask;
   }
 
-  std::string temp = (folder / ("." + path.filename().string() + ".tovenrak-XXXXXX")).string();
+  std::string temp =
+      (folder / ("." + path.filename().string() + ".tovenrak-XXXXXX")).string();
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return ErrnoError(ErrorCode::kNotWritable, path, errno);
   FdCloser closer(fd);

@@ -14,12 +14,14 @@ class OpenccConverter : public Converter {
   OpenccConverter() : to_gb_("tw2s.json"), to_big5_("s2tw.json") {}
 
   Result<Conversion> Big5ToGB(std::string_view big5_text) const override {
-    return ConvertStretches(big5_text, Encoding::kBig5, Encoding::kGbk,
-                            [this](std::string_view utf8) { return Run(to_gb_, utf8); });
+    return ConvertStretches(
+        big5_text, Encoding::kBig5, Encoding::kGbk,
+        [this](std::string_view utf8) { return Run(to_gb_, utf8); });
   }
   Result<Conversion> GBToBig5(std::string_view gb_text) const override {
-    return ConvertStretches(gb_text, Encoding::kGbk, Encoding::kBig5,
-                            [this](std::string_view utf8) { return Run(to_big5_, utf8); });
+    return ConvertStretches(
+        gb_text, Encoding::kGbk, Encoding::kBig5,
+        [this](std::string_view utf8) { return Run(to_big5_, utf8); });
   }
 
  private:
@@ -28,9 +30,11 @@ class OpenccConverter : public Converter {
     try {
       return converter.Convert(utf8.data(), utf8.size());
     } catch (const opencc::Exception& e) {
-      return Error{ErrorCode::kInvalidInput, std::string("OpenCC: ") + e.what()};
+      return Error{ErrorCode::kInvalidInput,
+                   std::string("OpenCC: ") + e.what()};
     } catch (const std::exception& e) {
-      return Error{ErrorCode::kInvalidInput, std::string("OpenCC: ") + e.what()};
+      return Error{ErrorCode::kInvalidInput,
+                   std::string("OpenCC: ") + e.what()};
     }
   }
 
@@ -44,9 +48,11 @@ Result<std::unique_ptr<Converter>> MakeOpenccConverter() {
   try {
     return std::unique_ptr<Converter>(std::make_unique<OpenccConverter>());
   } catch (const opencc::Exception& e) {
-    return Error{ErrorCode::kNotFound, std::string("cannot load OpenCC: ") + e.what()};
+    return Error{ErrorCode::kNotFound,
+                 std::string("cannot load OpenCC: ") + e.what()};
   } catch (const std::exception& e) {
-    return Error{ErrorCode::kNotFound, std::string("cannot load OpenCC: ") + e.what()};
+    return Error{ErrorCode::kNotFound,
+                 std::string("cannot load OpenCC: ") + e.what()};
   }
 }
 

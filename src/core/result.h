@@ -9,7 +9,13 @@
 
 namespace tovenrak::core {
 
-enum class ErrorCode { kNotFound, kUnreadable, kNotWritable, kTooLarge, kInvalidInput };
+enum class ErrorCode {
+  kNotFound,
+  kUnreadable,
+  kNotWritable,
+  kTooLarge,
+  kInvalidInput
+};
 
 struct Error {
   ErrorCode code;
@@ -20,7 +26,7 @@ struct Error {
 template <typename T>
 class [[nodiscard]] Result {
  public:
-  Result(T value) : v_(std::move(value)) {}  // NOLINT: implicit on purpose
+  Result(T value) : v_(std::move(value)) {}      // NOLINT: implicit on purpose
   Result(Error error) : v_(std::move(error)) {}  // NOLINT
 
   bool has_value() const { return v_.index() == 0; }

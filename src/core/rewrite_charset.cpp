@@ -10,7 +10,9 @@ constexpr std::string_view kKey = "charset=";
 constexpr std::string_view kHttpEquiv = " http-equiv=Content-Type";
 constexpr auto npos = std::string_view::npos;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
 
 // Where a "charset=" stands inside a tag: between attributes, or inside an
 // attribute's value (then `quote` is the character that opened it, or 0).
@@ -57,22 +59,25 @@ Place PlaceAt(std::string_view text, size_t from, size_t until) {
 
 bool IsMetaTagAt(std::string_view text, size_t pos) {
   const size_t after = pos + 5;  // "<meta"
-  return after < text.size() && (IsSpace(text[after]) || text[after] == '/' || text[after] == '>');
+  return after < text.size() &&
+         (IsSpace(text[after]) || text[after] == '/' || text[after] == '>');
 }
 
 }  // namespace
 
-std::optional<CharsetEdit> FindCharsetEdit(std::string_view text,
-                                           std::string_view target_declaration) {
+std::optional<CharsetEdit> FindCharsetEdit(
+    std::string_view text, std::string_view target_declaration) {
   size_t meta = 0;
-  while ((meta = FindAscii(text, "<meta", meta, /*ignore_case=*/true)) != npos) {
+  while ((meta = FindAscii(text, "<meta", meta, /*ignore_case=*/true)) !=
+         npos) {
     const size_t close = FindAscii(text, ">", meta);
     if (close == npos) break;
     if (!IsMetaTagAt(text, meta)) {
       meta += 5;
       continue;
     }
-    const size_t key = FindAscii(text.substr(0, close), kKey, meta, /*ignore_case=*/true);
+    const size_t key =
+        FindAscii(text.substr(0, close), kKey, meta, /*ignore_case=*/true);
     if (key == npos) {
       meta = close + 1;
       continue;
@@ -109,7 +114,8 @@ std::optional<CharsetEdit> FindCharsetEdit(std::string_view text,
   return std::nullopt;
 }
 
-std::string RewriteCharset(std::string_view text, std::string_view target_declaration) {
+std::string RewriteCharset(std::string_view text,
+                           std::string_view target_declaration) {
   std::string out(text);
   if (auto edit = FindCharsetEdit(text, target_declaration)) {
     out.replace(edit->pos, edit->length, edit->replacement);

@@ -24,7 +24,8 @@ inline constexpr std::string_view kBig5Declaration = "charset=big5";
 // self-closing "/" is kept as " />". A text without such a declaration, or
 // whose meta tag has no ">", comes back unchanged; no declaration is ever
 // added. Applying it twice with the same target gives the same text as once.
-std::string RewriteCharset(std::string_view text, std::string_view target_declaration);
+std::string RewriteCharset(std::string_view text,
+                           std::string_view target_declaration);
 
 // The same rewrite as one replacement of `length` bytes at `pos`, for callers
 // that edit a large text in place; std::nullopt when nothing is rewritten.

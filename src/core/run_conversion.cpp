@@ -10,7 +10,8 @@ void AppendReference(char32_t cp, std::string& out) {
   out += ';';
 }
 
-void AppendEncoded(std::string_view utf8, Encoding target, std::string& out, size_t& references) {
+void AppendEncoded(std::string_view utf8, Encoding target, std::string& out,
+                   size_t& references) {
   for (size_t pos = 0; pos < utf8.size();) {
     const char32_t cp = NextUtf8(utf8, pos);
     if (cp < 0x80) {
@@ -48,15 +49,17 @@ Result<Conversion> ConvertStretches(
     char32_t cps[2];
     int count = 0;
     if (len == 2) {
-      const Unit unit = static_cast<Unit>((static_cast<unsigned char>(text[pos]) << 8) |
-                                          static_cast<unsigned char>(text[pos + 1]));
+      const Unit unit =
+          static_cast<Unit>((static_cast<unsigned char>(text[pos]) << 8) |
+                            static_cast<unsigned char>(text[pos + 1]));
       count = DecodeUnit(source, unit, cps);
     }
     if (count > 0) {
       for (int i = 0; i < count; ++i) AppendUtf8(cps[i], stretch);
     } else {
       if (Status s = flush(); !s) return s.error();
-      if (len == 2 || static_cast<unsigned char>(text[pos]) >= 0x80) ++result.invalid_units;
+      if (len == 2 || static_cast<unsigned char>(text[pos]) >= 0x80)
+        ++result.invalid_units;
       result.text.append(text.substr(pos, len));
     }
     pos += len;

@@ -22,7 +22,8 @@ Result<Conversion> ConvertStretches(
 
 // Appends `utf8` encoded in `target` to `out`; a character with no code there
 // becomes "&#N;" and is counted in `references`.
-void AppendEncoded(std::string_view utf8, Encoding target, std::string& out, size_t& references);
+void AppendEncoded(std::string_view utf8, Encoding target, std::string& out,
+                   size_t& references);
 
 // Appends "&#N;" for `cp`.
 void AppendReference(char32_t cp, std::string& out);

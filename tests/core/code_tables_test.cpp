@@ -21,19 +21,22 @@ std::map<unsigned, char32_t> ReadIndex(const std::string& path) {
   for (const std::string& line : SplitLines(ReadTestFile(path))) {
     unsigned pointer, cp;
     if (line.empty() || line[0] == '#') continue;
-    if (std::sscanf(line.c_str(), "%u 0x%x", &pointer, &cp) == 2) entries[pointer] = cp;
+    if (std::sscanf(line.c_str(), "%u 0x%x", &pointer, &cp) == 2)
+      entries[pointer] = cp;
   }
   return entries;
 }
 
 Unit Big5CodeOf(unsigned pointer) {
   const unsigned trail = pointer % 157;
-  return static_cast<Unit>(((pointer / 157 + 0x81) << 8) | (trail + (trail < 0x3F ? 0x40 : 0x62)));
+  return static_cast<Unit>(((pointer / 157 + 0x81) << 8) |
+                           (trail + (trail < 0x3F ? 0x40 : 0x62)));
 }
 
 Unit GbkCodeOf(unsigned pointer) {
   const unsigned trail = pointer % 190;
-  return static_cast<Unit>(((pointer / 190 + 0x81) << 8) | (trail + (trail < 0x3F ? 0x40 : 0x41)));
+  return static_cast<Unit>(((pointer / 190 + 0x81) << 8) |
+                           (trail + (trail < 0x3F ? 0x40 : 0x41)));
 }
 
 // Decodes bytes the way the WHATWG decoders do, with U+FFFD for errors and an
@@ -50,7 +53,8 @@ std::string DecodeLikeTheWeb(const std::string& bytes, Encoding encoding) {
     }
     const auto trail = static_cast<unsigned char>(bytes[pos + 1]);
     char32_t cps[2];
-    const int n = DecodeUnit(encoding, static_cast<Unit>(lead << 8 | trail), cps);
+    const int n =
+        DecodeUnit(encoding, static_cast<Unit>(lead << 8 | trail), cps);
     for (int i = 0; i < n; ++i) AppendUtf8(cps[i], out);
     if (n == 0) {
       AppendUtf8(0xFFFD, out);
@@ -71,12 +75,16 @@ TEST(CodeTablesTest, EveryIndexEntryDecodes) {
   ASSERT_EQ(gbk.size(), 126u * 190u);
   char32_t out[2];
   for (const auto& [pointer, cp] : big5) {
-    ASSERT_EQ(DecodeUnit(Encoding::kBig5, Big5CodeOf(pointer), out), 1) << pointer;
-    EXPECT_EQ(static_cast<uint32_t>(out[0]), static_cast<uint32_t>(cp)) << "big5 pointer " << pointer;
+    ASSERT_EQ(DecodeUnit(Encoding::kBig5, Big5CodeOf(pointer), out), 1)
+        << pointer;
+    EXPECT_EQ(static_cast<uint32_t>(out[0]), static_cast<uint32_t>(cp))
+        << "big5 pointer " << pointer;
   }
   for (const auto& [pointer, cp] : gbk) {
-    ASSERT_EQ(DecodeUnit(Encoding::kGbk, GbkCodeOf(pointer), out), 1) << pointer;
-    EXPECT_EQ(static_cast<uint32_t>(out[0]), static_cast<uint32_t>(cp)) << "gb18030 pointer " << pointer;
+    ASSERT_EQ(DecodeUnit(Encoding::kGbk, GbkCodeOf(pointer), out), 1)
+        << pointer;
+    EXPECT_EQ(static_cast<uint32_t>(out[0]), static_cast<uint32_t>(cp))
+        << "gb18030 pointer " << pointer;
   }
 }
 
@@ -88,8 +96,10 @@ TEST(CodeTablesTest, EncodedCodesDecodeBackToTheirCharacter) {
       if (code == 0) continue;
       ++encodable;
       char32_t out[2];
-      ASSERT_EQ(DecodeUnit(e, code, out), 1) << std::hex << static_cast<uint32_t>(cp);
-      EXPECT_EQ(static_cast<uint32_t>(out[0]), static_cast<uint32_t>(cp)) << std::hex << "U+" << static_cast<uint32_t>(cp);
+      ASSERT_EQ(DecodeUnit(e, code, out), 1)
+          << std::hex << static_cast<uint32_t>(cp);
+      EXPECT_EQ(static_cast<uint32_t>(out[0]), static_cast<uint32_t>(cp))
+          << std::hex << "U+" << static_cast<uint32_t>(cp);
     }
     EXPECT_GT(encodable, 13000) << (e == Encoding::kBig5 ? "big5" : "gbk");
   }
@@ -109,13 +119,16 @@ TEST(CodeTablesTest, Big5EncoderWritesNoHkscsCodesAndPrefersTheWebsChoice) {
   }
   for (char32_t cp : {0x2550, 0x255E, 0x2561, 0x256A, 0x5341, 0x5345}) {
     ASSERT_EQ(pointers[cp].size(), 2u) << std::hex << static_cast<uint32_t>(cp);
-    EXPECT_EQ(EncodeCodePoint(Encoding::kBig5, cp), Big5CodeOf(pointers[cp].back()));
+    EXPECT_EQ(EncodeCodePoint(Encoding::kBig5, cp),
+              Big5CodeOf(pointers[cp].back()));
   }
-  EXPECT_EQ(EncodeCodePoint(Encoding::kBig5, 0x5344),
-            Big5CodeOf(pointers[0x5344].front()));  // 卄, also twice in the table
+  EXPECT_EQ(
+      EncodeCodePoint(Encoding::kBig5, 0x5344),
+      Big5CodeOf(pointers[0x5344].front()));  // 卄, also twice in the table
   EXPECT_EQ(EncodeCodePoint(Encoding::kBig5, 0x4E00), 0xA440);  // 一
   EXPECT_EQ(EncodeCodePoint(Encoding::kGbk, 0x4E00), 0xD2BB);
-  EXPECT_EQ(EncodeCodePoint(Encoding::kGbk, 0x20AC), 0xA2E3);  // € as a pair, never 0x80
+  EXPECT_EQ(EncodeCodePoint(Encoding::kGbk, 0x20AC),
+            0xA2E3);  // € as a pair, never 0x80
   EXPECT_EQ(EncodeCodePoint(Encoding::kGbk, 0xE5E5), 0);
 }
 
@@ -128,7 +141,8 @@ TEST(CodeTablesTest, SpecialBig5CodesDecodeToTwoCodePoints) {
 
 TEST(CodeTablesTest, InvalidPairsDoNotDecode) {
   char32_t out[2];
-  EXPECT_EQ(DecodeUnit(Encoding::kBig5, 0xA180, out), 0);  // trail outside Big5's ranges
+  EXPECT_EQ(DecodeUnit(Encoding::kBig5, 0xA180, out),
+            0);  // trail outside Big5's ranges
   EXPECT_EQ(DecodeUnit(Encoding::kBig5, 0xA1A0, out), 0);
   EXPECT_EQ(DecodeUnit(Encoding::kBig5, 0x8140, out), 0);  // unmapped
   EXPECT_EQ(DecodeUnit(Encoding::kGbk, 0x817F, out), 0);
@@ -149,7 +163,8 @@ TEST(CodeTablesTest, MatchesEncodingRsReferenceFiles) {
         << c.name;
     std::string encoded;
     size_t references = 0;
-    AppendEncoded(ReadTestFile(prefix + "_out.txt"), c.encoding, encoded, references);
+    AppendEncoded(ReadTestFile(prefix + "_out.txt"), c.encoding, encoded,
+                  references);
     EXPECT_EQ(encoded, ReadTestFile(prefix + "_out_ref.txt")) << c.name;
     EXPECT_EQ(references, 0u) << c.name;
   }

@@ -22,7 +22,9 @@ std::string Encode(std::string_view utf8, Encoding encoding) {
   AppendEncoded(utf8, encoding, out, references);
   return out;
 }
-std::string Big5(std::string_view utf8) { return Encode(utf8, Encoding::kBig5); }
+std::string Big5(std::string_view utf8) {
+  return Encode(utf8, Encoding::kBig5);
+}
 std::string Gbk(std::string_view utf8) { return Encode(utf8, Encoding::kGbk); }
 
 class ConverterContractTest : public testing::TestWithParam<ConverterFactory> {
@@ -55,14 +57,18 @@ TEST_P(ConverterContractTest, ConvertsPhrasesBothWays) {
       {"鍾情", "钟情"}, {"麵條", "面条"}, {"面子", "面子"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(ToGb(Big5(c.traditional)).text, Gbk(c.simplified)) << c.traditional;
-    EXPECT_EQ(ToBig5(Gbk(c.simplified)).text, Big5(c.traditional)) << c.simplified;
+    EXPECT_EQ(ToGb(Big5(c.traditional)).text, Gbk(c.simplified))
+        << c.traditional;
+    EXPECT_EQ(ToBig5(Gbk(c.simplified)).text, Big5(c.traditional))
+        << c.simplified;
   }
 }
 
 TEST_P(ConverterContractTest, KeepsSingleByteUnitsInPlace) {
-  const std::string big5 = "<p class=\"x\">" + Big5("頭髮") + "\r\n" + Big5("以後") + "</p>\t";
-  const std::string gb = "<p class=\"x\">" + Gbk("头发") + "\r\n" + Gbk("以后") + "</p>\t";
+  const std::string big5 =
+      "<p class=\"x\">" + Big5("頭髮") + "\r\n" + Big5("以後") + "</p>\t";
+  const std::string gb =
+      "<p class=\"x\">" + Gbk("头发") + "\r\n" + Gbk("以后") + "</p>\t";
   EXPECT_EQ(ToGb(big5).text, gb);
   EXPECT_EQ(ToBig5(gb).text, big5);
   EXPECT_EQ(ToGb("").text, "");
@@ -104,9 +110,10 @@ TEST_P(ConverterContractTest, WritesCharactersWithoutTargetCodeAsReferences) {
   EXPECT_EQ(to_big5.invalid_units, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllConverters, ConverterContractTest,
-                         testing::Values(ConverterFactory{"OpenCC", MakeOpenccConverter}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    AllConverters, ConverterContractTest,
+    testing::Values(ConverterFactory{"OpenCC", MakeOpenccConverter}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace tovenrak::core

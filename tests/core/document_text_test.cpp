@@ -14,11 +14,12 @@ TEST(DocumentTextTest, AnyBytesRoundTripThroughUnits) {
   // Bytes biased toward lead and trail values so that every kind of unit,
   // and lone bytes at the end, come up often.
   const unsigned char interesting[] = {0x00, 0x3E, 0x40, 0x7E, 0x7F, 0x80, 0x81,
-                                       0xA1, 0xA4, 0xFE, 0xFF, 'a', '\n'};
+                                       0xA1, 0xA4, 0xFE, 0xFF, 'a',  '\n'};
   for (int iteration = 0; iteration < 2000; ++iteration) {
     std::string bytes(rng() % 64, '\0');
     for (char& b : bytes) {
-      b = static_cast<char>(rng() % 2 ? interesting[rng() % sizeof interesting] : rng() % 256);
+      b = static_cast<char>(rng() % 2 ? interesting[rng() % sizeof interesting]
+                                      : rng() % 256);
     }
     const std::vector<Unit> units = BytesToUnits(bytes);
     ASSERT_EQ(UnitsToBytes(units), bytes) << "iteration " << iteration;
@@ -41,12 +42,15 @@ TEST(DocumentTextTest, SplitsUnitsByLeadAndTrailRanges) {
       {"0xFF is no trail", "\xA4\xFF", {0xA4, 0xFF}},
       {"three leads", "\xA4\xA4\xA4", {0xA4A4, 0xA4}},
   };
-  for (const Case& c : cases) EXPECT_EQ(BytesToUnits(c.bytes), c.units) << c.name;
+  for (const Case& c : cases)
+    EXPECT_EQ(BytesToUnits(c.bytes), c.units) << c.name;
 }
 
 TEST(DocumentTextTest, FindNeverMatchesInsideDoubleByteCharacters) {
   // 0xA4 0x62 is one character whose trail byte is "b".
-  const std::string text = "\xA4" "big5 and BIG5";
+  const std::string text =
+      "\xA4"
+      "big5 and BIG5";
   EXPECT_EQ(FindAscii(text, "big5", 0, true), 10u);
   EXPECT_EQ(FindAscii(text, "ig5"), 2u);
   EXPECT_EQ(FindAscii(text, "big5"), std::string_view::npos);
@@ -60,9 +64,18 @@ TEST(Big5DetectionTest, MentionOfBig5AnywhereInAnyCase) {
     const char* text;
     bool big5;
   } cases[] = {
-      {"<meta charset=big5>", true}, {"BIG5 in body", true},   {"xBiG5y", true},
-      {"big 5", false},              {"", false},              {"b\xA4" "ig5", false},
-      {"\xA4\x62ig5", false},        {"\xA4\xA4" "big5", true},
+      {"<meta charset=big5>", true},
+      {"BIG5 in body", true},
+      {"xBiG5y", true},
+      {"big 5", false},
+      {"", false},
+      {"b\xA4"
+       "ig5",
+       false},
+      {"\xA4\x62ig5", false},
+      {"\xA4\xA4"
+       "big5",
+       true},
   };
   for (const Case& c : cases) EXPECT_EQ(MentionsBig5(c.text), c.big5) << c.text;
 }

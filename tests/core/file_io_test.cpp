@@ -60,51 +60,62 @@ TEST_F(FileIoTest, SaveThenReadGivesTheSameBytes) {
 }
 
 TEST_F(FileIoTest, ReadReportsMissingFoldersAndOversizedFiles) {
-  EXPECT_EQ(ReadDocument(dir_ / "missing.htm").error().code, ErrorCode::kNotFound);
-  EXPECT_NE(ReadDocument(dir_ / "missing.htm").error().detail.find("missing.htm"),
-            std::string::npos);
+  EXPECT_EQ(ReadDocument(dir_ / "missing.htm").error().code,
+            ErrorCode::kNotFound);
+  EXPECT_NE(
+      ReadDocument(dir_ / "missing.htm").error().detail.find("missing.htm"),
+      std::string::npos);
   EXPECT_EQ(ReadDocument(dir_).error().code, ErrorCode::kUnreadable);
   Write(dir_ / "big.txt", std::string(100, 'x'));
-  EXPECT_EQ(ReadDocument(dir_ / "big.txt", 99).error().code, ErrorCode::kTooLarge);
+  EXPECT_EQ(ReadDocument(dir_ / "big.txt", 99).error().code,
+            ErrorCode::kTooLarge);
   EXPECT_TRUE(ReadDocument(dir_ / "big.txt", 100).has_value());
 }
 
 TEST_F(FileIoTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
   Write(dir_ / "page.htm", "old");
-  if (!MakeFolderReadOnly()) GTEST_SKIP() << "no way to make a folder read-only here";
+  if (!MakeFolderReadOnly())
+    GTEST_SKIP() << "no way to make a folder read-only here";
   const Status saved = SaveDocument(dir_ / "page.htm", "new");
   ASSERT_FALSE(saved.has_value());
   EXPECT_EQ(saved.error().code, ErrorCode::kNotWritable);
   EXPECT_NE(saved.error().detail.find("page.htm"), std::string::npos);
   EXPECT_EQ(Read(dir_ / "page.htm"), "old");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(FileIoTest, SaveIntoMissingFolderOrOverFolderFails) {
-  EXPECT_EQ(SaveDocument(dir_ / "no" / "page.htm", "x").error().code, ErrorCode::kNotFound);
+  EXPECT_EQ(SaveDocument(dir_ / "no" / "page.htm", "x").error().code,
+            ErrorCode::kNotFound);
   fs::create_directory(dir_ / "sub");
-  EXPECT_EQ(SaveDocument(dir_ / "sub", "x").error().code, ErrorCode::kNotWritable);
+  EXPECT_EQ(SaveDocument(dir_ / "sub", "x").error().code,
+            ErrorCode::kNotWritable);
   EXPECT_TRUE(fs::is_directory(dir_ / "sub"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(
+      std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 
 TEST_F(FileIoTest, SaveNeverReplacesADevice) {
   // Renaming over the link's target would replace /dev/null with a file.
   fs::create_symlink("/dev/null", dir_ / "null");
-  EXPECT_EQ(SaveDocument(dir_ / "null", "bytes").error().code, ErrorCode::kNotWritable);
+  EXPECT_EQ(SaveDocument(dir_ / "null", "bytes").error().code,
+            ErrorCode::kNotWritable);
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 TEST_F(FileIoTest, SaveKeepsPermissionsAndWritesThroughLinks) {
   Write(dir_ / "page.htm", "old");
-  fs::permissions(dir_ / "page.htm", fs::perms::owner_read | fs::perms::owner_write |
+  fs::permissions(dir_ / "page.htm", fs::perms::owner_read |
+                                         fs::perms::owner_write |
                                          fs::perms::group_read);
   fs::create_symlink(dir_ / "page.htm", dir_ / "link.htm");
   ASSERT_TRUE(SaveDocument(dir_ / "link.htm", "new").has_value());
   EXPECT_TRUE(fs::is_symlink(dir_ / "link.htm"));
   EXPECT_EQ(Read(dir_ / "page.htm"), "new");
-  EXPECT_EQ(fs::status(dir_ / "page.htm").permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(
+      fs::status(dir_ / "page.htm").permissions() & fs::perms::all,
+      fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 }  // namespace

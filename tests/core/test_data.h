@@ -10,7 +10,8 @@
 namespace tovenrak::testing {
 
 inline std::string ReadTestFile(const std::string& relative) {
-  std::ifstream in(std::string(TOVENRAK_TEST_DATA) + "/" + relative, std::ios::binary);
+  std::ifstream in(std::string(TOVENRAK_TEST_DATA) + "/" + relative,
+                   std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();

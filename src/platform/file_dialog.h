@@ -1,0 +1,35 @@
+// The file dialog: one object that remembers the name last chosen in it.
+
+#pragma once
+
+#include <string>
+
+namespace tovenrak::platform {
+
+// Filters are written "Description|patterns|Description|patterns|", patterns
+// separated by ";", for example
+// "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|".
+// Paths are UTF-8. A cancelled dialog yields an empty string.
+class FileDialog {
+ public:
+  FileDialog() = default;
+  FileDialog(const FileDialog&) = delete;
+  FileDialog& operator=(const FileDialog&) = delete;
+  virtual ~FileDialog() = default;
+
+  // Asks for one existing file to open; starts from the last chosen name.
+  virtual std::string AskOpenPath(const std::string& title,
+                                  const std::string& filter) = 0;
+
+  // Asks for a file name to save to, which may be new; asks before replacing
+  // an existing file. Starts from the last chosen name.
+  virtual std::string AskSavePath(const std::string& title,
+                                  const std::string& filter) = 0;
+
+  // Asks for one or more existing files. Returns one full path, or the folder
+  // followed by each chosen bare name, separated by NUL characters.
+  virtual std::string AskOpenPaths(const std::string& title,
+                                   const std::string& filter) = 0;
+};
+
+}  // namespace tovenrak::platform
