@@ -1,0 +1,31 @@
+// Running tovenrak-convert once its command line is parsed.
+
+#pragma once
+
+#include <iosfwd>
+
+#include "app/cli_options.h"
+#include "core/converter.h"
+
+namespace tovenrak::app {
+
+struct CliStreams {
+  std::istream& in;   // Read for the input "-".
+  std::ostream& out;  // Receives the conversion of "-".
+  std::ostream&
+      err;  // Failures, the summary and, if `progress`, a progress bar.
+  bool progress = false;
+};
+
+// Converts every input of `options` with `converter` and reports on
+// `streams.err`: one line per failed input with its reason, then a summary.
+// Files are converted in parallel and written safely into the output folder
+// under their own names; an input is never written over unless
+// options.overwrite, and two inputs with the same name do not overwrite each
+// other's output. Returns the exit status: 0 when every input was converted,
+// 1 when some failed.
+// REQUIRES: !options.help && !options.version
+int RunCli(const CliOptions& options, const core::Converter& converter,
+           CliStreams& streams);
+
+}  // namespace tovenrak::app
