@@ -1,0 +1,159 @@
+#include "batch/bat.h"
+
+#include <string_view>
+#include <utility>
+
+#include "batch/batch_run.h"
+#include "batch/file_name_lists.h"
+#include "batch/mount_table.h"
+
+namespace tovenrak::batch {
+
+namespace {
+
+constexpr char kSeparator = std::filesystem::path::preferred_separator;
+
+constexpr char kAddTitle[] = "加入文件";
+constexpr char kAddFilter[] =
+    "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|";
+// The Add dialog separates the folder and the names of a multiple selection
+// with NUL, a character no file name holds.
+constexpr std::string_view kSelectionSeparator{"\0", 1};
+
+constexpr char kEmptyList[] = "请您选定要转换的文件，再开始转换。";
+
+std::string DriveError(const std::string& volume) {
+  // Line feed before carriage return, as the message has always read.
+  return "读取驱动器" + volume +
+         "时出错。\n\r请检查该驱动器内有无磁盘或磁盘格式是否正确。";
+}
+
+}  // namespace
+
+Bat::Bat(platform::BatView& view, platform::FileDialog& n_dia,
+         platform::MessageBox& messages, const core::Converter& er,
+         std::filesystem::path program_folder,
+         std::vector<std::filesystem::path> volumes)
+    : view_(view),
+      n_dia_(n_dia),
+      messages_(messages),
+      er_(er),
+      program_folder_(std::move(program_folder)),
+      volumes_(std::move(volumes)) {
+  view_.SetListener(this);
+}
+
+Bat::~Bat() { view_.SetListener(nullptr); }
+
+void Bat::Load() {
+  std::vector<std::string> names;
+  for (const std::filesystem::path& volume : volumes_)
+    names.push_back(volume.string());
+  view_.FillDrive1(names);
+  drive_ = VolumeHolding(program_folder_, volumes_);
+  view_.SetDrive1(drive_);
+  const std::filesystem::path root =
+      drive_ >= 0 ? volumes_[drive_] : program_folder_.root_path();
+  (void)view_.SetDir1(root, program_folder_);
+  view_.SetToText(program_folder_.string());
+  view_.EnableNDel(false);
+  view_.ShowPro(false);
+}
+
+void Bat::OnDrive1Changed() {
+  const int chosen = view_.Drive1();
+  if (chosen < 0 || chosen >= static_cast<int>(volumes_.size())) return;
+  const std::filesystem::path& volume = volumes_[chosen];
+  if (!view_.SetDir1(volume, volume)) {
+    messages_.Show(DriveError(volume.string()),
+                   platform::MessageIcon::kCritical, kBatTitle);
+    view_.SetDrive1(drive_);
+    return;
+  }
+  drive_ = chosen;
+  view_.SetToText(view_.Dir1().string());
+}
+
+void Bat::OnDir1Changed() {
+  const std::filesystem::path folder = view_.Dir1();
+  view_.SetToText(folder.string());
+  const int holding = VolumeHolding(folder, volumes_);
+  if (holding >= 0 && holding != drive_) {
+    drive_ = holding;
+    view_.SetDrive1(drive_);
+  }
+}
+
+void Bat::OnNAdd() {
+  const std::string chosen = n_dia_.AskOpenPaths(kAddTitle, kAddFilter);
+  if (chosen.empty()) return;
+  if (chosen.find(kSelectionSeparator) == std::string::npos) {
+    Append(chosen, ExtFile(chosen, kSeparator));
+    return;
+  }
+  const std::vector<std::string> pieces =
+      Str2Array(chosen, kSelectionSeparator);
+  std::string folder = pieces[0];
+  if (folder.empty() || folder.back() != kSeparator) folder += kSeparator;
+  for (size_t i = 1; i < pieces.size(); ++i) {
+    // An empty name would list the folder itself as a file.
+    if (pieces[i].empty()) continue;
+    Append(folder + pieces[i], pieces[i]);
+  }
+}
+
+void Bat::Append(std::string path, std::string name) {
+  view_.AppendToBeFore(path);
+  be_fore_.push_back(std::move(path));
+  be_hind_.push_back(std::move(name));
+}
+
+void Bat::OnNDel() {
+  const int selected = view_.BeForeSelection();
+  if (selected >= 0 && selected < static_cast<int>(be_fore_.size())) {
+    be_hind_.erase(be_hind_.begin() + selected);
+    be_fore_.erase(be_fore_.begin() + selected);
+    view_.RemoveFromBeFore(selected);
+  }
+  view_.EnableNDel(false);
+}
+
+void Bat::OnNGo() {
+  if (be_fore_.empty()) {
+    messages_.Show(kEmptyList, platform::MessageIcon::kExclamation, kBatTitle);
+    view_.ShowPro(false);
+    return;
+  }
+  view_.ShowPro(true);
+  std::string target = view_.ToText();
+  if (target.empty() || target.back() != kSeparator) {
+    target += kSeparator;
+    view_.SetToText(target);
+  }
+  const BatchOutcome outcome =
+      RunBatch(er_, be_fore_, be_hind_, target, [this](int16_t percent) {
+        pro_percent_ = percent;
+        view_.SetPro(pro_percent_);
+      });
+  const ClosingMessage message = DescribeOutcome(outcome, target);
+  messages_.Show(message.text, message.icon, kBatTitle);
+  view_.Close();
+}
+
+void Bat::OnNQuit() { view_.Close(); }
+
+void Bat::OnBeForeClicked() {
+  if (!be_fore_.empty()) view_.EnableNDel(true);
+}
+
+void Bat::OnBeForeMouseMove(bool button_held, int x, int y) {
+  if (button_held) return;
+  const int index = view_.BeForeIndexAt(x, y);
+  if (index >= 0 && index < static_cast<int>(be_fore_.size())) {
+    view_.SetBeForeToolTip(be_fore_[index]);
+  } else {
+    view_.SetBeForeToolTip("");
+  }
+}
+
+}  // namespace tovenrak::batch

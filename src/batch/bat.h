@@ -1,0 +1,86 @@
+// The batch window's logic: the file lists, the target folder and the run.
+
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/converter.h"
+#include "platform/bat_listener.h"
+#include "platform/bat_view.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+
+namespace tovenrak::batch {
+
+// Title of the batch window's messages.
+inline constexpr char kBatTitle[] = "Zemlorin Tovenrak - 批量转换";
+
+// `Bat` keeps two parallel lists: `BeFore`, the full paths it shows, and
+// `BeHind`, the file name of the entry at the same index, under which the
+// run saves that file. The run converts with `Er`, the converter given to the
+// constructor. Paths are joined with the platform's separator.
+class Bat : public platform::BatListener {
+ public:
+  // `program_folder` is the first target folder; `volumes` are the mount
+  // points offered in Drive1. All references must outlive the Bat, which
+  // becomes the view's listener until it is destroyed.
+  Bat(platform::BatView& view, platform::FileDialog& n_dia,
+      platform::MessageBox& messages, const core::Converter& er,
+      std::filesystem::path program_folder,
+      std::vector<std::filesystem::path> volumes);
+  ~Bat() override;
+
+  // Shows the start state: empty lists, Remove disabled, no progress bar,
+  // the volume and folder of the program's folder, which is also the target.
+  void Load();
+
+  // Moves Dir1 to the volume now chosen in Drive1 and makes it the target.
+  // A volume that cannot be read gives a stop message naming it; the folder,
+  // the target and Drive1 then keep the last readable folder.
+  void OnDrive1Changed() override;
+  // Makes the folder now current in Dir1 the target, and shows its volume.
+  void OnDir1Changed() override;
+  // Asks for files and appends them to both lists in the order chosen:
+  // full paths to BeFore, bare names to BeHind. A cancelled dialog adds
+  // nothing; the same file may be listed twice.
+  void OnNAdd() override;
+  // Removes the selected entry from both lists, if one is selected, and
+  // disables Remove either way.
+  void OnNDel() override;
+  // Converts every listed file into the target folder (see RunBatch), with
+  // the progress bar shown, then shows one closing message and closes the
+  // window. An empty list gives a message instead and the window stays.
+  // An empty target, or one without a final separator, gets one, and the
+  // target box shows it.
+  void OnNGo() override;
+  void OnNQuit() override;
+  // Enables Remove once the list holds an entry.
+  void OnBeForeClicked() override;
+  // Shows the full path of the entry under the pointer as the list's
+  // tooltip, or none below the last entry; nothing changes while a mouse
+  // button is held.
+  void OnBeForeMouseMove(bool button_held, int x, int y) override;
+
+  const std::vector<std::string>& be_fore() const { return be_fore_; }
+  const std::vector<std::string>& be_hind() const { return be_hind_; }
+
+ private:
+  void Append(std::string path, std::string name);
+
+  platform::BatView& view_;
+  platform::FileDialog& n_dia_;
+  platform::MessageBox& messages_;
+  const core::Converter& er_;
+  const std::filesystem::path program_folder_;
+  const std::vector<std::filesystem::path> volumes_;
+
+  std::vector<std::string> be_fore_;
+  std::vector<std::string> be_hind_;
+  int drive_ = -1;  // The volume of the last folder Dir1 could show.
+  int16_t pro_percent_ = 0;
+};
+
+}  // namespace tovenrak::batch

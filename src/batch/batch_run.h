@@ -1,0 +1,59 @@
+// The batch run: every listed file converted into the target folder.
+
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/converter.h"
+#include "platform/message_box.h"
+
+namespace tovenrak::batch {
+
+struct FailedFile {
+  std::string path;    // As listed.
+  std::string reason;  // For the user: what went wrong, then the OS's words.
+};
+
+// What a run did.
+struct BatchOutcome {
+  size_t converted = 0;
+  std::vector<FailedFile> failed;  // In list order.
+};
+
+// The percentage shown after `done` of `total` files: done * 100 / total
+// brought to the nearest whole number, a half going to the even neighbour
+// (1 of 8 gives 12, 3 of 8 gives 38).
+// REQUIRES: 0 < done <= total
+int16_t ProPercent(size_t done, size_t total);
+
+// Converts the file at `be_fore[i]` into `target_folder` + `be_hind[i]` for
+// every i in order, each by core::ConvertFile with detection (a text that
+// mentions big5 goes to GB, any other to Big5): a file that cannot be read
+// writes nothing and a failed save leaves the target untouched. Such a file
+// is recorded in the outcome and the run goes on. After each file calls
+// `progress` with ProPercent, except when the list holds a single file.
+// REQUIRES: be_fore.size() == be_hind.size(); `target_folder` ends with a
+// separator.
+BatchOutcome RunBatch(const core::Converter& er,
+                      const std::vector<std::string>& be_fore,
+                      const std::vector<std::string>& be_hind,
+                      const std::string& target_folder,
+                      const std::function<void(int16_t)>& progress);
+
+struct ClosingMessage {
+  std::string text;
+  platform::MessageIcon icon;
+};
+
+// The message that closes a run into `target_folder`: the completion text
+// naming the folder when every file was converted; otherwise, with the
+// warning icon, how many were converted and the files that failed with their
+// reasons (the first ten, then how many more).
+ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
+                               const std::string& target_folder);
+
+}  // namespace tovenrak::batch

@@ -1,0 +1,75 @@
+// A batch window view that keeps the controls' state in public fields.
+
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/bat_listener.h"
+#include "platform/bat_view.h"
+
+namespace tovenrak::fakes {
+
+struct FakeBatView : platform::BatView {
+  void SetListener(platform::BatListener* l) override { listener = l; }
+
+  void AppendToBeFore(const std::string& path) override {
+    be_fore.push_back(path);
+  }
+  void RemoveFromBeFore(int index) override {
+    be_fore.erase(be_fore.begin() + index);
+    be_fore_selection = -1;
+  }
+  int BeForeSelection() const override { return be_fore_selection; }
+  // Entries are `row_height` pixels tall from the top; x plays no part.
+  int BeForeIndexAt(int, int y) const override {
+    const int row = y / row_height;
+    return y >= 0 && row < static_cast<int>(be_fore.size()) ? row : -1;
+  }
+  void SetBeForeToolTip(const std::string& text) override {
+    be_fore_tooltip = text;
+  }
+  void EnableNDel(bool enabled) override { n_del_enabled = enabled; }
+  std::string ToText() const override { return to_text; }
+  void SetToText(const std::string& text) override { to_text = text; }
+  void FillDrive1(const std::vector<std::string>& volumes) override {
+    drive1_volumes = volumes;
+  }
+  void SetDrive1(int index) override { drive1 = index; }
+  int Drive1() const override { return drive1; }
+  bool SetDir1(const std::filesystem::path& volume,
+               const std::filesystem::path& folder) override {
+    if (unreadable.count(folder)) return false;
+    dir1_volume = volume;
+    dir1 = folder;
+    return true;
+  }
+  std::filesystem::path Dir1() const override { return dir1; }
+  void ShowPro(bool visible) override { pro_visible = visible; }
+  void SetPro(int percent) override {
+    pro_values.push_back(percent);
+    pro_visible_when_set.push_back(pro_visible);
+  }
+  void Close() override { closed = true; }
+
+  platform::BatListener* listener = nullptr;
+  std::vector<std::string> be_fore;
+  int be_fore_selection = -1;
+  int row_height = 16;
+  std::string be_fore_tooltip = "(unset)";
+  bool n_del_enabled = true;  // Load must disable it.
+  std::string to_text = "Text1";
+  std::vector<std::string> drive1_volumes;
+  int drive1 = -2;
+  std::filesystem::path dir1_volume;
+  std::filesystem::path dir1;
+  std::set<std::filesystem::path> unreadable;  // SetDir1 fails for these.
+  bool pro_visible = true;                     // Load must hide it.
+  std::vector<int> pro_values;
+  std::vector<bool> pro_visible_when_set;
+  bool closed = false;
+};
+
+}  // namespace tovenrak::fakes
