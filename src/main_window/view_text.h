@@ -1,0 +1,24 @@
+// Document bytes as the source view shows them, and an edited text back.
+
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/code_tables.h"
+
+namespace tovenrak::main_window {
+
+// Returns `bytes` decoded as `encoding`, in UTF-8. A byte below 0x80 is
+// itself; a double-byte code of `encoding` becomes its character; any other
+// unit (a lone byte, an unmapped code) becomes U+FFFD, one per unit, so that
+// nothing undecodable passes unseen.
+std::string DecodeForView(std::string_view bytes, core::Encoding encoding);
+
+// Returns `text` (UTF-8) encoded as `encoding`. A character with no code there
+// becomes the reference "&#N;" and is counted in `references`.
+std::string EncodeFromView(std::string_view text, core::Encoding encoding,
+                           size_t& references);
+
+}  // namespace tovenrak::main_window

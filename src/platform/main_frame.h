@@ -1,0 +1,49 @@
+// The main window's frame: pane geometry, maximising and ending the program.
+
+#pragma once
+
+#include <string>
+
+namespace tovenrak::platform {
+
+// A control's place in twips (1/1440 inch) from the top left of the window's
+// client area, under the menu bar.
+struct TwipsRect {
+  float left = 0;
+  float top = 0;
+  float width = 0;
+  float height = 0;
+};
+
+// The two panes and their headings.
+struct PaneRects {
+  TwipsRect preview;
+  TwipsRect preview_label;
+  TwipsRect source;
+  TwipsRect source_label;
+};
+
+class MainFrame {
+ public:
+  MainFrame() = default;
+  MainFrame(const MainFrame&) = delete;
+  MainFrame& operator=(const MainFrame&) = delete;
+  virtual ~MainFrame() = default;
+
+  // Places the panes and their headings.
+  // REQUIRES: no width or height is negative.
+  virtual void PlacePanes(const PaneRects& rects) = 0;
+
+  // Shows the about strip's site link with caption `address` and tooltip
+  // `tooltip` (UTF-8).
+  virtual void SetSiteLink(const std::string& address,
+                           const std::string& tooltip) = 0;
+
+  // Maximises the window; a maximised window stays as it is.
+  virtual void Maximize() = 0;
+
+  // Ends the program without a question.
+  virtual void Quit() = 0;
+};
+
+}  // namespace tovenrak::platform

@@ -1,0 +1,32 @@
+// A main window frame that records pane places and window commands.
+
+#pragma once
+
+#include <string>
+
+#include "platform/main_frame.h"
+
+namespace tovenrak::fakes {
+
+struct FakeMainFrame : platform::MainFrame {
+  void PlacePanes(const platform::PaneRects& rects) override {
+    panes = rects;
+    ++placed;
+  }
+  void SetSiteLink(const std::string& address,
+                   const std::string& tooltip) override {
+    site_address = address;
+    site_tooltip = tooltip;
+  }
+  void Maximize() override { ++maximized; }
+  void Quit() override { ++quit; }
+
+  platform::PaneRects panes;
+  int placed = 0;
+  std::string site_address;
+  std::string site_tooltip;
+  int maximized = 0;
+  int quit = 0;
+};
+
+}  // namespace tovenrak::fakes
