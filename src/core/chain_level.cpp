@@ -1,0 +1,71 @@
+#include "core/chain_level.h"
+
+#include <algorithm>
+
+namespace tovenrak::core {
+
+CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
+                                        const PhraseTrie* excluded) {
+  auto compiled = std::make_shared<CompiledDictionary>();
+  std::vector<PhraseTrie::Entry> keys;
+  keys.reserve(dictionary->size());
+  for (size_t i = 0; i < dictionary->size(); ++i) {
+    const std::u32string_view key = dictionary->key(i);
+    if (excluded != nullptr &&
+        excluded->LongestMatch(key.data(), key.size()).length == key.size())
+      continue;
+    keys.push_back({key, static_cast<uint32_t>(i)});
+  }
+  compiled->trie = PhraseTrie::Build(std::move(keys));
+  compiled->dictionary = std::move(dictionary);
+  return compiled;
+}
+
+ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
+    : dictionaries_(std::move(dictionaries)) {
+  for (const CompiledDictionaryPtr& d : dictionaries_)
+    max_key_length_ = std::max(max_key_length_, d->trie.MaxKeyLength());
+}
+
+void ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
+  for (size_t pos = 0; pos < text.size();) {
+    bool matched = false;
+    for (const CompiledDictionaryPtr& d : dictionaries_) {
+      const PhraseTrie::Match m =
+          d->trie.LongestMatch(text.data() + pos, text.size() - pos);
+      if (m.length > 0) {
+        out += d->dictionary->value(m.value);
+        pos += m.length;
+        matched = true;
+        break;
+      }
+    }
+    if (!matched) out += text[pos++];
+  }
+}
+
+std::u32string ChainLevel::ConvertOne(char32_t cp) const {
+  std::u32string out;
+  Convert(std::u32string_view(&cp, 1), out);
+  return out;
+}
+
+bool ChainLevel::BeginsLongKey(char32_t cp) const {
+  for (const CompiledDictionaryPtr& d : dictionaries_) {
+    const uint32_t node = d->trie.Child(0, cp);
+    if (node != PhraseTrie::kNoNode && d->trie.HasChildren(node)) return true;
+  }
+  return false;
+}
+
+bool ChainLevel::BeginsLongKey(char32_t first, char32_t second) const {
+  for (const CompiledDictionaryPtr& d : dictionaries_) {
+    const uint32_t node = d->trie.Child(0, first);
+    if (node != PhraseTrie::kNoNode &&
+        d->trie.Child(node, second) != PhraseTrie::kNoNode)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace tovenrak::core

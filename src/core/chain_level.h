@@ -1,0 +1,55 @@
+// One conversion of a chain: dictionaries looked up in priority order.
+
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/opencc_dictionaries.h"
+#include "core/phrase_trie.h"
+
+namespace tovenrak::core {
+
+// A dictionary compiled for longest-match lookups: the trie's values are
+// entry numbers of `dictionary`.
+struct CompiledDictionary {
+  PhraseTrie trie;
+  DictionaryPtr dictionary;
+};
+using CompiledDictionaryPtr = std::shared_ptr<const CompiledDictionary>;
+
+// Compiles `dictionary`, leaving out every entry whose key is in `excluded`
+// (which may be null).
+CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
+                                        const PhraseTrie* excluded = nullptr);
+
+// One conversion of the chain. Within a segment it works left to right: at
+// each position it takes the longest key of the first dictionary that has a
+// key there, writes that key's value and moves past the key; where no
+// dictionary has a key it copies one code point. Const and thread-safe.
+class ChainLevel {
+ public:
+  explicit ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries);
+
+  // Converts the segment `text` and appends the result to `out`.
+  void Convert(std::u32string_view text, std::u32string& out) const;
+
+  // The result for the single code point `cp` as a segment of its own.
+  std::u32string ConvertOne(char32_t cp) const;
+
+  // Whether a key of two or more code points starts with `cp`.
+  bool BeginsLongKey(char32_t cp) const;
+  // Whether a key of two or more code points starts with `first`, `second`.
+  bool BeginsLongKey(char32_t first, char32_t second) const;
+
+  // The longest key of any dictionary, in code points (at least 1).
+  size_t MaxKeyLength() const { return max_key_length_; }
+
+ private:
+  std::vector<CompiledDictionaryPtr> dictionaries_;
+  size_t max_key_length_ = 1;
+};
+
+}  // namespace tovenrak::core

@@ -1,0 +1,124 @@
+#include "core/direction_tables.h"
+
+#include <algorithm>
+
+#include "core/run_conversion.h"
+
+namespace tovenrak::core {
+
+void EncodeCodePoints(std::u32string_view cps, Encoding target,
+                      std::string& out, size_t& references) {
+  for (const char32_t cp : cps) {
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+      continue;
+    }
+    const Unit code = EncodeCodePoint(target, cp);
+    if (code != 0) {
+      out += static_cast<char>(code >> 8);
+      out += static_cast<char>(code & 0xFF);
+    } else {
+      AppendReference(cp, out);
+      ++references;
+    }
+  }
+}
+
+uint32_t DirectionTables::AddSpan(std::u32string_view cps) {
+  ByteSpan span;
+  span.offset = static_cast<uint32_t>(bytes.size());
+  size_t references = 0;
+  EncodeCodePoints(cps, target, bytes, references);
+  span.size = static_cast<uint32_t>(bytes.size() - span.offset);
+  span.references = static_cast<uint32_t>(references);
+  max_piece = std::max<size_t>(max_piece, span.size);
+  spans.push_back(span);
+  return static_cast<uint32_t>(spans.size() - 1);
+}
+
+DirectionTables::DirectionTables(const ConversionPlan& plan, Encoding source,
+                                 Encoding target)
+    : source(source), target(target), chain(plan), units(0x10000) {
+  const std::vector<ChainLevel>& levels = chain.run_levels();
+  const size_t n = levels.size();
+  run_reach = 0;
+  for (const ChainLevel& level : levels) run_reach += level.MaxKeyLength();
+  run_reach = std::max<size_t>(run_reach, 1);
+  const PhraseTrie& segmentation = chain.segmentation();
+
+  phrase_spans.reserve(chain.PhraseCount());
+  for (uint32_t v = 0; v < chain.PhraseCount(); ++v)
+    phrase_spans.push_back(AddSpan(chain.PhraseOutput(v)));
+
+  std::vector<std::u32string> outputs(n + 1);
+  for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
+    for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {
+      if (!IsTrailByte(static_cast<unsigned char>(trail))) continue;
+      const auto unit = static_cast<Unit>((lead << 8) | trail);
+      UnitInfo info;
+      const int count = DecodeUnit(source, unit, info.cps);
+      if (count == 0) continue;
+      info.cp_count = static_cast<uint8_t>(count);
+
+      outputs[0].assign(info.cps, info.cp_count);
+      for (size_t k = 0; k < n; ++k) {
+        outputs[k + 1].clear();
+        levels[k].Convert(outputs[k], outputs[k + 1]);
+      }
+      info.hard = count > 1;
+      for (size_t k = 0; k < n; ++k) {
+        const std::u32string& o = outputs[k];
+        if (o.empty()) {
+          info.hard = true;
+          continue;
+        }
+        for (size_t i = 0; i + 1 < o.size(); ++i)
+          info.hard = info.hard || levels[k].BeginsLongKey(o[i]);
+        if (levels[k].BeginsLongKey(o.back())) info.soft_levels |= 1u << k;
+      }
+      // soft_levels has one bit per level; chains longer than that are
+      // handled entirely by the exact path.
+      if (n > 31) info.hard = true;
+      uint8_t clean = 0;
+      while (clean < n && count == 1 && !outputs[clean].empty() &&
+             !levels[clean].BeginsLongKey(outputs[clean][0]) &&
+             !levels[clean].ConvertOne(outputs[clean][0]).empty())
+        ++clean;
+      info.clean_levels = clean;
+      for (size_t k = 0; k < n; ++k) {
+        firsts.push_back(outputs[k].empty() ? 0 : outputs[k].front());
+        lasts.push_back(outputs[k].empty() ? 0 : outputs[k].back());
+      }
+      info.single_output = AddSpan(outputs[n]);
+
+      UnitEntry& entry = units[unit];
+      entry.cp = info.cps[0];
+      entry.cp_count = info.cp_count;
+      entry.segmentation_node = segmentation.Child(0, info.cps[0]);
+      entry.info = static_cast<uint32_t>(infos.size());
+      const bool alone = !info.hard && info.soft_levels == 0;
+      if (!alone) {
+        entry.kind = UnitKind::kCareful;
+      } else if (entry.segmentation_node != PhraseTrie::kNoNode) {
+        entry.kind = UnitKind::kSegmentStart;
+      } else {
+        entry.kind = UnitKind::kPlain;
+      }
+      const ByteSpan& span = spans[info.single_output];
+      if (span.references == 0 && span.size >= 1 && span.size <= 4) {
+        entry.inline_size = static_cast<uint8_t>(span.size);
+        for (uint32_t i = 0; i < span.size; ++i) {
+          entry.out |= static_cast<uint32_t>(
+                           static_cast<unsigned char>(bytes[span.offset + i]))
+                       << (8 * i);
+        }
+      } else {
+        entry.out = info.single_output;
+      }
+      infos.push_back(info);
+    }
+  }
+  bytes.append(kSpanPadding, '\0');
+}
+
+}  // namespace tovenrak::core

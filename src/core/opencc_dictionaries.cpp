@@ -1,0 +1,112 @@
+#include "core/opencc_dictionaries.h"
+
+#include <map>
+#include <opencc/Config.hpp>
+#include <opencc/Conversion.hpp>
+#include <opencc/ConversionChain.hpp>
+#include <opencc/Converter.hpp>
+#include <opencc/DictGroup.hpp>
+#include <opencc/Exception.hpp>
+#include <opencc/Lexicon.hpp>
+#include <opencc/MaxMatchSegmentation.hpp>
+
+#include "core/utf8.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+void ToCodePoints(const std::string& utf8, std::u32string& cps) {
+  cps.clear();
+  for (size_t pos = 0; pos < utf8.size();) cps += NextUtf8(utf8, pos);
+}
+
+class PlanReader {
+ public:
+  DictionaryPtr Read(const opencc::DictPtr& dict) {
+    auto [it, fresh] = cache_.try_emplace(dict.get());
+    if (!fresh) return it->second;
+    auto entries = std::make_shared<Dictionary>();
+    std::u32string key, value;
+    for (const auto& entry : *dict->GetLexicon()) {
+      ToCodePoints(entry->Key(), key);
+      ToCodePoints(entry->GetDefault(), value);
+      entries->Add(key, value);
+    }
+    it->second = entries;
+    return entries;
+  }
+
+  // A group answers with its first member that matches, so nested groups
+  // flatten into one list in the same order.
+  void Flatten(const opencc::DictPtr& dict, std::vector<DictionaryPtr>& out) {
+    if (auto group = std::dynamic_pointer_cast<opencc::DictGroup>(dict)) {
+      for (const opencc::DictPtr& member : group->GetDicts())
+        Flatten(member, out);
+    } else {
+      out.push_back(Read(dict));
+    }
+  }
+
+ private:
+  std::map<const opencc::Dict*, DictionaryPtr> cache_;
+};
+
+Result<ConversionPlan> Load(const std::string& config_name) {
+  opencc::Config config;
+  const opencc::ConverterPtr converter = config.NewFromFile(config_name);
+  auto segmentation = std::dynamic_pointer_cast<opencc::MaxMatchSegmentation>(
+      converter->GetSegmentation());
+  if (!segmentation) {
+    return Error{ErrorCode::kInvalidInput,
+                 "OpenCC configuration " + config_name +
+                     " uses a segmentation this converter does not know"};
+  }
+  PlanReader reader;
+  ConversionPlan plan;
+  std::vector<DictionaryPtr> flat;
+  reader.Flatten(segmentation->GetDict(), flat);
+  if (flat.size() == 1) {
+    plan.segmentation = flat.front();
+  } else {
+    // A grouped segmentation dictionary would need first-match semantics
+    // during segmentation too; the installed configurations never use one.
+    return Error{ErrorCode::kInvalidInput,
+                 "OpenCC configuration " + config_name +
+                     " segments with a dictionary group"};
+  }
+  for (const opencc::ConversionPtr& conversion :
+       converter->GetConversionChain()->GetConversions()) {
+    std::vector<DictionaryPtr> level;
+    reader.Flatten(conversion->GetDict(), level);
+    plan.chain.push_back(std::move(level));
+  }
+  return plan;
+}
+
+}  // namespace
+
+void Dictionary::Add(std::u32string_view key, std::u32string_view value) {
+  Entry entry;
+  entry.key = static_cast<uint32_t>(text_.size());
+  entry.key_size = static_cast<uint32_t>(key.size());
+  text_ += key;
+  entry.value = static_cast<uint32_t>(text_.size());
+  entry.value_size = static_cast<uint32_t>(value.size());
+  text_ += value;
+  entries_.push_back(entry);
+}
+
+Result<ConversionPlan> LoadConversionPlan(const std::string& config_name) {
+  try {
+    return Load(config_name);
+  } catch (const opencc::Exception& e) {
+    return Error{ErrorCode::kNotFound, "cannot load OpenCC configuration " +
+                                           config_name + ": " + e.what()};
+  } catch (const std::exception& e) {
+    return Error{ErrorCode::kNotFound, "cannot load OpenCC configuration " +
+                                           config_name + ": " + e.what()};
+  }
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,59 @@
+// Reads an installed OpenCC conversion (segmentation and conversion chain)
+// into plain code point dictionaries.
+
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// A dictionary's entries in key order, each value being the entry's default
+// (first) value. Keys and values sit back to back in one string.
+class Dictionary {
+ public:
+  void Add(std::u32string_view key, std::u32string_view value);
+
+  size_t size() const { return entries_.size(); }
+  std::u32string_view key(size_t i) const {
+    return View(entries_[i].key, entries_[i].key_size);
+  }
+  std::u32string_view value(size_t i) const {
+    return View(entries_[i].value, entries_[i].value_size);
+  }
+
+ private:
+  struct Entry {
+    uint32_t key, key_size, value, value_size;
+  };
+  std::u32string_view View(uint32_t offset, uint32_t size) const {
+    return std::u32string_view(text_).substr(offset, size);
+  }
+
+  std::u32string text_;
+  std::vector<Entry> entries_;
+};
+using DictionaryPtr = std::shared_ptr<const Dictionary>;
+
+// What OpenCC does with a text: split it by longest match over
+// `segmentation`, then run each conversion of `chain` over every segment in
+// turn. A conversion looks up its dictionaries in order and takes the longest
+// key of the first dictionary that has any key matching at a position.
+// A dictionary used in several places is shared, so it can be compared by
+// pointer.
+struct ConversionPlan {
+  DictionaryPtr segmentation;
+  std::vector<std::vector<DictionaryPtr>> chain;
+};
+
+// Loads the OpenCC configuration `config_name` (such as "tw2s.json") as
+// libopencc finds it. Fails with kNotFound when OpenCC cannot load it, and
+// with kInvalidInput when it uses a segmentation other than longest match.
+Result<ConversionPlan> LoadConversionPlan(const std::string& config_name);
+
+}  // namespace tovenrak::core

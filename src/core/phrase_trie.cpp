@@ -1,0 +1,118 @@
+#include "core/phrase_trie.h"
+
+#include <algorithm>
+
+namespace tovenrak::core {
+
+namespace {
+
+// Below this many children a node is searched linearly, which beats a binary
+// search on short arrays.
+constexpr uint32_t kLinearSearchLimit = 8;
+// A root with more children than this gets a direct table for the BMP.
+constexpr uint32_t kRootTableThreshold = 64;
+
+bool KeyLess(const PhraseTrie::Entry& a, const PhraseTrie::Entry& b) {
+  return a.key < b.key;
+}
+
+}  // namespace
+
+PhraseTrie::PhraseTrie() : nodes_(1), labels_(1, 0) {}
+
+PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
+  std::erase_if(entries, [](const Entry& e) { return e.key.empty(); });
+  // Dictionaries usually arrive sorted already (UTF-8 byte order is code
+  // point order), so the sort is mostly skipped.
+  if (!std::is_sorted(entries.begin(), entries.end(), KeyLess))
+    std::stable_sort(entries.begin(), entries.end(), KeyLess);
+  entries.erase(std::unique(entries.begin(), entries.end(),
+                            [](const Entry& a, const Entry& b) {
+                              return a.key == b.key;
+                            }),
+                entries.end());
+
+  PhraseTrie trie;
+  trie.key_count_ = entries.size();
+  size_t total = 1;
+  for (const Entry& e : entries) total += e.key.size();
+  trie.nodes_.reserve(total);
+  trie.labels_.reserve(total);
+  trie.BuildNode(entries, 0, 0, entries.size(), 0);
+  const Node& root = trie.nodes_[0];
+  if (root.count > kRootTableThreshold) {
+    trie.root_bmp_.assign(0x10000, kNoNode);
+    for (uint32_t i = root.first; i < root.first + root.count; ++i) {
+      if (trie.labels_[i] < 0x10000) trie.root_bmp_[trie.labels_[i]] = i;
+    }
+  }
+  return trie;
+}
+
+// REQUIRES: entries[lo, hi) are sorted, unique, and share their first `depth`
+// code points, which spell the path to `node`.
+void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
+                           size_t lo, size_t hi, size_t depth) {
+  if (lo < hi && entries[lo].key.size() == depth) {
+    nodes_[node].value = entries[lo].value;
+    nodes_[node].longest = static_cast<uint32_t>(depth);
+    ++lo;
+  }
+  // Children are allocated together so that they sit side by side.
+  uint32_t count = 0;
+  for (size_t i = lo; i < hi; ++i) {
+    if (i == lo || entries[i].key[depth] != entries[i - 1].key[depth]) ++count;
+  }
+  const auto first = static_cast<uint32_t>(nodes_.size());
+  nodes_[node].first = first;
+  nodes_[node].count = count;
+  nodes_.resize(nodes_.size() + count);
+  labels_.resize(nodes_.size());
+  uint32_t child = first;
+  for (size_t start = lo; start < hi; ++child) {
+    const char32_t label = entries[start].key[depth];
+    size_t end = start + 1;
+    while (end < hi && entries[end].key[depth] == label) ++end;
+    labels_[child] = label;
+    BuildNode(entries, child, start, end, depth + 1);
+    nodes_[node].longest =
+        std::max(nodes_[node].longest, nodes_[child].longest);
+    start = end;
+  }
+}
+
+uint32_t PhraseTrie::Child(uint32_t node, char32_t cp) const {
+  if (node == 0 && !root_bmp_.empty() && cp < 0x10000) return root_bmp_[cp];
+  const Node& n = nodes_[node];
+  if (n.count == 0) return kNoNode;
+  const char32_t* base = labels_.data() + n.first;
+  if (n.count <= kLinearSearchLimit) {
+    for (uint32_t i = 0; i < n.count; ++i) {
+      if (base[i] == cp) return n.first + i;
+    }
+    return kNoNode;
+  }
+  // A binary search without branches on the data: the comparisons of a text
+  // against a node's labels are too irregular to predict.
+  uint32_t len = n.count;
+  while (len > 1) {
+    const uint32_t half = len / 2;
+    base = base[half] <= cp ? base + half : base;
+    len -= half;
+  }
+  return *base == cp ? static_cast<uint32_t>(base - labels_.data()) : kNoNode;
+}
+
+PhraseTrie::Match PhraseTrie::LongestMatch(const char32_t* text,
+                                           size_t size) const {
+  Match match;
+  uint32_t node = 0;
+  for (size_t i = 0; i < size; ++i) {
+    node = Child(node, text[i]);
+    if (node == kNoNode) break;
+    if (nodes_[node].value != kNoValue) match = {i + 1, nodes_[node].value};
+  }
+  return match;
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,71 @@
+// A longest-match dictionary over code point sequences.
+
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovenrak::core {
+
+// An immutable trie whose keys are non-empty code point sequences, each with
+// a 32-bit value. Nodes are numbered; node 0 is the root (the empty prefix).
+// The children of a node are stored contiguously and sorted, so a step is a
+// short search in one small array. All members are const after Build and safe
+// to call from several threads at once.
+class PhraseTrie {
+ public:
+  static constexpr uint32_t kNoNode = 0;  // The root is never a child.
+  static constexpr uint32_t kNoValue = UINT32_MAX;
+
+  struct Entry {
+    std::u32string_view key;  // Borrowed for the time of Build.
+    uint32_t value;
+  };
+  struct Match {
+    size_t length = 0;  // Code points matched; 0 when no key matched.
+    uint32_t value = kNoValue;
+  };
+
+  PhraseTrie();  // An empty trie.
+
+  // Builds the trie of `entries`. Empty keys are ignored; when a key occurs
+  // more than once, its first entry wins.
+  static PhraseTrie Build(std::vector<Entry> entries);
+
+  // The longest key that is a prefix of `text[0, size)`.
+  Match LongestMatch(const char32_t* text, size_t size) const;
+
+  // The child of `node` along `cp`, or kNoNode.
+  uint32_t Child(uint32_t node, char32_t cp) const;
+  // The value of the key that ends at `node`, or kNoValue.
+  uint32_t Value(uint32_t node) const { return nodes_[node].value; }
+  // The length of the longest key that runs through `node`, counted from the
+  // root (so a key of 3 code points gives 3 at every node on its path).
+  size_t LongestKeyThrough(uint32_t node) const { return nodes_[node].longest; }
+  bool HasChildren(uint32_t node) const { return nodes_[node].count != 0; }
+
+  size_t MaxKeyLength() const { return nodes_[0].longest; }
+  size_t KeyCount() const { return key_count_; }
+
+ private:
+  struct Node {
+    uint32_t first = 0;  // Index of the first child in nodes_ and labels_.
+    uint32_t count = 0;
+    uint32_t value = kNoValue;
+    uint32_t longest = 0;
+  };
+
+  void BuildNode(const std::vector<Entry>& entries, uint32_t node, size_t lo,
+                 size_t hi, size_t depth);
+
+  std::vector<Node> nodes_;
+  std::vector<char32_t> labels_;  // labels_[n]: the code point leading to n.
+  // Children of the root for code points below 0x10000, for a one-step start.
+  std::vector<uint32_t> root_bmp_;
+  size_t key_count_ = 0;
+};
+
+}  // namespace tovenrak::core

@@ -1,0 +1,56 @@
+// OpenCC's conversion of a text, reproduced over code points: longest-match
+// segmentation, then the conversion chain over every segment.
+
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/chain_level.h"
+#include "core/opencc_dictionaries.h"
+#include "core/phrase_trie.h"
+
+namespace tovenrak::core {
+
+// The segmentation splits a text into segments: at each position the longest
+// segmentation key there is a segment of its own; the code points between
+// such keys form one segment ("a run"). Each conversion of the chain then
+// works on each segment separately, so no match crosses a segment boundary.
+//
+// A segment that is a key always converts to the same text, so that text is
+// computed once here. Inside a run no key of the segmentation dictionary can
+// match (it would have been a segment), so such keys are dropped from the
+// run's conversions. Const and thread-safe once built.
+class SegmentedChain {
+ public:
+  explicit SegmentedChain(const ConversionPlan& plan);
+
+  // Converts `text` as a whole and appends the result to `out`.
+  void Convert(std::u32string_view text, std::u32string& out) const;
+
+  // Converts `run`, a segment that holds no segmentation key, and appends the
+  // result to `out`.
+  void ConvertRun(std::u32string_view run, std::u32string& out) const;
+
+  const PhraseTrie& segmentation() const { return segmentation_->trie; }
+  // What the key whose segmentation trie value is `value` converts to.
+  std::u32string_view PhraseOutput(uint32_t value) const {
+    return std::u32string_view(phrase_text_)
+        .substr(phrase_outputs_[value],
+                phrase_outputs_[value + 1] - phrase_outputs_[value]);
+  }
+  size_t PhraseCount() const { return phrase_outputs_.size() - 1; }
+
+  // The conversions as they apply inside runs.
+  const std::vector<ChainLevel>& run_levels() const { return run_levels_; }
+
+ private:
+  CompiledDictionaryPtr segmentation_;
+  std::vector<ChainLevel> run_levels_;
+  // Output of phrase v: phrase_text_[phrase_outputs_[v], phrase_outputs_[v+1]).
+  std::u32string phrase_text_;
+  std::vector<uint32_t> phrase_outputs_;
+};
+
+}  // namespace tovenrak::core
