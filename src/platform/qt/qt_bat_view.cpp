@@ -1,0 +1,284 @@
+#include "platform/qt/qt_bat_view.h"
+
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTreeView>
+#include <system_error>
+
+#include "platform/bat_listener.h"
+
+namespace tovenrak::platform::qt {
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+const QColor kLightYellow(255, 255, 192);
+
+QString FromPath(const std::filesystem::path& path) {
+  return QString::fromStdString(path.string());
+}
+
+void PaintText(QWidget* widget, const QColor& text, const QColor* base) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::WindowText, text);
+  palette.setColor(QPalette::Text, text);
+  if (base) palette.setColor(QPalette::Base, *base);
+  widget->setPalette(palette);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
+                        const QString& accessible_name) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setAccessibleName(accessible_name);
+  // No button is the default: Enter acts only on the button that has focus.
+  button->setAutoDefault(false);
+  return button;
+}
+
+}  // namespace
+
+QtBatView::QtBatView(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QStringLiteral("批量转换"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  CreateControls();
+  PlaceControls();
+  ConnectControls();
+}
+
+void QtBatView::CreateControls() {
+  label4_ = new QLabel(QStringLiteral("待转换文件："), this);
+  label4_->setObjectName("Label4");
+  label4_->setAccessibleName(label4_->text());
+  PaintText(label4_, Qt::blue, nullptr);
+
+  be_fore_ = new QListWidget(this);
+  be_fore_->setObjectName("BeFore");
+  be_fore_->setAccessibleName(QStringLiteral("待转换文件"));
+  be_fore_->setSelectionMode(QAbstractItemView::SingleSelection);
+  be_fore_->viewport()->setMouseTracking(true);
+  be_fore_->viewport()->installEventFilter(this);
+  PaintText(be_fore_, Qt::blue, &kLightYellow);
+
+  n_add_ = MakeButton(this, "NAdd", QStringLiteral("加入(&A)..."),
+                      QStringLiteral("加入..."));
+  n_del_ = MakeButton(this, "NDel", QStringLiteral("移除(&D)"),
+                      QStringLiteral("移除"));
+  n_del_->setEnabled(false);
+  n_go_ = MakeButton(this, "NGo", QStringLiteral("开始转换(&S)"),
+                     QStringLiteral("开始转换"));
+  n_quit_ =
+      MakeButton(this, "NQuit", QStringLiteral("关闭"), QStringLiteral("关闭"));
+
+  label2_ = new QLabel(QStringLiteral("转换至："), this);
+  label2_->setObjectName("Label2");
+  label2_->setAccessibleName(label2_->text());
+  PaintText(label2_, Qt::blue, nullptr);
+
+  to_text_ = new QLineEdit(QStringLiteral("Text1"), this);
+  to_text_->setObjectName("ToText");
+  to_text_->setAccessibleName(QStringLiteral("转换至"));
+  PaintText(to_text_, Qt::blue, &kLightYellow);
+
+  drive1_ = new QComboBox(this);
+  drive1_->setObjectName("Drive1");
+  drive1_->setAccessibleName(QStringLiteral("驱动器"));
+
+  dir1_model_ = new QFileSystemModel(this);
+  dir1_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+  dir1_model_->setReadOnly(true);
+  dir1_ = new QTreeView(this);
+  dir1_->setObjectName("Dir1");
+  dir1_->setAccessibleName(QStringLiteral("文件夹"));
+  dir1_->setModel(dir1_model_);
+  dir1_->setHeaderHidden(true);
+  for (int column = 1; column < dir1_model_->columnCount(); ++column)
+    dir1_->hideColumn(column);
+
+  pro_ = new QProgressBar(this);
+  pro_->setObjectName("Pro");
+  pro_->setAccessibleName(QStringLiteral("转换进度"));
+  pro_->setRange(0, 100);
+  pro_->setValue(0);
+  pro_->setTextVisible(false);
+  pro_->hide();
+
+  setTabOrder(be_fore_, n_add_);
+  setTabOrder(n_add_, n_del_);
+  setTabOrder(n_del_, n_go_);
+  setTabOrder(n_go_, n_quit_);
+  setTabOrder(n_quit_, drive1_);
+  setTabOrder(drive1_, dir1_);
+  setTabOrder(dir1_, to_text_);
+  be_fore_->setFocus();
+}
+
+QRect QtBatView::Twips(int left, int top, int width, int height) const {
+  const double x = logicalDpiX() / static_cast<double>(kTwipsPerInch);
+  const double y = logicalDpiY() / static_cast<double>(kTwipsPerInch);
+  return QRect(qRound(left * x), qRound(top * y), qRound(width * x),
+               qRound(height * y));
+}
+
+void QtBatView::PlaceControls() {
+  setFixedSize(Twips(0, 0, 6975, 4335).size());
+  label4_->setGeometry(Twips(120, 120, 1215, 255));
+  be_fore_->setGeometry(Twips(120, 360, 2295, 2940));
+  n_add_->setGeometry(Twips(120, 3360, 2295, 375));
+  n_del_->setGeometry(Twips(120, 3840, 2295, 375));
+  n_go_->setGeometry(Twips(2760, 960, 1455, 375));
+  n_quit_->setGeometry(Twips(2760, 3840, 1455, 375));
+  label2_->setGeometry(Twips(4680, 120, 735, 255));
+  to_text_->setGeometry(Twips(4680, 360, 2175, 270));
+  drive1_->setGeometry(Twips(4680, 720, 2175, 300));
+  dir1_->setGeometry(Twips(4680, 1080, 2175, 3030));
+  pro_->setGeometry(Twips(2520, 1680, 1935, 135));
+}
+
+void QtBatView::ConnectControls() {
+  connect(n_add_, &QPushButton::clicked, this, [this] {
+    if (listener_) listener_->OnNAdd();
+  });
+  connect(n_del_, &QPushButton::clicked, this, [this] {
+    if (listener_) listener_->OnNDel();
+  });
+  connect(n_go_, &QPushButton::clicked, this, [this] {
+    if (listener_) listener_->OnNGo();
+  });
+  connect(n_quit_, &QPushButton::clicked, this, [this] {
+    if (listener_) listener_->OnNQuit();
+  });
+  connect(be_fore_, &QListWidget::clicked, this, [this] {
+    if (listener_ && !setting_) listener_->OnBeForeClicked();
+  });
+  connect(be_fore_, &QListWidget::currentRowChanged, this, [this] {
+    if (listener_ && !setting_) listener_->OnBeForeClicked();
+  });
+  connect(drive1_, &QComboBox::currentIndexChanged, this, [this] {
+    if (listener_ && !setting_) listener_->OnDrive1Changed();
+  });
+  connect(dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (setting_) return;
+            dir1_folder_ = dir1_model_->filePath(current).toStdString();
+            if (listener_) listener_->OnDir1Changed();
+          });
+}
+
+void QtBatView::SetListener(BatListener* listener) { listener_ = listener; }
+
+void QtBatView::AppendToBeFore(const std::string& path) {
+  be_fore_->addItem(QString::fromStdString(path));
+}
+
+void QtBatView::RemoveFromBeFore(int index) {
+  setting_ = true;
+  delete be_fore_->takeItem(index);
+  be_fore_->setCurrentRow(-1);
+  be_fore_->clearSelection();
+  setting_ = false;
+}
+
+int QtBatView::BeForeSelection() const {
+  const QList<QListWidgetItem*> selected = be_fore_->selectedItems();
+  return selected.isEmpty() ? -1 : be_fore_->row(selected.first());
+}
+
+int QtBatView::BeForeIndexAt(int x, int y) const {
+  const QModelIndex index = be_fore_->indexAt(QPoint(x, y));
+  return index.isValid() ? index.row() : -1;
+}
+
+void QtBatView::SetBeForeToolTip(const std::string& text) {
+  // Help events reach the viewport, which shows its own tooltip when the
+  // entries carry none.
+  be_fore_->viewport()->setToolTip(QString::fromStdString(text));
+}
+
+void QtBatView::EnableNDel(bool enabled) { n_del_->setEnabled(enabled); }
+
+std::string QtBatView::ToText() const { return to_text_->text().toStdString(); }
+
+void QtBatView::SetToText(const std::string& text) {
+  to_text_->setText(QString::fromStdString(text));
+}
+
+void QtBatView::FillDrive1(const std::vector<std::string>& volumes) {
+  setting_ = true;
+  drive1_->clear();
+  for (const std::string& volume : volumes)
+    drive1_->addItem(QString::fromStdString(volume));
+  setting_ = false;
+}
+
+void QtBatView::SetDrive1(int index) {
+  setting_ = true;
+  drive1_->setCurrentIndex(index);
+  setting_ = false;
+}
+
+int QtBatView::Drive1() const { return drive1_->currentIndex(); }
+
+bool QtBatView::SetDir1(const std::filesystem::path& volume,
+                        const std::filesystem::path& folder) {
+  // Listing the folder is the test: it fails for a missing folder, one
+  // without permission and a medium that cannot be read.
+  std::error_code error;
+  std::filesystem::directory_iterator probe(folder, error);
+  if (error) return false;
+  setting_ = true;
+  const QModelIndex root = dir1_model_->setRootPath(FromPath(volume));
+  dir1_->setRootIndex(root);
+  const QModelIndex current = dir1_model_->index(FromPath(folder));
+  dir1_->setCurrentIndex(current);
+  dir1_->expand(current);
+  dir1_->scrollTo(current);
+  setting_ = false;
+  dir1_folder_ = folder;
+  return true;
+}
+
+std::filesystem::path QtBatView::Dir1() const { return dir1_folder_; }
+
+void QtBatView::ShowPro(bool visible) {
+  pro_->setVisible(visible);
+  if (visible) pro_->repaint();
+}
+
+void QtBatView::SetPro(int percent) {
+  pro_->setValue(percent);
+  // The run keeps the event loop waiting, so paint now.
+  pro_->repaint();
+}
+
+void QtBatView::Close() { accept(); }
+
+bool QtBatView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == be_fore_->viewport() && event->type() == QEvent::MouseMove &&
+      listener_) {
+    const auto* move = static_cast<QMouseEvent*>(event);
+    const QPoint at = move->position().toPoint();
+    listener_->OnBeForeMouseMove(move->buttons() != Qt::NoButton, at.x(),
+                                 at.y());
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void QtBatView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+      button->click();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace tovenrak::platform::qt
