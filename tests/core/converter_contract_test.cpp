@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/fast_converter.h"
 #include "core/opencc_converter.h"
 #include "core/run_conversion.h"
 
@@ -112,7 +113,8 @@ TEST_P(ConverterContractTest, WritesCharactersWithoutTargetCodeAsReferences) {
 
 INSTANTIATE_TEST_SUITE_P(
     AllConverters, ConverterContractTest,
-    testing::Values(ConverterFactory{"OpenCC", MakeOpenccConverter}),
+    testing::Values(ConverterFactory{"OpenCC", MakeOpenccConverter},
+                    ConverterFactory{"Fast", MakeFastConverter}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
