@@ -1,11 +1,11 @@
 #include "core/default_converter.h"
 
-#include "core/opencc_converter.h"
+#include "core/fast_converter.h"
 
 namespace tovenrak::core {
 
 Result<std::unique_ptr<Converter>> MakeDefaultConverter() {
-  return MakeOpenccConverter();
+  return MakeFastConverter();
 }
 
 }  // namespace tovenrak::core
