@@ -1,0 +1,64 @@
+// Micro benchmarks of the converters on a generated page of 1 MiB.
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "bench_corpus.h"
+#include "core/fast_converter.h"
+#include "core/opencc_converter.h"
+
+namespace {
+
+using tovenrak::core::Converter;
+
+struct Pages {
+  std::string gbk, big5;
+};
+
+const Pages& SharedPages() {
+  static const Pages pages = [] {
+    Pages p;
+    auto converter = tovenrak::core::MakeFastConverter();
+    if (!converter) return p;
+    tovenrak::bench::PageMaker maker(**converter, 20240618);
+    p.gbk = maker.GbkPage(1 << 20);
+    p.big5 = maker.ToBig5Page(p.gbk);
+    return p;
+  }();
+  return pages;
+}
+
+template <bool kFast, bool kToGb>
+void BM_Convert(benchmark::State& state) {
+  auto made = kFast ? tovenrak::core::MakeFastConverter()
+                    : tovenrak::core::MakeOpenccConverter();
+  const std::string& text = kToGb ? SharedPages().big5 : SharedPages().gbk;
+  if (!made || text.empty()) {
+    state.SkipWithError("converter or pages unavailable");
+    return;
+  }
+  const Converter& converter = **made;
+  for (auto _ : state) {
+    auto result = kToGb ? converter.Big5ToGB(text) : converter.GBToBig5(text);
+    benchmark::DoNotOptimize(result);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_Convert<true, true>)->Name("Fast/Big5ToGB");
+BENCHMARK(BM_Convert<true, false>)->Name("Fast/GBToBig5");
+BENCHMARK(BM_Convert<false, true>)->Name("OpenCC/Big5ToGB");
+BENCHMARK(BM_Convert<false, false>)->Name("OpenCC/GBToBig5");
+
+void BM_MakeFastConverter(benchmark::State& state) {
+  for (auto _ : state) {
+    auto made = tovenrak::core::MakeFastConverter();
+    benchmark::DoNotOptimize(made);
+  }
+}
+BENCHMARK(BM_MakeFastConverter)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
