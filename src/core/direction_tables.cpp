@@ -1,6 +1,7 @@
 #include "core/direction_tables.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/run_conversion.h"
 
@@ -46,9 +47,21 @@ DirectionTables::DirectionTables(const ConversionPlan& plan, Encoding source,
   run_reach = std::max<size_t>(run_reach, 1);
   const PhraseTrie& segmentation = chain.segmentation();
 
-  phrase_spans.reserve(chain.PhraseCount());
-  for (uint32_t v = 0; v < chain.PhraseCount(); ++v)
-    phrase_spans.push_back(AddSpan(chain.PhraseOutput(v)));
+  phrase_outputs.resize(chain.PhraseCount());
+  for (uint32_t v = 0; v < chain.PhraseCount(); ++v) {
+    PhraseOutput& out = phrase_outputs[v];
+    const uint32_t index = AddSpan(chain.PhraseOutput(v));
+    const ByteSpan& span = spans[index];
+    out.is_inline = span.size <= PhraseOutput::kInlineBytes;
+    if (out.is_inline) {
+      out.size = static_cast<uint8_t>(span.size);
+      std::memcpy(out.bytes, bytes.data() + span.offset, span.size);
+    } else {
+      std::memcpy(out.bytes, &index, sizeof index);
+    }
+    // An inline output is too short for more than three references.
+    out.references = static_cast<uint16_t>(out.is_inline ? span.references : 0);
+  }
 
   std::vector<std::u32string> outputs(n + 1);
   for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
@@ -95,9 +108,16 @@ DirectionTables::DirectionTables(const ConversionPlan& plan, Encoding source,
       entry.cp = info.cps[0];
       entry.cp_count = info.cp_count;
       entry.segmentation_node = segmentation.Child(0, info.cps[0]);
+      entry.segmentation_first =
+          segmentation.node(entry.segmentation_node).first;
+      entry.segmentation_count =
+          segmentation.node(entry.segmentation_node).count;
       entry.info = static_cast<uint32_t>(infos.size());
       const bool alone = !info.hard && info.soft_levels == 0;
-      if (!alone) {
+      // A key of one code point is left to the careful path.
+      if (!alone || (entry.segmentation_node != PhraseTrie::kNoNode &&
+                     segmentation.Value(entry.segmentation_node) !=
+                         PhraseTrie::kNoValue)) {
         entry.kind = UnitKind::kCareful;
       } else if (entry.segmentation_node != PhraseTrie::kNoNode) {
         entry.kind = UnitKind::kSegmentStart;

@@ -21,12 +21,24 @@ struct ByteSpan {
   uint32_t references = 0;  // "&#N;" references among the bytes.
 };
 
+// The output of a segmentation key, in one record so that writing it costs
+// one memory access: up to kInlineBytes bytes are held in place, longer
+// outputs are a ByteSpan whose index fills the first four bytes.
+struct PhraseOutput {
+  static constexpr size_t kInlineBytes = 12;
+  uint8_t is_inline = 0;
+  uint8_t size = 0;  // Bytes in place when is_inline.
+  uint16_t references = 0;
+  char bytes[kInlineBytes] = {};
+};
+
 // How a unit is handled.
 enum class UnitKind : uint8_t {
   kInvalid,       // Not a mapped code of the source: copied and counted.
   kPlain,         // Converts alone, whatever surrounds it: `out` is its output.
-  kSegmentStart,  // Begins segmentation keys; where none matches it converts
-                  // alone, and `out` is its output.
+  kSegmentStart,  // Begins segmentation keys of two or more code points;
+                  // where none matches it converts alone, and `out` is its
+                  // output.
   kCareful,  // May take part in a longer match of the chain, or has two code
              // points: needs a look at its neighbours.
 };
@@ -34,7 +46,10 @@ enum class UnitKind : uint8_t {
 struct UnitEntry {
   uint32_t out = 0;  // Inline bytes (first byte lowest), or a ByteSpan index.
   uint32_t segmentation_node = 0;  // Child of the root for cp, or 0.
-  char32_t cp = 0;                 // The (first) code point.
+  // That node's children, kept here to spare a step of the walk.
+  uint32_t segmentation_first = 0;
+  uint32_t segmentation_count = 0;
+  char32_t cp = 0;    // The (first) code point.
   uint32_t info = 0;  // Index into DirectionTables::infos (valid units).
   UnitKind kind = UnitKind::kInvalid;
   uint8_t inline_size = 0;  // 1-4: `out` holds the output bytes; else 0.
@@ -74,7 +89,7 @@ struct DirectionTables {
   // infos[i], stored as levels() entries per unit.
   std::vector<char32_t> firsts, lasts;
   std::vector<ByteSpan> spans;
-  std::vector<uint32_t> phrase_spans;  // By segmentation trie value.
+  std::vector<PhraseOutput> phrase_outputs;  // By segmentation trie value.
   // Ends with kSpanPadding spare bytes, so that short spans can be copied
   // in one fixed-size move.
   std::string bytes;

@@ -91,6 +91,18 @@ class Engine {
     }
     result_.references += span.references;
   }
+  // REQUIRES: out_.Ensure(kInlineBytes) since the last write.
+  void PutPhrase(const PhraseOutput& phrase) {
+    if (phrase.is_inline) {
+      out_.Put(phrase.bytes, PhraseOutput::kInlineBytes);
+      out_.Back(PhraseOutput::kInlineBytes - phrase.size);
+      result_.references += phrase.references;
+    } else {
+      uint32_t span;
+      std::memcpy(&span, phrase.bytes, sizeof span);
+      PutSpan(span);
+    }
+  }
   // Writes the unit's output when it converts alone.
   void PutOwn(const UnitEntry& e) {
     if (e.inline_size != 0) {
@@ -165,25 +177,28 @@ void Engine::Run() {
 
 // A unit that begins segmentation keys and otherwise converts alone.
 size_t Engine::SegmentStart(size_t pos, const UnitEntry& entry) {
-  uint32_t node = entry.segmentation_node;
-  uint32_t best_value = trie_.Value(node);
-  size_t best_end = pos + 2;
+  uint32_t first = entry.segmentation_first;
+  uint32_t count = entry.segmentation_count;
+  uint32_t best_value = PhraseTrie::kNoValue;
+  size_t best_end = pos;
   size_t p = pos + 2;
-  for (const UnitEntry* e = ValidAt(p); e != nullptr && trie_.HasChildren(node);
+  for (const UnitEntry* e = ValidAt(p); e != nullptr && count != 0;
        e = ValidAt(p)) {
-    const uint32_t child = trie_.Child(node, e->cp);
+    const uint32_t child = trie_.FindChild(first, count, e->cp);
     if (child == PhraseTrie::kNoNode) break;
     // A key could end between the two code points of this unit.
     if (e->cp_count != 1) return Region(pos);
-    node = child;
     p += 2;
-    if (trie_.Value(node) != PhraseTrie::kNoValue) {
-      best_value = trie_.Value(node);
+    const PhraseTrie::Node& node = trie_.node(child);
+    if (node.value != PhraseTrie::kNoValue) {
+      best_value = node.value;
       best_end = p;
     }
+    first = node.first;
+    count = node.count;
   }
   if (best_value != PhraseTrie::kNoValue) {
-    PutSpan(t_.phrase_spans[best_value]);
+    PutPhrase(t_.phrase_outputs[best_value]);
     return best_end;
   }
   PutOwn(entry);

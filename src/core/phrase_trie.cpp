@@ -18,7 +18,7 @@ bool KeyLess(const PhraseTrie::Entry& a, const PhraseTrie::Entry& b) {
 
 }  // namespace
 
-PhraseTrie::PhraseTrie() : nodes_(1), labels_(1, 0) {}
+PhraseTrie::PhraseTrie() : nodes_(1), longest_(1, 0) {}
 
 PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
   std::erase_if(entries, [](const Entry& e) { return e.key.empty(); });
@@ -37,13 +37,14 @@ PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
   size_t total = 1;
   for (const Entry& e : entries) total += e.key.size();
   trie.nodes_.reserve(total);
-  trie.labels_.reserve(total);
+  trie.longest_.reserve(total);
   trie.BuildNode(entries, 0, 0, entries.size(), 0);
   const Node& root = trie.nodes_[0];
   if (root.count > kRootTableThreshold) {
     trie.root_bmp_.assign(0x10000, kNoNode);
     for (uint32_t i = root.first; i < root.first + root.count; ++i) {
-      if (trie.labels_[i] < 0x10000) trie.root_bmp_[trie.labels_[i]] = i;
+      if (trie.nodes_[i].label < 0x10000)
+        trie.root_bmp_[trie.nodes_[i].label] = i;
     }
   }
   return trie;
@@ -55,7 +56,7 @@ void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
                            size_t lo, size_t hi, size_t depth) {
   if (lo < hi && entries[lo].key.size() == depth) {
     nodes_[node].value = entries[lo].value;
-    nodes_[node].longest = static_cast<uint32_t>(depth);
+    longest_[node] = static_cast<uint32_t>(depth);
     ++lo;
   }
   // Children are allocated together so that they sit side by side.
@@ -67,40 +68,42 @@ void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
   nodes_[node].first = first;
   nodes_[node].count = count;
   nodes_.resize(nodes_.size() + count);
-  labels_.resize(nodes_.size());
+  longest_.resize(nodes_.size());
   uint32_t child = first;
   for (size_t start = lo; start < hi; ++child) {
     const char32_t label = entries[start].key[depth];
     size_t end = start + 1;
     while (end < hi && entries[end].key[depth] == label) ++end;
-    labels_[child] = label;
+    nodes_[child].label = label;
     BuildNode(entries, child, start, end, depth + 1);
-    nodes_[node].longest =
-        std::max(nodes_[node].longest, nodes_[child].longest);
+    longest_[node] = std::max(longest_[node], longest_[child]);
     start = end;
   }
 }
 
 uint32_t PhraseTrie::Child(uint32_t node, char32_t cp) const {
   if (node == 0 && !root_bmp_.empty() && cp < 0x10000) return root_bmp_[cp];
-  const Node& n = nodes_[node];
-  if (n.count == 0) return kNoNode;
-  const char32_t* base = labels_.data() + n.first;
-  if (n.count <= kLinearSearchLimit) {
-    for (uint32_t i = 0; i < n.count; ++i) {
-      if (base[i] == cp) return n.first + i;
+  return FindChild(nodes_[node].first, nodes_[node].count, cp);
+}
+
+uint32_t PhraseTrie::FindChild(uint32_t first, uint32_t count,
+                               char32_t cp) const {
+  const Node* base = nodes_.data() + first;
+  if (count <= kLinearSearchLimit) {
+    for (uint32_t i = 0; i < count; ++i) {
+      if (base[i].label == cp) return first + i;
     }
     return kNoNode;
   }
   // A binary search without branches on the data: the comparisons of a text
   // against a node's labels are too irregular to predict.
-  uint32_t len = n.count;
-  while (len > 1) {
-    const uint32_t half = len / 2;
-    base = base[half] <= cp ? base + half : base;
-    len -= half;
+  while (count > 1) {
+    const uint32_t half = count / 2;
+    base = base[half].label <= cp ? base + half : base;
+    count -= half;
   }
-  return *base == cp ? static_cast<uint32_t>(base - labels_.data()) : kNoNode;
+  return base->label == cp ? static_cast<uint32_t>(base - nodes_.data())
+                           : kNoNode;
 }
 
 PhraseTrie::Match PhraseTrie::LongestMatch(const char32_t* text,

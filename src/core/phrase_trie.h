@@ -38,31 +38,36 @@ class PhraseTrie {
   // The longest key that is a prefix of `text[0, size)`.
   Match LongestMatch(const char32_t* text, size_t size) const;
 
+  // A node with its label, so that finding a child among its siblings also
+  // brings in the child's own fields.
+  struct Node {
+    char32_t label = 0;         // The code point leading to this node.
+    uint32_t first = 0;         // Index of the first child; children are
+    uint32_t count = 0;         // adjacent and sorted by label.
+    uint32_t value = kNoValue;  // Value of the key ending here.
+  };
+
   // The child of `node` along `cp`, or kNoNode.
   uint32_t Child(uint32_t node, char32_t cp) const;
+  // The child along `cp` among the `count` siblings starting at `first`.
+  uint32_t FindChild(uint32_t first, uint32_t count, char32_t cp) const;
+  const Node& node(uint32_t n) const { return nodes_[n]; }
   // The value of the key that ends at `node`, or kNoValue.
   uint32_t Value(uint32_t node) const { return nodes_[node].value; }
   // The length of the longest key that runs through `node`, counted from the
   // root (so a key of 3 code points gives 3 at every node on its path).
-  size_t LongestKeyThrough(uint32_t node) const { return nodes_[node].longest; }
+  size_t LongestKeyThrough(uint32_t node) const { return longest_[node]; }
   bool HasChildren(uint32_t node) const { return nodes_[node].count != 0; }
 
-  size_t MaxKeyLength() const { return nodes_[0].longest; }
+  size_t MaxKeyLength() const { return longest_[0]; }
   size_t KeyCount() const { return key_count_; }
 
  private:
-  struct Node {
-    uint32_t first = 0;  // Index of the first child in nodes_ and labels_.
-    uint32_t count = 0;
-    uint32_t value = kNoValue;
-    uint32_t longest = 0;
-  };
-
   void BuildNode(const std::vector<Entry>& entries, uint32_t node, size_t lo,
                  size_t hi, size_t depth);
 
   std::vector<Node> nodes_;
-  std::vector<char32_t> labels_;  // labels_[n]: the code point leading to n.
+  std::vector<uint32_t> longest_;
   // Children of the root for code points below 0x10000, for a one-step start.
   std::vector<uint32_t> root_bmp_;
   size_t key_count_ = 0;
