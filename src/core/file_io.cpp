@@ -50,7 +50,9 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, opening a named pipe would wait for a writer forever;
+  // it is refused below like any other file that is not a regular one.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     return ErrnoError(
         errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kUnreadable, path,
@@ -66,6 +68,7 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
     return Error{ErrorCode::kUnreadable,
                  path.string() + ": not a regular file"};
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (static_cast<uint64_t>(st.st_size) > max_bytes) {
     return Error{ErrorCode::kTooLarge,
                  path.string() + ": file is larger than " +

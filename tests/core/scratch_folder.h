@@ -1,0 +1,102 @@
+// A fresh folder for each test, and ways to make folders in it fail the way
+// real ones do: read-only, or on a small device that fills up.
+
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/file_io.h"
+
+namespace tovenrak::testing {
+
+class ScratchFolder {
+ public:
+  // Creates an empty folder named after the running test.
+  ScratchFolder() {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = std::filesystem::temp_directory_path() /
+            ("tovenrak-" + std::string(test->test_suite_name()) + "-" +
+             test->name() + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it)
+      ::umount2(it->c_str(), MNT_DETACH);
+    std::error_code ec;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(path_, ec)) {
+      if (entry.is_directory(ec))
+        std::filesystem::permissions(entry.path(),
+                                     std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const {
+    return path_ / name;
+  }
+
+  // Makes `folder` (created if missing) a file system of `bytes` bytes of its
+  // own. Returns false where that is not permitted (not root).
+  bool MountSmallDevice(const std::filesystem::path& folder, size_t bytes) {
+    std::filesystem::create_directories(folder);
+    const std::string options = "size=" + std::to_string(bytes);
+    if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
+      return false;
+    mounts_.push_back(folder);
+    return true;
+  }
+
+  // Makes `folder` refuse new files and changes, keeping what it holds: by
+  // its permissions, or for root (whom permissions do not stop) by mounting
+  // it over itself read-only. Returns false if neither works here.
+  bool MakeReadOnly(const std::filesystem::path& folder) {
+    std::filesystem::permissions(folder,
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    if (::access(folder.c_str(), W_OK) != 0) return true;
+    if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0)
+      return false;
+    mounts_.push_back(folder);
+    return ::mount(nullptr, folder.c_str(), nullptr,
+                   MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+  }
+
+  static void Write(const std::filesystem::path& path,
+                    const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }
+  static std::string Read(const std::filesystem::path& path) {
+    auto bytes = core::ReadDocument(path);
+    return bytes.has_value() ? *bytes : "<unreadable>";
+  }
+  // The names in `folder`, hidden ones (temporary files) included.
+  static std::vector<std::string> Names(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+ private:
+  std::filesystem::path path_;
+  std::vector<std::filesystem::path> mounts_;
+};
+
+}  // namespace tovenrak::testing
