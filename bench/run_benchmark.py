@@ -1,0 +1,295 @@
+#!/usr/bin/env python3
+"""Times the fast converter, the OpenCC-based reference and the peer tools on
+the same generated inputs, and prints the tables of docs/benchmark.md.
+
+    python3 bench/run_benchmark.py [--build build] [--work DIR]
+        [--large-mb 50] [--files 10000] [--memory-mb 200]
+
+Inputs (made by tovenrak_make_corpus, the same for every tool):
+  (a) one large page of --large-mb MiB, in Big5 and in GBK;
+  (b) --files small pages (2-24 KiB) in each encoding, converted by
+      tovenrak-convert with -j 1 and with every core, and by a shell loop of
+      iconv | opencc | iconv;
+  (c) a --memory-mb MiB page whose peak memory under tovenrak-convert is
+      measured.
+Needs a build with the bench targets and tovenrak-convert. Uses only the
+Python standard library.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+MIB = 1 << 20
+
+
+def run(command, stdin=None, stdout=None, shell=False):
+    """Runs `command`; returns (seconds, peak RSS in KiB of it and the
+    children it waited for, CPU seconds, exit status)."""
+    start = time.monotonic()
+    proc = subprocess.Popen(command, stdin=stdin, stdout=stdout,
+                            stderr=subprocess.PIPE, shell=shell,
+                            executable="/bin/bash" if shell else None)
+    # wait4 gives this child's own resource usage, peak memory included.
+    _, status, usage = os.wait4(proc.pid, 0)
+    seconds = time.monotonic() - start
+    proc.returncode = os.waitstatus_to_exitcode(status)
+    err = proc.stderr.read().decode(errors="replace")
+    proc.stderr.close()
+    if proc.returncode != 0:
+        sys.stderr.write(f"note: {command} exited {proc.returncode}: "
+                         f"{err[-300:]}\n")
+    return (seconds, usage.ru_maxrss, usage.ru_utime + usage.ru_stime,
+            proc.returncode)
+
+
+def cell(text):
+    return str(text).replace("|", "\\|")
+
+
+def q(path):
+    return "'" + str(path).replace("'", "'\\''") + "'"
+
+
+class Bench:
+    def __init__(self, args):
+        self.args = args
+        self.build = os.path.abspath(args.build)
+        self.work = args.work or tempfile.mkdtemp(prefix="tovenrak-bench.")
+        self.cli = os.path.join(self.build, "src/app/tovenrak-convert")
+        self.make_corpus = os.path.join(self.build, "bench/tovenrak_make_corpus")
+        self.timer = os.path.join(self.build, "bench/tovenrak_time_convert")
+        self.cores = os.cpu_count() or 1
+        self.rows = []      # Large-file rows.
+        self.batch = []     # Batch rows.
+        self.notes = []
+
+    def need(self, path):
+        if not os.access(path, os.X_OK):
+            sys.exit(f"missing {path}: build the project first "
+                     "(cmake --build BUILD)")
+
+    def out_dir(self, name):
+        path = os.path.join(self.work, "out", name)
+        shutil.rmtree(path, ignore_errors=True)
+        os.makedirs(path)
+        return path
+
+    # --- inputs -----------------------------------------------------------
+
+    def make_inputs(self):
+        a = self.args
+        print(f"generating inputs in {self.work} ...", file=sys.stderr)
+        subprocess.run([self.make_corpus, self.work, "--large-mb",
+                        str(a.large_mb), "--files", str(a.files)], check=True)
+        if a.memory_mb:
+            subprocess.run([self.make_corpus, self.work, "--large-mb",
+                            str(a.memory_mb), "--name", "huge", "--files",
+                            "0"], check=True)
+
+    def large(self, source):
+        return os.path.join(self.work, f"large.{source}.htm")
+
+    # --- one large file ---------------------------------------------------
+
+    def add(self, direction, tool, seconds, size, rss_kib, note="",
+            output=None):
+        # A tool that stops at a character it cannot map still exits 0.
+        if output is not None:
+            written = os.path.getsize(output) if os.path.exists(output) else 0
+            if written < size * 0.9:
+                note = (note + "; " if note else "") + \
+                    f"incomplete output: {100 * written / size:.1f}% of the " \
+                    "input size, speed not comparable"
+                seconds = None
+        self.rows.append({"direction": direction, "tool": tool,
+                          "mb_per_s": size / MIB / seconds if seconds else None,
+                          "seconds": seconds, "peak_mib": rss_kib / 1024
+                          if rss_kib else None, "note": note})
+
+    def in_process(self, engine, to, path, repeats):
+        out = subprocess.run([self.timer, engine, to, path, str(repeats)],
+                             check=True, capture_output=True, text=True)
+        return json.loads(out.stdout)
+
+    def time_large(self, direction):
+        to_gb = direction == "Big5 -> GB"
+        src = self.large("big5" if to_gb else "gbk")
+        size = os.path.getsize(src)
+        to = "gb" if to_gb else "big5"
+        out = os.path.join(self.out_dir("large"), "out.htm")
+
+        fast = self.in_process("fast", to, src, 5)
+        self.first_ms = fast["first_ms"]
+        self.add(direction, "fast engine (in process)", fast["seconds"], size,
+                 None, "conversion only, best of 5")
+        ref = self.in_process("opencc", to, src, 1)
+        self.add(direction, "reference: OpenCC converter (in process)",
+                 ref["seconds"], size, None, "conversion only")
+
+        outdir = self.out_dir("cli")
+        s, rss, cpu, rc = run([self.cli, "--to", to, "-o", outdir, src])
+        self.add(direction, "tovenrak-convert", s, size, rss,
+                 "whole run: start, read, convert, rewrite, save")
+
+        f, t = ("BIG5", "GBK") if to_gb else ("GBK", "BIG5")
+        if shutil.which("iconv"):
+            s, rss, cpu, rc = run(f"iconv -c -f {f} -t {t} {q(src)} > {q(out)}",
+                            shell=True)
+            self.add(direction, f"iconv {f} -> {t}", s, size, rss,
+                     "code table only, no phrase conversion", output=out)
+        if shutil.which("iconv") and shutil.which("opencc"):
+            config = "tw2s" if to_gb else "s2tw"
+            s, rss, cpu, rc = run(f"iconv -c -f {f} -t UTF-8 {q(src)} | opencc -c "
+                            f"{config} | iconv -c -f UTF-8 -t {t} > {q(out)}",
+                            shell=True)
+            self.add(direction, f"iconv | opencc -c {config} | iconv", s,
+                     size, rss, output=out)
+        if shutil.which("uconv"):
+            rule = "Traditional-Simplified" if to_gb else \
+                "Simplified-Traditional"
+            s, rss, cpu, rc = run(f"uconv -c -f {f} -t {t} -x {rule} < {q(src)} > "
+                            f"{q(out)}", shell=True)
+            self.add(direction, f"uconv -x {rule}", s, size, rss, output=out)
+        if shutil.which("cconv"):
+            s, rss, cpu, rc = run(["cconv", "-f", f, "-t", t, "-o", out, src])
+            self.add(direction, f"cconv -f {f} -t {t}", s, size, rss, output=out)
+        peer = "autogb" if to_gb else "autob5"
+        if shutil.which(peer):
+            s, rss, cpu, rc = run(f"{peer} < {q(src)} > {q(out)}", shell=True)
+            self.add(direction, peer, s, size, rss, output=out)
+        else:
+            self.rows.append({"direction": direction, "tool": peer,
+                              "mb_per_s": None, "seconds": None,
+                              "peak_mib": None,
+                              "note": "not installed: package autoconvert is "
+                                      "not in Debian 12"})
+
+    # --- many small files -------------------------------------------------
+
+    def time_batch(self, direction):
+        to_gb = direction == "Big5 -> GB"
+        folder = os.path.join(self.work, "small", "big5" if to_gb else "gbk")
+        files = sorted(os.path.join(folder, n) for n in os.listdir(folder))
+        to = "gb" if to_gb else "big5"
+        for jobs in (1, self.cores):
+            outdir = self.out_dir("batch")
+            s, rss, cpu, rc = run([self.cli, "--to", to, "-j", str(jobs), "-o",
+                             outdir] + files)
+            self.batch.append({"direction": direction,
+                               "tool": f"tovenrak-convert -j {jobs}",
+                               "files": len(files), "seconds": s, "cpu": cpu,
+                               "peak_mib": rss / 1024})
+        f, t = ("BIG5", "GBK") if to_gb else ("GBK", "BIG5")
+        config = "tw2s" if to_gb else "s2tw"
+        outdir = self.out_dir("batch")
+        loop = (f"for f in {q(folder)}/*.htm; do iconv -c -f {f} -t UTF-8 "
+                f"\"$f\" | opencc -c {config} | iconv -c -f UTF-8 -t {t} > "
+                f"{q(outdir)}/\"${{f##*/}}\"; done")
+        s, rss, cpu, rc = run(loop, shell=True)
+        self.batch.append({"direction": direction,
+                           "tool": "shell loop: iconv | opencc | iconv",
+                           "files": len(files), "seconds": s, "cpu": cpu,
+                           "peak_mib": rss / 1024})
+
+    # --- peak memory ------------------------------------------------------
+
+    def time_memory(self):
+        src = os.path.join(self.work, "huge.gbk.htm")
+        size = os.path.getsize(src)
+        s, rss, cpu, rc = run([self.cli, "--to", "big5", "-o",
+                         self.out_dir("huge"), src])
+        self.memory = {"mib": size / MIB, "peak_mib": rss / 1024,
+                       "ratio": rss * 1024 / size, "seconds": s}
+
+    # --- report -----------------------------------------------------------
+
+    def report(self):
+        lines = [f"Machine: {self.cores} cores; inputs generated by "
+                 f"tovenrak_make_corpus (seed 20240617).", ""]
+        lines.append(f"Time to first conversion (load OpenCC data, compile "
+                     f"both directions, convert 4 KiB): "
+                     f"{self.first_ms:.0f} ms.")
+        lines.append("")
+        lines.append(f"(a) One page of {self.args.large_mb} MiB")
+        lines.append("")
+        lines.append("| Direction | Tool | MB/s | Fast engine / tool | "
+                     "tovenrak-convert / tool | Peak memory | Note |")
+        lines.append("|---|---|---:|---:|---:|---:|---|")
+        for d in ("Big5 -> GB", "GB -> Big5"):
+            rows = [r for r in self.rows if r["direction"] == d]
+            engine = rows[0]["mb_per_s"]
+            cli = next(r["mb_per_s"] for r in rows
+                       if r["tool"] == "tovenrak-convert")
+            for r in rows:
+                speed = r["mb_per_s"]
+                cells = [d, r["tool"],
+                         f"{speed:.1f}" if speed else "-",
+                         f"{engine / speed:.1f}x" if speed else "-",
+                         f"{cli / speed:.1f}x" if speed else "-",
+                         f"{r['peak_mib']:.0f} MiB" if r["peak_mib"] else "-",
+                         r["note"]]
+                lines.append("| " + " | ".join(map(cell, cells)) + " |")
+        lines.append("")
+        lines.append(f"(b) {self.args.files} small HTML pages (2-24 KiB)")
+        lines.append("")
+        lines.append("| Direction | Tool | Seconds | CPU seconds | Files/s | "
+                     "tool / tovenrak-convert -j all | Peak memory |")
+        lines.append("|---|---|---:|---:|---:|---:|---:|")
+        for d in ("Big5 -> GB", "GB -> Big5"):
+            rows = [r for r in self.batch if r["direction"] == d]
+            all_cores = rows[1]["seconds"]
+            for r in rows:
+                cells = [d, r["tool"], f"{r['seconds']:.2f}",
+                         f"{r['cpu']:.2f}",
+                         f"{r['files'] / r['seconds']:.0f}",
+                         f"{r['seconds'] / all_cores:.1f}x",
+                         f"{r['peak_mib']:.0f} MiB"]
+                lines.append("| " + " | ".join(map(cell, cells)) + " |")
+        if hasattr(self, "memory"):
+            m = self.memory
+            lines.append("")
+            lines.append(f"(c) Peak memory of tovenrak-convert on a "
+                         f"{m['mib']:.0f} MiB page (GB -> Big5): "
+                         f"{m['peak_mib']:.0f} MiB, {m['ratio']:.2f} times "
+                         f"the file ({m['seconds']:.1f} s).")
+        text = "\n".join(lines) + "\n"
+        print(text)
+        with open(os.path.join(self.work, "benchmark.md"), "w") as f:
+            f.write(text)
+        print(f"(also written to {self.work}/benchmark.md)", file=sys.stderr)
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    p.add_argument("--build", default="build")
+    p.add_argument("--work", help="folder for inputs and outputs "
+                   "(default: a new temporary folder)")
+    p.add_argument("--large-mb", type=int, default=50)
+    p.add_argument("--files", type=int, default=10000)
+    p.add_argument("--memory-mb", type=int, default=200,
+                   help="0 skips the peak memory run")
+    args = p.parse_args()
+    bench = Bench(args)
+    for tool in (bench.cli, bench.make_corpus, bench.timer):
+        bench.need(tool)
+    bench.make_inputs()
+    for direction in ("Big5 -> GB", "GB -> Big5"):
+        print(f"timing {direction} on the large page ...", file=sys.stderr)
+        bench.time_large(direction)
+    for direction in ("Big5 -> GB", "GB -> Big5"):
+        print(f"timing {direction} on {args.files} pages ...", file=sys.stderr)
+        bench.time_batch(direction)
+    if args.memory_mb:
+        print("measuring peak memory ...", file=sys.stderr)
+        bench.time_memory()
+    bench.report()
+
+
+if __name__ == "__main__":
+    main()
