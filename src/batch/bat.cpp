@@ -98,7 +98,9 @@ void Bat::OnNAdd() {
   for (size_t i = 1; i < pieces.size(); ++i) {
     // An empty name would list the folder itself as a file.
     if (pieces[i].empty()) continue;
-    Append(folder + pieces[i], pieces[i]);
+    // A name is bare in the usual case; a dialog that answers with a path
+    // below the folder must still leave BeHind with file names only.
+    Append(folder + pieces[i], ExtFile(pieces[i], kSeparator));
   }
 }
 

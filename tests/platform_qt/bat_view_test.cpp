@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -64,9 +65,9 @@ class QtBatViewTest : public testing::Test {
     auto converter = core::MakeDefaultConverter();
     ASSERT_TRUE(converter.has_value()) << converter.error().detail;
     er_ = std::move(converter.value());
-    bat_ = std::make_unique<batch::Bat>(view_, dialog_, messages_, *er_,
-                                        dir_ / "program",
-                                        std::vector<fs::path>{"/"});
+    bat_ = std::make_unique<batch::Bat>(
+        view_, dialog_, messages_, *er_, dir_ / "program",
+        std::vector<fs::path>{"/", dir_ / "gone"});
     bat_->Load();
   }
   void TearDown() override {
@@ -140,6 +141,7 @@ TEST_F(QtBatViewTest, ConvertsTwoFilesAsTheCommandLineConverterDoes) {
   EXPECT_EQ(messages_.shown[0].text,
             "所选定文件已转换到 " + (dir_ / "out").string() + "/ 文件夹下。");
   EXPECT_EQ(Control<QProgressBar>("Pro")->value(), 100);
+  EXPECT_FALSE(Control<QProgressBar>("Pro")->isHidden());
   EXPECT_FALSE(view_.isVisible());
   EXPECT_EQ(view_.result(), QDialog::Accepted);
 
@@ -194,6 +196,21 @@ TEST_F(QtBatViewTest, SelectingAnEntryEnablesRemoveUntilItIsUsed) {
   EXPECT_EQ(bat_->be_hind(), std::vector<std::string>{"b.htm"});
 }
 
+TEST_F(QtBatViewTest, FocusWithoutSelectionLeavesRemoveDisabled) {
+  dialog_.next_answers = {"/d/a.htm"};
+  Control<QPushButton>("NAdd")->click();
+  view_.show();
+  QApplication::setActiveWindow(&view_);
+  auto* be_fore = Control<QListWidget>("BeFore");
+  Control<QPushButton>("NAdd")->setFocus(Qt::TabFocusReason);
+  be_fore->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(be_fore->hasFocus());
+  // Focus makes the first entry current but selects nothing; it used to
+  // enable Remove, which then removed nothing.
+  EXPECT_TRUE(be_fore->currentIndex().isValid());
+  EXPECT_FALSE(Control<QPushButton>("NDel")->isEnabled());
+}
+
 TEST_F(QtBatViewTest, EnterActsOnlyOnTheFocusedButton) {
   view_.show();
   auto* to_text = Control<QLineEdit>("ToText");
@@ -214,6 +231,22 @@ TEST_F(QtBatViewTest, FolderChosenInDir1BecomesTarget) {
   ASSERT_TRUE(program.isValid());
   dir1->setCurrentIndex(program.parent());
   EXPECT_EQ(Control<QLineEdit>("ToText")->text().toStdString(), dir_.string());
+}
+
+TEST_F(QtBatViewTest, UnreadableVolumeKeepsLastReadableFolder) {
+  auto* drive1 = Control<QComboBox>("Drive1");
+  ASSERT_EQ(drive1->count(), 2);
+  drive1->setCurrentIndex(1);
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text,
+            "读取驱动器" + (dir_ / "gone").string() +
+                "时出错。\n\r请检查该驱动器内有无磁盘或"
+                "磁盘格式是否正确。");
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kCritical);
+  EXPECT_EQ(drive1->currentIndex(), 0);
+  EXPECT_EQ(view_.Dir1(), dir_ / "program");
+  EXPECT_EQ(Control<QLineEdit>("ToText")->text().toStdString(),
+            (dir_ / "program").string());
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <system_error>
 
@@ -100,6 +102,10 @@ void QtBatView::CreateControls() {
   dir1_->setAccessibleName(QStringLiteral("文件夹"));
   dir1_->setModel(dir1_model_);
   dir1_->setHeaderHidden(true);
+  // Deep folders scroll sideways instead of losing their names.
+  dir1_->setIndentation(12);
+  dir1_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  dir1_->header()->setStretchLastSection(false);
   for (int column = 1; column < dir1_model_->columnCount(); ++column)
     dir1_->hideColumn(column);
 
@@ -159,18 +165,53 @@ void QtBatView::ConnectControls() {
   connect(be_fore_, &QListWidget::clicked, this, [this] {
     if (listener_ && !setting_) listener_->OnBeForeClicked();
   });
-  connect(be_fore_, &QListWidget::currentRowChanged, this, [this] {
+  // Not currentRowChanged: focus alone makes an entry current without
+  // selecting it.
+  connect(be_fore_, &QListWidget::itemSelectionChanged, this, [this] {
     if (listener_ && !setting_) listener_->OnBeForeClicked();
   });
   connect(drive1_, &QComboBox::currentIndexChanged, this, [this] {
     if (listener_ && !setting_) listener_->OnDrive1Changed();
   });
+  // The model lists folders in the background and rows keep arriving above
+  // the current folder, so it is scrolled back into view as they come until
+  // the user scrolls, expands or picks a folder.
+  auto keep_current_in_view = [this] {
+    if (!dir1_scroll_pending_) return;
+    setting_ = true;
+    dir1_->scrollTo(dir1_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    setting_ = false;
+  };
+  connect(dir1_model_, &QFileSystemModel::rowsInserted, this,
+          keep_current_in_view);
+  connect(dir1_model_, &QFileSystemModel::layoutChanged, this,
+          keep_current_in_view);
+  connect(dir1_model_, &QFileSystemModel::rowsInserted, this,
+          [this](const QModelIndex& parent, int first, int last) {
+            if (parent == dir1_->rootIndex()) HideOtherVolumes(first, last);
+          });
+  auto user_moved = [this] {
+    if (!setting_) dir1_scroll_pending_ = false;
+  };
+  connect(dir1_->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+          user_moved);
+  connect(dir1_, &QTreeView::expanded, this, user_moved);
+  connect(dir1_, &QTreeView::collapsed, this, user_moved);
   connect(dir1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (setting_) return;
+            dir1_scroll_pending_ = false;
             dir1_folder_ = dir1_model_->filePath(current).toStdString();
             if (listener_) listener_->OnDir1Changed();
           });
+}
+
+void QtBatView::HideOtherVolumes(int first, int last) {
+  const QModelIndex parent = dir1_->rootIndex();
+  for (int row = first; row <= last; ++row) {
+    dir1_->setRowHidden(row, parent,
+                        dir1_model_->index(row, 0, parent) != dir1_volume_);
+  }
 }
 
 void QtBatView::SetListener(BatListener* listener) { listener_ = listener; }
@@ -235,14 +276,17 @@ bool QtBatView::SetDir1(const std::filesystem::path& volume,
   std::filesystem::directory_iterator probe(folder, error);
   if (error) return false;
   setting_ = true;
-  const QModelIndex root = dir1_model_->setRootPath(FromPath(volume));
-  dir1_->setRootIndex(root);
+  // The volume's own folder is the one top entry: the tree shows its
+  // parent's entries with all others hidden.
+  dir1_volume_ = dir1_model_->setRootPath(FromPath(volume));
+  dir1_->setRootIndex(dir1_volume_.parent());
+  HideOtherVolumes(0, dir1_model_->rowCount(dir1_volume_.parent()) - 1);
   const QModelIndex current = dir1_model_->index(FromPath(folder));
   dir1_->setCurrentIndex(current);
-  dir1_->expand(current);
-  dir1_->scrollTo(current);
+  dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
   setting_ = false;
   dir1_folder_ = folder;
+  dir1_scroll_pending_ = folder != volume;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPersistentModelIndex>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -62,12 +63,15 @@ class QtBatView : public QDialog, public BatView {
   void PlaceControls();
   void ConnectControls();
   QRect Twips(int left, int top, int width, int height) const;
+  void HideOtherVolumes(int first, int last);
 
   BatListener* listener_ = nullptr;
   // Set while the program itself changes Drive1 or Dir1, which the listener
   // must not hear of as the user's choice.
   bool setting_ = false;
   std::filesystem::path dir1_folder_;
+  bool dir1_scroll_pending_ = false;
+  QPersistentModelIndex dir1_volume_;
 
   QLabel* label4_ = nullptr;
   QListWidget* be_fore_ = nullptr;
