@@ -1,0 +1,33 @@
+#include "app/bat_launcher.h"
+
+#include <memory>
+
+#include "batch/bat.h"
+#include "batch/mount_table.h"
+#include "core/default_converter.h"
+#include "platform/qt/qt_bat_view.h"
+#include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_message_box.h"
+
+namespace tovenrak::app {
+
+void ShowBatWindowModally(QWidget* parent,
+                          const std::filesystem::path& program_folder) {
+  core::Result<std::unique_ptr<core::Converter>> er =
+      core::MakeDefaultConverter();
+  if (!er) {
+    platform::qt::QtMessageBox(parent).Show(
+        "无法载入转换数据，批量转换不能进行：\n" + er.error().detail,
+        platform::MessageIcon::kCritical, batch::kBatTitle);
+    return;
+  }
+  platform::qt::QtBatView view(parent);
+  platform::qt::QtFileDialog n_dia(&view);
+  platform::qt::QtMessageBox messages(&view);
+  batch::Bat bat(view, n_dia, messages, **er, program_folder,
+                 batch::ListVolumes());
+  bat.Load();
+  view.exec();
+}
+
+}  // namespace tovenrak::app
