@@ -1,0 +1,52 @@
+// The desktop program: creates the main window and its logic, wires them and
+// runs the event loop.
+
+#include <QApplication>
+#include <QStandardPaths>
+
+#include "core/default_converter.h"
+#include "main_window/main_presenter.h"
+#include "platform/qt/qt_app_dir.h"
+#include "platform/qt/qt_batch_launcher.h"
+#include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_page_preview.h"
+#include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_source_view.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/qt/qt_toolbar.h"
+
+namespace qt = tovenrak::platform::qt;
+
+int main(int argc, char** argv) {
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("tovenrak");
+  QApplication::setOrganizationName("Zemlorin");
+
+  auto cher = tovenrak::core::MakeDefaultConverter();
+  if (!cher) {
+    qt::QtMessageBox(nullptr).Show(
+        "无法载入转换数据，程序不能运行。\n原因：" + cher.error().detail,
+        tovenrak::platform::MessageIcon::kCritical, "Zemlorin Tovenrak v.1");
+    return 1;
+  }
+
+  qt::QtMainWindow window;
+  qt::QtFileDialog dia(&window);
+  qt::QtMessageBox message_box(&window);
+  qt::QtBatchLauncher batch(&window);
+  qt::QtShell shell;
+  const QString program_dir = QCoreApplication::applicationDirPath();
+  tovenrak::main_window::Main main(
+      {window.source_view(), window.preview(), window.status(),
+       window.toolbar(), dia, message_box, batch, shell, window},
+      std::move(*cher),
+      qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
+                                        QStandardPaths::AppDataLocation)),
+      program_dir.toStdString());
+  window.SetListener(&main);
+  window.ShowCentred();
+  return app.exec();
+}

@@ -1,0 +1,105 @@
+#include "platform/qt/qt_about_strip.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+
+#include "platform/qt/qt_twips.h"
+
+namespace tovenrak::platform::qt {
+
+namespace {
+
+QLabel* Picture(const char* file) {
+  auto* label = new QLabel;
+  label->setPixmap(QPixmap(QStringLiteral(":/pictures/%1").arg(file)));
+  label->setScaledContents(true);
+  return label;
+}
+
+QLabel* Text(const char* text, const QFont& font, const QColor& colour) {
+  auto* label = new QLabel(QString::fromUtf8(text));
+  label->setFont(font);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+  return label;
+}
+
+QFrame* Line(QPalette::ColorRole role) {
+  auto* line = new QFrame;
+  line->setAutoFillBackground(true);
+  QPalette palette = line->palette();
+  palette.setColor(QPalette::Window, palette.color(role));
+  line->setPalette(palette);
+  return line;
+}
+
+QFont Font(const char* family, double points, int weight = QFont::Normal) {
+  QFont font(QString::fromUtf8(family));
+  font.setPointSizeF(points);
+  font.setWeight(static_cast<QFont::Weight>(weight));
+  return font;
+}
+
+}  // namespace
+
+QtAboutStrip::QtAboutStrip(QWidget* client, std::function<void()> on_site_link)
+    : QObject(client), client_(client) {
+  // Two lines a pixel apart, dark over light, make an etched edge.
+  Add(Line(QPalette::Mid), "Line1", "分隔线", {0, 6720, 12000, 0});
+  Add(Line(QPalette::Light), "Line2", "分隔线", {0, 6730, 12000, 0});
+  Add(Picture("image1.png"), "Image1", "Tovenrak 图标", {960, 6960, 2295, 600});
+  Add(Text("v. 1.0", Font("Arial", 9), QColor(0, 255, 255)), "Version",
+      "v. 1.0", {2760, 7320, 420, 225});
+  Add(Text("请访问我们的 WWW 站点以获得最新资料：", Font("Arial", 10.5),
+           QColor(0, 0, 192)),
+      "Label2", "请访问我们的 WWW 站点以获得最新资料：",
+      {3600, 6960, 4065, 240});
+
+  visit_ = new QPushButton;
+  QFont link_font = Font("Century Gothic", 15, 600);
+  link_font.setUnderline(true);
+  visit_->setFont(link_font);
+  visit_->setFlat(true);
+  visit_->setFocusPolicy(Qt::NoFocus);
+  visit_->setStyleSheet(
+      "QPushButton { border: none; padding: 0; text-align: left;"
+      " color: rgb(0, 0, 255); background: transparent; }");
+  // The hand's fingertip is the pointer's hot spot.
+  visit_->setCursor(QCursor(QPixmap(":/pictures/pointer.png"), 11, 1));
+  connect(visit_, &QPushButton::clicked, this,
+          [on_site_link = std::move(on_site_link)] { on_site_link(); });
+  Add(visit_, "Visit", "", {3720, 7200, 3495, 375});
+  Add(Picture("zemlorin.png"), "Zemlorin", "Zemlorin 标志",
+      {7920, 6960, 2760, 660});
+  Place();
+}
+
+QWidget* QtAboutStrip::Add(QWidget* widget, const char* name,
+                           const char* accessible, TwipsRect place) {
+  widget->setParent(client_);
+  widget->setObjectName(name);
+  widget->setAccessibleName(QString::fromUtf8(accessible));
+  widget->lower();
+  items_.push_back({widget, place});
+  return widget;
+}
+
+void QtAboutStrip::SetSiteLink(const QString& address, const QString& tooltip) {
+  visit_->setText(address);
+  visit_->setAccessibleName(address);
+  visit_->setToolTip(tooltip);
+}
+
+void QtAboutStrip::Place() {
+  for (const Item& item : items_) {
+    QRect rect = TwipsToPixels(*client_, item.place);
+    // A line (no height) is one pixel high at any resolution.
+    if (item.place.height == 0) rect.setHeight(1);
+    item.widget->setGeometry(rect);
+  }
+}
+
+}  // namespace tovenrak::platform::qt

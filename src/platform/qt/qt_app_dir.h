@@ -1,0 +1,17 @@
+// Choosing the folder that receives the preview file.
+
+#pragma once
+
+#include <QString>
+#include <filesystem>
+
+namespace tovenrak::platform::qt {
+
+// Returns `program_dir` when a file can be created in it; otherwise
+// `fallback` (for an installed, read-only program), which is created when
+// missing. Returns `fallback` even when it cannot be created: the failure
+// shows later, with its reason, when the preview file is written.
+std::filesystem::path ChooseAppDir(const QString& program_dir,
+                                   const QString& fallback);
+
+}  // namespace tovenrak::platform::qt

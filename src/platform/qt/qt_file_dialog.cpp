@@ -1,0 +1,81 @@
+#include "platform/qt/qt_file_dialog.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace tovenrak::platform::qt {
+
+QStringList QtNameFilters(const std::string& filter) {
+  const QStringList parts =
+      QString::fromStdString(filter).split('|', Qt::SkipEmptyParts);
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+    filters.append(parts[i] + " (" + patterns.join(' ') + ")");
+  }
+  return filters;
+}
+
+std::string QtFileDialog::AskOpenPath(const std::string& title,
+                                      const std::string& filter) {
+  const QStringList chosen = Ask(Kind::kOpen, title, filter);
+  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+}
+
+std::string QtFileDialog::AskSavePath(const std::string& title,
+                                      const std::string& filter) {
+  const QStringList chosen = Ask(Kind::kSave, title, filter);
+  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+}
+
+std::string QtFileDialog::AskOpenPaths(const std::string& title,
+                                       const std::string& filter) {
+  const QStringList chosen = Ask(Kind::kOpenMany, title, filter);
+  if (chosen.size() <= 1)
+    return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+  // The folder that holds them all, then each name relative to it: a plain
+  // name when, as usual, they were chosen in one folder.
+  QString folder = QFileInfo(chosen.first()).absolutePath();
+  for (const QString& path : chosen) {
+    while (!QFileInfo(path).absolutePath().startsWith(folder)) {
+      folder = QFileInfo(folder).absolutePath();
+    }
+  }
+  std::string answer = folder.toStdString();
+  const QDir dir(folder);
+  for (const QString& path : chosen) {
+    answer += '\0';
+    answer += dir.relativeFilePath(path).toStdString();
+  }
+  return answer;
+}
+
+QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
+                              const std::string& filter) {
+  QFileDialog dialog(parent_, QString::fromStdString(title));
+  dialog.setObjectName("Dia");
+  dialog.setAccessibleName(QString::fromStdString(title));
+  dialog.setNameFilters(QtNameFilters(filter));
+  switch (kind) {
+    case Kind::kOpen:
+      dialog.setFileMode(QFileDialog::ExistingFile);
+      break;
+    case Kind::kOpenMany:
+      dialog.setFileMode(QFileDialog::ExistingFiles);
+      break;
+    case Kind::kSave:
+      // Any new name, taken as typed (no extension is added); an existing
+      // file is replaced only after the user agrees.
+      dialog.setAcceptMode(QFileDialog::AcceptSave);
+      dialog.setFileMode(QFileDialog::AnyFile);
+      break;
+  }
+  if (!last_chosen_.isEmpty()) dialog.selectFile(last_chosen_);
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  if (!chosen.isEmpty()) last_chosen_ = chosen.first();
+  return chosen;
+}
+
+}  // namespace tovenrak::platform::qt

@@ -1,0 +1,180 @@
+#include "platform/qt/qt_main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <algorithm>
+
+#include "platform/qt/qt_about_strip.h"
+#include "platform/qt/qt_page_preview.h"
+#include "platform/qt/qt_source_view.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/qt/qt_toolbar.h"
+#include "platform/qt/qt_twips.h"
+
+namespace tovenrak::platform::qt {
+
+namespace {
+
+constexpr float kClientWidth = 7170;
+constexpr float kClientHeight = 4545;
+constexpr float kToolbarHeight = 555;
+constexpr float kStatusBarHeight = 375;
+
+QLabel* Heading(const char* caption, const char* name, QWidget* parent) {
+  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+  label->setObjectName(name);
+  label->setAccessibleName(QString::fromUtf8(caption));
+  return label;
+}
+
+}  // namespace
+
+QtMainWindow::QtMainWindow(QWidget* parent) : QMainWindow(parent) {
+  setObjectName("Main");
+  setWindowTitle("Zemlorin Tovenrak v.1");
+  setAccessibleName("Zemlorin Tovenrak v.1");
+  setWindowIcon(QIcon(":/pictures/icon.png"));
+
+  CreateClientArea();
+  CreateMenus();
+  // The menu shortcuts win over the focused control's own keys (the source
+  // view's copy and cut, the preview's copy), wherever the focus is.
+  qApp->installEventFilter(this);
+}
+
+void QtMainWindow::CreateClientArea() {
+  // The client area holds everything placed in twips; the status bar docks
+  // below it.
+  client_ = new QWidget(this);
+  client_->setObjectName("client");
+  client_->installEventFilter(this);
+  setCentralWidget(client_);
+
+  toolbar_ = new QtToolbar(client_);
+  preview_label_ = Heading("页面预览：", "LHtmler", client_);
+  preview_ = new QtPagePreview(client_);
+  preview_->hide();
+  source_label_ = Heading("源文件：", "LOriText", client_);
+  source_view_ = new QtSourceView(client_);
+  about_strip_ = new QtAboutStrip(client_, [this] {
+    if (listener_) listener_->OnSiteLinkClicked();
+  });
+  status_ = new QtStatusBar(this);
+  setStatusBar(status_);
+
+  // A large system font may need more room than the toolbar's design height.
+  toolbar_->setFixedHeight(std::max(TwipsToPixelsY(*this, kToolbarHeight),
+                                    toolbar_->sizeHint().height()));
+  status_->setFixedHeight(TwipsToPixelsY(*this, kStatusBarHeight));
+
+  // Keyboard order: source view, toolbar, preview.
+  QWidget* previous = source_view_;
+  for (int position = 1; position <= 8; ++position) {
+    if (toolbar_->ButtonAction(position)) {
+      QWidget* button = toolbar_->PositionWidget(position);
+      setTabOrder(previous, button);
+      previous = button;
+    }
+  }
+  setTabOrder(previous, preview_);
+}
+
+void QtMainWindow::CreateMenus() {
+  QMenu* file = menuBar()->addMenu("文件(&F)");
+  file->setObjectName("MnuFile");
+  file->setAccessibleName("文件");
+  AddMenuItem(file, "MnuOpen", "打开(&O)", QKeySequence("Ctrl+O"),
+              &platform::MainWindowListener::OnMenuOpen);
+  AddMenuItem(file, "mnuClear", "清除(&C)", QKeySequence("Ctrl+C"),
+              &platform::MainWindowListener::OnMenuClear);
+  file->addSeparator()->setObjectName("MnuBar1");
+  AddMenuItem(file, "mnuBat", "批量转换(&T)...", QKeySequence("Ctrl+B"),
+              &platform::MainWindowListener::OnMenuBatch);
+  file->addSeparator()->setObjectName("mnuBar3");
+  AddMenuItem(file, "MnuExit", "退出(&X)", QKeySequence("Ctrl+X"),
+              &platform::MainWindowListener::OnMenuExit);
+
+  QMenu* help = menuBar()->addMenu("帮助(&H)");
+  help->setObjectName("mnuHelp");
+  help->setAccessibleName("帮助");
+  AddMenuItem(help, "mnuTeh", "技术站点(&T)...", QKeySequence(),
+              &platform::MainWindowListener::OnMenuWebSite);
+  AddMenuItem(help, "mnuAbout", "关于 Tovenrak (&A)...", QKeySequence(),
+              &platform::MainWindowListener::OnMenuAbout);
+}
+
+QAction* QtMainWindow::AddMenuItem(
+    QMenu* menu, const char* name, const char* caption,
+    const QKeySequence& shortcut,
+    void (platform::MainWindowListener::*command)()) {
+  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  action->setObjectName(name);
+  action->setShortcut(shortcut);
+  if (!shortcut.isEmpty()) shortcuts_.append(shortcut);
+  connect(action, &QAction::triggered, this, [this, command] {
+    if (listener_) (listener_->*command)();
+  });
+  return action;
+}
+
+void QtMainWindow::SetListener(platform::MainWindowListener* listener) {
+  listener_ = listener;
+  toolbar_->SetListener(listener);
+  preview_->SetListener(listener);
+}
+
+void QtMainWindow::ShowCentred() {
+  resize(TwipsToPixelsX(*this, kClientWidth),
+         TwipsToPixelsY(*this, kClientHeight) + menuBar()->sizeHint().height());
+  const QRect screen = this->screen()->availableGeometry();
+  move(screen.center() - QPoint(width() / 2, height() / 2));
+  show();
+}
+
+void QtMainWindow::PlacePanes(const platform::PaneRects& rects) {
+  preview_->setGeometry(TwipsToPixels(*client_, rects.preview));
+  preview_label_->setGeometry(TwipsToPixels(*client_, rects.preview_label));
+  source_view_->setGeometry(TwipsToPixels(*client_, rects.source));
+  source_label_->setGeometry(TwipsToPixels(*client_, rects.source_label));
+}
+
+void QtMainWindow::SetSiteLink(const std::string& address,
+                               const std::string& tooltip) {
+  about_strip_->SetSiteLink(QString::fromStdString(address),
+                            QString::fromStdString(tooltip));
+}
+
+void QtMainWindow::Maximize() { showMaximized(); }
+
+void QtMainWindow::Quit() { QCoreApplication::quit(); }
+
+bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == client_ && event->type() == QEvent::Resize) {
+    toolbar_->setGeometry(0, 0, client_->width(), toolbar_->height());
+    ReportSize();
+  } else if (event->type() == QEvent::ShortcutOverride) {
+    // Left unaccepted, the key goes to the menu item's shortcut.
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && widget->window() == this &&
+        shortcuts_.contains(QKeySequence(key->keyCombination()))) {
+      key->ignore();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void QtMainWindow::ReportSize() {
+  if (!listener_) return;
+  const QRect outer = frameGeometry();
+  listener_->OnResized(PixelsToTwipsX(*this, outer.width()),
+                       PixelsToTwipsY(*this, outer.height()),
+                       PixelsToTwipsX(*this, client_->width()));
+}
+
+}  // namespace tovenrak::platform::qt

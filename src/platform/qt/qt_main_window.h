@@ -1,0 +1,75 @@
+// The main window: menus, toolbar, the two panes with their headings, the
+// status bar and the about strip. It builds the widgets and forwards every
+// user event to a MainWindowListener.
+
+#pragma once
+
+#include <QMainWindow>
+
+#include "platform/main_frame.h"
+#include "platform/main_window_listener.h"
+
+QT_BEGIN_NAMESPACE
+class QAction;
+class QLabel;
+QT_END_NAMESPACE
+
+namespace tovenrak::platform::qt {
+
+class QtAboutStrip;
+class QtPagePreview;
+class QtSourceView;
+class QtStatusBar;
+class QtToolbar;
+
+class QtMainWindow : public QMainWindow, public platform::MainFrame {
+  Q_OBJECT
+
+ public:
+  explicit QtMainWindow(QWidget* parent = nullptr);
+
+  // Receives the window's events from now on; may be null.
+  void SetListener(platform::MainWindowListener* listener);
+
+  // Gives the window its starting size (client area 7170 x 4545 twips) and
+  // shows it centred on the screen.
+  void ShowCentred();
+
+  QtSourceView& source_view() const { return *source_view_; }
+  QtPagePreview& preview() const { return *preview_; }
+  QtStatusBar& status() const { return *status_; }
+  QtToolbar& toolbar() const { return *toolbar_; }
+  QtAboutStrip& about_strip() const { return *about_strip_; }
+  QWidget& client() const { return *client_; }
+
+  // platform::MainFrame
+  void PlacePanes(const platform::PaneRects& rects) override;
+  void SetSiteLink(const std::string& address,
+                   const std::string& tooltip) override;
+  void Maximize() override;
+  void Quit() override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateClientArea();
+  void CreateMenus();
+  QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption,
+                       const QKeySequence& shortcut,
+                       void (platform::MainWindowListener::*command)());
+  void ReportSize();
+
+  QWidget* client_;
+  QtToolbar* toolbar_;
+  QLabel* preview_label_;
+  QtPagePreview* preview_;
+  QLabel* source_label_;
+  QtSourceView* source_view_;
+  QtStatusBar* status_;
+  QtAboutStrip* about_strip_;
+  QList<QKeySequence> shortcuts_;
+  platform::MainWindowListener* listener_ = nullptr;
+};
+
+}  // namespace tovenrak::platform::qt

@@ -1,0 +1,30 @@
+// The main window's status bar: the browser's status and the encoding state.
+
+#pragma once
+
+#include <QStatusBar>
+
+#include "platform/status_bar.h"
+
+QT_BEGIN_NAMESPACE
+class QLabel;
+QT_END_NAMESPACE
+
+namespace tovenrak::platform::qt {
+
+class QtStatusBar : public QStatusBar, public platform::StatusBar {
+  Q_OBJECT
+
+ public:
+  explicit QtStatusBar(QWidget* parent = nullptr);
+
+  // Panels other than 1 and 2 are ignored.
+  void SetPanelText(int panel, const std::string& text) override;
+
+  QString PanelText(int panel) const;
+
+ private:
+  QLabel* panels_[2];
+};
+
+}  // namespace tovenrak::platform::qt

@@ -1,0 +1,90 @@
+#include "platform/qt/qt_toolbar.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QIcon>
+
+namespace tovenrak::platform::qt {
+
+QtToolbar::QtToolbar(QWidget* parent) : QToolBar(parent) {
+  setObjectName("Tool");
+  setAccessibleName("工具栏");
+  setMovable(false);
+  setFloatable(false);
+  setIconSize(QSize(16, 16));
+  setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  // Small captions keep picture and caption within the toolbar's height.
+  QFont captions = font();
+  captions.setPointSizeF(8);
+  setFont(captions);
+  setContentsMargins(0, 0, 0, 0);
+  setStyleSheet("QToolButton { padding: 0px 2px; }");
+
+  AddButton(1, "打开", "打开一个文件进行内码转换", "open");
+  AddButton(2, "清除", "清除当前文本", "clear");
+  AddGap(3);
+  AddButton(4, "批量", "批量转换文件内码", "batch");
+  AddGap(5);
+  AddButton(6, "GB", "将当前文件转换为 GB 码", "gb");
+  AddButton(7, "Big5", "将当前文件转换为 Big5 码", "big5");
+  AddGap(8);
+
+  // GB and Big5 press each other out; Clear may release both.
+  auto* encoding = new QActionGroup(this);
+  encoding->setExclusionPolicy(
+      QActionGroup::ExclusionPolicy::ExclusiveOptional);
+  for (int position : {6, 7}) {
+    actions_[position]->setCheckable(true);
+    encoding->addAction(actions_[position]);
+  }
+}
+
+void QtToolbar::AddButton(int position, const char* caption,
+                          const char* tooltip, const char* picture) {
+  QAction* action =
+      addAction(QIcon(QStringLiteral(":/pictures/%1.png").arg(picture)),
+                QString::fromUtf8(caption));
+  action->setToolTip(QString::fromUtf8(tooltip));
+  connect(action, &QAction::triggered, this, [this, position] {
+    if (listener_) listener_->OnToolButton(position);
+  });
+  QWidget* button = widgetForAction(action);
+  button->setAccessibleName(QString::fromUtf8(caption));
+  button->setAccessibleDescription(QString::fromUtf8(tooltip));
+  button->setFocusPolicy(Qt::TabFocus);
+  actions_[position] = action;
+  widgets_[position] = button;
+}
+
+void QtToolbar::AddGap(int position) {
+  auto* gap = new QWidget(this);
+  gap->setFixedWidth(8);
+  gap->setAccessibleName("间隔");
+  addWidget(gap);
+  widgets_[position] = gap;
+}
+
+void QtToolbar::SetButtonEnabled(int position, bool enabled) {
+  if (QWidget* widget = PositionWidget(position)) {
+    if (actions_[position]) {
+      actions_[position]->setEnabled(enabled);
+    } else {
+      widget->setEnabled(enabled);
+    }
+  }
+}
+
+void QtToolbar::SetButtonPressed(int position, bool pressed) {
+  if (QAction* action = ButtonAction(position); action && action->isCheckable())
+    action->setChecked(pressed);
+}
+
+QWidget* QtToolbar::PositionWidget(int position) const {
+  return position >= 1 && position <= 8 ? widgets_[position] : nullptr;
+}
+
+QAction* QtToolbar::ButtonAction(int position) const {
+  return position >= 1 && position <= 8 ? actions_[position] : nullptr;
+}
+
+}  // namespace tovenrak::platform::qt

@@ -1,0 +1,46 @@
+// The main window's toolbar: eight positions, three of them empty gaps.
+
+#pragma once
+
+#include <QToolBar>
+#include <array>
+
+#include "platform/main_window_listener.h"
+#include "platform/toolbar.h"
+
+QT_BEGIN_NAMESPACE
+class QAction;
+QT_END_NAMESPACE
+
+namespace tovenrak::platform::qt {
+
+class QtToolbar : public QToolBar, public platform::Toolbar {
+  Q_OBJECT
+
+ public:
+  explicit QtToolbar(QWidget* parent = nullptr);
+
+  // Receives button clicks; may be null.
+  void SetListener(platform::MainWindowListener* listener) {
+    listener_ = listener;
+  }
+
+  void SetButtonEnabled(int position, bool enabled) override;
+  void SetButtonPressed(int position, bool pressed) override;
+
+  // The button or gap at `position` (1 to 8), or null.
+  QWidget* PositionWidget(int position) const;
+  QAction* ButtonAction(int position) const;
+
+ private:
+  void AddButton(int position, const char* caption, const char* tooltip,
+                 const char* picture);
+  void AddGap(int position);
+
+  // Indexed by position; gaps have a widget and no action.
+  std::array<QAction*, 9> actions_{};
+  std::array<QWidget*, 9> widgets_{};
+  platform::MainWindowListener* listener_ = nullptr;
+};
+
+}  // namespace tovenrak::platform::qt

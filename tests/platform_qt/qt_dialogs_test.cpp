@@ -1,0 +1,200 @@
+// The file dialog, message box, batch launcher and shell on Qt, driven
+// through their modal windows.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "platform/qt/qt_batch_launcher.h"
+#include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_message_box.h"
+#include "platform/qt/qt_shell.h"
+#include "qt_test_support.h"
+
+namespace tovenrak::platform::qt {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs `answer` on the next modal window once it is shown.
+void WhenModalShows(std::function<void(QWidget*)> answer) {
+  QTimer::singleShot(0, [answer = std::move(answer)] {
+    QWidget* modal = nullptr;
+    testing::WaitUntil(
+        [&] { return (modal = QApplication::activeModalWidget()); });
+    if (modal) answer(modal);
+  });
+}
+
+// Types `text` into a file dialog's name box and accepts it.
+void TypeAndAccept(QWidget* modal, const QString& text) {
+  auto* dialog = qobject_cast<QFileDialog*>(modal);
+  ASSERT_NE(dialog, nullptr);
+  // As when typing, the names typed replace the files picked in the list.
+  for (auto* view : dialog->findChildren<QAbstractItemView*>())
+    view->clearSelection();
+  dialog->findChild<QLineEdit*>("fileNameEdit")->setText(text);
+  static_cast<QDialog*>(dialog)->accept();
+}
+
+class QtDialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern =
+        (fs::temp_directory_path() / "tovenrak-dialogs-XXXXXX").string();
+    dir_ = ::mkdtemp(pattern.data());
+    for (const char* name : {"a.htm", "b.htm", "c.txt"})
+      std::ofstream(dir_ / name) << name;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  QString Path(const char* name) const {
+    return QString::fromStdString((dir_ / name).string());
+  }
+
+  fs::path dir_;
+  QWidget parent_;
+};
+
+TEST(QtNameFiltersTest, TurnsPipeSeparatedEntriesIntoQtFilters) {
+  struct Case {
+    const char* filter;
+    QStringList expected;
+  };
+  const Case cases[] = {
+      {"Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|",
+       {"Html文件[*.htm;*.html] (*.htm *.html)", "文本文件[*.txt] (*.txt)"}},
+      {"Html文件[*.htm;*.html]|*.htm;*.html|",
+       {"Html文件[*.htm;*.html] (*.htm *.html)"}},
+      {"All|*", {"All (*)"}},
+      {"", {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(QtNameFilters(c.filter), c.expected) << c.filter;
+}
+
+TEST_F(QtDialogsTest, OpenDialogAnswersThePathAndRemembersIt) {
+  QtFileDialog dia(&parent_);
+  QString title, filter;
+  WhenModalShows([&](QWidget* modal) {
+    title = modal->windowTitle();
+    filter = static_cast<QFileDialog*>(modal)->selectedNameFilter();
+    TypeAndAccept(modal, Path("a.htm"));
+  });
+  EXPECT_EQ(dia.AskOpenPath("打开文件", "Html文件[*.htm;*.html]|*.htm;*.html|"),
+            (dir_ / "a.htm").string());
+  EXPECT_EQ(title, "打开文件");
+  EXPECT_EQ(filter, "Html文件[*.htm;*.html] (*.htm *.html)");
+
+  // The next dialog, a save, starts from the name chosen last.
+  QStringList started_with;
+  WhenModalShows([&](QWidget* modal) {
+    started_with = static_cast<QFileDialog*>(modal)->selectedFiles();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  EXPECT_EQ(dia.AskSavePath("保存文件为 GB 码",
+                            "Html文件[*.htm;*.html]|*.htm;*.html|"),
+            "");
+  EXPECT_EQ(started_with, QStringList{Path("a.htm")});
+}
+
+TEST_F(QtDialogsTest, SaveDialogTakesANewNameAsTyped) {
+  QtFileDialog dia(&parent_);
+  WhenModalShows(
+      [&](QWidget* modal) { TypeAndAccept(modal, Path("new-name")); });
+  EXPECT_EQ(dia.AskSavePath("保存文件为 Big5 码",
+                            "Html文件[*.htm;*.html]|*.htm;*.html|"),
+            (dir_ / "new-name").string());
+}
+
+TEST_F(QtDialogsTest, MultipleChoiceComesBackAsFolderAndNamesSeparatedByNul) {
+  QtFileDialog dia(&parent_);
+  WhenModalShows([&](QWidget* modal) {
+    static_cast<QFileDialog*>(modal)->setDirectory(
+        QString::fromStdString(dir_.string()));
+    TypeAndAccept(modal, "\"a.htm\" \"c.txt\"");
+  });
+  const std::string answer = dia.AskOpenPaths(
+      "加入文件", "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|");
+  EXPECT_EQ(answer, dir_.string() + '\0' + "a.htm" + '\0' + "c.txt");
+
+  WhenModalShows([&](QWidget* modal) { TypeAndAccept(modal, Path("b.htm")); });
+  EXPECT_EQ(dia.AskOpenPaths("加入文件", "All|*|"), (dir_ / "b.htm").string());
+
+  WhenModalShows(
+      [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
+  EXPECT_EQ(dia.AskOpenPaths("加入文件", "All|*|"), "");
+}
+
+TEST_F(QtDialogsTest, MessageBoxShowsTextIconAndTitle) {
+  QtMessageBox box(&parent_);
+  QString text, title;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  WhenModalShows([&](QWidget* modal) {
+    auto* shown = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(shown, nullptr);
+    text = shown->text();
+    title = shown->windowTitle();
+    icon = shown->icon();
+    shown->accept();
+  });
+  box.Show("无法保存文件", MessageIcon::kCritical, "Zemlorin Tovenrak v.1");
+  EXPECT_EQ(text, "无法保存文件");
+  EXPECT_EQ(title, "Zemlorin Tovenrak v.1");
+  EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST_F(QtDialogsTest, BatchLauncherShowsAModalWindowAndReturnsWhenClosed) {
+  QtBatchLauncher batch(&parent_);
+  QString title;
+  bool modal_window = false;
+  WhenModalShows([&](QWidget* modal) {
+    title = modal->windowTitle();
+    modal_window = modal->isModal();
+    modal->close();
+  });
+  batch.ShowBatchWindow();
+  EXPECT_EQ(title, "批量转换");
+  EXPECT_TRUE(modal_window);
+}
+
+// Receives the addresses the desktop would open.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public slots:
+  void Open(const QUrl& url) { urls.append(url); }
+
+ public:
+  QList<QUrl> urls;
+};
+
+TEST_F(QtDialogsTest, ShellHandsAddressesToTheDesktop) {
+  UrlCatcher catcher;
+  QDesktopServices::setUrlHandler("http", &catcher, "Open");
+  QDesktopServices::setUrlHandler("file", &catcher, "Open");
+  QtShell shell;
+  EXPECT_TRUE(shell.OpenAddress("www.zemlorin.example", dir_));
+  EXPECT_TRUE(shell.OpenAddress("a.htm", dir_));
+  EXPECT_FALSE(shell.OpenAddress("", dir_));
+  QDesktopServices::unsetUrlHandler("http");
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(catcher.urls, (QList<QUrl>{QUrl("http://www.zemlorin.example"),
+                                       QUrl::fromLocalFile(Path("a.htm"))}));
+}
+
+}  // namespace
+}  // namespace tovenrak::platform::qt
+
+#include "qt_dialogs_test.moc"
