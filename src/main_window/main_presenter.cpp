@@ -109,6 +109,10 @@ void Main::OpenAs(Side side, const std::filesystem::path& path,
   ShowInView(ori_str_, core::Encoding::kGbk);
   if (side == Side::kGb) return;
 
+  // The GB text must not go on declaring Big5, or the preview shows it as
+  // garbage. As with the GB command, only the shown text is rewritten.
+  ShowInView(core::RewriteCharset(ViewBytes(), core::kGbDeclaration),
+             core::Encoding::kGbk);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(*other, Side::kGb);
 }

@@ -63,7 +63,8 @@ class Main : public platform::MainWindowListener {
        std::filesystem::path app_dir, std::filesystem::path program_dir);
 
   // Asks for a file and opens it: a document that mentions "big5" is taken as
-  // Big5 and shown converted to GB through the preview file, any other as GB.
+  // Big5 and shown converted to GB, its declaration rewritten to GB, through
+  // the preview file; any other is taken as GB and previewed as it is.
   // A cancelled dialog changes nothing. A file that cannot be read, is binary
   // or cannot be converted gets a message and leaves the document as it was;
   // the preview has already been sent to the chosen file.

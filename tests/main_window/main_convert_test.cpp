@@ -9,13 +9,6 @@
 namespace tovenrak::testing {
 namespace {
 
-// Page(charset, body) after its declaration was rewritten to `charset`.
-std::string Rewritten(const std::string& charset, const std::string& body) {
-  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; " +
-         charset + "\" http-equiv=Content-Type></head>\n<body>" + body +
-         "</body></html>\n";
-}
-
 constexpr const char* kSaveFilter = "Html文件[*.htm;*.html]|*.htm;*.html|";
 
 TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {

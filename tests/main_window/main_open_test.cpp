@@ -32,6 +32,7 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     std::string cvt_str;    // Big5 side
     std::string view_text;  // UTF-8
     bool previewed;         // "temp.htm" written and shown
+    std::string preview;    // what "temp.htm" holds
   };
   const std::string big5_page = Page("charset=big5", kBig5Body);
   const std::string gb_page = Page("charset=gb2312", kGbBody);
@@ -39,18 +40,21 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
   const Case cases[] = {
       {"gb page", gb_page, "文件处于 GB 码状态", true, gb_page,
        Page("charset=gb2312", kBig5Body), Page("charset=gb2312", kGbBodyUtf8),
-       false},
-      // The declaration stays as the file had it: Open never rewrites it.
+       false, ""},
+      // The stored GB text keeps the declaration the file had; the shown
+      // text and the preview declare GB, so that the preview is readable.
       {"big5 page", big5_page, "文件处于 Big5 码状态", false,
        Page("charset=big5", kGbBody), big5_page,
-       Page("charset=big5", kGbBodyUtf8), true},
+       Rewritten("charset=gb2312", kGbBodyUtf8), true,
+       Rewritten("charset=gb2312", kGbBody)},
       {"mention in the body in any case", body_mention, "文件处于 Big5 码状态",
        false, "<p>BiG5 " + kGbBody + "</p>", body_mention,
-       std::string("<p>BiG5 ") + kGbBodyUtf8 + "</p>", true},
+       std::string("<p>BiG5 ") + kGbBodyUtf8 + "</p>", true,
+       "<p>BiG5 " + kGbBody + "</p>"},
       {"big and 5 apart", "big 5 " + kGbBody, "文件处于 GB 码状态", true,
        "big 5 " + kGbBody, "big 5 " + kBig5Body,
-       std::string("big 5 ") + kGbBodyUtf8, false},
-      {"empty file", "", "文件处于 GB 码状态", true, "", "", "", false},
+       std::string("big 5 ") + kGbBodyUtf8, false, ""},
+      {"empty file", "", "文件处于 GB 码状态", true, "", "", "", false, ""},
   };
   for (const Case& c : cases) {
     MainWorld w;
@@ -71,7 +75,7 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     EXPECT_EQ(w.preview.calls, calls) << c.name;
     EXPECT_EQ(std::filesystem::exists(w.Preview()), c.previewed) << c.name;
     if (c.previewed) {
-      EXPECT_EQ(ReadFile(w.Preview()), c.ori_str) << c.name;
+      EXPECT_EQ(ReadFile(w.Preview()), c.preview) << c.name;
     }
     EXPECT_TRUE(w.box.shown.empty()) << c.name;
     ASSERT_EQ(w.dialog.asked.size(), 1u) << c.name;
@@ -181,7 +185,7 @@ TEST(MainOpenTest, UnwritablePreviewGetsMessageAndKeepsBig5State) {
       << w.box.shown[0].text;
   EXPECT_EQ(w.status.panels[2], "文件处于 Big5 码状态");
   EXPECT_EQ(w.main->cvt_str(), big5_page);
-  EXPECT_EQ(w.view.text, Page("charset=big5", kGbBodyUtf8));
+  EXPECT_EQ(w.view.text, Rewritten("charset=gb2312", kGbBodyUtf8));
   // The browser stays on the chosen file.
   EXPECT_EQ(w.preview.calls.back(), "show");
 }

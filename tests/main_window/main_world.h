@@ -49,6 +49,14 @@ inline std::string Page(const std::string& charset, const std::string& body) {
          charset + "\"></head>\n<body>" + body + "</body></html>\n";
 }
 
+// Page(...) after its declaration was rewritten to `charset`.
+inline std::string Rewritten(const std::string& charset,
+                             const std::string& body) {
+  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; " +
+         charset + "\" http-equiv=Content-Type></head>\n<body>" + body +
+         "</body></html>\n";
+}
+
 inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
