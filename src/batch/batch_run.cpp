@@ -2,6 +2,9 @@
 
 #include <cassert>
 #include <cmath>
+#include <filesystem>
+#include <map>
+#include <system_error>
 
 #include "core/convert_document.h"
 
@@ -35,6 +38,14 @@ std::string ReasonOf(const core::Error& error) {
   return reason;
 }
 
+// The one name of a file however it is written: through links, "." and "..".
+std::filesystem::path Identity(const std::filesystem::path& path) {
+  std::error_code error;
+  std::filesystem::path canonical =
+      std::filesystem::weakly_canonical(path, error);
+  return error ? path.lexically_normal() : canonical;
+}
+
 }  // namespace
 
 int16_t ProPercent(size_t done, size_t total) {
@@ -51,14 +62,39 @@ BatchOutcome RunBatch(const core::Converter& er,
                       const std::string& target_folder,
                       const std::function<void(int16_t)>& progress) {
   assert(be_fore.size() == be_hind.size());
-  BatchOutcome outcome;
   const size_t n = be_fore.size();
+  std::vector<std::filesystem::path> sources, outputs;
+  std::map<std::filesystem::path, size_t> first_listed;
   for (size_t i = 0; i < n; ++i) {
-    const std::filesystem::path destination = target_folder + be_hind[i];
-    core::Result<core::DocumentConversion> converted =
-        core::ConvertFile(er, be_fore[i], destination, core::Target::kAuto);
-    if (converted) {
+    sources.push_back(Identity(be_fore[i]));
+    outputs.push_back(Identity(target_folder + be_hind[i]));
+    first_listed.emplace(sources[i], i);
+  }
+  // Each output, once written, belongs to the entry that wrote it.
+  std::map<std::filesystem::path, size_t> written;
+
+  BatchOutcome outcome;
+  for (size_t i = 0; i < n; ++i) {
+    const auto listed_at_output = first_listed.find(outputs[i]);
+    const auto written_at_output = written.find(outputs[i]);
+    if (first_listed.at(sources[i]) != i) {
+      // Listed again: converting it a second time would convert its first
+      // output back when that replaced the source.
+    } else if (listed_at_output != first_listed.end() &&
+               listed_at_output->second != i) {
+      outcome.failed.push_back(
+          {be_fore[i], "会覆盖待转换的文件 " +
+                           be_fore[listed_at_output->second] + "，未写入"});
+    } else if (written_at_output != written.end()) {
+      outcome.failed.push_back(
+          {be_fore[i], "与 " + be_fore[written_at_output->second] +
+                           " 的转换结果同名，未写入"});
+    } else if (core::Result<core::DocumentConversion> converted =
+                   core::ConvertFile(er, be_fore[i], target_folder + be_hind[i],
+                                     core::Target::kAuto);
+               converted) {
       ++outcome.converted;
+      written.emplace(outputs[i], i);
     } else {
       outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
     }

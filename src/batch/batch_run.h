@@ -20,7 +20,7 @@ struct FailedFile {
 
 // What a run did.
 struct BatchOutcome {
-  size_t converted = 0;
+  size_t converted = 0;            // Files listed twice count once.
   std::vector<FailedFile> failed;  // In list order.
 };
 
@@ -34,8 +34,11 @@ int16_t ProPercent(size_t done, size_t total);
 // every i in order, each by core::ConvertFile with detection (a text that
 // mentions big5 goes to GB, any other to Big5): a file that cannot be read
 // writes nothing and a failed save leaves the target untouched. Such a file
-// is recorded in the outcome and the run goes on. After each file calls
-// `progress` with ProPercent, except when the list holds a single file.
+// is recorded in the outcome and the run goes on. No output is written twice
+// and no listed file is replaced by another's output: a file listed again is
+// converted once, and a file whose output would replace a listed file or an
+// output of this run is recorded as failed. After each entry calls
+// `progress` with ProPercent, except when the list holds a single entry.
 // REQUIRES: be_fore.size() == be_hind.size(); `target_folder` ends with a
 // separator.
 BatchOutcome RunBatch(const core::Converter& er,

@@ -492,6 +492,69 @@ TEST_F(BatTest, FailedFilesAreReportedAndNothingIsWrittenForThem) {
   EXPECT_TRUE(view_.closed);
 }
 
+TEST_F(BatTest, FileListedTwiceIsConvertedOnce) {
+  auto bat = MakeBat();
+  const std::string page = Source("page.htm", "gb");
+  dialog_.next_answers = {page, page};
+  bat->OnNAdd();
+  bat->OnNAdd();
+  view_.to_text = (dir_ / "src").string();
+  bat->OnNGo();
+  // Used to convert the converted file back into the source's place.
+  EXPECT_EQ(Read(page), "[big5]gb");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kInformation);
+  EXPECT_EQ(view_.pro_values, (std::vector<int>{50, 100}));
+}
+
+TEST_F(BatTest, OutputsWithTheSameNameDoNotReplaceEachOther) {
+  auto bat = MakeBat();
+  fs::create_directory(dir_ / "a");
+  fs::create_directory(dir_ / "b");
+  std::ofstream(dir_ / "a" / "x.htm") << "from a";
+  std::ofstream(dir_ / "b" / "x.htm") << "from b";
+  dialog_.next_answers = {(dir_ / "a" / "x.htm").string(),
+                          (dir_ / "b" / "x.htm").string()};
+  bat->OnNAdd();
+  bat->OnNAdd();
+  view_.to_text = Out();
+  bat->OnNGo();
+  EXPECT_EQ(Read(dir_ / "out" / "x.htm"), "[big5]from a");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kWarning);
+  EXPECT_NE(messages_.shown[0].text.find(
+                (dir_ / "b" / "x.htm").string() + "\n    与 " +
+                (dir_ / "a" / "x.htm").string() + " 的转换结果同名，未写入"),
+            std::string::npos)
+      << messages_.shown[0].text;
+}
+
+TEST_F(BatTest, OutputNeverReplacesAListedFile) {
+  auto bat = MakeBat();
+  fs::create_directory(dir_ / "a");
+  fs::create_directory(dir_ / "b");
+  std::ofstream(dir_ / "a" / "x.htm") << "from a";
+  std::ofstream(dir_ / "b" / "x.htm") << "from b";
+  dialog_.next_answers = {(dir_ / "a" / "x.htm").string(),
+                          (dir_ / "b" / "x.htm").string()};
+  bat->OnNAdd();
+  bat->OnNAdd();
+  view_.to_text = (dir_ / "b").string();
+  bat->OnNGo();
+  // b/x.htm is converted in its own place; a/x.htm must not take it first.
+  EXPECT_EQ(Read(dir_ / "b" / "x.htm"), "[big5]from b");
+  EXPECT_EQ(Read(dir_ / "a" / "x.htm"), "from a");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_NE(messages_.shown[0].text.find("共 2 个文件，已转换 1 个"),
+            std::string::npos)
+      << messages_.shown[0].text;
+  EXPECT_NE(messages_.shown[0].text.find(
+                (dir_ / "a" / "x.htm").string() + "\n    会覆盖待转换的文件 " +
+                (dir_ / "b" / "x.htm").string() + "，未写入"),
+            std::string::npos)
+      << messages_.shown[0].text;
+}
+
 TEST_F(BatTest, MissingTargetFolderFailsEveryFile) {
   auto bat = MakeBat();
   AddSources(*bat, {"a.htm", "b.htm"}, "x");

@@ -54,7 +54,7 @@ std::string Read(const fs::path& path) {
   return bytes.str();
 }
 
-class QtBatViewTest : public testing::Test {
+class QtBatViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string pattern = fs::temp_directory_path() / "bat_view_test-XXXXXX";
