@@ -23,7 +23,7 @@ constexpr std::string_view kSelectionSeparator{"\0", 1};
 constexpr char kEmptyList[] = "请您选定要转换的文件，再开始转换。";
 
 std::string DriveError(const std::string& volume) {
-  // Line feed before carriage return, as the message has always read.
+  // The line feed comes before the carriage return, not after it.
   return "读取驱动器" + volume +
          "时出错。\n\r请检查该驱动器内有无磁盘或磁盘格式是否正确。";
 }

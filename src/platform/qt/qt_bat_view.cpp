@@ -317,6 +317,7 @@ bool QtBatView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QtBatView::keyPressEvent(QKeyEvent* event) {
+  // With no default button, Enter in the list or the target box does nothing.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
       button->click();
