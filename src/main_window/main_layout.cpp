@@ -1,5 +1,7 @@
 #include "main_window/main_layout.h"
 
+#include <algorithm>
+
 namespace tovenrak::main_window {
 
 namespace {
@@ -27,6 +29,11 @@ platform::PaneRects LayOutMain(float w, float h, float c,
   p.preview.top = 960;
   p.preview_label.left = p.preview.left;
   p.preview_label.top = p.preview.top - p.preview_label.height;
+
+  const float panes_bottom = std::max(p.source.top + p.source.height,
+                                      p.preview.top + p.preview.height);
+  p.about_strip_shift =
+      std::max(0.0f, panes_bottom + kAboutStripGap - kAboutStripTop);
   return p;
 }
 

@@ -11,6 +11,11 @@ inline constexpr float kPreviewLabelWidth = 1215;
 inline constexpr float kSourceLabelWidth = 1935;
 inline constexpr float kLabelHeight = 255;
 
+// The top of the about strip (its upper separator line) at its fixed place,
+// and the least room between the panes and the strip.
+inline constexpr float kAboutStripTop = 6720;
+inline constexpr float kAboutStripGap = 120;
+
 // The panes before the first layout: only the headings have a size.
 inline constexpr platform::PaneRects kInitialPanes = {
     .preview = {},
@@ -27,6 +32,11 @@ inline constexpr platform::PaneRects kInitialPanes = {
 // heading sits directly above its pane. A width or height that would come out
 // negative (a very narrow window) keeps its value from `previous`, and the
 // places computed from it use that kept value.
+//
+// The about strip stays at its fixed places while the panes end above it, as
+// they do up to an outer height of about 9580 twips; in a taller window (a
+// maximised one on a large screen) it moves down to just below the panes,
+// which would otherwise cover it.
 platform::PaneRects LayOutMain(float w, float h, float c,
                                const platform::PaneRects& previous);
 

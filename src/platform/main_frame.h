@@ -15,12 +15,14 @@ struct TwipsRect {
   float height = 0;
 };
 
-// The two panes and their headings.
+// The two panes and their headings, and how far the about strip below them
+// moves down from its fixed places so that the panes never cover it.
 struct PaneRects {
   TwipsRect preview;
   TwipsRect preview_label;
   TwipsRect source;
   TwipsRect source_label;
+  float about_strip_shift = 0;
 };
 
 class MainFrame {
@@ -30,7 +32,7 @@ class MainFrame {
   MainFrame& operator=(const MainFrame&) = delete;
   virtual ~MainFrame() = default;
 
-  // Places the panes and their headings.
+  // Places the panes and their headings, and moves the about strip.
   // REQUIRES: no width or height is negative.
   virtual void PlacePanes(const PaneRects& rects) = 0;
 

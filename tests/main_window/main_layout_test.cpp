@@ -58,6 +58,29 @@ TEST(MainLayoutTest, NegativePreviewWidthKeepsThePreviousWidthOnly) {
   EXPECT_FLOAT_EQ(narrow.source_label.left, 200);
 }
 
+TEST(MainLayoutTest, AboutStripMovesOnlyWhenThePanesWouldCoverIt) {
+  struct Case {
+    const char* name;
+    float h;
+    float shift;
+  };
+  const Case cases[] = {
+      {"starting size", kH, 0},
+      // Maximised on a screen 600 pixels high: the strip shows below the
+      // panes at its own place.
+      {"600 pixels high", 9000, 0},
+      {"panes end at the gap", (6720 - 120 - 960) * 1.7f, 0},
+      {"800 pixels high", 12000, 960 + 12000 / 1.7f + 120 - 6720},
+  };
+  for (const Case& c : cases) {
+    const platform::PaneRects p = LayOutMain(19200, c.h, 19200, kInitialPanes);
+    EXPECT_NEAR(p.about_strip_shift, c.shift, 0.01) << c.name;
+    EXPECT_LE(p.source.top + p.source.height + 120,
+              6720 + p.about_strip_shift + 0.01)
+        << c.name;
+  }
+}
+
 TEST(MainLayoutTest, SourceLeftMayBeNegativeInATinyWindow) {
   const platform::PaneRects p = LayOutMain(300, 300, 150, kInitialPanes);
   EXPECT_FLOAT_EQ(p.source.left, 150 - 100 - 100);

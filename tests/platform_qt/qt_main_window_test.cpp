@@ -196,9 +196,16 @@ TEST(QtMainWindowTest, PanesArePlacedInTwipsOfTheScreen) {
             pixels(rects.source_label));
   EXPECT_EQ(window.findChild<QLabel*>("LHtmler")->geometry(),
             pixels(rects.preview_label));
-  // The about strip keeps its fixed places: the separator at 6720 twips.
+  // The about strip keeps its fixed places: the separator at 6720 twips,
+  // moved down as far as the layout asks.
   EXPECT_EQ(window.findChild<QWidget*>("Line1")->y(),
             qRound(6720 / per_pixel_y));
+  rects.about_strip_shift = 1500;
+  window.PlacePanes(rects);
+  EXPECT_EQ(window.findChild<QWidget*>("Line1")->y(),
+            qRound(8220 / per_pixel_y));
+  EXPECT_EQ(window.findChild<QWidget*>("Visit")->y(),
+            qRound(8700 / per_pixel_y));
 }
 
 TEST(QtMainWindowTest, StartingSizeAndResizesAreReportedInTwips) {

@@ -93,9 +93,11 @@ void QtAboutStrip::SetSiteLink(const QString& address, const QString& tooltip) {
   visit_->setToolTip(tooltip);
 }
 
-void QtAboutStrip::Place() {
+void QtAboutStrip::Place(float shift) {
   for (const Item& item : items_) {
-    QRect rect = TwipsToPixels(*client_, item.place);
+    TwipsRect place = item.place;
+    place.top += shift;
+    QRect rect = TwipsToPixels(*client_, place);
     // A line (no height) is one pixel high at any resolution.
     if (item.place.height == 0) rect.setHeight(1);
     item.widget->setGeometry(rect);

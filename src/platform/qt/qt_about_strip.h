@@ -26,9 +26,8 @@ class QtAboutStrip : public QObject {
   // Sets the site link's caption and tooltip.
   void SetSiteLink(const QString& address, const QString& tooltip);
 
-  // Puts every item at its fixed place; run when the screen's resolution may
-  // have changed.
-  void Place();
+  // Puts every item at its fixed place, moved down by `shift` twips.
+  void Place(float shift = 0);
 
   QPushButton* site_link() const { return visit_; }
 

@@ -140,6 +140,7 @@ void QtMainWindow::PlacePanes(const platform::PaneRects& rects) {
   preview_label_->setGeometry(TwipsToPixels(*client_, rects.preview_label));
   source_view_->setGeometry(TwipsToPixels(*client_, rects.source));
   source_label_->setGeometry(TwipsToPixels(*client_, rects.source_label));
+  about_strip_->Place(rects.about_strip_shift);
 }
 
 void QtMainWindow::SetSiteLink(const std::string& address,
