@@ -34,7 +34,7 @@ inline constexpr int kToolbarPositions = 8;
 
 // The maker's web address (the site link's caption and the target of both
 // site commands) and e-mail address.
-inline constexpr const char* kSiteAddress = "www.zemlorin.example";
+inline constexpr const char* kSiteAddress = "zemlorin.example";
 inline constexpr const char* kMakerEmail = "tovenrak@zemlorin.example";
 
 // Files larger than this are not opened in the window: the source view and

@@ -73,10 +73,10 @@ TEST(MainCommandsTest, SiteCommandAndLinkOpenTheSameAddress) {
   w.main->OnSiteLinkClicked();
   ASSERT_EQ(w.shell.opened.size(), 2u);
   for (const auto& opened : w.shell.opened) {
-    EXPECT_EQ(opened.address, "www.zemlorin.example");
+    EXPECT_EQ(opened.address, "zemlorin.example");
     EXPECT_EQ(opened.working_folder, w.root / "program");
   }
-  EXPECT_EQ(w.frame.site_address, "www.zemlorin.example");
+  EXPECT_EQ(w.frame.site_address, "zemlorin.example");
 }
 
 TEST(MainCommandsTest, BrowseToReportsWhetherTheDesktopAccepted) {

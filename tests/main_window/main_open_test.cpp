@@ -18,7 +18,7 @@ TEST(MainOpenTest, StartsWithAllButtonsEnabledNonePressedAndPreviewHidden) {
   EXPECT_FALSE(w.tool.pressed[7]);
   EXPECT_FALSE(w.preview.visible);
   EXPECT_EQ(w.status.panels[2], "");
-  EXPECT_EQ(w.frame.site_address, "www.zemlorin.example");
+  EXPECT_EQ(w.frame.site_address, "zemlorin.example");
   EXPECT_EQ(w.frame.site_tooltip, "我们的E-mail为：tovenrak@zemlorin.example");
 }
 

@@ -108,7 +108,7 @@ TEST(QtMainWindowTest, ToolbarHasEightPositionsWithThreeGaps) {
 
 TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
   QtMainWindow window;
-  window.SetSiteLink("www.zemlorin.example", "tip");
+  window.SetSiteLink("zemlorin.example", "tip");
   QList<QWidget*> controls = {&window.source_view(), &window.preview(),
                               &window.toolbar(), &window.status()};
   for (const char* name : {"LHtmler", "LOriText", "Line1", "Line2", "Image1",
@@ -236,13 +236,27 @@ TEST(QtMainWindowTest, StartingSizeAndResizesAreReportedInTwips) {
 
 TEST(QtMainWindowTest, SiteLinkShowsAddressTooltipAndPointer) {
   QtMainWindow window;
-  window.SetSiteLink("www.zemlorin.example",
+  window.SetSiteLink("zemlorin.example",
                      "我们的E-mail为：tovenrak@zemlorin.example");
   QPushButton* visit = window.about_strip().site_link();
-  EXPECT_EQ(visit->text(), "www.zemlorin.example");
+  EXPECT_EQ(visit->text(), "zemlorin.example");
   EXPECT_EQ(visit->toolTip(), "我们的E-mail为：tovenrak@zemlorin.example");
   EXPECT_EQ(visit->cursor().shape(), Qt::BitmapCursor);
   EXPECT_FALSE(visit->cursor().pixmap().isNull());
+}
+
+TEST(QtMainWindowTest, AboutStripLiesUnderThePanesWithVersionOverItsPicture) {
+  QtMainWindow window;
+  const QObjectList stack = window.client().children();  // bottom first
+  auto level = [&](const char* name) {
+    return stack.indexOf(window.findChild<QWidget*>(name));
+  };
+  EXPECT_LT(level("Image1"), level("Version"));
+  for (const char* strip :
+       {"Line1", "Image1", "Version", "Visit", "Zemlorin"}) {
+    for (const char* pane : {"Htmler", "OriText"})
+      EXPECT_LT(level(strip), level(pane)) << strip << " " << pane;
+  }
 }
 
 TEST(QtMainWindowTest, MaximizeMaximisesAndStaysMaximised) {

@@ -74,6 +74,10 @@ QtAboutStrip::QtAboutStrip(QWidget* client, std::function<void()> on_site_link)
   Add(visit_, "Visit", "", {3720, 7200, 3495, 375});
   Add(Picture("zemlorin.png"), "Zemlorin", "Zemlorin 标志",
       {7920, 6960, 2760, 660});
+  // Under the panes, and among themselves in the order made: the version
+  // number lies over the picture Image1.
+  for (auto item = items_.rbegin(); item != items_.rend(); ++item)
+    item->widget->lower();
   Place();
 }
 
@@ -82,7 +86,6 @@ QWidget* QtAboutStrip::Add(QWidget* widget, const char* name,
   widget->setParent(client_);
   widget->setObjectName(name);
   widget->setAccessibleName(QString::fromUtf8(accessible));
-  widget->lower();
   items_.push_back({widget, place});
   return widget;
 }
