@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config python3 git
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
+  qt6-translations-l10n
   libopencc-dev libopencc-data opencc
   fonts-noto-cjk xvfb xauth
   clang clang-format libclang-rt-14-dev

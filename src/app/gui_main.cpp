@@ -2,7 +2,9 @@
 // runs the event loop.
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QStandardPaths>
+#include <QTranslator>
 
 #include "core/default_converter.h"
 #include "main_window/main_presenter.h"
@@ -24,6 +26,13 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
+  // Qt's own texts (dialog buttons and labels, the replace question) in
+  // Simplified Chinese like the rest of the program, where installed.
+  QTranslator qt_texts;
+  if (qt_texts.load("qtbase_zh_CN",
+                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qt_texts);
+  }
 
   auto cher = tovenrak::core::MakeDefaultConverter();
   if (!cher) {
