@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -174,6 +175,36 @@ TEST(QtMainWindowTest, ShortcutsWinOverTheFocusedEditor) {
             (std::vector<std::string>{"clear", "exit", "open", "batch"}));
   // The editor did not cut the selected text itself.
   EXPECT_EQ(view.toPlainText(), "some text");
+}
+
+TEST(QtMainWindowTest, TabWalksSourceViewToolbarAndPreview) {
+  QtMainWindow window;
+  window.ShowCentred();
+  window.preview().show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  window.source_view().setFocus();
+  ASSERT_TRUE(
+      testing::WaitUntil([&] { return window.source_view().hasFocus(); }));
+  std::vector<QWidget*> expected;
+  for (int position : {1, 2, 4, 6, 7})
+    expected.push_back(window.toolbar().PositionWidget(position));
+  for (QWidget* next : expected) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), next)
+        << QApplication::focusWidget()->metaObject()->className() << " "
+        << QApplication::focusWidget()->accessibleName().toStdString();
+  }
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QWidget* focus = QApplication::focusWidget();
+  EXPECT_TRUE(focus == &window.preview() ||
+              window.preview().isAncestorOf(focus))
+      << (focus ? focus->metaObject()->className() : "none");
+  // Back from the first button to the source view; no tab was typed there.
+  expected.front()->setFocus();
+  QTest::keyClick(expected.front(), Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(QApplication::focusWidget(), &window.source_view());
+  EXPECT_TRUE(window.source_view().toPlainText().isEmpty());
 }
 
 TEST(QtMainWindowTest, PanesArePlacedInTwipsOfTheScreen) {

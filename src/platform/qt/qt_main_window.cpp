@@ -70,17 +70,6 @@ void QtMainWindow::CreateClientArea() {
   toolbar_->setFixedHeight(std::max(TwipsToPixelsY(*this, kToolbarHeight),
                                     toolbar_->sizeHint().height()));
   status_->setFixedHeight(TwipsToPixelsY(*this, kStatusBarHeight));
-
-  // Keyboard order: source view, toolbar, preview.
-  QWidget* previous = source_view_;
-  for (int position = 1; position <= 8; ++position) {
-    if (toolbar_->ButtonAction(position)) {
-      QWidget* button = toolbar_->PositionWidget(position);
-      setTabOrder(previous, button);
-      previous = button;
-    }
-  }
-  setTabOrder(previous, preview_);
 }
 
 void QtMainWindow::CreateMenus() {
@@ -168,6 +157,29 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+// Tab walks source view, toolbar buttons, preview and round again. The order
+// is kept here rather than in the focus chain, which the preview's render
+// widget joins only once it is first shown.
+bool QtMainWindow::focusNextPrevChild(bool next) {
+  QList<QWidget*> order = {source_view_};
+  for (int position = 1; position <= 8; ++position) {
+    if (toolbar_->ButtonAction(position))
+      order.append(toolbar_->PositionWidget(position));
+  }
+  order.append(preview_);
+  order.removeIf([](QWidget* w) { return !w->isVisible() || !w->isEnabled(); });
+  QWidget* focus = QApplication::focusWidget();
+  const auto current = std::find_if(
+      order.begin(), order.end(),
+      [&](QWidget* w) { return w == focus || w->isAncestorOf(focus); });
+  if (order.isEmpty() || current == order.end())
+    return QMainWindow::focusNextPrevChild(next);
+  const qsizetype here = current - order.begin();
+  const qsizetype there = (here + (next ? 1 : order.size() - 1)) % order.size();
+  order[there]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 void QtMainWindow::ReportSize() {

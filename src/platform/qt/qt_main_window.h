@@ -51,6 +51,7 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
 
  private:
   void CreateClientArea();

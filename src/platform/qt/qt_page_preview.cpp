@@ -29,6 +29,8 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard,
                          false);
   settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+  // Opening and converting leave the keyboard where the user had it.
+  settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
   // Documents here are GB unless they say otherwise.
   settings->setDefaultTextEncoding("GBK");
 

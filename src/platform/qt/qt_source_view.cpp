@@ -10,6 +10,8 @@ QtSourceView::QtSourceView(QWidget* parent) : QPlainTextEdit(parent) {
   QPalette light_yellow = palette();
   light_yellow.setColor(QPalette::Base, QColor(255, 255, 192));
   setPalette(light_yellow);
+  // Tab walks the window's keyboard order: source view, toolbar, preview.
+  setTabChangesFocus(true);
 }
 
 void QtSourceView::SetText(const std::string& text) {
