@@ -78,20 +78,19 @@ DirectionTables::DirectionTables(const ConversionPlan& plan, Encoding source,
         outputs[k + 1].clear();
         levels[k].Convert(outputs[k], outputs[k + 1]);
       }
-      info.hard = count > 1;
-      for (size_t k = 0; k < n; ++k) {
+      // soft_levels has one bit per level; longer chains go entirely
+      // through the exact path.
+      info.hard = count > 1 || n > 32;
+      for (size_t k = 0; k < n && !info.hard; ++k) {
         const std::u32string& o = outputs[k];
         if (o.empty()) {
           info.hard = true;
-          continue;
+          break;
         }
         for (size_t i = 0; i + 1 < o.size(); ++i)
           info.hard = info.hard || levels[k].BeginsLongKey(o[i]);
         if (levels[k].BeginsLongKey(o.back())) info.soft_levels |= 1u << k;
       }
-      // soft_levels has one bit per level; chains longer than that are
-      // handled entirely by the exact path.
-      if (n > 31) info.hard = true;
       uint8_t clean = 0;
       while (clean < n && count == 1 && !outputs[clean].empty() &&
              !levels[clean].BeginsLongKey(outputs[clean][0]) &&
@@ -108,10 +107,12 @@ DirectionTables::DirectionTables(const ConversionPlan& plan, Encoding source,
       entry.cp = info.cps[0];
       entry.cp_count = info.cp_count;
       entry.segmentation_node = segmentation.Child(0, info.cps[0]);
-      entry.segmentation_first =
-          segmentation.node(entry.segmentation_node).first;
-      entry.segmentation_count =
-          segmentation.node(entry.segmentation_node).count;
+      if (entry.segmentation_node != PhraseTrie::kNoNode) {
+        entry.segmentation_first =
+            segmentation.node(entry.segmentation_node).first;
+        entry.segmentation_count =
+            segmentation.node(entry.segmentation_node).count;
+      }
       entry.info = static_cast<uint32_t>(infos.size());
       const bool alone = !info.hard && info.soft_levels == 0;
       // A key of one code point is left to the careful path.

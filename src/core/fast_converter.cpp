@@ -65,7 +65,8 @@ class Engine {
         in_(reinterpret_cast<const unsigned char*>(text.data())),
         size_(text.size()),
         result_(result),
-        out_(result.text, text.size() + text.size() / 8 + 64) {}
+        // Output is about as long as the input; references make it grow.
+        out_(result.text, text.size() + text.size() / 64 + 64) {}
 
   void Run();
 

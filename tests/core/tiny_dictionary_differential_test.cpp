@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <list>
 #include <map>
 #include <opencc/Conversion.hpp>
@@ -184,10 +185,18 @@ std::string Hex(std::string_view bytes) {
   return out.str();
 }
 
+// TOVENRAK_DIFFERENTIAL_PLANS sets how many random plans each direction
+// gets, for a longer run.
+int PlanCount() {
+  const char* value = std::getenv("TOVENRAK_DIFFERENTIAL_PLANS");
+  return value != nullptr ? std::atoi(value) : 150;
+}
+
 void CheckDirection(Encoding source, Encoding target, uint32_t seed) {
   const Alphabet alphabet = MakeAlphabet(source);
   TinyPlanMaker maker(alphabet, seed);
-  for (int plan = 0; plan < 150; ++plan) {
+  const int plans = PlanCount();
+  for (int plan = 0; plan < plans; ++plan) {
     const TinyConversion c = MakeConversion(maker);
     const DirectionTables tables(c.plan, source, target);
     for (int iteration = 0; iteration < 40; ++iteration) {
