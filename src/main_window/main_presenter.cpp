@@ -106,12 +106,13 @@ void Main::OpenAs(Side side, const std::filesystem::path& path,
   c_.tool.SetButtonEnabled(kGbButton, true);
   c_.tool.SetButtonEnabled(kBig5Button, true);
   PressSide(side);
-  ShowInView(ori_str_, core::Encoding::kGbk);
-  if (side == Side::kGb) return;
-
+  if (side == Side::kGb) {
+    ShowInView(ori_str_, core::Encoding::kGbk);
+    return;
+  }
   // The GB text must not go on declaring Big5, or the preview shows it as
   // garbage. As with the GB command, only the shown text is rewritten.
-  ShowInView(core::RewriteCharset(ViewBytes(), core::kGbDeclaration),
+  ShowInView(core::RewriteCharset(ori_str_, core::kGbDeclaration),
              core::Encoding::kGbk);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(*other, Side::kGb);
@@ -147,11 +148,11 @@ void Main::Convert(Side target) {
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->text);
   PressSide(target);
-  const core::Encoding encoding = EncodingOf(!to_gb);
-  ShowInView(stored, encoding);
-  ShowInView(core::RewriteCharset(ViewBytes(), to_gb ? core::kGbDeclaration
-                                                     : core::kBig5Declaration),
-             encoding);
+  // The view shows the stored text with its declaration rewritten; the
+  // stored text keeps the declaration it had.
+  ShowInView(core::RewriteCharset(
+                 stored, to_gb ? core::kGbDeclaration : core::kBig5Declaration),
+             EncodingOf(!to_gb));
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(*converted, target);
 
