@@ -63,6 +63,16 @@ DirectionTables::DirectionTables(const ConversionPlan& plan, Encoding source,
     out.references = static_cast<uint16_t>(out.is_inline ? span.references : 0);
   }
 
+  segmentation_pairs.assign((kPairBitMask + 1) / 64, 0);
+  const PhraseTrie::Node& root = segmentation.node(0);
+  for (uint32_t i = root.first; i < root.first + root.count; ++i) {
+    const PhraseTrie::Node& a = segmentation.node(i);
+    for (uint32_t j = a.first; j < a.first + a.count; ++j) {
+      const size_t bit = PairBit(a.label, segmentation.node(j).label);
+      segmentation_pairs[bit / 64] |= uint64_t{1} << (bit % 64);
+    }
+  }
+
   std::vector<std::u32string> outputs(n + 1);
   for (unsigned lead = 0x81; lead <= 0xFE; ++lead) {
     for (unsigned trail = 0x40; trail <= 0xFE; ++trail) {

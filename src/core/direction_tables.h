@@ -90,6 +90,13 @@ struct DirectionTables {
   std::vector<char32_t> firsts, lasts;
   std::vector<ByteSpan> spans;
   std::vector<PhraseOutput> phrase_outputs;  // By segmentation trie value.
+  // Bit PairBit(a, b) is set when some segmentation key starts with a, b:
+  // a clear bit spares the search among a's children.
+  std::vector<uint64_t> segmentation_pairs;
+  static size_t PairBit(char32_t a, char32_t b) {
+    return ((a * 0x9E3779B1u) ^ (b * 0x85EBCA77u)) >> 12 & kPairBitMask;
+  }
+  static constexpr size_t kPairBitMask = (size_t{1} << 20) - 1;
   // Ends with kSpanPadding spare bytes, so that short spans can be copied
   // in one fixed-size move.
   std::string bytes;

@@ -185,6 +185,10 @@ size_t Engine::SegmentStart(size_t pos, const UnitEntry& entry) {
   size_t p = pos + 2;
   for (const UnitEntry* e = ValidAt(p); e != nullptr && count != 0;
        e = ValidAt(p)) {
+    if (p == pos + 2) {
+      const size_t bit = DirectionTables::PairBit(entry.cp, e->cp);
+      if ((t_.segmentation_pairs[bit / 64] >> (bit % 64) & 1) == 0) break;
+    }
     const uint32_t child = trie_.FindChild(first, count, e->cp);
     if (child == PhraseTrie::kNoNode) break;
     // A key could end between the two code points of this unit.
