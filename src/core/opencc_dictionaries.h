@@ -13,8 +13,9 @@
 
 namespace tovenrak::core {
 
-// A dictionary's entries in key order, each value being the entry's default
-// (first) value. Keys and values sit back to back in one string.
+// A dictionary's entries in the order OpenCC lists them (not necessarily by
+// key), each value being the entry's default (first) value. Keys and values
+// sit back to back in one string.
 class Dictionary {
  public:
   void Add(std::u32string_view key, std::u32string_view value);

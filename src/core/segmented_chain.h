@@ -19,9 +19,10 @@ namespace tovenrak::core {
 // works on each segment separately, so no match crosses a segment boundary.
 //
 // A segment that is a key always converts to the same text, so that text is
-// computed once here. Inside a run no key of the segmentation dictionary can
-// match (it would have been a segment), so such keys are dropped from the
-// run's conversions. Const and thread-safe once built.
+// computed once here. The first conversion sees a run as it stands in the
+// text, where no key of the segmentation dictionary can match (it would have
+// been a segment), so such keys are dropped from it for runs. Const and
+// thread-safe once built.
 class SegmentedChain {
  public:
   explicit SegmentedChain(const ConversionPlan& plan);
