@@ -111,7 +111,8 @@ TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
   QtMainWindow window;
   window.SetSiteLink("zemlorin.example", "tip");
   QList<QWidget*> controls = {&window.source_view(), &window.preview(),
-                              &window.toolbar(), &window.status()};
+                              &window.toolbar(),     &window.status(),
+                              &window.client(),      window.menuBar()};
   for (const char* name : {"LHtmler", "LOriText", "Line1", "Line2", "Image1",
                            "Version", "Label2", "Visit", "Zemlorin"}) {
     QWidget* control = window.findChild<QWidget*>(name);

@@ -51,6 +51,7 @@ void QtMainWindow::CreateClientArea() {
   // below it.
   client_ = new QWidget(this);
   client_->setObjectName("client");
+  client_->setAccessibleName("工作区");
   client_->installEventFilter(this);
   setCentralWidget(client_);
 
@@ -73,6 +74,7 @@ void QtMainWindow::CreateClientArea() {
 }
 
 void QtMainWindow::CreateMenus() {
+  menuBar()->setAccessibleName("菜单栏");
   QMenu* file = menuBar()->addMenu("文件(&F)");
   file->setObjectName("MnuFile");
   file->setAccessibleName("文件");
