@@ -1,5 +1,8 @@
 # The desktop program: wires the Qt window to the main window's logic.
 include(${PROJECT_SOURCE_DIR}/src/platform/qt/pictures/pictures.cmake)
+add_library(tovenrak_bat_launcher STATIC bat_launcher.cpp)
+target_link_libraries(tovenrak_bat_launcher PUBLIC tovenrak_platform_qt tovenrak_batch)
 qt_add_executable(tovenrak gui_main.cpp)
-target_link_libraries(tovenrak PRIVATE tovenrak_platform_qt tovenrak_main_window)
+target_link_libraries(tovenrak PRIVATE tovenrak_platform_qt tovenrak_main_window
+                                       tovenrak_bat_launcher)
 tovenrak_add_pictures(tovenrak)

@@ -6,10 +6,10 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include "app/bat_launcher.h"
 #include "core/default_converter.h"
 #include "main_window/main_presenter.h"
 #include "platform/qt/qt_app_dir.h"
-#include "platform/qt/qt_batch_launcher.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_message_box.h"
@@ -45,9 +45,9 @@ int main(int argc, char** argv) {
   qt::QtMainWindow window;
   qt::QtFileDialog dia(&window);
   qt::QtMessageBox message_box(&window);
-  qt::QtBatchLauncher batch(&window);
   qt::QtShell shell;
   const QString program_dir = QCoreApplication::applicationDirPath();
+  tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString());
   tovenrak::main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
        window.toolbar(), dia, message_box, batch, shell, window},

@@ -10,13 +10,14 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
-#include "platform/qt/qt_batch_launcher.h"
+#include "app/bat_launcher.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_shell.h"
@@ -155,18 +156,31 @@ TEST_F(QtDialogsTest, MessageBoxShowsTextIconAndTitle) {
   EXPECT_EQ(icon, QMessageBox::Critical);
 }
 
-TEST_F(QtDialogsTest, BatchLauncherShowsAModalWindowAndReturnsWhenClosed) {
-  QtBatchLauncher batch(&parent_);
-  QString title;
-  bool modal_window = false;
-  WhenModalShows([&](QWidget* modal) {
-    title = modal->windowTitle();
-    modal_window = modal->isModal();
-    modal->close();
-  });
-  batch.ShowBatchWindow();
-  EXPECT_EQ(title, "批量转换");
-  EXPECT_TRUE(modal_window);
+TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
+  tovenrak::app::BatWindowLauncher batch(&parent_, TOVENRAK_SOURCE_DIR);
+  for (int opening = 0; opening < 2; ++opening) {
+    QString title, target;
+    bool modal_window = false;
+    int listed = -1;
+    WhenModalShows([&](QWidget* modal) {
+      title = modal->windowTitle();
+      modal_window = modal->isModal();
+      if (auto* to_text = modal->findChild<QLineEdit*>("ToText")) {
+        target = to_text->text();
+      }
+      if (auto* before = modal->findChild<QListWidget*>("BeFore")) {
+        listed = before->count();
+        before->addItem("/tmp/left-over.htm");
+      }
+      modal->close();
+    });
+    batch.ShowBatchWindow();
+    EXPECT_EQ(title, "批量转换") << opening;
+    EXPECT_TRUE(modal_window) << opening;
+    EXPECT_EQ(target, TOVENRAK_SOURCE_DIR) << opening;
+    EXPECT_EQ(listed, 0)
+        << opening;  // Nothing carries over from the last opening.
+  }
 }
 
 // Receives the addresses the desktop would open.
