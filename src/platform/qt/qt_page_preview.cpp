@@ -1,38 +1,31 @@
 #include "platform/qt/qt_page_preview.h"
 
+#include <QDesktopServices>
+#include <QWebEngineNavigationRequest>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
+#include "platform/qt/qt_preview_guard.h"
+
 namespace tovenrak::platform::qt {
 
 QtPagePreview::QtPagePreview(QWidget* parent)
-    : QWebEngineView(parent), profile_(new QWebEngineProfile(this)) {
+    : QWebEngineView(parent),
+      profile_(new QWebEngineProfile(this)),
+      guard_(new QtPreviewGuard(this)) {
   setObjectName("Htmler");
   setAccessibleName("页面预览");
   // An off-the-record profile without a cache: the preview file is rewritten
   // under the same name and must never be shown from a cache.
   profile_->setHttpCacheType(QWebEngineProfile::NoCache);
+  // A page opened for conversion may be hostile: the guard keeps every
+  // request it makes on this machine and away from the user's other files.
+  profile_->setUrlRequestInterceptor(guard_);
   auto* page = new QWebEnginePage(profile_, this);
   setPage(page);
-
-  // A previewed page shows its own images and styles, which needs access to
-  // local files. Its scripts do not run: with that access a script could read
-  // any file of the user's and send it away in an image's address.
-  QWebEngineSettings* settings = page->settings();
-  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
-  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls,
-                         true);
-  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls,
-                         false);
-  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-  settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard,
-                         false);
-  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
-  // Opening and converting leave the keyboard where the user had it.
-  settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
-  // Documents here are GB unless they say otherwise.
-  settings->setDefaultTextEncoding("GBK");
+  Harden(page->settings());
 
   connect(this, &QWebEngineView::loadStarted, this, [this] {
     if (listener_) listener_->OnPreviewLoadStarted();
@@ -43,6 +36,28 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   connect(page, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
     if (listener_) listener_->OnPreviewLinkHovered(url.toStdString());
   });
+  connect(page, &QWebEnginePage::navigationRequested, this,
+          [this](QWebEngineNavigationRequest& request) {
+            const PreviewNavigation decision =
+                DecideNavigation(request.url(), request.navigationType(),
+                                 request.isMainFrame(), guard_->page());
+            if (decision == PreviewNavigation::kLoad) {
+              request.accept();
+              return;
+            }
+            request.reject();
+            if (decision == PreviewNavigation::kOpenOnDesktop)
+              QDesktopServices::openUrl(request.url());
+          });
+  // A link meant for a new window opens on the desktop like any other; no
+  // window is made for it.
+  connect(page, &QWebEnginePage::newWindowRequested, this,
+          [](QWebEngineNewWindowRequest& request) {
+            if (request.isUserInitiated() &&
+                OpensOnDesktop(request.requestedUrl())) {
+              QDesktopServices::openUrl(request.requestedUrl());
+            }
+          });
 }
 
 QtPagePreview::~QtPagePreview() {
@@ -50,8 +65,45 @@ QtPagePreview::~QtPagePreview() {
   delete page();
 }
 
+void QtPagePreview::Harden(QWebEngineSettings* settings) {
+  // A previewed page shows its own images and styles, which needs access to
+  // local files. Its scripts do not run: with that access a script could read
+  // the user's files, and nothing it could do is needed to show a page.
+  settings->setAttribute(QWebEngineSettings::JavascriptEnabled, false);
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls,
+                         true);
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls,
+                         false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard,
+                         false);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+  settings->setAttribute(QWebEngineSettings::LocalStorageEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+  settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+  settings->setAttribute(QWebEngineSettings::WebGLEnabled, false);
+  // Nothing is sent or looked up on the page's behalf: no pings for links,
+  // no name lookups ahead of a click, no icons.
+  settings->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
+  settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+  settings->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+  settings->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
+  // The engine would otherwise hand a clicked link of any scheme it does not
+  // know itself (mailto:, an app's own) to the desktop.
+  settings->setUnknownUrlSchemePolicy(
+      QWebEngineSettings::DisallowUnknownUrlSchemes);
+  // A file dropped on the preview is not shown in place of the document.
+  settings->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+  // Opening and converting leave the keyboard where the user had it.
+  settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+  // Documents here are GB unless they say otherwise.
+  settings->setDefaultTextEncoding("GBK");
+}
+
 void QtPagePreview::ShowFile(const std::filesystem::path& path) {
-  load(QUrl::fromLocalFile(QString::fromStdString(path.string())));
+  const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path.string()));
+  guard_->SetPage(url);
+  load(url);
 }
 
 }  // namespace tovenrak::platform::qt

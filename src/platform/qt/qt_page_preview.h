@@ -1,4 +1,5 @@
-// The page preview: a web view that reads local files afresh on every load.
+// The page preview: a web view that reads local files afresh on every load
+// and keeps what a page does on this machine.
 
 #pragma once
 
@@ -9,10 +10,16 @@
 
 QT_BEGIN_NAMESPACE
 class QWebEngineProfile;
+class QWebEngineSettings;
 QT_END_NAMESPACE
 
 namespace tovenrak::platform::qt {
 
+class QtPreviewGuard;
+
+// Shows the file it is given and nothing else: what the page asks to load is
+// limited by QtPreviewGuard, its scripts do not run, and a web link the user
+// clicks opens on the desktop instead of in the preview.
 class QtPagePreview : public QWebEngineView, public platform::PagePreview {
   Q_OBJECT
 
@@ -30,7 +37,10 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
   void Hide() override { hide(); }
 
  private:
+  static void Harden(QWebEngineSettings* settings);
+
   QWebEngineProfile* profile_;
+  QtPreviewGuard* guard_;
   platform::MainWindowListener* listener_ = nullptr;
 };
 
