@@ -70,12 +70,14 @@ std::optional<CharsetEdit> FindCharsetEdit(
   size_t meta = 0;
   while ((meta = FindAscii(text, "<meta", meta, /*ignore_case=*/true)) !=
          npos) {
-    const size_t close = FindAscii(text, ">", meta);
-    if (close == npos) break;
+    // Checked before looking for the ">": a page full of "<metadata" and
+    // the like would otherwise be scanned to its end once for each of them.
     if (!IsMetaTagAt(text, meta)) {
       meta += 5;
       continue;
     }
+    const size_t close = FindAscii(text, ">", meta);
+    if (close == npos) break;
     const size_t key =
         FindAscii(text.substr(0, close), kKey, meta, /*ignore_case=*/true);
     if (key == npos) {
