@@ -20,8 +20,8 @@
 #include <sstream>
 
 #include "core/direction_tables.h"
-#include "core/fast_converter.h"
 #include "core/run_conversion.h"
+#include "core/table_conversion.h"
 #include "core/utf8.h"
 
 namespace tovenrak::core {
