@@ -278,6 +278,7 @@ size_t Engine::Region(size_t pos) {
   out_.Put(bytes.data(), bytes.size());
   return p;
 }
+
 }  // namespace
 
 Conversion ConvertWithTables(const DirectionTables& tables,
