@@ -2,9 +2,15 @@
 
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 
 namespace tovenrak::platform {
+
+// The largest file the preview shows. Laying out a page takes the browser
+// far longer than reading it: some 16 MiB of short paragraphs keep it busy
+// for a minute, and a page of 100 MiB makes it give up.
+inline constexpr uint64_t kMaxPreviewBytes = uint64_t{16} << 20;
 
 // What the preview does is reported through MainWindowListener.
 class PagePreview {
@@ -15,7 +21,8 @@ class PagePreview {
   virtual ~PagePreview() = default;
 
   // Starts loading the file at `path` and returns at once. The file is read
-  // afresh each time, also when it is the page already shown.
+  // afresh each time, also when it is the page already shown. A file larger
+  // than kMaxPreviewBytes is not loaded: a short notice says so instead.
   virtual void ShowFile(const std::filesystem::path& path) = 0;
 
   virtual void Show() = 0;

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <string>
 
+#include "platform/page_preview.h"
+
 namespace tovenrak::platform::qt {
 namespace {
 
@@ -36,6 +38,8 @@ class QtPreviewGuardTest : public ::testing::Test {
     fs::create_symlink(root_ / "site/page/frame.htm",
                        root_ / "site/page/in.htm");
     ::mkfifo((root_ / "site/page/pipe.htm").c_str(), 0600);
+    std::ofstream(root_ / "site/page/huge.htm") << "x";
+    fs::resize_file(root_ / "site/page/huge.htm", kMaxPreviewBytes + 1);
   }
   void TearDown() override { fs::remove_all(root_); }
 
@@ -133,6 +137,11 @@ TEST_F(QtPreviewGuardTest, PageLoadsItsOwnThingsAndNothingElse) {
     EXPECT_EQ(PreviewMayLoad(c.url, c.type, page), c.allowed) << c.name;
 }
 
+TEST_F(QtPreviewGuardTest, PageLargerThanThePreviewShowsIsNotLoaded) {
+  const QUrl huge = File("site/page/huge.htm");
+  EXPECT_FALSE(PreviewMayLoad(huge, Info::ResourceTypeMainFrame, huge));
+}
+
 TEST_F(QtPreviewGuardTest, NothingLoadsBeforeAPageIsShown) {
   EXPECT_FALSE(PreviewMayLoad(File("site/page/page.htm"),
                               Info::ResourceTypeMainFrame, QUrl()));
@@ -155,6 +164,10 @@ TEST_F(QtPreviewGuardTest, LinksOpenOnTheDesktopOrNowhere) {
        PreviewNavigation::kLoad},
       {"reloading it", page, Nav::ReloadNavigation, true,
        PreviewNavigation::kLoad},
+      {"showing a notice", QUrl("data:text/html,<p>notice"),
+       Nav::TypedNavigation, true, PreviewNavigation::kLoad},
+      {"refresh to a notice", QUrl("data:text/html,<p>notice"),
+       Nav::RedirectNavigation, true, PreviewNavigation::kIgnore},
       {"showing another page", File("site/page/frame.htm"),
        Nav::TypedNavigation, true, PreviewNavigation::kIgnore},
       {"going back", File("site/page/frame.htm"), Nav::BackForwardNavigation,

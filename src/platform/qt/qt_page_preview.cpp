@@ -6,6 +6,7 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
+#include <system_error>
 
 #include "platform/qt/qt_preview_guard.h"
 
@@ -102,6 +103,15 @@ void QtPagePreview::Harden(QWebEngineSettings* settings) {
 
 void QtPagePreview::ShowFile(const std::filesystem::path& path) {
   const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path.string()));
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (!error && size > kMaxPreviewBytes) {
+    guard_->SetPage(QUrl());
+    setHtml(QStringLiteral("<p>文件“%1”大于 %2 MiB，不在此预览。</p>")
+                .arg(QString::fromStdString(path.string()).toHtmlEscaped())
+                .arg(kMaxPreviewBytes >> 20));
+    return;
+  }
   guard_->SetPage(url);
   load(url);
 }

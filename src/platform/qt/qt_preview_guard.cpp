@@ -4,9 +4,12 @@
 
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <system_error>
+
+#include "platform/page_preview.h"
 
 namespace tovenrak::platform::qt {
 
@@ -34,6 +37,11 @@ fs::path LocalPath(const QUrl& url) {
 bool IsRegularFile(const fs::path& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+uint64_t FileSize(const fs::path& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<uint64_t>(st.st_size) : 0;
 }
 
 bool IsFrameDocument(const fs::path& path) {
@@ -81,7 +89,7 @@ bool PreviewMayLoad(const QUrl& url, ResourceType type, const QUrl& page) {
   if (path.empty() || !IsRegularFile(path)) return false;
   switch (type) {
     case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:
-      return SameFile(url, page);
+      return SameFile(url, page) && FileSize(path) <= kMaxPreviewBytes;
     case QWebEngineUrlRequestInfo::ResourceTypeImage:
     case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
     case QWebEngineUrlRequestInfo::ResourceTypeFontResource:
@@ -112,10 +120,13 @@ PreviewNavigation DecideNavigation(const QUrl& url, NavigationType type,
     return PreviewNavigation::kOpenOnDesktop;
   }
   if (main_frame) {
+    // Only the program itself navigates by address: the page it shows, or
+    // a notice it writes in place of one.
     const bool asked = type == QWebEngineNavigationRequest::TypedNavigation ||
                        type == QWebEngineNavigationRequest::ReloadNavigation;
-    return asked && SameFile(url, page) ? PreviewNavigation::kLoad
-                                        : PreviewNavigation::kIgnore;
+    const bool own =
+        SameFile(url, page) || url.scheme() == QStringLiteral("data");
+    return asked && own ? PreviewNavigation::kLoad : PreviewNavigation::kIgnore;
   }
   if (type == QWebEngineNavigationRequest::FormSubmittedNavigation ||
       type == QWebEngineNavigationRequest::RedirectNavigation ||

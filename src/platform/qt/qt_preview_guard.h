@@ -11,7 +11,7 @@ namespace tovenrak::platform::qt {
 // Whether the preview showing `page` may load `url` as a resource of `type`.
 // A page is a local file, and what it may load keeps it on the machine and
 // away from the user's other files:
-// - its main frame: `page` itself and nothing else;
+// - its main frame: `page` itself, up to kMaxPreviewBytes, and nothing else;
 // - pictures, styles, fonts and media: any regular local file, wherever the
 //   page's own relative paths lead (a saved site reaches ../img). Such files
 //   are only shown: without scripts nothing can read them back;
@@ -35,10 +35,11 @@ enum class PreviewNavigation {
   kIgnore,         // Do nothing.
 };
 
-// The preview's main frame loads only `page`, when the program shows or
-// reloads it; its frames load what PreviewMayLoad allows them. A link the
-// user clicks to a web address opens on the desktop; refreshes, forms,
-// history moves and any other address are ignored.
+// The preview's main frame loads only `page`, or a notice of its own in a
+// data: address, when the program shows or reloads it; its frames load what
+// PreviewMayLoad allows them. A link the user clicks to a web address opens on
+// the desktop; refreshes, forms, history moves and any other address are
+// ignored.
 PreviewNavigation DecideNavigation(
     const QUrl& url, QWebEngineNavigationRequest::NavigationType type,
     bool main_frame, const QUrl& page);
