@@ -10,18 +10,7 @@ namespace tovenrak::core {
 void EncodeCodePoints(std::u32string_view cps, Encoding target,
                       std::string& out, size_t& references) {
   for (const char32_t cp : cps) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    const Unit code = EncodeCodePoint(target, cp);
-    if (code != 0) {
-      out += static_cast<char>(code >> 8);
-      out += static_cast<char>(code & 0xFF);
-    } else {
-      AppendReference(cp, out);
-      ++references;
-    }
+    AppendEncodedCodePoint(cp, target, out, references);
   }
 }
 

@@ -10,22 +10,26 @@ void AppendReference(char32_t cp, std::string& out) {
   out += ';';
 }
 
+void AppendEncodedCodePoint(char32_t cp, Encoding target, std::string& out,
+                            size_t& references) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+    return;
+  }
+  const Unit code = EncodeCodePoint(target, cp);
+  if (code != 0) {
+    out += static_cast<char>(code >> 8);
+    out += static_cast<char>(code & 0xFF);
+  } else {
+    AppendReference(cp, out);
+    ++references;
+  }
+}
+
 void AppendEncoded(std::string_view utf8, Encoding target, std::string& out,
                    size_t& references) {
   for (size_t pos = 0; pos < utf8.size();) {
-    const char32_t cp = NextUtf8(utf8, pos);
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-      continue;
-    }
-    const Unit code = EncodeCodePoint(target, cp);
-    if (code != 0) {
-      out += static_cast<char>(code >> 8);
-      out += static_cast<char>(code & 0xFF);
-    } else {
-      AppendReference(cp, out);
-      ++references;
-    }
+    AppendEncodedCodePoint(NextUtf8(utf8, pos), target, out, references);
   }
 }
 

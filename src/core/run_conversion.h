@@ -25,6 +25,11 @@ Result<Conversion> ConvertStretches(
 void AppendEncoded(std::string_view utf8, Encoding target, std::string& out,
                    size_t& references);
 
+// Appends `cp` encoded in `target`, or as "&#N;" counted in `references`
+// when `target` has no code for it.
+void AppendEncodedCodePoint(char32_t cp, Encoding target, std::string& out,
+                            size_t& references);
+
 // Appends "&#N;" for `cp`.
 void AppendReference(char32_t cp, std::string& out);
 
