@@ -27,13 +27,11 @@ constexpr std::array<const char*, 12> kFrameSuffixes = {
 // The local path `url` names, or an empty one for any other address
 // (another scheme, or a file on another host).
 fs::path LocalPath(const QUrl& url) {
-  if (!url.isLocalFile()) return {};
-  if (!url.host().isEmpty() && url.host() != QStringLiteral("localhost"))
-    return {};
+  if (!url.isLocalFile() || !url.host().isEmpty()) return {};
   return fs::path(url.toLocalFile().toStdString()).lexically_normal();
 }
 
-// A device, a pipe or a folder would never end or block a reader.
+// Reading a pipe or a device can block or never end; a folder is no page.
 bool IsRegularFile(const fs::path& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
