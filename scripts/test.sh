@@ -28,10 +28,10 @@ for tests in "$asan_dir"/tests/*/CTestTestfile.cmake; do
   folder=$(dirname "$tests")
   if [ "$(basename "$folder")" = platform_qt ]; then
     # Chromium inside Qt WebEngine frees some objects with the wrong size and
-    # keeps some allocations until exit, as do fontconfig's caches. Those
-    # reports come from the uninstrumented libraries, never from our code:
-    # the size check is off and their leaks are suppressed by library name
-    # for this folder only.
+    # keeps some allocations until exit, as do fontconfig's caches; both are
+    # uninstrumented system libraries. For this folder only, the size check
+    # is off (-Wall's -Wdelete-non-virtual-dtor still guards our classes) and
+    # leaks with either library on their allocation stack are suppressed.
     ASAN_OPTIONS=new_delete_type_mismatch=0 \
       LSAN_OPTIONS=suppressions=$PWD/scripts/lsan-qt-webengine.supp:print_suppressions=0 \
       ctest --test-dir "$folder" --output-on-failure -j "$(nproc)" || status=1
