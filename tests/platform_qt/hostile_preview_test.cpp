@@ -359,6 +359,7 @@ TEST_F(HostilePreviewTest, PipesAndDevicesDoNotHoldTheLoadUp) {
 TEST_F(HostilePreviewTest, PageCannotMoveThePreviewAway) {
   for (const char* target : {"file:///etc/passwd", "../other/secret.htm",
                              "own.htm", "http://127.0.0.1:9/"}) {
+    listener_.events.clear();
     Load(Write("site/page/page.htm",
                std::string("<title>stays</title>"
                            "<meta http-equiv=refresh content=\"0;url=") +
@@ -366,6 +367,9 @@ TEST_F(HostilePreviewTest, PageCannotMoveThePreviewAway) {
     EXPECT_EQ(ShownUrl(), Url("site/page/page.htm").toString().toStdString())
         << target;
     EXPECT_EQ(Title(), "stays") << target;
+    // The refused refresh is no failed load for the window to report.
+    EXPECT_EQ(listener_.events.back(), "load finished") << target;
+    EXPECT_EQ(Finished(), 1u) << target;
   }
 }
 
@@ -410,6 +414,7 @@ TEST_F(HostilePreviewTest, ClickedWebLinkOpensOnTheDesktopAndPingsNobody) {
                  "<iframe id=menu src=\"menu.htm\"></iframe>"
                  "<iframe id=webframe src=\"web.htm\"></iframe>"));
 
+  listener_.events.clear();
   for (const char* id :
        {"web", "blank", "mail", "local", "own", "app", "send", "webframe"}) {
     Click(id);
@@ -417,6 +422,7 @@ TEST_F(HostilePreviewTest, ClickedWebLinkOpensOnTheDesktopAndPingsNobody) {
         << id;
     EXPECT_EQ(Title(), "links") << id;
   }
+  EXPECT_EQ(Finished(), 0u) << "a refused link is no failed load";
   EXPECT_EQ(desktop.urls,
             (std::vector<std::string>{web, web + "?blank", web + "?frame"}));
   EXPECT_TRUE(server.requests().empty()) << server.Heard();

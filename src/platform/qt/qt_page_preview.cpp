@@ -1,6 +1,7 @@
 #include "platform/qt/qt_page_preview.h"
 
 #include <QDesktopServices>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
@@ -28,12 +29,18 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   setPage(page);
   Harden(page->settings());
 
-  connect(this, &QWebEngineView::loadStarted, this, [this] {
-    if (listener_) listener_->OnPreviewLoadStarted();
-  });
-  connect(this, &QWebEngineView::loadFinished, this, [this](bool ok) {
-    if (listener_) listener_->OnPreviewLoadFinished(ok);
-  });
+  // A navigation the preview refuses still starts and stops a load in the
+  // engine; only the loads of what it accepted are news for the window.
+  connect(page, &QWebEnginePage::loadingChanged, this,
+          [this](const QWebEngineLoadingInfo& info) {
+            if (!listener_ || info.url() != accepted_) return;
+            if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
+              listener_->OnPreviewLoadStarted();
+            } else {
+              listener_->OnPreviewLoadFinished(
+                  info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
+            }
+          });
   connect(page, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
     if (listener_) listener_->OnPreviewLinkHovered(url.toStdString());
   });
@@ -43,6 +50,7 @@ QtPagePreview::QtPagePreview(QWidget* parent)
                 DecideNavigation(request.url(), request.navigationType(),
                                  request.isMainFrame(), guard_->page());
             if (decision == PreviewNavigation::kLoad) {
+              if (request.isMainFrame()) accepted_ = request.url();
               request.accept();
               return;
             }

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QUrl>
 #include <QWebEngineView>
 
 #include "platform/main_window_listener.h"
@@ -41,6 +42,7 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
 
   QWebEngineProfile* profile_;
   QtPreviewGuard* guard_;
+  QUrl accepted_;  // The main frame's last accepted navigation.
   platform::MainWindowListener* listener_ = nullptr;
 };
 
