@@ -99,6 +99,7 @@ std::optional<CharsetEdit> FindCharsetEdit(
     // charset is an attribute of its own: replace only the encoding name.
     const std::string_view name = target_declaration.substr(kKey.size());
     size_t value = key + kKey.size();
+    while (value < close && IsSpace(text[value])) ++value;  // charset= "big5"
     size_t value_end;
     if (value < close && (text[value] == '"' || text[value] == '\'')) {
       const size_t closing_quote = text.find(text[value], value + 1);

@@ -37,6 +37,8 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
        kGbDeclaration, R"(<meta charset=gb2312 />)"},
       {"unquoted charset attribute before slash", R"(<meta charset=big5/>)",
        kGbDeclaration, R"(<meta charset=gb2312/>)"},
+      {"space before the quoted name", R"(<meta charset= "big5">)",
+       kGbDeclaration, R"(<meta charset= "gb2312">)"},
       {"any letter case", R"(<Meta CHARSET='BIG5'>)", kGbDeclaration,
        R"(<Meta CHARSET='gb2312'>)"},
       {"upper-case key in content",
