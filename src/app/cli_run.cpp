@@ -185,7 +185,11 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
   for (const Job& job : done) {
     if (job.failure) {
       ++failed;
-      streams.err << kProgram << job.input << ": " << *job.failure << "\n";
+      // A read failure's reason already begins with the input's path.
+      const std::string& reason = *job.failure;
+      const bool names_input = reason.rfind(job.input + ":", 0) == 0;
+      streams.err << kProgram << (names_input ? "" : job.input + ": ") << reason
+                  << "\n";
     } else {
       ++converted;
       references += job.references;

@@ -252,8 +252,8 @@ TEST_F(CliFaultTest, SourceDeletedDuringTheRunIsReported) {
   EXPECT_EQ(RunInProcess(converter, {"-j", "1", "-o", (dir_ / "out").string(),
                                      first, second}),
             1);
-  EXPECT_TRUE(Contains(err_.str(),
-                       second + ": " + second + ": " + std::strerror(ENOENT)))
+  EXPECT_TRUE(Contains(err_.str(), "tovenrak-convert: " + second + ": " +
+                                       std::strerror(ENOENT) + "\n"))
       << err_.str();
   EXPECT_TRUE(Contains(err_.str(), "1 file converted, 1 failed"));
   EXPECT_EQ(ScratchFolder::Read(dir_ / "out" / "a.htm"), kBig5Hair);

@@ -121,6 +121,7 @@ TEST_F(CliRunTest, ReportsFailedFilesAndConvertsTheRest) {
   EXPECT_TRUE(fs::is_directory(dir_ / "out" / "folder.htm"));
   const std::string report = err_.str();
   EXPECT_NE(report.find(missing + ": "), std::string::npos) << report;
+  EXPECT_EQ(report.find(missing + ": " + missing), std::string::npos) << report;
   EXPECT_NE(report.find(blocked + ": "), std::string::npos) << report;
   EXPECT_NE(report.find("1 file converted, 2 failed"), std::string::npos)
       << report;
