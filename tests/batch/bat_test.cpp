@@ -93,6 +93,15 @@ class BatTest : public testing::Test {
     bat.OnNAdd();
   }
   std::string Out() const { return (dir_ / "out").string(); }
+  // Lists a/x.htm and b/x.htm, two files whose outputs share one name.
+  void AddFilesNamedXFromFoldersAAndB(Bat& bat) {
+    for (const char* folder : {"a", "b"}) {
+      fs::create_directory(dir_ / folder);
+      std::ofstream(dir_ / folder / "x.htm") << "from " << folder;
+      dialog_.next_answers = {(dir_ / folder / "x.htm").string()};
+      bat.OnNAdd();
+    }
+  }
 
   fs::path dir_;
   fakes::FakeBatView view_;
@@ -509,14 +518,7 @@ TEST_F(BatTest, FileListedTwiceIsConvertedOnce) {
 
 TEST_F(BatTest, OutputsWithTheSameNameDoNotReplaceEachOther) {
   auto bat = MakeBat();
-  fs::create_directory(dir_ / "a");
-  fs::create_directory(dir_ / "b");
-  std::ofstream(dir_ / "a" / "x.htm") << "from a";
-  std::ofstream(dir_ / "b" / "x.htm") << "from b";
-  dialog_.next_answers = {(dir_ / "a" / "x.htm").string(),
-                          (dir_ / "b" / "x.htm").string()};
-  bat->OnNAdd();
-  bat->OnNAdd();
+  AddFilesNamedXFromFoldersAAndB(*bat);
   view_.to_text = Out();
   bat->OnNGo();
   EXPECT_EQ(Read(dir_ / "out" / "x.htm"), "[big5]from a");
@@ -531,14 +533,7 @@ TEST_F(BatTest, OutputsWithTheSameNameDoNotReplaceEachOther) {
 
 TEST_F(BatTest, OutputNeverReplacesAListedFile) {
   auto bat = MakeBat();
-  fs::create_directory(dir_ / "a");
-  fs::create_directory(dir_ / "b");
-  std::ofstream(dir_ / "a" / "x.htm") << "from a";
-  std::ofstream(dir_ / "b" / "x.htm") << "from b";
-  dialog_.next_answers = {(dir_ / "a" / "x.htm").string(),
-                          (dir_ / "b" / "x.htm").string()};
-  bat->OnNAdd();
-  bat->OnNAdd();
+  AddFilesNamedXFromFoldersAAndB(*bat);
   view_.to_text = (dir_ / "b").string();
   bat->OnNGo();
   // b/x.htm is converted in its own place; a/x.htm must not take it first.

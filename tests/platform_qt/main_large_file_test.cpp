@@ -11,12 +11,6 @@
 #include <fstream>
 #include <string>
 
-#include "core/default_converter.h"
-#include "fakes/fake_batch_launcher.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_shell.h"
-#include "main_window/main_presenter.h"
 #include "platform/page_preview.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_page_preview.h"
@@ -24,6 +18,7 @@
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
 #include "qt_test_support.h"
+#include "real_main_window.h"
 
 namespace tovenrak::platform::qt {
 namespace {
@@ -63,17 +58,10 @@ TEST(MainLargeFileTest, FileOverTheLimitGetsMessageAndNoPreview) {
   }
   ASSERT_GT(fs::file_size(large), kMaxPreviewBytes);
 
-  QtMainWindow window;
-  fakes::FakeFileDialog dia;
-  fakes::FakeMessageBox box;
-  fakes::FakeBatchLauncher batch;
-  fakes::FakeShell shell;
-  main_window::Main main(
-      {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, box, batch, shell, window},
-      std::move(core::MakeDefaultConverter().value()), root, root);
-  window.SetListener(&main);
-  window.ShowCentred();
+  testing::RealMainWindow real(root);
+  QtMainWindow& window = real.window;
+  fakes::FakeFileDialog& dia = real.dia;
+  fakes::FakeMessageBox& box = real.box;
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
   dia.next_answers = {small.string(), large.string()};

@@ -7,18 +7,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "core/default_converter.h"
-#include "fakes/fake_batch_launcher.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_shell.h"
-#include "main_window/main_presenter.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
 #include "qt_test_support.h"
+#include "real_main_window.h"
 
 namespace tovenrak::platform::qt {
 namespace {
@@ -36,17 +31,10 @@ TEST(QtMainIntegrationTest, Big5PageEndsAsGbTextAndPreviewFile) {
          "content=\"text/html; charset=big5\"><title>\xC0\x59\xBE\x76</title>"
          "</head><body>\xC0\x59\xBE\x76</body></html>";
 
-  QtMainWindow window;
-  fakes::FakeFileDialog dia;
-  fakes::FakeMessageBox box;
-  fakes::FakeBatchLauncher batch;
-  fakes::FakeShell shell;
-  main_window::Main main(
-      {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, box, batch, shell, window},
-      std::move(core::MakeDefaultConverter().value()), root, root);
-  window.SetListener(&main);
-  window.ShowCentred();
+  testing::RealMainWindow real(root);
+  QtMainWindow& window = real.window;
+  fakes::FakeFileDialog& dia = real.dia;
+  fakes::FakeMessageBox& box = real.box;
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
   dia.next_answers.push_back(page.string());
