@@ -1,9 +1,9 @@
 #include "bench_corpus.h"
 
+#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/run_conversion.h"
 #include "core/convert_document.h"
-#include "core/opencc_dictionaries.h"
-#include "core/run_conversion.h"
-#include "core/utf8.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::bench {
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "bench_corpus.h"
-#include "core/fast_converter.h"
-#include "core/opencc_converter.h"
+#include "core/convert/fast_converter.h"
+#include "support/opencc_converter.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "bench_corpus.h"
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 
 namespace {
 

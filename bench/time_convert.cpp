@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "core/fast_converter.h"
-#include "core/opencc_converter.h"
+#include "core/convert/fast_converter.h"
+#include "support/opencc_converter.h"
 
 int main(int argc, char** argv) {
   using Clock = std::chrono::steady_clock;

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/code_tables.h"
-#include "core/document_text.h"
-#include "core/run_conversion.h"
-#include "core/utf8.h"
+#include "core/convert/run_conversion.h"
+#include "core/encoding/code_tables.h"
+#include "core/encoding/document_text.h"
+#include "core/encoding/utf8.h"
 #include "fuzz_check.h"
 
 namespace {

@@ -15,14 +15,14 @@
 #include <typeinfo>
 #include <vector>
 
-#include "core/big5_detection.h"
-#include "core/code_tables.h"
+#include "core/convert/default_converter.h"
 #include "core/convert_document.h"
-#include "core/default_converter.h"
-#include "core/document_text.h"
-#include "core/opencc_converter.h"
-#include "core/rewrite_charset.h"
+#include "core/encoding/big5_detection.h"
+#include "core/encoding/code_tables.h"
+#include "core/encoding/document_text.h"
+#include "core/encoding/rewrite_charset.h"
 #include "fuzz_check.h"
+#include "support/opencc_converter.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/big5_detection.h"
-#include "core/document_text.h"
+#include "core/encoding/big5_detection.h"
+#include "core/encoding/document_text.h"
 #include "fuzz_check.h"
 
 namespace {

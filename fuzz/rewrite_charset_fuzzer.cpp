@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/document_text.h"
-#include "core/rewrite_charset.h"
+#include "core/encoding/document_text.h"
+#include "core/encoding/rewrite_charset.h"
 #include "fuzz_check.h"
 
 namespace {

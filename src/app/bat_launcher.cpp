@@ -4,7 +4,7 @@
 
 #include "batch/bat.h"
 #include "batch/mount_table.h"
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"

@@ -6,7 +6,7 @@
 
 #include "app/cli_options.h"
 #include "app/cli_run.h"
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 
 int main(int argc, char** argv) {
   using namespace tovenrak;

@@ -9,7 +9,7 @@
 #include <optional>
 #include <thread>
 
-#include "core/file_io.h"
+#include "core/io/file_io.h"
 
 namespace tovenrak::app {
 

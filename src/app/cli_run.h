@@ -5,7 +5,7 @@
 #include <iosfwd>
 
 #include "app/cli_options.h"
-#include "core/converter.h"
+#include "core/convert/converter.h"
 
 namespace tovenrak::app {
 

@@ -7,7 +7,7 @@
 #include <QTranslator>
 
 #include "app/bat_launcher.h"
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 #include "main_window/main_presenter.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_file_dialog.h"

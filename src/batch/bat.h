@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/converter.h"
+#include "core/convert/converter.h"
 #include "platform/bat_listener.h"
 #include "platform/bat_view.h"
 #include "platform/file_dialog.h"

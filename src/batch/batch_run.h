@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/converter.h"
+#include "core/convert/converter.h"
 #include "platform/message_box.h"
 
 namespace tovenrak::batch {

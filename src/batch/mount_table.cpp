@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "core/file_io.h"
+#include "core/io/file_io.h"
 
 namespace tovenrak::batch {
 

@@ -1,8 +1,8 @@
 #include "core/convert_document.h"
 
-#include "core/big5_detection.h"
-#include "core/file_io.h"
-#include "core/rewrite_charset.h"
+#include "core/encoding/big5_detection.h"
+#include "core/encoding/rewrite_charset.h"
+#include "core/io/file_io.h"
 
 namespace tovenrak::core {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/converter.h"
+#include "core/convert/converter.h"
 
 namespace tovenrak::core {
 

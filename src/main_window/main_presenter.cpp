@@ -3,9 +3,9 @@
 #include <cassert>
 #include <utility>
 
-#include "core/big5_detection.h"
-#include "core/file_io.h"
-#include "core/rewrite_charset.h"
+#include "core/encoding/big5_detection.h"
+#include "core/encoding/rewrite_charset.h"
+#include "core/io/file_io.h"
 #include "main_window/main_layout.h"
 #include "main_window/view_text.h"
 

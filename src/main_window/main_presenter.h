@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "core/code_tables.h"
-#include "core/converter.h"
+#include "core/convert/converter.h"
+#include "core/encoding/code_tables.h"
 #include "platform/batch_launcher.h"
 #include "platform/file_dialog.h"
 #include "platform/main_frame.h"

@@ -1,8 +1,8 @@
 #include "main_window/view_text.h"
 
-#include "core/document_text.h"
-#include "core/run_conversion.h"
-#include "core/utf8.h"
+#include "core/convert/run_conversion.h"
+#include "core/encoding/document_text.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::main_window {
 

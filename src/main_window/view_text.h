@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/code_tables.h"
+#include "core/encoding/code_tables.h"
 
 namespace tovenrak::main_window {
 

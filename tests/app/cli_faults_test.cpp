@@ -21,7 +21,7 @@
 
 #include "../core/scratch_folder.h"
 #include "app/cli_run.h"
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 
 namespace tovenrak::app {
 namespace {

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/default_converter.h"
-#include "core/file_io.h"
+#include "core/convert/default_converter.h"
+#include "core/io/file_io.h"
 
 namespace tovenrak::app {
 namespace {

@@ -1,12 +1,12 @@
-#include "core/code_tables.h"
+#include "core/encoding/code_tables.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <map>
 
-#include "core/run_conversion.h"
-#include "core/utf8.h"
+#include "core/convert/run_conversion.h"
+#include "core/encoding/utf8.h"
 #include "test_data.h"
 
 namespace tovenrak::core {

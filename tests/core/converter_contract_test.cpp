@@ -5,9 +5,9 @@
 #include <functional>
 #include <memory>
 
-#include "core/fast_converter.h"
-#include "core/opencc_converter.h"
-#include "core/run_conversion.h"
+#include "core/convert/fast_converter.h"
+#include "core/convert/run_conversion.h"
+#include "support/opencc_converter.h"
 
 namespace tovenrak::core {
 namespace {

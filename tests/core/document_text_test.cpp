@@ -1,10 +1,10 @@
-#include "core/document_text.h"
+#include "core/encoding/document_text.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-#include "core/big5_detection.h"
+#include "core/encoding/big5_detection.h"
 
 namespace tovenrak::core {
 namespace {

@@ -3,7 +3,7 @@
 // documents. TOVENRAK_DIFFERENTIAL_CHARS sets how many random characters
 // each direction gets (default 1,200,000) for a longer run.
 
-#include "core/fast_converter.h"
+#include "core/convert/fast_converter.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +14,10 @@
 #include <sstream>
 #include <thread>
 
-#include "core/opencc_converter.h"
-#include "core/opencc_dictionaries.h"
-#include "core/run_conversion.h"
-#include "core/utf8.h"
+#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/run_conversion.h"
+#include "core/encoding/utf8.h"
+#include "support/opencc_converter.h"
 #include "test_data.h"
 
 namespace tovenrak::core {

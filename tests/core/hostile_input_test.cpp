@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/rewrite_charset.h"
+#include "core/encoding/rewrite_charset.h"
 
 namespace tovenrak::core {
 namespace {

@@ -1,4 +1,4 @@
-#include "core/phrase_trie.h"
+#include "core/convert/phrase_trie.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/rewrite_charset.h"
+#include "core/encoding/rewrite_charset.h"
 
 #include <gtest/gtest.h>
 

@@ -18,9 +18,9 @@
 #include <memory>
 #include <thread>
 
+#include "core/convert/default_converter.h"
 #include "core/convert_document.h"
-#include "core/default_converter.h"
-#include "core/file_io.h"
+#include "core/io/file_io.h"
 #include "scratch_folder.h"
 
 namespace tovenrak::core {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "core/file_io.h"
+#include "core/io/file_io.h"
 
 namespace tovenrak::testing {
 

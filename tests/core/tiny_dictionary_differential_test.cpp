@@ -19,10 +19,10 @@
 #include <random>
 #include <sstream>
 
-#include "core/direction_tables.h"
-#include "core/run_conversion.h"
-#include "core/table_conversion.h"
-#include "core/utf8.h"
+#include "core/convert/direction_tables.h"
+#include "core/convert/run_conversion.h"
+#include "core/convert/table_conversion.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
 namespace {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/converter.h"
-#include "core/default_converter.h"
+#include "core/convert/converter.h"
+#include "core/convert/default_converter.h"
 
 namespace tovenrak::testing {
 

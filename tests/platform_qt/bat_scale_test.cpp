@@ -22,8 +22,8 @@
 #include <vector>
 
 #include "batch/bat.h"
+#include "core/convert/default_converter.h"
 #include "core/convert_document.h"
-#include "core/default_converter.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"
 #include "platform/qt/qt_bat_view.h"

@@ -21,7 +21,7 @@
 #include <string>
 
 #include "batch/bat.h"
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"
 #include "platform/qt/qt_bat_view.h"

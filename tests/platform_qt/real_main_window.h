@@ -5,7 +5,7 @@
 
 #include <filesystem>
 
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 #include "fakes/fake_batch_launcher.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_message_box.h"

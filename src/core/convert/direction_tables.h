@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/code_tables.h"
-#include "core/document_text.h"
-#include "core/segmented_chain.h"
+#include "core/convert/segmented_chain.h"
+#include "core/encoding/code_tables.h"
+#include "core/encoding/document_text.h"
 
 namespace tovenrak::core {
 

@@ -1,6 +1,6 @@
-#include "core/default_converter.h"
+#include "core/convert/default_converter.h"
 
-#include "core/fast_converter.h"
+#include "core/convert/fast_converter.h"
 
 namespace tovenrak::core {
 

@@ -1,4 +1,4 @@
-#include "core/table_conversion.h"
+#include "core/convert/table_conversion.h"
 
 #include <algorithm>
 #include <bit>

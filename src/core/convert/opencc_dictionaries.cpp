@@ -1,4 +1,4 @@
-#include "core/opencc_dictionaries.h"
+#include "core/convert/opencc_dictionaries.h"
 
 #include <map>
 #include <opencc/Config.hpp>
@@ -10,7 +10,7 @@
 #include <opencc/Lexicon.hpp>
 #include <opencc/MaxMatchSegmentation.hpp>
 
-#include "core/utf8.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
 

@@ -1,4 +1,4 @@
-#include "core/code_tables.h"
+#include "core/encoding/code_tables.h"
 
 #include <algorithm>
 #include <iterator>

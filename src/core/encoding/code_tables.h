@@ -2,7 +2,7 @@
 
 #pragma once
 
-#include "core/document_text.h"
+#include "core/encoding/document_text.h"
 
 namespace tovenrak::core {
 

@@ -1,10 +1,10 @@
-#include "core/fast_converter.h"
+#include "core/convert/fast_converter.h"
 
 #include <new>
 
-#include "core/direction_tables.h"
-#include "core/opencc_dictionaries.h"
-#include "core/table_conversion.h"
+#include "core/convert/direction_tables.h"
+#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/table_conversion.h"
 
 namespace tovenrak::core {
 

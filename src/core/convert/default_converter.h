@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/converter.h"
+#include "core/convert/converter.h"
 
 namespace tovenrak::core {
 

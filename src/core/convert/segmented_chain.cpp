@@ -1,4 +1,4 @@
-#include "core/segmented_chain.h"
+#include "core/convert/segmented_chain.h"
 
 #include <map>
 #include <utility>

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "core/chain_level.h"
-#include "core/opencc_dictionaries.h"
-#include "core/phrase_trie.h"
+#include "core/convert/chain_level.h"
+#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/phrase_trie.h"
 
 namespace tovenrak::core {
 

@@ -1,4 +1,4 @@
-#include "core/document_text.h"
+#include "core/encoding/document_text.h"
 
 #include <cstring>
 

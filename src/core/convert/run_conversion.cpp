@@ -1,6 +1,6 @@
-#include "core/run_conversion.h"
+#include "core/convert/run_conversion.h"
 
-#include "core/utf8.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
 

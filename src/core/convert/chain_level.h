@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "core/opencc_dictionaries.h"
-#include "core/phrase_trie.h"
+#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/phrase_trie.h"
 
 namespace tovenrak::core {
 

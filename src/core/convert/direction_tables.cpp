@@ -1,9 +1,9 @@
-#include "core/direction_tables.h"
+#include "core/convert/direction_tables.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "core/run_conversion.h"
+#include "core/convert/run_conversion.h"
 
 namespace tovenrak::core {
 

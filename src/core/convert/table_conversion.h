@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "core/converter.h"
-#include "core/direction_tables.h"
+#include "core/convert/converter.h"
+#include "core/convert/direction_tables.h"
 
 namespace tovenrak::core {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/code_tables.h"
-#include "core/converter.h"
+#include "core/convert/converter.h"
+#include "core/encoding/code_tables.h"
 
 namespace tovenrak::core {
 

@@ -1,4 +1,4 @@
-#include "core/chain_level.h"
+#include "core/convert/chain_level.h"
 
 #include <algorithm>
 

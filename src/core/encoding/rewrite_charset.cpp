@@ -1,6 +1,6 @@
-#include "core/rewrite_charset.h"
+#include "core/encoding/rewrite_charset.h"
 
-#include "core/document_text.h"
+#include "core/encoding/document_text.h"
 
 namespace tovenrak::core {
 

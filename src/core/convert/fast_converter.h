@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "core/converter.h"
+#include "core/convert/converter.h"
 
 namespace tovenrak::core {
 

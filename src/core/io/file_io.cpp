@@ -1,4 +1,4 @@
-#include "core/file_io.h"
+#include "core/io/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

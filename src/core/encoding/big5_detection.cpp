@@ -1,6 +1,6 @@
-#include "core/big5_detection.h"
+#include "core/encoding/big5_detection.h"
 
-#include "core/document_text.h"
+#include "core/encoding/document_text.h"
 
 namespace tovenrak::core {
 

@@ -1,4 +1,4 @@
-#include "core/utf8.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
 

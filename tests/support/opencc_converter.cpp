@@ -1,9 +1,9 @@
-#include "core/opencc_converter.h"
+#include "support/opencc_converter.h"
 
 #include <opencc/Exception.hpp>
 #include <opencc/SimpleConverter.hpp>
 
-#include "core/run_conversion.h"
+#include "core/convert/run_conversion.h"
 
 namespace tovenrak::core {
 
