@@ -17,7 +17,7 @@ void ShowBatWindowModally(QWidget* parent,
       core::MakeDefaultConverter();
   if (!er) {
     platform::qt::QtMessageBox(parent).Show(
-        "无法载入转换数据，批量转换不能进行：\n" + er.error().detail,
+        "无法载入转换数据，批量转换不能进行：\n" + er.error().Message(),
         platform::MessageIcon::kCritical, batch::kBatTitle);
     return;
   }

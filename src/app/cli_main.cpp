@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   auto options =
       app::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!options) {
-    std::cerr << "tovenrak-convert: " << options.error().detail << "\n"
+    std::cerr << "tovenrak-convert: " << options.error().Message() << "\n"
               << "Try 'tovenrak-convert --help' for more information.\n";
     return 2;
   }
@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   }
   auto converter = core::MakeDefaultConverter();
   if (!converter) {
-    std::cerr << "tovenrak-convert: " << converter.error().detail << "\n";
+    std::cerr << "tovenrak-convert: " << converter.error().Message() << "\n";
     return 1;
   }
   app::CliStreams streams{std::cin, std::cout, std::cerr,

@@ -107,7 +107,7 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
           job.references = done->references;
           job.invalid_units = done->invalid_units;
         } else {
-          job.failure = done.error().detail;
+          job.failure = done.error().Message();
         }
       }
       bar.Advance();
@@ -144,7 +144,7 @@ Job ConvertStandardInput(const CliOptions& options,
   }
   auto done = core::ConvertDocument(converter, text, options.target);
   if (!done) {
-    job.failure = done.error().detail;
+    job.failure = done.error().Message();
     return job;
   }
   streams.out.write(done->text.data(),

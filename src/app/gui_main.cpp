@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
   auto cher = tovenrak::core::MakeDefaultConverter();
   if (!cher) {
     qt::QtMessageBox(nullptr).Show(
-        "无法载入转换数据，程序不能运行。\n原因：" + cher.error().detail,
+        "无法载入转换数据，程序不能运行。\n原因：" + cher.error().Message(),
         tovenrak::platform::MessageIcon::kCritical, "Zemlorin Tovenrak v.1");
     return 1;
   }

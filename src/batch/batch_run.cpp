@@ -34,7 +34,7 @@ std::string ReasonOf(const core::Error& error) {
       reason = "无法转换";
       break;
   }
-  if (!error.detail.empty()) reason += "（" + error.detail + "）";
+  if (!error.reason.empty()) reason += "（" + error.reason + "）";
   return reason;
 }
 

@@ -17,9 +17,16 @@ enum class ErrorCode {
   kInvalidInput
 };
 
+// What went wrong, kept in parts so that each front-end words it its own way.
 struct Error {
   ErrorCode code;
-  std::string detail;  // Human-readable reason, usually the OS's own words.
+  std::string reason;     // Why, in plain words; for files the OS's own.
+  std::string path = {};  // The file concerned, or empty.
+
+  // "path: reason", or the reason alone when no file is concerned.
+  std::string Message() const {
+    return path.empty() ? reason : path + ": " + reason;
+  }
 };
 
 // Holds either a value or an Error.
@@ -75,7 +82,7 @@ class [[nodiscard]] Status {
   }
 
  private:
-  Error error_{ErrorCode::kInvalidInput, {}};
+  Error error_{ErrorCode::kInvalidInput, {}, {}};
   bool ok_ = true;
 };
 

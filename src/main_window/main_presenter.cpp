@@ -35,9 +35,7 @@ std::string Reason(const core::Error& error) {
     return "文件大于 " + std::to_string(kMaxOpenBytes >> 20) +
            " MiB，太大，无法在窗口中打开。";
   }
-  const size_t colon = error.detail.rfind(": ");
-  return colon == std::string::npos ? error.detail
-                                    : error.detail.substr(colon + 2);
+  return error.reason;
 }
 
 }  // namespace
@@ -90,7 +88,7 @@ void Main::OpenAs(Side side, const std::filesystem::path& path,
       side == Side::kGb ? cher_->GBToBig5(text) : cher_->Big5ToGB(text);
   if (!other) {
     ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
-              other.error().detail);
+              other.error().Message());
     return;
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
@@ -140,7 +138,7 @@ void Main::Convert(Side target) {
     ShowPressed();
     ShowError(
         std::string(to_gb ? "无法转换为 GB 码。" : "无法转换为 Big5 码。") +
-        "\n原因：" + converted.error().detail);
+        "\n原因：" + converted.error().Message());
     return;
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,

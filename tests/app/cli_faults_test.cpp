@@ -157,7 +157,7 @@ class CliFaultTest : public ::testing::Test {
   static const core::Converter& Product() {
     static const core::Converter* converter = [] {
       auto made = core::MakeDefaultConverter();
-      EXPECT_TRUE(made.has_value()) << made.error().detail;
+      EXPECT_TRUE(made.has_value()) << made.error().Message();
       return made.has_value() ? made.value().release() : nullptr;
     }();
     return *converter;

@@ -37,7 +37,7 @@ TEST(CliOptionsTest, AcceptsLongShortAndAttachedForms) {
   };
   for (const Case& c : cases) {
     auto parsed = ParseCliOptions(c.args);
-    ASSERT_TRUE(parsed.has_value()) << c.name << ": " << parsed.error().detail;
+    ASSERT_TRUE(parsed.has_value()) << c.name << ": " << parsed.error().Message();
     EXPECT_EQ(parsed->target, c.target) << c.name;
     EXPECT_EQ(parsed->output_dir, c.output) << c.name;
     EXPECT_EQ(parsed->jobs, c.jobs) << c.name;
@@ -73,8 +73,8 @@ TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
   for (const Case& c : cases) {
     auto parsed = ParseCliOptions(c.args);
     ASSERT_FALSE(parsed.has_value()) << c.message;
-    EXPECT_NE(parsed.error().detail.find(c.message), std::string::npos)
-        << parsed.error().detail;
+    EXPECT_NE(parsed.error().Message().find(c.message), std::string::npos)
+        << parsed.error().Message();
   }
   EXPECT_TRUE(ParseCliOptions({"--help"}).has_value());
   EXPECT_TRUE(ParseCliOptions({"--version"}).has_value());

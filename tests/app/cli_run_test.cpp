@@ -30,7 +30,7 @@ class CliRunTest : public testing::Test {
     fs::create_directories(dir_ / "in");
     fs::create_directories(dir_ / "out");
     auto made = core::MakeDefaultConverter();
-    ASSERT_TRUE(made.has_value()) << made.error().detail;
+    ASSERT_TRUE(made.has_value()) << made.error().Message();
     converter_ = std::move(made.value());
   }
   void TearDown() override { fs::remove_all(dir_); }

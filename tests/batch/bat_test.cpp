@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -491,7 +493,8 @@ TEST_F(BatTest, FailedFilesAreReportedAndNothingIsWrittenForThem) {
                        0),
             0u)
       << text;
-  EXPECT_NE(text.find("\n" + missing + "\n    找不到文件或文件夹（" + missing),
+  EXPECT_NE(text.find("\n" + missing + "\n    找不到文件或文件夹（" +
+                      std::strerror(ENOENT) + "）"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("\n" + broken + "\n    无法转换（converter broke）"),

@@ -32,7 +32,7 @@ class ConverterContractTest : public testing::TestWithParam<ConverterFactory> {
  protected:
   void SetUp() override {
     auto made = GetParam().make();
-    ASSERT_TRUE(made.has_value()) << made.error().detail;
+    ASSERT_TRUE(made.has_value()) << made.error().Message();
     converter_ = std::move(made.value());
   }
   Conversion ToGb(std::string_view text) {

@@ -53,10 +53,10 @@ class FastConverterTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     auto fast = MakeFastConverter();
-    ASSERT_TRUE(fast.has_value()) << fast.error().detail;
+    ASSERT_TRUE(fast.has_value()) << fast.error().Message();
     fast_ = std::move(fast.value()).release();
     auto reference = MakeOpenccConverter();
-    ASSERT_TRUE(reference.has_value()) << reference.error().detail;
+    ASSERT_TRUE(reference.has_value()) << reference.error().Message();
     reference_ = std::move(reference.value()).release();
   }
   static void TearDownTestSuite() {

@@ -63,7 +63,7 @@ TEST_F(FileIoTest, ReadReportsMissingFoldersAndOversizedFiles) {
   EXPECT_EQ(ReadDocument(dir_ / "missing.htm").error().code,
             ErrorCode::kNotFound);
   EXPECT_NE(
-      ReadDocument(dir_ / "missing.htm").error().detail.find("missing.htm"),
+      ReadDocument(dir_ / "missing.htm").error().Message().find("missing.htm"),
       std::string::npos);
   EXPECT_EQ(ReadDocument(dir_).error().code, ErrorCode::kUnreadable);
   Write(dir_ / "big.txt", std::string(100, 'x'));
@@ -79,7 +79,7 @@ TEST_F(FileIoTest, FailedSaveLeavesTheOldFileAndNoTemporary) {
   const Status saved = SaveDocument(dir_ / "page.htm", "new");
   ASSERT_FALSE(saved.has_value());
   EXPECT_EQ(saved.error().code, ErrorCode::kNotWritable);
-  EXPECT_NE(saved.error().detail.find("page.htm"), std::string::npos);
+  EXPECT_NE(saved.error().Message().find("page.htm"), std::string::npos);
   EXPECT_EQ(Read(dir_ / "page.htm"), "old");
   EXPECT_EQ(
       std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);

@@ -68,14 +68,14 @@ ChildResult RunInChild(Body body, unsigned seconds = 20) {
 }
 
 std::string Describe(const Status& status) {
-  return status ? "saved" : status.error().detail;
+  return status ? "saved" : status.error().Message();
 }
 
 class SaveFaultTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     auto made = MakeDefaultConverter();
-    ASSERT_TRUE(made.has_value()) << made.error().detail;
+    ASSERT_TRUE(made.has_value()) << made.error().Message();
     converter_ = std::move(made.value()).release();
   }
   static void TearDownTestSuite() {
@@ -95,7 +95,7 @@ TEST_F(SaveFaultTest, MissingTargetFolderWritesNothing) {
                           dir_ / "missing" / "in.htm", Target::kAuto);
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotFound);
-  EXPECT_TRUE(Contains(done.error().detail, "missing")) << done.error().detail;
+  EXPECT_TRUE(Contains(done.error().Message(), "missing")) << done.error().Message();
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   EXPECT_EQ(ScratchFolder::Read(dir_ / "in.htm"), kGbHair);
 }
@@ -111,7 +111,7 @@ TEST_F(SaveFaultTest, ReadOnlyTargetFolderKeepsTheOldFile) {
                           Target::kAuto);
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotWritable);
-  EXPECT_TRUE(Contains(done.error().detail, "in.htm")) << done.error().detail;
+  EXPECT_TRUE(Contains(done.error().Message(), "in.htm")) << done.error().Message();
   EXPECT_EQ(ScratchFolder::Read(dir_ / "out" / "in.htm"), "old output");
   EXPECT_EQ(ScratchFolder::Names(dir_ / "out"),
             std::vector<std::string>{"in.htm"});
@@ -127,9 +127,9 @@ TEST_F(SaveFaultTest, FullDeviceKeepsTheOldFileAndFreesWhatItUsed) {
       SaveDocument(device / "page.htm", std::string(200 * 1024, 'x'));
   ASSERT_FALSE(saved.has_value());
   EXPECT_EQ(saved.error().code, ErrorCode::kNotWritable);
-  EXPECT_TRUE(Contains(saved.error().detail, "page.htm"));
-  EXPECT_TRUE(Contains(saved.error().detail, std::strerror(ENOSPC)))
-      << saved.error().detail;
+  EXPECT_TRUE(Contains(saved.error().Message(), "page.htm"));
+  EXPECT_TRUE(Contains(saved.error().Message(), std::strerror(ENOSPC)))
+      << saved.error().Message();
   EXPECT_EQ(ScratchFolder::Read(device / "page.htm"), "old page");
   EXPECT_EQ(ScratchFolder::Names(device), std::vector<std::string>{"page.htm"});
 
@@ -139,7 +139,7 @@ TEST_F(SaveFaultTest, FullDeviceKeepsTheOldFileAndFreesWhatItUsed) {
   auto done = ConvertFile(*converter_, dir_ / "big.htm", device / "page.htm",
                           Target::kAuto);
   ASSERT_FALSE(done.has_value());
-  EXPECT_TRUE(Contains(done.error().detail, std::strerror(ENOSPC)));
+  EXPECT_TRUE(Contains(done.error().Message(), std::strerror(ENOSPC)));
   EXPECT_EQ(ScratchFolder::Read(device / "page.htm"), "old page");
   EXPECT_TRUE(SaveDocument(device / "page.htm", "new page").has_value());
   EXPECT_EQ(ScratchFolder::Read(device / "page.htm"), "new page");
@@ -208,7 +208,7 @@ TEST_F(SaveFaultTest, SourceGoneLeavesTheOldOutput) {
                           Target::kAuto);
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotFound);
-  EXPECT_TRUE(Contains(done.error().detail, "gone.htm"));
+  EXPECT_TRUE(Contains(done.error().Message(), "gone.htm"));
   EXPECT_EQ(ScratchFolder::Read(dir_ / "out.htm"), "old output");
 }
 
@@ -219,7 +219,7 @@ TEST_F(SaveFaultTest, SourceThatNeverEndsIsRefusedWithoutWaiting) {
   const ChildResult child = RunInChild(
       [&pipe] {
         auto read = ReadDocument(pipe);
-        return read.has_value() ? std::string("read") : read.error().detail;
+        return read.has_value() ? std::string("read") : read.error().Message();
       },
       5);
   ASSERT_TRUE(WIFEXITED(child.status)) << "reading a named pipe blocked";

@@ -121,7 +121,7 @@ class BatScaleTest : public ::testing::Test {
     for (const char* sub : {"in", "out", "check"})
       fs::create_directory(dir_ / sub);
     auto converter = core::MakeDefaultConverter();
-    ASSERT_TRUE(converter.has_value()) << converter.error().detail;
+    ASSERT_TRUE(converter.has_value()) << converter.error().Message();
     er_ = std::move(converter.value());
     bat_ =
         std::make_unique<batch::Bat>(view_, dialog_, messages_, *er_,

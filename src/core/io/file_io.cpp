@@ -12,7 +12,7 @@ namespace tovenrak::core {
 namespace {
 
 Error ErrnoError(ErrorCode code, const std::filesystem::path& path, int err) {
-  return Error{code, path.string() + ": " + std::strerror(err)};
+  return Error{code, std::strerror(err), path.string()};
 }
 
 // Closes a file descriptor when it goes out of scope.
@@ -65,14 +65,14 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
   if (S_ISDIR(st.st_mode))
     return ErrnoError(ErrorCode::kUnreadable, path, EISDIR);
   if (!S_ISREG(st.st_mode)) {
-    return Error{ErrorCode::kUnreadable,
-                 path.string() + ": not a regular file"};
+    return Error{ErrorCode::kUnreadable, "not a regular file", path.string()};
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (static_cast<uint64_t>(st.st_size) > max_bytes) {
-    return Error{ErrorCode::kTooLarge,
-                 path.string() + ": file is larger than " +
-                     std::to_string(max_bytes >> 20) + " MiB"};
+    return Error{
+        ErrorCode::kTooLarge,
+        "file is larger than " + std::to_string(max_bytes >> 20) + " MiB",
+        path.string()};
   }
 
   std::string bytes;
@@ -94,9 +94,10 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
   }
   bytes.resize(done);
   if (done > max_bytes) {
-    return Error{ErrorCode::kTooLarge,
-                 path.string() + ": file is larger than " +
-                     std::to_string(max_bytes >> 20) + " MiB"};
+    return Error{
+        ErrorCode::kTooLarge,
+        "file is larger than " + std::to_string(max_bytes >> 20) + " MiB",
+        path.string()};
   }
   return bytes;
 }
@@ -129,8 +130,8 @@ Status SaveDocument(const std::filesystem::path& requested,
       return ErrnoError(ErrorCode::kNotWritable, path, EISDIR);
     // A device or pipe must not be replaced by a regular file.
     if (!S_ISREG(target_st.st_mode)) {
-      return Error{ErrorCode::kNotWritable,
-                   path.string() + ": not a regular file"};
+      return Error{ErrorCode::kNotWritable, "not a regular file",
+                   path.string()};
     }
     if (::access(path.c_str(), W_OK) != 0)
       return ErrnoError(ErrorCode::kNotWritable, path, errno);

@@ -1,0 +1,57 @@
+// Document bytes to code points and back, for every Encoding, without
+// losing a byte.
+//
+// Decoding keeps each unit that is not valid in the source encoding as one
+// placeholder, a value above U+10FFFF that encodes back to exactly the bytes
+// it stands for, whatever the target. So bytes -> Decode -> Encode into the
+// same encoding gives the bytes back (after a byte-order mark, see below).
+
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/encoding/encoding.h"
+
+namespace tovenrak::core {
+
+// True for the placeholder of an undecodable unit (never a character).
+inline bool IsPlaceholder(char32_t c) { return c > 0x10FFFF; }
+
+struct DecodedText {
+  std::u32string text;
+  // The bytes began with the byte-order mark of the encoding (UTF-8 EF BB BF,
+  // GB18030 84 31 95 33), which is not part of `text`.
+  bool byte_order_mark = false;
+  // Placeholders in `text`: units that are not valid in the encoding.
+  size_t invalid_units = 0;
+};
+
+// Decodes `bytes` as `encoding`. A unit is one character's bytes, or one
+// invalid unit: for Big5 and GBK a lead byte 0x81-0xFE with a trail byte
+// 0x40-0x7E or 0x80-0xFE is one unit even when unmapped (as the
+// two-byte code tables read it), any other byte above 0x7F a unit of its own;
+// for GB18030 likewise, plus four-byte sequences; for UTF-8 each byte of a
+// malformed sequence is a unit of its own.
+DecodedText Decode(std::string_view bytes, Encoding encoding);
+
+struct EncodeCounts {
+  // Characters with no code in the target, written as "&#N;".
+  size_t references = 0;
+  // Placeholders written back as their original bytes.
+  size_t invalid_units = 0;
+};
+
+// Appends `text` encoded in `target` to `out`: a placeholder as its original
+// bytes, a character the target lacks as the decimal reference "&#N;".
+void Encode(std::u32string_view text, Encoding target, std::string& out,
+            EncodeCounts& counts);
+
+// Length in bytes of the unit that starts at `pos` of text in `encoding`,
+// by the same rule as Decode: a search that steps by it never matches
+// inside a character.
+// REQUIRES: pos < text.size()
+size_t UnitLengthIn(std::string_view text, size_t pos, Encoding encoding);
+
+}  // namespace tovenrak::core

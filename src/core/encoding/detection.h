@@ -1,0 +1,45 @@
+// Which encoding a document is in, when the user did not say, and why.
+
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "core/encoding/encoding.h"
+
+namespace tovenrak::core {
+
+// Why an encoding was chosen, strongest first.
+enum class DetectionReason : uint8_t {
+  kNamed,          // The user named it (not set by DetectEncoding).
+  kByteOrderMark,  // The bytes begin with the encoding's byte-order mark.
+  kDeclaration,    // A <meta> charset or XML declaration names it.
+  kUtf8,           // Valid UTF-8 with some non-ASCII characters.
+  kStatistics,     // Big5 and GB readings weighed by their characters.
+  kBig5Rule,       // Nothing else decided: "big5" mentioned -> Big5, else GB.
+};
+
+struct Detection {
+  Encoding encoding = Encoding::kGbk;
+  DetectionReason reason = DetectionReason::kBig5Rule;
+  // What the document declares about itself, if anything; when it differs
+  // from `encoding`, the bytes contradicted the declaration.
+  std::optional<Encoding> declared;
+};
+
+// Decides the encoding of `bytes`, in this order: a byte-order mark; else the
+// document's own declaration (the first <meta> charset, in either form, or
+// the XML declaration's encoding), unless the bytes plainly contradict it;
+// else valid UTF-8 holding some non-ASCII; else the likelier of Big5 and GB by
+// invalid units and how common the decoded characters are; the "big5" rule
+// only where all of these are silent (no byte above 0x7F, or a tie).
+Detection DetectEncoding(std::string_view bytes);
+
+// A short English phrase for `reason`, such as "declaration".
+std::string_view ReasonName(DetectionReason reason);
+
+// True when `bytes` begins with a UTF-16 byte-order mark: such a text is not
+// in any Encoding and must not be read as one.
+bool HasUtf16ByteOrderMark(std::string_view bytes);
+
+}  // namespace tovenrak::core

@@ -1,0 +1,35 @@
+// The encodings a document can be in, and what the program knows of each:
+// its name for people, the name a declaration gives it, and the labels by
+// which documents declare it. Adding an encoding starts here.
+
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+namespace tovenrak::core {
+
+enum class Encoding : uint8_t {
+  kBig5,     // WHATWG big5; HKSCS codes are read, never written.
+  kGbk,      // GBK, the two-byte part of GB18030; written "gb2312".
+  kGb18030,  // All of GB18030, four-byte sequences included.
+  kUtf8,
+};
+
+inline constexpr Encoding kAllEncodings[] = {
+    Encoding::kBig5, Encoding::kGbk, Encoding::kGb18030, Encoding::kUtf8};
+
+// "Big5", "GB", "GB18030", "UTF-8": what messages and the windows call it.
+std::string_view DisplayName(Encoding encoding);
+
+// The name written into a rewritten declaration: "big5", "gb2312",
+// "gb18030", "utf-8".
+std::string_view DeclaredName(Encoding encoding);
+
+// The encoding a document means by `label` in a <meta> charset or an XML
+// declaration, by the WHATWG labels (letter case and surrounding ASCII white
+// space ignored); std::nullopt for any other label.
+std::optional<Encoding> EncodingFromLabel(std::string_view label);
+
+}  // namespace tovenrak::core
