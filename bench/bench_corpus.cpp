@@ -1,8 +1,8 @@
 #include "bench_corpus.h"
 
 #include "core/convert/opencc_dictionaries.h"
-#include "core/convert/run_conversion.h"
 #include "core/convert_document.h"
+#include "core/encoding/codec.h"
 #include "core/encoding/utf8.h"
 
 namespace tovenrak::bench {
@@ -32,11 +32,10 @@ PageMaker::PageMaker(const core::Converter& converter, uint32_t seed)
   auto plan = core::LoadConversionPlan("s2tw.json");
   if (!plan || plan->chain.empty()) return;
   auto keep = [this](std::u32string_view cps, std::vector<std::string>& out) {
-    std::string utf8, gbk;
-    for (char32_t cp : cps) core::AppendUtf8(cp, utf8);
-    size_t references = 0;
-    core::AppendEncoded(utf8, core::Encoding::kGbk, gbk, references);
-    if (references != 0) return;
+    std::string gbk;
+    core::EncodeCounts counts;
+    core::Encode(cps, core::Encoding::kGbk, gbk, counts);
+    if (counts.references != 0) return;
     auto big5 = converter_.GBToBig5(gbk);
     if (big5 && PlainBig5(big5->text)) out.push_back(gbk);
   };
@@ -58,9 +57,11 @@ std::string PageMaker::Sentence() {
   }
   // GBK punctuation, converted to Big5 with the rest.
   std::string gbk;
-  size_t references = 0;
-  core::AppendEncoded(kPunctuation[Pick(std::size(kPunctuation))],
-                      core::Encoding::kGbk, gbk, references);
+  core::EncodeCounts counts;
+  std::u32string cps;
+  const std::string_view utf8 = kPunctuation[Pick(std::size(kPunctuation))];
+  for (size_t pos = 0; pos < utf8.size();) cps += core::NextUtf8(utf8, pos);
+  core::Encode(cps, core::Encoding::kGbk, gbk, counts);
   return s + gbk;
 }
 

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
   }
   auto converter = tovenrak::core::MakeDefaultConverter();
   if (!converter) {
-    std::cerr << "tovenrak_make_corpus: " << converter.error().Message() << "\n";
+    std::cerr << "tovenrak_make_corpus: " << converter.error().Message()
+              << "\n";
     return 1;
   }
   tovenrak::bench::PageMaker maker(**converter, seed);

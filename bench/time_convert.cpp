@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
   auto converter =
       engine == "fast" ? MakeFastConverter() : MakeOpenccConverter();
   if (!converter) {
-    std::cerr << "tovenrak_time_convert: " << converter.error().Message() << "\n";
+    std::cerr << "tovenrak_time_convert: " << converter.error().Message()
+              << "\n";
     return 1;
   }
   const auto made = Clock::now();

@@ -1,6 +1,6 @@
 #include "main_window/view_text.h"
 
-#include "core/convert/run_conversion.h"
+#include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
 #include "core/encoding/utf8.h"
 
@@ -34,7 +34,11 @@ std::string EncodeFromView(std::string_view text, core::Encoding encoding,
                            size_t& references) {
   std::string bytes;
   bytes.reserve(text.size());
-  core::AppendEncoded(text, encoding, bytes, references);
+  std::u32string cps;
+  for (size_t pos = 0; pos < text.size();) cps += core::NextUtf8(text, pos);
+  core::EncodeCounts counts;
+  core::Encode(cps, encoding, bytes, counts);
+  references = counts.references;
   return bytes;
 }
 

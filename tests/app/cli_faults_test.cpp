@@ -229,13 +229,10 @@ class DeletingConverter : public core::Converter {
  public:
   DeletingConverter(const core::Converter& inner, fs::path victim)
       : inner_(inner), victim_(std::move(victim)) {}
-  core::Result<core::Conversion> Big5ToGB(std::string_view t) const override {
+  core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                       std::u32string& out) const override {
     fs::remove(victim_);
-    return inner_.Big5ToGB(t);
-  }
-  core::Result<core::Conversion> GBToBig5(std::string_view t) const override {
-    fs::remove(victim_);
-    return inner_.GBToBig5(t);
+    return inner_.Convert(text, how, out);
   }
 
  private:

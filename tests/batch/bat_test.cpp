@@ -28,17 +28,13 @@ constexpr char kTitle[] = "Zemlorin Tovenrak - 批量转换";
 // Marks which way each text went, so that outputs show the detection; fails
 // for a text that contains "FAIL".
 struct MarkingConverter : core::Converter {
-  core::Result<core::Conversion> Big5ToGB(std::string_view t) const override {
-    return Mark("[gb]", t);
-  }
-  core::Result<core::Conversion> GBToBig5(std::string_view t) const override {
-    return Mark("[big5]", t);
-  }
-  static core::Result<core::Conversion> Mark(const char* mark,
-                                             std::string_view text) {
-    if (text.find("FAIL") != std::string_view::npos)
+  core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                       std::u32string& out) const override {
+    if (text.find(U"FAIL") != std::u32string_view::npos)
       return core::Error{core::ErrorCode::kInvalidInput, "converter broke"};
-    return core::Conversion{mark + std::string(text)};
+    out += how.to == core::Script::kSimplified ? U"[gb]" : U"[big5]";
+    out += text;
+    return {};
   }
 };
 

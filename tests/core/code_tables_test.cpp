@@ -5,9 +5,10 @@
 #include <cstdio>
 #include <map>
 
-#include "core/convert/run_conversion.h"
+#include "core/encoding/codec.h"
 #include "core/encoding/utf8.h"
-#include "test_data.h"
+#include "support/test_data.h"
+#include "support/text.h"
 
 namespace tovenrak::core {
 namespace {
@@ -162,11 +163,11 @@ TEST(CodeTablesTest, MatchesEncodingRsReferenceFiles) {
               ReadTestFile(prefix + "_in_ref.txt"))
         << c.name;
     std::string encoded;
-    size_t references = 0;
-    AppendEncoded(ReadTestFile(prefix + "_out.txt"), c.encoding, encoded,
-                  references);
+    EncodeCounts counts;
+    Encode(testing::U32(ReadTestFile(prefix + "_out.txt")), c.encoding, encoded,
+           counts);
     EXPECT_EQ(encoded, ReadTestFile(prefix + "_out_ref.txt")) << c.name;
-    EXPECT_EQ(references, 0u) << c.name;
+    EXPECT_EQ(counts.references, 0u) << c.name;
   }
 }
 

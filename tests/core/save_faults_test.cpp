@@ -95,7 +95,8 @@ TEST_F(SaveFaultTest, MissingTargetFolderWritesNothing) {
                           dir_ / "missing" / "in.htm", Target::kAuto);
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotFound);
-  EXPECT_TRUE(Contains(done.error().Message(), "missing")) << done.error().Message();
+  EXPECT_TRUE(Contains(done.error().Message(), "missing"))
+      << done.error().Message();
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
   EXPECT_EQ(ScratchFolder::Read(dir_ / "in.htm"), kGbHair);
 }
@@ -111,7 +112,8 @@ TEST_F(SaveFaultTest, ReadOnlyTargetFolderKeepsTheOldFile) {
                           Target::kAuto);
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotWritable);
-  EXPECT_TRUE(Contains(done.error().Message(), "in.htm")) << done.error().Message();
+  EXPECT_TRUE(Contains(done.error().Message(), "in.htm"))
+      << done.error().Message();
   EXPECT_EQ(ScratchFolder::Read(dir_ / "out" / "in.htm"), "old output");
   EXPECT_EQ(ScratchFolder::Names(dir_ / "out"),
             std::vector<std::string>{"in.htm"});

@@ -10,6 +10,7 @@
 
 #include "core/convert/converter.h"
 #include "core/convert/default_converter.h"
+#include "core/encoding/codec.h"
 
 namespace tovenrak::testing {
 
@@ -22,19 +23,19 @@ struct RecordingConverter : core::Converter {
   RecordingConverter()
       : real(std::move(core::MakeDefaultConverter().value())) {}
 
-  core::Result<core::Conversion> Big5ToGB(
-      std::string_view text) const override {
-    calls.push_back({"Big5ToGB", std::string(text)});
+  // Records a conversion to simplified as "Big5ToGB" of the Big5 bytes, one
+  // to traditional as "GBToBig5" of the GB bytes.
+  core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                       std::u32string& out) const override {
+    const bool to_gb = how.to == core::Script::kSimplified;
+    std::string bytes;
+    core::EncodeCounts counts;
+    core::Encode(text, to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk,
+                 bytes, counts);
+    calls.push_back({to_gb ? "Big5ToGB" : "GBToBig5", bytes});
     if (fail)
       return core::Error{core::ErrorCode::kInvalidInput, "dictionary gone"};
-    return real->Big5ToGB(text);
-  }
-  core::Result<core::Conversion> GBToBig5(
-      std::string_view text) const override {
-    calls.push_back({"GBToBig5", std::string(text)});
-    if (fail)
-      return core::Error{core::ErrorCode::kInvalidInput, "dictionary gone"};
-    return real->GBToBig5(text);
+    return real->Convert(text, how, out);
   }
 
   std::unique_ptr<core::Converter> real;

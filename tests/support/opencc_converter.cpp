@@ -1,9 +1,12 @@
 #include "support/opencc_converter.h"
 
+#include <map>
+#include <mutex>
 #include <opencc/Exception.hpp>
 #include <opencc/SimpleConverter.hpp>
 
-#include "core/convert/run_conversion.h"
+#include "core/encoding/codec.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
 
@@ -11,49 +14,57 @@ namespace {
 
 class OpenccConverter : public Converter {
  public:
-  OpenccConverter() : to_gb_("tw2s.json"), to_big5_("s2tw.json") {}
-
-  Result<Conversion> Big5ToGB(std::string_view big5_text) const override {
-    return ConvertStretches(
-        big5_text, Encoding::kBig5, Encoding::kGbk,
-        [this](std::string_view utf8) { return Run(to_gb_, utf8); });
-  }
-  Result<Conversion> GBToBig5(std::string_view gb_text) const override {
-    return ConvertStretches(
-        gb_text, Encoding::kGbk, Encoding::kBig5,
-        [this](std::string_view utf8) { return Run(to_big5_, utf8); });
-  }
-
- private:
-  static Result<std::string> Run(const opencc::SimpleConverter& converter,
-                                 std::string_view utf8) {
+  Status Convert(std::u32string_view text, ScriptConversion how,
+                 std::u32string& out) const override {
     try {
-      return converter.Convert(utf8.data(), utf8.size());
+      const opencc::SimpleConverter& converter = Get(OpenccConfigName(how));
+      size_t start = 0;
+      for (size_t pos = 0; pos <= text.size(); ++pos) {
+        if (pos < text.size() && !IsPlaceholder(text[pos]) && text[pos] != 0)
+          continue;
+        Run(converter, text.substr(start, pos - start), out);
+        if (pos < text.size()) out += text[pos];
+        start = pos + 1;
+      }
+      return {};
     } catch (const opencc::Exception& e) {
-      return Error{ErrorCode::kInvalidInput,
-                   std::string("OpenCC: ") + e.what()};
+      return Error{ErrorCode::kNotFound, std::string("OpenCC: ") + e.what()};
     } catch (const std::exception& e) {
-      return Error{ErrorCode::kInvalidInput,
-                   std::string("OpenCC: ") + e.what()};
+      return Error{ErrorCode::kNotFound, std::string("OpenCC: ") + e.what()};
     }
   }
 
-  opencc::SimpleConverter to_gb_;
-  opencc::SimpleConverter to_big5_;
+ private:
+  static void Run(const opencc::SimpleConverter& converter,
+                  std::u32string_view stretch, std::u32string& out) {
+    if (stretch.empty()) return;
+    std::string utf8;
+    for (const char32_t cp : stretch) AppendUtf8(cp, utf8);
+    const std::string converted = converter.Convert(utf8.data(), utf8.size());
+    for (size_t pos = 0; pos < converted.size();)
+      out += NextUtf8(converted, pos);
+  }
+
+  const opencc::SimpleConverter& Get(const std::string& config) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = converters_.find(config);
+    if (it == converters_.end())
+      it = converters_
+               .emplace(config,
+                        std::make_unique<opencc::SimpleConverter>(config))
+               .first;
+    return *it->second;
+  }
+
+  mutable std::mutex mutex_;
+  mutable std::map<std::string, std::unique_ptr<opencc::SimpleConverter>>
+      converters_;
 };
 
 }  // namespace
 
-Result<std::unique_ptr<Converter>> MakeOpenccConverter() {
-  try {
-    return std::unique_ptr<Converter>(std::make_unique<OpenccConverter>());
-  } catch (const opencc::Exception& e) {
-    return Error{ErrorCode::kNotFound,
-                 std::string("cannot load OpenCC: ") + e.what()};
-  } catch (const std::exception& e) {
-    return Error{ErrorCode::kNotFound,
-                 std::string("cannot load OpenCC: ") + e.what()};
-  }
+std::unique_ptr<Converter> MakeOpenccConverter() {
+  return std::make_unique<OpenccConverter>();
 }
 
 }  // namespace tovenrak::core

@@ -1,5 +1,5 @@
-// The converter built on OpenCC's own conversion (tw2s and s2tw), run on the
-// Unicode form of each stretch of double-byte characters.
+// The reference converter: OpenCC's own conversion, run on the UTF-8 form of
+// each stretch between placeholders.
 
 #pragma once
 
@@ -9,8 +9,10 @@
 
 namespace tovenrak::core {
 
-// Loads OpenCC's installed "tw2s" and "s2tw" configurations. Fails with
-// kNotFound when OpenCC or its data cannot be loaded.
-Result<std::unique_ptr<Converter>> MakeOpenccConverter();
+// Returns a converter that hands each stretch of text between placeholders
+// (and between NUL characters, where OpenCC's C strings end) to OpenCC's
+// SimpleConverter for the configuration. Configurations are loaded at first
+// use; one that cannot be loaded fails with kNotFound.
+std::unique_ptr<Converter> MakeOpenccConverter();
 
 }  // namespace tovenrak::core

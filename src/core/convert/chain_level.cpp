@@ -50,6 +50,14 @@ std::u32string ChainLevel::ConvertOne(char32_t cp) const {
   return out;
 }
 
+void ChainLevel::AppendKeyStarts(std::vector<char32_t>& out) const {
+  for (const CompiledDictionaryPtr& d : dictionaries_) {
+    const PhraseTrie::Node& root = d->trie.node(0);
+    for (uint32_t i = root.first; i < root.first + root.count; ++i)
+      out.push_back(d->trie.node(i).label);
+  }
+}
+
 bool ChainLevel::BeginsLongKey(char32_t cp) const {
   for (const CompiledDictionaryPtr& d : dictionaries_) {
     const uint32_t node = d->trie.Child(0, cp);

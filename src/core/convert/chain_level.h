@@ -47,6 +47,10 @@ class ChainLevel {
   // The longest key of any dictionary, in code points (at least 1).
   size_t MaxKeyLength() const { return max_key_length_; }
 
+  // Appends to `out` the first code point of every key, in no set order and
+  // possibly more than once.
+  void AppendKeyStarts(std::vector<char32_t>& out) const;
+
  private:
   std::vector<CompiledDictionaryPtr> dictionaries_;
   size_t max_key_length_ = 1;

@@ -1,34 +1,52 @@
-// The converter between Big5 and GB document text.
+// The converter between traditional and simplified characters, and the
+// conversions of whole documents between encodings built on it.
 
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/encoding/encoding.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
+
+enum class Script : uint8_t { kSimplified, kTraditional };
+
+// OpenCC's configuration families: which regional standard the traditional
+// side follows.
+enum class Variant : uint8_t {
+  kTw,   // Taiwan characters: tw2s, s2tw.
+  kTwp,  // Taiwan characters and idioms: tw2sp, s2twp.
+  kHk,   // Hong Kong characters: hk2s, s2hk.
+  kStd,  // OpenCC's own standard: t2s, s2t.
+};
+
+// One conversion between scripts: toward `to`, in the family `variant`.
+struct ScriptConversion {
+  Script to = Script::kSimplified;
+  Variant variant = Variant::kTw;
+};
+
+// The file name of the OpenCC configuration that does `how`, such as
+// "tw2s.json".
+const char* OpenccConfigName(ScriptConversion how);
 
 // A converted document text and what happened on the way.
 struct Conversion {
   std::string text;
   // Characters with no code in the target encoding, written as "&#N;".
   size_t references = 0;
-  // Units that are not valid codes of the source encoding, passed through.
+  // Units that are not valid in the source encoding, passed through.
   size_t invalid_units = 0;
 };
 
-// Converts whole document texts between Big5 (traditional characters) and GBK
-// (simplified characters). For both directions:
-//  - single-byte units come back unchanged and in order;
-//  - the argument is not modified;
-//  - a unit that is not a valid code of the source encoding (a lone byte, an
-//    unmapped code) passes through unchanged and is counted in invalid_units;
-//  - a character with no code in the target encoding becomes the decimal HTML
-//    reference "&#N;" and is counted in references.
-// Fails only when the conversion machinery itself fails. The members are
-// const and safe to call from several threads at once.
+// Converts text between scripts exactly as OpenCC's configuration for the
+// conversion does. Members are const and safe to call from several threads
+// at once.
 class Converter {
  public:
   Converter() = default;
@@ -36,8 +54,32 @@ class Converter {
   Converter& operator=(const Converter&) = delete;
   virtual ~Converter() = default;
 
-  virtual Result<Conversion> Big5ToGB(std::string_view big5_text) const = 0;
-  virtual Result<Conversion> GBToBig5(std::string_view gb_text) const = 0;
+  // Appends `text` converted as `how` says to `out`. A placeholder of an
+  // undecodable unit (IsPlaceholder) is copied as it is and ends a phrase:
+  // no match reaches across it. Fails with kNotFound when the
+  // configuration's data cannot be loaded and with kTooLarge when memory
+  // runs out; `out` may then hold part of the result.
+  virtual Status Convert(std::u32string_view text, ScriptConversion how,
+                         std::u32string& out) const = 0;
+
+  // Converts the bytes `text` from `source` to `target`, and between scripts
+  // as `how` says (or not at all). Bytes not valid in `source` pass through
+  // unchanged and are counted; a character `target` lacks becomes "&#N;".
+  // Single-byte units come back unchanged and in order; the argument is not
+  // modified.
+  Result<Conversion> Recode(std::string_view text, Encoding source,
+                            Encoding target,
+                            std::optional<ScriptConversion> how) const;
+
+  // Big5 (traditional) to GB (simplified), and back, Taiwan standard.
+  Result<Conversion> Big5ToGB(std::string_view big5_text) const {
+    return Recode(big5_text, Encoding::kBig5, Encoding::kGbk,
+                  ScriptConversion{Script::kSimplified, Variant::kTw});
+  }
+  Result<Conversion> GBToBig5(std::string_view gb_text) const {
+    return Recode(gb_text, Encoding::kGbk, Encoding::kBig5,
+                  ScriptConversion{Script::kTraditional, Variant::kTw});
+  }
 };
 
 }  // namespace tovenrak::core

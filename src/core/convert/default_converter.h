@@ -8,8 +8,9 @@
 
 namespace tovenrak::core {
 
-// Returns the product's converter. Fails with kNotFound when its data (the
-// installed OpenCC dictionaries) cannot be loaded.
+// Returns the product's converter with the Taiwan-standard configurations
+// (the windows' GB and Big5) ready, so that missing OpenCC data is found at
+// start. Fails with kNotFound when they cannot be loaded.
 Result<std::unique_ptr<Converter>> MakeDefaultConverter();
 
 }  // namespace tovenrak::core

@@ -1,8 +1,10 @@
 #include "core/convert/fast_converter.h"
 
+#include <array>
+#include <mutex>
 #include <new>
 
-#include "core/convert/direction_tables.h"
+#include "core/convert/conversion_tables.h"
 #include "core/convert/opencc_dictionaries.h"
 #include "core/convert/table_conversion.h"
 
@@ -10,52 +12,60 @@ namespace tovenrak::core {
 
 namespace {
 
+constexpr size_t kVariants = 4;
+
 class FastConverter : public Converter {
  public:
-  FastConverter(std::unique_ptr<DirectionTables> to_gb,
-                std::unique_ptr<DirectionTables> to_big5)
-      : to_gb_(std::move(to_gb)), to_big5_(std::move(to_big5)) {}
-
-  Result<Conversion> Big5ToGB(std::string_view big5_text) const override {
-    return Convert(*to_gb_, big5_text);
-  }
-  Result<Conversion> GBToBig5(std::string_view gb_text) const override {
-    return Convert(*to_big5_, gb_text);
-  }
-
- private:
-  static Result<Conversion> Convert(const DirectionTables& tables,
-                                    std::string_view text) {
+  Status Convert(std::u32string_view text, ScriptConversion how,
+                 std::u32string& out) const override {
+    Result<const ConversionTables*> tables = Tables(how);
+    if (!tables) return tables.error();
     try {
-      return ConvertWithTables(tables, text);
+      ConvertWithTables(**tables, text, out);
     } catch (const std::bad_alloc&) {
       return Error{ErrorCode::kTooLarge,
                    "not enough memory to convert a text of " +
-                       std::to_string(text.size()) + " bytes"};
+                       std::to_string(text.size()) + " characters"};
     }
+    return {};
   }
 
-  std::unique_ptr<DirectionTables> to_gb_;
-  std::unique_ptr<DirectionTables> to_big5_;
+ private:
+  struct Slot {
+    std::once_flag once;
+    std::unique_ptr<ConversionTables> tables;
+    Error error{ErrorCode::kNotFound, {}};
+  };
+
+  Result<const ConversionTables*> Tables(ScriptConversion how) const {
+    Slot& slot = slots_[static_cast<size_t>(how.variant) * 2 +
+                        (how.to == Script::kSimplified ? 0 : 1)];
+    std::call_once(slot.once, [&] {
+      Result<ConversionPlan> plan = LoadConversionPlan(OpenccConfigName(how));
+      if (!plan) {
+        slot.error = plan.error();
+        return;
+      }
+      try {
+        slot.tables = std::make_unique<ConversionTables>(*plan);
+      } catch (const std::bad_alloc&) {
+        slot.error = Error{ErrorCode::kTooLarge,
+                           "not enough memory to compile the conversion "
+                           "tables of " +
+                               std::string(OpenccConfigName(how))};
+      }
+    });
+    if (!slot.tables) return slot.error;
+    return slot.tables.get();
+  }
+
+  mutable std::array<Slot, kVariants * 2> slots_;
 };
 
 }  // namespace
 
-Result<std::unique_ptr<Converter>> MakeFastConverter() {
-  Result<ConversionPlan> to_gb = LoadConversionPlan("tw2s.json");
-  if (!to_gb) return to_gb.error();
-  Result<ConversionPlan> to_big5 = LoadConversionPlan("s2tw.json");
-  if (!to_big5) return to_big5.error();
-  try {
-    return std::unique_ptr<Converter>(std::make_unique<FastConverter>(
-        std::make_unique<DirectionTables>(*to_gb, Encoding::kBig5,
-                                          Encoding::kGbk),
-        std::make_unique<DirectionTables>(*to_big5, Encoding::kGbk,
-                                          Encoding::kBig5)));
-  } catch (const std::bad_alloc&) {
-    return Error{ErrorCode::kTooLarge,
-                 "not enough memory to compile the conversion tables"};
-  }
+std::unique_ptr<Converter> MakeFastConverter() {
+  return std::make_unique<FastConverter>();
 }
 
 }  // namespace tovenrak::core

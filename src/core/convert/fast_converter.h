@@ -1,5 +1,5 @@
-// The product's converter: OpenCC's tw2s and s2tw conversions compiled into
-// tables over document units.
+// The product's converter: OpenCC's configurations compiled into tables over
+// code points.
 
 #pragma once
 
@@ -9,10 +9,10 @@
 
 namespace tovenrak::core {
 
-// Loads OpenCC's installed "tw2s" and "s2tw" configurations and compiles
-// them, which takes a few tens of milliseconds. Fails with kNotFound when
-// OpenCC or its data cannot be loaded. A conversion fails only with
-// kTooLarge, when memory runs out.
-Result<std::unique_ptr<Converter>> MakeFastConverter();
+// Returns the fast converter. Each configuration is loaded from the installed
+// OpenCC data and compiled at its first use (a few tens of milliseconds);
+// a configuration that cannot be loaded fails that conversion with
+// kNotFound, each time it is asked for.
+std::unique_ptr<Converter> MakeFastConverter();
 
 }  // namespace tovenrak::core

@@ -1,22 +1,22 @@
-// Conversion of a document text through the compiled tables of one
-// direction.
+// Conversion of a text through the compiled tables of one configuration.
 
 #pragma once
 
+#include <string>
 #include <string_view>
 
-#include "core/convert/converter.h"
-#include "core/convert/direction_tables.h"
+#include "core/convert/conversion_tables.h"
 
 namespace tovenrak::core {
 
-// Converts `text` (units of `tables.source`) with the compiled tables. The
-// result equals, byte for byte and in its counts, what ConvertStretches gives
-// with OpenCC's own conversion for the same plan. Most units are converted by
-// one table lookup; only around segmentation keys and possible longer matches
-// of the chain does it look further, and where matches could overlap it runs
-// the exact conversion over the smallest part of the text that holds them.
-Conversion ConvertWithTables(const DirectionTables& tables,
-                             std::string_view text);
+// Appends `text` converted with `tables` to `out`: byte for byte what OpenCC
+// gives for the same configuration, applied to each stretch between
+// placeholders (IsPlaceholder), which are copied as they are. Most code
+// points are converted by one table lookup; only around segmentation keys
+// and possible longer matches of the chain does it look further, and where
+// matches could overlap it runs the exact conversion over the smallest part
+// of the text that holds them.
+void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
+                       std::u32string& out);
 
 }  // namespace tovenrak::core

@@ -3,10 +3,9 @@
 #pragma once
 
 #include "core/encoding/document_text.h"
+#include "core/encoding/encoding.h"
 
 namespace tovenrak::core {
-
-enum class Encoding { kBig5, kGbk };
 
 // Decodes the double-byte unit `unit` of `encoding` into `out` and returns how
 // many code points it wrote: 1, 2 (four Big5 codes stand for a letter plus a

@@ -4,37 +4,29 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/convert/fast_converter.h"
-#include "core/convert/run_conversion.h"
 #include "support/opencc_converter.h"
+#include "support/text.h"
 
 namespace tovenrak::core {
 namespace {
 
+using testing::Bytes;
+
 struct ConverterFactory {
   const char* name;
-  std::function<Result<std::unique_ptr<Converter>>()> make;
+  std::function<std::unique_ptr<Converter>()> make;
 };
 
-std::string Encode(std::string_view utf8, Encoding encoding) {
-  std::string out;
-  size_t references = 0;
-  AppendEncoded(utf8, encoding, out, references);
-  return out;
-}
-std::string Big5(std::string_view utf8) {
-  return Encode(utf8, Encoding::kBig5);
-}
-std::string Gbk(std::string_view utf8) { return Encode(utf8, Encoding::kGbk); }
+std::string Big5(std::string_view utf8) { return Bytes(utf8, Encoding::kBig5); }
+std::string Gbk(std::string_view utf8) { return Bytes(utf8, Encoding::kGbk); }
 
-class ConverterContractTest : public testing::TestWithParam<ConverterFactory> {
+class ConverterContractTest
+    : public ::testing::TestWithParam<ConverterFactory> {
  protected:
-  void SetUp() override {
-    auto made = GetParam().make();
-    ASSERT_TRUE(made.has_value()) << made.error().Message();
-    converter_ = std::move(made.value());
-  }
+  void SetUp() override { converter_ = GetParam().make(); }
   Conversion ToGb(std::string_view text) {
     auto result = converter_->Big5ToGB(text);
     EXPECT_TRUE(result.has_value());
@@ -111,10 +103,48 @@ TEST_P(ConverterContractTest, WritesCharactersWithoutTargetCodeAsReferences) {
   EXPECT_EQ(to_big5.invalid_units, 0u);
 }
 
+TEST_P(ConverterContractTest, RecodesBetweenAnyEncodingsAndScripts) {
+  struct Case {
+    const char* name;
+    std::string input;
+    Encoding from, to;
+    std::optional<ScriptConversion> how;
+    std::string expected;
+  } cases[] = {
+      {"UTF-8 keeps its byte-order mark", "\xEF\xBB\xBF头发", Encoding::kUtf8,
+       Encoding::kUtf8, ScriptConversion{Script::kTraditional, Variant::kTw},
+       "\xEF\xBB\xBF頭髮"},
+      {"no other target gets one", "\xEF\xBB\xBF头发", Encoding::kUtf8,
+       Encoding::kBig5, ScriptConversion{Script::kTraditional, Variant::kTw},
+       Big5("頭髮")},
+      {"encodings only", Gbk("头发"), Encoding::kGbk, Encoding::kUtf8,
+       std::nullopt, "头发"},
+      // Each family gives "里面着U盘" its own way.
+      {"Taiwan", "里面着U盘", Encoding::kUtf8, Encoding::kUtf8,
+       ScriptConversion{Script::kTraditional, Variant::kTw}, "裡面著U盤"},
+      {"Taiwan idioms", "里面着U盘", Encoding::kUtf8, Encoding::kUtf8,
+       ScriptConversion{Script::kTraditional, Variant::kTwp}, "裡面著隨身碟"},
+      {"Hong Kong", "里面着U盘", Encoding::kUtf8, Encoding::kUtf8,
+       ScriptConversion{Script::kTraditional, Variant::kHk}, "裏面着U盤"},
+      {"OpenCC standard back", "裏面著隨身碟", Encoding::kUtf8, Encoding::kUtf8,
+       ScriptConversion{Script::kSimplified, Variant::kStd}, "里面著随身碟"},
+      {"Taiwan idioms back", "裏面著隨身碟", Encoding::kUtf8, Encoding::kUtf8,
+       ScriptConversion{Script::kSimplified, Variant::kTwp}, "里面着U盘"},
+      {"malformed UTF-8 passes through", "头\xFF发", Encoding::kUtf8,
+       Encoding::kUtf8, ScriptConversion{Script::kTraditional, Variant::kTw},
+       "頭\xFF髮"},
+  };
+  for (const Case& c : cases) {
+    Result<Conversion> out = converter_->Recode(c.input, c.from, c.to, c.how);
+    ASSERT_TRUE(out.has_value()) << c.name;
+    EXPECT_EQ(out->text, c.expected) << c.name;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     AllConverters, ConverterContractTest,
-    testing::Values(ConverterFactory{"OpenCC", MakeOpenccConverter},
-                    ConverterFactory{"Fast", MakeFastConverter}),
+    ::testing::Values(ConverterFactory{"OpenCC", MakeOpenccConverter},
+                      ConverterFactory{"Fast", MakeFastConverter}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,0 +1,104 @@
+#include "core/convert/conversion_tables.h"
+
+#include <algorithm>
+
+namespace tovenrak::core {
+
+const CodeEntry ConversionTables::kIdentity{};
+
+uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
+  spans_.push_back(Span{static_cast<uint32_t>(pool_.size()),
+                        static_cast<uint32_t>(cps.size())});
+  pool_ += cps;
+  return static_cast<uint32_t>(spans_.size() - 1);
+}
+
+ConversionTables::ConversionTables(const ConversionPlan& plan)
+    : chain_(plan), bmp_(0x10000) {
+  const std::vector<ChainLevel>& levels = chain_.run_levels();
+  run_reach_ = 0;
+  for (const ChainLevel& level : levels) run_reach_ += level.MaxKeyLength();
+  run_reach_ = std::max<size_t>(run_reach_, 1);
+  const PhraseTrie& segmentation = chain_.segmentation();
+
+  phrases_.reserve(chain_.PhraseCount());
+  for (uint32_t v = 0; v < chain_.PhraseCount(); ++v)
+    phrases_.push_back(AddSpan(chain_.PhraseOutput(v)));
+
+  pairs_.assign((kPairBitMask + 1) / 64, 0);
+  std::vector<char32_t> known;
+  const PhraseTrie::Node& root = segmentation.node(0);
+  for (uint32_t i = root.first; i < root.first + root.count; ++i) {
+    const PhraseTrie::Node& a = segmentation.node(i);
+    known.push_back(a.label);
+    for (uint32_t j = a.first; j < a.first + a.count; ++j) {
+      const size_t bit = PairBit(a.label, segmentation.node(j).label);
+      pairs_[bit / 64] |= uint64_t{1} << (bit % 64);
+    }
+  }
+  for (const ChainLevel& level : levels) level.AppendKeyStarts(known);
+  std::sort(known.begin(), known.end());
+  known.erase(std::unique(known.begin(), known.end()), known.end());
+  for (const char32_t cp : known)
+    Compile(cp, cp < 0x10000 ? bmp_[cp] : astral_[cp]);
+}
+
+void ConversionTables::Compile(char32_t cp, CodeEntry& entry) {
+  const std::vector<ChainLevel>& levels = chain_.run_levels();
+  const size_t n = levels.size();
+  const PhraseTrie& segmentation = chain_.segmentation();
+
+  std::vector<std::u32string> outputs(n + 1);
+  outputs[0].assign(1, cp);
+  for (size_t k = 0; k < n; ++k) levels[k].Convert(outputs[k], outputs[k + 1]);
+
+  CodeInfo info;
+  // soft_levels has one bit per level; longer chains go entirely through the
+  // exact path.
+  info.hard = n > 32;
+  for (size_t k = 0; k < n && !info.hard; ++k) {
+    const std::u32string& o = outputs[k];
+    if (o.empty()) {
+      info.hard = true;
+      break;
+    }
+    for (size_t i = 0; i + 1 < o.size(); ++i)
+      info.hard = info.hard || levels[k].BeginsLongKey(o[i]);
+    if (levels[k].BeginsLongKey(o.back())) info.soft_levels |= 1u << k;
+  }
+  uint8_t clean = 0;
+  while (clean < n && !outputs[clean].empty() &&
+         !levels[clean].BeginsLongKey(outputs[clean][0]) &&
+         !levels[clean].ConvertOne(outputs[clean][0]).empty())
+    ++clean;
+  info.clean_levels = clean;
+  for (size_t k = 0; k < n; ++k) {
+    firsts_.push_back(outputs[k].empty() ? 0 : outputs[k].front());
+    lasts_.push_back(outputs[k].empty() ? 0 : outputs[k].back());
+  }
+  info.single_output = AddSpan(outputs[n]);
+
+  entry.identity = false;
+  entry.segmentation_node = segmentation.Child(0, cp);
+  if (entry.segmentation_node != PhraseTrie::kNoNode) {
+    entry.segmentation_first = segmentation.node(entry.segmentation_node).first;
+    entry.segmentation_count = segmentation.node(entry.segmentation_node).count;
+  }
+  entry.info = static_cast<uint32_t>(infos_.size());
+  const bool alone = !info.hard && info.soft_levels == 0;
+  // A key of one code point is left to the careful path.
+  if (!alone ||
+      (entry.segmentation_node != PhraseTrie::kNoNode &&
+       segmentation.Value(entry.segmentation_node) != PhraseTrie::kNoValue)) {
+    entry.kind = CodeKind::kCareful;
+  } else if (entry.segmentation_node != PhraseTrie::kNoNode) {
+    entry.kind = CodeKind::kSegmentStart;
+  } else {
+    entry.kind = CodeKind::kPlain;
+  }
+  entry.single = outputs[n].size() == 1;
+  entry.out = entry.single ? outputs[n][0] : info.single_output;
+  infos_.push_back(info);
+}
+
+}  // namespace tovenrak::core

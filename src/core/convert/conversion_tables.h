@@ -1,0 +1,156 @@
+// The compiled tables of one OpenCC configuration: what each code point
+// becomes on its own, and what the fast path must know to stay exact.
+//
+// Why a code point can be converted on its own. OpenCC first splits a text
+// by longest match over the segmentation dictionary: each match is a segment
+// of its own, the code points between matches form one segment (a run). Then
+// each level of the conversion chain converts every segment, by longest
+// match among its dictionaries. Call a position clean when everything before
+// it has been written and no match of the segmentation or of any level
+// crosses it. At a clean position p holding code point c, c converts alone,
+// and p + 1 is clean again, when
+//   1. no segmentation key starts at p (a key of c alone counts too), and
+//   2. within the run, at every level k, no key of two or more code points
+//      starts inside c's output of the level before (outputs[k]); for its
+//      last code point this depends on what follows (a "soft" level), and is
+//      decided by the next code point's first output code point at level k,
+//      known when that code point passed levels 0..k-1 alone ("clean
+//      levels").
+// Code points that meet 1 and 2 by themselves (most) are kPlain and cost
+// one table lookup; kSegmentStart and kCareful look at their neighbours;
+// where matches could overlap, the exact chain runs over the smallest stretch
+// that holds them. A code point that begins no key of any dictionary passes
+// every level unchanged and needs no compiled entry at all.
+//
+// Measured choices (bench/converter_benchmark, A/B on 50 MiB): the direct
+// table for the BMP (one load per code point instead of a hash lookup), the
+// output code point held in the entry (no span for the common one-to-one
+// case), and the pair bitmap that spares most searches among a segmentation
+// key's children.
+
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/convert/segmented_chain.h"
+
+namespace tovenrak::core {
+
+// Code points kept in ConversionTables::pool.
+struct Span {
+  uint32_t offset = 0;
+  uint32_t size = 0;
+};
+
+enum class CodeKind : uint8_t {
+  kPlain,         // Converts alone, whatever surrounds it.
+  kSegmentStart,  // Begins segmentation keys of two or more code points;
+                  // where none matches it converts alone.
+  kCareful,       // May take part in a longer match of the chain: needs a
+                  // look at its neighbours.
+};
+
+struct CodeEntry {
+  static constexpr uint32_t kNoInfo = UINT32_MAX;
+  // The output alone: the code point itself when `identity`, `out` when
+  // `single`, else the Span with index `out`.
+  char32_t out = 0;
+  uint32_t segmentation_node = 0;  // Child of the root for the code point.
+  // That node's children, kept here to spare a step of the walk.
+  uint32_t segmentation_first = 0;
+  uint32_t segmentation_count = 0;
+  uint32_t info = kNoInfo;  // Index into ConversionTables::infos.
+  CodeKind kind = CodeKind::kPlain;
+  bool identity = true;  // No dictionary knows it: it stays as it is.
+  bool single = false;
+};
+
+// What the careful path needs about a code point that some dictionary
+// knows. Its output passes through the levels of a run one after another:
+// outputs[0] is the code point, outputs[k + 1] is level k's result for
+// outputs[k] as a segment of its own.
+struct CodeInfo {
+  // Never converts alone inside a run: an empty output at an inner level,
+  // or a code point inside an output that begins a longer key of the next
+  // level.
+  bool hard = false;
+  // Bit k: the last code point of outputs[k] begins a key of two or more
+  // code points at level k; whether it matches depends on what follows.
+  uint32_t soft_levels = 0;
+  // How many levels the code point passes through alone, so that the first
+  // code point of outputs[k] is known for k <= clean_levels.
+  uint8_t clean_levels = 0;
+  uint32_t single_output = 0;  // Span index of the output alone.
+};
+
+// Everything one configuration needs, built once and then only read.
+class ConversionTables {
+ public:
+  explicit ConversionTables(const ConversionPlan& plan);
+
+  const SegmentedChain& chain() const { return chain_; }
+
+  // The entry of `cp` (never a placeholder).
+  const CodeEntry& Entry(char32_t cp) const {
+    if (cp < 0x10000) return bmp_[cp];
+    const auto it = astral_.find(cp);
+    return it == astral_.end() ? kIdentity : it->second;
+  }
+  const CodeInfo& info(uint32_t i) const { return infos_[i]; }
+  std::u32string_view span(uint32_t i) const {
+    return std::u32string_view(pool_).substr(spans_[i].offset, spans_[i].size);
+  }
+  // What the segmentation key with trie value `v` converts to.
+  std::u32string_view phrase(uint32_t v) const { return span(phrases_[v]); }
+
+  // First and last code point of outputs[level] of the code point `cp`.
+  char32_t first(size_t level, const CodeEntry& e, char32_t cp) const {
+    return e.identity ? cp : firsts_[e.info * levels() + level];
+  }
+  char32_t last(size_t level, const CodeEntry& e, char32_t cp) const {
+    return e.identity ? cp : lasts_[e.info * levels() + level];
+  }
+  uint8_t clean_levels(const CodeEntry& e) const {
+    return e.identity ? static_cast<uint8_t>(levels())
+                      : infos_[e.info].clean_levels;
+  }
+
+  // Whether some segmentation key starts with `a`, `b` (false: surely not).
+  bool MayPair(char32_t a, char32_t b) const {
+    const size_t bit = PairBit(a, b);
+    return (pairs_[bit / 64] >> (bit % 64) & 1) != 0;
+  }
+
+  size_t levels() const { return chain_.run_levels().size(); }
+  // A code point that may take part in a longer match inside a run reaches
+  // at most this many code points ahead: the sum of the levels' longest keys.
+  size_t run_reach() const { return run_reach_; }
+
+ private:
+  static size_t PairBit(char32_t a, char32_t b) {
+    return ((a * 0x9E3779B1u) ^ (b * 0x85EBCA77u)) >> 12 & kPairBitMask;
+  }
+  static constexpr size_t kPairBitMask = (size_t{1} << 20) - 1;
+  static const CodeEntry kIdentity;
+
+  uint32_t AddSpan(std::u32string_view cps);
+  void Compile(char32_t cp, CodeEntry& entry);
+
+  SegmentedChain chain_;
+  std::vector<CodeEntry> bmp_;  // 0x10000 entries.
+  std::unordered_map<char32_t, CodeEntry> astral_;
+  std::vector<CodeInfo> infos_;
+  // Per info, levels() entries each.
+  std::vector<char32_t> firsts_, lasts_;
+  std::vector<Span> spans_;
+  std::u32string pool_;
+  std::vector<uint32_t> phrases_;  // Span index by segmentation trie value.
+  std::vector<uint64_t> pairs_;
+  size_t run_reach_ = 1;
+};
+
+}  // namespace tovenrak::core

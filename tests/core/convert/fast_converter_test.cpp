@@ -1,0 +1,212 @@
+// The fast converter against OpenCC itself, on the installed dictionaries of
+// every configuration: every key and value of the dictionaries, one per line
+// and glued together, the test files, and random documents.
+// TOVENRAK_DIFFERENTIAL_CHARS sets how many random characters each
+// configuration gets (default 300,000) for a longer run.
+
+#include "core/convert/fast_converter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "core/convert/opencc_dictionaries.h"
+#include "support/opencc_converter.h"
+#include "support/test_data.h"
+#include "support/text.h"
+
+namespace tovenrak::core {
+namespace {
+
+using testing::Utf8;
+
+std::vector<ScriptConversion> AllConversions() {
+  std::vector<ScriptConversion> all;
+  for (Variant v : {Variant::kTw, Variant::kTwp, Variant::kHk, Variant::kStd})
+    for (Script s : {Script::kSimplified, Script::kTraditional})
+      all.push_back({s, v});
+  return all;
+}
+
+// Where two texts first differ, with some characters around it.
+std::string FirstDifference(std::u32string_view a, std::u32string_view b) {
+  size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  const size_t from = i < 8 ? 0 : i - 8;
+  return "first difference at character " + std::to_string(i) +
+         "\n  fast:      " + Utf8(a.substr(from, 16)) +
+         "\n  reference: " + Utf8(b.substr(from, 16));
+}
+
+// Every key and value of the configuration's dictionaries.
+std::vector<std::u32string> Phrases(ScriptConversion how) {
+  std::vector<std::u32string> phrases;
+  Result<ConversionPlan> plan = LoadConversionPlan(OpenccConfigName(how));
+  EXPECT_TRUE(plan.has_value()) << OpenccConfigName(how);
+  if (!plan) return phrases;
+  std::vector<DictionaryPtr> dictionaries = {plan->segmentation};
+  for (const auto& level : plan->chain)
+    dictionaries.insert(dictionaries.end(), level.begin(), level.end());
+  for (const DictionaryPtr& d : dictionaries) {
+    for (size_t i = 0; i < d->size(); ++i) {
+      phrases.emplace_back(d->key(i));
+      phrases.emplace_back(d->value(i));
+    }
+  }
+  return phrases;
+}
+
+class FastConverterTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    fast_ = MakeFastConverter().release();
+    reference_ = MakeOpenccConverter().release();
+  }
+  static void TearDownTestSuite() {
+    delete fast_;
+    delete reference_;
+  }
+
+  static void ExpectSame(ScriptConversion how, std::u32string_view text,
+                         const std::string& what) {
+    std::u32string fast, reference;
+    ASSERT_TRUE(fast_->Convert(text, how, fast)) << what;
+    ASSERT_TRUE(reference_->Convert(text, how, reference)) << what;
+    ASSERT_TRUE(fast == reference) << OpenccConfigName(how) << " " << what
+                                   << ": " << FirstDifference(fast, reference);
+  }
+
+  static Converter* fast_;
+  static Converter* reference_;
+};
+Converter* FastConverterTest::fast_ = nullptr;
+Converter* FastConverterTest::reference_ = nullptr;
+
+TEST_F(FastConverterTest, MatchesOpenccOnEveryDictionaryPhrase) {
+  std::mt19937 rng(20240613);
+  for (const ScriptConversion how : AllConversions()) {
+    std::vector<std::u32string> phrases = Phrases(how);
+    ASSERT_GT(phrases.size(), 5000u) << OpenccConfigName(how);
+    std::u32string lines;
+    for (const std::u32string& p : phrases) lines += p + U"\n";
+    ExpectSame(how, lines, "one phrase per line");
+    // Glued together, the end of one phrase and the start of the next can
+    // make other keys match.
+    std::shuffle(phrases.begin(), phrases.end(), rng);
+    std::u32string glued;
+    for (const std::u32string& p : phrases) {
+      glued += p;
+      if (rng() % 8 == 0) glued += U"\r\n";
+    }
+    ExpectSame(how, glued, "phrases glued together");
+  }
+}
+
+TEST_F(FastConverterTest, MatchesOpenccOnEveryTestFile) {
+  namespace fs = std::filesystem;
+  size_t files = 0;
+  for (const auto& entry :
+       fs::recursive_directory_iterator(std::string(TOVENRAK_TEST_DATA))) {
+    if (!entry.is_regular_file()) continue;
+    const std::string relative =
+        fs::relative(entry.path(), TOVENRAK_TEST_DATA).string();
+    const std::string bytes = testing::ReadTestFile(relative);
+    for (const Encoding source : {Encoding::kBig5, Encoding::kGbk}) {
+      Result<Conversion> (Converter::*convert)(std::string_view) const =
+          source == Encoding::kBig5 ? &Converter::Big5ToGB
+                                    : &Converter::GBToBig5;
+      Result<Conversion> fast = (fast_->*convert)(bytes);
+      Result<Conversion> reference = (reference_->*convert)(bytes);
+      ASSERT_TRUE(fast.has_value() && reference.has_value()) << relative;
+      EXPECT_TRUE(fast->text == reference->text) << relative;
+      EXPECT_EQ(fast->references, reference->references) << relative;
+      EXPECT_EQ(fast->invalid_units, reference->invalid_units) << relative;
+    }
+    ++files;
+  }
+  EXPECT_GT(files, 0u);
+}
+
+// Random documents: markup, ASCII, dictionary phrases, random CJK and
+// astral code points, and placeholders of undecodable bytes.
+std::u32string RandomDocument(std::mt19937& rng,
+                              const std::vector<std::u32string>& phrases,
+                              size_t size) {
+  auto pick = [&rng](size_t lo, size_t hi) {
+    return std::uniform_int_distribution<size_t>(lo, hi)(rng);
+  };
+  static const std::u32string kMarkup[] = {U"<p>", U"</p>\r\n", U"<br>", U" ",
+                                           U"&nbsp;"};
+  std::u32string doc;
+  while (doc.size() < size) {
+    switch (pick(0, 9)) {
+      case 0:
+        doc += kMarkup[pick(0, std::size(kMarkup) - 1)];
+        break;
+      case 1:
+        doc += static_cast<char32_t>(pick(0x20, 0x7E));
+        break;
+      case 2:
+        doc += static_cast<char32_t>(pick(0x4E00, 0x9FFF));
+        break;
+      case 3:
+        doc += static_cast<char32_t>(pick(0, 3) == 0 ? pick(0x110000, 0x11FFFF)
+                                                     : pick(0x20000, 0x2A6DF));
+        break;
+      default:
+        doc += phrases[pick(0, phrases.size() - 1)];
+    }
+  }
+  return doc;
+}
+
+TEST_F(FastConverterTest, MatchesOpenccOnRandomDocuments) {
+  const char* env = std::getenv("TOVENRAK_DIFFERENTIAL_CHARS");
+  const size_t total =
+      env != nullptr ? std::strtoull(env, nullptr, 10) : 300000;
+  uint32_t seed = 20240614;
+  for (const ScriptConversion how : AllConversions()) {
+    const std::vector<std::u32string> phrases = Phrases(how);
+    std::mt19937 rng(++seed);
+    for (size_t done = 0, document = 0; done < total; ++document) {
+      const std::u32string text =
+          RandomDocument(rng, phrases, 1 + rng() % 20000);
+      done += text.size();
+      ExpectSame(how, text,
+                 "seed " + std::to_string(seed) + " document " +
+                     std::to_string(document));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
+TEST_F(FastConverterTest, GivesTheSameResultsFromSeveralThreads) {
+  // The first use of a configuration compiles it: threads race for that too.
+  const std::unique_ptr<Converter> fresh = MakeFastConverter();
+  const ScriptConversion how{Script::kTraditional, Variant::kHk};
+  std::mt19937 rng(20240616);
+  const std::u32string text = RandomDocument(rng, Phrases(how), 40000);
+  std::u32string expected;
+  ASSERT_TRUE(reference_->Convert(text, how, expected));
+  std::vector<int> same(8, 0);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < same.size(); ++i) {
+    threads.emplace_back([&, i] {
+      for (int round = 0; round < 3; ++round) {
+        std::u32string out;
+        same[i] +=
+            fresh->Convert(text, how, out).has_value() && out == expected;
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  for (size_t i = 0; i < same.size(); ++i)
+    EXPECT_EQ(same[i], 3) << "thread " << i;
+}
+
+}  // namespace
+}  // namespace tovenrak::core
