@@ -1,6 +1,10 @@
 #include "app/cli_options.h"
 
+#include <algorithm>
 #include <charconv>
+#include <optional>
+
+#include "core/encoding/encoding.h"
 
 namespace tovenrak::app {
 
@@ -10,12 +14,39 @@ core::Error Usage(std::string message) {
   return core::Error{core::ErrorCode::kInvalidInput, std::move(message)};
 }
 
-core::Result<core::Target> ParseTarget(const std::string& value) {
-  if (value == "gb") return core::Target::kGb;
-  if (value == "big5") return core::Target::kBig5;
-  if (value == "auto") return core::Target::kAuto;
-  return Usage("invalid argument '" + value +
-               "' for '--to' (valid: gb, big5, auto)");
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  });
+  return text;
+}
+
+// An encoding named on the command line: "gb" or any label a page may use.
+// std::nullopt stands for "auto".
+core::Result<std::optional<core::Encoding>> ParseEncoding(
+    const std::string& option, const std::string& value) {
+  const std::string lower = Lower(value);
+  if (lower == "auto") return std::optional<core::Encoding>();
+  if (lower == "gb") return std::optional(core::Encoding::kGbk);
+  if (auto encoding = core::EncodingFromLabel(lower))
+    return std::optional(*encoding);
+  return Usage("invalid argument '" + value + "' for '" + option +
+               "' (valid: auto, gb, big5, gb18030, utf-8)");
+}
+
+// Finds `value` among `names` (case-insensitive) and returns its index.
+core::Result<size_t> ParseChoice(const std::string& option,
+                                 const std::string& value,
+                                 std::initializer_list<const char*> names) {
+  const std::string lower = Lower(value);
+  std::string valid;
+  size_t index = 0;
+  for (const char* name : names) {
+    if (lower == name) return index;
+    valid += (index++ == 0 ? "" : ", ") + std::string(name);
+  }
+  return Usage("invalid argument '" + value + "' for '" + option +
+               "' (valid: " + valid + ")");
 }
 
 core::Result<unsigned> ParseJobs(const std::string& value) {
@@ -72,12 +103,29 @@ core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
       return {};
     };
 
-    if (name == "--to" || name == "-t") {
+    if (name == "--to" || name == "-t" || name == "--from" || name == "-f") {
       auto v = take_value();
       if (!v) return v.error();
-      auto target = ParseTarget(*v);
-      if (!target) return target.error();
-      options.target = *target;
+      const bool to = name == "--to" || name == "-t";
+      auto encoding = ParseEncoding(to ? "--to" : "--from", *v);
+      if (!encoding) return encoding.error();
+      (to ? options.request.to : options.request.from) = *encoding;
+    } else if (name == "--script" || name == "-s") {
+      auto v = take_value();
+      if (!v) return v.error();
+      auto script =
+          ParseChoice("--script", *v, {"simplified", "traditional", "keep"});
+      if (!script) return script.error();
+      options.request.script = static_cast<core::ScriptChoice>(*script + 1);
+    } else if (name == "--variant") {
+      auto v = take_value();
+      if (!v) return v.error();
+      auto variant = ParseChoice("--variant", *v, {"tw", "twp", "hk", "std"});
+      if (!variant) return variant.error();
+      options.request.variant = static_cast<core::Variant>(*variant);
+    } else if (name == "--verbose" || name == "-v") {
+      if (auto s = no_value(); !s) return s.error();
+      options.verbose = true;
     } else if (name == "--output" || name == "-o") {
       auto v = take_value();
       if (!v) return v.error();
@@ -112,14 +160,29 @@ core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
 
 std::string CliUsage() {
   return R"(Usage: tovenrak-convert [OPTION]... FILE...
-Convert Chinese web pages and text files between Big5 and GB (GBK), and
-rewrite each page's charset declaration to name its new encoding.
+Convert Chinese web pages and text files between encodings (Big5, GB,
+GB18030, UTF-8) and between traditional and simplified characters, and
+rewrite each page's charset and XML declarations to name its new encoding.
 
 With FILE of -, read standard input and write the result to standard output.
 Each other FILE is written under its own name into the output folder.
 
-  -t, --to=WHICH      gb, big5 or auto (default): auto converts a file that
-                        mentions "big5" anywhere to GB, any other to Big5
+  -t, --to=ENCODING   auto (default), gb (also gbk, gb2312), big5, gb18030
+                        or utf-8 (also utf8); auto converts Big5 to GB, GB
+                        and GB18030 to Big5, and UTF-8 to UTF-8 in the
+                        other script
+  -f, --from=ENCODING auto (default: detected from a byte-order mark, the
+                        page's own declaration, UTF-8 validity, or which of
+                        Big5 and GB reads as likelier Chinese), or one of
+                        the encodings of --to
+  -s, --script=WHICH  simplified, traditional or keep; the default is
+                        simplified for gb, traditional for big5, the other
+                        script for auto, keep for utf-8 and gb18030
+      --variant=WHICH tw (default: Taiwan characters), twp (Taiwan
+                        characters and idioms), hk (Hong Kong) or std
+                        (OpenCC's standard characters)
+  -v, --verbose       print one line per file: its encoding and why, the
+                        target, and what was written as references or kept
   -o, --output=DIR    write converted files into DIR (default: the current
                         folder); DIR must exist
   -j, --jobs=N        convert N files at a time (default: one per core)

@@ -12,10 +12,11 @@
 namespace tovenrak::app {
 
 struct CliOptions {
-  core::Target target = core::Target::kAuto;
+  core::ConversionRequest request;  // The default request is "auto".
   std::filesystem::path output_dir = ".";
   unsigned jobs = 0;  // 0: one per core.
   bool overwrite = false;
+  bool verbose = false;  // One line per file: encodings, why, counts.
   bool help = false;
   bool version = false;
   std::vector<std::string> inputs;  // "-" stands for standard input.

@@ -1,26 +1,104 @@
 #include "core/convert_document.h"
 
-#include "core/encoding/big5_detection.h"
+#include <algorithm>
+
+#include "core/encoding/codec.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/io/file_io.h"
 
 namespace tovenrak::core {
 
+namespace {
+
+// How many code points of `text` a conversion toward `to` changes, in a
+// sample of its beginning.
+size_t Changes(const Converter& converter, std::u32string_view text,
+               ScriptConversion to) {
+  std::u32string out;
+  if (!converter.Convert(text, to, out)) return 0;
+  size_t changed = text.size() > out.size() ? text.size() - out.size()
+                                            : out.size() - text.size();
+  for (size_t i = 0; i < std::min(text.size(), out.size()); ++i)
+    changed += text[i] != out[i];
+  return changed;
+}
+
+// The script a UTF-8 text is flipped to: toward traditional when a
+// conversion there changes more of it than one toward simplified (so it is
+// mostly simplified), and the other way round; none when nothing tells.
+std::optional<Script> FlippedScript(const Converter& converter,
+                                    std::string_view text, Encoding source,
+                                    Variant variant) {
+  constexpr size_t kSample = size_t{1} << 16;
+  const DecodedText sample =
+      Decode(text.substr(0, std::min(text.size(), kSample)), source);
+  const size_t to_traditional =
+      Changes(converter, sample.text, {Script::kTraditional, variant});
+  const size_t to_simplified =
+      Changes(converter, sample.text, {Script::kSimplified, variant});
+  if (to_traditional == to_simplified) return std::nullopt;
+  return to_traditional > to_simplified ? Script::kTraditional
+                                        : Script::kSimplified;
+}
+
+}  // namespace
+
+Encoding TargetOf(const ConversionRequest& request, Encoding source) {
+  if (request.to) return *request.to;
+  switch (source) {
+    case Encoding::kBig5:
+      return Encoding::kGbk;
+    case Encoding::kGbk:
+    case Encoding::kGb18030:
+      return Encoding::kBig5;
+    case Encoding::kUtf8:
+      return Encoding::kUtf8;
+  }
+  return Encoding::kUtf8;
+}
+
 Result<DocumentConversion> ConvertDocument(const Converter& converter,
                                            std::string_view text,
-                                           Target target) {
-  const bool to_gb =
-      target == Target::kAuto ? MentionsBig5(text) : target == Target::kGb;
-  Result<Conversion> converted =
-      to_gb ? converter.Big5ToGB(text) : converter.GBToBig5(text);
-  if (!converted) return converted.error();
+                                           const ConversionRequest& request) {
   DocumentConversion result;
-  result.text = std::move(converted->text);
-  if (auto edit = FindCharsetEdit(result.text,
-                                  to_gb ? kGbDeclaration : kBig5Declaration)) {
-    result.text.replace(edit->pos, edit->length, edit->replacement);
+  if (request.from) {
+    result.source.encoding = *request.from;
+    result.source.reason = DetectionReason::kNamed;
+  } else {
+    if (HasUtf16ByteOrderMark(text))
+      return Error{ErrorCode::kInvalidInput, "UTF-16 text is not supported"};
+    result.source = DetectEncoding(text);
   }
-  result.to_gb = to_gb;
+  const Encoding source = result.source.encoding;
+  result.target = TargetOf(request, source);
+
+  switch (request.script) {
+    case ScriptChoice::kSimplified:
+      result.script = Script::kSimplified;
+      break;
+    case ScriptChoice::kTraditional:
+      result.script = Script::kTraditional;
+      break;
+    case ScriptChoice::kKeep:
+      break;
+    case ScriptChoice::kDefault:
+      if (result.target == Encoding::kGbk) {
+        result.script = Script::kSimplified;
+      } else if (result.target == Encoding::kBig5) {
+        result.script = Script::kTraditional;
+      } else if (!request.to) {
+        result.script =
+            FlippedScript(converter, text, source, request.variant);
+      }
+      break;
+  }
+
+  std::optional<ScriptConversion> how;
+  if (result.script) how = ScriptConversion{*result.script, request.variant};
+  Result<Conversion> converted =
+      converter.Recode(text, source, result.target, how);
+  if (!converted) return converted.error();
+  result.text = RewriteDeclarations(converted->text, result.target);
   result.references = converted->references;
   result.invalid_units = converted->invalid_units;
   return result;
@@ -29,12 +107,16 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,
-                                       Target target) {
+                                       const ConversionRequest& request) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
   Result<DocumentConversion> converted =
-      ConvertDocument(converter, *text, target);
-  if (!converted) return converted.error();
+      ConvertDocument(converter, *text, request);
+  if (!converted) {
+    Error error = converted.error();
+    if (error.path.empty()) error.path = source.string();
+    return error;
+  }
   if (Status saved = SaveDocument(destination, converted->text); !saved)
     return saved.error();
   return converted;

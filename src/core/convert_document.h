@@ -1,32 +1,52 @@
-// The per-file rule: detect the encoding, convert, rewrite the declaration,
-// save. Shared by the command-line converter and the batch window.
+// The per-document rule shared by every front-end: detect the encoding,
+// decide the target and the script, convert, and make the declarations name
+// the new encoding.
 
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/convert/converter.h"
+#include "core/encoding/detection.h"
 
 namespace tovenrak::core {
 
-// Which way to convert: by detection (a text that mentions big5 goes to GB,
-// any other to Big5), or always one way.
-enum class Target { kAuto, kGb, kBig5 };
+enum class ScriptChoice : uint8_t { kDefault, kSimplified, kTraditional, kKeep };
+
+// What the user asked for. The default request is "auto": a Big5 document
+// goes to GB, a GB or GB18030 document to Big5, a UTF-8 document stays UTF-8
+// with its script flipped.
+struct ConversionRequest {
+  std::optional<Encoding> from;  // Detected when not given.
+  std::optional<Encoding> to;    // Auto when not given.
+  // kDefault: simplified for GB, traditional for Big5, the flipped script for
+  // auto, kept for an explicitly named UTF-8 or GB18030 target.
+  ScriptChoice script = ScriptChoice::kDefault;
+  Variant variant = Variant::kTw;
+};
 
 struct DocumentConversion {
   std::string text;
-  bool to_gb = false;  // Converted Big5 -> GB (else GB -> Big5).
+  Detection source;  // reason kNamed when the request named it.
+  Encoding target = Encoding::kGbk;
+  std::optional<Script> script;  // Converted toward; none when kept.
   size_t references = 0;
   size_t invalid_units = 0;
 };
 
-// Converts `text` toward `target` and rewrites its charset declaration to name
-// the new encoding. Fails only when the converter fails.
+// The encoding `request` converts a document in `source` to.
+Encoding TargetOf(const ConversionRequest& request, Encoding source);
+
+// Converts `text` as `request` says and rewrites its charset and XML
+// declarations to name the target. Fails with kInvalidInput for UTF-16 text
+// and with the converter's failures.
 Result<DocumentConversion> ConvertDocument(const Converter& converter,
                                            std::string_view text,
-                                           Target target);
+                                           const ConversionRequest& request);
 
 // Reads `source`, converts it as ConvertDocument does and saves the result
 // safely to `destination`. A source that cannot be read writes nothing; a
@@ -34,6 +54,6 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,
-                                       Target target);
+                                       const ConversionRequest& request);
 
 }  // namespace tovenrak::core

@@ -5,40 +5,72 @@
 namespace tovenrak::app {
 namespace {
 
+using core::Encoding;
+using core::ScriptChoice;
+using core::Variant;
+using Named = std::optional<Encoding>;
+
 TEST(CliOptionsTest, AcceptsLongShortAndAttachedForms) {
   struct Case {
     const char* name;
     std::vector<std::string> args;
-    core::Target target;
+    Named from, to;
+    ScriptChoice script;
+    Variant variant;
     std::string output;
     unsigned jobs;
   } cases[] = {
-      {"defaults", {"a.htm"}, core::Target::kAuto, ".", 0},
+      {"defaults",
+       {"a.htm"},
+       {},
+       {},
+       ScriptChoice::kDefault,
+       Variant::kTw,
+       ".",
+       0},
       {"long with space",
        {"--to", "gb", "--output", "out", "--jobs", "3", "a"},
-       core::Target::kGb,
+       {},
+       Encoding::kGbk,
+       ScriptChoice::kDefault,
+       Variant::kTw,
        "out",
        3},
       {"long with equals",
-       {"--to=big5", "--output=o", "--jobs=2", "a"},
-       core::Target::kBig5,
+       {"--to=big5", "--from=UTF8", "--script=keep", "--variant=hk",
+        "--output=o", "--jobs=2", "a"},
+       Encoding::kUtf8,
+       Encoding::kBig5,
+       ScriptChoice::kKeep,
+       Variant::kHk,
        "o",
        2},
       {"short",
-       {"-t", "auto", "-o", "d", "-j", "4", "a"},
-       core::Target::kAuto,
+       {"-t", "auto", "-f", "gb18030", "-s", "Traditional", "-o", "d", "-j",
+        "4", "a"},
+       Encoding::kGb18030,
+       {},
+       ScriptChoice::kTraditional,
+       Variant::kTw,
        "d",
        4},
-      {"short attached",
-       {"-tgb", "-od", "-j1", "a"},
-       core::Target::kGb,
+      {"short attached and aliases",
+       {"-tGB2312", "-fbig5", "-od", "-j1", "--variant", "twp", "a"},
+       Encoding::kBig5,
+       Encoding::kGbk,
+       ScriptChoice::kDefault,
+       Variant::kTwp,
        "d",
        1},
   };
   for (const Case& c : cases) {
     auto parsed = ParseCliOptions(c.args);
-    ASSERT_TRUE(parsed.has_value()) << c.name << ": " << parsed.error().Message();
-    EXPECT_EQ(parsed->target, c.target) << c.name;
+    ASSERT_TRUE(parsed.has_value())
+        << c.name << ": " << parsed.error().Message();
+    EXPECT_EQ(parsed->request.from, c.from) << c.name;
+    EXPECT_EQ(parsed->request.to, c.to) << c.name;
+    EXPECT_EQ(parsed->request.script, c.script) << c.name;
+    EXPECT_EQ(parsed->request.variant, c.variant) << c.name;
     EXPECT_EQ(parsed->output_dir, c.output) << c.name;
     EXPECT_EQ(parsed->jobs, c.jobs) << c.name;
   }
@@ -59,7 +91,10 @@ TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
     const char* message;
   } cases[] = {
       {{}, "missing file operand"},
-      {{"--to", "utf8", "a"}, "invalid argument 'utf8' for '--to'"},
+      {{"--to", "utf16", "a"}, "invalid argument 'utf16' for '--to'"},
+      {{"--from=latin1", "a"}, "invalid argument 'latin1' for '--from'"},
+      {{"--variant", "cn", "a"}, "invalid argument 'cn' for '--variant'"},
+      {{"-s", "both", "a"}, "invalid argument 'both' for '--script'"},
       {{"--to"}, "option '--to' requires an argument"},
       {{"-j", "0", "a"}, "invalid number of jobs '0'"},
       {{"-j", "2x", "a"}, "invalid number of jobs '2x'"},
