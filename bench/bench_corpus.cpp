@@ -87,8 +87,10 @@ std::string PageMaker::GbkPage(size_t bytes) {
 }
 
 std::string PageMaker::ToBig5Page(const std::string& gbk_page) const {
-  auto converted =
-      core::ConvertDocument(converter_, gbk_page, core::Target::kBig5);
+  core::ConversionRequest request;
+  request.from = core::Encoding::kGbk;
+  request.to = core::Encoding::kBig5;
+  auto converted = core::ConvertDocument(converter_, gbk_page, request);
   return converted ? converted->text : std::string();
 }
 

@@ -20,8 +20,7 @@ const Pages& SharedPages() {
   static const Pages pages = [] {
     Pages p;
     auto converter = tovenrak::core::MakeFastConverter();
-    if (!converter) return p;
-    tovenrak::bench::PageMaker maker(**converter, 20240618);
+    tovenrak::bench::PageMaker maker(*converter, 20240618);
     p.gbk = maker.GbkPage(1 << 20);
     p.big5 = maker.ToBig5Page(p.gbk);
     return p;
@@ -34,11 +33,11 @@ void BM_Convert(benchmark::State& state) {
   auto made = kFast ? tovenrak::core::MakeFastConverter()
                     : tovenrak::core::MakeOpenccConverter();
   const std::string& text = kToGb ? SharedPages().big5 : SharedPages().gbk;
-  if (!made || text.empty()) {
+  if (text.empty()) {
     state.SkipWithError("converter or pages unavailable");
     return;
   }
-  const Converter& converter = **made;
+  const Converter& converter = *made;
   for (auto _ : state) {
     auto result = kToGb ? converter.Big5ToGB(text) : converter.GBToBig5(text);
     benchmark::DoNotOptimize(result);
@@ -51,13 +50,15 @@ BENCHMARK(BM_Convert<true, false>)->Name("Fast/GBToBig5");
 BENCHMARK(BM_Convert<false, true>)->Name("OpenCC/Big5ToGB");
 BENCHMARK(BM_Convert<false, false>)->Name("OpenCC/GBToBig5");
 
-void BM_MakeFastConverter(benchmark::State& state) {
+// Making the converter and compiling one configuration at its first use.
+void BM_FirstConversion(benchmark::State& state) {
   for (auto _ : state) {
     auto made = tovenrak::core::MakeFastConverter();
-    benchmark::DoNotOptimize(made);
+    auto result = made->GBToBig5("\xCD\xB7\xB7\xA2");
+    benchmark::DoNotOptimize(result);
   }
 }
-BENCHMARK(BM_MakeFastConverter)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FirstConversion)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

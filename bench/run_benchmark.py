@@ -67,6 +67,7 @@ class Bench:
         self.cores = os.cpu_count() or 1
         self.rows = []      # Large-file rows.
         self.batch = []     # Batch rows.
+        self.configs = []   # Per-configuration rows.
         self.notes = []
 
     def need(self, path):
@@ -170,6 +171,34 @@ class Bench:
                               "note": "not installed: package autoconvert is "
                                       "not in Debian 12"})
 
+    # --- every configuration on UTF-8 text ---------------------------------
+
+    def time_configs(self):
+        """Each OpenCC configuration on the UTF-8 form of the large page:
+        the fast engine and OpenCC's converter in process, and the opencc
+        command as a whole process."""
+        utf8 = {}
+        for source in ("big5", "gbk"):
+            path = os.path.join(self.work, f"large.{source}.utf8.htm")
+            subprocess.run(f"iconv -c -f {source.upper()} -t UTF-8 "
+                           f"{q(self.large(source))} > {q(path)}",
+                           shell=True, check=True)
+            utf8[source] = path
+        out = os.path.join(self.out_dir("configs"), "out.htm")
+        for config in ("tw2s", "s2tw", "tw2sp", "s2twp", "hk2s", "s2hk",
+                       "t2s", "s2t"):
+            src = utf8["big5" if "2s" in config else "gbk"]
+            size = os.path.getsize(src)
+            fast = self.in_process("fast", config, src, 3)
+            ref = self.in_process("opencc", config, src, 1)
+            row = {"config": config, "fast": size / MIB / fast["seconds"],
+                   "reference": size / MIB / ref["seconds"], "cli": None}
+            if shutil.which("opencc"):
+                s, rss, cpu, rc = run(f"opencc -c {config} -i {q(src)} "
+                                      f"-o {q(out)}", shell=True)
+                row["cli"] = size / MIB / s if rc == 0 else None
+            self.configs.append(row)
+
     # --- many small files -------------------------------------------------
 
     def time_batch(self, direction):
@@ -251,6 +280,20 @@ class Bench:
                          f"{r['seconds'] / all_cores:.1f}x",
                          f"{r['peak_mib']:.0f} MiB"]
                 lines.append("| " + " | ".join(map(cell, cells)) + " |")
+        if self.configs:
+            lines.append("")
+            lines.append("(d) Every configuration on the UTF-8 form of the "
+                         "large page, MB/s")
+            lines.append("")
+            lines.append("| Configuration | Fast engine (in process) | "
+                         "OpenCC converter (in process) | Fast / OpenCC | "
+                         "opencc command (whole run) |")
+            lines.append("|---|---:|---:|---:|---:|")
+            for r in self.configs:
+                cli = f"{r['cli']:.1f}" if r["cli"] else "-"
+                lines.append(f"| {r['config']} | {r['fast']:.1f} | "
+                             f"{r['reference']:.1f} | "
+                             f"{r['fast'] / r['reference']:.1f}x | {cli} |")
         if hasattr(self, "memory"):
             m = self.memory
             lines.append("")
@@ -282,6 +325,8 @@ def main():
     for direction in ("Big5 -> GB", "GB -> Big5"):
         print(f"timing {direction} on the large page ...", file=sys.stderr)
         bench.time_large(direction)
+    print("timing every configuration ...", file=sys.stderr)
+    bench.time_configs()
     for direction in ("Big5 -> GB", "GB -> Big5"):
         print(f"timing {direction} on {args.files} pages ...", file=sys.stderr)
         bench.time_batch(direction)

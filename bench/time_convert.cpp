@@ -1,6 +1,9 @@
 // Times one converter on one file, in process, and prints one JSON line:
 //
-//   tovenrak_time_convert fast|opencc gb|big5 FILE [REPEATS]
+//   tovenrak_time_convert fast|opencc gb|big5|CONFIG FILE [REPEATS]
+//
+// gb converts a Big5 file to GB, big5 a GB file to Big5; CONFIG (tw2s, s2tw,
+// tw2sp, s2twp, hk2s, s2hk, t2s, s2t) converts a UTF-8 file to UTF-8.
 //
 // {"make_ms": creating the converter, "first_ms": creating it and converting
 //  a small page (time to first conversion), "seconds": best conversion time
@@ -9,18 +12,21 @@
 #include <chrono>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 
 #include "core/convert/fast_converter.h"
+#include "core/encoding/encoding.h"
 #include "support/opencc_converter.h"
 
 int main(int argc, char** argv) {
   using Clock = std::chrono::steady_clock;
   using namespace tovenrak::core;
   if (argc < 4) {
-    std::cerr << "usage: tovenrak_time_convert fast|opencc gb|big5 FILE "
-                 "[REPEATS]\n";
+    std::cerr << "usage: tovenrak_time_convert fast|opencc gb|big5|CONFIG "
+                 "FILE [REPEATS]\n";
     return 2;
   }
   const std::string engine = argv[1], to = argv[2];
@@ -33,17 +39,21 @@ int main(int argc, char** argv) {
     std::cerr << "tovenrak_time_convert: cannot read " << argv[3] << "\n";
     return 1;
   }
-  auto convert = [&to](const Converter& c, std::string_view t) {
+  std::optional<ScriptConversion> config;
+  for (Variant v : {Variant::kTw, Variant::kTwp, Variant::kHk, Variant::kStd})
+    for (Script s : {Script::kSimplified, Script::kTraditional})
+      if (to + ".json" == OpenccConfigName({s, v})) config = {s, v};
+  if (to != "gb" && to != "big5" && !config) {
+    std::cerr << "tovenrak_time_convert: unknown target " << to << "\n";
+    return 2;
+  }
+  auto convert = [&](const Converter& c, std::string_view t) {
+    if (config) return c.Recode(t, Encoding::kUtf8, Encoding::kUtf8, config);
     return to == "gb" ? c.Big5ToGB(t) : c.GBToBig5(t);
   };
   const auto start = Clock::now();
-  auto converter =
+  const std::unique_ptr<Converter> converter =
       engine == "fast" ? MakeFastConverter() : MakeOpenccConverter();
-  if (!converter) {
-    std::cerr << "tovenrak_time_convert: " << converter.error().Message()
-              << "\n";
-    return 1;
-  }
   const auto made = Clock::now();
   if (!convert(**converter, std::string_view(text).substr(0, 4096))) return 1;
   const auto first = Clock::now();
