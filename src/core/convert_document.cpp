@@ -1,6 +1,6 @@
 #include "core/convert_document.h"
 
-#include "core/encoding/big5_detection.h"
+#include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/io/file_io.h"
 
@@ -16,10 +16,7 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
   if (!converted) return converted.error();
   DocumentConversion result;
   result.text = std::move(converted->text);
-  if (auto edit = FindCharsetEdit(result.text,
-                                  to_gb ? kGbDeclaration : kBig5Declaration)) {
-    result.text.replace(edit->pos, edit->length, edit->replacement);
-  }
+  RewriteDeclarations(result.text, to_gb ? Encoding::kGbk : Encoding::kBig5);
   result.to_gb = to_gb;
   result.references = converted->references;
   result.invalid_units = converted->invalid_units;
