@@ -68,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!options) {
     FUZZ_CHECK(options.error().code == core::ErrorCode::kInvalidInput,
                "bad usage reported with the wrong error code");
-    FUZZ_CHECK(!options.error().Message().empty(), "bad usage without a message");
+    FUZZ_CHECK(!options.error().Message().empty(),
+               "bad usage without a message");
     return 0;
   }
   const app::CliOptions& o = *options;

@@ -102,7 +102,7 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
       Job& job = jobs[i];
       if (!job.failure) {
         auto done = core::ConvertFile(converter, job.input, job.destination,
-                                      options.target);
+                                      options.request);
         if (done) {
           job.references = done->references;
           job.invalid_units = done->invalid_units;
@@ -142,7 +142,7 @@ Job ConvertStandardInput(const CliOptions& options,
     job.failure = "cannot read standard input";
     return job;
   }
-  auto done = core::ConvertDocument(converter, text, options.target);
+  auto done = core::ConvertDocument(converter, text, options.request);
   if (!done) {
     job.failure = done.error().Message();
     return job;

@@ -91,7 +91,7 @@ BatchOutcome RunBatch(const core::Converter& er,
                            " 的转换结果同名，未写入"});
     } else if (core::Result<core::DocumentConversion> converted =
                    core::ConvertFile(er, be_fore[i], target_folder + be_hind[i],
-                                     core::Target::kAuto);
+                                     core::ConversionRequest{});
                converted) {
       ++outcome.converted;
       written.emplace(outputs[i], i);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/encoding/codec.h"
+#include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/io/file_io.h"
 
@@ -87,8 +88,7 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
       } else if (result.target == Encoding::kBig5) {
         result.script = Script::kTraditional;
       } else if (!request.to) {
-        result.script =
-            FlippedScript(converter, text, source, request.variant);
+        result.script = FlippedScript(converter, text, source, request.variant);
       }
       break;
   }
@@ -98,7 +98,8 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
   Result<Conversion> converted =
       converter.Recode(text, source, result.target, how);
   if (!converted) return converted.error();
-  result.text = RewriteDeclarations(converted->text, result.target);
+  result.text = std::move(converted->text);
+  RewriteDeclarations(result.text, result.target);
   result.references = converted->references;
   result.invalid_units = converted->invalid_units;
   return result;

@@ -15,7 +15,12 @@
 
 namespace tovenrak::core {
 
-enum class ScriptChoice : uint8_t { kDefault, kSimplified, kTraditional, kKeep };
+enum class ScriptChoice : uint8_t {
+  kDefault,
+  kSimplified,
+  kTraditional,
+  kKeep
+};
 
 // What the user asked for. The default request is "auto": a Big5 document
 // goes to GB, a GB or GB18030 document to Big5, a UTF-8 document stays UTF-8

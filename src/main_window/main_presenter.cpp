@@ -3,7 +3,7 @@
 #include <cassert>
 #include <utility>
 
-#include "core/encoding/big5_detection.h"
+#include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/io/file_io.h"
 #include "main_window/main_layout.h"
@@ -110,7 +110,7 @@ void Main::OpenAs(Side side, const std::filesystem::path& path,
   }
   // The GB text must not go on declaring Big5, or the preview shows it as
   // garbage. As with the GB command, only the shown text is rewritten.
-  ShowInView(core::RewriteCharset(ori_str_, core::kGbDeclaration),
+  ShowInView(core::RewriteCharset(ori_str_, core::Encoding::kGbk),
              core::Encoding::kGbk);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(*other, Side::kGb);
@@ -148,8 +148,7 @@ void Main::Convert(Side target) {
   PressSide(target);
   // The view shows the stored text with its declaration rewritten; the
   // stored text keeps the declaration it had.
-  ShowInView(core::RewriteCharset(
-                 stored, to_gb ? core::kGbDeclaration : core::kBig5Declaration),
+  ShowInView(core::RewriteCharset(stored, EncodingOf(!to_gb)),
              EncodingOf(!to_gb));
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(*converted, target);

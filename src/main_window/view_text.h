@@ -6,14 +6,13 @@
 #include <string>
 #include <string_view>
 
-#include "core/encoding/code_tables.h"
+#include "core/encoding/encoding.h"
 
 namespace tovenrak::main_window {
 
-// Returns `bytes` decoded as `encoding`, in UTF-8. A byte below 0x80 is
-// itself; a double-byte code of `encoding` becomes its character; any other
-// unit (a lone byte, an unmapped code) becomes U+FFFD, one per unit, so that
-// nothing undecodable passes unseen.
+// Returns `bytes` decoded as `encoding` (core::Decode), in UTF-8, with
+// U+FFFD for each unit that is not valid in `encoding` (a lone byte, an
+// unmapped code), so that nothing undecodable passes unseen.
 std::string DecodeForView(std::string_view bytes, core::Encoding encoding);
 
 // Returns `text` (UTF-8) encoded as `encoding`. A character with no code there

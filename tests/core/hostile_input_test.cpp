@@ -27,7 +27,7 @@ TEST(HostileInputTest, ManyTagsThatAreNoMetaTagAreScannedOnce) {
     const size_t filler_size = page.size();
     page += "<meta charset=big5><p>text</p>";
 
-    const std::string rewritten = RewriteCharset(page, kGbDeclaration);
+    const std::string rewritten = RewriteCharset(page, Encoding::kGbk);
     ASSERT_EQ(rewritten.size(), page.size() + 2) << c.name;
     EXPECT_EQ(rewritten.compare(0, filler_size, page, 0, filler_size), 0)
         << c.name;

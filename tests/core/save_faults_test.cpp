@@ -92,7 +92,7 @@ Converter* SaveFaultTest::converter_ = nullptr;
 TEST_F(SaveFaultTest, MissingTargetFolderWritesNothing) {
   ScratchFolder::Write(dir_ / "in.htm", kGbHair);
   auto done = ConvertFile(*converter_, dir_ / "in.htm",
-                          dir_ / "missing" / "in.htm", Target::kAuto);
+                          dir_ / "missing" / "in.htm", ConversionRequest{});
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotFound);
   EXPECT_TRUE(Contains(done.error().Message(), "missing"))
@@ -109,7 +109,7 @@ TEST_F(SaveFaultTest, ReadOnlyTargetFolderKeepsTheOldFile) {
     GTEST_SKIP() << "no way to make a folder read-only here";
 
   auto done = ConvertFile(*converter_, dir_ / "in.htm", dir_ / "out" / "in.htm",
-                          Target::kAuto);
+                          ConversionRequest{});
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotWritable);
   EXPECT_TRUE(Contains(done.error().Message(), "in.htm"))
@@ -139,7 +139,7 @@ TEST_F(SaveFaultTest, FullDeviceKeepsTheOldFileAndFreesWhatItUsed) {
   // is free again: a small save fits.
   ScratchFolder::Write(dir_ / "big.htm", std::string(200 * 1024, 'y'));
   auto done = ConvertFile(*converter_, dir_ / "big.htm", device / "page.htm",
-                          Target::kAuto);
+                          ConversionRequest{});
   ASSERT_FALSE(done.has_value());
   EXPECT_TRUE(Contains(done.error().Message(), std::strerror(ENOSPC)));
   EXPECT_EQ(ScratchFolder::Read(device / "page.htm"), "old page");
@@ -207,7 +207,7 @@ TEST_F(SaveFaultTest, SaveKilledMidwayKeepsTheOldFile) {
 TEST_F(SaveFaultTest, SourceGoneLeavesTheOldOutput) {
   ScratchFolder::Write(dir_ / "out.htm", "old output");
   auto done = ConvertFile(*converter_, dir_ / "gone.htm", dir_ / "out.htm",
-                          Target::kAuto);
+                          ConversionRequest{});
   ASSERT_FALSE(done.has_value());
   EXPECT_EQ(done.error().code, ErrorCode::kNotFound);
   EXPECT_TRUE(Contains(done.error().Message(), "gone.htm"));

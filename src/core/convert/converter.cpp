@@ -24,24 +24,37 @@ const char* OpenccConfigName(ScriptConversion how) {
 Result<Conversion> Converter::Recode(
     std::string_view text, Encoding source, Encoding target,
     std::optional<ScriptConversion> how) const {
+  // A text is converted in pieces of about kPiece bytes, each ending just
+  // before a line feed: no dictionary key holds one (OpenCC's dictionaries
+  // are line-based), so no match crosses the cut, and a piece after the
+  // first never begins with a byte-order mark. A line feed is a unit of its
+  // own in every encoding.
+  constexpr size_t kPiece = size_t{1} << 20;
   try {
-    DecodedText decoded = Decode(text, source);
-    std::u32string converted;
-    if (how) {
-      converted.reserve(decoded.text.size() + decoded.text.size() / 8);
-      if (Status s = Convert(decoded.text, *how, converted); !s)
-        return s.error();
-      decoded.text = std::u32string();
-    } else {
-      converted = std::move(decoded.text);
-    }
     Conversion result;
     result.text.reserve(text.size() + text.size() / 8);
-    // A UTF-8 page keeps its byte-order mark; no other target gets one.
-    if (decoded.byte_order_mark && target == Encoding::kUtf8)
-      result.text = "\xEF\xBB\xBF";
     EncodeCounts counts;
-    Encode(converted, target, result.text, counts);
+    std::u32string converted;
+    for (size_t start = 0; start < text.size();) {
+      size_t end = text.size();
+      if (end - start > kPiece) {
+        end = text.find('\n', start + kPiece);
+        if (end == std::string_view::npos) end = text.size();
+      }
+      DecodedText decoded = Decode(text.substr(start, end - start), source);
+      // A UTF-8 page keeps its byte-order mark; no other target gets one.
+      if (decoded.byte_order_mark && target == Encoding::kUtf8)
+        result.text += ByteOrderMark(target);
+      const std::u32string* piece = &decoded.text;
+      if (how) {
+        converted.clear();
+        if (Status s = Convert(decoded.text, *how, converted); !s)
+          return s.error();
+        piece = &converted;
+      }
+      Encode(*piece, target, result.text, counts);
+      start = end;
+    }
     result.references = counts.references;
     result.invalid_units = counts.invalid_units;
     return result;

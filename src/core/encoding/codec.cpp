@@ -1,57 +1,307 @@
-// Interim: Big5 and GBK only, until the full codec lands.
 #include "core/encoding/codec.h"
 
 #include "core/encoding/code_tables.h"
-#include "core/encoding/document_text.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
 
-DecodedText Decode(std::string_view bytes, Encoding encoding) {
-  DecodedText d;
-  d.text.reserve(bytes.size());
-  for (size_t pos = 0; pos < bytes.size();) {
-    const size_t len = UnitLength(bytes, pos);
-    const auto lead = static_cast<unsigned char>(bytes[pos]);
-    if (len == 1 && lead < 0x80) {
-      d.text += lead;
-    } else {
-      char32_t cps[2];
-      int count = 0;
-      Unit unit = lead;
-      if (len == 2) {
-        unit = static_cast<Unit>((lead << 8) |
-                                 static_cast<unsigned char>(bytes[pos + 1]));
-        count = DecodeUnit(encoding, unit, cps);
-      }
-      if (count == 0) {
-        d.text += static_cast<char32_t>(0x110000 + unit);
-        ++d.invalid_units;
-      }
-      for (int i = 0; i < count; ++i) d.text += cps[i];
+namespace {
+
+// A placeholder packs its bytes into its value: one byte b as 0x110000 + b,
+// two as 0x120000 + (b0 << 8 | b1), four as (b0 << 24 | ... | b3), which
+// is at least 0x81000000 since b0 is a lead byte.
+constexpr char32_t kOneBytePlaceholder = 0x110000;
+constexpr char32_t kTwoBytePlaceholder = 0x120000;
+constexpr char32_t kFourBytePlaceholder = 0x1000000;
+
+bool IsDigit(unsigned b) { return b >= 0x30 && b <= 0x39; }
+
+// Four bytes starting at `p` form a GB18030 four-byte sequence.
+bool IsFourByteSequence(const unsigned char* p, size_t left) {
+  return left >= 4 && IsLeadByte(p[0]) && IsDigit(p[1]) && IsLeadByte(p[2]) &&
+         IsDigit(p[3]);
+}
+
+uint32_t FourBytePointer(const unsigned char* p) {
+  return ((p[0] - 0x81u) * 10 + (p[1] - 0x30u)) * 1260 + (p[2] - 0x81u) * 10 +
+         (p[3] - 0x30u);
+}
+
+// Decodes the double-byte encodings. Every unit yields at least one code
+// point per byte it spans at most, so `text` never outgrows the bytes.
+template <Encoding kEncoding>
+void DecodeDoubleByte(std::string_view bytes, size_t pos, DecodedText& out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  out.text.resize(n - pos);
+  char32_t* o = out.text.data();
+  size_t invalid = 0;
+  while (pos < n) {
+    const unsigned b = p[pos];
+    if (b < 0x80) {
+      *o++ = b;
+      ++pos;
+      continue;
     }
-    pos += len;
+    if (IsLeadByte(b) && pos + 1 < n) {
+      const unsigned trail = p[pos + 1];
+      if (IsTrailByte(trail)) {
+        if constexpr (kEncoding == Encoding::kBig5) {
+          const int count = DecodeBig5Pair(b, trail, o);
+          if (count == 0) {
+            *o++ = kTwoBytePlaceholder + (b << 8 | trail);
+            ++invalid;
+          }
+          o += count;
+        } else {
+          *o++ = DecodeGbkPair(b, trail);
+        }
+        pos += 2;
+        continue;
+      }
+      if (kEncoding == Encoding::kGb18030 &&
+          IsFourByteSequence(p + pos, n - pos)) {
+        const char32_t cp = Gb18030FourByteCodePoint(FourBytePointer(p + pos));
+        if (cp != 0) {
+          *o++ = cp;
+        } else {
+          *o++ = char32_t{b} << 24 | char32_t{trail} << 16 |
+                 char32_t{p[pos + 2]} << 8 | p[pos + 3];
+          ++invalid;
+        }
+        pos += 4;
+        continue;
+      }
+    }
+    *o++ = kOneBytePlaceholder + b;
+    ++invalid;
+    ++pos;
   }
-  return d;
+  out.text.resize(static_cast<size_t>(o - out.text.data()));
+  out.invalid_units = invalid;
+}
+
+void DecodeUtf8(std::string_view bytes, size_t pos, DecodedText& out) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  out.text.resize(n - pos);
+  char32_t* o = out.text.data();
+  size_t invalid = 0;
+  while (pos < n) {
+    if (p[pos] < 0x80) {
+      *o++ = p[pos++];
+      continue;
+    }
+    const size_t length = WellFormedUtf8Length(bytes, pos);
+    if (length == 0) {
+      *o++ = kOneBytePlaceholder + p[pos++];
+      ++invalid;
+      continue;
+    }
+    *o++ = Utf8CodePoint(p + pos, length);
+    pos += length;
+  }
+  out.text.resize(static_cast<size_t>(o - out.text.data()));
+  out.invalid_units = invalid;
+}
+
+// Appends to a string through a pointer, growing it when fewer than
+// kSlack bytes are left: the most one code point can take ("&#1114111;").
+class Appender {
+ public:
+  static constexpr size_t kSlack = 16;
+
+  Appender(std::string& out, size_t expected) : out_(out), used_(out.size()) {
+    out_.resize(used_ + expected + kSlack);
+    o_ = out_.data() + used_;
+  }
+  Appender(const Appender&) = delete;
+  Appender& operator=(const Appender&) = delete;
+  ~Appender() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
+
+  // Returns where the next bytes go, with at least kSlack bytes of room.
+  char* Room() {
+    if (static_cast<size_t>(out_.data() + out_.size() - o_) < kSlack) {
+      const size_t used = static_cast<size_t>(o_ - out_.data());
+      out_.resize(out_.size() * 2 + kSlack);
+      o_ = out_.data() + used;
+    }
+    return o_;
+  }
+  void Advance(char* to) { o_ = to; }
+
+ private:
+  std::string& out_;
+  size_t used_;
+  char* o_;
+};
+
+char* WriteReference(char32_t cp, char* o) {
+  char digits[10];
+  int count = 0;
+  auto value = static_cast<uint32_t>(cp);
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  *o++ = '&';
+  *o++ = '#';
+  while (count > 0) *o++ = digits[--count];
+  *o++ = ';';
+  return o;
+}
+
+char* WritePlaceholder(char32_t c, char* o) {
+  if (c >= kFourBytePlaceholder) {
+    *o++ = static_cast<char>(c >> 24);
+    *o++ = static_cast<char>(c >> 16);
+    *o++ = static_cast<char>(c >> 8);
+  } else if (c >= kTwoBytePlaceholder) {
+    *o++ = static_cast<char>(c >> 8);
+  }
+  *o++ = static_cast<char>(c);
+  return o;
+}
+
+char* WriteFourBytes(uint32_t pointer, char* o) {
+  *o++ = static_cast<char>(0x81 + pointer / 12600);
+  *o++ = static_cast<char>(0x30 + pointer / 1260 % 10);
+  *o++ = static_cast<char>(0x81 + pointer / 10 % 126);
+  *o++ = static_cast<char>(0x30 + pointer % 10);
+  return o;
+}
+
+bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+
+// Writes `cp` (not ASCII, not a placeholder) in `kTarget`; a reference when
+// it has no code there.
+template <Encoding kTarget>
+char* WriteCodePoint(char32_t cp, char* o, EncodeCounts& counts) {
+  if constexpr (kTarget == Encoding::kUtf8) {
+    if (!IsSurrogate(cp)) {
+      if (cp < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (cp >> 6));
+      } else {
+        if (cp < 0x10000) {
+          *o++ = static_cast<char>(0xE0 | (cp >> 12));
+        } else {
+          *o++ = static_cast<char>(0xF0 | (cp >> 18));
+          *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        }
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      }
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+      return o;
+    }
+  } else {
+    Unit code = 0;
+    if (kTarget == Encoding::kBig5) {
+      code = cp <= 0xFFFF ? tables::kBig5Encode[cp]
+                          : EncodeCodePoint(Encoding::kBig5, cp);
+    } else if (cp <= 0xFFFF) {
+      code = tables::kGbkEncode[cp];
+    }
+    if (code != 0) {
+      *o++ = static_cast<char>(code >> 8);
+      *o++ = static_cast<char>(code);
+      return o;
+    }
+    if (kTarget == Encoding::kGb18030 && !IsSurrogate(cp) && cp != 0xE5E5) {
+      code = EncodeCodePoint(Encoding::kGb18030, cp);
+      if (code != 0) {
+        *o++ = static_cast<char>(code >> 8);
+        *o++ = static_cast<char>(code);
+        return o;
+      }
+      return WriteFourBytes(Gb18030FourBytePointer(cp), o);
+    }
+  }
+  ++counts.references;
+  return WriteReference(cp, o);
+}
+
+template <Encoding kTarget>
+void EncodeTo(std::u32string_view text, std::string& out,
+              EncodeCounts& counts) {
+  Appender appender(out, text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
+  for (const char32_t c : text) {
+    char* o = appender.Room();
+    if (c < 0x80) {
+      *o++ = static_cast<char>(c);
+    } else if (IsPlaceholder(c)) {
+      o = WritePlaceholder(c, o);
+      ++counts.invalid_units;
+    } else {
+      o = WriteCodePoint<kTarget>(c, o, counts);
+    }
+    appender.Advance(o);
+  }
+}
+
+}  // namespace
+
+DecodedText Decode(std::string_view bytes, Encoding encoding) {
+  DecodedText out;
+  const std::string_view mark = ByteOrderMark(encoding);
+  out.byte_order_mark = !mark.empty() && bytes.starts_with(mark);
+  const size_t start = out.byte_order_mark ? mark.size() : 0;
+  switch (encoding) {
+    case Encoding::kBig5:
+      DecodeDoubleByte<Encoding::kBig5>(bytes, start, out);
+      break;
+    case Encoding::kGbk:
+      DecodeDoubleByte<Encoding::kGbk>(bytes, start, out);
+      break;
+    case Encoding::kGb18030:
+      DecodeDoubleByte<Encoding::kGb18030>(bytes, start, out);
+      break;
+    case Encoding::kUtf8:
+      DecodeUtf8(bytes, start, out);
+      break;
+  }
+  return out;
 }
 
 void Encode(std::u32string_view text, Encoding target, std::string& out,
             EncodeCounts& counts) {
-  for (const char32_t cp : text) {
-    if (cp < 0x80) {
-      out += static_cast<char>(cp);
-    } else if (IsPlaceholder(cp)) {
-      const unsigned unit = cp - 0x110000;
-      if (unit > 0xFF) out += static_cast<char>(unit >> 8);
-      out += static_cast<char>(unit & 0xFF);
-      ++counts.invalid_units;
-    } else if (const Unit code = EncodeCodePoint(target, cp); code != 0) {
-      out += static_cast<char>(code >> 8);
-      out += static_cast<char>(code & 0xFF);
-    } else {
-      out += "&#" + std::to_string(static_cast<uint32_t>(cp)) + ";";
-      ++counts.references;
-    }
+  switch (target) {
+    case Encoding::kBig5:
+      return EncodeTo<Encoding::kBig5>(text, out, counts);
+    case Encoding::kGbk:
+      return EncodeTo<Encoding::kGbk>(text, out, counts);
+    case Encoding::kGb18030:
+      return EncodeTo<Encoding::kGb18030>(text, out, counts);
+    case Encoding::kUtf8:
+      return EncodeTo<Encoding::kUtf8>(text, out, counts);
   }
+}
+
+std::string_view ByteOrderMark(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kUtf8:
+      return "\xEF\xBB\xBF";
+    case Encoding::kGb18030:
+      return "\x84\x31\x95\x33";
+    default:
+      return {};
+  }
+}
+
+size_t UnitLengthIn(std::string_view text, size_t pos, Encoding encoding) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+  if (p[0] < 0x80) return 1;
+  switch (encoding) {
+    case Encoding::kBig5:
+    case Encoding::kGbk:
+      return UnitLength(text, pos);
+    case Encoding::kGb18030:
+      if (IsFourByteSequence(p, text.size() - pos)) return 4;
+      return UnitLength(text, pos);
+    case Encoding::kUtf8:
+      break;
+  }
+  const size_t length = WellFormedUtf8Length(text, pos);
+  return length != 0 ? length : 1;
 }
 
 }  // namespace tovenrak::core

@@ -4,7 +4,10 @@
 // Decoding keeps each unit that is not valid in the source encoding as one
 // placeholder, a value above U+10FFFF that encodes back to exactly the bytes
 // it stands for, whatever the target. So bytes -> Decode -> Encode into the
-// same encoding gives the bytes back (after a byte-order mark, see below).
+// same encoding gives the bytes back (after a byte-order mark, see below),
+// except where the encoder writes a character otherwise than it was read:
+// with the other of two codes that stand for it (Big5 and GB both have a
+// few), or as a reference (Big5's HKSCS codes are read, never written).
 
 #pragma once
 
@@ -31,9 +34,12 @@ struct DecodedText {
 // Decodes `bytes` as `encoding`. A unit is one character's bytes, or one
 // invalid unit: for Big5 and GBK a lead byte 0x81-0xFE with a trail byte
 // 0x40-0x7E or 0x80-0xFE is one unit even when unmapped (as the
-// two-byte code tables read it), any other byte above 0x7F a unit of its own;
-// for GB18030 likewise, plus four-byte sequences; for UTF-8 each byte of a
-// malformed sequence is a unit of its own.
+// two-byte code tables read it), any other byte above 0x7F a unit of its own
+// (0x80 too, which some decoders read as the euro sign); for GB18030
+// likewise, plus four-byte sequences (lead, 0x30-0x39, lead, 0x30-0x39), one
+// unit even where no character is assigned; for UTF-8 each byte of a
+// malformed sequence (overlong forms and surrogates included) is a unit of
+// its own.
 DecodedText Decode(std::string_view bytes, Encoding encoding);
 
 struct EncodeCounts {
@@ -43,10 +49,19 @@ struct EncodeCounts {
   size_t invalid_units = 0;
 };
 
-// Appends `text` encoded in `target` to `out`: a placeholder as its original
-// bytes, a character the target lacks as the decimal reference "&#N;".
+// Appends `text` encoded in `target` to `out` and adds to `counts`: a
+// placeholder as its original bytes (so a UTF-8 target holding one is no
+// longer valid UTF-8), a character the target lacks as the decimal
+// reference "&#N;". Big5 writes no HKSCS codes; GBK writes the euro sign as
+// A2E3; GB18030 writes every character but U+E5E5 (which the web reads from
+// no byte sequence); a surrogate code point is a reference in every target.
+// Writes no byte-order mark.
 void Encode(std::u32string_view text, Encoding target, std::string& out,
             EncodeCounts& counts);
+
+// The byte-order mark of `encoding`: EF BB BF for UTF-8, 84 31 95 33 for
+// GB18030, nothing for Big5 and GBK.
+std::string_view ByteOrderMark(Encoding encoding);
 
 // Length in bytes of the unit that starts at `pos` of text in `encoding`,
 // by the same rule as Decode: a search that steps by it never matches

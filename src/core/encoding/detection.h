@@ -28,12 +28,27 @@ struct Detection {
 };
 
 // Decides the encoding of `bytes`, in this order: a byte-order mark; else the
-// document's own declaration (the first <meta> charset, in either form, or
-// the XML declaration's encoding), unless the bytes plainly contradict it;
-// else valid UTF-8 holding some non-ASCII; else the likelier of Big5 and GB by
-// invalid units and how common the decoded characters are; the "big5" rule
-// only where all of these are silent (no byte above 0x7F, or a tie).
+// document's own declaration (DeclaredEncoding: the XML declaration's
+// encoding or the first <meta> charset, in either form), unless the bytes
+// plainly contradict it; else valid UTF-8 holding some non-ASCII; else the
+// likelier of Big5 and GB by invalid units and how common the decoded
+// characters are; the "big5" rule only where all of these are silent (no
+// byte above 0x7F, or a tie).
+//
+// The bytes plainly contradict a declared UTF-8 when they hold more
+// malformed than well-formed multi-byte sequences; a declared Big5, GBK or
+// GB18030 when they are well-formed UTF-8 with at least eight multi-byte
+// sequences, or when the other of Big5 and GB is far likelier. GB text with
+// GB18030 four-byte sequences is GB18030, also where it declares GBK. UTF-8
+// "with some non-ASCII" forgives a stray malformed byte among many well-formed
+// sequences. A text that begins with a UTF-16 byte-order mark is no
+// Encoding's: check HasUtf16ByteOrderMark first.
 Detection DetectEncoding(std::string_view bytes);
+
+// True when `text` contains "big5" in any mix of letter case, anywhere on
+// Big5 and GBK unit boundaries (a mention in the body counts as much as a
+// declaration): the last rule of DetectEncoding.
+bool MentionsBig5(std::string_view text);
 
 // A short English phrase for `reason`, such as "declaration".
 std::string_view ReasonName(DetectionReason reason);

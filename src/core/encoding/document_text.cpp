@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "core/encoding/codec.h"
+
 namespace tovenrak::core {
 
 namespace {
@@ -21,43 +23,23 @@ bool MatchesAt(std::string_view text, size_t pos, std::string_view needle,
   return true;
 }
 
-}  // namespace
-
-std::vector<Unit> BytesToUnits(std::string_view text) {
-  std::vector<Unit> units;
-  units.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) {
-    const size_t len = UnitLength(text, pos);
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    units.push_back(
-        len == 2 ? static_cast<Unit>((lead << 8) |
-                                     static_cast<unsigned char>(text[pos + 1]))
-                 : lead);
-    pos += len;
+// The length of the unit at `pos`, which starts with a byte above 0x7F.
+template <Encoding kEncoding>
+size_t NonAsciiUnitLength(std::string_view text, size_t pos) {
+  if constexpr (kEncoding == Encoding::kUtf8) {
+    // No byte of a multi-byte sequence is ASCII, so stepping over them one
+    // at a time passes the same ASCII bytes as stepping by sequences.
+    return 1;
+  } else if constexpr (kEncoding == Encoding::kGb18030) {
+    return UnitLengthIn(text, pos, kEncoding);
+  } else {
+    return UnitLength(text, pos);
   }
-  return units;
 }
 
-std::string UnitsToBytes(const std::vector<Unit>& units) {
-  std::string bytes;
-  bytes.reserve(units.size() * 2);
-  for (Unit u : units) {
-    if (u > 0xFF) bytes.push_back(static_cast<char>(u >> 8));
-    bytes.push_back(static_cast<char>(u & 0xFF));
-  }
-  return bytes;
-}
-
-size_t CountUnits(std::string_view text) {
-  size_t count = 0;
-  for (size_t pos = 0; pos < text.size(); pos += UnitLength(text, pos)) ++count;
-  return count;
-}
-
-size_t FindAscii(std::string_view text, std::string_view needle, size_t from,
-                 bool ignore_case) {
-  if (needle.empty())
-    return from <= text.size() ? from : std::string_view::npos;
+template <Encoding kEncoding>
+size_t FindAsciiIn(std::string_view text, std::string_view needle, size_t from,
+                   bool ignore_case) {
   const char first = AsciiLower(needle[0]);
   for (size_t pos = from; pos < text.size();) {
     const unsigned char b = static_cast<unsigned char>(text[pos]);
@@ -72,10 +54,34 @@ size_t FindAscii(std::string_view text, std::string_view needle, size_t from,
       }
       ++pos;
     } else {
-      pos += UnitLength(text, pos);
+      pos += NonAsciiUnitLength<kEncoding>(text, pos);
     }
   }
   return std::string_view::npos;
+}
+
+}  // namespace
+
+size_t CountUnits(std::string_view text) {
+  size_t count = 0;
+  for (size_t pos = 0; pos < text.size(); pos += UnitLength(text, pos)) ++count;
+  return count;
+}
+
+size_t FindAscii(std::string_view text, Encoding encoding,
+                 std::string_view needle, size_t from, bool ignore_case) {
+  if (needle.empty())
+    return from <= text.size() ? from : std::string_view::npos;
+  switch (encoding) {
+    case Encoding::kBig5:
+    case Encoding::kGbk:
+      return FindAsciiIn<Encoding::kGbk>(text, needle, from, ignore_case);
+    case Encoding::kGb18030:
+      return FindAsciiIn<Encoding::kGb18030>(text, needle, from, ignore_case);
+    case Encoding::kUtf8:
+      break;
+  }
+  return FindAsciiIn<Encoding::kUtf8>(text, needle, from, ignore_case);
 }
 
 }  // namespace tovenrak::core

@@ -1,12 +1,13 @@
-// Document text: a file's bytes seen as a sequence of single- and double-byte
-// units.
+// Document text: a file's bytes seen as a sequence of units, and searches that
+// never match inside a character.
 //
-// A document is kept as the exact bytes of its file. It is read as units: a
-// byte below 0x80 is one unit; a lead byte 0x81-0xFE followed by a trail byte
-// 0x40-0x7E or 0x80-0xFE is one double-byte unit; any other byte (0x80, 0xFF,
-// a lead byte without a trail) is a unit of its own. The units always write
-// back to the same bytes. Positions are byte offsets that fall on unit
-// boundaries, so no search can match inside a double-byte character.
+// A document is kept as the exact bytes of its file. In Big5 and GBK it is
+// read as units: a byte below 0x80 is one unit; a lead byte 0x81-0xFE
+// followed by a trail byte 0x40-0x7E or 0x80-0xFE is one double-byte unit;
+// any other byte (0x80, 0xFF, a lead byte without a trail) is a unit of its
+// own. GB18030 adds four-byte units and UTF-8 has its own (UnitLengthIn in
+// codec.h). Positions are byte offsets that fall on unit boundaries, so no
+// search can match inside a character.
 
 #pragma once
 
@@ -14,7 +15,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "core/encoding/encoding.h"
 
 namespace tovenrak::core {
 
@@ -23,7 +25,8 @@ inline bool IsTrailByte(unsigned char b) {
   return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFE);
 }
 
-// Returns the length in bytes (1 or 2) of the unit that starts at `pos`.
+// Returns the length in bytes (1 or 2) of the Big5 or GBK unit that starts at
+// `pos`.
 // REQUIRES: pos < text.size()
 inline size_t UnitLength(std::string_view text, size_t pos) {
   return (IsLeadByte(static_cast<unsigned char>(text[pos])) &&
@@ -37,18 +40,16 @@ inline size_t UnitLength(std::string_view text, size_t pos) {
 // for a double-byte unit (always 0x8140 or more).
 using Unit = uint16_t;
 
-// Splits `text` into units. Writing them with UnitsToBytes gives `text` back.
-std::vector<Unit> BytesToUnits(std::string_view text);
-std::string UnitsToBytes(const std::vector<Unit>& units);
-
-// Number of units in `text`.
+// Number of Big5 or GBK units in `text`.
 size_t CountUnits(std::string_view text);
 
-// Returns the byte offset of the first unit-aligned occurrence of `needle`
-// (ASCII only) at or after the unit boundary `from`, or std::string_view::npos.
-// With `ignore_case`, ASCII letters match regardless of case.
+// Returns the byte offset of the first occurrence of `needle` (ASCII only) at
+// or after the unit boundary `from` that starts on a unit boundary of text in
+// `encoding` (see UnitLengthIn), or std::string_view::npos. With
+// `ignore_case`, ASCII letters match regardless of case.
 // REQUIRES: `from` is a unit boundary of `text`.
-size_t FindAscii(std::string_view text, std::string_view needle,
-                 size_t from = 0, bool ignore_case = false);
+size_t FindAscii(std::string_view text, Encoding encoding,
+                 std::string_view needle, size_t from = 0,
+                 bool ignore_case = false);
 
 }  // namespace tovenrak::core

@@ -1,4 +1,5 @@
-// Rewriting an HTML page's charset declaration after its text was converted.
+// Rewriting a document's declarations of its encoding after its text was
+// converted, so that they name the encoding it is now in.
 
 #pragma once
 
@@ -7,34 +8,44 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding/encoding.h"
+
 namespace tovenrak::core {
 
-// Target declarations: the one written after converting to GB, and to Big5.
-inline constexpr std::string_view kGbDeclaration = "charset=gb2312";
-inline constexpr std::string_view kBig5Declaration = "charset=big5";
-
-// Returns `text` with its charset declaration naming `target_declaration`
-// (kGbDeclaration or kBig5Declaration).
-//
-// Only the first "charset=" (any letter case) inside a <meta ...> tag counts.
-// As an attribute (<meta charset="big5">) just the encoding name is replaced,
-// keeping its quotes. Inside a content value (content="text/html;
-// charset=big5") everything from "charset=" to the tag's ">" becomes the
-// target, the value's own closing quote and " http-equiv=Content-Type"; a
-// self-closing "/" is kept as " />". A text without such a declaration, or
-// whose meta tag has no ">", comes back unchanged; no declaration is ever
-// added. Applying it twice with the same target gives the same text as once.
-std::string RewriteCharset(std::string_view text,
-                           std::string_view target_declaration);
-
-// The same rewrite as one replacement of `length` bytes at `pos`, for callers
-// that edit a large text in place; std::nullopt when nothing is rewritten.
-struct CharsetEdit {
+// A replacement of `length` bytes at `pos` by `replacement` (plain ASCII).
+struct DeclarationEdit {
   size_t pos;
   size_t length;
   std::string replacement;
 };
-std::optional<CharsetEdit> FindCharsetEdit(std::string_view text,
-                                           std::string_view target_declaration);
+
+// The edit that makes the <meta> charset declaration of `text` (in `target`)
+// name DeclaredName(target); std::nullopt when nothing is rewritten.
+//
+// Only the first "charset=" (any letter case) inside a <meta ...> tag counts,
+// found on unit boundaries of `target` (FindMetaCharset). As an attribute
+// (<meta charset="big5">) just the encoding name is replaced, keeping its
+// quotes. Inside a content value (content="text/html; charset=big5")
+// everything from "charset=" to the tag's ">" becomes "charset=" and the
+// name, the value's own closing quote and " http-equiv=Content-Type"; a
+// self-closing "/" is kept as " />". A text without such a declaration, or
+// whose meta tag has no ">", gets no edit; no declaration is ever added.
+// Applying the edit and looking again gives an edit that changes nothing.
+std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
+                                               Encoding target);
+
+// The edit that makes the encoding attribute of an XML declaration at the top
+// of `text` (FindXmlEncoding) name DeclaredName(target): only the value is
+// replaced, its quotes kept; std::nullopt when there is no such attribute,
+// which is never added.
+std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
+                                                   Encoding target);
+
+// Makes both declarations of `text`, which is in `target`, name `target`,
+// in place. Applying it twice gives the same text as once.
+void RewriteDeclarations(std::string& text, Encoding target);
+
+// Returns `text` rewritten as RewriteDeclarations does.
+std::string RewriteCharset(std::string_view text, Encoding target);
 
 }  // namespace tovenrak::core

@@ -1,7 +1,9 @@
-// Minimal UTF-8 encoding and decoding for the converter's OpenCC boundary.
+// UTF-8 sequences: strict validation for decoding documents, and the plain
+// encoding and decoding at the converter's OpenCC boundary.
 
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +16,28 @@ void AppendUtf8(char32_t cp, std::string& out);
 // sequence yields U+FFFD and advances one byte.
 // REQUIRES: pos < text.size()
 char32_t NextUtf8(std::string_view text, size_t& pos);
+
+// Returns the length (1-4) of the well-formed UTF-8 sequence at `pos`, or 0
+// when the bytes there are not one: a stray continuation byte, an overlong
+// form, a surrogate, a value above U+10FFFF, or a sequence cut short.
+// REQUIRES: pos < text.size()
+size_t WellFormedUtf8Length(std::string_view text, size_t pos);
+
+// The code point of the well-formed sequence of `length` bytes at `p`.
+// REQUIRES: length == WellFormedUtf8Length(...) of these bytes, not 0.
+inline char32_t Utf8CodePoint(const unsigned char* p, size_t length) {
+  switch (length) {
+    case 1:
+      return p[0];
+    case 2:
+      return (char32_t{p[0] & 0x1Fu} << 6) | (p[1] & 0x3F);
+    case 3:
+      return (char32_t{p[0] & 0x0Fu} << 12) | (char32_t{p[1] & 0x3Fu} << 6) |
+             (p[2] & 0x3F);
+    default:
+      return (char32_t{p[0] & 0x07u} << 18) | (char32_t{p[1] & 0x3Fu} << 12) |
+             (char32_t{p[2] & 0x3Fu} << 6) | (p[3] & 0x3F);
+  }
+}
 
 }  // namespace tovenrak::core

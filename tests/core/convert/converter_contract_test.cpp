@@ -132,7 +132,7 @@ TEST_P(ConverterContractTest, RecodesBetweenAnyEncodingsAndScripts) {
        ScriptConversion{Script::kSimplified, Variant::kTwp}, "里面着U盘"},
       {"malformed UTF-8 passes through", "头\xFF发", Encoding::kUtf8,
        Encoding::kUtf8, ScriptConversion{Script::kTraditional, Variant::kTw},
-       "頭\xFF髮"},
+       "頭\xFF發"},
   };
   for (const Case& c : cases) {
     Result<Conversion> out = converter_->Recode(c.input, c.from, c.to, c.how);

@@ -1,0 +1,237 @@
+#include "core/encoding/detection.h"
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/encoding/code_tables.h"
+#include "core/encoding/codec.h"
+#include "core/encoding/declarations.h"
+#include "core/encoding/document_text.h"
+#include "core/encoding/utf8.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+// What the bytes look like in each reading.
+struct Profile {
+  // UTF-8: well-formed multi-byte sequences, and bytes of malformed ones.
+  size_t utf8_sequences = 0;
+  size_t utf8_malformed = 0;
+  // Big5 and GB, read by their shared units: double-byte units, and bytes
+  // above 0x7F that are units of their own (invalid in both).
+  size_t pairs = 0;
+  size_t lone_bytes = 0;
+  // GB18030 four-byte sequences that decode (invalid in Big5 and GBK).
+  size_t four_byte = 0;
+  size_t big5_invalid = 0;  // Pairs that are no Big5 code.
+  // Pairs among the common characters and punctuation of each reading.
+  size_t big5_common = 0;
+  size_t gb_common = 0;
+};
+
+// GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
+// A1 and A3 its common punctuation; Big5's first level its 5,401 most used
+// (A440-C67E), and A140-A3BF its punctuation. A reading that makes common
+// characters of the bytes is the likely one.
+bool IsCommonGb(unsigned lead, unsigned trail) {
+  if (trail < 0xA1) return false;
+  if (lead >= 0xB0 && lead <= 0xD7) return lead < 0xD7 || trail <= 0xF9;
+  return lead == 0xA1 || lead == 0xA3;
+}
+
+bool IsCommonBig5(unsigned code) {
+  return (code >= 0xA440 && code <= 0xC67E) ||
+         (code >= 0xA140 && code <= 0xA3BF);
+}
+
+void ProfileUtf8(std::string_view bytes, Profile& profile) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t pos = 0; pos < bytes.size();) {
+    if (p[pos] < 0x80) {
+      ++pos;
+      continue;
+    }
+    const size_t length = WellFormedUtf8Length(bytes, pos);
+    if (length == 0) {
+      ++profile.utf8_malformed;
+      ++pos;
+    } else {
+      ++profile.utf8_sequences;
+      pos += length;
+    }
+  }
+}
+
+void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  for (size_t pos = 0; pos < n;) {
+    const unsigned lead = p[pos];
+    if (lead < 0x80) {
+      ++pos;
+      continue;
+    }
+    if (UnitLengthIn(bytes, pos, Encoding::kGb18030) == 4) {
+      const uint32_t pointer =
+          ((lead - 0x81u) * 10 + (p[pos + 1] - 0x30u)) * 1260 +
+          (p[pos + 2] - 0x81u) * 10 + (p[pos + 3] - 0x30u);
+      if (Gb18030FourByteCodePoint(pointer) != 0) {
+        ++profile.four_byte;
+      } else {
+        profile.lone_bytes += 2;
+      }
+      pos += 4;
+      continue;
+    }
+    if (UnitLength(bytes, pos) == 1) {
+      ++profile.lone_bytes;
+      ++pos;
+      continue;
+    }
+    const unsigned trail = p[pos + 1];
+    ++profile.pairs;
+    char32_t cps[2];
+    if (DecodeBig5Pair(lead, trail, cps) == 0) {
+      ++profile.big5_invalid;
+    } else if (IsCommonBig5(lead << 8 | trail)) {
+      ++profile.big5_common;
+    }
+    if (IsCommonGb(lead, trail)) ++profile.gb_common;
+    pos += 2;
+  }
+}
+
+Profile ProfileOf(std::string_view bytes) {
+  Profile profile;
+  ProfileUtf8(bytes, profile);
+  ProfileDoubleByte(bytes, profile);
+  return profile;
+}
+
+bool HasNonAscii(const Profile& p) {
+  return p.utf8_sequences + p.utf8_malformed > 0;
+}
+
+// Valid UTF-8 with some non-ASCII: a stray malformed byte is forgiven among
+// many well-formed sequences (a page pasted together, a cut-off last one).
+bool LooksLikeUtf8(const Profile& p) {
+  return p.utf8_sequences > 0 && p.utf8_malformed * 32 <= p.utf8_sequences;
+}
+
+// So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
+// common GB character in five is also a well-formed UTF-8 sequence, so a
+// few of them in a row happen; eight hardly ever.
+bool IsPlainlyUtf8(const Profile& p) {
+  return p.utf8_malformed == 0 && p.utf8_sequences >= 8;
+}
+
+// An invalid unit counts against a reading far more than a common character
+// counts for it: text in the right encoding has next to none.
+constexpr long kInvalidWeight = 8;
+
+long Big5Score(const Profile& p) {
+  return static_cast<long>(p.big5_common) -
+         kInvalidWeight *
+             static_cast<long>(p.big5_invalid + p.lone_bytes + 2 * p.four_byte);
+}
+
+long GbScore(const Profile& p) {
+  return static_cast<long>(p.gb_common + p.four_byte) -
+         kInvalidWeight * static_cast<long>(p.lone_bytes);
+}
+
+// The GB encoding of text read as GB: GB18030 when it holds four-byte
+// sequences.
+Encoding GbOf(const Profile& p) {
+  return p.four_byte > 0 ? Encoding::kGb18030 : Encoding::kGbk;
+}
+
+// `score` is far above `other`: by a fifth of the double-byte units at
+// least, and by a few characters on a short text.
+bool FarAbove(long score, long other, const Profile& p) {
+  const long units = static_cast<long>(p.pairs + p.four_byte);
+  return score - other >= 4 && (score - other) * 5 >= units;
+}
+
+// The declared encoding as the bytes have it: std::nullopt when they plainly
+// contradict it.
+std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
+  if (declared == Encoding::kUtf8) {
+    if (p.utf8_malformed > p.utf8_sequences) return std::nullopt;
+    return declared;
+  }
+  if (IsPlainlyUtf8(p)) return std::nullopt;
+  const long big5 = Big5Score(p), gb = GbScore(p);
+  if (declared == Encoding::kBig5) {
+    if (FarAbove(gb, big5, p)) return std::nullopt;
+    return declared;
+  }
+  if (FarAbove(big5, gb, p)) return std::nullopt;
+  return declared == Encoding::kGbk ? GbOf(p) : declared;
+}
+
+}  // namespace
+
+Detection DetectEncoding(std::string_view bytes) {
+  if (bytes.starts_with(ByteOrderMark(Encoding::kUtf8)))
+    return {Encoding::kUtf8, DetectionReason::kByteOrderMark, std::nullopt};
+  if (bytes.starts_with(ByteOrderMark(Encoding::kGb18030)))
+    return {Encoding::kGb18030, DetectionReason::kByteOrderMark, std::nullopt};
+
+  Detection detection;
+  detection.declared = DeclaredEncoding(bytes);
+  const Profile profile = ProfileOf(bytes);
+  if (detection.declared) {
+    if (const auto confirmed = Confirm(*detection.declared, profile)) {
+      detection.encoding = *confirmed;
+      detection.reason = DetectionReason::kDeclaration;
+      return detection;
+    }
+  }
+  if (LooksLikeUtf8(profile)) {
+    detection.encoding = Encoding::kUtf8;
+    detection.reason = DetectionReason::kUtf8;
+    return detection;
+  }
+  if (HasNonAscii(profile)) {
+    const long big5 = Big5Score(profile), gb = GbScore(profile);
+    if (big5 != gb) {
+      detection.encoding = big5 > gb ? Encoding::kBig5 : GbOf(profile);
+      detection.reason = DetectionReason::kStatistics;
+      return detection;
+    }
+  }
+  detection.encoding = MentionsBig5(bytes) ? Encoding::kBig5 : Encoding::kGbk;
+  detection.reason = DetectionReason::kBig5Rule;
+  return detection;
+}
+
+std::string_view ReasonName(DetectionReason reason) {
+  switch (reason) {
+    case DetectionReason::kNamed:
+      return "named";
+    case DetectionReason::kByteOrderMark:
+      return "byte-order mark";
+    case DetectionReason::kDeclaration:
+      return "declaration";
+    case DetectionReason::kUtf8:
+      return "UTF-8";
+    case DetectionReason::kStatistics:
+      return "statistics";
+    case DetectionReason::kBig5Rule:
+      break;
+  }
+  return "big5 rule";
+}
+
+bool HasUtf16ByteOrderMark(std::string_view bytes) {
+  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+bool MentionsBig5(std::string_view text) {
+  return FindAscii(text, Encoding::kGbk, "big5", 0, /*ignore_case=*/true) !=
+         std::string_view::npos;
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,153 @@
+#include "core/encoding/detection.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/encoding/codec.h"
+#include "support/test_data.h"
+
+namespace tovenrak::core {
+namespace {
+
+constexpr Encoding kBig5 = Encoding::kBig5, kGbk = Encoding::kGbk,
+                   kGb18030 = Encoding::kGb18030, kUtf8 = Encoding::kUtf8;
+
+// `utf8` in `encoding`.
+std::string In(Encoding encoding, std::string_view utf8) {
+  std::string out;
+  EncodeCounts counts;
+  Encode(Decode(utf8, kUtf8).text, encoding, out, counts);
+  return out;
+}
+
+const std::string kSimplified =
+    "我们今天去学校上课，老师说明天考试。这是一个中文网页，头发以后要干净。";
+const std::string kTraditional =
+    "我們今天去學校上課，老師說明天考試。這是一個中文網頁，頭髮以後要乾淨。";
+
+TEST(DetectionTest, EachRuleWinsOverTheNext) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Encoding encoding;
+    DetectionReason reason;
+    std::optional<Encoding> declared;
+  } cases[] = {
+      {"utf-8 byte-order mark over a gb declaration",
+       "\xEF\xBB\xBF<meta charset=gb2312>" + kSimplified, kUtf8,
+       DetectionReason::kByteOrderMark, std::nullopt},
+      {"gb18030 byte-order mark",
+       "\x84\x31\x95\x33" + In(kGb18030, kSimplified), kGb18030,
+       DetectionReason::kByteOrderMark, std::nullopt},
+      // D2 BB is both GB's 一 and UTF-8's U+04BB.
+      {"declaration over utf-8 validity", "<meta charset=gb2312>\xD2\xBB", kGbk,
+       DetectionReason::kDeclaration, kGbk},
+      {"utf-8 over statistics", "\xD2\xBB", kUtf8, DetectionReason::kUtf8,
+       std::nullopt},
+      {"statistics over the big5 rule",
+       "<p>big5 or gb?</p>" + In(kGbk, kSimplified), kGbk,
+       DetectionReason::kStatistics, std::nullopt},
+      {"big5 rule on ascii", "<p>Big5</p>", kBig5, DetectionReason::kBig5Rule,
+       std::nullopt},
+      {"gb without a mention of big5", "<p>plain</p>", kGbk,
+       DetectionReason::kBig5Rule, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const Detection d = DetectEncoding(c.bytes);
+    EXPECT_EQ(d.encoding, c.encoding) << c.name;
+    EXPECT_EQ(ReasonName(d.reason), ReasonName(c.reason)) << c.name;
+    EXPECT_EQ(d.declared, c.declared) << c.name;
+  }
+}
+
+TEST(DetectionTest, DeclarationsStandUnlessTheBytesPlainlyContradictThem) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Encoding encoding;
+    DetectionReason reason;
+    std::optional<Encoding> declared;
+  } cases[] = {
+      {"xml declaration",
+       "<?xml version='1.0' encoding='BIG5'?>" + In(kBig5, kTraditional), kBig5,
+       DetectionReason::kDeclaration, kBig5},
+      {"http-equiv",
+       "<meta http-equiv=Content-Type content='text/html; "
+       "charset=x-gbk'>" +
+           In(kGbk, kSimplified),
+       kGbk, DetectionReason::kDeclaration, kGbk},
+      {"utf-8 with a stray byte", "<meta charset=utf-8>\xFF" + kSimplified,
+       kUtf8, DetectionReason::kDeclaration, kUtf8},
+      {"gb with four-byte sequences",
+       "<meta charset=gbk>" + In(kGb18030, kSimplified + "€𠀀"), kGb18030,
+       DetectionReason::kDeclaration, kGbk},
+      {"unknown label", "<meta charset=iso-8859-1>" + In(kBig5, kTraditional),
+       kBig5, DetectionReason::kStatistics, std::nullopt},
+      {"gb declared as utf-8", "<meta charset=utf-8>" + In(kGbk, kSimplified),
+       kGbk, DetectionReason::kStatistics, kUtf8},
+      {"utf-8 declared as gb", "<meta charset=gb2312>" + kSimplified, kUtf8,
+       DetectionReason::kUtf8, kGbk},
+      {"gb declared as big5", "<meta charset=big5>" + In(kGbk, kSimplified),
+       kGbk, DetectionReason::kStatistics, kBig5},
+      {"big5 declared as gb", "<meta charset=gb2312>" + In(kBig5, kTraditional),
+       kBig5, DetectionReason::kStatistics, kGbk},
+      {"big5 declared as gb18030",
+       "<meta charset=gb18030>" + In(kBig5, kTraditional), kBig5,
+       DetectionReason::kStatistics, kGb18030},
+      {"gb18030 without a declaration", In(kGb18030, kSimplified + "𠀀"),
+       kGb18030, DetectionReason::kStatistics, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const Detection d = DetectEncoding(c.bytes);
+    EXPECT_EQ(d.encoding, c.encoding) << c.name;
+    EXPECT_EQ(ReasonName(d.reason), ReasonName(c.reason)) << c.name;
+    EXPECT_EQ(d.declared, c.declared) << c.name;
+  }
+}
+
+TEST(DetectionTest, RefusesUtf16ByItsByteOrderMark) {
+  EXPECT_TRUE(HasUtf16ByteOrderMark("\xFF\xFE<\0"));
+  EXPECT_TRUE(HasUtf16ByteOrderMark("\xFE\xFF\0<"));
+  EXPECT_FALSE(HasUtf16ByteOrderMark("\xEF\xBB\xBF<"));
+  EXPECT_FALSE(HasUtf16ByteOrderMark("\xFF"));
+}
+
+TEST(DetectionTest, MentionOfBig5AnywhereInAnyCase) {
+  struct Case {
+    const char* text;
+    bool big5;
+  } cases[] = {
+      {"<meta charset=big5>", true},
+      {"xBiG5y", true},
+      {"big 5", false},
+      {"", false},
+      {"\xA4\x62ig5", false},
+      {"\xA4\xA4"
+       "big5",
+       true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(MentionsBig5(c.text), c.big5) << c.text;
+}
+
+// Real pages and text files, named for their encoding and kind.
+TEST(DetectionTest, DetectsEachFileOfTheSampleCorpus) {
+  const std::filesystem::path folder =
+      std::filesystem::path(TOVENRAK_TEST_DATA) / "detection";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    const std::string expected = name.substr(0, name.find('-'));
+    const Detection d =
+        DetectEncoding(testing::ReadTestFile("detection/" + name));
+    std::string got(DeclaredName(d.encoding));
+    if (d.encoding == kGbk) got = "gbk";
+    if (d.encoding == kUtf8) got = "utf8";
+    EXPECT_EQ(got, expected) << name << " (" << ReasonName(d.reason) << ")";
+    ++files;
+  }
+  EXPECT_GE(files, 10);
+}
+
+}  // namespace
+}  // namespace tovenrak::core
