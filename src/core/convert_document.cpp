@@ -1,5 +1,7 @@
 #include "core/convert_document.h"
 
+#include <new>
+
 #include "core/encoding/big5_detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/io/file_io.h"
@@ -8,7 +10,7 @@ namespace tovenrak::core {
 
 Result<DocumentConversion> ConvertDocument(const Converter& converter,
                                            std::string_view text,
-                                           Target target) {
+                                           Target target) try {
   const bool to_gb =
       target == Target::kAuto ? MentionsBig5(text) : target == Target::kGb;
   Result<Conversion> converted =
@@ -24,6 +26,8 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
   result.references = converted->references;
   result.invalid_units = converted->invalid_units;
   return result;
+} catch (const std::bad_alloc&) {
+  return Error{ErrorCode::kTooLarge, "not enough memory to convert it"};
 }
 
 Result<DocumentConversion> ConvertFile(const Converter& converter,
@@ -34,7 +38,11 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
   if (!text) return text.error();
   Result<DocumentConversion> converted =
       ConvertDocument(converter, *text, target);
-  if (!converted) return converted.error();
+  if (!converted) {
+    Error error = converted.error();
+    if (error.path.empty()) error.path = source.string();
+    return error;
+  }
   if (Status saved = SaveDocument(destination, converted->text); !saved)
     return saved.error();
   return converted;

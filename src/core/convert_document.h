@@ -23,14 +23,17 @@ struct DocumentConversion {
 };
 
 // Converts `text` toward `target` and rewrites its charset declaration to name
-// the new encoding. Fails only when the converter fails.
+// the new encoding. Fails when the converter fails, or with kTooLarge when
+// memory runs out.
 Result<DocumentConversion> ConvertDocument(const Converter& converter,
                                            std::string_view text,
                                            Target target);
 
 // Reads `source`, converts it as ConvertDocument does and saves the result
-// safely to `destination`. A source that cannot be read writes nothing; a
-// failed save leaves any file at `destination` untouched.
+// safely to `destination` (see SaveDocument). A source that cannot be read
+// or converted writes nothing, and its error's path is `source`; a failed
+// save leaves any file at `destination` untouched, and its error's path is
+// `destination`.
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,
