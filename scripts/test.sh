@@ -6,8 +6,9 @@
 #   BUILD_DIR             the normal build (default build/)
 #   ASAN_BUILD_DIR        the sanitizer build (default build-asan/)
 #   TOVENRAK_SANITIZE=0   skips the sanitizer build
-#   TOVENRAK_HEAVY_TESTS  1 (default) converts 1 GiB files in the normal
-#                         build; 0 skips them
+#   TOVENRAK_HEAVY_TESTS  1 (default) runs the heavy cases (10,000 files
+#                         through the batch window) in the normal build; 0
+#                         skips them
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

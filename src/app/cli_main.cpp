@@ -7,6 +7,7 @@
 #include "app/cli_options.h"
 #include "app/cli_run.h"
 #include "core/convert/default_converter.h"
+#include "core/io/escape_for_terminal.h"
 
 int main(int argc, char** argv) {
   using namespace tovenrak;
@@ -14,7 +15,8 @@ int main(int argc, char** argv) {
   auto options =
       app::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (!options) {
-    std::cerr << "tovenrak-convert: " << options.error().Message() << "\n"
+    std::cerr << "tovenrak-convert: "
+              << core::EscapeForTerminal(options.error().Message()) << "\n"
               << "Try 'tovenrak-convert --help' for more information.\n";
     return 2;
   }
@@ -28,7 +30,8 @@ int main(int argc, char** argv) {
   }
   auto converter = core::MakeDefaultConverter();
   if (!converter) {
-    std::cerr << "tovenrak-convert: " << converter.error().Message() << "\n";
+    std::cerr << "tovenrak-convert: "
+              << core::EscapeForTerminal(converter.error().Message()) << "\n";
     return 1;
   }
   app::CliStreams streams{std::cin, std::cout, std::cerr,

@@ -4,12 +4,14 @@
 #include <atomic>
 #include <iostream>
 #include <iterator>
-#include <map>
 #include <mutex>
 #include <optional>
+#include <system_error>
 #include <thread>
 
+#include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
+#include "core/io/output_plan.h"
 
 namespace tovenrak::app {
 
@@ -22,49 +24,63 @@ constexpr const char* kProgram = "tovenrak-convert: ";
 struct Job {
   std::string input;
   fs::path destination;
-  std::optional<std::string> failure;  // Set before the run or by it.
+  std::optional<std::string> failure;  // Printable: names escaped.
   size_t references = 0;
   size_t invalid_units = 0;
 };
 
-fs::path Canonical(const fs::path& path) {
-  std::error_code ec;
-  fs::path canonical = fs::weakly_canonical(path, ec);
-  return ec ? fs::absolute(path, ec) : canonical;
+std::string Quoted(const std::string& name) {
+  return "'" + core::EscapeForTerminal(name) + "'";
 }
 
-// Decides each file's destination and refuses those that would write over an
-// input or over another input's output.
+// Decides each file's destination by the shared output policy; refused
+// files carry their reason, a file listed again is left out.
 std::vector<Job> PlanJobs(const CliOptions& options) {
-  std::vector<Job> jobs;
-  std::map<fs::path, std::string> inputs;
-  for (const std::string& input : options.inputs) {
-    if (input != "-") inputs.emplace(Canonical(input), input);
-  }
-  std::map<fs::path, std::string> destinations;
+  std::vector<fs::path> inputs;
+  std::vector<std::string> names;
   for (const std::string& input : options.inputs) {
     if (input == "-") continue;
-    Job job{input, {}, {}, 0, 0};
-    const fs::path name = fs::path(input).filename();
-    if (name.empty() || name == "." || name == "..") {
-      job.failure = "not a file name";
-      jobs.push_back(job);
-      continue;
+    inputs.emplace_back(input);
+    names.push_back(inputs.back().filename().string());
+  }
+  const std::vector<core::PlannedOutput> plan =
+      core::PlanOutputs(inputs, names, options.output_dir, options.overwrite);
+  std::vector<Job> jobs;
+  for (size_t i = 0; i < plan.size(); ++i) {
+    const std::string& other = inputs[plan[i].other].native();
+    Job job{inputs[i].native(), plan[i].output, {}, 0, 0};
+    switch (plan[i].verdict) {
+      case core::OutputVerdict::kWrite:
+        break;
+      case core::OutputVerdict::kRepeat:
+        continue;
+      case core::OutputVerdict::kNoName:
+        job.failure = "not a file name";
+        break;
+      case core::OutputVerdict::kOverInput:
+        job.failure = "would write over input file " + Quoted(other) +
+                      (plan[i].other == i ? " (use --overwrite)"
+                                          : "; output not written");
+        break;
+      case core::OutputVerdict::kSameOutput:
+        job.failure =
+            "has the same name as " + Quoted(other) + "; output not written";
+        break;
     }
-    job.destination = options.output_dir / name;
-    const fs::path canonical = Canonical(job.destination);
-    if (auto it = inputs.find(canonical);
-        it != inputs.end() && !options.overwrite) {
-      job.failure =
-          "would write over input file '" + it->second + "' (use --overwrite)";
-    } else if (auto [it2, fresh] = destinations.emplace(canonical, input);
-               !fresh) {
-      job.failure =
-          "has the same name as '" + it2->second + "'; output not written";
-    }
-    jobs.push_back(job);
+    jobs.push_back(std::move(job));
   }
   return jobs;
+}
+
+// The report of a failed conversion: a failed save names the output.
+std::string Describe(const core::Error& error, const Job& job) {
+  if (error.path.empty() || error.path == job.input)
+    return core::EscapeForTerminal(error.reason);
+  if (error.path == job.destination.native()) {
+    return "cannot write " + Quoted(error.path) + ": " +
+           core::EscapeForTerminal(error.reason);
+  }
+  return core::EscapeForTerminal(error.Message());
 }
 
 // A one-line bar redrawn on a terminal.
@@ -94,22 +110,30 @@ class ProgressBar {
   std::mutex mutex_;
 };
 
+void ConvertJob(Job& job, const CliOptions& options,
+                const core::Converter& converter) {
+  try {
+    auto done = core::ConvertFile(converter, job.input, job.destination,
+                                  options.request);
+    if (done) {
+      job.references = done->references;
+      job.invalid_units = done->invalid_units;
+    } else {
+      job.failure = Describe(done.error(), job);
+    }
+  } catch (const std::exception& e) {
+    // Core returns its failures as values; this is the last guard, so that
+    // one file's failure never ends the run without its summary.
+    job.failure = core::EscapeForTerminal(e.what());
+  }
+}
+
 void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
                  const core::Converter& converter, ProgressBar& bar) {
   std::atomic<size_t> next{0};
   auto work = [&]() {
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-      Job& job = jobs[i];
-      if (!job.failure) {
-        auto done = core::ConvertFile(converter, job.input, job.destination,
-                                      options.request);
-        if (done) {
-          job.references = done->references;
-          job.invalid_units = done->invalid_units;
-        } else {
-          job.failure = done.error().Message();
-        }
-      }
+      if (!jobs[i].failure) ConvertJob(jobs[i], options, converter);
       bar.Advance();
     }
   };
@@ -118,7 +142,13 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
   threads =
       std::clamp<unsigned>(threads, 1, static_cast<unsigned>(jobs.size()));
   std::vector<std::thread> pool;
-  for (unsigned t = 1; t < threads; ++t) pool.emplace_back(work);
+  for (unsigned t = 1; t < threads; ++t) {
+    try {
+      pool.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // The workers that started, and this thread, do the rest.
+    }
+  }
   work();
   for (std::thread& t : pool) t.join();
 }
@@ -144,7 +174,7 @@ Job ConvertStandardInput(const CliOptions& options,
   }
   auto done = core::ConvertDocument(converter, text, options.request);
   if (!done) {
-    job.failure = done.error().Message();
+    job.failure = core::EscapeForTerminal(done.error().Message());
     return job;
   }
   streams.out.write(done->text.data(),
@@ -163,8 +193,9 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
   std::vector<Job> jobs = PlanJobs(options);
   std::error_code ec;
   if (!jobs.empty() && !fs::is_directory(options.output_dir, ec)) {
-    streams.err << kProgram << "output folder '" << options.output_dir.string()
-                << "' does not exist or is not a folder\n";
+    streams.err << kProgram << "output folder "
+                << Quoted(options.output_dir.native())
+                << " does not exist or is not a folder\n";
     return 1;
   }
 
@@ -172,9 +203,15 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
   const size_t stdin_uses =
       std::count(options.inputs.begin(), options.inputs.end(), "-");
   for (size_t i = 0; i < stdin_uses; ++i) {
-    done.push_back(i == 0
-                       ? ConvertStandardInput(options, converter, streams)
-                       : Job{"-", {}, "standard input was already read", 0, 0});
+    if (i > 0) {
+      done.push_back(Job{"-", {}, "standard input was already read", 0, 0});
+      continue;
+    }
+    try {
+      done.push_back(ConvertStandardInput(options, converter, streams));
+    } catch (const std::exception& e) {
+      done.push_back(Job{"-", {}, core::EscapeForTerminal(e.what()), 0, 0});
+    }
   }
   ProgressBar bar(streams.err, streams.progress, jobs.size());
   ConvertJobs(jobs, options, converter, bar);
@@ -185,11 +222,8 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
   for (const Job& job : done) {
     if (job.failure) {
       ++failed;
-      // A read failure's reason already begins with the input's path.
-      const std::string& reason = *job.failure;
-      const bool names_input = reason.rfind(job.input + ":", 0) == 0;
-      streams.err << kProgram << (names_input ? "" : job.input + ": ") << reason
-                  << "\n";
+      streams.err << kProgram << core::EscapeForTerminal(job.input) << ": "
+                  << *job.failure << "\n";
     } else {
       ++converted;
       references += job.references;

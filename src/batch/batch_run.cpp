@@ -3,10 +3,9 @@
 #include <cassert>
 #include <cmath>
 #include <filesystem>
-#include <map>
-#include <system_error>
 
 #include "core/convert_document.h"
+#include "core/io/output_plan.h"
 
 namespace tovenrak::batch {
 
@@ -38,14 +37,6 @@ std::string ReasonOf(const core::Error& error) {
   return reason;
 }
 
-// The one name of a file however it is written: through links, "." and "..".
-std::filesystem::path Identity(const std::filesystem::path& path) {
-  std::error_code error;
-  std::filesystem::path canonical =
-      std::filesystem::weakly_canonical(path, error);
-  return error ? path.lexically_normal() : canonical;
-}
-
 }  // namespace
 
 int16_t ProPercent(size_t done, size_t total) {
@@ -63,40 +54,37 @@ BatchOutcome RunBatch(const core::Converter& er,
                       const std::function<void(int16_t)>& progress) {
   assert(be_fore.size() == be_hind.size());
   const size_t n = be_fore.size();
-  std::vector<std::filesystem::path> sources, outputs;
-  std::map<std::filesystem::path, size_t> first_listed;
-  for (size_t i = 0; i < n; ++i) {
-    sources.push_back(Identity(be_fore[i]));
-    outputs.push_back(Identity(target_folder + be_hind[i]));
-    first_listed.emplace(sources[i], i);
-  }
-  // Each output, once written, belongs to the entry that wrote it.
-  std::map<std::filesystem::path, size_t> written;
+  const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
+      std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()),
+      be_hind, target_folder, /*may_replace_own_input=*/true);
 
   BatchOutcome outcome;
   for (size_t i = 0; i < n; ++i) {
-    const auto listed_at_output = first_listed.find(outputs[i]);
-    const auto written_at_output = written.find(outputs[i]);
-    if (first_listed.at(sources[i]) != i) {
-      // Listed again: converting it a second time would convert its first
-      // output back when that replaced the source.
-    } else if (listed_at_output != first_listed.end() &&
-               listed_at_output->second != i) {
-      outcome.failed.push_back(
-          {be_fore[i], "会覆盖待转换的文件 " +
-                           be_fore[listed_at_output->second] + "，未写入"});
-    } else if (written_at_output != written.end()) {
-      outcome.failed.push_back(
-          {be_fore[i], "与 " + be_fore[written_at_output->second] +
-                           " 的转换结果同名，未写入"});
-    } else if (core::Result<core::DocumentConversion> converted =
-                   core::ConvertFile(er, be_fore[i], target_folder + be_hind[i],
-                                     core::ConversionRequest{});
-               converted) {
-      ++outcome.converted;
-      written.emplace(outputs[i], i);
-    } else {
-      outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
+    const std::string& other = be_fore[plan[i].other];
+    switch (plan[i].verdict) {
+      case core::OutputVerdict::kRepeat:
+        // Converting it a second time would convert its first output back
+        // when that replaced the source.
+        break;
+      case core::OutputVerdict::kOverInput:
+        outcome.failed.push_back(
+            {be_fore[i], "会覆盖待转换的文件 " + other + "，未写入"});
+        break;
+      case core::OutputVerdict::kSameOutput:
+        outcome.failed.push_back(
+            {be_fore[i], "与 " + other + " 的转换结果同名，未写入"});
+        break;
+      case core::OutputVerdict::kNoName:
+      case core::OutputVerdict::kWrite:
+        if (core::Result<core::DocumentConversion> converted =
+                core::ConvertFile(er, be_fore[i], target_folder + be_hind[i],
+                                  core::ConversionRequest{});
+            converted) {
+          ++outcome.converted;
+        } else {
+          outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
+        }
+        break;
     }
     if (n > 1) progress(ProPercent(i + 1, n));
   }

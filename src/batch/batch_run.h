@@ -34,11 +34,12 @@ int16_t ProPercent(size_t done, size_t total);
 // every i in order, each by core::ConvertFile with detection (a text that
 // mentions big5 goes to GB, any other to Big5): a file that cannot be read
 // writes nothing and a failed save leaves the target untouched. Such a file
-// is recorded in the outcome and the run goes on. No output is written twice
-// and no listed file is replaced by another's output: a file listed again is
-// converted once, and a file whose output would replace a listed file or an
-// output of this run is recorded as failed. After each entry calls
-// `progress` with ProPercent, except when the list holds a single entry.
+// is recorded in the outcome and the run goes on. What is written where
+// follows core::PlanOutputs, a file being allowed to replace itself: a file
+// listed again (by any path) is converted once, and a file whose output
+// would replace another listed file or an earlier output of this run is
+// recorded as failed. After each entry calls `progress` with ProPercent,
+// except when the list holds a single entry.
 // REQUIRES: be_fore.size() == be_hind.size(); `target_folder` ends with a
 // separator.
 BatchOutcome RunBatch(const core::Converter& er,

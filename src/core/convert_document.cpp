@@ -1,6 +1,7 @@
 #include "core/convert_document.h"
 
 #include <algorithm>
+#include <new>
 
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
@@ -58,9 +59,9 @@ Encoding TargetOf(const ConversionRequest& request, Encoding source) {
   return Encoding::kUtf8;
 }
 
-Result<DocumentConversion> ConvertDocument(const Converter& converter,
-                                           std::string_view text,
-                                           const ConversionRequest& request) {
+Result<DocumentConversion> ConvertDocument(
+    const Converter& converter, std::string_view text,
+    const ConversionRequest& request) try {
   DocumentConversion result;
   if (request.from) {
     result.source.encoding = *request.from;
@@ -103,6 +104,8 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
   result.references = converted->references;
   result.invalid_units = converted->invalid_units;
   return result;
+} catch (const std::bad_alloc&) {
+  return Error{ErrorCode::kTooLarge, "not enough memory to convert it"};
 }
 
 Result<DocumentConversion> ConvertFile(const Converter& converter,

@@ -47,15 +47,17 @@ struct DocumentConversion {
 Encoding TargetOf(const ConversionRequest& request, Encoding source);
 
 // Converts `text` as `request` says and rewrites its charset and XML
-// declarations to name the target. Fails with kInvalidInput for UTF-16 text
-// and with the converter's failures.
+// declarations to name the target. Fails with kInvalidInput for UTF-16 text,
+// with kTooLarge when memory runs out, and with the converter's failures.
 Result<DocumentConversion> ConvertDocument(const Converter& converter,
                                            std::string_view text,
                                            const ConversionRequest& request);
 
 // Reads `source`, converts it as ConvertDocument does and saves the result
-// safely to `destination`. A source that cannot be read writes nothing; a
-// failed save leaves any file at `destination` untouched.
+// safely to `destination` (see SaveDocument). A source that cannot be read
+// or converted writes nothing, and its error's path is `source`; a failed
+// save leaves any file at `destination` untouched, and its error's path is
+// `destination`.
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,

@@ -1,186 +1,223 @@
+// tovenrak-convert as the user sees it: which files are written, the report
+// lines and summary, exit statuses, and a run that goes on when one file or
+// a worker thread fails. How saves fail is tested once, in core.
+
 #include "app/cli_run.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
+#include <new>
 #include <sstream>
 
+#include "../core/in_child.h"
+#include "../core/scratch_folder.h"
 #include "core/convert/default_converter.h"
-#include "core/io/file_io.h"
 
 namespace tovenrak::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::InChild;
+using testing::ScratchFolder;
 
 // "頭髮" in Big5 and "头发" in GBK.
 const std::string kBig5Hair = "\xC0\x59\xBE\x76";
 const std::string kGbHair = "\xCD\xB7\xB7\xA2";
 
-class CliRunTest : public testing::Test {
+// The product's converter, except that a text holding "HUGE" runs out of
+// memory.
+class HungryConverter : public core::Converter {
+ public:
+  explicit HungryConverter(const core::Converter& inner) : inner_(inner) {}
+  core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                       std::u32string& out) const override {
+    if (text.find(U"HUGE") != std::u32string_view::npos) throw std::bad_alloc();
+    return inner_.Convert(text, how, out);
+  }
+
+ private:
+  const core::Converter& inner_;
+};
+
+class CliRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("tovenrak-cli-" + std::to_string(::getpid()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_ / "in");
-    fs::create_directories(dir_ / "out");
+  static void SetUpTestSuite() {
     auto made = core::MakeDefaultConverter();
     ASSERT_TRUE(made.has_value()) << made.error().Message();
-    converter_ = std::move(made.value());
+    product_ = std::move(made.value()).release();
   }
-  void TearDown() override { fs::remove_all(dir_); }
+  static void TearDownTestSuite() { delete product_; }
+  void SetUp() override {
+    fs::create_directory(dir_ / "in");
+    fs::create_directory(dir_ / "out");
+  }
 
-  std::string Write(const std::string& name, const std::string& bytes) {
+  std::string Input(const std::string& name, const std::string& bytes) {
     const fs::path path = dir_ / "in" / name;
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    ScratchFolder::Write(path, bytes);
     return path.string();
   }
-  static std::string Read(const fs::path& path) {
-    auto bytes = core::ReadDocument(path);
-    return bytes.has_value() ? *bytes : "<missing>";
+  std::string Out(const std::string& name = "") const {
+    return (dir_ / "out" / name).string();
   }
-  int Run(std::vector<std::string> args, const std::string& input = "") {
+  int Run(std::vector<std::string> args, const std::string& input = "",
+          const core::Converter* converter = nullptr) {
     auto options = ParseCliOptions(args);
     EXPECT_TRUE(options.has_value());
     std::istringstream in(input);
     out_.str("");
     err_.str("");
     CliStreams streams{in, out_, err_, false};
-    return RunCli(*options, *converter_, streams);
+    return RunCli(*options, converter ? *converter : *product_, streams);
+  }
+  bool Reported(const std::string& line) const {
+    return err_.str().find("tovenrak-convert: " + line + "\n") !=
+           std::string::npos;
   }
 
-  fs::path dir_;
-  std::unique_ptr<core::Converter> converter_;
+  static core::Converter* product_;
+  ScratchFolder dir_;
   std::ostringstream out_, err_;
 };
 
-TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSays) {
-  const std::string big5 = Write("a.htm", "<meta charset=big5>" + kBig5Hair);
-  const std::string gb = Write("b.htm", "<meta charset=\"gb2312\">" + kGbHair);
-  const std::string plain = Write("c.txt", kGbHair + "\n");
-  EXPECT_EQ(Run({"-o", (dir_ / "out").string(), big5, gb, plain}), 0)
-      << err_.str();
-  EXPECT_EQ(Read(dir_ / "out" / "a.htm"), "<meta charset=gb2312>" + kGbHair);
-  EXPECT_EQ(Read(dir_ / "out" / "b.htm"),
+core::Converter* CliRunTest::product_ = nullptr;
+
+TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
+  const std::string big5 = Input("a.htm", "<meta charset=big5>" + kBig5Hair);
+  const std::string gb = Input("b.htm", "<meta charset=\"gb2312\">" + kGbHair);
+  EXPECT_EQ(Run({"-o", Out(), big5, gb}), 0) << err_.str();
+  EXPECT_EQ(ScratchFolder::Read(Out("a.htm")),
+            "<meta charset=gb2312>" + kGbHair);
+  EXPECT_EQ(ScratchFolder::Read(Out("b.htm")),
             "<meta charset=\"big5\">" + kBig5Hair);
-  EXPECT_EQ(Read(dir_ / "out" / "c.txt"), kBig5Hair + "\n");
-  EXPECT_NE(err_.str().find("3 files converted, 0 failed"), std::string::npos)
+  EXPECT_TRUE(Reported(
+      "2 files converted, 0 failed, 0 characters written as references, 0 "
+      "invalid byte sequences passed through"));
+
+  const std::string plain = Input("c.txt", kBig5Hair);
+  EXPECT_EQ(Run({"--to", "gb", "-o", Out(), plain}), 0);
+  EXPECT_EQ(ScratchFolder::Read(Out("c.txt")), kGbHair);
+}
+
+TEST_F(CliRunTest, OutputsThePolicyRefusesAreReportedAndNotWritten) {
+  const std::string a = Input("a.htm", kGbHair);
+  const std::string x = Input("x/a.htm", "x");
+  EXPECT_EQ(Run({"-o", (dir_ / "in").string(), a}), 1);
+  EXPECT_TRUE(Reported(a + ": would write over input file '" + a +
+                       "' (use --overwrite)"))
       << err_.str();
-}
+  EXPECT_EQ(ScratchFolder::Read(a), kGbHair);
 
-TEST_F(CliRunTest, ForcedDirectionIgnoresDetection) {
-  const std::string file = Write("a.htm", kBig5Hair);
-  EXPECT_EQ(Run({"--to", "gb", "-o", (dir_ / "out").string(), file}), 0);
-  EXPECT_EQ(Read(dir_ / "out" / "a.htm"), kGbHair);
-}
-
-TEST_F(CliRunTest, NeverWritesOverAnInputUnlessAsked) {
-  const std::string file = Write("a.htm", kGbHair);
-  EXPECT_EQ(Run({"-o", (dir_ / "in").string(), file}), 1);
-  EXPECT_EQ(Read(file), kGbHair);
-  EXPECT_NE(err_.str().find("would write over input file"), std::string::npos)
+  EXPECT_EQ(Run({"-o", Out(), a, x, a}), 1);
+  EXPECT_TRUE(
+      Reported(x + ": has the same name as '" + a + "'; output not written"))
+      << err_.str();
+  EXPECT_TRUE(
+      Reported("1 file converted, 1 failed, 0 characters written as "
+               "references, 0 invalid byte sequences passed through"))
+      << "a file listed twice is converted once\n"
       << err_.str();
 
-  // The default output folder is the current one: converting a file there.
-  const fs::path cwd = fs::current_path();
-  fs::current_path(dir_ / "in");
-  EXPECT_EQ(Run({"a.htm"}), 1);
-  fs::current_path(cwd);
-  EXPECT_EQ(Read(file), kGbHair);
-
-  EXPECT_EQ(Run({"--overwrite", "-o", (dir_ / "in").string(), file}), 0);
-  EXPECT_EQ(Read(file), kBig5Hair);
+  EXPECT_EQ(Run({"--overwrite", "-o", (dir_ / "in").string(), a}), 0);
+  EXPECT_EQ(ScratchFolder::Read(a), kBig5Hair);
 }
 
-TEST_F(CliRunTest, TwoInputsWithOneNameDoNotOverwriteEachOther) {
-  const std::string first = Write("x/page.htm", kGbHair);
-  const std::string second = Write("y/page.htm", "plain");
-  EXPECT_EQ(Run({"-o", (dir_ / "out").string(), first, second}), 1);
-  EXPECT_EQ(Read(dir_ / "out" / "page.htm"), kBig5Hair);
-  EXPECT_NE(err_.str().find(second + ": has the same name as '" + first + "'"),
-            std::string::npos)
-      << err_.str();
-}
-
-TEST_F(CliRunTest, ReportsFailedFilesAndConvertsTheRest) {
-  const std::string good = Write("good.htm", kGbHair);
+TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
   const std::string missing = (dir_ / "in" / "missing.htm").string();
-  fs::create_directories(dir_ / "out" /
-                         "folder.htm");  // A folder where a file would go.
-  const std::string blocked = Write("folder.htm", "x");
+  const std::string good = Input("good.htm", kGbHair);
+  const std::string blocked = Input("folder.htm", kGbHair);
+  const std::string huge = Input("huge.htm", "HUGE");
+  fs::create_directory(Out("folder.htm"));
+  HungryConverter hungry(*product_);
   EXPECT_EQ(
-      Run({"-j", "2", "-o", (dir_ / "out").string(), missing, good, blocked}),
+      Run({"-j", "2", "-o", Out(), missing, good, blocked, huge}, "", &hungry),
       1);
-  EXPECT_EQ(Read(dir_ / "out" / "good.htm"), kBig5Hair);
-  EXPECT_TRUE(fs::is_directory(dir_ / "out" / "folder.htm"));
-  const std::string report = err_.str();
-  EXPECT_NE(report.find(missing + ": "), std::string::npos) << report;
-  EXPECT_EQ(report.find(missing + ": " + missing), std::string::npos) << report;
-  EXPECT_NE(report.find(blocked + ": "), std::string::npos) << report;
-  EXPECT_NE(report.find("1 file converted, 2 failed"), std::string::npos)
-      << report;
+  EXPECT_TRUE(Reported(missing + ": " + std::strerror(ENOENT))) << err_.str();
+  EXPECT_TRUE(Reported(blocked + ": cannot write '" + Out("folder.htm") +
+                       "': " + std::strerror(EISDIR)))
+      << err_.str();
+  EXPECT_TRUE(
+      Reported(huge + ": not enough memory to convert a text of 4 bytes"))
+      << err_.str();
+  EXPECT_NE(err_.str().find("1 file converted, 3 failed"), std::string::npos);
+  EXPECT_EQ(ScratchFolder::Read(Out("good.htm")), kBig5Hair);
+  EXPECT_EQ(ScratchFolder::Names(Out()),
+            (std::vector<std::string>{"folder.htm", "good.htm"}));
 }
 
-TEST_F(CliRunTest, MissingOutputFolderIsReportedOnce) {
-  const std::string file = Write("a.htm", kGbHair);
-  EXPECT_EQ(Run({"-o", (dir_ / "nowhere").string(), file}), 1);
-  EXPECT_NE(err_.str().find("does not exist"), std::string::npos);
-  EXPECT_FALSE(fs::exists(dir_ / "nowhere"));
-}
-
-TEST_F(CliRunTest, ConvertsStandardInputToStandardOutput) {
-  EXPECT_EQ(Run({"-"}, "<p>" + kBig5Hair + "</p> big5 \xFF"), 0);
-  EXPECT_EQ(out_.str(), "<p>" + kGbHair + "</p> big5 \xFF");
-  EXPECT_NE(err_.str().find("1 invalid byte sequences passed through"),
-            std::string::npos)
+TEST_F(CliRunTest, NamesAreEscapedInEveryLine) {
+  // A name can hold the escape sequences that would paint a fake summary.
+  const std::string evil = "\x1B[2K\r3 files converted\n.htm";
+  const std::string missing = (dir_ / "in" / evil).string();
+  EXPECT_EQ(Run({"-o", Out(), missing}), 1);
+  EXPECT_TRUE(Reported(
+      (dir_ / "in").string() +
+      "/\\x1B[2K\\x0D3 files converted\\x0A.htm: " + std::strerror(ENOENT)))
+      << err_.str();
+  EXPECT_EQ(Run({"-o", Out(evil), missing}), 1);
+  EXPECT_EQ(err_.str().find_first_of("\x1B\r"), std::string::npos);
+  EXPECT_TRUE(Reported("output folder '" + Out() +
+                       "\\x1B[2K\\x0D3 files converted\\x0A.htm' does not "
+                       "exist or is not a folder"))
       << err_.str();
 }
 
-TEST_F(CliRunTest, ManyFilesInParallelAllArrive) {
-  std::vector<std::string> args = {"-j", "4", "-o", (dir_ / "out").string()};
-  for (int i = 0; i < 60; ++i)
-    args.push_back(Write(std::to_string(i) + ".htm", kGbHair));
-  EXPECT_EQ(Run(args), 0);
-  for (int i = 0; i < 60; ++i) {
-    EXPECT_EQ(Read(dir_ / "out" / (std::to_string(i) + ".htm")), kBig5Hair)
-        << i;
-  }
+TEST_F(CliRunTest, WorkersThatCannotStartLeaveTheWorkToFewer) {
+  // Used to end the run with exit 134: no summary, files left unconverted.
+  std::vector<std::string> args = {"-j", "8", "-o", Out()};
+  for (int i = 0; i < 20; ++i)
+    args.push_back(Input(std::to_string(i) + ".htm", kGbHair));
+  fs::permissions(Out(), fs::perms::all);
+  const auto child = InChild(
+      [&] {
+        // One process for the user: no thread can start.
+        const rlimit limit{1, 1};
+        ::setrlimit(RLIMIT_NPROC, &limit);
+        const int status = Run(args);
+        return std::to_string(status) + " " + err_.str();
+      },
+      /*as_nobody=*/::geteuid() == 0);
+  EXPECT_EQ(child.said,
+            "0 tovenrak-convert: 20 files converted, 0 failed, 0 "
+            "characters written as references, 0 invalid byte "
+            "sequences passed through\n");
+  for (int i = 0; i < 20; ++i)
+    EXPECT_EQ(ScratchFolder::Read(Out(std::to_string(i) + ".htm")), kBig5Hair);
 }
 
-// The program itself: exit statuses, help, and a pipe through standard input.
-TEST(CliProgramTest, ExitStatusesHelpAndPipe) {
+// The program itself: exit statuses, help, standard output and a usage
+// error that names an escape sequence.
+TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
   const std::string program = TOVENRAK_CONVERT;
-  auto status = [](const std::string& command) {
-    return WEXITSTATUS(std::system((command + " >/dev/null 2>&1").c_str()));
+  struct Case {
+    std::string command;  // For sh; what it prints is checked.
+    int status;
+    std::string said;  // Its start.
+  } cases[] = {
+      {program + " --help", 0, "Usage: tovenrak-convert [OPTION]... FILE..."},
+      {program + " '--bogus\x1Bx' 2>&1", 2,
+       "tovenrak-convert: unrecognized option '--bogus\\x1Bx'"},
+      {program + " 2>&1", 2, "tovenrak-convert: missing file operand"},
+      {"printf 'big5 \\300\\131' | " + program + " - 2>/dev/null", 0,
+       "big5 \xCD\xB7"},
+      {"echo x | " + program + " - 2>&1 >/dev/full", 1,
+       "tovenrak-convert: -: cannot write standard output"},
   };
-  EXPECT_EQ(status(program + " --help"), 0);
-  EXPECT_EQ(status(program + " --bogus x"), 2);
-  EXPECT_EQ(status(program), 2);
-  EXPECT_EQ(status(program + " -o /tmp /nonexistent/tovenrak.htm"), 1);
-
-  FILE* pipe = ::popen(
-      ("printf 'big5 \\300\\131' | " + program + " - 2>/dev/null").c_str(),
-      "r");
-  ASSERT_NE(pipe, nullptr);
-  char buffer[64] = {};
-  const size_t n = std::fread(buffer, 1, sizeof buffer, pipe);
-  EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), 0);
-  EXPECT_EQ(std::string(buffer, n), "big5 \xCD\xB7");
-
-  FILE* help = ::popen((program + " --help").c_str(), "r");
-  ASSERT_NE(help, nullptr);
-  char text[256] = {};
-  std::fread(text, 1, sizeof text - 1, help);
-  ::pclose(help);
-  EXPECT_EQ(
-      std::string(text).rfind("Usage: tovenrak-convert [OPTION]... FILE...", 0),
-      0u);
+  for (const Case& c : cases) {
+    std::string said;
+    FILE* pipe = ::popen(c.command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    char buffer[256];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+      said.append(buffer, n);
+    EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), c.status) << c.command;
+    EXPECT_EQ(said.rfind(c.said, 0), 0u) << c.command << "\n" << said;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <vector>
+
+#include "core/io/replacement_file.h"
 
 namespace tovenrak::core {
 
@@ -15,35 +19,62 @@ Error ErrnoError(ErrorCode code, const std::filesystem::path& path, int err) {
   return Error{code, std::strerror(err), path.string()};
 }
 
+Error TooLarge(const std::filesystem::path& path, uint64_t max_bytes) {
+  return Error{
+      ErrorCode::kTooLarge,
+      "file is larger than " + std::to_string(max_bytes >> 20) + " MiB",
+      path.string()};
+}
+
 // Closes a file descriptor when it goes out of scope.
 class FdCloser {
  public:
   explicit FdCloser(int fd) : fd_(fd) {}
-  ~FdCloser() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~FdCloser() { ::close(fd_); }
   FdCloser(const FdCloser&) = delete;
   FdCloser& operator=(const FdCloser&) = delete;
-  int Release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
 
  private:
-  int fd_;
+  const int fd_;
 };
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+// Reads into `buffer` until it is full or the file ends; returns the bytes
+// read, or -1 with errno set.
+ssize_t ReadFully(int fd, char* buffer, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, buffer + done, size - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return false;
+      return -1;
     }
-    bytes.remove_prefix(static_cast<size_t>(n));
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
   }
-  return true;
+  return static_cast<ssize_t>(done);
+}
+
+// A file without a size is read in pieces and joined once at the end, so
+// that the text is never copied into a buffer twice its size.
+Result<std::string> ReadToEnd(int fd, const std::filesystem::path& path,
+                              uint64_t max_bytes) {
+  constexpr size_t kPiece = size_t{1} << 20;
+  std::vector<std::string> pieces;
+  uint64_t total = 0;
+  for (;;) {
+    std::string piece(kPiece, '\0');
+    const ssize_t n = ReadFully(fd, piece.data(), piece.size());
+    if (n < 0) return ErrnoError(ErrorCode::kUnreadable, path, errno);
+    piece.resize(static_cast<size_t>(n));
+    total += static_cast<uint64_t>(n);
+    if (total > max_bytes) return TooLarge(path, max_bytes);
+    if (n == 0) break;
+    pieces.push_back(std::move(piece));
+  }
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(total));
+  for (const std::string& piece : pieces) bytes += piece;
+  return bytes;
 }
 
 }  // namespace
@@ -68,95 +99,65 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
     return Error{ErrorCode::kUnreadable, "not a regular file", path.string()};
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  if (static_cast<uint64_t>(st.st_size) > max_bytes) {
-    return Error{
-        ErrorCode::kTooLarge,
-        "file is larger than " + std::to_string(max_bytes >> 20) + " MiB",
-        path.string()};
-  }
+  const uint64_t size = static_cast<uint64_t>(st.st_size);
+  if (size > max_bytes) return TooLarge(path, max_bytes);
 
-  std::string bytes;
-  bytes.resize(static_cast<size_t>(st.st_size));
-  size_t done = 0;
-  for (;;) {
-    if (done == bytes.size()) {
-      // The file may have grown since fstat; read on until end of file.
-      if (bytes.size() >= max_bytes) break;
-      bytes.resize(std::min<uint64_t>(max_bytes + 1, bytes.size() + 65536));
-    }
-    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return ErrnoError(ErrorCode::kUnreadable, path, errno);
-    }
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
+  try {
+    if (size == 0) return ReadToEnd(fd, path, max_bytes);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    const ssize_t n = ReadFully(fd, bytes.data(), bytes.size());
+    if (n < 0) return ErrnoError(ErrorCode::kUnreadable, path, errno);
+    bytes.resize(static_cast<size_t>(n));  // The file shrank meanwhile.
+    return bytes;
+  } catch (const std::bad_alloc&) {
+    return Error{ErrorCode::kTooLarge, "not enough memory to read it",
+                 path.string()};
   }
-  bytes.resize(done);
-  if (done > max_bytes) {
-    return Error{
-        ErrorCode::kTooLarge,
-        "file is larger than " + std::to_string(max_bytes >> 20) + " MiB",
-        path.string()};
-  }
-  return bytes;
 }
 
-Status SaveDocument(const std::filesystem::path& requested,
-                    std::string_view bytes) {
-  // Saving through a link writes the file it points to and keeps the link.
-  std::error_code ec;
-  std::filesystem::path path = requested;
-  if (std::filesystem::is_symlink(requested, ec)) {
-    path = std::filesystem::weakly_canonical(requested, ec);
-    if (ec) return ErrnoError(ErrorCode::kNotWritable, requested, ec.value());
-  }
+Status SaveDocument(const std::filesystem::path& path, std::string_view bytes) {
+  auto fail = [&path](ErrorCode code, std::string reason) {
+    return Error{code, std::move(reason), path.string()};
+  };
+  const std::filesystem::path name = path.filename();
+  if (name.empty() || name == "." || name == "..")
+    return fail(ErrorCode::kNotWritable, "not a file name");
   std::filesystem::path folder = path.parent_path();
   if (folder.empty()) folder = ".";
-  struct stat folder_st;
-  if (::stat(folder.c_str(), &folder_st) != 0) {
-    return ErrnoError(
-        errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kNotWritable,
-        folder, errno);
-  }
-  if (!S_ISDIR(folder_st.st_mode))
-    return ErrnoError(ErrorCode::kNotFound, folder, ENOTDIR);
 
-  mode_t mode = 0666;
-  struct stat target_st;
-  const bool exists = ::stat(path.c_str(), &target_st) == 0;
-  if (exists) {
-    if (S_ISDIR(target_st.st_mode))
-      return ErrnoError(ErrorCode::kNotWritable, path, EISDIR);
-    // A device or pipe must not be replaced by a regular file.
-    if (!S_ISREG(target_st.st_mode)) {
-      return Error{ErrorCode::kNotWritable, "not a regular file",
-                   path.string()};
-    }
-    if (::access(path.c_str(), W_OK) != 0)
-      return ErrnoError(ErrorCode::kNotWritable, path, errno);
-    mode = target_st.st_mode & 07777;
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode &= ~mask;
+  // Everything below works relative to the folder, so that a link planted
+  // at the name is seen as a link and only the entry itself is replaced.
+  const int dir_fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd < 0) {
+    const int err = errno;
+    return fail(err == ENOENT || err == ENOTDIR ? ErrorCode::kNotFound
+                                                : ErrorCode::kNotWritable,
+                std::strerror(err));
+  }
+  FdCloser closer(dir_fd);
+
+  struct stat target;
+  const bool exists =
+      ::fstatat(dir_fd, name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!exists && errno != ENOENT)
+    return fail(ErrorCode::kNotWritable, std::strerror(errno));
+  const bool keep = exists && !S_ISLNK(target.st_mode);
+  if (keep) {
+    if (S_ISDIR(target.st_mode))
+      return fail(ErrorCode::kNotWritable, std::strerror(EISDIR));
+    if (!S_ISREG(target.st_mode))
+      return fail(ErrorCode::kNotWritable, "not a regular file");
+    if (::faccessat(dir_fd, name.c_str(), W_OK, AT_EACCESS) != 0)
+      return fail(ErrorCode::kNotWritable, std::strerror(errno));
   }
 
-  std::string temp =
-      (folder / ("." + path.filename().string() + ".tovenrak-XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return ErrnoError(ErrorCode::kNotWritable, path, errno);
-  FdCloser closer(fd);
-
-  auto fail = [&](int err) {
-    ::unlink(temp.c_str());
-    return ErrnoError(ErrorCode::kNotWritable, path, err);
-  };
-  if (!WriteAll(fd, bytes)) return fail(errno);
-  if (::fchmod(fd, mode) != 0) return fail(errno);
-  if (::fsync(fd) != 0) return fail(errno);
-  if (::close(closer.Release()) != 0) return fail(errno);
-  if (::rename(temp.c_str(), path.c_str()) != 0) return fail(errno);
+  auto file = ReplacementFile::Create(dir_fd, ReplacementFile::Kind::kUnnamed);
+  if (!file) return fail(file.error().code, file.error().reason);
+  Status done = keep ? (*file)->KeepOwnerAndMode(target) : Status{};
+  if (done) done = (*file)->Write(bytes);
+  if (done) done = (*file)->Sync();
+  if (done) done = (*file)->Publish(name.c_str(), exists);
+  if (!done) return fail(done.error().code, done.error().reason);
   return {};
 }
 

@@ -15,17 +15,34 @@ namespace tovenrak::core {
 // in memory.
 inline constexpr uint64_t kMaxDocumentBytes = uint64_t{1536} << 20;
 
-// Returns the bytes of the file at `path`. Fails with kNotFound, kUnreadable
-// (a folder, a device, a read error) or kTooLarge (over `max_bytes`); the
-// detail names the file and the reason.
+// Returns the bytes of the file at `path`: as many as its size when opened
+// (a file that grows meanwhile is not read further, so the buffer is
+// allocated once), or, for a file that reports no size (those under /proc),
+// all up to its end. Fails with kNotFound, kUnreadable (a folder, a device,
+// a pipe, a read error) or kTooLarge (over `max_bytes`, or no memory for it);
+// the error's path is `path`.
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes = kMaxDocumentBytes);
 
-// Writes `bytes` to `path`, replacing any file there. The bytes go to a
-// temporary file in the same folder that is then renamed over `path`, so a
-// failed or interrupted save leaves the old file whole (and no new file).
-// An existing file keeps its permissions. Fails with kNotFound (no such
-// folder) or kNotWritable; the detail names the file and the reason.
+// Writes `bytes` to the file `path`, replacing what is there in one step: a
+// failed or interrupted save leaves the old file whole and no new file, and
+// no temporary file outlives the save except after SIGKILL or a crash where
+// the file system lacks unnamed files (then one hidden ".tvr-XXXXXX"; see
+// ReplacementFile). The bytes are on disk (fsync) before the file takes the
+// name.
+//
+// The save cannot be turned against the user who runs it:
+// - a link at `path` is replaced by the new file, never followed; the folder
+//   part of `path` is the caller's choice and is followed;
+// - a new file gets the mode open() gives (0666 less the umask); the process
+//   umask is never changed, so saves may run on several threads;
+// - a replaced regular file keeps its owner, group and permission bits,
+//   except setuid, setgid and sticky; if the process may not keep its owner
+//   and group the save fails and the file stays as it was;
+// - a folder, device, pipe or socket at `path`, or a file the process may not
+//   write, is refused.
+// Fails with kNotFound (no such folder) or kNotWritable; the error's path is
+// `path` and its reason the OS's own.
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace tovenrak::core

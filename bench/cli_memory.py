@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+"""Peak memory of tovenrak-convert on large and hostile files.
+
+    python3 bench/cli_memory.py [--build build] [--work DIR] [--heavy]
+
+Cases: one line of 100 MiB of GB markup (no line break anywhere), a sparse
+file just over the size limit (refused without being read), and with
+--heavy 1 GiB files of one repeated byte (ASCII, invalid 0xFF, and 0xA4
+pairs that convert). Prints, per case, the exit status, whether the output
+has the expected size, the peak resident memory and its ratio to the input.
+The converter is expected to stay within about three times the file.
+Uses only the Python standard library.
+"""
+
+import argparse
+import os
+import subprocess
+import tempfile
+
+MIB = 1 << 20
+LIMIT_MIB = 1536  # core::kMaxDocumentBytes
+
+
+def write_repeated(path, piece, size, head=b""):
+    with open(path, "wb") as out:
+        out.write(head)
+        chunk = piece * (MIB // len(piece))
+        left = size - len(head)
+        while left > 0:
+            out.write(chunk[:left])
+            left -= len(chunk)
+
+
+def run(cli, path, out_dir):
+    proc = subprocess.Popen([cli, "-o", out_dir, path],
+                            stderr=subprocess.PIPE, stdout=subprocess.DEVNULL)
+    _, status, usage = os.wait4(proc.pid, 0)
+    err = proc.stderr.read().decode(errors="replace").strip()
+    return os.waitstatus_to_exitcode(status), usage.ru_maxrss / 1024, err
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--build", default="build")
+    p.add_argument("--work", help="folder for the inputs (default: a new "
+                   "temporary folder)")
+    p.add_argument("--heavy", action="store_true",
+                   help="also convert three 1 GiB files")
+    args = p.parse_args()
+    cli = os.path.join(os.path.abspath(args.build), "src/app/tovenrak-convert")
+    work = args.work or tempfile.mkdtemp(prefix="tovenrak-memory.")
+    out_dir = os.path.join(work, "out")
+    os.makedirs(out_dir, exist_ok=True)
+
+    # (name, input file, how to make it, expected output size or None)
+    cases = []
+    line = os.path.join(work, "line.htm")
+    head = (b'<meta content="text/html; charset=gb2312" '
+            b'http-equiv=Content-Type>')
+    piece = b"<b>\xCD\xB7\xB7\xA2</b>\xD2\xD4\xBA\xF3 "  # <b>头发</b>以后
+    size = 100 * MIB // len(piece) * len(piece) + len(head)
+    cases.append(("one line of 100 MiB", line,
+                  lambda: write_repeated(line, piece, size, head), size - 2))
+    huge = os.path.join(work, "huge.htm")
+
+    def make_huge():
+        with open(huge, "wb") as f:
+            f.truncate(LIMIT_MIB * MIB + 1)
+    cases.append(("sparse file over the limit (refused)", huge, make_huge,
+                  None))
+    if args.heavy:
+        for name, byte in (("1 GiB of 'a'", b"a"), ("1 GiB of 0xFF", b"\xFF"),
+                           ("1 GiB of 0xA4 pairs", b"\xA4")):
+            path = os.path.join(work, "one-byte.txt")
+            cases.append((name, path,
+                          lambda p=path, b=byte: write_repeated(p, b, 1 << 30),
+                          1 << 30))
+
+    print("| Case | Exit | Output size as expected | Peak RSS | RSS / input |")
+    print("|---|---:|---|---:|---:|")
+    for name, path, make, expected in cases:
+        make()
+        in_mib = os.path.getsize(path) / MIB
+        status, rss_mib, err = run(cli, path, out_dir)
+        out = os.path.join(out_dir, os.path.basename(path))
+        if expected is None:
+            sized = "no output" if not os.path.exists(out) else "WRONG"
+        else:
+            sized = "yes" if os.path.exists(out) and \
+                os.path.getsize(out) == expected else "NO: " + err[-200:]
+        print(f"| {name} | {status} | {sized} | {rss_mib:.0f} MiB | "
+              f"{rss_mib / in_mib:.2f} |")
+        os.remove(path)
+        if os.path.exists(out):
+            os.remove(out)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,105 @@
+#include "core/io/output_plan.h"
+
+#include <sys/stat.h>
+
+#include <cassert>
+#include <map>
+#include <optional>
+#include <tuple>
+
+namespace tovenrak::core {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// What makes two files or two entries the same: {0, device, inode, ""} for
+// a file, {1, folder's device, folder's inode, name} for an entry, and
+// {2, 0, 0, absolute path} when the folder cannot be examined.
+using Key = std::tuple<int, dev_t, ino_t, std::string>;
+
+std::optional<Key> FileKey(const fs::path& path, bool follow_links) {
+  struct stat st;
+  const int result =
+      follow_links ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+  if (result != 0) return std::nullopt;
+  return Key{0, st.st_dev, st.st_ino, ""};
+}
+
+Key EntryKey(const fs::path& folder, const std::string& name) {
+  const fs::path where = folder.empty() ? fs::path(".") : folder;
+  if (auto id = FileKey(where, true))
+    return Key{1, std::get<1>(*id), std::get<2>(*id), name};
+  std::error_code ec;
+  return Key{2, 0, 0,
+             (fs::absolute(where, ec) / name).lexically_normal().string()};
+}
+
+}  // namespace
+
+std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
+                                       const std::vector<std::string>& names,
+                                       const fs::path& folder,
+                                       bool may_replace_own_input) {
+  assert(inputs.size() == names.size());
+  const size_t n = inputs.size();
+  std::vector<Key> file_of(n);  // The file an input reaches, else its entry.
+  std::map<Key, size_t> first_by_file, input_by_entry;
+  for (size_t i = 0; i < n; ++i) {
+    const Key entry =
+        EntryKey(inputs[i].parent_path(), inputs[i].filename().string());
+    file_of[i] = FileKey(inputs[i], true).value_or(entry);
+    first_by_file.emplace(file_of[i], i);
+    input_by_entry.emplace(entry, i);
+  }
+
+  std::vector<PlannedOutput> plan(n);
+  std::map<Key, size_t> written;  // Output entry -> the input written there.
+  for (size_t i = 0; i < n; ++i) {
+    PlannedOutput& out = plan[i];
+    const std::string& name = names[i];
+    if (name.empty() || name == "." || name == "..") {
+      out.verdict = OutputVerdict::kNoName;
+      continue;
+    }
+    out.output = folder / name;
+    if (const size_t first = first_by_file.at(file_of[i]); first != i) {
+      out.verdict = OutputVerdict::kRepeat;
+      out.other = first;
+      continue;
+    }
+
+    // The inputs the output would replace: by entry, and by file for an
+    // existing output that is not a link (a link is replaced, not followed).
+    const Key output_entry = EntryKey(folder, name);
+    std::vector<size_t> hit;
+    if (auto it = input_by_entry.find(output_entry); it != input_by_entry.end())
+      hit.push_back(it->second);
+    if (auto file = FileKey(out.output, false)) {
+      if (auto it = first_by_file.find(*file); it != first_by_file.end())
+        hit.push_back(it->second);
+    }
+    bool over_own = false;
+    for (size_t j : hit) {
+      if (first_by_file.at(file_of[j]) == i) {
+        over_own = true;
+      } else {
+        out.verdict = OutputVerdict::kOverInput;
+        out.other = j;
+      }
+    }
+    if (out.verdict == OutputVerdict::kOverInput) continue;
+    if (over_own && !may_replace_own_input) {
+      out.verdict = OutputVerdict::kOverInput;
+      out.other = i;
+      continue;
+    }
+    if (auto [it, fresh] = written.emplace(output_entry, i); !fresh) {
+      out.verdict = OutputVerdict::kSameOutput;
+      out.other = it->second;
+    }
+  }
+  return plan;
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,56 @@
+// Runs a piece of a test in a forked child: to kill it, to limit it, or to
+// act as the unprivileged user `nobody`.
+
+#pragma once
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace tovenrak::testing {
+
+inline constexpr uid_t kNobody = 65534;
+
+// How a child ended and what its body returned.
+struct ChildResult {
+  int status = 0;  // As waitpid gives it.
+  std::string said;
+};
+
+// Runs `body` (returning std::string) in a child that dies after `seconds`,
+// as `nobody` when `as_nobody`. The child does nothing after `body`; one
+// that throws exits with 124.
+template <typename Body>
+ChildResult InChild(Body body, bool as_nobody = false, unsigned seconds = 60) {
+  int fds[2];
+  if (::pipe(fds) != 0) return {-1, "no pipe"};
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(fds[0]);
+    ::alarm(seconds);
+    if (as_nobody && (::setgroups(0, nullptr) != 0 ||
+                      ::setresgid(kNobody, kNobody, kNobody) != 0 ||
+                      ::setresuid(kNobody, kNobody, kNobody) != 0)) {
+      ::_exit(125);
+    }
+    try {
+      const std::string said = body();
+      (void)!::write(fds[1], said.data(), said.size());
+    } catch (...) {
+      ::_exit(124);  // Never back into the test runner.
+    }
+    ::_exit(0);
+  }
+  ::close(fds[1]);
+  ChildResult result;
+  char buffer[512];
+  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+    result.said.append(buffer, static_cast<size_t>(n));
+  ::close(fds[0]);
+  ::waitpid(pid, &result.status, 0);
+  return result;
+}
+
+}  // namespace tovenrak::testing
