@@ -9,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "core/encoding/detection.h"
+#include "core/encoding/encoding.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
 #include "core/io/output_plan.h"
@@ -27,7 +29,34 @@ struct Job {
   std::optional<std::string> failure;  // Printable: names escaped.
   size_t references = 0;
   size_t invalid_units = 0;
+  std::string report = {};  // What happened to it: --verbose, warnings.
+  bool invalid_utf8_output = false;
 };
+
+// "Big5 (declaration) -> GB, simplified", with what the file declared when
+// its bytes said otherwise.
+std::string Describe(const core::DocumentConversion& done) {
+  std::string text = std::string(core::DisplayName(done.source.encoding)) +
+                     " (" + std::string(core::ReasonName(done.source.reason));
+  if (done.source.declared && *done.source.declared != done.source.encoding)
+    text +=
+        ", declared " + std::string(core::DisplayName(*done.source.declared));
+  text += ") -> " + std::string(core::DisplayName(done.target)) + ", ";
+  text += !done.script                                ? "script kept"
+          : *done.script == core::Script::kSimplified ? "simplified"
+                                                      : "traditional";
+  text += "; " + std::to_string(done.references) + " references, " +
+          std::to_string(done.invalid_units) + " invalid byte sequences";
+  return text;
+}
+
+void Record(Job& job, const core::DocumentConversion& done) {
+  job.references = done.references;
+  job.invalid_units = done.invalid_units;
+  job.report = Describe(done);
+  job.invalid_utf8_output =
+      done.target == core::Encoding::kUtf8 && done.invalid_units > 0;
+}
 
 std::string Quoted(const std::string& name) {
   return "'" + core::EscapeForTerminal(name) + "'";
@@ -116,8 +145,7 @@ void ConvertJob(Job& job, const CliOptions& options,
     auto done = core::ConvertFile(converter, job.input, job.destination,
                                   options.request);
     if (done) {
-      job.references = done->references;
-      job.invalid_units = done->invalid_units;
+      Record(job, *done);
     } else {
       job.failure = Describe(done.error(), job);
     }
@@ -181,8 +209,7 @@ Job ConvertStandardInput(const CliOptions& options,
                     static_cast<std::streamsize>(done->text.size()));
   streams.out.flush();
   if (!streams.out) job.failure = "cannot write standard output";
-  job.references = done->references;
-  job.invalid_units = done->invalid_units;
+  Record(job, *done);
   return job;
 }
 
@@ -228,6 +255,16 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
       ++converted;
       references += job.references;
       invalid += job.invalid_units;
+      if (options.verbose) {
+        streams.err << kProgram << core::EscapeForTerminal(job.input) << ": "
+                    << job.report << "\n";
+      }
+      if (job.invalid_utf8_output) {
+        streams.err << kProgram << core::EscapeForTerminal(job.input)
+                    << ": warning: output is not valid UTF-8: "
+                    << job.invalid_units
+                    << " invalid byte sequences kept as they were\n";
+      }
     }
   }
   streams.err << kProgram << converted << (converted == 1 ? " file" : " files")
