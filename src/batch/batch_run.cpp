@@ -81,6 +81,11 @@ BatchOutcome RunBatch(const core::Converter& er,
                                   core::ConversionRequest{});
             converted) {
           ++outcome.converted;
+          const core::Detection& source = converted->source;
+          if (source.declared && *source.declared != source.encoding) {
+            outcome.mislabeled.push_back(
+                {be_fore[i], *source.declared, source.encoding});
+          }
         } else {
           outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
         }
@@ -91,10 +96,44 @@ BatchOutcome RunBatch(const core::Converter& er,
   return outcome;
 }
 
+namespace {
+
+// The same list, several times over: the first ten entries, then how many
+// more.
+template <typename Entry, typename Line>
+std::string ListOf(const std::vector<Entry>& entries, const Line& line,
+                   const std::string& more) {
+  std::string text;
+  for (size_t i = 0; i < entries.size() && i < kMaxListedFailures; ++i)
+    text += "\n" + line(entries[i]);
+  if (entries.size() > kMaxListedFailures) {
+    text += "\n\n……另有 " +
+            std::to_string(entries.size() - kMaxListedFailures) + more;
+  }
+  return text;
+}
+
+std::string MislabeledList(const std::vector<MislabeledFile>& mislabeled) {
+  if (mislabeled.empty()) return "";
+  return "\n\n以下 " + std::to_string(mislabeled.size()) +
+         " 个文件的实际编码与其声明不符，已按实际编码转换：\n" +
+         ListOf(
+             mislabeled,
+             [](const MislabeledFile& f) {
+               return f.path + "\n    声明为 " +
+                      std::string(core::DisplayName(f.declared)) + "，实际为 " +
+                      std::string(core::DisplayName(f.actual));
+             },
+             " 个文件与其声明不符。");
+}
+
+}  // namespace
+
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder) {
   if (outcome.failed.empty()) {
-    return {"所选定文件已转换到 " + target_folder + " 文件夹下。",
+    return {"所选定文件已转换到 " + target_folder + " 文件夹下。" +
+                MislabeledList(outcome.mislabeled),
             platform::MessageIcon::kInformation};
   }
   const size_t total = outcome.converted + outcome.failed.size();
@@ -103,15 +142,12 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                      target_folder + " 文件夹下；以下 " +
                      std::to_string(outcome.failed.size()) +
                      " 个文件未能转换：\n";
-  for (size_t i = 0; i < outcome.failed.size() && i < kMaxListedFailures; ++i) {
-    text += "\n" + outcome.failed[i].path + "\n    " + outcome.failed[i].reason;
-  }
-  if (outcome.failed.size() > kMaxListedFailures) {
-    text += "\n\n……另有 " +
-            std::to_string(outcome.failed.size() - kMaxListedFailures) +
-            " 个文件未能转换。";
-  }
-  return {text, platform::MessageIcon::kWarning};
+  text += ListOf(
+      outcome.failed,
+      [](const FailedFile& f) { return f.path + "\n    " + f.reason; },
+      " 个文件未能转换。");
+  return {text + MislabeledList(outcome.mislabeled),
+          platform::MessageIcon::kWarning};
 }
 
 }  // namespace tovenrak::batch

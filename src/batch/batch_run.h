@@ -19,9 +19,18 @@ struct FailedFile {
 };
 
 // What a run did.
+// A file whose bytes were not in the encoding it declared: it was converted
+// from the encoding it is really in.
+struct MislabeledFile {
+  std::string path;  // As listed.
+  core::Encoding declared;
+  core::Encoding actual;
+};
+
 struct BatchOutcome {
   size_t converted = 0;            // Files listed twice count once.
   std::vector<FailedFile> failed;  // In list order.
+  std::vector<MislabeledFile> mislabeled;
 };
 
 // The percentage shown after `done` of `total` files: done * 100 / total
@@ -56,7 +65,8 @@ struct ClosingMessage {
 // The message that closes a run into `target_folder`: the completion text
 // naming the folder when every file was converted; otherwise, with the
 // warning icon, how many were converted and the files that failed with their
-// reasons (the first ten, then how many more).
+// reasons (the first ten, then how many more). Either is followed by the
+// files that were not in the encoding they declared, with both encodings.
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder);
 

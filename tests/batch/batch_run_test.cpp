@@ -4,6 +4,10 @@
 
 #include <string>
 
+#include "core/convert/default_converter.h"
+#include "core/scratch_folder.h"
+#include "support/text.h"
+
 namespace tovenrak::batch {
 namespace {
 
@@ -44,6 +48,50 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRest) {
       << message.text;
   EXPECT_NE(message.text.find("……另有 2 个文件未能转换。"), std::string::npos)
       << message.text;
+}
+
+TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndMislabelsAreReported) {
+  using core::Encoding;
+  using testing::Bytes;
+  testing::ScratchFolder dir;
+  struct Case {
+    const char* name;
+    std::string input;
+    std::string expected;
+  } cases[] = {
+      // Never names its encoding: the old rule took it for GB.
+      {"notes.txt", Bytes("頭髮很長，以後再說。", Encoding::kBig5),
+       Bytes("头发很长，以后再说。", Encoding::kGbk)},
+      // Declares Big5 but is GB: converted from GB, its declaration too.
+      {"page.htm",
+       "<meta charset=big5>" + Bytes("头发很长，以后再说。", Encoding::kGbk),
+       "<meta charset=big5>" + Bytes("頭髮很長，以後再說。", Encoding::kBig5)},
+      // UTF-8 stays UTF-8 in the other script.
+      {"utf8.htm", "<meta charset=\"utf-8\">头发很长，以后再说。",
+       "<meta charset=\"utf-8\">頭髮很長，以後再說。"},
+  };
+  std::vector<std::string> be_fore, be_hind;
+  std::filesystem::create_directories(dir / "out");
+  for (const Case& c : cases) {
+    testing::ScratchFolder::Write(dir / c.name, c.input);
+    be_fore.push_back((dir / c.name).string());
+    be_hind.push_back(c.name);
+  }
+  auto er = core::MakeDefaultConverter();
+  ASSERT_TRUE(er.has_value());
+  const BatchOutcome outcome = RunBatch(
+      **er, be_fore, be_hind, (dir / "out").string() + "/", [](int16_t) {});
+  EXPECT_EQ(outcome.converted, 3u);
+  for (const Case& c : cases) {
+    EXPECT_EQ(testing::ScratchFolder::Read(dir / "out" / c.name), c.expected)
+        << c.name;
+  }
+  ASSERT_EQ(outcome.mislabeled.size(), 1u);
+  EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
+  EXPECT_EQ(DescribeOutcome(outcome, "/out/").text,
+            "所选定文件已转换到 /out/ 文件夹下。\n\n以下 1 个文件的实际编码"
+            "与其声明不符，已按实际编码转换：\n\n" +
+                be_fore[1] + "\n    声明为 Big5，实际为 GB");
 }
 
 }  // namespace
