@@ -127,23 +127,6 @@ TEST(DetectionTest, RefusesUtf16ByItsByteOrderMark) {
   EXPECT_FALSE(HasUtf16ByteOrderMark("\xFF"));
 }
 
-TEST(DetectionTest, MentionOfBig5AnywhereInAnyCase) {
-  struct Case {
-    const char* text;
-    bool big5;
-  } cases[] = {
-      {"<meta charset=big5>", true},
-      {"xBiG5y", true},
-      {"big 5", false},
-      {"", false},
-      {"\xA4\x62ig5", false},
-      {"\xA4\xA4"
-       "big5",
-       true},
-  };
-  for (const Case& c : cases) EXPECT_EQ(MentionsBig5(c.text), c.big5) << c.text;
-}
-
 // Real pages and text files, named for their encoding and kind.
 TEST(DetectionTest, DetectsEachFileOfTheSampleCorpus) {
   const std::filesystem::path folder =
