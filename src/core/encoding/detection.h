@@ -22,8 +22,11 @@ enum class DetectionReason : uint8_t {
 struct Detection {
   Encoding encoding = Encoding::kGbk;
   DetectionReason reason = DetectionReason::kBig5Rule;
-  // What the document declares about itself, if anything; when it differs
-  // from `encoding`, the bytes contradicted the declaration.
+  // What the document declares about itself, if anything (not looked for
+  // when a byte-order mark decides). When it differs from `encoding` and the
+  // reason is not kDeclaration, the bytes contradicted the declaration; a
+  // GBK declaration over bytes with GB18030 four-byte sequences gives
+  // GB18030 by declaration.
   std::optional<Encoding> declared;
 };
 
