@@ -1,4 +1,5 @@
-// Micro benchmarks of the converters on a generated page of 1 MiB.
+// Micro benchmarks of the converters, and of decoding, encoding and
+// detecting each encoding, on a generated page of 1 MiB.
 
 #include <benchmark/benchmark.h>
 
@@ -6,6 +7,8 @@
 
 #include "bench_corpus.h"
 #include "core/convert/fast_converter.h"
+#include "core/encoding/codec.h"
+#include "core/encoding/detection.h"
 #include "support/opencc_converter.h"
 
 namespace {
@@ -59,6 +62,68 @@ void BM_FirstConversion(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_FirstConversion)->Unit(benchmark::kMillisecond);
+
+using tovenrak::core::Encoding;
+
+// The page's text: the Big5 page's for Big5, the GBK page's for the others.
+const std::u32string& PageText(Encoding encoding) {
+  static const std::u32string big5 =
+      tovenrak::core::Decode(SharedPages().big5, Encoding::kBig5).text;
+  static const std::u32string gbk =
+      tovenrak::core::Decode(SharedPages().gbk, Encoding::kGbk).text;
+  return encoding == Encoding::kBig5 ? big5 : gbk;
+}
+
+std::string PageIn(Encoding encoding) {
+  std::string bytes;
+  tovenrak::core::EncodeCounts counts;
+  tovenrak::core::Encode(PageText(encoding), encoding, bytes, counts);
+  return bytes;
+}
+
+template <Encoding kEncoding>
+void BM_Decode(benchmark::State& state) {
+  const std::string bytes = PageIn(kEncoding);
+  for (auto _ : state) {
+    auto decoded = tovenrak::core::Decode(bytes, kEncoding);
+    benchmark::DoNotOptimize(decoded);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+}
+
+template <Encoding kEncoding>
+void BM_Encode(benchmark::State& state) {
+  std::string bytes = PageIn(kEncoding);
+  for (auto _ : state) {
+    bytes.clear();
+    tovenrak::core::EncodeCounts counts;
+    tovenrak::core::Encode(PageText(kEncoding), kEncoding, bytes, counts);
+    benchmark::DoNotOptimize(bytes);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+}
+
+template <Encoding kEncoding>
+void BM_Detect(benchmark::State& state) {
+  const std::string bytes = PageIn(kEncoding);
+  for (auto _ : state) {
+    auto detected = tovenrak::core::DetectEncoding(bytes);
+    benchmark::DoNotOptimize(detected);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(bytes.size()));
+}
+
+#define TOVENRAK_CODEC_BENCHMARKS(encoding, name)       \
+  BENCHMARK(BM_Decode<encoding>)->Name("Decode/" name); \
+  BENCHMARK(BM_Encode<encoding>)->Name("Encode/" name); \
+  BENCHMARK(BM_Detect<encoding>)->Name("Detect/" name)
+TOVENRAK_CODEC_BENCHMARKS(Encoding::kBig5, "Big5");
+TOVENRAK_CODEC_BENCHMARKS(Encoding::kGbk, "GBK");
+TOVENRAK_CODEC_BENCHMARKS(Encoding::kGb18030, "GB18030");
+TOVENRAK_CODEC_BENCHMARKS(Encoding::kUtf8, "UTF-8");
 
 }  // namespace
 

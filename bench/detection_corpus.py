@@ -308,10 +308,10 @@ def main():
         for tool, found in tools.items():
             right = sum(1 for f in rows if found.get(f[0]) in f[2])
             totals[tool] += right
-            cells.append(f"{100.0 * right / max(len(rows), 1):.1f}%")
+            cells.append(f"{100.0 * right / max(len(rows), 1):.2f}%")
         print(f"| {kind[0]} | {len(rows)} | " + " | ".join(cells) + " |")
     print(f"| all | {len(files)} | " + " | ".join(
-        f"{100.0 * totals[t] / max(len(files), 1):.1f}%" for t in tools) +
+        f"{100.0 * totals[t] / max(len(files), 1):.2f}%" for t in tools) +
         " |")
     wrong = [(f, tools["tovenrak"].get(f[0])) for f in files
              if tools["tovenrak"].get(f[0]) not in f[2]]

@@ -17,8 +17,8 @@
 
 #include "core/convert/default_converter.h"
 #include "core/convert_document.h"
-#include "core/encoding/big5_detection.h"
 #include "core/encoding/code_tables.h"
+#include "core/encoding/detection.h"
 #include "core/encoding/document_text.h"
 #include "core/encoding/rewrite_charset.h"
 #include "fuzz_check.h"
@@ -154,10 +154,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FUZZ_CHECK(document.has_value(), "ConvertDocument failed");
   const bool big5 = MentionsBig5(input);
   FUZZ_CHECK(document->to_gb == big5, "the direction ignores detection");
-  FUZZ_CHECK(document->text ==
-                 RewriteCharset(big5 ? to_gb.text : to_big5.text,
-                                big5 ? kGbDeclaration : kBig5Declaration),
-             "ConvertDocument is not the conversion plus the charset rewrite");
+  FUZZ_CHECK(
+      document->text == RewriteCharset(big5 ? to_gb.text : to_big5.text,
+                                       big5 ? Encoding::kGbk : Encoding::kBig5),
+      "ConvertDocument is not the conversion plus the charset rewrite");
 
   FUZZ_CHECK(input == before, "a conversion changed its argument");
 

@@ -1,17 +1,21 @@
-// RewriteCharset on any bytes, with both targets: nothing changes outside the
-// first <meta> tag that holds a "charset=", the rewritten tag names the target,
-// double-byte characters are never split, a second rewrite changes nothing,
-// and an input whose first half is repeated to a megabyte is still rewritten
-// in linear time.
+// The declaration rewrite on any bytes, in every target encoding: the meta
+// edit stays inside the first <meta> tag that holds a "charset=", the
+// rewritten tag names the target, characters are never split, the XML
+// declaration's edit replaces just its encoding's value, a second rewrite
+// changes nothing, and an input whose first half is repeated to a megabyte
+// is still rewritten, and detected, in linear time.
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/encoding/document_text.h"
+#include "core/encoding/codec.h"
+#include "core/encoding/declarations.h"
+#include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "fuzz_check.h"
 
@@ -38,9 +42,11 @@ FUZZ_REFERENCE bool StartsWithIgnoringCase(std::string_view text, size_t pos,
   return true;
 }
 
-FUZZ_REFERENCE std::vector<size_t> Boundaries(std::string_view text) {
+FUZZ_REFERENCE std::vector<size_t> Boundaries(std::string_view text,
+                                              Encoding encoding) {
   std::vector<size_t> boundaries;
-  for (size_t pos = 0; pos < text.size(); pos += UnitLength(text, pos))
+  for (size_t pos = 0; pos < text.size();
+       pos += UnitLengthIn(text, pos, encoding))
     boundaries.push_back(pos);
   boundaries.push_back(text.size());
   return boundaries;
@@ -48,8 +54,9 @@ FUZZ_REFERENCE std::vector<size_t> Boundaries(std::string_view text) {
 
 // The first "<meta" tag, followed by a space, "/" or ">", whose text up to
 // its first ">" holds "charset=" in any case; all on unit boundaries.
-FUZZ_REFERENCE std::optional<Tag> FirstDeclaringMeta(std::string_view text) {
-  const std::vector<size_t> at = Boundaries(text);
+FUZZ_REFERENCE std::optional<Tag> FirstDeclaringMeta(std::string_view text,
+                                                     Encoding encoding) {
+  const std::vector<size_t> at = Boundaries(text, encoding);
   for (size_t i = 0; i + 1 < at.size(); ++i) {
     const size_t start = at[i];
     if (!StartsWithIgnoringCase(text, start, "<meta") ||
@@ -74,29 +81,59 @@ FUZZ_REFERENCE std::optional<Tag> FirstDeclaringMeta(std::string_view text) {
   return std::nullopt;
 }
 
-FUZZ_REFERENCE bool IsBoundary(std::string_view text, size_t pos) {
+FUZZ_REFERENCE bool IsBoundary(std::string_view text, size_t pos,
+                               Encoding encoding) {
   size_t p = 0;
-  while (p < pos) p += UnitLength(text, p);
+  while (p < pos) p += UnitLengthIn(text, p, encoding);
   return p == pos;
 }
 
-void Check(std::string_view input, std::string_view target) {
-  const std::string output = RewriteCharset(input, target);
-  const std::optional<Tag> tag = FirstDeclaringMeta(input);
+// The XML declaration's edit replaces a quoted value inside the declaration
+// at the top with the target's name.
+void CheckXml(std::string_view input, Encoding target) {
+  const std::optional<DeclarationEdit> edit =
+      FindXmlEncodingEdit(input, target);
+  if (!edit) return;
+  const size_t start = input.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  FUZZ_CHECK(input.substr(start, 6).starts_with("<?xml"),
+             "an XML edit without a declaration at the top");
+  FUZZ_CHECK(edit->pos > start + 5 && edit->pos + edit->length < input.size(),
+             "the XML edit reaches outside the text");
+  const char quote = input[edit->pos - 1];
+  FUZZ_CHECK((quote == '"' || quote == '\'') &&
+                 input[edit->pos + edit->length] == quote,
+             "the XML edit does not replace a quoted value");
+  FUZZ_CHECK(input.find('>', start) >= edit->pos + edit->length,
+             "the XML edit reaches past the declaration");
+  FUZZ_CHECK(edit->replacement == DeclaredName(target),
+             "the XML edit does not name the target");
+}
+
+void Check(std::string_view input, Encoding target) {
+  CheckXml(input, target);
+  std::string both(input);
+  RewriteDeclarations(both, target);
+  std::string both_twice = both;
+  RewriteDeclarations(both_twice, target);
+  FUZZ_CHECK(both_twice == both, "a second rewrite of both changed the text");
+
+  const std::optional<Tag> tag = FirstDeclaringMeta(input, target);
+  const std::optional<DeclarationEdit> edit = FindCharsetEdit(input, target);
+  std::string output(input);
+  if (edit) output.replace(edit->pos, edit->length, edit->replacement);
   if (!tag) {
-    FUZZ_CHECK(output == input, "a text without a declaration changed");
+    FUZZ_CHECK(!edit, "a text without a declaration changed");
     return;
   }
 
   // The edit stays inside the tag and on unit boundaries.
-  const std::optional<CharsetEdit> edit = FindCharsetEdit(input, target);
   FUZZ_CHECK(edit.has_value(), "a declaring tag was not rewritten");
   FUZZ_CHECK(
       edit->pos > tag->start + 5 && edit->pos + edit->length <= tag->close,
       "the edit reaches outside the first declaring meta tag");
-  FUZZ_CHECK(IsBoundary(input, edit->pos) &&
-                 IsBoundary(input, edit->pos + edit->length),
-             "the edit splits a double-byte character");
+  FUZZ_CHECK(IsBoundary(input, edit->pos, target) &&
+                 IsBoundary(input, edit->pos + edit->length, target),
+             "the edit splits a character");
   for (char c : edit->replacement) {
     FUZZ_CHECK(static_cast<unsigned char>(c) < 0x80,
                "the replacement is not plain ASCII");
@@ -111,20 +148,27 @@ void Check(std::string_view input, std::string_view target) {
   }
 
   // The tag now names the target right after its first "charset=".
-  const std::optional<Tag> new_tag = FirstDeclaringMeta(output);
+  const std::optional<Tag> new_tag = FirstDeclaringMeta(output, target);
   FUZZ_CHECK(new_tag.has_value() && new_tag->start == tag->start,
              "the rewritten tag no longer declares a charset");
   size_t key = tag->start;
   while (!StartsWithIgnoringCase(output, key, "charset="))
-    key += UnitLength(output, key);
+    key += UnitLengthIn(output, key, target);
+  // The name follows after any white space and an opening quote.
   size_t name = key + 8;
+  while (name < output.size() &&
+         std::string_view(" \t\n\r\f").find(output[name]) !=
+             std::string_view::npos)
+    ++name;
   if (name < output.size() && (output[name] == '"' || output[name] == '\''))
     ++name;
   FUZZ_CHECK(
-      std::string_view(output).substr(name).starts_with(target.substr(8)),
+      std::string_view(output).substr(name).starts_with(DeclaredName(target)),
       "the rewritten tag does not name the target");
 
-  const std::string twice = RewriteCharset(output, target);
+  std::string twice = output;
+  if (const auto again = FindCharsetEdit(output, target))
+    twice.replace(again->pos, again->length, again->replacement);
   if (twice != output) {
     FuzzPrintBytes("input", input);
     FuzzPrintBytes("once", output);
@@ -137,8 +181,7 @@ void Check(std::string_view input, std::string_view target) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
-  Check(input, kGbDeclaration);
-  Check(input, kBig5Declaration);
+  for (Encoding target : kAllEncodings) Check(input, target);
 
   // With its first half repeated to a megabyte, the input must still be
   // rewritten in about linear time: run.sh's -timeout turns anything slower
@@ -149,10 +192,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     big.reserve((1 << 20) + size);
     while (big.size() < (1 << 20)) big.append(head);
     big.append(input.substr(size / 2));
-    const std::optional<CharsetEdit> edit =
-        FindCharsetEdit(big, kGbDeclaration);
+    const Encoding target = kAllEncodings[data[0] % std::size(kAllEncodings)];
+    const std::optional<DeclarationEdit> edit = FindCharsetEdit(big, target);
     FUZZ_CHECK(!edit || edit->pos + edit->length <= big.size(),
                "an edit reaches past the end of a long text");
+    DetectEncoding(big);
   }
   return 0;
 }

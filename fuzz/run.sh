@@ -5,8 +5,8 @@
 # Usage: fuzz/run.sh [-t SECONDS] [-p PARALLEL] [TARGET...]
 #   -t SECONDS   how long each target runs (default 60)
 #   -p PARALLEL  how many targets run at once (default 1)
-#   TARGET       document_text, code_tables, conversion, rewrite_charset,
-#                cli_options (default: all)
+#   TARGET       codec, conversion, rewrite_charset, cli_options
+#                (default: all)
 #
 # The build goes to build-fuzz/ (or $BUILD_DIR). Each target keeps the corpus
 # it grows in build-fuzz/corpus/TARGET across runs, starts from seeds made of
@@ -29,7 +29,7 @@ done
 shift $((OPTIND - 1))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(document_text code_tables conversion rewrite_charset cli_options)
+  targets=(codec conversion rewrite_charset cli_options)
 
 build_dir=${BUILD_DIR:-build-fuzz}
 case $build_dir in /*) ;; *) build_dir=$root/$build_dir ;; esac
@@ -39,12 +39,13 @@ nice cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTOVENRAK_BUILD_BENCH=OFF >/dev/null
 nice cmake --build "$build_dir" -j 2 --target "${targets[@]/%/_fuzzer}"
 
-# Seeds: the sample pages and texts whole, the reference files in pieces the
-# size of a fuzzer input, and a few command lines.
+# Seeds: the sample pages and texts and the detection sample whole, the
+# reference files in pieces the size of a fuzzer input, and a few command
+# lines.
 seeds=$build_dir/seeds
 rm -rf "$seeds"
 mkdir -p "$seeds/text" "$seeds/cli_options"
-cp samples/* "$seeds/text/"
+cp samples/* tests/data/detection/* "$seeds/text/"
 for f in tests/data/reference/*; do
   split -b 4096 -d -a 3 "$f" "$seeds/text/$(basename "$f")."
 done
@@ -55,7 +56,7 @@ for line in '-o\0out\0a.htm\0b.txt' '--to=gb\0-j\0004\0-\0x' \
   printf -- "$line" >"$seeds/cli_options/$((i++))"
 done
 
-declare -A max_len=([document_text]=4096 [code_tables]=2048 [conversion]=2048
+declare -A max_len=([codec]=4096 [conversion]=2048
   [rewrite_charset]=4096 [cli_options]=1024)
 declare -A dict=([conversion]=conversion.dict
   [rewrite_charset]=rewrite_charset.dict [cli_options]=cli_options.dict)

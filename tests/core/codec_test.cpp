@@ -265,32 +265,5 @@ TEST(CodecTest, RandomTextRoundTripsThroughEveryEncodingThatHoldsIt) {
   }
 }
 
-TEST(CodecTest, UnitLengthsFollowTheDecoder) {
-  struct Case {
-    std::string text;
-    Encoding encoding;
-    std::vector<size_t> lengths;
-  } cases[] = {
-      {"a\xA4\x40\xA4", Encoding::kBig5, {1, 2, 1}},
-      {"\x81\x30\x81\x30\x81\x7F", Encoding::kGbk, {1, 1, 1, 1, 1, 1}},
-      {"\x81\x30\x81\x30\x81\x40", Encoding::kGb18030, {4, 2}},
-      {"\x84\x31\xA5\x30\x81\x30", Encoding::kGb18030, {4, 1, 1}},
-      {"\xE4\xB8\xAD\xE4\xB8"
-       "A",
-       Encoding::kUtf8,
-       {3, 1, 1, 1}},
-      {"\xAD"
-       "a\xF0\x9F\x98\x80",
-       Encoding::kUtf8,
-       {1, 1, 4}},
-  };
-  for (const Case& c : cases) {
-    std::vector<size_t> lengths;
-    for (size_t pos = 0; pos < c.text.size(); pos += lengths.back())
-      lengths.push_back(UnitLengthIn(c.text, pos, c.encoding));
-    EXPECT_EQ(lengths, c.lengths) << DisplayName(c.encoding);
-  }
-}
-
 }  // namespace
 }  // namespace tovenrak::core

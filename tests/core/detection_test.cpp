@@ -61,6 +61,12 @@ TEST(DetectionTest, EachRuleWinsOverTheNext) {
   }
 }
 
+std::string Repeated(const std::string& text, size_t size) {
+  std::string out;
+  while (out.size() < size) out += text;
+  return out;
+}
+
 TEST(DetectionTest, DeclarationsStandUnlessTheBytesPlainlyContradictThem) {
   struct Case {
     const char* name;
@@ -97,6 +103,14 @@ TEST(DetectionTest, DeclarationsStandUnlessTheBytesPlainlyContradictThem) {
        DetectionReason::kStatistics, kGb18030},
       {"gb18030 without a declaration", In(kGb18030, kSimplified + "𠀀"),
        kGb18030, DetectionReason::kStatistics, std::nullopt},
+      // Detection reads a window of the text; it must not end inside a
+      // character nor before the first one.
+      {"long utf-8 declared as gb",
+       "<meta charset=gb2312>" + Repeated(kSimplified, 1 << 20), kUtf8,
+       DetectionReason::kUtf8, kGbk},
+      {"big5 after a long ascii head",
+       Repeated("<p>ascii</p>", 1 << 20) + In(kBig5, kTraditional), kBig5,
+       DetectionReason::kStatistics, std::nullopt},
   };
   for (const Case& c : cases) {
     const Detection d = DetectEncoding(c.bytes);
@@ -111,23 +125,6 @@ TEST(DetectionTest, RefusesUtf16ByItsByteOrderMark) {
   EXPECT_TRUE(HasUtf16ByteOrderMark("\xFE\xFF\0<"));
   EXPECT_FALSE(HasUtf16ByteOrderMark("\xEF\xBB\xBF<"));
   EXPECT_FALSE(HasUtf16ByteOrderMark("\xFF"));
-}
-
-TEST(DetectionTest, MentionOfBig5AnywhereInAnyCase) {
-  struct Case {
-    const char* text;
-    bool big5;
-  } cases[] = {
-      {"<meta charset=big5>", true},
-      {"xBiG5y", true},
-      {"big 5", false},
-      {"", false},
-      {"\xA4\x62ig5", false},
-      {"\xA4\xA4"
-       "big5",
-       true},
-  };
-  for (const Case& c : cases) EXPECT_EQ(MentionsBig5(c.text), c.big5) << c.text;
 }
 
 // Real pages and text files, named for their encoding and kind.

@@ -39,8 +39,8 @@ void DecodeDoubleByte(std::string_view bytes, size_t pos, DecodedText& out) {
   while (pos < n) {
     const unsigned b = p[pos];
     if (b < 0x80) {
-      *o++ = b;
-      ++pos;
+      for (const size_t end = AsciiRunEnd(bytes, pos); pos < end; ++pos)
+        *o++ = p[pos];
       continue;
     }
     if (IsLeadByte(b) && pos + 1 < n) {
@@ -89,7 +89,8 @@ void DecodeUtf8(std::string_view bytes, size_t pos, DecodedText& out) {
   size_t invalid = 0;
   while (pos < n) {
     if (p[pos] < 0x80) {
-      *o++ = p[pos++];
+      for (const size_t end = AsciiRunEnd(bytes, pos); pos < end; ++pos)
+        *o++ = p[pos];
       continue;
     }
     const size_t length = WellFormedUtf8Length(bytes, pos);

@@ -54,7 +54,9 @@ struct EncodeCounts {
 // longer valid UTF-8), a character the target lacks as the decimal
 // reference "&#N;". Big5 writes no HKSCS codes; GBK writes the euro sign as
 // A2E3; GB18030 writes every character but U+E5E5 (which the web reads from
-// no byte sequence); a surrogate code point is a reference in every target.
+// no byte sequence), 18 private-use ones with the two-byte codes that
+// GB18030-2022 gave to their standard forms, as the web does; a surrogate
+// code point is a reference in every target.
 // Writes no byte-order mark.
 void Encode(std::u32string_view text, Encoding target, std::string& out,
             EncodeCounts& counts);

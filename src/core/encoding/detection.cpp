@@ -46,12 +46,8 @@ bool IsCommonBig5(unsigned code) {
 }
 
 void ProfileUtf8(std::string_view bytes, Profile& profile) {
-  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  for (size_t pos = 0; pos < bytes.size();) {
-    if (p[pos] < 0x80) {
-      ++pos;
-      continue;
-    }
+  for (size_t pos = AsciiRunEnd(bytes, 0); pos < bytes.size();
+       pos = AsciiRunEnd(bytes, pos)) {
     const size_t length = WellFormedUtf8Length(bytes, pos);
     if (length == 0) {
       ++profile.utf8_malformed;
@@ -66,30 +62,28 @@ void ProfileUtf8(std::string_view bytes, Profile& profile) {
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
-  for (size_t pos = 0; pos < n;) {
+  for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
+       pos = AsciiRunEnd(bytes, pos)) {
     const unsigned lead = p[pos];
-    if (lead < 0x80) {
-      ++pos;
-      continue;
-    }
-    if (UnitLengthIn(bytes, pos, Encoding::kGb18030) == 4) {
-      const uint32_t pointer =
-          ((lead - 0x81u) * 10 + (p[pos + 1] - 0x30u)) * 1260 +
-          (p[pos + 2] - 0x81u) * 10 + (p[pos + 3] - 0x30u);
-      if (Gb18030FourByteCodePoint(pointer) != 0) {
-        ++profile.four_byte;
+    const unsigned trail = pos + 1 < n ? p[pos + 1] : 0;
+    if (!IsLeadByte(lead) || !IsTrailByte(trail)) {
+      if (IsLeadByte(lead) && trail >= 0x30 && trail <= 0x39 &&
+          UnitLengthIn(bytes, pos, Encoding::kGb18030) == 4) {
+        const uint32_t pointer =
+            ((lead - 0x81u) * 10 + (trail - 0x30u)) * 1260 +
+            (p[pos + 2] - 0x81u) * 10 + (p[pos + 3] - 0x30u);
+        if (Gb18030FourByteCodePoint(pointer) != 0) {
+          ++profile.four_byte;
+        } else {
+          profile.lone_bytes += 2;
+        }
+        pos += 4;
       } else {
-        profile.lone_bytes += 2;
+        ++profile.lone_bytes;
+        ++pos;
       }
-      pos += 4;
       continue;
     }
-    if (UnitLength(bytes, pos) == 1) {
-      ++profile.lone_bytes;
-      ++pos;
-      continue;
-    }
-    const unsigned trail = p[pos + 1];
     ++profile.pairs;
     char32_t cps[2];
     if (DecodeBig5Pair(lead, trail, cps) == 0) {
@@ -100,6 +94,22 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     if (IsCommonGb(lead, trail)) ++profile.gb_common;
     pos += 2;
   }
+}
+
+// Detection reads no more of a text than this past its first byte above
+// 0x7F: plenty to tell the encodings apart, and a large file is not read
+// twice over.
+constexpr size_t kWindowBytes = size_t{256} << 10;
+
+std::string_view WindowOf(std::string_view bytes) {
+  const size_t first = AsciiRunEnd(bytes, 0);
+  if (bytes.size() - first <= kWindowBytes) return bytes;
+  size_t end = first + kWindowBytes;
+  // End before a UTF-8 sequence rather than inside it, so that well-formed
+  // UTF-8 stays well formed.
+  while (end > first && (static_cast<unsigned char>(bytes[end]) & 0xC0) == 0x80)
+    --end;
+  return bytes.substr(0, end);
 }
 
 Profile ProfileOf(std::string_view bytes) {
@@ -180,8 +190,9 @@ Detection DetectEncoding(std::string_view bytes) {
     return {Encoding::kGb18030, DetectionReason::kByteOrderMark, std::nullopt};
 
   Detection detection;
-  detection.declared = DeclaredEncoding(bytes);
-  const Profile profile = ProfileOf(bytes);
+  const std::string_view window = WindowOf(bytes);
+  detection.declared = DeclaredEncoding(window);
+  const Profile profile = ProfileOf(window);
   if (detection.declared) {
     if (const auto confirmed = Confirm(*detection.declared, profile)) {
       detection.encoding = *confirmed;

@@ -22,8 +22,11 @@ enum class DetectionReason : uint8_t {
 struct Detection {
   Encoding encoding = Encoding::kGbk;
   DetectionReason reason = DetectionReason::kBig5Rule;
-  // What the document declares about itself, if anything; when it differs
-  // from `encoding`, the bytes contradicted the declaration.
+  // What the document declares about itself, if anything (not looked for
+  // when a byte-order mark decides). When it differs from `encoding` and the
+  // reason is not kDeclaration, the bytes contradicted the declaration; a
+  // GBK declaration over bytes with GB18030 four-byte sequences gives
+  // GB18030 by declaration.
   std::optional<Encoding> declared;
 };
 
@@ -41,8 +44,9 @@ struct Detection {
 // sequences, or when the other of Big5 and GB is far likelier. GB text with
 // GB18030 four-byte sequences is GB18030, also where it declares GBK. UTF-8
 // "with some non-ASCII" forgives a stray malformed byte among many well-formed
-// sequences. A text that begins with a UTF-16 byte-order mark is no
-// Encoding's: check HasUtf16ByteOrderMark first.
+// sequences. All but the big5 rule look at the text up to 256 KiB past its
+// first byte above 0x7F, no further. A text that begins with a UTF-16
+// byte-order mark is no Encoding's: check HasUtf16ByteOrderMark first.
 Detection DetectEncoding(std::string_view bytes);
 
 // True when `text` contains "big5" in any mix of letter case, anywhere on

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,20 @@ inline size_t UnitLength(std::string_view text, size_t pos) {
           IsTrailByte(static_cast<unsigned char>(text[pos + 1])))
              ? 2
              : 1;
+}
+
+// Returns the end of the run of bytes below 0x80 that starts at `pos`: the
+// first byte above 0x7F at or after it, or text.size().
+inline size_t AsciiRunEnd(std::string_view text, size_t pos) {
+  const char* p = text.data();
+  const size_t n = text.size();
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  for (uint64_t word; pos + 8 <= n; pos += 8) {
+    std::memcpy(&word, p + pos, 8);
+    if ((word & kHighBits) != 0) break;
+  }
+  while (pos < n && static_cast<unsigned char>(p[pos]) < 0x80) ++pos;
+  return pos;
 }
 
 // A unit's value: the byte itself for a single-byte unit, (lead << 8) | trail

@@ -56,34 +56,4 @@ char32_t NextUtf8(std::string_view text, size_t& pos) {
   return cp;
 }
 
-size_t WellFormedUtf8Length(std::string_view text, size_t pos) {
-  const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
-  const size_t left = text.size() - pos;
-  const unsigned b0 = p[0];
-  if (b0 < 0x80) return 1;
-  // The second byte's range depends on the first (Unicode's table of
-  // well-formed sequences): it rules out overlong forms, surrogates and
-  // values above U+10FFFF.
-  size_t length;
-  unsigned low = 0x80, high = 0xBF;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    if (b0 == 0xE0) low = 0xA0;
-    if (b0 == 0xED) high = 0x9F;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    if (b0 == 0xF0) low = 0x90;
-    if (b0 == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (left < length || p[1] < low || p[1] > high) return 0;
-  for (size_t i = 2; i < length; ++i) {
-    if ((p[i] & 0xC0) != 0x80) return 0;
-  }
-  return length;
-}
-
 }  // namespace tovenrak::core
