@@ -1,4 +1,5 @@
-// A main window frame that records pane places and window commands.
+// A main window frame that records its title, pane places and window
+// commands.
 
 #pragma once
 
@@ -9,6 +10,7 @@
 namespace tovenrak::fakes {
 
 struct FakeMainFrame : platform::MainFrame {
+  void SetTitle(const std::string& text) override { title = text; }
   void PlacePanes(const platform::PaneRects& rects) override {
     panes = rects;
     ++placed;
@@ -21,6 +23,7 @@ struct FakeMainFrame : platform::MainFrame {
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
 
+  std::string title;
   platform::PaneRects panes;
   int placed = 0;
   std::string site_address;

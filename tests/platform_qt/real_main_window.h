@@ -11,6 +11,7 @@
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_shell.h"
 #include "main_window/main_presenter.h"
+#include "platform/disk_files.h"
 #include "platform/qt/qt_main_window.h"
 
 namespace tovenrak::testing {
@@ -19,7 +20,7 @@ struct RealMainWindow {
   // `app_dir` receives the preview file and stands for the program's folder.
   explicit RealMainWindow(const std::filesystem::path& app_dir)
       : main({window.source_view(), window.preview(), window.status(),
-              window.toolbar(), dia, box, batch, shell, window},
+              window.toolbar(), dia, box, batch, shell, window, files},
              std::move(core::MakeDefaultConverter().value()), app_dir,
              app_dir) {
     window.SetListener(&main);
@@ -31,6 +32,7 @@ struct RealMainWindow {
   fakes::FakeMessageBox box;
   fakes::FakeBatchLauncher batch;
   fakes::FakeShell shell;
+  platform::DiskFiles files;
   main_window::Main main;
 };
 
