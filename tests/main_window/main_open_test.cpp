@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "main_world.h"
 
 namespace tovenrak::testing {
 namespace {
 
 using Calls = std::vector<std::string>;
-
-constexpr char kGbState[] = "文件处于 GB 码状态";
-constexpr char kBig5State[] = "文件处于 Big5 码状态";
 
 TEST(MainOpenTest, StartsWithTitleAllButtonsEnabledNonePressedPreviewHidden) {
   MainWorld w;
@@ -53,13 +48,10 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
   for (const Case& c : cases) {
     MainWorld w;
     w.Open("doc.htm", c.bytes);
-    EXPECT_EQ(w.Panel(), c.big5 ? kBig5State : kGbState) << c.name;
-    EXPECT_EQ(w.Buttons(), c.big5 ? "Open Clear Batch GB Big5*"
-                                  : "Open Clear Batch GB* Big5")
+    EXPECT_EQ(w.Seen(), c.big5 ? Big5Seen(c.view_text) : GbSeen(c.view_text))
         << c.name;
     EXPECT_EQ(w.main.ori_str(), c.ori_str) << c.name;
     EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
-    EXPECT_EQ(w.view.text, c.view_text) << c.name;
     EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
     Calls calls = {"hide", "load /docs/doc.htm", "show"};
     if (c.big5) calls.push_back("load " + kPreview.string());
@@ -79,82 +71,6 @@ TEST(MainOpenTest, CancelledOpenChangesNothing) {
   EXPECT_TRUE(w.converter->calls.empty());
 }
 
-TEST(MainOpenTest, FileThatCannotBeOpenedGetsMessageAndKeepsDocument) {
-  const std::filesystem::path bad = kDocs / "bad.htm";
-  struct Case {
-    const char* name;
-    std::function<void(MainWorld&)> make_bad;
-    const char* says;
-  };
-  const Case cases[] = {
-      {"unreadable",
-       [&](MainWorld& w) {
-         w.files.failing[bad] = {core::ErrorCode::kUnreadable, "Is a directory",
-                                 bad.string()};
-       },
-       "Is a directory"},
-      {"binary",
-       [&](MainWorld& w) { w.files.files[bad] = Hex("89504e470d0a1a0a00"); },
-       "二进制"},
-      {"too large",
-       [&](MainWorld& w) {
-         w.files.files[bad] = std::string(platform::kMaxPreviewBytes + 1, 'a');
-       },
-       "16 MiB"},
-      {"conversion fails",
-       [&](MainWorld& w) {
-         w.files.files[bad] = Page("big5", kBig5Body);
-         w.converter->fail = true;
-       },
-       "dictionary gone"},
-  };
-  for (const Case& c : cases) {
-    MainWorld w;
-    const std::string gb_page = Page("gbk", kGbBody);
-    w.Open("first.htm", gb_page);
-    const std::string view_before = w.view.text;
-    c.make_bad(w);
-    w.dialog.next_answers.push_back(bad.string());
-    w.preview.calls.clear();
-
-    w.main.OpenHtmlFile();
-
-    ASSERT_EQ(w.box.shown.size(), 1u) << c.name;
-    const std::string& text = w.box.shown[0].text;
-    EXPECT_EQ(w.box.shown[0].title, main_window::kTitle) << c.name;
-    EXPECT_EQ(w.box.shown[0].icon, platform::MessageIcon::kCritical) << c.name;
-    EXPECT_NE(text.find(bad.string()), std::string::npos) << c.name << text;
-    EXPECT_NE(text.find(c.says), std::string::npos) << c.name << text;
-    // The preview was already sent to the chosen file; the rest stays.
-    EXPECT_EQ(w.preview.calls, (Calls{"load " + bad.string(), "show"}))
-        << c.name;
-    EXPECT_EQ(w.main.ori_str(), gb_page) << c.name;
-    EXPECT_EQ(w.view.text, view_before) << c.name;
-    EXPECT_EQ(w.Panel(), kGbState) << c.name;
-    EXPECT_EQ(w.Buttons(), "Open Clear Batch GB* Big5") << c.name;
-    EXPECT_EQ(w.PreviewFile(), "(none)") << c.name;
-  }
-}
-
-TEST(MainOpenTest, UnwritablePreviewGetsMessageAndKeepsBig5State) {
-  MainWorld w;
-  w.files.failing[kPreview] = {core::ErrorCode::kNotWritable,
-                               "Permission denied", kPreview.string()};
-  const std::string big5_page = Page("big5", kBig5Body);
-  w.Open("doc.htm", big5_page);
-
-  ASSERT_EQ(w.box.shown.size(), 1u);
-  EXPECT_NE(w.box.shown[0].text.find(kPreview.string() + "”。\n原因："
-                                                         "Permission denied"),
-            std::string::npos)
-      << w.box.shown[0].text;
-  EXPECT_EQ(w.Panel(), kBig5State);
-  EXPECT_EQ(w.main.cvt_str(), big5_page);
-  EXPECT_EQ(w.view.text, Page("gb2312", kGbBodyUtf8));
-  // The browser stays on the chosen file.
-  EXPECT_EQ(w.preview.calls.back(), "show");
-}
-
 TEST(MainOpenTest, ClearEmptiesViewAndReleasesButtonsUntilTheNextOpen) {
   MainWorld w;
   const std::string big5_page = Page("big5", kBig5Body);
@@ -163,11 +79,9 @@ TEST(MainOpenTest, ClearEmptiesViewAndReleasesButtonsUntilTheNextOpen) {
 
   w.main.Clear();
 
-  EXPECT_EQ(w.view.text, "");
   EXPECT_FALSE(w.preview.visible);
-  EXPECT_EQ(w.Buttons(), "Open -Clear Batch GB -Big5");
-  // The stored texts, the state and the preview file stay.
-  EXPECT_EQ(w.Panel(), kBig5State);
+  // The state, the stored texts and the preview file stay.
+  EXPECT_EQ(w.Seen(), "文件处于 Big5 码状态 | Open -Clear Batch GB -Big5 | ");
   EXPECT_EQ(w.main.cvt_str(), big5_page);
   EXPECT_EQ(w.main.ori_str(), Page("big5", kGbBody));
   EXPECT_EQ(w.PreviewFile(), preview_bytes);

@@ -66,6 +66,15 @@ struct RecordingConverter : core::Converter {
   bool fail = false;
 };
 
+// MainWorld::Seen() of a document in the GB or the Big5 state that shows
+// `view_text`.
+inline std::string GbSeen(const std::string& view_text) {
+  return "文件处于 GB 码状态 | Open Clear Batch GB* Big5 | " + view_text;
+}
+inline std::string Big5Seen(const std::string& view_text) {
+  return "文件处于 Big5 码状态 | Open Clear Batch GB Big5* | " + view_text;
+}
+
 inline const std::filesystem::path kDocs = "/docs";
 inline const std::filesystem::path kAppDir = "/app";
 inline const std::filesystem::path kPreview =
@@ -104,6 +113,17 @@ struct MainWorld {
 
   std::string Panel() {
     return status.panels[platform::StatusBar::kEncodingPanel];
+  }
+
+  // The encoding panel, the buttons and the source view's text.
+  std::string Seen() { return Panel() + " | " + Buttons() + " | " + view.text; }
+
+  // The preview's calls, joined by ", ".
+  std::string PreviewCalls() const {
+    std::string joined;
+    for (const std::string& call : preview.calls)
+      joined += (joined.empty() ? "" : ", ") + call;
+    return joined;
   }
 
   // The preview file's bytes, or "(none)".
