@@ -22,9 +22,9 @@ namespace tovenrak::testing {
 class PreviewTest : public ::testing::Test {
  protected:
   PreviewTest() {
-    std::string pattern = (std::filesystem::temp_directory_path() /
-                           "tovenrak-preview-XXXXXX")
-                              .string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "tovenrak-preview-XXXXXX")
+            .string();
     root_ = ::mkdtemp(pattern.data());
     preview_.SetListener(&listener_);
     preview_.resize(800, 600);
