@@ -15,10 +15,8 @@ struct FakeMainFrame : platform::MainFrame {
     panes = rects;
     ++placed;
   }
-  void SetSiteLink(const std::string& address,
-                   const std::string& tooltip) override {
+  void SetSiteLink(const std::string& address, const std::string&) override {
     site_address = address;
-    site_tooltip = tooltip;
   }
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
@@ -27,7 +25,6 @@ struct FakeMainFrame : platform::MainFrame {
   platform::PaneRects panes;
   int placed = 0;
   std::string site_address;
-  std::string site_tooltip;
   int maximized = 0;
   int quit = 0;
 };

@@ -63,16 +63,6 @@ TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {
   }
 }
 
-TEST(MainConvertTest, CancelledSaveKeepsConversionAndWritesOnlyThePreview) {
-  MainWorld w;
-  w.Open("doc.txt", kGbBody);
-  w.main.ConvertToBig5();
-  EXPECT_EQ(w.view.text, kBig5BodyUtf8);
-  EXPECT_EQ(w.PreviewFile(), kBig5Body);
-  EXPECT_EQ(w.files.files.size(), 2u);
-  EXPECT_TRUE(w.box.shown.empty());
-}
-
 TEST(MainConvertTest, CharactersLostOrPassedThroughAreReported) {
   struct Case {
     const char* name;
@@ -94,38 +84,22 @@ TEST(MainConvertTest, CharactersLostOrPassedThroughAreReported) {
         << c.name;
     EXPECT_NE(w.box.shown[0].text.find(c.says), std::string::npos)
         << c.name << ": " << w.box.shown[0].text;
+    // The save was cancelled: only the preview file was written.
+    EXPECT_EQ(w.files.files.size(), 2u) << c.name;
   }
 }
 
-TEST(MainConvertTest, TypedChangesAreNotCarriedIntoTheConversion) {
+TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
   MainWorld w;
   w.Open("doc.txt", kGbBody);
   w.view.Edit("typed");
+  // During the save dialog the user edits the converted text.
+  w.dialog.while_asked = [&] { w.view.Edit("頭髮 丂 \uFFFD"); };
+  w.dialog.next_answers.push_back(kTarget.string());
+
   w.main.ConvertToBig5();
+
   EXPECT_EQ(w.converter->calls.back(), "GBToBig5 " + kGbBody);
-  EXPECT_EQ(w.view.text, kBig5BodyUtf8);
-}
-
-// A save dialog during which the user changes the source view.
-struct EditingDialog : fakes::FakeFileDialog {
-  std::string AskSavePath(const std::string& title,
-                          const std::string& filter) override {
-    view->Edit(std::string("頭髮 丂 ") + "\xEF\xBF\xBD");
-    return FakeFileDialog::AskSavePath(title, filter);
-  }
-  fakes::FakeSourceView* view = nullptr;
-};
-
-TEST(MainConvertTest, EditedViewIsSavedInTheEncodingItShows) {
-  EditingDialog dialog;
-  MainWorld w(&dialog);
-  dialog.view = &w.view;
-  w.files.files[kDocs / "doc.txt"] = kGbBody;
-  dialog.next_answers = {(kDocs / "doc.txt").string(), kTarget.string()};
-  w.main.OpenHtmlFile();
-
-  w.main.ConvertToBig5();
-
   EXPECT_EQ(w.files.files[kTarget], Hex("c059be76") + " &#19970; &#65533;");
 }
 

@@ -7,15 +7,15 @@
 namespace tovenrak::testing {
 namespace {
 
-using Calls = std::vector<std::string>;
-
-TEST(MainOpenTest, StartsWithTitleAllButtonsEnabledNonePressedPreviewHidden) {
+TEST(MainOpenTest, StartsEmptyWithEveryButtonEnabledAndCancelKeepsIt) {
   MainWorld w;
+  w.main.OpenHtmlFile();
   EXPECT_EQ(w.frame.title, main_window::kTitle);
-  EXPECT_EQ(w.Buttons(), "Open Clear Batch GB Big5");
-  EXPECT_FALSE(w.preview.visible);
-  EXPECT_EQ(w.Panel(), "");
   EXPECT_EQ(w.frame.site_address, main_window::kSiteAddress);
+  EXPECT_EQ(w.Seen(), " | Open Clear Batch GB Big5 | ");
+  EXPECT_EQ(w.PreviewCalls(), "hide");
+  EXPECT_TRUE(w.box.shown.empty());
+  EXPECT_TRUE(w.converter->calls.empty());
 }
 
 TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
@@ -53,22 +53,12 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     EXPECT_EQ(w.main.ori_str(), c.ori_str) << c.name;
     EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
     EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
-    Calls calls = {"hide", "load /docs/doc.htm", "show"};
-    if (c.big5) calls.push_back("load " + kPreview.string());
-    EXPECT_EQ(w.preview.calls, calls) << c.name;
+    EXPECT_EQ(w.PreviewCalls(), std::string("hide, load /docs/doc.htm, show") +
+                                    (c.big5 ? ", load /app/temp.htm" : ""))
+        << c.name;
     EXPECT_TRUE(w.box.shown.empty()) << c.name;
     EXPECT_EQ(w.dialog.asked.at(0).filter, platform::kDocumentFilter);
   }
-}
-
-TEST(MainOpenTest, CancelledOpenChangesNothing) {
-  MainWorld w;
-  w.main.OpenHtmlFile();
-  EXPECT_EQ(w.preview.calls, Calls{"hide"});
-  EXPECT_EQ(w.Buttons(), "Open Clear Batch GB Big5");
-  EXPECT_EQ(w.Panel(), "");
-  EXPECT_TRUE(w.box.shown.empty());
-  EXPECT_TRUE(w.converter->calls.empty());
 }
 
 TEST(MainOpenTest, ClearEmptiesViewAndReleasesButtonsUntilTheNextOpen) {

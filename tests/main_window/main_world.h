@@ -81,10 +81,9 @@ inline const std::filesystem::path kPreview =
     kAppDir / main_window::kPreviewFile;
 
 struct MainWorld {
-  // `asked` stands in for `dialog` when given.
-  explicit MainWorld(platform::FileDialog* asked = nullptr)
-      : main({view, preview, status, tool, asked ? *asked : dialog, box, batch,
-              shell, frame, files},
+  MainWorld()
+      : main({view, preview, status, tool, dialog, box, batch, shell, frame,
+              files},
              std::unique_ptr<core::Converter>(converter), kAppDir, "/program") {
   }
 
