@@ -8,10 +8,11 @@ the same generated inputs, and prints the tables of docs/benchmark.md.
 Inputs (made by tovenrak_make_corpus, the same for every tool):
   (a) one large page of --large-mb MiB, in Big5 and in GBK;
   (b) --files small pages (2-24 KiB) in each encoding, converted by
-      tovenrak-convert with -j 1 and with every core, and by a shell loop of
+      tovenrak-convert with -j 1 and with every core, by the batch window's
+      run (tovenrak_time_batch_run) and by a shell loop of
       iconv | opencc | iconv;
-  (c) a --memory-mb MiB page whose peak memory under tovenrak-convert is
-      measured.
+  (c) a --memory-mb MiB page whose peak memory under tovenrak-convert and
+      under the batch window's run is measured.
 Needs a build with the bench targets and tovenrak-convert. Uses only the
 Python standard library.
 """
@@ -64,6 +65,8 @@ class Bench:
         self.cli = os.path.join(self.build, "src/app/tovenrak-convert")
         self.make_corpus = os.path.join(self.build, "bench/tovenrak_make_corpus")
         self.timer = os.path.join(self.build, "bench/tovenrak_time_convert")
+        self.batch_run = os.path.join(self.build,
+                                      "bench/tovenrak_time_batch_run")
         self.cores = os.cpu_count() or 1
         self.rows = []      # Large-file rows.
         self.batch = []     # Batch rows.
@@ -214,6 +217,12 @@ class Bench:
                                "tool": f"tovenrak-convert -j {jobs}",
                                "files": len(files), "seconds": s, "cpu": cpu,
                                "peak_mib": rss / 1024})
+        # The batch window converts one file after another, with detection.
+        s, rss, cpu, rc = run([self.batch_run, self.out_dir("batch")] + files)
+        self.batch.append({"direction": direction,
+                           "tool": "batch window's run (one at a time)",
+                           "files": len(files), "seconds": s, "cpu": cpu,
+                           "peak_mib": rss / 1024})
         f, t = ("BIG5", "GBK") if to_gb else ("GBK", "BIG5")
         config = "tw2s" if to_gb else "s2tw"
         outdir = self.out_dir("batch")
@@ -235,6 +244,8 @@ class Bench:
                          self.out_dir("huge"), src])
         self.memory = {"mib": size / MIB, "peak_mib": rss / 1024,
                        "ratio": rss * 1024 / size, "seconds": s}
+        s, rss, cpu, rc = run([self.batch_run, self.out_dir("huge"), src])
+        self.memory["window_peak_mib"] = rss / 1024
 
     # --- report -----------------------------------------------------------
 
@@ -300,7 +311,8 @@ class Bench:
             lines.append(f"(c) Peak memory of tovenrak-convert on a "
                          f"{m['mib']:.0f} MiB page (GB -> Big5): "
                          f"{m['peak_mib']:.0f} MiB, {m['ratio']:.2f} times "
-                         f"the file ({m['seconds']:.1f} s).")
+                         f"the file ({m['seconds']:.1f} s); the batch "
+                         f"window's run: {m['window_peak_mib']:.0f} MiB.")
         text = "\n".join(lines) + "\n"
         print(text)
         with open(os.path.join(self.work, "benchmark.md"), "w") as f:
@@ -319,7 +331,7 @@ def main():
                    help="0 skips the peak memory run")
     args = p.parse_args()
     bench = Bench(args)
-    for tool in (bench.cli, bench.make_corpus, bench.timer):
+    for tool in (bench.cli, bench.make_corpus, bench.timer, bench.batch_run):
         bench.need(tool)
     bench.make_inputs()
     for direction in ("Big5 -> GB", "GB -> Big5"):

@@ -3,7 +3,7 @@ file(GLOB_RECURSE sources
   ${SOURCE_DIR}/src/core/*.h ${SOURCE_DIR}/src/core/*.cpp
   ${SOURCE_DIR}/src/main_window/*.h ${SOURCE_DIR}/src/main_window/*.cpp
   ${SOURCE_DIR}/src/batch/*.h ${SOURCE_DIR}/src/batch/*.cpp
-  ${SOURCE_DIR}/src/platform/*.h)
+  ${SOURCE_DIR}/src/platform/*.h ${SOURCE_DIR}/src/platform/*.cpp)
 set(offenders "")
 foreach(f IN LISTS sources)
   if(f MATCHES "/platform/qt/")

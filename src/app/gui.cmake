@@ -4,5 +4,5 @@ add_library(tovenrak_bat_launcher STATIC bat_launcher.cpp)
 target_link_libraries(tovenrak_bat_launcher PUBLIC tovenrak_platform_qt tovenrak_batch)
 qt_add_executable(tovenrak gui_main.cpp)
 target_link_libraries(tovenrak PRIVATE tovenrak_platform_qt tovenrak_main_window
-                                       tovenrak_bat_launcher)
+                                       tovenrak_bat_launcher tovenrak_disk_files)
 tovenrak_add_pictures(tovenrak)

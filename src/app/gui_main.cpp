@@ -9,6 +9,7 @@
 #include "app/bat_launcher.h"
 #include "core/convert/default_converter.h"
 #include "main_window/main_presenter.h"
+#include "platform/disk_files.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_main_window.h"
@@ -38,7 +39,8 @@ int main(int argc, char** argv) {
   if (!cher) {
     qt::QtMessageBox(nullptr).Show(
         "无法载入转换数据，程序不能运行。\n原因：" + cher.error().Message(),
-        tovenrak::platform::MessageIcon::kCritical, "Zemlorin Tovenrak v.1");
+        tovenrak::platform::MessageIcon::kCritical,
+        tovenrak::main_window::kTitle);
     return 1;
   }
 
@@ -46,11 +48,12 @@ int main(int argc, char** argv) {
   qt::QtFileDialog dia(&window);
   qt::QtMessageBox message_box(&window);
   qt::QtShell shell;
+  tovenrak::platform::DiskFiles files;
   const QString program_dir = QCoreApplication::applicationDirPath();
   tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString());
   tovenrak::main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, message_box, batch, shell, window},
+       window.toolbar(), dia, message_box, batch, shell, window, files},
       std::move(*cher),
       qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
                                         QStandardPaths::AppDataLocation)),

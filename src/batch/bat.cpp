@@ -14,8 +14,6 @@ namespace {
 constexpr char kSeparator = std::filesystem::path::preferred_separator;
 
 constexpr char kAddTitle[] = "加入文件";
-constexpr char kAddFilter[] =
-    "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|";
 // The Add dialog separates the folder and the names of a multiple selection
 // with NUL, a character no file name holds.
 constexpr std::string_view kSelectionSeparator{"\0", 1};
@@ -85,7 +83,8 @@ void Bat::OnDir1Changed() {
 }
 
 void Bat::OnNAdd() {
-  const std::string chosen = n_dia_.AskOpenPaths(kAddTitle, kAddFilter);
+  const std::string chosen =
+      n_dia_.AskOpenPaths(kAddTitle, platform::kDocumentFilter);
   if (chosen.empty()) return;
   if (chosen.find(kSelectionSeparator) == std::string::npos) {
     Append(chosen, ExtFile(chosen, kSeparator));

@@ -33,7 +33,7 @@ platform::PaneRects LayOutMain(float w, float h, float c,
   const float panes_bottom = std::max(p.source.top + p.source.height,
                                       p.preview.top + p.preview.height);
   p.about_strip_shift =
-      std::max(0.0f, panes_bottom + kAboutStripGap - kAboutStripTop);
+      std::max(0.0f, panes_bottom + kAboutStripGap - platform::kAboutStripTop);
   return p;
 }
 

@@ -11,9 +11,7 @@ inline constexpr float kPreviewLabelWidth = 1215;
 inline constexpr float kSourceLabelWidth = 1935;
 inline constexpr float kLabelHeight = 255;
 
-// The top of the about strip (its upper separator line) at its fixed place,
-// and the least room between the panes and the strip.
-inline constexpr float kAboutStripTop = 6720;
+// The least room between the panes and the about strip.
 inline constexpr float kAboutStripGap = 120;
 
 // The panes before the first layout: only the headings have a size.

@@ -5,7 +5,6 @@
 
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
-#include "core/io/file_io.h"
 #include "main_window/main_layout.h"
 #include "main_window/view_text.h"
 
@@ -13,13 +12,9 @@ namespace tovenrak::main_window {
 
 namespace {
 
-constexpr const char* kTitle = "Zemlorin Tovenrak v.1";
 constexpr const char* kGbState = "文件处于 GB 码状态";
 constexpr const char* kBig5State = "文件处于 Big5 码状态";
-constexpr const char* kOpenFilter =
-    "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|";
 constexpr const char* kSaveFilter = "Html文件[*.htm;*.html]|*.htm;*.html|";
-constexpr const char* kPreviewFile = "temp.htm";
 
 core::Encoding EncodingOf(bool big5) {
   return big5 ? core::Encoding::kBig5 : core::Encoding::kGbk;
@@ -29,10 +24,11 @@ std::string Quoted(const std::filesystem::path& path) {
   return "“" + path.string() + "”";
 }
 
-// The OS's reason without the file name that core puts in front of it.
+// Why a file could not be read or saved, for the user: the OS's words, or
+// the open limit.
 std::string Reason(const core::Error& error) {
   if (error.code == core::ErrorCode::kTooLarge) {
-    return "文件大于 " + std::to_string(kMaxOpenBytes >> 20) +
+    return "文件大于 " + std::to_string(platform::kMaxPreviewBytes >> 20) +
            " MiB，太大，无法在窗口中打开。";
   }
   return error.reason;
@@ -48,7 +44,8 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
       program_dir_(std::move(program_dir)),
       panes_(kInitialPanes) {
   assert(cher_ != nullptr);
-  for (int position = 1; position <= kToolbarPositions; ++position)
+  c_.frame.SetTitle(kTitle);
+  for (int position = 1; position <= platform::kToolbarPositions; ++position)
     c_.tool.SetButtonEnabled(position, true);
   ShowPressed();
   c_.htmler.Hide();
@@ -59,13 +56,15 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
 }
 
 void Main::OpenHtmlFile() {
-  const std::string chosen = c_.dia.AskOpenPath("打开文件", kOpenFilter);
+  const std::string chosen =
+      c_.dia.AskOpenPath("打开文件", platform::kDocumentFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
   c_.htmler.ShowFile(path);
   c_.htmler.Show();
 
-  core::Result<std::string> read = core::ReadDocument(path, kMaxOpenBytes);
+  core::Result<std::string> read =
+      c_.files.Read(path, platform::kMaxPreviewBytes);
   if (!read) {
     ShowError("无法读取文件" + Quoted(path) + "。\n原因：" +
               Reason(read.error()));
@@ -100,9 +99,9 @@ void Main::OpenAs(Side side, const std::filesystem::path& path,
     cvt_str_ = std::move(text);
     ori_str_ = std::move(other->text);
   }
-  c_.tool.SetButtonEnabled(kClearButton, true);
-  c_.tool.SetButtonEnabled(kGbButton, true);
-  c_.tool.SetButtonEnabled(kBig5Button, true);
+  c_.tool.SetButtonEnabled(platform::kClearButton, true);
+  c_.tool.SetButtonEnabled(platform::kGbButton, true);
+  c_.tool.SetButtonEnabled(platform::kBig5Button, true);
   PressSide(side);
   if (side == Side::kGb) {
     ShowInView(ori_str_, core::Encoding::kGbk);
@@ -119,8 +118,8 @@ void Main::OpenAs(Side side, const std::filesystem::path& path,
 void Main::Clear() {
   ShowInView("", core::Encoding::kGbk);
   c_.htmler.Hide();
-  c_.tool.SetButtonEnabled(kClearButton, false);
-  c_.tool.SetButtonEnabled(kBig5Button, false);
+  c_.tool.SetButtonEnabled(platform::kClearButton, false);
+  c_.tool.SetButtonEnabled(platform::kBig5Button, false);
   gb_pressed_ = false;
   big5_pressed_ = false;
   ShowPressed();
@@ -157,7 +156,7 @@ void Main::Convert(Side target) {
       to_gb ? "保存文件为 GB 码" : "保存文件为 Big5 码", kSaveFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
-  if (core::Status saved = core::SaveDocument(path, ViewBytes()); !saved) {
+  if (core::Status saved = c_.files.Save(path, ViewBytes()); !saved) {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));
   }
@@ -169,19 +168,19 @@ bool Main::BrowseTo(const std::string& url) {
 
 void Main::OnToolButton(int position) {
   switch (position) {
-    case kOpenButton:
+    case platform::kOpenButton:
       OpenHtmlFile();
       break;
-    case kClearButton:
+    case platform::kClearButton:
       Clear();
       break;
-    case kBatchButton:
+    case platform::kBatchButton:
       c_.batch.ShowBatchWindow();
       break;
-    case kGbButton:
+    case platform::kGbButton:
       ConvertToGb();
       break;
-    case kBig5Button:
+    case platform::kBig5Button:
       ConvertToBig5();
       break;
     default:
@@ -235,13 +234,13 @@ void Main::PressSide(Side side) {
 }
 
 void Main::ShowPressed() {
-  c_.tool.SetButtonPressed(kGbButton, gb_pressed_);
-  c_.tool.SetButtonPressed(kBig5Button, big5_pressed_);
+  c_.tool.SetButtonPressed(platform::kGbButton, gb_pressed_);
+  c_.tool.SetButtonPressed(platform::kBig5Button, big5_pressed_);
 }
 
 bool Main::WritePreview() {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
-  core::Status written = core::SaveDocument(path, ViewBytes());
+  core::Status written = c_.files.Save(path, ViewBytes());
   if (!written) {
     ShowError("无法写入预览文件" + Quoted(path) + "。\n原因：" +
               Reason(written.error()));

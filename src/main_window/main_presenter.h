@@ -4,7 +4,6 @@
 
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,6 +12,7 @@
 #include "core/encoding/code_tables.h"
 #include "platform/batch_launcher.h"
 #include "platform/file_dialog.h"
+#include "platform/files.h"
 #include "platform/main_frame.h"
 #include "platform/main_window_listener.h"
 #include "platform/message_box.h"
@@ -24,22 +24,16 @@
 
 namespace tovenrak::main_window {
 
-// Toolbar positions; 3, 5 and 8 are empty gaps.
-inline constexpr int kOpenButton = 1;
-inline constexpr int kClearButton = 2;
-inline constexpr int kBatchButton = 4;
-inline constexpr int kGbButton = 6;
-inline constexpr int kBig5Button = 7;
-inline constexpr int kToolbarPositions = 8;
+// The window's title, also the title of its messages.
+inline constexpr char kTitle[] = "Zemlorin Tovenrak v.1";
 
 // The maker's web address (the site link's caption and the target of both
 // site commands) and e-mail address.
 inline constexpr const char* kSiteAddress = "zemlorin.example";
 inline constexpr const char* kMakerEmail = "tovenrak@zemlorin.example";
 
-// Files larger than this are not opened in the window: the source view and
-// the preview would take too long.
-inline constexpr uint64_t kMaxOpenBytes = uint64_t{16} << 20;
+// The preview file, written in the program's writable folder.
+inline constexpr char kPreviewFile[] = "temp.htm";
 
 class Main : public platform::MainWindowListener {
  public:
@@ -53,11 +47,12 @@ class Main : public platform::MainWindowListener {
     platform::BatchLauncher& batch;
     platform::Shell& shell;
     platform::MainFrame& frame;
+    platform::Files& files;
   };
 
-  // Sets the window's start state: all buttons enabled, none pressed, the
-  // preview hidden. `app_dir` is the writable folder that receives the preview
-  // file "temp.htm"; `program_dir` the folder the program runs from.
+  // Sets the window's start state: its title, all buttons enabled, none
+  // pressed, the preview hidden. `app_dir` is the writable folder that
+  // receives kPreviewFile; `program_dir` the folder the program runs from.
   // REQUIRES: cher != nullptr
   Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
        std::filesystem::path app_dir, std::filesystem::path program_dir);
@@ -65,9 +60,10 @@ class Main : public platform::MainWindowListener {
   // Asks for a file and opens it: a document that mentions "big5" is taken as
   // Big5 and shown converted to GB, its declaration rewritten to GB, through
   // the preview file; any other is taken as GB and previewed as it is.
-  // A cancelled dialog changes nothing. A file that cannot be read, is binary
-  // or cannot be converted gets a message and leaves the document as it was;
-  // the preview has already been sent to the chosen file.
+  // A cancelled dialog changes nothing. A file that cannot be read, is larger
+  // than platform::kMaxPreviewBytes, is binary or cannot be converted gets a
+  // message and leaves the document as it was; the preview has already been
+  // sent to the chosen file.
   void OpenHtmlFile();
 
   // Empties the source view, hides the preview, disables Clear and Big5 and
@@ -75,7 +71,7 @@ class Main : public platform::MainWindowListener {
   void Clear();
 
   // Converts the Big5-side text to GB (or the GB-side text to Big5), shows
-  // it with its declaration rewritten, previews it through "temp.htm" and
+  // it with its declaration rewritten, previews it through kPreviewFile and
   // offers to save it. A failed conversion gets a message and changes
   // nothing; a failed write gets a message naming the file.
   void ConvertToGb();

@@ -7,9 +7,13 @@
 namespace tovenrak::platform {
 
 // Filters are written "Description|patterns|Description|patterns|", patterns
-// separated by ";", for example
-// "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|".
-// Paths are UTF-8. A cancelled dialog yields an empty string.
+// separated by ";". Paths are UTF-8. A cancelled dialog yields an empty
+// string.
+
+// The documents the program opens: web pages and text files.
+inline constexpr char kDocumentFilter[] =
+    "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|";
+
 class FileDialog {
  public:
   FileDialog() = default;

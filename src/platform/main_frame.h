@@ -1,4 +1,5 @@
-// The main window's frame: pane geometry, maximising and ending the program.
+// The main window's frame: title, pane geometry, maximising and ending the
+// program.
 
 #pragma once
 
@@ -14,6 +15,9 @@ struct TwipsRect {
   float width = 0;
   float height = 0;
 };
+
+// The top of the about strip (its upper separator line) at its fixed place.
+inline constexpr float kAboutStripTop = 6720;
 
 // The two panes and their headings, and how far the about strip below them
 // moves down from its fixed places so that the panes never cover it.
@@ -31,6 +35,9 @@ class MainFrame {
   MainFrame(const MainFrame&) = delete;
   MainFrame& operator=(const MainFrame&) = delete;
   virtual ~MainFrame() = default;
+
+  // Shows `title` (UTF-8) in the window's title bar.
+  virtual void SetTitle(const std::string& title) = 0;
 
   // Places the panes and their headings, and moves the about strip.
   // REQUIRES: no width or height is negative.

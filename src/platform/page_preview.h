@@ -7,9 +7,10 @@
 
 namespace tovenrak::platform {
 
-// The largest file the preview shows. Laying out a page takes the browser
-// far longer than reading it: some 16 MiB of short paragraphs keep it busy
-// for a minute, and a page of 100 MiB makes it give up.
+// The largest file the preview shows, and so the largest the main window
+// opens. Laying out a page takes the browser far longer than reading it: some
+// 16 MiB of short paragraphs keep it busy for a minute, and a page of 100 MiB
+// makes it give up.
 inline constexpr uint64_t kMaxPreviewBytes = uint64_t{16} << 20;
 
 // What the preview does is reported through MainWindowListener.

@@ -4,8 +4,17 @@
 
 namespace tovenrak::platform {
 
-// Positions are counted from 1 to 8. Clicks are reported through
-// MainWindowListener::OnToolButton; a disabled button reports nothing.
+// The buttons' positions, counted from 1 to kToolbarPositions; the positions
+// between them (3, 5 and 8) are empty gaps.
+inline constexpr int kOpenButton = 1;
+inline constexpr int kClearButton = 2;
+inline constexpr int kBatchButton = 4;
+inline constexpr int kGbButton = 6;
+inline constexpr int kBig5Button = 7;
+inline constexpr int kToolbarPositions = 8;
+
+// Clicks are reported through MainWindowListener::OnToolButton; a disabled
+// button reports nothing.
 class Toolbar {
  public:
   Toolbar() = default;

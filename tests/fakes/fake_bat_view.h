@@ -23,9 +23,9 @@ struct FakeBatView : platform::BatView {
     be_fore_selection = -1;
   }
   int BeForeSelection() const override { return be_fore_selection; }
-  // Entries are `row_height` pixels tall from the top; x plays no part.
+  // Entries are 16 pixels tall from the top; x plays no part.
   int BeForeIndexAt(int, int y) const override {
-    const int row = y / row_height;
+    const int row = y / 16;
     return y >= 0 && row < static_cast<int>(be_fore.size()) ? row : -1;
   }
   void SetBeForeToolTip(const std::string& text) override {
@@ -48,16 +48,12 @@ struct FakeBatView : platform::BatView {
   }
   std::filesystem::path Dir1() const override { return dir1; }
   void ShowPro(bool visible) override { pro_visible = visible; }
-  void SetPro(int percent) override {
-    pro_values.push_back(percent);
-    pro_visible_when_set.push_back(pro_visible);
-  }
+  void SetPro(int percent) override { pro_values.push_back(percent); }
   void Close() override { closed = true; }
 
   platform::BatListener* listener = nullptr;
   std::vector<std::string> be_fore;
   int be_fore_selection = -1;
-  int row_height = 16;
   std::string be_fore_tooltip = "(unset)";
   bool n_del_enabled = true;  // Load must disable it.
   std::string to_text = "Text1";
@@ -68,7 +64,6 @@ struct FakeBatView : platform::BatView {
   std::set<std::filesystem::path> unreadable;  // SetDir1 fails for these.
   bool pro_visible = true;                     // Load must hide it.
   std::vector<int> pro_values;
-  std::vector<bool> pro_visible_when_set;
   bool closed = false;
 };
 

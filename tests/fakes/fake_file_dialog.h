@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,11 +32,13 @@ struct FakeFileDialog : platform::FileDialog {
 
   std::deque<std::string> next_answers;  // An empty queue answers as a cancel.
   std::vector<Asked> asked;
+  std::function<void()> while_asked;  // What the user does meanwhile.
 
  private:
   std::string Answer(const char* kind, const std::string& title,
                      const std::string& filter) {
     asked.push_back({kind, title, filter});
+    if (while_asked) while_asked();
     if (next_answers.empty()) return "";
     std::string answer = next_answers.front();
     next_answers.pop_front();

@@ -1,4 +1,5 @@
-// A main window frame that records pane places and window commands.
+// A main window frame that records its title, pane places and window
+// commands.
 
 #pragma once
 
@@ -9,22 +10,21 @@
 namespace tovenrak::fakes {
 
 struct FakeMainFrame : platform::MainFrame {
+  void SetTitle(const std::string& text) override { title = text; }
   void PlacePanes(const platform::PaneRects& rects) override {
     panes = rects;
     ++placed;
   }
-  void SetSiteLink(const std::string& address,
-                   const std::string& tooltip) override {
+  void SetSiteLink(const std::string& address, const std::string&) override {
     site_address = address;
-    site_tooltip = tooltip;
   }
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
 
+  std::string title;
   platform::PaneRects panes;
   int placed = 0;
   std::string site_address;
-  std::string site_tooltip;
   int maximized = 0;
   int quit = 0;
 };

@@ -2,215 +2,65 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "main_world.h"
 
 namespace tovenrak::testing {
 namespace {
 
-constexpr const char* kSaveFilter = "Html文件[*.htm;*.html]|*.htm;*.html|";
+const std::filesystem::path kTarget = kDocs / "out.htm";
 
 TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {
   struct Case {
     const char* name;
     std::string opened;
     int button;
-    const char* member;  // the converter member called
-    std::string argument;
-    std::string shown;  // the view's text, UTF-8
-    std::string saved;
-    const char* panel;
-    const char* save_title;
+    std::string call;    // the converter's
+    std::string stored;  // the converted side's text
   };
-  const std::string gb_page = Page("charset=gb2312", kGbBody);
-  const std::string big5_page = Page("charset=big5", kBig5Body);
+  const std::string gb = Page("gbk", kGbBody);
+  const std::string big5 = Page("big5", kBig5Body);
+  const int kGb = platform::kGbButton, kBig5 = platform::kBig5Button;
+  // The stored text keeps the declaration the document was opened with.
   const Case cases[] = {
-      {"big5 after gb open", gb_page, 7, "GBToBig5", gb_page,
-       Rewritten("charset=big5", kBig5BodyUtf8),
-       Rewritten("charset=big5", kBig5Body), "文件处于 Big5 码状态",
-       "保存文件为 Big5 码"},
+      {"big5 after gb open", gb, kBig5, "GBToBig5 " + gb,
+       Page("gbk", kBig5Body)},
       // Converts the Big5 conversion made at Open, never an earlier
       // document's text.
-      {"gb after gb open", gb_page, 6, "Big5ToGB",
-       Page("charset=gb2312", kBig5Body),
-       Rewritten("charset=gb2312", kGbBodyUtf8),
-       Rewritten("charset=gb2312", kGbBody), "文件处于 GB 码状态",
-       "保存文件为 GB 码"},
+      {"gb after gb open", gb, kGb, "Big5ToGB " + Page("gbk", kBig5Body), gb},
       // Converts the Big5 text as read, not the GB text already shown.
-      {"gb after big5 open", big5_page, 6, "Big5ToGB", big5_page,
-       Rewritten("charset=gb2312", kGbBodyUtf8),
-       Rewritten("charset=gb2312", kGbBody), "文件处于 GB 码状态",
-       "保存文件为 GB 码"},
-      {"big5 after big5 open", big5_page, 7, "GBToBig5",
-       Page("charset=big5", kGbBody), Rewritten("charset=big5", kBig5BodyUtf8),
-       Rewritten("charset=big5", kBig5Body), "文件处于 Big5 码状态",
-       "保存文件为 Big5 码"},
+      {"gb after big5 open", big5, kGb, "Big5ToGB " + big5,
+       Page("big5", kGbBody)},
+      {"big5 after big5 open", big5, kBig5, "GBToBig5 " + Page("big5", kGbBody),
+       big5},
   };
   for (const Case& c : cases) {
     MainWorld w;
-    w.Make();
     w.Open("doc.htm", c.opened);
-    const std::filesystem::path target = w.docs / "out.htm";
-    w.dialog.next_answers.push_back(target.string());
+    w.dialog.next_answers.push_back(kTarget.string());
     w.converter->calls.clear();
     w.preview.calls.clear();
 
-    w.main->OnToolButton(c.button);
+    w.main.OnToolButton(c.button);
 
-    ASSERT_EQ(w.converter->calls.size(), 1u) << c.name;
-    EXPECT_EQ(w.converter->calls[0].member, c.member) << c.name;
-    EXPECT_EQ(w.converter->calls[0].argument, c.argument) << c.name;
-    EXPECT_EQ(w.view.text, c.shown) << c.name;
-    EXPECT_EQ(ReadFile(w.Preview()), c.saved) << c.name;
-    EXPECT_EQ(ReadFile(target), c.saved) << c.name;
-    EXPECT_EQ(w.preview.calls,
-              std::vector<std::string>{"load " + w.Preview().string()})
+    const bool to_gb = c.button == kGb;
+    EXPECT_EQ(w.converter->calls, std::vector<std::string>{c.call}) << c.name;
+    EXPECT_EQ(to_gb ? w.main.ori_str() : w.main.cvt_str(), c.stored) << c.name;
+    // The view, the preview and the saved file declare the new encoding.
+    EXPECT_EQ(w.Seen(), to_gb ? GbSeen(Page("gb2312", kGbBodyUtf8))
+                              : Big5Seen(Page("big5", kBig5BodyUtf8)))
         << c.name;
-    EXPECT_EQ(w.status.panels[2], c.panel) << c.name;
-    EXPECT_EQ(w.tool.pressed[6], c.button == 6) << c.name;
-    EXPECT_EQ(w.tool.pressed[7], c.button == 7) << c.name;
-    ASSERT_EQ(w.dialog.asked.size(), 2u) << c.name;
-    EXPECT_EQ(w.dialog.asked[1].kind, "save") << c.name;
-    EXPECT_EQ(w.dialog.asked[1].title, c.save_title) << c.name;
-    EXPECT_EQ(w.dialog.asked[1].filter, kSaveFilter) << c.name;
+    const std::string saved =
+        to_gb ? Page("gb2312", kGbBody) : Page("big5", kBig5Body);
+    EXPECT_EQ(w.PreviewFile(), saved) << c.name;
+    EXPECT_EQ(w.files.files[kTarget], saved) << c.name;
+    EXPECT_EQ(w.preview.calls,
+              std::vector<std::string>{"load " + kPreview.string()})
+        << c.name;
+    EXPECT_EQ(w.dialog.asked.back().title,
+              to_gb ? "保存文件为 GB 码" : "保存文件为 Big5 码")
+        << c.name;
     EXPECT_TRUE(w.box.shown.empty()) << c.name;
   }
-}
-
-TEST(MainConvertTest, StoredTextsKeepTheDeclarationTheDocumentWasOpenedWith) {
-  MainWorld w;
-  w.Make();
-  const std::string opened = Page("charset=gbk", kGbBody);
-  w.Open("doc.htm", opened);
-
-  w.main->ConvertToBig5();
-  EXPECT_EQ(w.main->cvt_str(), Page("charset=gbk", kBig5Body));
-  EXPECT_EQ(w.view.text, Rewritten("charset=big5", kBig5BodyUtf8));
-
-  w.main->ConvertToGb();
-  EXPECT_EQ(w.main->ori_str(), opened);
-  EXPECT_EQ(w.view.text, Rewritten("charset=gb2312", kGbBodyUtf8));
-}
-
-TEST(MainConvertTest, GbTwiceGivesTheSameTextAndAsksToSaveEachTime) {
-  MainWorld w;
-  w.Make();
-  w.Open("doc.htm", Page("charset=big5", kBig5Body));
-  w.main->ConvertToGb();
-  const std::string first = w.view.text;
-  w.main->ConvertToGb();
-  EXPECT_EQ(w.view.text, first);
-  EXPECT_EQ(w.view.text, Rewritten("charset=gb2312", kGbBodyUtf8));
-  EXPECT_EQ(w.dialog.asked.size(), 3u);
-  EXPECT_TRUE(w.tool.pressed[6]);
-}
-
-TEST(MainConvertTest, CancelledSaveKeepsConversionAndWritesOnlyThePreview) {
-  MainWorld w;
-  w.Make();
-  w.Open("doc.htm", Page("charset=gb2312", kGbBody));
-  w.main->ConvertToBig5();
-
-  EXPECT_EQ(w.view.text, Rewritten("charset=big5", kBig5BodyUtf8));
-  EXPECT_EQ(ReadFile(w.Preview()), Rewritten("charset=big5", kBig5Body));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.docs),
-                          std::filesystem::directory_iterator()),
-            1);
-  EXPECT_TRUE(w.box.shown.empty());
-}
-
-TEST(MainConvertTest, DocumentWithoutDeclarationGetsNone) {
-  MainWorld w;
-  w.Make();
-  w.Open("notes.txt", kGbBody + "\n");
-  const std::filesystem::path target = w.docs / "notes-big5";
-  w.dialog.next_answers.push_back(target.string());
-  w.main->ConvertToBig5();
-  EXPECT_EQ(ReadFile(target), kBig5Body + "\n");
-}
-
-TEST(MainConvertTest, SaveThatFailsNamesTheFileAndTheReason) {
-  struct Case {
-    const char* name;
-    std::function<std::filesystem::path(MainWorld&)> target;
-    const char* says;
-  };
-  const Case cases[] = {
-      {"missing folder",
-       [](MainWorld& w) { return w.docs / "gone" / "out.htm"; },
-       "No such file or directory"},
-      {"folder in the way",
-       [](MainWorld& w) {
-         std::filesystem::create_directory(w.docs / "out.htm");
-         return w.docs / "out.htm";
-       },
-       "Is a directory"},
-  };
-  for (const Case& c : cases) {
-    MainWorld w;
-    w.Make();
-    w.Open("doc.htm", Page("charset=gb2312", kGbBody));
-    const std::filesystem::path target = c.target(w);
-    w.dialog.next_answers.push_back(target.string());
-
-    w.main->ConvertToBig5();
-
-    ASSERT_EQ(w.box.shown.size(), 1u) << c.name;
-    EXPECT_EQ(w.box.shown[0].title, "Zemlorin Tovenrak v.1") << c.name;
-    EXPECT_NE(w.box.shown[0].text.find(target.string()), std::string::npos)
-        << c.name << ": " << w.box.shown[0].text;
-    EXPECT_NE(w.box.shown[0].text.find(c.says), std::string::npos)
-        << c.name << ": " << w.box.shown[0].text;
-    // The conversion itself stands.
-    EXPECT_EQ(w.status.panels[2], "文件处于 Big5 码状态") << c.name;
-    EXPECT_EQ(ReadFile(w.Preview()), Rewritten("charset=big5", kBig5Body))
-        << c.name;
-  }
-}
-
-TEST(MainConvertTest, UnwritablePreviewGetsMessageAndStillOffersSave) {
-  MainWorld w;
-  w.app_dir = w.root / "read-only-program-folder";
-  w.Make();
-  w.Open("doc.txt", kGbBody);
-  const std::filesystem::path target = w.docs / "out.htm";
-  w.dialog.next_answers.push_back(target.string());
-  w.preview.calls.clear();
-
-  w.main->ConvertToBig5();
-
-  ASSERT_EQ(w.box.shown.size(), 1u);
-  EXPECT_NE(w.box.shown[0].text.find(w.Preview().string()), std::string::npos);
-  // An old preview file is not shown as if it were the new one.
-  EXPECT_TRUE(w.preview.calls.empty());
-  EXPECT_EQ(ReadFile(target), kBig5Body);
-}
-
-TEST(MainConvertTest, FailedConversionGetsMessageAndChangesNothing) {
-  MainWorld w;
-  w.Make();
-  const std::string gb_page = Page("charset=gb2312", kGbBody);
-  w.Open("doc.htm", gb_page);
-  const std::string cvt_before = w.main->cvt_str();
-  const std::string view_before = w.view.text;
-  w.converter->fail = true;
-  // The toolbar's group has already pressed Big5 when the click arrives.
-  w.tool.pressed[6] = false;
-  w.tool.pressed[7] = true;
-
-  w.main->OnToolButton(7);
-
-  ASSERT_EQ(w.box.shown.size(), 1u);
-  EXPECT_NE(w.box.shown[0].text.find("dictionary gone"), std::string::npos);
-  EXPECT_EQ(w.status.panels[2], "文件处于 GB 码状态");
-  EXPECT_TRUE(w.tool.pressed[6]);
-  EXPECT_FALSE(w.tool.pressed[7]);
-  EXPECT_EQ(w.main->cvt_str(), cvt_before);
-  EXPECT_EQ(w.main->ori_str(), gb_page);
-  EXPECT_EQ(w.view.text, view_before);
-  EXPECT_FALSE(std::filesystem::exists(w.Preview()));
-  EXPECT_EQ(w.dialog.asked.size(), 1u);
 }
 
 TEST(MainConvertTest, CharactersLostOrPassedThroughAreReported) {
@@ -227,53 +77,30 @@ TEST(MainConvertTest, CharactersLostOrPassedThroughAreReported) {
   };
   for (const Case& c : cases) {
     MainWorld w;
-    w.Make();
     w.Open("doc.txt", c.opened);
-    w.main->ConvertToBig5();
+    w.main.ConvertToBig5();
     ASSERT_EQ(w.box.shown.size(), 1u) << c.name;
     EXPECT_EQ(w.box.shown[0].icon, platform::MessageIcon::kExclamation)
         << c.name;
     EXPECT_NE(w.box.shown[0].text.find(c.says), std::string::npos)
         << c.name << ": " << w.box.shown[0].text;
+    // The save was cancelled: only the preview file was written.
+    EXPECT_EQ(w.files.files.size(), 2u) << c.name;
   }
 }
 
-TEST(MainConvertTest, TypedChangesAreNotCarriedIntoTheConversion) {
+TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
   MainWorld w;
-  w.Make();
   w.Open("doc.txt", kGbBody);
   w.view.Edit("typed");
-  w.main->ConvertToBig5();
-  EXPECT_EQ(w.converter->calls.back().argument, kGbBody);
-  EXPECT_EQ(w.view.text, kBig5BodyUtf8);
-}
+  // During the save dialog the user edits the converted text.
+  w.dialog.while_asked = [&] { w.view.Edit("頭髮 丂 \uFFFD"); };
+  w.dialog.next_answers.push_back(kTarget.string());
 
-// A save dialog during which the user changes the source view.
-struct EditingDialog : fakes::FakeFileDialog {
-  std::string AskSavePath(const std::string& title,
-                          const std::string& filter) override {
-    view->Edit(edit);
-    return FakeFileDialog::AskSavePath(title, filter);
-  }
-  fakes::FakeSourceView* view = nullptr;
-  std::string edit;
-};
+  w.main.ConvertToBig5();
 
-TEST(MainConvertTest, EditedViewIsSavedInTheEncodingItShows) {
-  MainWorld w;
-  EditingDialog dialog;
-  dialog.view = &w.view;
-  dialog.edit = std::string("頭髮 丂 ") + "\xEF\xBF\xBD";
-  w.dialog_override = &dialog;
-  w.Make();
-  dialog.next_answers.push_back(w.WriteDoc("doc.txt", kGbBody).string());
-  w.main->OpenHtmlFile();
-  const std::filesystem::path target = w.docs / "out.txt";
-  dialog.next_answers.push_back(target.string());
-
-  w.main->ConvertToBig5();
-
-  EXPECT_EQ(ReadFile(target), Hex("c059be76") + " &#19970; &#65533;");
+  EXPECT_EQ(w.converter->calls.back(), "GBToBig5 " + kGbBody);
+  EXPECT_EQ(w.files.files[kTarget], Hex("c059be76") + " &#19970; &#65533;");
 }
 
 }  // namespace

@@ -1,19 +1,18 @@
-// Everything a Main test needs: the fakes, a recording converter, and a
-// program folder and a documents folder under a fresh temporary folder.
+// Everything a Main test needs: the fakes, files in memory, and a converter
+// that records its calls and fails on demand.
 
 #pragma once
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
-
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <vector>
 
+#include "core/convert/default_converter.h"
+#include "core/encoding/codec.h"
 #include "fakes/fake_batch_launcher.h"
 #include "fakes/fake_file_dialog.h"
+#include "fakes/fake_files.h"
 #include "fakes/fake_main_frame.h"
 #include "fakes/fake_message_box.h"
 #include "fakes/fake_page_preview.h"
@@ -22,89 +21,115 @@
 #include "fakes/fake_status_bar.h"
 #include "fakes/fake_toolbar.h"
 #include "main_window/main_presenter.h"
-#include "recording_converter.h"
 
 namespace tovenrak::testing {
 
 // Bytes from hex digits: Hex("a4a4") == "\xa4\xa4".
 inline std::string Hex(std::string_view digits) {
   std::string bytes;
-  for (size_t i = 0; i + 1 < digits.size(); i += 2) {
+  for (size_t i = 0; i + 1 < digits.size(); i += 2)
     bytes += static_cast<char>(
         std::stoi(std::string(digits.substr(i, 2)), nullptr, 16));
-  }
   return bytes;
 }
 
-// 中文網頁頭髮乾淨 in Big5 and 中文网页头发干净 in GBK: what the converter
-// makes of each other.
-inline const std::string kBig5Body = Hex("a4a4a4e5baf4adb6c059be76b0aeb262");
-inline const std::string kGbBody = Hex("d6d0cec4cdf8d2b3cdb7b7a2b8c9bebb");
-inline constexpr const char* kBig5BodyUtf8 = "中文網頁頭髮乾淨";
-inline constexpr const char* kGbBodyUtf8 = "中文网页头发干净";
+// 頭髮 in Big5 and 头发 in GBK: what the converter makes of each other.
+inline const std::string kBig5Body = Hex("c059be76");
+inline const std::string kGbBody = Hex("cdb7b7a2");
+inline constexpr const char* kBig5BodyUtf8 = "頭髮";
+inline constexpr const char* kGbBodyUtf8 = "头发";
 
-// A page declaring `charset` (for example "charset=big5") around `body`.
+// A page declaring `charset` around `body`.
 inline std::string Page(const std::string& charset, const std::string& body) {
-  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; " +
-         charset + "\"></head>\n<body>" + body + "</body></html>\n";
+  return "<meta charset=" + charset + ">" + body;
 }
 
-// Page(...) after its declaration was rewritten to `charset`.
-inline std::string Rewritten(const std::string& charset,
-                             const std::string& body) {
-  return "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; " +
-         charset + "\" http-equiv=Content-Type></head>\n<body>" + body +
-         "</body></html>\n";
+// Passes each conversion to the product's converter and records it as
+// "Big5ToGB" and the Big5 bytes for one to simplified, "GBToBig5" and the GB
+// bytes for one to traditional; with `fail` set, fails instead.
+struct RecordingConverter : core::Converter {
+  core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                       std::u32string& out) const override {
+    const bool to_gb = how.to == core::Script::kSimplified;
+    std::string bytes;
+    core::EncodeCounts counts;
+    core::Encode(text, to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk,
+                 bytes, counts);
+    calls.push_back((to_gb ? "Big5ToGB " : "GBToBig5 ") + bytes);
+    if (fail)
+      return core::Error{core::ErrorCode::kInvalidInput, "dictionary gone"};
+    static const auto real = std::move(core::MakeDefaultConverter().value());
+    return real->Convert(text, how, out);
+  }
+  mutable std::vector<std::string> calls;
+  bool fail = false;
+};
+
+// MainWorld::Seen() of a document in the GB or the Big5 state that shows
+// `view_text`.
+inline std::string GbSeen(const std::string& view_text) {
+  return "文件处于 GB 码状态 | Open Clear Batch GB* Big5 | " + view_text;
+}
+inline std::string Big5Seen(const std::string& view_text) {
+  return "文件处于 Big5 码状态 | Open Clear Batch GB Big5* | " + view_text;
 }
 
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
+inline const std::filesystem::path kDocs = "/docs";
+inline const std::filesystem::path kAppDir = "/app";
+inline const std::filesystem::path kPreview =
+    kAppDir / main_window::kPreviewFile;
 
 struct MainWorld {
-  MainWorld() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "tovenrak-main-XXXXXX")
-            .string();
-    root = ::mkdtemp(pattern.data());
-    std::filesystem::create_directories(app_dir = root / "app");
-    std::filesystem::create_directories(docs = root / "docs");
-  }
-  ~MainWorld() { std::filesystem::remove_all(root); }
-  MainWorld(const MainWorld&) = delete;
-  MainWorld& operator=(const MainWorld&) = delete;
-
-  main_window::Main& Make() {
-    auto owned = std::make_unique<RecordingConverter>();
-    converter = owned.get();
-    main = std::make_unique<main_window::Main>(
-        main_window::Main::Controls{view, preview, status, tool,
-                                    dialog_override ? *dialog_override : dialog,
-                                    box, batch, shell, frame},
-        std::move(owned), app_dir, root / "program");
-    return *main;
-  }
-
-  // Writes `bytes` to docs/`name` and returns its path.
-  std::filesystem::path WriteDoc(const std::string& name,
-                                 const std::string& bytes) {
-    const std::filesystem::path path = docs / name;
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+  MainWorld()
+      : main({view, preview, status, tool, dialog, box, batch, shell, frame,
+              files},
+             std::unique_ptr<core::Converter>(converter), kAppDir, "/program") {
   }
 
   // Opens `bytes` as docs/`name` through the dialog.
   void Open(const std::string& name, const std::string& bytes) {
-    dialog.next_answers.push_back(WriteDoc(name, bytes).string());
-    main->OpenHtmlFile();
+    files.files[kDocs / name] = bytes;
+    dialog.next_answers.push_back((kDocs / name).string());
+    main.OpenHtmlFile();
   }
 
-  std::filesystem::path Preview() const { return app_dir / "temp.htm"; }
+  // The buttons as the user sees them: "-" before a disabled one, "*" after
+  // a pressed one.
+  std::string Buttons() const {
+    std::string shown;
+    for (auto [position, name] : {std::pair{platform::kOpenButton, "Open"},
+                                  {platform::kClearButton, "Clear"},
+                                  {platform::kBatchButton, "Batch"},
+                                  {platform::kGbButton, "GB"},
+                                  {platform::kBig5Button, "Big5"}}) {
+      shown += (shown.empty() ? "" : " ") +
+               std::string(tool.enabled[position] ? "" : "-") + name +
+               (tool.pressed[position] ? "*" : "");
+    }
+    return shown;
+  }
 
-  std::filesystem::path root, app_dir, docs;
+  std::string Panel() {
+    return status.panels[platform::StatusBar::kEncodingPanel];
+  }
+
+  // The encoding panel, the buttons and the source view's text.
+  std::string Seen() { return Panel() + " | " + Buttons() + " | " + view.text; }
+
+  // The preview's calls, joined by ", ".
+  std::string PreviewCalls() const {
+    std::string joined;
+    for (const std::string& call : preview.calls)
+      joined += (joined.empty() ? "" : ", ") + call;
+    return joined;
+  }
+
+  // The preview file's bytes, or "(none)".
+  std::string PreviewFile() const {
+    auto file = files.files.find(kPreview);
+    return file == files.files.end() ? "(none)" : file->second;
+  }
+
   fakes::FakeSourceView view;
   fakes::FakePagePreview preview;
   fakes::FakeStatusBar status;
@@ -114,10 +139,9 @@ struct MainWorld {
   fakes::FakeBatchLauncher batch;
   fakes::FakeShell shell;
   fakes::FakeMainFrame frame;
-  // When set before Make, the window asks this dialog instead of `dialog`.
-  platform::FileDialog* dialog_override = nullptr;
-  RecordingConverter* converter = nullptr;
-  std::unique_ptr<main_window::Main> main;
+  fakes::FakeFiles files;
+  RecordingConverter* converter = new RecordingConverter;  // Owned by main.
+  main_window::Main main;
 };
 
 }  // namespace tovenrak::testing

@@ -1,18 +1,18 @@
+// The batch window on Qt, driven by Bat through its own controls.
+
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QToolTip>
+#include <QTest>
 #include <QTreeView>
 #include <filesystem>
 #include <fstream>
@@ -31,22 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-#ifndef TOVENRAK_SAMPLES
-#define TOVENRAK_SAMPLES TOVENRAK_SOURCE_DIR "/samples"
-#endif
-
-// The command-line converter, built beside this test.
-std::string ConvertTool() {
-#ifdef TOVENRAK_CONVERT
-  return TOVENRAK_CONVERT;
-#else
-  return (fs::path(QCoreApplication::applicationDirPath().toStdString()) /
-          "../../src/app/tovenrak-convert")
-      .lexically_normal()
-      .string();
-#endif
-}
-
 std::string Read(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
@@ -54,17 +38,23 @@ std::string Read(const fs::path& path) {
   return bytes.str();
 }
 
+// Counts the paints of a widget.
+struct PaintCounter : QObject {
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return QObject::eventFilter(watched, event);
+  }
+  int paints = 0;
+};
+
 class QtBatViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string pattern = fs::temp_directory_path() / "bat_view_test-XXXXXX";
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     dir_ = pattern;
-    for (const char* sub : {"program", "one", "two", "out", "cli"})
+    for (const char* sub : {"program", "out", "cli"})
       fs::create_directory(dir_ / sub);
-    auto converter = core::MakeDefaultConverter();
-    ASSERT_TRUE(converter.has_value()) << converter.error().Message();
-    er_ = std::move(converter.value());
     bat_ = std::make_unique<batch::Bat>(
         view_, dialog_, messages_, *er_, dir_ / "program",
         std::vector<fs::path>{"/", dir_ / "gone"});
@@ -81,172 +71,127 @@ class QtBatViewTest : public ::testing::Test {
     EXPECT_NE(control, nullptr) << name;
     return control;
   }
-  void Press(QWidget* widget, int key) {
-    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QCoreApplication::sendEvent(widget, &press);
-  }
-  void MoveOver(QWidget* viewport, QPoint at, Qt::MouseButtons buttons) {
-    QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at),
-                     Qt::NoButton, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(viewport, &move);
+  void Add(const std::vector<std::string>& answers) {
+    for (const std::string& answer : answers) {
+      dialog_.next_answers.push_back(answer);
+      Control<QPushButton>("NAdd")->click();
+    }
   }
 
   fs::path dir_;
   QtBatView view_;
   fakes::FakeFileDialog dialog_;
   fakes::FakeMessageBox messages_;
-  std::unique_ptr<core::Converter> er_;
+  std::unique_ptr<core::Converter> er_ =
+      std::move(core::MakeDefaultConverter().value());
   std::unique_ptr<batch::Bat> bat_;
 };
 
-TEST_F(QtBatViewTest, OpensFixedSizeWithEveryControlNamed) {
-  EXPECT_EQ(view_.windowTitle(), "批量转换");
-  const double x = view_.logicalDpiX() / 1440.0;
-  const double y = view_.logicalDpiY() / 1440.0;
-  EXPECT_EQ(view_.minimumSize(), QSize(qRound(6975 * x), qRound(4335 * y)));
-  EXPECT_EQ(view_.maximumSize(), view_.minimumSize());
-  EXPECT_FALSE(view_.windowFlags() & Qt::WindowMinMaxButtonsHint);
-  EXPECT_EQ(Control<QListWidget>("BeFore")->geometry(),
-            QRect(qRound(120 * x), qRound(360 * y), qRound(2295 * x),
-                  qRound(2940 * y)));
-  for (const char* name : {"Label4", "BeFore", "NAdd", "NDel", "NGo", "NQuit",
-                           "Label2", "ToText", "Drive1", "Dir1", "Pro"}) {
-    EXPECT_FALSE(Control<QWidget>(name)->accessibleName().isEmpty()) << name;
-  }
-  EXPECT_EQ(Control<QPushButton>("NGo")->text(), "开始转换(&S)");
-  EXPECT_EQ(Control<QLineEdit>("ToText")->text().toStdString(),
-            (dir_ / "program").string());
-  EXPECT_FALSE(Control<QPushButton>("NDel")->isEnabled());
-  EXPECT_TRUE(Control<QProgressBar>("Pro")->isHidden());
-  EXPECT_EQ(Control<QComboBox>("Drive1")->currentText(), "/");
-}
-
-TEST_F(QtBatViewTest, ConvertsTwoFilesAsTheCommandLineConverterDoes) {
-  fs::copy_file(TOVENRAK_SAMPLES "/gb-page.html",
-                dir_ / "one" / "gb-page.html");
-  fs::copy_file(TOVENRAK_SAMPLES "/big5-news.htm",
-                dir_ / "two" / "big5 news.htm");
-  dialog_.next_answers = {
-      (dir_ / "one").string() + std::string(1, '\0') + "gb-page.html",
-      (dir_ / "two" / "big5 news.htm").string()};
+TEST_F(QtBatViewTest, ConvertsAsTheCommandLineConverterDoesWithTheBarPainted) {
+  const std::string gb = dir_ / "gb-page.html", big5 = dir_ / "big5 news.htm";
+  fs::copy_file(TOVENRAK_SOURCE_DIR "/samples/gb-page.html", gb);
+  fs::copy_file(TOVENRAK_SOURCE_DIR "/samples/big5-news.htm", big5);
   view_.show();
-  Control<QPushButton>("NAdd")->click();
-  Control<QPushButton>("NAdd")->click();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+  Add({gb, big5});
   ASSERT_EQ(Control<QListWidget>("BeFore")->count(), 2);
   Control<QLineEdit>("ToText")->setText(
       QString::fromStdString((dir_ / "out").string()));
+  PaintCounter counter;
+  Control<QProgressBar>("Pro")->installEventFilter(&counter);
   Control<QPushButton>("NGo")->click();
 
   ASSERT_EQ(messages_.shown.size(), 1u);
-  EXPECT_EQ(messages_.shown[0].text,
-            "所选定文件已转换到 " + (dir_ / "out").string() + "/ 文件夹下。");
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kInformation);
   EXPECT_EQ(Control<QProgressBar>("Pro")->value(), 100);
-  EXPECT_FALSE(Control<QProgressBar>("Pro")->isHidden());
+  // Painted at each step although the run never returns to the event loop.
+  EXPECT_GE(counter.paints, 3);
   EXPECT_FALSE(view_.isVisible());
   EXPECT_EQ(view_.result(), QDialog::Accepted);
 
   QProcess cli;
-  cli.start(
-      QString::fromStdString(ConvertTool()),
-      {"-o", QString::fromStdString((dir_ / "cli").string()),
-       QString::fromStdString((dir_ / "one" / "gb-page.html").string()),
-       QString::fromStdString((dir_ / "two" / "big5 news.htm").string())});
-  ASSERT_TRUE(cli.waitForFinished(60000)) << ConvertTool();
+  cli.start(TOVENRAK_CONVERT,
+            {"-o", QString::fromStdString((dir_ / "cli").string()),
+             QString::fromStdString(gb), QString::fromStdString(big5)});
+  ASSERT_TRUE(cli.waitForFinished(60000));
   ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
-  for (const char* name : {"gb-page.html", "big5 news.htm"}) {
-    const std::string ours = Read(dir_ / "out" / name);
-    EXPECT_NE(ours, Read(dir_ / (name[0] == 'g' ? "one" : "two") / name))
-        << name << " was not converted";
-    EXPECT_EQ(ours, Read(dir_ / "cli" / name)) << name;
+  for (const std::string& path : {gb, big5}) {
+    const fs::path name = fs::path(path).filename();
+    EXPECT_NE(Read(dir_ / "out" / name), Read(path)) << name << " unchanged";
+    EXPECT_EQ(Read(dir_ / "out" / name), Read(dir_ / "cli" / name)) << name;
   }
 }
 
 TEST_F(QtBatViewTest, ToolTipFollowsTheListsOwnHitTest) {
-  dialog_.next_answers = {"/d/a.htm", "/d/b.htm"};
-  Control<QPushButton>("NAdd")->click();
-  Control<QPushButton>("NAdd")->click();
+  Add({"/d/a.htm", "/d/b.htm"});
   view_.show();
   auto* be_fore = Control<QListWidget>("BeFore");
   QWidget* viewport = be_fore->viewport();
   const QRect second = be_fore->visualItemRect(be_fore->item(1));
-  MoveOver(viewport, second.center(), Qt::NoButton);
-  EXPECT_EQ(viewport->toolTip(), "/d/b.htm");
-  QHelpEvent help(QEvent::ToolTip, second.center(),
-                  viewport->mapToGlobal(second.center()));
-  QCoreApplication::sendEvent(viewport, &help);
-  EXPECT_EQ(QToolTip::text(), "/d/b.htm") << "shown on hovering";
-  MoveOver(viewport, QPoint(second.center().x(), second.bottom() + 10),
-           Qt::NoButton);
-  EXPECT_EQ(viewport->toolTip(), "") << "below the last entry";
-  MoveOver(viewport, second.center(), Qt::LeftButton);
-  EXPECT_EQ(viewport->toolTip(), "") << "button held";
+  auto move_to = [&](QPoint at, Qt::MouseButtons buttons) {
+    QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at),
+                     Qt::NoButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &move);
+    return viewport->toolTip().toStdString();
+  };
+  EXPECT_EQ(move_to(second.center(), Qt::NoButton), "/d/b.htm");
+  EXPECT_EQ(move_to(second.center() + QPoint(0, second.height()), Qt::NoButton),
+            "")
+      << "below the last entry";
 }
 
-TEST_F(QtBatViewTest, SelectingAnEntryEnablesRemoveUntilItIsUsed) {
-  dialog_.next_answers = {"/d/a.htm", "/d/b.htm"};
-  Control<QPushButton>("NAdd")->click();
-  Control<QPushButton>("NAdd")->click();
-  auto* be_fore = Control<QListWidget>("BeFore");
-  be_fore->setCurrentRow(0);
-  ASSERT_TRUE(Control<QPushButton>("NDel")->isEnabled());
-  Control<QPushButton>("NDel")->click();
-  EXPECT_EQ(be_fore->count(), 1);
-  EXPECT_EQ(be_fore->item(0)->text(), "/d/b.htm");
-  EXPECT_FALSE(Control<QPushButton>("NDel")->isEnabled());
-  EXPECT_EQ(bat_->be_hind(), std::vector<std::string>{"b.htm"});
-}
-
-TEST_F(QtBatViewTest, FocusWithoutSelectionLeavesRemoveDisabled) {
-  dialog_.next_answers = {"/d/a.htm"};
-  Control<QPushButton>("NAdd")->click();
+// Focus makes the first entry current but selects nothing; it used to
+// enable Remove, which then removed nothing.
+TEST_F(QtBatViewTest, OnlyASelectedEntryEnablesRemove) {
+  Add({"/d/a.htm", "/d/b.htm"});
   view_.show();
   QApplication::setActiveWindow(&view_);
   auto* be_fore = Control<QListWidget>("BeFore");
+  auto* n_del = Control<QPushButton>("NDel");
   Control<QPushButton>("NAdd")->setFocus(Qt::TabFocusReason);
   be_fore->setFocus(Qt::TabFocusReason);
   ASSERT_TRUE(be_fore->hasFocus());
-  // Focus makes the first entry current but selects nothing; it used to
-  // enable Remove, which then removed nothing.
   EXPECT_TRUE(be_fore->currentIndex().isValid());
-  EXPECT_FALSE(Control<QPushButton>("NDel")->isEnabled());
+  EXPECT_FALSE(n_del->isEnabled());
+
+  be_fore->setCurrentRow(0);
+  ASSERT_TRUE(n_del->isEnabled());
+  n_del->click();
+  EXPECT_EQ(be_fore->count(), 1);
+  EXPECT_EQ(bat_->be_hind(), std::vector<std::string>{"b.htm"});
+  EXPECT_FALSE(n_del->isEnabled());
 }
 
 TEST_F(QtBatViewTest, EnterActsOnlyOnTheFocusedButton) {
   view_.show();
-  auto* to_text = Control<QLineEdit>("ToText");
-  to_text->setFocus();
-  Press(to_text, Qt::Key_Return);
-  EXPECT_TRUE(messages_.shown.empty());
+  for (const char* name : {"ToText", "NGo"}) {
+    QWidget* control = Control<QWidget>(name);
+    control->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(control, &press);
+  }
   EXPECT_TRUE(dialog_.asked.empty());
-  auto* n_go = Control<QPushButton>("NGo");
-  n_go->setFocus();
-  Press(n_go, Qt::Key_Return);
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(messages_.shown[0].text, "请您选定要转换的文件，再开始转换。");
 }
 
-TEST_F(QtBatViewTest, FolderChosenInDir1BecomesTarget) {
+TEST_F(QtBatViewTest, FoldersAndVolumesChosenReachTheTarget) {
   auto* dir1 = Control<QTreeView>("Dir1");
   const QModelIndex program = dir1->currentIndex();
   ASSERT_TRUE(program.isValid());
   dir1->setCurrentIndex(program.parent());
-  EXPECT_EQ(Control<QLineEdit>("ToText")->text().toStdString(), dir_.string());
-}
+  auto* to_text = Control<QLineEdit>("ToText");
+  EXPECT_EQ(to_text->text().toStdString(), dir_.string());
 
-TEST_F(QtBatViewTest, UnreadableVolumeKeepsLastReadableFolder) {
+  // A volume that cannot be read keeps the last readable folder.
   auto* drive1 = Control<QComboBox>("Drive1");
-  ASSERT_EQ(drive1->count(), 2);
   drive1->setCurrentIndex(1);
   ASSERT_EQ(messages_.shown.size(), 1u);
-  EXPECT_EQ(messages_.shown[0].text,
-            "读取驱动器" + (dir_ / "gone").string() +
-                "时出错。\n\r请检查该驱动器内有无磁盘或"
-                "磁盘格式是否正确。");
-  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kCritical);
+  EXPECT_NE(messages_.shown[0].text.find((dir_ / "gone").string()),
+            std::string::npos);
   EXPECT_EQ(drive1->currentIndex(), 0);
-  EXPECT_EQ(view_.Dir1(), dir_ / "program");
-  EXPECT_EQ(Control<QLineEdit>("ToText")->text().toStdString(),
-            (dir_ / "program").string());
+  EXPECT_EQ(view_.Dir1(), dir_);
+  EXPECT_EQ(to_text->text().toStdString(), dir_.string());
 }
 
 }  // namespace

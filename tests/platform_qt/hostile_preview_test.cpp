@@ -2,30 +2,22 @@
 // nothing in it reaches a server, reads another local file into the page or
 // moves the preview to another address.
 
-#include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <QDesktopServices>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-#include <QWebEngineFindTextResult>
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
-#include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_preview_guard.h"
-#include "qt_test_support.h"
-#include "recording_listener.h"
+#include "preview_fixture.h"
 
 namespace tovenrak::platform::qt {
 namespace {
@@ -33,8 +25,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A web server on the loopback interface that records every connection and
-// the first line of every request, and answers each with a short page. It
-// keeps at most 4 KiB of a request and the first 100 lines.
+// the start of the first line of every request, and answers each with a
+// short page.
 class LoopbackRecorder {
  public:
   LoopbackRecorder() {
@@ -62,29 +54,21 @@ class LoopbackRecorder {
   void Accept() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       ++connections_;
-      QObject::connect(socket, &QTcpSocket::readyRead, socket,
-                       [this, socket] { Read(socket); });
+      QObject::connect(socket, &QTcpSocket::readyRead, socket, [=, this] {
+        QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+        requests_.push_back(
+            socket->readAll().left(200).split('\r').first().toStdString());
+        socket->write(
+            "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n"
+            "Content-Length: 25\r\n\r\n<p>reached the server</p>");
+        socket->disconnectFromHost();
+      });
       QObject::connect(socket, &QTcpSocket::disconnected, socket,
                        &QObject::deleteLater);
     }
   }
 
-  void Read(QTcpSocket* socket) {
-    QByteArray& request = pending_[socket];
-    request += socket->read(4096 - request.size());
-    const qsizetype end = request.indexOf("\r\n");
-    if (end < 0 && request.size() < 4096) return;
-    if (requests_.size() < 100)
-      requests_.push_back(request.left(end < 0 ? 200 : end).toStdString());
-    pending_.remove(socket);
-    socket->write(
-        "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n"
-        "Content-Length: 25\r\n\r\n<p>reached the server</p>");
-    socket->disconnectFromHost();
-  }
-
   QTcpServer server_;
-  QHash<QTcpSocket*, QByteArray> pending_;
   int connections_ = 0;
   std::vector<std::string> requests_;
 };
@@ -148,20 +132,9 @@ std::string ReachingMarkup(const LoopbackRecorder& server) {
       "<form action=\"%form\" method=post><input name=a value=b></form>"
       "<a href=\"%link\" ping=\"%ping\">link</a>");
   // Each %name becomes the server's address for /name.
-  QString out;
-  for (qsizetype i = 0; i < html.size(); ++i) {
-    if (html[i] != '%') {
-      out += html[i];
-      continue;
-    }
-    qsizetype end = i + 1;
-    while (end < html.size() &&
-           (html[end].isLetterOrNumber() || html[end] == '-'))
-      ++end;
-    out += server.Address(html.mid(i + 1, end - i - 1));
-    i = end - 1;
-  }
-  return out.toStdString();
+  return QString(html)
+      .replace(QRegularExpression("%([a-z-]+)"), server.Address("\\1"))
+      .toStdString();
 }
 
 // Every way a page could show another local file in itself or read it.
@@ -187,21 +160,15 @@ constexpr char kReadingMarkup[] =
     "x.onload = () => document.title += ' ' + x.responseText; x.send();"
     "</script>";
 
-class HostilePreviewTest : public ::testing::Test {
+class HostilePreviewTest : public testing::PreviewTest {
  protected:
-  void SetUp() override {
-    std::string pattern =
-        (fs::temp_directory_path() / "tovenrak-hostile-XXXXXX").string();
-    root_ = ::mkdtemp(pattern.data());
-    for (const char* sub :
-         {"site/page/sub", "site/page/.hidden", "site/img", "site/other"})
-      fs::create_directories(root_ / sub);
+  HostilePreviewTest() {
     QFile picture(":/pictures/gb.png");
     EXPECT_TRUE(picture.open(QIODevice::ReadOnly));
     const std::string png = picture.readAll().toStdString();
-    Write("site/page/pic.png", png);
-    Write("site/page/sub/down.png", png);
-    Write("site/img/up.png", png);
+    for (const char* name :
+         {"site/page/pic.png", "site/page/sub/down.png", "site/img/up.png"})
+      Write(name, png);
     Write("site/page/own.css", "#styled { width: 123px; }");
     Write("site/page/own.htm", "<p>own-frame-words</p>");
     Write("site/page/notes.txt", "same-folder-notes");
@@ -210,75 +177,21 @@ class HostilePreviewTest : public ::testing::Test {
     Write("site/other/secret.txt", "sibling-secret-text");
     fs::create_symlink(root_ / "site/other/secret.htm",
                        root_ / "site/page/linked.htm");
-    preview_.SetListener(&listener_);
-    preview_.resize(800, 600);
-    preview_.show();
-  }
-  void TearDown() override { fs::remove_all(root_); }
-
-  fs::path Write(const std::string& name, const std::string& bytes) {
-    std::ofstream(root_ / name, std::ios::binary) << bytes;
-    return root_ / name;
   }
 
-  QUrl Url(const std::string& name) const {
-    return QUrl::fromLocalFile(QString::fromStdString((root_ / name).string()));
+  // Loads `path` and gives late requests (a refresh, a prefetch, a ping)
+  // their chance.
+  void LoadAndSettle(const fs::path& path) {
+    Load(path);
+    QTest::qWait(1000);
   }
-
-  // Shows `path` in the preview and waits until it has loaded.
-  void Load(const fs::path& path) {
-    const size_t finished = Finished();
-    preview_.ShowFile(path);
-    ASSERT_TRUE(testing::WaitUntil([&] { return Finished() > finished; }))
-        << path;
-    Settle();
-  }
-
-  size_t Finished() const {
-    size_t n = 0;
-    for (const std::string& e : listener_.events)
-      n += e == "load finished" || e == "load failed";
-    return n;
-  }
-
-  // Gives late requests (a refresh, a prefetch, a ping) their chance.
-  static void Settle() { QTest::qWait(1000); }
-
-  // Evaluates `script` in the application's own world, which runs even when
-  // the page's scripts may not.
-  static std::string Evaluate(QWebEnginePage* page, const QString& script) {
-    QString result;
-    bool done = false;
-    page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                        [&](const QVariant& value) {
-                          result = value.toString();
-                          done = true;
-                        });
-    EXPECT_TRUE(testing::WaitUntil([&] { return done; }))
-        << script.toStdString();
-    return result.toStdString();
-  }
-  std::string Evaluate(const QString& script) {
-    return Evaluate(preview_.page(), script);
-  }
-
-  // How often `text` shows anywhere in the page, frames included.
-  static int Matches(QWebEnginePage* page, const QString& text) {
-    int matches = -1;
-    page->findText(text, {}, [&](const QWebEngineFindTextResult& result) {
-      matches = result.numberOfMatches();
-    });
-    EXPECT_TRUE(testing::WaitUntil([&] { return matches >= 0; }))
-        << text.toStdString();
-    page->findText("");
-    return matches;
-  }
-  int Matches(const QString& text) { return Matches(preview_.page(), text); }
 
   std::string ShownUrl() const {
     return preview_.url().toString().toStdString();
   }
-  std::string Title() const { return preview_.title().toStdString(); }
+  std::string PageUrl() const {
+    return Url("site/page/page.htm").toString().toStdString();
+  }
 
   // Clicks the middle of the page's element `id` as the user would.
   void Click(const QString& id) {
@@ -294,26 +207,26 @@ class HostilePreviewTest : public ::testing::Test {
     ASSERT_NE(surface, nullptr);
     QTest::mouseClick(surface, Qt::LeftButton, {},
                       QPointF(at[0].toDouble(), at[1].toDouble()).toPoint());
-    Settle();
+    QTest::qWait(1000);
   }
-
-  fs::path root_;
-  testing::RecordingListener listener_;
-  QtPagePreview preview_;
 };
 
-TEST_F(HostilePreviewTest, PageReachesNoServerButShowsItsOwnPicturesAndStyle) {
+// Every way of reaching a server, of reading another local file into the
+// page, and of holding the load up with a pipe or an endless device, in one
+// page beside the page's own pictures, style and frame.
+TEST_F(HostilePreviewTest, PageShowsItsOwnThingsAndReachesNothingElse) {
   LoopbackRecorder server;
-  const fs::path page =
-      Write("site/page/page.htm",
-            "<title>hostile</title>"
-            "<link rel=stylesheet href=\"own.css\">"
-            "<div id=styled>styled</div>"
-            "<img id=same src=\"pic.png\"><img id=down src=\"sub/down.png\">"
-            "<img id=up src=\"../img/up.png\">" +
-                ReachingMarkup(server));
-  Load(page);
+  ASSERT_EQ(::mkfifo((root_ / "site/page/pipe.png").c_str(), 0600), 0);
+  LoadAndSettle(Write(
+      "site/page/page.htm",
+      "<title>hostile</title><link rel=stylesheet href=\"own.css\">"
+      "<div id=styled>styled</div><img id=same src=\"pic.png\">"
+      "<img id=down src=\"sub/down.png\"><img id=up src=\"../img/up.png\">"
+      "<img src=\"pipe.png\"><img src=\"/dev/zero\">"
+      "<video src=\"/dev/urandom\"></video><iframe src=\"pipe.png\"></iframe>" +
+          ReachingMarkup(server) + kReadingMarkup));
 
+  EXPECT_EQ(listener_.events.back(), "load finished") << "pipes hold nothing";
   EXPECT_TRUE(testing::WaitUntil([&] {
     return Evaluate(
                "['same', 'down', 'up'].map(id => "
@@ -323,49 +236,28 @@ TEST_F(HostilePreviewTest, PageReachesNoServerButShowsItsOwnPicturesAndStyle) {
   EXPECT_EQ(Evaluate("getComputedStyle(document.getElementById('styled'))"
                      ".width"),
             "123px");
-  EXPECT_EQ(ShownUrl(), Url("site/page/page.htm").toString().toStdString());
+  EXPECT_GT(Matches("own-frame-words"), 0) << "a frame of its own folder";
+  EXPECT_EQ(ShownUrl(), PageUrl());
   EXPECT_EQ(Title(), "hostile") << "no script ran";
   EXPECT_EQ(Matches("reached the server"), 0);
   EXPECT_TRUE(server.requests().empty()) << server.Heard();
   EXPECT_EQ(server.connections(), 0) << server.Heard();
-}
-
-TEST_F(HostilePreviewTest, PageReadsNoOtherLocalFileIntoItself) {
-  Load(Write("site/page/page.htm",
-             std::string("<title>reader</title>") + kReadingMarkup));
-
-  EXPECT_GT(Matches("own-frame-words"), 0) << "a frame of its own folder";
   EXPECT_EQ(Matches("root:"), 0) << "/etc/passwd";
   EXPECT_EQ(Matches("sibling-secret"), 0) << "../other, also through a link";
   EXPECT_EQ(Matches("hidden-secret"), 0) << "a hidden folder below the page";
   EXPECT_EQ(Matches("same-folder-notes"), 0) << "a text file is no page";
-  EXPECT_EQ(Title(), "reader");
-  EXPECT_EQ(ShownUrl(), Url("site/page/page.htm").toString().toStdString());
-}
-
-// A page that points at a pipe or an endless device used to keep loading
-// for ever.
-TEST_F(HostilePreviewTest, PipesAndDevicesDoNotHoldTheLoadUp) {
-  ASSERT_EQ(::mkfifo((root_ / "site/page/pipe.png").c_str(), 0600), 0);
-  Load(Write("site/page/page.htm",
-             "<title>pipes</title><img src=\"pipe.png\">"
-             "<img src=\"/dev/zero\"><video src=\"/dev/urandom\"></video>"
-             "<link rel=stylesheet href=\"/dev/zero\">"
-             "<iframe src=\"pipe.png\"></iframe><p>after</p>"));
-  EXPECT_EQ(listener_.events.back(), "load finished");
-  EXPECT_EQ(Title(), "pipes");
 }
 
 TEST_F(HostilePreviewTest, PageCannotMoveThePreviewAway) {
   for (const char* target : {"file:///etc/passwd", "../other/secret.htm",
                              "own.htm", "http://127.0.0.1:9/"}) {
     listener_.events.clear();
-    Load(Write("site/page/page.htm",
-               std::string("<title>stays</title>"
-                           "<meta http-equiv=refresh content=\"0;url=") +
-                   target + "\"><p>stays</p>"));
-    EXPECT_EQ(ShownUrl(), Url("site/page/page.htm").toString().toStdString())
-        << target;
+    LoadAndSettle(
+        Write("site/page/page.htm",
+              std::string("<title>stays</title>"
+                          "<meta http-equiv=refresh content=\"0;url=") +
+                  target + "\">"));
+    EXPECT_EQ(ShownUrl(), PageUrl()) << target;
     EXPECT_EQ(Title(), "stays") << target;
     // The refused refresh is no failed load for the window to report.
     EXPECT_EQ(listener_.events.back(), "load finished") << target;
@@ -377,49 +269,34 @@ TEST_F(HostilePreviewTest, ClickedWebLinkOpensOnTheDesktopAndPingsNobody) {
   LoopbackRecorder server;
   DesktopCatcher desktop;
   const std::string web = server.Address("clicked").toStdString();
-  const std::string block = " style=\"display: block; height: 40px\"";
-  Write("site/page/menu.htm",
-        "<a id=next href=\"next.htm\" style=\"display: block; height: 90vh\">"
-        "next</a>");
+  auto link = [](const std::string& id, const std::string& attributes,
+                 const char* height = "40px") {
+    return "<a id=" + id + " " + attributes +
+           " style=\"display: block; height: " + height + "\">" + id + "</a>";
+  };
+  Write("site/page/menu.htm", link("next", "href=\"next.htm\"", "90vh"));
   Write("site/page/next.htm", "<p>next-frame-words</p>");
-  Write("site/page/web.htm",
-        "<a href=\"" + web +
-            "?frame\" style=\"display: block; height: 90vh\">"
-            "web</a>");
-  Load(Write("site/page/page.htm",
-             "<title>links</title>"
-             "<a id=web href=\"" +
-                 web + "\" ping=\"" + server.Address("ping").toStdString() +
-                 "\"" + block +
-                 ">web</a>"
-                 "<a id=blank target=_blank href=\"" +
-                 web + "?blank\"" + block +
-                 ">new window</a>"
-                 "<a id=mail href=\"mailto:someone@example.com\"" +
-                 block +
-                 ">mail</a>"
-                 "<a id=local href=\"../other/secret.htm\"" +
-                 block +
-                 ">local</a>"
-                 "<a id=own href=\"own.htm\"" +
-                 block +
-                 ">own</a>"
-                 "<a id=app href=\"zemlorin-app:open\"" +
-                 block +
-                 ">app</a>"
-                 "<form action=\"" +
-                 server.Address("form").toStdString() +
-                 "\"><input id=send type=submit value=send" + block +
-                 "></form>"
-                 "<iframe id=menu src=\"menu.htm\"></iframe>"
-                 "<iframe id=webframe src=\"web.htm\"></iframe>"));
+  Write("site/page/web.htm", link("web", "href=\"" + web + "?frame\"", "90vh"));
+  LoadAndSettle(
+      Write("site/page/page.htm",
+            "<title>links</title>" +
+                link("web", "href=\"" + web + "\" ping=\"" +
+                                server.Address("ping").toStdString() + "\"") +
+                link("blank", "target=_blank href=\"" + web + "?blank\"") +
+                link("mail", "href=\"mailto:someone@example.com\"") +
+                link("local", "href=\"../other/secret.htm\"") +
+                link("own", "href=\"own.htm\"") +
+                link("app", "href=\"zemlorin-app:open\"") + "<form action=\"" +
+                server.Address("form").toStdString() +
+                "\"><input id=send type=submit value=send></form>"
+                "<iframe id=menu src=\"menu.htm\"></iframe>"
+                "<iframe id=webframe src=\"web.htm\"></iframe>"));
 
   listener_.events.clear();
   for (const char* id :
        {"web", "blank", "mail", "local", "own", "app", "send", "webframe"}) {
     Click(id);
-    EXPECT_EQ(ShownUrl(), Url("site/page/page.htm").toString().toStdString())
-        << id;
+    EXPECT_EQ(ShownUrl(), PageUrl()) << id;
     EXPECT_EQ(Title(), "links") << id;
   }
   EXPECT_EQ(Finished(), 0u) << "a refused link is no failed load";
@@ -492,17 +369,19 @@ TEST_F(HostilePreviewTest, GuardAloneKeepsAPermissivePageIn) {
   for (const bool guarded : {false, true}) {
     LoopbackRecorder server;
     PermissiveView view(guarded);
+    // The first page's refresh and form would take the second away.
     view.Load(Write("site/page/reaching.htm", ReachingMarkup(server)));
     view.Load(Write("site/page/reading.htm",
                     std::string("<title>reader</title>") + kReadingMarkup));
+    const QString title = view.page()->title();
     const bool secret_shown = Matches(view.page(), "sibling-secret") > 0 ||
                               Matches(view.page(), "root:") > 0 ||
-                              view.page()->title().contains("sibling-secret") ||
-                              view.page()->title().contains("root:");
+                              title.contains("sibling-secret") ||
+                              title.contains("root:");
     if (guarded) {
       EXPECT_TRUE(server.requests().empty()) << server.Heard();
       EXPECT_EQ(server.connections(), 0) << server.Heard();
-      EXPECT_FALSE(secret_shown) << view.page()->title().toStdString();
+      EXPECT_FALSE(secret_shown) << title.toStdString();
       EXPECT_GT(Matches(view.page(), "own-frame-words"), 0);
     } else {
       EXPECT_GT(server.requests().size(), 5u) << server.Heard();

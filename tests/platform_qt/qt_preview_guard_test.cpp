@@ -18,6 +18,14 @@ namespace {
 namespace fs = std::filesystem;
 using Info = QWebEngineUrlRequestInfo;
 using Nav = QWebEngineNavigationRequest;
+constexpr auto kMain = Info::ResourceTypeMainFrame;
+constexpr auto kFrame = Info::ResourceTypeSubFrame;
+constexpr auto kImage = Info::ResourceTypeImage;
+constexpr auto kStyle = Info::ResourceTypeStylesheet;
+constexpr auto kObject = Info::ResourceTypeObject;
+constexpr auto kLoad = PreviewNavigation::kLoad;
+constexpr auto kIgnore = PreviewNavigation::kIgnore;
+constexpr auto kDesktop = PreviewNavigation::kOpenOnDesktop;
 
 class QtPreviewGuardTest : public ::testing::Test {
  protected:
@@ -43,15 +51,17 @@ class QtPreviewGuardTest : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(root_); }
 
+  // A file below the test's folder "site".
   QUrl File(const std::string& name) const {
-    return QUrl::fromLocalFile(QString::fromStdString((root_ / name).string()));
+    return QUrl::fromLocalFile(
+        QString::fromStdString((root_ / "site" / name).string()));
   }
 
   fs::path root_;
 };
 
 TEST_F(QtPreviewGuardTest, PageLoadsItsOwnThingsAndNothingElse) {
-  const QUrl page = File("site/page/page.htm");
+  const QUrl page = File("page/page.htm");
   struct Case {
     const char* name;
     QUrl url;
@@ -59,98 +69,67 @@ TEST_F(QtPreviewGuardTest, PageLoadsItsOwnThingsAndNothingElse) {
     bool allowed;
   };
   const Case cases[] = {
-      {"the page itself", page, Info::ResourceTypeMainFrame, true},
-      {"another page as main frame", File("site/page/frame.htm"),
-       Info::ResourceTypeMainFrame, false},
-      {"picture beside it", File("site/page/pic.png"), Info::ResourceTypeImage,
-       true},
-      {"picture in a sibling folder", File("site/other/pic.png"),
-       Info::ResourceTypeImage, true},
-      {"style anywhere", File("site/other/secret.htm"),
-       Info::ResourceTypeStylesheet, true},
-      {"font", File("site/page/pic.png"), Info::ResourceTypeFontResource, true},
-      {"media", File("site/page/pic.png"), Info::ResourceTypeMedia, true},
-      {"missing picture", File("site/page/gone.png"), Info::ResourceTypeImage,
+      {"the page itself", page, kMain, true},
+      {"another page as main frame", File("page/frame.htm"), kMain, false},
+      {"picture beside it", File("page/pic.png"), kImage, true},
+      {"picture in a sibling folder", File("other/pic.png"), kImage, true},
+      {"style anywhere", File("other/secret.htm"), kStyle, true},
+      {"font", File("page/pic.png"), Info::ResourceTypeFontResource, true},
+      {"media", File("page/pic.png"), Info::ResourceTypeMedia, true},
+      {"missing picture", File("page/gone.png"), kImage, false},
+      {"folder as picture", File("page/sub"), kImage, false},
+      {"pipe as picture", File("page/pipe.htm"), kImage, false},
+      {"device as style", QUrl("file:///dev/zero"), kStyle, false},
+      {"frame beside it", File("page/frame.htm"), kFrame, true},
+      {"frame in capitals", File("page/FRAME.HTM"), kFrame, true},
+      {"frame below it", File("page/sub/deep.html"), kFrame, true},
+      {"picture as object", File("page/pic.png"), kObject, true},
+      {"link within the folder", File("page/in.htm"), kFrame, true},
+      {"link out of the folder", File("page/out.htm"), kFrame, false},
+      {"frame in a sibling folder", File("other/secret.htm"), kFrame, false},
+      {"frame through ..", File("page/sub/../../other/secret.htm"), kFrame,
        false},
-      {"folder as picture", File("site/page/sub"), Info::ResourceTypeImage,
+      {"frame in a hidden folder", File("page/.git/config.htm"), kFrame, false},
+      {"hidden frame", File("page/.dot.htm"), kFrame, false},
+      {"text file as frame", File("page/notes.txt"), kFrame, false},
+      {"text file as object", File("page/notes.txt"), kObject, false},
+      {"pipe as frame", File("page/pipe.htm"), kFrame, false},
+      {"system file as frame", QUrl("file:///etc/passwd"), kFrame, false},
+      {"script beside it", File("page/frame.htm"), Info::ResourceTypeScript,
        false},
-      {"pipe as picture", File("site/page/pipe.htm"), Info::ResourceTypeImage,
+      {"fetch beside it", File("page/frame.htm"), Info::ResourceTypeXhr, false},
+      {"prefetch", File("page/frame.htm"), Info::ResourceTypePrefetch, false},
+      {"ping", File("page/frame.htm"), Info::ResourceTypePing, false},
+      {"worker", File("page/frame.htm"), Info::ResourceTypeWorker, false},
+      {"other resource", File("page/frame.htm"), Info::ResourceTypeSubResource,
        false},
-      {"device as style", QUrl("file:///dev/zero"),
-       Info::ResourceTypeStylesheet, false},
-      {"frame beside it", File("site/page/frame.htm"),
-       Info::ResourceTypeSubFrame, true},
-      {"frame in capitals", File("site/page/FRAME.HTM"),
-       Info::ResourceTypeSubFrame, true},
-      {"frame below it", File("site/page/sub/deep.html"),
-       Info::ResourceTypeSubFrame, true},
-      {"picture as object", File("site/page/pic.png"), Info::ResourceTypeObject,
-       true},
-      {"link within the folder", File("site/page/in.htm"),
-       Info::ResourceTypeSubFrame, true},
-      {"link out of the folder", File("site/page/out.htm"),
-       Info::ResourceTypeSubFrame, false},
-      {"frame in a sibling folder", File("site/other/secret.htm"),
-       Info::ResourceTypeSubFrame, false},
-      {"frame through ..", File("site/page/sub/../../other/secret.htm"),
-       Info::ResourceTypeSubFrame, false},
-      {"frame in a hidden folder", File("site/page/.git/config.htm"),
-       Info::ResourceTypeSubFrame, false},
-      {"hidden frame", File("site/page/.dot.htm"), Info::ResourceTypeSubFrame,
-       false},
-      {"text file as frame", File("site/page/notes.txt"),
-       Info::ResourceTypeSubFrame, false},
-      {"text file as object", File("site/page/notes.txt"),
-       Info::ResourceTypeObject, false},
-      {"pipe as frame", File("site/page/pipe.htm"), Info::ResourceTypeSubFrame,
-       false},
-      {"system file as frame", QUrl("file:///etc/passwd"),
-       Info::ResourceTypeSubFrame, false},
-      {"script beside it", File("site/page/frame.htm"),
-       Info::ResourceTypeScript, false},
-      {"fetch beside it", File("site/page/frame.htm"), Info::ResourceTypeXhr,
-       false},
-      {"prefetch", File("site/page/frame.htm"), Info::ResourceTypePrefetch,
-       false},
-      {"ping", File("site/page/frame.htm"), Info::ResourceTypePing, false},
-      {"worker", File("site/page/frame.htm"), Info::ResourceTypeWorker, false},
-      {"other resource", File("site/page/frame.htm"),
-       Info::ResourceTypeSubResource, false},
       {"file on another host",
-       QUrl("file://server" + File("site/page/pic.png").path()),
-       Info::ResourceTypeImage, false},
-      {"web picture", QUrl("http://example.com/a.png"), Info::ResourceTypeImage,
-       false},
-      {"secure web frame", QUrl("https://example.com/"),
-       Info::ResourceTypeSubFrame, false},
-      {"ftp picture", QUrl("ftp://example.com/a.png"), Info::ResourceTypeImage,
-       false},
+       QUrl("file://server" + File("page/pic.png").path()), kImage, false},
+      {"web picture", QUrl("http://example.com/a.png"), kImage, false},
+      {"secure web frame", QUrl("https://example.com/"), kFrame, false},
+      {"ftp picture", QUrl("ftp://example.com/a.png"), kImage, false},
       {"web socket", QUrl("ws://example.com/"), Info::ResourceTypeWebSocket,
        false},
-      {"program resource", QUrl("qrc:/pictures/gb.png"),
-       Info::ResourceTypeImage, false},
-      {"inline picture", QUrl("data:image/png;base64,AA=="),
-       Info::ResourceTypeImage, true},
-      {"blob", QUrl("blob:file:///1234"), Info::ResourceTypeImage, true},
+      {"program resource", QUrl("qrc:/pictures/gb.png"), kImage, false},
+      {"inline picture", QUrl("data:image/png;base64,AA=="), kImage, true},
+      {"blob", QUrl("blob:file:///1234"), kImage, true},
   };
   for (const Case& c : cases)
     EXPECT_EQ(PreviewMayLoad(c.url, c.type, page), c.allowed) << c.name;
 }
 
 TEST_F(QtPreviewGuardTest, PageLargerThanThePreviewShowsIsNotLoaded) {
-  const QUrl huge = File("site/page/huge.htm");
-  EXPECT_FALSE(PreviewMayLoad(huge, Info::ResourceTypeMainFrame, huge));
+  const QUrl huge = File("page/huge.htm");
+  EXPECT_FALSE(PreviewMayLoad(huge, kMain, huge));
 }
 
 TEST_F(QtPreviewGuardTest, NothingLoadsBeforeAPageIsShown) {
-  EXPECT_FALSE(PreviewMayLoad(File("site/page/page.htm"),
-                              Info::ResourceTypeMainFrame, QUrl()));
-  EXPECT_FALSE(PreviewMayLoad(File("site/page/frame.htm"),
-                              Info::ResourceTypeSubFrame, QUrl()));
+  EXPECT_FALSE(PreviewMayLoad(File("page/page.htm"), kMain, QUrl()));
+  EXPECT_FALSE(PreviewMayLoad(File("page/frame.htm"), kFrame, QUrl()));
 }
 
 TEST_F(QtPreviewGuardTest, LinksOpenOnTheDesktopOrNowhere) {
-  const QUrl page = File("site/page/page.htm");
+  const QUrl page = File("page/page.htm");
   const QUrl web("http://example.com/");
   struct Case {
     const char* name;
@@ -160,54 +139,46 @@ TEST_F(QtPreviewGuardTest, LinksOpenOnTheDesktopOrNowhere) {
     PreviewNavigation expected;
   };
   const Case cases[] = {
-      {"showing the page", page, Nav::TypedNavigation, true,
-       PreviewNavigation::kLoad},
-      {"reloading it", page, Nav::ReloadNavigation, true,
-       PreviewNavigation::kLoad},
+      {"showing the page", page, Nav::TypedNavigation, true, kLoad},
+      {"reloading it", page, Nav::ReloadNavigation, true, kLoad},
       {"showing a notice", QUrl("data:text/html,<p>notice"),
-       Nav::TypedNavigation, true, PreviewNavigation::kLoad},
+       Nav::TypedNavigation, true, kLoad},
       {"refresh to a notice", QUrl("data:text/html,<p>notice"),
-       Nav::RedirectNavigation, true, PreviewNavigation::kIgnore},
-      {"showing another page", File("site/page/frame.htm"),
-       Nav::TypedNavigation, true, PreviewNavigation::kIgnore},
-      {"going back", File("site/page/frame.htm"), Nav::BackForwardNavigation,
-       true, PreviewNavigation::kIgnore},
-      {"clicked web link", web, Nav::LinkClickedNavigation, true,
-       PreviewNavigation::kOpenOnDesktop},
+       Nav::RedirectNavigation, true, kIgnore},
+      {"showing another page", File("page/frame.htm"), Nav::TypedNavigation,
+       true, kIgnore},
+      {"going back", File("page/frame.htm"), Nav::BackForwardNavigation, true,
+       kIgnore},
+      {"clicked web link", web, Nav::LinkClickedNavigation, true, kDesktop},
       {"clicked secure web link", QUrl("https://example.com/"),
-       Nav::LinkClickedNavigation, true, PreviewNavigation::kOpenOnDesktop},
+       Nav::LinkClickedNavigation, true, kDesktop},
       {"clicked web link in a frame", web, Nav::LinkClickedNavigation, false,
-       PreviewNavigation::kOpenOnDesktop},
-      {"clicked local link", File("site/page/frame.htm"),
-       Nav::LinkClickedNavigation, true, PreviewNavigation::kIgnore},
+       kDesktop},
+      {"clicked local link", File("page/frame.htm"), Nav::LinkClickedNavigation,
+       true, kIgnore},
       {"clicked ftp link", QUrl("ftp://example.com/"),
-       Nav::LinkClickedNavigation, true, PreviewNavigation::kIgnore},
+       Nav::LinkClickedNavigation, true, kIgnore},
       {"clicked script link", QUrl("javascript:alert(1)"),
-       Nav::LinkClickedNavigation, true, PreviewNavigation::kIgnore},
-      {"refresh to the web", web, Nav::RedirectNavigation, true,
-       PreviewNavigation::kIgnore},
-      {"refresh to itself", page, Nav::RedirectNavigation, true,
-       PreviewNavigation::kIgnore},
-      {"form to the web", web, Nav::FormSubmittedNavigation, true,
-       PreviewNavigation::kIgnore},
-      {"frame of the folder", File("site/page/frame.htm"), Nav::OtherNavigation,
-       false, PreviewNavigation::kLoad},
-      {"frame elsewhere", File("site/other/secret.htm"), Nav::OtherNavigation,
-       false, PreviewNavigation::kIgnore},
-      {"frame of the web", web, Nav::OtherNavigation, false,
-       PreviewNavigation::kIgnore},
-      {"empty frame", QUrl("about:blank"), Nav::OtherNavigation, false,
-       PreviewNavigation::kLoad},
+       Nav::LinkClickedNavigation, true, kIgnore},
+      {"refresh to the web", web, Nav::RedirectNavigation, true, kIgnore},
+      {"refresh to itself", page, Nav::RedirectNavigation, true, kIgnore},
+      {"form to the web", web, Nav::FormSubmittedNavigation, true, kIgnore},
+      {"frame of the folder", File("page/frame.htm"), Nav::OtherNavigation,
+       false, kLoad},
+      {"frame elsewhere", File("other/secret.htm"), Nav::OtherNavigation, false,
+       kIgnore},
+      {"frame of the web", web, Nav::OtherNavigation, false, kIgnore},
+      {"empty frame", QUrl("about:blank"), Nav::OtherNavigation, false, kLoad},
       {"inline frame", QUrl("data:text/html,<p>x"), Nav::OtherNavigation, false,
-       PreviewNavigation::kLoad},
-      {"menu link in a frame", File("site/page/sub/deep.html"),
-       Nav::LinkClickedNavigation, false, PreviewNavigation::kLoad},
-      {"menu link out of the folder", File("site/other/secret.htm"),
-       Nav::LinkClickedNavigation, false, PreviewNavigation::kIgnore},
-      {"refresh in a frame", File("site/page/frame.htm"),
-       Nav::RedirectNavigation, false, PreviewNavigation::kIgnore},
-      {"form in a frame", File("site/page/frame.htm"),
-       Nav::FormSubmittedNavigation, false, PreviewNavigation::kIgnore},
+       kLoad},
+      {"menu link in a frame", File("page/sub/deep.html"),
+       Nav::LinkClickedNavigation, false, kLoad},
+      {"menu link out of the folder", File("other/secret.htm"),
+       Nav::LinkClickedNavigation, false, kIgnore},
+      {"refresh in a frame", File("page/frame.htm"), Nav::RedirectNavigation,
+       false, kIgnore},
+      {"form in a frame", File("page/frame.htm"), Nav::FormSubmittedNavigation,
+       false, kIgnore},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DecideNavigation(c.url, c.type, c.main_frame, page), c.expected)

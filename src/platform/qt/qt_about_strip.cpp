@@ -48,8 +48,9 @@ QFont Font(const char* family, double points, int weight = QFont::Normal) {
 QtAboutStrip::QtAboutStrip(QWidget* client, std::function<void()> on_site_link)
     : QObject(client), client_(client) {
   // Two lines a pixel apart, dark over light, make an etched edge.
-  Add(Line(QPalette::Mid), "Line1", "分隔线", {0, 6720, 12000, 0});
-  Add(Line(QPalette::Light), "Line2", "分隔线", {0, 6730, 12000, 0});
+  Add(Line(QPalette::Mid), "Line1", "分隔线", {0, kAboutStripTop, 12000, 0});
+  Add(Line(QPalette::Light), "Line2", "分隔线",
+      {0, kAboutStripTop + 10, 12000, 0});
   Add(Picture("image1.png"), "Image1", "Tovenrak 图标", {960, 6960, 2295, 600});
   Add(Text("v. 1.0", Font("Arial", 9), QColor(0, 255, 255)), "Version",
       "v. 1.0", {2760, 7320, 420, 225});

@@ -35,8 +35,6 @@ QLabel* Heading(const char* caption, const char* name, QWidget* parent) {
 
 QtMainWindow::QtMainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Main");
-  setWindowTitle("Zemlorin Tovenrak v.1");
-  setAccessibleName("Zemlorin Tovenrak v.1");
   setWindowIcon(QIcon(":/pictures/icon.png"));
 
   CreateClientArea();
@@ -126,6 +124,11 @@ void QtMainWindow::ShowCentred() {
   show();
 }
 
+void QtMainWindow::SetTitle(const std::string& title) {
+  setWindowTitle(QString::fromStdString(title));
+  setAccessibleName(windowTitle());
+}
+
 void QtMainWindow::PlacePanes(const platform::PaneRects& rects) {
   preview_->setGeometry(TwipsToPixels(*client_, rects.preview));
   preview_label_->setGeometry(TwipsToPixels(*client_, rects.preview_label));
@@ -166,7 +169,7 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
 // widget joins only once it is first shown.
 bool QtMainWindow::focusNextPrevChild(bool next) {
   QList<QWidget*> order = {source_view_};
-  for (int position = 1; position <= 8; ++position) {
+  for (int position = 1; position <= kToolbarPositions; ++position) {
     if (toolbar_->ButtonAction(position))
       order.append(toolbar_->PositionWidget(position));
   }

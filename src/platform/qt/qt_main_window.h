@@ -43,6 +43,7 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   QWidget& client() const { return *client_; }
 
   // platform::MainFrame
+  void SetTitle(const std::string& title) override;
   void PlacePanes(const platform::PaneRects& rects) override;
   void SetSiteLink(const std::string& address,
                    const std::string& tooltip) override;

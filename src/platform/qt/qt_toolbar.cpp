@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QIcon>
+#include <algorithm>
+#include <iterator>
 
 namespace tovenrak::platform::qt {
 
@@ -20,20 +22,36 @@ QtToolbar::QtToolbar(QWidget* parent) : QToolBar(parent) {
   setContentsMargins(0, 0, 0, 0);
   setStyleSheet("QToolButton { padding: 0px 2px; }");
 
-  AddButton(1, "打开", "打开一个文件进行内码转换", "open");
-  AddButton(2, "清除", "清除当前文本", "clear");
-  AddGap(3);
-  AddButton(4, "批量", "批量转换文件内码", "batch");
-  AddGap(5);
-  AddButton(6, "GB", "将当前文件转换为 GB 码", "gb");
-  AddButton(7, "Big5", "将当前文件转换为 Big5 码", "big5");
-  AddGap(8);
+  struct Button {
+    int position;
+    const char* caption;
+    const char* tooltip;
+    const char* picture;
+  };
+  const Button buttons[] = {
+      {kOpenButton, "打开", "打开一个文件进行内码转换", "open"},
+      {kClearButton, "清除", "清除当前文本", "clear"},
+      {kBatchButton, "批量", "批量转换文件内码", "batch"},
+      {kGbButton, "GB", "将当前文件转换为 GB 码", "gb"},
+      {kBig5Button, "Big5", "将当前文件转换为 Big5 码", "big5"},
+  };
+  // Every position without a button is a gap.
+  for (int position = 1; position <= kToolbarPositions; ++position) {
+    const Button* button =
+        std::find_if(std::begin(buttons), std::end(buttons),
+                     [&](const Button& b) { return b.position == position; });
+    if (button == std::end(buttons)) {
+      AddGap(position);
+    } else {
+      AddButton(position, button->caption, button->tooltip, button->picture);
+    }
+  }
 
   // GB and Big5 press each other out; Clear may release both.
   auto* encoding = new QActionGroup(this);
   encoding->setExclusionPolicy(
       QActionGroup::ExclusionPolicy::ExclusiveOptional);
-  for (int position : {6, 7}) {
+  for (int position : {kGbButton, kBig5Button}) {
     actions_[position]->setCheckable(true);
     encoding->addAction(actions_[position]);
   }
@@ -80,11 +98,13 @@ void QtToolbar::SetButtonPressed(int position, bool pressed) {
 }
 
 QWidget* QtToolbar::PositionWidget(int position) const {
-  return position >= 1 && position <= 8 ? widgets_[position] : nullptr;
+  return position >= 1 && position <= kToolbarPositions ? widgets_[position]
+                                                        : nullptr;
 }
 
 QAction* QtToolbar::ButtonAction(int position) const {
-  return position >= 1 && position <= 8 ? actions_[position] : nullptr;
+  return position >= 1 && position <= kToolbarPositions ? actions_[position]
+                                                        : nullptr;
 }
 
 }  // namespace tovenrak::platform::qt

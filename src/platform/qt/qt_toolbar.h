@@ -1,4 +1,4 @@
-// The main window's toolbar: eight positions, three of them empty gaps.
+// The main window's toolbar: a button or an empty gap at each position.
 
 #pragma once
 
@@ -28,7 +28,7 @@ class QtToolbar : public QToolBar, public platform::Toolbar {
   void SetButtonEnabled(int position, bool enabled) override;
   void SetButtonPressed(int position, bool pressed) override;
 
-  // The button or gap at `position` (1 to 8), or null.
+  // The button or gap at `position` (1 to kToolbarPositions), or null.
   QWidget* PositionWidget(int position) const;
   QAction* ButtonAction(int position) const;
 
@@ -38,8 +38,8 @@ class QtToolbar : public QToolBar, public platform::Toolbar {
   void AddGap(int position);
 
   // Indexed by position; gaps have a widget and no action.
-  std::array<QAction*, 9> actions_{};
-  std::array<QWidget*, 9> widgets_{};
+  std::array<QAction*, kToolbarPositions + 1> actions_{};
+  std::array<QWidget*, kToolbarPositions + 1> widgets_{};
   platform::MainWindowListener* listener_ = nullptr;
 };
 

@@ -1,0 +1,36 @@
+// Reading and saving whole documents: the file system as the windows see it.
+
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/result.h"
+
+namespace tovenrak::platform {
+
+// Errors keep the file (`path`) and the reason apart; the reason is the
+// operating system's own words where it gave any.
+class Files {
+ public:
+  Files() = default;
+  Files(const Files&) = delete;
+  Files& operator=(const Files&) = delete;
+  virtual ~Files() = default;
+
+  // Returns the bytes of the file at `path`. Fails with kNotFound,
+  // kUnreadable (a folder, a device, a read error) or kTooLarge (more than
+  // `max_bytes`).
+  virtual core::Result<std::string> Read(const std::filesystem::path& path,
+                                         uint64_t max_bytes) = 0;
+
+  // Writes `bytes` to `path`, replacing any file there only once all of it
+  // is written: a failed save leaves the old file whole. Fails with
+  // kNotFound (no such folder) or kNotWritable.
+  virtual core::Status Save(const std::filesystem::path& path,
+                            std::string_view bytes) = 0;
+};
+
+}  // namespace tovenrak::platform
