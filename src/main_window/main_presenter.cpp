@@ -12,12 +12,43 @@ namespace tovenrak::main_window {
 
 namespace {
 
-constexpr const char* kGbState = "文件处于 GB 码状态";
-constexpr const char* kBig5State = "文件处于 Big5 码状态";
 constexpr const char* kSaveFilter = "Html文件[*.htm;*.html]|*.htm;*.html|";
 
-core::Encoding EncodingOf(bool big5) {
-  return big5 ? core::Encoding::kBig5 : core::Encoding::kGbk;
+// "文件处于 GB 码状态" and its kind for each encoding.
+std::string StateText(core::Encoding encoding) {
+  return "文件处于 " + std::string(core::DisplayName(encoding)) + " 码状态";
+}
+
+// How the document's encoding was found, for the detection panel.
+std::string DetectionText(const core::Detection& detection) {
+  const std::string name(core::DisplayName(detection.encoding));
+  if (detection.declared && *detection.declared != detection.encoding) {
+    return "编码：" + name + "（网页声明为 " +
+           std::string(core::DisplayName(*detection.declared)) +
+           "，与内容不符）";
+  }
+  switch (detection.reason) {
+    case core::DetectionReason::kNamed:
+      return "编码：" + name + "（指定）";
+    case core::DetectionReason::kByteOrderMark:
+      return "编码：" + name + "（依据字节顺序标记）";
+    case core::DetectionReason::kDeclaration:
+      return "编码：" + name + "（依据网页声明）";
+    case core::DetectionReason::kUtf8:
+      return "编码：" + name + "（依据 UTF-8 编码规则）";
+    case core::DetectionReason::kStatistics:
+      return "编码：" + name + "（依据字频统计）";
+    case core::DetectionReason::kBig5Rule:
+      return "编码：" + name + "（依据是否提到 big5）";
+  }
+  return "编码：" + name;
+}
+
+// The script each side of the window is written in.
+core::ScriptConversion ScriptOf(core::Encoding side) {
+  return {side == core::Encoding::kGbk ? core::Script::kSimplified
+                                       : core::Script::kTraditional,
+          core::Variant::kTw};
 }
 
 std::string Quoted(const std::filesystem::path& path) {
@@ -75,44 +106,59 @@ void Main::OpenHtmlFile() {
               "含有二进制数据，不是网页或文本文件，没有打开。");
     return;
   }
-  const Side side = core::MentionsBig5(*read) ? Side::kBig5 : Side::kGb;
-  OpenAs(side, path, std::move(*read));
+  if (core::HasUtf16ByteOrderMark(*read)) {
+    ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
+    return;
+  }
+  const core::Detection detection = core::DetectEncoding(*read);
+  OpenAs(detection, path, std::move(*read));
 }
 
 // Both stored texts are filled on their own sides, so that GB always converts
 // Big5 text and Big5 always converts GB text, whichever kind was opened.
-void Main::OpenAs(Side side, const std::filesystem::path& path,
-                  std::string text) {
-  core::Result<core::Conversion> other =
-      side == Side::kGb ? cher_->GBToBig5(text) : cher_->Big5ToGB(text);
-  if (!other) {
+void Main::OpenAs(const core::Detection& detection,
+                  const std::filesystem::path& path, std::string text) {
+  const core::Encoding source = detection.encoding;
+  auto side_text = [&](core::Encoding side) -> core::Result<core::Conversion> {
+    if (side == source) return core::Conversion{text};
+    return cher_->Recode(text, source, side, ScriptOf(side));
+  };
+  core::Result<core::Conversion> gb = side_text(core::Encoding::kGbk);
+  core::Result<core::Conversion> big5 = side_text(core::Encoding::kBig5);
+  if (!gb || !big5) {
     ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
-              other.error().Message());
+              (gb ? big5 : gb).error().Message());
     return;
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
-                         side == Side::kGb ? kGbState : kBig5State);
-  if (side == Side::kGb) {
-    ori_str_ = std::move(text);
-    cvt_str_ = std::move(other->text);
-  } else {
-    cvt_str_ = std::move(text);
-    ori_str_ = std::move(other->text);
-  }
+                         StateText(source));
+  c_.status.SetPanelText(platform::StatusBar::kDetectionPanel,
+                         DetectionText(detection));
+  ori_str_ = std::move(gb->text);
+  cvt_str_ = std::move(big5->text);
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
-  PressSide(side);
-  if (side == Side::kGb) {
-    ShowInView(ori_str_, core::Encoding::kGbk);
-    return;
+  PressSide(source);
+  switch (source) {
+    case core::Encoding::kGbk:
+      ShowInView(ori_str_, core::Encoding::kGbk);
+      break;
+    case core::Encoding::kBig5:
+      // The GB text must not go on declaring Big5, or the preview shows it
+      // as garbage. As with the GB command, only the shown text is
+      // rewritten.
+      ShowInView(core::RewriteCharset(ori_str_, core::Encoding::kGbk),
+                 core::Encoding::kGbk);
+      if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+      WarnAboutConversion(*gb, core::Encoding::kGbk);
+      break;
+    case core::Encoding::kGb18030:
+    case core::Encoding::kUtf8:
+      // Shown and previewed as it is; GB and Big5 convert it from there.
+      ShowInView(text, source);
+      break;
   }
-  // The GB text must not go on declaring Big5, or the preview shows it as
-  // garbage. As with the GB command, only the shown text is rewritten.
-  ShowInView(core::RewriteCharset(ori_str_, core::Encoding::kGbk),
-             core::Encoding::kGbk);
-  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-  WarnAboutConversion(*other, Side::kGb);
 }
 
 void Main::Clear() {
@@ -125,11 +171,11 @@ void Main::Clear() {
   ShowPressed();
 }
 
-void Main::ConvertToGb() { Convert(Side::kGb); }
-void Main::ConvertToBig5() { Convert(Side::kBig5); }
+void Main::ConvertToGb() { Convert(core::Encoding::kGbk); }
+void Main::ConvertToBig5() { Convert(core::Encoding::kBig5); }
 
-void Main::Convert(Side target) {
-  const bool to_gb = target == Side::kGb;
+void Main::Convert(core::Encoding target) {
+  const bool to_gb = target == core::Encoding::kGbk;
   core::Result<core::Conversion> converted =
       to_gb ? cher_->Big5ToGB(cvt_str_) : cher_->GBToBig5(ori_str_);
   if (!converted) {
@@ -141,14 +187,13 @@ void Main::Convert(Side target) {
     return;
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
-                         to_gb ? kGbState : kBig5State);
+                         StateText(target));
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->text);
   PressSide(target);
   // The view shows the stored text with its declaration rewritten; the
   // stored text keeps the declaration it had.
-  ShowInView(core::RewriteCharset(stored, EncodingOf(!to_gb)),
-             EncodingOf(!to_gb));
+  ShowInView(core::RewriteCharset(stored, target), target);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(*converted, target);
 
@@ -227,9 +272,9 @@ std::string Main::ViewBytes() const {
   return EncodeFromView(c_.ori_text.Text(), shown_encoding_, references);
 }
 
-void Main::PressSide(Side side) {
-  gb_pressed_ = side == Side::kGb;
-  big5_pressed_ = side == Side::kBig5;
+void Main::PressSide(core::Encoding side) {
+  gb_pressed_ = side == core::Encoding::kGbk;
+  big5_pressed_ = side == core::Encoding::kBig5;
   ShowPressed();
 }
 
@@ -253,9 +298,9 @@ void Main::ShowError(const std::string& text) {
 }
 
 void Main::WarnAboutConversion(const core::Conversion& conversion,
-                               Side target) {
+                               core::Encoding target) {
   if (conversion.references == 0 && conversion.invalid_units == 0) return;
-  const bool to_gb = target == Side::kGb;
+  const bool to_gb = target == core::Encoding::kGbk;
   std::string text = to_gb ? "转换为 GB 码时：" : "转换为 Big5 码时：";
   if (conversion.references > 0) {
     text += "\n有 " + std::to_string(conversion.references) + " 个字符在" +

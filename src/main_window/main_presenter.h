@@ -10,6 +10,7 @@
 
 #include "core/convert/converter.h"
 #include "core/encoding/code_tables.h"
+#include "core/encoding/detection.h"
 #include "platform/batch_launcher.h"
 #include "platform/file_dialog.h"
 #include "platform/files.h"
@@ -57,9 +58,11 @@ class Main : public platform::MainWindowListener {
   Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
        std::filesystem::path app_dir, std::filesystem::path program_dir);
 
-  // Asks for a file and opens it: a document that mentions "big5" is taken as
-  // Big5 and shown converted to GB, its declaration rewritten to GB, through
-  // the preview file; any other is taken as GB and previewed as it is.
+  // Asks for a file and opens it in the encoding its bytes are in
+  // (core::DetectEncoding), shown with how that was found: a Big5 document
+  // is shown converted to GB, its declaration rewritten to GB, through the
+  // preview file; a GB, GB18030 or UTF-8 document is shown and previewed as
+  // it is (GB pressed for GB, neither for the others).
   // A cancelled dialog changes nothing. A file that cannot be read, is larger
   // than platform::kMaxPreviewBytes, is binary or cannot be converted gets a
   // message and leaves the document as it was; the preview has already been
@@ -100,17 +103,19 @@ class Main : public platform::MainWindowListener {
   void OnPreviewLinkHovered(const std::string& url) override;
 
  private:
-  enum class Side { kGb, kBig5 };
-
-  void OpenAs(Side side, const std::filesystem::path& path, std::string text);
-  void Convert(Side target);
+  void OpenAs(const core::Detection& detection,
+              const std::filesystem::path& path, std::string text);
+  // `target` is GB (kGbk) or Big5.
+  void Convert(core::Encoding target);
   void ShowInView(const std::string& bytes, core::Encoding encoding);
   std::string ViewBytes() const;
-  void PressSide(Side side);
+  // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
+  void PressSide(core::Encoding side);
   void ShowPressed();
   bool WritePreview();
   void ShowError(const std::string& text);
-  void WarnAboutConversion(const core::Conversion& conversion, Side target);
+  void WarnAboutConversion(const core::Conversion& conversion,
+                           core::Encoding target);
 
   Controls c_;
   std::unique_ptr<core::Converter> cher_;

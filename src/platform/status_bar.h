@@ -1,4 +1,4 @@
-// The main window's status bar: two text panels.
+// The main window's status bar: three text panels.
 
 #pragma once
 
@@ -11,6 +11,8 @@ class StatusBar {
   // Panels are counted from 1.
   static constexpr int kBrowserPanel = 1;
   static constexpr int kEncodingPanel = 2;
+  // Which encoding the open document was read in, and why.
+  static constexpr int kDetectionPanel = 3;
 
   StatusBar() = default;
   StatusBar(const StatusBar&) = delete;

@@ -32,6 +32,9 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
       {"binary", true, Hex("89504e470d0a1a0a00"), "", false,
        "文件“/docs/bad.htm”含有二进制数据，不是网页或文本文件，没有打开。",
        gb_seen, shown_bad, none},
+      {"utf-16", true, Hex("fffe3d5d"), "", false,
+       "文件“/docs/bad.htm”是 UTF-16 编码的，无法打开。", gb_seen, shown_bad,
+       none},
       {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
        false,
        "无法读取文件“/docs/bad.htm”。\n原因：文件大于 16 MiB，太大，"

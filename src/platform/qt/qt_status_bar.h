@@ -1,4 +1,5 @@
-// The main window's status bar: the browser's status and the encoding state.
+// The main window's status bar: the browser's status, the encoding state and
+// how the encoding was found.
 
 #pragma once
 
@@ -18,13 +19,13 @@ class QtStatusBar : public QStatusBar, public platform::StatusBar {
  public:
   explicit QtStatusBar(QWidget* parent = nullptr);
 
-  // Panels other than 1 and 2 are ignored.
+  // Panels other than 1, 2 and 3 are ignored.
   void SetPanelText(int panel, const std::string& text) override;
 
   QString PanelText(int panel) const;
 
  private:
-  QLabel* panels_[2];
+  QLabel* panels_[3];
 };
 
 }  // namespace tovenrak::platform::qt
