@@ -26,8 +26,8 @@ enum class ScriptChoice : uint8_t {
 // goes to GB, a GB or GB18030 document to Big5, a UTF-8 document stays UTF-8
 // with its script flipped.
 struct ConversionRequest {
-  std::optional<Encoding> from;  // Detected when not given.
-  std::optional<Encoding> to;    // Auto when not given.
+  std::optional<Encoding> from = {};  // Detected when not given.
+  std::optional<Encoding> to = {};    // Auto when not given.
   // kDefault: simplified for GB, traditional for Big5, the flipped script for
   // auto, kept for an explicitly named UTF-8 or GB18030 target.
   ScriptChoice script = ScriptChoice::kDefault;
