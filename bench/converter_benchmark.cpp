@@ -6,6 +6,8 @@
 
 #include "bench_corpus.h"
 #include "core/convert/fast_converter.h"
+#include "core/encoding/codec.h"
+#include "core/markup/convert_markup.h"
 #include "support/opencc_converter.h"
 
 namespace {
@@ -49,6 +51,38 @@ BENCHMARK(BM_Convert<true, true>)->Name("Fast/Big5ToGB");
 BENCHMARK(BM_Convert<true, false>)->Name("Fast/GBToBig5");
 BENCHMARK(BM_Convert<false, true>)->Name("OpenCC/Big5ToGB");
 BENCHMARK(BM_Convert<false, false>)->Name("OpenCC/GBToBig5");
+
+// The page read as markup beside the same page converted as one text, both
+// on code points (decoding and encoding stay outside the loop), so that the
+// cost of keeping tags, links and scripts shows on its own. Bytes are those
+// of the page in its encoding.
+template <bool kMarkup, bool kToGb>
+void BM_Page(benchmark::State& state) {
+  using namespace tovenrak::core;
+  auto converter = MakeFastConverter();
+  const std::string& page = kToGb ? SharedPages().big5 : SharedPages().gbk;
+  const std::u32string text =
+      Decode(page, kToGb ? Encoding::kBig5 : Encoding::kGbk).text;
+  const ScriptConversion how{
+      kToGb ? Script::kSimplified : Script::kTraditional, Variant::kTw};
+  std::u32string out;
+  for (auto _ : state) {
+    out.clear();
+    const Status done = kMarkup ? ConvertMarkup(*converter, text, how, out)
+                                : converter->Convert(text, how, out);
+    if (!done || page.empty()) {
+      state.SkipWithError("converter or pages unavailable");
+      return;
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_Page<false, true>)->Name("Page/WholeText/ToSimplified");
+BENCHMARK(BM_Page<true, true>)->Name("Page/Markup/ToSimplified");
+BENCHMARK(BM_Page<false, false>)->Name("Page/WholeText/ToTraditional");
+BENCHMARK(BM_Page<true, false>)->Name("Page/Markup/ToTraditional");
 
 // Making the converter and compiling one configuration at its first use.
 void BM_FirstConversion(benchmark::State& state) {

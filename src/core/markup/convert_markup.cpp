@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/markup/character_reference.h"
+#include "core/markup/html_tokenizer.h"
 #include "core/markup/language_tag.h"
 #include "core/markup/markup_scanner.h"
 
@@ -106,8 +107,7 @@ class MarkupConverter {
     for (const MarkupPiece& p : run) {
       if (p.inline_tag) continue;
       ++parts;
-      has_reference = has_reference ||
-                      (references && View(p.span).find(U"&#") != text_.npos);
+      has_reference = has_reference || (references && p.has_ampersand);
     }
     Scratch& nested = &s == &scratch_[0] ? scratch_[1] : scratch_[0];
     if (parts <= 1 && !has_reference) {
@@ -125,18 +125,21 @@ class MarkupConverter {
     for (const MarkupPiece& p : run) {
       if (p.inline_tag) continue;
       const size_t begin = s.phrase.size();
-      for (size_t pos = p.span.begin; pos < p.span.end; ++pos) {
-        if (has_reference && text_[pos] == '&') {
-          if (auto ref = ReadReference(View({pos, p.span.end}))) {
-            s.references.push_back(
-                {s.phrase.size(), {pos, pos + ref->length}, ref->form});
-            s.phrase += ref->value;
-            pos += ref->length - 1;
-            continue;
-          }
+      size_t pos = p.span.begin;
+      for (size_t amp = pos; references && p.has_ampersand && amp < p.span.end;
+           ++amp) {
+        const size_t found = View({amp, p.span.end}).find(U'&');
+        amp = found == text_.npos ? p.span.end : amp + found;
+        if (auto ref = ReadReference(View({amp, p.span.end}))) {
+          s.phrase.append(View({pos, amp}));
+          s.references.push_back(
+              {s.phrase.size(), {amp, amp + ref->length}, ref->form});
+          s.phrase += ref->value;
+          pos = amp + ref->length;
+          amp = pos - 1;
         }
-        s.phrase += text_[pos];
       }
+      s.phrase.append(View({pos, p.span.end}));
       s.parts.push_back({begin, s.phrase.size()});
     }
     s.converted.clear();
@@ -235,9 +238,7 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
       if (EqualsIgnoringCase(wide, known)) return true;
   }
   for (const char32_t c : text) {
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' ||
-        c == 0xFEFF)
-      continue;
+    if (IsHtmlSpace(c) || c == 0xFEFF) continue;
     return c == '<';
   }
   return false;

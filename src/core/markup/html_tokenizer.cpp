@@ -9,10 +9,6 @@ namespace {
 
 constexpr size_t npos = std::u32string_view::npos;
 
-bool IsSpace(char32_t c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 bool IsAsciiLetter(char32_t c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
@@ -36,6 +32,7 @@ size_t FindPair(std::u32string_view text, char32_t a, char32_t b, size_t from) {
 
 constexpr std::string_view kRawNames[] = {"script", "style", "title",
                                           "textarea"};
+constexpr NameSet kRawSet(kRawNames);
 
 }  // namespace
 
@@ -67,7 +64,8 @@ size_t HtmlTokenizer::FindEndTag(Raw raw, size_t from) {
   while ((at = FindPair(text_, '<', '/', at)) != npos) {
     const size_t after = at + 2 + name.size();
     if (after < text_.size() && StartsWithIgnoringCase(text_, at + 2, name) &&
-        (IsSpace(text_[after]) || text_[after] == '/' || text_[after] == '>'))
+        (IsHtmlSpace(text_[after]) || text_[after] == '/' ||
+         text_[after] == '>'))
       break;
     at += 2;
   }
@@ -82,26 +80,35 @@ bool HtmlTokenizer::Next(HtmlToken& token) {
     raw_ = kNone;
     if (raw_end_ == npos) return Fail(kRawNames[raw], pos_);
     if (raw_end_ > pos_) {
-      token = {raw == kTitle || raw == kTextarea ? HtmlTokenKind::kTitleText
-                                                 : HtmlTokenKind::kRawText,
-               {pos_, raw_end_},
-               {pos_, raw_end_}};
+      const TextSpan contents{pos_, raw_end_};
+      const bool title = raw == kTitle || raw == kTextarea;
+      token = {title ? HtmlTokenKind::kTitleText : HtmlTokenKind::kRawText,
+               contents, contents};
+      token.has_ampersand =
+          title && text_.substr(pos_, contents.size()).find(U'&') != npos;
       pos_ = raw_end_;
       return true;
     }
   }
-  // Text runs to the next '<' that opens markup; any other '<' is text.
+  // Text runs to the next '<' that opens markup; any other '<' is text. The
+  // same pass notes a '&', which saves the converter a pass of its own.
+  const size_t n = text_.size();
+  bool ampersand = false;
   size_t at = pos_;
-  while ((at = text_.find(U'<', at)) != npos) {
-    const char32_t next = at + 1 < text_.size() ? text_[at + 1] : 0;
-    if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
-        next == '%')
-      break;
-    ++at;
+  for (; at < n; ++at) {
+    if (text_[at] > '<') continue;  // Most characters: one comparison.
+    if (text_[at] == '&') {
+      ampersand = true;
+    } else if (text_[at] == '<' && at + 1 < n) {
+      const char32_t next = text_[at + 1];
+      if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
+          next == '%')
+        break;
+    }
   }
   if (at == pos_) return ReadMarkup(token);
-  if (at == npos) at = text_.size();
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
+  token.has_ampersand = ampersand;
   pos_ = at;
   return true;
 }
@@ -164,11 +171,12 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
   const size_t n = text_.size();
   size_t i = at + (end_tag ? 2 : 1);
   const size_t name_begin = i;
-  while (i < n && !IsSpace(text_[i]) && text_[i] != '/' && text_[i] != '>') ++i;
+  while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '/' && text_[i] != '>')
+    ++i;
   const TextSpan name{name_begin, i};
   bool self_closing = false;
   while (true) {
-    while (i < n && (IsSpace(text_[i]) || text_[i] == '/')) {
+    while (i < n && (IsHtmlSpace(text_[i]) || text_[i] == '/')) {
       self_closing = text_[i] == '/';
       ++i;
     }
@@ -178,17 +186,17 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
     HtmlAttribute attribute;
     attribute.name.begin = i;
     if (text_[i] == '=') ++i;  // "<a =b>": the name starts with '='.
-    while (i < n && !IsSpace(text_[i]) && text_[i] != '/' && text_[i] != '>' &&
-           text_[i] != '=')
+    while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '/' &&
+           text_[i] != '>' && text_[i] != '=')
       ++i;
     attribute.name.end = i;
     size_t j = i;
-    while (j < n && IsSpace(text_[j])) ++j;
+    while (j < n && IsHtmlSpace(text_[j])) ++j;
     attribute.value = {i, i};
     if (j < n && text_[j] == '=') {
       attribute.has_value = true;
       i = j + 1;
-      while (i < n && IsSpace(text_[i])) ++i;
+      while (i < n && IsHtmlSpace(text_[i])) ++i;
       if (i < n && (text_[i] == '"' || text_[i] == '\'')) {
         attribute.quote = text_[i];
         const size_t close = text_.find(attribute.quote, i + 1);
@@ -197,7 +205,7 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
         i = close + 1;
       } else {
         const size_t begin = i;
-        while (i < n && !IsSpace(text_[i]) && text_[i] != '>') ++i;
+        while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '>') ++i;
         attribute.value = {begin, i};
       }
     }
@@ -210,9 +218,10 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
   pos_ = i + 1;
 
   if (end_tag) return true;
-  const std::u32string_view tag = text_.substr(name.begin, name.size());
+  const NameKey key = NameKey::Of(text_.substr(name.begin, name.size()));
+  if (!kRawSet.Contains(key)) return true;
   for (size_t raw = 0; raw < kRawCount; ++raw) {
-    if (!EqualsIgnoringCase(tag, kRawNames[raw])) continue;
+    if (!(key == NameKey(kRawNames[raw]))) continue;
     // A script or style opens its contents even when it says "/>", as in
     // browsers, so that no script is ever read as text; a missing end tag
     // then makes the rest of the page unreadable. A title or textarea needs

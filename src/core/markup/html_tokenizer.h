@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/markup/name_key.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -52,7 +53,9 @@ struct HtmlToken {
   HtmlTokenKind kind = HtmlTokenKind::kText;
   TextSpan whole;
   TextSpan inner;  // See HtmlTokenKind; equal to `whole` when not given.
-  bool self_closing = false;  // A start tag ending in "/>".
+  bool self_closing = false;   // A start tag ending in "/>".
+  bool has_ampersand = false;  // Text or title text that holds a '&'.
+  NameKey name;                // A tag's name, as NameKey::Of reads `inner`.
 };
 
 // Reads tokens one by one, in linear time whatever the input.
@@ -108,6 +111,11 @@ class HtmlTokenizer {
   };
   std::array<Search, kRawCount> searches_{};
 };
+
+// HTML's white space: space, tab, line feed, form feed, carriage return.
+inline bool IsHtmlSpace(char32_t c) {
+  return c <= ' ' && (uint64_t{0x100003600} >> c & 1) != 0;
+}
 
 // True when `text` equals `lower`, an ASCII word in lower case, ignoring the
 // letter case of ASCII letters.

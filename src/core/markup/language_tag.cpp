@@ -8,10 +8,6 @@ namespace tovenrak::core {
 
 namespace {
 
-bool IsSpace(char32_t c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
-
 // The script a region's Chinese is written in, if the region is known.
 std::optional<Script> ScriptOfRegion(std::u32string_view region) {
   for (const char* r : {"cn", "sg", "my"})
@@ -39,8 +35,8 @@ std::string_view RegionOf(ScriptConversion how) {
 std::optional<std::u32string> FollowScript(std::u32string_view tag,
                                            ScriptConversion how) {
   size_t begin = 0, end = tag.size();
-  while (begin < end && IsSpace(tag[begin])) ++begin;
-  while (end > begin && IsSpace(tag[end - 1])) --end;
+  while (begin < end && IsHtmlSpace(tag[begin])) ++begin;
+  while (end > begin && IsHtmlSpace(tag[end - 1])) --end;
   const std::u32string_view core = tag.substr(begin, end - begin);
 
   // Up to three subtags, split at the first kind of separator seen.

@@ -50,6 +50,8 @@ struct MarkupPiece {
   // and tt): such a tag does not end a text. Every other tag, comment or
   // kept piece does.
   bool inline_tag = false;
+  // A text or value that holds a '&', and so may hold references.
+  bool has_ampersand = false;
 };
 
 // Reads a document's pieces one by one, in order; together they cover the
@@ -69,7 +71,8 @@ class MarkupScanner {
 
  private:
   void SplitTag(const HtmlToken& token);
-  void Push(TextSpan span, PieceKind kind, bool inline_tag);
+  void Push(TextSpan span, PieceKind kind, bool inline_tag,
+            bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
 
   std::u32string_view text_;
