@@ -6,7 +6,7 @@
 // at the same place and every character of a converted piece is changed.
 // With the real converter and Taiwan idioms, which change the length of
 // phrases, the kept pieces come out in order. An input whose first half is
-// repeated to 256 KiB converts in linear time.
+// repeated to 128 KiB converts in linear time.
 
 #include <cstddef>
 #include <cstdint>
@@ -134,13 +134,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Check(Decode(bytes), /*long_input=*/false);
 
-  // With its first half repeated to 256 KiB, the input must still convert
+  // With its first half repeated to 128 KiB, the input must still convert
   // in about linear time: run.sh's -timeout turns anything slower into a
-  // finding. One input in eight (by its size) pays for this.
-  if (size > 0 && size % 8 == 0) {
+  // finding. One input in sixteen (by its size) pays for this.
+  if (size > 0 && size % 16 == 0) {
     std::string big;
-    big.reserve((256 << 10) + size);
-    while (big.size() < (256 << 10)) big.append(bytes.substr(0, size / 2));
+    big.reserve((128 << 10) + size);
+    while (big.size() < (128 << 10)) big.append(bytes.substr(0, size / 2));
     big.append(bytes.substr(size / 2));
     Check(Decode(big), /*long_input=*/true);
   }

@@ -216,12 +216,11 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
            name,
            self_closing && !end_tag};
   pos_ = i + 1;
+  name_ = NameKey::Of(text_.substr(name.begin, name.size()));
 
-  if (end_tag) return true;
-  const NameKey key = NameKey::Of(text_.substr(name.begin, name.size()));
-  if (!kRawSet.Contains(key)) return true;
+  if (end_tag || !kRawSet.Contains(name_)) return true;
   for (size_t raw = 0; raw < kRawCount; ++raw) {
-    if (!(key == NameKey(kRawNames[raw]))) continue;
+    if (!(name_ == NameKey(kRawNames[raw]))) continue;
     // A script or style opens its contents even when it says "/>", as in
     // browsers, so that no script is ever read as text; a missing end tag
     // then makes the rest of the page unreadable. A title or textarea needs

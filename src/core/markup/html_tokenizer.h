@@ -55,7 +55,6 @@ struct HtmlToken {
   TextSpan inner;  // See HtmlTokenKind; equal to `whole` when not given.
   bool self_closing = false;   // A start tag ending in "/>".
   bool has_ampersand = false;  // Text or title text that holds a '&'.
-  NameKey name;                // A tag's name, as NameKey::Of reads `inner`.
 };
 
 // Reads tokens one by one, in linear time whatever the input.
@@ -82,6 +81,8 @@ class HtmlTokenizer {
 
   // The attributes of the last tag read, in order.
   const std::vector<HtmlAttribute>& attributes() const { return attributes_; }
+  // The name of the last tag read, as NameKey::Of reads it.
+  NameKey name() const { return name_; }
 
   // Why reading stopped before the end of the text, as kInvalidInput;
   // std::nullopt while it did not.
@@ -101,6 +102,7 @@ class HtmlTokenizer {
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.
   std::vector<HtmlAttribute> attributes_;
+  NameKey name_;
   std::optional<Error> problem_;
   // The last search for each element's end tag: from where, and what it
   // found. Searches start ever later, so each reuses or extends the last

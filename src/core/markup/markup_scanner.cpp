@@ -176,7 +176,7 @@ void MarkupScanner::SplitTag(const HtmlToken& token) {
   auto text_of = [&](TextSpan span) {
     return text_.substr(span.begin, span.size());
   };
-  const NameKey name = NameKey::Of(text_of(token.inner));
+  const NameKey name = tokenizer_.name();
   const bool inline_tag = kInlineTagSet.Contains(name);
   const std::vector<HtmlAttribute>& attributes = tokenizer_.attributes();
   if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) {
