@@ -5,7 +5,7 @@
 # Usage: fuzz/run.sh [-t SECONDS] [-p PARALLEL] [TARGET...]
 #   -t SECONDS   how long each target runs (default 60)
 #   -p PARALLEL  how many targets run at once (default 1)
-#   TARGET       codec, conversion, rewrite_charset, cli_options
+#   TARGET       codec, conversion, rewrite_charset, markup, cli_options
 #                (default: all)
 #
 # The build goes to build-fuzz/ (or $BUILD_DIR). Each target keeps the corpus
@@ -29,7 +29,7 @@ done
 shift $((OPTIND - 1))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(codec conversion rewrite_charset cli_options)
+  targets=(codec conversion rewrite_charset markup cli_options)
 
 build_dir=${BUILD_DIR:-build-fuzz}
 case $build_dir in /*) ;; *) build_dir=$root/$build_dir ;; esac
@@ -57,9 +57,10 @@ for line in '-o\0out\0a.htm\0b.txt' '--to=gb\0-j\0004\0-\0x' \
 done
 
 declare -A max_len=([codec]=4096 [conversion]=2048
-  [rewrite_charset]=4096 [cli_options]=1024)
+  [rewrite_charset]=4096 [markup]=4096 [cli_options]=1024)
 declare -A dict=([conversion]=conversion.dict
-  [rewrite_charset]=rewrite_charset.dict [cli_options]=cli_options.dict)
+  [rewrite_charset]=rewrite_charset.dict [markup]=markup.dict
+  [cli_options]=cli_options.dict)
 
 mkdir -p "$build_dir/logs" "$build_dir/findings"
 run_one() {

@@ -1,0 +1,61 @@
+#include "core/markup/character_reference.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+constexpr size_t kMaxDigits = 8;
+
+int DigitValue(char32_t c, bool hex) {
+  if (c >= '0' && c <= '9') return static_cast<int>(c - '0');
+  if (!hex) return -1;
+  if (c >= 'a' && c <= 'f') return static_cast<int>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<int>(c - 'A' + 10);
+  return -1;
+}
+
+}  // namespace
+
+std::optional<CharacterReference> ReadReference(std::u32string_view text) {
+  if (text.size() < 4 || text[0] != '&' || text[1] != '#') return std::nullopt;
+  CharacterReference ref;
+  size_t i = 2;
+  if (text[i] == 'x' || text[i] == 'X') {
+    ref.form.hex = true;
+    ref.form.upper_x = text[i] == 'X';
+    ++i;
+  }
+  const size_t first = i;
+  uint32_t value = 0;
+  for (int d; i < text.size() && i - first < kMaxDigits &&
+              (d = DigitValue(text[i], ref.form.hex)) >= 0;
+       ++i) {
+    value = value * (ref.form.hex ? 16 : 10) + static_cast<uint32_t>(d);
+    if (text[i] >= 'A' && text[i] <= 'F') ref.form.upper_digits = true;
+  }
+  if (i == first || i >= text.size() || text[i] != ';') return std::nullopt;
+  if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) ||
+      (value >= 0x80 && value <= 0x9F) || value > 0x10FFFF)
+    return std::nullopt;
+  ref.value = value;
+  ref.length = i + 1;
+  ref.form.digits = static_cast<uint8_t>(i - first);
+  return ref;
+}
+
+void AppendReference(char32_t c, const ReferenceForm& form,
+                     std::u32string& out) {
+  const uint32_t base = form.hex ? 16 : 10;
+  const char* digits =
+      form.upper_digits ? "0123456789ABCDEF" : "0123456789abcdef";
+  char buffer[16];
+  size_t n = 0;
+  for (uint32_t v = c; v != 0 || n < form.digits || n == 0; v /= base)
+    buffer[n++] = digits[v % base];
+  out += U"&#";
+  if (form.hex) out += form.upper_x ? U'X' : U'x';
+  while (n > 0) out += static_cast<char32_t>(buffer[--n]);
+  out += U';';
+}
+
+}  // namespace tovenrak::core

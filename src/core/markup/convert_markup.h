@@ -1,0 +1,46 @@
+// Converting an HTML or XML document between scripts as people read it,
+// keeping links, scripts and styles exactly as they are.
+
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/convert/converter.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// True when a document is best converted as markup: its file name ends in
+// .htm, .html, .shtml, .xhtml, .asp, .aspx, .jsp, .php, .xml, .rss or .atom
+// (any letter case), or the first character of `text` that is neither white
+// space nor a byte-order mark is '<'.
+bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text);
+
+// Appends `text` converted as `how` says to `out`, reading it as markup
+// (MarkupScanner says which pieces are converted and which are kept):
+//
+// - Kept pieces come out as the same code points.
+// - A text split only by inline tags is converted as one text, so that
+//   "头<b>发</b>" becomes "頭<b>髮</b>", each tag kept at its character
+//   position. When that conversion changes the number of characters (only
+//   OpenCC's twp phrases do), each piece between the tags is converted on its
+//   own instead. A run whose phrases both grow and shrink by the same count
+//   keeps its length, and a tag in it may then move by that many characters;
+//   the text read is the conversion all the same.
+// - A numeric character reference in text or a read value (&#22836;,
+//   &#x5934;) is converted as the character it stands for; a changed
+//   character is written as a reference of the same form (decimal or hex,
+//   the case of "x" and of the hex digits, at least as many digits), an
+//   unchanged one stays as it was written.
+// - A language tag follows the script (FollowScript).
+//
+// Fails with kInvalidInput, `out` as it was, when the text cannot be read as
+// markup: a comment, script, style, tag, declaration or <% %> runs to the
+// end of the text (the reason names which and its line); the caller may then
+// convert the text as a whole. Fails with the converter's failures, when
+// `out` may hold part of the result.
+Status ConvertMarkup(const Converter& converter, std::u32string_view text,
+                     ScriptConversion how, std::u32string& out);
+
+}  // namespace tovenrak::core

@@ -1,0 +1,240 @@
+#include "core/markup/html_tokenizer.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tovenrak::core {
+
+namespace {
+
+constexpr size_t npos = std::u32string_view::npos;
+
+bool IsAsciiLetter(char32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
+
+bool StartsWithIgnoringCase(std::u32string_view text, size_t at,
+                            std::string_view lower) {
+  return text.size() - at >= lower.size() &&
+         EqualsIgnoringCase(text.substr(at, lower.size()), lower);
+}
+
+// Where the pair `a` `b` first occurs in `text` at or after `from`, or npos.
+size_t FindPair(std::u32string_view text, char32_t a, char32_t b, size_t from) {
+  while ((from = text.find(a, from)) != npos) {
+    if (from + 1 < text.size() && text[from + 1] == b) return from;
+    ++from;
+  }
+  return npos;
+}
+
+constexpr std::string_view kRawNames[] = {"script", "style", "title",
+                                          "textarea"};
+constexpr NameSet kRawSet(kRawNames);
+
+}  // namespace
+
+bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (Lower(text[i]) != static_cast<unsigned char>(lower[i])) return false;
+  }
+  return true;
+}
+
+bool HtmlTokenizer::Fail(std::string_view what, size_t at) {
+  const size_t line =
+      1 + std::count(text_.begin(), text_.begin() + at, char32_t{'\n'});
+  problem_ =
+      Error{ErrorCode::kInvalidInput, "unterminated " + std::string(what) +
+                                          " from line " + std::to_string(line)};
+  pos_ = text_.size();
+  return false;
+}
+
+size_t HtmlTokenizer::FindEndTag(Raw raw, size_t from) {
+  Search& last = searches_[raw];
+  if (last.from != npos && from >= last.from &&
+      (last.found == npos || from <= last.found))
+    return last.found;
+  const std::string_view name = kRawNames[raw];
+  size_t at = from;
+  while ((at = FindPair(text_, '<', '/', at)) != npos) {
+    const size_t after = at + 2 + name.size();
+    if (after < text_.size() && StartsWithIgnoringCase(text_, at + 2, name) &&
+        (IsHtmlSpace(text_[after]) || text_[after] == '/' ||
+         text_[after] == '>'))
+      break;
+    at += 2;
+  }
+  last = {from, at};
+  return at;
+}
+
+bool HtmlTokenizer::Next(HtmlToken& token) {
+  if (problem_ || pos_ >= text_.size()) return false;
+  if (raw_ != kNone) {
+    const Raw raw = raw_;
+    raw_ = kNone;
+    if (raw_end_ == npos) return Fail(kRawNames[raw], pos_);
+    if (raw_end_ > pos_) {
+      const TextSpan contents{pos_, raw_end_};
+      const bool title = raw == kTitle || raw == kTextarea;
+      token = {title ? HtmlTokenKind::kTitleText : HtmlTokenKind::kRawText,
+               contents, contents};
+      token.has_ampersand =
+          title && text_.substr(pos_, contents.size()).find(U'&') != npos;
+      pos_ = raw_end_;
+      return true;
+    }
+  }
+  // Text runs to the next '<' that opens markup; any other '<' is text. The
+  // same pass notes a '&', which saves the converter a pass of its own.
+  const size_t n = text_.size();
+  bool ampersand = false;
+  size_t at = pos_;
+  for (; at < n; ++at) {
+    if (text_[at] > '<') continue;  // Most characters: one comparison.
+    if (text_[at] == '&') {
+      ampersand = true;
+    } else if (text_[at] == '<' && at + 1 < n) {
+      const char32_t next = text_[at + 1];
+      if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
+          next == '%')
+        break;
+    }
+  }
+  if (at == pos_) return ReadMarkup(token);
+  token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
+  token.has_ampersand = ampersand;
+  pos_ = at;
+  return true;
+}
+
+bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
+  const size_t at = pos_;
+  const char32_t next = text_[at + 1];
+  auto take = [&](HtmlTokenKind kind, size_t end, TextSpan inner) {
+    token = {kind, {at, end}, inner};
+    pos_ = end;
+    return true;
+  };
+  if (next == '!') {
+    if (StartsWithIgnoringCase(text_, at, "<!--")) {
+      const size_t body = at + 4;
+      // "<!-->" and "<!--->" are whole, empty comments.
+      for (size_t dashes = 0; dashes < 2; ++dashes) {
+        if (body + dashes < text_.size() && text_[body + dashes] == '>')
+          return take(HtmlTokenKind::kComment, body + dashes + 1, {body, body});
+        if (body + dashes >= text_.size() || text_[body + dashes] != '-') break;
+      }
+      for (size_t end = body; (end = FindPair(text_, '-', '-', end)) != npos;
+           ++end) {
+        const size_t close = end + 2;
+        if (close < text_.size() && text_[close] == '>')
+          return take(HtmlTokenKind::kComment, close + 1, {body, end});
+        if (close + 1 < text_.size() && text_[close] == '!' &&
+            text_[close + 1] == '>')
+          return take(HtmlTokenKind::kComment, close + 2, {body, end});
+      }
+      return Fail("comment", at);
+    }
+    if (StartsWithIgnoringCase(text_, at, "<![cdata[")) {
+      return take(HtmlTokenKind::kDeclaration, at + 9, {at, at + 9});
+    }
+    const size_t close = text_.find(U'>', at);
+    if (close == npos) return Fail("declaration", at);
+    return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
+  }
+  if (next == '?' || next == '%') {
+    const size_t close = FindPair(text_, next, '>', at + 2);
+    if (close == npos) {
+      if (next == '%') return Fail("<% server code", at);
+      return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});
+    }
+    return take(HtmlTokenKind::kServerCode, close + 2, {at, close + 2});
+  }
+  if (next == '/') {
+    const char32_t first = at + 2 < text_.size() ? text_[at + 2] : 0;
+    if (IsAsciiLetter(first)) return ReadTag(at, /*end_tag=*/true, token);
+    const size_t close = text_.find(U'>', at);
+    if (close == npos) return Fail("end tag", at);
+    return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
+  }
+  return ReadTag(at, /*end_tag=*/false, token);
+}
+
+bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
+  attributes_.clear();
+  const size_t n = text_.size();
+  size_t i = at + (end_tag ? 2 : 1);
+  const size_t name_begin = i;
+  while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '/' && text_[i] != '>')
+    ++i;
+  const TextSpan name{name_begin, i};
+  bool self_closing = false;
+  while (true) {
+    while (i < n && (IsHtmlSpace(text_[i]) || text_[i] == '/')) {
+      self_closing = text_[i] == '/';
+      ++i;
+    }
+    if (i >= n) return Fail("tag", at);
+    if (text_[i] == '>') break;
+    self_closing = false;
+    HtmlAttribute attribute;
+    attribute.name.begin = i;
+    if (text_[i] == '=') ++i;  // "<a =b>": the name starts with '='.
+    while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '/' &&
+           text_[i] != '>' && text_[i] != '=')
+      ++i;
+    attribute.name.end = i;
+    size_t j = i;
+    while (j < n && IsHtmlSpace(text_[j])) ++j;
+    attribute.value = {i, i};
+    if (j < n && text_[j] == '=') {
+      attribute.has_value = true;
+      i = j + 1;
+      while (i < n && IsHtmlSpace(text_[i])) ++i;
+      if (i < n && (text_[i] == '"' || text_[i] == '\'')) {
+        attribute.quote = text_[i];
+        const size_t close = text_.find(attribute.quote, i + 1);
+        if (close == npos) return Fail("tag", at);
+        attribute.value = {i + 1, close};
+        i = close + 1;
+      } else {
+        const size_t begin = i;
+        while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '>') ++i;
+        attribute.value = {begin, i};
+      }
+    }
+    attributes_.push_back(attribute);
+  }
+  token = {end_tag ? HtmlTokenKind::kEndTag : HtmlTokenKind::kStartTag,
+           {at, i + 1},
+           name,
+           self_closing && !end_tag};
+  pos_ = i + 1;
+  name_ = NameKey::Of(text_.substr(name.begin, name.size()));
+
+  if (end_tag || !kRawSet.Contains(name_)) return true;
+  for (size_t raw = 0; raw < kRawCount; ++raw) {
+    if (!(name_ == NameKey(kRawNames[raw]))) continue;
+    // A script or style opens its contents even when it says "/>", as in
+    // browsers, so that no script is ever read as text; a missing end tag
+    // then makes the rest of the page unreadable. A title or textarea needs
+    // its end tag and no "/>".
+    const size_t end = FindEndTag(static_cast<Raw>(raw), pos_);
+    const bool code = raw == kScript || raw == kStyle;
+    if (code ? end != npos || !token.self_closing
+             : end != npos && !token.self_closing) {
+      raw_ = static_cast<Raw>(raw);
+      raw_end_ = end;
+    }
+    break;
+  }
+  return true;
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,126 @@
+// Reads an HTML or XML document, as code points, into the tokens a browser
+// sees: text, tags with their attributes, comments, the raw contents of
+// script and style, server code and declarations.
+//
+// It reads decoded code points, never encoded bytes: the trail byte of a Big5
+// or GBK character can equal an ASCII letter or '\', and a GB18030 four-byte
+// sequence holds ASCII digits, so a scan over bytes would find names and
+// quotes inside characters. Over code points that cannot happen. A
+// placeholder of an undecodable unit is an ordinary character here.
+
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/markup/name_key.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// A range [begin, end) of code points of the document.
+struct TextSpan {
+  size_t begin = 0;
+  size_t end = 0;
+  size_t size() const { return end - begin; }
+};
+
+struct HtmlAttribute {
+  TextSpan name;
+  // The value without its quotes; empty, right after `name`, when the
+  // attribute has no value.
+  TextSpan value;
+  char32_t quote = 0;  // '"' or '\'', or 0 for an unquoted or absent value.
+  bool has_value = false;
+};
+
+enum class HtmlTokenKind : uint8_t {
+  kText,         // Character data, references not yet read.
+  kStartTag,     // <name attribute=value ...>; `inner` is the name.
+  kEndTag,       // </name ...>; `inner` is the name.
+  kComment,      // <!-- ... -->; `inner` is what lies between the dashes.
+  kRawText,      // The contents of <script> or <style>.
+  kTitleText,    // The contents of <title> or <textarea>: text, no tags.
+  kServerCode,   // <% ... %> or <? ... ?>, including XML declarations.
+  kDeclaration,  // <!DOCTYPE ...>, <![CDATA[, </>, and other <! or </ junk.
+};
+
+struct HtmlToken {
+  HtmlTokenKind kind = HtmlTokenKind::kText;
+  TextSpan whole;
+  TextSpan inner;  // See HtmlTokenKind; equal to `whole` when not given.
+  bool self_closing = false;   // A start tag ending in "/>".
+  bool has_ampersand = false;  // Text or title text that holds a '&'.
+};
+
+// Reads tokens one by one, in linear time whatever the input.
+//
+// Broken markup is read as browsers read it: a '<' that starts no tag is
+// text, an unquoted value ends at white space or '>', a quoted one at its
+// own quote (so it may hold '>'), missing end tags need nothing. A <title>
+// or <textarea> without its end tag, and a self-closing <script/> or
+// <style/> without one, are ordinary tags. <![CDATA[ is a declaration of its
+// own and what follows it is read as markup, so HTML wrapped in CDATA, as
+// feeds carry it, keeps its tags. A <? ... ?> without its end runs to the end
+// of the text (a PHP file may end inside one).
+class HtmlTokenizer {
+ public:
+  explicit HtmlTokenizer(std::u32string_view text) : text_(text) {}
+  HtmlTokenizer(const HtmlTokenizer&) = delete;
+  HtmlTokenizer& operator=(const HtmlTokenizer&) = delete;
+
+  // Reads the next token into `token`. Returns false at the end of the text,
+  // and when the rest of the text cannot be read as markup: a comment,
+  // script, style, tag, declaration or <% ... %> that runs to the end of the
+  // text; problem() then says which and on what line.
+  bool Next(HtmlToken& token);
+
+  // The attributes of the last tag read, in order.
+  const std::vector<HtmlAttribute>& attributes() const { return attributes_; }
+  // The name of the last tag read, as NameKey::Of reads it.
+  NameKey name() const { return name_; }
+
+  // Why reading stopped before the end of the text, as kInvalidInput;
+  // std::nullopt while it did not.
+  const std::optional<Error>& problem() const { return problem_; }
+
+ private:
+  // The elements whose contents are not markup.
+  enum Raw : uint8_t { kScript, kStyle, kTitle, kTextarea, kRawCount, kNone };
+
+  bool Fail(std::string_view what, size_t at);
+  bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
+  bool ReadMarkup(HtmlToken& token);
+  size_t FindEndTag(Raw raw, size_t from);
+
+  std::u32string_view text_;
+  size_t pos_ = 0;
+  Raw raw_ = kNone;     // Contents of this element come next...
+  size_t raw_end_ = 0;  // ...up to here.
+  std::vector<HtmlAttribute> attributes_;
+  NameKey name_;
+  std::optional<Error> problem_;
+  // The last search for each element's end tag: from where, and what it
+  // found. Searches start ever later, so each reuses or extends the last
+  // one, which keeps pages full of unclosed <title> tags linear.
+  struct Search {
+    size_t from = std::u32string_view::npos;
+    size_t found = 0;
+  };
+  std::array<Search, kRawCount> searches_{};
+};
+
+// HTML's white space: space, tab, line feed, form feed, carriage return.
+inline bool IsHtmlSpace(char32_t c) {
+  return c <= ' ' && (uint64_t{0x100003600} >> c & 1) != 0;
+}
+
+// True when `text` equals `lower`, an ASCII word in lower case, ignoring the
+// letter case of ASCII letters.
+bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower);
+
+}  // namespace tovenrak::core

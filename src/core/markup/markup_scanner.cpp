@@ -1,0 +1,227 @@
+#include "core/markup/markup_scanner.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+constexpr size_t npos = std::u32string_view::npos;
+
+constexpr std::string_view kInlineTags[] = {
+    "a",    "abbr",   "acronym", "b",    "big", "cite", "code",
+    "em",   "font",   "i",       "mark", "q",   "s",    "small",
+    "span", "strike", "strong",  "sub",  "sup", "tt",   "u"};
+constexpr NameSet kInlineTagSet(kInlineTags);
+constexpr std::string_view kReadAttributes[] = {
+    "title", "alt",     "placeholder", "aria-label", "aria-description",
+    "label", "summary", "abbr"};
+constexpr NameSet kReadSet(kReadAttributes);
+constexpr std::string_view kLanguageAttributes[] = {"lang", "xml:lang"};
+constexpr NameSet kLanguageSet(kLanguageAttributes);
+constexpr std::string_view kButtonTypes[] = {"button", "submit", "reset"};
+constexpr NameSet kButtonSet(kButtonTypes);
+constexpr std::string_view kDescriptions[] = {"description", "keywords",
+                                              "author"};
+constexpr NameSet kDescriptionSet(kDescriptions);
+// Single names the rules look for.
+constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
+    kNameKey("name"), kHttpEquivKey("http-equiv"),
+    kContentLanguageKey("content-language"), kContentKey("content"),
+    kValueKey("value");
+constexpr std::string_view kFileExtensions[] = {
+    "htm", "html", "shtml", "xhtml", "php", "asp", "aspx", "jsp", "cgi",
+    "css", "js",   "jpg",   "jpeg",  "gif", "png", "bmp",  "svg", "webp",
+    "ico", "swf",  "pdf",   "doc",   "txt", "zip", "rar",  "mp3", "xml"};
+constexpr NameSet kExtensionSet(kFileExtensions);
+
+bool IsAsciiLetter(char32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::u32string_view Trim(std::u32string_view text) {
+  while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+bool StartsWith(std::u32string_view text, std::string_view lower) {
+  return text.size() >= lower.size() &&
+         EqualsIgnoringCase(text.substr(0, lower.size()), lower);
+}
+
+// An address that stands on its own: a scheme and "//", "www." or "mailto:",
+// and no white space. The start is looked at first, as most texts are not.
+bool LooksLikeAbsoluteAddress(std::u32string_view text) {
+  size_t first = 0;
+  while (first < text.size() && IsHtmlSpace(text[first])) ++first;
+  if (first == text.size() || !IsAsciiLetter(text[first])) return false;
+  text = Trim(text);
+  size_t i = 0;
+  while (i < text.size() &&
+         (IsAsciiLetter(text[i]) ||
+          (i > 0 && ((text[i] >= '0' && text[i] <= '9') || text[i] == '+' ||
+                     text[i] == '-' || text[i] == '.'))))
+    ++i;
+  if (!(i > 0 && text.substr(i).starts_with(U"://")) &&
+      !StartsWith(text, "www.") && !StartsWith(text, "mailto:"))
+    return false;
+  for (const char32_t c : text)
+    if (IsHtmlSpace(c)) return false;
+  return true;
+}
+
+// An absolute address, a path, or a file name with a known extension.
+bool LooksLikeAddress(std::u32string_view text) {
+  text = Trim(text);
+  if (LooksLikeAbsoluteAddress(text)) return true;
+  for (const char32_t c : text)
+    if (IsHtmlSpace(c)) return false;
+  if (StartsWith(text, "/") || StartsWith(text, "./") ||
+      StartsWith(text, "../") || StartsWith(text, "javascript:"))
+    return true;
+  const std::u32string_view path = text.substr(0, text.find_first_of(U"?#"));
+  const size_t dot = path.rfind(U'.');
+  return dot != npos && dot > 0 &&
+         kExtensionSet.Contains(NameKey::Of(path.substr(dot + 1)));
+}
+
+}  // namespace
+
+MarkupScanner::MarkupScanner(std::u32string_view text)
+    : text_(text), tokenizer_(text) {}
+
+bool MarkupScanner::Next(MarkupPiece& piece) {
+  if (next_ < pending_.size()) {
+    piece = pending_[next_++];
+    return true;
+  }
+  pending_.clear();
+  next_ = 0;
+  HtmlToken token;
+  if (!tokenizer_.Next(token)) return false;
+  const std::u32string_view inner =
+      text_.substr(token.inner.begin, token.inner.size());
+  // Most tokens are one piece, handed out directly.
+  piece.span = token.whole;
+  piece.kind = PieceKind::kMarkup;
+  piece.inline_tag = false;
+  piece.has_ampersand = false;
+  switch (token.kind) {
+    case HtmlTokenKind::kText:
+      if (!LooksLikeAbsoluteAddress(inner)) {
+        piece.kind = PieceKind::kText;
+        piece.has_ampersand = token.has_ampersand;
+      }
+      return true;
+    case HtmlTokenKind::kStartTag:
+    case HtmlTokenKind::kEndTag:
+      SplitTag(token);
+      break;
+    case HtmlTokenKind::kComment:
+      // Conditional comments hold markup for old browsers, and "#" starts
+      // a server side include: both are instructions, not prose.
+      if (StartsWith(inner, "[") || StartsWith(inner, "#") ||
+          StartsWith(inner, "<!"))
+        return true;
+      Push({token.whole.begin, token.inner.begin}, PieceKind::kMarkup, false);
+      PushValue(token.inner, PieceKind::kComment, false);
+      Push({token.inner.end, token.whole.end}, PieceKind::kMarkup, false);
+      break;
+    case HtmlTokenKind::kTitleText:
+      PushValue(token.whole, PieceKind::kValue, false);
+      break;
+    case HtmlTokenKind::kRawText:
+    case HtmlTokenKind::kServerCode:
+    case HtmlTokenKind::kDeclaration:
+      return true;
+  }
+  piece = pending_[next_++];
+  return true;
+}
+
+void MarkupScanner::Push(TextSpan span, PieceKind kind, bool inline_tag,
+                         bool has_ampersand) {
+  if (span.size() == 0) return;
+  if (!pending_.empty() && kind == PieceKind::kMarkup &&
+      pending_.back().kind == kind && pending_.back().span.end == span.begin) {
+    pending_.back().span.end = span.end;
+    return;
+  }
+  pending_.push_back({span, kind, inline_tag, has_ampersand});
+}
+
+void MarkupScanner::PushValue(TextSpan span, PieceKind kind, bool inline_tag) {
+  // Server code inside a value is kept; an unclosed one keeps the rest.
+  size_t at = span.begin;
+  bool ampersand = false;
+  for (size_t i = span.begin; i < span.end; ++i) {
+    ampersand = ampersand || text_[i] == '&';
+    if (text_[i] != '<' || i + 1 == span.end ||
+        (text_[i + 1] != '%' && text_[i + 1] != '?'))
+      continue;
+    Push({at, i}, kind, inline_tag, ampersand);
+    ampersand = false;
+    const std::u32string_view rest = text_.substr(i + 2, span.end - i - 2);
+    size_t close = rest.find(text_[i + 1]);
+    while (close != npos &&
+           (close + 1 >= rest.size() || rest[close + 1] != '>'))
+      close = rest.find(text_[i + 1], close + 1);
+    at = close == npos ? span.end : i + 2 + close + 2;
+    Push({i, at}, PieceKind::kMarkup, inline_tag);
+    i = at - 1;
+  }
+  Push({at, span.end}, kind, inline_tag, ampersand);
+}
+
+void MarkupScanner::SplitTag(const HtmlToken& token) {
+  auto text_of = [&](TextSpan span) {
+    return text_.substr(span.begin, span.size());
+  };
+  const NameKey name = tokenizer_.name();
+  const bool inline_tag = kInlineTagSet.Contains(name);
+  const std::vector<HtmlAttribute>& attributes = tokenizer_.attributes();
+  if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) {
+    Push(token.whole, PieceKind::kMarkup, inline_tag);
+    return;
+  }
+
+  // What the other attributes say about the tag.
+  const bool input = name == kInputKey;
+  const bool meta = name == kMetaKey;
+  bool button = false, described = false, language = false;
+  for (const HtmlAttribute& a : attributes) {
+    if (!input && !meta) break;
+    const NameKey key = NameKey::Of(text_of(a.name));
+    const NameKey value = NameKey::Of(Trim(text_of(a.value)));
+    if (input && key == kTypeKey) {
+      button = kButtonSet.Contains(value);
+    } else if (meta && key == kNameKey) {
+      described = kDescriptionSet.Contains(value);
+    } else if (meta && key == kHttpEquivKey) {
+      language = value == kContentLanguageKey;
+    }
+  }
+
+  size_t cursor = token.whole.begin;
+  for (const HtmlAttribute& a : attributes) {
+    if (!a.has_value) continue;
+    const NameKey key = NameKey::Of(text_of(a.name));
+    PieceKind kind = PieceKind::kMarkup;
+    if (kLanguageSet.Contains(key) || (language && key == kContentKey)) {
+      kind = PieceKind::kLanguage;
+    } else if (kReadSet.Contains(key) || (button && key == kValueKey) ||
+               (described && key == kContentKey)) {
+      if (!LooksLikeAddress(text_of(a.value))) kind = PieceKind::kValue;
+    }
+    if (kind == PieceKind::kMarkup) continue;
+    Push({cursor, a.value.begin}, PieceKind::kMarkup, inline_tag);
+    if (kind == PieceKind::kValue) {
+      PushValue(a.value, kind, inline_tag);
+    } else {
+      Push(a.value, kind, inline_tag);
+    }
+    cursor = a.value.end;
+  }
+  Push({cursor, token.whole.end}, PieceKind::kMarkup, inline_tag);
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,84 @@
+// Splits an HTML or XML document, as code points, into what people read,
+// which is converted between scripts, and what machines follow, which is
+// kept as it is.
+
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/markup/html_tokenizer.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+enum class PieceKind : uint8_t {
+  // Kept as it is: tag and attribute names and syntax; every attribute value
+  // not named below (href, src, action, style, on*, class...); the contents
+  // of <script> and <style>; <% %> and <? ?> anywhere, also inside a read
+  // value; declarations; conditional comments (<!--[if ...]>) and server
+  // side includes (<!--#include ...-->) whole; a text that is one absolute
+  // address (http://..., www...., mailto:...), as a feed's <link> holds.
+  kMarkup,
+  // Text content. Numeric references are the characters they stand for. It
+  // joins the text around it across inline tags into one phrase.
+  kText,
+  // A value people read, converted on its own, references read: the
+  // attributes title, alt, placeholder, aria-label, aria-description, label,
+  // summary and abbr; the value of an <input> of type button, submit or
+  // reset; the content of <meta name=description|keywords|author>; the
+  // contents of <title> and <textarea>. A value that looks like an address
+  // (no white space, and a scheme, a leading "/", "./", "../" or "www.", or
+  // a file extension such as .htm or .jpg) is kept instead.
+  kValue,
+  // The body of a comment, converted on its own; references are not read.
+  kComment,
+  // The value of a lang or xml:lang attribute, or of <meta
+  // http-equiv=Content-Language content=...>: a language tag that follows
+  // the script (see FollowScript).
+  kLanguage,
+};
+
+struct MarkupPiece {
+  TextSpan span;
+  PieceKind kind = PieceKind::kMarkup;
+  // Part of an inline tag (a, abbr, b, big, cite, code, em, font, i, mark,
+  // q, s, small, span, strong, sub, sup, u, and the older acronym, strike
+  // and tt): such a tag does not end a text. Every other tag, comment or
+  // kept piece does.
+  bool inline_tag = false;
+  // A text or value that holds a '&', and so may hold references.
+  bool has_ampersand = false;
+};
+
+// Reads a document's pieces one by one, in order; together they cover the
+// whole text. Linear in the length of the text.
+class MarkupScanner {
+ public:
+  explicit MarkupScanner(std::u32string_view text);
+
+  // Reads the next piece into `piece`. Returns false at the end of the text,
+  // and when the rest of the text cannot be read as markup (see
+  // HtmlTokenizer::Next); problem() then says why.
+  bool Next(MarkupPiece& piece);
+
+  // Why reading stopped before the end, as kInvalidInput; std::nullopt while
+  // it did not.
+  const std::optional<Error>& problem() const { return tokenizer_.problem(); }
+
+ private:
+  void SplitTag(const HtmlToken& token);
+  void Push(TextSpan span, PieceKind kind, bool inline_tag,
+            bool has_ampersand = false);
+  void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
+
+  std::u32string_view text_;
+  HtmlTokenizer tokenizer_;
+  std::vector<MarkupPiece> pending_;  // Pieces of the last token.
+  size_t next_ = 0;
+};
+
+}  // namespace tovenrak::core

@@ -1,0 +1,342 @@
+// ConvertMarkup on small pages, rule by rule, and on generated pages against
+// the converter's own conversion of the text they hold.
+
+#include "core/markup/convert_markup.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <span>
+
+#include "core/convert/fast_converter.h"
+#include "core/markup/language_tag.h"
+#include "core/markup/meta_tags.h"
+#include "support/text.h"
+
+namespace tovenrak::core {
+namespace {
+
+using testing::U32;
+using testing::Utf8;
+
+constexpr ScriptConversion kToTw{Script::kTraditional, Variant::kTw};
+
+struct Case {
+  const char* name;
+  const char* input;
+  const char* expected;
+};
+
+class ConvertMarkupTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { converter_ = MakeFastConverter().release(); }
+  static void TearDownTestSuite() { delete converter_; }
+
+  // The converted page, or "error: " and the reason; "changed" when a
+  // failure touched what was in the output before.
+  static std::string Convert(std::u32string_view page, ScriptConversion how) {
+    std::u32string out = U"[";
+    const Status done = ConvertMarkup(*converter_, page, how, out);
+    if (!done)
+      return "error: " + done.error().reason + (out == U"[" ? "" : " changed");
+    return Utf8(out.substr(1));
+  }
+
+  static void ExpectAll(std::span<const Case> cases,
+                        ScriptConversion how = kToTw) {
+    for (const Case& c : cases)
+      EXPECT_EQ(Convert(U32(c.input), how), c.expected) << c.name;
+  }
+
+  static std::u32string Reference(std::u32string_view text,
+                                  ScriptConversion how) {
+    std::u32string out;
+    EXPECT_TRUE(converter_->Convert(text, how, out));
+    return out;
+  }
+
+  static Converter* converter_;
+};
+Converter* ConvertMarkupTest::converter_ = nullptr;
+
+TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
+  const Case cases[] = {
+      {"text", "<p>头发</p>", "<p>頭髮</p>"},
+      {"addresses",
+       "<a href=\"头发/后台.htm\">后台</a><img src=头发.jpg><form "
+       "action='/后台'>",
+       "<a href=\"头发/后台.htm\">後臺</a><img src=头发.jpg><form "
+       "action='/后台'>"},
+      {"script, style, style= and on*",
+       "<script>if (s == \"头发\") "
+       "go();</script><style>p{font:\"宋体\"}</style>"
+       "<p style='font:宋体' onclick=\"say('头发')\" class=头发>头发",
+       "<script>if (s == \"头发\") "
+       "go();</script><style>p{font:\"宋体\"}</style>"
+       "<p style='font:宋体' onclick=\"say('头发')\" class=头发>頭髮"},
+      {"server code", "<% s = \"头发\" %><?php echo '头发'; ?>头发<?php x();",
+       "<% s = \"头发\" %><?php echo '头发'; ?>頭髮<?php x();"},
+      {"attributes people read",
+       "<img alt=头发 title=\"头发\" data-x=\"头发\"><input placeholder='头发' "
+       "aria-label=头发 aria-description=头发><td abbr=头发><optgroup "
+       "label=头发>"
+       "<table summary=头发>",
+       "<img alt=頭髮 title=\"頭髮\" data-x=\"头发\"><input placeholder='頭髮' "
+       "aria-label=頭髮 aria-description=頭髮><td abbr=頭髮><optgroup "
+       "label=頭髮>"
+       "<table summary=頭髮>"},
+      {"value of button inputs only",
+       "<input type=submit value=头发><INPUT VALUE=\"头发\" TYPE=\"Reset\">"
+       "<input type=button value=头发><input value=头发><option value=头发>",
+       "<input type=submit value=頭髮><INPUT VALUE=\"頭髮\" TYPE=\"Reset\">"
+       "<input type=button value=頭髮><input value=头发><option value=头发>"},
+      {"content of described meta tags",
+       "<meta name=description content=\"头发\"><meta name=\"Keywords\" "
+       "content=头发>"
+       "<meta name=author content=头发><meta name=generator content=头发>",
+       "<meta name=description content=\"頭髮\"><meta name=\"Keywords\" "
+       "content=頭髮>"
+       "<meta name=author content=頭髮><meta name=generator content=头发>"},
+      {"title, textarea and comments",
+       "<title>头发</title><textarea>头发</textarea><!-- 头发 -->",
+       "<title>頭髮</title><textarea>頭髮</textarea><!-- 頭髮 -->"},
+      {"instructions in comments",
+       "<!--[if IE]><link href=头发.css><![endif]--><!--#include "
+       "virtual=\"头发.htm\" -->",
+       "<!--[if IE]><link href=头发.css><![endif]--><!--#include "
+       "virtual=\"头发.htm\" -->"},
+      {"read values that look like addresses",
+       "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>",
+       "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>"},
+      {"text that is one address",
+       "<link>http://头发.com/后台.htm</link><p> www.头发.com </p><p>头发 "
+       "http://头发.com",
+       "<link>http://头发.com/后台.htm</link><p> www.头发.com </p><p>頭髮 "
+       "http://頭髮.com"},
+      {"server code inside a read value", "<img alt=\"<%= 头发 %>头发\">",
+       "<img alt=\"<%= 头发 %>頭髮\">"},
+      {"upper case, unquoted, CRLF",
+       "<P ALIGN=center\r\nTITLE=头发>头发\r\n</P>",
+       "<P ALIGN=center\r\nTITLE=頭髮>頭髮\r\n</P>"},
+      {"language tags",
+       "<html lang=\"zh-CN\"><p xml:lang=zh-cn><meta "
+       "http-equiv=Content-Language content=zh-cn>",
+       "<html lang=\"zh-TW\"><p xml:lang=zh-tw><meta "
+       "http-equiv=Content-Language content=zh-tw>"},
+  };
+  ExpectAll(cases);
+}
+
+TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
+  const Case cases[] = {
+      {"inline tag inside a phrase", "头<b>发</b>", "頭<b>髮</b>"},
+      {"inline tags with read and kept values",
+       "<span>干<a href=净.htm title=头发>净</a></span>",
+       "<span>乾<a href=净.htm title=頭髮>淨</a></span>"},
+      {"upper-case inline tag", "头<B>发</B>", "頭<B>髮</B>"},
+      {"a block tag ends a text", "头<br>发", "頭<br>發"},
+      {"a comment ends a text", "头<!---->发", "頭<!---->發"},
+  };
+  ExpectAll(cases);
+  // U盘 becomes 隨身碟 with Taiwan idioms: across a tag, the pieces convert
+  // apart.
+  const Case twp[] = {
+      {"phrase growing across a tag", "U<b>盘</b>", "U<b>盤</b>"},
+      {"phrase growing in one piece", "<p>U盘</p>", "<p>隨身碟</p>"},
+      {"growing phrase with references", "&#85;&#x76d8;", "&#85;&#x76e4;"},
+  };
+  ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
+}
+
+TEST_F(ConvertMarkupTest, ReferencesConvertAsTheirCharactersInTheirForm) {
+  const Case cases[] = {
+      {"decimal", "&#22836;发", "&#38957;髮"},
+      {"hex, case of x and digits kept", "&#x5934;&#X53D1;",
+       "&#x982d;&#X9AEE;"},
+      {"leading zeros kept", "&#0022836;发", "&#0038957;髮"},
+      {"unchanged ones stay as written", "&#x4E2d;&#020013;&amp;&#60;",
+       "&#x4E2d;&#020013;&amp;&#60;"},
+      {"not references", "&#x5934发&#;&#123456789;",
+       "&#x5934發&#;&#123456789;"},
+      {"in a read value", "<img alt='&#22836;发'>", "<img alt='&#38957;髮'>"},
+      {"across an inline tag", "&#22836;<b>发</b>", "&#38957;<b>髮</b>"},
+      {"not read in comments", "<!-- &#22836;发 -->", "<!-- &#22836;發 -->"},
+  };
+  ExpectAll(cases);
+}
+
+TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
+  constexpr ScriptConversion kToCn{Script::kSimplified, Variant::kTw};
+  constexpr ScriptConversion kToHans{Script::kSimplified, Variant::kStd};
+  constexpr ScriptConversion kToHk{Script::kTraditional, Variant::kHk};
+  constexpr ScriptConversion kToHant{Script::kTraditional, Variant::kStd};
+  const struct {
+    const char* tag;
+    ScriptConversion how;
+    const char* expected;  // nullptr: kept.
+  } cases[] = {{"zh-CN", kToTw, "zh-TW"},
+               {"zh-cn", kToHk, "zh-hk"},
+               {"ZH-SG", kToHant, "ZH-HANT"},
+               {"zh_CN", kToTw, "zh_TW"},
+               {"zh-Hans", kToTw, "zh-Hant"},
+               {"zh-hans-cn", kToHk, "zh-hant-hk"},
+               {"zh-Hans-CN", kToHant, "zh-Hant"},
+               {"zh-TW", kToCn, "zh-CN"},
+               {" zh-HK ", kToCn, " zh-CN "},
+               {"Zh-Hant", kToHans, "zh-Hans"},
+               {"zh-TW", kToTw, nullptr},
+               {"zh-SG", kToCn, nullptr},
+               {"zh", kToTw, nullptr},
+               {"en-US", kToTw, nullptr},
+               {"zh-yue-HK", kToCn, nullptr},
+               {"zh-Hant-XX", kToCn, nullptr}};
+  for (const auto& c : cases) {
+    const std::optional<std::u32string> made = FollowScript(U32(c.tag), c.how);
+    EXPECT_EQ(made ? Utf8(*made) : "kept", c.expected ? c.expected : "kept")
+        << c.tag;
+  }
+}
+
+TEST_F(ConvertMarkupTest, BrokenMarkupIsReadAsBrowsersReadIt) {
+  const Case cases[] = {
+      {"'<' in text", "头发 < 3 <3 a<>b", "頭髮 < 3 <3 a<>b"},
+      {"missing end tags", "<p>头发<li>头发<td>", "<p>頭髮<li>頭髮<td>"},
+      {"tags inside a title are text", "<title><i>头</i>发</title>",
+       "<title><i>頭</i>發</title>"},
+      {"title without its end", "<title>头发<p>头发", "<title>頭髮<p>頭髮"},
+      {"'>' in quoted values", "<a title='头>发' href='头>发'>头发</a>",
+       "<a title='頭>發' href='头>发'>頭髮</a>"},
+      {"quotes inside quotes", "<img alt=\"他说\"头发\"\">",
+       "<img alt=\"他說\"头发\"\">"},
+      {"script that closes itself", "<script src=\"头.js\"/>头发",
+       "<script src=\"头.js\"/>頭髮"},
+      {"markup inside CDATA", "<![CDATA[<a href=头发.htm>头发</a>]]>",
+       "<![CDATA[<a href=头发.htm>頭髮</a>]]>"},
+      {"unterminated comment", "<p>\n<!-- 头发",
+       "error: unterminated comment from line 2"},
+      {"unterminated script", "<script>头发",
+       "error: unterminated script from line 1"},
+      {"unterminated tag", "\n\n<a href='x>头发",
+       "error: unterminated tag from line 3"},
+      {"unterminated server code", "<% 头发",
+       "error: unterminated <% server code from line 1"},
+  };
+  ExpectAll(cases);
+}
+
+TEST_F(ConvertMarkupTest, ManyUnclosedElementsAreReadInOnePass) {
+  // Each of these would search the rest of the page for its end tag, which
+  // would take hours on a page of a few megabytes.
+  std::u32string page;
+  for (int i = 0; i < 250'000; ++i)
+    page += U"<title><textarea><script/><style/>";
+  page += U"头发";
+  std::u32string out;
+  ASSERT_TRUE(ConvertMarkup(*converter_, page, kToTw, out));
+  EXPECT_TRUE(out.ends_with(U"頭髮"));
+}
+
+TEST(LooksLikeMarkupTest, ByNameOrFirstCharacter) {
+  EXPECT_TRUE(LooksLikeMarkup("dir.txt/A.HTM", U"头发"));
+  EXPECT_TRUE(LooksLikeMarkup("feed.atom", U""));
+  EXPECT_TRUE(LooksLikeMarkup("notes.txt", U"\uFEFF \r\n<p>"));
+  EXPECT_FALSE(LooksLikeMarkup("notes.txt", U"头发 <p>"));
+  EXPECT_FALSE(LooksLikeMarkup("html", U""));
+}
+
+TEST(FindMetaTagsTest, FindsRealTagsOnly) {
+  const std::u32string page = U32(
+      "<!-- <meta charset=big5> --><script>'<meta charset=big5>'</script>"
+      "<meta name=description content=\"a>b\" lang=zh><META charset='big5'/>");
+  const std::vector<MetaTag> tags = FindMetaTags(page);
+  ASSERT_EQ(tags.size(), 2u);
+  EXPECT_EQ(tags[0].attributes.size(), 3u);
+  const HtmlAttribute& charset = tags[1].attributes.at(0);
+  EXPECT_EQ(page.substr(charset.value.begin, charset.value.size()), U"big5");
+  EXPECT_EQ(charset.quote, U'\'');
+  EXPECT_EQ(tags[1].whole.end, page.size());
+}
+
+// Generated pages: each item is kept, or text, or an inline tag, or a tag
+// with a value read on its own. Text between two kept items reads as the
+// converter's conversion of all of it, tags in their places.
+TEST_F(ConvertMarkupTest, GeneratedPagesReadAsTheConversionOfTheirText) {
+  enum Kind { kKept, kInline, kText, kRead };
+  const char32_t kPlaceholder[] = {0x110041, 0};  // An undecodable byte.
+  const struct {
+    Kind kind;
+    const char32_t* text;
+  } items[] = {
+      {kKept, U"<p>"},
+      {kKept, U"</div>"},
+      {kKept, U"<br/>"},
+      {kKept, U"<script>var s = \"头发\";</script>"},
+      {kKept, U"<% 头发 %>"},
+      {kKept, U"<img src='头发.jpg'>"},
+      {kInline, U"<b>"},
+      {kInline, U"</b>"},
+      {kInline, U"<a href=\"后台.htm\">"},
+      {kInline, U"</SPAN>"},
+      {kRead, U"<img alt=\"|头发后台\">"},
+      {kRead, U"<!--|干净-->"},
+      {kText, U"头发"},
+      {kText, U"后台"},
+      {kText, U"干"},
+      {kText, U"净"},
+      {kText, U"乾隆"},
+      {kText, U"里"},
+      {kText, U"面"},
+      {kText, U"發"},
+      {kText, U"髮"},
+      {kText, U"台"},
+      {kText, U" "},
+      {kText, U"\r\n"},
+      {kText, kPlaceholder},
+  };
+  std::mt19937 rng(20261207);
+  for (int page_number = 0; page_number < 300; ++page_number) {
+    const ScriptConversion how{
+        rng() % 2 ? Script::kSimplified : Script::kTraditional,
+        static_cast<Variant>(rng() % 3 ? 0 : 2 + rng() % 2)};
+    std::u32string page, expected, phrase;
+    std::vector<std::pair<size_t, std::u32string_view>> tags;  // In `phrase`.
+    auto end_text = [&] {
+      const std::u32string converted = Reference(phrase, how);
+      ASSERT_EQ(converted.size(), phrase.size());
+      size_t at = 0;
+      for (const auto& [offset, tag] : tags) {
+        expected += converted.substr(at, offset - at);
+        expected += tag;
+        at = offset;
+      }
+      expected += converted.substr(at);
+      phrase.clear();
+      tags.clear();
+    };
+    for (int n = rng() % 40; n > 0; --n) {
+      const auto& item = items[rng() % std::size(items)];
+      const std::u32string_view text = item.text;
+      page += text;
+      if (item.kind == kText) {
+        phrase += text;
+      } else if (item.kind == kInline) {
+        tags.emplace_back(phrase.size(), text);
+      } else {
+        end_text();
+        if (item.kind == kKept) expected += text;
+        if (item.kind != kRead) continue;
+        const size_t bar = text.find(U'|'),
+                     end = text.find_first_of(U"\"-", bar);
+        page.erase(page.size() - text.size() + bar, 1);
+        expected += text.substr(0, bar);
+        expected += Reference(text.substr(bar + 1, end - bar - 1), how);
+        expected += text.substr(end);
+      }
+    }
+    end_text();
+    ASSERT_EQ(Convert(page, how), Utf8(expected)) << "page " << page_number;
+  }
+}
+
+}  // namespace
+}  // namespace tovenrak::core
