@@ -1,6 +1,6 @@
 // The fast converter against OpenCC itself, on the installed dictionaries of
 // every configuration: every key and value of the dictionaries, one per line
-// and glued together, the test files, and random documents.
+// and glued together, and random documents.
 // TOVENRAK_DIFFERENTIAL_CHARS sets how many random characters each
 // configuration gets (default 300,000) for a longer run.
 
@@ -10,13 +10,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <random>
 #include <thread>
 
 #include "core/convert/opencc_dictionaries.h"
 #include "support/opencc_converter.h"
-#include "support/test_data.h"
 #include "support/text.h"
 
 namespace tovenrak::core {
@@ -104,31 +102,6 @@ TEST_F(FastConverterTest, MatchesOpenccOnEveryDictionaryPhrase) {
     }
     ExpectSame(how, glued, "phrases glued together");
   }
-}
-
-TEST_F(FastConverterTest, MatchesOpenccOnEveryTestFile) {
-  namespace fs = std::filesystem;
-  size_t files = 0;
-  for (const auto& entry :
-       fs::recursive_directory_iterator(std::string(TOVENRAK_TEST_DATA))) {
-    if (!entry.is_regular_file()) continue;
-    const std::string relative =
-        fs::relative(entry.path(), TOVENRAK_TEST_DATA).string();
-    const std::string bytes = testing::ReadTestFile(relative);
-    for (const Encoding source : {Encoding::kBig5, Encoding::kGbk}) {
-      Result<Conversion> (Converter::*convert)(std::string_view) const =
-          source == Encoding::kBig5 ? &Converter::Big5ToGB
-                                    : &Converter::GBToBig5;
-      Result<Conversion> fast = (fast_->*convert)(bytes);
-      Result<Conversion> reference = (reference_->*convert)(bytes);
-      ASSERT_TRUE(fast.has_value() && reference.has_value()) << relative;
-      EXPECT_TRUE(fast->text == reference->text) << relative;
-      EXPECT_EQ(fast->references, reference->references) << relative;
-      EXPECT_EQ(fast->invalid_units, reference->invalid_units) << relative;
-    }
-    ++files;
-  }
-  EXPECT_GT(files, 0u);
 }
 
 // Random documents: markup, ASCII, dictionary phrases, random CJK and

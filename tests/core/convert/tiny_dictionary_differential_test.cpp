@@ -16,6 +16,7 @@
 #include <opencc/MarisaDict.hpp>
 #include <opencc/MaxMatchSegmentation.hpp>
 #include <opencc/TextDict.hpp>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -88,47 +89,56 @@ struct TinyConversion {
   std::string description;
 };
 
-TinyConversion MakeConversion(TinyPlanMaker& maker) {
+// Each level is a group of dictionaries; std::nullopt stands for the
+// segmentation dictionary itself, as the installed configurations use it.
+using Level = std::vector<std::optional<Pairs>>;
+
+// The same conversion for OpenCC and as a plan.
+TinyConversion Build(const Pairs& segmentation,
+                     const std::vector<Level>& levels) {
   TinyConversion c;
   std::ostringstream d;
   auto describe = [&d](const Pairs& pairs) {
     for (const auto& [k, v] : pairs) d << " " << Utf8(k) << "=" << Utf8(v);
     d << "\n";
   };
-  const Pairs segmentation = maker.Entries(6, 1);
   d << "segmentation:";
   describe(segmentation);
-  TinyDictionary seg = MakeDictionary(segmentation);
+  const TinyDictionary seg = MakeDictionary(segmentation);
   c.plan.segmentation = seg.plan;
   std::list<opencc::ConversionPtr> conversions;
-  for (int level = maker.Pick(1, 3); level > 0; --level) {
+  for (const Level& level : levels) {
     std::list<opencc::DictPtr> group;
-    std::vector<DictionaryPtr> plan_group;
-    for (int n = maker.Pick(1, 3); n > 0; --n) {
-      d << "level " << c.plan.chain.size() << " dictionary:";
-      // Sometimes the segmentation dictionary itself, as the installed
-      // configurations do.
-      if (maker.Pick(0, 5) == 0) {
-        group.push_back(seg.opencc);
-        plan_group.push_back(seg.plan);
-        d << " (segmentation)\n";
-        continue;
-      }
-      const Pairs pairs = maker.Entries(8, maker.Pick(0, 6) == 0 ? 0 : 1);
-      describe(pairs);
-      TinyDictionary dict = MakeDictionary(pairs);
+    c.plan.chain.emplace_back();
+    for (const std::optional<Pairs>& pairs : level) {
+      d << "level " << c.plan.chain.size() - 1 << " dictionary:";
+      const TinyDictionary dict = pairs ? MakeDictionary(*pairs) : seg;
+      pairs ? describe(*pairs) : void(d << " (segmentation)\n");
       group.push_back(dict.opencc);
-      plan_group.push_back(dict.plan);
+      c.plan.chain.back().push_back(dict.plan);
     }
     conversions.push_back(std::make_shared<opencc::Conversion>(
         std::make_shared<opencc::DictGroup>(group)));
-    c.plan.chain.push_back(plan_group);
   }
   c.opencc = std::make_shared<opencc::Converter>(
       "tiny", std::make_shared<opencc::MaxMatchSegmentation>(seg.opencc),
       std::make_shared<opencc::ConversionChain>(conversions));
   c.description = d.str();
   return c;
+}
+
+TinyConversion MakeConversion(TinyPlanMaker& maker) {
+  const Pairs segmentation = maker.Entries(6, 1);
+  std::vector<Level> levels(maker.Pick(1, 3));
+  for (Level& level : levels) {
+    for (int n = maker.Pick(1, 3); n > 0; --n) {
+      level.push_back(
+          maker.Pick(0, 5) == 0
+              ? std::nullopt
+              : std::optional(maker.Entries(8, maker.Pick(0, 6) == 0 ? 0 : 1)));
+    }
+  }
+  return Build(segmentation, levels);
 }
 
 std::u32string RandomText(TinyPlanMaker& maker) {
@@ -186,35 +196,11 @@ TEST(TinyDictionaryDifferentialTest, TablesMatchOpenccOnRandomPlans) {
   }
 }
 
-// A conversion from fixed dictionaries: `levels[i]` is the group of level i.
-TinyConversion FixedConversion(const Pairs& segmentation,
-                               const std::vector<std::vector<Pairs>>& levels) {
-  TinyConversion c;
-  TinyDictionary seg = MakeDictionary(segmentation);
-  c.plan.segmentation = seg.plan;
-  std::list<opencc::ConversionPtr> conversions;
-  for (const std::vector<Pairs>& level : levels) {
-    std::list<opencc::DictPtr> group;
-    c.plan.chain.emplace_back();
-    for (const Pairs& pairs : level) {
-      TinyDictionary dict = MakeDictionary(pairs);
-      group.push_back(dict.opencc);
-      c.plan.chain.back().push_back(dict.plan);
-    }
-    conversions.push_back(std::make_shared<opencc::Conversion>(
-        std::make_shared<opencc::DictGroup>(group)));
-  }
-  c.opencc = std::make_shared<opencc::Converter>(
-      "fixed", std::make_shared<opencc::MaxMatchSegmentation>(seg.opencc),
-      std::make_shared<opencc::ConversionChain>(conversions));
-  return c;
-}
-
 TEST(TinyDictionaryDifferentialTest, EmptyOutputsDoNotHideAMatchAcrossThem) {
   // 二 vanishes at level 0, so 一 and 三 meet at level 1 however many 二
   // stood between them; random texts rarely hold a row that long.
-  const TinyConversion c = FixedConversion(
-      {{U"大大", U"大"}}, {{{{U"二", U""}}}, {{{U"一三", U"人"}}}});
+  const TinyConversion c = Build(
+      {{U"大大", U"大"}}, {{Pairs{{U"二", U""}}}, {Pairs{{U"一三", U"人"}}}});
   const ConversionTables tables(c.plan);
   for (int twos = 0; twos < 40; ++twos) {
     const std::u32string text = U"一" + std::u32string(twos, U'二') + U"三";
