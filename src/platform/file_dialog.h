@@ -6,14 +6,13 @@
 
 namespace tovenrak::platform {
 
-// Filters are written "Description|patterns|Description|patterns|", patterns
-// separated by ";". Paths are UTF-8. A cancelled dialog yields an empty
-// string.
-
-// The documents the program opens: web pages and text files.
+// The documents the program opens, web pages and text files, as a filter.
 inline constexpr char kDocumentFilter[] =
     "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|";
 
+// Filters are written "Description|patterns|Description|patterns|", patterns
+// separated by ";". Paths are UTF-8. A cancelled dialog yields an empty
+// string.
 class FileDialog {
  public:
   FileDialog() = default;

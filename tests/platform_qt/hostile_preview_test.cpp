@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <QDesktopServices>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -73,31 +72,6 @@ class LoopbackRecorder {
   std::vector<std::string> requests_;
 };
 
-// Receives the addresses the preview hands to the desktop.
-class DesktopCatcher : public QObject {
-  Q_OBJECT
-
- public:
-  DesktopCatcher() {
-    for (const char* scheme : kSchemes)
-      QDesktopServices::setUrlHandler(scheme, this, "Open");
-  }
-  ~DesktopCatcher() override {
-    for (const char* scheme : kSchemes)
-      QDesktopServices::unsetUrlHandler(scheme);
-  }
-
- public slots:
-  void Open(const QUrl& url) { urls.push_back(url.toString().toStdString()); }
-
- public:
-  std::vector<std::string> urls;
-
- private:
-  static constexpr const char* kSchemes[] = {"http", "https", "mailto", "file",
-                                             "zemlorin-app"};
-};
-
 // Every way a page could reach the server, with and without scripts, each
 // with its own path so that a request names its source.
 std::string ReachingMarkup(const LoopbackRecorder& server) {
@@ -160,14 +134,31 @@ constexpr char kReadingMarkup[] =
     "x.onload = () => document.title += ' ' + x.responseText; x.send();"
     "</script>";
 
+// The page's own things, beside it, below it and in ../img, with pipes and
+// endless devices among them, and a script that would rename it.
+constexpr char kOwnMarkup[] =
+    "<script>document.title = 'script ran';</script>"
+    "<link rel=stylesheet href=\"own.css\"><div id=styled>styled</div>"
+    "<img id=same src=\"pic.png\"><img id=down src=\"sub/down.png\">"
+    "<img id=up src=\"../img/up.png\"><img src=\"pipe.png\">"
+    "<img src=\"/dev/zero\"><video src=\"/dev/urandom\"></video>"
+    "<iframe src=\"pipe.png\"></iframe>";
+
+// A block the user can click, with `id` and `attributes`.
+std::string Link(const std::string& id, const std::string& attributes,
+                 const char* height = "40px") {
+  return "<a id=" + id + " " + attributes +
+         " style=\"display: block; height: " + height + "\">" + id + "</a>";
+}
+
 class HostilePreviewTest : public testing::PreviewTest {
  protected:
   HostilePreviewTest() {
     QFile picture(":/pictures/gb.png");
     EXPECT_TRUE(picture.open(QIODevice::ReadOnly));
     const std::string png = picture.readAll().toStdString();
-    for (const char* name :
-         {"site/page/pic.png", "site/page/sub/down.png", "site/img/up.png"})
+    for (const char* name : {"site/page/pic.png", "site/page/sub/down.png",
+                             "site/img/up.png", "site/新 文件夹#1/图 1.png"})
       Write(name, png);
     Write("site/page/own.css", "#styled { width: 123px; }");
     Write("site/page/own.htm", "<p>own-frame-words</p>");
@@ -175,22 +166,11 @@ class HostilePreviewTest : public testing::PreviewTest {
     Write("site/page/.hidden/secret.htm", "<p>hidden-secret-words</p>");
     Write("site/other/secret.htm", "<p>sibling-secret-words</p>");
     Write("site/other/secret.txt", "sibling-secret-text");
+    Write("site/page/menu.htm", Link("next", "href=\"next.htm\"", "90vh"));
+    Write("site/page/next.htm", "<p>next-frame-words</p>");
     fs::create_symlink(root_ / "site/other/secret.htm",
                        root_ / "site/page/linked.htm");
-  }
-
-  // Loads `path` and gives late requests (a refresh, a prefetch, a ping)
-  // their chance.
-  void LoadAndSettle(const fs::path& path) {
-    Load(path);
-    QTest::qWait(1000);
-  }
-
-  std::string ShownUrl() const {
-    return preview_.url().toString().toStdString();
-  }
-  std::string PageUrl() const {
-    return Url("site/page/page.htm").toString().toStdString();
+    EXPECT_EQ(::mkfifo((root_ / "site/page/pipe.png").c_str(), 0600), 0);
   }
 
   // Clicks the middle of the page's element `id` as the user would.
@@ -203,125 +183,107 @@ class HostilePreviewTest : public testing::PreviewTest {
                      "       (r.top + r.height / 2); })()"))
             .split(',');
     ASSERT_EQ(at.size(), 2) << id.toStdString();
-    QWidget* surface = preview_.focusProxy();
-    ASSERT_NE(surface, nullptr);
-    QTest::mouseClick(surface, Qt::LeftButton, {},
+    QTest::mouseClick(preview_.focusProxy(), Qt::LeftButton, {},
                       QPointF(at[0].toDouble(), at[1].toDouble()).toPoint());
     QTest::qWait(1000);
   }
 };
 
-// Every way of reaching a server, of reading another local file into the
-// page, and of holding the load up with a pipe or an endless device, in one
-// page beside the page's own pictures, style and frame.
-TEST_F(HostilePreviewTest, PageShowsItsOwnThingsAndReachesNothingElse) {
+// Each page stays the page shown, runs no script, reaches no server, shows
+// no other local file, and its refused moves are no failed loads.
+TEST_F(HostilePreviewTest, PagesShowTheirOwnThingsAndReachNothingElse) {
   LoopbackRecorder server;
-  ASSERT_EQ(::mkfifo((root_ / "site/page/pipe.png").c_str(), 0600), 0);
-  LoadAndSettle(Write(
-      "site/page/page.htm",
-      "<title>hostile</title><link rel=stylesheet href=\"own.css\">"
-      "<div id=styled>styled</div><img id=same src=\"pic.png\">"
-      "<img id=down src=\"sub/down.png\"><img id=up src=\"../img/up.png\">"
-      "<img src=\"pipe.png\"><img src=\"/dev/zero\">"
-      "<video src=\"/dev/urandom\"></video><iframe src=\"pipe.png\"></iframe>" +
-          ReachingMarkup(server) + kReadingMarkup));
-
-  EXPECT_EQ(listener_.events.back(), "load finished") << "pipes hold nothing";
-  EXPECT_TRUE(testing::WaitUntil([&] {
-    return Evaluate(
-               "['same', 'down', 'up'].map(id => "
-               "document.getElementById(id).naturalWidth).join()") ==
-           "16,16,16";
-  })) << "the page's own pictures, beside it, below it and in ../img";
-  EXPECT_EQ(Evaluate("getComputedStyle(document.getElementById('styled'))"
-                     ".width"),
-            "123px");
-  EXPECT_GT(Matches("own-frame-words"), 0) << "a frame of its own folder";
-  EXPECT_EQ(ShownUrl(), PageUrl());
-  EXPECT_EQ(Title(), "hostile") << "no script ran";
-  EXPECT_EQ(Matches("reached the server"), 0);
-  EXPECT_TRUE(server.requests().empty()) << server.Heard();
-  EXPECT_EQ(server.connections(), 0) << server.Heard();
-  EXPECT_EQ(Matches("root:"), 0) << "/etc/passwd";
-  EXPECT_EQ(Matches("sibling-secret"), 0) << "../other, also through a link";
-  EXPECT_EQ(Matches("hidden-secret"), 0) << "a hidden folder below the page";
-  EXPECT_EQ(Matches("same-folder-notes"), 0) << "a text file is no page";
-}
-
-TEST_F(HostilePreviewTest, PageCannotMoveThePreviewAway) {
-  for (const char* target : {"file:///etc/passwd", "../other/secret.htm",
-                             "own.htm", "http://127.0.0.1:9/"}) {
-    listener_.events.clear();
-    LoadAndSettle(
-        Write("site/page/page.htm",
-              std::string("<title>stays</title>"
-                          "<meta http-equiv=refresh content=\"0;url=") +
-                  target + "\">"));
-    EXPECT_EQ(ShownUrl(), PageUrl()) << target;
-    EXPECT_EQ(Title(), "stays") << target;
-    // The refused refresh is no failed load for the window to report.
-    EXPECT_EQ(listener_.events.back(), "load finished") << target;
-    EXPECT_EQ(Finished(), 1u) << target;
-  }
-}
-
-TEST_F(HostilePreviewTest, ClickedWebLinkOpensOnTheDesktopAndPingsNobody) {
-  LoopbackRecorder server;
-  DesktopCatcher desktop;
+  testing::UrlCatcher desktop(
+      {"http", "https", "mailto", "file", "zemlorin-app"});
   const std::string web = server.Address("clicked").toStdString();
-  auto link = [](const std::string& id, const std::string& attributes,
-                 const char* height = "40px") {
-    return "<a id=" + id + " " + attributes +
-           " style=\"display: block; height: " + height + "\">" + id + "</a>";
+  Write("site/page/web.htm", Link("web", "href=\"" + web + "?frame\"", "90vh"));
+  auto refresh = [](const std::string& to) {
+    return "<meta http-equiv=refresh content=\"0;url=" + to + "\">";
   };
-  Write("site/page/menu.htm", link("next", "href=\"next.htm\"", "90vh"));
-  Write("site/page/next.htm", "<p>next-frame-words</p>");
-  Write("site/page/web.htm", link("web", "href=\"" + web + "?frame\"", "90vh"));
-  LoadAndSettle(
-      Write("site/page/page.htm",
-            "<title>links</title>" +
-                link("web", "href=\"" + web + "\" ping=\"" +
-                                server.Address("ping").toStdString() + "\"") +
-                link("blank", "target=_blank href=\"" + web + "?blank\"") +
-                link("mail", "href=\"mailto:someone@example.com\"") +
-                link("local", "href=\"../other/secret.htm\"") +
-                link("own", "href=\"own.htm\"") +
-                link("app", "href=\"zemlorin-app:open\"") + "<form action=\"" +
-                server.Address("form").toStdString() +
-                "\"><input id=send type=submit value=send></form>"
-                "<iframe id=menu src=\"menu.htm\"></iframe>"
-                "<iframe id=webframe src=\"web.htm\"></iframe>"));
-
-  listener_.events.clear();
-  for (const char* id :
-       {"web", "blank", "mail", "local", "own", "app", "send", "webframe"}) {
-    Click(id);
-    EXPECT_EQ(ShownUrl(), PageUrl()) << id;
-    EXPECT_EQ(Title(), "links") << id;
+  using Strings = std::vector<std::string>;
+  struct Case {
+    const char* name;
+    std::string file = "page/page.htm";  // below site/
+    std::string markup;
+    std::vector<QString> clicks = {};
+    QString probe = "";  // evaluated in the page until it gives `probed`
+    std::string probed = "";
+    Strings shows = {}, hides = {};  // in the page or its frames
+    Strings desktop = {};            // addresses handed to the desktop
+  };
+  const Case cases[] = {
+      {.name = "every reach and read",
+       .markup = kOwnMarkup + ReachingMarkup(server) + kReadingMarkup,
+       .probe = "['same', 'down', 'up'].map(id => "
+                "document.getElementById(id).naturalWidth).join() + ' ' + "
+                "getComputedStyle(document.getElementById('styled')).width",
+       .probed = "16,16,16 123px",
+       .shows = {"own-frame-words"},
+       .hides = {"reached the server", "root:", "sibling-secret",
+                 "hidden-secret", "same-folder-notes"}},
+      {.name = "refresh to a system file",
+       .markup = refresh("file:///etc/passwd")},
+      {.name = "refresh out of the folder",
+       .markup = refresh("../other/secret.htm")},
+      {.name = "refresh within the folder", .markup = refresh("own.htm")},
+      {.name = "refresh to the web",
+       .markup = refresh(server.Address("refresh").toStdString())},
+      // Web links open on the desktop; a link in a frame to a page of the
+      // same folder is followed in the frame, as in a saved site's menu.
+      {.name = "clicked links",
+       .markup = Link("web", "href=\"" + web + "\" ping=\"" +
+                                 server.Address("ping").toStdString() + "\"") +
+                 Link("blank", "target=_blank href=\"" + web + "?blank\"") +
+                 Link("mail", "href=\"mailto:someone@example.com\"") +
+                 Link("local", "href=\"../other/secret.htm\"") +
+                 Link("own", "href=\"own.htm\"") +
+                 Link("app", "href=\"zemlorin-app:open\"") + "<form action=\"" +
+                 server.Address("form").toStdString() +
+                 "\"><input id=send type=submit value=send></form>"
+                 "<iframe id=webframe src=\"web.htm\"></iframe>"
+                 "<iframe id=menu src=\"menu.htm\"></iframe>",
+       .clicks = {"web", "blank", "mail", "local", "own", "app", "send",
+                  "webframe", "menu"},
+       .shows = {"next-frame-words"},
+       .hides = {"sibling-secret"},
+       .desktop = {web, web + "?blank", web + "?frame"}},
+      {.name = "unusual name",
+       .file = "新 文件夹#1/页 %20#1.htm",
+       .markup = "<img id=p src=\"%E5%9B%BE%201.png\">",
+       .probe = "document.getElementById('p').naturalWidth",
+       .probed = "16"},
+  };
+  for (const Case& c : cases) {
+    listener_.events.clear();
+    desktop.urls.clear();
+    const fs::path page =
+        Write("site/" + c.file, "<title>hostile</title>" + c.markup);
+    Load(page);
+    // Gives late requests (a refresh, a prefetch, a ping) their chance.
+    QTest::qWait(1000);
+    for (const QString& id : c.clicks) Click(id);
+    if (!c.probe.isEmpty()) {
+      EXPECT_TRUE(testing::WaitUntil([&] {
+        return Evaluate(c.probe) == c.probed;
+      })) << c.name
+          << ": " << Evaluate(c.probe);
+    }
+    for (const std::string& text : c.shows) {
+      EXPECT_TRUE(testing::WaitUntil([&] { return Matches(text.c_str()) > 0; }))
+          << c.name << ": " << text;
+    }
+    for (const std::string& text : c.hides)
+      EXPECT_EQ(Matches(text.c_str()), 0) << c.name << ": " << text;
+    EXPECT_EQ(desktop.urls, c.desktop) << c.name;
+    EXPECT_EQ(preview_.url(),
+              QUrl::fromLocalFile(QString::fromStdString(page.string())))
+        << c.name;
+    EXPECT_EQ(Title(), "hostile") << c.name;
+    EXPECT_EQ(listener_.events.back(), "load finished") << c.name;
+    EXPECT_EQ(Finished(), 1u) << c.name;
   }
-  EXPECT_EQ(Finished(), 0u) << "a refused link is no failed load";
-  EXPECT_EQ(desktop.urls,
-            (std::vector<std::string>{web, web + "?blank", web + "?frame"}));
   EXPECT_TRUE(server.requests().empty()) << server.Heard();
   EXPECT_EQ(server.connections(), 0) << server.Heard();
-
-  // A link in a frame to a page of the same folder is followed in the frame,
-  // as in a saved site's menu.
-  Click("menu");
-  EXPECT_TRUE(
-      testing::WaitUntil([&] { return Matches("next-frame-words") > 0; }));
-}
-
-TEST_F(HostilePreviewTest, PageWithAnUnusualNameShowsItsPictures) {
-  fs::create_directories(root_ / "site/新 文件夹#1");
-  fs::copy_file(root_ / "site/page/pic.png",
-                root_ / "site/新 文件夹#1/图 1.png");
-  Load(Write("site/新 文件夹#1/页 %20#1.htm",
-             "<title>unusual</title><img id=p src=\"%E5%9B%BE%201.png\">"));
-  EXPECT_EQ(Title(), "unusual");
-  EXPECT_TRUE(testing::WaitUntil([&] {
-    return Evaluate("document.getElementById('p').naturalWidth") == "16";
-  }));
 }
 
 // A view with the guard as its only defence: scripts on, remote addresses
@@ -392,5 +354,3 @@ TEST_F(HostilePreviewTest, GuardAloneKeepsAPermissivePageIn) {
 
 }  // namespace
 }  // namespace tovenrak::platform::qt
-
-#include "hostile_preview_test.moc"

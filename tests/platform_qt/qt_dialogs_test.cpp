@@ -6,7 +6,6 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -168,32 +167,17 @@ TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
   }
 }
 
-// Receives the addresses the desktop would open.
-class UrlCatcher : public QObject {
-  Q_OBJECT
-
- public slots:
-  void Open(const QUrl& url) { urls.append(url); }
-
- public:
-  QList<QUrl> urls;
-};
-
 TEST_F(QtDialogsTest, ShellHandsAddressesToTheDesktop) {
-  UrlCatcher catcher;
-  QDesktopServices::setUrlHandler("http", &catcher, "Open");
-  QDesktopServices::setUrlHandler("file", &catcher, "Open");
+  testing::UrlCatcher desktop({"http", "file"});
   QtShell shell;
   EXPECT_TRUE(shell.OpenAddress("zemlorin.example", dir_));
   EXPECT_TRUE(shell.OpenAddress("a.htm", dir_));
   EXPECT_FALSE(shell.OpenAddress("", dir_));
-  QDesktopServices::unsetUrlHandler("http");
-  QDesktopServices::unsetUrlHandler("file");
-  EXPECT_EQ(catcher.urls, (QList<QUrl>{QUrl("http://zemlorin.example"),
-                                       QUrl::fromLocalFile(Path("a.htm"))}));
+  EXPECT_EQ(desktop.urls,
+            (std::vector<std::string>{
+                "http://zemlorin.example",
+                QUrl::fromLocalFile(Path("a.htm")).toString().toStdString()}));
 }
 
 }  // namespace
 }  // namespace tovenrak::platform::qt
-
-#include "qt_dialogs_test.moc"

@@ -1,6 +1,5 @@
-// The preview: fresh loads of a rewritten file, its events, the encoding of
-// undeclared pages and the size limit. What a page may reach:
-// hostile_preview_test.cpp.
+// The preview: fresh loads of a rewritten file, its events and the size
+// limit. What a page may reach: hostile_preview_test.cpp.
 
 #include "platform/qt/qt_page_preview.h"
 
@@ -30,12 +29,6 @@ TEST_F(QtPagePreviewTest, ReportsLoadsAndHoveredLinks) {
   emit preview_.page()->linkHovered("http://www.example.com/");
   EXPECT_EQ(listener_.events,
             std::vector<std::string>{"hover http://www.example.com/"});
-}
-
-TEST_F(QtPagePreviewTest, UndeclaredPageIsReadAsGb) {
-  // 中文 in GBK, with no charset declaration.
-  Load(Write("gb.htm", "<p id=t>\xD6\xD0\xCE\xC4</p>"));
-  EXPECT_EQ(Evaluate("document.getElementById('t').textContent"), "中文");
 }
 
 TEST_F(QtPagePreviewTest, FileOverTheLimitGetsANoticeInsteadOfALayout) {

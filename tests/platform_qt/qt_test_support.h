@@ -1,12 +1,18 @@
-// Test helpers for the Qt layer: waiting for the event loop, printing QString.
+// Test helpers for the Qt layer: waiting for the event loop, catching what
+// goes to the desktop, printing QString.
 
 #pragma once
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDesktopServices>
 #include <QString>
+#include <QStringList>
 #include <QThread>
+#include <QUrl>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace tovenrak::testing {
 
@@ -22,6 +28,30 @@ bool WaitUntil(Done done, int ms = 30000) {
   }
   return done();
 }
+
+// While it lives, receives the addresses handed to the desktop that have one
+// of `schemes`.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit UrlCatcher(QStringList schemes) : schemes_(std::move(schemes)) {
+    for (const QString& scheme : schemes_)
+      QDesktopServices::setUrlHandler(scheme, this, "Open");
+  }
+  ~UrlCatcher() override {
+    for (const QString& scheme : schemes_)
+      QDesktopServices::unsetUrlHandler(scheme);
+  }
+
+  std::vector<std::string> urls;
+
+ public slots:
+  void Open(const QUrl& url) { urls.push_back(url.toString().toStdString()); }
+
+ private:
+  QStringList schemes_;
+};
 
 }  // namespace tovenrak::testing
 

@@ -1,4 +1,5 @@
-// A main-window listener that records each event as a line of text.
+// A main-window listener that records each event, resizes aside, as a line
+// of text.
 
 #pragma once
 
@@ -20,12 +21,7 @@ struct RecordingListener : platform::MainWindowListener {
   void OnMenuWebSite() override { events.push_back("web site"); }
   void OnMenuAbout() override { events.push_back("about"); }
   void OnSiteLinkClicked() override { events.push_back("site link"); }
-  void OnResized(float w, float h, float c) override {
-    outer_width = w;
-    outer_height = h;
-    client_width = c;
-    ++resized;
-  }
+  void OnResized(float, float, float) override {}
   void OnPreviewLoadStarted() override { events.push_back("load started"); }
   void OnPreviewLoadFinished(bool ok) override {
     events.push_back(ok ? "load finished" : "load failed");
@@ -35,8 +31,6 @@ struct RecordingListener : platform::MainWindowListener {
   }
 
   std::vector<std::string> events;
-  float outer_width = 0, outer_height = 0, client_width = 0;
-  int resized = 0;
 };
 
 }  // namespace tovenrak::testing
