@@ -5,25 +5,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
-// Prints `bytes` as a C string literal, so a finding can be pasted into a
-// regression test.
-inline void FuzzPrintBytes(const char* label, std::string_view bytes) {
-  std::fprintf(stderr, "%s (%zu bytes): \"", label, bytes.size());
-  for (unsigned char b : bytes) {
-    if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
-      std::fputc(b, stderr);
-    } else {
-      std::fprintf(stderr, "\\x%02X\"\"", b);
-    }
-  }
-  std::fprintf(stderr, "\"\n");
-}
-
-// Marks the fuzz targets' own reference code: it is left out of the coverage
-// that guides libFuzzer, which should follow the code under test, and its
-// comparisons would only slow the search down.
+// Marks the fuzz targets' own reference code, left out of the coverage that
+// guides libFuzzer, which should follow the code under test.
 #define FUZZ_REFERENCE __attribute__((no_sanitize("coverage")))
 
 #define FUZZ_CHECK(condition, what)                                    \

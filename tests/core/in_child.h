@@ -13,15 +13,13 @@ namespace tovenrak::testing {
 
 inline constexpr uid_t kNobody = 65534;
 
-// How a child ended and what its body returned.
 struct ChildResult {
   int status = 0;  // As waitpid gives it.
   std::string said;
 };
 
 // Runs `body` (returning std::string) in a child that dies after `seconds`,
-// as `nobody` when `as_nobody`. The child does nothing after `body`; one
-// that throws exits with 124.
+// as `nobody` when `as_nobody`; one that throws exits with 124.
 template <typename Body>
 ChildResult InChild(Body body, bool as_nobody = false, unsigned seconds = 60) {
   int fds[2];
@@ -39,7 +37,7 @@ ChildResult InChild(Body body, bool as_nobody = false, unsigned seconds = 60) {
       const std::string said = body();
       (void)!::write(fds[1], said.data(), said.size());
     } catch (...) {
-      ::_exit(124);  // Never back into the test runner.
+      ::_exit(124);
     }
     ::_exit(0);
   }

@@ -1,7 +1,5 @@
-// Saves by root into folders that another user can write to: what that user
-// planted there (links, setuid files, files of their own) must not turn the
-// save against root or against them. The tests run as root and act as
-// `nobody` in child processes.
+// Saves by root into folders that `nobody` can write to: what they planted
+// there must not turn the save against root or against them.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -67,8 +65,7 @@ TEST_F(SaveAttackTest, ReplacedFileKeepsOwnerAndGroupButNoSpecialBits) {
   } cases[] = {
       {"private file", 0640, 0640},
       {"setuid", 04755, 0755},
-      {"setuid and setgid", 06755, 0755},
-      {"sticky", 01644, 0644},
+      {"setgid and sticky", 03644, 0644},
   };
   for (const Case& c : cases) {
     const fs::path file = shared_ / c.name;
@@ -87,8 +84,7 @@ TEST_F(SaveAttackTest, ReplacedFileKeepsOwnerAndGroupButNoSpecialBits) {
 }
 
 TEST_F(SaveAttackTest, UserCannotReplaceAFileTheyCannotKeepTheOwnerOf) {
-  // Writable to all, in a folder writable to all: renaming over it would
-  // make root's file theirs.
+  // Renaming over it would make root's file theirs.
   const fs::path file = dir_ / "open" / "root.conf";
   fs::create_directory(file.parent_path());
   fs::permissions(file.parent_path(), fs::perms::all);
@@ -112,18 +108,16 @@ TEST_F(SaveAttackTest, UserCannotReplaceAFileTheyCannotKeepTheOwnerOf) {
 }
 
 TEST_F(SaveAttackTest, ParallelSavesKeepTheUmask) {
-  // The umask was read by setting it to 0 and back: two saves at once left
-  // the process with 0, and files with mode 0666.
+  // Reading the umask by setting it to 0 and back raced between threads.
   const fs::path folder = dir_ / "fast";
   if (!dir_.MountSmallDevice(folder, 64 << 20)) GTEST_SKIP() << "no tmpfs";
   const mode_t old_mask = ::umask(077);
   std::vector<std::thread> threads;
-  for (int t = 0; t < 8; ++t) {
+  for (int t = 0; t < 4; ++t) {
     threads.emplace_back([&folder, t] {
-      for (int i = 0; i < 250; ++i) {
-        const std::string name = std::to_string(t) + "-" + std::to_string(i);
-        (void)SaveDocument(folder / name, "x");
-      }
+      for (int i = 0; i < 250; ++i)
+        (void)SaveDocument(
+            folder / (std::to_string(t) + "-" + std::to_string(i)), "x");
     });
   }
   for (std::thread& thread : threads) thread.join();
@@ -135,7 +129,7 @@ TEST_F(SaveAttackTest, ParallelSavesKeepTheUmask) {
               fs::perms::owner_read | fs::perms::owner_write)
         << entry.path();
   }
-  EXPECT_EQ(files, 2000u);
+  EXPECT_EQ(files, 1000u);
 }
 
 }  // namespace

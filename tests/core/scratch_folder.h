@@ -1,5 +1,4 @@
-// A fresh folder for each test, and ways to make folders in it fail the way
-// real ones do: read-only, or on a small device that fills up.
+// A fresh folder for each test, and a small device in it that fills up.
 
 #pragma once
 
@@ -29,16 +28,8 @@ class ScratchFolder {
     std::filesystem::create_directories(path_);
   }
   ~ScratchFolder() {
-    for (auto it = mounts_.rbegin(); it != mounts_.rend(); ++it)
-      ::umount2(it->c_str(), MNT_DETACH);
+    for (const auto& mount : mounts_) ::umount2(mount.c_str(), MNT_DETACH);
     std::error_code ec;
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(path_, ec)) {
-      if (entry.is_directory(ec))
-        std::filesystem::permissions(entry.path(),
-                                     std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
-    }
     std::filesystem::remove_all(path_, ec);
   }
   ScratchFolder(const ScratchFolder&) = delete;
@@ -58,23 +49,6 @@ class ScratchFolder {
       return false;
     mounts_.push_back(folder);
     return true;
-  }
-
-  // Makes `folder` refuse new files and changes, keeping what it holds: by
-  // its permissions, or for root (whom permissions do not stop) by mounting
-  // it over itself read-only. Returns false if neither works here.
-  bool MakeReadOnly(const std::filesystem::path& folder) {
-    std::filesystem::permissions(folder,
-                                 std::filesystem::perms::owner_write |
-                                     std::filesystem::perms::group_write |
-                                     std::filesystem::perms::others_write,
-                                 std::filesystem::perm_options::remove);
-    if (::access(folder.c_str(), W_OK) != 0) return true;
-    if (::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0)
-      return false;
-    mounts_.push_back(folder);
-    return ::mount(nullptr, folder.c_str(), nullptr,
-                   MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
   }
 
   static void Write(const std::filesystem::path& path,
