@@ -110,7 +110,9 @@ TEST(CodecTest, KeepsEachInvalidUnitAsOnePlaceholder) {
       EncodeCounts counts;
       const std::string back = EncodeAll(decoded.text, target, counts);
       EXPECT_EQ(counts.invalid_units, placeholders) << c.name;
-      if (target == c.encoding) EXPECT_EQ(back, c.bytes) << c.name;
+      if (target == c.encoding) {
+        EXPECT_EQ(back, c.bytes) << c.name;
+      }
     }
   }
 }
