@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
-  QGuiApplication::setDesktopFileName("example.zemlorin.Tovenrak");
+  QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");
   // Qt's own texts (dialog buttons and labels, the replace question) in
   // Simplified Chinese like the rest of the program, where installed.
   QTranslator qt_texts;
