@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the project needs to build, test and run,
-# asking apt only when something is missing.
+# Installs the Debian packages the project needs, asking apt only when
+# something is missing: with --run, only those that building and running the
+# two programs needs; else also those of the tests, benchmarks, fuzzing and
+# packaging checks.
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config python3 git
-  libgtest-dev libgmock-dev libbenchmark-dev
+  build-essential cmake ninja-build pkg-config python3
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
   qt6-translations-l10n
-  libopencc-dev libopencc-data opencc
-  fonts-noto-cjk xvfb xauth
-  clang clang-format libclang-rt-14-dev
-  libc-bin icu-devtools cconv
+  libopencc-dev libopencc-data
+  fonts-noto-cjk
 )
+if [ "${1:-}" != --run ]; then
+  packages+=(
+    git libgtest-dev libgmock-dev libbenchmark-dev
+    opencc xvfb xauth
+    clang clang-format libclang-rt-14-dev
+    libc-bin icu-devtools cconv
+    desktop-file-utils appstream
+  )
+fi
 
 missing=()
 for p in "${packages[@]}"; do

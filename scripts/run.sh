@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and starts the program. Without a display
-# it converts the samples with the command-line converter instead.
+# Installs what is missing, builds the two programs (tovenrak and
+# tovenrak-convert; scripts/test.sh builds the tests and benchmarks) and
+# starts the desktop program with the files named. Without a display it
+# converts the samples with the command-line converter instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-bash scripts/build.sh
+bash scripts/install-deps.sh --run
+BUILD_TARGETS="tovenrak tovenrak-convert" bash scripts/build.sh \
+  -DTOVENRAK_BUILD_TESTS=OFF -DTOVENRAK_BUILD_BENCH=OFF
 build_dir=${BUILD_DIR:-build}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   out=$(mktemp -d "${TMPDIR:-/tmp}/tovenrak-samples.XXXXXX")

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <optional>
 
+#include "app/cli_catalogue.h"
 #include "core/encoding/encoding.h"
 
 namespace tovenrak::app {
@@ -12,6 +13,13 @@ namespace {
 
 core::Error Usage(std::string message) {
   return core::Error{core::ErrorCode::kInvalidInput, std::move(message)};
+}
+
+std::string Join(const std::vector<std::string>& names) {
+  std::string joined;
+  for (const std::string& name : names)
+    joined += (joined.empty() ? "" : ",") + name;
+  return joined;
 }
 
 std::string Lower(std::string text) {
@@ -24,20 +32,21 @@ std::string Lower(std::string text) {
 // An encoding named on the command line: "gb" or any label a page may use.
 // std::nullopt stands for "auto".
 core::Result<std::optional<core::Encoding>> ParseEncoding(
-    const std::string& option, const std::string& value) {
+    const std::string& option, const std::string& value, const Messages& say) {
   const std::string lower = Lower(value);
   if (lower == "auto") return std::optional<core::Encoding>();
   if (lower == "gb") return std::optional(core::Encoding::kGbk);
   if (auto encoding = core::EncodingFromLabel(lower))
     return std::optional(*encoding);
-  return Usage("invalid argument '" + value + "' for '" + option +
-               "' (valid: auto, gb, big5, gb18030, utf-8)");
+  return Usage(say("invalid argument '{0}' for '{1}' (valid: {2})",
+                   {value, option, "auto, gb, big5, gb18030, utf-8"}));
 }
 
 // Finds `value` among `names` (case-insensitive) and returns its index.
 core::Result<size_t> ParseChoice(const std::string& option,
                                  const std::string& value,
-                                 std::initializer_list<const char*> names) {
+                                 std::initializer_list<const char*> names,
+                                 const Messages& say) {
   const std::string lower = Lower(value);
   std::string valid;
   size_t index = 0;
@@ -45,28 +54,46 @@ core::Result<size_t> ParseChoice(const std::string& option,
     if (lower == name) return index;
     valid += (index++ == 0 ? "" : ", ") + std::string(name);
   }
-  return Usage("invalid argument '" + value + "' for '" + option +
-               "' (valid: " + valid + ")");
+  return Usage(say("invalid argument '{0}' for '{1}' (valid: {2})",
+                   {value, option, valid}));
 }
 
-core::Result<unsigned> ParseJobs(const std::string& value) {
+core::Result<unsigned> ParseJobs(const std::string& value,
+                                 const Messages& say) {
   unsigned jobs = 0;
   const char* end = value.data() + value.size();
   auto [ptr, ec] = std::from_chars(value.data(), end, jobs);
   if (value.empty() || ec != std::errc() || ptr != end || jobs == 0 ||
       jobs > 1024) {
-    return Usage("invalid number of jobs '" + value + "' (1 to 1024)");
+    return Usage(say("invalid number of jobs '{0}' (1 to 1024)", {value}));
   }
   return jobs;
 }
 
+// "htm,.HTML" -> {"htm", "html"}.
+core::Result<std::vector<std::string>> ParseExtensions(const std::string& list,
+                                                       const Messages& say) {
+  std::vector<std::string> extensions;
+  for (size_t start = 0; start <= list.size();) {
+    size_t end = std::min(list.find(',', start), list.size());
+    std::string extension = Lower(list.substr(start, end - start));
+    if (extension.starts_with(".")) extension.erase(0, 1);
+    if (!extension.empty()) extensions.push_back(std::move(extension));
+    start = end + 1;
+  }
+  if (extensions.empty()) return Usage(say("empty extension list"));
+  return extensions;
+}
+
 }  // namespace
 
-core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
+core::Result<CliOptions> ParseCliOptions(std::vector<std::string> args,
+                                         bool stdin_is_terminal,
+                                         const Messages& say) {
   CliOptions options;
   bool only_files = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
+    const std::string arg = args[i];
     if (only_files || arg == "-" || arg.empty() || arg[0] != '-') {
       options.inputs.push_back(arg);
       continue;
@@ -90,16 +117,21 @@ core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
       name = arg.substr(0, 2);
       value = arg.substr(2);
       has_value = true;
+      // Options without a value may be run together: "-rv" is "-r -v".
+      if (name == "-r" || name == "-q" || name == "-v" || name == "-h") {
+        args.insert(args.begin() + static_cast<long>(i) + 1, "-" + value);
+        has_value = false;
+      }
     }
     auto take_value = [&]() -> core::Result<std::string> {
       if (has_value) return value;
       if (i + 1 >= args.size())
-        return Usage("option '" + name + "' requires an argument");
+        return Usage(say("option '{0}' requires an argument", {name}));
       return args[++i];
     };
     auto no_value = [&]() -> core::Status {
       if (has_value)
-        return Usage("option '" + name + "' doesn't allow an argument");
+        return Usage(say("option '{0}' doesn't allow an argument", {name}));
       return {};
     };
 
@@ -107,34 +139,47 @@ core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
       auto v = take_value();
       if (!v) return v.error();
       const bool to = name == "--to" || name == "-t";
-      auto encoding = ParseEncoding(to ? "--to" : "--from", *v);
+      auto encoding = ParseEncoding(to ? "--to" : "--from", *v, say);
       if (!encoding) return encoding.error();
       (to ? options.request.to : options.request.from) = *encoding;
     } else if (name == "--script" || name == "-s") {
       auto v = take_value();
       if (!v) return v.error();
-      auto script =
-          ParseChoice("--script", *v, {"simplified", "traditional", "keep"});
+      auto script = ParseChoice("--script", *v,
+                                {"simplified", "traditional", "keep"}, say);
       if (!script) return script.error();
       options.request.script = static_cast<core::ScriptChoice>(*script + 1);
     } else if (name == "--variant") {
       auto v = take_value();
       if (!v) return v.error();
-      auto variant = ParseChoice("--variant", *v, {"tw", "twp", "hk", "std"});
+      auto variant =
+          ParseChoice("--variant", *v, {"tw", "twp", "hk", "std"}, say);
       if (!variant) return variant.error();
       options.request.variant = static_cast<core::Variant>(*variant);
-    } else if (name == "--verbose" || name == "-v") {
+    } else if (name == "--verbose" || name == "-v" || name == "--quiet" ||
+               name == "-q") {
       if (auto s = no_value(); !s) return s.error();
-      options.verbose = true;
+      options.verbosity = name == "--verbose" || name == "-v"
+                              ? Verbosity::kVerbose
+                              : Verbosity::kQuiet;
+    } else if (name == "--recursive" || name == "-r") {
+      if (auto s = no_value(); !s) return s.error();
+      options.recursive = true;
+    } else if (name == "--ext") {
+      auto v = take_value();
+      if (!v) return v.error();
+      auto extensions = ParseExtensions(*v, say);
+      if (!extensions) return extensions.error();
+      options.extensions = std::move(*extensions);
     } else if (name == "--output" || name == "-o") {
       auto v = take_value();
       if (!v) return v.error();
-      if (v->empty()) return Usage("empty output folder");
+      if (v->empty()) return Usage(say("empty output folder"));
       options.output_dir = *v;
     } else if (name == "--jobs" || name == "-j") {
       auto v = take_value();
       if (!v) return v.error();
-      auto jobs = ParseJobs(*v);
+      auto jobs = ParseJobs(*v, say);
       if (!jobs) return jobs.error();
       options.jobs = *jobs;
     } else if (name == "--overwrite") {
@@ -147,58 +192,20 @@ core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
       if (auto s = no_value(); !s) return s.error();
       options.version = true;
     } else if (arg.rfind("--", 0) == 0) {
-      return Usage("unrecognized option '" + name + "'");
+      return Usage(say("unrecognized option '{0}'", {name}));
     } else {
-      return Usage("invalid option -- '" + arg.substr(1, 1) + "'");
+      return Usage(say("invalid option -- '{0}'", {arg.substr(1, 1)}));
     }
   }
   if (options.inputs.empty() && !options.help && !options.version) {
-    return Usage("missing file operand");
+    if (stdin_is_terminal) return Usage(say("missing file operand"));
+    options.inputs.push_back("-");
   }
   return options;
 }
 
-std::string CliUsage() {
-  return R"(Usage: tovenrak-convert [OPTION]... FILE...
-Convert Chinese web pages and text files between encodings (Big5, GB,
-GB18030, UTF-8) and between traditional and simplified characters, and
-rewrite each page's charset and XML declarations to name its new encoding.
-
-With FILE of -, read standard input and write the result to standard output.
-Each other FILE is written under its own name into the output folder.
-
-  -t, --to=ENCODING   auto (default), gb (also gbk, gb2312), big5, gb18030
-                        or utf-8 (also utf8); auto converts Big5 to GB, GB
-                        and GB18030 to Big5, and UTF-8 to UTF-8 in the
-                        other script
-  -f, --from=ENCODING auto (default: detected from a byte-order mark, the
-                        page's own declaration, UTF-8 validity, or which of
-                        Big5 and GB reads as likelier Chinese), or one of
-                        the encodings of --to
-  -s, --script=WHICH  simplified, traditional or keep; the default is
-                        simplified for gb, traditional for big5, the other
-                        script for auto, keep for utf-8 and gb18030
-      --variant=WHICH tw (default: Taiwan characters), twp (Taiwan
-                        characters and idioms), hk (Hong Kong) or std
-                        (OpenCC's standard characters)
-  -v, --verbose       print one line per file: its encoding and why, the
-                        target, and what was written as references or kept
-  -o, --output=DIR    write converted files into DIR (default: the current
-                        folder); DIR must exist
-  -j, --jobs=N        convert N files at a time (default: one per core)
-      --overwrite     allow writing over an input file
-  -h, --help          display this help and exit
-      --version       output version information and exit
-
-Characters with no code in the target encoding are written as HTML
-references (&#N;); bytes that are not valid in the source encoding are
-kept unchanged. A failed file is reported and never half written.
-
-Exit status:
- 0  if all files were converted,
- 1  if some files failed,
- 2  if the command line was wrong.
-)";
+std::string CliUsage(const Messages& say) {
+  return say(UsageText(), {Join(core::DocumentExtensions())});
 }
 
 }  // namespace tovenrak::app

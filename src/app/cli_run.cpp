@@ -11,8 +11,10 @@
 
 #include "core/encoding/detection.h"
 #include "core/encoding/encoding.h"
+#include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
+#include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
 
 namespace tovenrak::app {
@@ -27,6 +29,7 @@ struct Job {
   std::string input;
   fs::path destination;
   std::optional<std::string> failure;  // Printable: names escaped.
+  fs::path subfolder = {};  // Below the output folder, for a tree's file.
   size_t references = 0;
   size_t invalid_units = 0;
   std::string report = {};  // What happened to it: --verbose, warnings.
@@ -35,25 +38,30 @@ struct Job {
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
 // its bytes said otherwise.
-std::string Describe(const core::DocumentConversion& done) {
-  std::string text = std::string(core::DisplayName(done.source.encoding)) +
-                     " (" + std::string(core::ReasonName(done.source.reason));
-  if (done.source.declared && *done.source.declared != done.source.encoding)
-    text +=
-        ", declared " + std::string(core::DisplayName(*done.source.declared));
-  text += ") -> " + std::string(core::DisplayName(done.target)) + ", ";
-  text += !done.script                                ? "script kept"
-          : *done.script == core::Script::kSimplified ? "simplified"
-                                                      : "traditional";
-  text += "; " + std::to_string(done.references) + " references, " +
-          std::to_string(done.invalid_units) + " invalid byte sequences";
-  return text;
+std::string Describe(const core::DocumentConversion& done,
+                     const Messages& say) {
+  const std::string source(core::DisplayName(done.source.encoding));
+  const std::string reason = say(core::ReasonName(done.source.reason));
+  std::string from =
+      done.source.declared && *done.source.declared != done.source.encoding
+          ? say("{0} ({1}, declared {2})",
+                {source, reason, core::DisplayName(*done.source.declared)})
+          : say("{0} ({1})", {source, reason});
+  const std::string script = !done.script ? say("script kept")
+                             : *done.script == core::Script::kSimplified
+                                 ? say("simplified")
+                                 : say("traditional");
+  return say(
+      "{0} -> {1}, {2}; {3} references, {4} invalid byte sequences",
+      {from, core::DisplayName(done.target), script,
+       std::to_string(done.references), std::to_string(done.invalid_units)});
 }
 
-void Record(Job& job, const core::DocumentConversion& done) {
+void Record(Job& job, const core::DocumentConversion& done,
+            const Messages& say) {
   job.references = done.references;
   job.invalid_units = done.invalid_units;
-  job.report = Describe(done);
+  job.report = Describe(done, say);
   job.invalid_utf8_output =
       done.target == core::Encoding::kUtf8 && done.invalid_units > 0;
 }
@@ -62,38 +70,81 @@ std::string Quoted(const std::string& name) {
   return "'" + core::EscapeForTerminal(name) + "'";
 }
 
-// Decides each file's destination by the shared output policy; refused
-// files carry their reason, a file listed again is left out.
-std::vector<Job> PlanJobs(const CliOptions& options) {
-  std::vector<fs::path> inputs;
-  std::vector<std::string> names;
+// The inputs of a run once folders are walked.
+struct Inputs {
+  std::vector<fs::path> paths;
+  std::vector<std::string> names;    // Below the output folder.
+  std::vector<Job> failed;           // Folders that could not be read.
+  std::vector<std::string> skipped;  // Reports of files not converted.
+};
+
+Inputs ListInputs(const CliOptions& options, const Messages& say) {
+  Inputs inputs;
   for (const std::string& input : options.inputs) {
     if (input == "-") continue;
-    inputs.emplace_back(input);
-    names.push_back(inputs.back().filename().string());
+    std::error_code ec;
+    if (!fs::is_directory(input, ec)) {
+      inputs.paths.emplace_back(input);
+      inputs.names.push_back(inputs.paths.back().filename().string());
+      continue;
+    }
+    if (!options.recursive) {
+      inputs.failed.push_back(
+          Job{input, {}, say("is a folder (use --recursive)")});
+      continue;
+    }
+    core::DocumentTree tree =
+        core::ListDocuments(input, options.extensions, options.output_dir);
+    for (auto& document : tree.documents) {
+      inputs.paths.push_back(std::move(document.path));
+      inputs.names.push_back(document.relative.string());
+    }
+    for (const auto& skipped : tree.skipped) {
+      inputs.skipped.push_back(
+          core::EscapeForTerminal(skipped.path.string()) + ": " +
+          say(skipped.why == core::DocumentTree::Skip::kLink
+                  ? "skipped (a link; links are not followed)"
+                  : "skipped (not a document)"));
+    }
+    for (const core::Error& error : tree.failures) {
+      inputs.failed.push_back(
+          Job{error.path, {}, core::EscapeForTerminal(error.reason)});
+    }
   }
-  const std::vector<core::PlannedOutput> plan =
-      core::PlanOutputs(inputs, names, options.output_dir, options.overwrite);
+  return inputs;
+}
+
+// Decides each file's destination by the shared output policy; refused
+// files carry their reason, a file listed again is left out.
+std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
+                          const Messages& say) {
+  const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
+      inputs.paths, inputs.names, options.output_dir, options.overwrite);
   std::vector<Job> jobs;
   for (size_t i = 0; i < plan.size(); ++i) {
-    const std::string& other = inputs[plan[i].other].native();
-    Job job{inputs[i].native(), plan[i].output, {}, 0, 0};
+    const std::string& other = inputs.paths[plan[i].other].native();
+    Job job{inputs.paths[i].native(),
+            plan[i].output,
+            {},
+            fs::path(inputs.names[i]).parent_path()};
     switch (plan[i].verdict) {
       case core::OutputVerdict::kWrite:
         break;
       case core::OutputVerdict::kRepeat:
         continue;
       case core::OutputVerdict::kNoName:
-        job.failure = "not a file name";
+        job.failure = say("not a file name");
         break;
       case core::OutputVerdict::kOverInput:
-        job.failure = "would write over input file " + Quoted(other) +
-                      (plan[i].other == i ? " (use --overwrite)"
-                                          : "; output not written");
+        job.failure =
+            say(plan[i].other == i
+                    ? "would write over input file {0} (use --overwrite)"
+                    : "would write over input file {0}; output not written",
+                {Quoted(other)});
         break;
       case core::OutputVerdict::kSameOutput:
-        job.failure =
-            "has the same name as " + Quoted(other) + "; output not written";
+        job.failure = say("has the same name as {0}; output not written",
+                          {Quoted(other)});
         break;
     }
     jobs.push_back(std::move(job));
@@ -102,12 +153,13 @@ std::vector<Job> PlanJobs(const CliOptions& options) {
 }
 
 // The report of a failed conversion: a failed save names the output.
-std::string Describe(const core::Error& error, const Job& job) {
+std::string Describe(const core::Error& error, const Job& job,
+                     const Messages& say) {
   if (error.path.empty() || error.path == job.input)
     return core::EscapeForTerminal(error.reason);
   if (error.path == job.destination.native()) {
-    return "cannot write " + Quoted(error.path) + ": " +
-           core::EscapeForTerminal(error.reason);
+    return say("cannot write {0}: {1}",
+               {Quoted(error.path), core::EscapeForTerminal(error.reason)});
   }
   return core::EscapeForTerminal(error.Message());
 }
@@ -140,14 +192,24 @@ class ProgressBar {
 };
 
 void ConvertJob(Job& job, const CliOptions& options,
-                const core::Converter& converter) {
+                const core::Converter& converter, const Messages& say) {
   try {
+    if (!job.subfolder.empty()) {
+      core::Status made =
+          core::MakeSubfolders(options.output_dir, job.subfolder);
+      if (!made) {
+        job.failure = say("cannot create folder {0}: {1}",
+                          {Quoted(made.error().path),
+                           core::EscapeForTerminal(made.error().reason)});
+        return;
+      }
+    }
     auto done = core::ConvertFile(converter, job.input, job.destination,
                                   options.request);
     if (done) {
-      Record(job, *done);
+      Record(job, *done, say);
     } else {
-      job.failure = Describe(done.error(), job);
+      job.failure = Describe(done.error(), job, say);
     }
   } catch (const std::exception& e) {
     // Core returns its failures as values; this is the last guard, so that
@@ -157,11 +219,12 @@ void ConvertJob(Job& job, const CliOptions& options,
 }
 
 void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
-                 const core::Converter& converter, ProgressBar& bar) {
+                 const core::Converter& converter, const Messages& say,
+                 ProgressBar& bar) {
   std::atomic<size_t> next{0};
   auto work = [&]() {
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-      if (!jobs[i].failure) ConvertJob(jobs[i], options, converter);
+      if (!jobs[i].failure) ConvertJob(jobs[i], options, converter, say);
       bar.Advance();
     }
   };
@@ -183,21 +246,21 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
 
 // Converts standard input to standard output.
 Job ConvertStandardInput(const CliOptions& options,
-                         const core::Converter& converter,
-                         CliStreams& streams) {
-  Job job{"-", {}, {}, 0, 0};
+                         const core::Converter& converter, CliStreams& streams,
+                         const Messages& say) {
+  Job job{"-", {}, {}};
   std::string text;
   char buffer[1 << 16];
   while (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0) {
     text.append(buffer, static_cast<size_t>(streams.in.gcount()));
     if (text.size() > core::kMaxDocumentBytes) {
-      job.failure = "standard input is larger than " +
-                    std::to_string(core::kMaxDocumentBytes >> 20) + " MiB";
+      job.failure = say("standard input is larger than {0} MiB",
+                        {std::to_string(core::kMaxDocumentBytes >> 20)});
       return job;
     }
   }
   if (streams.in.bad()) {
-    job.failure = "cannot read standard input";
+    job.failure = say("cannot read standard input");
     return job;
   }
   auto done = core::ConvertDocument(converter, text, options.request);
@@ -208,69 +271,93 @@ Job ConvertStandardInput(const CliOptions& options,
   streams.out.write(done->text.data(),
                     static_cast<std::streamsize>(done->text.size()));
   streams.out.flush();
-  if (!streams.out) job.failure = "cannot write standard output";
-  Record(job, *done);
+  if (!streams.out) job.failure = say("cannot write standard output");
+  Record(job, *done, say);
   return job;
 }
 
 }  // namespace
 
 int RunCli(const CliOptions& options, const core::Converter& converter,
-           CliStreams& streams) {
-  std::vector<Job> jobs = PlanJobs(options);
-  std::error_code ec;
-  if (!jobs.empty() && !fs::is_directory(options.output_dir, ec)) {
-    streams.err << kProgram << "output folder "
-                << Quoted(options.output_dir.native())
-                << " does not exist or is not a folder\n";
-    return 1;
+           CliStreams& streams, const Messages& say) {
+  const bool quiet = options.verbosity == Verbosity::kQuiet;
+  const bool verbose = options.verbosity == Verbosity::kVerbose;
+  // The output folder is made before folders are walked, so that one inside
+  // a tree is known and left out of it.
+  if (std::any_of(options.inputs.begin(), options.inputs.end(),
+                  [](const std::string& input) { return input != "-"; })) {
+    if (core::Status made = core::MakeFolders(options.output_dir); !made) {
+      streams.err << kProgram
+                  << say("cannot create output folder {0}: {1}",
+                         {Quoted(options.output_dir.native()),
+                          core::EscapeForTerminal(made.error().reason)})
+                  << "\n";
+      return 1;
+    }
   }
+  Inputs inputs = ListInputs(options, say);
+  std::vector<Job> jobs = PlanJobs(inputs, options, say);
 
-  std::vector<Job> done;
+  std::vector<Job> done = std::move(inputs.failed);
   const size_t stdin_uses =
       std::count(options.inputs.begin(), options.inputs.end(), "-");
   for (size_t i = 0; i < stdin_uses; ++i) {
     if (i > 0) {
-      done.push_back(Job{"-", {}, "standard input was already read", 0, 0});
+      done.push_back(Job{"-", {}, say("standard input was already read")});
       continue;
     }
     try {
-      done.push_back(ConvertStandardInput(options, converter, streams));
+      done.push_back(ConvertStandardInput(options, converter, streams, say));
     } catch (const std::exception& e) {
-      done.push_back(Job{"-", {}, core::EscapeForTerminal(e.what()), 0, 0});
+      done.push_back(Job{"-", {}, core::EscapeForTerminal(e.what())});
     }
   }
-  ProgressBar bar(streams.err, streams.progress, jobs.size());
-  ConvertJobs(jobs, options, converter, bar);
+  ProgressBar bar(streams.err, streams.progress && !quiet, jobs.size());
+  ConvertJobs(jobs, options, converter, say, bar);
   bar.Finish();
   std::move(jobs.begin(), jobs.end(), std::back_inserter(done));
 
   size_t converted = 0, failed = 0, references = 0, invalid = 0;
   for (const Job& job : done) {
+    const std::string name = core::EscapeForTerminal(job.input);
     if (job.failure) {
       ++failed;
-      streams.err << kProgram << core::EscapeForTerminal(job.input) << ": "
-                  << *job.failure << "\n";
-    } else {
-      ++converted;
-      references += job.references;
-      invalid += job.invalid_units;
-      if (options.verbose) {
-        streams.err << kProgram << core::EscapeForTerminal(job.input) << ": "
-                    << job.report << "\n";
-      }
-      if (job.invalid_utf8_output) {
-        streams.err << kProgram << core::EscapeForTerminal(job.input)
-                    << ": warning: output is not valid UTF-8: "
-                    << job.invalid_units
-                    << " invalid byte sequences kept as they were\n";
-      }
+      streams.err << kProgram << name << ": " << *job.failure << "\n";
+      continue;
+    }
+    ++converted;
+    references += job.references;
+    invalid += job.invalid_units;
+    if (verbose) streams.err << kProgram << name << ": " << job.report << "\n";
+    if (job.invalid_utf8_output && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: output is not valid UTF-8: {0} invalid "
+                         "byte sequences kept as they were",
+                         {std::to_string(job.invalid_units)})
+                  << "\n";
     }
   }
-  streams.err << kProgram << converted << (converted == 1 ? " file" : " files")
-              << " converted, " << failed << " failed, " << references
-              << " characters written as references, " << invalid
-              << " invalid byte sequences passed through\n";
+  if (verbose) {
+    for (const std::string& line : inputs.skipped)
+      streams.err << kProgram << line << "\n";
+  }
+  if (!quiet) {
+    streams.err << kProgram
+                << say(converted == 1
+                           ? "{0} file converted, {1} failed, {2} characters "
+                             "written as references, {3} invalid byte "
+                             "sequences passed through"
+                           : "{0} files converted, {1} failed, {2} characters "
+                             "written as references, {3} invalid byte "
+                             "sequences passed through",
+                       {std::to_string(converted), std::to_string(failed),
+                        std::to_string(references), std::to_string(invalid)});
+    if (!inputs.skipped.empty()) {
+      streams.err << say(", {0} other files skipped",
+                         {std::to_string(inputs.skipped.size())});
+    }
+    streams.err << "\n";
+  }
   return failed == 0 ? 0 : 1;
 }
 

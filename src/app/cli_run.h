@@ -18,19 +18,23 @@ struct CliStreams {
 };
 
 // Converts every input of `options` with `converter` and reports on
-// `streams.err`: one line per failed input with its reason, then a summary.
-// Files are converted in parallel and saved by core::SaveDocument into the
-// output folder under their own names, as core::PlanOutputs decides: an
-// input is never written over unless options.overwrite (and never by
-// another input's output), two inputs with the same name do not overwrite
-// each other's output, and a file listed twice is converted once. A file
-// that fails, even for want of memory, is reported and the run goes on; if
-// worker threads cannot be started, fewer do the work. Names and OS reasons
-// are printed with control characters escaped (core::EscapeForTerminal).
-// Returns the exit status: 0 when every input was converted, 1 when some
-// failed.
+// `streams.err`, worded by `say`: one line per failed input with its reason,
+// then a summary (with --quiet, failures only). The output folder is created
+// when missing. Files are converted in parallel and saved by
+// core::SaveDocument into the output folder under their own names, as
+// core::PlanOutputs decides: an input is never written over unless
+// options.overwrite (and never by another input's output), two inputs with
+// the same name do not overwrite each other's output, and a file listed twice
+// is converted once. With options.recursive a folder's documents
+// (core::ListDocuments) are written under their paths below it, their
+// folders created without following links; other files are counted as
+// skipped. A file that fails, even for want of memory, is reported and the
+// run goes on; if worker threads cannot be started, fewer do the work. Names
+// and OS reasons are printed with control characters escaped
+// (core::EscapeForTerminal). Returns the exit status: 0 when every input was
+// converted, 1 when some failed.
 // REQUIRES: !options.help && !options.version
 int RunCli(const CliOptions& options, const core::Converter& converter,
-           CliStreams& streams);
+           CliStreams& streams, const Messages& say = Messages());
 
 }  // namespace tovenrak::app

@@ -5,4 +5,5 @@ target_link_libraries(tovenrak_bat_launcher PUBLIC tovenrak_platform_qt tovenrak
 qt_add_executable(tovenrak gui_main.cpp)
 target_link_libraries(tovenrak PRIVATE tovenrak_platform_qt tovenrak_main_window
                                        tovenrak_bat_launcher tovenrak_disk_files)
+target_compile_definitions(tovenrak PRIVATE TOVENRAK_VERSION="${PROJECT_VERSION}")
 tovenrak_add_pictures(tovenrak)

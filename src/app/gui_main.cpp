@@ -2,9 +2,12 @@
 // runs the event loop.
 
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTranslator>
+#include <iostream>
+#include <string>
 
 #include "app/bat_launcher.h"
 #include "core/convert/default_converter.h"
@@ -22,11 +25,37 @@
 
 namespace qt = tovenrak::platform::qt;
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: tovenrak [FILE]...\n"
+    "Show a Chinese web page or text file beside its source text and convert\n"
+    "it between Big5 and GB; the first FILE named is opened.\n"
+    "\n"
+    "  -h, --help     display this help and exit\n"
+    "      --version  output version information and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that no display is needed for them.
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "--version") {
+      std::cout << "tovenrak (Zemlorin Tovenrak) " TOVENRAK_VERSION "\n";
+      return 0;
+    }
+    if (arg == "--help" || arg == "-h") {
+      std::cout << kUsage;
+      return 0;
+    }
+  }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
+  QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");
   // Qt's own texts (dialog buttons and labels, the replace question) in
   // Simplified Chinese like the rest of the program, where installed.
   QTranslator qt_texts;
@@ -60,5 +89,11 @@ int main(int argc, char** argv) {
       program_dir.toStdString());
   window.SetListener(&main);
   window.ShowCentred();
+  // The files named on the command line (a desktop's "Open with"), after
+  // what Qt took for itself; the window shows one document, the first.
+  QStringList files = QCoreApplication::arguments().mid(1);
+  if (!files.isEmpty() && files.front() == "--") files.pop_front();
+  if (!files.isEmpty())
+    main.OpenPath(QFile::encodeName(files.front()).toStdString());
   return app.exec();
 }

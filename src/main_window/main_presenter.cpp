@@ -89,8 +89,10 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
 void Main::OpenHtmlFile() {
   const std::string chosen =
       c_.dia.AskOpenPath("打开文件", platform::kDocumentFilter);
-  if (chosen.empty()) return;
-  const std::filesystem::path path(chosen);
+  if (!chosen.empty()) OpenPath(chosen);
+}
+
+void Main::OpenPath(const std::filesystem::path& path) {
   c_.htmler.ShowFile(path);
   c_.htmler.Show();
 

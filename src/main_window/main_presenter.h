@@ -69,6 +69,10 @@ class Main : public platform::MainWindowListener {
   // sent to the chosen file.
   void OpenHtmlFile();
 
+  // Opens the file at `path` as OpenHtmlFile opens the one chosen: for a
+  // file named when the program starts.
+  void OpenPath(const std::filesystem::path& path);
+
   // Empties the source view, hides the preview, disables Clear and Big5 and
   // releases GB and Big5. The stored texts stay.
   void Clear();

@@ -104,6 +104,8 @@ TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
       {{"--overwrite=yes", "a"},
        "option '--overwrite' doesn't allow an argument"},
       {{"-o", "", "a"}, "empty output folder"},
+      {{"--ext=,.", "a"}, "empty extension list"},
+      {{"-rx", "a"}, "invalid option -- 'x'"},
   };
   for (const Case& c : cases) {
     auto parsed = ParseCliOptions(c.args);
@@ -112,6 +114,10 @@ TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
         << parsed.error().Message();
   }
   EXPECT_TRUE(ParseCliOptions({"--help"}).has_value());
+  auto from_stdin = ParseCliOptions({"-rv"}, /*stdin_is_terminal=*/false);
+  ASSERT_TRUE(from_stdin.has_value()) << from_stdin.error().Message();
+  EXPECT_EQ(from_stdin->inputs, std::vector<std::string>{"-"});
+  EXPECT_TRUE(from_stdin->recursive);
   EXPECT_TRUE(ParseCliOptions({"--version"}).has_value());
 }
 

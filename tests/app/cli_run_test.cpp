@@ -159,12 +159,97 @@ TEST_F(CliRunTest, NamesAreEscapedInEveryLine) {
       (dir_ / "in").string() +
       "/\\x1B[2K\\x0D3 files converted\\x0A.htm: " + std::strerror(ENOENT)))
       << err_.str();
-  EXPECT_EQ(Run({"-o", Out(evil), missing}), 1);
+  ScratchFolder::Write(Out(evil), "a file where a folder would be made");
+  EXPECT_EQ(Run({"-o", Out(evil) + "/x", missing}), 1);
   EXPECT_EQ(err_.str().find_first_of("\x1B\r"), std::string::npos);
-  EXPECT_TRUE(Reported("output folder '" + Out() +
-                       "\\x1B[2K\\x0D3 files converted\\x0A.htm' does not "
-                       "exist or is not a folder"))
+  EXPECT_TRUE(Reported(
+      "cannot create output folder '" + Out() +
+      "\\x1B[2K\\x0D3 files converted\\x0A.htm/x': " + std::strerror(ENOTDIR)))
       << err_.str();
+}
+
+TEST_F(CliRunTest, TheOutputFolderIsMadeWhenMissing) {
+  const std::string a = Input("a.htm", kGbHair);
+  EXPECT_EQ(Run({"-o", Out("new/deeper"), a}), 0) << err_.str();
+  EXPECT_EQ(ScratchFolder::Read(Out("new/deeper/a.htm")), kBig5Hair);
+  // Only when there is a file to write.
+  EXPECT_EQ(Run({"-o", Out("unused"), "-"}, kGbHair), 0);
+  EXPECT_FALSE(fs::exists(Out("unused")));
+}
+
+// A folder converts as a tree: documents only, under their paths below it;
+// nothing outside the tree through a link, no loop, and not the output
+// folder when it lies inside the tree.
+TEST_F(CliRunTest, RecursiveRunsMirrorTheDocumentsOfATree) {
+  Input("site/a.htm", kGbHair);
+  Input("site/sub/B.HTML", kGbHair);
+  Input("site/sub/deep/c.txt", kGbHair);
+  Input("site/logo.png", kGbHair);
+  Input("site/notes.md", kGbHair);
+  const std::string outside = Input("outside/secret.htm", kGbHair);
+  const std::string site = (dir_ / "in" / "site").string();
+  fs::create_symlink(outside, site + "/sub/secret.htm");
+  fs::create_symlink("..", site + "/sub/loop");
+  fs::create_directory(Out("plant"));
+  fs::create_symlink(dir_ / "in" / "outside", Out("plant/sub"));
+
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;  // Before the folder.
+    std::string output;             // Below the scratch folder.
+    int status;
+    std::vector<std::string> written;  // Below the output folder.
+    std::string summary;               // A part of it.
+  } cases[] = {
+      {"documents, links not followed",
+       {"-r"},
+       "out/tree",
+       0,
+       {"a.htm", "sub/B.HTML", "sub/deep/c.txt"},
+       "3 files converted, 0 failed, 0 characters written as references, 0 "
+       "invalid byte sequences passed through, 4 other files skipped"},
+      {"other extensions",
+       {"--recursive", "--ext=.MD,txt"},
+       "out/ext",
+       0,
+       {"notes.md", "sub/deep/c.txt"},
+       "5 other files skipped"},
+      {"a link planted in the output tree is not followed",
+       {"-r"},
+       "out/plant",
+       1,
+       {"a.htm"},
+       "1 file converted, 2 failed"},
+      {"a folder is converted only as a tree",
+       {},
+       "out/flat",
+       1,
+       {},
+       "1 failed"},
+      {"the output folder inside the tree is left out",
+       {"-r"},
+       "in/site/sub/out",
+       0,
+       {"a.htm", "sub/B.HTML", "sub/deep/c.txt"},
+       "3 files converted, 0 failed"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"-o", (dir_ / c.output).string(), site});
+    EXPECT_EQ(Run(args), c.status) << c.name << "\n" << err_.str();
+    for (const std::string& name : c.written) {
+      EXPECT_EQ(ScratchFolder::Read(dir_ / c.output / name), kBig5Hair)
+          << c.name << ": " << name;
+    }
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_ / c.output))
+      files += entry.is_regular_file() && !entry.is_symlink();
+    EXPECT_EQ(files, c.written.size()) << c.name;
+    EXPECT_NE(err_.str().find(c.summary), std::string::npos) << c.name << "\n"
+                                                             << err_.str();
+  }
+  EXPECT_EQ(ScratchFolder::Names(dir_ / "in" / "outside"),
+            std::vector<std::string>{"secret.htm"});
 }
 
 TEST_F(CliRunTest, WorkersThatCannotStartLeaveTheWorkToFewer) {
@@ -190,6 +275,35 @@ TEST_F(CliRunTest, WorkersThatCannotStartLeaveTheWorkToFewer) {
     EXPECT_EQ(ScratchFolder::Read(Out(std::to_string(i) + ".htm")), kBig5Hair);
 }
 
+TEST_F(CliRunTest, QuietSaysOnlyFailuresAndVerboseEveryFile) {
+  const std::string good = Input("good.htm", "<meta charset=gbk>" + kGbHair);
+  const std::string missing = (dir_ / "in" / "missing.htm").string();
+  const std::string failure =
+      "tovenrak-convert: " + missing + ": " + std::strerror(ENOENT) + "\n";
+  const std::string summary =
+      "tovenrak-convert: 1 file converted, 1 failed, 0 characters written as "
+      "references, 0 invalid byte sequences passed through\n";
+  const std::string described =
+      "tovenrak-convert: " + good +
+      ": GB (declaration) -> Big5, traditional; 0 references, 0 invalid byte "
+      "sequences\n";
+  struct Case {
+    std::vector<std::string> flags;
+    std::string said;
+  } cases[] = {
+      {{"--quiet"}, failure},
+      {{}, failure + summary},
+      {{"--verbose"}, described + failure + summary},
+      {{"-v", "-q"}, failure},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.flags;
+    args.insert(args.end(), {"-o", Out(), good, missing});
+    EXPECT_EQ(Run(args), 1);
+    EXPECT_EQ(err_.str(), c.said) << ::testing::PrintToString(c.flags);
+  }
+}
+
 // The program itself: exit statuses, help, standard output and a usage
 // error that names an escape sequence.
 TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
@@ -199,11 +313,16 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
     int status;
     std::string said;  // Its start.
   } cases[] = {
-      {program + " --help", 0, "Usage: tovenrak-convert [OPTION]... FILE..."},
+      {program + " --help", 0, "Usage: tovenrak-convert [OPTION]... [FILE]..."},
+      {program + " --version", 0, "tovenrak-convert (Zemlorin Tovenrak) 1."},
       {program + " '--bogus\x1Bx' 2>&1", 2,
        "tovenrak-convert: unrecognized option '--bogus\\x1Bx'"},
-      {program + " 2>&1", 2, "tovenrak-convert: missing file operand"},
+      {"env -u LC_ALL -u LC_MESSAGES LANG=zh_TW.UTF-8 " + program +
+           " --bogus 2>&1",
+       2, "tovenrak-convert: 無法識別的選項“--bogus”\n請執行"},
       {"printf 'big5 \\300\\131' | " + program + " - 2>/dev/null", 0,
+       "big5 \xCD\xB7"},
+      {"printf 'big5 \\300\\131' | " + program + " -q 2>&1", 0,
        "big5 \xCD\xB7"},
       {"echo x | " + program + " - 2>&1 >/dev/full", 1,
        "tovenrak-convert: -: cannot write standard output"},

@@ -96,5 +96,28 @@ TEST(OutputPlanTest, TellsFilesApartByDeviceAndInode) {
   if (mounted) ::umount2((dir / "mirror").c_str(), MNT_DETACH);
 }
 
+TEST(OutputPlanTest, NamesWithFoldersStayBelowTheOutputFolder) {
+  ScratchFolder dir;
+  fs::create_directories(dir / "in" / "sub");
+  std::vector<fs::path> inputs;
+  const std::vector<std::string> names = {
+      "sub/a.htm",  "sub/b.htm",  "x/sub/a.htm", "../a.htm", "sub/../../a.htm",
+      "/tmp/a.htm", "sub//a.htm", "sub/./a.htm", "sub/"};
+  for (size_t i = 0; i < names.size(); ++i) {
+    inputs.push_back(dir / "in" / (std::to_string(i) + ".htm"));
+    ScratchFolder::Write(inputs.back(), std::to_string(i));
+  }
+  // "sub/b.htm" is the input in/sub/b.htm when the output folder is in/.
+  inputs[1] = dir / "in" / "sub" / "b.htm";
+  ScratchFolder::Write(inputs[1], "b");
+  const std::vector<V> expected = {V::kWrite,  V::kOverInput, V::kWrite,
+                                   V::kNoName, V::kNoName,    V::kNoName,
+                                   V::kNoName, V::kNoName,    V::kNoName};
+  const auto plan = PlanOutputs(inputs, names, dir / "in", false);
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(plan[i].verdict, expected[i]) << names[i];
+  EXPECT_EQ(plan[2].output, dir / "in" / "x/sub/a.htm");
+}
+
 }  // namespace
 }  // namespace tovenrak::core

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <map>
 #include <optional>
+#include <string_view>
 #include <tuple>
 
 namespace tovenrak::core {
@@ -35,6 +36,19 @@ Key EntryKey(const fs::path& folder, const std::string& name) {
              (fs::absolute(where, ec) / name).lexically_normal().string()};
 }
 
+// A name below the output folder that stays below it.
+bool IsOutputName(const std::string& name) {
+  if (name.empty() || name.front() == '/') return false;
+  for (size_t start = 0; start <= name.size();) {
+    size_t end = name.find('/', start);
+    if (end == std::string::npos) end = name.size();
+    const std::string_view part(name.data() + start, end - start);
+    if (part.empty() || part == "." || part == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
@@ -58,7 +72,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
   for (size_t i = 0; i < n; ++i) {
     PlannedOutput& out = plan[i];
     const std::string& name = names[i];
-    if (name.empty() || name == "." || name == "..") {
+    if (!IsOutputName(name)) {
       out.verdict = OutputVerdict::kNoName;
       continue;
     }
@@ -71,7 +85,8 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
 
     // The inputs the output would replace: by entry, and by file for an
     // existing output that is not a link (a link is replaced, not followed).
-    const Key output_entry = EntryKey(folder, name);
+    const Key output_entry =
+        EntryKey(out.output.parent_path(), out.output.filename().string());
     std::vector<size_t> hit;
     if (auto it = input_by_entry.find(output_entry); it != input_by_entry.end())
       hit.push_back(it->second);

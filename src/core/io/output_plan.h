@@ -15,7 +15,7 @@ enum class OutputVerdict {
   kRepeat,      // The same file as input `other`, listed earlier: skip it.
   kOverInput,   // `output` is input `other` (this one without permission).
   kSameOutput,  // `output` is already the output of input `other`.
-  kNoName,      // The output name is empty, "." or "..".
+  kNoName,      // The output name is not one (see PlanOutputs).
 };
 
 struct PlannedOutput {
@@ -25,9 +25,11 @@ struct PlannedOutput {
 };
 
 // Plans a run that converts inputs[i] into `folder` / names[i], for every i
-// in order. Files are told apart by device and inode, not by how their
-// paths are written, so that a link, a hard link or a bind mount reaching a
-// file counts as that file:
+// in order. A name may hold folders ("sub/a.htm", for the files of a tree);
+// one that is empty or absolute, or has an empty, "." or ".." part, is
+// kNoName, so that no output lands outside `folder`. Files are told apart by
+// device and inode, not by how their paths are written, so that a link, a
+// hard link or a bind mount reaching a file counts as that file:
 // - an input that is the same file as an earlier one is a kRepeat of it;
 // - an output that is an input (the same entry in the same folder, or an
 //   existing file that is that input's file) is kOverInput, except that an
@@ -35,6 +37,8 @@ struct PlannedOutput {
 //   is never replaced by another's output;
 // - an output of the same name in the same folder as an earlier kWrite is
 //   kSameOutput of it.
+// Folders of names that do not exist yet are compared by their paths made
+// absolute: they cannot hold an input.
 // Inputs that cannot be examined (missing, unreadable) are compared by their
 // paths made absolute; converting them fails later with the OS's reason.
 // REQUIRES: inputs.size() == names.size()

@@ -5,10 +5,15 @@ Toolbar pictures (16 x 16): open, clear, batch, gb, big5; the window icon
 (32 x 32, 16 colours); the about strip's pictures image1 (153 x 40) and
 zemlorin (184 x 44); the site link's pointer (32 x 32). Standard library only:
 run it again after changing a drawing and commit the PNG files with it.
+
+With "--icons DIR NAME" it draws only the window icon, as DIR/SIZE/apps/NAME.png
+at 32, 64, 128 and 256 pixels (each pixel of the drawing a square), the
+layout of an icon theme: the build installs these.
 """
 
 import os
 import struct
+import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -105,10 +110,12 @@ class Canvas:
                 if ch in colours:
                     self.put(x + dx, y + dy, colours[ch])
 
-    def save(self, name):
+    def save(self, name, scale=1):
+        """Writes the picture to `name` (in this folder unless a path),
+        each pixel as a `scale` x `scale` square."""
         raw = b"".join(
-            b"\0" + bytes(v for pixel in row for v in pixel)
-            for row in self.pixels)
+            b"\0" + bytes(v for pixel in row for v in pixel * scale)
+            for row in self.pixels for _ in range(scale))
 
         def chunk(kind, data):
             body = kind + data
@@ -116,8 +123,9 @@ class Canvas:
                     struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF))
 
         png = (b"\x89PNG\r\n\x1a\n" +
-               chunk(b"IHDR", struct.pack(">IIBBBBB", self.width,
-                                          self.height, 8, 6, 0, 0, 0)) +
+               chunk(b"IHDR", struct.pack(">IIBBBBB", self.width * scale,
+                                          self.height * scale, 8, 6, 0, 0,
+                                          0)) +
                chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
         with open(os.path.join(HERE, name), "wb") as out:
             out.write(png)
@@ -177,6 +185,10 @@ def draw_label(name, string, colour):
 
 def draw_icon():
     # Two pages, GB in red and Big5 in blue, with arrows both ways; 16 colours.
+    icon_canvas().save("icon.png")
+
+
+def icon_canvas():
     c = Canvas(32, 32)
     page(c, 1, 1, 17, 21)
     c.text(3, 3, "GB", RED)
@@ -194,7 +206,16 @@ def draw_icon():
     c.line(4, 28, 10, 28, BLUE)
     c.line(4, 28, 6, 26, BLUE)
     c.line(4, 28, 6, 30, BLUE)
-    c.save("icon.png")
+    return c
+
+
+def draw_theme_icons(folder, name):
+    c = icon_canvas()
+    for scale in (1, 2, 4, 8):
+        size = 32 * scale
+        apps = os.path.join(folder, "%dx%d" % (size, size), "apps")
+        os.makedirs(apps, exist_ok=True)
+        c.save(os.path.join(apps, name + ".png"), scale)
 
 
 def gradient(c, top, bottom):
@@ -261,6 +282,9 @@ def draw_pointer():
 
 
 if __name__ == "__main__":
+    if len(sys.argv) == 4 and sys.argv[1] == "--icons":
+        draw_theme_icons(sys.argv[2], sys.argv[3])
+        sys.exit(0)
     draw_open()
     draw_clear()
     draw_batch()

@@ -1,0 +1,163 @@
+#include "app/cli_catalogue.h"
+
+namespace tovenrak::app {
+
+namespace {
+
+constexpr std::string_view kUsageText =
+    R"(Usage: tovenrak-convert [OPTION]... [FILE]...
+Convert Chinese web pages and text files between encodings (Big5, GB,
+GB18030, UTF-8) and between traditional and simplified characters, and
+rewrite each page's charset and XML declarations to name its new encoding.
+
+With no FILE, or FILE of -, read standard input and write the result to
+standard output. Each other FILE is written under its own name into the
+output folder; with --recursive, the documents of a FOLDER are written
+under their paths below it.
+
+  -t, --to=ENCODING   auto (default), gb (also gbk, gb2312), big5, gb18030
+                        or utf-8 (also utf8); auto converts Big5 to GB, GB
+                        and GB18030 to Big5, and UTF-8 to UTF-8 in the
+                        other script
+  -f, --from=ENCODING auto (default: detected from a byte-order mark, the
+                        page's own declaration, UTF-8 validity, or which of
+                        Big5 and GB reads as likelier Chinese), or one of
+                        the encodings of --to
+  -s, --script=WHICH  simplified, traditional or keep; the default is
+                        simplified for gb, traditional for big5, the other
+                        script for auto, keep for utf-8 and gb18030
+      --variant=WHICH tw (default: Taiwan characters), twp (Taiwan
+                        characters and idioms), hk (Hong Kong) or std
+                        (OpenCC's standard characters)
+  -o, --output=DIR    write converted files into DIR (default: the current
+                        folder), which is created when missing
+  -r, --recursive     convert the documents in each FOLDER named and in the
+                        folders below it; links are not followed
+      --ext=LIST      the extensions of the documents in folders, separated
+                        by commas (default: {0}); other files are skipped
+  -j, --jobs=N        convert N files at a time (default: one per core)
+      --overwrite     allow writing over an input file
+  -q, --quiet         print only errors
+  -v, --verbose       print one line per file: its encoding and why, the
+                        target, and what was written as references or kept
+  -h, --help          display this help and exit
+      --version       output version information and exit
+
+Characters with no code in the target encoding are written as HTML
+references (&#N;); bytes that are not valid in the source encoding are
+kept unchanged. A failed file is reported and never half written.
+
+Exit status:
+ 0  if all files were converted,
+ 1  if some files failed,
+ 2  if the command line was wrong.
+)";
+
+constexpr Translation kTranslations[] = {
+    {kUsageText,
+     R"(用法：tovenrak-convert [选项]... [文件]...
+在各种编码（Big5、GB、GB18030、UTF-8）之间以及繁体字和简体字之间转换中文网页
+和文本文件，并改写每个网页的 charset 声明和 XML 声明，使其写明新的编码。
+
+不指定文件，或文件为 - 时，读取标准输入，把结果写到标准输出。其他文件按原名写入
+输出文件夹；使用 --recursive 时，文件夹中的文档按其在该文件夹下的路径写入。
+
+  -t, --to=编码       auto（默认）、gb（也可写 gbk、gb2312）、big5、gb18030
+                        或 utf-8（也可写 utf8）；auto 把 Big5 转为 GB，把 GB
+                        和 GB18030 转为 Big5，把 UTF-8 转为另一种字的 UTF-8
+  -f, --from=编码     auto（默认：依据字节顺序标记、网页自己的声明、是否为
+                        有效的 UTF-8，或 Big5 和 GB 哪种读来更像中文来判断），
+                        或 --to 的编码之一
+  -s, --script=简繁   simplified（简体）、traditional（繁体）或 keep（不变）；
+                        默认 gb 为简体，big5 为繁体，auto 为另一种，utf-8 和
+                        gb18030 不变
+      --variant=标准  tw（默认：台湾字形）、twp（台湾字形和惯用词）、
+                        hk（香港字形）或 std（OpenCC 的标准字形）
+  -o, --output=目录   把转换后的文件写入该目录（默认：当前文件夹），目录不存在
+                        时创建
+  -r, --recursive     转换指定的每个文件夹及其下各层文件夹中的文档；不跟随链接
+      --ext=列表      文件夹中文档的扩展名，以逗号分隔（默认：{0}）；
+                        其他文件跳过
+  -j, --jobs=N        同时转换 N 个文件（默认：每个处理器核心一个）
+      --overwrite     允许覆盖输入文件
+  -q, --quiet         只显示错误
+  -v, --verbose       每个文件显示一行：编码及判断依据、目标编码，以及写作字符
+                        引用或原样保留的内容
+  -h, --help          显示此帮助信息并退出
+      --version       显示版本信息并退出
+
+目标编码中没有的字符写作 HTML 字符引用（&#N;）；源编码中无效的字节原样保留。
+转换失败的文件会报告出来，绝不会只写一半。
+
+退出状态：
+ 0  所有文件都已转换，
+ 1  有文件转换失败，
+ 2  命令行有误。
+)"},
+    // The command line.
+    {"invalid argument '{0}' for '{1}' (valid: {2})",
+     "选项“{1}”的参数“{0}”无效（可用：{2}）"},
+    {"invalid number of jobs '{0}' (1 to 1024)",
+     "无效的并行数“{0}”（应为 1 到 1024）"},
+    {"option '{0}' requires an argument", "选项“{0}”需要一个参数"},
+    {"option '{0}' doesn't allow an argument", "选项“{0}”不接受参数"},
+    {"empty output folder", "输出文件夹名为空"},
+    {"empty extension list", "扩展名列表为空"},
+    {"unrecognized option '{0}'", "无法识别的选项“{0}”"},
+    {"invalid option -- '{0}'", "无效的选项 -- “{0}”"},
+    {"missing file operand", "缺少文件参数"},
+    {"Try 'tovenrak-convert --help' for more information.",
+     "请执行“tovenrak-convert --help”查看更多信息。"},
+    // Files and folders.
+    {"not a file name", "不是文件名"},
+    {"is a folder (use --recursive)",
+     "是文件夹（要转换其中的文档，请用 --recursive）"},
+    {"would write over input file {0} (use --overwrite)",
+     "会覆盖输入文件 {0}（确需覆盖请用 --overwrite）"},
+    {"would write over input file {0}; output not written",
+     "会覆盖输入文件 {0}；没有写入输出"},
+    {"has the same name as {0}; output not written",
+     "与 {0} 同名；没有写入输出"},
+    {"cannot write {0}: {1}", "无法写入 {0}：{1}"},
+    {"cannot create folder {0}: {1}", "无法创建文件夹 {0}：{1}"},
+    {"cannot create output folder {0}: {1}", "无法创建输出文件夹 {0}：{1}"},
+    {"standard input is larger than {0} MiB", "标准输入大于 {0} MiB"},
+    {"cannot read standard input", "无法读取标准输入"},
+    {"cannot write standard output", "无法写入标准输出"},
+    {"standard input was already read", "标准输入已经读过"},
+    {"skipped (not a document)", "已跳过（不是文档）"},
+    {"skipped (a link; links are not followed)", "已跳过（链接，不跟随）"},
+    // What happened.
+    {"{0} ({1})", "{0}（{1}）"},
+    {"{0} ({1}, declared {2})", "{0}（{1}，声明为 {2}）"},
+    {"{0} -> {1}, {2}; {3} references, {4} invalid byte sequences",
+     "{0} -> {1}，{2}；{3} 个字符引用，{4} 个无效字节序列"},
+    {"named", "指定"},
+    {"byte-order mark", "字节顺序标记"},
+    {"declaration", "声明"},
+    {"statistics", "统计"},
+    {"big5 rule", "big5 规则"},
+    {"simplified", "简体"},
+    {"traditional", "繁体"},
+    {"script kept", "简繁不变"},
+    {"warning: output is not valid UTF-8: {0} invalid byte sequences kept as "
+     "they were",
+     "警告：输出不是有效的 UTF-8：{0} 个无效字节序列按原样保留"},
+    {"{0} file converted, {1} failed, {2} characters written as references, "
+     "{3} invalid byte sequences passed through",
+     "转换了 {0} 个文件，失败 {1} 个，{2} 个字符写作字符引用，{3} "
+     "个无效字节序列原样保留"},
+    {"{0} files converted, {1} failed, {2} characters written as references, "
+     "{3} invalid byte sequences passed through",
+     "转换了 {0} 个文件，失败 {1} 个，{2} 个字符写作字符引用，{3} "
+     "个无效字节序列原样保留"},
+    {", {0} other files skipped", "，跳过其他文件 {0} 个"},
+};
+
+}  // namespace
+
+std::span<const Translation> Translations() { return kTranslations; }
+
+std::string_view UsageText() { return kUsageText; }
+
+}  // namespace tovenrak::app

@@ -1,0 +1,97 @@
+#include "app/cli_messages.h"
+
+#include <optional>
+#include <vector>
+
+#include "app/cli_catalogue.h"
+#include "core/encoding/codec.h"
+
+namespace tovenrak::app {
+
+namespace {
+
+std::string_view Region(std::string_view locale) {
+  // language[_territory][.codeset][@modifier]
+  const size_t end = locale.find_first_of(".@");
+  locale = locale.substr(0, end);
+  const size_t underscore = locale.find('_');
+  return underscore == std::string_view::npos ? ""
+                                              : locale.substr(underscore + 1);
+}
+
+}  // namespace
+
+MessageLocale MessageLocaleFrom(const char* lc_all, const char* lc_messages,
+                                const char* lang) {
+  std::string_view locale;
+  for (const char* value : {lc_all, lc_messages, lang}) {
+    if (value != nullptr && *value != '\0') {
+      locale = value;
+      break;
+    }
+  }
+  MessageLocale chosen;
+  if (!(locale.starts_with("zh") && (locale.size() == 2 || locale[2] == '_' ||
+                                     locale[2] == '.' || locale[2] == '@')))
+    return chosen;
+  const std::string_view region = Region(locale);
+  chosen.language = region == "TW"                     ? Language::kTaiwan
+                    : region == "HK" || region == "MO" ? Language::kHongKong
+                                                       : Language::kSimplified;
+  if (const size_t dot = locale.find('.'); dot != std::string_view::npos) {
+    std::string_view codeset = locale.substr(dot + 1);
+    codeset = codeset.substr(0, codeset.find('@'));
+    if (auto encoding = core::EncodingFromLabel(codeset))
+      chosen.encoding = *encoding;
+  }
+  return chosen;
+}
+
+Messages::Messages(MessageLocale locale, const core::Converter* converter) {
+  if (locale.language == Language::kEnglish) return;
+  std::optional<core::ScriptConversion> how;
+  if (converter != nullptr && locale.language != Language::kSimplified) {
+    how = core::ScriptConversion{core::Script::kTraditional,
+                                 locale.language == Language::kTaiwan
+                                     ? core::Variant::kTwp
+                                     : core::Variant::kHk};
+  }
+  for (const Translation& t : Translations()) {
+    std::string text(t.chinese);
+    if (how) {
+      auto converted = converter->Recode(text, core::Encoding::kUtf8,
+                                         core::Encoding::kUtf8, how);
+      if (converted) text = std::move(converted->text);
+    }
+    if (locale.encoding != core::Encoding::kUtf8) {
+      std::string encoded;
+      core::EncodeCounts counts;
+      core::Encode(core::Decode(text, core::Encoding::kUtf8).text,
+                   locale.encoding, encoded, counts);
+      text = std::move(encoded);
+    }
+    texts_.emplace(t.english, std::move(text));
+  }
+}
+
+std::string Messages::operator()(
+    std::string_view english,
+    std::initializer_list<std::string_view> args) const {
+  std::string_view text = english;
+  if (auto it = texts_.find(english); it != texts_.end()) text = it->second;
+  std::string said;
+  said.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '{' && i + 2 < text.size() && text[i + 2] == '}' &&
+        text[i + 1] >= '0' &&
+        static_cast<size_t>(text[i + 1] - '0') < args.size()) {
+      said += args.begin()[text[i + 1] - '0'];
+      i += 2;
+    } else {
+      said += text[i];
+    }
+  }
+  return said;
+}
+
+}  // namespace tovenrak::app

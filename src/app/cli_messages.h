@@ -1,0 +1,55 @@
+// What tovenrak-convert says, in the user's language.
+
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "core/convert/converter.h"
+#include "core/encoding/encoding.h"
+
+namespace tovenrak::app {
+
+enum class Language : uint8_t { kEnglish, kSimplified, kTaiwan, kHongKong };
+
+struct MessageLocale {
+  Language language = Language::kEnglish;
+  core::Encoding encoding = core::Encoding::kUtf8;  // The terminal's.
+};
+
+// The locale of messages as the C library picks it: the first of `lc_all`,
+// `lc_messages` and `lang` (the variables LC_ALL, LC_MESSAGES and LANG) that
+// is set and not empty. "zh_TW" gives kTaiwan, "zh_HK" and "zh_MO"
+// kHongKong, any other "zh" kSimplified, the rest kEnglish; a codeset after
+// the dot that names one of the Chinese encodings ("zh_TW.Big5",
+// "zh_CN.GBK") is the encoding messages are written in.
+MessageLocale MessageLocaleFrom(const char* lc_all, const char* lc_messages,
+                                const char* lang);
+
+class Messages {
+ public:
+  // The English texts.
+  Messages() = default;
+
+  // The texts for `locale`. The Chinese ones are written in simplified
+  // characters and, for kTaiwan and kHongKong, converted by `converter` with
+  // Taiwan characters and idioms or Hong Kong characters (they stay
+  // simplified without a converter or if it fails); then they are encoded in
+  // locale.encoding, a character it lacks as "&#N;".
+  Messages(MessageLocale locale, const core::Converter* converter);
+
+  // `english`, a text of the catalogue (cli_catalogue.h), in the chosen
+  // language, with "{0}", "{1}"... replaced by `args`. A text missing from
+  // the catalogue is given in English. Safe to call from several threads.
+  std::string operator()(
+      std::string_view english,
+      std::initializer_list<std::string_view> args = {}) const;
+
+ private:
+  std::map<std::string_view, std::string> texts_;  // Empty for English.
+};
+
+}  // namespace tovenrak::app

@@ -1,0 +1,50 @@
+// The documents in a folder tree: what a recursive run converts.
+
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// The extensions of the document kinds, without the dot: web pages, server
+// pages, feeds and plain text.
+const std::vector<std::string>& DocumentExtensions();
+
+// True when `name` ends in a dot and one of `extensions`, in any letter case.
+bool HasExtension(std::string_view name,
+                  const std::vector<std::string>& extensions);
+
+struct DocumentTree {
+  struct Entry {
+    std::filesystem::path path;      // root / relative.
+    std::filesystem::path relative;  // Below the root, never empty.
+  };
+  enum class Skip { kOtherKind, kLink };
+  struct Skipped {
+    std::filesystem::path path;
+    Skip why;
+  };
+  std::vector<Entry> documents;
+  // Files of other kinds (and devices, pipes, sockets), and links.
+  std::vector<Skipped> skipped;
+  // Folders that could not be read, with the OS's reason.
+  std::vector<Error> failures;
+};
+
+// Lists the regular files below the folder `root` whose names have one of
+// `extensions`, each folder's files in name order before its subfolders. A
+// link is never followed, so nothing outside the tree is listed and no loop
+// is entered through one; a folder reached a second time (a bind mount of a
+// folder above it) is not entered again, nor is the folder `exclude` (an
+// output folder inside the tree) unless it is `root` itself. A folder that
+// cannot be read is a failure and the rest is listed.
+DocumentTree ListDocuments(const std::filesystem::path& root,
+                           const std::vector<std::string>& extensions,
+                           const std::filesystem::path& exclude);
+
+}  // namespace tovenrak::core

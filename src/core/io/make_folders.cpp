@@ -1,0 +1,66 @@
+#include "core/io/make_folders.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace tovenrak::core {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+Error Failure(int err, const fs::path& path) {
+  const ErrorCode code = err == ENOENT || err == ENOTDIR
+                             ? ErrorCode::kNotFound
+                             : ErrorCode::kNotWritable;
+  return Error{code, std::strerror(err), path.string()};
+}
+
+}  // namespace
+
+Status MakeFolders(const fs::path& path) {
+  fs::path made;
+  for (const fs::path& part : path) {
+    made /= part;
+    if (::mkdir(made.c_str(), 0777) == 0) continue;
+    const int err = errno;
+    struct stat st;
+    // EEXIST, or a folder that may not be written but is there (EACCES,
+    // EROFS): a folder, or a link to one, is what mkdir -p accepts.
+    if (::stat(made.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+    return Failure(err == EEXIST ? ENOTDIR : err, made);
+  }
+  return {};
+}
+
+Status MakeSubfolders(const fs::path& base, const fs::path& relative) {
+  int fd = ::open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return Failure(errno, base);
+  fs::path made = base;
+  for (const fs::path& part : relative) {
+    made /= part;
+    if (::mkdirat(fd, part.c_str(), 0777) != 0 && errno != EEXIST) {
+      const int err = errno;
+      ::close(fd);
+      return Failure(err, made);
+    }
+    // O_NOFOLLOW with O_PATH opens a link itself, which O_DIRECTORY refuses.
+    const int next = ::openat(fd, part.c_str(),
+                              O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int err = errno;
+    ::close(fd);
+    if (next < 0 && (err == ENOTDIR || err == ELOOP))
+      return Error{ErrorCode::kNotWritable, "not a folder", made.string()};
+    if (next < 0) return Failure(err, made);
+    fd = next;
+  }
+  ::close(fd);
+  return {};
+}
+
+}  // namespace tovenrak::core

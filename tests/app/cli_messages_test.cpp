@@ -1,0 +1,79 @@
+// The converter's messages in the user's language: which locale picks
+// which, and the texts as a Chinese user reads them.
+
+#include "app/cli_messages.h"
+
+#include <gtest/gtest.h>
+
+#include "core/convert/default_converter.h"
+
+namespace tovenrak::app {
+namespace {
+
+using core::Encoding;
+
+TEST(CliMessagesTest, TheLocaleVariablesPickLanguageAndEncoding) {
+  struct Case {
+    const char *lc_all, *lc_messages, *lang;
+    Language language;
+    Encoding encoding;
+  } cases[] = {
+      {nullptr, nullptr, nullptr, Language::kEnglish, Encoding::kUtf8},
+      {nullptr, nullptr, "en_US.UTF-8", Language::kEnglish, Encoding::kUtf8},
+      {nullptr, nullptr, "zh_CN.UTF-8", Language::kSimplified, Encoding::kUtf8},
+      {nullptr, nullptr, "zh_CN.GB18030", Language::kSimplified,
+       Encoding::kGb18030},
+      {nullptr, nullptr, "zh", Language::kSimplified, Encoding::kUtf8},
+      {nullptr, nullptr, "zh_SG.GBK", Language::kSimplified, Encoding::kGbk},
+      {nullptr, nullptr, "zh_TW.Big5", Language::kTaiwan, Encoding::kBig5},
+      {nullptr, nullptr, "zh_HK.UTF-8@stroke", Language::kHongKong,
+       Encoding::kUtf8},
+      {nullptr, nullptr, "zh_MO", Language::kHongKong, Encoding::kUtf8},
+      {nullptr, nullptr, "zu_ZA.UTF-8", Language::kEnglish, Encoding::kUtf8},
+      {"", "zh_TW.UTF-8", "C", Language::kTaiwan, Encoding::kUtf8},
+      {"C", "zh_TW.UTF-8", "zh_CN.UTF-8", Language::kEnglish, Encoding::kUtf8},
+  };
+  for (const Case& c : cases) {
+    const std::string name = std::string(c.lc_all ? c.lc_all : "-") + " " +
+                             (c.lc_messages ? c.lc_messages : "-") + " " +
+                             (c.lang ? c.lang : "-");
+    const MessageLocale locale =
+        MessageLocaleFrom(c.lc_all, c.lc_messages, c.lang);
+    EXPECT_EQ(locale.language, c.language) << name;
+    EXPECT_EQ(locale.encoding, c.encoding) << name;
+  }
+}
+
+TEST(CliMessagesTest, ChineseTextsInEachScriptAndEncoding) {
+  auto converter = core::MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value()) << converter.error().Message();
+  struct Case {
+    MessageLocale locale;
+    bool with_converter;
+    std::string said;
+  } cases[] = {
+      {{Language::kEnglish, Encoding::kUtf8},
+       true,
+       "cannot create folder 'a': b"},
+      {{Language::kSimplified, Encoding::kUtf8}, true, "无法创建文件夹 'a'：b"},
+      {{Language::kSimplified, Encoding::kGbk},
+       true,
+       "\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xCE\xC4\xBC\xFE\xBC\xD0 'a'\xA3\xBA"
+       "b"},
+      // Taiwan's and Hong Kong's words for "folder" as well as characters.
+      {{Language::kTaiwan, Encoding::kUtf8}, true, "無法建立資料夾 'a'：b"},
+      {{Language::kHongKong, Encoding::kUtf8}, true, "無法創建文件夾 'a'：b"},
+      {{Language::kTaiwan, Encoding::kUtf8}, false, "无法创建文件夹 'a'：b"},
+  };
+  for (const Case& c : cases) {
+    const Messages say(c.locale, c.with_converter ? converter->get() : nullptr);
+    EXPECT_EQ(say("cannot create folder {0}: {1}", {"'a'", "b"}), c.said)
+        << static_cast<int>(c.locale.language);
+  }
+  const Messages say({Language::kSimplified, Encoding::kUtf8}, nullptr);
+  EXPECT_EQ(say("a text no catalogue has: {0}", {"x"}),
+            "a text no catalogue has: x");
+}
+
+}  // namespace
+}  // namespace tovenrak::app
