@@ -139,7 +139,6 @@ TEST_F(QtBatViewTest, FoldersAndVolumesChosenReachTheTarget) {
   dir1->setCurrentIndex(program.parent());
   auto* to_text = Control<QLineEdit>("ToText");
   EXPECT_EQ(to_text->text().toStdString(), dir_.string());
-
 }
 
 }  // namespace
