@@ -209,8 +209,8 @@ void Main::Convert(core::Encoding target) {
   }
 }
 
-bool Main::BrowseTo(const std::string& url) {
-  return c_.shell.OpenAddress(url, program_dir_);
+void Main::BrowseTo(const std::string& url) {
+  c_.shell.OpenAddress(url, program_dir_);
 }
 
 void Main::OnToolButton(int position) {

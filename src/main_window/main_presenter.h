@@ -84,8 +84,8 @@ class Main : public platform::MainWindowListener {
   void ConvertToGb();
   void ConvertToBig5();
 
-  // Hands `url` to the desktop; true when it was accepted.
-  bool BrowseTo(const std::string& url);
+  // Hands `url` to the desktop, which may decline it unnoticed.
+  void BrowseTo(const std::string& url);
 
   // The GB-side and the Big5-side text of the document (bytes).
   const std::string& ori_str() const { return ori_str_; }

@@ -192,52 +192,46 @@ TEST_F(BatTest, VolumesAndFoldersChosenBecomeTheTarget) {
   EXPECT_EQ(view_.drive1, 1);
 }
 
-TEST_F(BatTest, EmptyListGivesMessageAndKeepsWindowOpen) {
-  auto bat = MakeBat();
-  view_.to_text = "/nowhere";
-  bat->OnNGo();
-  ASSERT_EQ(messages_.shown.size(), 1u);
-  EXPECT_EQ(messages_.shown[0].text, "请您选定要转换的文件，再开始转换。");
-  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kExclamation);
-  EXPECT_FALSE(view_.pro_visible);
-  EXPECT_FALSE(view_.closed);
-  EXPECT_EQ(view_.to_text, "/nowhere") << "no separator added";
-}
-
 // The listed files do not exist, so the runs write nothing anywhere.
 TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
   struct Case {
+    const char* name;
+    bool listed;  // three files; else none, and the window stays until Quit
     const char* typed;
-    const char* target;
+    const char* target;  // afterwards
   };
-  for (const Case& c :
-       {Case{"/nowhere", "/nowhere/"}, {"/nowhere/", "/nowhere/"}, {"", "/"}}) {
+  const Case cases[] = {{"empty list", false, "/nowhere", "/nowhere"},
+                        {"separator added", true, "/nowhere", "/nowhere/"},
+                        {"separator typed", true, "/nowhere/", "/nowhere/"},
+                        {"nothing typed", true, "", "/"}};
+  for (const Case& c : cases) {
     fakes::FakeBatView view;
     fakes::FakeMessageBox messages;
     Bat bat(view, dialog_, messages, converter_, "/p", {"/"});
-    Add(bat, {"/missing|1.htm|2.htm|3.htm"});
+    bat.Load();
+    if (c.listed) Add(bat, {"/missing|1.htm|2.htm|3.htm"});
     view.to_text = c.typed;
     bat.OnNGo();
-    EXPECT_EQ(view.to_text, c.target) << c.typed;
-    EXPECT_EQ(view.pro_values, (std::vector<int>{33, 67, 100})) << c.typed;
-    EXPECT_TRUE(view.pro_visible) << c.typed;
-    ASSERT_EQ(messages.shown.size(), 1u) << c.typed;
-    EXPECT_EQ(
-        messages.shown[0].text.rfind("共 3 个文件，已转换 0 个到 " +
-                                         std::string(c.target) + " 文件夹下；",
-                                     0),
-        0u)
-        << messages.shown[0].text;
-    EXPECT_EQ(messages.shown[0].icon, MessageIcon::kWarning) << c.typed;
-    EXPECT_EQ(messages.shown[0].title, kBatTitle) << c.typed;
-    EXPECT_TRUE(view.closed) << c.typed;
+    EXPECT_EQ(view.to_text, c.target) << c.name;
+    EXPECT_EQ(view.pro_values,
+              (c.listed ? std::vector<int>{33, 67, 100} : std::vector<int>{}))
+        << c.name;
+    EXPECT_EQ(view.pro_visible, c.listed) << c.name;
+    ASSERT_EQ(messages.shown.size(), 1u) << c.name;
+    const std::string says = c.listed
+                                 ? "共 3 个文件，已转换 0 个到 " +
+                                       std::string(c.target) + " 文件夹下；"
+                                 : "请您选定要转换的文件，再开始转换。";
+    EXPECT_EQ(messages.shown[0].text.rfind(says, 0), 0u)
+        << c.name << ": " << messages.shown[0].text;
+    EXPECT_EQ(messages.shown[0].icon,
+              c.listed ? MessageIcon::kWarning : MessageIcon::kExclamation)
+        << c.name;
+    EXPECT_EQ(messages.shown[0].title, kBatTitle) << c.name;
+    EXPECT_EQ(view.closed, c.listed) << c.name;
+    bat.OnNQuit();
+    EXPECT_TRUE(view.closed) << c.name;
   }
-}
-
-TEST_F(BatTest, QuitClosesWindow) {
-  auto bat = MakeBat();
-  bat->OnNQuit();
-  EXPECT_TRUE(view_.closed);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// A shell that records the addresses handed to it and accepts on demand.
+// What the main window hands off, recorded: addresses given to the desktop
+// and openings of the batch window.
 
 #pragma once
 
@@ -6,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/batch_launcher.h"
 #include "platform/shell.h"
 
 namespace tovenrak::fakes {
@@ -18,10 +20,14 @@ struct FakeShell : platform::Shell {
   bool OpenAddress(const std::string& address,
                    const std::filesystem::path& working_folder) override {
     opened.push_back({address, working_folder});
-    return accept;
+    return true;
   }
   std::vector<Opened> opened;
-  bool accept = true;
+};
+
+struct FakeBatchLauncher : platform::BatchLauncher {
+  void ShowBatchWindow() override { ++shown; }
+  int shown = 0;
 };
 
 }  // namespace tovenrak::fakes

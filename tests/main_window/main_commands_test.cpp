@@ -1,8 +1,9 @@
 // Toolbar positions, menu commands, the site link, the browser's status and
-// the layout call.
+// the layout of the panes as the window is resized.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 
 #include "main_world.h"
@@ -83,15 +84,46 @@ TEST(MainCommandsTest, BrowserPanelFollowsLoadingAndHoveredLinks) {
   EXPECT_EQ(w.Panel(), "");
 }
 
-TEST(MainCommandsTest, TooNarrowAWindowKeepsThePreviewWidthOfTheLastLayout) {
+// "left,top widthxheight", to the nearest twip.
+std::string Place(const platform::TwipsRect& r) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.0f,%.0f %.0fx%.0f", r.left, r.top,
+                r.width, r.height);
+  return text;
+}
+
+TEST(MainCommandsTest, ResizingPlacesPanesHeadingsAndStrip) {
+  struct Step {
+    const char* name;
+    float w, h, c;  // outer width and height, client width, in twips
+    const char* source;
+    const char* source_label;
+    const char* preview;
+    const char* preview_label;
+    float shift;
+  };
+  const Step steps[] = {
+      {"starting size", 7290, 5205, 7170, "4640,960 2430x3062",
+       "4640,705 1935x255", "120,960 4260x3062", "120,705 1215x255", 0},
+      // The preview's width would be negative: it keeps the last one.
+      {"too narrow", 900, 3400, 600, "200,960 300x2000", "200,705 1935x255",
+       "120,960 4260x2000", "120,705 1215x255", 0},
+      // Maximised on a screen 800 pixels high, the panes would cover the
+      // strip at its own place: it moves below them.
+      {"800 pixels high", 19200, 12000, 19080, "12580,960 6400x7059",
+       "12580,705 1935x255", "120,960 12200x7059", "120,705 1215x255",
+       960 + 12000 / 1.7f + 120 - 6720},
+  };
   MainWorld w;
-  w.main.OnResized(9000, 6000, 8880);
-  const float width = w.frame.panes.preview.width;
-  EXPECT_GT(width, 0);
-  w.main.OnResized(600, 6000, 480);
-  EXPECT_EQ(w.frame.placed, 2);
-  EXPECT_FLOAT_EQ(w.frame.panes.preview.width, width);
-  EXPECT_FLOAT_EQ(w.frame.panes.source.width, 200);
+  for (const Step& s : steps) {
+    w.main.OnResized(s.w, s.h, s.c);
+    const platform::PaneRects& p = w.frame.panes;
+    EXPECT_EQ(Place(p.source), s.source) << s.name;
+    EXPECT_EQ(Place(p.source_label), s.source_label) << s.name;
+    EXPECT_EQ(Place(p.preview), s.preview) << s.name;
+    EXPECT_EQ(Place(p.preview_label), s.preview_label) << s.name;
+    EXPECT_NEAR(p.about_strip_shift, s.shift, 0.01) << s.name;
+  }
 }
 
 }  // namespace

@@ -71,9 +71,8 @@ TEST(MainConvertTest, CharactersLostOrPassedThroughAreReported) {
   };
   const Case cases[] = {
       // 丂 has a GBK code but none in Big5.
-      {"no big5 code", kGbBody + Hex("8140"), "有 1 个字符在 Big5 码中没有"},
-      {"invalid gb byte", kGbBody + Hex("80") + "x",
-       "有 1 处字节不是有效的 GB 码"},
+      {"no big5 code", kGbBody + "\x81\x40", "有 1 个字符在 Big5 码中没有"},
+      {"invalid gb byte", kGbBody + "\x80x", "有 1 处字节不是有效的 GB 码"},
   };
   for (const Case& c : cases) {
     MainWorld w;
@@ -100,7 +99,7 @@ TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
   w.main.ConvertToBig5();
 
   EXPECT_EQ(w.converter->calls.back(), "GBToBig5 " + kGbBody);
-  EXPECT_EQ(w.files.files[kTarget], Hex("c059be76") + " &#19970; &#65533;");
+  EXPECT_EQ(w.files.files[kTarget], kBig5Body + " &#19970; &#65533;");
 }
 
 }  // namespace

@@ -46,6 +46,10 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
        Page("gb2312", kGbBody)},
       {"big5 text that names nothing", kBig5Body, Big5Seen(kGbBodyUtf8),
        "编码：Big5（依据字频统计）", kGbBody, kBig5Body, kGbBody},
+      // A byte that is no GB code shows as U+FFFD and stays in both sides.
+      {"gb text with a stray byte", kGbBody + "\x80x",
+       GbSeen(kGbBodyUtf8 + std::string("\uFFFDx")), "编码：GB（依据字频统计）",
+       kGbBody + "\x80x", kBig5Body + "\x80x", "(none)"},
       {"gb page that mentions big5", mention,
        GbSeen(Page("gbk", std::string("big5 ") + kGbBodyUtf8)),
        "编码：GB（依据网页声明）", mention, Page("gbk", "big5 " + kBig5Body),

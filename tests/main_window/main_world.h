@@ -10,32 +10,18 @@
 
 #include "core/convert/default_converter.h"
 #include "core/encoding/codec.h"
-#include "fakes/fake_batch_launcher.h"
 #include "fakes/fake_file_dialog.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_main_frame.h"
 #include "fakes/fake_message_box.h"
-#include "fakes/fake_page_preview.h"
 #include "fakes/fake_shell.h"
-#include "fakes/fake_source_view.h"
-#include "fakes/fake_status_bar.h"
-#include "fakes/fake_toolbar.h"
 #include "main_window/main_presenter.h"
 
 namespace tovenrak::testing {
 
-// Bytes from hex digits: Hex("a4a4") == "\xa4\xa4".
-inline std::string Hex(std::string_view digits) {
-  std::string bytes;
-  for (size_t i = 0; i + 1 < digits.size(); i += 2)
-    bytes += static_cast<char>(
-        std::stoi(std::string(digits.substr(i, 2)), nullptr, 16));
-  return bytes;
-}
-
 // 頭髮 in Big5 and 头发 in GBK: what the converter makes of each other.
-inline const std::string kBig5Body = Hex("c059be76");
-inline const std::string kGbBody = Hex("cdb7b7a2");
+inline const std::string kBig5Body = "\xc0\x59\xbe\x76";
+inline const std::string kGbBody = "\xcd\xb7\xb7\xa2";
 inline constexpr const char* kBig5BodyUtf8 = "頭髮";
 inline constexpr const char* kGbBodyUtf8 = "头发";
 

@@ -58,23 +58,21 @@ class PreviewTest : public ::testing::Test {
 
   // Evaluates `script` in the application's own world, which runs even when
   // the page's scripts may not.
-  static std::string Evaluate(QWebEnginePage* page, const QString& script) {
+  std::string Evaluate(const QString& script) {
     QString result;
     bool done = false;
-    page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
-                        [&](const QVariant& value) {
-                          result = value.toString();
-                          done = true;
-                        });
+    preview_.page()->runJavaScript(script, QWebEngineScript::ApplicationWorld,
+                                   [&](const QVariant& value) {
+                                     result = value.toString();
+                                     done = true;
+                                   });
     EXPECT_TRUE(WaitUntil([&] { return done; })) << script.toStdString();
     return result.toStdString();
   }
-  std::string Evaluate(const QString& script) {
-    return Evaluate(preview_.page(), script);
-  }
 
   // How often `text` shows anywhere in the page, frames included.
-  static int Matches(QWebEnginePage* page, const QString& text) {
+  int Matches(const QString& text) {
+    QWebEnginePage* page = preview_.page();
     int matches = -1;
     page->findText(text, {}, [&](const QWebEngineFindTextResult& result) {
       matches = result.numberOfMatches();
@@ -83,7 +81,6 @@ class PreviewTest : public ::testing::Test {
     page->findText("");
     return matches;
   }
-  int Matches(const QString& text) { return Matches(preview_.page(), text); }
 
   std::string Title() const { return preview_.title().toStdString(); }
 

@@ -1,5 +1,4 @@
-// The main window's widgets: the events they report, the keyboard and
-// accessible names.
+// The main window's widgets: the events they report and the keyboard.
 
 #include "platform/qt/qt_main_window.h"
 
@@ -7,15 +6,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
-#include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
 #include "qt_test_support.h"
 #include "recording_listener.h"
@@ -109,29 +105,6 @@ TEST(QtMainWindowTest, TabWalksSourceViewToolbarAndPreview) {
   QTest::keyClick(expected.front(), Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(QApplication::focusWidget(), &window.source_view());
   EXPECT_TRUE(window.source_view().toPlainText().isEmpty());
-}
-
-TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
-  QtMainWindow window;
-  window.SetTitle("title");
-  window.SetSiteLink("zemlorin.example", "tip");
-  QList<QWidget*> controls = {&window,           &window.source_view(),
-                              &window.preview(), &window.toolbar(),
-                              &window.status(),  &window.client(),
-                              window.menuBar()};
-  for (const char* name : {"LHtmler", "LOriText", "Line1", "Line2", "Image1",
-                           "Version", "Label2", "Visit", "Zemlorin"})
-    controls << window.findChild<QWidget*>(name);
-  for (int position = 1; position <= kToolbarPositions; ++position)
-    controls << window.toolbar().PositionWidget(position);
-  for (QLabel* panel : window.status().findChildren<QLabel*>())
-    controls << panel;
-  for (QWidget* control : controls) {
-    ASSERT_NE(control, nullptr);
-    EXPECT_FALSE(control->accessibleName().isEmpty())
-        << control->metaObject()->className() << " "
-        << control->objectName().toStdString();
-  }
 }
 
 }  // namespace
