@@ -123,6 +123,12 @@ core::Result<CliOptions> ParseCliOptions(const std::vector<std::string>& args) {
       auto variant = ParseChoice("--variant", *v, {"tw", "twp", "hk", "std"});
       if (!variant) return variant.error();
       options.request.variant = static_cast<core::Variant>(*variant);
+    } else if (name == "--markup") {
+      auto v = take_value();
+      if (!v) return v.error();
+      auto markup = ParseChoice("--markup", *v, {"auto", "html", "text"});
+      if (!markup) return markup.error();
+      options.request.markup = static_cast<core::MarkupMode>(*markup);
     } else if (name == "--verbose" || name == "-v") {
       if (auto s = no_value(); !s) return s.error();
       options.verbose = true;
@@ -181,8 +187,15 @@ Each other FILE is written under its own name into the output folder.
       --variant=WHICH tw (default: Taiwan characters), twp (Taiwan
                         characters and idioms), hk (Hong Kong) or std
                         (OpenCC's standard characters)
+      --markup=HOW    auto (default: a file named .htm, .html, .php, .xml
+                        and the like, or whose text begins with '<'), html
+                        or text; a page read as markup keeps its links,
+                        scripts, styles and tags, and converts its text,
+                        titles, alt texts and comments; text converts
+                        everything
   -v, --verbose       print one line per file: its encoding and why, the
-                        target, and what was written as references or kept
+                        target, whether it was read as markup, and what was
+                        written as references or kept
   -o, --output=DIR    write converted files into DIR (default: the current
                         folder); DIR must exist
   -j, --jobs=N        convert N files at a time (default: one per core)
@@ -192,7 +205,9 @@ Each other FILE is written under its own name into the output folder.
 
 Characters with no code in the target encoding are written as HTML
 references (&#N;); bytes that are not valid in the source encoding are
-kept unchanged. A failed file is reported and never half written.
+kept unchanged. A page that cannot be read as markup (a comment or tag
+that never ends) is converted as text, with a warning. A failed file is
+reported and never half written.
 
 Exit status:
  0  if all files were converted,

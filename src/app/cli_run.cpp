@@ -31,6 +31,7 @@ struct Job {
   size_t invalid_units = 0;
   std::string report = {};  // What happened to it: --verbose, warnings.
   bool invalid_utf8_output = false;
+  std::optional<std::string> markup_problem = {};
 };
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -45,6 +46,7 @@ std::string Describe(const core::DocumentConversion& done) {
   text += !done.script                                ? "script kept"
           : *done.script == core::Script::kSimplified ? "simplified"
                                                       : "traditional";
+  text += done.as_markup ? ", as markup" : ", as text";
   text += "; " + std::to_string(done.references) + " references, " +
           std::to_string(done.invalid_units) + " invalid byte sequences";
   return text;
@@ -56,6 +58,7 @@ void Record(Job& job, const core::DocumentConversion& done) {
   job.report = Describe(done);
   job.invalid_utf8_output =
       done.target == core::Encoding::kUtf8 && done.invalid_units > 0;
+  job.markup_problem = done.markup_problem;
 }
 
 std::string Quoted(const std::string& name) {
@@ -264,6 +267,12 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
                     << ": warning: output is not valid UTF-8: "
                     << job.invalid_units
                     << " invalid byte sequences kept as they were\n";
+      }
+      if (job.markup_problem) {
+        streams.err << kProgram << core::EscapeForTerminal(job.input)
+                    << ": warning: cannot be read as markup ("
+                    << core::EscapeForTerminal(*job.markup_problem)
+                    << "); converted as text\n";
       }
     }
   }
