@@ -1,8 +1,10 @@
 // The declaration rewrite on any bytes, in every target encoding: the meta
-// edit stays inside the first <meta> tag that holds a "charset=", names the
-// target and splits no character, the XML edit replaces just its encoding's
-// value, a second rewrite changes nothing, and an input whose first half is
-// repeated to a megabyte is still rewritten, and detected, in linear time.
+// edit stays inside a <meta> tag the markup reader finds, a page with a
+// charset attribute is rewritten, the rewritten tag names the target,
+// characters are never split, the XML
+// declaration's edit replaces just its encoding's value, a second rewrite
+// changes nothing, and an input whose first half is repeated to a megabyte
+// is still rewritten, and detected, in linear time.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,19 +18,13 @@
 #include "core/encoding/declarations.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/markup/html_tokenizer.h"
+#include "core/markup/meta_tags.h"
 #include "fuzz_check.h"
 
 namespace {
 
 using namespace tovenrak::core;
-
-constexpr auto npos = std::string_view::npos;
-
-// A <meta ...> tag: where its "<" and its closing ">" stand.
-struct Tag {
-  size_t start;
-  size_t close;
-};
 
 FUZZ_REFERENCE bool StartsWithIgnoringCase(std::string_view text, size_t pos,
                                            std::string_view word) {
@@ -41,43 +37,43 @@ FUZZ_REFERENCE bool StartsWithIgnoringCase(std::string_view text, size_t pos,
   return true;
 }
 
-FUZZ_REFERENCE std::vector<size_t> Boundaries(std::string_view text,
-                                              Encoding encoding) {
-  std::vector<size_t> boundaries;
+// The byte offset of each code point of `text` decoded as `encoding`, and
+// of its end.
+FUZZ_REFERENCE std::vector<size_t> Offsets(std::string_view text,
+                                           Encoding encoding) {
+  std::vector<size_t> offsets;
   for (size_t pos = 0; pos < text.size();
        pos += UnitLengthIn(text, pos, encoding))
-    boundaries.push_back(pos);
-  boundaries.push_back(text.size());
-  return boundaries;
+    offsets.push_back(pos);
+  offsets.push_back(text.size());
+  if (Decode(text, encoding).byte_order_mark) offsets.erase(offsets.begin());
+  return offsets;
 }
 
-// The first "<meta" tag, followed by a space, "/" or ">", whose text up to
-// its first ">" holds "charset=" in any case; all on unit boundaries.
-FUZZ_REFERENCE std::optional<Tag> FirstDeclaringMeta(std::string_view text,
-                                                     Encoding encoding) {
-  const std::vector<size_t> at = Boundaries(text, encoding);
-  for (size_t i = 0; i + 1 < at.size(); ++i) {
-    const size_t start = at[i];
-    if (!StartsWithIgnoringCase(text, start, "<meta") ||
-        start + 5 >= text.size())
-      continue;
-    const char next = text[start + 5];
-    if (!(next == ' ' || next == '\t' || next == '\n' || next == '\r' ||
-          next == '\f' || next == '/' || next == '>'))
-      continue;
-    size_t close = npos, key = npos;
-    for (size_t j = i + 1; j + 1 < at.size(); ++j) {
-      if (text[at[j]] == '>') {
-        close = at[j];
-        break;
-      }
-      if (key == npos && StartsWithIgnoringCase(text, at[j], "charset="))
-        key = at[j];
+// A <meta> tag as the markup reader finds it, in bytes: its "<" and ">".
+struct Tag {
+  size_t start;
+  size_t close;
+  // "charset=..." as an attribute of its own, "=" right after the name.
+  bool has_charset_attribute;
+};
+
+FUZZ_REFERENCE std::vector<Tag> MetaTags(std::string_view text,
+                                         Encoding encoding) {
+  const std::u32string decoded = Decode(text, encoding).text;
+  const std::vector<size_t> at = Offsets(text, encoding);
+  std::vector<Tag> tags;
+  for (const MetaTag& tag : FindMetaTags(decoded)) {
+    bool declares = false;
+    for (const HtmlAttribute& a : tag.attributes) {
+      declares = declares ||
+                 (a.has_value && decoded[a.name.end] == '=' &&
+                  EqualsIgnoringCase(
+                      decoded.substr(a.name.begin, a.name.size()), "charset"));
     }
-    if (close == npos) return std::nullopt;
-    if (key != npos) return Tag{start, close};
+    tags.push_back({at[tag.whole.begin], at[tag.whole.end - 1], declares});
   }
-  return std::nullopt;
+  return tags;
 }
 
 FUZZ_REFERENCE bool IsBoundary(std::string_view text, size_t pos,
@@ -116,20 +112,23 @@ void Check(std::string_view input, Encoding target) {
   RewriteDeclarations(both_twice, target);
   FUZZ_CHECK(both_twice == both, "a second rewrite of both changed the text");
 
-  const std::optional<Tag> tag = FirstDeclaringMeta(input, target);
   const std::optional<DeclarationEdit> edit = FindCharsetEdit(input, target);
-  std::string output(input);
-  if (edit) output.replace(edit->pos, edit->length, edit->replacement);
-  if (!tag) {
-    FUZZ_CHECK(!edit, "a text without a declaration changed");
+  const std::vector<Tag> tags = MetaTags(input, target);
+  if (!edit) {
+    for (const Tag& tag : tags) {
+      FUZZ_CHECK(!tag.has_charset_attribute,
+                 "a charset attribute was not rewritten");
+    }
     return;
   }
 
-  // The edit stays inside the tag and on unit boundaries.
-  FUZZ_CHECK(edit.has_value(), "a declaring tag was not rewritten");
-  FUZZ_CHECK(
-      edit->pos > tag->start + 5 && edit->pos + edit->length <= tag->close,
-      "the edit reaches outside the first declaring meta tag");
+  // The edit stays inside a meta tag the markup reader finds, on unit
+  // boundaries, in plain ASCII.
+  bool inside = false;
+  for (const Tag& tag : tags)
+    inside = inside || (edit->pos > tag.start + 5 &&
+                        edit->pos + edit->length <= tag.close);
+  FUZZ_CHECK(inside, "the edit reaches outside every meta tag");
   FUZZ_CHECK(IsBoundary(input, edit->pos, target) &&
                  IsBoundary(input, edit->pos + edit->length, target),
              "the edit splits a character");
@@ -137,13 +136,20 @@ void Check(std::string_view input, Encoding target) {
     FUZZ_CHECK(static_cast<unsigned char>(c) < 0x80,
                "the replacement is not plain ASCII");
   }
-  FUZZ_CHECK(output.compare(0, tag->start, input, 0, tag->start) == 0 &&
-                 std::string_view(output).substr(output.size() -
-                                                 (input.size() - tag->close)) ==
-                     input.substr(tag->close),
-             "text outside the first declaring meta tag changed");
-  FUZZ_CHECK(edit->replacement.find(DeclaredName(target)) != npos,
+
+  // The tag now names the target: the edit is the name or "charset=" and it.
+  std::string output(input);
+  output.replace(edit->pos, edit->length, edit->replacement);
+  const std::string_view at = std::string_view(output).substr(edit->pos);
+  FUZZ_CHECK(at.starts_with(DeclaredName(target)) ||
+                 (StartsWithIgnoringCase(at, 0, "charset=") &&
+                  at.substr(8).starts_with(DeclaredName(target))),
              "the rewritten tag does not name the target");
+
+  std::string twice = output;
+  if (const auto again = FindCharsetEdit(output, target))
+    twice.replace(again->pos, again->length, again->replacement);
+  FUZZ_CHECK(twice == output, "a second rewrite changed the text");
 }
 
 }  // namespace
@@ -162,8 +168,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (big.size() < (1 << 20)) big.append(head);
     big.append(input.substr(size / 2));
     const Encoding target = kAllEncodings[data[0] % std::size(kAllEncodings)];
+    const std::optional<DeclarationEdit> edit = FindCharsetEdit(big, target);
+    FUZZ_CHECK(!edit || edit->pos + edit->length <= big.size(),
+               "an edit reaches past the end of a long text");
     DetectEncoding(big);
-    RewriteDeclarations(big, target);
   }
   return 0;
 }

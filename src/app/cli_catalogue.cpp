@@ -29,6 +29,12 @@ under their paths below it.
       --variant=WHICH tw (default: Taiwan characters), twp (Taiwan
                         characters and idioms), hk (Hong Kong) or std
                         (OpenCC's standard characters)
+      --markup=HOW    auto (default: a file named .htm, .html, .php, .xml
+                        and the like, or whose text begins with '<'), html
+                        or text; a page read as markup keeps its links,
+                        scripts, styles and tags, and converts its text,
+                        titles, alt texts and comments; text converts
+                        everything
   -o, --output=DIR    write converted files into DIR (default: the current
                         folder), which is created when missing
   -r, --recursive     convert the documents in each FOLDER named and in the
@@ -73,6 +79,10 @@ constexpr Translation kTranslations[] = {
                         gb18030 不变
       --variant=标准  tw（默认：台湾字形）、twp（台湾字形和惯用词）、
                         hk（香港字形）或 std（OpenCC 的标准字形）
+      --markup=方式   auto（默认：文件名为 .htm、.html、.php、.xml 等，或文本
+                        以“<”开头的按网页处理）、html 或 text；按网页处理时
+                        保留链接、脚本、样式和标签，转换正文、标题、替代文字
+                        和注释；text 全部转换
   -o, --output=目录   把转换后的文件写入该目录（默认：当前文件夹），目录不存在
                         时创建
   -r, --recursive     转换指定的每个文件夹及其下各层文件夹中的文档；不跟随链接
@@ -94,6 +104,10 @@ constexpr Translation kTranslations[] = {
  1  有文件转换失败，
  2  命令行有误。
 )"},
+    {", as markup", "，按网页处理"},
+    {", as text", "，按文本处理"},
+    {"warning: cannot be read as markup ({0}); converted as text",
+     "警告：无法按网页读取（{0}），已按文本转换"},
     // The command line.
     {"invalid argument '{0}' for '{1}' (valid: {2})",
      "选项“{1}”的参数“{0}”无效（可用：{2}）"},

@@ -156,6 +156,12 @@ core::Result<CliOptions> ParseCliOptions(std::vector<std::string> args,
           ParseChoice("--variant", *v, {"tw", "twp", "hk", "std"}, say);
       if (!variant) return variant.error();
       options.request.variant = static_cast<core::Variant>(*variant);
+    } else if (name == "--markup") {
+      auto v = take_value();
+      if (!v) return v.error();
+      auto markup = ParseChoice("--markup", *v, {"auto", "html", "text"}, say);
+      if (!markup) return markup.error();
+      options.request.markup = static_cast<core::MarkupMode>(*markup);
     } else if (name == "--verbose" || name == "-v" || name == "--quiet" ||
                name == "-q") {
       if (auto s = no_value(); !s) return s.error();

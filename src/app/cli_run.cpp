@@ -34,6 +34,7 @@ struct Job {
   size_t invalid_units = 0;
   std::string report = {};  // What happened to it: --verbose, warnings.
   bool invalid_utf8_output = false;
+  std::optional<std::string> markup_problem = {};
 };
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -53,7 +54,8 @@ std::string Describe(const core::DocumentConversion& done,
                                  : say("traditional");
   return say(
       "{0} -> {1}, {2}; {3} references, {4} invalid byte sequences",
-      {from, core::DisplayName(done.target), script,
+      {from, core::DisplayName(done.target),
+       script + say(done.as_markup ? ", as markup" : ", as text"),
        std::to_string(done.references), std::to_string(done.invalid_units)});
 }
 
@@ -64,6 +66,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.report = Describe(done, say);
   job.invalid_utf8_output =
       done.target == core::Encoding::kUtf8 && done.invalid_units > 0;
+  job.markup_problem = done.markup_problem;
 }
 
 std::string Quoted(const std::string& name) {
@@ -334,6 +337,13 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
                   << say("warning: output is not valid UTF-8: {0} invalid "
                          "byte sequences kept as they were",
                          {std::to_string(job.invalid_units)})
+                  << "\n";
+    }
+    if (job.markup_problem && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: cannot be read as markup ({0}); converted "
+                         "as text",
+                         {core::EscapeForTerminal(*job.markup_problem)})
                   << "\n";
     }
   }

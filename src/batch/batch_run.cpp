@@ -86,6 +86,9 @@ BatchOutcome RunBatch(const core::Converter& er,
             outcome.mislabeled.push_back(
                 {be_fore[i], *source.declared, source.encoding});
           }
+          if (converted->markup_problem) {
+            outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
+          }
         } else {
           outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
         }
@@ -127,13 +130,26 @@ std::string MislabeledList(const std::vector<MislabeledFile>& mislabeled) {
              " 个文件与其声明不符。");
 }
 
+std::string AsTextList(const std::vector<ConvertedAsText>& as_text) {
+  if (as_text.empty()) return "";
+  return "\n\n以下 " + std::to_string(as_text.size()) +
+         " 个网页无法按网页结构读取，已按纯文本整体转换：\n" +
+         ListOf(
+             as_text,
+             [](const ConvertedAsText& f) {
+               return f.path + "\n    " + f.reason;
+             },
+             " 个网页按纯文本转换。");
+}
+
 }  // namespace
 
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder) {
   if (outcome.failed.empty()) {
     return {"所选定文件已转换到 " + target_folder + " 文件夹下。" +
-                MislabeledList(outcome.mislabeled),
+                MislabeledList(outcome.mislabeled) +
+                AsTextList(outcome.as_text),
             platform::MessageIcon::kInformation};
   }
   const size_t total = outcome.converted + outcome.failed.size();
@@ -146,8 +162,9 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
       outcome.failed,
       [](const FailedFile& f) { return f.path + "\n    " + f.reason; },
       " 个文件未能转换。");
-  return {text + MislabeledList(outcome.mislabeled),
-          platform::MessageIcon::kWarning};
+  return {
+      text + MislabeledList(outcome.mislabeled) + AsTextList(outcome.as_text),
+      platform::MessageIcon::kWarning};
 }
 
 }  // namespace tovenrak::batch

@@ -27,10 +27,18 @@ struct MislabeledFile {
   core::Encoding actual;
 };
 
+// A page that could not be read as markup (a comment or tag that never
+// ends): it was converted as text, everything in it.
+struct ConvertedAsText {
+  std::string path;    // As listed.
+  std::string reason;  // Where reading it as markup stopped.
+};
+
 struct BatchOutcome {
   size_t converted = 0;            // Files listed twice count once.
   std::vector<FailedFile> failed;  // In list order.
   std::vector<MislabeledFile> mislabeled;
+  std::vector<ConvertedAsText> as_text;
 };
 
 // The percentage shown after `done` of `total` files: done * 100 / total
@@ -41,7 +49,8 @@ int16_t ProPercent(size_t done, size_t total);
 
 // Converts the file at `be_fore[i]` into `target_folder` + `be_hind[i]` for
 // every i in order, each by core::ConvertFile with detection (a text that
-// mentions big5 goes to GB, any other to Big5): a file that cannot be read
+// mentions big5 goes to GB, any other to Big5) and markup read as
+// MarkupMode::kAuto says: a file that cannot be read
 // writes nothing and a failed save leaves the target untouched. Such a file
 // is recorded in the outcome and the run goes on. What is written where
 // follows core::PlanOutputs, a file being allowed to replace itself: a file
@@ -66,7 +75,9 @@ struct ClosingMessage {
 // naming the folder when every file was converted; otherwise, with the
 // warning icon, how many were converted and the files that failed with their
 // reasons (the first ten, then how many more). Either is followed by the
-// files that were not in the encoding they declared, with both encodings.
+// files that were not in the encoding they declared, with both encodings,
+// and then by the pages converted as text because they could not be read as
+// markup, with where reading stopped.
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder);
 

@@ -59,9 +59,10 @@ Encoding TargetOf(const ConversionRequest& request, Encoding source) {
   return Encoding::kUtf8;
 }
 
-Result<DocumentConversion> ConvertDocument(
-    const Converter& converter, std::string_view text,
-    const ConversionRequest& request) try {
+Result<DocumentConversion> ConvertDocument(const Converter& converter,
+                                           std::string_view text,
+                                           const ConversionRequest& request,
+                                           std::string_view name) try {
   DocumentConversion result;
   if (request.from) {
     result.source.encoding = *request.from;
@@ -96,13 +97,15 @@ Result<DocumentConversion> ConvertDocument(
 
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
-  Result<Conversion> converted =
-      converter.Recode(text, source, result.target, how);
+  Result<RecodedDocument> converted = RecodeDocument(
+      converter, text, source, result.target, how, request.markup, name);
   if (!converted) return converted.error();
-  result.text = std::move(converted->text);
+  result.text = std::move(converted->conversion.text);
   RewriteDeclarations(result.text, result.target);
-  result.references = converted->references;
-  result.invalid_units = converted->invalid_units;
+  result.references = converted->conversion.references;
+  result.invalid_units = converted->conversion.invalid_units;
+  result.as_markup = converted->as_markup;
+  result.markup_problem = std::move(converted->markup_problem);
   return result;
 } catch (const std::bad_alloc&) {
   return Error{ErrorCode::kTooLarge, "not enough memory to convert it"};
@@ -115,7 +118,7 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
   Result<DocumentConversion> converted =
-      ConvertDocument(converter, *text, request);
+      ConvertDocument(converter, *text, request, source.filename().string());
   if (!converted) {
     Error error = converted.error();
     if (error.path.empty()) error.path = source.string();

@@ -12,6 +12,7 @@
 
 #include "core/convert/converter.h"
 #include "core/encoding/detection.h"
+#include "core/recode_document.h"
 
 namespace tovenrak::core {
 
@@ -32,6 +33,8 @@ struct ConversionRequest {
   // auto, kept for an explicitly named UTF-8 or GB18030 target.
   ScriptChoice script = ScriptChoice::kDefault;
   Variant variant = Variant::kTw;
+  // How the text is read when its script is converted (RecodeDocument).
+  MarkupMode markup = MarkupMode::kAuto;
 };
 
 struct DocumentConversion {
@@ -41,19 +44,26 @@ struct DocumentConversion {
   std::optional<Script> script;  // Converted toward; none when kept.
   size_t references = 0;
   size_t invalid_units = 0;
+  bool as_markup = false;  // Converted as markup rather than as text.
+  // Why it was converted as text when it was to be read as markup.
+  std::optional<std::string> markup_problem;
 };
 
 // The encoding `request` converts a document in `source` to.
 Encoding TargetOf(const ConversionRequest& request, Encoding source);
 
-// Converts `text` as `request` says and rewrites its charset and XML
-// declarations to name the target. Fails with kInvalidInput for UTF-16 text,
-// with kTooLarge when memory runs out, and with the converter's failures.
+// Converts `text` as `request` says, by RecodeDocument with `name` (the
+// document's file name, if any, which helps tell a page from plain text), and
+// rewrites its charset and XML declarations to name the target. Fails with
+// kInvalidInput for UTF-16 text, with kTooLarge when memory runs out, and
+// with the converter's failures.
 Result<DocumentConversion> ConvertDocument(const Converter& converter,
                                            std::string_view text,
-                                           const ConversionRequest& request);
+                                           const ConversionRequest& request,
+                                           std::string_view name = {});
 
-// Reads `source`, converts it as ConvertDocument does and saves the result
+// Reads `source`, converts it as ConvertDocument does (named by its file
+// name) and saves the result
 // safely to `destination` (see SaveDocument). A source that cannot be read
 // or converted writes nothing, and its error's path is `source`; a failed
 // save leaves any file at `destination` untouched, and its error's path is

@@ -5,6 +5,7 @@
 
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/recode_document.h"
 #include "main_window/main_layout.h"
 #include "main_window/view_text.h"
 
@@ -49,6 +50,20 @@ core::ScriptConversion ScriptOf(core::Encoding side) {
   return {side == core::Encoding::kGbk ? core::Script::kSimplified
                                        : core::Script::kTraditional,
           core::Variant::kTw};
+}
+
+// `text` in `source` converted to `side` and its script, read as markup when
+// it or the file `name` looks like a page.
+core::Result<core::Conversion> ToSide(const core::Converter& converter,
+                                      const std::string& text,
+                                      core::Encoding source,
+                                      core::Encoding side,
+                                      const std::string& name) {
+  core::Result<core::RecodedDocument> recoded =
+      core::RecodeDocument(converter, text, source, side, ScriptOf(side),
+                           core::MarkupMode::kAuto, name);
+  if (!recoded) return recoded.error();
+  return std::move(recoded->conversion);
 }
 
 std::string Quoted(const std::filesystem::path& path) {
@@ -121,9 +136,10 @@ void Main::OpenPath(const std::filesystem::path& path) {
 void Main::OpenAs(const core::Detection& detection,
                   const std::filesystem::path& path, std::string text) {
   const core::Encoding source = detection.encoding;
+  const std::string name = path.filename().string();
   auto side_text = [&](core::Encoding side) -> core::Result<core::Conversion> {
     if (side == source) return core::Conversion{text};
-    return cher_->Recode(text, source, side, ScriptOf(side));
+    return ToSide(*cher_, text, source, side, name);
   };
   core::Result<core::Conversion> gb = side_text(core::Encoding::kGbk);
   core::Result<core::Conversion> big5 = side_text(core::Encoding::kBig5);
@@ -138,6 +154,7 @@ void Main::OpenAs(const core::Detection& detection,
                          DetectionText(detection));
   ori_str_ = std::move(gb->text);
   cvt_str_ = std::move(big5->text);
+  name_ = name;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
@@ -179,7 +196,8 @@ void Main::ConvertToBig5() { Convert(core::Encoding::kBig5); }
 void Main::Convert(core::Encoding target) {
   const bool to_gb = target == core::Encoding::kGbk;
   core::Result<core::Conversion> converted =
-      to_gb ? cher_->Big5ToGB(cvt_str_) : cher_->GBToBig5(ori_str_);
+      to_gb ? ToSide(*cher_, cvt_str_, core::Encoding::kBig5, target, name_)
+            : ToSide(*cher_, ori_str_, core::Encoding::kGbk, target, name_);
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
     ShowPressed();

@@ -127,6 +127,8 @@ class Main : public platform::MainWindowListener {
   const std::filesystem::path program_dir_;
   std::string ori_str_;
   std::string cvt_str_;
+  // The opened file's name: a page's sides are converted as markup.
+  std::string name_;
 
   // What the source view was last given, and in which encoding it shows it.
   std::string shown_bytes_;

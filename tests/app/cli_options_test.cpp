@@ -94,6 +94,7 @@ TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
       {{"--to", "utf16", "a"}, "invalid argument 'utf16' for '--to'"},
       {{"--from=latin1", "a"}, "invalid argument 'latin1' for '--from'"},
       {{"--variant", "cn", "a"}, "invalid argument 'cn' for '--variant'"},
+      {{"--markup", "xml", "a"}, "invalid argument 'xml' for '--markup'"},
       {{"-s", "both", "a"}, "invalid argument 'both' for '--script'"},
       {{"--to"}, "option '--to' requires an argument"},
       {{"-j", "0", "a"}, "invalid number of jobs '0'"},

@@ -104,6 +104,30 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_EQ(ScratchFolder::Read(Out("c.txt")), kGbHair);
 }
 
+TEST_F(CliRunTest, PagesAreReadAsMarkupUnlessToldOrUnreadable) {
+  // 頭髮 in GBK: a link to a traditional name keeps it when going to GB.
+  const std::string kept = "\xEE\x5E\xF3\x8C";
+  const std::string page =
+      Input("p.htm", "<a href=" + kBig5Hair + ".htm>" + kBig5Hair + "</a>");
+  const std::string broken = Input("q.htm", "<p>" + kBig5Hair + "<!--");
+  EXPECT_EQ(Run({"-v", "-tgb", "-o", Out(), page, broken}), 0);
+  EXPECT_EQ(ScratchFolder::Read(Out("p.htm")),
+            "<a href=" + kept + ".htm>" + kGbHair + "</a>");
+  EXPECT_EQ(ScratchFolder::Read(Out("q.htm")), "<p>" + kGbHair + "<!--");
+  EXPECT_NE(err_.str().find("p.htm: Big5 (statistics) -> GB, simplified, "
+                            "as markup;"),
+            std::string::npos)
+      << err_.str();
+  EXPECT_NE(err_.str().find("q.htm: warning: cannot be read as markup ("),
+            std::string::npos)
+      << err_.str();
+
+  EXPECT_EQ(Run({"--markup=text", "-tgb", "-o", Out(), "--overwrite", page}),
+            0);
+  EXPECT_EQ(ScratchFolder::Read(Out("p.htm")),
+            "<a href=" + kGbHair + ".htm>" + kGbHair + "</a>");
+}
+
 TEST_F(CliRunTest, OutputsThePolicyRefusesAreReportedAndNotWritten) {
   const std::string a = Input("a.htm", kGbHair);
   const std::string x = Input("x/a.htm", "x");
@@ -285,7 +309,7 @@ TEST_F(CliRunTest, QuietSaysOnlyFailuresAndVerboseEveryFile) {
       "references, 0 invalid byte sequences passed through\n";
   const std::string described =
       "tovenrak-convert: " + good +
-      ": GB (declaration) -> Big5, traditional; 0 references, 0 invalid byte "
+      ": GB (declaration) -> Big5, traditional, as markup; 0 references, 0 invalid byte "
       "sequences\n";
   struct Case {
     std::vector<std::string> flags;

@@ -69,6 +69,9 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndMislabelsAreReported) {
       // UTF-8 stays UTF-8 in the other script.
       {"utf8.htm", "<meta charset=\"utf-8\">头发很长，以后再说。",
        "<meta charset=\"utf-8\">頭髮很長，以後再說。"},
+      // A comment that never ends: converted as text, its link too.
+      {"broken.htm", "<a href=头发.htm>头发</a><!--",
+       "<a href=頭髮.htm>頭髮</a><!--"},
   };
   std::vector<std::string> be_fore, be_hind;
   std::filesystem::create_directories(dir / "out");
@@ -81,17 +84,21 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndMislabelsAreReported) {
   ASSERT_TRUE(er.has_value());
   const BatchOutcome outcome = RunBatch(
       **er, be_fore, be_hind, (dir / "out").string() + "/", [](int16_t) {});
-  EXPECT_EQ(outcome.converted, 3u);
+  EXPECT_EQ(outcome.converted, 4u);
   for (const Case& c : cases) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir / "out" / c.name), c.expected)
         << c.name;
   }
   ASSERT_EQ(outcome.mislabeled.size(), 1u);
   EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
+  ASSERT_EQ(outcome.as_text.size(), 1u);
   EXPECT_EQ(DescribeOutcome(outcome, "/out/").text,
             "所选定文件已转换到 /out/ 文件夹下。\n\n以下 1 个文件的实际编码"
             "与其声明不符，已按实际编码转换：\n\n" +
-                be_fore[1] + "\n    声明为 Big5，实际为 GB");
+                be_fore[1] + "\n    声明为 Big5，实际为 GB" +
+                "\n\n以下 1 个网页无法按网页结构读取，已按纯文本整体转换："
+                "\n\n" +
+                be_fore[3] + "\n    " + outcome.as_text[0].reason);
 }
 
 }  // namespace

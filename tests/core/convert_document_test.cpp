@@ -137,5 +137,43 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
   }
 }
 
+TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
+  const std::string link = "<a href=头发.htm title=头发>头<b>发</b></a>";
+  struct Case {
+    const char* name;
+    std::string input;
+    MarkupMode markup;
+    const char* file_name;
+    std::string expected;
+    bool as_markup, problem;
+  } cases[] = {
+      {"begins with a tag", link, MarkupMode::kAuto, "",
+       "<a href=头发.htm title=頭髮>頭<b>髮</b></a>", true, false},
+      {"told it is text", link, MarkupMode::kText, "a.htm",
+       "<a href=頭髮.htm title=頭髮>頭<b>發</b></a>", false, false},
+      {"named as a page", "头发 " + link, MarkupMode::kAuto, "d/a.HTM",
+       "頭髮 <a href=头发.htm title=頭髮>頭<b>髮</b></a>", true, false},
+      {"named as text", "头发 " + link, MarkupMode::kAuto, "a.txt",
+       "頭髮 <a href=頭髮.htm title=頭髮>頭<b>發</b></a>", false, false},
+      {"told it is a page", "头发 " + link, MarkupMode::kHtml, "a.txt",
+       "頭髮 <a href=头发.htm title=頭髮>頭<b>髮</b></a>", true, false},
+      {"a comment that never ends", "<p>头发<!-- 头发", MarkupMode::kAuto, "",
+       "<p>頭髮<!-- 頭髮", false, true},
+  };
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  for (const Case& c : cases) {
+    const ConversionRequest request{.to = Encoding::kUtf8,
+                                    .script = ScriptChoice::kTraditional,
+                                    .markup = c.markup};
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, c.input, request, c.file_name);
+    ASSERT_TRUE(out.has_value()) << c.name;
+    EXPECT_EQ(out->text, c.expected) << c.name;
+    EXPECT_EQ(out->as_markup, c.as_markup) << c.name;
+    EXPECT_EQ(out->markup_problem.has_value(), c.problem) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace tovenrak::core

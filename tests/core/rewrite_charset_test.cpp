@@ -74,6 +74,9 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {"to gb18030", "<meta content=\"text/html; charset=utf-8\">",
        Encoding::kGb18030,
        "<meta content=\"text/html; charset=gb18030\" http-equiv=Content-Type>"},
+      {"a quoted value's > does not end the tag",
+       R"(<meta title="a>b" charset=big5>)", Encoding::kGbk,
+       R"(<meta title="a>b" charset=gb2312>)"},
       // In GB these would be one character, 0xAD 0x63, hiding the key.
       {"utf-8 character before the key",
        "<meta \xE4\xB8\xAD"
@@ -96,6 +99,14 @@ TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {
        "<meta charset=big5"},
       {"declaration in another tag", "<body charset=big5>", Encoding::kGbk,
        "<body charset=big5>"},
+      {"meta in a comment", "<!-- <meta charset=big5> -->", Encoding::kGbk,
+       "<!-- <meta charset=big5> -->"},
+      {"meta in a script string", "<script>s='<meta charset=big5>'</script>",
+       Encoding::kGbk, "<script>s='<meta charset=big5>'</script>"},
+      {"a description's content",
+       "<meta name=description content=\"text/html; charset=big5\">",
+       Encoding::kGbk,
+       "<meta name=description content=\"text/html; charset=big5\">"},
       {"key hidden in a double-byte character",
        "<meta \xA4"
        "charset=big5>",

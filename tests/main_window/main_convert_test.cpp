@@ -14,7 +14,7 @@ TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {
     const char* name;
     std::string opened;
     int button;
-    std::string call;    // the converter's
+    std::string call;    // the converter's: a page's text, not its tags
     std::string stored;  // the converted side's text
   };
   const std::string gb = Page("gbk", kGbBody);
@@ -22,16 +22,15 @@ TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {
   const int kGb = platform::kGbButton, kBig5 = platform::kBig5Button;
   // The stored text keeps the declaration the document was opened with.
   const Case cases[] = {
-      {"big5 after gb open", gb, kBig5, "GBToBig5 " + gb,
+      {"big5 after gb open", gb, kBig5, "GBToBig5 " + kGbBody,
        Page("gbk", kBig5Body)},
       // Converts the Big5 conversion made at Open, never an earlier
       // document's text.
-      {"gb after gb open", gb, kGb, "Big5ToGB " + Page("gbk", kBig5Body), gb},
+      {"gb after gb open", gb, kGb, "Big5ToGB " + kBig5Body, gb},
       // Converts the Big5 text as read, not the GB text already shown.
-      {"gb after big5 open", big5, kGb, "Big5ToGB " + big5,
+      {"gb after big5 open", big5, kGb, "Big5ToGB " + kBig5Body,
        Page("big5", kGbBody)},
-      {"big5 after big5 open", big5, kBig5, "GBToBig5 " + Page("big5", kGbBody),
-       big5},
+      {"big5 after big5 open", big5, kBig5, "GBToBig5 " + kGbBody, big5},
   };
   for (const Case& c : cases) {
     MainWorld w;

@@ -32,7 +32,8 @@ inline std::string Page(const std::string& charset, const std::string& body) {
 
 // Passes each conversion to the product's converter and records it as
 // "Big5ToGB" and the Big5 bytes for one to simplified, "GBToBig5" and the GB
-// bytes for one to traditional; with `fail` set, fails instead.
+// bytes for one to traditional (a page read as markup hands over its text,
+// not its tags); with `fail` set, fails instead.
 struct RecordingConverter : core::Converter {
   core::Status Convert(std::u32string_view text, core::ScriptConversion how,
                        std::u32string& out) const override {

@@ -22,15 +22,21 @@ struct DeclarationEdit {
 // The edit that makes the <meta> charset declaration of `text` (in `target`)
 // name DeclaredName(target); std::nullopt when nothing is rewritten.
 //
-// Only the first "charset=" (any letter case) inside a <meta ...> tag counts,
-// found on unit boundaries of `target` (FindMetaCharset). As an attribute
-// (<meta charset="big5">) just the encoding name is replaced, keeping its
-// quotes. Inside a content value (content="text/html; charset=big5")
-// everything from "charset=" to the tag's ">" becomes "charset=" and the
-// name, the value's own closing quote and " http-equiv=Content-Type"; a
-// self-closing "/" is kept as " />". A text without such a declaration, or
-// whose meta tag has no ">", gets no edit; no declaration is ever added.
-// Applying the edit and looking again gives an edit that changes nothing.
+// The text is read as markup, as code points (FindMetaTags): a <meta> inside
+// a comment, a script or another tag's value does not count, and a quoted
+// value may hold '>'. In the first <meta> tag that declares a charset, the
+// first "charset=" (any letter case) counts that stands outside every
+// attribute value, or in the content value of a tag without a name
+// attribute (<meta name=description content="...charset=..."> declares
+// nothing). As an attribute (<meta charset="big5">) just the encoding name
+// is replaced, keeping its quotes. Inside a content value (content=
+// "text/html; charset=big5") everything from "charset=" to the tag's ">"
+// becomes "charset=" and the name, the value's own closing quote and
+// " http-equiv=Content-Type"; a self-closing "/" is kept as " />". A text
+// without such a declaration, or whose meta tag has no ">", gets no edit; no
+// declaration is ever added. Applying the edit and looking again gives an
+// edit that changes nothing. Linear in the length of the text; a text with
+// a "charset=" is decoded whole for it.
 std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
                                                Encoding target);
 

@@ -1,0 +1,53 @@
+// Converting a document's bytes between encodings and scripts, as markup
+// when it is a page and as plain text otherwise: the one routine the
+// pipeline and the main window share.
+
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/convert/converter.h"
+#include "core/encoding/encoding.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// How a document is read when its script is converted.
+enum class MarkupMode : uint8_t {
+  kAuto,  // As markup when LooksLikeMarkup(name, text) says so.
+  kHtml,  // Always as markup.
+  kText,  // Always as one whole text, as Converter::Recode converts it.
+};
+
+struct RecodedDocument {
+  Conversion conversion;
+  bool as_markup = false;  // Converted by ConvertMarkup.
+  // Why a document that was to be read as markup could not be (it was then
+  // converted as text); std::nullopt otherwise.
+  std::optional<std::string> markup_problem;
+};
+
+// Converts the bytes `text` from `source` to `target` and between scripts as
+// `how` says, as Converter::Recode does, except that when `how` is given and
+// `markup` is kHtml, or kAuto and LooksLikeMarkup(name, decoded text), the
+// decoded text goes through ConvertMarkup. When it cannot be read as markup
+// the problem is recorded and the text is converted as Recode converts it.
+// Without `how`, and with kText, the result is Recode's, byte for byte.
+//
+// Recode converts in pieces of a mebibyte; markup is read whole, so a page
+// converted as markup holds its decoded text and its conversion (four bytes a
+// character each) in memory at once.
+//
+// Fails as Recode does: with kTooLarge when memory runs out and with the
+// converter's failures.
+Result<RecodedDocument> RecodeDocument(const Converter& converter,
+                                       std::string_view text, Encoding source,
+                                       Encoding target,
+                                       std::optional<ScriptConversion> how,
+                                       MarkupMode markup,
+                                       std::string_view name);
+
+}  // namespace tovenrak::core
