@@ -91,9 +91,9 @@ int main(int argc, char** argv) {
   window.ShowCentred();
   // The files named on the command line (a desktop's "Open with"), after
   // what Qt took for itself; the window shows one document, the first.
-  QStringList files = QCoreApplication::arguments().mid(1);
-  if (!files.isEmpty() && files.front() == "--") files.pop_front();
-  if (!files.isEmpty())
-    main.OpenPath(QFile::encodeName(files.front()).toStdString());
+  QStringList named = QCoreApplication::arguments().mid(1);
+  if (!named.isEmpty() && named.front() == "--") named.pop_front();
+  if (!named.isEmpty())
+    main.OpenPath(QFile::encodeName(named.front()).toStdString());
   return app.exec();
 }
