@@ -74,7 +74,6 @@ TEST_F(FileIoTest, SaveOnAFullDeviceKeepsTheOldFileAndLeavesNothing) {
 }
 
 TEST_F(FileIoTest, NamedTemporaryIsRemovedWhenTheProcessIsStopped) {
-  // What file systems without unnamed files get.
   const int dir_fd = ::open(dir_.path().c_str(), O_PATH | O_DIRECTORY);
   ASSERT_GE(dir_fd, 0);
   const auto kNamed = ReplacementFile::Kind::kNamed;
