@@ -6,10 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-// Marks the fuzz targets' own reference code, left out of the coverage that
-// guides libFuzzer, which should follow the code under test.
-#define FUZZ_REFERENCE __attribute__((no_sanitize("coverage")))
-
 #define FUZZ_CHECK(condition, what)                                    \
   do {                                                                 \
     if (!(condition)) {                                                \

@@ -5,8 +5,7 @@
 # Usage: fuzz/run.sh [-t SECONDS] [-p PARALLEL] [TARGET...]
 #   -t SECONDS   how long each target runs (default 60)
 #   -p PARALLEL  how many targets run at once (default 1)
-#   TARGET       codec, conversion, rewrite_charset, markup, cli_options
-#                (default: all)
+#   TARGET       codec, rewrite_charset, markup (default: all)
 #
 # The build goes to build-fuzz/ (or $BUILD_DIR). Each target keeps the corpus
 # it grows in build-fuzz/corpus/TARGET across runs, starts from seeds made of
@@ -23,13 +22,13 @@ while getopts "t:p:h" opt; do
   case $opt in
     t) seconds=$OPTARG ;;
     p) parallel=$OPTARG ;;
-    *) sed -n '5,10p' "$0"; exit 2 ;;
+    *) sed -n '5,8p' "$0"; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] ||
-  targets=(codec conversion rewrite_charset markup cli_options)
+  targets=(codec rewrite_charset markup)
 
 build_dir=${BUILD_DIR:-build-fuzz}
 case $build_dir in /*) ;; *) build_dir=$root/$build_dir ;; esac
@@ -39,46 +38,35 @@ nice cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTOVENRAK_BUILD_BENCH=OFF >/dev/null
 nice cmake --build "$build_dir" -j 2 --target "${targets[@]/%/_fuzzer}"
 
-# Seeds: the sample pages and texts and the detection sample whole, the
-# reference files in pieces the size of a fuzzer input, and a few command
-# lines.
+# Seeds: the sample pages and texts and the detection sample whole, and the
+# reference files in pieces the size of a fuzzer input.
 seeds=$build_dir/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds/text" "$seeds/cli_options"
-cp samples/* tests/data/detection/* "$seeds/text/"
+mkdir -p "$seeds"
+cp samples/* tests/data/detection/* "$seeds/"
 for f in tests/data/reference/*; do
-  split -b 4096 -d -a 3 "$f" "$seeds/text/$(basename "$f")."
-done
-i=0
-for line in '-o\0out\0a.htm\0b.txt' '--to=gb\0-j\0004\0-\0x' \
-  '--to\0big5\0--overwrite\0--\0-x.htm' '-tauto\0-o/tmp\0-j2\0page.html' \
-  '--help' '--version' '--jobs=1025\0a' '-q\0a' '--output=\0a'; do
-  printf -- "$line" >"$seeds/cli_options/$((i++))"
+  split -b 4096 -d -a 3 "$f" "$seeds/$(basename "$f")."
 done
 
-declare -A max_len=([codec]=4096 [conversion]=2048
-  [rewrite_charset]=4096 [markup]=4096 [cli_options]=1024)
-declare -A dict=([conversion]=conversion.dict
-  [rewrite_charset]=rewrite_charset.dict [markup]=markup.dict
-  [cli_options]=cli_options.dict)
+declare -A dict=([rewrite_charset]=rewrite_charset.dict
+  [markup]=markup.dict)
 
 mkdir -p "$build_dir/logs" "$build_dir/findings"
 run_one() {
-  local target=$1 seed_dir=$seeds/text
-  [ "$target" != cli_options ] || seed_dir=$seeds/cli_options
+  local target=$1
   local corpus=$build_dir/corpus/$target
   mkdir -p "$corpus"
-  local options=(-max_total_time="$seconds" -max_len="${max_len[$target]}"
+  local options=(-max_total_time="$seconds" -max_len=4096
     -timeout=30 -rss_limit_mb=4096 -print_final_stats=1
     -artifact_prefix="$build_dir/findings/$target-")
   [ -z "${dict[$target]:-}" ] || options+=(-dict="$root/fuzz/${dict[$target]}")
   # Every finding is worth a look, so the run goes on after the first one.
-  # Recording where each block was allocated would triple the time OpenCC's
-  # many small allocations take; run a finding again by hand to see that.
+  # Recording where each block was allocated slows the run; run a finding
+  # again by hand to see that.
   ASAN_OPTIONS=malloc_context_size=0 nice -n 10 \
     "$build_dir/fuzz/${target}_fuzzer" "${options[@]}" -fork=1 \
     -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
-    "$corpus" "$seed_dir" >"$build_dir/logs/$target.log" 2>&1 || true
+    "$corpus" "$seeds" >"$build_dir/logs/$target.log" 2>&1 || true
 }
 
 running=0

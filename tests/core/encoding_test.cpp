@@ -4,29 +4,23 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tovenrak::core {
 namespace {
 
 TEST(EncodingTest, ReadsTheWebsLabelsInAnyCaseAndSpacing) {
-  struct Case {
-    const char* label;
-    std::optional<Encoding> encoding;
-  } cases[] = {
-      {"Big5-HKSCS", Encoding::kBig5},
-      {" x-x-big5\t", Encoding::kBig5},
-      {"GB2312", Encoding::kGbk},
-      {"csiso58gb231280", Encoding::kGbk},
-      {"windows-936", Encoding::kGbk},
-      {"gb18030", Encoding::kGb18030},
-      {"unicode-1-1-utf-8", Encoding::kUtf8},
-      {"", std::nullopt},
-      {"big 5", std::nullopt},
-      {"gb2312x", std::nullopt},
-      {"utf-16", std::nullopt},
-      {"gb18030-2022", std::nullopt},
+  const std::pair<std::optional<Encoding>, std::vector<const char*>> cases[] = {
+      {Encoding::kBig5, {"Big5-HKSCS", " x-x-big5\t"}},
+      {Encoding::kGbk, {"GB2312", "csiso58gb231280", "windows-936"}},
+      {Encoding::kGb18030, {"gb18030"}},
+      {Encoding::kUtf8, {"unicode-1-1-utf-8"}},
+      {std::nullopt, {"", "big 5", "gb2312x", "utf-16", "gb18030-2022"}},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(EncodingFromLabel(c.label), c.encoding) << c.label;
+  for (const auto& [encoding, labels] : cases) {
+    for (const char* label : labels)
+      EXPECT_EQ(EncodingFromLabel(label), encoding) << label;
+  }
 }
 
 }  // namespace

@@ -2,9 +2,8 @@
 
 #pragma once
 
-#include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/mount.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -18,30 +17,23 @@ namespace tovenrak::testing {
 
 class ScratchFolder {
  public:
-  // Creates an empty folder named after the running test.
   ScratchFolder() {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = std::filesystem::temp_directory_path() /
-            ("tovenrak-" + std::string(test->test_suite_name()) + "-" +
-             test->name() + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
+    char name[] = "/tmp/tovenrak-XXXXXX";
+    path_ = ::mkdtemp(name);
+    std::filesystem::permissions(path_, std::filesystem::perms(0755));
   }
   ~ScratchFolder() {
     for (const auto& mount : mounts_) ::umount2(mount.c_str(), MNT_DETACH);
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const {
     return path_ / name;
   }
 
-  // Makes `folder` (created if missing) a file system of `bytes` bytes of its
-  // own. Returns false where that is not permitted (not root).
+  // Makes `folder` a tmpfs of `bytes` bytes; false when not permitted.
   bool MountSmallDevice(const std::filesystem::path& folder, size_t bytes) {
     std::filesystem::create_directories(folder);
     const std::string options = "size=" + std::to_string(bytes);
@@ -59,7 +51,7 @@ class ScratchFolder {
     auto bytes = core::ReadDocument(path);
     return bytes.has_value() ? *bytes : "<unreadable>";
   }
-  // The names in `folder`, hidden ones (temporary files) included.
+  // The names in `folder`, sorted, hidden ones (temporaries) included.
   static std::vector<std::string> Names(const std::filesystem::path& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder))
