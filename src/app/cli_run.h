@@ -20,7 +20,9 @@ struct CliStreams {
 // Converts every input of `options` with `converter` and reports on
 // `streams.err`: one line per failed input with its reason, then a summary.
 // Files are converted in parallel and saved by core::SaveDocument into the
-// output folder under their own names, as core::PlanOutputs decides: an
+// output folder under their own names, as core::PlanOutputs decides; the
+// folder's file system is synced once at the end (core::DeferredSync), and
+// if that fails every file written counts as failed. An
 // input is never written over unless options.overwrite (and never by
 // another input's output), two inputs with the same name do not overwrite
 // each other's output, and a file listed twice is converted once. A file

@@ -111,7 +111,8 @@ Result<DocumentConversion> ConvertDocument(
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,
-                                       const ConversionRequest& request) {
+                                       const ConversionRequest& request,
+                                       Durability durability) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
   Result<DocumentConversion> converted =
@@ -121,7 +122,8 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
     if (error.path.empty()) error.path = source.string();
     return error;
   }
-  if (Status saved = SaveDocument(destination, converted->text); !saved)
+  if (Status saved = SaveDocument(destination, converted->text, durability);
+      !saved)
     return saved.error();
   return converted;
 }
