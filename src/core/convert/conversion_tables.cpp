@@ -1,10 +1,9 @@
 #include "core/convert/conversion_tables.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tovenrak::core {
-
-const CodeEntry ConversionTables::kIdentity{};
 
 uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
   spans_.push_back(Span{static_cast<uint32_t>(pool_.size()),
@@ -15,6 +14,7 @@ uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
 
 ConversionTables::ConversionTables(const ConversionPlan& plan)
     : chain_(plan), bmp_(0x10000) {
+  for (char32_t cp = 0; cp < 0x10000; ++cp) bmp_[cp] = CodeEntry::Identity(cp);
   const std::vector<ChainLevel>& levels = chain_.run_levels();
   run_reach_ = 0;
   for (const ChainLevel& level : levels) run_reach_ += level.MaxKeyLength();
@@ -78,26 +78,28 @@ void ConversionTables::Compile(char32_t cp, CodeEntry& entry) {
   }
   info.single_output = AddSpan(outputs[n]);
 
-  entry.identity = false;
-  entry.segmentation_node = segmentation.Child(0, cp);
-  if (entry.segmentation_node != PhraseTrie::kNoNode) {
-    entry.segmentation_first = segmentation.node(entry.segmentation_node).first;
-    entry.segmentation_count = segmentation.node(entry.segmentation_node).count;
+  info.segmentation_node = segmentation.Child(0, cp);
+  if (info.segmentation_node != PhraseTrie::kNoNode) {
+    info.segmentation_first = segmentation.node(info.segmentation_node).first;
+    info.segmentation_count = segmentation.node(info.segmentation_node).count;
   }
-  entry.info = static_cast<uint32_t>(infos_.size());
   const bool alone = !info.hard && info.soft_levels == 0;
+  CodeKind kind;
   // A key of one code point is left to the careful path.
   if (!alone ||
-      (entry.segmentation_node != PhraseTrie::kNoNode &&
-       segmentation.Value(entry.segmentation_node) != PhraseTrie::kNoValue)) {
-    entry.kind = CodeKind::kCareful;
-  } else if (entry.segmentation_node != PhraseTrie::kNoNode) {
-    entry.kind = CodeKind::kSegmentStart;
+      (info.segmentation_node != PhraseTrie::kNoNode &&
+       segmentation.Value(info.segmentation_node) != PhraseTrie::kNoValue)) {
+    kind = CodeKind::kCareful;
+  } else if (info.segmentation_node != PhraseTrie::kNoNode) {
+    kind = CodeKind::kSegmentStart;
   } else {
-    entry.kind = CodeKind::kPlain;
+    kind = CodeKind::kPlain;
   }
-  entry.single = outputs[n].size() == 1;
-  entry.out = entry.single ? outputs[n][0] : info.single_output;
+  const bool single = outputs[n].size() == 1;
+  if (infos_.size() >= CodeEntry::kNoInfo)
+    throw std::length_error("too many code points in the dictionaries");
+  entry = CodeEntry(kind, single, single ? outputs[n][0] : info.single_output,
+                    static_cast<uint32_t>(infos_.size()));
   infos_.push_back(info);
 }
 
