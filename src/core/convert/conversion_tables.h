@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -122,6 +123,12 @@ class ConversionTables {
  public:
   explicit ConversionTables(const ConversionPlan& plan);
 
+  // Writes the tables in their flat form, and reads them back; Load returns
+  // null for a form that is damaged (see TableReader) or does not hold
+  // together.
+  void Save(TableWriter& out) const;
+  static std::unique_ptr<ConversionTables> Load(TableReader& in);
+
   const SegmentedChain& chain() const { return chain_; }
 
   // The entry of `cp`; a placeholder's is that of a code point no
@@ -171,6 +178,8 @@ class ConversionTables {
     return ((a * 0x9E3779B1u) ^ (b * 0x85EBCA77u)) >> 12 & kPairBitMask;
   }
   static constexpr size_t kPairBitMask = (size_t{1} << 20) - 1;
+
+  explicit ConversionTables(SegmentedChain chain) : chain_(std::move(chain)) {}
 
   uint32_t AddSpan(std::u32string_view cps);
   void Compile(char32_t cp, CodeEntry& entry);

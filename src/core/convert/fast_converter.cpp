@@ -5,7 +5,7 @@
 #include <new>
 
 #include "core/convert/conversion_tables.h"
-#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/table_cache.h"
 #include "core/convert/table_conversion.h"
 #include "core/encoding/codec.h"
 
@@ -92,18 +92,12 @@ class FastConverter : public Converter {
     Slot& slot = slots_[static_cast<size_t>(how.variant) * 2 +
                         (how.to == Script::kSimplified ? 0 : 1)];
     std::call_once(slot.once, [&] {
-      Result<ConversionPlan> plan = LoadConversionPlan(OpenccConfigName(how));
-      if (!plan) {
-        slot.error = plan.error();
-        return;
-      }
-      try {
-        slot.tables = std::make_unique<ConversionTables>(*plan);
-      } catch (const std::bad_alloc&) {
-        slot.error = Error{ErrorCode::kTooLarge,
-                           "not enough memory to compile the conversion "
-                           "tables of " +
-                               std::string(OpenccConfigName(how))};
+      Result<LoadedTables> loaded =
+          LoadOrCompileTables(OpenccConfigName(how), TableCacheFolder());
+      if (loaded) {
+        slot.tables = std::move(loaded->tables);
+      } else {
+        slot.error = loaded.error();
       }
     });
     if (!slot.tables) return slot.error;
