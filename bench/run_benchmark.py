@@ -171,8 +171,33 @@ class Bench:
             self.rows.append({"direction": direction, "tool": peer,
                               "mb_per_s": None, "seconds": None,
                               "peak_mib": None,
-                              "note": "not installed: package autoconvert is "
-                                      "not in Debian 12"})
+                              "note": "not installed (Debian package "
+                                      "zh-autoconvert)"})
+
+    # --- a 4 KiB page, whole processes -------------------------------------
+
+    def time_small_page(self):
+        """Start-up: one 4 KiB page through the whole program, best of 10,
+        beside autogb/autob5 (a code table, no phrases)."""
+        self.small_page = []
+        for direction in ("Big5 -> GB", "GB -> Big5"):
+            to_gb = direction == "Big5 -> GB"
+            src = self.large("big5" if to_gb else "gbk")
+            page = os.path.join(self.work, f"page4k.{'big5' if to_gb else 'gbk'}.htm")
+            with open(src, "rb") as f, open(page, "wb") as out:
+                data = f.read(4096)
+                out.write(data[:data.rfind(b"\n") + 1])
+            outdir = self.out_dir("page4k")
+            tools = [("tovenrak-convert", [self.cli, "--to",
+                                           "gb" if to_gb else "big5", "-o",
+                                           outdir, page], False)]
+            peer = "autogb" if to_gb else "autob5"
+            if shutil.which(peer):
+                tools.append((peer, f"{peer} < {q(page)} > /dev/null", True))
+            for name, command, shell in tools:
+                best = min(run(command, shell=shell)[0] for _ in range(10))
+                self.small_page.append({"direction": direction, "tool": name,
+                                        "ms": best * 1000})
 
     # --- every configuration on UTF-8 text ---------------------------------
 
@@ -195,7 +220,17 @@ class Bench:
             fast = self.in_process("fast", config, src, 3)
             ref = self.in_process("opencc", config, src, 1)
             row = {"config": config, "fast": size / MIB / fast["seconds"],
-                   "reference": size / MIB / ref["seconds"], "cli": None}
+                   "reference": size / MIB / ref["seconds"], "cli": None,
+                   "ours": None}
+            variant = {"tw2s": "tw", "s2tw": "tw", "tw2sp": "twp",
+                       "s2twp": "twp", "hk2s": "hk", "s2hk": "hk",
+                       "t2s": "std", "s2t": "std"}[config]
+            s, rss, cpu, rc = run([self.cli, "--from", "utf-8", "--to",
+                                   "utf-8", "--script", "simplified"
+                                   if "2s" in config else "traditional",
+                                   "--variant", variant, "-o",
+                                   self.out_dir("configs-cli"), src])
+            row["ours"] = size / MIB / s if rc == 0 else None
             if shutil.which("opencc"):
                 s, rss, cpu, rc = run(f"opencc -c {config} -i {q(src)} "
                                       f"-o {q(out)}", shell=True)
@@ -221,6 +256,13 @@ class Bench:
         s, rss, cpu, rc = run([self.batch_run, self.out_dir("batch")] + files)
         self.batch.append({"direction": direction,
                            "tool": "batch window's run (one at a time)",
+                           "files": len(files), "seconds": s, "cpu": cpu,
+                           "peak_mib": rss / 1024})
+        outdir = self.out_dir("batch")
+        s, rss, cpu, rc = run(f"cp -r {q(folder)} {q(outdir)} && sync",
+                              shell=True)
+        self.batch.append({"direction": direction,
+                           "tool": "cp -r and sync (copying, no conversion)",
                            "files": len(files), "seconds": s, "cpu": cpu,
                            "peak_mib": rss / 1024})
         f, t = ("BIG5", "GBK") if to_gb else ("GBK", "BIG5")
@@ -276,6 +318,17 @@ class Bench:
                          r["note"]]
                 lines.append("| " + " | ".join(map(cell, cells)) + " |")
         lines.append("")
+        if getattr(self, "small_page", None):
+            lines.append("")
+            lines.append("(e) One 4 KiB page, whole process (start, convert, "
+                         "save), best of 10")
+            lines.append("")
+            lines.append("| Direction | Tool | Milliseconds |")
+            lines.append("|---|---|---:|")
+            for r in self.small_page:
+                lines.append(f"| {r['direction']} | {r['tool']} | "
+                             f"{r['ms']:.1f} |")
+        lines.append("")
         lines.append(f"(b) {self.args.files} small HTML pages (2-24 KiB)")
         lines.append("")
         lines.append("| Direction | Tool | Seconds | CPU seconds | Files/s | "
@@ -283,7 +336,8 @@ class Bench:
         lines.append("|---|---|---:|---:|---:|---:|---:|")
         for d in ("Big5 -> GB", "GB -> Big5"):
             rows = [r for r in self.batch if r["direction"] == d]
-            all_cores = rows[1]["seconds"]
+            all_cores = next(r["seconds"] for r in rows
+                             if r["tool"] == f"tovenrak-convert -j {self.cores}")
             for r in rows:
                 cells = [d, r["tool"], f"{r['seconds']:.2f}",
                          f"{r['cpu']:.2f}",
@@ -298,13 +352,16 @@ class Bench:
             lines.append("")
             lines.append("| Configuration | Fast engine (in process) | "
                          "OpenCC converter (in process) | Fast / OpenCC | "
+                         "tovenrak-convert (whole run) | "
                          "opencc command (whole run) |")
-            lines.append("|---|---:|---:|---:|---:|")
+            lines.append("|---|---:|---:|---:|---:|---:|")
             for r in self.configs:
                 cli = f"{r['cli']:.1f}" if r["cli"] else "-"
+                ours = f"{r['ours']:.1f}" if r["ours"] else "-"
                 lines.append(f"| {r['config']} | {r['fast']:.1f} | "
                              f"{r['reference']:.1f} | "
-                             f"{r['fast'] / r['reference']:.1f}x | {cli} |")
+                             f"{r['fast'] / r['reference']:.1f}x | {ours} | "
+                             f"{cli} |")
         if hasattr(self, "memory"):
             m = self.memory
             lines.append("")
@@ -337,6 +394,8 @@ def main():
     for direction in ("Big5 -> GB", "GB -> Big5"):
         print(f"timing {direction} on the large page ...", file=sys.stderr)
         bench.time_large(direction)
+    print("timing a 4 KiB page ...", file=sys.stderr)
+    bench.time_small_page()
     print("timing every configuration ...", file=sys.stderr)
     bench.time_configs()
     for direction in ("Big5 -> GB", "GB -> Big5"):

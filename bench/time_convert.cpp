@@ -55,12 +55,12 @@ int main(int argc, char** argv) {
   const std::unique_ptr<Converter> converter =
       engine == "fast" ? MakeFastConverter() : MakeOpenccConverter();
   const auto made = Clock::now();
-  if (!convert(**converter, std::string_view(text).substr(0, 4096))) return 1;
+  if (!convert(*converter, std::string_view(text).substr(0, 4096))) return 1;
   const auto first = Clock::now();
   double best = 1e30;
   for (int i = 0; i < repeats; ++i) {
     const auto a = Clock::now();
-    auto result = convert(**converter, text);
+    auto result = convert(*converter, text);
     const auto b = Clock::now();
     if (!result) return 1;
     best = std::min(best, std::chrono::duration<double>(b - a).count());

@@ -105,6 +105,7 @@ constexpr Translation kTranslations[] = {
  2  命令行有误。
 )"},
     {", as markup", "，按网页处理"},
+    {"written, but not safely on disk: {0}", "已写入，但未能确保存到磁盘：{0}"},
     {", as text", "，按文本处理"},
     {"warning: cannot be read as markup ({0}); converted as text",
      "警告：无法按网页读取（{0}），已按文本转换"},

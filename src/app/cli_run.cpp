@@ -11,6 +11,7 @@
 
 #include "core/encoding/detection.h"
 #include "core/encoding/encoding.h"
+#include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
@@ -195,7 +196,8 @@ class ProgressBar {
 };
 
 void ConvertJob(Job& job, const CliOptions& options,
-                const core::Converter& converter, const Messages& say) {
+                const core::Converter& converter, const Messages& say,
+                core::Durability durability) {
   try {
     if (!job.subfolder.empty()) {
       core::Status made =
@@ -208,7 +210,7 @@ void ConvertJob(Job& job, const CliOptions& options,
       }
     }
     auto done = core::ConvertFile(converter, job.input, job.destination,
-                                  options.request);
+                                  options.request, durability);
     if (done) {
       Record(job, *done, say);
     } else {
@@ -223,11 +225,12 @@ void ConvertJob(Job& job, const CliOptions& options,
 
 void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
                  const core::Converter& converter, const Messages& say,
-                 ProgressBar& bar) {
+                 core::Durability durability, ProgressBar& bar) {
   std::atomic<size_t> next{0};
   auto work = [&]() {
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
-      if (!jobs[i].failure) ConvertJob(jobs[i], options, converter, say);
+      if (!jobs[i].failure)
+        ConvertJob(jobs[i], options, converter, say, durability);
       bar.Advance();
     }
   };
@@ -315,9 +318,26 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
       done.push_back(Job{"-", {}, core::EscapeForTerminal(e.what())});
     }
   }
+  // Every output goes into one folder: its file system is synced once, after
+  // the last save, instead of once per file. Where the folder cannot be
+  // opened for that, each save syncs on its own.
+  core::DeferredSync deferred;
+  const bool defer = !jobs.empty() && deferred.Add(options.output_dir);
   ProgressBar bar(streams.err, streams.progress && !quiet, jobs.size());
-  ConvertJobs(jobs, options, converter, say, bar);
+  ConvertJobs(jobs, options, converter, say,
+              defer ? core::Durability::kDeferred : core::Durability::kNow,
+              bar);
   bar.Finish();
+  if (defer) {
+    if (const core::Status synced = deferred.SyncAll().front(); !synced) {
+      for (Job& job : jobs) {
+        if (!job.failure) {
+          job.failure = say("written, but not safely on disk: {0}",
+                            {core::EscapeForTerminal(synced.error().reason)});
+        }
+      }
+    }
+  }
   std::move(jobs.begin(), jobs.end(), std::back_inserter(done));
 
   size_t converted = 0, failed = 0, references = 0, invalid = 0;

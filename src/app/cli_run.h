@@ -32,7 +32,9 @@ struct CliStreams {
 // run goes on; if worker threads cannot be started, fewer do the work. Names
 // and OS reasons are printed with control characters escaped
 // (core::EscapeForTerminal). Returns the exit status: 0 when every input was
-// converted, 1 when some failed.
+// converted, 1 when some failed. The output folder's file system is synced
+// once at the end (core::DeferredSync); if that fails every file written
+// counts as failed.
 // REQUIRES: !options.help && !options.version
 int RunCli(const CliOptions& options, const core::Converter& converter,
            CliStreams& streams, const Messages& say = Messages());

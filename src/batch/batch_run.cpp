@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "core/convert_document.h"
+#include "core/io/deferred_sync.h"
 #include "core/io/output_plan.h"
 
 namespace tovenrak::batch {
@@ -58,6 +59,13 @@ BatchOutcome RunBatch(const core::Converter& er,
       std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()),
       be_hind, target_folder, /*may_replace_own_input=*/true);
 
+  // Saves skip their own sync; each file system is synced once at the end.
+  core::DeferredSync deferred;
+  struct Unsynced {
+    size_t index;        // In the list.
+    size_t file_system;  // As DeferredSync numbers them.
+  };
+  std::vector<Unsynced> unsynced;
   BatchOutcome outcome;
   for (size_t i = 0; i < n; ++i) {
     const std::string& other = be_fore[plan[i].other];
@@ -75,12 +83,18 @@ BatchOutcome RunBatch(const core::Converter& er,
             {be_fore[i], "与 " + other + " 的转换结果同名，未写入"});
         break;
       case core::OutputVerdict::kNoName:
-      case core::OutputVerdict::kWrite:
+      case core::OutputVerdict::kWrite: {
+        const std::filesystem::path destination = target_folder + be_hind[i];
+        const core::Result<size_t> file_system =
+            deferred.Add(destination.parent_path());
         if (core::Result<core::DocumentConversion> converted =
-                core::ConvertFile(er, be_fore[i], target_folder + be_hind[i],
-                                  core::ConversionRequest{});
+                core::ConvertFile(er, be_fore[i], destination,
+                                  core::ConversionRequest{},
+                                  file_system ? core::Durability::kDeferred
+                                              : core::Durability::kNow);
             converted) {
           ++outcome.converted;
+          if (file_system) unsynced.push_back({i, *file_system});
           const core::Detection& source = converted->source;
           if (source.declared && *source.declared != source.encoding) {
             outcome.mislabeled.push_back(
@@ -93,8 +107,19 @@ BatchOutcome RunBatch(const core::Converter& er,
           outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
         }
         break;
+      }
     }
     if (n > 1) progress(ProPercent(i + 1, n));
+  }
+
+  // The run is reported done only once its files are on disk.
+  const std::vector<core::Status> synced = deferred.SyncAll();
+  for (const auto& [i, file_system] : unsynced) {
+    if (synced[file_system]) continue;
+    --outcome.converted;
+    outcome.failed.push_back(
+        {be_fore[i], "已写入，但未能存入磁盘（" +
+                         synced[file_system].error().reason + "）"});
   }
   return outcome;
 }

@@ -35,8 +35,9 @@ struct ConvertedAsText {
 };
 
 struct BatchOutcome {
-  size_t converted = 0;            // Files listed twice count once.
-  std::vector<FailedFile> failed;  // In list order.
+  size_t converted = 0;  // Files listed twice count once.
+  // In list order, then the files written where the final sync failed.
+  std::vector<FailedFile> failed;
   std::vector<MislabeledFile> mislabeled;
   std::vector<ConvertedAsText> as_text;
 };
@@ -52,9 +53,12 @@ int16_t ProPercent(size_t done, size_t total);
 // mentions big5 goes to GB, any other to Big5) and markup read as
 // MarkupMode::kAuto says: a file that cannot be read
 // writes nothing and a failed save leaves the target untouched. Such a file
-// is recorded in the outcome and the run goes on. What is written where
-// follows core::PlanOutputs, a file being allowed to replace itself: a file
-// listed again (by any path) is converted once, and a file whose output
+// is recorded in the outcome and the run goes on. Saves do not sync one by
+// one: each output file system is synced once after the last file
+// (core::DeferredSync), and a file on one whose sync fails is recorded as
+// failed, so that every file counted as converted is on disk. What is written
+// where follows core::PlanOutputs, a file being allowed to replace itself: a
+// file listed again (by any path) is converted once, and a file whose output
 // would replace another listed file or an earlier output of this run is
 // recorded as failed. After each entry calls `progress` with ProPercent,
 // except when the list holds a single entry.

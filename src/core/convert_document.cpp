@@ -114,7 +114,8 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
 Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,
-                                       const ConversionRequest& request) {
+                                       const ConversionRequest& request,
+                                       Durability durability) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
   Result<DocumentConversion> converted =
@@ -124,7 +125,8 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
     if (error.path.empty()) error.path = source.string();
     return error;
   }
-  if (Status saved = SaveDocument(destination, converted->text); !saved)
+  if (Status saved = SaveDocument(destination, converted->text, durability);
+      !saved)
     return saved.error();
   return converted;
 }

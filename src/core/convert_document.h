@@ -12,6 +12,7 @@
 
 #include "core/convert/converter.h"
 #include "core/encoding/detection.h"
+#include "core/io/file_io.h"
 #include "core/recode_document.h"
 
 namespace tovenrak::core {
@@ -67,10 +68,10 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
 // safely to `destination` (see SaveDocument). A source that cannot be read
 // or converted writes nothing, and its error's path is `source`; a failed
 // save leaves any file at `destination` untouched, and its error's path is
-// `destination`.
-Result<DocumentConversion> ConvertFile(const Converter& converter,
-                                       const std::filesystem::path& source,
-                                       const std::filesystem::path& destination,
-                                       const ConversionRequest& request);
+// `destination`. `durability` is the save's (see SaveDocument).
+Result<DocumentConversion> ConvertFile(
+    const Converter& converter, const std::filesystem::path& source,
+    const std::filesystem::path& destination, const ConversionRequest& request,
+    Durability durability = Durability::kNow);
 
 }  // namespace tovenrak::core

@@ -5,9 +5,14 @@
 #include "app/cli_run.h"
 
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -307,10 +312,10 @@ TEST_F(CliRunTest, QuietSaysOnlyFailuresAndVerboseEveryFile) {
   const std::string summary =
       "tovenrak-convert: 1 file converted, 1 failed, 0 characters written as "
       "references, 0 invalid byte sequences passed through\n";
-  const std::string described =
-      "tovenrak-convert: " + good +
-      ": GB (declaration) -> Big5, traditional, as markup; 0 references, 0 invalid byte "
-      "sequences\n";
+  const std::string described = "tovenrak-convert: " + good +
+                                ": GB (declaration) -> Big5, traditional, as "
+                                "markup; 0 references, 0 invalid byte "
+                                "sequences\n";
   struct Case {
     std::vector<std::string> flags;
     std::string said;
@@ -326,6 +331,33 @@ TEST_F(CliRunTest, QuietSaysOnlyFailuresAndVerboseEveryFile) {
     EXPECT_EQ(Run(args), 1);
     EXPECT_EQ(err_.str(), c.said) << ::testing::PrintToString(c.flags);
   }
+}
+
+TEST_F(CliRunTest, AFailedSyncAtTheEndFailsEveryFileWritten) {
+  // Saves do not sync one by one; the one sync at the end is what makes the
+  // run's success true. Here the kernel fails it, as a dying disk would.
+  const std::string a = Input("a.htm", kGbHair), b = Input("b.htm", kGbHair);
+  const auto child = InChild([&] {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_syncfs, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{std::size(filter), filter};
+    if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0)
+      return std::string("no seccomp");
+    const int status = Run({"-o", Out(), a, b});
+    return std::to_string(status) + " " + err_.str();
+  });
+  const std::string lost = ": written, but not safely on disk: ";
+  EXPECT_EQ(child.said, "1 tovenrak-convert: " + a + lost + std::strerror(EIO) +
+                            "\ntovenrak-convert: " + b + lost +
+                            std::strerror(EIO) +
+                            "\ntovenrak-convert: 0 files converted, 2 "
+                            "failed, 0 characters written as references, 0 "
+                            "invalid byte sequences passed through\n");
 }
 
 // The program itself: exit statuses, help, standard output and a usage

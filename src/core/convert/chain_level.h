@@ -51,6 +51,10 @@ class ChainLevel {
   // possibly more than once.
   void AppendKeyStarts(std::vector<char32_t>& out) const;
 
+  const std::vector<CompiledDictionaryPtr>& dictionaries() const {
+    return dictionaries_;
+  }
+
  private:
   std::vector<CompiledDictionaryPtr> dictionaries_;
   size_t max_key_length_ = 1;

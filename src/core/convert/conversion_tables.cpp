@@ -1,10 +1,9 @@
 #include "core/convert/conversion_tables.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace tovenrak::core {
-
-const CodeEntry ConversionTables::kIdentity{};
 
 uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
   spans_.push_back(Span{static_cast<uint32_t>(pool_.size()),
@@ -15,6 +14,7 @@ uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
 
 ConversionTables::ConversionTables(const ConversionPlan& plan)
     : chain_(plan), bmp_(0x10000) {
+  for (char32_t cp = 0; cp < 0x10000; ++cp) bmp_[cp] = CodeEntry::Identity(cp);
   const std::vector<ChainLevel>& levels = chain_.run_levels();
   run_reach_ = 0;
   for (const ChainLevel& level : levels) run_reach_ += level.MaxKeyLength();
@@ -41,6 +41,73 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
   known.erase(std::unique(known.begin(), known.end()), known.end());
   for (const char32_t cp : known)
     Compile(cp, cp < 0x10000 ? bmp_[cp] : astral_[cp]);
+}
+
+void ConversionTables::Save(TableWriter& out) const {
+  chain_.Save(out);
+  out.Put(bmp_);
+  std::vector<char32_t> astral;
+  std::vector<CodeEntry> astral_entries;
+  for (const auto& [cp, e] : astral_) {
+    astral.push_back(cp);
+    astral_entries.push_back(e);
+  }
+  out.Put(astral);
+  out.Put(astral_entries);
+  out.Put(infos_);
+  out.Put(firsts_);
+  out.Put(lasts_);
+  out.Put(spans_);
+  out.Put(pool_);
+  out.Put(phrases_);
+  out.Put(pairs_);
+  out.Put(static_cast<uint64_t>(run_reach_));
+}
+
+std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
+  std::optional<SegmentedChain> chain = SegmentedChain::Load(in);
+  if (!chain) return nullptr;
+  std::unique_ptr<ConversionTables> t(new ConversionTables(std::move(*chain)));
+  std::vector<char32_t> astral;
+  std::vector<CodeEntry> astral_entries;
+  uint64_t reach = 0;
+  if (!in.Get(t->bmp_) || !in.Get(astral) || !in.Get(astral_entries) ||
+      astral.size() != astral_entries.size() || !in.Get(t->infos_) ||
+      !in.Get(t->firsts_) || !in.Get(t->lasts_) || !in.Get(t->spans_) ||
+      !in.Get(t->pool_) || !in.Get(t->phrases_) || !in.Get(t->pairs_) ||
+      !in.Get(reach))
+    return nullptr;
+  for (size_t i = 0; i < astral.size(); ++i)
+    t->astral_.emplace(astral[i], astral_entries[i]);
+  t->run_reach_ = reach;
+  // What the engine indexes without a check must be in range.
+  const size_t levels = t->levels();
+  if (t->bmp_.size() != 0x10000 ||
+      t->pairs_.size() != (kPairBitMask + 1) / 64 ||
+      t->firsts_.size() != t->infos_.size() * levels ||
+      t->lasts_.size() != t->firsts_.size() ||
+      t->phrases_.size() != t->chain_.PhraseCount())
+    return nullptr;
+  for (const Span& s : t->spans_) {
+    if (uint64_t{s.offset} + s.size > t->pool_.size()) return nullptr;
+  }
+  auto valid = [&](const CodeEntry& e) {
+    return e.identity() || (e.info() < t->infos_.size() &&
+                            (e.single() || e.out() < t->spans_.size()));
+  };
+  for (const CodeEntry& e : t->bmp_) {
+    if (!valid(e)) return nullptr;
+  }
+  for (const CodeEntry& e : astral_entries) {
+    if (!valid(e)) return nullptr;
+  }
+  for (const CodeInfo& info : t->infos_) {
+    if (info.single_output >= t->spans_.size()) return nullptr;
+  }
+  for (const uint32_t span : t->phrases_) {
+    if (span >= t->spans_.size()) return nullptr;
+  }
+  return t;
 }
 
 void ConversionTables::Compile(char32_t cp, CodeEntry& entry) {
@@ -78,26 +145,28 @@ void ConversionTables::Compile(char32_t cp, CodeEntry& entry) {
   }
   info.single_output = AddSpan(outputs[n]);
 
-  entry.identity = false;
-  entry.segmentation_node = segmentation.Child(0, cp);
-  if (entry.segmentation_node != PhraseTrie::kNoNode) {
-    entry.segmentation_first = segmentation.node(entry.segmentation_node).first;
-    entry.segmentation_count = segmentation.node(entry.segmentation_node).count;
+  info.segmentation_node = segmentation.Child(0, cp);
+  if (info.segmentation_node != PhraseTrie::kNoNode) {
+    info.segmentation_first = segmentation.node(info.segmentation_node).first;
+    info.segmentation_count = segmentation.node(info.segmentation_node).count;
   }
-  entry.info = static_cast<uint32_t>(infos_.size());
   const bool alone = !info.hard && info.soft_levels == 0;
+  CodeKind kind;
   // A key of one code point is left to the careful path.
   if (!alone ||
-      (entry.segmentation_node != PhraseTrie::kNoNode &&
-       segmentation.Value(entry.segmentation_node) != PhraseTrie::kNoValue)) {
-    entry.kind = CodeKind::kCareful;
-  } else if (entry.segmentation_node != PhraseTrie::kNoNode) {
-    entry.kind = CodeKind::kSegmentStart;
+      (info.segmentation_node != PhraseTrie::kNoNode &&
+       segmentation.Value(info.segmentation_node) != PhraseTrie::kNoValue)) {
+    kind = CodeKind::kCareful;
+  } else if (info.segmentation_node != PhraseTrie::kNoNode) {
+    kind = CodeKind::kSegmentStart;
   } else {
-    entry.kind = CodeKind::kPlain;
+    kind = CodeKind::kPlain;
   }
-  entry.single = outputs[n].size() == 1;
-  entry.out = entry.single ? outputs[n][0] : info.single_output;
+  const bool single = outputs[n].size() == 1;
+  if (infos_.size() >= CodeEntry::kNoInfo)
+    throw std::length_error("too many code points in the dictionaries");
+  entry = CodeEntry(kind, single, single ? outputs[n][0] : info.single_output,
+                    static_cast<uint32_t>(infos_.size()));
   infos_.push_back(info);
 }
 

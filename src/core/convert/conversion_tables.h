@@ -30,8 +30,10 @@
 
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -54,20 +56,44 @@ enum class CodeKind : uint8_t {
                   // look at its neighbours.
 };
 
-struct CodeEntry {
-  static constexpr uint32_t kNoInfo = UINT32_MAX;
-  // The output alone: the code point itself when `identity`, `out` when
-  // `single`, else the Span with index `out`.
-  char32_t out = 0;
-  uint32_t segmentation_node = 0;  // Child of the root for the code point.
-  // That node's children, kept here to spare a step of the walk.
-  uint32_t segmentation_first = 0;
-  uint32_t segmentation_count = 0;
-  uint32_t info = kNoInfo;  // Index into ConversionTables::infos.
-  CodeKind kind = CodeKind::kPlain;
-  bool identity = true;  // No dictionary knows it: it stays as it is.
-  bool single = false;
+// Eight bytes, so that the entries of the characters a text uses stay in the
+// cache; what only the slower paths need is in CodeInfo.
+class CodeEntry {
+ public:
+  static constexpr uint32_t kNoInfo = (uint32_t{1} << 24) - 1;
+
+  CodeEntry() = default;
+  CodeEntry(CodeKind kind, bool single, char32_t out, uint32_t info)
+      : out_(out),
+        bits_(info | static_cast<uint32_t>(kind) << 24 |
+              (single ? kSingle : 0)) {}
+
+  // The entry of a code point that no dictionary knows.
+  static CodeEntry Identity(char32_t cp) {
+    return CodeEntry(CodeKind::kPlain, true, cp, kNoInfo);
+  }
+
+  CodeKind kind() const { return static_cast<CodeKind>(bits_ >> 24 & 3); }
+  // kPlain and single(): the one case of the fast path.
+  bool plain_single() const { return (bits_ & kKindAndSingle) == kSingle; }
+  // No dictionary knows the code point: it stays as it is (single(), out()
+  // being the code point), and it has no CodeInfo.
+  bool identity() const { return info() == kNoInfo; }
+  // The output alone is the one code point out(); else it is the Span with
+  // index out().
+  bool single() const { return (bits_ & kSingle) != 0; }
+  char32_t out() const { return out_; }
+  // Index into ConversionTables::infos.
+  uint32_t info() const { return bits_ & kNoInfo; }
+
+ private:
+  static constexpr uint32_t kSingle = uint32_t{1} << 26;
+  static constexpr uint32_t kKindAndSingle = uint32_t{7} << 24;
+
+  char32_t out_ = 0;
+  uint32_t bits_ = kNoInfo;  // kPlain, identity.
 };
+static_assert(sizeof(CodeEntry) == 8);
 
 // What the careful path needs about a code point that some dictionary
 // knows. Its output passes through the levels of a run one after another:
@@ -78,13 +104,18 @@ struct CodeInfo {
   // or a code point inside an output that begins a longer key of the next
   // level.
   bool hard = false;
-  // Bit k: the last code point of outputs[k] begins a key of two or more
-  // code points at level k; whether it matches depends on what follows.
-  uint32_t soft_levels = 0;
   // How many levels the code point passes through alone, so that the first
   // code point of outputs[k] is known for k <= clean_levels.
   uint8_t clean_levels = 0;
+  // Bit k: the last code point of outputs[k] begins a key of two or more
+  // code points at level k; whether it matches depends on what follows.
+  uint32_t soft_levels = 0;
   uint32_t single_output = 0;  // Span index of the output alone.
+  // The segmentation trie's child of the root for the code point (or
+  // PhraseTrie::kNoNode), and that node's children, to spare a step.
+  uint32_t segmentation_node = 0;
+  uint32_t segmentation_first = 0;
+  uint32_t segmentation_count = 0;
 };
 
 // Everything one configuration needs, built once and then only read.
@@ -92,13 +123,20 @@ class ConversionTables {
  public:
   explicit ConversionTables(const ConversionPlan& plan);
 
+  // Writes the tables in their flat form, and reads them back; Load returns
+  // null for a form that is damaged (see TableReader) or does not hold
+  // together.
+  void Save(TableWriter& out) const;
+  static std::unique_ptr<ConversionTables> Load(TableReader& in);
+
   const SegmentedChain& chain() const { return chain_; }
 
-  // The entry of `cp` (never a placeholder).
-  const CodeEntry& Entry(char32_t cp) const {
+  // The entry of `cp`; a placeholder's is that of a code point no
+  // dictionary knows.
+  CodeEntry Entry(char32_t cp) const {
     if (cp < 0x10000) return bmp_[cp];
     const auto it = astral_.find(cp);
-    return it == astral_.end() ? kIdentity : it->second;
+    return it == astral_.end() ? CodeEntry::Identity(cp) : it->second;
   }
   const CodeInfo& info(uint32_t i) const { return infos_[i]; }
   std::u32string_view span(uint32_t i) const {
@@ -109,14 +147,14 @@ class ConversionTables {
 
   // First and last code point of outputs[level] of the code point `cp`.
   char32_t first(size_t level, const CodeEntry& e, char32_t cp) const {
-    return e.identity ? cp : firsts_[e.info * levels() + level];
+    return e.identity() ? cp : firsts_[e.info() * levels() + level];
   }
   char32_t last(size_t level, const CodeEntry& e, char32_t cp) const {
-    return e.identity ? cp : lasts_[e.info * levels() + level];
+    return e.identity() ? cp : lasts_[e.info() * levels() + level];
   }
   uint8_t clean_levels(const CodeEntry& e) const {
-    return e.identity ? static_cast<uint8_t>(levels())
-                      : infos_[e.info].clean_levels;
+    return e.identity() ? static_cast<uint8_t>(levels())
+                        : infos_[e.info()].clean_levels;
   }
 
   // Whether some segmentation key starts with `a`, `b` (false: surely not).
@@ -129,13 +167,19 @@ class ConversionTables {
   // A code point that may take part in a longer match inside a run reaches
   // at most this many code points ahead: the sum of the levels' longest keys.
   size_t run_reach() const { return run_reach_; }
+  // How far past a position the fast path may look before it knows what to
+  // write there, except in the exact path (which says when it needs more).
+  size_t lookahead() const {
+    return std::max(run_reach_, chain_.segmentation().MaxKeyLength()) + 1;
+  }
 
  private:
   static size_t PairBit(char32_t a, char32_t b) {
     return ((a * 0x9E3779B1u) ^ (b * 0x85EBCA77u)) >> 12 & kPairBitMask;
   }
   static constexpr size_t kPairBitMask = (size_t{1} << 20) - 1;
-  static const CodeEntry kIdentity;
+
+  explicit ConversionTables(SegmentedChain chain) : chain_(std::move(chain)) {}
 
   uint32_t AddSpan(std::u32string_view cps);
   void Compile(char32_t cp, CodeEntry& entry);

@@ -66,10 +66,11 @@ class Converter {
   // as `how` says (or not at all). Bytes not valid in `source` pass through
   // unchanged and are counted; a character `target` lacks becomes "&#N;".
   // Single-byte units come back unchanged and in order; the argument is not
-  // modified.
-  Result<Conversion> Recode(std::string_view text, Encoding source,
-                            Encoding target,
-                            std::optional<ScriptConversion> how) const;
+  // modified. Works in pieces of bounded size, whatever the text; a
+  // converter may do it faster its own way, with the same result.
+  virtual Result<Conversion> Recode(std::string_view text, Encoding source,
+                                    Encoding target,
+                                    std::optional<ScriptConversion> how) const;
 
   // Big5 (traditional) to GB (simplified), and back, Taiwan standard.
   Result<Conversion> Big5ToGB(std::string_view big5_text) const {

@@ -5,8 +5,9 @@
 #include <new>
 
 #include "core/convert/conversion_tables.h"
-#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/table_cache.h"
 #include "core/convert/table_conversion.h"
+#include "core/encoding/codec.h"
 
 namespace tovenrak::core {
 
@@ -30,6 +31,56 @@ class FastConverter : public Converter {
     return {};
   }
 
+  // Decodes, converts and encodes in pieces of about kPiece bytes that stay
+  // in the cache, reusing the same buffers. A piece's conversion stops at a
+  // clean position, and what follows it is carried into the next piece, so
+  // no line feed is needed to cut a text.
+  Result<Conversion> Recode(
+      std::string_view text, Encoding source, Encoding target,
+      std::optional<ScriptConversion> how) const override {
+    if (!how) return Converter::Recode(text, source, target, how);
+    Result<const ConversionTables*> tables = Tables(*how);
+    if (!tables) return tables.error();
+    constexpr size_t kPiece = size_t{1} << 16;
+    try {
+      Conversion result;
+      result.text.reserve(text.size() + text.size() / 8);
+      const std::string_view mark = ByteOrderMark(source);
+      size_t pos = 0;
+      if (!mark.empty() && text.starts_with(mark)) {
+        pos = mark.size();
+        // A UTF-8 page keeps its byte-order mark; no other target gets one.
+        if (target == Encoding::kUtf8) result.text += ByteOrderMark(target);
+      }
+      DecodedText decoded;
+      std::u32string converted;
+      EncodeCounts counts;
+      for (size_t want = kPiece;;) {
+        pos = DecodeSome(text, pos, want, source, decoded);
+        converted.clear();
+        if (pos == text.size()) {
+          ConvertWithTables(**tables, decoded.text, converted);
+          Encode(converted, target, result.text, counts);
+          break;
+        }
+        const size_t done =
+            ConvertPrefixWithTables(**tables, decoded.text, converted);
+        Encode(converted, target, result.text, counts);
+        decoded.text.erase(0, done);
+        // Nothing could be decided: a possible match reaches past the
+        // piece, which grows until it holds its end.
+        want = done == 0 ? want * 2 : kPiece;
+      }
+      result.references = counts.references;
+      result.invalid_units = counts.invalid_units;
+      return result;
+    } catch (const std::bad_alloc&) {
+      return Error{ErrorCode::kTooLarge,
+                   "not enough memory to convert a text of " +
+                       std::to_string(text.size()) + " bytes"};
+    }
+  }
+
  private:
   struct Slot {
     std::once_flag once;
@@ -41,18 +92,12 @@ class FastConverter : public Converter {
     Slot& slot = slots_[static_cast<size_t>(how.variant) * 2 +
                         (how.to == Script::kSimplified ? 0 : 1)];
     std::call_once(slot.once, [&] {
-      Result<ConversionPlan> plan = LoadConversionPlan(OpenccConfigName(how));
-      if (!plan) {
-        slot.error = plan.error();
-        return;
-      }
-      try {
-        slot.tables = std::make_unique<ConversionTables>(*plan);
-      } catch (const std::bad_alloc&) {
-        slot.error = Error{ErrorCode::kTooLarge,
-                           "not enough memory to compile the conversion "
-                           "tables of " +
-                               std::string(OpenccConfigName(how))};
+      Result<LoadedTables> loaded =
+          LoadOrCompileTables(OpenccConfigName(how), TableCacheFolder());
+      if (loaded) {
+        slot.tables = std::move(loaded->tables);
+      } else {
+        slot.error = loaded.error();
       }
     });
     if (!slot.tables) return slot.error;

@@ -97,6 +97,22 @@ void Dictionary::Add(std::u32string_view key, std::u32string_view value) {
   entries_.push_back(entry);
 }
 
+void Dictionary::Save(TableWriter& out) const {
+  out.Put(text_);
+  out.Put(entries_);
+}
+
+bool Dictionary::Load(TableReader& in) {
+  if (!in.Get(text_) || !in.Get(entries_)) return false;
+  const uint64_t size = text_.size();
+  for (const Entry& e : entries_) {
+    if (uint64_t{e.key} + e.key_size > size ||
+        uint64_t{e.value} + e.value_size > size)
+      return false;
+  }
+  return true;
+}
+
 Result<ConversionPlan> LoadConversionPlan(const std::string& config_name) {
   try {
     return Load(config_name);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/convert/table_file.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -27,6 +28,11 @@ class Dictionary {
   std::u32string_view value(size_t i) const {
     return View(entries_[i].value, entries_[i].value_size);
   }
+
+  // Writes the entries in their flat form, and reads them back; Load fails
+  // on entries that reach outside the text.
+  void Save(TableWriter& out) const;
+  bool Load(TableReader& in);
 
  private:
   struct Entry {

@@ -106,6 +106,32 @@ uint32_t PhraseTrie::FindChild(uint32_t first, uint32_t count,
                            : kNoNode;
 }
 
+void PhraseTrie::Save(TableWriter& out) const {
+  out.Put(nodes_);
+  out.Put(longest_);
+  out.Put(root_bmp_);
+  out.Put(static_cast<uint64_t>(key_count_));
+}
+
+bool PhraseTrie::Load(TableReader& in) {
+  uint64_t keys = 0;
+  if (!in.Get(nodes_) || !in.Get(longest_) || !in.Get(root_bmp_) ||
+      !in.Get(keys))
+    return false;
+  key_count_ = keys;
+  const size_t n = nodes_.size();
+  if (n == 0 || longest_.size() != n ||
+      (!root_bmp_.empty() && root_bmp_.size() != 0x10000))
+    return false;
+  for (const Node& node : nodes_) {
+    if (node.first > n || node.count > n - node.first) return false;
+  }
+  for (const uint32_t child : root_bmp_) {
+    if (child >= n) return false;
+  }
+  return true;
+}
+
 PhraseTrie::Match PhraseTrie::LongestMatch(const char32_t* text,
                                            size_t size) const {
   Match match;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/convert/table_file.h"
+
 namespace tovenrak::core {
 
 // An immutable trie whose keys are non-empty code point sequences, each with
@@ -61,6 +63,11 @@ class PhraseTrie {
 
   size_t MaxKeyLength() const { return longest_[0]; }
   size_t KeyCount() const { return key_count_; }
+
+  // Writes the trie in its flat form, and reads it back; Load fails on a
+  // form whose nodes point outside it.
+  void Save(TableWriter& out) const;
+  bool Load(TableReader& in);
 
  private:
   void BuildNode(const std::vector<Entry>& entries, uint32_t node, size_t lo,

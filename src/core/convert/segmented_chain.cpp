@@ -1,5 +1,6 @@
 #include "core/convert/segmented_chain.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -61,6 +62,81 @@ SegmentedChain::SegmentedChain(const ConversionPlan& plan) {
     RunLevels(full_levels, keys.key(i), phrase_text_, scratch);
   }
   phrase_outputs_.push_back(static_cast<uint32_t>(phrase_text_.size()));
+}
+
+void SegmentedChain::Save(TableWriter& out) const {
+  // Dictionaries and their tries are shared between levels: each is written
+  // once and referred to by number.
+  std::vector<const CompiledDictionary*> compiled;
+  std::vector<const Dictionary*> dictionaries;
+  auto number = [](auto& list, auto* item) {
+    const auto it = std::find(list.begin(), list.end(), item);
+    if (it != list.end()) return static_cast<uint32_t>(it - list.begin());
+    list.push_back(item);
+    return static_cast<uint32_t>(list.size() - 1);
+  };
+  std::vector<uint32_t> refs;  // Per level: its size, then its dictionaries.
+  const uint32_t segmentation = number(compiled, segmentation_.get());
+  for (const ChainLevel& level : run_levels_) {
+    refs.push_back(static_cast<uint32_t>(level.dictionaries().size()));
+    for (const CompiledDictionaryPtr& d : level.dictionaries())
+      refs.push_back(number(compiled, d.get()));
+  }
+  std::vector<uint32_t> compiled_dictionary;
+  for (const CompiledDictionary* c : compiled)
+    compiled_dictionary.push_back(number(dictionaries, c->dictionary.get()));
+  out.Put(static_cast<uint64_t>(dictionaries.size()));
+  for (const Dictionary* d : dictionaries) d->Save(out);
+  out.Put(compiled_dictionary);
+  for (const CompiledDictionary* c : compiled) c->trie.Save(out);
+  out.Put(segmentation);
+  out.Put(static_cast<uint64_t>(run_levels_.size()));
+  out.Put(refs);
+  out.Put(phrase_text_);
+  out.Put(phrase_outputs_);
+}
+
+std::optional<SegmentedChain> SegmentedChain::Load(TableReader& in) {
+  uint64_t count = 0;
+  if (!in.Get(count) || count > 1000) return std::nullopt;
+  std::vector<DictionaryPtr> dictionaries;
+  for (uint64_t i = 0; i < count; ++i) {
+    auto d = std::make_shared<Dictionary>();
+    if (!d->Load(in)) return std::nullopt;
+    dictionaries.push_back(std::move(d));
+  }
+  std::vector<uint32_t> compiled_dictionary;
+  if (!in.Get(compiled_dictionary)) return std::nullopt;
+  std::vector<CompiledDictionaryPtr> compiled;
+  for (const uint32_t d : compiled_dictionary) {
+    auto c = std::make_shared<CompiledDictionary>();
+    if (d >= dictionaries.size() || !c->trie.Load(in)) return std::nullopt;
+    c->dictionary = dictionaries[d];
+    compiled.push_back(std::move(c));
+  }
+  SegmentedChain chain;
+  uint32_t segmentation = 0;
+  uint64_t levels = 0;
+  std::vector<uint32_t> refs;
+  if (!in.Get(segmentation) || segmentation >= compiled.size() ||
+      !in.Get(levels) || !in.Get(refs) || !in.Get(chain.phrase_text_) ||
+      !in.Get(chain.phrase_outputs_) || chain.phrase_outputs_.empty())
+    return std::nullopt;
+  chain.segmentation_ = compiled[segmentation];
+  size_t r = 0;
+  for (uint64_t level = 0; level < levels; ++level) {
+    if (r >= refs.size() || refs[r] > refs.size() - r - 1) return std::nullopt;
+    std::vector<CompiledDictionaryPtr> members;
+    for (uint32_t i = 0, n = refs[r++]; i < n; ++i) {
+      if (refs[r] >= compiled.size()) return std::nullopt;
+      members.push_back(compiled[refs[r++]]);
+    }
+    chain.run_levels_.emplace_back(std::move(members));
+  }
+  for (const uint32_t offset : chain.phrase_outputs_) {
+    if (offset > chain.phrase_text_.size()) return std::nullopt;
+  }
+  return chain;
 }
 
 void SegmentedChain::ConvertRun(std::u32string_view run,

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,14 @@ class SegmentedChain {
   // The conversions as they apply inside runs.
   const std::vector<ChainLevel>& run_levels() const { return run_levels_; }
 
+  // Writes the chain in its flat form (each dictionary once), and reads it
+  // back; Load fails on a damaged form.
+  void Save(TableWriter& out) const;
+  static std::optional<SegmentedChain> Load(TableReader& in);
+
  private:
+  SegmentedChain() = default;
+
   CompiledDictionaryPtr segmentation_;
   std::vector<ChainLevel> run_levels_;
   // Output of phrase v: phrase_text_[phrase_outputs_[v], phrase_outputs_[v+1]).

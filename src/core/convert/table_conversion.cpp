@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "core/encoding/codec.h"
 
@@ -9,33 +10,80 @@ namespace tovenrak::core {
 
 namespace {
 
+// Appends to a code point string through a pointer: the string is resized
+// once for the expected output and grown only when that runs out.
+class Writer {
+ public:
+  Writer(std::u32string& out, size_t expected) : out_(out) {
+    const size_t used = out_.size();
+    out_.resize(used + expected + kSlack);
+    o_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+  ~Writer() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
+
+  void Put(char32_t c) {
+    if (o_ == end_) Grow(1);
+    *o_++ = c;
+  }
+  void Put(std::u32string_view s) {
+    if (static_cast<size_t>(end_ - o_) < s.size()) Grow(s.size());
+    std::memcpy(o_, s.data(), s.size() * sizeof(char32_t));
+    o_ += s.size();
+  }
+
+ private:
+  static constexpr size_t kSlack = 16;
+
+  void Grow(size_t more) {
+    const size_t used = static_cast<size_t>(o_ - out_.data());
+    out_.resize(std::max(out_.size() * 2, used + more + kSlack));
+    o_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+
+  std::u32string& out_;
+  char32_t* o_;
+  char32_t* end_;
+};
+
 class Engine {
  public:
-  Engine(const ConversionTables& tables, std::u32string_view text,
+  // `final`: the text ends at text.size(); else more may follow.
+  Engine(const ConversionTables& tables, std::u32string_view text, bool final,
          std::u32string& out)
       : t_(tables),
         trie_(tables.chain().segmentation()),
         in_(text.data()),
         size_(text.size()),
-        out_(out) {}
+        final_(final),
+        // Beyond this, a step might look past the end of what is known.
+        limit_(final || text.size() < tables.lookahead()
+                   ? (final ? text.size() : 0)
+                   : text.size() - tables.lookahead()),
+        out_(out, text.size()) {}
 
-  void Run();
+  // Converts up to a clean position and returns it.
+  size_t Run();
 
  private:
-  // The entry of the code point at `pos`, or null at the end of a stretch
-  // (end of text, a placeholder).
-  const CodeEntry* At(size_t pos) const {
-    if (pos >= size_ || IsPlaceholder(in_[pos])) return nullptr;
-    return &t_.Entry(in_[pos]);
+  static constexpr size_t kNeedMore = SIZE_MAX;
+
+  // Whether `pos` holds a code point of the stretch (not the end of the
+  // text, not a placeholder); if so, sets `e` to its entry.
+  bool At(size_t pos, CodeEntry& e) const {
+    if (pos >= size_ || IsPlaceholder(in_[pos])) return false;
+    e = t_.Entry(in_[pos]);
+    return true;
   }
-  // Writes the output of the code point at `pos` converting alone.
-  void PutOwn(const CodeEntry& e, size_t pos) {
-    if (e.identity) {
-      out_ += in_[pos];
-    } else if (e.single) {
-      out_ += e.out;
+  // Writes the output of a code point converting alone.
+  void PutOwn(const CodeEntry& e) {
+    if (e.single()) {
+      out_.Put(e.out());
     } else {
-      out_ += t_.span(e.out);
+      out_.Put(t_.span(e.out()));
     }
   }
 
@@ -49,45 +97,57 @@ class Engine {
   const PhraseTrie& trie_;
   const char32_t* in_;
   const size_t size_;
-  std::u32string& out_;
+  const bool final_;
+  const size_t limit_;
+  Writer out_;
+  std::u32string region_;  // The exact path's output, before it is written.
 };
 
-void Engine::Run() {
+size_t Engine::Run() {
   size_t pos = 0;
-  while (pos < size_) {
-    const char32_t c = in_[pos];
-    if (IsPlaceholder(c)) {
-      out_ += c;
+  while (pos < limit_) {
+    // A placeholder's entry is plain: it is copied as it is.
+    const CodeEntry e = t_.Entry(in_[pos]);
+    if (e.plain_single()) {
+      out_.Put(e.out());
       ++pos;
       continue;
     }
-    const CodeEntry& e = t_.Entry(c);
-    switch (e.kind) {
+    switch (e.kind()) {
       case CodeKind::kPlain:
-        PutOwn(e, pos);
+        PutOwn(e);
         ++pos;
         break;
       case CodeKind::kSegmentStart:
         pos = SegmentStart(pos, e);
         break;
-      case CodeKind::kCareful:
-        pos = Careful(pos, e);
+      case CodeKind::kCareful: {
+        const size_t next = Careful(pos, e);
+        if (next == kNeedMore) return pos;
+        pos = next;
         break;
+      }
     }
   }
+  return pos;
 }
 
 // The steps below all start where everything before `pos` has been written
-// and no match of the segmentation or of any conversion crosses `pos`.
+// and no match of the segmentation or of any conversion crosses `pos`; they
+// look no further than pos + lookahead(), except Region.
 
 // A code point that begins segmentation keys and otherwise converts alone.
 size_t Engine::SegmentStart(size_t pos, const CodeEntry& entry) {
-  uint32_t first = entry.segmentation_first;
-  uint32_t count = entry.segmentation_count;
+  size_t p = pos + 1;
+  if (p < size_ && !t_.MayPair(in_[pos], in_[p])) {
+    PutOwn(entry);
+    return p;
+  }
+  const CodeInfo& info = t_.info(entry.info());
+  uint32_t first = info.segmentation_first;
+  uint32_t count = info.segmentation_count;
   uint32_t best_value = PhraseTrie::kNoValue;
   size_t best_end = pos;
-  size_t p = pos + 1;
-  if (p < size_ && !t_.MayPair(in_[pos], in_[p])) count = 0;
   for (; p < size_ && count != 0 && !IsPlaceholder(in_[p]); ++p) {
     const uint32_t child = trie_.FindChild(first, count, in_[p]);
     if (child == PhraseTrie::kNoNode) break;
@@ -100,10 +160,10 @@ size_t Engine::SegmentStart(size_t pos, const CodeEntry& entry) {
     count = node.count;
   }
   if (best_value != PhraseTrie::kNoValue) {
-    out_ += t_.phrase(best_value);
+    out_.Put(t_.phrase(best_value));
     return best_end;
   }
-  PutOwn(entry, pos);
+  PutOwn(entry);
   return pos + 1;
 }
 
@@ -111,34 +171,35 @@ size_t Engine::SegmentStart(size_t pos, const CodeEntry& entry) {
 size_t Engine::Careful(size_t pos, const CodeEntry& entry) {
   if (MayBeginSegmentationKey(pos, entry) || RunComplex(pos, entry))
     return Region(pos);
-  out_ += t_.span(t_.info(entry.info).single_output);
+  out_.Put(t_.span(t_.info(entry.info()).single_output));
   return pos + 1;
 }
 
 // Whether the code point at `pos`, inside a run, might take part in a match
 // longer than itself.
 bool Engine::RunComplex(size_t pos, const CodeEntry& entry) const {
-  if (entry.kind != CodeKind::kCareful) return false;
-  const CodeInfo& info = t_.info(entry.info);
+  if (entry.kind() != CodeKind::kCareful) return false;
+  const CodeInfo& info = t_.info(entry.info());
   if (info.hard) return true;
-  const CodeEntry* next = At(pos + 1);
-  if (next == nullptr) return false;
+  CodeEntry next;
+  if (!At(pos + 1, next)) return false;
   const std::vector<ChainLevel>& levels = t_.chain().run_levels();
   for (uint32_t bits = info.soft_levels; bits != 0; bits &= bits - 1) {
     const auto k = static_cast<size_t>(std::countr_zero(bits));
-    if (t_.clean_levels(*next) < k) return true;
+    if (t_.clean_levels(next) < k) return true;
     if (levels[k].BeginsLongKey(t_.last(k, entry, in_[pos]),
-                                t_.first(k, *next, in_[pos + 1])))
+                                t_.first(k, next, in_[pos + 1])))
       return true;
   }
   return false;
 }
 
 bool Engine::MayBeginSegmentationKey(size_t pos, const CodeEntry& entry) const {
-  const uint32_t node = entry.segmentation_node;
+  if (entry.identity()) return false;
+  const uint32_t node = t_.info(entry.info()).segmentation_node;
   if (node == PhraseTrie::kNoNode) return false;
   if (trie_.Value(node) != PhraseTrie::kNoValue) return true;
-  return At(pos + 1) != nullptr &&
+  return pos + 1 < size_ && !IsPlaceholder(in_[pos + 1]) &&
          trie_.Child(node, in_[pos + 1]) != PhraseTrie::kNoNode;
 }
 
@@ -147,18 +208,24 @@ bool Engine::MayBeginSegmentationKey(size_t pos, const CodeEntry& entry) const {
 // position. A segmentation key starting at q ends by q plus the longest key
 // beginning with that code point; a longer match of a run's conversions by q
 // plus run_reach. Where all those reaches have been passed, every scan is
-// back in step and the fast path can go on.
+// back in step and the fast path can go on. Returns kNeedMore, writing
+// nothing, when that position is not within the text known so far.
 size_t Engine::Region(size_t pos) {
   size_t reach = 0;
   size_t p = pos;
-  for (const CodeEntry* e = At(p); e != nullptr && (p == pos || p < reach);
-       e = At(++p)) {
-    if (MayBeginSegmentationKey(p, *e))
-      reach =
-          std::max(reach, p + trie_.LongestKeyThrough(e->segmentation_node));
-    if (RunComplex(p, *e)) reach = std::max(reach, p + t_.run_reach());
+  for (CodeEntry e; At(p, e) && (p == pos || p < reach); ++p) {
+    if (MayBeginSegmentationKey(p, e)) {
+      const uint32_t node = t_.info(e.info()).segmentation_node;
+      reach = std::max(reach, p + trie_.LongestKeyThrough(node));
+    }
+    if (RunComplex(p, e)) reach = std::max(reach, p + t_.run_reach());
   }
-  t_.chain().Convert(std::u32string_view(in_ + pos, p - pos), out_);
+  // The scan looked at p + 1 at most; past the end it would have seen an end
+  // that is not there.
+  if (!final_ && p + 1 >= size_) return kNeedMore;
+  region_.clear();
+  t_.chain().Convert(std::u32string_view(in_ + pos, p - pos), region_);
+  out_.Put(region_);
   return p;
 }
 
@@ -166,7 +233,12 @@ size_t Engine::Region(size_t pos) {
 
 void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
                        std::u32string& out) {
-  Engine(tables, text, out).Run();
+  Engine(tables, text, /*final=*/true, out).Run();
+}
+
+size_t ConvertPrefixWithTables(const ConversionTables& tables,
+                               std::u32string_view text, std::u32string& out) {
+  return Engine(tables, text, /*final=*/false, out).Run();
 }
 
 }  // namespace tovenrak::core

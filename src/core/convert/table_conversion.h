@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,15 @@ namespace tovenrak::core {
 // of the text that holds them.
 void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
                        std::u32string& out);
+
+// The same for a text that goes on after `text`: converts and appends to
+// `out` only as far as a clean position p (see conversion_tables.h), where
+// converting text[0, p) and then text[p, ...) with what follows gives what
+// converting the whole would. Returns p, which is 0 when nothing could be
+// decided yet (give it more text); it is at least
+// text.size() - tables.lookahead() - 1 unless a possible match reaches past
+// that point.
+size_t ConvertPrefixWithTables(const ConversionTables& tables,
+                               std::u32string_view text, std::u32string& out);
 
 }  // namespace tovenrak::core

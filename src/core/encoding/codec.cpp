@@ -29,17 +29,23 @@ uint32_t FourBytePointer(const unsigned char* p) {
 
 // Decodes the double-byte encodings. Every unit yields at least one code
 // point per byte it spans at most, so `text` never outgrows the bytes.
+// Both decode the units that start before `stop` and append them to
+// `out.text`; they return the end of the last one.
 template <Encoding kEncoding>
-void DecodeDoubleByte(std::string_view bytes, size_t pos, DecodedText& out) {
+size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
+                        DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
-  out.text.resize(n - pos);
-  char32_t* o = out.text.data();
+  const std::string_view head = bytes.substr(0, stop);
+  const size_t base = out.text.size();
+  // A unit that starts before `stop` may end up to three bytes after it.
+  out.text.resize(base + stop - pos + 3);
+  char32_t* o = out.text.data() + base;
   size_t invalid = 0;
-  while (pos < n) {
+  while (pos < stop) {
     const unsigned b = p[pos];
     if (b < 0x80) {
-      for (const size_t end = AsciiRunEnd(bytes, pos); pos < end; ++pos)
+      for (const size_t end = AsciiRunEnd(head, pos); pos < end; ++pos)
         *o++ = p[pos];
       continue;
     }
@@ -78,18 +84,21 @@ void DecodeDoubleByte(std::string_view bytes, size_t pos, DecodedText& out) {
     ++pos;
   }
   out.text.resize(static_cast<size_t>(o - out.text.data()));
-  out.invalid_units = invalid;
+  out.invalid_units += invalid;
+  return pos;
 }
 
-void DecodeUtf8(std::string_view bytes, size_t pos, DecodedText& out) {
+size_t DecodeUtf8(std::string_view bytes, size_t pos, size_t stop,
+                  DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const size_t n = bytes.size();
-  out.text.resize(n - pos);
-  char32_t* o = out.text.data();
+  const std::string_view head = bytes.substr(0, stop);
+  const size_t base = out.text.size();
+  out.text.resize(base + stop - pos + 3);
+  char32_t* o = out.text.data() + base;
   size_t invalid = 0;
-  while (pos < n) {
+  while (pos < stop) {
     if (p[pos] < 0x80) {
-      for (const size_t end = AsciiRunEnd(bytes, pos); pos < end; ++pos)
+      for (const size_t end = AsciiRunEnd(head, pos); pos < end; ++pos)
         *o++ = p[pos];
       continue;
     }
@@ -103,7 +112,8 @@ void DecodeUtf8(std::string_view bytes, size_t pos, DecodedText& out) {
     pos += length;
   }
   out.text.resize(static_cast<size_t>(o - out.text.data()));
-  out.invalid_units = invalid;
+  out.invalid_units += invalid;
+  return pos;
 }
 
 // Appends to a string through a pointer, growing it when fewer than
@@ -115,26 +125,32 @@ class Appender {
   Appender(std::string& out, size_t expected) : out_(out), used_(out.size()) {
     out_.resize(used_ + expected + kSlack);
     o_ = out_.data() + used_;
+    end_ = out_.data() + out_.size();
   }
   Appender(const Appender&) = delete;
   Appender& operator=(const Appender&) = delete;
   ~Appender() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
 
-  // Returns where the next bytes go, with at least kSlack bytes of room.
-  char* Room() {
-    if (static_cast<size_t>(out_.data() + out_.size() - o_) < kSlack) {
-      const size_t used = static_cast<size_t>(o_ - out_.data());
-      out_.resize(out_.size() * 2 + kSlack);
-      o_ = out_.data() + used;
-    }
+  // Returns where the next bytes go, with at least `more` + kSlack bytes of
+  // room.
+  char* Room(size_t more = 0) {
+    if (static_cast<size_t>(end_ - o_) < more + kSlack) Grow(more);
     return o_;
   }
   void Advance(char* to) { o_ = to; }
 
  private:
+  void Grow(size_t more) {
+    const size_t used = static_cast<size_t>(o_ - out_.data());
+    out_.resize(out_.size() * 2 + more + kSlack);
+    o_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+
   std::string& out_;
   size_t used_;
   char* o_;
+  char* end_;
 };
 
 char* WriteReference(char32_t cp, char* o) {
@@ -225,11 +241,20 @@ template <Encoding kTarget>
 void EncodeTo(std::u32string_view text, std::string& out,
               EncodeCounts& counts) {
   Appender appender(out, text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
-  for (const char32_t c : text) {
-    char* o = appender.Room();
+  const size_t n = text.size();
+  for (size_t i = 0; i < n;) {
+    const char32_t c = text[i];
     if (c < 0x80) {
-      *o++ = static_cast<char>(c);
-    } else if (IsPlaceholder(c)) {
+      size_t end = i + 1;
+      while (end < n && text[end] < 0x80) ++end;
+      char* o = appender.Room(end - i);
+      for (; i < end; ++i) *o++ = static_cast<char>(text[i]);
+      appender.Advance(o);
+      continue;
+    }
+    ++i;
+    char* o = appender.Room();
+    if (IsPlaceholder(c)) {
       o = WritePlaceholder(c, o);
       ++counts.invalid_units;
     } else {
@@ -245,22 +270,26 @@ DecodedText Decode(std::string_view bytes, Encoding encoding) {
   DecodedText out;
   const std::string_view mark = ByteOrderMark(encoding);
   out.byte_order_mark = !mark.empty() && bytes.starts_with(mark);
-  const size_t start = out.byte_order_mark ? mark.size() : 0;
+  DecodeSome(bytes, out.byte_order_mark ? mark.size() : 0, bytes.size(),
+             encoding, out);
+  return out;
+}
+
+size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
+                  Encoding encoding, DecodedText& out) {
+  const size_t stop =
+      bytes.size() - pos > max_bytes ? pos + max_bytes : bytes.size();
   switch (encoding) {
     case Encoding::kBig5:
-      DecodeDoubleByte<Encoding::kBig5>(bytes, start, out);
-      break;
+      return DecodeDoubleByte<Encoding::kBig5>(bytes, pos, stop, out);
     case Encoding::kGbk:
-      DecodeDoubleByte<Encoding::kGbk>(bytes, start, out);
-      break;
+      return DecodeDoubleByte<Encoding::kGbk>(bytes, pos, stop, out);
     case Encoding::kGb18030:
-      DecodeDoubleByte<Encoding::kGb18030>(bytes, start, out);
-      break;
+      return DecodeDoubleByte<Encoding::kGb18030>(bytes, pos, stop, out);
     case Encoding::kUtf8:
-      DecodeUtf8(bytes, start, out);
-      break;
+      return DecodeUtf8(bytes, pos, stop, out);
   }
-  return out;
+  return pos;
 }
 
 void Encode(std::u32string_view text, Encoding target, std::string& out,

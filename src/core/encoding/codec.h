@@ -42,6 +42,15 @@ struct DecodedText {
 // its own.
 DecodedText Decode(std::string_view bytes, Encoding encoding);
 
+// Decodes `bytes` as Decode does, but only the units that start in
+// [pos, pos + max_bytes), and appends them to `out` (text and
+// invalid_units); no byte-order mark is looked for. Returns the end of the
+// last unit decoded (bytes.size() when it reached the end), so that the
+// next call can go on from there.
+// REQUIRES: `pos` is where a unit starts.
+size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
+                  Encoding encoding, DecodedText& out);
+
 struct EncodeCounts {
   // Characters with no code in the target, written as "&#N;".
   size_t references = 0;

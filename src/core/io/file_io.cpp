@@ -115,7 +115,8 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
   }
 }
 
-Status SaveDocument(const std::filesystem::path& path, std::string_view bytes) {
+Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
+                    Durability durability) {
   auto fail = [&path](ErrorCode code, std::string reason) {
     return Error{code, std::move(reason), path.string()};
   };
@@ -155,7 +156,7 @@ Status SaveDocument(const std::filesystem::path& path, std::string_view bytes) {
   if (!file) return fail(file.error().code, file.error().reason);
   Status done = keep ? (*file)->KeepOwnerAndMode(target) : Status{};
   if (done) done = (*file)->Write(bytes);
-  if (done) done = (*file)->Sync();
+  if (done && durability == Durability::kNow) done = (*file)->Sync();
   if (done) done = (*file)->Publish(name.c_str(), exists);
   if (!done) return fail(done.error().code, done.error().reason);
   return {};

@@ -24,12 +24,20 @@ inline constexpr uint64_t kMaxDocumentBytes = uint64_t{1536} << 20;
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes = kMaxDocumentBytes);
 
+// When a saved file reaches the disk.
+enum class Durability {
+  kNow,  // Before the save returns: fsync, then the file takes its name.
+  // When the caller syncs the file system (see DeferredSync); the file still
+  // takes its name only once it is whole, so no reader sees it half-written.
+  kDeferred,
+};
+
 // Writes `bytes` to the file `path`, replacing what is there in one step: a
 // failed or interrupted save leaves the old file whole and no new file, and
 // no temporary file outlives the save except after SIGKILL or a crash where
 // the file system lacks unnamed files (then one hidden ".tvr-XXXXXX"; see
-// ReplacementFile). The bytes are on disk (fsync) before the file takes the
-// name.
+// ReplacementFile). With Durability::kNow the bytes are on disk (fsync)
+// before the file takes the name.
 //
 // The save cannot be turned against the user who runs it:
 // - a link at `path` is replaced by the new file, never followed; the folder
@@ -43,6 +51,7 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
 //   write, is refused.
 // Fails with kNotFound (no such folder) or kNotWritable; the error's path is
 // `path` and its reason the OS's own.
-Status SaveDocument(const std::filesystem::path& path, std::string_view bytes);
+Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
+                    Durability durability = Durability::kNow);
 
 }  // namespace tovenrak::core

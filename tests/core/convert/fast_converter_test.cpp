@@ -14,6 +14,8 @@
 #include <thread>
 
 #include "core/convert/opencc_dictionaries.h"
+#include "core/convert/table_conversion.h"
+#include "core/encoding/codec.h"
 #include "support/opencc_converter.h"
 #include "support/text.h"
 
@@ -145,6 +147,7 @@ TEST_F(FastConverterTest, MatchesOpenccOnRandomDocuments) {
   for (const ScriptConversion how : AllConversions()) {
     const std::vector<std::u32string> phrases = Phrases(how);
     std::mt19937 rng(++seed);
+    std::u32string all;
     for (size_t done = 0, document = 0; done < total; ++document) {
       const std::u32string text =
           RandomDocument(rng, phrases, 1 + rng() % 20000);
@@ -153,6 +156,48 @@ TEST_F(FastConverterTest, MatchesOpenccOnRandomDocuments) {
                  "seed " + std::to_string(seed) + " document " +
                      std::to_string(document));
       if (HasFatalFailure()) return;
+      all += text;
+    }
+    // The documents back to back as one UTF-8 text, which the fast
+    // converter cuts into pieces wherever it finds a clean position.
+    std::string utf8;
+    EncodeCounts counts;
+    Encode(all, Encoding::kUtf8, utf8, counts);
+    Result<Conversion> fast =
+        fast_->Recode(utf8, Encoding::kUtf8, Encoding::kUtf8, how);
+    Result<Conversion> reference =
+        reference_->Recode(utf8, Encoding::kUtf8, Encoding::kUtf8, how);
+    ASSERT_TRUE(fast.has_value() && reference.has_value());
+    EXPECT_TRUE(fast->text == reference->text)
+        << OpenccConfigName(how) << " seed " << seed << " as one text";
+  }
+}
+
+TEST_F(FastConverterTest, StopsOnlyWhereTheRestConvertsOnItsOwn) {
+  // A long text is converted piece by piece: each piece up to a clean
+  // position, the rest carried into the next. Cut every random document
+  // somewhere and check that the two halves give the whole.
+  uint32_t seed = 20240620;
+  for (const ScriptConversion how : AllConversions()) {
+    Result<ConversionPlan> plan = LoadConversionPlan(OpenccConfigName(how));
+    ASSERT_TRUE(plan.has_value());
+    const ConversionTables tables(*plan);
+    const std::vector<std::u32string> phrases = Phrases(how);
+    std::mt19937 rng(++seed);
+    for (int document = 0; document < 300; ++document) {
+      const std::u32string text =
+          RandomDocument(rng, phrases, 50 + rng() % 400);
+      std::u32string whole, halves;
+      ConvertWithTables(tables, text, whole);
+      const size_t cut = rng() % text.size();
+      const size_t stop = ConvertPrefixWithTables(
+          tables, std::u32string_view(text).substr(0, cut), halves);
+      ASSERT_LE(stop, cut);
+      ConvertWithTables(tables, std::u32string_view(text).substr(stop), halves);
+      ASSERT_TRUE(halves == whole)
+          << OpenccConfigName(how) << " seed " << seed << " document "
+          << document << " cut at " << cut << ", stopped at " << stop << ": "
+          << FirstDifference(halves, whole);
     }
   }
 }

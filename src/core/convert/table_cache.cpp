@@ -1,0 +1,216 @@
+#include "core/convert/table_cache.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <sstream>
+
+#include "core/convert/opencc_dictionaries.h"
+#include "core/convert/table_file.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Changes whenever the tables' layout or the way they are compiled does.
+constexpr char kMagic[8] = {'T', 'V', 'R', 'T', 'A', 'B', '0', '1'};
+
+// What a cache file was made from: one OpenCC file as it was then.
+struct SourceFile {
+  std::string path;
+  uint64_t size = 0;
+  int64_t mtime_ns = 0;
+  uint64_t inode = 0;
+};
+
+// Where libopencc looks for a configuration given by name.
+fs::path ConfigPath(const std::string& config_name) {
+  if (config_name.find('/') != std::string::npos) return config_name;
+  return fs::path(TOVENRAK_OPENCC_DATA_DIR) / config_name;
+}
+
+bool Stat(SourceFile& file) {
+  struct stat st;
+  if (::stat(file.path.c_str(), &st) != 0) return false;
+  file.size = static_cast<uint64_t>(st.st_size);
+  file.mtime_ns = int64_t{st.st_mtim.tv_sec} * 1000000000 + st.st_mtim.tv_nsec;
+  file.inode = st.st_ino;
+  return true;
+}
+
+// The configuration file and the dictionary files it names ("file": "..."),
+// each as it is now; empty when one cannot be found, so that nothing is
+// cached for it.
+std::vector<SourceFile> Sources(const std::string& config_name) {
+  const fs::path config = ConfigPath(config_name);
+  std::ifstream in(config, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  if (!in) return {};
+  std::vector<SourceFile> files = {{config.string()}};
+  const std::string json = text.str();
+  constexpr std::string_view kKey = "\"file\"";
+  for (size_t pos = 0; (pos = json.find(kKey, pos)) != std::string::npos;) {
+    pos += kKey.size();
+    const size_t open = json.find('"', json.find(':', pos));
+    const size_t close = json.find('"', open + 1);
+    if (open == std::string::npos || close == std::string::npos) return {};
+    // OpenCC finds a dictionary beside its configuration, else in its own
+    // data folder.
+    fs::path name = json.substr(open + 1, close - open - 1);
+    fs::path beside = config.parent_path() / name;
+    files.push_back(
+        {(fs::exists(beside) ? beside
+                             : fs::path(TOVENRAK_OPENCC_DATA_DIR) / name)
+             .string()});
+    pos = close + 1;
+  }
+  for (SourceFile& file : files) {
+    if (!Stat(file)) return {};
+  }
+  return files;
+}
+
+uint64_t Checksum(std::string_view bytes) {
+  uint64_t h = 0x9E3779B97F4A7C15u ^ bytes.size();
+  size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes.data() + i, 8);
+    h = (h ^ word) * 0xFF51AFD7ED558CCDu;
+    h ^= h >> 29;
+  }
+  for (; i < bytes.size(); ++i)
+    h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3u;
+  return h;
+}
+
+// The header: magic, the sources, then the checksum and size of the tables.
+void PutHeader(TableWriter& out, const std::vector<SourceFile>& sources,
+               std::string_view tables) {
+  out.Put(kMagic);
+  out.Put(static_cast<uint64_t>(sources.size()));
+  for (const SourceFile& f : sources) {
+    out.PutArray(f.path.data(), f.path.size());
+    out.Put(f.size);
+    out.Put(f.mtime_ns);
+    out.Put(f.inode);
+  }
+  out.Put(Checksum(tables));
+  out.Put(static_cast<uint64_t>(tables.size()));
+}
+
+std::unique_ptr<ConversionTables> ReadCache(
+    const fs::path& file, const std::vector<SourceFile>& sources) {
+  std::string bytes;
+  {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st;
+    bool read_all = ::fstat(fd, &st) == 0;
+    if (read_all) {
+      bytes.resize(static_cast<size_t>(st.st_size));
+      for (size_t done = 0; read_all && done < bytes.size();) {
+        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+        read_all = n > 0;
+        done += n > 0 ? static_cast<size_t>(n) : 0;
+      }
+    }
+    ::close(fd);
+    if (!read_all) return nullptr;
+  }
+  TableReader header(bytes);
+  char magic[8];
+  uint64_t count = 0;
+  if (!header.Get(magic) || std::memcmp(magic, kMagic, 8) != 0 ||
+      !header.Get(count) || count != sources.size())
+    return nullptr;
+  for (const SourceFile& want : sources) {
+    std::vector<char> path;
+    SourceFile had;
+    if (!header.Get(path) || !header.Get(had.size) ||
+        !header.Get(had.mtime_ns) || !header.Get(had.inode))
+      return nullptr;
+    if (std::string_view(path.data(), path.size()) != want.path ||
+        had.size != want.size || had.mtime_ns != want.mtime_ns ||
+        had.inode != want.inode)
+      return nullptr;
+  }
+  uint64_t checksum = 0, size = 0;
+  if (!header.Get(checksum) || !header.Get(size)) return nullptr;
+  const size_t start = bytes.size() - std::min<size_t>(size, bytes.size());
+  const std::string_view tables = std::string_view(bytes).substr(start);
+  if (tables.size() != size || Checksum(tables) != checksum) return nullptr;
+  TableReader reader(tables);
+  std::unique_ptr<ConversionTables> loaded = ConversionTables::Load(reader);
+  if (!loaded || !reader.at_end()) return nullptr;
+  return loaded;
+}
+
+void WriteCache(const fs::path& file, const std::vector<SourceFile>& sources,
+                const ConversionTables& tables) {
+  TableWriter body;
+  tables.Save(body);
+  TableWriter header;
+  PutHeader(header, sources, body.bytes());
+  std::error_code ec;
+  fs::create_directories(file.parent_path(), ec);
+  const fs::path temp =
+      file.string() + ".tmp" + std::to_string(static_cast<long>(::getpid()));
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(header.bytes().data(),
+              static_cast<std::streamsize>(header.bytes().size()));
+    out.write(body.bytes().data(),
+              static_cast<std::streamsize>(body.bytes().size()));
+    out.close();
+    if (!out) {
+      fs::remove(temp, ec);
+      return;
+    }
+  }
+  fs::rename(temp, file, ec);
+  if (ec) fs::remove(temp, ec);
+}
+
+}  // namespace
+
+fs::path TableCacheFolder() {
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == '/')
+    return fs::path(xdg) / "tovenrak";
+  if (const char* home = std::getenv("HOME"); home && *home == '/')
+    return fs::path(home) / ".cache" / "tovenrak";
+  return {};
+}
+
+Result<LoadedTables> LoadOrCompileTables(const std::string& config_name,
+                                         const fs::path& folder) {
+  const std::vector<SourceFile> sources =
+      folder.empty() ? std::vector<SourceFile>{} : Sources(config_name);
+  const fs::path file =
+      folder / (ConfigPath(config_name).stem().string() + ".tables");
+  try {
+    if (!sources.empty()) {
+      if (auto cached = ReadCache(file, sources))
+        return LoadedTables{std::move(cached), true};
+    }
+    Result<ConversionPlan> plan = LoadConversionPlan(config_name);
+    if (!plan) return plan.error();
+    auto tables = std::make_unique<ConversionTables>(*plan);
+    if (!sources.empty()) WriteCache(file, sources, *tables);
+    return LoadedTables{std::move(tables), false};
+  } catch (const std::bad_alloc&) {
+    return Error{
+        ErrorCode::kTooLarge,
+        "not enough memory to compile the conversion tables of " + config_name};
+  }
+}
+
+}  // namespace tovenrak::core

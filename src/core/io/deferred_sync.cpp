@@ -1,0 +1,59 @@
+#include "core/io/deferred_sync.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tovenrak::core {
+
+DeferredSync::~DeferredSync() {
+  for (const FileSystem& fs : file_systems_) ::close(fs.fd);
+}
+
+Result<size_t> DeferredSync::Add(const std::filesystem::path& folder) {
+  std::lock_guard lock(mutex_);
+  for (const auto& [path, index] : seen_) {
+    if (path == folder.native()) return index;
+  }
+  // syncfs needs a descriptor that is open for reading, not just a path.
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(),
+                        O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    const int err = errno;
+    if (fd >= 0) ::close(fd);
+    return Error{err == ENOENT || err == ENOTDIR ? ErrorCode::kNotFound
+                                                 : ErrorCode::kNotWritable,
+                 std::strerror(err), folder.string()};
+  }
+  size_t index = 0;
+  while (index < file_systems_.size() &&
+         file_systems_[index].device != st.st_dev)
+    ++index;
+  if (index == file_systems_.size()) {
+    file_systems_.push_back({fd, st.st_dev, folder.string()});
+  } else {
+    ::close(fd);
+  }
+  seen_.emplace_back(folder.native(), index);
+  return index;
+}
+
+std::vector<Status> DeferredSync::SyncAll() {
+  std::lock_guard lock(mutex_);
+  std::vector<Status> done;
+  for (const FileSystem& fs : file_systems_) {
+    if (::syncfs(fs.fd) == 0) {
+      done.emplace_back();
+    } else {
+      done.emplace_back(
+          Error{ErrorCode::kNotWritable, std::strerror(errno), fs.folder});
+    }
+  }
+  return done;
+}
+
+}  // namespace tovenrak::core

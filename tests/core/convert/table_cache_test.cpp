@@ -1,0 +1,77 @@
+// The table cache is used only while it matches the OpenCC files it was made
+// from and is whole; otherwise the tables are compiled again.
+
+#include "core/convert/table_cache.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../scratch_folder.h"
+#include "core/convert/table_conversion.h"
+
+namespace tovenrak::core {
+namespace {
+
+using testing::ScratchFolder;
+
+class TableCacheTest : public ::testing::Test {
+ protected:
+  // A configuration of one text dictionary, in the scratch folder.
+  void SetUp() override {
+    ScratchFolder::Write(dir_ / "c.json",
+                         R"({"name": "t", "segmentation": {"type": "mmseg",
+  "dict": {"type": "text", "file": "d.txt"}}, "conversion_chain":
+  [{"dict": {"type": "text", "file": "d.txt"}}]})");
+    Dictionary("a\tb\n");
+  }
+  void Dictionary(const std::string& lines) {
+    ScratchFolder::Write(dir_ / "d.txt", lines);
+  }
+  // Loads the tables and converts "a" with them.
+  std::string Load(bool& from_cache) {
+    Result<LoadedTables> loaded =
+        LoadOrCompileTables((dir_ / "c.json").string(), dir_ / "cache");
+    EXPECT_TRUE(loaded.has_value());
+    if (!loaded) return "";
+    from_cache = loaded->from_cache;
+    std::u32string out;
+    ConvertWithTables(*loaded->tables, U"a", out);
+    return std::string(out.begin(), out.end());
+  }
+
+  ScratchFolder dir_;
+};
+
+TEST_F(TableCacheTest, AStaleOrDamagedCacheIsCompiledAgain) {
+  bool from_cache = true;
+  EXPECT_EQ(Load(from_cache), "b");
+  EXPECT_FALSE(from_cache) << "no cache yet";
+  EXPECT_EQ(Load(from_cache), "b");
+  EXPECT_TRUE(from_cache);
+
+  Dictionary("a\tcc\n");  // A new size, whatever the clock says.
+  EXPECT_EQ(Load(from_cache), "cc");
+  EXPECT_FALSE(from_cache) << "the dictionary changed";
+  EXPECT_EQ(Load(from_cache), "cc");
+  EXPECT_TRUE(from_cache);
+
+  const std::filesystem::path cache = dir_ / "cache" / "c.tables";
+  const std::string good = ScratchFolder::Read(cache);
+  for (const size_t at : {size_t{3}, good.size() / 2, good.size() - 5}) {
+    std::string bad = good;
+    bad[at] ^= 0x20;
+    ScratchFolder::Write(cache, bad);
+    EXPECT_EQ(Load(from_cache), "cc") << "byte " << at;
+    EXPECT_FALSE(from_cache) << "byte " << at;
+  }
+  ScratchFolder::Write(cache, good.substr(0, good.size() - 1));
+  EXPECT_EQ(Load(from_cache), "cc");
+  EXPECT_FALSE(from_cache) << "cut short";
+  EXPECT_EQ(Load(from_cache), "cc");
+  EXPECT_TRUE(from_cache) << "written again, whole";
+}
+
+}  // namespace
+}  // namespace tovenrak::core
