@@ -22,11 +22,13 @@
 // that holds them. A code point that begins no key of any dictionary passes
 // every level unchanged and needs no compiled entry at all.
 //
-// Measured choices (bench/converter_benchmark, A/B on 50 MiB): the direct
-// table for the BMP (one load per code point instead of a hash lookup), the
-// output code point held in the entry (no span for the common one-to-one
-// case), and the pair bitmap that spares most searches among a segmentation
-// key's children.
+// Speed choices: the direct table for the BMP (one load per code point
+// instead of a hash lookup), the output code point held in the entry (no
+// span for the common one-to-one case), and the pair bitmap that spares most
+// searches among a segmentation key's children. The bitmap paid on the
+// earlier engine over Big5 and GBK units; none of the three has been
+// measured again on code points: an A/B in bench/converter_benchmark that
+// shows one does not pay is reason to remove it.
 
 #pragma once
 
