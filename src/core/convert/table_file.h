@@ -26,7 +26,8 @@ class TableWriter {
   void PutArray(const T* data, size_t size) {
     static_assert(std::is_trivially_copyable_v<T>);
     Put(static_cast<uint64_t>(size));
-    bytes_.append(reinterpret_cast<const char*>(data), size * sizeof(T));
+    if (size != 0)
+      bytes_.append(reinterpret_cast<const char*>(data), size * sizeof(T));
   }
   template <typename T>
   void Put(const std::vector<T>& v) {
@@ -82,8 +83,11 @@ class TableReader {
   template <typename T>
   bool Copy(T* to, size_t count) {
     if (!Take(count * sizeof(T))) return false;
-    std::memcpy(to, bytes_.data() + pos_ - count * sizeof(T),
-                count * sizeof(T));
+    // An empty array may have no storage at all: memcpy must not see it.
+    if (count != 0) {
+      std::memcpy(to, bytes_.data() + pos_ - count * sizeof(T),
+                  count * sizeof(T));
+    }
     return true;
   }
 
