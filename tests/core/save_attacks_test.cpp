@@ -49,25 +49,17 @@ TEST_F(SaveAttackTest, PlantedLinkIsReplacedNotFollowed) {
 }
 
 TEST_F(SaveAttackTest, ReplacedFileKeepsOwnerAndGroupButNoSpecialBits) {
-  const struct {
-    const char* name;
-    mode_t planted, kept;
-  } cases[] = {{"private", 0640, 0640},
-               {"setuid", 04755, 0755},
-               {"setgid and sticky", 03644, 0644}};
-  for (const auto& c : cases) {
-    const fs::path file = shared_ / c.name;
-    AsNobody([&] {
-      ScratchFolder::Write(file, "theirs");
-      return ::chmod(file.c_str(), c.planted) == 0 ? "" : "no chmod";
-    });
-    ASSERT_TRUE(SaveDocument(file, "root's")) << c.name;
-    struct stat st;
-    ASSERT_EQ(::stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, c.kept) << c.name;
-    EXPECT_EQ(st.st_uid, kNobody) << c.name;
-    EXPECT_EQ(st.st_gid, kNobody) << c.name;
-  }
+  const fs::path file = shared_ / "setuid";
+  AsNobody([&] {
+    ScratchFolder::Write(file, "theirs");
+    return ::chmod(file.c_str(), 06755) == 0 ? "" : "no chmod";
+  });
+  ASSERT_TRUE(SaveDocument(file, "root's"));
+  struct stat st;
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0755u);
+  EXPECT_EQ(st.st_uid, kNobody);
+  EXPECT_EQ(st.st_gid, kNobody);
 }
 
 TEST_F(SaveAttackTest, UserCannotReplaceAFileTheyCannotKeepTheOwnerOf) {
@@ -90,7 +82,6 @@ TEST_F(SaveAttackTest, UserCannotReplaceAFileTheyCannotKeepTheOwnerOf) {
 }
 
 TEST_F(SaveAttackTest, ParallelSavesKeepTheUmask) {
-  // Reading the umask by setting it to 0 and back raced between threads.
   const mode_t old_mask = ::umask(077);
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,10 @@ class ScratchFolder {
     std::filesystem::permissions(path_, std::filesystem::perms(0755));
   }
   ~ScratchFolder() {
-    for (const auto& mount : mounts_) ::umount2(mount.c_str(), MNT_DETACH);
+    if (mounted_) ::umount2(mounted_->c_str(), MNT_DETACH);
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
-
   const std::filesystem::path& path() const { return path_; }
   std::filesystem::path operator/(const std::string& name) const {
     return path_ / name;
@@ -39,13 +39,12 @@ class ScratchFolder {
     const std::string options = "size=" + std::to_string(bytes);
     if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
       return false;
-    mounts_.push_back(folder);
+    mounted_ = folder;
     return true;
   }
 
-  static void Write(const std::filesystem::path& path,
-                    const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
+  static void Write(const std::filesystem::path& path, const std::string& s) {
+    std::ofstream(path, std::ios::binary) << s;
   }
   static std::string Read(const std::filesystem::path& path) {
     auto bytes = core::ReadDocument(path);
@@ -62,7 +61,7 @@ class ScratchFolder {
 
  private:
   std::filesystem::path path_;
-  std::vector<std::filesystem::path> mounts_;
+  std::optional<std::filesystem::path> mounted_;
 };
 
 }  // namespace tovenrak::testing
