@@ -35,8 +35,11 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
   } cases[] = {
       {big5, {}, gbk, kBig5, kGbk, kToS},
       {gbk, {}, big5, kGbk, kBig5, kToT},
-      {xml + Bytes(kSimplified, kGb18030), {},
-       "<?xml version=\"1.0\" encoding=\"big5\"?>" + big5, kGb18030, kBig5,
+      {xml + Bytes(kSimplified, kGb18030),
+       {},
+       "<?xml version=\"1.0\" encoding=\"big5\"?>" + big5,
+       kGb18030,
+       kBig5,
        kToT},
       {kSimplified, {}, kTraditional, kUtf8, kUtf8, kToT},
       {kTraditional, {}, kSimplified, kUtf8, kUtf8, kToS},
@@ -44,13 +47,25 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
       // An explicit GB target of a UTF-8 page takes the Big5 page's road.
       {kTraditional, {.to = kGbk}, gbk, kUtf8, kGbk, kToS},
       {big5, {.to = kUtf8}, kTraditional, kBig5, kUtf8, kKept},
-      {big5, {.to = kGb18030}, Bytes(kTraditional, kGb18030), kBig5, kGb18030,
+      {big5,
+       {.to = kGb18030},
+       Bytes(kTraditional, kGb18030),
+       kBig5,
+       kGb18030,
        kKept},
-      {big5, {.to = kUtf8, .script = ScriptChoice::kSimplified}, kSimplified,
-       kBig5, kUtf8, kToS},
+      {big5,
+       {.to = kUtf8, .script = ScriptChoice::kSimplified},
+       kSimplified,
+       kBig5,
+       kUtf8,
+       kToS},
       {gbk, {.from = kBig5, .to = kUtf8}, gbk_as_big5, kBig5, kUtf8, kKept},
-      {gbk, {.to = kBig5, .script = ScriptChoice::kKeep},
-       Bytes(kSimplified, kBig5), kGbk, kBig5, kKept},
+      {gbk,
+       {.to = kBig5, .script = ScriptChoice::kKeep},
+       Bytes(kSimplified, kBig5),
+       kGbk,
+       kBig5,
+       kKept},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
@@ -90,9 +105,8 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
   for (const Case& c : cases) {
-    const ConversionRequest request{.to = kUtf8,
-                                    .script = ScriptChoice::kTraditional,
-                                    .markup = c.markup};
+    const ConversionRequest request{
+        .to = kUtf8, .script = ScriptChoice::kTraditional, .markup = c.markup};
     Result<DocumentConversion> out =
         ConvertDocument(**converter, c.input, request, c.file_name);
     ASSERT_TRUE(out.has_value()) << c.expected;

@@ -55,8 +55,8 @@ TEST_P(ConverterContractTest, PassesInvalidUnitsThroughAndCountsReferences) {
     bool to_gb;
     size_t invalid, references;
   } cases[] = {
-      {Big5("頭") + "\x80\xFF!" + Big5("髮"), Gbk("头") + "\x80\xFF!" + Gbk("发"),
-       true, 2, 0},
+      {Big5("頭") + "\x80\xFF!" + Big5("髮"),
+       Gbk("头") + "\x80\xFF!" + Gbk("发"), true, 2, 0},
       {"\x81!\x81\x40\xA4\xA0", "\x81!\x81\x40\xA4\xA0", true, 3, 0},
       {Gbk("头") + "\xB0", Big5("頭") + "\xB0", false, 1, 0},
       // U+2027 has a Big5 code but none in GBK; GBK's user area none in Big5.
@@ -64,8 +64,8 @@ TEST_P(ConverterContractTest, PassesInvalidUnitsThroughAndCountsReferences) {
       {"\xAA\xA1\xAA\xA2", "&#57344;&#57345;", false, 0, 2},
   };
   for (const Case& c : cases) {
-    auto out = c.to_gb ? converter_->Big5ToGB(c.input)
-                       : converter_->GBToBig5(c.input);
+    auto out =
+        c.to_gb ? converter_->Big5ToGB(c.input) : converter_->GBToBig5(c.input);
     ASSERT_TRUE(out.has_value());
     EXPECT_EQ(out->text, c.expected);
     EXPECT_EQ(out->invalid_units, c.invalid) << c.expected;

@@ -76,7 +76,7 @@ std::u32string RandomDocument(std::mt19937& rng,
     if (kind == 2) doc += static_cast<char32_t>(pick(0x4E00, 0x9FFF));
     if (kind == 3)
       doc += static_cast<char32_t>(pick(0, 3) == 0 ? pick(0x110000, 0x11FFFF)
-                                                      : pick(0x20000, 0x2A6DF));
+                                                   : pick(0x20000, 0x2A6DF));
     if (kind > 3) doc += phrases[pick(0, phrases.size() - 1)];
   }
   return doc;
@@ -133,8 +133,9 @@ TEST_F(FastConverterTest, MatchesOpenccOnRandomDocuments) {
     while (all.size() < total) {
       const std::u32string text =
           RandomDocument(rng, phrases, 1 + rng() % 20000);
-      ExpectSame(how, text, "seed " + std::to_string(seed) + " at " +
-                                std::to_string(all.size()));
+      ExpectSame(
+          how, text,
+          "seed " + std::to_string(seed) + " at " + std::to_string(all.size()));
       if (HasFatalFailure()) return;
       all += text;
     }
