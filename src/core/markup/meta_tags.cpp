@@ -19,7 +19,7 @@ bool IsKeyAt(std::u32string_view text, size_t pos) {
 // without a name (<meta name=description content="... charset=..."> says
 // something else).
 std::optional<CharsetDeclaration> DeclarationIn(std::u32string_view text,
-                                          const MetaTag& tag) {
+                                                const MetaTag& tag) {
   const size_t close = tag.whole.end - 1;
   bool named = false;
   for (const HtmlAttribute& attribute : tag.attributes) {
@@ -71,7 +71,6 @@ std::optional<CharsetDeclaration> DeclarationIn(std::u32string_view text,
 }
 
 }  // namespace
-
 
 std::vector<MetaTag> FindMetaTags(std::u32string_view text) {
   std::vector<MetaTag> tags;
