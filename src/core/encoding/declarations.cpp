@@ -10,8 +10,8 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-// Pages declare their encoding near the top; browsers look no further than
-// the first KiB.
+// Pages declare their encoding near the top (browsers look at the first KiB
+// only); a MiB leaves room for long heads without widening a huge file.
 constexpr size_t kMetaSearchBytes = size_t{1} << 20;
 
 bool IsSpace(char c) {
