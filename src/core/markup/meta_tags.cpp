@@ -2,6 +2,76 @@
 
 namespace tovenrak::core {
 
+namespace {
+
+bool IsLabelChar(char32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
+}
+
+bool IsKeyAt(std::u32string_view text, size_t pos) {
+  return text.size() - pos >= 8 &&
+         EqualsIgnoringCase(text.substr(pos, 8), "charset=");
+}
+
+// The first "charset=" of `tag` that declares the page's encoding: one
+// outside every attribute value, or one in the content value of a tag
+// without a name (<meta name=description content="... charset=..."> says
+// something else).
+std::optional<CharsetDeclaration> DeclarationIn(std::u32string_view text,
+                                                const MetaTag& tag) {
+  const size_t close = tag.whole.end - 1;
+  bool named = false;
+  for (const HtmlAttribute& attribute : tag.attributes) {
+    named = named || EqualsIgnoringCase(text.substr(attribute.name.begin,
+                                                    attribute.name.size()),
+                                        "name");
+  }
+  size_t next_attribute = 0;
+  for (size_t key = tag.whole.begin + 5; key < close; ++key) {
+    if (!IsKeyAt(text, key)) continue;
+    while (next_attribute < tag.attributes.size() &&
+           tag.attributes[next_attribute].value.end <= key)
+      ++next_attribute;
+    CharsetDeclaration found{key, close};
+    found.name = key + 8;
+    if (next_attribute < tag.attributes.size()) {
+      const HtmlAttribute& attribute = tag.attributes[next_attribute];
+      if (attribute.has_value && attribute.value.begin <= key) {
+        if (named || !EqualsIgnoringCase(text.substr(attribute.name.begin,
+                                                     attribute.name.size()),
+                                         "content")) {
+          key = attribute.value.end;
+          continue;
+        }
+        found.in_content = true;
+        found.quote = attribute.quote;
+        found.name_end = found.name;
+        while (found.name_end < close && IsLabelChar(text[found.name_end]))
+          ++found.name_end;
+        return found;
+      }
+    }
+    // An attribute of its own: its value, quoted or not.
+    while (found.name < close && IsHtmlSpace(text[found.name])) ++found.name;
+    if (found.name < close &&
+        (text[found.name] == '"' || text[found.name] == '\'')) {
+      const size_t closing = text.find(text[found.name], found.name + 1);
+      ++found.name;
+      found.name_end = closing < close ? closing : close;
+    } else {
+      found.name_end = found.name;
+      while (found.name_end < close && !IsHtmlSpace(text[found.name_end]) &&
+             !(text[found.name_end] == '/' && found.name_end + 1 == close))
+        ++found.name_end;
+    }
+    return found;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::vector<MetaTag> FindMetaTags(std::u32string_view text) {
   std::vector<MetaTag> tags;
   HtmlTokenizer tokenizer(text);
@@ -13,6 +83,14 @@ std::vector<MetaTag> FindMetaTags(std::u32string_view text) {
       tags.push_back({token.whole, tokenizer.attributes()});
   }
   return tags;
+}
+
+std::optional<CharsetDeclaration> FindCharsetDeclaration(
+    std::u32string_view text) {
+  for (const MetaTag& tag : FindMetaTags(text)) {
+    if (auto found = DeclarationIn(text, tag)) return found;
+  }
+  return std::nullopt;
 }
 
 }  // namespace tovenrak::core

@@ -2,6 +2,8 @@
 
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -20,5 +22,26 @@ struct MetaTag {
 // '>'. When the text cannot be read as markup to its end, the tags before
 // the point where reading stopped.
 std::vector<MetaTag> FindMetaTags(std::u32string_view text);
+
+// A <meta> charset declaration; code point offsets into the text.
+struct CharsetDeclaration {
+  size_t key = 0;    // The "c" of "charset=".
+  size_t close = 0;  // The tag's closing ">".
+  // Inside a content value (content="text/html; charset=big5") rather than
+  // an attribute of its own (charset="big5").
+  bool in_content = false;
+  char32_t quote = 0;  // In a content value: the quote that opened it, or 0.
+  size_t name = 0;     // The encoding name, without quotes.
+  size_t name_end = 0;
+};
+
+// The declaration of the first <meta> tag of `text` (FindMetaTags) that
+// declares a charset: its first "charset=" (any letter case) that stands
+// outside every attribute value, or in the content value of a tag without a
+// name attribute (<meta name=description content="...charset=...">
+// declares nothing). As an attribute the name is its whole value, quoted or
+// not; in a content value, the letters, digits and "-_.:" that follow.
+std::optional<CharsetDeclaration> FindCharsetDeclaration(
+    std::u32string_view text);
 
 }  // namespace tovenrak::core
