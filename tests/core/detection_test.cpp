@@ -53,6 +53,11 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"<meta charset=utf-8>\xFF" + kSimplified, kUtf8, kDeclared, kUtf8},
       {"<meta charset=gbk>" + Bytes(kSimplified + "€𠀀", kGb18030), kGb18030,
        kDeclared, kGbk},
+      // Only a real tag declares: not one in a comment or a script.
+      {"<!-- <meta charset=big5> --><script>'<meta charset=utf-8>'</script>"
+       "<meta charset=gb2312>" +
+           Bytes(kSimplified, kGbk),
+       kGbk, kDeclared, kGbk},
       {"<meta charset=utf-8>" + Bytes(kSimplified, kGbk), kGbk, kStatistics,
        kUtf8},
       // Detection reads a window of the text; it must not end inside a
