@@ -53,6 +53,10 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"<meta charset=utf-8>\xFF" + kSimplified, kUtf8, kDeclared, kUtf8},
       {"<meta charset=gbk>" + Bytes(kSimplified + "€𠀀", kGb18030), kGb18030,
        kDeclared, kGbk},
+      // Too few characters to overrule the declaration: kana in Big5 read
+      // as common GB characters.
+      {"<meta charset=big5>" + Bytes("函式ヌノミホベホネフヘラ", kBig5), kBig5,
+       kDeclared, kBig5},
       // Only a real tag declares: not one in a comment or a script.
       {"<!-- <meta charset=big5> --><script>'<meta charset=utf-8>'</script>"
        "<meta charset=gb2312>" +

@@ -164,6 +164,8 @@ bool FarAbove(long score, long other, const Profile& p) {
   return score - other >= 4 && (score - other) * 5 >= units;
 }
 
+constexpr size_t kFewUnits = 32;
+
 // The declared encoding as the bytes have it: std::nullopt when they plainly
 // contradict it.
 std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
@@ -173,11 +175,16 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
   }
   if (IsPlainlyUtf8(p)) return std::nullopt;
   const long big5 = Big5Score(p), gb = GbScore(p);
+  // A few characters are too few to overrule a declaration that reads them
+  // without an invalid unit: what is rare in the one (kana, Cyrillic in
+  // Big5) can be common characters in the other.
+  const bool few = p.pairs + p.four_byte < kFewUnits;
   if (declared == Encoding::kBig5) {
-    if (FarAbove(gb, big5, p)) return std::nullopt;
+    if (FarAbove(gb, big5, p) && !(few && p.big5_invalid == 0))
+      return std::nullopt;
     return declared;
   }
-  if (FarAbove(big5, gb, p)) return std::nullopt;
+  if (FarAbove(big5, gb, p) && !few) return std::nullopt;
   return declared == Encoding::kGbk ? GbOf(p) : declared;
 }
 
