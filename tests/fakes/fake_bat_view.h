@@ -23,20 +23,12 @@ struct FakeBatView : platform::BatView {
     be_fore_selection = -1;
   }
   int BeForeSelection() const override { return be_fore_selection; }
-  // Entries are 16 pixels tall from the top; x plays no part.
-  int BeForeIndexAt(int, int y) const override {
-    const int row = y / 16;
-    return y >= 0 && row < static_cast<int>(be_fore.size()) ? row : -1;
-  }
-  void SetBeForeToolTip(const std::string& text) override {
-    be_fore_tooltip = text;
-  }
+  int BeForeIndexAt(int, int) const override { return -1; }
+  void SetBeForeToolTip(const std::string&) override {}
   void EnableNDel(bool enabled) override { n_del_enabled = enabled; }
   std::string ToText() const override { return to_text; }
   void SetToText(const std::string& text) override { to_text = text; }
-  void FillDrive1(const std::vector<std::string>& volumes) override {
-    drive1_volumes = volumes;
-  }
+  void FillDrive1(const std::vector<std::string>&) override {}
   void SetDrive1(int index) override { drive1 = index; }
   int Drive1() const override { return drive1; }
   bool SetDir1(const std::filesystem::path& volume,
@@ -54,10 +46,8 @@ struct FakeBatView : platform::BatView {
   platform::BatListener* listener = nullptr;
   std::vector<std::string> be_fore;
   int be_fore_selection = -1;
-  std::string be_fore_tooltip = "(unset)";
   bool n_del_enabled = true;  // Load must disable it.
   std::string to_text = "Text1";
-  std::vector<std::string> drive1_volumes;
   int drive1 = -2;
   std::filesystem::path dir1_volume;
   std::filesystem::path dir1;

@@ -13,8 +13,6 @@ namespace tovenrak::fakes {
 struct FakeFiles : platform::Files {
   core::Result<std::string> Read(const std::filesystem::path& path,
                                  uint64_t max_bytes) override {
-    if (auto broken = failing.find(path); broken != failing.end())
-      return broken->second;
     auto file = files.find(path);
     if (file == files.end()) {
       return core::Error{core::ErrorCode::kNotFound,
@@ -34,7 +32,7 @@ struct FakeFiles : platform::Files {
   }
 
   std::map<std::filesystem::path, std::string> files;
-  // Reading or saving one of these fails with its error.
+  // Saving one of these fails with its error.
   std::map<std::filesystem::path, core::Error> failing;
 };
 

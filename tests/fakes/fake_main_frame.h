@@ -1,5 +1,6 @@
-// The main window's own parts as records: the frame (title, pane places,
-// window commands), toolbar, status bar, source view and page preview.
+// The main window's parts as records: the frame's commands, toolbar, status
+// bar, source view and page preview, and what it hands off to the desktop and
+// the batch window.
 
 #pragma once
 
@@ -9,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/batch_launcher.h"
 #include "platform/main_frame.h"
 #include "platform/page_preview.h"
+#include "platform/shell.h"
 #include "platform/source_view.h"
 #include "platform/status_bar.h"
 #include "platform/toolbar.h"
@@ -18,17 +21,12 @@
 namespace tovenrak::fakes {
 
 struct FakeMainFrame : platform::MainFrame {
-  void SetTitle(const std::string& text) override { title = text; }
-  void PlacePanes(const platform::PaneRects& rects) override { panes = rects; }
-  void SetSiteLink(const std::string& address, const std::string&) override {
-    site_address = address;
-  }
+  void SetTitle(const std::string&) override {}
+  void PlacePanes(const platform::PaneRects&) override {}
+  void SetSiteLink(const std::string&, const std::string&) override {}
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
 
-  std::string title;
-  platform::PaneRects panes;
-  std::string site_address;
   int maximized = 0;
   int quit = 0;
 };
@@ -73,21 +71,34 @@ struct FakeSourceView : platform::SourceView {
   bool modified = false;
 };
 
+// Records its calls as "load <path>", "show" and "hide", joined by ", ".
 struct FakePagePreview : platform::PagePreview {
   void ShowFile(const std::filesystem::path& path) override {
-    calls.push_back("load " + path.string());
+    Call("load " + path.string());
   }
-  void Show() override {
-    calls.push_back("show");
-    visible = true;
-  }
-  void Hide() override {
-    calls.push_back("hide");
-    visible = false;
+  void Show() override { Call("show"), visible = true; }
+  void Hide() override { Call("hide"), visible = false; }
+  void Call(const std::string& call) {
+    calls += (calls.empty() ? "" : ", ") + call;
   }
 
-  std::vector<std::string> calls;  // "load <path>", "show", "hide", in order
+  std::string calls;
   bool visible = true;
+};
+
+// Records each address as "<address> in <working folder>".
+struct FakeShell : platform::Shell {
+  bool OpenAddress(const std::string& address,
+                   const std::filesystem::path& working_folder) override {
+    opened.push_back(address + " in " + working_folder.string());
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+struct FakeBatchLauncher : platform::BatchLauncher {
+  void ShowBatchWindow() override { ++shown; }
+  int shown = 0;
 };
 
 }  // namespace tovenrak::fakes

@@ -1,9 +1,8 @@
 // Toolbar positions, menu commands, the site link, the browser's status and
-// the layout of the panes as the window is resized.
+// the GB and Big5 commands: conversion, declaration, preview and save.
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 
 #include "main_world.h"
@@ -13,39 +12,25 @@ namespace {
 
 TEST(MainCommandsTest, EachButtonMenuItemAndLinkRunsItsCommand) {
   using L = platform::MainWindowListener;
-  struct Case {
-    const char* name;
-    std::function<void(L&)> event;
-    const char* done;
-  };
-  auto tool = [](int position) {
-    return [position](L& l) { l.OnToolButton(position); };
-  };
-  const Case cases[] = {
-      {"1", tool(1), "open"},
-      {"2", tool(2), "clear"},
-      {"3", tool(3), ""},
-      {"4", tool(4), "batch"},
-      {"5", tool(5), ""},
-      {"6", tool(6), "Big5ToGB save"},
-      {"7", tool(7), "GBToBig5 save"},
-      {"8", tool(8), ""},
-      {"open", &L::OnMenuOpen, "open"},
-      {"clear", &L::OnMenuClear, "clear"},
-      {"batch", &L::OnMenuBatch, "batch"},
-      {"exit", &L::OnMenuExit, "quit"},
-      {"about", &L::OnMenuAbout, "maximize"},
-      {"web site", &L::OnMenuWebSite, "browse zemlorin.example in /program"},
-      {"site link", &L::OnSiteLinkClicked,
-       "browse zemlorin.example in /program"},
-  };
-  for (const Case& c : cases) {
+  const std::string browse = "browse zemlorin.example in /program";
+  std::vector<std::pair<std::function<void(L&)>, std::string>> cases = {
+      {&L::OnMenuOpen, "open"},       {&L::OnMenuClear, "clear"},
+      {&L::OnMenuBatch, "batch"},     {&L::OnMenuExit, "quit"},
+      {&L::OnMenuAbout, "maximize"},  {&L::OnMenuWebSite, browse},
+      {&L::OnSiteLinkClicked, browse}};
+  const char* tools[] = {"open",          "clear",         "", "batch", "",
+                         "Big5ToGB save", "GBToBig5 save", ""};
+  for (int position = 1; position <= 8; ++position) {
+    cases.push_back(
+        {[position](L& l) { l.OnToolButton(position); }, tools[position - 1]});
+  }
+  for (const auto& [event, expected] : cases) {
     MainWorld w;
     w.Open("doc.htm", kGbBody);
     w.dialog.asked.clear();
     w.converter->calls.clear();
 
-    c.event(w.main);
+    event(w.main);
 
     std::string done;
     auto add = [&](const std::string& what) {
@@ -53,14 +38,13 @@ TEST(MainCommandsTest, EachButtonMenuItemAndLinkRunsItsCommand) {
     };
     for (const std::string& call : w.converter->calls)
       add(call.substr(0, call.find(' ')));
-    for (const auto& asked : w.dialog.asked) add(asked.kind);
+    for (const auto& asked : w.dialog.asked) add(asked);
     if (w.view.text.empty()) add("clear");
     if (w.batch.shown) add("batch");
     if (w.frame.quit) add("quit");
     if (w.frame.maximized) add("maximize");
-    for (const auto& opened : w.shell.opened)
-      add("browse " + opened.address + " in " + opened.working_folder.string());
-    EXPECT_EQ(done, c.done) << c.name;
+    for (const std::string& opened : w.shell.opened) add("browse " + opened);
+    EXPECT_EQ(done, expected);
   }
 }
 
@@ -81,49 +65,84 @@ TEST(MainCommandsTest, BrowserPanelFollowsLoadingAndHoveredLinks) {
   EXPECT_EQ(panel(), "完成");
   w.main.OnPreviewLoadFinished(false);
   EXPECT_EQ(panel(), "页面无法显示");
-  EXPECT_EQ(w.Panel(), "");
 }
 
-// "left,top widthxheight", to the nearest twip.
-std::string Place(const platform::TwipsRect& r) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.0f,%.0f %.0fx%.0f", r.left, r.top,
-                r.width, r.height);
-  return text;
-}
+const std::filesystem::path kTarget = kDocs / "out.htm";
 
-TEST(MainCommandsTest, ResizingPlacesPanesHeadingsAndStrip) {
-  struct Step {
+TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {
+  struct Case {
     const char* name;
-    float w, h, c;  // outer width and height, client width, in twips
-    const char* source;
-    const char* source_label;
-    const char* preview;
-    const char* preview_label;
-    float shift;
+    std::string opened;
+    int button;
+    std::string call;    // the converter's: a page's text, not its tags
+    std::string stored;  // the converted side's text
   };
-  const Step steps[] = {
-      {"starting size", 7290, 5205, 7170, "4640,960 2430x3062",
-       "4640,705 1935x255", "120,960 4260x3062", "120,705 1215x255", 0},
-      // The preview's width would be negative: it keeps the last one.
-      {"too narrow", 900, 3400, 600, "200,960 300x2000", "200,705 1935x255",
-       "120,960 4260x2000", "120,705 1215x255", 0},
-      // Maximised on a screen 800 pixels high, the panes would cover the
-      // strip at its own place: it moves below them.
-      {"800 pixels high", 19200, 12000, 19080, "12580,960 6400x7059",
-       "12580,705 1935x255", "120,960 12200x7059", "120,705 1215x255",
-       960 + 12000 / 1.7f + 120 - 6720},
+  const std::string gb = Page("gbk", kGbBody);
+  const std::string big5 = Page("big5", kBig5Body);
+  const int kGb = platform::kGbButton, kBig5 = platform::kBig5Button;
+  // The stored text keeps the declaration the document was opened with.
+  const Case cases[] = {
+      {"big5 after gb open", gb, kBig5, "GBToBig5 " + kGbBody,
+       Page("gbk", kBig5Body)},
+      // Converts the Big5 conversion made at Open, never an earlier
+      // document's text.
+      {"gb after gb open", gb, kGb, "Big5ToGB " + kBig5Body, gb},
+      // Converts the Big5 text as read, not the GB text already shown.
+      {"gb after big5 open", big5, kGb, "Big5ToGB " + kBig5Body,
+       Page("big5", kGbBody)},
+      {"big5 after big5 open", big5, kBig5, "GBToBig5 " + kGbBody, big5},
   };
-  MainWorld w;
-  for (const Step& s : steps) {
-    w.main.OnResized(s.w, s.h, s.c);
-    const platform::PaneRects& p = w.frame.panes;
-    EXPECT_EQ(Place(p.source), s.source) << s.name;
-    EXPECT_EQ(Place(p.source_label), s.source_label) << s.name;
-    EXPECT_EQ(Place(p.preview), s.preview) << s.name;
-    EXPECT_EQ(Place(p.preview_label), s.preview_label) << s.name;
-    EXPECT_NEAR(p.about_strip_shift, s.shift, 0.01) << s.name;
+  for (const Case& c : cases) {
+    MainWorld w;
+    w.Open("doc.htm", c.opened);
+    w.dialog.next_answers.push_back(kTarget.string());
+    w.converter->calls.clear();
+    w.preview.calls.clear();
+
+    w.main.OnToolButton(c.button);
+
+    const bool to_gb = c.button == kGb;
+    EXPECT_EQ(w.converter->calls, std::vector<std::string>{c.call}) << c.name;
+    EXPECT_EQ(to_gb ? w.main.ori_str() : w.main.cvt_str(), c.stored) << c.name;
+    // The view, the preview and the saved file declare the new encoding.
+    EXPECT_EQ(w.Seen(), to_gb ? GbSeen(Page("gb2312", kGbBodyUtf8))
+                              : Big5Seen(Page("big5", kBig5BodyUtf8)))
+        << c.name;
+    const std::string saved =
+        to_gb ? Page("gb2312", kGbBody) : Page("big5", kBig5Body);
+    EXPECT_EQ(w.PreviewFile(), saved) << c.name;
+    EXPECT_EQ(w.files.files[kTarget], saved) << c.name;
+    EXPECT_EQ(w.preview.calls, "load /app/temp.htm") << c.name;
+    EXPECT_TRUE(w.box.shown.empty()) << c.name;
   }
+}
+
+// 丂 has a GBK code but none in Big5.
+TEST(MainConvertTest, CharactersLostAreReportedAndTheSaveIsCancelled) {
+  MainWorld w;
+  w.Open("doc.txt", kGbBody + "\x81\x40");
+  w.main.ConvertToBig5();
+  ASSERT_EQ(w.box.shown.size(), 1u);
+  EXPECT_EQ(w.box.shown[0].icon, platform::MessageIcon::kExclamation);
+  EXPECT_NE(w.box.shown[0].text.find("有 1 个字符在 Big5 码中没有"),
+            std::string::npos)
+      << w.box.shown[0].text;
+  // Only the preview file was written.
+  EXPECT_EQ(w.files.files.size(), 2u);
+}
+
+TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
+  MainWorld w;
+  w.Open("doc.txt", kGbBody);
+  w.view.Edit("typed");
+  // During the save dialog the user edits the converted text.
+  w.dialog.while_asked = [&] { w.view.Edit("頭髮 丂 \uFFFD"); };
+  w.dialog.next_answers.push_back(kTarget.string());
+
+  w.main.ConvertToBig5();
+
+  EXPECT_EQ(w.converter->calls.back(), "GBToBig5 " + kGbBody);
+  EXPECT_EQ(w.files.files[kTarget], kBig5Body + " &#19970; &#65533;");
 }
 
 }  // namespace

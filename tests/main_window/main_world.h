@@ -10,11 +10,9 @@
 
 #include "core/convert/default_converter.h"
 #include "core/encoding/codec.h"
-#include "fakes/fake_file_dialog.h"
+#include "fakes/fake_dialogs.h"
 #include "fakes/fake_files.h"
 #include "fakes/fake_main_frame.h"
-#include "fakes/fake_message_box.h"
-#include "fakes/fake_shell.h"
 #include "main_window/main_presenter.h"
 
 namespace tovenrak::testing {
@@ -30,10 +28,8 @@ inline std::string Page(const std::string& charset, const std::string& body) {
   return "<meta charset=" + charset + ">" + body;
 }
 
-// Passes each conversion to the product's converter and records it as
-// "Big5ToGB" and the Big5 bytes for one to simplified, "GBToBig5" and the GB
-// bytes for one to traditional (a page read as markup hands over its text,
-// not its tags); with `fail` set, fails instead.
+// Records each call as "Big5ToGB <Big5 bytes>" or "GBToBig5 <GB bytes>", then
+// converts with the product's converter, or fails when `fail` is set.
 struct RecordingConverter : core::Converter {
   core::Status Convert(std::u32string_view text, core::ScriptConversion how,
                        std::u32string& out) const override {
@@ -52,8 +48,7 @@ struct RecordingConverter : core::Converter {
   bool fail = false;
 };
 
-// MainWorld::Seen() of a document in the GB or the Big5 state that shows
-// `view_text`.
+// MainWorld::Seen() in the GB or the Big5 state, showing `view_text`.
 inline std::string GbSeen(const std::string& view_text) {
   return "文件处于 GB 码状态 | Open Clear Batch GB* Big5 | " + view_text;
 }
@@ -80,8 +75,7 @@ struct MainWorld {
     main.OpenHtmlFile();
   }
 
-  // The buttons as the user sees them: "-" before a disabled one, "*" after
-  // a pressed one.
+  // "-" before a disabled button, "*" after a pressed one.
   std::string Buttons() const {
     std::string shown;
     for (auto [position, name] : {std::pair{platform::kOpenButton, "Open"},
@@ -96,22 +90,12 @@ struct MainWorld {
     return shown;
   }
 
-  std::string Panel() {
-    return status.panels[platform::StatusBar::kEncodingPanel];
-  }
-
   // The encoding panel, the buttons and the source view's text.
-  std::string Seen() { return Panel() + " | " + Buttons() + " | " + view.text; }
-
-  // The preview's calls, joined by ", ".
-  std::string PreviewCalls() const {
-    std::string joined;
-    for (const std::string& call : preview.calls)
-      joined += (joined.empty() ? "" : ", ") + call;
-    return joined;
+  std::string Seen() {
+    return status.panels[platform::StatusBar::kEncodingPanel] + " | " +
+           Buttons() + " | " + view.text;
   }
 
-  // The preview file's bytes, or "(none)".
   std::string PreviewFile() const {
     auto file = files.files.find(kPreview);
     return file == files.files.end() ? "(none)" : file->second;

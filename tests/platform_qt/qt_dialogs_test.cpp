@@ -1,24 +1,32 @@
-// The file dialog, message box, batch launcher and shell on Qt, driven
-// through their modal windows.
+// The Qt layer's dialogs and ties to the desktop: the file dialog and the
+// batch launcher through their modal windows, the batch window through its
+// controls, the shell and the program's folder.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QDialog>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "app/bat_launcher.h"
+#include "batch/bat.h"
+#include "core/convert/default_converter.h"
+#include "fakes/fake_dialogs.h"
+#include "platform/qt/qt_app_dir.h"
+#include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_file_dialog.h"
-#include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_shell.h"
 #include "qt_test_support.h"
 
@@ -54,7 +62,7 @@ class QtDialogsTest : public ::testing::Test {
     std::string pattern =
         (fs::temp_directory_path() / "tovenrak-dialogs-XXXXXX").string();
     dir_ = ::mkdtemp(pattern.data());
-    for (const char* name : {"a.htm", "b.htm", "c.txt"})
+    for (const char* name : {"a.htm", "c.txt"})
       std::ofstream(dir_ / name) << name;
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -67,23 +75,20 @@ class QtDialogsTest : public ::testing::Test {
   QWidget parent_;
 };
 
-TEST_F(QtDialogsTest, DialogsAnswerThePathAndStartFromTheLastChosen) {
+TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   QtFileDialog dia(&parent_);
-  QString title;
   QStringList filters;
   WhenModalShows([&](QWidget* modal) {
-    title = modal->windowTitle();
     filters = static_cast<QFileDialog*>(modal)->nameFilters();
     TypeAndAccept(modal, Path("a.htm"));
   });
   EXPECT_EQ(dia.AskOpenPath("打开文件", kDocumentFilter),
             (dir_ / "a.htm").string());
-  EXPECT_EQ(title, "打开文件");
   EXPECT_EQ(filters, (QStringList{"Html文件[*.htm;*.html] (*.htm *.html)",
                                   "文本文件[*.txt] (*.txt)"}));
 
-  // The next dialog, a save, starts from the name chosen last and takes a
-  // new name as typed, without adding an extension.
+  // A save starts from the name chosen last and takes a new name as typed,
+  // without adding an extension.
   QStringList started_with;
   WhenModalShows([&](QWidget* modal) {
     started_with = static_cast<QFileDialog*>(modal)->selectedFiles();
@@ -92,71 +97,37 @@ TEST_F(QtDialogsTest, DialogsAnswerThePathAndStartFromTheLastChosen) {
   EXPECT_EQ(dia.AskSavePath("保存", kDocumentFilter),
             (dir_ / "new-name").string());
   EXPECT_EQ(started_with, QStringList{Path("a.htm")});
-}
 
-TEST_F(QtDialogsTest, MultipleChoiceComesBackAsFolderAndNamesSeparatedByNul) {
-  QtFileDialog dia(&parent_);
-  WhenModalShows([&](QWidget* modal) {
-    static_cast<QFileDialog*>(modal)->setDirectory(
-        QString::fromStdString(dir_.string()));
-    TypeAndAccept(modal, "\"a.htm\" \"c.txt\"");
-  });
+  // Several files come back as the folder and the names, NUL-separated.
+  WhenModalShows(
+      [&](QWidget* modal) { TypeAndAccept(modal, "\"a.htm\" \"c.txt\""); });
   EXPECT_EQ(dia.AskOpenPaths("加入文件", kDocumentFilter),
             dir_.string() + '\0' + "a.htm" + '\0' + "c.txt");
-
-  WhenModalShows([&](QWidget* modal) { TypeAndAccept(modal, Path("b.htm")); });
-  EXPECT_EQ(dia.AskOpenPaths("加入文件", "All|*|"), (dir_ / "b.htm").string());
-
   WhenModalShows(
       [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
-  EXPECT_EQ(dia.AskOpenPaths("加入文件", "All|*|"), "");
-}
-
-TEST_F(QtDialogsTest, MessageBoxShowsTextIconAndTitle) {
-  QtMessageBox box(&parent_);
-  QString text, title;
-  QMessageBox::Icon icon = QMessageBox::NoIcon;
-  WhenModalShows([&](QWidget* modal) {
-    auto* shown = qobject_cast<QMessageBox*>(modal);
-    ASSERT_NE(shown, nullptr);
-    text = shown->text();
-    title = shown->windowTitle();
-    icon = shown->icon();
-    shown->accept();
-  });
-  box.Show("无法保存文件", MessageIcon::kCritical, "标题");
-  EXPECT_EQ(text, "无法保存文件");
-  EXPECT_EQ(title, "标题");
-  EXPECT_EQ(icon, QMessageBox::Critical);
+  EXPECT_EQ(dia.AskOpenPaths("加入文件", kDocumentFilter), "");
 }
 
 TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
   tovenrak::app::BatWindowLauncher batch(&parent_, TOVENRAK_SOURCE_DIR);
   for (int opening = 0; opening < 2; ++opening) {
     QString target;
-    bool modal_window = false;
-    int listed = -1;
+    int listed = -1;  // nothing carries over from the last opening
     WhenModalShows([&](QWidget* modal) {
-      modal_window = modal->isModal();
-      if (auto* to_text = modal->findChild<QLineEdit*>("ToText")) {
-        target = to_text->text();
-      }
-      if (auto* before = modal->findChild<QListWidget*>("BeFore")) {
-        listed = before->count();
-        before->addItem("/tmp/left-over.htm");
-      }
+      EXPECT_TRUE(modal->isModal());
+      target = modal->findChild<QLineEdit*>("ToText")->text();
+      listed = modal->findChild<QListWidget*>("BeFore")->count();
+      modal->findChild<QListWidget*>("BeFore")->addItem("/tmp/left-over.htm");
       modal->close();
     });
     batch.ShowBatchWindow();
-    EXPECT_TRUE(modal_window) << opening;
     EXPECT_EQ(target, TOVENRAK_SOURCE_DIR) << opening;
-    EXPECT_EQ(listed, 0)
-        << opening;  // Nothing carries over from the last opening.
+    EXPECT_EQ(listed, 0) << opening;
   }
 }
 
 TEST_F(QtDialogsTest, ShellHandsAddressesToTheDesktop) {
-  testing::UrlCatcher desktop({"http", "file"});
+  testing::UrlCatcher desktop;
   QtShell shell;
   EXPECT_TRUE(shell.OpenAddress("zemlorin.example", dir_));
   EXPECT_TRUE(shell.OpenAddress("a.htm", dir_));
@@ -165,6 +136,95 @@ TEST_F(QtDialogsTest, ShellHandsAddressesToTheDesktop) {
             (std::vector<std::string>{
                 "http://zemlorin.example",
                 QUrl::fromLocalFile(Path("a.htm")).toString().toStdString()}));
+}
+
+TEST_F(QtDialogsTest, AppDirIsTheProgramFolderWhenWritableElseAFallback) {
+  const QString fallback = Path("data/tovenrak");
+  EXPECT_EQ(ChooseAppDir(QString::fromStdString(dir_.string()), fallback),
+            dir_);
+  // A folder that cannot take a file (here: one that is a file).
+  EXPECT_EQ(ChooseAppDir(Path("a.htm"), fallback), dir_ / "data/tovenrak");
+  EXPECT_TRUE(fs::is_directory(dir_ / "data/tovenrak"));
+}
+
+struct PaintCounter : QObject {
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    paints += event->type() == QEvent::Paint;
+    return QObject::eventFilter(watched, event);
+  }
+  int paints = 0;
+};
+
+// The batch window driven by Bat through its own controls.
+class QtBatViewTest : public QtDialogsTest {
+ protected:
+  QtBatViewTest() { bat_.Load(); }
+
+  template <typename T>
+  T* Control(const char* name) {
+    return view_.findChild<T*>(name);
+  }
+  void Add(const std::string& answer) {
+    dialog_.next_answers.push_back(answer);
+    Control<QPushButton>("NAdd")->click();
+  }
+
+  QtBatView view_;
+  fakes::FakeFileDialog dialog_;
+  fakes::FakeMessageBox messages_;
+  std::unique_ptr<core::Converter> er_ =
+      std::move(core::MakeDefaultConverter().value());
+  batch::Bat bat_{view_, dialog_, messages_, *er_, "/", {"/"}};
+};
+
+TEST_F(QtBatViewTest, ConvertsEachFileWithTheBarPaintedAtEachStep) {
+  const fs::path big5 = dir_ / "big5 news.htm";
+  fs::copy_file(TOVENRAK_SOURCE_DIR "/samples/big5-news.htm", big5);
+  view_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&view_));
+  Add(big5.string());
+  Add(big5.string());
+  fs::create_directory(dir_ / "out");
+  Control<QLineEdit>("ToText")->setText(
+      QString::fromStdString((dir_ / "out").string()));
+  PaintCounter counter;
+  Control<QProgressBar>("Pro")->installEventFilter(&counter);
+  Control<QPushButton>("NGo")->click();
+
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kInformation);
+  // Painted at each step although the run never returns to the event loop.
+  EXPECT_GE(counter.paints, 2);
+  EXPECT_TRUE(fs::exists(dir_ / "out" / big5.filename()));
+}
+
+// Enter acts only on the focused button. Focus makes the first entry current
+// but selects nothing: it used to enable Remove, which then removed nothing.
+TEST_F(QtBatViewTest, OnlyASelectedEntryEnablesRemoveAndEnterOnlyTheFocused) {
+  view_.show();
+  QApplication::setActiveWindow(&view_);
+  for (const char* name : {"ToText", "NGo"}) {
+    Control<QWidget>(name)->setFocus();
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(Control<QWidget>(name), &press);
+  }
+  EXPECT_TRUE(dialog_.asked.empty());
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text, "请您选定要转换的文件，再开始转换。");
+
+  Add("/d/a.htm");
+  Add("/d/b.htm");
+  auto* be_fore = Control<QListWidget>("BeFore");
+  auto* n_del = Control<QPushButton>("NDel");
+  Control<QPushButton>("NAdd")->setFocus(Qt::TabFocusReason);
+  be_fore->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(be_fore->hasFocus() && be_fore->currentIndex().isValid());
+  EXPECT_FALSE(n_del->isEnabled());
+  be_fore->setCurrentRow(0);
+  ASSERT_TRUE(n_del->isEnabled());
+  n_del->click();
+  EXPECT_EQ(bat_.be_hind(), std::vector<std::string>{"b.htm"});
+  EXPECT_FALSE(n_del->isEnabled());
 }
 
 }  // namespace

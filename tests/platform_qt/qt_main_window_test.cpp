@@ -1,44 +1,38 @@
-// The main window's widgets: the events they report and the keyboard.
+// The main window's widgets: the events they report, the shortcuts,
+// accessible names, and the real window driven by Main through a Big5 page.
 
 #include "platform/qt/qt_main_window.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 
+#include "core/convert/default_converter.h"
+#include "fakes/fake_dialogs.h"
+#include "fakes/fake_main_frame.h"
+#include "main_window/main_presenter.h"
+#include "platform/disk_files.h"
 #include "platform/qt/qt_about_strip.h"
+#include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
+#include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
 #include "qt_test_support.h"
-#include "recording_listener.h"
 
 namespace tovenrak::platform::qt {
 namespace {
 
-using testing::RecordingListener;
-
-// The window shown offscreen, with a listener, its source view focused.
-struct ShownWindow {
-  ShownWindow() {
-    window.SetListener(&listener);
-    window.ShowCentred();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
-    window.activateWindow();
-    window.source_view().setFocus();
-    EXPECT_TRUE(
-        testing::WaitUntil([&] { return window.source_view().hasFocus(); }));
-  }
-  QtMainWindow window;
-  RecordingListener listener;
-};
+namespace fs = std::filesystem;
 
 TEST(QtMainWindowTest, CommandsReachTheListener) {
   QtMainWindow window;
-  RecordingListener listener;
+  testing::RecordingListener listener;
   window.SetListener(&listener);
   for (const char* name :
        {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh", "mnuAbout"})
@@ -52,59 +46,83 @@ TEST(QtMainWindowTest, CommandsReachTheListener) {
             (std::vector<std::string>{
                 "open", "clear", "batch", "exit", "web site", "about", "tool 1",
                 "tool 2", "tool 4", "tool 6", "tool 7", "site link"}));
-
-  // A disabled button reports nothing.
-  listener.events.clear();
-  window.toolbar().SetButtonEnabled(kBig5Button, false);
-  QTest::mouseClick(window.toolbar().PositionWidget(kBig5Button),
-                    Qt::LeftButton);
-  EXPECT_TRUE(listener.events.empty());
-
-  // GB and Big5 press each other out, and may both be released.
-  QtToolbar& tool = window.toolbar();
-  tool.SetButtonPressed(kGbButton, true);
-  tool.SetButtonPressed(kBig5Button, true);
-  EXPECT_FALSE(tool.ButtonAction(kGbButton)->isChecked());
-  tool.SetButtonPressed(kBig5Button, false);
-  EXPECT_FALSE(tool.ButtonAction(kBig5Button)->isChecked());
 }
 
 TEST(QtMainWindowTest, ShortcutsWinOverTheFocusedEditor) {
-  ShownWindow shown;
-  QtSourceView& view = shown.window.source_view();
+  QtMainWindow window;
+  testing::RecordingListener listener;
+  window.SetListener(&listener);
+  window.ShowCentred();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  QtSourceView& view = window.source_view();
+  view.setFocus();
+  ASSERT_TRUE(testing::WaitUntil([&] { return view.hasFocus(); }));
   view.SetText("some text");
   view.selectAll();
   for (Qt::Key key : {Qt::Key_C, Qt::Key_X, Qt::Key_O, Qt::Key_B})
     QTest::keyClick(&view, key, Qt::ControlModifier);
-  EXPECT_EQ(shown.listener.events,
+  EXPECT_EQ(listener.events,
             (std::vector<std::string>{"clear", "exit", "open", "batch"}));
   // The editor did not cut the selected text itself.
   EXPECT_EQ(view.toPlainText(), "some text");
 }
 
-TEST(QtMainWindowTest, TabWalksSourceViewToolbarAndPreview) {
-  ShownWindow shown;
-  QtMainWindow& window = shown.window;
-  window.preview().show();
-  std::vector<QWidget*> expected;
-  for (int position :
-       {kOpenButton, kClearButton, kBatchButton, kGbButton, kBig5Button})
-    expected.push_back(window.toolbar().PositionWidget(position));
-  for (QWidget* next : expected) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), next)
-        << QApplication::focusWidget()->accessibleName().toStdString();
+// Every named widget and every one that takes focus, in both windows.
+TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
+  QtMainWindow window;
+  window.SetSiteLink("zemlorin.example", "tip");
+  QtBatView batch;
+  for (QWidget* top :
+       {static_cast<QWidget*>(&window), static_cast<QWidget*>(&batch)}) {
+    for (QWidget* control : top->findChildren<QWidget*>()) {
+      const QString name = control->objectName();
+      if (name.startsWith("qt_") ||
+          (name.isEmpty() && control->focusPolicy() == Qt::NoFocus))
+        continue;
+      EXPECT_FALSE(control->accessibleName().isEmpty())
+          << control->metaObject()->className() << " " << name.toStdString();
+    }
   }
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  QWidget* focus = QApplication::focusWidget();
-  EXPECT_TRUE(focus == &window.preview() ||
-              window.preview().isAncestorOf(focus))
-      << (focus ? focus->metaObject()->className() : "none");
-  // Back from the first button to the source view; no tab was typed there.
-  expected.front()->setFocus();
-  QTest::keyClick(expected.front(), Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(QApplication::focusWidget(), &window.source_view());
-  EXPECT_TRUE(window.source_view().toPlainText().isEmpty());
+}
+
+TEST(QtMainWindowTest, Big5PageEndsAsGbTextAndPreviewFile) {
+  std::string pattern =
+      (fs::temp_directory_path() / "tovenrak-window-XXXXXX").string();
+  const fs::path root = ::mkdtemp(pattern.data());
+  // 頭髮 in Big5, declared as Big5.
+  std::ofstream(root / "news.htm", std::ios::binary)
+      << "<html><head><meta charset=big5><title>\xC0\x59\xBE\x76</title>"
+         "</head><body>\xC0\x59\xBE\x76</body></html>";
+  QtMainWindow window;
+  fakes::FakeFileDialog dia;
+  fakes::FakeMessageBox box;
+  fakes::FakeBatchLauncher batch;
+  fakes::FakeShell shell;
+  DiskFiles files;
+  main_window::Main main(
+      {window.source_view(), window.preview(), window.status(),
+       window.toolbar(), dia, box, batch, shell, window, files},
+      std::move(core::MakeDefaultConverter().value()), root, root);
+  window.SetListener(&main);
+  window.ShowCentred();
+  dia.next_answers.push_back((root / "news.htm").string());
+  window.toolbar().ButtonAction(kOpenButton)->trigger();
+
+  EXPECT_TRUE(box.shown.empty());
+  const QString text = window.source_view().toPlainText();
+  EXPECT_NE(text.indexOf("<body>头发</body>"), -1) << text.toStdString();
+  EXPECT_NE(text.indexOf("charset=gb2312"), -1);
+  EXPECT_EQ(window.status().PanelText(2), "文件处于 Big5 码状态");
+  EXPECT_TRUE(window.toolbar().ButtonAction(kBig5Button)->isChecked());
+  const QUrl temp = QUrl::fromLocalFile(
+      QString::fromStdString((root / main_window::kPreviewFile).string()));
+  EXPECT_TRUE(testing::WaitUntil([&] {
+    return window.preview().url() == temp &&
+           window.preview().title() == "头发" &&
+           window.status().PanelText(1) == "完成";
+  })) << window.preview().url().toString().toStdString();
+  fs::remove_all(root);
 }
 
 }  // namespace

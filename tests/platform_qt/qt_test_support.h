@@ -1,18 +1,18 @@
 // Test helpers for the Qt layer: waiting for the event loop, catching what
-// goes to the desktop, printing QString.
+// goes to the desktop, recording the main window's events, printing QString.
 
 #pragma once
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDesktopServices>
-#include <QString>
-#include <QStringList>
 #include <QThread>
 #include <QUrl>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "platform/main_window_listener.h"
 
 namespace tovenrak::testing {
 
@@ -29,18 +29,18 @@ bool WaitUntil(Done done, int ms = 30000) {
   return done();
 }
 
-// While it lives, receives the addresses handed to the desktop that have one
-// of `schemes`.
+// While it lives, receives the http, https, mailto and file addresses handed
+// to the desktop.
 class UrlCatcher : public QObject {
   Q_OBJECT
 
  public:
-  explicit UrlCatcher(QStringList schemes) : schemes_(std::move(schemes)) {
-    for (const QString& scheme : schemes_)
+  UrlCatcher() {
+    for (const char* scheme : {"http", "https", "mailto", "file"})
       QDesktopServices::setUrlHandler(scheme, this, "Open");
   }
   ~UrlCatcher() override {
-    for (const QString& scheme : schemes_)
+    for (const char* scheme : {"http", "https", "mailto", "file"})
       QDesktopServices::unsetUrlHandler(scheme);
   }
 
@@ -48,9 +48,30 @@ class UrlCatcher : public QObject {
 
  public slots:
   void Open(const QUrl& url) { urls.push_back(url.toString().toStdString()); }
+};
 
- private:
-  QStringList schemes_;
+// Records each event, resizes aside, as a line of text.
+struct RecordingListener : platform::MainWindowListener {
+  void OnToolButton(int position) override {
+    events.push_back("tool " + std::to_string(position));
+  }
+  void OnMenuOpen() override { events.push_back("open"); }
+  void OnMenuClear() override { events.push_back("clear"); }
+  void OnMenuBatch() override { events.push_back("batch"); }
+  void OnMenuExit() override { events.push_back("exit"); }
+  void OnMenuWebSite() override { events.push_back("web site"); }
+  void OnMenuAbout() override { events.push_back("about"); }
+  void OnSiteLinkClicked() override { events.push_back("site link"); }
+  void OnResized(float, float, float) override {}
+  void OnPreviewLoadStarted() override { events.push_back("load started"); }
+  void OnPreviewLoadFinished(bool ok) override {
+    events.push_back(ok ? "load finished" : "load failed");
+  }
+  void OnPreviewLinkHovered(const std::string& url) override {
+    events.push_back("hover " + url);
+  }
+
+  std::vector<std::string> events;
 };
 
 }  // namespace tovenrak::testing

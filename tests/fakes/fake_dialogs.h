@@ -1,0 +1,54 @@
+// A file dialog that answers from a queue and a message box, both recording
+// what they were asked.
+
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+
+namespace tovenrak::fakes {
+
+struct FakeFileDialog : platform::FileDialog {
+  std::string AskOpenPath(const std::string&, const std::string&) override {
+    return Answer("open");
+  }
+  std::string AskSavePath(const std::string&, const std::string&) override {
+    return Answer("save");
+  }
+  std::string AskOpenPaths(const std::string&, const std::string&) override {
+    return Answer("open-many");
+  }
+
+  std::deque<std::string> next_answers;  // An empty queue answers as a cancel.
+  std::vector<std::string> asked;        // "open", "save" or "open-many"
+  std::function<void()> while_asked;     // What the user does meanwhile.
+
+ private:
+  std::string Answer(const char* kind) {
+    asked.push_back(kind);
+    if (while_asked) while_asked();
+    if (next_answers.empty()) return "";
+    std::string answer = next_answers.front();
+    next_answers.pop_front();
+    return answer;
+  }
+};
+
+struct FakeMessageBox : platform::MessageBox {
+  struct Shown {
+    std::string text;
+    platform::MessageIcon icon;
+  };
+  void Show(const std::string& text, platform::MessageIcon icon,
+            const std::string&) override {
+    shown.push_back({text, icon});
+  }
+  std::vector<Shown> shown;
+};
+
+}  // namespace tovenrak::fakes

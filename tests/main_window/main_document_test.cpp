@@ -1,0 +1,162 @@
+// Open and Clear: the document state a chosen file leaves behind, and what
+// each failure tells the user and leaves of the document.
+
+#include <gtest/gtest.h>
+
+#include "main_world.h"
+#include "support/text.h"
+
+namespace tovenrak::testing {
+namespace {
+
+TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string seen;       // MainWorld::Seen()
+    std::string detection;  // The detection panel.
+    std::string ori_str;    // GB side
+    std::string cvt_str;    // Big5 side
+    std::string preview;    // kPreview's bytes
+  };
+  const std::string big5 = Page("big5", kBig5Body);
+  const std::string gb = Page("gbk", kGbBody);
+  const std::string utf8 = Page("utf-8", kGbBodyUtf8);
+  // Long enough that its bytes plainly are GB and not Big5.
+  const char* sentence = "这是一个简体中文网页，声明的却是繁体的编码。";
+  const std::string liar = Page("big5", Bytes(sentence, core::Encoding::kGbk));
+  const Case cases[] = {
+      {"gb page", gb, GbSeen(Page("gbk", kGbBodyUtf8)),
+       "编码：GB（依据网页声明）", gb, Page("gbk", kBig5Body), "(none)"},
+      // The stored GB text keeps the declaration the file had; the shown
+      // text and the preview declare GB, so that the preview is readable.
+      {"big5 page", big5, Big5Seen(Page("gb2312", kGbBodyUtf8)),
+       "编码：Big5（依据网页声明）", Page("big5", kGbBody), big5,
+       Page("gb2312", kGbBody)},
+      // A byte that is no GB code shows as U+FFFD and stays in both sides.
+      {"gb text with a stray byte", kGbBody + "\x80x",
+       GbSeen(kGbBodyUtf8 + std::string("\uFFFDx")), "编码：GB（依据字频统计）",
+       kGbBody + "\x80x", kBig5Body + "\x80x", "(none)"},
+      // Shown as it is, no side pressed; both sides ready for GB and Big5.
+      {"utf-8 page", utf8,
+       "文件处于 UTF-8 码状态 | Open Clear Batch GB Big5 | " + utf8,
+       "编码：UTF-8（依据网页声明）", Page("utf-8", kGbBody),
+       Page("utf-8", kBig5Body), "(none)"},
+      {"gb page declared big5", liar, GbSeen(Page("big5", sentence)),
+       "编码：GB（网页声明为 Big5，与内容不符）", liar,
+       Page("big5", Bytes("這是一個簡體中文網頁，聲明的卻是繁體的編碼。",
+                          core::Encoding::kBig5)),
+       "(none)"},
+  };
+  for (const Case& c : cases) {
+    MainWorld w;
+    w.Open("doc.htm", c.bytes);
+    EXPECT_EQ(w.Seen(), c.seen) << c.name;
+    EXPECT_EQ(w.status.panels[platform::StatusBar::kDetectionPanel],
+              c.detection)
+        << c.name;
+    EXPECT_EQ(w.main.ori_str(), c.ori_str) << c.name;
+    EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
+    EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
+    EXPECT_EQ(w.preview.calls,
+              std::string("hide, load /docs/doc.htm, show") +
+                  (c.preview != "(none)" ? ", load /app/temp.htm" : ""))
+        << c.name;
+    EXPECT_TRUE(w.box.shown.empty()) << c.name;
+  }
+}
+
+TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {
+  MainWorld w;
+  w.main.OpenHtmlFile();
+  EXPECT_EQ(w.Seen(), " | Open Clear Batch GB Big5 | ");
+  EXPECT_EQ(w.preview.calls, "hide");
+  const std::string big5_page = Page("big5", kBig5Body);
+  w.Open("doc.htm", big5_page);
+  const std::string preview_bytes = w.PreviewFile();
+
+  w.main.Clear();
+
+  EXPECT_FALSE(w.preview.visible);
+  // The state, the stored texts and the preview file stay.
+  EXPECT_EQ(w.Seen(), "文件处于 Big5 码状态 | Open -Clear Batch GB -Big5 | ");
+  EXPECT_EQ(w.main.cvt_str(), big5_page);
+  EXPECT_EQ(w.main.ori_str(), Page("big5", kGbBody));
+  EXPECT_EQ(w.PreviewFile(), preview_bytes);
+
+  w.Open("b.htm", kGbBody);
+  EXPECT_EQ(w.Buttons(), "Open Clear Batch GB* Big5");
+}
+
+TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
+  const std::string bad = "/docs/bad.htm", out = "/docs/out.htm";
+  const std::string gb = Page("gbk", kGbBody), big5 = Page("big5", kBig5Body);
+  const std::string gb_seen = GbSeen(Page("gbk", kGbBodyUtf8));
+  const std::string big5_seen = Big5Seen(Page("big5", kBig5BodyUtf8));
+  const std::string shown_bad = "load /docs/bad.htm, show";
+  const std::string none = "(none)";
+  struct Case {
+    const char* name;
+    bool open;              // Open bad.htm, else Big5 saving to out.htm
+    std::string bad_bytes;  // none: no such file
+    std::string failing;    // a path whose saving fails
+    bool cannot_convert;
+    std::string says;
+    std::string seen;   // afterwards
+    std::string calls;  // the preview's, by the command
+  };
+  const Case cases[] = {
+      {"binary", true, std::string("\x89PNG\r\n\x1a\n", 9), "", false,
+       "文件“/docs/bad.htm”含有二进制数据，不是网页或文本文件，没有打开。",
+       gb_seen, shown_bad},
+      {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
+       false,
+       "无法读取文件“/docs/bad.htm”。\n原因：文件大于 16 MiB，太大，"
+       "无法在窗口中打开。",
+       gb_seen, shown_bad},
+      // The Big5 page is open, shown as GB, but the browser stays on it.
+      {"open cannot write the preview", true, big5, kPreview, false,
+       "无法写入预览文件“/app/temp.htm”。\n原因：Permission denied",
+       Big5Seen(Page("gb2312", kGbBodyUtf8)), shown_bad},
+      // The toolbar's group has already pressed Big5 when the click arrives.
+      {"command cannot convert", false, none, "", true,
+       "无法转换为 Big5 码。\n原因：dictionary gone", gb_seen, ""},
+      // The conversion itself stands.
+      {"command cannot save", false, none, out, false,
+       "无法保存文件“/docs/out.htm”，该文件没有改动。\n原因：Permission "
+       "denied",
+       big5_seen, "load /app/temp.htm"},
+  };
+  for (const Case& c : cases) {
+    MainWorld w;
+    w.Open("doc.htm", gb);
+    w.preview.calls.clear();
+    if (c.bad_bytes != none) w.files.files[bad] = c.bad_bytes;
+    if (!c.failing.empty())
+      w.files.failing[c.failing] = {core::ErrorCode::kNotWritable,
+                                    "Permission denied"};
+    w.converter->fail = c.cannot_convert;
+    w.dialog.next_answers.push_back(c.open ? bad : out);
+    if (c.open) {
+      w.main.OpenHtmlFile();
+    } else {
+      w.tool.pressed[platform::kGbButton] = false;
+      w.tool.pressed[platform::kBig5Button] = true;
+      w.main.OnToolButton(platform::kBig5Button);
+    }
+    ASSERT_EQ(w.box.shown.size(), 1u) << c.name;
+    EXPECT_EQ(w.box.shown[0].text, c.says) << c.name;
+    EXPECT_EQ(w.box.shown[0].icon, platform::MessageIcon::kCritical) << c.name;
+    EXPECT_EQ(w.Seen(), c.seen) << c.name;
+    EXPECT_EQ(w.preview.calls, c.calls) << c.name;
+    EXPECT_EQ(w.files.files.count(out), 0u) << c.name;
+    // A failed read or conversion leaves the stored texts as they were.
+    if (c.bad_bytes != big5 || c.cannot_convert) {
+      EXPECT_EQ(w.main.ori_str(), gb) << c.name;
+      EXPECT_EQ(w.main.cvt_str(), Page("gbk", kBig5Body)) << c.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tovenrak::testing
