@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "core/encoding/document_text.h"
@@ -20,25 +21,35 @@ extern const char16_t kGbkDecode[126 * 190];
 extern const char16_t kGbkEncode[0x10000];
 }  // namespace tables
 
+// A Big5 trail byte's column among the 157 of a lead byte's row, or 0xFF
+// for a byte that is no trail byte of Big5. A table rather than two range
+// tests: the two ranges alternate at random in text, and a mispredicted
+// branch per character made decoding Big5 three times slower than GBK.
+inline constexpr auto kBig5Column = [] {
+  std::array<uint8_t, 256> column{};
+  for (unsigned b = 0; b < 256; ++b) {
+    column[b] = b >= 0x40 && b < 0x7F   ? b - 0x40
+                : b >= 0xA1 && b < 0xFF ? b - 0x62
+                                        : 0xFF;
+  }
+  return column;
+}();
+
 // The Big5 code `lead` `trail` as one code point in out[0], or two (four codes
 // stand for a letter plus a combining mark); returns how many, 0 when it is
 // not a mapped code.
 // REQUIRES: IsLeadByte(lead) && IsTrailByte(trail)
 inline int DecodeBig5Pair(unsigned lead, unsigned trail, char32_t out[2]) {
-  unsigned offset;
-  if (trail < 0x7F) {
-    offset = 0x40;
-  } else if (trail >= 0xA1) {
-    offset = 0x62;
-  } else {
-    return 0;
-  }
-  const unsigned pointer = (lead - 0x81) * 157 + (trail - offset);
-  if (pointer == 1133 || pointer == 1135 || pointer == 1164 ||
-      pointer == 1166) {
-    out[0] = pointer < 1164 ? 0x00CA : 0x00EA;
-    out[1] = pointer == 1133 || pointer == 1164 ? 0x0304 : 0x030C;
-    return 2;
+  const unsigned column = kBig5Column[trail];
+  if (column == 0xFF) return 0;
+  const unsigned pointer = (lead - 0x81) * 157 + column;
+  if (lead == 0x88) [[unlikely]] {
+    if (pointer == 1133 || pointer == 1135 || pointer == 1164 ||
+        pointer == 1166) {
+      out[0] = pointer < 1164 ? 0x00CA : 0x00EA;
+      out[1] = pointer == 1133 || pointer == 1164 ? 0x0304 : 0x030C;
+      return 2;
+    }
   }
   out[0] = tables::kBig5Decode[pointer];
   return out[0] != 0 ? 1 : 0;
