@@ -35,4 +35,11 @@ std::string DescribePoint(const AmbiguityPoint& point) {
   return out;
 }
 
+std::string ListingLine(std::string_view file, const AmbiguityPoint& point) {
+  std::string line(file);
+  line += ':' + std::to_string(point.line) + ':' +
+          std::to_string(point.column) + ": " + DescribePoint(point) + '\n';
+  return line;
+}
+
 }  // namespace tovenrak::core

@@ -31,4 +31,8 @@ void LocatePoints(std::u32string_view text,
 // candidate.
 std::string DescribePoint(const AmbiguityPoint& point);
 
+// "FILE:LINE:COLUMN: X -> Y (A B C)" and a line feed: the line that lists a
+// located point of the file named `file`.
+std::string ListingLine(std::string_view file, const AmbiguityPoint& point);
+
 }  // namespace tovenrak::core
