@@ -99,7 +99,7 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
           const size_t at = pos + j;
           const auto it = level.candidates.find(current[at]);
           if (it == level.candidates.end() || reported[origin[at]]) continue;
-          if (m.length == 1 || m.output.substr(j, 1) != it->second.front() ||
+          if (m.length == 1 ||
               Overlapped(level, current, pos, m.length, at, m.output[j])) {
             reported[origin[at]] = true;
             found.push_back({origin[at], k, &it->second});

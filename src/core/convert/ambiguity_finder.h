@@ -18,12 +18,12 @@ namespace tovenrak::core {
 // conversion of the chain has it as a key listing more than one output
 // (ConversionPlan::candidates) and
 //   1. converted it by that key alone (the character table decided), or
-//   2. converted it by a phrase that gives it an output other than the
-//      key's first: the phrase overrides the usual reading, and when the
-//      text only looks like the phrase it is wrong (展示|了如|何 gives 瞭), or
-//   3. converted it by a phrase that overlaps another key of the same
+//   2. converted it by a phrase that overlaps another key of the same
 //      conversion, matching the text there and giving the character another
 //      output (去干|扰 against 干扰, 头发|生 against 发生).
+// A phrase that nothing overlaps is trusted, even where it overrides the
+// character's usual reading (头发 gives 頭髮): reporting every such phrase
+// would bury the doubtful places under the certain ones.
 // A phrase whose output differs in length from its key yields no points. A
 // character is reported once, at the first conversion where it is a point.
 // Const and thread-safe once built.
