@@ -7,6 +7,7 @@
 
 #include "bench_corpus.h"
 #include "core/convert/fast_converter.h"
+#include "core/convert_document.h"
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/markup/convert_markup.h"
@@ -108,6 +109,35 @@ BENCHMARK(BM_Page<true, true, true>)->Name("Document/Markup/ToSimplified");
 BENCHMARK(BM_Page<false, false, true>)
     ->Name("Document/WholeText/ToTraditional");
 BENCHMARK(BM_Page<true, false, true>)->Name("Document/Markup/ToTraditional");
+
+// The whole document path (ConvertDocument, GBK page to Big5, as markup),
+// with ambiguity points not looked for, as every run does unless asked, and
+// looked for.
+template <bool kPoints>
+void BM_Points(benchmark::State& state) {
+  using namespace tovenrak::core;
+  auto converter = MakeFastConverter();
+  const std::string& page = SharedPages().gbk;
+  ConversionRequest request;
+  request.from = Encoding::kGbk;
+  request.find_ambiguities = kPoints;
+  size_t points = 0;
+  for (auto _ : state) {
+    Result<DocumentConversion> done =
+        ConvertDocument(*converter, page, request, "page.htm");
+    if (page.empty() || !done) {
+      state.SkipWithError("converter or pages unavailable");
+      return;
+    }
+    points = done->points.size();
+    benchmark::DoNotOptimize(done->text.data());
+  }
+  state.counters["points"] = static_cast<double>(points);
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(page.size()));
+}
+BENCHMARK(BM_Points<false>)->Name("Document/Points:off");
+BENCHMARK(BM_Points<true>)->Name("Document/Points:on");
 
 // Making the converter and compiling one configuration at its first use.
 void BM_FirstConversion(benchmark::State& state) {

@@ -43,6 +43,13 @@ under their paths below it.
                         by commas (default: {0}); other files are skipped
   -j, --jobs=N        convert N files at a time (default: one per core)
       --overwrite     allow writing over an input file
+      --phrases=FILE  apply the phrases of FILE (OpenCC's text form: one
+                        FROM<TAB>TO line each) before the dictionaries;
+                        may be repeated, a later FILE winning
+      --ambiguities   list on standard output each place where a character
+                        could have been converted otherwise, as
+                        FILE:LINE:COLUMN: X -> Y (CANDIDATES); files are
+                        written only when --output is given
   -q, --quiet         print only errors
   -v, --verbose       print one line per file: its encoding and why, the
                         target, and what was written as references or kept
@@ -90,6 +97,11 @@ constexpr Translation kTranslations[] = {
                         其他文件跳过
   -j, --jobs=N        同时转换 N 个文件（默认：每个处理器核心一个）
       --overwrite     允许覆盖输入文件
+      --phrases=FILE  在词典之前套用 FILE 中的词组（OpenCC 文本格式：每行
+                        一条 原文<TAB>译文）；可重复，后面的文件优先
+      --ambiguities   在标准输出列出每个可能有别的转换结果的字符，格式为
+                        文件:行:列: X -> Y (候选)；只有给出 --output 时
+                        才写入转换后的文件
   -q, --quiet         只显示错误
   -v, --verbose       每个文件显示一行：编码及判断依据、目标编码，以及写作字符
                         引用或原样保留的内容

@@ -182,12 +182,21 @@ core::Result<CliOptions> ParseCliOptions(std::vector<std::string> args,
       if (!v) return v.error();
       if (v->empty()) return Usage(say("empty output folder"));
       options.output_dir = *v;
+      options.output_given = true;
     } else if (name == "--jobs" || name == "-j") {
       auto v = take_value();
       if (!v) return v.error();
       auto jobs = ParseJobs(*v, say);
       if (!jobs) return jobs.error();
       options.jobs = *jobs;
+    } else if (name == "--phrases") {
+      auto v = take_value();
+      if (!v) return v.error();
+      options.phrase_files.push_back(*v);
+    } else if (name == "--ambiguities") {
+      if (auto s = no_value(); !s) return s.error();
+      options.list_ambiguities = true;
+      options.request.find_ambiguities = true;
     } else if (name == "--overwrite") {
       if (auto s = no_value(); !s) return s.error();
       options.overwrite = true;

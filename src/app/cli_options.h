@@ -25,7 +25,11 @@ struct CliOptions {
   std::filesystem::path output_dir = ".";
   unsigned jobs = 0;  // 0: one per core.
   bool overwrite = false;
-  bool recursive = false;  // Folders are converted as trees.
+  bool recursive = false;     // Folders are converted as trees.
+  bool output_given = false;  // --output was on the command line.
+  // --ambiguities: request.find_ambiguities is set and the points listed.
+  bool list_ambiguities = false;
+  std::vector<std::string> phrase_files;  // In order; a later one wins.
   // Of the files converted in folders, lower case, without the dot.
   std::vector<std::string> extensions = core::DocumentExtensions();
   Verbosity verbosity = Verbosity::kNormal;

@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "core/convert/user_phrases.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/encoding.h"
 #include "core/io/deferred_sync.h"
@@ -36,6 +37,7 @@ struct Job {
   std::string report = {};  // What happened to it: --verbose, warnings.
   bool invalid_utf8_output = false;
   std::optional<std::string> markup_problem = {};
+  std::vector<core::AmbiguityPoint> points = {};
 };
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -68,6 +70,24 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.invalid_utf8_output =
       done.target == core::Encoding::kUtf8 && done.invalid_units > 0;
   job.markup_problem = done.markup_problem;
+  job.points = done.points;
+}
+
+// Whether converted files are written: not when only the ambiguities are
+// listed.
+bool WritesFiles(const CliOptions& options) {
+  return !options.list_ambiguities || options.output_given;
+}
+
+// The user phrases of options.phrase_files, as one list.
+core::Result<std::shared_ptr<const core::UserPhrases>> LoadPhrases(
+    const CliOptions& options) {
+  core::PhraseList list;
+  for (const std::string& file : options.phrase_files) {
+    if (core::Status loaded = core::LoadPhraseFile(file, list); !loaded)
+      return loaded.error();
+  }
+  return std::make_shared<const core::UserPhrases>(std::move(list));
 }
 
 std::string Quoted(const std::string& name) {
@@ -122,6 +142,11 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
 // files carry their reason, a file listed again is left out.
 std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
                           const Messages& say) {
+  if (!WritesFiles(options)) {
+    std::vector<Job> jobs;
+    for (const fs::path& path : inputs.paths) jobs.push_back(Job{path, {}, {}});
+    return jobs;
+  }
   const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
       inputs.paths, inputs.names, options.output_dir, options.overwrite);
   std::vector<Job> jobs;
@@ -209,8 +234,17 @@ void ConvertJob(Job& job, const CliOptions& options,
         return;
       }
     }
-    auto done = core::ConvertFile(converter, job.input, job.destination,
-                                  options.request, durability);
+    core::Result<core::DocumentConversion> done =
+        core::Error{core::ErrorCode::kInvalidInput, {}};
+    if (WritesFiles(options)) {
+      done = core::ConvertFile(converter, job.input, job.destination,
+                               options.request, durability);
+    } else if (auto text = core::ReadDocument(job.input); !text) {
+      done = text.error();
+    } else {
+      done = core::ConvertDocument(converter, *text, options.request,
+                                   fs::path(job.input).filename().string());
+    }
     if (done) {
       Record(job, *done, say);
     } else {
@@ -274,23 +308,37 @@ Job ConvertStandardInput(const CliOptions& options,
     job.failure = core::EscapeForTerminal(done.error().Message());
     return job;
   }
-  streams.out.write(done->text.data(),
-                    static_cast<std::streamsize>(done->text.size()));
-  streams.out.flush();
-  if (!streams.out) job.failure = say("cannot write standard output");
+  // With --ambiguities standard output carries the listing instead.
+  if (!options.list_ambiguities) {
+    streams.out.write(done->text.data(),
+                      static_cast<std::streamsize>(done->text.size()));
+    streams.out.flush();
+    if (!streams.out) job.failure = say("cannot write standard output");
+  }
   Record(job, *done, say);
   return job;
 }
 
 }  // namespace
 
-int RunCli(const CliOptions& options, const core::Converter& converter,
+int RunCli(const CliOptions& given, const core::Converter& converter,
            CliStreams& streams, const Messages& say) {
+  CliOptions options = given;
+  if (!options.phrase_files.empty()) {
+    auto phrases = LoadPhrases(options);
+    if (!phrases) {
+      streams.err << kProgram
+                  << core::EscapeForTerminal(phrases.error().Message()) << "\n";
+      return 1;
+    }
+    options.request.phrases = std::move(*phrases);
+  }
   const bool quiet = options.verbosity == Verbosity::kQuiet;
   const bool verbose = options.verbosity == Verbosity::kVerbose;
   // The output folder is made before folders are walked, so that one inside
   // a tree is known and left out of it.
-  if (std::any_of(options.inputs.begin(), options.inputs.end(),
+  if (WritesFiles(options) &&
+      std::any_of(options.inputs.begin(), options.inputs.end(),
                   [](const std::string& input) { return input != "-"; })) {
     if (core::Status made = core::MakeFolders(options.output_dir); !made) {
       streams.err << kProgram
@@ -322,7 +370,8 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
   // the last save, instead of once per file. Where the folder cannot be
   // opened for that, each save syncs on its own.
   core::DeferredSync deferred;
-  const bool defer = !jobs.empty() && deferred.Add(options.output_dir);
+  const bool defer =
+      WritesFiles(options) && !jobs.empty() && deferred.Add(options.output_dir);
   ProgressBar bar(streams.err, streams.progress && !quiet, jobs.size());
   ConvertJobs(jobs, options, converter, say,
               defer ? core::Durability::kDeferred : core::Durability::kNow,
@@ -349,6 +398,8 @@ int RunCli(const CliOptions& options, const core::Converter& converter,
       continue;
     }
     ++converted;
+    for (const core::AmbiguityPoint& point : job.points)
+      streams.out << core::ListingLine(name, point);
     references += job.references;
     invalid += job.invalid_units;
     if (verbose) streams.err << kProgram << name << ": " << job.report << "\n";

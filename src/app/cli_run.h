@@ -35,6 +35,14 @@ struct CliStreams {
 // converted, 1 when some failed. The output folder's file system is synced
 // once at the end (core::DeferredSync); if that fails every file written
 // counts as failed.
+//
+// The files of options.phrase_files are read first, into one list of user
+// phrases (a later file winning); a file that cannot be read, or a bad line
+// in it, is reported and nothing is converted (status 1). With
+// options.list_ambiguities each converted input's ambiguity points are
+// written to `streams.out`, one core::ListingLine each, named as the input
+// is ("-" for standard input, escaped); files are then written only when
+// options.output_given, and the conversion of standard input is not written.
 // REQUIRES: !options.help && !options.version
 int RunCli(const CliOptions& options, const core::Converter& converter,
            CliStreams& streams, const Messages& say = Messages());

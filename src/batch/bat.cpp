@@ -131,11 +131,13 @@ void Bat::OnNGo() {
     target += kSeparator;
     view_.SetToText(target);
   }
-  const BatchOutcome outcome =
-      RunBatch(er_, be_fore_, be_hind_, target, [this](int16_t percent) {
+  const BatchOutcome outcome = RunBatch(
+      er_, be_fore_, be_hind_, target,
+      [this](int16_t percent) {
         pro_percent_ = percent;
         view_.SetPro(pro_percent_);
-      });
+      },
+      options_);
   const ClosingMessage message = DescribeOutcome(outcome, target);
   messages_.Show(message.text, message.icon, kBatTitle);
   view_.Close();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "batch/batch_run.h"
 #include "core/convert/converter.h"
 #include "platform/bat_listener.h"
 #include "platform/bat_view.h"
@@ -64,6 +65,10 @@ class Bat : public platform::BatListener {
   // button is held.
   void OnBeForeMouseMove(bool button_held, int x, int y) override;
 
+  // Whether the next runs write a review list (BatchOptions::review_list);
+  // off at first.
+  void SetReviewList(bool on) { options_.review_list = on; }
+
   const std::vector<std::string>& be_fore() const { return be_fore_; }
   const std::vector<std::string>& be_hind() const { return be_hind_; }
 
@@ -81,6 +86,7 @@ class Bat : public platform::BatListener {
   std::vector<std::string> be_hind_;
   int drive_ = -1;  // The volume of the last folder Dir1 could show.
   int16_t pro_percent_ = 0;
+  BatchOptions options_;
 };
 
 }  // namespace tovenrak::batch

@@ -6,6 +6,8 @@
 
 #include "core/convert_document.h"
 #include "core/io/deferred_sync.h"
+#include "core/io/escape_for_terminal.h"
+#include "core/io/file_io.h"
 #include "core/io/output_plan.h"
 
 namespace tovenrak::batch {
@@ -38,6 +40,16 @@ std::string ReasonOf(const core::Error& error) {
   return reason;
 }
 
+// An output's path below the target folder, or in full when it is not below.
+std::string NameInReview(const std::filesystem::path& output,
+                         const std::string& target_folder) {
+  const std::filesystem::path relative =
+      output.lexically_normal().lexically_relative(
+          std::filesystem::path(target_folder).lexically_normal());
+  if (relative.empty() || *relative.begin() == "..") return output.string();
+  return relative.string();
+}
+
 }  // namespace
 
 int16_t ProPercent(size_t done, size_t total) {
@@ -52,7 +64,8 @@ BatchOutcome RunBatch(const core::Converter& er,
                       const std::vector<std::string>& be_fore,
                       const std::vector<std::string>& be_hind,
                       const std::string& target_folder,
-                      const std::function<void(int16_t)>& progress) {
+                      const std::function<void(int16_t)>& progress,
+                      const BatchOptions& options) {
   assert(be_fore.size() == be_hind.size());
   const size_t n = be_fore.size();
   const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
@@ -67,6 +80,9 @@ BatchOutcome RunBatch(const core::Converter& er,
   };
   std::vector<Unsynced> unsynced;
   BatchOutcome outcome;
+  core::ConversionRequest request;
+  request.find_ambiguities = options.review_list;
+  std::string review;
   for (size_t i = 0; i < n; ++i) {
     const std::string& other = be_fore[plan[i].other];
     switch (plan[i].verdict) {
@@ -88,8 +104,7 @@ BatchOutcome RunBatch(const core::Converter& er,
         const core::Result<size_t> file_system =
             deferred.Add(destination.parent_path());
         if (core::Result<core::DocumentConversion> converted =
-                core::ConvertFile(er, be_fore[i], destination,
-                                  core::ConversionRequest{},
+                core::ConvertFile(er, be_fore[i], destination, request,
                                   file_system ? core::Durability::kDeferred
                                               : core::Durability::kNow);
             converted) {
@@ -103,6 +118,10 @@ BatchOutcome RunBatch(const core::Converter& er,
           if (converted->markup_problem) {
             outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
           }
+          const std::string name =
+              core::EscapeForTerminal(NameInReview(destination, target_folder));
+          for (const core::AmbiguityPoint& point : converted->points)
+            review += core::ListingLine(name, point);
         } else {
           outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
         }
@@ -120,6 +139,11 @@ BatchOutcome RunBatch(const core::Converter& er,
     outcome.failed.push_back(
         {be_fore[i], "已写入，但未能存入磁盘（" +
                          synced[file_system].error().reason + "）"});
+  }
+  if (options.review_list) {
+    const std::string path = target_folder + kReviewListName;
+    if (core::Status saved = core::SaveDocument(path, review); !saved)
+      outcome.failed.push_back({path, ReasonOf(saved.error())});
   }
   return outcome;
 }

@@ -42,6 +42,20 @@ struct BatchOutcome {
   std::vector<ConvertedAsText> as_text;
 };
 
+// How a run goes beyond converting.
+struct BatchOptions {
+  // Writes kReviewListName into the target folder: for each converted file,
+  // in list order, one line per ambiguity point, in tovenrak-convert's
+  // --ambiguities form (core::ListingLine), the file named by its output's
+  // path below the target folder (else in full), control characters escaped
+  // (core::EscapeForTerminal). Lines and columns count the characters of the
+  // source as decoded, which its output keeps but where a character became
+  // a reference (&#N;).
+  bool review_list = false;
+};
+
+inline constexpr const char* kReviewListName = "tovenrak-review.txt";
+
 // The percentage shown after `done` of `total` files: done * 100 / total
 // brought to the nearest whole number, a half going to the even neighbour
 // (1 of 8 gives 12, 3 of 8 gives 38).
@@ -61,14 +75,17 @@ int16_t ProPercent(size_t done, size_t total);
 // file listed again (by any path) is converted once, and a file whose output
 // would replace another listed file or an earlier output of this run is
 // recorded as failed. After each entry calls `progress` with ProPercent,
-// except when the list holds a single entry.
+// except when the list holds a single entry. With options.review_list the
+// review list is saved once all files are done (core::SaveDocument); a failed
+// save is recorded as a failed file under the list's path.
 // REQUIRES: be_fore.size() == be_hind.size(); `target_folder` ends with a
 // separator.
 BatchOutcome RunBatch(const core::Converter& er,
                       const std::vector<std::string>& be_fore,
                       const std::vector<std::string>& be_hind,
                       const std::string& target_folder,
-                      const std::function<void(int16_t)>& progress);
+                      const std::function<void(int16_t)>& progress,
+                      const BatchOptions& options = {});
 
 struct ClosingMessage {
   std::string text;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "core/convert/phrased_converter.h"
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
@@ -97,8 +98,12 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
 
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
+  std::optional<PhrasedConverter> phrased;
+  if (request.phrases && !request.phrases->empty())
+    phrased.emplace(converter, *request.phrases);
   Result<RecodedDocument> converted = RecodeDocument(
-      converter, text, source, result.target, how, request.markup, name);
+      phrased ? *phrased : converter, text, source, result.target, how,
+      request.markup, name, request.find_ambiguities);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
   RewriteDeclarations(result.text, result.target);
@@ -106,6 +111,7 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
   result.invalid_units = converted->conversion.invalid_units;
   result.as_markup = converted->as_markup;
   result.markup_problem = std::move(converted->markup_problem);
+  result.points = std::move(converted->points);
   return result;
 } catch (const std::bad_alloc&) {
   return Error{ErrorCode::kTooLarge, "not enough memory to convert it"};

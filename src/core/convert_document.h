@@ -6,11 +6,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "core/convert/ambiguity_point.h"
 #include "core/convert/converter.h"
+#include "core/convert/user_phrases.h"
 #include "core/encoding/detection.h"
 #include "core/io/file_io.h"
 #include "core/recode_document.h"
@@ -36,6 +39,11 @@ struct ConversionRequest {
   Variant variant = Variant::kTw;
   // How the text is read when its script is converted (RecodeDocument).
   MarkupMode markup = MarkupMode::kAuto;
+  // Applied before the dictionaries (PhrasedConverter); none when null or
+  // empty, and the conversion is then the converter's own.
+  std::shared_ptr<const UserPhrases> phrases = {};
+  // Whether DocumentConversion::points are looked for.
+  bool find_ambiguities = false;
 };
 
 struct DocumentConversion {
@@ -48,6 +56,12 @@ struct DocumentConversion {
   bool as_markup = false;  // Converted as markup rather than as text.
   // Why it was converted as text when it was to be read as markup.
   std::optional<std::string> markup_problem;
+  // When asked for and the script was converted: the ambiguity points of
+  // the conversion, in order, located in the decoded source text (after any
+  // byte-order mark; an undecodable unit counts as one character). As markup
+  // only the texts it converts have points, and a character written as a
+  // reference (&#N;) counts as the characters it is written with.
+  std::vector<AmbiguityPoint> points;
 };
 
 // The encoding `request` converts a document in `source` to.

@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/convert/ambiguity_point.h"
 #include "core/convert/converter.h"
 #include "core/encoding/encoding.h"
 #include "core/result.h"
@@ -28,6 +30,9 @@ struct RecodedDocument {
   // Why a document that was to be read as markup could not be (it was then
   // converted as text); std::nullopt otherwise.
   std::optional<std::string> markup_problem;
+  // When asked for: the ambiguity points of what was converted, located in
+  // the decoded text (see DocumentConversion::points).
+  std::vector<AmbiguityPoint> points;
 };
 
 // Converts the bytes `text` from `source` to `target` and between scripts as
@@ -41,13 +46,17 @@ struct RecodedDocument {
 // converted as markup holds its decoded text and its conversion (four bytes a
 // character each) in memory at once.
 //
+// With `find_ambiguities` and `how`, the points of the conversion are looked
+// for (Converter::FindAmbiguities) in a pass of their own over the decoded
+// text, or, as markup, over each text ConvertMarkup converts.
+//
 // Fails as Recode does: with kTooLarge when memory runs out and with the
-// converter's failures.
+// converter's failures, and as FindAmbiguities does.
 Result<RecodedDocument> RecodeDocument(const Converter& converter,
                                        std::string_view text, Encoding source,
                                        Encoding target,
                                        std::optional<ScriptConversion> how,
-                                       MarkupMode markup,
-                                       std::string_view name);
+                                       MarkupMode markup, std::string_view name,
+                                       bool find_ambiguities = false);
 
 }  // namespace tovenrak::core

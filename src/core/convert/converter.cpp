@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "core/convert/ambiguity_finder.h"
 #include "core/encoding/codec.h"
 
 namespace tovenrak::core {
@@ -19,6 +20,21 @@ const char* OpenccConfigName(ScriptConversion how) {
       return to_simplified ? "t2s.json" : "s2t.json";
   }
   return "s2t.json";
+}
+
+Status Converter::FindAmbiguities(std::u32string_view text,
+                                  ScriptConversion how,
+                                  std::vector<AmbiguityPoint>& points) const {
+  Result<const AmbiguityFinder*> finder = SharedAmbiguityFinder(how);
+  if (!finder) return finder.error();
+  try {
+    (*finder)->Find(text, points);
+  } catch (const std::bad_alloc&) {
+    return Error{ErrorCode::kTooLarge,
+                 "not enough memory to look for ambiguities in a text of " +
+                     std::to_string(text.size()) + " characters"};
+  }
+  return {};
 }
 
 Result<Conversion> Converter::Recode(

@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/convert/ambiguity_point.h"
 #include "core/encoding/encoding.h"
 #include "core/result.h"
 
@@ -61,6 +63,15 @@ class Converter {
   // runs out; `out` may then hold part of the result.
   virtual Status Convert(std::u32string_view text, ScriptConversion how,
                          std::u32string& out) const = 0;
+
+  // Appends to `points`, in order, the places where converting `text` as
+  // `how` says chooses among several outputs for a character (see
+  // AmbiguityFinder), each index counted in `text`. Apart from Convert, and
+  // only when asked: the dictionaries with all their outputs are loaded at
+  // the first call for a configuration. Fails with kNotFound when they
+  // cannot be loaded and with kTooLarge when memory runs out.
+  virtual Status FindAmbiguities(std::u32string_view text, ScriptConversion how,
+                                 std::vector<AmbiguityPoint>& points) const;
 
   // Converts the bytes `text` from `source` to `target`, and between scripts
   // as `how` says (or not at all). Bytes not valid in `source` pass through

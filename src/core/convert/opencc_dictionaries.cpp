@@ -9,6 +9,7 @@
 #include <opencc/Exception.hpp>
 #include <opencc/Lexicon.hpp>
 #include <opencc/MaxMatchSegmentation.hpp>
+#include <unordered_map>
 
 #include "core/encoding/utf8.h"
 
@@ -27,14 +28,35 @@ class PlanReader {
     auto [it, fresh] = cache_.try_emplace(dict.get());
     if (!fresh) return it->second;
     auto entries = std::make_shared<Dictionary>();
+    Singles& singles = singles_[entries.get()];
     std::u32string key, value;
     for (const auto& entry : *dict->GetLexicon()) {
       ToCodePoints(entry->Key(), key);
       ToCodePoints(entry->GetDefault(), value);
       entries->Add(key, value);
+      if (key.size() != 1) continue;
+      std::vector<std::u32string>& values = singles[key[0]];
+      for (const std::string& v : entry->Values()) {
+        ToCodePoints(v, value);
+        values.push_back(value);
+      }
     }
     it->second = entries;
     return entries;
+  }
+
+  // The candidates of a conversion that looks up `level` in order: a code
+  // point's first single key decides, even when it lists one output.
+  Candidates CandidatesOf(const std::vector<DictionaryPtr>& level) const {
+    Candidates candidates;
+    std::unordered_map<char32_t, bool> seen;
+    for (const DictionaryPtr& d : level) {
+      for (const auto& [cp, values] : singles_.at(d.get())) {
+        if (!seen.emplace(cp, true).second) continue;
+        if (values.size() > 1) candidates.emplace(cp, values);
+      }
+    }
+    return candidates;
   }
 
   // A group answers with its first member that matches, so nested groups
@@ -49,7 +71,9 @@ class PlanReader {
   }
 
  private:
+  using Singles = std::unordered_map<char32_t, std::vector<std::u32string>>;
   std::map<const opencc::Dict*, DictionaryPtr> cache_;
+  std::map<const Dictionary*, Singles> singles_;
 };
 
 Result<ConversionPlan> Load(const std::string& config_name) {
@@ -79,6 +103,7 @@ Result<ConversionPlan> Load(const std::string& config_name) {
        converter->GetConversionChain()->GetConversions()) {
     std::vector<DictionaryPtr> level;
     reader.Flatten(conversion->GetDict(), level);
+    plan.candidates.push_back(reader.CandidatesOf(level));
     plan.chain.push_back(std::move(level));
   }
   return plan;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/convert/table_file.h"
@@ -47,6 +48,10 @@ class Dictionary {
 };
 using DictionaryPtr = std::shared_ptr<const Dictionary>;
 
+// The outputs a dictionary lists for single code points that have more than
+// one, in its order: the first is the one the conversion writes.
+using Candidates = std::unordered_map<char32_t, std::vector<std::u32string>>;
+
 // What OpenCC does with a text: split it by longest match over
 // `segmentation`, then run each conversion of `chain` over every segment in
 // turn. A conversion looks up its dictionaries in order and takes the longest
@@ -56,6 +61,9 @@ using DictionaryPtr = std::shared_ptr<const Dictionary>;
 struct ConversionPlan {
   DictionaryPtr segmentation;
   std::vector<std::vector<DictionaryPtr>> chain;
+  // Per conversion of `chain`: the candidates of each code point as that
+  // conversion's first dictionary with the code point as a key lists them.
+  std::vector<Candidates> candidates;
 };
 
 // Loads the OpenCC configuration `config_name` (such as "tw2s.json") as

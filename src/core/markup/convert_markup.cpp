@@ -31,13 +31,21 @@ struct Scratch {
   std::u32string converted;
   std::vector<PhraseReference> references;
   std::vector<TextSpan> parts;  // Each text piece's range in `phrase`.
+  // Where each character of `phrase` is in the document, when points are
+  // looked for.
+  std::vector<size_t> origin;
 };
 
 class MarkupConverter {
  public:
   MarkupConverter(const Converter& converter, std::u32string_view text,
-                  ScriptConversion how, std::u32string& out)
-      : converter_(converter), text_(text), how_(how), out_(out) {}
+                  ScriptConversion how, std::u32string& out,
+                  std::vector<AmbiguityPoint>* points)
+      : converter_(converter),
+        text_(text),
+        how_(how),
+        out_(out),
+        points_(points) {}
 
   Status Run() {
     const size_t start = out_.size();
@@ -68,6 +76,20 @@ class MarkupConverter {
     return converter_.Convert(text, how_, out);
   }
 
+  // Records the points of `text`, converted and written, whose character i
+  // is at origin[base + i] in the document, or at base + i without `origin`.
+  Status Note(std::u32string_view text, const std::vector<size_t>* origin,
+              size_t base) {
+    if (points_ == nullptr) return {};
+    const size_t first = points_->size();
+    Status found = converter_.FindAmbiguities(text, how_, *points_);
+    for (size_t i = first; i < points_->size(); ++i) {
+      size_t& index = (*points_)[i].index;
+      index = origin != nullptr ? (*origin)[base + index] : base + index;
+    }
+    return found;
+  }
+
   Status FlushRun() {
     Status done = ConvertRun(run_, /*references=*/true, scratch_[0]);
     run_.clear();
@@ -95,7 +117,13 @@ class MarkupConverter {
     }
     MarkupPiece alone = piece;
     alone.inline_tag = false;
-    return ConvertRun({&alone, 1}, piece.kind != PieceKind::kComment, scratch);
+    if (piece.kind != PieceKind::kComment)
+      return ConvertRun({&alone, 1}, true, scratch);
+    std::vector<AmbiguityPoint>* const points = points_;
+    points_ = nullptr;
+    Status done = ConvertRun({&alone, 1}, false, scratch);
+    points_ = points;
+    return done;
   }
 
   // Converts the text pieces of `run` (those outside tags) as one phrase and
@@ -114,6 +142,8 @@ class MarkupConverter {
       for (const MarkupPiece& p : run) {
         Status done =
             p.inline_tag ? EmitPiece(p, nested) : Convert(View(p.span), out_);
+        if (done && !p.inline_tag)
+          done = Note(View(p.span), nullptr, p.span.begin);
         if (!done) return done;
       }
       return {};
@@ -122,6 +152,12 @@ class MarkupConverter {
     s.phrase.clear();
     s.references.clear();
     s.parts.clear();
+    s.origin.clear();
+    auto take = [&](TextSpan span) {
+      s.phrase.append(View(span));
+      if (points_ == nullptr) return;
+      for (size_t i = span.begin; i < span.end; ++i) s.origin.push_back(i);
+    };
     for (const MarkupPiece& p : run) {
       if (p.inline_tag) continue;
       const size_t begin = s.phrase.size();
@@ -131,20 +167,24 @@ class MarkupConverter {
         const size_t found = View({amp, p.span.end}).find(U'&');
         amp = found == text_.npos ? p.span.end : amp + found;
         if (auto ref = ReadReference(View({amp, p.span.end}))) {
-          s.phrase.append(View({pos, amp}));
+          take({pos, amp});
           s.references.push_back(
               {s.phrase.size(), {amp, amp + ref->length}, ref->form});
           s.phrase += ref->value;
+          if (points_ != nullptr) s.origin.push_back(amp);
           pos = amp + ref->length;
           amp = pos - 1;
         }
       }
-      s.phrase.append(View({pos, p.span.end}));
+      take({pos, p.span.end});
       s.parts.push_back({begin, s.phrase.size()});
     }
     s.converted.clear();
     if (Status done = Convert(s.phrase, s.converted); !done) return done;
     const bool same_length = s.converted.size() == s.phrase.size();
+    if (same_length) {
+      if (Status done = Note(s.phrase, &s.origin, 0); !done) return done;
+    }
 
     size_t part = 0, next_reference = 0;
     for (const MarkupPiece& p : run) {
@@ -190,23 +230,27 @@ class MarkupConverter {
       return next_reference < s.references.size() &&
              s.references[next_reference].index < range.end;
     };
-    if (!in_range())
-      return Convert(phrase.substr(range.begin, range.size()), out_);
+    const std::u32string_view whole = phrase.substr(range.begin, range.size());
+    if (!in_range()) {
+      Status done = Convert(whole, out_);
+      return done ? Note(whole, &s.origin, range.begin) : done;
+    }
     s.converted.clear();
-    Status done =
-        Convert(phrase.substr(range.begin, range.size()), s.converted);
+    Status done = Convert(whole, s.converted);
     if (!done) return done;
     if (s.converted.size() == range.size()) {
       EmitMapped(s.converted, range.begin, range, s, next_reference);
-      return {};
+      return Note(whole, &s.origin, range.begin);
     }
     size_t at = range.begin;
     for (; in_range(); ++next_reference) {
       const PhraseReference& ref = s.references[next_reference];
-      if (!(done = Convert(phrase.substr(at, ref.index - at), out_)))
+      if (!(done = Convert(phrase.substr(at, ref.index - at), out_)) ||
+          !(done = Note(phrase.substr(at, ref.index - at), &s.origin, at)))
         return done;
       s.converted.clear();
-      if (!(done = Convert(phrase.substr(ref.index, 1), s.converted)))
+      if (!(done = Convert(phrase.substr(ref.index, 1), s.converted)) ||
+          !(done = Note(phrase.substr(ref.index, 1), &s.origin, ref.index)))
         return done;
       if (s.converted.size() == 1 && s.converted[0] == phrase[ref.index]) {
         out_.append(View(ref.span));
@@ -215,13 +259,15 @@ class MarkupConverter {
       }
       at = ref.index + 1;
     }
-    return Convert(phrase.substr(at, range.end - at), out_);
+    if (!(done = Convert(phrase.substr(at, range.end - at), out_))) return done;
+    return Note(phrase.substr(at, range.end - at), &s.origin, at);
   }
 
   const Converter& converter_;
   const std::u32string_view text_;
   const ScriptConversion how_;
   std::u32string& out_;
+  std::vector<AmbiguityPoint>* points_;  // Null when not looked for.
   std::vector<MarkupPiece> run_;  // Text and inline tags since the last break.
   std::array<Scratch, 2> scratch_;
 };
@@ -245,8 +291,9 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
 }
 
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
-                     ScriptConversion how, std::u32string& out) {
-  return MarkupConverter(converter, text, how, out).Run();
+                     ScriptConversion how, std::u32string& out,
+                     std::vector<AmbiguityPoint>* points) {
+  return MarkupConverter(converter, text, how, out, points).Run();
 }
 
 }  // namespace tovenrak::core

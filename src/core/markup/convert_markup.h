@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/convert/converter.h"
 #include "core/result.h"
@@ -35,12 +36,19 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text);
 //   unchanged one stays as it was written.
 // - A language tag follows the script (FollowScript).
 //
+// With `points`, the ambiguity points of each text converted and written
+// (Converter::FindAmbiguities; comments have none) are appended to it, each
+// index counted in `text`, not necessarily in order. A character written as
+// a reference counts as the characters it is written with, its point being
+// at its '&'.
+//
 // Fails with kInvalidInput, `out` as it was, when the text cannot be read as
 // markup: a comment, script, style, tag, declaration or <% %> runs to the
 // end of the text (the reason names which and its line); the caller may then
 // convert the text as a whole. Fails with the converter's failures, when
 // `out` may hold part of the result.
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
-                     ScriptConversion how, std::u32string& out);
+                     ScriptConversion how, std::u32string& out,
+                     std::vector<AmbiguityPoint>* points = nullptr);
 
 }  // namespace tovenrak::core

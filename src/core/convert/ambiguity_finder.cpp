@@ -1,0 +1,181 @@
+#include "core/convert/ambiguity_finder.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <mutex>
+
+#include "core/encoding/codec.h"
+
+namespace tovenrak::core {
+
+AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan)
+    : segmentation_(CompileDictionary(plan.segmentation)) {
+  for (size_t i = 0; i < plan.chain.size(); ++i) {
+    Level level;
+    for (const DictionaryPtr& d : plan.chain[i]) {
+      level.dictionaries.push_back(
+          d == plan.segmentation ? segmentation_ : CompileDictionary(d));
+      level.max_key_length = std::max(
+          level.max_key_length, level.dictionaries.back()->trie.MaxKeyLength());
+    }
+    if (i < plan.candidates.size()) level.candidates = plan.candidates[i];
+    levels_.push_back(std::move(level));
+  }
+}
+
+AmbiguityFinder::Match AmbiguityFinder::MatchAt(
+    const Level& level, std::u32string_view text) const {
+  for (const CompiledDictionaryPtr& d : level.dictionaries) {
+    const PhraseTrie::Match m = d->trie.LongestMatch(text.data(), text.size());
+    if (m.length > 0) return {m.length, d->dictionary->value(m.value), true};
+  }
+  return {1, text.substr(0, 1), false};
+}
+
+bool AmbiguityFinder::Overlapped(const Level& level, std::u32string_view text,
+                                 size_t phrase_start, size_t phrase_length,
+                                 size_t at, char32_t output) const {
+  const size_t first =
+      at + 1 > level.max_key_length ? at + 1 - level.max_key_length : 0;
+  for (size_t start = first; start <= at; ++start) {
+    for (const CompiledDictionaryPtr& d : level.dictionaries) {
+      uint32_t node = 0;
+      for (size_t end = start; end < text.size(); ++end) {
+        node = d->trie.Child(node, text[end]);
+        if (node == PhraseTrie::kNoNode) break;
+        const size_t length = end - start + 1;
+        const uint32_t value = d->trie.Value(node);
+        if (end < at || length < 2 || value == PhraseTrie::kNoValue ||
+            (start == phrase_start && length == phrase_length))
+          continue;
+        const std::u32string_view other = d->dictionary->value(value);
+        if (other.size() == length && other[at - start] != output) return true;
+      }
+    }
+  }
+  return false;
+}
+
+void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
+                                    std::vector<AmbiguityPoint>& points) const {
+  if (text.empty()) return;
+  // The text as each conversion sees it, where each of its code points
+  // comes from, and where its segments begin (and the last one ends).
+  std::u32string current(text);
+  std::vector<size_t> origin(text.size());
+  for (size_t i = 0; i < origin.size(); ++i) origin[i] = i;
+  std::vector<size_t> bounds{0};
+  for (size_t pos = 0; pos < text.size();) {
+    const PhraseTrie::Match m =
+        segmentation_->trie.LongestMatch(text.data() + pos, text.size() - pos);
+    if (m.length == 0) {
+      ++pos;
+      continue;
+    }
+    if (pos != bounds.back()) bounds.push_back(pos);
+    pos += m.length;
+    bounds.push_back(pos);
+  }
+  if (bounds.back() != text.size()) bounds.push_back(text.size());
+
+  struct Found {
+    size_t index;
+    size_t level;
+    const std::vector<std::u32string>* candidates;
+  };
+  std::vector<Found> found;
+  std::vector<bool> reported(text.size());
+  for (size_t k = 0; k < levels_.size(); ++k) {
+    const Level& level = levels_[k];
+    std::u32string next;
+    std::vector<size_t> next_origin, next_bounds{0};
+    for (size_t b = 0; b + 1 < bounds.size(); ++b) {
+      for (size_t pos = bounds[b]; pos < bounds[b + 1];) {
+        const Match m = MatchAt(level, std::u32string_view(current).substr(
+                                           pos, bounds[b + 1] - pos));
+        for (size_t j = 0;
+             m.found && m.output.size() == m.length && j < m.length; ++j) {
+          const size_t at = pos + j;
+          const auto it = level.candidates.find(current[at]);
+          if (it == level.candidates.end() || reported[origin[at]]) continue;
+          if (m.length == 1 ||
+              Overlapped(level, current, pos, m.length, at, m.output[j])) {
+            reported[origin[at]] = true;
+            found.push_back({origin[at], k, &it->second});
+          }
+        }
+        for (size_t o = 0; o < m.output.size(); ++o)
+          next_origin.push_back(origin[pos + std::min(o, m.length - 1)]);
+        next += m.output;
+        pos += m.length;
+      }
+      next_bounds.push_back(next.size());
+    }
+    current = std::move(next);
+    origin = std::move(next_origin);
+    bounds = std::move(next_bounds);
+  }
+
+  std::sort(found.begin(), found.end(),
+            [](const Found& a, const Found& b) { return a.index < b.index; });
+  size_t out = 0;
+  for (const Found& f : found) {
+    AmbiguityPoint point;
+    point.index = base + f.index;
+    point.source = text[f.index];
+    while (out < origin.size() && origin[out] < f.index) ++out;
+    for (; out < origin.size() && origin[out] == f.index; ++out)
+      point.chosen += current[out];
+    for (const std::u32string& candidate : *f.candidates) {
+      std::u32string converted = candidate;
+      for (size_t k = f.level + 1; k < levels_.size(); ++k) {
+        std::u32string step;
+        for (size_t pos = 0; pos < converted.size();) {
+          const Match m =
+              MatchAt(levels_[k], std::u32string_view(converted).substr(pos));
+          step += m.output;
+          pos += m.length;
+        }
+        converted = std::move(step);
+      }
+      if (std::find(point.candidates.begin(), point.candidates.end(),
+                    converted) == point.candidates.end())
+        point.candidates.push_back(std::move(converted));
+    }
+    points.push_back(std::move(point));
+  }
+}
+
+void AmbiguityFinder::Find(std::u32string_view text,
+                           std::vector<AmbiguityPoint>& points) const {
+  size_t start = 0;
+  for (size_t i = 0; i <= text.size(); ++i) {
+    if (i < text.size() && !IsPlaceholder(text[i])) continue;
+    FindInStretch(text.substr(start, i - start), start, points);
+    start = i + 1;
+  }
+}
+
+Result<const AmbiguityFinder*> SharedAmbiguityFinder(ScriptConversion how) {
+  struct Slot {
+    std::once_flag once;
+    std::unique_ptr<AmbiguityFinder> finder;
+    Error error{ErrorCode::kNotFound, {}};
+  };
+  static std::array<Slot, 8> slots;
+  Slot& slot = slots[static_cast<size_t>(how.variant) * 2 +
+                     (how.to == Script::kSimplified ? 0 : 1)];
+  std::call_once(slot.once, [&] {
+    Result<ConversionPlan> plan = LoadConversionPlan(OpenccConfigName(how));
+    if (plan) {
+      slot.finder = std::make_unique<AmbiguityFinder>(*plan);
+    } else {
+      slot.error = plan.error();
+    }
+  });
+  if (!slot.finder) return slot.error;
+  return slot.finder.get();
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,70 @@
+// Finding the places where a conversion chose among several outputs for a
+// character, so that people can check them.
+
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "core/convert/ambiguity_point.h"
+#include "core/convert/chain_level.h"
+#include "core/convert/converter.h"
+#include "core/convert/opencc_dictionaries.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// The ambiguity points of one configuration. A character is a point where a
+// conversion of the chain has it as a key listing more than one output
+// (ConversionPlan::candidates) and
+//   1. converted it by that key alone (the character table decided), or
+//   2. converted it by a phrase that overlaps another key of the same
+//      conversion, matching the text there and giving the character another
+//      output (去干|扰 against 干扰, 头发|生 against 发生).
+// A phrase that nothing overlaps is trusted, even where it overrides the
+// character's usual reading (头发 gives 頭髮): reporting every such phrase
+// would bury the doubtful places under the certain ones.
+// A phrase whose output differs in length from its key yields no points. A
+// character is reported once, at the first conversion where it is a point.
+// Const and thread-safe once built.
+class AmbiguityFinder {
+ public:
+  explicit AmbiguityFinder(const ConversionPlan& plan);
+
+  // Appends the points of `text`, converted as OpenCC converts it, to
+  // `points` in order, their index counted in `text`. `chosen` is what the
+  // whole chain writes for the character; the candidates are passed through
+  // the conversions after the one that decided, without repeats. A
+  // placeholder (IsPlaceholder) ends a phrase, as in Converter::Convert.
+  void Find(std::u32string_view text,
+            std::vector<AmbiguityPoint>& points) const;
+
+ private:
+  struct Level {
+    std::vector<CompiledDictionaryPtr> dictionaries;
+    Candidates candidates;
+    size_t max_key_length = 1;
+  };
+  struct Match {
+    size_t length = 1;
+    std::u32string_view output;
+    bool found = false;
+  };
+
+  Match MatchAt(const Level& level, std::u32string_view text) const;
+  bool Overlapped(const Level& level, std::u32string_view text,
+                  size_t phrase_start, size_t phrase_length, size_t at,
+                  char32_t output) const;
+  void FindInStretch(std::u32string_view text, size_t base,
+                     std::vector<AmbiguityPoint>& points) const;
+
+  CompiledDictionaryPtr segmentation_;
+  std::vector<Level> levels_;
+};
+
+// The finder of the configuration that does `how`, loaded from OpenCC's data
+// at its first use (some tens of milliseconds) and kept for the process.
+// Fails as LoadConversionPlan does, each time it is asked for.
+Result<const AmbiguityFinder*> SharedAmbiguityFinder(ScriptConversion how);
+
+}  // namespace tovenrak::core

@@ -1,0 +1,50 @@
+#include "core/convert/phrased_converter.h"
+
+namespace tovenrak::core {
+
+template <typename Stretch, typename Phrase>
+Status PhrasedConverter::Split(std::u32string_view text, Stretch stretch,
+                               Phrase phrase) const {
+  size_t begin = 0;
+  for (size_t pos = 0; pos < text.size();) {
+    const UserPhrases::Match m = phrases_.LongestMatch(text.substr(pos));
+    if (m.length == 0) {
+      ++pos;
+      continue;
+    }
+    if (Status s = stretch(begin, pos); !s) return s;
+    phrase(m.to);
+    pos += m.length;
+    begin = pos;
+  }
+  return stretch(begin, text.size());
+}
+
+Status PhrasedConverter::Convert(std::u32string_view text, ScriptConversion how,
+                                 std::u32string& out) const {
+  return Split(
+      text,
+      [&](size_t begin, size_t end) -> Status {
+        if (begin == end) return {};
+        return inner_.Convert(text.substr(begin, end - begin), how, out);
+      },
+      [&](std::u32string_view to) { out += to; });
+}
+
+Status PhrasedConverter::FindAmbiguities(
+    std::u32string_view text, ScriptConversion how,
+    std::vector<AmbiguityPoint>& points) const {
+  return Split(
+      text,
+      [&](size_t begin, size_t end) -> Status {
+        if (begin == end) return {};
+        const size_t first = points.size();
+        Status found = inner_.FindAmbiguities(text.substr(begin, end - begin),
+                                              how, points);
+        for (size_t i = first; i < points.size(); ++i) points[i].index += begin;
+        return found;
+      },
+      [](std::u32string_view) {});
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,69 @@
+// People's own phrases, applied before OpenCC's dictionaries: read from
+// lists in OpenCC's text dictionary form and kept per user.
+
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/convert/phrase_trie.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// Phrases by what they replace: FROM -> TO.
+using PhraseList = std::map<std::u32string, std::u32string>;
+
+// A phrase list ready for longest-match lookups. Const and thread-safe.
+class UserPhrases {
+ public:
+  UserPhrases() = default;
+  explicit UserPhrases(PhraseList phrases);
+
+  bool empty() const { return phrases_.empty(); }
+
+  // The longest FROM that begins `text`: its length (0 when none) and TO.
+  struct Match {
+    size_t length = 0;
+    std::u32string_view to;
+  };
+  Match LongestMatch(std::u32string_view text) const;
+
+ private:
+  std::vector<std::pair<std::u32string, std::u32string>> phrases_;
+  PhraseTrie trie_;
+};
+
+// Adds the phrases of `text` to `list`, a later FROM replacing an earlier
+// one. The form is OpenCC's: UTF-8, one "FROM<TAB>TO" line per phrase (TO
+// may list more outputs after spaces; the first is taken), lines starting
+// with '#' and blank lines ignored, a CR before the line feed and a UTF-8
+// byte-order mark allowed. Fails with kInvalidInput, `list` unchanged, on
+// the first bad line: "line N: " and what is wrong with it.
+Status ReadPhrases(std::string_view text, PhraseList& list);
+
+// Reads the phrase file at `path` into `list` as ReadPhrases does. Fails as
+// ReadDocument does, or as ReadPhrases with the error's path `path`.
+Status LoadPhraseFile(const std::filesystem::path& path, PhraseList& list);
+
+// The user's own list: $XDG_CONFIG_HOME/tovenrak/phrases.txt, else
+// $HOME/.config/tovenrak/phrases.txt; empty when neither variable is set.
+std::filesystem::path PersonalPhrasesPath();
+
+// The user's own list; a missing file (or no PersonalPhrasesPath) is an
+// empty list. Fails as LoadPhraseFile does otherwise.
+Result<PhraseList> LoadPersonalPhrases();
+
+// Adds "FROM<TAB>TO" to the end of the user's list, creating it and its
+// folder when missing, and saves it safely (SaveDocument): a failed save
+// leaves the list as it was. Fails with kInvalidInput when a phrase is empty
+// or holds a tab, a line break or a space (TO), or starts with '#' (FROM);
+// with kNotFound when there is no PersonalPhrasesPath; and as
+// LoadPersonalPhrases, MakeFolders and SaveDocument do.
+Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to);
+
+}  // namespace tovenrak::core

@@ -1,0 +1,96 @@
+// Ambiguity points: which places are reported, with OpenCC's own data, and
+// where they are in the document whatever its encoding and form.
+
+#include <gtest/gtest.h>
+
+#include "core/convert/fast_converter.h"
+#include "core/convert_document.h"
+#include "support/text.h"
+
+namespace tovenrak::core {
+namespace {
+
+using testing::Bytes;
+using testing::U32;
+
+// "LINE:COLUMN: X -> Y (A B)" for each point, one per line.
+std::string Listing(const std::vector<AmbiguityPoint>& points) {
+  std::string out;
+  for (const AmbiguityPoint& p : points)
+    out += std::to_string(p.line) + ":" + std::to_string(p.column) + ": " +
+           DescribePoint(p) + "\n";
+  return out;
+}
+
+TEST(AmbiguityTest, ReportsOpenccMissesWithEveryCandidate) {
+  const auto converter = MakeFastConverter();
+  const struct {
+    const char* text;
+    const char* expected;  // "INDEX: X -> Y (...)" per point.
+  } cases[] = {
+      // Decided by a phrase that another phrase overlaps: 去干|扰, 干扰.
+      {"去干扰", "1: 干 -> 幹 (幹 乾 干)\n"},
+      {"被发明", "1: 发 -> 髮 (發 髮)\n"},
+      {"前头发生", "2: 发 -> 髮 (發 髮)\n"},
+      // A phrase that nothing overlaps is trusted.
+      {"头发", ""},
+      // Decided by the character table alone.
+      {"后", "0: 后 -> 後 (後 后)\n"},
+      // A phrase with the usual reading that nothing overlaps.
+      {"以后", ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<AmbiguityPoint> points;
+    ASSERT_TRUE(converter->FindAmbiguities(
+        U32(c.text), {Script::kTraditional, Variant::kStd}, points));
+    std::string got;
+    for (const AmbiguityPoint& p : points)
+      got += std::to_string(p.index) + ": " + DescribePoint(p) + "\n";
+    EXPECT_EQ(got, c.expected) << c.text;
+  }
+}
+
+TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
+  constexpr const char* kSimplified = "第一行\n去干扰\r\n被发明";
+  ConversionRequest automatic;
+  automatic.find_ambiguities = true;
+  ConversionRequest to_traditional = automatic;
+  to_traditional.script = ScriptChoice::kTraditional;
+  to_traditional.markup = MarkupMode::kText;
+  to_traditional.find_ambiguities = true;
+  ConversionRequest utf8 = to_traditional;
+  utf8.to = Encoding::kUtf8;
+  ConversionRequest html = utf8;
+  html.markup = MarkupMode::kHtml;
+  const struct {
+    const char* name;
+    std::string bytes;
+    ConversionRequest request;
+    const char* expected;
+  } cases[] = {
+      {"UTF-8", kSimplified, utf8,
+       "2:2: 干 -> 幹 (幹 乾 干)\n3:2: 发 -> 髮 (發 髮)\n"},
+      {"GBK", Bytes(kSimplified, Encoding::kGbk), to_traditional,
+       "2:2: 干 -> 幹 (幹 乾 干)\n3:2: 发 -> 髮 (發 髮)\n"},
+      {"Big5", Bytes("甲\n只乾", Encoding::kBig5), automatic,
+       "2:2: 乾 -> 干 (干 乾)\n"},
+      // A reference counts as the characters it is written with; the
+      // characters after it keep their places.
+      {"references", "<p>去&#24178;扰\n头发生 &#x53BB;干扰</p>", html,
+       "1:5: 干 -> 幹 (幹 乾 干)\n2:2: 发 -> 髮 (發 髮)\n2:13: 干 -> 幹 (幹 乾 "
+       "干)\n"},
+      // Only the text people read is converted, and only it has points.
+      {"markup", "<a title=\"后\" href=\"后\"><!-- 后 -->后</a>", html,
+       "1:11: 后 -> 後 (後 后)\n1:33: 后 -> 後 (後 后)\n"},
+  };
+  const auto converter = MakeFastConverter();
+  for (const auto& c : cases) {
+    Result<DocumentConversion> done =
+        ConvertDocument(*converter, c.bytes, c.request);
+    ASSERT_TRUE(done) << c.name;
+    EXPECT_EQ(Listing(done->points), c.expected) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace tovenrak::core

@@ -1,0 +1,107 @@
+// User phrases: read from their lists, applied before the dictionaries, and
+// kept per user.
+
+#include "core/convert/user_phrases.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "core/convert/fast_converter.h"
+#include "core/convert/phrased_converter.h"
+#include "core/convert_document.h"
+#include "core/scratch_folder.h"
+#include "support/opencc_converter.h"
+#include "support/test_data.h"
+#include "support/text.h"
+
+namespace tovenrak::core {
+namespace {
+
+using testing::U32;
+using testing::Utf8;
+
+TEST(UserPhrasesTest, WinOverDictionaryPhrasesAndProtectWords) {
+  const struct {
+    const char* name;
+    const char* list;
+    const char* text;
+    Script to;
+    const char* expected;
+  } cases[] = {
+      {"over 干扰's neighbour 去干", "干扰\t干擾\n", "去干扰",
+       Script::kTraditional, "去干擾"},
+      {"over 头发 at the same start", "# fixes\n\n头\t頭 头\n", "头发生",
+       Script::kTraditional, "頭發生"},
+      {"longest user phrase", "发\t髮\r\n发生\t發生\n", "头发生发",
+       Script::kTraditional, "頭發生髮"},
+      {"protects in s2t", "发明\t发明\n", "被发明", Script::kTraditional,
+       "被发明"},
+      {"protects in t2s", "乾杯\t乾杯\n", "乾杯吧", Script::kSimplified,
+       "乾杯吧"},
+      {"to simplified", "著名\t着名\n", "顯著名聲", Script::kSimplified,
+       "显着名声"},
+  };
+  const auto engine = MakeFastConverter();
+  for (const auto& c : cases) {
+    PhraseList list;
+    ASSERT_TRUE(ReadPhrases(c.list, list)) << c.name;
+    const UserPhrases phrases(list);
+    std::u32string out;
+    ASSERT_TRUE(PhrasedConverter(*engine, phrases)
+                    .Convert(U32(c.text), {c.to, Variant::kStd}, out))
+        << c.name;
+    EXPECT_EQ(Utf8(out), c.expected) << c.name;
+  }
+}
+
+TEST(UserPhrasesTest, PhrasesThatNeverMatchLeaveOpenccOutputAsItIs) {
+  const std::string sample =
+      testing::ReadTestFile("detection/gbk-text-zh_CN.iso_4217.txt");
+  ConversionRequest request;
+  request.from = Encoding::kGbk;
+  request.to = Encoding::kUtf8;
+  request.script = ScriptChoice::kTraditional;
+  const Result<DocumentConversion> reference =
+      ConvertDocument(*MakeOpenccConverter(), sample, request);
+  request.phrases =
+      std::make_shared<UserPhrases>(PhraseList{{U"不在文中", U"X"}});
+  const Result<DocumentConversion> phrased =
+      ConvertDocument(*MakeFastConverter(), sample, request);
+  ASSERT_TRUE(reference && phrased);
+  EXPECT_EQ(phrased->text, reference->text);
+}
+
+TEST(UserPhrasesTest, BadLineIsNamedAndNothingIsRead) {
+  const struct {
+    const char* text;
+    const char* reason;
+  } cases[] = {
+      {"干扰\t干擾\n干净乾淨\n",
+       "line 2: no tab between the phrase and its replacement"},
+      {"# note\n\t乾\n", "line 2: nothing before the tab"},
+      {"发\t\n", "line 1: no replacement after the tab"},
+  };
+  for (const auto& c : cases) {
+    PhraseList list{{U"甲", U"乙"}};
+    const Status read = ReadPhrases(c.text, list);
+    ASSERT_FALSE(read) << c.text;
+    EXPECT_EQ(read.error().reason, c.reason);
+    EXPECT_EQ(list.size(), 1u) << c.text;
+  }
+}
+
+TEST(UserPhrasesTest, PersonalListStartsEmptyAndKeepsWhatIsAdded) {
+  testing::ScratchFolder folder;
+  ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+  EXPECT_TRUE(LoadPersonalPhrases()->empty());
+  ASSERT_TRUE(AddPersonalPhrase(U"干扰", U"干擾"));
+  ASSERT_TRUE(AddPersonalPhrase(U"发明", U"發明"));
+  EXPECT_FALSE(AddPersonalPhrase(U"发\t明", U"發明"));
+  Result<PhraseList> kept = LoadPersonalPhrases();
+  ::unsetenv("XDG_CONFIG_HOME");
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(*kept, (PhraseList{{U"发明", U"發明"}, {U"干扰", U"干擾"}}));
+}
+
+}  // namespace
+}  // namespace tovenrak::core
