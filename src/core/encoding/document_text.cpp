@@ -62,12 +62,6 @@ size_t FindAsciiIn(std::string_view text, std::string_view needle, size_t from,
 
 }  // namespace
 
-size_t CountUnits(std::string_view text) {
-  size_t count = 0;
-  for (size_t pos = 0; pos < text.size(); pos += UnitLength(text, pos)) ++count;
-  return count;
-}
-
 size_t FindAscii(std::string_view text, Encoding encoding,
                  std::string_view needle, size_t from, bool ignore_case) {
   if (needle.empty())

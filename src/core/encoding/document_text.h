@@ -58,9 +58,6 @@ inline size_t AsciiRunEnd(std::string_view text, size_t pos) {
 // for a double-byte unit (always 0x8140 or more).
 using Unit = uint16_t;
 
-// Number of Big5 or GBK units in `text`.
-size_t CountUnits(std::string_view text);
-
 // Returns the byte offset of the first occurrence of `needle` (ASCII only) at
 // or after the unit boundary `from` that starts on a unit boundary of text in
 // `encoding` (see UnitLengthIn), or std::string_view::npos. With
