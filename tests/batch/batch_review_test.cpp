@@ -6,8 +6,7 @@
 #include "core/convert/default_converter.h"
 #include "core/scratch_folder.h"
 #include "fakes/fake_bat_view.h"
-#include "fakes/fake_file_dialog.h"
-#include "fakes/fake_message_box.h"
+#include "fakes/fake_dialogs.h"
 #include "support/text.h"
 
 namespace tovenrak::batch {
