@@ -57,9 +57,12 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
 TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   using core::Encoding;
   testing::ScratchFolder dir;
-  const std::string gb = testing::Bytes("头发很长，以后再说。", Encoding::kGbk);
-  const std::string big5 =
-      testing::Bytes("頭髮很長，以後再說。", Encoding::kBig5);
+  // Long enough for its bytes to overrule a declaration.
+  std::string gb, big5;
+  for (int i = 0; i < 4; ++i) {
+    gb += testing::Bytes("头发很长，以后再说。", Encoding::kGbk);
+    big5 += testing::Bytes("頭髮很長，以後再說。", Encoding::kBig5);
+  }
   const struct {
     const char* listed;  // below the folder
     std::string input;   // none: written by an earlier row
