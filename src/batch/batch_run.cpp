@@ -1,5 +1,6 @@
 #include "batch/batch_run.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <filesystem>
@@ -83,6 +84,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   core::ConversionRequest request;
   request.find_ambiguities = options.review_list;
   std::string review;
+  std::vector<std::string> written;  // Outputs, as paths.
   for (size_t i = 0; i < n; ++i) {
     const std::string& other = be_fore[plan[i].other];
     switch (plan[i].verdict) {
@@ -109,6 +111,7 @@ BatchOutcome RunBatch(const core::Converter& er,
                                               : core::Durability::kNow);
             converted) {
           ++outcome.converted;
+          written.push_back(destination.lexically_normal().string());
           if (file_system) unsynced.push_back({i, *file_system});
           const core::Detection& source = converted->source;
           if (source.declared && *source.declared != source.encoding) {
@@ -142,8 +145,17 @@ BatchOutcome RunBatch(const core::Converter& er,
   }
   if (options.review_list) {
     const std::string path = target_folder + kReviewListName;
-    if (core::Status saved = core::SaveDocument(path, review); !saved)
+    // A document of that name was converted: its output stays.
+    const bool taken = std::any_of(
+        written.begin(), written.end(), [&](const std::string& output) {
+          return output ==
+                 std::filesystem::path(path).lexically_normal().string();
+        });
+    if (taken) {
+      outcome.failed.push_back({path, "与转换结果同名，疑点清单未写出"});
+    } else if (core::Status saved = core::SaveDocument(path, review); !saved) {
       outcome.failed.push_back({path, ReasonOf(saved.error())});
+    }
   }
   return outcome;
 }

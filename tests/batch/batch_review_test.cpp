@@ -52,10 +52,14 @@ TEST_F(BatchReviewTest, ListsEachConvertedFilesPointsBelowTheTarget) {
   EXPECT_TRUE(fs::exists(dir_ / "out" / "b.txt"));
 }
 
-TEST_F(BatchReviewTest, WritesNoListUnlessAsked) {
+TEST_F(BatchReviewTest, WritesNoListUnlessAskedNorOverADocumentsOutput) {
   Run(false, {{"a.txt", "去干扰"}});
   EXPECT_TRUE(fs::exists(dir_ / "out" / "a.txt"));
   EXPECT_FALSE(fs::exists(dir_ / "out" / kReviewListName));
+
+  Run(true, {{kReviewListName, "去干扰"}});
+  EXPECT_EQ(ScratchFolder::Read(dir_ / "out" / kReviewListName),
+            testing::Bytes("去幹擾", core::Encoding::kBig5));
 }
 
 }  // namespace
