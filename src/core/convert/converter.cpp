@@ -37,6 +37,12 @@ Status Converter::FindAmbiguities(std::u32string_view text,
   return {};
 }
 
+Error NoMemoryToConvert(size_t size, std::string_view units) {
+  return Error{ErrorCode::kTooLarge, "not enough memory to convert a text of " +
+                                         std::to_string(size) + " " +
+                                         std::string(units)};
+}
+
 Result<Conversion> Converter::Recode(
     std::string_view text, Encoding source, Encoding target,
     std::optional<ScriptConversion> how) const {
@@ -75,9 +81,7 @@ Result<Conversion> Converter::Recode(
     result.invalid_units = counts.invalid_units;
     return result;
   } catch (const std::bad_alloc&) {
-    return Error{ErrorCode::kTooLarge,
-                 "not enough memory to convert a text of " +
-                     std::to_string(text.size()) + " bytes"};
+    return NoMemoryToConvert(text.size(), "bytes");
   }
 }
 

@@ -46,6 +46,10 @@ struct Conversion {
   size_t invalid_units = 0;
 };
 
+// The error of a conversion that ran out of memory on a text of `size`
+// `units` ("bytes", "characters").
+Error NoMemoryToConvert(size_t size, std::string_view units);
+
 // Converts text between scripts exactly as OpenCC's configuration for the
 // conversion does. Members are const and safe to call from several threads
 // at once.

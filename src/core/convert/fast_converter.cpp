@@ -24,9 +24,7 @@ class FastConverter : public Converter {
     try {
       ConvertWithTables(**tables, text, out);
     } catch (const std::bad_alloc&) {
-      return Error{ErrorCode::kTooLarge,
-                   "not enough memory to convert a text of " +
-                       std::to_string(text.size()) + " characters"};
+      return NoMemoryToConvert(text.size(), "characters");
     }
     return {};
   }
@@ -75,9 +73,7 @@ class FastConverter : public Converter {
       result.invalid_units = counts.invalid_units;
       return result;
     } catch (const std::bad_alloc&) {
-      return Error{ErrorCode::kTooLarge,
-                   "not enough memory to convert a text of " +
-                       std::to_string(text.size()) + " bytes"};
+      return NoMemoryToConvert(text.size(), "bytes");
     }
   }
 
