@@ -52,9 +52,7 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
         if (points) points->clear();
       }
     } catch (const std::bad_alloc&) {
-      return Error{ErrorCode::kTooLarge,
-                   "not enough memory to convert a text of " +
-                       std::to_string(text.size()) + " bytes"};
+      return NoMemoryToConvert(text.size(), "bytes");
     }
   }
   Result<Conversion> recoded = converter.Recode(text, source, target, how);
