@@ -107,8 +107,8 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
 
 Review& Main::AttachReview(platform::ReviewView& view) {
   ReviewHost& host = *this;
-  review_ = std::make_unique<Review>(view, c_.ori_text, c_.message_box, host,
-                                     kTitle);
+  review_ =
+      std::make_unique<Review>(view, c_.ori_text, c_.message_box, host, kTitle);
   return *review_;
 }
 
@@ -175,9 +175,9 @@ void Main::OpenAs(const core::Detection& detection,
   ori_str_ = std::move(gb->conversion.text);
   cvt_str_ = std::move(big5->conversion.text);
   if (review_ && source == core::Encoding::kBig5) {
-    ori_str_ = review_->Begin({text, source, core::Encoding::kGbk,
-                               std::move(gb->points)},
-                              std::move(ori_str_));
+    ori_str_ = review_->Begin(
+        {text, source, core::Encoding::kGbk, std::move(gb->points)},
+        std::move(ori_str_));
   }
   name_ = name;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
@@ -245,8 +245,9 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->conversion.text);
   if (review_) {
-    stored = review_->Begin({source, from, target, std::move(converted->points)},
-                            std::move(stored));
+    stored =
+        review_->Begin({source, from, target, std::move(converted->points)},
+                       std::move(stored));
   }
   PressSide(target);
   // The view shows the stored text with its declaration rewritten; the
@@ -275,10 +276,10 @@ void Main::ConvertAgain() {
 
 void Main::SaveShown() {
   if (shown_bytes_.empty() && !c_.ori_text.IsModified()) return;
-  const char* title = shown_encoding_ == core::Encoding::kGbk ? "保存文件为 GB 码"
-                      : shown_encoding_ == core::Encoding::kBig5
-                          ? "保存文件为 Big5 码"
-                          : "保存文件";
+  const char* title =
+      shown_encoding_ == core::Encoding::kGbk    ? "保存文件为 GB 码"
+      : shown_encoding_ == core::Encoding::kBig5 ? "保存文件为 Big5 码"
+                                                 : "保存文件";
   const std::string chosen = c_.dia.AskSavePath(title, kSaveFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);

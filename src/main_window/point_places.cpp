@@ -4,7 +4,9 @@ namespace tovenrak::main_window {
 
 namespace {
 
-bool Agree(char32_t a, char32_t b) { return a == b || (a >= 0x80 && b >= 0x80); }
+bool Agree(char32_t a, char32_t b) {
+  return a == b || (a >= 0x80 && b >= 0x80);
+}
 
 // Whether kResync characters agree from `i` in `from` and `j` in `to`, or
 // all there are when both end together before that.

@@ -36,8 +36,8 @@ size_t SpanAt(std::u32string_view text, size_t at,
 
 // "疑点：干 → 幹（幹 乾 干）"
 std::string MarkText(const core::AmbiguityPoint& point) {
-  std::string text = "疑点：" + Utf8(std::u32string(1, point.source)) +
-                     " → " + Utf8(point.chosen) + "（";
+  std::string text = "疑点：" + Utf8(std::u32string(1, point.source)) + " → " +
+                     Utf8(point.chosen) + "（";
   for (size_t i = 0; i < point.candidates.size(); ++i)
     text += (i > 0 ? " " : "") + Utf8(point.candidates[i]);
   return text + "）";
@@ -168,9 +168,8 @@ void Review::OnPointChosen(int mark, int alternative) {
   const std::u32string with = point.candidates[alternative];
   if (with == point.chosen) return;
   if (source_view_.IsModified()) {
-    messages_.Show(
-        "源文件已经手工改过，不能再按疑点改字。请重新转换后再选择。",
-        platform::MessageIcon::kExclamation, title_);
+    messages_.Show("源文件已经手工改过，不能再按疑点改字。请重新转换后再选择。",
+                   platform::MessageIcon::kExclamation, title_);
     return;
   }
   if (!PutInConverted(k, with)) return;

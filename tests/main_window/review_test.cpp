@@ -35,8 +35,8 @@ class ReviewTest : public ::testing::Test {
     std::string shown;
     for (const platform::ReviewMark& m : marks.marks) {
       shown += (shown.empty() ? "" : " | ") + std::to_string(m.line) + ":" +
-               std::to_string(m.column) + "+" + std::to_string(m.length) +
-               " " + m.text;
+               std::to_string(m.column) + "+" + std::to_string(m.length) + " " +
+               m.text;
     }
     return shown;
   }
@@ -66,8 +66,8 @@ TEST_F(ReviewTest, MarksStandWhereTheViewShowsEachPoint) {
     std::string marks;
   };
   const Case cases[] = {
-      {"GB page to Big5, past a shorter declaration and a reference",
-       "doc.htm", kGbPage, true,
+      {"GB page to Big5, past a shorter declaration and a reference", "doc.htm",
+       kGbPage, true,
        "1:22+1 疑点：发 → 髮（發 髮） | 2:10+1 疑点：干 → 幹（幹 乾 干）"},
       {"Big5 page shown as GB on opening", "doc.htm",
        Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5), false,
@@ -176,11 +176,13 @@ TEST(PlaceIndicesTest, FindsSourcePlacesInTheConversion) {
       {"one for one", "头发，干", "頭髮，幹", {1, 3}, {1, 3}},
       {"reference", "犇发", "&#29319;髮", {0, 1}, {0, 8}},
       {"source reference kept", "&#1;发", "&#1;髮", {4}, {4}},
-      {"shorter declaration", "charset=gb2312>发", "charset=big5>髮", {15},
+      {"shorter declaration",
+       "charset=gb2312>发",
+       "charset=big5>髮",
+       {15},
        {13}},
       {"longer phrase", "a U盘 发展 b", "a 隨身碟 發展 b", {2, 5}, {no, 6}},
-      {"too far to find again", "a发", std::string(70, 'z') + "髮", {1},
-       {no}},
+      {"too far to find again", "a发", std::string(70, 'z') + "髮", {1}, {no}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(main_window::PlaceIndices(U32(c.from), U32(c.to), c.indices),
