@@ -82,6 +82,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   BatchOutcome outcome;
   core::ConversionRequest request;
   request.find_ambiguities = options.review_list;
+  request.phrases = options.phrases;
   std::string review;
   for (size_t i = 0; i < n; ++i) {
     const std::string& other = be_fore[plan[i].other];
