@@ -26,6 +26,7 @@ void ShowBatWindowModally(QWidget* parent,
   platform::qt::QtMessageBox messages(&view);
   batch::Bat bat(view, n_dia, messages, **er, program_folder,
                  batch::ListVolumes());
+  bat.UsePersonalPhrases(true);
   bat.Load();
   view.exec();
 }

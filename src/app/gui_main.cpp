@@ -18,6 +18,7 @@
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_page_preview.h"
+#include "platform/qt/qt_review_view.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -88,6 +89,8 @@ int main(int argc, char** argv) {
                                         QStandardPaths::AppDataLocation)),
       program_dir.toStdString());
   window.SetListener(&main);
+  qt::QtReviewView review(window);
+  review.SetListener(&main.AttachReview(review));
   window.ShowCentred();
   // The files named on the command line (a desktop's "Open with"), after
   // what Qt took for itself; the window shows one document, the first.

@@ -125,6 +125,19 @@ void Bat::OnNGo() {
     view_.ShowPro(false);
     return;
   }
+  if (use_personal_phrases_) {
+    core::Result<core::PhraseList> phrases = core::LoadPersonalPhrases();
+    if (!phrases) {
+      messages_.Show(
+          "无法读取个人词组，没有转换。\n原因：" + phrases.error().Message(),
+          platform::MessageIcon::kExclamation, kBatTitle);
+      return;
+    }
+    options_.phrases =
+        phrases->empty()
+            ? nullptr
+            : std::make_shared<const core::UserPhrases>(std::move(*phrases));
+  }
   view_.ShowPro(true);
   std::string target = view_.ToText();
   if (target.empty() || target.back() != kSeparator) {

@@ -68,6 +68,12 @@ class Bat : public platform::BatListener {
   // Whether the next runs write a review list (BatchOptions::review_list);
   // off at first.
   void SetReviewList(bool on) { options_.review_list = on; }
+  void OnReviewListToggled(bool on) override { SetReviewList(on); }
+
+  // Whether each run applies the user's personal phrases
+  // (core::LoadPersonalPhrases), read again at its start; off at first. A
+  // list that cannot be read then gets a message instead of a run.
+  void UsePersonalPhrases(bool on) { use_personal_phrases_ = on; }
 
   const std::vector<std::string>& be_fore() const { return be_fore_; }
   const std::vector<std::string>& be_hind() const { return be_hind_; }
@@ -87,6 +93,7 @@ class Bat : public platform::BatListener {
   int drive_ = -1;  // The volume of the last folder Dir1 could show.
   int16_t pro_percent_ = 0;
   BatchOptions options_;
+  bool use_personal_phrases_ = false;
 };
 
 }  // namespace tovenrak::batch

@@ -83,6 +83,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   BatchOutcome outcome;
   core::ConversionRequest request;
   request.find_ambiguities = options.review_list;
+  request.phrases = options.phrases;
   std::string review;
   std::vector<std::string> written;  // Outputs, as paths.
   for (size_t i = 0; i < n; ++i) {

@@ -5,10 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/convert/converter.h"
+#include "core/convert/user_phrases.h"
 #include "platform/message_box.h"
 
 namespace tovenrak::batch {
@@ -52,6 +54,8 @@ struct BatchOptions {
   // source as decoded, which its output keeps but where a character became
   // a reference (&#N;).
   bool review_list = false;
+  // Applied before the dictionaries to every file, when not null.
+  std::shared_ptr<const core::UserPhrases> phrases;
 };
 
 inline constexpr const char* kReviewListName = "tovenrak-review.txt";

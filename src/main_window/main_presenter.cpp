@@ -3,6 +3,7 @@
 #include <cassert>
 #include <utility>
 
+#include "core/convert/phrased_converter.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/recode_document.h"
@@ -53,17 +54,20 @@ core::ScriptConversion ScriptOf(core::Encoding side) {
 }
 
 // `text` in `source` converted to `side` and its script, read as markup when
-// it or the file `name` looks like a page.
-core::Result<core::Conversion> ToSide(const core::Converter& converter,
-                                      const std::string& text,
-                                      core::Encoding source,
-                                      core::Encoding side,
-                                      const std::string& name) {
-  core::Result<core::RecodedDocument> recoded =
-      core::RecodeDocument(converter, text, source, side, ScriptOf(side),
-                           core::MarkupMode::kAuto, name);
-  if (!recoded) return recoded.error();
-  return std::move(recoded->conversion);
+// it or the file `name` looks like a page, with `phrases` (if any) before the
+// dictionaries, and its ambiguity points when `find`.
+core::Result<core::RecodedDocument> ToSide(
+    const core::Converter& converter, const std::string& text,
+    core::Encoding source, core::Encoding side, const std::string& name,
+    const std::shared_ptr<const core::UserPhrases>& phrases = nullptr,
+    bool find = false) {
+  if (phrases) {
+    return core::RecodeDocument(core::PhrasedConverter(converter, *phrases),
+                                text, source, side, ScriptOf(side),
+                                core::MarkupMode::kAuto, name, find);
+  }
+  return core::RecodeDocument(converter, text, source, side, ScriptOf(side),
+                              core::MarkupMode::kAuto, name, find);
 }
 
 std::string Quoted(const std::filesystem::path& path) {
@@ -99,6 +103,13 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel, "");
   c_.frame.SetSiteLink(kSiteAddress,
                        std::string("我们的E-mail为：") + kMakerEmail);
+}
+
+Review& Main::AttachReview(platform::ReviewView& view) {
+  ReviewHost& host = *this;
+  review_ =
+      std::make_unique<Review>(view, c_.ori_text, c_.message_box, host, kTitle);
+  return *review_;
 }
 
 void Main::OpenHtmlFile() {
@@ -137,12 +148,20 @@ void Main::OpenAs(const core::Detection& detection,
                   const std::filesystem::path& path, std::string text) {
   const core::Encoding source = detection.encoding;
   const std::string name = path.filename().string();
-  auto side_text = [&](core::Encoding side) -> core::Result<core::Conversion> {
-    if (side == source) return core::Conversion{text};
-    return ToSide(*cher_, text, source, side, name);
+  const auto phrases = review_ ? review_->Phrases() : nullptr;
+  auto side_text =
+      [&](core::Encoding side) -> core::Result<core::RecodedDocument> {
+    if (side == source) {
+      core::RecodedDocument as_it_is;
+      as_it_is.conversion.text = text;
+      return as_it_is;
+    }
+    // Only a Big5 document is shown converted.
+    return ToSide(*cher_, text, source, side, name, phrases,
+                  review_ && source == core::Encoding::kBig5);
   };
-  core::Result<core::Conversion> gb = side_text(core::Encoding::kGbk);
-  core::Result<core::Conversion> big5 = side_text(core::Encoding::kBig5);
+  core::Result<core::RecodedDocument> gb = side_text(core::Encoding::kGbk);
+  core::Result<core::RecodedDocument> big5 = side_text(core::Encoding::kBig5);
   if (!gb || !big5) {
     ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
               (gb ? big5 : gb).error().Message());
@@ -152,8 +171,14 @@ void Main::OpenAs(const core::Detection& detection,
                          StateText(source));
   c_.status.SetPanelText(platform::StatusBar::kDetectionPanel,
                          DetectionText(detection));
-  ori_str_ = std::move(gb->text);
-  cvt_str_ = std::move(big5->text);
+  if (review_) review_->End();
+  ori_str_ = std::move(gb->conversion.text);
+  cvt_str_ = std::move(big5->conversion.text);
+  if (review_ && source == core::Encoding::kBig5) {
+    ori_str_ = review_->Begin(
+        {text, source, core::Encoding::kGbk, std::move(gb->points)},
+        std::move(ori_str_));
+  }
   name_ = name;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
@@ -169,8 +194,9 @@ void Main::OpenAs(const core::Detection& detection,
       // rewritten.
       ShowInView(core::RewriteCharset(ori_str_, core::Encoding::kGbk),
                  core::Encoding::kGbk);
+      if (review_) review_->Show(shown_bytes_);
       if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-      WarnAboutConversion(*gb, core::Encoding::kGbk);
+      WarnAboutConversion(gb->conversion, core::Encoding::kGbk);
       break;
     case core::Encoding::kGb18030:
     case core::Encoding::kUtf8:
@@ -181,6 +207,7 @@ void Main::OpenAs(const core::Detection& detection,
 }
 
 void Main::Clear() {
+  if (review_) review_->End();
   ShowInView("", core::Encoding::kGbk);
   c_.htmler.Hide();
   c_.tool.SetButtonEnabled(platform::kClearButton, false);
@@ -194,31 +221,66 @@ void Main::ConvertToGb() { Convert(core::Encoding::kGbk); }
 void Main::ConvertToBig5() { Convert(core::Encoding::kBig5); }
 
 void Main::Convert(core::Encoding target) {
+  if (ShowConversion(target, true)) SaveShown();
+}
+
+bool Main::ShowConversion(core::Encoding target, bool warn) {
   const bool to_gb = target == core::Encoding::kGbk;
-  core::Result<core::Conversion> converted =
-      to_gb ? ToSide(*cher_, cvt_str_, core::Encoding::kBig5, target, name_)
-            : ToSide(*cher_, ori_str_, core::Encoding::kGbk, target, name_);
+  const std::string& source = to_gb ? cvt_str_ : ori_str_;
+  const core::Encoding from =
+      to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk;
+  core::Result<core::RecodedDocument> converted =
+      ToSide(*cher_, source, from, target, name_,
+             review_ ? review_->Phrases() : nullptr, review_ != nullptr);
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
     ShowPressed();
     ShowError(
         std::string(to_gb ? "无法转换为 GB 码。" : "无法转换为 Big5 码。") +
         "\n原因：" + converted.error().Message());
-    return;
+    return false;
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
                          StateText(target));
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
-  stored = std::move(converted->text);
+  stored = std::move(converted->conversion.text);
+  if (review_) {
+    stored =
+        review_->Begin({source, from, target, std::move(converted->points)},
+                       std::move(stored));
+  }
   PressSide(target);
   // The view shows the stored text with its declaration rewritten; the
   // stored text keeps the declaration it had.
   ShowInView(core::RewriteCharset(stored, target), target);
+  if (review_) review_->Show(shown_bytes_);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-  WarnAboutConversion(*converted, target);
+  if (warn) WarnAboutConversion(converted->conversion, target);
+  return true;
+}
 
-  const std::string chosen = c_.dia.AskSavePath(
-      to_gb ? "保存文件为 GB 码" : "保存文件为 Big5 码", kSaveFilter);
+void Main::ReplaceConverted(std::string bytes) {
+  std::string& stored =
+      shown_encoding_ == core::Encoding::kGbk ? ori_str_ : cvt_str_;
+  stored = std::move(bytes);
+  ShowInView(core::RewriteCharset(stored, shown_encoding_), shown_encoding_);
+  if (review_) review_->Show(shown_bytes_);
+  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+}
+
+void Main::ConvertAgain() {
+  if (shown_encoding_ == core::Encoding::kGbk ||
+      shown_encoding_ == core::Encoding::kBig5)
+    ShowConversion(shown_encoding_, false);
+}
+
+void Main::SaveShown() {
+  if (shown_bytes_.empty() && !c_.ori_text.IsModified()) return;
+  const char* title =
+      shown_encoding_ == core::Encoding::kGbk    ? "保存文件为 GB 码"
+      : shown_encoding_ == core::Encoding::kBig5 ? "保存文件为 Big5 码"
+                                                 : "保存文件";
+  const std::string chosen = c_.dia.AskSavePath(title, kSaveFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
   if (core::Status saved = c_.files.Save(path, ViewBytes()); !saved) {

@@ -11,6 +11,7 @@
 #include "core/convert/converter.h"
 #include "core/encoding/code_tables.h"
 #include "core/encoding/detection.h"
+#include "main_window/review_presenter.h"
 #include "platform/batch_launcher.h"
 #include "platform/file_dialog.h"
 #include "platform/files.h"
@@ -18,6 +19,7 @@
 #include "platform/main_window_listener.h"
 #include "platform/message_box.h"
 #include "platform/page_preview.h"
+#include "platform/review_view.h"
 #include "platform/shell.h"
 #include "platform/source_view.h"
 #include "platform/status_bar.h"
@@ -36,7 +38,7 @@ inline constexpr const char* kMakerEmail = "tovenrak@zemlorin.example";
 // The preview file, written in the program's writable folder.
 inline constexpr char kPreviewFile[] = "temp.htm";
 
-class Main : public platform::MainWindowListener {
+class Main : public platform::MainWindowListener, private ReviewHost {
  public:
   struct Controls {
     platform::SourceView& ori_text;
@@ -57,6 +59,11 @@ class Main : public platform::MainWindowListener {
   // REQUIRES: cher != nullptr
   Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
        std::filesystem::path app_dir, std::filesystem::path program_dir);
+
+  // Reviews the doubtful places of each conversion shown from now on in
+  // `view` (see Review), whose commands go to the Review returned; converts
+  // with the personal phrases, loaded again for each conversion.
+  Review& AttachReview(platform::ReviewView& view);
 
   // Asks for a file and opens it in the encoding its bytes are in
   // (core::DetectEncoding), shown with how that was found: a Big5 document
@@ -83,6 +90,10 @@ class Main : public platform::MainWindowListener {
   // nothing; a failed write gets a message naming the file.
   void ConvertToGb();
   void ConvertToBig5();
+
+  // Offers to save the document as the source view shows it, in the
+  // encoding it shows it in; nothing without a document.
+  void SaveShown();
 
   // Hands `url` to the desktop, which may decline it unnoticed.
   void BrowseTo(const std::string& url);
@@ -111,6 +122,13 @@ class Main : public platform::MainWindowListener {
               const std::filesystem::path& path, std::string text);
   // `target` is GB (kGbk) or Big5.
   void Convert(core::Encoding target);
+  // Converts to `target` and shows the result; false, with a message, when
+  // it fails. Warns about references and invalid bytes when `warn`.
+  bool ShowConversion(core::Encoding target, bool warn);
+  // ReviewHost
+  void ReplaceConverted(std::string bytes) override;
+  void ConvertAgain() override;
+  void SaveConverted() override { SaveShown(); }
   void ShowInView(const std::string& bytes, core::Encoding encoding);
   std::string ViewBytes() const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
@@ -123,6 +141,7 @@ class Main : public platform::MainWindowListener {
 
   Controls c_;
   std::unique_ptr<core::Converter> cher_;
+  std::unique_ptr<Review> review_;
   const std::filesystem::path app_dir_;
   const std::filesystem::path program_dir_;
   std::string ori_str_;

@@ -25,6 +25,8 @@ class BatListener {
   // The pointer moved over `BeFore` to (`x`, `y`), in pixels from its top
   // left corner; `button_held` when any mouse button is down.
   virtual void OnBeForeMouseMove(bool button_held, int x, int y) = 0;
+  // The check box 写出疑点清单 was turned on or off.
+  virtual void OnReviewListToggled(bool on) = 0;
 };
 
 }  // namespace tovenrak::platform

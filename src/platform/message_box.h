@@ -1,4 +1,4 @@
-// Modal message boxes with one OK button.
+// Modal message boxes: a notice with one OK button, or a yes/no question.
 
 #pragma once
 
@@ -18,6 +18,10 @@ class MessageBox {
   // Shows `text` (UTF-8) under `title` and returns when the user dismisses it.
   virtual void Show(const std::string& text, MessageIcon icon,
                     const std::string& title) = 0;
+
+  // Asks `question` (UTF-8) under `title` with the buttons Yes and No;
+  // returns true for Yes. Closing the box answers No.
+  virtual bool Ask(const std::string& question, const std::string& title) = 0;
 };
 
 }  // namespace tovenrak::platform

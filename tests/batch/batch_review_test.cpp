@@ -1,4 +1,5 @@
-// The review list a batch run writes beside its outputs when Bat is told to.
+// The review list a batch run writes beside its outputs when its check box is
+// on, and the personal phrases a run applies.
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,8 @@ class BatchReviewTest : public ::testing::Test {
     ASSERT_TRUE(converter.has_value());
     Bat bat(view_, dialog_, messages_, **converter, dir_.path(), {"/"});
     bat.Load();
-    bat.SetReviewList(review);
+    bat.UsePersonalPhrases(personal_);
+    bat.OnReviewListToggled(review);
     for (const auto& [name, text] : files) {
       ScratchFolder::Write(dir_ / name,
                            testing::Bytes(text, core::Encoding::kGbk));
@@ -36,6 +38,7 @@ class BatchReviewTest : public ::testing::Test {
     bat.OnNGo();
   }
 
+  bool personal_ = false;
   ScratchFolder dir_;
   fakes::FakeBatView view_;
   fakes::FakeFileDialog dialog_;
@@ -60,6 +63,28 @@ TEST_F(BatchReviewTest, WritesNoListUnlessAskedNorOverADocumentsOutput) {
   Run(true, {{kReviewListName, "去干扰"}});
   EXPECT_EQ(ScratchFolder::Read(dir_ / "out" / kReviewListName),
             testing::Bytes("去幹擾", core::Encoding::kBig5));
+}
+
+TEST_F(BatchReviewTest, PersonalPhrasesApplyWhenUsedAndABadListStopsTheRun) {
+  setenv("XDG_CONFIG_HOME", dir_.path().c_str(), 1);
+  fs::create_directory(dir_ / "tovenrak");
+  ScratchFolder::Write(dir_ / "tovenrak/phrases.txt", "去干扰\t去干擾\n");
+  for (bool used : {false, true}) {
+    personal_ = used;
+    Run(true, {{"a.txt", "去干扰"}});
+    EXPECT_EQ(ScratchFolder::Read(dir_ / "out/a.txt"),
+              testing::Bytes(used ? "去干擾" : "去幹擾", core::Encoding::kBig5))
+        << used;
+    EXPECT_EQ(ScratchFolder::Read(dir_ / "out" / kReviewListName),
+              used ? "" : "a.txt:1:2: 干 -> 幹 (幹 乾 干)\n")
+        << used;
+  }
+  ScratchFolder::Write(dir_ / "tovenrak/phrases.txt", "no tab\n");
+  fs::remove(dir_ / "out/a.txt");
+  Run(true, {{"a.txt", "去干扰"}});
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_FALSE(fs::exists(dir_ / "out/a.txt"));
+  EXPECT_TRUE(messages_.shown.back().text.starts_with("无法读取个人词组"));
 }
 
 }  // namespace

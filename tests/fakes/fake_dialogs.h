@@ -1,5 +1,5 @@
-// A file dialog that answers from a queue and a message box, both recording
-// what they were asked.
+// A file dialog that answers from a queue and a message box that answers
+// as told, both recording what they were asked.
 
 #pragma once
 
@@ -48,7 +48,13 @@ struct FakeMessageBox : platform::MessageBox {
             const std::string&) override {
     shown.push_back({text, icon});
   }
+  bool Ask(const std::string& question, const std::string&) override {
+    asked.push_back(question);
+    return answer_yes;
+  }
   std::vector<Shown> shown;
+  std::vector<std::string> asked;
+  bool answer_yes = false;
 };
 
 }  // namespace tovenrak::fakes

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_bat_view.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -117,10 +118,17 @@ void QtBatView::CreateControls() {
   pro_->setTextVisible(false);
   pro_->hide();
 
+  review_list_ = new QCheckBox(tr("写出疑点清单"), this);
+  review_list_->setObjectName("ReviewList");
+  review_list_->setAccessibleName(tr("写出疑点清单"));
+  review_list_->setToolTip(tr(
+      "在目标文件夹中写出 tovenrak-review.txt，列出每个转换时有多种写法的字"));
+
   setTabOrder(be_fore_, n_add_);
   setTabOrder(n_add_, n_del_);
   setTabOrder(n_del_, n_go_);
-  setTabOrder(n_go_, n_quit_);
+  setTabOrder(n_go_, review_list_);
+  setTabOrder(review_list_, n_quit_);
   setTabOrder(n_quit_, drive1_);
   setTabOrder(drive1_, dir1_);
   setTabOrder(dir1_, to_text_);
@@ -147,11 +155,15 @@ void QtBatView::PlaceControls() {
   drive1_->setGeometry(Twips(4680, 720, 2175, 300));
   dir1_->setGeometry(Twips(4680, 1080, 2175, 3030));
   pro_->setGeometry(Twips(2520, 1680, 1935, 135));
+  review_list_->setGeometry(Twips(2760, 1395, 1800, 255));
 }
 
 void QtBatView::ConnectControls() {
   connect(n_add_, &QPushButton::clicked, this, [this] {
     if (listener_) listener_->OnNAdd();
+  });
+  connect(review_list_, &QCheckBox::toggled, this, [this](bool on) {
+    if (listener_) listener_->OnReviewListToggled(on);
   });
   connect(n_del_, &QPushButton::clicked, this, [this] {
     if (listener_) listener_->OnNDel();

@@ -12,6 +12,7 @@
 #include "platform/bat_view.h"
 
 QT_BEGIN_NAMESPACE
+class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
@@ -85,6 +86,7 @@ class QtBatView : public QDialog, public BatView {
   QTreeView* dir1_ = nullptr;
   QFileSystemModel* dir1_model_ = nullptr;
   QProgressBar* pro_ = nullptr;
+  QCheckBox* review_list_ = nullptr;
 };
 
 }  // namespace tovenrak::platform::qt

@@ -25,4 +25,14 @@ void QtMessageBox::Show(const std::string& text, platform::MessageIcon icon,
   box.exec();
 }
 
+bool QtMessageBox::Ask(const std::string& question, const std::string& title) {
+  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
+                  QString::fromStdString(question),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  box.setAccessibleName(QString::fromStdString(title));
+  return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace tovenrak::platform::qt

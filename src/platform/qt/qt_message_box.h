@@ -19,6 +19,7 @@ class QtMessageBox : public platform::MessageBox {
 
   void Show(const std::string& text, platform::MessageIcon icon,
             const std::string& title) override;
+  bool Ask(const std::string& question, const std::string& title) override;
 
  private:
   QWidget* parent_;

@@ -1,0 +1,254 @@
+#include "main_window/review_presenter.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/encoding/codec.h"
+#include "core/encoding/utf8.h"
+#include "main_window/point_places.h"
+
+namespace tovenrak::main_window {
+
+namespace {
+
+std::string Utf8(std::u32string_view text) {
+  std::string out;
+  for (const char32_t c : text) core::AppendUtf8(c, out);
+  return out;
+}
+
+bool IsHan(char32_t c) {
+  return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF) ||
+         (c >= 0xF900 && c <= 0xFAFF) || (c >= 0x20000 && c <= 0x3FFFF);
+}
+
+// How many characters of `text` from `at` hold `chosen`: as it is, or as a
+// reference to it; 0 when neither is there.
+size_t SpanAt(std::u32string_view text, size_t at,
+              const std::u32string& chosen) {
+  if (at >= text.size()) return 0;
+  const std::u32string_view rest = text.substr(at);
+  if (rest.starts_with(chosen)) return chosen.size();
+  char32_t c = 0;
+  const size_t length = ReferenceLength(rest, c);
+  return length > 0 && chosen.size() == 1 && c == chosen[0] ? length : 0;
+}
+
+// "疑点：干 → 幹（幹 乾 干）"
+std::string MarkText(const core::AmbiguityPoint& point) {
+  std::string text = "疑点：" + Utf8(std::u32string(1, point.source)) + " → " +
+                     Utf8(point.chosen) + "（";
+  for (size_t i = 0; i < point.candidates.size(); ++i)
+    text += (i > 0 ? " " : "") + Utf8(point.candidates[i]);
+  return text + "）";
+}
+
+std::vector<size_t> IndicesOf(const std::vector<core::AmbiguityPoint>& points) {
+  std::vector<size_t> indices;
+  for (const core::AmbiguityPoint& point : points)
+    indices.push_back(point.index);
+  return indices;
+}
+
+std::u32string Decoded(const std::string& bytes, core::Encoding encoding) {
+  return core::Decode(bytes, encoding).text;
+}
+
+}  // namespace
+
+Review::Review(platform::ReviewView& view,
+               const platform::SourceView& source_view,
+               platform::MessageBox& messages, ReviewHost& host,
+               std::string title)
+    : view_(view),
+      source_view_(source_view),
+      messages_(messages),
+      host_(host),
+      title_(std::move(title)) {}
+
+std::shared_ptr<const core::UserPhrases> Review::Phrases() {
+  core::Result<core::PhraseList> list = core::LoadPersonalPhrases();
+  if (!list) {
+    messages_.Show("无法读取个人词组，这次转换没有套用它们。\n原因：" +
+                       list.error().Message(),
+                   platform::MessageIcon::kExclamation, title_);
+    return nullptr;
+  }
+  if (list->empty()) return nullptr;
+  return std::make_shared<const core::UserPhrases>(std::move(*list));
+}
+
+std::string Review::Begin(ReviewedConversion conversion,
+                          std::string converted) {
+  if (conversion.source != conversion_.source ||
+      conversion.from != conversion_.from || conversion.to != conversion_.to)
+    choices_.clear();
+  conversion_ = std::move(conversion);
+  source_text_ = Decoded(conversion_.source, conversion_.from);
+  converted_ = std::move(converted);
+  marked_.clear();
+  current_ = -1;
+  PlaceInConverted();
+  for (size_t k = 0; k < conversion_.points.size(); ++k) {
+    core::AmbiguityPoint& point = conversion_.points[k];
+    const auto choice = choices_.find(point.index);
+    if (choice == choices_.end() || choice->second == point.chosen ||
+        std::find(point.candidates.begin(), point.candidates.end(),
+                  choice->second) == point.candidates.end())
+      continue;
+    if (PutInConverted(k, choice->second)) point.chosen = choice->second;
+  }
+  return converted_;
+}
+
+void Review::Show(const std::string& shown) {
+  const std::u32string view_text = Decoded(shown, conversion_.to);
+  const std::vector<core::AmbiguityPoint>& points = conversion_.points;
+  const std::vector<size_t> places =
+      PlaceIndices(source_text_, view_text, IndicesOf(points));
+  std::vector<core::AmbiguityPoint> located;
+  std::vector<platform::ReviewMark> marks;
+  marked_.clear();
+  for (size_t k = 0; k < points.size(); ++k) {
+    const size_t length = places[k] == kNowhere
+                              ? 0
+                              : SpanAt(view_text, places[k], points[k].chosen);
+    if (length == 0) continue;
+    located.emplace_back().index = places[k];
+    platform::ReviewMark mark;
+    mark.length = length;
+    mark.text = MarkText(points[k]);
+    for (const std::u32string& candidate : points[k].candidates)
+      mark.alternatives.push_back(Utf8(candidate));
+    marks.push_back(std::move(mark));
+    marked_.push_back(k);
+  }
+  core::LocatePoints(view_text, located);
+  for (size_t m = 0; m < marks.size(); ++m) {
+    marks[m].line = located[m].line;
+    marks[m].column = located[m].column;
+  }
+  current_ = -1;
+  view_.ShowMarks(marks);
+  view_.ShowCount("疑点：" + std::to_string(marks.size()));
+}
+
+void Review::End() {
+  conversion_ = {};
+  source_text_.clear();
+  converted_.clear();
+  in_converted_.clear();
+  marked_.clear();
+  current_ = -1;
+  choices_.clear();
+  view_.ShowMarks({});
+  view_.ShowCount("");
+}
+
+void Review::OnNextPoint() {
+  if (marked_.empty()) return;
+  current_ = (current_ + 1) % static_cast<int>(marked_.size());
+  view_.SelectMark(current_);
+}
+
+void Review::OnPreviousPoint() {
+  if (marked_.empty()) return;
+  const int count = static_cast<int>(marked_.size());
+  current_ = (current_ <= 0 ? count : current_) - 1;
+  view_.SelectMark(current_);
+}
+
+void Review::OnPointChosen(int mark, int alternative) {
+  if (mark < 0 || mark >= static_cast<int>(marked_.size())) return;
+  const size_t k = marked_[mark];
+  core::AmbiguityPoint& point = conversion_.points[k];
+  if (alternative < 0 ||
+      alternative >= static_cast<int>(point.candidates.size()))
+    return;
+  const std::u32string with = point.candidates[alternative];
+  if (with == point.chosen) return;
+  if (source_view_.IsModified()) {
+    messages_.Show("源文件已经手工改过，不能再按疑点改字。请重新转换后再选择。",
+                   platform::MessageIcon::kExclamation, title_);
+    return;
+  }
+  if (!PutInConverted(k, with)) return;
+  point.chosen = with;
+  choices_[point.index] = with;
+  host_.ReplaceConverted(converted_);
+  const auto shown = std::find(marked_.begin(), marked_.end(), k);
+  if (shown != marked_.end()) {
+    current_ = static_cast<int>(shown - marked_.begin());
+    view_.SelectMark(current_);
+  }
+  OfferToRemember(k);
+}
+
+void Review::OnSaveConverted() { host_.SaveConverted(); }
+
+void Review::PlaceInConverted() {
+  in_converted_ =
+      PlaceIndices(source_text_, Decoded(converted_, conversion_.to),
+                   IndicesOf(conversion_.points));
+}
+
+bool Review::PutInConverted(size_t point, const std::u32string& with) {
+  if (in_converted_[point] == kNowhere) return false;
+  core::DecodedText decoded = core::Decode(converted_, conversion_.to);
+  const size_t at = in_converted_[point];
+  const size_t length =
+      SpanAt(decoded.text, at, conversion_.points[point].chosen);
+  if (length == 0) return false;
+  decoded.text.replace(at, length, with);
+  std::string bytes;
+  if (decoded.byte_order_mark) bytes = core::ByteOrderMark(conversion_.to);
+  core::EncodeCounts counts;
+  core::Encode(decoded.text, conversion_.to, bytes, counts);
+  converted_ = std::move(bytes);
+  PlaceInConverted();
+  return true;
+}
+
+void Review::OfferToRemember(size_t k) {
+  const core::AmbiguityPoint& point = conversion_.points[k];
+  const size_t i = point.index;
+  size_t begin = i, end = i + 1;
+  if (i > 0 && IsHan(source_text_[i - 1])) begin = i - 1;
+  if (end < source_text_.size() && IsHan(source_text_[end])) ++end;
+  std::vector<size_t> word;
+  for (size_t at = begin; at < end; ++at) word.push_back(at);
+  const std::u32string converted = Decoded(converted_, conversion_.to);
+  const std::vector<size_t> places =
+      PlaceIndices(source_text_, converted, word);
+  std::u32string from = source_text_.substr(begin, end - begin);
+  std::u32string to;
+  for (size_t w = 0; w < word.size(); ++w) {
+    char32_t c = places[w] == kNowhere ? 0 : converted[places[w]];
+    if (places[w] != kNowhere)
+      ReferenceLength(std::u32string_view(converted).substr(places[w]), c);
+    if (word[w] == i) {
+      to += point.chosen;
+    } else if (c != 0) {
+      to += c;
+    } else {
+      // Where a neighbour went is not known: the character alone.
+      from = std::u32string(1, point.source);
+      to = point.chosen;
+      break;
+    }
+  }
+  const std::string question =
+      "以后也把“" + Utf8(from) + "”转换为“" + Utf8(to) +
+      "”吗？\n\n选“是”将它记入个人词组（" +
+      core::PersonalPhrasesPath().string() +
+      "），马上重新转换本文件；以后在主窗口和批量转换中都会套用。";
+  if (!messages_.Ask(question, title_)) return;
+  if (core::Status added = core::AddPersonalPhrase(from, to); !added) {
+    messages_.Show("无法保存个人词组。\n原因：" + added.error().Message(),
+                   platform::MessageIcon::kCritical, title_);
+    return;
+  }
+  host_.ConvertAgain();
+}
+
+}  // namespace tovenrak::main_window

@@ -1,0 +1,203 @@
+#include "platform/qt/qt_review_view.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextBlock>
+#include <QToolTip>
+
+#include "platform/qt/qt_main_window.h"
+#include "platform/qt/qt_source_view.h"
+#include "platform/qt/qt_status_bar.h"
+#include "platform/review_listener.h"
+
+namespace tovenrak::platform::qt {
+
+namespace {
+
+// The UTF-16 offset of code point `column` (from 0) in `text`.
+int Utf16Offset(const QString& text, size_t column) {
+  int offset = 0;
+  for (size_t c = 0; c < column && offset < text.size(); ++c)
+    offset += text.at(offset).isHighSurrogate() ? 2 : 1;
+  return offset;
+}
+
+}  // namespace
+
+QtReviewView::QtReviewView(QtMainWindow& window)
+    : QObject(&window), source_view_(window.source_view()) {
+  count_ = new QLabel(&window.status());
+  count_->setObjectName("ReviewCount");
+  count_->setAccessibleName(tr("疑点数"));
+  count_->setFrameShape(QFrame::StyledPanel);
+  count_->hide();
+  window.status().addPermanentWidget(count_);
+  CreateMenu(window);
+  source_view_.installEventFilter(this);
+  source_view_.viewport()->installEventFilter(this);
+  connect(&source_view_, &QPlainTextEdit::cursorPositionChanged, this,
+          &QtReviewView::DescribeCursor);
+}
+
+void QtReviewView::CreateMenu(QtMainWindow& window) {
+  QMenu* menu = window.menuBar()->addMenu(tr("审阅(&R)"));
+  menu->setObjectName("mnuReview");
+  menu->setAccessibleName(tr("审阅"));
+  auto add = [&](const char* name, const QString& caption,
+                 const QKeySequence& shortcut,
+                 void (platform::ReviewListener::*command)()) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, [this, command] {
+      if (listener_) (listener_->*command)();
+    });
+  };
+  add("mnuNextPoint", tr("下一个疑点(&N)"), QKeySequence(Qt::Key_F8),
+      &platform::ReviewListener::OnNextPoint);
+  add("mnuPreviousPoint", tr("上一个疑点(&P)"),
+      QKeySequence(Qt::SHIFT | Qt::Key_F8),
+      &platform::ReviewListener::OnPreviousPoint);
+  menu->addSeparator();
+  add("mnuSave", tr("保存(&S)..."), QKeySequence(Qt::CTRL | Qt::Key_S),
+      &platform::ReviewListener::OnSaveConverted);
+}
+
+void QtReviewView::SetListener(platform::ReviewListener* listener) {
+  listener_ = listener;
+}
+
+void QtReviewView::ShowMarks(const std::vector<platform::ReviewMark>& marks) {
+  marks_.clear();
+  QList<QTextEdit::ExtraSelection> selections;
+  QTextDocument* document = source_view_.document();
+  for (const platform::ReviewMark& mark : marks) {
+    const QTextBlock block =
+        document->findBlockByNumber(static_cast<int>(mark.line) - 1);
+    if (!block.isValid()) continue;
+    const QString text = block.text();
+    const int start = Utf16Offset(text, mark.column - 1);
+    const int end = start + Utf16Offset(text.mid(start), mark.length);
+    QTextCursor cursor(document);
+    cursor.setPosition(block.position() + start);
+    cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+    Shown shown{cursor, QString::fromStdString(mark.text), {}};
+    for (const std::string& alternative : mark.alternatives)
+      shown.alternatives.push_back(QString::fromStdString(alternative));
+    marks_.push_back(std::move(shown));
+
+    QTextEdit::ExtraSelection selection;
+    selection.cursor = cursor;
+    selection.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+    selection.format.setUnderlineColor(QColor(208, 0, 0));
+    selection.format.setToolTip(QString::fromStdString(mark.text));
+    selections.append(selection);
+  }
+  source_view_.setExtraSelections(selections);
+  DescribeCursor();
+}
+
+void QtReviewView::SelectMark(int index) {
+  if (index < 0 || index >= static_cast<int>(marks_.size())) return;
+  source_view_.setTextCursor(marks_[index].cursor);
+  source_view_.ensureCursorVisible();
+  source_view_.setFocus(Qt::ShortcutFocusReason);
+  DescribeCursor();
+  const QRect place = source_view_.cursorRect();
+  QToolTip::showText(source_view_.viewport()->mapToGlobal(place.bottomLeft()),
+                     marks_[index].text, source_view_.viewport());
+}
+
+void QtReviewView::ShowCount(const std::string& text) {
+  count_->setText(QString::fromStdString(text));
+  count_->setVisible(!text.empty());
+}
+
+int QtReviewView::MarkAt(int position) const {
+  for (size_t m = 0; m < marks_.size(); ++m) {
+    const QTextCursor& cursor = marks_[m].cursor;
+    if (position >= cursor.selectionStart() &&
+        position <= cursor.selectionEnd() && cursor.hasSelection())
+      return static_cast<int>(m);
+  }
+  return -1;
+}
+
+QString QtReviewView::MarkTextAt(int position) const {
+  const int mark = MarkAt(position);
+  return mark < 0 ? QString() : marks_[mark].text;
+}
+
+QMenu* QtReviewView::CreateChoiceMenu(int mark, QWidget* parent) const {
+  if (mark < 0 || mark >= static_cast<int>(marks_.size())) return nullptr;
+  auto* menu = new QMenu(parent);
+  menu->setObjectName("mnuChoices");
+  menu->setAccessibleName(marks_[mark].text);
+  const QString written = marks_[mark].cursor.selectedText();
+  for (size_t a = 0; a < marks_[mark].alternatives.size(); ++a) {
+    const QString& alternative = marks_[mark].alternatives[a];
+    QAction* action = menu->addAction(tr("改为“%1”").arg(alternative));
+    action->setCheckable(true);
+    action->setChecked(alternative == written);
+    connect(action, &QAction::triggered, this, [this, mark, a] {
+      if (listener_) listener_->OnPointChosen(mark, static_cast<int>(a));
+    });
+  }
+  return menu;
+}
+
+bool QtReviewView::eventFilter(QObject* watched, QEvent* event) {
+  QWidget* viewport = source_view_.viewport();
+  if (watched == viewport && event->type() == QEvent::ToolTip) {
+    auto* help = static_cast<QHelpEvent*>(event);
+    const QString text =
+        MarkTextAt(source_view_.cursorForPosition(help->pos()).position());
+    if (text.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(),
+                         text + tr("\n右键单击可改用其他写法"), viewport);
+    }
+    return true;
+  }
+  if ((watched == viewport || watched == &source_view_) &&
+      event->type() == QEvent::ContextMenu) {
+    auto* context = static_cast<QContextMenuEvent*>(event);
+    // From the keyboard the menu is for the cursor's place.
+    const bool by_mouse = context->reason() == QContextMenuEvent::Mouse;
+    const int position =
+        by_mouse ? source_view_
+                       .cursorForPosition(viewport->mapFrom(
+                           qobject_cast<QWidget*>(watched), context->pos()))
+                       .position()
+                 : source_view_.textCursor().position();
+    QMenu* menu = CreateChoiceMenu(MarkAt(position), &source_view_);
+    if (!menu) return false;
+    menu->addSeparator();
+    QMenu* standard = source_view_.createStandardContextMenu();
+    for (QAction* action : standard->actions()) {
+      action->setParent(menu);
+      menu->addAction(action);
+    }
+    delete standard;
+    menu->exec(context->globalPos());
+    delete menu;
+    return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+void QtReviewView::DescribeCursor() {
+  const QString text = MarkTextAt(source_view_.textCursor().position());
+  if (source_view_.accessibleDescription() == text) return;
+  source_view_.setAccessibleDescription(text);
+  QAccessibleEvent changed(&source_view_, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&changed);
+}
+
+}  // namespace tovenrak::platform::qt

@@ -1,0 +1,195 @@
+// The review of doubtful places in the main window: marks where the view
+// shows them, walking them, choosing an alternative, remembering it as a
+// personal phrase; and finding source places again in a converted text.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "core/encoding/rewrite_charset.h"
+#include "core/scratch_folder.h"
+#include "fakes/fake_review_view.h"
+#include "main_window/point_places.h"
+#include "main_world.h"
+#include "support/text.h"
+
+namespace tovenrak::testing {
+namespace {
+
+using core::Encoding;
+
+// 前头发生 / 犇去干扰: 犇 has no Big5 code, so the view shows a reference
+// before 干, and the declaration before 发 gets shorter.
+const std::string kGbPage =
+    Bytes("<meta charset=gb2312>前头发生\n犇去干扰。", Encoding::kGbk);
+
+class ReviewTest : public ::testing::Test {
+ protected:
+  ReviewTest() { setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
+  ~ReviewTest() override { unsetenv("XDG_CONFIG_HOME"); }
+
+  // "LINE:COLUMN+LENGTH TEXT" for each mark, joined by " | ".
+  std::string Marks() const {
+    std::string shown;
+    for (const platform::ReviewMark& m : marks.marks) {
+      shown += (shown.empty() ? "" : " | ") + std::to_string(m.line) + ":" +
+               std::to_string(m.column) + "+" + std::to_string(m.length) + " " +
+               m.text;
+    }
+    return shown;
+  }
+  std::string PhraseFile() const {
+    std::ifstream in(config / "tovenrak/phrases.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  void OpenAndConvertToBig5() {
+    w.Open("doc.htm", kGbPage);
+    w.main.ConvertToBig5();  // The save dialog is cancelled.
+  }
+
+  ScratchFolder config;
+  MainWorld w;
+  fakes::FakeReviewView marks;
+  main_window::Review& review = w.main.AttachReview(marks);
+};
+
+TEST_F(ReviewTest, MarksStandWhereTheViewShowsEachPoint) {
+  struct Case {
+    const char* name;
+    const char* file;
+    std::string bytes;
+    bool to_big5;
+    std::string marks;
+  };
+  const Case cases[] = {
+      {"GB page to Big5, past a shorter declaration and a reference", "doc.htm",
+       kGbPage, true,
+       "1:22+1 疑点：发 → 髮（發 髮） | 2:10+1 疑点：干 → 幹（幹 乾 干）"},
+      {"Big5 page shown as GB on opening", "doc.htm",
+       Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5), false,
+       "2:2+1 疑点：乾 → 干（干 乾）"},
+      {"text with CR LF and lone CR line ends", "doc.txt",
+       Bytes("x\r\n头发生\r去干扰", Encoding::kGbk), true,
+       "2:2+1 疑点：发 → 髮（發 髮） | 3:2+1 疑点：干 → 幹（幹 乾 干）"},
+  };
+  for (const Case& c : cases) {
+    MainWorld world;
+    fakes::FakeReviewView view;
+    world.main.AttachReview(view);
+    world.Open(c.file, c.bytes);
+    if (c.to_big5) world.main.ConvertToBig5();
+    marks.marks = view.marks;
+    EXPECT_EQ(Marks(), c.marks) << c.name;
+    EXPECT_EQ(view.count, "疑点：" + std::to_string(view.marks.size()))
+        << c.name;
+  }
+}
+
+TEST_F(ReviewTest, NextAndPreviousWalkTheMarksAndWrap) {
+  w.Open("doc.txt", Bytes("头发生，去干扰，被发明", Encoding::kGbk));
+  w.main.ConvertToBig5();
+  ASSERT_EQ(marks.marks.size(), 3u);
+  std::string walked;
+  for (char step : std::string("NNNNPPP")) {
+    if (step == 'N') review.OnNextPoint();
+    if (step == 'P') review.OnPreviousPoint();
+    walked += std::to_string(marks.selected);
+  }
+  EXPECT_EQ(walked, "0120210");
+}
+
+TEST_F(ReviewTest, ChoosingChangesTheStoredTextPreviewAndSave) {
+  OpenAndConvertToBig5();
+  review.OnPointChosen(0, 0);  // 發 instead of 髮.
+  const std::string big5 = Bytes("前頭發生", Encoding::kBig5);
+  EXPECT_NE(w.main.cvt_str().find(big5), std::string::npos);
+  EXPECT_NE(w.PreviewFile().find(big5), std::string::npos);
+  EXPECT_EQ(marks.selected, 0);
+  EXPECT_EQ(marks.marks.at(0).text, "疑点：发 → 發（發 髮）");
+  ASSERT_EQ(w.box.asked.size(), 1u);
+  EXPECT_TRUE(w.box.asked[0].starts_with("以后也把“头发生”转换为“頭發生”吗？"))
+      << w.box.asked[0];
+  EXPECT_EQ(PhraseFile(), "");  // Declined.
+
+  w.dialog.next_answers.push_back("/docs/out.htm");
+  review.OnSaveConverted();
+  EXPECT_EQ(w.files.files["/docs/out.htm"],
+            core::RewriteCharset(w.main.cvt_str(), Encoding::kBig5));
+
+  // Converting the same document again keeps the choice.
+  w.main.ConvertToBig5();
+  EXPECT_NE(w.main.cvt_str().find(big5), std::string::npos);
+  EXPECT_EQ(marks.marks.at(0).text, "疑点：发 → 發（發 髮）");
+}
+
+TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
+  OpenAndConvertToBig5();
+  ASSERT_EQ(marks.count, "疑点：2");
+  w.box.answer_yes = true;
+  review.OnPointChosen(1, 2);  // 去干擾.
+  EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n");
+  // The phrase now decides the place, which is no longer doubtful.
+  EXPECT_EQ(Marks(), "1:22+1 疑点：发 → 髮（發 髮）");
+  EXPECT_EQ(marks.count, "疑点：1");
+  EXPECT_NE(w.PreviewFile().find(Bytes("去干擾", Encoding::kBig5)),
+            std::string::npos);
+  w.main.Clear();
+  EXPECT_EQ(Marks(), "");
+  EXPECT_EQ(marks.count, "");
+}
+
+TEST_F(ReviewTest, AHandEditedViewIsNotOverwritten) {
+  OpenAndConvertToBig5();
+  const std::string before = w.main.cvt_str();
+  w.view.Edit("typed");
+  review.OnPointChosen(0, 0);
+  EXPECT_EQ(w.main.cvt_str(), before);
+  EXPECT_EQ(w.view.text, "typed");
+  EXPECT_TRUE(w.box.shown.back().text.starts_with("源文件已经手工改过"));
+}
+
+TEST_F(ReviewTest, AnUnreadablePersonalListIsReportedAndLeftOut) {
+  std::filesystem::create_directories(config / "tovenrak");
+  std::ofstream(config / "tovenrak/phrases.txt") << "no tab here\n";
+  OpenAndConvertToBig5();
+  int reported = 0;  // On opening and on converting.
+  for (const auto& shown : w.box.shown)
+    reported += shown.text.starts_with("无法读取个人词组");
+  EXPECT_EQ(reported, 2);
+  EXPECT_EQ(marks.count, "疑点：2");
+}
+
+TEST(PlaceIndicesTest, FindsSourcePlacesInTheConversion) {
+  struct Case {
+    const char* name;
+    std::string from;
+    std::string to;
+    std::vector<size_t> indices;
+    std::vector<size_t> places;
+  };
+  const size_t no = main_window::kNowhere;
+  const Case cases[] = {
+      {"one for one", "头发，干", "頭髮，幹", {1, 3}, {1, 3}},
+      {"reference", "犇发", "&#29319;髮", {0, 1}, {0, 8}},
+      {"source reference kept", "&#1;发", "&#1;髮", {4}, {4}},
+      {"shorter declaration",
+       "charset=gb2312>发",
+       "charset=big5>髮",
+       {15},
+       {13}},
+      {"longer phrase", "a U盘 发展 b", "a 隨身碟 發展 b", {2, 5}, {no, 6}},
+      {"too far to find again", "a发", std::string(70, 'z') + "髮", {1}, {no}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(main_window::PlaceIndices(U32(c.from), U32(c.to), c.indices),
+              c.places)
+        << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace tovenrak::testing
