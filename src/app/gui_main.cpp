@@ -18,6 +18,7 @@
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_page_preview.h"
+#include "platform/qt/qt_settings.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -78,11 +79,14 @@ int main(int argc, char** argv) {
   qt::QtMessageBox message_box(&window);
   qt::QtShell shell;
   tovenrak::platform::DiskFiles files;
+  qt::QtSettings settings;
   const QString program_dir = QCoreApplication::applicationDirPath();
-  tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString());
+  tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString(),
+                                         settings);
   tovenrak::main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, message_box, batch, shell, window, files},
+       window.toolbar(), dia, message_box, batch, shell, window, files,
+       settings},
       std::move(*cher),
       qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
                                         QStandardPaths::AppDataLocation)),

@@ -6,7 +6,9 @@
 
 #include "core/convert_document.h"
 #include "core/io/deferred_sync.h"
+#include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
+#include "platform/os_reason_text.h"
 
 namespace tovenrak::batch {
 
@@ -34,7 +36,8 @@ std::string ReasonOf(const core::Error& error) {
       reason = "无法转换";
       break;
   }
-  if (!error.reason.empty()) reason += "（" + error.reason + "）";
+  if (!error.reason.empty())
+    reason += "（" + platform::OsReasonText(error.reason) + "）";
   return reason;
 }
 
@@ -52,6 +55,7 @@ BatchOutcome RunBatch(const core::Converter& er,
                       const std::vector<std::string>& be_fore,
                       const std::vector<std::string>& be_hind,
                       const std::string& target_folder,
+                      const core::ConversionRequest& request,
                       const std::function<void(int16_t)>& progress) {
   assert(be_fore.size() == be_hind.size());
   const size_t n = be_fore.size();
@@ -85,11 +89,23 @@ BatchOutcome RunBatch(const core::Converter& er,
       case core::OutputVerdict::kNoName:
       case core::OutputVerdict::kWrite: {
         const std::filesystem::path destination = target_folder + be_hind[i];
+        const std::filesystem::path subfolder =
+            std::filesystem::path(be_hind[i]).parent_path();
+        if (!subfolder.empty()) {
+          if (core::Status made =
+                  core::MakeSubfolders(target_folder, subfolder);
+              !made) {
+            outcome.failed.push_back(
+                {be_fore[i], "无法建立文件夹 " + made.error().path + "（" +
+                                 platform::OsReasonText(made.error().reason) +
+                                 "）"});
+            break;
+          }
+        }
         const core::Result<size_t> file_system =
             deferred.Add(destination.parent_path());
         if (core::Result<core::DocumentConversion> converted =
-                core::ConvertFile(er, be_fore[i], destination,
-                                  core::ConversionRequest{},
+                core::ConvertFile(er, be_fore[i], destination, request,
                                   file_system ? core::Durability::kDeferred
                                               : core::Durability::kNow);
             converted) {
@@ -118,8 +134,10 @@ BatchOutcome RunBatch(const core::Converter& er,
     if (synced[file_system]) continue;
     --outcome.converted;
     outcome.failed.push_back(
-        {be_fore[i], "已写入，但未能存入磁盘（" +
-                         synced[file_system].error().reason + "）"});
+        {be_fore[i],
+         "已写入，但未能存入磁盘（" +
+             platform::OsReasonText(synced[file_system].error().reason) +
+             "）"});
   }
   return outcome;
 }

@@ -3,11 +3,14 @@
 #include <cassert>
 #include <utility>
 
+#include "core/convert_document.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/recode_document.h"
 #include "main_window/main_layout.h"
 #include "main_window/view_text.h"
+#include "platform/conversion_choices.h"
+#include "platform/os_reason_text.h"
 
 namespace tovenrak::main_window {
 
@@ -46,10 +49,10 @@ std::string DetectionText(const core::Detection& detection) {
 }
 
 // The script each side of the window is written in.
-core::ScriptConversion ScriptOf(core::Encoding side) {
+core::ScriptConversion ScriptOf(core::Encoding side, core::Variant variant) {
   return {side == core::Encoding::kGbk ? core::Script::kSimplified
                                        : core::Script::kTraditional,
-          core::Variant::kTw};
+          variant};
 }
 
 // `text` in `source` converted to `side` and its script, read as markup when
@@ -58,10 +61,11 @@ core::Result<core::Conversion> ToSide(const core::Converter& converter,
                                       const std::string& text,
                                       core::Encoding source,
                                       core::Encoding side,
+                                      core::Variant variant,
                                       const std::string& name) {
-  core::Result<core::RecodedDocument> recoded =
-      core::RecodeDocument(converter, text, source, side, ScriptOf(side),
-                           core::MarkupMode::kAuto, name);
+  core::Result<core::RecodedDocument> recoded = core::RecodeDocument(
+      converter, text, source, side, ScriptOf(side, variant),
+      core::MarkupMode::kAuto, name);
   if (!recoded) return recoded.error();
   return std::move(recoded->conversion);
 }
@@ -70,14 +74,14 @@ std::string Quoted(const std::filesystem::path& path) {
   return "“" + path.string() + "”";
 }
 
-// Why a file could not be read or saved, for the user: the OS's words, or
-// the open limit.
+// Why a file could not be read or saved, for the user: the OS's words in
+// Chinese where they are common ones, or the open limit.
 std::string Reason(const core::Error& error) {
   if (error.code == core::ErrorCode::kTooLarge) {
     return "文件大于 " + std::to_string(platform::kMaxPreviewBytes >> 20) +
            " MiB，太大，无法在窗口中打开。";
   }
-  return error.reason;
+  return platform::OsReasonText(error.reason);
 }
 
 }  // namespace
@@ -99,6 +103,9 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel, "");
   c_.frame.SetSiteLink(kSiteAddress,
                        std::string("我们的E-mail为：") + kMakerEmail);
+  const int variant = platform::RememberedVariant(c_.settings);
+  variant_ = platform::kVariantChoices[variant].variant;
+  c_.frame.CheckVariant(variant);
 }
 
 void Main::OpenHtmlFile() {
@@ -108,6 +115,7 @@ void Main::OpenHtmlFile() {
 }
 
 void Main::OpenPath(const std::filesystem::path& path) {
+  c_.htmler.StartAtTop();
   c_.htmler.ShowFile(path);
   c_.htmler.Show();
 
@@ -139,7 +147,7 @@ void Main::OpenAs(const core::Detection& detection,
   const std::string name = path.filename().string();
   auto side_text = [&](core::Encoding side) -> core::Result<core::Conversion> {
     if (side == source) return core::Conversion{text};
-    return ToSide(*cher_, text, source, side, name);
+    return ToSide(*cher_, text, source, side, variant_, name);
   };
   core::Result<core::Conversion> gb = side_text(core::Encoding::kGbk);
   core::Result<core::Conversion> big5 = side_text(core::Encoding::kBig5);
@@ -155,6 +163,9 @@ void Main::OpenAs(const core::Detection& detection,
   ori_str_ = std::move(gb->text);
   cvt_str_ = std::move(big5->text);
   name_ = name;
+  opened_text_ = text;
+  opened_encoding_ = source;
+  opened_ = true;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
@@ -170,7 +181,8 @@ void Main::OpenAs(const core::Detection& detection,
       ShowInView(core::RewriteCharset(ori_str_, core::Encoding::kGbk),
                  core::Encoding::kGbk);
       if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-      WarnAboutConversion(*gb, core::Encoding::kGbk);
+      WarnAboutConversion(gb->references, gb->invalid_units,
+                          core::Encoding::kBig5, core::Encoding::kGbk);
       break;
     case core::Encoding::kGb18030:
     case core::Encoding::kUtf8:
@@ -196,8 +208,10 @@ void Main::ConvertToBig5() { Convert(core::Encoding::kBig5); }
 void Main::Convert(core::Encoding target) {
   const bool to_gb = target == core::Encoding::kGbk;
   core::Result<core::Conversion> converted =
-      to_gb ? ToSide(*cher_, cvt_str_, core::Encoding::kBig5, target, name_)
-            : ToSide(*cher_, ori_str_, core::Encoding::kGbk, target, name_);
+      to_gb ? ToSide(*cher_, cvt_str_, core::Encoding::kBig5, target,
+                     variant_, name_)
+            : ToSide(*cher_, ori_str_, core::Encoding::kGbk, target, variant_,
+                     name_);
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
     ShowPressed();
@@ -215,16 +229,56 @@ void Main::Convert(core::Encoding target) {
   // stored text keeps the declaration it had.
   ShowInView(core::RewriteCharset(stored, target), target);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-  WarnAboutConversion(*converted, target);
+  WarnAboutConversion(converted->references, converted->invalid_units,
+                      to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk,
+                      target);
+  OfferSave(to_gb ? "保存文件为 GB 码" : "保存文件为 Big5 码");
+}
 
-  const std::string chosen = c_.dia.AskSavePath(
-      to_gb ? "保存文件为 GB 码" : "保存文件为 Big5 码", kSaveFilter);
+void Main::OfferSave(const std::string& title) {
+  const std::string chosen = c_.dia.AskSavePath(title, kSaveFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
   if (core::Status saved = c_.files.Save(path, ViewBytes()); !saved) {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));
   }
+}
+
+void Main::ConvertTo(int choice) {
+  if (!opened_ || choice < 0 || choice >= platform::kTargetChoiceCount) return;
+  const platform::TargetChoice& target = platform::kTargetChoices[choice];
+  const core::ConversionRequest request{opened_encoding_, target.to,
+                                        target.script, variant_};
+  core::Result<core::DocumentConversion> converted =
+      core::ConvertDocument(*cher_, opened_text_, request, name_);
+  const std::string name(core::DisplayName(target.to));
+  if (!converted) {
+    ShowPressed();
+    ShowError("无法转换为 " + name + " 码。\n原因：" +
+              converted.error().Message());
+    return;
+  }
+  c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
+                         StateText(target.to));
+  PressSide(target.to);
+  ShowInView(converted->text, target.to);
+  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  WarnAboutConversion(converted->references, converted->invalid_units,
+                      opened_encoding_, target.to);
+  OfferSave("保存文件为 " + name + " 码");
+}
+
+void Main::ChooseVariant(int choice) {
+  if (choice < 0 || choice >= platform::kVariantChoiceCount) return;
+  variant_ = platform::kVariantChoices[choice].variant;
+  c_.settings.SetValue(platform::kVariantKey,
+                       platform::kVariantChoices[choice].key);
+  c_.frame.CheckVariant(choice);
+}
+
+void Main::OnFilesDropped(const std::vector<std::filesystem::path>& paths) {
+  if (!paths.empty()) OpenPath(paths.front());
 }
 
 void Main::BrowseTo(const std::string& url) {
@@ -317,20 +371,18 @@ void Main::ShowError(const std::string& text) {
   c_.message_box.Show(text, platform::MessageIcon::kCritical, kTitle);
 }
 
-void Main::WarnAboutConversion(const core::Conversion& conversion,
-                               core::Encoding target) {
-  if (conversion.references == 0 && conversion.invalid_units == 0) return;
-  const bool to_gb = target == core::Encoding::kGbk;
-  std::string text = to_gb ? "转换为 GB 码时：" : "转换为 Big5 码时：";
-  if (conversion.references > 0) {
-    text += "\n有 " + std::to_string(conversion.references) + " 个字符在" +
-            (to_gb ? " GB " : " Big5 ") +
-            "码中没有对应的字，已写成 &#N; 形式的字符引用，网页仍能显示。";
+void Main::WarnAboutConversion(size_t references, size_t invalid_units,
+                               core::Encoding source, core::Encoding target) {
+  if (references == 0 && invalid_units == 0) return;
+  const std::string to(core::DisplayName(target));
+  std::string text = "转换为 " + to + " 码时：";
+  if (references > 0) {
+    text += "\n有 " + std::to_string(references) + " 个字符在 " + to +
+            " 码中没有对应的字，已写成 &#N; 形式的字符引用，网页仍能显示。";
   }
-  if (conversion.invalid_units > 0) {
-    text += "\n有 " + std::to_string(conversion.invalid_units) +
-            " 处字节不是有效的" + (to_gb ? " Big5 " : " GB ") +
-            "码，已原样保留。";
+  if (invalid_units > 0) {
+    text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +
+            std::string(core::DisplayName(source)) + " 码，已原样保留。";
   }
   c_.message_box.Show(text, platform::MessageIcon::kExclamation, kTitle);
 }

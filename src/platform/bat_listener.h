@@ -2,6 +2,9 @@
 
 #pragma once
 
+#include <filesystem>
+#include <vector>
+
 namespace tovenrak::platform {
 
 class BatListener {
@@ -25,6 +28,9 @@ class BatListener {
   // The pointer moved over `BeFore` to (`x`, `y`), in pixels from its top
   // left corner; `button_held` when any mouse button is down.
   virtual void OnBeForeMouseMove(bool button_held, int x, int y) = 0;
+  // Files or folders were dropped on `BeFore`, in the order given.
+  virtual void OnBeForeDropped(
+      const std::vector<std::filesystem::path>& paths) = 0;
 };
 
 }  // namespace tovenrak::platform

@@ -12,6 +12,7 @@
 #include "core/convert/default_converter.h"
 #include "fakes/fake_bat_view.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_main_frame.h"
 
 namespace tovenrak::batch {
 namespace {
@@ -29,7 +30,7 @@ class BatTest : public testing::Test {
  protected:
   std::unique_ptr<Bat> MakeBat(std::vector<fs::path> volumes = {"/", "/home",
                                                                 "/media/cd"}) {
-    auto bat = std::make_unique<Bat>(view_, dialog_, messages_, *converter_,
+    auto bat = std::make_unique<Bat>(view_, dialog_, messages_, settings_, *converter_,
                                      "/home/u/tovenrak", volumes);
     bat->Load();
     return bat;
@@ -50,6 +51,7 @@ class BatTest : public testing::Test {
   fakes::FakeBatView view_;
   fakes::FakeFileDialog dialog_;
   fakes::FakeMessageBox messages_;
+  fakes::FakeSettings settings_;
   std::unique_ptr<core::Converter> converter_ =
       std::move(core::MakeDefaultConverter().value());
 };
@@ -73,7 +75,7 @@ TEST_F(BatTest, AddFillsParallelListsInChosenOrder) {
   };
   for (const auto& c : cases) {
     fakes::FakeBatView view;
-    Bat bat(view, dialog_, messages_, *converter_, "/p", {"/"});
+    Bat bat(view, dialog_, messages_, settings_, *converter_, "/p", {"/"});
     Add(bat, c.answers);
     EXPECT_EQ(Joined(view.be_fore), c.be_fore) << c.answers;
     EXPECT_EQ(bat.be_fore(), view.be_fore) << c.answers;
@@ -145,7 +147,7 @@ TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
   for (const auto& c : cases) {
     fakes::FakeBatView view;
     fakes::FakeMessageBox messages;
-    Bat bat(view, dialog_, messages, *converter_, "/p", {"/"});
+    Bat bat(view, dialog_, messages, settings_, *converter_, "/p", {"/"});
     bat.Load();
     if (c.listed) Add(bat, "/missing|1.htm|2.htm|3.htm");
     view.to_text = c.typed;

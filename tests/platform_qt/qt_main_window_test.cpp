@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
@@ -35,7 +37,8 @@ TEST(QtMainWindowTest, CommandsReachTheListener) {
   testing::RecordingListener listener;
   window.SetListener(&listener);
   for (const char* name :
-       {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh", "mnuAbout"})
+       {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh", "mnuAbout",
+        "mnuToUtf8T", "mnuToGb18030", "mnuHk"})
     window.findChild<QAction*>(name)->trigger();
   for (int position = 1; position <= kToolbarPositions; ++position) {
     if (QAction* action = window.toolbar().ButtonAction(position))
@@ -44,8 +47,9 @@ TEST(QtMainWindowTest, CommandsReachTheListener) {
   window.about_strip().site_link()->click();
   EXPECT_EQ(listener.events,
             (std::vector<std::string>{
-                "open", "clear", "batch", "exit", "web site", "about", "tool 1",
-                "tool 2", "tool 4", "tool 6", "tool 7", "site link"}));
+                "open", "clear", "batch", "exit", "web site", "about",
+                "convert 3", "convert 4", "variant 2", "tool 1", "tool 2",
+                "tool 4", "tool 6", "tool 7", "site link"}));
 }
 
 TEST(QtMainWindowTest, ShortcutsWinOverTheFocusedEditor) {
@@ -100,9 +104,10 @@ TEST(QtMainWindowTest, Big5PageEndsAsGbTextAndPreviewFile) {
   fakes::FakeBatchLauncher batch;
   fakes::FakeShell shell;
   DiskFiles files;
+  fakes::FakeSettings settings;
   main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, box, batch, shell, window, files},
+       window.toolbar(), dia, box, batch, shell, window, files, settings},
       std::move(core::MakeDefaultConverter().value()), root, root);
   window.SetListener(&main);
   window.ShowCentred();
@@ -114,6 +119,11 @@ TEST(QtMainWindowTest, Big5PageEndsAsGbTextAndPreviewFile) {
   EXPECT_NE(text.indexOf("<body>头发</body>"), -1) << text.toStdString();
   EXPECT_NE(text.indexOf("charset=gb2312"), -1);
   EXPECT_EQ(window.status().PanelText(2), "文件处于 Big5 码状态");
+  // A screen reader hears the panel's text, not only what the panel is.
+  QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(
+      window.status().findChildren<QLabel*>().at(1));
+  EXPECT_EQ(panel->text(QAccessible::Name), "文件处于 Big5 码状态");
+  EXPECT_EQ(window.focusWidget(), &window.source_view());
   EXPECT_TRUE(window.toolbar().ButtonAction(kBig5Button)->isChecked());
   const QUrl temp = QUrl::fromLocalFile(
       QString::fromStdString((root / main_window::kPreviewFile).string()));

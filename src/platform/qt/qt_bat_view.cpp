@@ -15,6 +15,7 @@
 #include <system_error>
 
 #include "platform/bat_listener.h"
+#include "platform/qt/qt_file_drop.h"
 
 namespace tovenrak::platform::qt {
 
@@ -68,6 +69,7 @@ void QtBatView::CreateControls() {
   be_fore_->setSelectionMode(QAbstractItemView::SingleSelection);
   be_fore_->viewport()->setMouseTracking(true);
   be_fore_->viewport()->installEventFilter(this);
+  be_fore_->viewport()->setAcceptDrops(true);
   PaintText(be_fore_, Qt::blue, &kLightYellow);
 
   n_add_ = MakeButton(this, "NAdd", QStringLiteral("加入(&A)..."),
@@ -109,6 +111,19 @@ void QtBatView::CreateControls() {
   for (int column = 1; column < dir1_model_->columnCount(); ++column)
     dir1_->hideColumn(column);
 
+  target_label_ = new QLabel(QStringLiteral("目标编码："), this);
+  target_label_->setObjectName("LTarget");
+  target_label_->setAccessibleName(target_label_->text());
+  PaintText(target_label_, Qt::blue, nullptr);
+  target_ = new QComboBox(this);
+  target_->setObjectName("Target");
+  target_->setAccessibleName(QStringLiteral("目标编码"));
+  // The automatic entry, then kTargetChoices in order.
+  for (const char* entry :
+       {"自动 (GB ⇄ Big5)", "GB", "Big5", "UTF-8 简体", "UTF-8 繁體", "GB18030"})
+    target_->addItem(QString::fromUtf8(entry));
+  target_label_->setBuddy(target_);
+
   pro_ = new QProgressBar(this);
   pro_->setObjectName("Pro");
   pro_->setAccessibleName(QStringLiteral("转换进度"));
@@ -119,7 +134,8 @@ void QtBatView::CreateControls() {
 
   setTabOrder(be_fore_, n_add_);
   setTabOrder(n_add_, n_del_);
-  setTabOrder(n_del_, n_go_);
+  setTabOrder(n_del_, target_);
+  setTabOrder(target_, n_go_);
   setTabOrder(n_go_, n_quit_);
   setTabOrder(n_quit_, drive1_);
   setTabOrder(drive1_, dir1_);
@@ -147,6 +163,8 @@ void QtBatView::PlaceControls() {
   drive1_->setGeometry(Twips(4680, 720, 2175, 300));
   dir1_->setGeometry(Twips(4680, 1080, 2175, 3030));
   pro_->setGeometry(Twips(2520, 1680, 1935, 135));
+  target_label_->setGeometry(Twips(2580, 120, 1815, 255));
+  target_->setGeometry(Twips(2580, 360, 1815, 300));
 }
 
 void QtBatView::ConnectControls() {
@@ -179,7 +197,7 @@ void QtBatView::ConnectControls() {
   auto keep_current_in_view = [this] {
     if (!dir1_scroll_pending_) return;
     setting_ = true;
-    dir1_->scrollTo(dir1_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    ShowCurrentFolder();
     setting_ = false;
   };
   connect(dir1_model_, &QFileSystemModel::rowsInserted, this,
@@ -283,7 +301,7 @@ bool QtBatView::SetDir1(const std::filesystem::path& volume,
   HideOtherVolumes(0, dir1_model_->rowCount(dir1_volume_.parent()) - 1);
   const QModelIndex current = dir1_model_->index(FromPath(folder));
   dir1_->setCurrentIndex(current);
-  dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  ShowCurrentFolder();
   setting_ = false;
   dir1_folder_ = folder;
   dir1_scroll_pending_ = folder != volume;
@@ -291,6 +309,29 @@ bool QtBatView::SetDir1(const std::filesystem::path& volume,
 }
 
 std::filesystem::path QtBatView::Dir1() const { return dir1_folder_; }
+
+void QtBatView::ShowCurrentFolder() {
+  const QModelIndex current = dir1_->currentIndex();
+  dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  // scrollTo brings the row into view but scrolls sideways only as far as
+  // the column's right edge, which for a deep tree leaves the folder's name
+  // off to the left. Put the name's start at the left edge, or scroll fully
+  // left when the whole name fits from there.
+  QScrollBar* sideways = dir1_->horizontalScrollBar();
+  const QRect row = dir1_->visualRect(current);
+  const int name_left = row.left() + sideways->value();
+  const int name_width =
+      dir1_->fontMetrics().horizontalAdvance(current.data().toString()) +
+      dir1_->iconSize().width() + dir1_->indentation();
+  const int room = dir1_->viewport()->width();
+  sideways->setValue(name_left + name_width <= room
+                         ? 0
+                         : name_left - dir1_->indentation());
+}
+
+int QtBatView::TargetChoice() const { return target_->currentIndex(); }
+
+void QtBatView::SetTargetChoice(int choice) { target_->setCurrentIndex(choice); }
 
 void QtBatView::ShowPro(bool visible) {
   pro_->setVisible(visible);
@@ -305,7 +346,15 @@ void QtBatView::SetPro(int percent) {
 
 void QtBatView::Close() { accept(); }
 
+bool QtBatView::TakeFileDrop(QEvent* event) {
+  std::vector<std::filesystem::path> paths;
+  if (!TakeFileDrag(event, paths)) return false;
+  if (!paths.empty() && listener_) listener_->OnBeForeDropped(paths);
+  return true;
+}
+
 bool QtBatView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == be_fore_->viewport() && TakeFileDrop(event)) return true;
   if (watched == be_fore_->viewport() && event->type() == QEvent::MouseMove &&
       listener_) {
     const auto* move = static_cast<QMouseEvent*>(event);

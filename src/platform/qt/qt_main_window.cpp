@@ -1,14 +1,19 @@
 #include "platform/qt/qt_main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <algorithm>
+#include <filesystem>
+#include <vector>
 
+#include "platform/conversion_choices.h"
 #include "platform/qt/qt_about_strip.h"
+#include "platform/qt/qt_file_drop.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -36,6 +41,8 @@ QLabel* Heading(const char* caption, const char* name, QWidget* parent) {
 QtMainWindow::QtMainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Main");
   setWindowIcon(QIcon(":/pictures/icon.png"));
+  // Files dropped anywhere on the window open; see TakeFileDrop.
+  setAcceptDrops(true);
 
   CreateClientArea();
   CreateMenus();
@@ -87,6 +94,8 @@ void QtMainWindow::CreateMenus() {
   AddMenuItem(file, "MnuExit", "退出(&X)", QKeySequence("Ctrl+X"),
               &platform::MainWindowListener::OnMenuExit);
 
+  CreateConvertMenu();
+
   QMenu* help = menuBar()->addMenu("帮助(&H)");
   help->setObjectName("mnuHelp");
   help->setAccessibleName("帮助");
@@ -110,6 +119,59 @@ QAction* QtMainWindow::AddMenuItem(
   return action;
 }
 
+void QtMainWindow::CreateConvertMenu() {
+  QMenu* convert = menuBar()->addMenu("转换(&V)");
+  convert->setObjectName("mnuConvert");
+  convert->setAccessibleName("转换");
+  // In the order of kTargetChoices.
+  const char* const targets[][2] = {{"mnuToGb", "转换为 &GB"},
+                                    {"mnuToBig5", "转换为 &Big5"},
+                                    {"mnuToUtf8S", "转换为 UTF-8 简体(&S)"},
+                                    {"mnuToUtf8T", "转换为 UTF-8 繁體(&T)"},
+                                    {"mnuToGb18030", "转换为 GB1803&0"}};
+  static_assert(std::size(targets) == kTargetChoiceCount);
+  for (int choice = 0; choice < kTargetChoiceCount; ++choice) {
+    QAction* action =
+        convert->addAction(QString::fromUtf8(targets[choice][1]));
+    action->setObjectName(targets[choice][0]);
+    connect(action, &QAction::triggered, this, [this, choice] {
+      if (listener_) listener_->OnMenuConvert(choice);
+    });
+  }
+  convert->addSeparator();
+  QMenu* variant = convert->addMenu("繁体标准(&R)");
+  variant->setObjectName("mnuVariant");
+  variant->setAccessibleName("繁体标准");
+  // In the order of kVariantChoices.
+  const char* const variants[][2] = {{"mnuTw", "台湾(&W)"},
+                                     {"mnuTwp", "台湾惯用词(&P)"},
+                                     {"mnuHk", "香港(&H)"},
+                                     {"mnuStd", "通用(&S)"}};
+  static_assert(std::size(variants) == kVariantChoiceCount);
+  variants_ = new QActionGroup(this);
+  for (int choice = 0; choice < kVariantChoiceCount; ++choice) {
+    QAction* action = variant->addAction(QString::fromUtf8(variants[choice][1]));
+    action->setObjectName(variants[choice][0]);
+    action->setCheckable(true);
+    variants_->addAction(action);
+    connect(action, &QAction::triggered, this, [this, choice] {
+      if (listener_) listener_->OnMenuVariant(choice);
+    });
+  }
+}
+
+void QtMainWindow::CheckVariant(int choice) {
+  const QList<QAction*> actions = variants_->actions();
+  if (choice >= 0 && choice < actions.size()) actions[choice]->setChecked(true);
+}
+
+bool QtMainWindow::TakeFileDrop(QEvent* event) {
+  std::vector<std::filesystem::path> paths;
+  if (!TakeFileDrag(event, paths)) return false;
+  if (!paths.empty() && listener_) listener_->OnFilesDropped(paths);
+  return true;
+}
+
 void QtMainWindow::SetListener(platform::MainWindowListener* listener) {
   listener_ = listener;
   toolbar_->SetListener(listener);
@@ -122,6 +184,7 @@ void QtMainWindow::ShowCentred() {
   const QRect screen = this->screen()->availableGeometry();
   move(screen.center() - QPoint(width() / 2, height() / 2));
   show();
+  source_view_->setFocus(Qt::OtherFocusReason);
 }
 
 void QtMainWindow::SetTitle(const std::string& title) {
@@ -151,6 +214,9 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     toolbar_->setGeometry(0, 0, client_->width(), toolbar_->height());
     ReportSize();
+  } else if (auto* widget = qobject_cast<QWidget*>(watched);
+             widget && widget->window() == this && TakeFileDrop(event)) {
+    return true;
   } else if (event->type() == QEvent::ShortcutOverride) {
     // Left unaccepted, the key goes to the menu item's shortcut.
     auto* key = static_cast<QKeyEvent*>(event);

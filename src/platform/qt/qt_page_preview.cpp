@@ -6,6 +6,7 @@
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <system_error>
 
@@ -33,7 +34,17 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   // engine; only the loads of what it accepted are news for the window.
   connect(page, &QWebEnginePage::loadingChanged, this,
           [this](const QWebEngineLoadingInfo& info) {
-            if (!listener_ || info.url() != accepted_) return;
+            if (info.url() != accepted_) return;
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
+                start_at_top_) {
+              // The engine puts a page loaded again under the same name
+              // back where it was scrolled to. The page's own scripts are
+              // off; this one runs apart from them.
+              start_at_top_ = false;
+              this->page()->runJavaScript(QStringLiteral("window.scrollTo(0, 0);"),
+                                    QWebEngineScript::ApplicationWorld);
+            }
+            if (!listener_) return;
             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
               listener_->OnPreviewLoadStarted();
             } else {
