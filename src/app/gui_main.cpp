@@ -3,9 +3,8 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLibraryInfo>
+#include <QLocale>
 #include <QStandardPaths>
-#include <QTranslator>
 #include <iostream>
 #include <string>
 
@@ -15,6 +14,7 @@
 #include "platform/disk_files.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_interface_language.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_page_preview.h"
@@ -57,13 +57,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
   QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");
-  // Qt's own texts (dialog buttons and labels, the replace question) in
-  // Simplified Chinese like the rest of the program, where installed.
-  QTranslator qt_texts;
-  if (qt_texts.load("qtbase_zh_CN",
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qt_texts);
-  }
+  qt::InstallInterfaceLanguage(app, QLocale::system());
 
   auto cher = tovenrak::core::MakeDefaultConverter();
   if (!cher) {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <filesystem>
 #include <fstream>
 
@@ -21,6 +22,7 @@
 #include "platform/disk_files.h"
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_bat_view.h"
+#include "platform/qt/qt_interface_language.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -36,9 +38,8 @@ TEST(QtMainWindowTest, CommandsReachTheListener) {
   QtMainWindow window;
   testing::RecordingListener listener;
   window.SetListener(&listener);
-  for (const char* name :
-       {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh", "mnuAbout",
-        "mnuToUtf8T", "mnuToGb18030", "mnuHk"})
+  for (const char* name : {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh",
+                           "mnuAbout", "mnuToUtf8T", "mnuToGb18030", "mnuHk"})
     window.findChild<QAction*>(name)->trigger();
   for (int position = 1; position <= kToolbarPositions; ++position) {
     if (QAction* action = window.toolbar().ButtonAction(position))
@@ -86,6 +87,27 @@ TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
         continue;
       EXPECT_FALSE(control->accessibleName().isEmpty())
           << control->metaObject()->className() << " " << name.toStdString();
+    }
+  }
+}
+
+TEST(QtMainWindowTest, TaiwanHongKongAndMacaoGetTheTraditionalTexts) {
+  const struct {
+    const char* locale;
+    bool traditional;
+    const char* open;
+  } cases[] = {{"zh_TW", true, "開啟(&O)"},
+               {"zh_MO", true, "開啟(&O)"},
+               {"zh_CN", false, "打开(&O)"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(InstallInterfaceLanguage(*qApp, QLocale(c.locale)), c.traditional)
+        << c.locale;
+    QtMainWindow window;
+    EXPECT_EQ(window.findChild<QAction*>("MnuOpen")->text(), c.open)
+        << c.locale;
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
     }
   }
 }

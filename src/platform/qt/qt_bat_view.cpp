@@ -49,7 +49,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
 }  // namespace
 
 QtBatView::QtBatView(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("批量转换"));
+  setWindowTitle(tr("批量转换"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   CreateControls();
@@ -58,50 +58,46 @@ QtBatView::QtBatView(QWidget* parent) : QDialog(parent) {
 }
 
 void QtBatView::CreateControls() {
-  label4_ = new QLabel(QStringLiteral("待转换文件："), this);
+  label4_ = new QLabel(tr("待转换文件："), this);
   label4_->setObjectName("Label4");
   label4_->setAccessibleName(label4_->text());
   PaintText(label4_, Qt::blue, nullptr);
 
   be_fore_ = new QListWidget(this);
   be_fore_->setObjectName("BeFore");
-  be_fore_->setAccessibleName(QStringLiteral("待转换文件"));
+  be_fore_->setAccessibleName(tr("待转换文件"));
   be_fore_->setSelectionMode(QAbstractItemView::SingleSelection);
   be_fore_->viewport()->setMouseTracking(true);
   be_fore_->viewport()->installEventFilter(this);
   be_fore_->viewport()->setAcceptDrops(true);
   PaintText(be_fore_, Qt::blue, &kLightYellow);
 
-  n_add_ = MakeButton(this, "NAdd", QStringLiteral("加入(&A)..."),
-                      QStringLiteral("加入..."));
-  n_del_ = MakeButton(this, "NDel", QStringLiteral("移除(&D)"),
-                      QStringLiteral("移除"));
+  n_add_ = MakeButton(this, "NAdd", tr("加入(&A)..."), tr("加入..."));
+  n_del_ = MakeButton(this, "NDel", tr("移除(&D)"), tr("移除"));
   n_del_->setEnabled(false);
-  n_go_ = MakeButton(this, "NGo", QStringLiteral("开始转换(&S)"),
-                     QStringLiteral("开始转换"));
-  n_quit_ =
-      MakeButton(this, "NQuit", QStringLiteral("关闭"), QStringLiteral("关闭"));
+  n_go_ = MakeButton(this, "NGo", tr("开始转换(&S)"), tr("开始转换"));
+  n_quit_ = MakeButton(this, "NQuit", tr("关闭"), tr("关闭"));
 
-  label2_ = new QLabel(QStringLiteral("转换至："), this);
+  label2_ = new QLabel(tr("转换至："), this);
   label2_->setObjectName("Label2");
   label2_->setAccessibleName(label2_->text());
   PaintText(label2_, Qt::blue, nullptr);
 
   to_text_ = new QLineEdit(QStringLiteral("Text1"), this);
   to_text_->setObjectName("ToText");
-  to_text_->setAccessibleName(QStringLiteral("转换至"));
+  to_text_->setAccessibleName(tr("转换至"));
   PaintText(to_text_, Qt::blue, &kLightYellow);
 
   drive1_ = new QComboBox(this);
   drive1_->setObjectName("Drive1");
-  drive1_->setAccessibleName(QStringLiteral("驱动器"));
+  drive1_->setAccessibleName(tr("驱动器"));
 
   dir1_model_ = new QFileSystemModel(this);
   dir1_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
   dir1_model_->setReadOnly(true);
   dir1_ = new QTreeView(this);
   dir1_->setObjectName("Dir1");
-  dir1_->setAccessibleName(QStringLiteral("文件夹"));
+  dir1_->setAccessibleName(tr("文件夹"));
   dir1_->setModel(dir1_model_);
   dir1_->setHeaderHidden(true);
   // Deep folders scroll sideways instead of losing their names.
@@ -111,22 +107,23 @@ void QtBatView::CreateControls() {
   for (int column = 1; column < dir1_model_->columnCount(); ++column)
     dir1_->hideColumn(column);
 
-  target_label_ = new QLabel(QStringLiteral("目标编码："), this);
+  target_label_ = new QLabel(tr("目标编码："), this);
   target_label_->setObjectName("LTarget");
   target_label_->setAccessibleName(target_label_->text());
   PaintText(target_label_, Qt::blue, nullptr);
   target_ = new QComboBox(this);
   target_->setObjectName("Target");
-  target_->setAccessibleName(QStringLiteral("目标编码"));
+  target_->setAccessibleName(tr("目标编码"));
   // The automatic entry, then kTargetChoices in order.
   for (const char* entry :
-       {"自动 (GB ⇄ Big5)", "GB", "Big5", "UTF-8 简体", "UTF-8 繁體", "GB18030"})
-    target_->addItem(QString::fromUtf8(entry));
+       {QT_TR_NOOP("自动 (GB ⇄ Big5)"), "GB", "Big5", QT_TR_NOOP("UTF-8 简体"),
+        QT_TR_NOOP("UTF-8 繁體"), "GB18030"})
+    target_->addItem(tr(entry));
   target_label_->setBuddy(target_);
 
   pro_ = new QProgressBar(this);
   pro_->setObjectName("Pro");
-  pro_->setAccessibleName(QStringLiteral("转换进度"));
+  pro_->setAccessibleName(tr("转换进度"));
   pro_->setRange(0, 100);
   pro_->setValue(0);
   pro_->setTextVisible(false);
@@ -324,14 +321,15 @@ void QtBatView::ShowCurrentFolder() {
       dir1_->fontMetrics().horizontalAdvance(current.data().toString()) +
       dir1_->iconSize().width() + dir1_->indentation();
   const int room = dir1_->viewport()->width();
-  sideways->setValue(name_left + name_width <= room
-                         ? 0
-                         : name_left - dir1_->indentation());
+  sideways->setValue(
+      name_left + name_width <= room ? 0 : name_left - dir1_->indentation());
 }
 
 int QtBatView::TargetChoice() const { return target_->currentIndex(); }
 
-void QtBatView::SetTargetChoice(int choice) { target_->setCurrentIndex(choice); }
+void QtBatView::SetTargetChoice(int choice) {
+  target_->setCurrentIndex(choice);
+}
 
 void QtBatView::ShowPro(bool visible) {
   pro_->setVisible(visible);

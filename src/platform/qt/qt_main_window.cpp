@@ -29,10 +29,10 @@ constexpr float kClientHeight = 4545;
 constexpr float kToolbarHeight = 555;
 constexpr float kStatusBarHeight = 375;
 
-QLabel* Heading(const char* caption, const char* name, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+QLabel* Heading(const QString& caption, const char* name, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
   label->setObjectName(name);
-  label->setAccessibleName(QString::fromUtf8(caption));
+  label->setAccessibleName(caption);
   return label;
 }
 
@@ -56,15 +56,15 @@ void QtMainWindow::CreateClientArea() {
   // below it.
   client_ = new QWidget(this);
   client_->setObjectName("client");
-  client_->setAccessibleName("工作区");
+  client_->setAccessibleName(tr("工作区"));
   client_->installEventFilter(this);
   setCentralWidget(client_);
 
   toolbar_ = new QtToolbar(client_);
-  preview_label_ = Heading("页面预览：", "LHtmler", client_);
+  preview_label_ = Heading(tr("页面预览："), "LHtmler", client_);
   preview_ = new QtPagePreview(client_);
   preview_->hide();
-  source_label_ = Heading("源文件：", "LOriText", client_);
+  source_label_ = Heading(tr("源文件："), "LOriText", client_);
   source_view_ = new QtSourceView(client_);
   about_strip_ = new QtAboutStrip(client_, [this] {
     if (listener_) listener_->OnSiteLinkClicked();
@@ -79,37 +79,38 @@ void QtMainWindow::CreateClientArea() {
 }
 
 void QtMainWindow::CreateMenus() {
-  menuBar()->setAccessibleName("菜单栏");
-  QMenu* file = menuBar()->addMenu("文件(&F)");
+  menuBar()->setAccessibleName(tr("菜单栏"));
+  QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
   file->setObjectName("MnuFile");
-  file->setAccessibleName("文件");
-  AddMenuItem(file, "MnuOpen", "打开(&O)", QKeySequence("Ctrl+O"),
+  file->setAccessibleName(tr("文件"));
+  AddMenuItem(file, "MnuOpen", QT_TR_NOOP("打开(&O)"), QKeySequence("Ctrl+O"),
               &platform::MainWindowListener::OnMenuOpen);
-  AddMenuItem(file, "mnuClear", "清除(&C)", QKeySequence("Ctrl+C"),
+  AddMenuItem(file, "mnuClear", QT_TR_NOOP("清除(&C)"), QKeySequence("Ctrl+C"),
               &platform::MainWindowListener::OnMenuClear);
   file->addSeparator()->setObjectName("MnuBar1");
-  AddMenuItem(file, "mnuBat", "批量转换(&T)...", QKeySequence("Ctrl+B"),
+  AddMenuItem(file, "mnuBat", QT_TR_NOOP("批量转换(&T)..."),
+              QKeySequence("Ctrl+B"),
               &platform::MainWindowListener::OnMenuBatch);
   file->addSeparator()->setObjectName("mnuBar3");
-  AddMenuItem(file, "MnuExit", "退出(&X)", QKeySequence("Ctrl+X"),
+  AddMenuItem(file, "MnuExit", QT_TR_NOOP("退出(&X)"), QKeySequence("Ctrl+X"),
               &platform::MainWindowListener::OnMenuExit);
 
   CreateConvertMenu();
 
-  QMenu* help = menuBar()->addMenu("帮助(&H)");
+  QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName("mnuHelp");
-  help->setAccessibleName("帮助");
-  AddMenuItem(help, "mnuTeh", "技术站点(&T)...", QKeySequence(),
+  help->setAccessibleName(tr("帮助"));
+  AddMenuItem(help, "mnuTeh", QT_TR_NOOP("技术站点(&T)..."), QKeySequence(),
               &platform::MainWindowListener::OnMenuWebSite);
-  AddMenuItem(help, "mnuAbout", "关于 Tovenrak (&A)...", QKeySequence(),
-              &platform::MainWindowListener::OnMenuAbout);
+  AddMenuItem(help, "mnuAbout", QT_TR_NOOP("关于 Tovenrak (&A)..."),
+              QKeySequence(), &platform::MainWindowListener::OnMenuAbout);
 }
 
 QAction* QtMainWindow::AddMenuItem(
     QMenu* menu, const char* name, const char* caption,
     const QKeySequence& shortcut,
     void (platform::MainWindowListener::*command)()) {
-  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  QAction* action = menu->addAction(tr(caption));
   action->setObjectName(name);
   action->setShortcut(shortcut);
   if (!shortcut.isEmpty()) shortcuts_.append(shortcut);
@@ -120,37 +121,37 @@ QAction* QtMainWindow::AddMenuItem(
 }
 
 void QtMainWindow::CreateConvertMenu() {
-  QMenu* convert = menuBar()->addMenu("转换(&V)");
+  QMenu* convert = menuBar()->addMenu(tr("转换(&V)"));
   convert->setObjectName("mnuConvert");
-  convert->setAccessibleName("转换");
+  convert->setAccessibleName(tr("转换"));
   // In the order of kTargetChoices.
-  const char* const targets[][2] = {{"mnuToGb", "转换为 &GB"},
-                                    {"mnuToBig5", "转换为 &Big5"},
-                                    {"mnuToUtf8S", "转换为 UTF-8 简体(&S)"},
-                                    {"mnuToUtf8T", "转换为 UTF-8 繁體(&T)"},
-                                    {"mnuToGb18030", "转换为 GB1803&0"}};
+  const char* const targets[][2] = {
+      {"mnuToGb", QT_TR_NOOP("转换为 &GB")},
+      {"mnuToBig5", QT_TR_NOOP("转换为 &Big5")},
+      {"mnuToUtf8S", QT_TR_NOOP("转换为 UTF-8 简体(&S)")},
+      {"mnuToUtf8T", QT_TR_NOOP("转换为 UTF-8 繁體(&T)")},
+      {"mnuToGb18030", QT_TR_NOOP("转换为 GB1803&0")}};
   static_assert(std::size(targets) == kTargetChoiceCount);
   for (int choice = 0; choice < kTargetChoiceCount; ++choice) {
-    QAction* action =
-        convert->addAction(QString::fromUtf8(targets[choice][1]));
+    QAction* action = convert->addAction(tr(targets[choice][1]));
     action->setObjectName(targets[choice][0]);
     connect(action, &QAction::triggered, this, [this, choice] {
       if (listener_) listener_->OnMenuConvert(choice);
     });
   }
   convert->addSeparator();
-  QMenu* variant = convert->addMenu("繁体标准(&R)");
+  QMenu* variant = convert->addMenu(tr("繁体标准(&R)"));
   variant->setObjectName("mnuVariant");
-  variant->setAccessibleName("繁体标准");
+  variant->setAccessibleName(tr("繁体标准"));
   // In the order of kVariantChoices.
-  const char* const variants[][2] = {{"mnuTw", "台湾(&W)"},
-                                     {"mnuTwp", "台湾惯用词(&P)"},
-                                     {"mnuHk", "香港(&H)"},
-                                     {"mnuStd", "通用(&S)"}};
+  const char* const variants[][2] = {{"mnuTw", QT_TR_NOOP("台湾(&W)")},
+                                     {"mnuTwp", QT_TR_NOOP("台湾惯用词(&P)")},
+                                     {"mnuHk", QT_TR_NOOP("香港(&H)")},
+                                     {"mnuStd", QT_TR_NOOP("通用(&S)")}};
   static_assert(std::size(variants) == kVariantChoiceCount);
   variants_ = new QActionGroup(this);
   for (int choice = 0; choice < kVariantChoiceCount; ++choice) {
-    QAction* action = variant->addAction(QString::fromUtf8(variants[choice][1]));
+    QAction* action = variant->addAction(tr(variants[choice][1]));
     action->setObjectName(variants[choice][0]);
     action->setCheckable(true);
     variants_->addAction(action);

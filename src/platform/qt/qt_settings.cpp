@@ -7,7 +7,8 @@ std::string QtSettings::Value(const std::string& key) const {
 }
 
 void QtSettings::SetValue(const std::string& key, const std::string& value) {
-  settings_.setValue(QString::fromStdString(key), QString::fromStdString(value));
+  settings_.setValue(QString::fromStdString(key),
+                     QString::fromStdString(value));
   // Written now, so that a batch window opened next reads the same choice
   // even through another QSettings.
   settings_.sync();
