@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config python3
   qt6-base-dev qt6-webengine-dev libqt6webenginecore6-bin libgl-dev
-  qt6-translations-l10n
+  qt6-translations-l10n qt6-l10n-tools qt6-tools-dev
   libopencc-dev libopencc-data
   fonts-noto-cjk
 )

@@ -12,7 +12,8 @@
 namespace tovenrak::app {
 
 void ShowBatWindowModally(QWidget* parent,
-                          const std::filesystem::path& program_folder) {
+                          const std::filesystem::path& program_folder,
+                          const platform::Settings& settings) {
   core::Result<std::unique_ptr<core::Converter>> er =
       core::MakeDefaultConverter();
   if (!er) {
@@ -24,7 +25,7 @@ void ShowBatWindowModally(QWidget* parent,
   platform::qt::QtBatView view(parent);
   platform::qt::QtFileDialog n_dia(&view);
   platform::qt::QtMessageBox messages(&view);
-  batch::Bat bat(view, n_dia, messages, **er, program_folder,
+  batch::Bat bat(view, n_dia, messages, settings, **er, program_folder,
                  batch::ListVolumes());
   bat.UsePersonalPhrases(true);
   bat.Load();

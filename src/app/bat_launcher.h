@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/batch_launcher.h"
+#include "platform/settings.h"
 
 class QWidget;
 
@@ -12,24 +13,30 @@ namespace tovenrak::app {
 
 // Shows a new batch window centred over `parent`, modally, and returns when
 // it is closed. The window starts with `program_folder` as its target and
-// converts with a converter of its own; when that converter cannot be made, a
-// stop message gives the reason and no window opens.
+// converts in the variant `settings` remember, with a converter of its own;
+// when that converter cannot be made, a stop message gives the reason and no
+// window opens.
 void ShowBatWindowModally(QWidget* parent,
-                          const std::filesystem::path& program_folder);
+                          const std::filesystem::path& program_folder,
+                          const platform::Settings& settings);
 
 // The main window's Batch command: a fresh batch window at each use.
 class BatWindowLauncher : public platform::BatchLauncher {
  public:
-  BatWindowLauncher(QWidget* parent, std::filesystem::path program_folder)
-      : parent_(parent), program_folder_(std::move(program_folder)) {}
+  BatWindowLauncher(QWidget* parent, std::filesystem::path program_folder,
+                    const platform::Settings& settings)
+      : parent_(parent),
+        program_folder_(std::move(program_folder)),
+        settings_(settings) {}
 
   void ShowBatchWindow() override {
-    ShowBatWindowModally(parent_, program_folder_);
+    ShowBatWindowModally(parent_, program_folder_, settings_);
   }
 
  private:
   QWidget* parent_;
   const std::filesystem::path program_folder_;
+  const platform::Settings& settings_;
 };
 
 }  // namespace tovenrak::app

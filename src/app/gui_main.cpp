@@ -3,9 +3,8 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QLibraryInfo>
+#include <QLocale>
 #include <QStandardPaths>
-#include <QTranslator>
 #include <iostream>
 #include <string>
 
@@ -15,10 +14,12 @@
 #include "platform/disk_files.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_interface_language.h"
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_review_view.h"
+#include "platform/qt/qt_settings.h"
 #include "platform/qt/qt_shell.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -57,13 +58,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
   QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");
-  // Qt's own texts (dialog buttons and labels, the replace question) in
-  // Simplified Chinese like the rest of the program, where installed.
-  QTranslator qt_texts;
-  if (qt_texts.load("qtbase_zh_CN",
-                    QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qt_texts);
-  }
+  qt::InstallInterfaceLanguage(app, QLocale::system());
 
   auto cher = tovenrak::core::MakeDefaultConverter();
   if (!cher) {
@@ -79,11 +74,14 @@ int main(int argc, char** argv) {
   qt::QtMessageBox message_box(&window);
   qt::QtShell shell;
   tovenrak::platform::DiskFiles files;
+  qt::QtSettings settings;
   const QString program_dir = QCoreApplication::applicationDirPath();
-  tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString());
+  tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString(),
+                                         settings);
   tovenrak::main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, message_box, batch, shell, window, files},
+       window.toolbar(), dia, message_box, batch, shell, window, files,
+       settings},
       std::move(*cher),
       qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
                                         QStandardPaths::AppDataLocation)),

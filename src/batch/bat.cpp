@@ -6,6 +6,9 @@
 #include "batch/batch_run.h"
 #include "batch/file_name_lists.h"
 #include "batch/mount_table.h"
+#include "core/io/document_tree.h"
+#include "platform/conversion_choices.h"
+#include "platform/os_reason_text.h"
 
 namespace tovenrak::batch {
 
@@ -29,12 +32,13 @@ std::string DriveError(const std::string& volume) {
 }  // namespace
 
 Bat::Bat(platform::BatView& view, platform::FileDialog& n_dia,
-         platform::MessageBox& messages, const core::Converter& er,
-         std::filesystem::path program_folder,
+         platform::MessageBox& messages, const platform::Settings& settings,
+         const core::Converter& er, std::filesystem::path program_folder,
          std::vector<std::filesystem::path> volumes)
     : view_(view),
       n_dia_(n_dia),
       messages_(messages),
+      settings_(settings),
       er_(er),
       program_folder_(std::move(program_folder)),
       volumes_(std::move(volumes)) {
@@ -56,6 +60,7 @@ void Bat::Load() {
   view_.SetToText(program_folder_.string());
   view_.EnableNDel(false);
   view_.ShowPro(false);
+  view_.SetTargetChoice(0);
 }
 
 void Bat::OnDrive1Changed() {
@@ -145,7 +150,7 @@ void Bat::OnNGo() {
     view_.SetToText(target);
   }
   const BatchOutcome outcome = RunBatch(
-      er_, be_fore_, be_hind_, target,
+      er_, be_fore_, be_hind_, target, Request(),
       [this](int16_t percent) {
         pro_percent_ = percent;
         view_.SetPro(pro_percent_);
@@ -154,6 +159,18 @@ void Bat::OnNGo() {
   const ClosingMessage message = DescribeOutcome(outcome, target);
   messages_.Show(message.text, message.icon, kBatTitle);
   view_.Close();
+}
+
+core::ConversionRequest Bat::Request() const {
+  core::ConversionRequest request;
+  request.variant =
+      platform::kVariantChoices[platform::RememberedVariant(settings_)].variant;
+  const int choice = view_.TargetChoice() - 1;
+  if (choice >= 0 && choice < platform::kTargetChoiceCount) {
+    request.to = platform::kTargetChoices[choice].to;
+    request.script = platform::kTargetChoices[choice].script;
+  }
+  return request;
 }
 
 void Bat::OnNQuit() { view_.Close(); }
@@ -169,6 +186,28 @@ void Bat::OnBeForeMouseMove(bool button_held, int x, int y) {
     view_.SetBeForeToolTip(be_fore_[index]);
   } else {
     view_.SetBeForeToolTip("");
+  }
+}
+
+void Bat::OnBeForeDropped(const std::vector<std::filesystem::path>& paths) {
+  std::string unreadable;
+  for (const std::filesystem::path& path : paths) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(path, error)) {
+      Append(path.string(), path.filename().string());
+      continue;
+    }
+    core::DocumentTree tree =
+        core::ListDocuments(path, core::DocumentExtensions(), view_.ToText());
+    for (core::DocumentTree::Entry& document : tree.documents)
+      Append(document.path.string(), document.relative.string());
+    for (const core::Error& failure : tree.failures)
+      unreadable += "\n" + failure.path + "（" +
+                    platform::OsReasonText(failure.reason) + "）";
+  }
+  if (!unreadable.empty()) {
+    messages_.Show("以下文件夹无法读取，其中的文件没有加入：" + unreadable,
+                   platform::MessageIcon::kExclamation, kBatTitle);
   }
 }
 

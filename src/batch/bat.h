@@ -9,10 +9,12 @@
 
 #include "batch/batch_run.h"
 #include "core/convert/converter.h"
+#include "core/convert_document.h"
 #include "platform/bat_listener.h"
 #include "platform/bat_view.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/settings.h"
 
 namespace tovenrak::batch {
 
@@ -20,22 +22,25 @@ namespace tovenrak::batch {
 inline constexpr char kBatTitle[] = "Zemlorin Tovenrak - 批量转换";
 
 // `Bat` keeps two parallel lists: `BeFore`, the full paths it shows, and
-// `BeHind`, the file name of the entry at the same index, under which the
-// run saves that file. The run converts with `Er`, the converter given to the
+// `BeHind`, the name of the entry at the same index, under which the run
+// saves that file: its file name, or for a file of a dropped folder its path
+// below that folder. The run converts with `Er`, the converter given to the
 // constructor. Paths are joined with the platform's separator.
 class Bat : public platform::BatListener {
  public:
   // `program_folder` is the first target folder; `volumes` are the mount
-  // points offered in Drive1. All references must outlive the Bat, which
-  // becomes the view's listener until it is destroyed.
+  // points offered in Drive1; `settings` hold the variant the main window
+  // chose. All references must outlive the Bat, which becomes the view's
+  // listener until it is destroyed.
   Bat(platform::BatView& view, platform::FileDialog& n_dia,
-      platform::MessageBox& messages, const core::Converter& er,
-      std::filesystem::path program_folder,
+      platform::MessageBox& messages, const platform::Settings& settings,
+      const core::Converter& er, std::filesystem::path program_folder,
       std::vector<std::filesystem::path> volumes);
   ~Bat() override;
 
   // Shows the start state: empty lists, Remove disabled, no progress bar,
-  // the volume and folder of the program's folder, which is also the target.
+  // the volume and folder of the program's folder, which is also the target,
+  // and the automatic target choice.
   void Load();
 
   // Moves Dir1 to the volume now chosen in Drive1 and makes it the target.
@@ -51,11 +56,11 @@ class Bat : public platform::BatListener {
   // Removes the selected entry from both lists, if one is selected, and
   // disables Remove either way.
   void OnNDel() override;
-  // Converts every listed file into the target folder (see RunBatch), with
-  // the progress bar shown, then shows one closing message and closes the
-  // window. An empty list gives a message instead and the window stays.
-  // An empty target, or one without a final separator, gets one, and the
-  // target box shows it.
+  // Converts every listed file into the target folder (see RunBatch) as the
+  // target list says, in the remembered variant, with the progress bar shown,
+  // then shows one closing message and closes the window. An empty list gives a
+  // message instead and the window stays. An empty target, or one without a
+  // final separator, gets one, and the target box shows it.
   void OnNGo() override;
   void OnNQuit() override;
   // Enables Remove once the list holds an entry.
@@ -64,6 +69,14 @@ class Bat : public platform::BatListener {
   // tooltip, or none below the last entry; nothing changes while a mouse
   // button is held.
   void OnBeForeMouseMove(bool button_held, int x, int y) override;
+  // Appends each dropped file as Add does. A folder appends the documents
+  // below it (core::ListDocuments with the document kinds, links not
+  // followed, the target folder left out), each named by its path below the
+  // folder, so that the run mirrors the folder's tree in the target folder.
+  // Subfolders that cannot be read get one message naming them; the rest is
+  // appended.
+  void OnBeForeDropped(
+      const std::vector<std::filesystem::path>& paths) override;
 
   // Whether the next runs write a review list (BatchOptions::review_list);
   // off at first.
@@ -80,10 +93,13 @@ class Bat : public platform::BatListener {
 
  private:
   void Append(std::string path, std::string name);
+  // What the target list and the remembered variant ask for.
+  core::ConversionRequest Request() const;
 
   platform::BatView& view_;
   platform::FileDialog& n_dia_;
   platform::MessageBox& messages_;
+  const platform::Settings& settings_;
   const core::Converter& er_;
   const std::filesystem::path program_folder_;
   const std::vector<std::filesystem::path> volumes_;

@@ -9,7 +9,9 @@
 #include "core/io/deferred_sync.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
+#include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
+#include "platform/os_reason_text.h"
 
 namespace tovenrak::batch {
 
@@ -37,7 +39,8 @@ std::string ReasonOf(const core::Error& error) {
       reason = "无法转换";
       break;
   }
-  if (!error.reason.empty()) reason += "（" + error.reason + "）";
+  if (!error.reason.empty())
+    reason += "（" + platform::OsReasonText(error.reason) + "）";
   return reason;
 }
 
@@ -65,6 +68,7 @@ BatchOutcome RunBatch(const core::Converter& er,
                       const std::vector<std::string>& be_fore,
                       const std::vector<std::string>& be_hind,
                       const std::string& target_folder,
+                      const core::ConversionRequest& asked,
                       const std::function<void(int16_t)>& progress,
                       const BatchOptions& options) {
   assert(be_fore.size() == be_hind.size());
@@ -81,7 +85,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   };
   std::vector<Unsynced> unsynced;
   BatchOutcome outcome;
-  core::ConversionRequest request;
+  core::ConversionRequest request = asked;
   request.find_ambiguities = options.review_list;
   request.phrases = options.phrases;
   std::string review;
@@ -104,6 +108,19 @@ BatchOutcome RunBatch(const core::Converter& er,
       case core::OutputVerdict::kNoName:
       case core::OutputVerdict::kWrite: {
         const std::filesystem::path destination = target_folder + be_hind[i];
+        const std::filesystem::path subfolder =
+            std::filesystem::path(be_hind[i]).parent_path();
+        if (!subfolder.empty()) {
+          if (core::Status made =
+                  core::MakeSubfolders(target_folder, subfolder);
+              !made) {
+            outcome.failed.push_back(
+                {be_fore[i], "无法建立文件夹 " + made.error().path + "（" +
+                                 platform::OsReasonText(made.error().reason) +
+                                 "）"});
+            break;
+          }
+        }
         const core::Result<size_t> file_system =
             deferred.Add(destination.parent_path());
         if (core::Result<core::DocumentConversion> converted =
@@ -141,8 +158,10 @@ BatchOutcome RunBatch(const core::Converter& er,
     if (synced[file_system]) continue;
     --outcome.converted;
     outcome.failed.push_back(
-        {be_fore[i], "已写入，但未能存入磁盘（" +
-                         synced[file_system].error().reason + "）"});
+        {be_fore[i],
+         "已写入，但未能存入磁盘（" +
+             platform::OsReasonText(synced[file_system].error().reason) +
+             "）"});
   }
   if (options.review_list) {
     const std::string path = target_folder + kReviewListName;

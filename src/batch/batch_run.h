@@ -11,6 +11,7 @@
 
 #include "core/convert/converter.h"
 #include "core/convert/user_phrases.h"
+#include "core/convert_document.h"
 #include "platform/message_box.h"
 
 namespace tovenrak::batch {
@@ -67,9 +68,9 @@ inline constexpr const char* kReviewListName = "tovenrak-review.txt";
 int16_t ProPercent(size_t done, size_t total);
 
 // Converts the file at `be_fore[i]` into `target_folder` + `be_hind[i]` for
-// every i in order, each by core::ConvertFile with detection (a text that
-// mentions big5 goes to GB, any other to Big5) and markup read as
-// MarkupMode::kAuto says: a file that cannot be read
+// every i in order, each by core::ConvertFile as `request` says (the default
+// request detects each file's encoding and converts Big5 to GB, GB to Big5):
+// a file that cannot be read
 // writes nothing and a failed save leaves the target untouched. Such a file
 // is recorded in the outcome and the run goes on. Saves do not sync one by
 // one: each output file system is synced once after the last file
@@ -78,16 +79,21 @@ int16_t ProPercent(size_t done, size_t total);
 // where follows core::PlanOutputs, a file being allowed to replace itself: a
 // file listed again (by any path) is converted once, and a file whose output
 // would replace another listed file or an earlier output of this run is
-// recorded as failed. After each entry calls `progress` with ProPercent,
-// except when the list holds a single entry. With options.review_list the
-// review list is saved once all files are done (core::SaveDocument); a failed
-// save is recorded as a failed file under the list's path.
+// recorded as failed. A name may hold folders ("sub/a.htm", a file of a
+// dropped folder): the missing ones are made below the target folder, never
+// through a link (core::MakeSubfolders), and a file whose folder cannot be
+// made is recorded as failed. After each entry calls `progress` with
+// ProPercent, except when the list holds a single entry. With
+// options.review_list the review list is saved once all files are done
+// (core::SaveDocument); a failed save is recorded as a failed file under the
+// list's path.
 // REQUIRES: be_fore.size() == be_hind.size(); `target_folder` ends with a
 // separator.
 BatchOutcome RunBatch(const core::Converter& er,
                       const std::vector<std::string>& be_fore,
                       const std::vector<std::string>& be_hind,
                       const std::string& target_folder,
+                      const core::ConversionRequest& request,
                       const std::function<void(int16_t)>& progress,
                       const BatchOptions& options = {});
 

@@ -4,11 +4,14 @@
 #include <utility>
 
 #include "core/convert/phrased_converter.h"
+#include "core/convert_document.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/recode_document.h"
 #include "main_window/main_layout.h"
 #include "main_window/view_text.h"
+#include "platform/conversion_choices.h"
+#include "platform/os_reason_text.h"
 
 namespace tovenrak::main_window {
 
@@ -47,26 +50,28 @@ std::string DetectionText(const core::Detection& detection) {
 }
 
 // The script each side of the window is written in.
-core::ScriptConversion ScriptOf(core::Encoding side) {
+core::ScriptConversion ScriptOf(core::Encoding side, core::Variant variant) {
   return {side == core::Encoding::kGbk ? core::Script::kSimplified
                                        : core::Script::kTraditional,
-          core::Variant::kTw};
+          variant};
 }
 
 // `text` in `source` converted to `side` and its script, read as markup when
-// it or the file `name` looks like a page, with `phrases` (if any) before the
-// dictionaries, and its ambiguity points when `find`.
+// it or the file `name` looks like a page, in `variant`, with `phrases` (if
+// any) before the dictionaries, and its ambiguity points when `find`.
 core::Result<core::RecodedDocument> ToSide(
     const core::Converter& converter, const std::string& text,
-    core::Encoding source, core::Encoding side, const std::string& name,
+    core::Encoding source, core::Encoding side, core::Variant variant,
+    const std::string& name,
     const std::shared_ptr<const core::UserPhrases>& phrases = nullptr,
     bool find = false) {
+  const core::ScriptConversion how = ScriptOf(side, variant);
   if (phrases) {
     return core::RecodeDocument(core::PhrasedConverter(converter, *phrases),
-                                text, source, side, ScriptOf(side),
+                                text, source, side, how,
                                 core::MarkupMode::kAuto, name, find);
   }
-  return core::RecodeDocument(converter, text, source, side, ScriptOf(side),
+  return core::RecodeDocument(converter, text, source, side, how,
                               core::MarkupMode::kAuto, name, find);
 }
 
@@ -74,14 +79,14 @@ std::string Quoted(const std::filesystem::path& path) {
   return "“" + path.string() + "”";
 }
 
-// Why a file could not be read or saved, for the user: the OS's words, or
-// the open limit.
+// Why a file could not be read or saved, for the user: the OS's words in
+// Chinese where they are common ones, or the open limit.
 std::string Reason(const core::Error& error) {
   if (error.code == core::ErrorCode::kTooLarge) {
     return "文件大于 " + std::to_string(platform::kMaxPreviewBytes >> 20) +
            " MiB，太大，无法在窗口中打开。";
   }
-  return error.reason;
+  return platform::OsReasonText(error.reason);
 }
 
 }  // namespace
@@ -103,6 +108,9 @@ Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel, "");
   c_.frame.SetSiteLink(kSiteAddress,
                        std::string("我们的E-mail为：") + kMakerEmail);
+  const int variant = platform::RememberedVariant(c_.settings);
+  variant_ = platform::kVariantChoices[variant].variant;
+  c_.frame.CheckVariant(variant);
 }
 
 Review& Main::AttachReview(platform::ReviewView& view) {
@@ -119,6 +127,7 @@ void Main::OpenHtmlFile() {
 }
 
 void Main::OpenPath(const std::filesystem::path& path) {
+  c_.htmler.StartAtTop();
   c_.htmler.ShowFile(path);
   c_.htmler.Show();
 
@@ -157,7 +166,7 @@ void Main::OpenAs(const core::Detection& detection,
       return as_it_is;
     }
     // Only a Big5 document is shown converted.
-    return ToSide(*cher_, text, source, side, name, phrases,
+    return ToSide(*cher_, text, source, side, variant_, name, phrases,
                   review_ && source == core::Encoding::kBig5);
   };
   core::Result<core::RecodedDocument> gb = side_text(core::Encoding::kGbk);
@@ -180,6 +189,9 @@ void Main::OpenAs(const core::Detection& detection,
         std::move(ori_str_));
   }
   name_ = name;
+  opened_text_ = text;
+  opened_encoding_ = source;
+  opened_ = true;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
@@ -196,7 +208,9 @@ void Main::OpenAs(const core::Detection& detection,
                  core::Encoding::kGbk);
       if (review_) review_->Show(shown_bytes_);
       if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-      WarnAboutConversion(gb->conversion, core::Encoding::kGbk);
+      WarnAboutConversion(gb->conversion.references,
+                          gb->conversion.invalid_units, core::Encoding::kBig5,
+                          core::Encoding::kGbk);
       break;
     case core::Encoding::kGb18030:
     case core::Encoding::kUtf8:
@@ -230,7 +244,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   const core::Encoding from =
       to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk;
   core::Result<core::RecodedDocument> converted =
-      ToSide(*cher_, source, from, target, name_,
+      ToSide(*cher_, source, from, target, variant_, name_,
              review_ ? review_->Phrases() : nullptr, review_ != nullptr);
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
@@ -255,7 +269,10 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   ShowInView(core::RewriteCharset(stored, target), target);
   if (review_) review_->Show(shown_bytes_);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-  if (warn) WarnAboutConversion(converted->conversion, target);
+  if (warn) {
+    WarnAboutConversion(converted->conversion.references,
+                        converted->conversion.invalid_units, from, target);
+  }
   return true;
 }
 
@@ -276,10 +293,12 @@ void Main::ConvertAgain() {
 
 void Main::SaveShown() {
   if (shown_bytes_.empty() && !c_.ori_text.IsModified()) return;
-  const char* title =
-      shown_encoding_ == core::Encoding::kGbk    ? "保存文件为 GB 码"
-      : shown_encoding_ == core::Encoding::kBig5 ? "保存文件为 Big5 码"
-                                                 : "保存文件";
+  OfferSave(shown_encoding_ == core::Encoding::kGbk ? "保存文件为 GB 码"
+            : shown_encoding_ == core::Encoding::kBig5 ? "保存文件为 Big5 码"
+                                                       : "保存文件");
+}
+
+void Main::OfferSave(const std::string& title) {
   const std::string chosen = c_.dia.AskSavePath(title, kSaveFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
@@ -287,6 +306,45 @@ void Main::SaveShown() {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));
   }
+}
+
+void Main::ConvertTo(int choice) {
+  if (!opened_ || choice < 0 || choice >= platform::kTargetChoiceCount) return;
+  const platform::TargetChoice& target = platform::kTargetChoices[choice];
+  core::ConversionRequest request{opened_encoding_, target.to, target.script,
+                                  variant_};
+  if (review_) request.phrases = review_->Phrases();
+  core::Result<core::DocumentConversion> converted =
+      core::ConvertDocument(*cher_, opened_text_, request, name_);
+  const std::string name(core::DisplayName(target.to));
+  if (!converted) {
+    ShowPressed();
+    ShowError("无法转换为 " + name + " 码。\n原因：" +
+              converted.error().Message());
+    return;
+  }
+  c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
+                         StateText(target.to));
+  PressSide(target.to);
+  // Its places are not reviewed: marks of an earlier conversion go.
+  if (review_) review_->End();
+  ShowInView(converted->text, target.to);
+  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  WarnAboutConversion(converted->references, converted->invalid_units,
+                      opened_encoding_, target.to);
+  OfferSave("保存文件为 " + name + " 码");
+}
+
+void Main::ChooseVariant(int choice) {
+  if (choice < 0 || choice >= platform::kVariantChoiceCount) return;
+  variant_ = platform::kVariantChoices[choice].variant;
+  c_.settings.SetValue(platform::kVariantKey,
+                       platform::kVariantChoices[choice].key);
+  c_.frame.CheckVariant(choice);
+}
+
+void Main::OnFilesDropped(const std::vector<std::filesystem::path>& paths) {
+  if (!paths.empty()) OpenPath(paths.front());
 }
 
 void Main::BrowseTo(const std::string& url) {
@@ -379,20 +437,18 @@ void Main::ShowError(const std::string& text) {
   c_.message_box.Show(text, platform::MessageIcon::kCritical, kTitle);
 }
 
-void Main::WarnAboutConversion(const core::Conversion& conversion,
-                               core::Encoding target) {
-  if (conversion.references == 0 && conversion.invalid_units == 0) return;
-  const bool to_gb = target == core::Encoding::kGbk;
-  std::string text = to_gb ? "转换为 GB 码时：" : "转换为 Big5 码时：";
-  if (conversion.references > 0) {
-    text += "\n有 " + std::to_string(conversion.references) + " 个字符在" +
-            (to_gb ? " GB " : " Big5 ") +
-            "码中没有对应的字，已写成 &#N; 形式的字符引用，网页仍能显示。";
+void Main::WarnAboutConversion(size_t references, size_t invalid_units,
+                               core::Encoding source, core::Encoding target) {
+  if (references == 0 && invalid_units == 0) return;
+  const std::string to(core::DisplayName(target));
+  std::string text = "转换为 " + to + " 码时：";
+  if (references > 0) {
+    text += "\n有 " + std::to_string(references) + " 个字符在 " + to +
+            " 码中没有对应的字，已写成 &#N; 形式的字符引用，网页仍能显示。";
   }
-  if (conversion.invalid_units > 0) {
-    text += "\n有 " + std::to_string(conversion.invalid_units) +
-            " 处字节不是有效的" + (to_gb ? " Big5 " : " GB ") +
-            "码，已原样保留。";
+  if (invalid_units > 0) {
+    text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +
+            std::string(core::DisplayName(source)) + " 码，已原样保留。";
   }
   c_.message_box.Show(text, platform::MessageIcon::kExclamation, kTitle);
 }

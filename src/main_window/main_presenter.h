@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/convert/converter.h"
 #include "core/encoding/code_tables.h"
@@ -20,6 +21,7 @@
 #include "platform/message_box.h"
 #include "platform/page_preview.h"
 #include "platform/review_view.h"
+#include "platform/settings.h"
 #include "platform/shell.h"
 #include "platform/source_view.h"
 #include "platform/status_bar.h"
@@ -51,10 +53,12 @@ class Main : public platform::MainWindowListener, private ReviewHost {
     platform::Shell& shell;
     platform::MainFrame& frame;
     platform::Files& files;
+    platform::Settings& settings;
   };
 
   // Sets the window's start state: its title, all buttons enabled, none
-  // pressed, the preview hidden. `app_dir` is the writable folder that
+  // pressed, the preview hidden, the remembered variant checked (Taiwan when
+  // none is). `app_dir` is the writable folder that
   // receives kPreviewFile; `program_dir` the folder the program runs from.
   // REQUIRES: cher != nullptr
   Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
@@ -77,7 +81,8 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void OpenHtmlFile();
 
   // Opens the file at `path` as OpenHtmlFile opens the one chosen: for a
-  // file named when the program starts.
+  // file named when the program starts or dropped on the window. The page is
+  // previewed from its top.
   void OpenPath(const std::filesystem::path& path);
 
   // Empties the source view, hides the preview, disables Clear and Big5 and
@@ -94,6 +99,18 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Offers to save the document as the source view shows it, in the
   // encoding it shows it in; nothing without a document.
   void SaveShown();
+  // Converts the document as it was opened (its bytes as read, from the
+  // encoding they were found in) to the target at `choice` in
+  // platform::kTargetChoices, in the chosen variant, by core::ConvertDocument:
+  // its declarations name the new encoding. Shows, previews and offers to
+  // save the result as the GB and Big5 commands do. Without an open document
+  // it does nothing; a failed conversion gets a message and changes nothing.
+  void ConvertTo(int choice);
+
+  // Makes the variant at `choice` in platform::kVariantChoices the one every
+  // later conversion uses (the GB and Big5 commands too), and remembers it
+  // for the next run.
+  void ChooseVariant(int choice);
 
   // Hands `url` to the desktop, which may decline it unnoticed.
   void BrowseTo(const std::string& url);
@@ -110,6 +127,10 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void OnMenuExit() override;
   void OnMenuWebSite() override { BrowseTo(kSiteAddress); }
   void OnMenuAbout() override;
+  void OnMenuConvert(int choice) override { ConvertTo(choice); }
+  void OnMenuVariant(int choice) override { ChooseVariant(choice); }
+  // Opens the first of `paths`, as OpenPath does.
+  void OnFilesDropped(const std::vector<std::filesystem::path>& paths) override;
   void OnSiteLinkClicked() override { BrowseTo(kSiteAddress); }
   void OnResized(float outer_width, float outer_height,
                  float client_width) override;
@@ -129,6 +150,8 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void ReplaceConverted(std::string bytes) override;
   void ConvertAgain() override;
   void SaveConverted() override { SaveShown(); }
+  // Asks where to save the shown text, under `title`, and saves it there.
+  void OfferSave(const std::string& title);
   void ShowInView(const std::string& bytes, core::Encoding encoding);
   std::string ViewBytes() const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
@@ -136,8 +159,8 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void ShowPressed();
   bool WritePreview();
   void ShowError(const std::string& text);
-  void WarnAboutConversion(const core::Conversion& conversion,
-                           core::Encoding target);
+  void WarnAboutConversion(size_t references, size_t invalid_units,
+                           core::Encoding source, core::Encoding target);
 
   Controls c_;
   std::unique_ptr<core::Converter> cher_;
@@ -148,6 +171,14 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   std::string cvt_str_;
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
+  // The opened file's bytes and the encoding they were found in: what the
+  // convert menu converts. Empty before the first document opens.
+  std::string opened_text_;
+  core::Encoding opened_encoding_ = core::Encoding::kGbk;
+  bool opened_ = false;
+
+  // Where the variant is remembered, and the one chosen.
+  core::Variant variant_ = core::Variant::kTw;
 
   // What the source view was last given, and in which encoding it shows it.
   std::string shown_bytes_;

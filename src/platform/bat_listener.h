@@ -2,6 +2,9 @@
 
 #pragma once
 
+#include <filesystem>
+#include <vector>
+
 namespace tovenrak::platform {
 
 class BatListener {
@@ -27,6 +30,9 @@ class BatListener {
   virtual void OnBeForeMouseMove(bool button_held, int x, int y) = 0;
   // The check box 写出疑点清单 was turned on or off.
   virtual void OnReviewListToggled(bool on) = 0;
+  // Files or folders were dropped on `BeFore`, in the order given.
+  virtual void OnBeForeDropped(
+      const std::vector<std::filesystem::path>& paths) = 0;
 };
 
 }  // namespace tovenrak::platform

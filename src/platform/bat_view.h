@@ -53,6 +53,11 @@ class BatView {
                        const std::filesystem::path& folder) = 0;
   virtual std::filesystem::path Dir1() const = 0;
 
+  // The target list: 0 for "自动 (GB ⇄ Big5)", else 1 + the index of the
+  // chosen entry in platform::kTargetChoices.
+  virtual int TargetChoice() const = 0;
+  virtual void SetTargetChoice(int choice) = 0;
+
   // `Pro`, the progress bar, 0 to 100. A new value is painted at once, also
   // while the caller keeps the user-interface thread busy.
   virtual void ShowPro(bool visible) = 0;

@@ -53,6 +53,10 @@ class MainFrame {
 
   // Ends the program without a question.
   virtual void Quit() = 0;
+
+  // Shows the variant at `choice` in platform::kVariantChoices as the one
+  // chosen in the convert menu.
+  virtual void CheckVariant(int choice) = 0;
 };
 
 }  // namespace tovenrak::platform

@@ -2,7 +2,9 @@
 
 #pragma once
 
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tovenrak::platform {
 
@@ -23,6 +25,15 @@ class MainWindowListener {
   virtual void OnMenuExit() = 0;
   virtual void OnMenuWebSite() = 0;
   virtual void OnMenuAbout() = 0;
+
+  // The convert menu: the target at `choice` in platform::kTargetChoices, or
+  // the variant at `choice` in platform::kVariantChoices.
+  virtual void OnMenuConvert(int choice) = 0;
+  virtual void OnMenuVariant(int choice) = 0;
+
+  // Files or folders were dropped on the window, in the order given.
+  virtual void OnFilesDropped(
+      const std::vector<std::filesystem::path>& paths) = 0;
 
   // The site link of the about strip was clicked.
   virtual void OnSiteLinkClicked() = 0;

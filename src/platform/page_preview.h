@@ -26,6 +26,11 @@ class PagePreview {
   // than kMaxPreviewBytes is not loaded: a short notice says so instead.
   virtual void ShowFile(const std::filesystem::path& path) = 0;
 
+  // The next page that finishes loading is shown from its top, not where
+  // the last page was scrolled to (the preview file keeps its name from one
+  // document to the next, and a page loaded again keeps its place).
+  virtual void StartAtTop() = 0;
+
   virtual void Show() = 0;
   virtual void Hide() = 0;
 };

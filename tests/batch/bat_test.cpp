@@ -5,13 +5,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/convert/default_converter.h"
+#include "core/scratch_folder.h"
 #include "fakes/fake_bat_view.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_main_frame.h"
+#include "platform/conversion_choices.h"
+#include "platform/os_reason_text.h"
+#include "support/text.h"
 
 namespace tovenrak::batch {
 namespace {
@@ -25,12 +32,12 @@ std::string Joined(const std::vector<std::string>& entries) {
   return joined;
 }
 
-class BatTest : public testing::Test {
+class BatTest : public ::testing::Test {
  protected:
   std::unique_ptr<Bat> MakeBat(std::vector<fs::path> volumes = {"/", "/home",
                                                                 "/media/cd"}) {
-    auto bat = std::make_unique<Bat>(view_, dialog_, messages_, *converter_,
-                                     "/home/u/tovenrak", volumes);
+    auto bat = std::make_unique<Bat>(view_, dialog_, messages_, settings_,
+                                     *converter_, "/home/u/tovenrak", volumes);
     bat->Load();
     return bat;
   }
@@ -50,6 +57,7 @@ class BatTest : public testing::Test {
   fakes::FakeBatView view_;
   fakes::FakeFileDialog dialog_;
   fakes::FakeMessageBox messages_;
+  fakes::FakeSettings settings_;
   std::unique_ptr<core::Converter> converter_ =
       std::move(core::MakeDefaultConverter().value());
 };
@@ -73,7 +81,7 @@ TEST_F(BatTest, AddFillsParallelListsInChosenOrder) {
   };
   for (const auto& c : cases) {
     fakes::FakeBatView view;
-    Bat bat(view, dialog_, messages_, *converter_, "/p", {"/"});
+    Bat bat(view, dialog_, messages_, settings_, *converter_, "/p", {"/"});
     Add(bat, c.answers);
     EXPECT_EQ(Joined(view.be_fore), c.be_fore) << c.answers;
     EXPECT_EQ(bat.be_fore(), view.be_fore) << c.answers;
@@ -104,6 +112,7 @@ TEST_F(BatTest, LoadThenVolumesAndFoldersChosenBecomeTheTarget) {
   EXPECT_EQ(view_.drive1, 1);
   EXPECT_FALSE(view_.n_del_enabled);
   EXPECT_FALSE(view_.pro_visible);
+  EXPECT_EQ(view_.target_choice, 0) << "the automatic target";
   view_.unreadable.insert("/");
   view_.drive1 = 0;
   bat->OnDrive1Changed();
@@ -145,7 +154,7 @@ TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
   for (const auto& c : cases) {
     fakes::FakeBatView view;
     fakes::FakeMessageBox messages;
-    Bat bat(view, dialog_, messages, *converter_, "/p", {"/"});
+    Bat bat(view, dialog_, messages, settings_, *converter_, "/p", {"/"});
     bat.Load();
     if (c.listed) Add(bat, "/missing|1.htm|2.htm|3.htm");
     view.to_text = c.typed;
@@ -163,6 +172,71 @@ TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
     bat.OnNQuit();
     EXPECT_TRUE(view.closed);
   }
+}
+
+// A dropped folder lists its documents by their paths below it, so that the
+// run writes the same tree: two index.htm do not clash. Other kinds and
+// links, here one out of the tree, are left out.
+TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
+  testing::ScratchFolder dir;
+  const std::string gb = testing::Bytes("头发", core::Encoding::kGbk);
+  for (const char* name :
+       {"site/index.htm", "site/sub/index.htm", "site/sub/logo.png",
+        "outside/secret.htm", "a.txt"}) {
+    fs::create_directories((dir / name).parent_path());
+    testing::ScratchFolder::Write(dir / name, gb);
+  }
+  fs::create_directory_symlink(dir / "outside", dir / "site/sub/link");
+  fs::create_directory(dir / "out");
+  auto bat = MakeBat();
+  bat->OnBeForeDropped({dir / "site", dir / "a.txt"});
+  EXPECT_EQ(Joined(bat->be_hind()), "index.htm|sub/index.htm|a.txt");
+  EXPECT_EQ(view_.be_fore, bat->be_fore());
+  EXPECT_EQ(bat->be_fore()[1], (dir / "site/sub/index.htm").string());
+
+  view_.to_text = (dir / "out").string();
+  bat->OnNGo();
+  const std::string big5 = testing::Bytes("頭髮", core::Encoding::kBig5);
+  for (const char* name : {"out/index.htm", "out/sub/index.htm", "out/a.txt"})
+    EXPECT_EQ(testing::ScratchFolder::Read(dir / name), big5) << name;
+  EXPECT_FALSE(fs::exists(dir / "out/sub/link"));
+  EXPECT_EQ(messages_.shown.back().icon, platform::MessageIcon::kInformation);
+}
+
+// Auto is today's direction; the chosen variant reaches every target.
+TEST_F(BatTest, TargetChoiceAndRememberedVariantDecideTheRun) {
+  using core::Encoding;
+  const struct {
+    int choice;
+    const char* variant;
+    std::string after;
+  } cases[] = {
+      {0, "", testing::Bytes("軟件頭髮", Encoding::kBig5)},
+      {0, "twp", testing::Bytes("軟體頭髮", Encoding::kBig5)},
+      {1, "twp", testing::Bytes("软件头发", Encoding::kGbk)},
+      {4, "", "軟件頭髮"},
+      {3, "", "软件头发"},
+  };
+  for (const auto& c : cases) {
+    testing::ScratchFolder dir;
+    testing::ScratchFolder::Write(dir / "a.txt",
+                                  testing::Bytes("软件头发", Encoding::kGbk));
+    settings_.values[platform::kVariantKey] = c.variant;
+    auto bat = MakeBat();
+    Add(*bat, (dir / "a.txt").string());
+    view_.target_choice = c.choice;
+    view_.to_text = (dir / "out").string();
+    fs::create_directory(dir / "out");
+    bat->OnNGo();
+    EXPECT_EQ(testing::ScratchFolder::Read(dir / "out/a.txt"), c.after)
+        << c.choice << " " << c.variant;
+  }
+}
+
+TEST(OsReasonTextTest, CommonReasonsInChineseOthersAsTheSystemSaysThem) {
+  EXPECT_EQ(platform::OsReasonText(std::strerror(ENOSPC)), "磁盘已满");
+  EXPECT_EQ(platform::OsReasonText(std::strerror(EHOSTDOWN)),
+            std::strerror(EHOSTDOWN));
 }
 
 }  // namespace

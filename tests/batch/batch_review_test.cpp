@@ -8,6 +8,7 @@
 #include "core/scratch_folder.h"
 #include "fakes/fake_bat_view.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_main_frame.h"
 #include "support/text.h"
 
 namespace tovenrak::batch {
@@ -23,7 +24,8 @@ class BatchReviewTest : public ::testing::Test {
            std::vector<std::pair<std::string, std::string>> files) {
     auto converter = core::MakeDefaultConverter();
     ASSERT_TRUE(converter.has_value());
-    Bat bat(view_, dialog_, messages_, **converter, dir_.path(), {"/"});
+    Bat bat(view_, dialog_, messages_, settings_, **converter, dir_.path(),
+            {"/"});
     bat.Load();
     bat.UsePersonalPhrases(personal_);
     bat.OnReviewListToggled(review);
@@ -43,6 +45,7 @@ class BatchReviewTest : public ::testing::Test {
   fakes::FakeBatView view_;
   fakes::FakeFileDialog dialog_;
   fakes::FakeMessageBox messages_;
+  fakes::FakeSettings settings_;
 };
 
 TEST_F(BatchReviewTest, ListsEachConvertedFilesPointsBelowTheTarget) {

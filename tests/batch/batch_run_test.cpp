@@ -91,7 +91,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   }
   const BatchOutcome outcome =
       RunBatch(*core::MakeDefaultConverter().value(), be_fore, be_hind,
-               dir.path().string() + "/", [](int16_t) {});
+               dir.path().string() + "/", {}, [](int16_t) {});
   for (const auto& c : cases) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir / be_hind[&c - cases]), c.after)
         << c.listed;

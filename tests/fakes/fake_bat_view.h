@@ -42,6 +42,8 @@ struct FakeBatView : platform::BatView {
   void ShowPro(bool visible) override { pro_visible = visible; }
   void SetPro(int percent) override { pro_values.push_back(percent); }
   void Close() override { closed = true; }
+  int TargetChoice() const override { return target_choice; }
+  void SetTargetChoice(int choice) override { target_choice = choice; }
 
   platform::BatListener* listener = nullptr;
   std::vector<std::string> be_fore;
@@ -55,6 +57,7 @@ struct FakeBatView : platform::BatView {
   bool pro_visible = true;                     // Load must hide it.
   std::vector<int> pro_values;
   bool closed = false;
+  int target_choice = -1;  // Load must choose the automatic entry.
 };
 
 }  // namespace tovenrak::fakes

@@ -13,6 +13,7 @@
 #include "platform/batch_launcher.h"
 #include "platform/main_frame.h"
 #include "platform/page_preview.h"
+#include "platform/settings.h"
 #include "platform/shell.h"
 #include "platform/source_view.h"
 #include "platform/status_bar.h"
@@ -26,9 +27,11 @@ struct FakeMainFrame : platform::MainFrame {
   void SetSiteLink(const std::string&, const std::string&) override {}
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
+  void CheckVariant(int choice) override { checked_variant = choice; }
 
   int maximized = 0;
   int quit = 0;
+  int checked_variant = -1;
 };
 
 struct FakeToolbar : platform::Toolbar {
@@ -71,11 +74,13 @@ struct FakeSourceView : platform::SourceView {
   bool modified = false;
 };
 
-// Records its calls as "load <path>", "show" and "hide", joined by ", ".
+// Records its calls as "load <path>", "top", "show" and "hide", joined by
+// ", ".
 struct FakePagePreview : platform::PagePreview {
   void ShowFile(const std::filesystem::path& path) override {
     Call("load " + path.string());
   }
+  void StartAtTop() override { Call("top"); }
   void Show() override { Call("show"), visible = true; }
   void Hide() override { Call("hide"), visible = false; }
   void Call(const std::string& call) {
@@ -94,6 +99,18 @@ struct FakeShell : platform::Shell {
     return true;
   }
   std::vector<std::string> opened;
+};
+
+// Settings in memory.
+struct FakeSettings : platform::Settings {
+  std::string Value(const std::string& key) const override {
+    auto value = values.find(key);
+    return value == values.end() ? "" : value->second;
+  }
+  void SetValue(const std::string& key, const std::string& value) override {
+    values[key] = value;
+  }
+  std::map<std::string, std::string> values;
 };
 
 struct FakeBatchLauncher : platform::BatchLauncher {

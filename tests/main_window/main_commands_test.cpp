@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "main_world.h"
+#include "support/text.h"
 
 namespace tovenrak::testing {
 namespace {
@@ -143,6 +144,70 @@ TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
 
   EXPECT_EQ(w.converter->calls.back(), "GBToBig5 " + kGbBody);
   EXPECT_EQ(w.files.files[kTarget], kBig5Body + " &#19970; &#65533;");
+}
+
+// The menu converts the document as it was opened, by the one document
+// path, in the variant chosen through the menu.
+TEST(MainConvertTest, EachMenuTargetAndVariantGivesItsEncodingAndScript) {
+  using core::Encoding;
+  const std::string text = "软件头发着里面";
+  const struct {
+    int variant, target;
+    std::string state, saved;
+  } cases[] = {
+      {0, 0, "GB", Page("gb2312", Bytes(text, Encoding::kGbk))},
+      {0, 1, "Big5", Page("big5", Bytes("軟件頭髮著裡面", Encoding::kBig5))},
+      {0, 2, "UTF-8", Page("utf-8", text)},
+      {0, 3, "UTF-8", Page("utf-8", "軟件頭髮著裡面")},
+      {1, 3, "UTF-8", Page("utf-8", "軟體頭髮著裡面")},
+      {2, 3, "UTF-8", Page("utf-8", "軟件頭髮着裏面")},
+      {3, 3, "UTF-8", Page("utf-8", "軟件頭髮着裏面")},
+      {0, 4, "GB18030", Page("gb18030", Bytes(text, Encoding::kGb18030))},
+  };
+  for (const auto& c : cases) {
+    const std::string name =
+        std::to_string(c.variant) + " " + std::to_string(c.target);
+    MainWorld w;
+    w.main.OnMenuVariant(c.variant);
+    w.Open("doc.htm", Page("gbk", Bytes(text, Encoding::kGbk)));
+    // A toolbar conversion in between does not change what the menu reads.
+    w.main.ConvertToBig5();
+    w.dialog.next_answers.push_back(kTarget.string());
+
+    w.main.OnMenuConvert(c.target);
+
+    EXPECT_EQ(w.files.files[kTarget], c.saved) << name;
+    EXPECT_EQ(w.PreviewFile(), c.saved) << name;
+    EXPECT_EQ(w.status.panels[platform::StatusBar::kEncodingPanel],
+              "文件处于 " + c.state + " 码状态")
+        << name;
+    EXPECT_EQ(w.dialog.asked.back(), "save") << name;
+  }
+}
+
+TEST(MainConvertTest, VariantIsRememberedForTheNextRun) {
+  MainWorld w;
+  EXPECT_EQ(w.frame.checked_variant, 0);
+  w.main.OnMenuVariant(2);
+  EXPECT_EQ(w.frame.checked_variant, 2);
+  main_window::Main next({w.view, w.preview, w.status, w.tool, w.dialog, w.box,
+                          w.batch, w.shell, w.frame, w.files, w.settings},
+                         std::make_unique<RecordingConverter>(), kAppDir, "/");
+  EXPECT_EQ(w.frame.checked_variant, 2);
+  w.settings.values.begin()->second = "unknown";
+  main_window::Main after_garbage(
+      {w.view, w.preview, w.status, w.tool, w.dialog, w.box, w.batch, w.shell,
+       w.frame, w.files, w.settings},
+      std::make_unique<RecordingConverter>(), kAppDir, "/");
+  EXPECT_EQ(w.frame.checked_variant, 0);
+}
+
+TEST(MainOpenTest, DroppedFileOpensFromTheTop) {
+  MainWorld w;
+  w.files.files["/docs/a.htm"] = kGbBody;
+  w.main.OnFilesDropped({"/docs/a.htm", "/docs/b.htm"});
+  EXPECT_EQ(w.Seen(), GbSeen(kGbBodyUtf8));
+  EXPECT_EQ(w.preview.calls, "hide, top, load /docs/a.htm, show");
 }
 
 }  // namespace

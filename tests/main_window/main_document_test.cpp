@@ -59,7 +59,7 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
     EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
     EXPECT_EQ(w.preview.calls,
-              std::string("hide, load /docs/doc.htm, show") +
+              std::string("hide, top, load /docs/doc.htm, show") +
                   (c.preview != "(none)" ? ", load /app/temp.htm" : ""))
         << c.name;
     EXPECT_TRUE(w.box.shown.empty()) << c.name;
@@ -93,7 +93,7 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
   const std::string gb = Page("gbk", kGbBody), big5 = Page("big5", kBig5Body);
   const std::string gb_seen = GbSeen(Page("gbk", kGbBodyUtf8));
   const std::string big5_seen = Big5Seen(Page("big5", kBig5BodyUtf8));
-  const std::string shown_bad = "load /docs/bad.htm, show";
+  const std::string shown_bad = "top, load /docs/bad.htm, show";
   const std::string none = "(none)";
   struct Case {
     const char* name;
@@ -116,15 +116,14 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        gb_seen, shown_bad},
       // The Big5 page is open, shown as GB, but the browser stays on it.
       {"open cannot write the preview", true, big5, kPreview, false,
-       "无法写入预览文件“/app/temp.htm”。\n原因：Permission denied",
+       "无法写入预览文件“/app/temp.htm”。\n原因：权限不够",
        Big5Seen(Page("gb2312", kGbBodyUtf8)), shown_bad},
       // The toolbar's group has already pressed Big5 when the click arrives.
       {"command cannot convert", false, none, "", true,
        "无法转换为 Big5 码。\n原因：dictionary gone", gb_seen, ""},
       // The conversion itself stands.
       {"command cannot save", false, none, out, false,
-       "无法保存文件“/docs/out.htm”，该文件没有改动。\n原因：Permission "
-       "denied",
+       "无法保存文件“/docs/out.htm”，该文件没有改动。\n原因：权限不够",
        big5_seen, "load /app/temp.htm"},
   };
   for (const Case& c : cases) {

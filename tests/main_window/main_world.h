@@ -64,7 +64,7 @@ inline const std::filesystem::path kPreview =
 struct MainWorld {
   MainWorld()
       : main({view, preview, status, tool, dialog, box, batch, shell, frame,
-              files},
+              files, settings},
              std::unique_ptr<core::Converter>(converter), kAppDir, "/program") {
   }
 
@@ -111,6 +111,7 @@ struct MainWorld {
   fakes::FakeShell shell;
   fakes::FakeMainFrame frame;
   fakes::FakeFiles files;
+  fakes::FakeSettings settings;
   RecordingConverter* converter = new RecordingConverter;  // Owned by main.
   main_window::Main main;
 };

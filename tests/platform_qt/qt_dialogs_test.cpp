@@ -24,6 +24,7 @@
 #include "batch/bat.h"
 #include "core/convert/default_converter.h"
 #include "fakes/fake_dialogs.h"
+#include "fakes/fake_main_frame.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -109,7 +110,9 @@ TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
 }
 
 TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
-  tovenrak::app::BatWindowLauncher batch(&parent_, TOVENRAK_SOURCE_DIR);
+  fakes::FakeSettings settings;
+  tovenrak::app::BatWindowLauncher batch(&parent_, TOVENRAK_SOURCE_DIR,
+                                         settings);
   for (int opening = 0; opening < 2; ++opening) {
     QString target;
     int listed = -1;  // nothing carries over from the last opening
@@ -174,7 +177,8 @@ class QtBatViewTest : public QtDialogsTest {
   fakes::FakeMessageBox messages_;
   std::unique_ptr<core::Converter> er_ =
       std::move(core::MakeDefaultConverter().value());
-  batch::Bat bat_{view_, dialog_, messages_, *er_, "/", {"/"}};
+  fakes::FakeSettings settings_;
+  batch::Bat bat_{view_, dialog_, messages_, settings_, *er_, "/", {"/"}};
 };
 
 TEST_F(QtBatViewTest, ConvertsEachFileWithTheBarPaintedAtEachStep) {

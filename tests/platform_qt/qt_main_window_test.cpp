@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <filesystem>
 #include <fstream>
 
@@ -19,6 +22,7 @@
 #include "platform/disk_files.h"
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_bat_view.h"
+#include "platform/qt/qt_interface_language.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -34,8 +38,8 @@ TEST(QtMainWindowTest, CommandsReachTheListener) {
   QtMainWindow window;
   testing::RecordingListener listener;
   window.SetListener(&listener);
-  for (const char* name :
-       {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh", "mnuAbout"})
+  for (const char* name : {"MnuOpen", "mnuClear", "mnuBat", "MnuExit", "mnuTeh",
+                           "mnuAbout", "mnuToUtf8T", "mnuToGb18030", "mnuHk"})
     window.findChild<QAction*>(name)->trigger();
   for (int position = 1; position <= kToolbarPositions; ++position) {
     if (QAction* action = window.toolbar().ButtonAction(position))
@@ -44,8 +48,9 @@ TEST(QtMainWindowTest, CommandsReachTheListener) {
   window.about_strip().site_link()->click();
   EXPECT_EQ(listener.events,
             (std::vector<std::string>{
-                "open", "clear", "batch", "exit", "web site", "about", "tool 1",
-                "tool 2", "tool 4", "tool 6", "tool 7", "site link"}));
+                "open", "clear", "batch", "exit", "web site", "about",
+                "convert 3", "convert 4", "variant 2", "tool 1", "tool 2",
+                "tool 4", "tool 6", "tool 7", "site link"}));
 }
 
 TEST(QtMainWindowTest, ShortcutsWinOverTheFocusedEditor) {
@@ -86,6 +91,27 @@ TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
   }
 }
 
+TEST(QtMainWindowTest, TaiwanHongKongAndMacaoGetTheTraditionalTexts) {
+  const struct {
+    const char* locale;
+    bool traditional;
+    const char* open;
+  } cases[] = {{"zh_TW", true, "開啟(&O)"},
+               {"zh_MO", true, "開啟(&O)"},
+               {"zh_CN", false, "打开(&O)"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(InstallInterfaceLanguage(*qApp, QLocale(c.locale)), c.traditional)
+        << c.locale;
+    QtMainWindow window;
+    EXPECT_EQ(window.findChild<QAction*>("MnuOpen")->text(), c.open)
+        << c.locale;
+    for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+      QCoreApplication::removeTranslator(translator);
+      delete translator;
+    }
+  }
+}
+
 TEST(QtMainWindowTest, Big5PageEndsAsGbTextAndPreviewFile) {
   std::string pattern =
       (fs::temp_directory_path() / "tovenrak-window-XXXXXX").string();
@@ -100,9 +126,10 @@ TEST(QtMainWindowTest, Big5PageEndsAsGbTextAndPreviewFile) {
   fakes::FakeBatchLauncher batch;
   fakes::FakeShell shell;
   DiskFiles files;
+  fakes::FakeSettings settings;
   main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, box, batch, shell, window, files},
+       window.toolbar(), dia, box, batch, shell, window, files, settings},
       std::move(core::MakeDefaultConverter().value()), root, root);
   window.SetListener(&main);
   window.ShowCentred();
@@ -114,6 +141,11 @@ TEST(QtMainWindowTest, Big5PageEndsAsGbTextAndPreviewFile) {
   EXPECT_NE(text.indexOf("<body>头发</body>"), -1) << text.toStdString();
   EXPECT_NE(text.indexOf("charset=gb2312"), -1);
   EXPECT_EQ(window.status().PanelText(2), "文件处于 Big5 码状态");
+  // A screen reader hears the panel's text, not only what the panel is.
+  QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(
+      window.status().findChildren<QLabel*>().at(1));
+  EXPECT_EQ(panel->text(QAccessible::Name), "文件处于 Big5 码状态");
+  EXPECT_EQ(window.focusWidget(), &window.source_view());
   EXPECT_TRUE(window.toolbar().ButtonAction(kBig5Button)->isChecked());
   const QUrl temp = QUrl::fromLocalFile(
       QString::fromStdString((root / main_window::kPreviewFile).string()));

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QThread>
 #include <QUrl>
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -61,6 +62,16 @@ struct RecordingListener : platform::MainWindowListener {
   void OnMenuExit() override { events.push_back("exit"); }
   void OnMenuWebSite() override { events.push_back("web site"); }
   void OnMenuAbout() override { events.push_back("about"); }
+  void OnMenuConvert(int choice) override {
+    events.push_back("convert " + std::to_string(choice));
+  }
+  void OnMenuVariant(int choice) override {
+    events.push_back("variant " + std::to_string(choice));
+  }
+  void OnFilesDropped(
+      const std::vector<std::filesystem::path>& paths) override {
+    for (const auto& path : paths) events.push_back("drop " + path.string());
+  }
   void OnSiteLinkClicked() override { events.push_back("site link"); }
   void OnResized(float, float, float) override {}
   void OnPreviewLoadStarted() override { events.push_back("load started"); }

@@ -18,8 +18,8 @@ QLabel* Picture(const char* file) {
   return label;
 }
 
-QLabel* Text(const char* text, const QFont& font, const QColor& colour) {
-  auto* label = new QLabel(QString::fromUtf8(text));
+QLabel* Text(const QString& text, const QFont& font, const QColor& colour) {
+  auto* label = new QLabel(text);
   label->setFont(font);
   QPalette palette = label->palette();
   palette.setColor(QPalette::WindowText, colour);
@@ -48,16 +48,17 @@ QFont Font(const char* family, double points, int weight = QFont::Normal) {
 QtAboutStrip::QtAboutStrip(QWidget* client, std::function<void()> on_site_link)
     : QObject(client), client_(client) {
   // Two lines a pixel apart, dark over light, make an etched edge.
-  Add(Line(QPalette::Mid), "Line1", "分隔线", {0, kAboutStripTop, 12000, 0});
-  Add(Line(QPalette::Light), "Line2", "分隔线",
+  Add(Line(QPalette::Mid), "Line1", tr("分隔线"),
+      {0, kAboutStripTop, 12000, 0});
+  Add(Line(QPalette::Light), "Line2", tr("分隔线"),
       {0, kAboutStripTop + 10, 12000, 0});
-  Add(Picture("image1.png"), "Image1", "Tovenrak 图标", {960, 6960, 2295, 600});
+  Add(Picture("image1.png"), "Image1", tr("Tovenrak 图标"),
+      {960, 6960, 2295, 600});
   Add(Text("v. 1.0", Font("Arial", 9), QColor(0, 255, 255)), "Version",
       "v. 1.0", {2760, 7320, 420, 225});
-  Add(Text("请访问我们的 WWW 站点以获得最新资料：", Font("Arial", 10.5),
-           QColor(0, 0, 192)),
-      "Label2", "请访问我们的 WWW 站点以获得最新资料：",
-      {3600, 6960, 4065, 240});
+  const QString visit_us = tr("请访问我们的 WWW 站点以获得最新资料：");
+  Add(Text(visit_us, Font("Arial", 10.5), QColor(0, 0, 192)), "Label2",
+      visit_us, {3600, 6960, 4065, 240});
 
   visit_ = new QPushButton;
   QFont link_font = Font("Century Gothic", 15, 600);
@@ -73,7 +74,7 @@ QtAboutStrip::QtAboutStrip(QWidget* client, std::function<void()> on_site_link)
   connect(visit_, &QPushButton::clicked, this,
           [on_site_link = std::move(on_site_link)] { on_site_link(); });
   Add(visit_, "Visit", "", {3720, 7200, 3495, 375});
-  Add(Picture("zemlorin.png"), "Zemlorin", "Zemlorin 标志",
+  Add(Picture("zemlorin.png"), "Zemlorin", tr("Zemlorin 标志"),
       {7920, 6960, 2760, 660});
   // Under the panes, and among themselves in the order made: the version
   // number lies over the picture Image1.
@@ -83,10 +84,10 @@ QtAboutStrip::QtAboutStrip(QWidget* client, std::function<void()> on_site_link)
 }
 
 QWidget* QtAboutStrip::Add(QWidget* widget, const char* name,
-                           const char* accessible, TwipsRect place) {
+                           const QString& accessible, TwipsRect place) {
   widget->setParent(client_);
   widget->setObjectName(name);
-  widget->setAccessibleName(QString::fromUtf8(accessible));
+  widget->setAccessibleName(accessible);
   items_.push_back({widget, place});
   return widget;
 }

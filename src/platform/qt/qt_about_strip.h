@@ -36,7 +36,7 @@ class QtAboutStrip : public QObject {
     QWidget* widget;
     TwipsRect place;
   };
-  QWidget* Add(QWidget* widget, const char* name, const char* accessible,
+  QWidget* Add(QWidget* widget, const char* name, const QString& accessible,
                TwipsRect place);
 
   QWidget* client_;

@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "platform/bat_listener.h"
+#include "platform/qt/qt_file_drop.h"
 
 namespace tovenrak::platform::qt {
 
@@ -49,7 +50,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
 }  // namespace
 
 QtBatView::QtBatView(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(QStringLiteral("批量转换"));
+  setWindowTitle(tr("批量转换"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   CreateControls();
@@ -58,49 +59,46 @@ QtBatView::QtBatView(QWidget* parent) : QDialog(parent) {
 }
 
 void QtBatView::CreateControls() {
-  label4_ = new QLabel(QStringLiteral("待转换文件："), this);
+  label4_ = new QLabel(tr("待转换文件："), this);
   label4_->setObjectName("Label4");
   label4_->setAccessibleName(label4_->text());
   PaintText(label4_, Qt::blue, nullptr);
 
   be_fore_ = new QListWidget(this);
   be_fore_->setObjectName("BeFore");
-  be_fore_->setAccessibleName(QStringLiteral("待转换文件"));
+  be_fore_->setAccessibleName(tr("待转换文件"));
   be_fore_->setSelectionMode(QAbstractItemView::SingleSelection);
   be_fore_->viewport()->setMouseTracking(true);
   be_fore_->viewport()->installEventFilter(this);
+  be_fore_->viewport()->setAcceptDrops(true);
   PaintText(be_fore_, Qt::blue, &kLightYellow);
 
-  n_add_ = MakeButton(this, "NAdd", QStringLiteral("加入(&A)..."),
-                      QStringLiteral("加入..."));
-  n_del_ = MakeButton(this, "NDel", QStringLiteral("移除(&D)"),
-                      QStringLiteral("移除"));
+  n_add_ = MakeButton(this, "NAdd", tr("加入(&A)..."), tr("加入..."));
+  n_del_ = MakeButton(this, "NDel", tr("移除(&D)"), tr("移除"));
   n_del_->setEnabled(false);
-  n_go_ = MakeButton(this, "NGo", QStringLiteral("开始转换(&S)"),
-                     QStringLiteral("开始转换"));
-  n_quit_ =
-      MakeButton(this, "NQuit", QStringLiteral("关闭"), QStringLiteral("关闭"));
+  n_go_ = MakeButton(this, "NGo", tr("开始转换(&S)"), tr("开始转换"));
+  n_quit_ = MakeButton(this, "NQuit", tr("关闭"), tr("关闭"));
 
-  label2_ = new QLabel(QStringLiteral("转换至："), this);
+  label2_ = new QLabel(tr("转换至："), this);
   label2_->setObjectName("Label2");
   label2_->setAccessibleName(label2_->text());
   PaintText(label2_, Qt::blue, nullptr);
 
   to_text_ = new QLineEdit(QStringLiteral("Text1"), this);
   to_text_->setObjectName("ToText");
-  to_text_->setAccessibleName(QStringLiteral("转换至"));
+  to_text_->setAccessibleName(tr("转换至"));
   PaintText(to_text_, Qt::blue, &kLightYellow);
 
   drive1_ = new QComboBox(this);
   drive1_->setObjectName("Drive1");
-  drive1_->setAccessibleName(QStringLiteral("驱动器"));
+  drive1_->setAccessibleName(tr("驱动器"));
 
   dir1_model_ = new QFileSystemModel(this);
   dir1_model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
   dir1_model_->setReadOnly(true);
   dir1_ = new QTreeView(this);
   dir1_->setObjectName("Dir1");
-  dir1_->setAccessibleName(QStringLiteral("文件夹"));
+  dir1_->setAccessibleName(tr("文件夹"));
   dir1_->setModel(dir1_model_);
   dir1_->setHeaderHidden(true);
   // Deep folders scroll sideways instead of losing their names.
@@ -110,9 +108,23 @@ void QtBatView::CreateControls() {
   for (int column = 1; column < dir1_model_->columnCount(); ++column)
     dir1_->hideColumn(column);
 
+  target_label_ = new QLabel(tr("目标编码："), this);
+  target_label_->setObjectName("LTarget");
+  target_label_->setAccessibleName(target_label_->text());
+  PaintText(target_label_, Qt::blue, nullptr);
+  target_ = new QComboBox(this);
+  target_->setObjectName("Target");
+  target_->setAccessibleName(tr("目标编码"));
+  // The automatic entry, then kTargetChoices in order.
+  for (const char* entry :
+       {QT_TR_NOOP("自动 (GB ⇄ Big5)"), "GB", "Big5", QT_TR_NOOP("UTF-8 简体"),
+        QT_TR_NOOP("UTF-8 繁體"), "GB18030"})
+    target_->addItem(tr(entry));
+  target_label_->setBuddy(target_);
+
   pro_ = new QProgressBar(this);
   pro_->setObjectName("Pro");
-  pro_->setAccessibleName(QStringLiteral("转换进度"));
+  pro_->setAccessibleName(tr("转换进度"));
   pro_->setRange(0, 100);
   pro_->setValue(0);
   pro_->setTextVisible(false);
@@ -126,7 +138,8 @@ void QtBatView::CreateControls() {
 
   setTabOrder(be_fore_, n_add_);
   setTabOrder(n_add_, n_del_);
-  setTabOrder(n_del_, n_go_);
+  setTabOrder(n_del_, target_);
+  setTabOrder(target_, n_go_);
   setTabOrder(n_go_, review_list_);
   setTabOrder(review_list_, n_quit_);
   setTabOrder(n_quit_, drive1_);
@@ -156,6 +169,8 @@ void QtBatView::PlaceControls() {
   dir1_->setGeometry(Twips(4680, 1080, 2175, 3030));
   pro_->setGeometry(Twips(2520, 1680, 1935, 135));
   review_list_->setGeometry(Twips(2760, 1395, 1800, 255));
+  target_label_->setGeometry(Twips(2580, 120, 1815, 255));
+  target_->setGeometry(Twips(2580, 360, 1815, 300));
 }
 
 void QtBatView::ConnectControls() {
@@ -191,7 +206,7 @@ void QtBatView::ConnectControls() {
   auto keep_current_in_view = [this] {
     if (!dir1_scroll_pending_) return;
     setting_ = true;
-    dir1_->scrollTo(dir1_->currentIndex(), QAbstractItemView::PositionAtCenter);
+    ShowCurrentFolder();
     setting_ = false;
   };
   connect(dir1_model_, &QFileSystemModel::rowsInserted, this,
@@ -295,7 +310,7 @@ bool QtBatView::SetDir1(const std::filesystem::path& volume,
   HideOtherVolumes(0, dir1_model_->rowCount(dir1_volume_.parent()) - 1);
   const QModelIndex current = dir1_model_->index(FromPath(folder));
   dir1_->setCurrentIndex(current);
-  dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  ShowCurrentFolder();
   setting_ = false;
   dir1_folder_ = folder;
   dir1_scroll_pending_ = folder != volume;
@@ -303,6 +318,30 @@ bool QtBatView::SetDir1(const std::filesystem::path& volume,
 }
 
 std::filesystem::path QtBatView::Dir1() const { return dir1_folder_; }
+
+void QtBatView::ShowCurrentFolder() {
+  const QModelIndex current = dir1_->currentIndex();
+  dir1_->scrollTo(current, QAbstractItemView::PositionAtCenter);
+  // scrollTo brings the row into view but scrolls sideways only as far as
+  // the column's right edge, which for a deep tree leaves the folder's name
+  // off to the left. Put the name's start at the left edge, or scroll fully
+  // left when the whole name fits from there.
+  QScrollBar* sideways = dir1_->horizontalScrollBar();
+  const QRect row = dir1_->visualRect(current);
+  const int name_left = row.left() + sideways->value();
+  const int name_width =
+      dir1_->fontMetrics().horizontalAdvance(current.data().toString()) +
+      dir1_->iconSize().width() + dir1_->indentation();
+  const int room = dir1_->viewport()->width();
+  sideways->setValue(
+      name_left + name_width <= room ? 0 : name_left - dir1_->indentation());
+}
+
+int QtBatView::TargetChoice() const { return target_->currentIndex(); }
+
+void QtBatView::SetTargetChoice(int choice) {
+  target_->setCurrentIndex(choice);
+}
 
 void QtBatView::ShowPro(bool visible) {
   pro_->setVisible(visible);
@@ -317,7 +356,15 @@ void QtBatView::SetPro(int percent) {
 
 void QtBatView::Close() { accept(); }
 
+bool QtBatView::TakeFileDrop(QEvent* event) {
+  std::vector<std::filesystem::path> paths;
+  if (!TakeFileDrag(event, paths)) return false;
+  if (!paths.empty() && listener_) listener_->OnBeForeDropped(paths);
+  return true;
+}
+
 bool QtBatView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == be_fore_->viewport() && TakeFileDrop(event)) return true;
   if (watched == be_fore_->viewport() && event->type() == QEvent::MouseMove &&
       listener_) {
     const auto* move = static_cast<QMouseEvent*>(event);

@@ -27,7 +27,9 @@ namespace tovenrak::platform::qt {
 
 // A fixed-size dialog laid out in twips at the screen's logical resolution.
 // Each control's object name is its name in the batch window (BeFore, NAdd,
-// NDel, NGo, NQuit, ToText, Drive1, Dir1, Pro, Label2, Label4).
+// NDel, NGo, NQuit, ToText, Drive1, Dir1, Pro, Label2, Label4, and the target
+// list Target with its label LTarget). Files and folders dropped on BeFore
+// are reported to the listener.
 class QtBatView : public QDialog, public BatView {
   Q_OBJECT
 
@@ -51,6 +53,8 @@ class QtBatView : public QDialog, public BatView {
   bool SetDir1(const std::filesystem::path& volume,
                const std::filesystem::path& folder) override;
   std::filesystem::path Dir1() const override;
+  int TargetChoice() const override;
+  void SetTargetChoice(int choice) override;
   void ShowPro(bool visible) override;
   void SetPro(int percent) override;
   void Close() override;
@@ -65,6 +69,11 @@ class QtBatView : public QDialog, public BatView {
   void ConnectControls();
   QRect Twips(int left, int top, int width, int height) const;
   void HideOtherVolumes(int first, int last);
+  // Scrolls Dir1 so that the current folder's row and name are in view.
+  void ShowCurrentFolder();
+  // Takes a drag of local files over BeFore and reports the drop; true when
+  // `event` was such a drag.
+  bool TakeFileDrop(QEvent* event);
 
   BatListener* listener_ = nullptr;
   // Set while the program itself changes Drive1 or Dir1, which the listener
@@ -87,6 +96,8 @@ class QtBatView : public QDialog, public BatView {
   QFileSystemModel* dir1_model_ = nullptr;
   QProgressBar* pro_ = nullptr;
   QCheckBox* review_list_ = nullptr;
+  QLabel* target_label_ = nullptr;
+  QComboBox* target_ = nullptr;
 };
 
 }  // namespace tovenrak::platform::qt

@@ -1,14 +1,19 @@
 #include "platform/qt/qt_main_window.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
 #include <algorithm>
+#include <filesystem>
+#include <vector>
 
+#include "platform/conversion_choices.h"
 #include "platform/qt/qt_about_strip.h"
+#include "platform/qt/qt_file_drop.h"
 #include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -24,10 +29,10 @@ constexpr float kClientHeight = 4545;
 constexpr float kToolbarHeight = 555;
 constexpr float kStatusBarHeight = 375;
 
-QLabel* Heading(const char* caption, const char* name, QWidget* parent) {
-  auto* label = new QLabel(QString::fromUtf8(caption), parent);
+QLabel* Heading(const QString& caption, const char* name, QWidget* parent) {
+  auto* label = new QLabel(caption, parent);
   label->setObjectName(name);
-  label->setAccessibleName(QString::fromUtf8(caption));
+  label->setAccessibleName(caption);
   return label;
 }
 
@@ -36,6 +41,8 @@ QLabel* Heading(const char* caption, const char* name, QWidget* parent) {
 QtMainWindow::QtMainWindow(QWidget* parent) : QMainWindow(parent) {
   setObjectName("Main");
   setWindowIcon(QIcon(":/pictures/icon.png"));
+  // Files dropped anywhere on the window open; see TakeFileDrop.
+  setAcceptDrops(true);
 
   CreateClientArea();
   CreateMenus();
@@ -49,15 +56,15 @@ void QtMainWindow::CreateClientArea() {
   // below it.
   client_ = new QWidget(this);
   client_->setObjectName("client");
-  client_->setAccessibleName("工作区");
+  client_->setAccessibleName(tr("工作区"));
   client_->installEventFilter(this);
   setCentralWidget(client_);
 
   toolbar_ = new QtToolbar(client_);
-  preview_label_ = Heading("页面预览：", "LHtmler", client_);
+  preview_label_ = Heading(tr("页面预览："), "LHtmler", client_);
   preview_ = new QtPagePreview(client_);
   preview_->hide();
-  source_label_ = Heading("源文件：", "LOriText", client_);
+  source_label_ = Heading(tr("源文件："), "LOriText", client_);
   source_view_ = new QtSourceView(client_);
   about_strip_ = new QtAboutStrip(client_, [this] {
     if (listener_) listener_->OnSiteLinkClicked();
@@ -72,35 +79,38 @@ void QtMainWindow::CreateClientArea() {
 }
 
 void QtMainWindow::CreateMenus() {
-  menuBar()->setAccessibleName("菜单栏");
-  QMenu* file = menuBar()->addMenu("文件(&F)");
+  menuBar()->setAccessibleName(tr("菜单栏"));
+  QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
   file->setObjectName("MnuFile");
-  file->setAccessibleName("文件");
-  AddMenuItem(file, "MnuOpen", "打开(&O)", QKeySequence("Ctrl+O"),
+  file->setAccessibleName(tr("文件"));
+  AddMenuItem(file, "MnuOpen", QT_TR_NOOP("打开(&O)"), QKeySequence("Ctrl+O"),
               &platform::MainWindowListener::OnMenuOpen);
-  AddMenuItem(file, "mnuClear", "清除(&C)", QKeySequence("Ctrl+C"),
+  AddMenuItem(file, "mnuClear", QT_TR_NOOP("清除(&C)"), QKeySequence("Ctrl+C"),
               &platform::MainWindowListener::OnMenuClear);
   file->addSeparator()->setObjectName("MnuBar1");
-  AddMenuItem(file, "mnuBat", "批量转换(&T)...", QKeySequence("Ctrl+B"),
+  AddMenuItem(file, "mnuBat", QT_TR_NOOP("批量转换(&T)..."),
+              QKeySequence("Ctrl+B"),
               &platform::MainWindowListener::OnMenuBatch);
   file->addSeparator()->setObjectName("mnuBar3");
-  AddMenuItem(file, "MnuExit", "退出(&X)", QKeySequence("Ctrl+X"),
+  AddMenuItem(file, "MnuExit", QT_TR_NOOP("退出(&X)"), QKeySequence("Ctrl+X"),
               &platform::MainWindowListener::OnMenuExit);
 
-  QMenu* help = menuBar()->addMenu("帮助(&H)");
+  CreateConvertMenu();
+
+  QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
   help->setObjectName("mnuHelp");
-  help->setAccessibleName("帮助");
-  AddMenuItem(help, "mnuTeh", "技术站点(&T)...", QKeySequence(),
+  help->setAccessibleName(tr("帮助"));
+  AddMenuItem(help, "mnuTeh", QT_TR_NOOP("技术站点(&T)..."), QKeySequence(),
               &platform::MainWindowListener::OnMenuWebSite);
-  AddMenuItem(help, "mnuAbout", "关于 Tovenrak (&A)...", QKeySequence(),
-              &platform::MainWindowListener::OnMenuAbout);
+  AddMenuItem(help, "mnuAbout", QT_TR_NOOP("关于 Tovenrak (&A)..."),
+              QKeySequence(), &platform::MainWindowListener::OnMenuAbout);
 }
 
 QAction* QtMainWindow::AddMenuItem(
     QMenu* menu, const char* name, const char* caption,
     const QKeySequence& shortcut,
     void (platform::MainWindowListener::*command)()) {
-  QAction* action = menu->addAction(QString::fromUtf8(caption));
+  QAction* action = menu->addAction(tr(caption));
   action->setObjectName(name);
   action->setShortcut(shortcut);
   if (!shortcut.isEmpty()) shortcuts_.append(shortcut);
@@ -108,6 +118,59 @@ QAction* QtMainWindow::AddMenuItem(
     if (listener_) (listener_->*command)();
   });
   return action;
+}
+
+void QtMainWindow::CreateConvertMenu() {
+  QMenu* convert = menuBar()->addMenu(tr("转换(&V)"));
+  convert->setObjectName("mnuConvert");
+  convert->setAccessibleName(tr("转换"));
+  // In the order of kTargetChoices.
+  const char* const targets[][2] = {
+      {"mnuToGb", QT_TR_NOOP("转换为 &GB")},
+      {"mnuToBig5", QT_TR_NOOP("转换为 &Big5")},
+      {"mnuToUtf8S", QT_TR_NOOP("转换为 UTF-8 简体(&S)")},
+      {"mnuToUtf8T", QT_TR_NOOP("转换为 UTF-8 繁體(&T)")},
+      {"mnuToGb18030", QT_TR_NOOP("转换为 GB1803&0")}};
+  static_assert(std::size(targets) == kTargetChoiceCount);
+  for (int choice = 0; choice < kTargetChoiceCount; ++choice) {
+    QAction* action = convert->addAction(tr(targets[choice][1]));
+    action->setObjectName(targets[choice][0]);
+    connect(action, &QAction::triggered, this, [this, choice] {
+      if (listener_) listener_->OnMenuConvert(choice);
+    });
+  }
+  convert->addSeparator();
+  QMenu* variant = convert->addMenu(tr("繁体标准(&R)"));
+  variant->setObjectName("mnuVariant");
+  variant->setAccessibleName(tr("繁体标准"));
+  // In the order of kVariantChoices.
+  const char* const variants[][2] = {{"mnuTw", QT_TR_NOOP("台湾(&W)")},
+                                     {"mnuTwp", QT_TR_NOOP("台湾惯用词(&P)")},
+                                     {"mnuHk", QT_TR_NOOP("香港(&H)")},
+                                     {"mnuStd", QT_TR_NOOP("通用(&S)")}};
+  static_assert(std::size(variants) == kVariantChoiceCount);
+  variants_ = new QActionGroup(this);
+  for (int choice = 0; choice < kVariantChoiceCount; ++choice) {
+    QAction* action = variant->addAction(tr(variants[choice][1]));
+    action->setObjectName(variants[choice][0]);
+    action->setCheckable(true);
+    variants_->addAction(action);
+    connect(action, &QAction::triggered, this, [this, choice] {
+      if (listener_) listener_->OnMenuVariant(choice);
+    });
+  }
+}
+
+void QtMainWindow::CheckVariant(int choice) {
+  const QList<QAction*> actions = variants_->actions();
+  if (choice >= 0 && choice < actions.size()) actions[choice]->setChecked(true);
+}
+
+bool QtMainWindow::TakeFileDrop(QEvent* event) {
+  std::vector<std::filesystem::path> paths;
+  if (!TakeFileDrag(event, paths)) return false;
+  if (!paths.empty() && listener_) listener_->OnFilesDropped(paths);
+  return true;
 }
 
 void QtMainWindow::SetListener(platform::MainWindowListener* listener) {
@@ -122,6 +185,7 @@ void QtMainWindow::ShowCentred() {
   const QRect screen = this->screen()->availableGeometry();
   move(screen.center() - QPoint(width() / 2, height() / 2));
   show();
+  source_view_->setFocus(Qt::OtherFocusReason);
 }
 
 void QtMainWindow::SetTitle(const std::string& title) {
@@ -151,6 +215,9 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     toolbar_->setGeometry(0, 0, client_->width(), toolbar_->height());
     ReportSize();
+  } else if (auto* widget = qobject_cast<QWidget*>(watched);
+             widget && widget->window() == this && TakeFileDrop(event)) {
+    return true;
   } else if (event->type() == QEvent::ShortcutOverride) {
     // Left unaccepted, the key goes to the menu item's shortcut.
     auto* key = static_cast<QKeyEvent*>(event);

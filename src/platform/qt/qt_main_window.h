@@ -11,6 +11,8 @@
 
 QT_BEGIN_NAMESPACE
 class QAction;
+class QActionGroup;
+class QDropEvent;
 class QLabel;
 QT_END_NAMESPACE
 
@@ -32,7 +34,7 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   void SetListener(platform::MainWindowListener* listener);
 
   // Gives the window its starting size (client area 7170 x 4545 twips) and
-  // shows it centred on the screen.
+  // shows it centred on the screen, the keyboard in the source view.
   void ShowCentred();
 
   QtSourceView& source_view() const { return *source_view_; }
@@ -49,6 +51,7 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
                    const std::string& tooltip) override;
   void Maximize() override;
   void Quit() override;
+  void CheckVariant(int choice) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,6 +60,11 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
  private:
   void CreateClientArea();
   void CreateMenus();
+  // The convert menu: the targets, then the variants as one exclusive group.
+  void CreateConvertMenu();
+  // Takes a drag of local files over any of the window's controls and
+  // reports the drop; true when `event` was such a drag.
+  bool TakeFileDrop(QEvent* event);
   QAction* AddMenuItem(QMenu* menu, const char* name, const char* caption,
                        const QKeySequence& shortcut,
                        void (platform::MainWindowListener::*command)());
@@ -70,6 +78,7 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   QtSourceView* source_view_;
   QtStatusBar* status_;
   QtAboutStrip* about_strip_;
+  QActionGroup* variants_ = nullptr;
   QList<QKeySequence> shortcuts_;
   platform::MainWindowListener* listener_ = nullptr;
 };

@@ -2,6 +2,8 @@
 
 #include <QMessageBox>
 
+#include "platform/qt/qt_window_texts.h"
+
 namespace tovenrak::platform::qt {
 
 void QtMessageBox::Show(const std::string& text, platform::MessageIcon icon,
@@ -19,9 +21,9 @@ void QtMessageBox::Show(const std::string& text, platform::MessageIcon icon,
       shown = QMessageBox::Critical;
       break;
   }
-  QMessageBox box(shown, QString::fromStdString(title),
-                  QString::fromStdString(text), QMessageBox::Ok, parent_);
-  box.setAccessibleName(QString::fromStdString(title));
+  QMessageBox box(shown, WindowText(title), WindowText(text), QMessageBox::Ok,
+                  parent_);
+  box.setAccessibleName(box.windowTitle());
   box.exec();
 }
 

@@ -6,6 +6,7 @@
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 #include <QWebEngineSettings>
 #include <system_error>
 
@@ -18,7 +19,7 @@ QtPagePreview::QtPagePreview(QWidget* parent)
       profile_(new QWebEngineProfile(this)),
       guard_(new QtPreviewGuard(this)) {
   setObjectName("Htmler");
-  setAccessibleName("页面预览");
+  setAccessibleName(tr("页面预览"));
   // An off-the-record profile without a cache: the preview file is rewritten
   // under the same name and must never be shown from a cache.
   profile_->setHttpCacheType(QWebEngineProfile::NoCache);
@@ -33,7 +34,18 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   // engine; only the loads of what it accepted are news for the window.
   connect(page, &QWebEnginePage::loadingChanged, this,
           [this](const QWebEngineLoadingInfo& info) {
-            if (!listener_ || info.url() != accepted_) return;
+            if (info.url() != accepted_) return;
+            if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
+                start_at_top_) {
+              // The engine puts a page loaded again under the same name
+              // back where it was scrolled to. The page's own scripts are
+              // off; this one runs apart from them.
+              start_at_top_ = false;
+              this->page()->runJavaScript(
+                  QStringLiteral("window.scrollTo(0, 0);"),
+                  QWebEngineScript::ApplicationWorld);
+            }
+            if (!listener_) return;
             if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus) {
               listener_->OnPreviewLoadStarted();
             } else {
@@ -115,7 +127,7 @@ void QtPagePreview::ShowFile(const std::filesystem::path& path) {
   const uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > kMaxPreviewBytes) {
     guard_->SetPage(QUrl());
-    setHtml(QStringLiteral("<p>文件“%1”大于 %2 MiB，不在此预览。</p>")
+    setHtml(tr("<p>文件“%1”大于 %2 MiB，不在此预览。</p>")
                 .arg(QString::fromStdString(path.string()).toHtmlEscaped())
                 .arg(kMaxPreviewBytes >> 20));
     return;

@@ -34,6 +34,7 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
   }
 
   void ShowFile(const std::filesystem::path& path) override;
+  void StartAtTop() override { start_at_top_ = true; }
   void Show() override { show(); }
   void Hide() override { hide(); }
 
@@ -43,6 +44,7 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
   QWebEngineProfile* profile_;
   QtPreviewGuard* guard_;
   QUrl accepted_;  // The main frame's last accepted navigation.
+  bool start_at_top_ = false;
   platform::MainWindowListener* listener_ = nullptr;
 };
 

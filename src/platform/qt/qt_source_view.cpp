@@ -6,7 +6,7 @@ namespace tovenrak::platform::qt {
 
 QtSourceView::QtSourceView(QWidget* parent) : QPlainTextEdit(parent) {
   setObjectName("OriText");
-  setAccessibleName("源文件");
+  setAccessibleName(tr("源文件"));
   QPalette light_yellow = palette();
   light_yellow.setColor(QPalette::Base, QColor(255, 255, 192));
   setPalette(light_yellow);

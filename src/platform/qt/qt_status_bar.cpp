@@ -2,21 +2,26 @@
 
 #include <QLabel>
 
+#include "platform/qt/qt_window_texts.h"
+
 namespace tovenrak::platform::qt {
 
 QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
   setObjectName("Status");
-  setAccessibleName("状态栏");
+  setAccessibleName(tr("状态栏"));
+  // A panel's description says what it is; its name is what it shows.
   panels_[0] = new QLabel(this);
-  panels_[0]->setAccessibleName("浏览器状态");
+  panels_[0]->setAccessibleDescription(tr("浏览器状态"));
   panels_[1] = new QLabel(this);
-  panels_[1]->setAccessibleName("编码状态");
+  panels_[1]->setAccessibleDescription(tr("编码状态"));
   panels_[1]->setMinimumWidth(
-      fontMetrics().horizontalAdvance(QStringLiteral("文件处于 Big5 码状态")) +
-      16);
+      fontMetrics().horizontalAdvance(tr("文件处于 Big5 码状态")) + 16);
   panels_[2] = new QLabel(this);
-  panels_[2]->setAccessibleName("编码检测");
-  for (QLabel* panel : panels_) panel->setFrameShape(QFrame::StyledPanel);
+  panels_[2]->setAccessibleDescription(tr("编码检测"));
+  for (QLabel* panel : panels_) {
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setAccessibleName(panel->accessibleDescription());
+  }
   // The browser's status takes what the encoding panels leave.
   addWidget(panels_[0], 1);
   addPermanentWidget(panels_[1]);
@@ -25,7 +30,12 @@ QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
 
 void QtStatusBar::SetPanelText(int panel, const std::string& text) {
   if (panel < 1 || panel > 3) return;
-  panels_[panel - 1]->setText(QString::fromStdString(text));
+  QLabel* label = panels_[panel - 1];
+  label->setText(WindowText(text));
+  // Screen readers hear the text as it changes; an empty panel says what it
+  // is for.
+  label->setAccessibleName(text.empty() ? label->accessibleDescription()
+                                        : label->text());
 }
 
 QString QtStatusBar::PanelText(int panel) const {

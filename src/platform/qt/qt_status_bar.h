@@ -19,7 +19,8 @@ class QtStatusBar : public QStatusBar, public platform::StatusBar {
  public:
   explicit QtStatusBar(QWidget* parent = nullptr);
 
-  // Panels other than 1, 2 and 3 are ignored.
+  // Panels other than 1, 2 and 3 are ignored. The panel's accessible name
+  // follows its text; its description names the panel.
   void SetPanelText(int panel, const std::string& text) override;
 
   QString PanelText(int panel) const;

@@ -10,7 +10,7 @@ namespace tovenrak::platform::qt {
 
 QtToolbar::QtToolbar(QWidget* parent) : QToolBar(parent) {
   setObjectName("Tool");
-  setAccessibleName("工具栏");
+  setAccessibleName(tr("工具栏"));
   setMovable(false);
   setFloatable(false);
   setIconSize(QSize(16, 16));
@@ -29,11 +29,13 @@ QtToolbar::QtToolbar(QWidget* parent) : QToolBar(parent) {
     const char* picture;
   };
   const Button buttons[] = {
-      {kOpenButton, "打开", "打开一个文件进行内码转换", "open"},
-      {kClearButton, "清除", "清除当前文本", "clear"},
-      {kBatchButton, "批量", "批量转换文件内码", "batch"},
-      {kGbButton, "GB", "将当前文件转换为 GB 码", "gb"},
-      {kBig5Button, "Big5", "将当前文件转换为 Big5 码", "big5"},
+      {kOpenButton, QT_TR_NOOP("打开"), QT_TR_NOOP("打开一个文件进行内码转换"),
+       "open"},
+      {kClearButton, QT_TR_NOOP("清除"), QT_TR_NOOP("清除当前文本"), "clear"},
+      {kBatchButton, QT_TR_NOOP("批量"), QT_TR_NOOP("批量转换文件内码"),
+       "batch"},
+      {kGbButton, "GB", QT_TR_NOOP("将当前文件转换为 GB 码"), "gb"},
+      {kBig5Button, "Big5", QT_TR_NOOP("将当前文件转换为 Big5 码"), "big5"},
   };
   // Every position without a button is a gap.
   for (int position = 1; position <= kToolbarPositions; ++position) {
@@ -59,16 +61,15 @@ QtToolbar::QtToolbar(QWidget* parent) : QToolBar(parent) {
 
 void QtToolbar::AddButton(int position, const char* caption,
                           const char* tooltip, const char* picture) {
-  QAction* action =
-      addAction(QIcon(QStringLiteral(":/pictures/%1.png").arg(picture)),
-                QString::fromUtf8(caption));
-  action->setToolTip(QString::fromUtf8(tooltip));
+  QAction* action = addAction(
+      QIcon(QStringLiteral(":/pictures/%1.png").arg(picture)), tr(caption));
+  action->setToolTip(tr(tooltip));
   connect(action, &QAction::triggered, this, [this, position] {
     if (listener_) listener_->OnToolButton(position);
   });
   QWidget* button = widgetForAction(action);
-  button->setAccessibleName(QString::fromUtf8(caption));
-  button->setAccessibleDescription(QString::fromUtf8(tooltip));
+  button->setAccessibleName(tr(caption));
+  button->setAccessibleDescription(tr(tooltip));
   button->setFocusPolicy(Qt::TabFocus);
   actions_[position] = action;
   widgets_[position] = button;
@@ -77,7 +78,7 @@ void QtToolbar::AddButton(int position, const char* caption,
 void QtToolbar::AddGap(int position) {
   auto* gap = new QWidget(this);
   gap->setFixedWidth(8);
-  gap->setAccessibleName("间隔");
+  gap->setAccessibleName(tr("间隔"));
   addWidget(gap);
   widgets_[position] = gap;
 }

@@ -1,0 +1,54 @@
+#include "platform/qt/qt_interface_language.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace tovenrak::platform::qt {
+
+namespace {
+
+// Built from translations/ at build time and kept in the program's resources.
+constexpr char kTraditional[] = ":/i18n/tovenrak_zh_TW.qm";
+
+// lupdate names a class's texts by the class alone, as it does not read
+// nested namespace definitions, while tr() asks with the namespace.
+class WindowTranslator : public QTranslator {
+ public:
+  using QTranslator::QTranslator;
+  QString translate(const char* context, const char* source,
+                    const char* disambiguation, int n) const override {
+    const QByteArrayView full(context ? context : "");
+    const qsizetype last = full.lastIndexOf(QByteArrayView("::"));
+    const QByteArray name =
+        (last < 0 ? full : full.sliced(last + 2)).toByteArray();
+    return QTranslator::translate(name.constData(), source, disambiguation, n);
+  }
+};
+
+void Install(QCoreApplication& app, const QString& file,
+             const QString& folder = {}) {
+  auto* translator = new WindowTranslator(&app);
+  if (translator->load(file, folder)) {
+    QCoreApplication::installTranslator(translator);
+  } else {
+    delete translator;
+  }
+}
+
+}  // namespace
+
+bool InstallInterfaceLanguage(QCoreApplication& app, const QLocale& locale) {
+  const QLocale::Territory where = locale.territory();
+  const bool traditional =
+      locale.language() == QLocale::Chinese &&
+      (where == QLocale::Taiwan || where == QLocale::HongKong ||
+       where == QLocale::Macao);
+  Install(app, traditional ? "qtbase_zh_TW" : "qtbase_zh_CN",
+          QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  if (traditional) Install(app, kTraditional);
+  return traditional;
+}
+
+}  // namespace tovenrak::platform::qt
