@@ -12,8 +12,9 @@ namespace {
 // Built from translations/ at build time and kept in the program's resources.
 constexpr char kTraditional[] = ":/i18n/tovenrak_zh_TW.qm";
 
-// lupdate names a class's texts by the class alone, as it does not read
-// nested namespace definitions, while tr() asks with the namespace.
+// tr() asks with the namespace; lupdate names a class's texts by the class
+// alone unless it was given the include paths to read the nested namespace
+// definitions. Either form of the .ts is found.
 class WindowTranslator : public QTranslator {
  public:
   using QTranslator::QTranslator;
@@ -21,6 +22,11 @@ class WindowTranslator : public QTranslator {
                     const char* disambiguation, int n) const override {
     const QByteArrayView full(context ? context : "");
     const qsizetype last = full.lastIndexOf(QByteArrayView("::"));
+    if (last >= 0) {
+      QString found =
+          QTranslator::translate(context, source, disambiguation, n);
+      if (!found.isNull()) return found;
+    }
     const QByteArray name =
         (last < 0 ? full : full.sliced(last + 2)).toByteArray();
     return QTranslator::translate(name.constData(), source, disambiguation, n);

@@ -102,6 +102,14 @@
         <source>转换进度</source>
         <translation>轉換進度</translation>
     </message>
+    <message>
+        <source>写出疑点清单</source>
+        <translation>寫出疑點清單</translation>
+    </message>
+    <message>
+        <source>在目标文件夹中写出 tovenrak-review.txt，列出每个转换时有多种写法的字</source>
+        <translation>在目標資料夾中寫出 tovenrak-review.txt，列出每個轉換時有多種寫法的字</translation>
+    </message>
 </context>
 <context>
     <name>QtMainWindow</name>
@@ -142,7 +150,7 @@
         <translation>批次轉換(&amp;T)...</translation>
     </message>
     <message>
-        <source>結束(&amp;X)</source>
+        <source>退出(&amp;X)</source>
         <translation>結束(&amp;X)</translation>
     </message>
     <message>
@@ -335,6 +343,43 @@
     <message>
         <source>请您选定要转换的文件，再开始转换。</source>
         <translation>請您選定要轉換的檔案，再開始轉換。</translation>
+    </message>
+</context>
+<context>
+    <name>QtReviewView</name>
+    <message>
+        <source>疑点数</source>
+        <translation>疑點數</translation>
+    </message>
+    <message>
+        <source>审阅(&amp;R)</source>
+        <translation>審閱(&amp;R)</translation>
+    </message>
+    <message>
+        <source>审阅</source>
+        <translation>審閱</translation>
+    </message>
+    <message>
+        <source>下一个疑点(&amp;N)</source>
+        <translation>下一個疑點(&amp;N)</translation>
+    </message>
+    <message>
+        <source>上一个疑点(&amp;P)</source>
+        <translation>上一個疑點(&amp;P)</translation>
+    </message>
+    <message>
+        <source>保存(&amp;S)...</source>
+        <translation>儲存(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>改为“%1”</source>
+        <translation>改為「%1」</translation>
+    </message>
+    <message>
+        <source>
+右键单击可改用其他写法</source>
+        <translation>
+按右鍵可改用其他寫法</translation>
     </message>
 </context>
 </TS>
