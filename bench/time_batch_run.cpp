@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   size_t progress_calls = 0;
   const auto start = std::chrono::steady_clock::now();
   const batch::BatchOutcome outcome =
-      batch::RunBatch(**converter, be_fore, be_hind, target,
+      batch::RunBatch(**converter, be_fore, be_hind, target, {},
                       [&](int16_t) { ++progress_calls; });
   const std::chrono::duration<double> seconds =
       std::chrono::steady_clock::now() - start;
