@@ -211,13 +211,24 @@ void QtMainWindow::Maximize() { showMaximized(); }
 
 void QtMainWindow::Quit() { QCoreApplication::quit(); }
 
+namespace {
+
+bool IsDragEvent(QEvent::Type type) {
+  return type == QEvent::DragEnter || type == QEvent::DragMove ||
+         type == QEvent::Drop;
+}
+
+}  // namespace
+
 bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == client_ && event->type() == QEvent::Resize) {
     toolbar_->setGeometry(0, 0, client_->width(), toolbar_->height());
     ReportSize();
-  } else if (auto* widget = qobject_cast<QWidget*>(watched);
-             widget && widget->window() == this && TakeFileDrop(event)) {
-    return true;
+  } else if (IsDragEvent(event->type())) {
+    // Checked first: the filter sees every object's events, also those of
+    // objects half destroyed, which must not be cast.
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget && widget->window() == this && TakeFileDrop(event)) return true;
   } else if (event->type() == QEvent::ShortcutOverride) {
     // Left unaccepted, the key goes to the menu item's shortcut.
     auto* key = static_cast<QKeyEvent*>(event);
