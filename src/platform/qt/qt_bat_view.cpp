@@ -169,8 +169,8 @@ void QtBatView::PlaceControls() {
   dir1_->setGeometry(Twips(4680, 1080, 2175, 3030));
   pro_->setGeometry(Twips(2520, 1680, 1935, 135));
   review_list_->setGeometry(Twips(2760, 1395, 1800, 255));
-  target_label_->setGeometry(Twips(2580, 120, 1815, 255));
-  target_->setGeometry(Twips(2580, 360, 1815, 300));
+  target_label_->setGeometry(Twips(2520, 120, 2040, 255));
+  target_->setGeometry(Twips(2520, 360, 2040, 300));
 }
 
 void QtBatView::ConnectControls() {
