@@ -3,7 +3,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "bench_corpus.h"
 #include "core/convert/fast_converter.h"
@@ -11,6 +14,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/markup/convert_markup.h"
+#include "core/recode_document.h"
 #include "support/opencc_converter.h"
 
 namespace {
@@ -138,6 +142,44 @@ void BM_Points(benchmark::State& state) {
 }
 BENCHMARK(BM_Points<false>)->Name("Document/Points:off");
 BENCHMARK(BM_Points<true>)->Name("Document/Points:on");
+
+// A real document, named by TOVENRAK_BENCH_FILE (pages joined into one file
+// by bench/real_pages.py --joined), read as markup and as text: the
+// generated page has far more Chinese text between its tags than real pages
+// do. GB goes to Big5 and Big5 to GB; skipped without the variable.
+template <bool kMarkup>
+void BM_File(benchmark::State& state) {
+  using namespace tovenrak::core;
+  const char* path = std::getenv("TOVENRAK_BENCH_FILE");
+  std::ifstream in(path ? path : "", std::ios::binary);
+  std::stringstream bytes;
+  bytes << in.rdbuf();
+  const std::string text = bytes.str();
+  if (text.empty()) {
+    state.SkipWithError("set TOVENRAK_BENCH_FILE to a GB or Big5 page");
+    return;
+  }
+  auto converter = MakeFastConverter();
+  const Encoding source = DetectEncoding(text).encoding;
+  const bool to_gb = source == Encoding::kBig5;
+  const Encoding target = to_gb ? Encoding::kGbk : Encoding::kBig5;
+  const ScriptConversion how{to_gb ? Script::kSimplified : Script::kTraditional,
+                             Variant::kTw};
+  for (auto _ : state) {
+    auto done = RecodeDocument(*converter, text, source, target, how,
+                               kMarkup ? MarkupMode::kHtml : MarkupMode::kText,
+                               "page.htm");
+    if (!done) {
+      state.SkipWithError(done.error().Message().c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(done->conversion.text.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                          static_cast<int64_t>(text.size()));
+}
+BENCHMARK(BM_File<false>)->Name("File/WholeText");
+BENCHMARK(BM_File<true>)->Name("File/Markup");
 
 // Making the converter and compiling one configuration at its first use.
 void BM_FirstConversion(benchmark::State& state) {

@@ -12,6 +12,10 @@ comments, readable attributes) must equal OpenCC's conversion of it.
 
   python3 bench/real_pages.py --tool BUILD/src/app/tovenrak-convert
 
+With --joined, also writes each site's first pages joined into one file of
+about 1 MiB, WORK/gb-pages.htm and WORK/big5-pages.htm, for the File/* cases
+of bench/converter_benchmark (TOVENRAK_BENCH_FILE).
+
 Downloads the packages with `apt-get download` into --work (no root needed
 for that step when the folder is writable); needs `opencc` on PATH.
 """
@@ -193,6 +197,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--tool", required=True)
     parser.add_argument("--work", default="/tmp/tovenrak-real-pages")
+    parser.add_argument("--joined", action="store_true")
     args = parser.parse_args()
     work = pathlib.Path(args.work)
     share = fetch(work)
@@ -213,6 +218,15 @@ def main():
         (share / "libreoffice/help/zh-TW").rglob("*.html"))]
     build_site(big5_files, chinese_names(tw, "zh-tw"), work / "big5-site",
                "big5", "big5")
+
+    if args.joined:
+        for name in ("gb", "big5"):
+            joined = b""
+            for page in sorted((work / f"{name}-site").rglob("*.htm*")):
+                if len(joined) >= 1 << 20:
+                    break
+                joined += page.read_bytes()
+            (work / f"{name}-pages.htm").write_bytes(joined)
 
     # The converter reads and writes Big5 as browsers do, with the Hong Kong
     # additions, which Python's "big5hkscs" decodes and its "big5" does not.
