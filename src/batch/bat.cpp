@@ -131,17 +131,14 @@ void Bat::OnNGo() {
     return;
   }
   if (use_personal_phrases_) {
-    core::Result<core::PhraseList> phrases = core::LoadPersonalPhrases();
+    auto phrases = core::LoadSharedPersonalPhrases();
     if (!phrases) {
       messages_.Show(
           "无法读取个人词组，没有转换。\n原因：" + phrases.error().Message(),
           platform::MessageIcon::kExclamation, kBatTitle);
       return;
     }
-    options_.phrases =
-        phrases->empty()
-            ? nullptr
-            : std::make_shared<const core::UserPhrases>(std::move(*phrases));
+    options_.phrases = std::move(*phrases);
   }
   view_.ShowPro(true);
   std::string target = view_.ToText();

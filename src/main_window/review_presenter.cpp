@@ -67,15 +67,12 @@ Review::Review(platform::ReviewView& view,
       title_(std::move(title)) {}
 
 std::shared_ptr<const core::UserPhrases> Review::Phrases() {
-  core::Result<core::PhraseList> list = core::LoadPersonalPhrases();
-  if (!list) {
-    messages_.Show("无法读取个人词组，这次转换没有套用它们。\n原因：" +
-                       list.error().Message(),
-                   platform::MessageIcon::kExclamation, title_);
-    return nullptr;
-  }
-  if (list->empty()) return nullptr;
-  return std::make_shared<const core::UserPhrases>(std::move(*list));
+  auto phrases = core::LoadSharedPersonalPhrases();
+  if (phrases) return std::move(*phrases);
+  messages_.Show("无法读取个人词组，这次转换没有套用它们。\n原因：" +
+                     phrases.error().Message(),
+                 platform::MessageIcon::kExclamation, title_);
+  return nullptr;
 }
 
 std::string Review::Begin(ReviewedConversion conversion,

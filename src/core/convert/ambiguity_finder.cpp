@@ -12,21 +12,20 @@ namespace tovenrak::core {
 AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan)
     : segmentation_(CompileDictionary(plan.segmentation)) {
   for (size_t i = 0; i < plan.chain.size(); ++i) {
-    Level level;
+    std::vector<CompiledDictionaryPtr> dictionaries;
     for (const DictionaryPtr& d : plan.chain[i]) {
-      level.dictionaries.push_back(
-          d == plan.segmentation ? segmentation_ : CompileDictionary(d));
-      level.max_key_length = std::max(
-          level.max_key_length, level.dictionaries.back()->trie.MaxKeyLength());
+      dictionaries.push_back(d == plan.segmentation ? segmentation_
+                                                    : CompileDictionary(d));
     }
-    if (i < plan.candidates.size()) level.candidates = plan.candidates[i];
-    levels_.push_back(std::move(level));
+    levels_.push_back(
+        {ChainLevel(std::move(dictionaries)),
+         i < plan.candidates.size() ? plan.candidates[i] : Candidates()});
   }
 }
 
 AmbiguityFinder::Match AmbiguityFinder::MatchAt(
     const Level& level, std::u32string_view text) const {
-  for (const CompiledDictionaryPtr& d : level.dictionaries) {
+  for (const CompiledDictionaryPtr& d : level.conversion.dictionaries()) {
     const PhraseTrie::Match m = d->trie.LongestMatch(text.data(), text.size());
     if (m.length > 0) return {m.length, d->dictionary->value(m.value), true};
   }
@@ -36,10 +35,10 @@ AmbiguityFinder::Match AmbiguityFinder::MatchAt(
 bool AmbiguityFinder::Overlapped(const Level& level, std::u32string_view text,
                                  size_t phrase_start, size_t phrase_length,
                                  size_t at, char32_t output) const {
-  const size_t first =
-      at + 1 > level.max_key_length ? at + 1 - level.max_key_length : 0;
+  const size_t reach = level.conversion.MaxKeyLength();
+  const size_t first = at + 1 > reach ? at + 1 - reach : 0;
   for (size_t start = first; start <= at; ++start) {
-    for (const CompiledDictionaryPtr& d : level.dictionaries) {
+    for (const CompiledDictionaryPtr& d : level.conversion.dictionaries()) {
       uint32_t node = 0;
       for (size_t end = start; end < text.size(); ++end) {
         node = d->trie.Child(node, text[end]);

@@ -41,9 +41,8 @@ class AmbiguityFinder {
 
  private:
   struct Level {
-    std::vector<CompiledDictionaryPtr> dictionaries;
+    ChainLevel conversion;
     Candidates candidates;
-    size_t max_key_length = 1;
   };
   struct Match {
     size_t length = 1;

@@ -114,6 +114,13 @@ Result<PhraseList> LoadPersonalPhrases() {
   return list;
 }
 
+Result<std::shared_ptr<const UserPhrases>> LoadSharedPersonalPhrases() {
+  Result<PhraseList> list = LoadPersonalPhrases();
+  if (!list) return list.error();
+  if (list->empty()) return std::shared_ptr<const UserPhrases>();
+  return std::make_shared<const UserPhrases>(std::move(*list));
+}
+
 Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to) {
   auto holds = [](std::u32string_view s, std::u32string_view chars) {
     return s.find_first_of(chars) != std::u32string_view::npos;

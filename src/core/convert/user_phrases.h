@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,10 @@ std::filesystem::path PersonalPhrasesPath();
 // The user's own list; a missing file (or no PersonalPhrasesPath) is an
 // empty list. Fails as LoadPhraseFile does otherwise.
 Result<PhraseList> LoadPersonalPhrases();
+
+// The user's own list ready for ConversionRequest::phrases: null when it is
+// empty. Fails as LoadPersonalPhrases does.
+Result<std::shared_ptr<const UserPhrases>> LoadSharedPersonalPhrases();
 
 // Adds "FROM<TAB>TO" to the end of the user's list, creating it and its
 // folder when missing, and saves it safely (SaveDocument): a failed save
