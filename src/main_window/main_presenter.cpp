@@ -204,10 +204,7 @@ void Main::OpenAs(const core::Detection& detection,
       // The GB text must not go on declaring Big5, or the preview shows it
       // as garbage. As with the GB command, only the shown text is
       // rewritten.
-      ShowInView(core::RewriteCharset(ori_str_, core::Encoding::kGbk),
-                 core::Encoding::kGbk);
-      if (review_) review_->Show(shown_bytes_);
-      if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+      ShowConverted(ori_str_, core::Encoding::kGbk);
       WarnAboutConversion(gb->conversion.references,
                           gb->conversion.invalid_units, core::Encoding::kBig5,
                           core::Encoding::kGbk);
@@ -249,9 +246,8 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
     ShowPressed();
-    ShowError(
-        std::string(to_gb ? "无法转换为 GB 码。" : "无法转换为 Big5 码。") +
-        "\n原因：" + converted.error().Message());
+    ShowError("无法转换为 " + std::string(core::DisplayName(target)) +
+              " 码。\n原因：" + converted.error().Message());
     return false;
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
@@ -264,11 +260,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
                        std::move(stored));
   }
   PressSide(target);
-  // The view shows the stored text with its declaration rewritten; the
-  // stored text keeps the declaration it had.
-  ShowInView(core::RewriteCharset(stored, target), target);
-  if (review_) review_->Show(shown_bytes_);
-  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  ShowConverted(stored, target);
   if (warn) {
     WarnAboutConversion(converted->conversion.references,
                         converted->conversion.invalid_units, from, target);
@@ -280,7 +272,13 @@ void Main::ReplaceConverted(std::string bytes) {
   std::string& stored =
       shown_encoding_ == core::Encoding::kGbk ? ori_str_ : cvt_str_;
   stored = std::move(bytes);
-  ShowInView(core::RewriteCharset(stored, shown_encoding_), shown_encoding_);
+  ShowConverted(stored, shown_encoding_);
+}
+
+void Main::ShowConverted(const std::string& stored, core::Encoding encoding) {
+  // The view shows the stored text with its declaration rewritten; the
+  // stored text keeps the declaration it had, as the file had it.
+  ShowInView(core::RewriteCharset(stored, encoding), encoding);
   if (review_) review_->Show(shown_bytes_);
   if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
 }

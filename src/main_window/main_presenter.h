@@ -153,6 +153,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Asks where to save the shown text, under `title`, and saves it there.
   void OfferSave(const std::string& title);
   void ShowInView(const std::string& bytes, core::Encoding encoding);
+  // Shows the converted text `stored`, in `encoding`, its declaration
+  // rewritten to name it, with its review marks, and previews it.
+  void ShowConverted(const std::string& stored, core::Encoding encoding);
   std::string ViewBytes() const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
   void PressSide(core::Encoding side);
