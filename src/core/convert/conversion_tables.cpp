@@ -8,13 +8,14 @@ namespace tovenrak::core {
 uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
   spans_.push_back(Span{static_cast<uint32_t>(pool_.size()),
                         static_cast<uint32_t>(cps.size())});
-  pool_ += cps;
+  pool_.append(cps);
   return static_cast<uint32_t>(spans_.size() - 1);
 }
 
 ConversionTables::ConversionTables(const ConversionPlan& plan)
-    : chain_(plan), bmp_(0x10000) {
-  for (char32_t cp = 0; cp < 0x10000; ++cp) bmp_[cp] = CodeEntry::Identity(cp);
+    : chain_(plan), bmp_(0x10000, CodeEntry()) {
+  for (char32_t cp = 0; cp < 0x10000; ++cp)
+    bmp_.at(cp) = CodeEntry::Identity(cp);
   const std::vector<ChainLevel>& levels = chain_.run_levels();
   run_reach_ = 0;
   for (const ChainLevel& level : levels) run_reach_ += level.MaxKeyLength();
@@ -33,14 +34,14 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
     known.push_back(a.label);
     for (uint32_t j = a.first; j < a.first + a.count; ++j) {
       const size_t bit = PairBit(a.label, segmentation.node(j).label);
-      pairs_[bit / 64] |= uint64_t{1} << (bit % 64);
+      pairs_.at(bit / 64) |= uint64_t{1} << (bit % 64);
     }
   }
   for (const ChainLevel& level : levels) level.AppendKeyStarts(known);
   std::sort(known.begin(), known.end());
   known.erase(std::unique(known.begin(), known.end()), known.end());
   for (const char32_t cp : known)
-    Compile(cp, cp < 0x10000 ? bmp_[cp] : astral_[cp]);
+    Compile(cp, cp < 0x10000 ? bmp_.at(cp) : astral_[cp]);
 }
 
 void ConversionTables::Save(TableWriter& out) const {

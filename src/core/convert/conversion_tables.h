@@ -142,7 +142,7 @@ class ConversionTables {
   }
   const CodeInfo& info(uint32_t i) const { return infos_[i]; }
   std::u32string_view span(uint32_t i) const {
-    return std::u32string_view(pool_).substr(spans_[i].offset, spans_[i].size);
+    return pool_.view().substr(spans_[i].offset, spans_[i].size);
   }
   // What the segmentation key with trie value `v` converts to.
   std::u32string_view phrase(uint32_t v) const { return span(phrases_[v]); }
@@ -187,15 +187,15 @@ class ConversionTables {
   void Compile(char32_t cp, CodeEntry& entry);
 
   SegmentedChain chain_;
-  std::vector<CodeEntry> bmp_;  // 0x10000 entries.
+  TableArray<CodeEntry> bmp_;  // 0x10000 entries.
   std::unordered_map<char32_t, CodeEntry> astral_;
-  std::vector<CodeInfo> infos_;
+  TableArray<CodeInfo> infos_;
   // Per info, levels() entries each.
-  std::vector<char32_t> firsts_, lasts_;
-  std::vector<Span> spans_;
-  std::u32string pool_;
-  std::vector<uint32_t> phrases_;  // Span index by segmentation trie value.
-  std::vector<uint64_t> pairs_;
+  TableArray<char32_t> firsts_, lasts_;
+  TableArray<Span> spans_;
+  TableArray<char32_t> pool_;
+  TableArray<uint32_t> phrases_;  // Span index by segmentation trie value.
+  TableArray<uint64_t> pairs_;
   size_t run_reach_ = 1;
 };
 

@@ -115,10 +115,10 @@ void Dictionary::Add(std::u32string_view key, std::u32string_view value) {
   Entry entry;
   entry.key = static_cast<uint32_t>(text_.size());
   entry.key_size = static_cast<uint32_t>(key.size());
-  text_ += key;
+  text_.append(key);
   entry.value = static_cast<uint32_t>(text_.size());
   entry.value_size = static_cast<uint32_t>(value.size());
-  text_ += value;
+  text_.append(value);
   entries_.push_back(entry);
 }
 

@@ -40,11 +40,11 @@ class Dictionary {
     uint32_t key, key_size, value, value_size;
   };
   std::u32string_view View(uint32_t offset, uint32_t size) const {
-    return std::u32string_view(text_).substr(offset, size);
+    return text_.view().substr(offset, size);
   }
 
-  std::u32string text_;
-  std::vector<Entry> entries_;
+  TableArray<char32_t> text_;
+  TableArray<Entry> entries_;
 };
 using DictionaryPtr = std::shared_ptr<const Dictionary>;
 

@@ -18,7 +18,7 @@ bool KeyLess(const PhraseTrie::Entry& a, const PhraseTrie::Entry& b) {
 
 }  // namespace
 
-PhraseTrie::PhraseTrie() : nodes_(1), longest_(1, 0) {}
+PhraseTrie::PhraseTrie() : nodes_(1, Node()), longest_(1, 0) {}
 
 PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
   std::erase_if(entries, [](const Entry& e) { return e.key.empty(); });
@@ -44,7 +44,7 @@ PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
     trie.root_bmp_.assign(0x10000, kNoNode);
     for (uint32_t i = root.first; i < root.first + root.count; ++i) {
       if (trie.nodes_[i].label < 0x10000)
-        trie.root_bmp_[trie.nodes_[i].label] = i;
+        trie.root_bmp_.at(trie.nodes_[i].label) = i;
     }
   }
   return trie;
@@ -55,8 +55,8 @@ PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
 void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
                            size_t lo, size_t hi, size_t depth) {
   if (lo < hi && entries[lo].key.size() == depth) {
-    nodes_[node].value = entries[lo].value;
-    longest_[node] = static_cast<uint32_t>(depth);
+    nodes_.at(node).value = entries[lo].value;
+    longest_.at(node) = static_cast<uint32_t>(depth);
     ++lo;
   }
   // Children are allocated together so that they sit side by side.
@@ -65,8 +65,8 @@ void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
     if (i == lo || entries[i].key[depth] != entries[i - 1].key[depth]) ++count;
   }
   const auto first = static_cast<uint32_t>(nodes_.size());
-  nodes_[node].first = first;
-  nodes_[node].count = count;
+  nodes_.at(node).first = first;
+  nodes_.at(node).count = count;
   nodes_.resize(nodes_.size() + count);
   longest_.resize(nodes_.size());
   uint32_t child = first;
@@ -74,9 +74,9 @@ void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
     const char32_t label = entries[start].key[depth];
     size_t end = start + 1;
     while (end < hi && entries[end].key[depth] == label) ++end;
-    nodes_[child].label = label;
+    nodes_.at(child).label = label;
     BuildNode(entries, child, start, end, depth + 1);
-    longest_[node] = std::max(longest_[node], longest_[child]);
+    longest_.at(node) = std::max(longest_[node], longest_[child]);
     start = end;
   }
 }

@@ -73,10 +73,10 @@ class PhraseTrie {
   void BuildNode(const std::vector<Entry>& entries, uint32_t node, size_t lo,
                  size_t hi, size_t depth);
 
-  std::vector<Node> nodes_;
-  std::vector<uint32_t> longest_;
+  TableArray<Node> nodes_;
+  TableArray<uint32_t> longest_;
   // Children of the root for code points below 0x10000, for a one-step start.
-  std::vector<uint32_t> root_bmp_;
+  TableArray<uint32_t> root_bmp_;
   size_t key_count_ = 0;
 };
 

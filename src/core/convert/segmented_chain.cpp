@@ -55,13 +55,14 @@ SegmentedChain::SegmentedChain(const ConversionPlan& plan) {
   }
 
   const Dictionary& keys = *plan.segmentation;
-  std::u32string scratch[2];
+  std::u32string scratch[2], text;
   phrase_outputs_.reserve(keys.size() + 1);
   for (size_t i = 0; i < keys.size(); ++i) {
-    phrase_outputs_.push_back(static_cast<uint32_t>(phrase_text_.size()));
-    RunLevels(full_levels, keys.key(i), phrase_text_, scratch);
+    phrase_outputs_.push_back(static_cast<uint32_t>(text.size()));
+    RunLevels(full_levels, keys.key(i), text, scratch);
   }
-  phrase_outputs_.push_back(static_cast<uint32_t>(phrase_text_.size()));
+  phrase_outputs_.push_back(static_cast<uint32_t>(text.size()));
+  phrase_text_.append(text);
 }
 
 void SegmentedChain::Save(TableWriter& out) const {

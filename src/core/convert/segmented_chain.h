@@ -38,9 +38,9 @@ class SegmentedChain {
   const PhraseTrie& segmentation() const { return segmentation_->trie; }
   // What the key whose segmentation trie value is `value` converts to.
   std::u32string_view PhraseOutput(uint32_t value) const {
-    return std::u32string_view(phrase_text_)
-        .substr(phrase_outputs_[value],
-                phrase_outputs_[value + 1] - phrase_outputs_[value]);
+    return phrase_text_.view().substr(
+        phrase_outputs_[value],
+        phrase_outputs_[value + 1] - phrase_outputs_[value]);
   }
   size_t PhraseCount() const { return phrase_outputs_.size() - 1; }
 
@@ -58,8 +58,8 @@ class SegmentedChain {
   CompiledDictionaryPtr segmentation_;
   std::vector<ChainLevel> run_levels_;
   // Output of phrase v: phrase_text_[phrase_outputs_[v], phrase_outputs_[v+1]).
-  std::u32string phrase_text_;
-  std::vector<uint32_t> phrase_outputs_;
+  TableArray<char32_t> phrase_text_;
+  TableArray<uint32_t> phrase_outputs_;
 };
 
 }  // namespace tovenrak::core

@@ -1,12 +1,14 @@
 #include "core/convert/table_cache.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <new>
 #include <sstream>
 
@@ -19,8 +21,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Changes whenever the tables' layout or the way they are compiled does.
-constexpr char kMagic[8] = {'T', 'V', 'R', 'T', 'A', 'B', '0', '1'};
+// Changes whenever the tables' layout or the way they are compiled does. Its
+// last two characters are part of the file name, so that programs of two
+// layouts on one machine do not keep replacing each other's files.
+constexpr char kMagic[8] = {'T', 'V', 'R', 'T', 'A', 'B', '0', '2'};
 
 // What a cache file was made from: one OpenCC file as it was then.
 struct SourceFile {
@@ -78,17 +82,30 @@ std::vector<SourceFile> Sources(const std::string& config_name) {
   return files;
 }
 
+// A Fletcher-style sum over 64-bit words in eight lanes: any changed,
+// missing or moved word changes it, and it runs as fast as memory can be
+// read, which matters because every start checks the whole file.
 uint64_t Checksum(std::string_view bytes) {
-  uint64_t h = 0x9E3779B97F4A7C15u ^ bytes.size();
+  uint64_t sum[8] = {}, weighted[8] = {};
   size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes.data() + i, 8);
-    h = (h ^ word) * 0xFF51AFD7ED558CCDu;
-    h ^= h >> 29;
+  for (; i + 64 <= bytes.size(); i += 64) {
+    uint64_t words[8];
+    std::memcpy(words, bytes.data() + i, 64);
+    for (int k = 0; k < 8; ++k) {
+      sum[k] += words[k];
+      weighted[k] += sum[k];
+    }
   }
-  for (; i < bytes.size(); ++i)
-    h = (h ^ static_cast<unsigned char>(bytes[i])) * 0x100000001B3u;
+  uint64_t h = 0x9E3779B97F4A7C15u ^ bytes.size();
+  auto mix = [&h](uint64_t v) {
+    h = (h ^ v) * 0xFF51AFD7ED558CCDu;
+    h ^= h >> 29;
+  };
+  for (int k = 0; k < 8; ++k) {
+    mix(sum[k]);
+    mix(weighted[k]);
+  }
+  for (; i < bytes.size(); ++i) mix(static_cast<unsigned char>(bytes[i]));
   return h;
 }
 
@@ -105,27 +122,42 @@ void PutHeader(TableWriter& out, const std::vector<SourceFile>& sources,
   }
   out.Put(Checksum(tables));
   out.Put(static_cast<uint64_t>(tables.size()));
+  // The tables follow at a multiple of 8 bytes, where a mapping of the file
+  // holds them aligned.
+  out.Align();
 }
 
+// A read-only mapping of a whole file, unmapped when the last user is gone.
+std::shared_ptr<const void> MapFile(int fd, size_t size) {
+  void* at =
+      ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+  if (at == MAP_FAILED) return nullptr;
+  return std::shared_ptr<const void>(
+      at, [size](const void* p) { ::munmap(const_cast<void*>(p), size); });
+}
+
+// The cache is used where it lies, mapped into memory: only a regular file
+// of ours that nobody else can write, so that no one can change or truncate
+// it under us.
 std::unique_ptr<ConversionTables> ReadCache(
     const fs::path& file, const std::vector<SourceFile>& sources) {
-  std::string bytes;
+  std::shared_ptr<const void> mapping;
+  size_t file_size = 0;
   {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return nullptr;
     struct stat st;
-    bool read_all = ::fstat(fd, &st) == 0;
-    if (read_all) {
-      bytes.resize(static_cast<size_t>(st.st_size));
-      for (size_t done = 0; read_all && done < bytes.size();) {
-        const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-        read_all = n > 0;
-        done += n > 0 ? static_cast<size_t>(n) : 0;
-      }
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
+        st.st_size > 0) {
+      file_size = static_cast<size_t>(st.st_size);
+      mapping = MapFile(fd, file_size);
     }
     ::close(fd);
-    if (!read_all) return nullptr;
+    if (!mapping) return nullptr;
   }
+  const std::string_view bytes(static_cast<const char*>(mapping.get()),
+                               file_size);
   TableReader header(bytes);
   char magic[8];
   uint64_t count = 0;
@@ -146,9 +178,9 @@ std::unique_ptr<ConversionTables> ReadCache(
   uint64_t checksum = 0, size = 0;
   if (!header.Get(checksum) || !header.Get(size)) return nullptr;
   const size_t start = bytes.size() - std::min<size_t>(size, bytes.size());
-  const std::string_view tables = std::string_view(bytes).substr(start);
+  const std::string_view tables = bytes.substr(start);
   if (tables.size() != size || Checksum(tables) != checksum) return nullptr;
-  TableReader reader(tables);
+  TableReader reader(tables, mapping);
   std::unique_ptr<ConversionTables> loaded = ConversionTables::Load(reader);
   if (!loaded || !reader.at_end()) return nullptr;
   return loaded;
@@ -162,22 +194,24 @@ void WriteCache(const fs::path& file, const std::vector<SourceFile>& sources,
   PutHeader(header, sources, body.bytes());
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
+  // A fresh file of our own: O_EXCL neither follows a link planted under the
+  // temporary name nor writes into someone else's file.
   const fs::path temp =
       file.string() + ".tmp" + std::to_string(static_cast<long>(::getpid()));
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(header.bytes().data(),
-              static_cast<std::streamsize>(header.bytes().size()));
-    out.write(body.bytes().data(),
-              static_cast<std::streamsize>(body.bytes().size()));
-    out.close();
-    if (!out) {
-      fs::remove(temp, ec);
-      return;
+  const int fd = ::open(
+      temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) return;
+  bool written = true;
+  for (const std::string* part : {&header.bytes(), &body.bytes()}) {
+    for (size_t done = 0; written && done < part->size();) {
+      const ssize_t n = ::write(fd, part->data() + done, part->size() - done);
+      written = n > 0;
+      done += n > 0 ? static_cast<size_t>(n) : 0;
     }
   }
-  fs::rename(temp, file, ec);
-  if (ec) fs::remove(temp, ec);
+  written = ::close(fd) == 0 && written;
+  if (written) fs::rename(temp, file, ec);
+  if (!written || ec) fs::remove(temp, ec);
 }
 
 }  // namespace
@@ -194,8 +228,8 @@ Result<LoadedTables> LoadOrCompileTables(const std::string& config_name,
                                          const fs::path& folder) {
   const std::vector<SourceFile> sources =
       folder.empty() ? std::vector<SourceFile>{} : Sources(config_name);
-  const fs::path file =
-      folder / (ConfigPath(config_name).stem().string() + ".tables");
+  const fs::path file = folder / (ConfigPath(config_name).stem().string() +
+                                  "." + std::string(kMagic + 6, 2) + ".tables");
   try {
     if (!sources.empty()) {
       if (auto cached = ReadCache(file, sources))

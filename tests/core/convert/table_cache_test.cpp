@@ -48,7 +48,9 @@ TEST_F(TableCacheTest, AStaleOrDamagedCacheIsCompiledAgain) {
   Dictionary("a\tcc\n");  // A new size, whatever the clock says.
   EXPECT_EQ(Load(), "cc compiled");
   EXPECT_EQ(Load(), "cc cached");
-  const std::filesystem::path cache = dir_ / "cache" / "c.tables";
+  std::filesystem::path cache;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_ / "cache"))
+    cache = entry.path();
   const std::string good = ScratchFolder::Read(cache);
   for (const size_t at : {size_t{3}, good.size() / 2, good.size() - 5}) {
     std::string bad = good;
@@ -57,6 +59,15 @@ TEST_F(TableCacheTest, AStaleOrDamagedCacheIsCompiledAgain) {
     EXPECT_EQ(Load(), "cc compiled") << "byte " << at;
   }
   ScratchFolder::Write(cache, good.substr(0, good.size() - 1));
+  EXPECT_EQ(Load(), "cc compiled");
+  EXPECT_EQ(Load(), "cc cached");
+  // A file that others could have changed is not used, nor is one that a
+  // link leads to.
+  std::filesystem::permissions(cache, std::filesystem::perms::group_write,
+                               std::filesystem::perm_options::add);
+  EXPECT_EQ(Load(), "cc compiled");
+  std::filesystem::rename(cache, dir_ / "elsewhere");
+  std::filesystem::create_symlink(dir_ / "elsewhere", cache);
   EXPECT_EQ(Load(), "cc compiled");
   EXPECT_EQ(Load(), "cc cached");
 }
