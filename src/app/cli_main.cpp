@@ -7,12 +7,11 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <optional>
 
 #include "app/cli_messages.h"
 #include "app/cli_options.h"
 #include "app/cli_run.h"
-#include "core/convert/default_converter.h"
+#include "core/convert/fast_converter.h"
 #include "core/io/escape_for_terminal.h"
 
 int main(int argc, char** argv) {
@@ -24,15 +23,12 @@ int main(int argc, char** argv) {
   std::setlocale(LC_MESSAGES, "");
   const app::MessageLocale locale = app::MessageLocaleFrom(
       std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
-  // Messages in traditional characters are converted by the converter, so
-  // it is made first for them; else only once there are files to convert.
-  std::optional<core::Result<std::unique_ptr<core::Converter>>> converter;
-  if (locale.language == app::Language::kTaiwan ||
-      locale.language == app::Language::kHongKong) {
-    converter = core::MakeDefaultConverter();
-  }
-  const app::Messages say(
-      locale, converter && *converter ? (*converter)->get() : nullptr);
+  // Each conversion's tables are mapped when a file first needs them: a run
+  // mostly converts one way, and the other way's tables would cost as much
+  // as converting a small page. Messages in traditional characters are
+  // converted by the same converter.
+  const std::unique_ptr<core::Converter> converter = core::MakeFastConverter();
+  const app::Messages say(locale, converter.get());
   auto options =
       app::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc),
                            ::isatty(STDIN_FILENO) == 1, say);
@@ -51,13 +47,7 @@ int main(int argc, char** argv) {
     std::cout << "tovenrak-convert (Zemlorin Tovenrak) " TOVENRAK_VERSION "\n";
     return 0;
   }
-  if (!converter) converter = core::MakeDefaultConverter();
-  if (!*converter) {
-    std::cerr << "tovenrak-convert: "
-              << core::EscapeForTerminal(converter->error().Message()) << "\n";
-    return 1;
-  }
   app::CliStreams streams{std::cin, std::cout, std::cerr,
                           ::isatty(STDERR_FILENO) == 1};
-  return app::RunCli(*options, *converter->value(), streams, say);
+  return app::RunCli(*options, *converter, streams, say);
 }
