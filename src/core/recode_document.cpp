@@ -5,8 +5,28 @@
 
 #include "core/encoding/codec.h"
 #include "core/markup/convert_markup.h"
+#include "core/markup/html_tokenizer.h"
 
 namespace tovenrak::core {
+
+namespace {
+
+// LooksLikeMarkup, on no more of the text's start than it needs: a large
+// plain text is not decoded whole only to be converted as text.
+bool StartsAsMarkup(std::string_view name, std::string_view text,
+                    Encoding source) {
+  DecodedText head;
+  for (size_t pos = 0;;) {
+    head.text.clear();
+    pos = DecodeSome(text, pos, 4096, source, head);
+    const bool blank =
+        std::all_of(head.text.begin(), head.text.end(),
+                    [](char32_t c) { return IsHtmlSpace(c) || c == 0xFEFF; });
+    if (!blank || pos == text.size()) return LooksLikeMarkup(name, head.text);
+  }
+}
+
+}  // namespace
 
 Result<RecodedDocument> RecodeDocument(const Converter& converter,
                                        std::string_view text, Encoding source,
@@ -19,8 +39,8 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
       how && find_ambiguities ? &result.points : nullptr;
   if (how && markup != MarkupMode::kText) {
     try {
-      const DecodedText decoded = Decode(text, source);
-      if (markup == MarkupMode::kHtml || LooksLikeMarkup(name, decoded.text)) {
+      if (markup == MarkupMode::kHtml || StartsAsMarkup(name, text, source)) {
+        const DecodedText decoded = Decode(text, source);
         std::u32string converted;
         const Status done =
             ConvertMarkup(converter, decoded.text, *how, converted, points);

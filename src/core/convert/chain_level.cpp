@@ -27,12 +27,16 @@ ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
     max_key_length_ = std::max(max_key_length_, d->trie.MaxKeyLength());
 }
 
-void ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
+bool ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
+  bool closed = true;
   for (size_t pos = 0; pos < text.size();) {
     bool matched = false;
     for (const CompiledDictionaryPtr& d : dictionaries_) {
       const PhraseTrie::Match m =
           d->trie.LongestMatch(text.data() + pos, text.size() - pos);
+      // A dictionary that could match longer, or match at all, with more
+      // text leaves this one undecided.
+      closed = closed && !m.open;
       if (m.length > 0) {
         out += d->dictionary->value(m.value);
         pos += m.length;
@@ -42,6 +46,7 @@ void ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
     }
     if (!matched) out += text[pos++];
   }
+  return closed;
 }
 
 std::u32string ChainLevel::ConvertOne(char32_t cp) const {

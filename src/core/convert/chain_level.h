@@ -33,8 +33,10 @@ class ChainLevel {
  public:
   explicit ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries);
 
-  // Converts the segment `text` and appends the result to `out`.
-  void Convert(std::u32string_view text, std::u32string& out) const;
+  // Converts the segment `text` and appends the result to `out`. Returns
+  // false when some match was decided at the end of `text` while a longer
+  // key was still possible: had the segment gone on, the result could differ.
+  bool Convert(std::u32string_view text, std::u32string& out) const;
 
   // The result for the single code point `cp` as a segment of its own.
   std::u32string ConvertOne(char32_t cp) const;

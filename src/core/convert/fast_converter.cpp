@@ -61,12 +61,17 @@ class FastConverter : public Converter {
           Encode(converted, target, result.text, counts);
           break;
         }
-        const size_t done =
+        size_t done =
             ConvertPrefixWithTables(**tables, decoded.text, converted);
+        // Nothing could be decided: a possible match reaches past the
+        // piece. The exact chain looks for a cut the fast path could not
+        // prove; failing that, the piece grows until it holds its end.
+        if (done == 0) {
+          converted.clear();
+          done = (*tables)->chain().ConvertPrefix(decoded.text, converted);
+        }
         Encode(converted, target, result.text, counts);
         decoded.text.erase(0, done);
-        // Nothing could be decided: a possible match reaches past the
-        // piece, which grows until it holds its end.
         want = done == 0 ? want * 2 : kPiece;
       }
       result.references = counts.references;

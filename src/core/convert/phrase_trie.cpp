@@ -138,9 +138,10 @@ PhraseTrie::Match PhraseTrie::LongestMatch(const char32_t* text,
   uint32_t node = 0;
   for (size_t i = 0; i < size; ++i) {
     node = Child(node, text[i]);
-    if (node == kNoNode) break;
+    if (node == kNoNode) return match;
     if (nodes_[node].value != kNoValue) match = {i + 1, nodes_[node].value};
   }
+  match.open = HasChildren(node);
   return match;
 }
 

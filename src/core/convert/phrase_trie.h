@@ -29,6 +29,9 @@ class PhraseTrie {
   struct Match {
     size_t length = 0;  // Code points matched; 0 when no key matched.
     uint32_t value = kNoValue;
+    // The text ended while a longer key was still possible: what follows it
+    // could give a longer match.
+    bool open = false;
   };
 
   PhraseTrie();  // An empty trie.

@@ -9,19 +9,24 @@ namespace tovenrak::core {
 namespace {
 
 // Runs `text` through `levels` and appends the result to `out`; `scratch`
-// holds the steps in between.
-void RunLevels(const std::vector<ChainLevel>& levels, std::u32string_view text,
+// holds the steps in between. Returns false when some level's result
+// depends on what would follow `text` (see ChainLevel::Convert).
+bool RunLevels(const std::vector<ChainLevel>& levels, std::u32string_view text,
                std::u32string& out, std::u32string (&scratch)[2]) {
   if (levels.empty()) {
     out += text;
-    return;
+    return true;
   }
+  bool closed = true;
   for (size_t i = 0; i < levels.size(); ++i) {
     std::u32string& next = i + 1 == levels.size() ? out : scratch[i % 2];
     if (&next != &out) next.clear();
-    levels[i].Convert(i == 0 ? text : std::u32string_view(scratch[(i - 1) % 2]),
-                      next);
+    closed =
+        levels[i].Convert(
+            i == 0 ? text : std::u32string_view(scratch[(i - 1) % 2]), next) &&
+        closed;
   }
+  return closed;
 }
 
 }  // namespace
@@ -163,6 +168,46 @@ void SegmentedChain::Convert(std::u32string_view text,
     run_start = pos;
   }
   ConvertRun(text.substr(run_start), out);
+}
+
+// Segmentation decides each position from the text ahead of it, and so does
+// each level of a run; a decision that looked no further than the end of
+// what it was given is the same in any longer text. So a cut after every
+// decided segment is safe, and so is a cut inside a run where every level
+// decided the run's first part without looking past the cut: what follows
+// then starts afresh at every step, as a text of its own would.
+size_t SegmentedChain::ConvertPrefix(std::u32string_view text,
+                                     std::u32string& out) const {
+  const PhraseTrie& trie = segmentation_->trie;
+  const size_t start_size = out.size();
+  size_t pos = 0, run_start = 0, decided = 0, decided_size = out.size();
+  std::u32string scratch[2];
+  while (pos < text.size()) {
+    const PhraseTrie::Match m =
+        trie.LongestMatch(text.data() + pos, text.size() - pos);
+    if (m.open) break;
+    if (m.length == 0) {
+      ++pos;
+      continue;
+    }
+    RunLevels(run_levels_, text.substr(run_start, pos - run_start), out,
+              scratch);
+    out += PhraseOutput(m.value);
+    pos += m.length;
+    run_start = decided = pos;
+    decided_size = out.size();
+  }
+  // The run still open at `pos`: the latest cut in it that every level
+  // decided alone, within a few tries, since each try converts the run.
+  constexpr size_t kTries = 16;
+  for (size_t cut = pos; cut > run_start && pos - cut < kTries; --cut) {
+    if (RunLevels(run_levels_, text.substr(run_start, cut - run_start), out,
+                  scratch))
+      return cut;
+    out.resize(decided_size);
+  }
+  if (decided == 0) out.resize(start_size);
+  return decided;
 }
 
 }  // namespace tovenrak::core

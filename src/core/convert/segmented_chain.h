@@ -35,6 +35,14 @@ class SegmentedChain {
   // result to `out`.
   void ConvertRun(std::u32string_view run, std::u32string& out) const;
 
+  // Converts the longest prefix of `text` it can prove to convert alike
+  // whatever follows `text`, appends its result to `out`, and returns its
+  // length (0 when none was found, `out` then unchanged). What follows the
+  // prefix converts on its own. This is how a long stretch that the fast
+  // path cannot cut, such as one character repeated a million times, is
+  // converted in bounded pieces.
+  size_t ConvertPrefix(std::u32string_view text, std::u32string& out) const;
+
   const PhraseTrie& segmentation() const { return segmentation_->trie; }
   // What the key whose segmentation trie value is `value` converts to.
   std::u32string_view PhraseOutput(uint32_t value) const {
