@@ -64,6 +64,24 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
     EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected) << c.input;
 }
 
+TEST(RewriteCharsetTest, AFarDeclarationIsFoundAsInAShortPage) {
+  // The start of a page is read first; these need more than the start.
+  const std::string far(100000, 'x');
+  const Case cases[] = {
+      {"<!-- <meta charset=big5>" + far + " --><meta charset=big5>",
+       "<!-- <meta charset=big5>" + far + " --><meta charset=gb2312>"},
+      {"<p>charset=big5</p>" + far + "<meta charset=big5>",
+       "<p>charset=big5</p>" + far + "<meta charset=gb2312>"},
+      {"<meta charset=big5 title='" + far + "'>",
+       "<meta charset=gb2312 title='" + far + "'>"},
+      {"<meta content='charset=big5' title='" + far + "'>",
+       "<meta content='charset=gb2312' http-equiv=Content-Type>"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected)
+        << c.input.substr(0, 30);
+}
+
 TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {
   const std::string inputs[] = {
       "charset=big5 in a sentence.",

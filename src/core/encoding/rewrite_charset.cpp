@@ -21,12 +21,26 @@ void Apply(const DeclarationEdit& edit, std::string& text) {
 std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
                                                Encoding target) {
   // Most texts hold no declaration at all, and are not decoded.
-  if (FindAscii(text, target, "charset=", 0, /*ignore_case=*/true) ==
-      std::string_view::npos)
-    return std::nullopt;
-  const DecodedText decoded = Decode(text, target);
-  const std::optional<CharsetDeclaration> found =
+  const size_t first =
+      FindAscii(text, target, "charset=", 0, /*ignore_case=*/true);
+  if (first == std::string_view::npos) return std::nullopt;
+  // A page declares its encoding near its start: the text up to a little
+  // past the first "charset=" is read first. A declaring tag that ends
+  // before the end of that part is the one a reading of the whole finds,
+  // since markup is read from left to right; otherwise the whole is read.
+  DecodedText decoded;
+  const std::string_view mark = ByteOrderMark(target);
+  decoded.byte_order_mark = !mark.empty() && text.starts_with(mark);
+  const size_t start = decoded.byte_order_mark ? mark.size() : 0;
+  const size_t head_end =
+      DecodeSome(text, start, first + (size_t{1} << 16), target, decoded);
+  std::optional<CharsetDeclaration> found =
       FindCharsetDeclaration(decoded.text);
+  if (head_end < text.size() &&
+      !(found && found->close + 1 < decoded.text.size())) {
+    DecodeSome(text, head_end, text.size() - head_end, target, decoded);
+    found = FindCharsetDeclaration(decoded.text);
+  }
   if (!found) return std::nullopt;
 
   // Code point offsets to byte offsets: each unit of `target` is one code
