@@ -290,6 +290,7 @@ Job ConvertStandardInput(const CliOptions& options,
                          const Messages& say) {
   Job job{"-", {}, {}};
   std::string text;
+  text.reserve(std::min(streams.in_size, core::kMaxDocumentBytes) + 1);
   char buffer[1 << 16];
   while (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0) {
     text.append(buffer, static_cast<size_t>(streams.in.gcount()));
