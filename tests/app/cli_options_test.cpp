@@ -10,13 +10,14 @@
 namespace tovenrak::app {
 namespace {
 
-using core::Encoding;
-using core::ScriptChoice;
-using core::Variant;
+using core::Encoding, core::ScriptChoice, core::Variant;
 using Named = std::optional<Encoding>;
 
 TEST(CliOptionsTest, AcceptsLongShortAndAttachedForms) {
-  constexpr ScriptChoice kDefault = ScriptChoice::kDefault;
+  using enum Encoding;
+  using enum ScriptChoice;
+  using enum Variant;
+  constexpr std::nullopt_t kAuto = std::nullopt;
   struct Case {
     std::string args;
     Named from, to;
@@ -25,19 +26,13 @@ TEST(CliOptionsTest, AcceptsLongShortAndAttachedForms) {
     std::string output;
     unsigned jobs;
   } cases[] = {
-      {"a.htm", {}, {}, kDefault, Variant::kTw, ".", 0},
+      {"a.htm", kAuto, kAuto, kDefault, kTw, ".", 0},
       {"--to=big5 --from=UTF8 --script=keep --variant=hk --output=o --jobs=2 a",
-       Encoding::kUtf8, Encoding::kBig5, ScriptChoice::kKeep, Variant::kHk, "o",
-       2},
-      {"-t auto -f gb18030 -s Traditional -o d -j 4 a",
-       Encoding::kGb18030,
-       {},
-       ScriptChoice::kTraditional,
-       Variant::kTw,
-       "d",
-       4},
-      {"-tGB2312 -fbig5 -od -j1 --variant twp a", Encoding::kBig5,
-       Encoding::kGbk, kDefault, Variant::kTwp, "d", 1},
+       kUtf8, kBig5, kKeep, kHk, "o", 2},
+      {"-t auto -f gb18030 -s Traditional -o d -j 4 a", kGb18030, kAuto,
+       kTraditional, kTw, "d", 4},
+      {"-tGB2312 -fbig5 -od -j1 --variant twp a", kBig5, kGbk, kDefault, kTwp,
+       "d", 1},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args;
@@ -54,16 +49,7 @@ TEST(CliOptionsTest, AcceptsLongShortAndAttachedForms) {
   }
 }
 
-TEST(CliOptionsTest, KeepsInputsInOrderIncludingStdinAndDashedNames) {
-  auto parsed =
-      ParseCliOptions({"b.htm", "-", "--overwrite", "--", "-odd.htm", "a.htm"});
-  ASSERT_TRUE(parsed.has_value());
-  EXPECT_EQ(parsed->inputs,
-            (std::vector<std::string>{"b.htm", "-", "-odd.htm", "a.htm"}));
-  EXPECT_TRUE(parsed->overwrite);
-}
-
-TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
+TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
   struct Case {
     std::vector<std::string> args;
     const char* message;
@@ -86,6 +72,12 @@ TEST(CliOptionsTest, RejectsBadUsageWithAMessage) {
     EXPECT_NE(parsed.error().Message().find(c.message), std::string::npos)
         << parsed.error().Message();
   }
+  auto parsed =
+      ParseCliOptions({"b.htm", "-", "--overwrite", "--", "-odd.htm", "a.htm"});
+  ASSERT_TRUE(parsed.has_value());
+  EXPECT_EQ(parsed->inputs,
+            (std::vector<std::string>{"b.htm", "-", "-odd.htm", "a.htm"}));
+  EXPECT_TRUE(parsed->overwrite);
   auto from_stdin = ParseCliOptions({"-rv"}, /*stdin_is_terminal=*/false);
   ASSERT_TRUE(from_stdin.has_value()) << from_stdin.error().Message();
   EXPECT_EQ(from_stdin->inputs, std::vector<std::string>{"-"});

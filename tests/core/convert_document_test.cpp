@@ -25,47 +25,32 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
   std::string gbk_as_big5;
   EncodeCounts counts;
   Encode(Decode(gbk, kBig5).text, kUtf8, gbk_as_big5, counts);
+  const std::string big5_as_18030 = Bytes(kTraditional, kGb18030);
+  const std::string kept_big5 = Bytes(kSimplified, kBig5);
   const std::string xml = "<?xml version=\"1.0\" encoding=\"GB18030\"?>";
+  constexpr ScriptChoice kKeep = ScriptChoice::kKeep,
+                         kSimp = ScriptChoice::kSimplified;
   struct Case {
     std::string input;
-    ConversionRequest request;
-    std::string expected;
     Encoding source, target;
     std::optional<Script> script;
+    std::string expected;
+    ConversionRequest request = {};
   } cases[] = {
-      {big5, {}, gbk, kBig5, kGbk, kToS},
-      {gbk, {}, big5, kGbk, kBig5, kToT},
-      {xml + Bytes(kSimplified, kGb18030),
-       {},
-       "<?xml version=\"1.0\" encoding=\"big5\"?>" + big5,
-       kGb18030,
-       kBig5,
-       kToT},
-      {kSimplified, {}, kTraditional, kUtf8, kUtf8, kToT},
-      {kTraditional, {}, kSimplified, kUtf8, kUtf8, kToS},
-      {"plain text é", {}, "plain text é", kUtf8, kUtf8, kKept},
+      {big5, kBig5, kGbk, kToS, gbk},
+      {gbk, kGbk, kBig5, kToT, big5},
+      {xml + Bytes(kSimplified, kGb18030), kGb18030, kBig5, kToT,
+       "<?xml version=\"1.0\" encoding=\"big5\"?>" + big5},
+      {kSimplified, kUtf8, kUtf8, kToT, kTraditional},
+      {kTraditional, kUtf8, kUtf8, kToS, kSimplified},
+      {"plain text é", kUtf8, kUtf8, kKept, "plain text é"},
       // An explicit GB target of a UTF-8 page takes the Big5 page's road.
-      {kTraditional, {.to = kGbk}, gbk, kUtf8, kGbk, kToS},
-      {big5, {.to = kUtf8}, kTraditional, kBig5, kUtf8, kKept},
-      {big5,
-       {.to = kGb18030},
-       Bytes(kTraditional, kGb18030),
-       kBig5,
-       kGb18030,
-       kKept},
-      {big5,
-       {.to = kUtf8, .script = ScriptChoice::kSimplified},
-       kSimplified,
-       kBig5,
-       kUtf8,
-       kToS},
-      {gbk, {.from = kBig5, .to = kUtf8}, gbk_as_big5, kBig5, kUtf8, kKept},
-      {gbk,
-       {.to = kBig5, .script = ScriptChoice::kKeep},
-       Bytes(kSimplified, kBig5),
-       kGbk,
-       kBig5,
-       kKept},
+      {kTraditional, kUtf8, kGbk, kToS, gbk, {.to = kGbk}},
+      {big5, kBig5, kUtf8, kKept, kTraditional, {.to = kUtf8}},
+      {big5, kBig5, kGb18030, kKept, big5_as_18030, {.to = kGb18030}},
+      {big5, kBig5, kUtf8, kToS, kSimplified, {.to = kUtf8, .script = kSimp}},
+      {gbk, kBig5, kUtf8, kKept, gbk_as_big5, {.from = kBig5, .to = kUtf8}},
+      {gbk, kGbk, kBig5, kKept, kept_big5, {.to = kBig5, .script = kKeep}},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
@@ -82,6 +67,7 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
 }
 
 TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
+  using enum MarkupMode;
   const std::string link = "<a href=头发.htm title=头发>头<b>发</b></a>";
   const std::string page = "<a href=头发.htm title=頭髮>頭<b>髮</b></a>";
   const std::string text = "<a href=頭髮.htm title=頭髮>頭<b>發</b></a>";
@@ -92,15 +78,12 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
     std::string expected;
     bool as_markup, problem;
   } cases[] = {
-      {link, MarkupMode::kAuto, "", page, true, false},
-      {link, MarkupMode::kText, "a.htm", text, false, false},
-      {"头发 " + link, MarkupMode::kAuto, "d/a.HTM", "頭髮 " + page, true,
-       false},
-      {"头发 " + link, MarkupMode::kAuto, "a.txt", "頭髮 " + text, false,
-       false},
-      {"头发 " + link, MarkupMode::kHtml, "a.txt", "頭髮 " + page, true, false},
-      {"<p>头发<!-- 头发", MarkupMode::kAuto, "", "<p>頭髮<!-- 頭髮", false,
-       true},
+      {link, kAuto, "", page, true, false},
+      {link, kText, "a.htm", text, false, false},
+      {"头发 " + link, kAuto, "d/a.HTM", "頭髮 " + page, true, false},
+      {"头发 " + link, kAuto, "a.txt", "頭髮 " + text, false, false},
+      {"头发 " + link, kHtml, "a.txt", "頭髮 " + page, true, false},
+      {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", false, true},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());

@@ -1,5 +1,6 @@
-// Which encoding a document is in, and why: each rule against the next, the
-// declarations against the bytes, and a corpus of real pages and texts.
+// Which encoding a document is in, and why: the labels pages use, each rule
+// against the next, the declarations against the bytes, and a corpus of real
+// pages and texts.
 
 #include "core/encoding/detection.h"
 
@@ -7,6 +8,7 @@
 
 #include <filesystem>
 #include <tuple>
+#include <vector>
 
 #include "support/test_data.h"
 #include "support/text.h"
@@ -77,6 +79,20 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
     EXPECT_EQ(d.encoding, encoding);
     EXPECT_EQ(ReasonName(d.reason), ReasonName(reason));
     EXPECT_EQ(d.declared, declared);
+  }
+}
+
+TEST(DetectionTest, ReadsTheWebsLabelsInAnyCaseAndSpacing) {
+  const std::pair<std::optional<Encoding>, std::vector<const char*>> cases[] = {
+      {kBig5, {"Big5-HKSCS", " x-x-big5\t"}},
+      {kGbk, {"GB2312", "csiso58gb231280", "windows-936"}},
+      {kGb18030, {"gb18030"}},
+      {kUtf8, {"unicode-1-1-utf-8"}},
+      {kNone, {"", "big 5", "gb2312x", "utf-16", "gb18030-2022"}},
+  };
+  for (const auto& [encoding, labels] : cases) {
+    for (const char* label : labels)
+      EXPECT_EQ(EncodingFromLabel(label), encoding) << label;
   }
 }
 
