@@ -1,38 +1,30 @@
-// The main window's widgets: the events they report, the shortcuts,
-// accessible names, and the real window driven by Main through a Big5 page.
+// The main window's widgets: the events they report, the shortcuts, the
+// interface language, what screen readers hear, and the review's controls.
 
 #include "platform/qt/qt_main_window.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAccessible>
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTranslator>
-#include <filesystem>
-#include <fstream>
 
-#include "core/convert/default_converter.h"
-#include "fakes/fake_dialogs.h"
-#include "fakes/fake_main_frame.h"
-#include "main_window/main_presenter.h"
-#include "platform/disk_files.h"
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_interface_language.h"
-#include "platform/qt/qt_page_preview.h"
+#include "platform/qt/qt_review_view.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
+#include "platform/review_listener.h"
 #include "qt_test_support.h"
 
 namespace tovenrak::platform::qt {
 namespace {
-
-namespace fs = std::filesystem;
 
 // Shortcuts win over the focused editor, which keeps its selected text.
 TEST(QtMainWindowTest, CommandsAndShortcutsReachTheListener) {
@@ -105,40 +97,69 @@ TEST(QtMainWindowTest, TaiwanHongKongAndMacaoGetTheTraditionalTexts) {
   }
 }
 
-TEST(QtMainWindowTest, Big5PageEndsAsGbTextWithItsStatusSaid) {
-  std::string pattern =
-      (fs::temp_directory_path() / "tovenrak-window-XXXXXX").string();
-  const fs::path root = ::mkdtemp(pattern.data());
-  // 頭髮 in Big5, declared as Big5.
-  std::ofstream(root / "news.htm", std::ios::binary)
-      << "<html><head><meta charset=big5><title>\xC0\x59\xBE\x76</title>"
-         "</head><body>\xC0\x59\xBE\x76</body></html>";
+// A screen reader hears a panel's text, not only what the panel is.
+TEST(QtMainWindowTest, PanelTextsAreHeardAndPressedButtonsChecked) {
   QtMainWindow window;
-  fakes::FakeFileDialog dia;
-  fakes::FakeMessageBox box;
-  fakes::FakeBatchLauncher batch;
-  fakes::FakeShell shell;
-  DiskFiles files;
-  fakes::FakeSettings settings;
-  main_window::Main main(
-      {window.source_view(), window.preview(), window.status(),
-       window.toolbar(), dia, box, batch, shell, window, files, settings},
-      std::move(core::MakeDefaultConverter().value()), root, root);
-  window.SetListener(&main);
-  window.ShowCentred();
-  dia.next_answers.push_back((root / "news.htm").string());
-  window.toolbar().ButtonAction(kOpenButton)->trigger();
-
-  EXPECT_TRUE(box.shown.empty());
-  const QString text = window.source_view().toPlainText();
-  EXPECT_NE(text.indexOf("<body>头发</body>"), -1) << text.toStdString();
-  // A screen reader hears the panel's text, not only what the panel is.
+  window.status().SetPanelText(2, "文件处于 Big5 码状态");
   QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(
       window.status().findChildren<QLabel*>().at(1));
   EXPECT_EQ(panel->text(QAccessible::Name), "文件处于 Big5 码状态");
-  EXPECT_EQ(window.focusWidget(), &window.source_view());
+  window.toolbar().SetButtonPressed(kBig5Button, true);
   EXPECT_TRUE(window.toolbar().ButtonAction(kBig5Button)->isChecked());
-  fs::remove_all(root);
+}
+
+// The review's controls: underlines that carry their text to the tooltip and
+// to screen readers, the choice menu, the commands and the count panel.
+struct RecordingReviewListener : platform::ReviewListener {
+  void OnNextPoint() override { events.push_back("next"); }
+  void OnPreviousPoint() override { events.push_back("previous"); }
+  void OnPointChosen(int mark, int alternative) override {
+    events.push_back("choose " + std::to_string(mark) + " " +
+                     std::to_string(alternative));
+  }
+  void OnSaveConverted() override { events.push_back("save"); }
+  std::vector<std::string> events;
+};
+
+TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
+  QtMainWindow window;
+  QtReviewView review(window);
+  RecordingReviewListener listener;
+  review.SetListener(&listener);
+  QtSourceView& view = window.source_view();
+  // A CR LF and a character beyond the BMP before the marks.
+  view.SetText("<p>\r\n\U00020000頭髮生，去幹擾</p>");
+  review.ShowMarks(
+      {{2, 3, 1, "疑点：发 → 髮（發 髮）", {"發", "髮"}},
+       {2, 7, 1, "疑点：干 → 幹（幹 乾 干）", {"幹", "乾", "干"}}});
+  review.ShowCount("疑点：2");
+
+  const QList<QTextEdit::ExtraSelection> marks = view.extraSelections();
+  ASSERT_EQ(marks.size(), 2);
+  EXPECT_EQ(marks[0].cursor.selectedText(), "髮");
+  EXPECT_EQ(marks[1].cursor.selectedText(), "幹");
+  EXPECT_EQ(marks[1].format.underlineStyle(), QTextCharFormat::WaveUnderline);
+
+  review.SelectMark(1);
+  EXPECT_EQ(view.textCursor().selectedText(), "幹");
+  EXPECT_EQ(view.accessibleDescription(), "疑点：干 → 幹（幹 乾 干）");
+  EXPECT_EQ(review.MarkTextAt(marks[0].cursor.selectionStart()),
+            "疑点：发 → 髮（發 髮）");
+  EXPECT_EQ(review.count_panel().text(), "疑点：2");
+  EXPECT_FALSE(review.count_panel().accessibleName().isEmpty());
+
+  std::unique_ptr<QMenu> menu(review.CreateChoiceMenu(1, &view));
+  ASSERT_EQ(menu->actions().size(), 3);
+  EXPECT_TRUE(menu->actions()[0]->isChecked());
+  menu->actions()[1]->trigger();
+  for (const char* name : {"mnuNextPoint", "mnuPreviousPoint", "mnuSave"})
+    window.findChild<QAction*>(name)->trigger();
+  EXPECT_EQ(listener.events, (std::vector<std::string>{"choose 1 1", "next",
+                                                       "previous", "save"}));
+
+  review.ShowMarks({});
+  EXPECT_TRUE(view.extraSelections().isEmpty());
+  EXPECT_EQ(view.accessibleDescription(), "");
 }
 
 }  // namespace
