@@ -1,9 +1,11 @@
 #include "core/markup/convert_markup.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <vector>
 
+#include "core/encoding/codec.h"
 #include "core/markup/character_reference.h"
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/language_tag.h"
@@ -36,21 +38,18 @@ struct Scratch {
   std::vector<size_t> origin;
 };
 
+// Converts the pieces a MarkupScanner reads, appending to `out`. A run of
+// text and inline tags is converted once it ends, so the last run read
+// stays pending until more pieces or Finish end it.
 class MarkupConverter {
  public:
-  MarkupConverter(const Converter& converter, std::u32string_view text,
-                  ScriptConversion how, std::u32string& out,
-                  std::vector<AmbiguityPoint>* points)
-      : converter_(converter),
-        text_(text),
-        how_(how),
-        out_(out),
-        points_(points) {}
+  MarkupConverter(const Converter& converter, ScriptConversion how,
+                  std::u32string& out, std::vector<AmbiguityPoint>* points)
+      : converter_(converter), how_(how), out_(out), points_(points) {}
 
-  Status Run() {
-    const size_t start = out_.size();
-    out_.reserve(start + text_.size() + text_.size() / 16);
-    MarkupScanner scanner(text_);
+  // Converts what `scanner` reads from `text` until it stops.
+  Status Read(MarkupScanner& scanner, std::u32string_view text) {
+    text_ = text;
     MarkupPiece piece;
     while (scanner.Next(piece)) {
       if (piece.kind == PieceKind::kText || piece.inline_tag) {
@@ -59,12 +58,33 @@ class MarkupConverter {
       }
       if (Status done = FlushRun(); !done) return done;
       if (Status done = EmitPiece(piece, scratch_[0]); !done) return done;
+      if (batch_.size() >= kBatch) {
+        if (Status done = FlushBatch(); !done) return done;
+      }
     }
-    if (scanner.problem()) {
-      out_.resize(start);
-      return *scanner.problem();
+    return FlushBatch();
+  }
+
+  // Converts the pending run: the document has ended.
+  Status Finish() {
+    Status done = FlushRun();
+    return done ? FlushBatch() : done;
+  }
+
+  // The first code point still needed when the next piece begins at
+  // `position`: the start of the pending run, if any.
+  size_t Needed(size_t position) const {
+    return run_.empty() ? position : run_.front().span.begin;
+  }
+
+  // Forgets the first `count` code points of the text (count <= Needed),
+  // which the next Read gives no more; points still count them.
+  void Drop(size_t count) {
+    for (MarkupPiece& p : run_) {
+      p.span.begin -= count;
+      p.span.end -= count;
     }
-    return FlushRun();
+    offset_ += count;
   }
 
  private:
@@ -76,8 +96,57 @@ class MarkupConverter {
     return converter_.Convert(text, how_, out);
   }
 
+  // Converts `text` into out_ at its present end, later: FlushBatch
+  // converts the texts deferred in one call of the converter, each after a
+  // placeholder, which ends every phrase, so that each text converts as it
+  // would alone. Pages hold many short texts, and a call for each costs
+  // more than converting them.
+  void Defer(std::u32string_view text) {
+    if (text.empty()) return;
+    jobs_.push_back({out_.size(), batch_.size(), text.size()});
+    batch_.append(text);
+    batch_.push_back(kSeparator);
+  }
+
+  // Writes the conversions of the texts deferred into their places in out_.
+  Status FlushBatch() {
+    if (jobs_.empty()) return {};
+    batched_.clear();
+    Status done = Convert(batch_, batched_);
+    if (!done) return done;
+    // Split at the separators; if a text held one itself, there are more
+    // than texts, and each text is converted alone instead.
+    merged_.clear();
+    size_t from = 0, at = 0;
+    for (const Job& job : jobs_) {
+      const size_t end = batched_.find(kSeparator, at);
+      if (end == batched_.npos) break;
+      merged_.append(out_, from, job.out - from);
+      merged_.append(batched_, at, end - at);
+      from = job.out;
+      at = end + 1;
+    }
+    if (at != batched_.size()) {
+      merged_.clear();
+      from = 0;
+      for (const Job& job : jobs_) {
+        merged_.append(out_, from, job.out - from);
+        from = job.out;
+        done = Convert(std::u32string_view(batch_).substr(job.in, job.size),
+                       merged_);
+        if (!done) return done;
+      }
+    }
+    merged_.append(out_, from);
+    out_.swap(merged_);
+    jobs_.clear();
+    batch_.clear();
+    return {};
+  }
+
   // Records the points of `text`, converted and written, whose character i
-  // is at origin[base + i] in the document, or at base + i without `origin`.
+  // is at origin[base + i] in the document, or at base + i without `origin`
+  // (base then counted in the text given, not in the document).
   Status Note(std::u32string_view text, const std::vector<size_t>* origin,
               size_t base) {
     if (points_ == nullptr) return {};
@@ -85,7 +154,8 @@ class MarkupConverter {
     Status found = converter_.FindAmbiguities(text, how_, *points_);
     for (size_t i = first; i < points_->size(); ++i) {
       size_t& index = (*points_)[i].index;
-      index = origin != nullptr ? (*origin)[base + index] : base + index;
+      index =
+          origin != nullptr ? (*origin)[base + index] : offset_ + base + index;
     }
     return found;
   }
@@ -140,10 +210,13 @@ class MarkupConverter {
     Scratch& nested = &s == &scratch_[0] ? scratch_[1] : scratch_[0];
     if (parts <= 1 && !has_reference) {
       for (const MarkupPiece& p : run) {
-        Status done =
-            p.inline_tag ? EmitPiece(p, nested) : Convert(View(p.span), out_);
-        if (done && !p.inline_tag)
+        Status done;
+        if (p.inline_tag) {
+          done = EmitPiece(p, nested);
+        } else {
+          Defer(View(p.span));
           done = Note(View(p.span), nullptr, p.span.begin);
+        }
         if (!done) return done;
       }
       return {};
@@ -156,7 +229,8 @@ class MarkupConverter {
     auto take = [&](TextSpan span) {
       s.phrase.append(View(span));
       if (points_ == nullptr) return;
-      for (size_t i = span.begin; i < span.end; ++i) s.origin.push_back(i);
+      for (size_t i = span.begin; i < span.end; ++i)
+        s.origin.push_back(offset_ + i);
     };
     for (const MarkupPiece& p : run) {
       if (p.inline_tag) continue;
@@ -171,7 +245,7 @@ class MarkupConverter {
           s.references.push_back(
               {s.phrase.size(), {amp, amp + ref->length}, ref->form});
           s.phrase += ref->value;
-          if (points_ != nullptr) s.origin.push_back(amp);
+          if (points_ != nullptr) s.origin.push_back(offset_ + amp);
           pos = amp + ref->length;
           amp = pos - 1;
         }
@@ -232,8 +306,8 @@ class MarkupConverter {
     };
     const std::u32string_view whole = phrase.substr(range.begin, range.size());
     if (!in_range()) {
-      Status done = Convert(whole, out_);
-      return done ? Note(whole, &s.origin, range.begin) : done;
+      Defer(whole);
+      return Note(whole, &s.origin, range.begin);
     }
     s.converted.clear();
     Status done = Convert(whole, s.converted);
@@ -264,12 +338,25 @@ class MarkupConverter {
   }
 
   const Converter& converter_;
-  const std::u32string_view text_;
+  std::u32string_view text_;
+  size_t offset_ = 0;  // Code points of the document dropped before text_.
   const ScriptConversion how_;
   std::u32string& out_;
   std::vector<AmbiguityPoint>* points_;  // Null when not looked for.
   std::vector<MarkupPiece> run_;  // Text and inline tags since the last break.
   std::array<Scratch, 2> scratch_;
+
+  // A text deferred: where its conversion goes in out_, where it is in
+  // batch_.
+  struct Job {
+    size_t out, in, size;
+  };
+  static constexpr char32_t kSeparator = 0xFFFFFFFF;  // A placeholder.
+  static constexpr size_t kBatch = size_t{1} << 15;
+  std::vector<Job> jobs_;
+  std::u32string batch_;    // The texts deferred, each and a kSeparator.
+  std::u32string batched_;  // Their conversion.
+  std::u32string merged_;   // out_ with the conversions in their places.
 };
 
 }  // namespace
@@ -293,7 +380,60 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
                      std::vector<AmbiguityPoint>* points) {
-  return MarkupConverter(converter, text, how, out, points).Run();
+  const size_t start = out.size();
+  out.reserve(start + text.size() + text.size() / 16);
+  MarkupScanner scanner(text);
+  MarkupConverter markup(converter, how, out, points);
+  if (Status done = markup.Read(scanner, text); !done) return done;
+  if (scanner.problem()) {
+    out.resize(start);
+    return *scanner.problem();
+  }
+  return markup.Finish();
+}
+
+Status RecodeMarkup(const Converter& converter, std::string_view bytes,
+                    Encoding source, Encoding target, ScriptConversion how,
+                    std::string& out, EncodeCounts& counts, size_t piece) {
+  const size_t start = out.size();
+  const EncodeCounts counted = counts;
+  size_t pos = 0;
+  const std::string_view mark = ByteOrderMark(source);
+  if (!mark.empty() && bytes.starts_with(mark)) {
+    pos = mark.size();
+    // A UTF-8 page keeps its byte-order mark; no other target gets one.
+    if (target == Encoding::kUtf8) out += ByteOrderMark(target);
+  }
+  // The text decoded and not yet converted, from the start of the pending
+  // run or of the token the scanner could not finish.
+  DecodedText decoded;
+  std::u32string converted;
+  pos = DecodeSome(bytes, pos, piece, source, decoded);
+  MarkupScanner scanner(decoded.text, pos == bytes.size());
+  MarkupConverter markup(converter, how, converted, nullptr);
+  while (true) {
+    if (Status done = markup.Read(scanner, decoded.text); !done) return done;
+    Encode(converted, target, out, counts);
+    converted.clear();
+    if (!scanner.needs_more()) break;
+    const size_t keep = markup.Needed(scanner.position());
+    scanner.Drop(keep);
+    markup.Drop(keep);
+    decoded.text.erase(0, keep);
+    // What is kept may be one long token or run; reading it anew with twice
+    // as much each time keeps the whole linear.
+    pos = DecodeSome(bytes, pos, std::max(piece, decoded.text.size()), source,
+                     decoded);
+    scanner.Extend(decoded.text, pos == bytes.size());
+  }
+  if (scanner.problem()) {
+    out.resize(start);
+    counts = counted;
+    return *scanner.problem();
+  }
+  if (Status done = markup.Finish(); !done) return done;
+  Encode(converted, target, out, counts);
+  return {};
 }
 
 }  // namespace tovenrak::core

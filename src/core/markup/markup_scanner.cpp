@@ -86,8 +86,8 @@ bool LooksLikeAddress(std::u32string_view text) {
 
 }  // namespace
 
-MarkupScanner::MarkupScanner(std::u32string_view text)
-    : text_(text), tokenizer_(text) {}
+MarkupScanner::MarkupScanner(std::u32string_view text, bool last)
+    : text_(text), tokenizer_(text, last) {}
 
 bool MarkupScanner::Next(MarkupPiece& piece) {
   if (next_ < pending_.size()) {
