@@ -101,41 +101,29 @@ class MarkupConverter {
   // placeholder, which ends every phrase, so that each text converts as it
   // would alone. Pages hold many short texts, and a call for each costs
   // more than converting them.
-  void Defer(std::u32string_view text) {
-    if (text.empty()) return;
-    jobs_.push_back({out_.size(), batch_.size(), text.size()});
+  // A text that holds the separator itself is converted at once.
+  Status Defer(std::u32string_view text) {
+    if (text.find(kSeparator) != text.npos) return Convert(text, out_);
+    if (text.empty()) return {};
+    jobs_.push_back(out_.size());
     batch_.append(text);
     batch_.push_back(kSeparator);
+    return {};
   }
 
   // Writes the conversions of the texts deferred into their places in out_.
   Status FlushBatch() {
     if (jobs_.empty()) return {};
     batched_.clear();
-    Status done = Convert(batch_, batched_);
-    if (!done) return done;
-    // Split at the separators; if a text held one itself, there are more
-    // than texts, and each text is converted alone instead.
+    if (Status done = Convert(batch_, batched_); !done) return done;
     merged_.clear();
     size_t from = 0, at = 0;
-    for (const Job& job : jobs_) {
+    for (const size_t job : jobs_) {
       const size_t end = batched_.find(kSeparator, at);
-      if (end == batched_.npos) break;
-      merged_.append(out_, from, job.out - from);
+      merged_.append(out_, from, job - from);
       merged_.append(batched_, at, end - at);
-      from = job.out;
+      from = job;
       at = end + 1;
-    }
-    if (at != batched_.size()) {
-      merged_.clear();
-      from = 0;
-      for (const Job& job : jobs_) {
-        merged_.append(out_, from, job.out - from);
-        from = job.out;
-        done = Convert(std::u32string_view(batch_).substr(job.in, job.size),
-                       merged_);
-        if (!done) return done;
-      }
     }
     merged_.append(out_, from);
     out_.swap(merged_);
@@ -214,8 +202,8 @@ class MarkupConverter {
         if (p.inline_tag) {
           done = EmitPiece(p, nested);
         } else {
-          Defer(View(p.span));
-          done = Note(View(p.span), nullptr, p.span.begin);
+          done = Defer(View(p.span));
+          if (done) done = Note(View(p.span), nullptr, p.span.begin);
         }
         if (!done) return done;
       }
@@ -306,8 +294,8 @@ class MarkupConverter {
     };
     const std::u32string_view whole = phrase.substr(range.begin, range.size());
     if (!in_range()) {
-      Defer(whole);
-      return Note(whole, &s.origin, range.begin);
+      Status done = Defer(whole);
+      return done ? Note(whole, &s.origin, range.begin) : done;
     }
     s.converted.clear();
     Status done = Convert(whole, s.converted);
@@ -346,17 +334,12 @@ class MarkupConverter {
   std::vector<MarkupPiece> run_;  // Text and inline tags since the last break.
   std::array<Scratch, 2> scratch_;
 
-  // A text deferred: where its conversion goes in out_, where it is in
-  // batch_.
-  struct Job {
-    size_t out, in, size;
-  };
   static constexpr char32_t kSeparator = 0xFFFFFFFF;  // A placeholder.
   static constexpr size_t kBatch = size_t{1} << 15;
-  std::vector<Job> jobs_;
-  std::u32string batch_;    // The texts deferred, each and a kSeparator.
-  std::u32string batched_;  // Their conversion.
-  std::u32string merged_;   // out_ with the conversions in their places.
+  std::vector<size_t> jobs_;  // Where each text deferred goes in out_.
+  std::u32string batch_;      // The texts deferred, each and a kSeparator.
+  std::u32string batched_;    // Their conversion.
+  std::u32string merged_;     // out_ with the conversions in their places.
 };
 
 }  // namespace

@@ -147,9 +147,9 @@ bool HtmlTokenizer::Next(HtmlToken& token) {
 }
 
 bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
+  // An opening cut short by the end of the text, "<!-" say, is read as a
+  // declaration or end tag, which looks for a '>' and so asks for more.
   const size_t at = pos_;
-  // Enough to tell every kind of markup by its opening ("<![CDATA[").
-  if (!last_ && text_.size() - at < 9) return More();
   const char32_t next = text_[at + 1];
   auto take = [&](HtmlTokenKind kind, size_t end, TextSpan inner) {
     token = {kind, {at, end}, inner};
