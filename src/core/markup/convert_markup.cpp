@@ -412,7 +412,14 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   if (scanner.problem()) {
     out.resize(start);
     counts = counted;
-    return *scanner.problem();
+    // The problem's line is counted from the text dropped last; the page
+    // read whole gives it from the start.
+    const DecodedText whole = Decode(bytes, source);
+    MarkupScanner again(whole.text);
+    MarkupPiece piece_read;
+    while (again.Next(piece_read)) {
+    }
+    return again.problem() ? *again.problem() : *scanner.problem();
   }
   if (Status done = markup.Finish(); !done) return done;
   Encode(converted, target, out, counts);

@@ -46,7 +46,7 @@ bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower) {
 
 bool HtmlTokenizer::Fail(std::string_view what, size_t at) {
   const size_t line =
-      1 + lines_ + std::count(text_.begin(), text_.begin() + at, U'\n');
+      1 + std::count(text_.begin(), text_.begin() + at, char32_t{'\n'});
   problem_ =
       Error{ErrorCode::kInvalidInput, "unterminated " + std::string(what) +
                                           " from line " + std::to_string(line)};
@@ -65,7 +65,6 @@ bool HtmlTokenizer::More() {
 }
 
 void HtmlTokenizer::Drop(size_t count) {
-  lines_ += std::count(text_.begin(), text_.begin() + count, U'\n');
   text_.remove_prefix(count);
   pos_ -= count;
   if (raw_ != kNone && raw_end_ != npos) raw_end_ -= count;

@@ -83,7 +83,8 @@ class HtmlTokenizer {
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
   // script, style, tag, declaration or <% ... %> that runs to the end of the
-  // text; problem() then says which and on what line. Before the last
+  // text; problem() then says which and on what line (counted from the
+  // first code point not dropped, see Drop). Before the last
   // piece, returns false with needs_more() when what the next token is
   // depends on text not given yet; that token is read anew after Extend.
   bool Next(HtmlToken& token);
@@ -95,8 +96,7 @@ class HtmlTokenizer {
 
   // Forgets the first `count` code points of the text; positions count
   // from there on, and the text must be given again by Extend before the
-  // next call of Next. REQUIRES: count <= position(), and the text given
-  // last still readable.
+  // next call of Next. REQUIRES: count <= position().
   void Drop(size_t count);
   // Goes on over `text`, which begins with what the tokenizer was given
   // (less what it dropped) and holds more after it; `last` when it holds
@@ -133,7 +133,6 @@ class HtmlTokenizer {
   bool needs_more_ = false;
   size_t pos_ = 0;
   size_t start_ = 0;    // Where the token being read begins.
-  size_t lines_ = 0;    // Line feeds in the text dropped.
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.
   std::vector<HtmlAttribute> attributes_;
