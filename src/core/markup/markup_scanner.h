@@ -73,6 +73,8 @@ class MarkupScanner {
   bool needs_more() const { return tokenizer_.needs_more(); }
   // Where the next piece begins, once the last token's pieces are read.
   size_t position() const { return tokenizer_.position(); }
+  // The last token's pieces are read.
+  bool between_tokens() const { return next_ >= pending_.size(); }
   // As HtmlTokenizer::Drop and Extend. REQUIRES for Drop: needs_more().
   void Drop(size_t count) {
     tokenizer_.Drop(count);
