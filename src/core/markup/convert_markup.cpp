@@ -179,17 +179,17 @@ class MarkupConverter {
   }
 
   // Texts converted together: the texts of a piece of the document go to
-  // the converter in one call, each after a kSeparator, which ends every
+  // the converter in one call, a kSeparator between two, which ends every
   // phrase, so that each converts as it would alone. Pages hold many short
   // texts, and a call for each costs more than converting them.
 
   // Adds the text pieces of `run` to the batch as one text, a job.
   size_t NewJob(std::span<const MarkupPiece> run) {
+    if (!jobs_.empty()) batch_.push_back(kSeparator);
     const size_t in = batch_.size();
     for (const MarkupPiece& p : run)
       if (!p.inline_tag) batch_.append(View(p.span));
     jobs_.push_back({in, batch_.size() - in, 0, 0});
-    batch_.push_back(kSeparator);
     return jobs_.size() - 1;
   }
 
@@ -199,7 +199,8 @@ class MarkupConverter {
     batched_.clear();
     if (Status done = Convert(batch_, batched_); !done) return done;
     for (size_t at = 0; Job & job : jobs_) {
-      const size_t end = batched_.find(kSeparator, at);
+      const size_t end =
+          std::min(batched_.find(kSeparator, at), batched_.size());
       job.out = at;
       job.out_size = end - at;
       at = end + 1;
@@ -453,7 +454,7 @@ class MarkupConverter {
     size_t out, out_size;  // Its conversion in batched_.
   };
   std::vector<Job> jobs_;
-  std::u32string batch_;    // The texts of the jobs, each and a kSeparator.
+  std::u32string batch_;    // The texts of the jobs, kSeparator between.
   std::u32string batched_;  // Their conversion.
 
   // A span of text_ and what replaces it: out_[from, from + size) when
