@@ -198,9 +198,15 @@ class MarkupConverter {
     if (jobs_.empty()) return {};
     batched_.clear();
     if (Status done = Convert(batch_, batched_); !done) return done;
+    // The output holds as many separators as the batch; when they stand
+    // where the batch has them, every text kept its length.
+    bool aligned = batched_.size() == batch_.size();
+    for (size_t i = 1; aligned && i < jobs_.size(); ++i)
+      aligned = batched_[jobs_[i].in - 1] == kSeparator;
     for (size_t at = 0; Job & job : jobs_) {
       const size_t end =
-          std::min(batched_.find(kSeparator, at), batched_.size());
+          aligned ? job.in + job.size
+                  : std::min(batched_.find(kSeparator, at), batched_.size());
       job.out = at;
       job.out_size = end - at;
       at = end + 1;

@@ -150,12 +150,14 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
       {"a comment ends a text", "头<!---->发", "頭<!---->發"},
   };
   ExpectAll(cases);
-  // U盘 becomes 隨身碟 with Taiwan idioms: across a tag, the pieces convert
-  // apart.
+  // U盘 becomes 隨身碟 with Taiwan idioms, 博客 部落格 and 哈萨克斯坦 哈薩克:
+  // across a tag, the pieces convert apart.
   const Case twp[] = {
       {"phrase growing across a tag", "U<b>盘</b>", "U<b>盤</b>"},
       {"phrase growing in one piece", "<p>U盘</p>", "<p>隨身碟</p>"},
       {"growing phrase with references", "&#85;&#x76d8;", "&#85;&#x76e4;"},
+      {"texts growing and shrinking by as much", "<p>博客博客</p>哈萨克斯坦",
+       "<p>部落格部落格</p>哈薩克"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
 }
