@@ -114,7 +114,8 @@ bool MarkupScanner::Next(MarkupPiece& piece) {
       return true;
     case HtmlTokenKind::kStartTag:
     case HtmlTokenKind::kEndTag:
-      SplitTag(token);
+      // Most tags are kept whole, one piece.
+      if (!SplitTag(token, piece)) return true;
       break;
     case HtmlTokenKind::kComment:
       // Conditional comments hold markup for old browsers, and "#" starts
@@ -172,17 +173,15 @@ void MarkupScanner::PushValue(TextSpan span, PieceKind kind, bool inline_tag) {
   Push({at, span.end}, kind, inline_tag, ampersand);
 }
 
-void MarkupScanner::SplitTag(const HtmlToken& token) {
+bool MarkupScanner::SplitTag(const HtmlToken& token, MarkupPiece& piece) {
   auto text_of = [&](TextSpan span) {
     return text_.substr(span.begin, span.size());
   };
   const NameKey name = tokenizer_.name();
   const bool inline_tag = kInlineTagSet.Contains(name);
+  piece.inline_tag = inline_tag;
   const std::vector<HtmlAttribute>& attributes = tokenizer_.attributes();
-  if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) {
-    Push(token.whole, PieceKind::kMarkup, inline_tag);
-    return;
-  }
+  if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) return false;
 
   // What the other attributes say about the tag.
   const bool input = name == kInputKey;
@@ -221,7 +220,9 @@ void MarkupScanner::SplitTag(const HtmlToken& token) {
     }
     cursor = a.value.end;
   }
+  if (pending_.empty()) return false;
   Push({cursor, token.whole.end}, PieceKind::kMarkup, inline_tag);
+  return true;
 }
 
 }  // namespace tovenrak::core

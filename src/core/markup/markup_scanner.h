@@ -90,7 +90,9 @@ class MarkupScanner {
   const std::optional<Error>& problem() const { return tokenizer_.problem(); }
 
  private:
-  void SplitTag(const HtmlToken& token);
+  // Splits a tag into pieces in pending_ and returns true, or returns false
+  // when it is one piece: `piece`, whose inline_tag it sets.
+  bool SplitTag(const HtmlToken& token, MarkupPiece& piece);
   void Push(TextSpan span, PieceKind kind, bool inline_tag,
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
