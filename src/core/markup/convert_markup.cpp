@@ -232,6 +232,15 @@ class MarkupConverter {
 
   Status FlushRun() {
     if (run_.empty()) return {};
+    const MarkupPiece& first = run_.front();
+    if (run_.size() == 1 && !first.inline_tag && !first.has_ampersand &&
+        batch_ok_ && points_ == nullptr) {
+      // Most runs are one text: what ConvertRun does with it, in short.
+      edits_.push_back({first.span.begin, first.span.end, NewJob(run_), 0,
+                        first.span.size()});
+      run_.clear();
+      return {};
+    }
     Status done = ConvertRun(run_, /*references=*/true, scratch_[0]);
     run_.clear();
     return done;
