@@ -123,10 +123,12 @@ bool HtmlTokenizer::Next(HtmlToken& token) {
   // same pass notes a '&', which saves the converter a pass of its own.
   const size_t n = text_.size();
   bool ampersand = false;
-  size_t at = pos_;
+  size_t at = pos_, visible = pos_;
   for (; at < n; ++at) {
     if (text_[at] > '<') continue;  // Most characters: one comparison.
-    if (text_[at] == '&') {
+    if (at == visible && IsHtmlSpace(text_[at])) {
+      ++visible;
+    } else if (text_[at] == '&') {
       ampersand = true;
     } else if (text_[at] == '<') {
       if (at + 1 == n) continue;
@@ -141,6 +143,7 @@ bool HtmlTokenizer::Next(HtmlToken& token) {
   if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
   token.has_ampersand = ampersand;
+  token.visible = visible;
   pos_ = at;
   return true;
 }

@@ -55,6 +55,8 @@ struct HtmlToken {
   TextSpan inner;  // See HtmlTokenKind; equal to `whole` when not given.
   bool self_closing = false;   // A start tag ending in "/>".
   bool has_ampersand = false;  // Text or title text that holds a '&'.
+  // Text: where its first character that is not white space is, or its end.
+  size_t visible = 0;
 };
 
 // Reads tokens one by one, in linear time whatever the input.

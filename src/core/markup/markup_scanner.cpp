@@ -107,7 +107,10 @@ bool MarkupScanner::Next(MarkupPiece& piece) {
   piece.has_ampersand = false;
   switch (token.kind) {
     case HtmlTokenKind::kText:
-      if (!LooksLikeAbsoluteAddress(inner)) {
+      // Only a text whose first visible character is a letter may be one.
+      if (token.visible == token.whole.end ||
+          !IsAsciiLetter(text_[token.visible]) ||
+          !LooksLikeAbsoluteAddress(inner)) {
         piece.kind = PieceKind::kText;
         piece.has_ampersand = token.has_ampersand;
       }
