@@ -2,8 +2,9 @@
 // undecodable placeholder). With a converter that changes every CJK
 // character into another, one for one, every piece MarkupScanner keeps comes
 // out the same code points at the same place; text that is no markup fails
-// and leaves the output as it was. An input whose first half is repeated to
-// 128 KiB converts in linear time.
+// and leaves the output as it was. Read from its bytes a few at a time
+// (RecodeMarkup), the input gives what it gives read whole. An input whose
+// first half is repeated to 128 KiB converts in linear time.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/encoding/codec.h"
 #include "core/encoding/utf8.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_scanner.h"
@@ -67,11 +69,29 @@ void Check(std::u32string_view text) {
   }
 }
 
+void CheckPieces(std::string_view bytes, size_t piece) {
+  constexpr ScriptConversion kHow{Script::kTraditional, Variant::kTw};
+  const DecodedText decoded = tovenrak::core::Decode(bytes, Encoding::kUtf8);
+  std::u32string converted;
+  const Status whole =
+      ConvertMarkup(MarkingConverter(), decoded.text, kHow, converted);
+  std::string expected = decoded.byte_order_mark ? "\xEF\xBB\xBF" : "", out;
+  EncodeCounts counts;
+  Encode(converted, Encoding::kUtf8, expected, counts);
+  const Status read = RecodeMarkup(MarkingConverter(), bytes, Encoding::kUtf8,
+                                   Encoding::kUtf8, kHow, out, counts, piece);
+  FUZZ_CHECK(read.has_value() == whole.has_value() &&
+                 (whole ? out == expected
+                        : read.error().reason == whole.error().reason),
+             "read in pieces, the text converted otherwise than whole");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Check(Decode(bytes));
+  CheckPieces(bytes, 1 + size % 7);
 
   // run.sh's -timeout turns a slower than linear conversion into a finding.
   // One input in sixteen (by its size) pays for this.

@@ -11,18 +11,20 @@ namespace tovenrak::core {
 
 namespace {
 
-// LooksLikeMarkup, on no more of the text's start than it needs: a large
-// plain text is not decoded whole only to be converted as text.
-bool StartsAsMarkup(std::string_view name, std::string_view text,
-                    Encoding source) {
+// LooksLikeMarkup(name, Decode(text, source).text), decoding no further than
+// the first character that decides it.
+bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
+                             std::string_view name) {
+  if (LooksLikeMarkup(name, {})) return true;
   DecodedText head;
-  for (size_t pos = 0;;) {
-    head.text.clear();
-    pos = DecodeSome(text, pos, 4096, source, head);
-    const bool blank =
-        std::all_of(head.text.begin(), head.text.end(),
-                    [](char32_t c) { return IsHtmlSpace(c) || c == 0xFEFF; });
-    if (!blank || pos == text.size()) return LooksLikeMarkup(name, head.text);
+  size_t pos = 0;
+  for (size_t want = 64;; want *= 2) {
+    const size_t from = head.text.size();
+    pos = DecodeSome(text, pos, want, source, head);
+    const bool decided =
+        std::any_of(head.text.begin() + from, head.text.end(),
+                    [](char32_t c) { return !IsHtmlSpace(c) && c != 0xFEFF; });
+    if (decided || pos == text.size()) return LooksLikeMarkup(name, head.text);
   }
 }
 
@@ -37,7 +39,32 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
   RecodedDocument result;
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
-  if (how && markup != MarkupMode::kText) {
+  if (how && markup != MarkupMode::kText && !points) {
+    try {
+      if (markup == MarkupMode::kHtml ||
+          DocumentLooksLikeMarkup(text, source, name)) {
+        Conversion& out = result.conversion;
+        out.text.reserve(text.size() + text.size() / 8);
+        EncodeCounts counts;
+        const Status done = RecodeMarkup(converter, text, source, target, *how,
+                                         out.text, counts);
+        if (done) {
+          out.references = counts.references;
+          out.invalid_units = counts.invalid_units;
+          result.as_markup = true;
+          return result;
+        }
+        // Markup that cannot be read is kInvalidInput; anything else is the
+        // converter's failure.
+        if (done.error().code != ErrorCode::kInvalidInput) return done.error();
+        result.markup_problem = done.error().reason;
+        out = {};
+      }
+    } catch (const std::bad_alloc&) {
+      return NoMemoryToConvert(text.size(), "bytes");
+    }
+  } else if (how && markup != MarkupMode::kText) {
+    // The points are located in the whole decoded text.
     try {
       if (markup == MarkupMode::kHtml || StartsAsMarkup(name, text, source)) {
         const DecodedText decoded = Decode(text, source);

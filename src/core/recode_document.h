@@ -42,13 +42,11 @@ struct RecodedDocument {
 // the problem is recorded and the text is converted as Recode converts it.
 // Without `how`, and with kText, the result is Recode's, byte for byte.
 //
-// Recode converts in pieces of a mebibyte; markup is read whole, so a page
-// converted as markup holds its decoded text and its conversion (four bytes a
-// character each) in memory at once.
-//
-// With `find_ambiguities` and `how`, the points of the conversion are looked
-// for (Converter::FindAmbiguities) in a pass of their own over the decoded
-// text, or, as markup, over each text ConvertMarkup converts.
+// Both convert in pieces (markup through RecodeMarkup), except that with
+// `find_ambiguities` and `how` a page read as markup is decoded whole, and
+// its points are looked for (Converter::FindAmbiguities) over each text
+// ConvertMarkup converts; as text, they are looked for in a pass of their own
+// over the decoded text.
 //
 // Fails as Recode does: with kTooLarge when memory runs out and with the
 // converter's failures, and as FindAmbiguities does.

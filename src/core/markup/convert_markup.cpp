@@ -1,9 +1,11 @@
 #include "core/markup/convert_markup.h"
 
+#include <algorithm>
 #include <array>
 #include <span>
 #include <vector>
 
+#include "core/encoding/codec.h"
 #include "core/markup/character_reference.h"
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/language_tag.h"
@@ -36,21 +38,32 @@ struct Scratch {
   std::vector<size_t> origin;
 };
 
+// Converts the pieces a MarkupScanner reads. What is kept stays where it
+// is in the text; each piece converted, or run of them, becomes an edit: a
+// span of the text and what replaces it. Emit writes the text with its
+// edits, over the text itself when every edit keeps its length, as nearly
+// all do. A run of text and inline tags is converted once it ends, so the
+// last run read stays pending until more pieces or Finish end it.
 class MarkupConverter {
  public:
-  MarkupConverter(const Converter& converter, std::u32string_view text,
-                  ScriptConversion how, std::u32string& out,
-                  std::vector<AmbiguityPoint>* points)
-      : converter_(converter),
-        text_(text),
-        how_(how),
-        out_(out),
-        points_(points) {}
+  // With `batch`, texts are converted together (see NewJob); the text read
+  // must then hold no kSeparator.
+  MarkupConverter(const Converter& converter, ScriptConversion how,
+                  std::vector<AmbiguityPoint>* points, bool batch)
+      : converter_(converter), how_(how), points_(points), batch_ok_(batch) {}
 
-  Status Run() {
-    const size_t start = out_.size();
-    out_.reserve(start + text_.size() + text_.size() / 16);
-    MarkupScanner scanner(text_);
+  // The separator of texts converted together, a placeholder. Decode never
+  // gives it: a four-byte placeholder begins with a GB18030 lead byte,
+  // below 0xFF.
+  static constexpr char32_t kSeparator = 0xFFFFFFFF;
+
+  // Converts what `scanner` reads from `text` until it stops. With
+  // `writable`, the same text that Emit may write edits over.
+  Status Read(MarkupScanner& scanner, std::u32string_view text,
+              char32_t* writable) {
+    text_ = text;
+    writable_ = writable;
+    paused_ = false;
     MarkupPiece piece;
     while (scanner.Next(piece)) {
       if (piece.kind == PieceKind::kText || piece.inline_tag) {
@@ -58,13 +71,102 @@ class MarkupConverter {
         continue;
       }
       if (Status done = FlushRun(); !done) return done;
-      if (Status done = EmitPiece(piece, scratch_[0]); !done) return done;
+      if (piece.kind != PieceKind::kMarkup) {
+        if (Status done = EmitPiece(piece, scratch_[0]); !done) return done;
+      }
+      if (batch_.size() + out_.size() >= kBatch && scanner.between_tokens()) {
+        paused_ = true;
+        return {};
+      }
     }
-    if (scanner.problem()) {
-      out_.resize(start);
-      return *scanner.problem();
+    return {};
+  }
+
+  // The last Read stopped with enough to convert at once, before the
+  // scanner did: Emit up to Needed, then Read again.
+  bool paused() const { return paused_; }
+
+  // Converts the pending run: the document has ended.
+  Status Finish() { return FlushRun(); }
+
+  // The first code point still needed when the next piece begins at
+  // `position`: the start of the pending run, if any. Everything before it
+  // can be emitted.
+  size_t Needed(size_t position) const {
+    return run_.empty() ? position : run_.front().span.begin;
+  }
+
+  // Hands the text from where the last Emit stopped to `limit`, its edits
+  // made, to `sink` (which takes std::u32string_view), in one or a few
+  // pieces. REQUIRES: every piece read before `limit` is converted (limit
+  // <= Needed).
+  template <typename Sink>
+  Status Emit(size_t limit, Sink&& sink) {
+    if (Status done = ConvertBatch(); !done) return done;
+    bool in_place = writable_ != nullptr;
+    for (Edit& e : edits_) {
+      if (e.job != kOut) {
+        const Job& job = jobs_[e.job];
+        if (e.size == job.size) {
+          e.from = job.out;
+          e.size = job.out_size;
+        } else if (job.out_size == job.size) {
+          e.from = job.out + e.from;
+        } else {
+          // A run whose conversion changed its length: each part on its
+          // own.
+          const size_t begin = out_.size();
+          if (Status done = Convert(
+                  std::u32string_view(batch_).substr(job.in + e.from, e.size),
+                  out_);
+              !done)
+            return done;
+          e.job = kOut;
+          e.from = begin;
+          e.size = out_.size() - begin;
+        }
+      }
+      in_place = in_place && e.size == e.end - e.begin;
     }
-    return FlushRun();
+    auto replacement = [&](const Edit& e) {
+      return std::u32string_view(e.job == kOut ? out_ : batched_)
+          .substr(e.from, e.size);
+    };
+    if (in_place) {
+      for (const Edit& e : edits_) {
+        const std::u32string_view r = replacement(e);
+        std::copy(r.begin(), r.end(), writable_ + e.begin);
+      }
+      sink(text_.substr(emitted_, limit - emitted_));
+    } else {
+      merged_.clear();
+      size_t from = emitted_;
+      for (const Edit& e : edits_) {
+        merged_.append(text_.substr(from, e.begin - from));
+        merged_.append(replacement(e));
+        from = e.end;
+      }
+      merged_.append(text_.substr(from, limit - from));
+      sink(std::u32string_view(merged_));
+    }
+    emitted_ = limit;
+    edits_.clear();
+    jobs_.clear();
+    batch_.clear();
+    out_.clear();
+    return {};
+  }
+
+  // Forgets the first `count` code points of the text, which the next Read
+  // gives no more; points still count them. REQUIRES: the text is emitted
+  // up to `count`, which is at most Needed.
+  void Drop(size_t count) {
+    for (MarkupPiece& p : run_) {
+      p.span.begin -= count;
+      p.span.end -= count;
+    }
+    offset_ += count;
+    emitted_ -= count;
   }
 
  private:
@@ -76,8 +178,45 @@ class MarkupConverter {
     return converter_.Convert(text, how_, out);
   }
 
+  // Texts converted together: the texts of a piece of the document go to
+  // the converter in one call, a kSeparator between two, which ends every
+  // phrase, so that each converts as it would alone. Pages hold many short
+  // texts, and a call for each costs more than converting them.
+
+  // Adds the text pieces of `run` to the batch as one text, a job.
+  size_t NewJob(std::span<const MarkupPiece> run) {
+    if (!jobs_.empty()) batch_.push_back(kSeparator);
+    const size_t in = batch_.size();
+    for (const MarkupPiece& p : run)
+      if (!p.inline_tag) batch_.append(View(p.span));
+    jobs_.push_back({in, batch_.size() - in, 0, 0});
+    return jobs_.size() - 1;
+  }
+
+  // Converts the batch and finds each job's conversion in it.
+  Status ConvertBatch() {
+    if (jobs_.empty()) return {};
+    batched_.clear();
+    if (Status done = Convert(batch_, batched_); !done) return done;
+    // The output holds as many separators as the batch; when they stand
+    // where the batch has them, every text kept its length.
+    bool aligned = batched_.size() == batch_.size();
+    for (size_t i = 1; aligned && i < jobs_.size(); ++i)
+      aligned = batched_[jobs_[i].in - 1] == kSeparator;
+    for (size_t at = 0; Job & job : jobs_) {
+      const size_t end =
+          aligned ? job.in + job.size
+                  : std::min(batched_.find(kSeparator, at), batched_.size());
+      job.out = at;
+      job.out_size = end - at;
+      at = end + 1;
+    }
+    return {};
+  }
+
   // Records the points of `text`, converted and written, whose character i
-  // is at origin[base + i] in the document, or at base + i without `origin`.
+  // is at origin[base + i] in the document, or at base + i without `origin`
+  // (base then counted in the text given, not in the document).
   Status Note(std::u32string_view text, const std::vector<size_t>* origin,
               size_t base) {
     if (points_ == nullptr) return {};
@@ -85,28 +224,44 @@ class MarkupConverter {
     Status found = converter_.FindAmbiguities(text, how_, *points_);
     for (size_t i = first; i < points_->size(); ++i) {
       size_t& index = (*points_)[i].index;
-      index = origin != nullptr ? (*origin)[base + index] : base + index;
+      index =
+          origin != nullptr ? (*origin)[base + index] : offset_ + base + index;
     }
     return found;
   }
 
   Status FlushRun() {
+    if (run_.empty()) return {};
+    const MarkupPiece& first = run_.front();
+    if (run_.size() == 1 && !first.inline_tag && !first.has_ampersand &&
+        batch_ok_ && points_ == nullptr) {
+      // Most runs are one text: what ConvertRun does with it, in short.
+      edits_.push_back({first.span.begin, first.span.end, NewJob(run_), 0,
+                        first.span.size()});
+      run_.clear();
+      return {};
+    }
     Status done = ConvertRun(run_, /*references=*/true, scratch_[0]);
     run_.clear();
     return done;
   }
 
   // A piece outside a phrase. Pieces inside a run's tags use `scratch`,
-  // which the run's own phrase does not.
+  // which the run's own phrase does not. While a run is written whole to
+  // out_ (immediate_), every piece goes there.
   Status EmitPiece(const MarkupPiece& piece, Scratch& scratch) {
     switch (piece.kind) {
       case PieceKind::kMarkup:
-        out_.append(View(piece.span));
+        if (immediate_) out_.append(View(piece.span));
         return {};
       case PieceKind::kLanguage:
         if (auto tag = FollowScript(View(piece.span), how_)) {
+          const size_t begin = out_.size();
           out_.append(*tag);
-        } else {
+          if (!immediate_)
+            edits_.push_back(
+                {piece.span.begin, piece.span.end, kOut, begin, tag->size()});
+        } else if (immediate_) {
           out_.append(View(piece.span));
         }
         return {};
@@ -138,12 +293,39 @@ class MarkupConverter {
       has_reference = has_reference || (references && p.has_ampersand);
     }
     Scratch& nested = &s == &scratch_[0] ? scratch_[1] : scratch_[0];
+    if (!immediate_ && batch_ok_ && !has_reference && points_ == nullptr) {
+      const size_t job = NewJob(run);
+      size_t offset = 0;
+      for (const MarkupPiece& p : run) {
+        if (p.inline_tag) {
+          if (Status done = EmitPiece(p, nested); !done) return done;
+          continue;
+        }
+        edits_.push_back(
+            {p.span.begin, p.span.end, job, offset, p.span.size()});
+        offset += p.span.size();
+      }
+      return {};
+    }
+    if (!immediate_) {
+      // The run written whole to out_, one edit.
+      const size_t begin = out_.size();
+      immediate_ = true;
+      Status done = ConvertRun(run, references, s);
+      immediate_ = false;
+      edits_.push_back({run.front().span.begin, run.back().span.end, kOut,
+                        begin, out_.size() - begin});
+      return done;
+    }
     if (parts <= 1 && !has_reference) {
       for (const MarkupPiece& p : run) {
-        Status done =
-            p.inline_tag ? EmitPiece(p, nested) : Convert(View(p.span), out_);
-        if (done && !p.inline_tag)
-          done = Note(View(p.span), nullptr, p.span.begin);
+        Status done;
+        if (p.inline_tag) {
+          done = EmitPiece(p, nested);
+        } else {
+          done = Convert(View(p.span), out_);
+          if (done) done = Note(View(p.span), nullptr, p.span.begin);
+        }
         if (!done) return done;
       }
       return {};
@@ -156,7 +338,8 @@ class MarkupConverter {
     auto take = [&](TextSpan span) {
       s.phrase.append(View(span));
       if (points_ == nullptr) return;
-      for (size_t i = span.begin; i < span.end; ++i) s.origin.push_back(i);
+      for (size_t i = span.begin; i < span.end; ++i)
+        s.origin.push_back(offset_ + i);
     };
     for (const MarkupPiece& p : run) {
       if (p.inline_tag) continue;
@@ -171,7 +354,7 @@ class MarkupConverter {
           s.references.push_back(
               {s.phrase.size(), {amp, amp + ref->length}, ref->form});
           s.phrase += ref->value;
-          if (points_ != nullptr) s.origin.push_back(amp);
+          if (points_ != nullptr) s.origin.push_back(offset_ + amp);
           pos = amp + ref->length;
           amp = pos - 1;
         }
@@ -263,13 +446,41 @@ class MarkupConverter {
     return Note(phrase.substr(at, range.end - at), &s.origin, at);
   }
 
+  static constexpr size_t kOut = SIZE_MAX;
+  static constexpr size_t kBatch = size_t{1} << 15;
+
   const Converter& converter_;
-  const std::u32string_view text_;
+  std::u32string_view text_;
+  char32_t* writable_ = nullptr;
+  size_t offset_ = 0;   // Code points of the document dropped before text_.
+  size_t emitted_ = 0;  // Where the next Emit begins in text_.
   const ScriptConversion how_;
-  std::u32string& out_;
   std::vector<AmbiguityPoint>* points_;  // Null when not looked for.
+  const bool batch_ok_;
+  bool immediate_ = false;
+  bool paused_ = false;
   std::vector<MarkupPiece> run_;  // Text and inline tags since the last break.
   std::array<Scratch, 2> scratch_;
+  // Replacements written so far, and the runs written whole.
+  std::u32string out_;
+
+  struct Job {
+    size_t in, size;       // The text in batch_.
+    size_t out, out_size;  // Its conversion in batched_.
+  };
+  std::vector<Job> jobs_;
+  std::u32string batch_;    // The texts of the jobs, kSeparator between.
+  std::u32string batched_;  // Their conversion.
+
+  // A span of text_ and what replaces it: out_[from, from + size) when
+  // `job` is kOut, else the part [from, from + size) of the job's text, as
+  // converted.
+  struct Edit {
+    size_t begin, end;
+    size_t job, from, size;
+  };
+  std::vector<Edit> edits_;  // In the order of the text.
+  std::u32string merged_;    // The text and edits, when they change length.
 };
 
 }  // namespace
@@ -293,7 +504,80 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
                      std::vector<AmbiguityPoint>* points) {
-  return MarkupConverter(converter, text, how, out, points).Run();
+  const size_t start = out.size();
+  out.reserve(start + text.size() + text.size() / 16);
+  MarkupScanner scanner(text);
+  MarkupConverter markup(
+      converter, how, points,
+      text.find(MarkupConverter::kSeparator) == std::u32string_view::npos);
+  auto sink = [&](std::u32string_view done) { out.append(done); };
+  while (true) {
+    if (Status done = markup.Read(scanner, text, nullptr); !done) return done;
+    if (!markup.paused()) break;
+    if (Status done = markup.Emit(markup.Needed(scanner.position()), sink);
+        !done)
+      return done;
+  }
+  if (scanner.problem()) {
+    out.resize(start);
+    return *scanner.problem();
+  }
+  if (Status done = markup.Finish(); !done) return done;
+  return markup.Emit(text.size(), sink);
+}
+
+Status RecodeMarkup(const Converter& converter, std::string_view bytes,
+                    Encoding source, Encoding target, ScriptConversion how,
+                    std::string& out, EncodeCounts& counts, size_t piece) {
+  const size_t start = out.size();
+  const EncodeCounts counted = counts;
+  size_t pos = 0;
+  const std::string_view mark = ByteOrderMark(source);
+  if (!mark.empty() && bytes.starts_with(mark)) {
+    pos = mark.size();
+    // A UTF-8 page keeps its byte-order mark; no other target gets one.
+    if (target == Encoding::kUtf8) out += ByteOrderMark(target);
+  }
+  // The text decoded and not yet written, from the start of the pending
+  // run or of the token the scanner could not finish.
+  DecodedText decoded;
+  pos = DecodeSome(bytes, pos, piece, source, decoded);
+  MarkupScanner scanner(decoded.text, pos == bytes.size());
+  MarkupConverter markup(converter, how, nullptr, /*batch=*/true);
+  auto sink = [&](std::u32string_view done) {
+    Encode(done, target, out, counts);
+  };
+  while (true) {
+    if (Status done = markup.Read(scanner, decoded.text, decoded.text.data());
+        !done)
+      return done;
+    if (!markup.paused() && !scanner.needs_more()) break;
+    const size_t keep = markup.Needed(scanner.position());
+    if (Status done = markup.Emit(keep, sink); !done) return done;
+    if (markup.paused()) continue;
+    scanner.Drop(keep);
+    markup.Drop(keep);
+    decoded.text.erase(0, keep);
+    // What is kept may be one long token or run; reading it anew with twice
+    // as much each time keeps the whole linear.
+    pos = DecodeSome(bytes, pos, std::max(piece, decoded.text.size()), source,
+                     decoded);
+    scanner.Extend(decoded.text, pos == bytes.size());
+  }
+  if (scanner.problem()) {
+    out.resize(start);
+    counts = counted;
+    // The problem's line is counted from the text dropped last; the page
+    // read whole gives it from the start.
+    const DecodedText whole = Decode(bytes, source);
+    MarkupScanner again(whole.text);
+    MarkupPiece piece_read;
+    while (again.Next(piece_read)) {
+    }
+    return again.problem() ? *again.problem() : *scanner.problem();
+  }
+  if (Status done = markup.Finish(); !done) return done;
+  return markup.Emit(decoded.text.size(), sink);
 }
 
 }  // namespace tovenrak::core

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/convert/converter.h"
+#include "core/encoding/codec.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -50,5 +51,20 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text);
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
                      std::vector<AmbiguityPoint>* points = nullptr);
+
+// Appends the bytes `bytes` in `source`, read as markup and converted as
+// ConvertMarkup converts them, to `out` in `target`, and adds to `counts`:
+// what Decode, ConvertMarkup and Encode give (a UTF-8 page keeps its
+// byte-order mark, no other target gets one), without holding the whole
+// page decoded. Decodes about `piece` bytes at a time, and as much as one
+// token or run of text and inline tags needs.
+//
+// Fails with kInvalidInput, `out` and `counts` as they were, when the text
+// cannot be read as markup (see ConvertMarkup), and with the converter's
+// failures, when `out` may hold part of the result.
+Status RecodeMarkup(const Converter& converter, std::string_view bytes,
+                    Encoding source, Encoding target, ScriptConversion how,
+                    std::string& out, EncodeCounts& counts,
+                    size_t piece = size_t{1} << 16);
 
 }  // namespace tovenrak::core

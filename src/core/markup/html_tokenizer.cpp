@@ -54,6 +54,31 @@ bool HtmlTokenizer::Fail(std::string_view what, size_t at) {
   return false;
 }
 
+bool HtmlTokenizer::Unfinished(std::string_view what, size_t at) {
+  return last_ ? Fail(what, at) : More();
+}
+
+bool HtmlTokenizer::More() {
+  needs_more_ = true;
+  pos_ = start_;
+  return false;
+}
+
+void HtmlTokenizer::Drop(size_t count) {
+  text_.remove_prefix(count);
+  pos_ -= count;
+  if (raw_ != kNone && raw_end_ != npos) raw_end_ -= count;
+  for (Search& last : searches_) {
+    if (last.from == npos) continue;
+    if (last.found != npos && last.found < count) {
+      last.from = npos;
+      continue;
+    }
+    last.from = last.from > count ? last.from - count : 0;
+    if (last.found != npos) last.found -= count;
+  }
+}
+
 size_t HtmlTokenizer::FindEndTag(Raw raw, size_t from) {
   Search& last = searches_[raw];
   if (last.from != npos && from >= last.from &&
@@ -69,12 +94,16 @@ size_t HtmlTokenizer::FindEndTag(Raw raw, size_t from) {
       break;
     at += 2;
   }
-  last = {from, at};
+  // Not found so far is no answer before the last piece.
+  if (at != npos || last_) last = {from, at};
   return at;
 }
 
 bool HtmlTokenizer::Next(HtmlToken& token) {
-  if (problem_ || pos_ >= text_.size()) return false;
+  needs_more_ = false;
+  start_ = pos_;
+  if (problem_) return false;
+  if (pos_ >= text_.size()) return last_ ? false : More();
   if (raw_ != kNone) {
     const Raw raw = raw_;
     raw_ = kNone;
@@ -94,26 +123,34 @@ bool HtmlTokenizer::Next(HtmlToken& token) {
   // same pass notes a '&', which saves the converter a pass of its own.
   const size_t n = text_.size();
   bool ampersand = false;
-  size_t at = pos_;
+  size_t at = pos_, visible = pos_;
   for (; at < n; ++at) {
     if (text_[at] > '<') continue;  // Most characters: one comparison.
-    if (text_[at] == '&') {
+    if (at == visible && IsHtmlSpace(text_[at])) {
+      ++visible;
+    } else if (text_[at] == '&') {
       ampersand = true;
-    } else if (text_[at] == '<' && at + 1 < n) {
+    } else if (text_[at] == '<') {
+      if (at + 1 == n) continue;
       const char32_t next = text_[at + 1];
       if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
           next == '%')
         break;
     }
   }
+  // The text may go on, or the '<' at its end open markup.
+  if (!last_ && at == n) return More();
   if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
   token.has_ampersand = ampersand;
+  token.visible = visible;
   pos_ = at;
   return true;
 }
 
 bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
+  // An opening cut short by the end of the text, "<!-" say, is read as a
+  // declaration or end tag, which looks for a '>' and so asks for more.
   const size_t at = pos_;
   const char32_t next = text_[at + 1];
   auto take = [&](HtmlTokenKind kind, size_t end, TextSpan inner) {
@@ -139,19 +176,19 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
             text_[close + 1] == '>')
           return take(HtmlTokenKind::kComment, close + 2, {body, end});
       }
-      return Fail("comment", at);
+      return Unfinished("comment", at);
     }
     if (StartsWithIgnoringCase(text_, at, "<![cdata[")) {
       return take(HtmlTokenKind::kDeclaration, at + 9, {at, at + 9});
     }
     const size_t close = text_.find(U'>', at);
-    if (close == npos) return Fail("declaration", at);
+    if (close == npos) return Unfinished("declaration", at);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
     const size_t close = FindPair(text_, next, '>', at + 2);
     if (close == npos) {
-      if (next == '%') return Fail("<% server code", at);
+      if (next == '%' || !last_) return Unfinished("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});
     }
     return take(HtmlTokenKind::kServerCode, close + 2, {at, close + 2});
@@ -160,7 +197,7 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
     const char32_t first = at + 2 < text_.size() ? text_[at + 2] : 0;
     if (IsAsciiLetter(first)) return ReadTag(at, /*end_tag=*/true, token);
     const size_t close = text_.find(U'>', at);
-    if (close == npos) return Fail("end tag", at);
+    if (close == npos) return Unfinished("end tag", at);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   return ReadTag(at, /*end_tag=*/false, token);
@@ -180,7 +217,7 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
       self_closing = text_[i] == '/';
       ++i;
     }
-    if (i >= n) return Fail("tag", at);
+    if (i >= n) return Unfinished("tag", at);
     if (text_[i] == '>') break;
     self_closing = false;
     HtmlAttribute attribute;
@@ -200,7 +237,7 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
       if (i < n && (text_[i] == '"' || text_[i] == '\'')) {
         attribute.quote = text_[i];
         const size_t close = text_.find(attribute.quote, i + 1);
-        if (close == npos) return Fail("tag", at);
+        if (close == npos) return Unfinished("tag", at);
         attribute.value = {i + 1, close};
         i = close + 1;
       } else {
@@ -225,10 +262,11 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
     // browsers, so that no script is ever read as text; a missing end tag
     // then makes the rest of the page unreadable. A title or textarea needs
     // its end tag and no "/>".
-    const size_t end = FindEndTag(static_cast<Raw>(raw), pos_);
     const bool code = raw == kScript || raw == kStyle;
-    if (code ? end != npos || !token.self_closing
-             : end != npos && !token.self_closing) {
+    if (!code && token.self_closing) break;
+    const size_t end = FindEndTag(static_cast<Raw>(raw), pos_);
+    if (end == npos && !last_) return More();
+    if (end != npos || (code && !token.self_closing)) {
       raw_ = static_cast<Raw>(raw);
       raw_end_ = end;
     }

@@ -55,6 +55,8 @@ struct HtmlToken {
   TextSpan inner;  // See HtmlTokenKind; equal to `whole` when not given.
   bool self_closing = false;   // A start tag ending in "/>".
   bool has_ampersand = false;  // Text or title text that holds a '&'.
+  // Text: where its first character that is not white space is, or its end.
+  size_t visible = 0;
 };
 
 // Reads tokens one by one, in linear time whatever the input.
@@ -67,17 +69,44 @@ struct HtmlToken {
 // own and what follows it is read as markup, so HTML wrapped in CDATA, as
 // feeds carry it, keeps its tags. A <? ... ?> without its end runs to the end
 // of the text (a PHP file may end inside one).
+//
+// A document can be read a piece at a time: given only its beginning
+// (`last` false), the tokenizer stops where the text so far cannot decide a
+// token, and goes on once Extend gives it more. The tokens are those of the
+// whole document read at once.
 class HtmlTokenizer {
  public:
-  explicit HtmlTokenizer(std::u32string_view text) : text_(text) {}
+  // Reads `text`: the whole document, or with `last` false its beginning.
+  explicit HtmlTokenizer(std::u32string_view text, bool last = true)
+      : text_(text), last_(last) {}
   HtmlTokenizer(const HtmlTokenizer&) = delete;
   HtmlTokenizer& operator=(const HtmlTokenizer&) = delete;
 
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
   // script, style, tag, declaration or <% ... %> that runs to the end of the
-  // text; problem() then says which and on what line.
+  // text; problem() then says which and on what line (counted from the
+  // first code point not dropped, see Drop). Before the last
+  // piece, returns false with needs_more() when what the next token is
+  // depends on text not given yet; that token is read anew after Extend.
   bool Next(HtmlToken& token);
+
+  // The last Next stopped for want of text.
+  bool needs_more() const { return needs_more_; }
+  // Where the next token begins.
+  size_t position() const { return pos_; }
+
+  // Forgets the first `count` code points of the text; positions count
+  // from there on, and the text must be given again by Extend before the
+  // next call of Next. REQUIRES: count <= position().
+  void Drop(size_t count);
+  // Goes on over `text`, which begins with what the tokenizer was given
+  // (less what it dropped) and holds more after it; `last` when it holds
+  // the rest of the document.
+  void Extend(std::u32string_view text, bool last) {
+    text_ = text;
+    last_ = last;
+  }
 
   // The attributes of the last tag read, in order.
   const std::vector<HtmlAttribute>& attributes() const { return attributes_; }
@@ -93,12 +122,19 @@ class HtmlTokenizer {
   enum Raw : uint8_t { kScript, kStyle, kTitle, kTextarea, kRawCount, kNone };
 
   bool Fail(std::string_view what, size_t at);
+  // `what` runs to the end of the text: fails, or before the last piece
+  // asks for more.
+  bool Unfinished(std::string_view what, size_t at);
+  bool More();
   bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
 
   std::u32string_view text_;
+  bool last_ = true;
+  bool needs_more_ = false;
   size_t pos_ = 0;
+  size_t start_ = 0;    // Where the token being read begins.
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.
   std::vector<HtmlAttribute> attributes_;

@@ -86,8 +86,8 @@ bool LooksLikeAddress(std::u32string_view text) {
 
 }  // namespace
 
-MarkupScanner::MarkupScanner(std::u32string_view text)
-    : text_(text), tokenizer_(text) {}
+MarkupScanner::MarkupScanner(std::u32string_view text, bool last)
+    : text_(text), tokenizer_(text, last) {}
 
 bool MarkupScanner::Next(MarkupPiece& piece) {
   if (next_ < pending_.size()) {
@@ -107,14 +107,18 @@ bool MarkupScanner::Next(MarkupPiece& piece) {
   piece.has_ampersand = false;
   switch (token.kind) {
     case HtmlTokenKind::kText:
-      if (!LooksLikeAbsoluteAddress(inner)) {
+      // Only a text whose first visible character is a letter may be one.
+      if (token.visible == token.whole.end ||
+          !IsAsciiLetter(text_[token.visible]) ||
+          !LooksLikeAbsoluteAddress(inner)) {
         piece.kind = PieceKind::kText;
         piece.has_ampersand = token.has_ampersand;
       }
       return true;
     case HtmlTokenKind::kStartTag:
     case HtmlTokenKind::kEndTag:
-      SplitTag(token);
+      // Most tags are kept whole, one piece.
+      if (!SplitTag(token, piece)) return true;
       break;
     case HtmlTokenKind::kComment:
       // Conditional comments hold markup for old browsers, and "#" starts
@@ -172,17 +176,15 @@ void MarkupScanner::PushValue(TextSpan span, PieceKind kind, bool inline_tag) {
   Push({at, span.end}, kind, inline_tag, ampersand);
 }
 
-void MarkupScanner::SplitTag(const HtmlToken& token) {
+bool MarkupScanner::SplitTag(const HtmlToken& token, MarkupPiece& piece) {
   auto text_of = [&](TextSpan span) {
     return text_.substr(span.begin, span.size());
   };
   const NameKey name = tokenizer_.name();
   const bool inline_tag = kInlineTagSet.Contains(name);
+  piece.inline_tag = inline_tag;
   const std::vector<HtmlAttribute>& attributes = tokenizer_.attributes();
-  if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) {
-    Push(token.whole, PieceKind::kMarkup, inline_tag);
-    return;
-  }
+  if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) return false;
 
   // What the other attributes say about the tag.
   const bool input = name == kInputKey;
@@ -221,7 +223,9 @@ void MarkupScanner::SplitTag(const HtmlToken& token) {
     }
     cursor = a.value.end;
   }
+  if (pending_.empty()) return false;
   Push({cursor, token.whole.end}, PieceKind::kMarkup, inline_tag);
+  return true;
 }
 
 }  // namespace tovenrak::core

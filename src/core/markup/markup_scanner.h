@@ -55,22 +55,44 @@ struct MarkupPiece {
 };
 
 // Reads a document's pieces one by one, in order; together they cover the
-// whole text. Linear in the length of the text.
+// whole text. Linear in the length of the text. Like HtmlTokenizer, it can
+// read a document a piece at a time, giving the pieces of the whole.
 class MarkupScanner {
  public:
-  explicit MarkupScanner(std::u32string_view text);
+  // Reads `text`: the whole document, or with `last` false its beginning.
+  explicit MarkupScanner(std::u32string_view text, bool last = true);
 
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
-  // HtmlTokenizer::Next); problem() then says why.
+  // HtmlTokenizer::Next); problem() then says why. Before the last piece,
+  // returns false with needs_more() when the next piece depends on text not
+  // given yet.
   bool Next(MarkupPiece& piece);
+
+  // The last Next stopped for want of text; see Drop and Extend.
+  bool needs_more() const { return tokenizer_.needs_more(); }
+  // Where the next piece begins, once the last token's pieces are read.
+  size_t position() const { return tokenizer_.position(); }
+  // The last token's pieces are read.
+  bool between_tokens() const { return next_ >= pending_.size(); }
+  // As HtmlTokenizer::Drop and Extend. REQUIRES for Drop: needs_more().
+  void Drop(size_t count) {
+    tokenizer_.Drop(count);
+    text_.remove_prefix(count);
+  }
+  void Extend(std::u32string_view text, bool last) {
+    tokenizer_.Extend(text, last);
+    text_ = text;
+  }
 
   // Why reading stopped before the end, as kInvalidInput; std::nullopt while
   // it did not.
   const std::optional<Error>& problem() const { return tokenizer_.problem(); }
 
  private:
-  void SplitTag(const HtmlToken& token);
+  // Splits a tag into pieces in pending_ and returns true, or returns false
+  // when it is one piece: `piece`, whose inline_tag it sets.
+  bool SplitTag(const HtmlToken& token, MarkupPiece& piece);
   void Push(TextSpan span, PieceKind kind, bool inline_tag,
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);

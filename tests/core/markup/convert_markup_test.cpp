@@ -32,13 +32,38 @@ class ConvertMarkupTest : public ::testing::Test {
   static void TearDownTestSuite() { delete converter_; }
 
   // The converted page, or "error: " and the reason; "changed" when a
-  // failure touched what was in the output before.
+  // failure touched what was in the output before. Read from its bytes a
+  // few at a time, the page must give the same.
   static std::string Convert(std::u32string_view page, ScriptConversion how) {
+    ExpectSameInPieces(page, how);
     std::u32string out = U"[";
     const Status done = ConvertMarkup(*converter_, page, how, out);
     if (!done)
       return "error: " + done.error().reason + (out == U"[" ? "" : " changed");
     return Utf8(out.substr(1));
+  }
+
+  static void ExpectSameInPieces(std::u32string_view page,
+                                 ScriptConversion how) {
+    std::string bytes, whole;
+    EncodeCounts counts;
+    Encode(page, Encoding::kUtf8, bytes, counts);
+    const DecodedText decoded = Decode(bytes, Encoding::kUtf8);
+    if (decoded.byte_order_mark) whole = ByteOrderMark(Encoding::kUtf8);
+    std::u32string converted;
+    const Status done =
+        ConvertMarkup(*converter_, decoded.text, how, converted);
+    Encode(converted, Encoding::kUtf8, whole, counts);
+    for (const size_t piece : {1, 6}) {
+      std::string out = "[";
+      const Status read =
+          RecodeMarkup(*converter_, bytes, Encoding::kUtf8, Encoding::kUtf8,
+                       how, out, counts, piece);
+      EXPECT_EQ(read ? out.substr(1)
+                     : read.error().reason + (out.size() > 1 ? " changed" : ""),
+                done ? whole : done.error().reason)
+          << Utf8(page);
+    }
   }
 
   static void ExpectAll(std::span<const Case> cases,
@@ -125,12 +150,14 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
       {"a comment ends a text", "头<!---->发", "頭<!---->發"},
   };
   ExpectAll(cases);
-  // U盘 becomes 隨身碟 with Taiwan idioms: across a tag, the pieces convert
-  // apart.
+  // U盘 becomes 隨身碟 with Taiwan idioms, 博客 部落格 and 哈萨克斯坦 哈薩克:
+  // across a tag, the pieces convert apart.
   const Case twp[] = {
       {"phrase growing across a tag", "U<b>盘</b>", "U<b>盤</b>"},
       {"phrase growing in one piece", "<p>U盘</p>", "<p>隨身碟</p>"},
       {"growing phrase with references", "&#85;&#x76d8;", "&#85;&#x76e4;"},
+      {"texts growing and shrinking by as much", "<p>博客博客</p>哈萨克斯坦",
+       "<p>部落格部落格</p>哈薩克"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
 }
@@ -193,8 +220,8 @@ TEST_F(ConvertMarkupTest, BrokenMarkupIsReadAsBrowsersReadIt) {
        "<script src=\"头.js\"/>頭髮"},
       {"markup inside CDATA", "<![CDATA[<a href=头发.htm>头发</a>]]>",
        "<![CDATA[<a href=头发.htm>頭髮</a>]]>"},
-      {"unterminated comment", "<p>\n<!-- 头发",
-       "error: unterminated comment from line 2"},
+      {"unterminated comment", "<p>\n<p>\n<!-- 头发",
+       "error: unterminated comment from line 3"},
       {"unterminated tag", "\n\n<a href='x>头发",
        "error: unterminated tag from line 3"},
   };
@@ -214,7 +241,8 @@ TEST(LooksLikeMarkupTest, ByNameOrFirstCharacter) {
 // between two kept items reads as the converter's conversion of all of it,
 // inline tags in their places.
 TEST_F(ConvertMarkupTest, GeneratedPagesReadAsTheConversionOfTheirText) {
-  std::vector<std::u32string> items = {{U'T', char32_t{0x110041}}};
+  std::vector<std::u32string> items = {{U'T', char32_t{0x110041}},
+                                       {U'T', char32_t{0xFFFFFFFF}}};
   for (std::u32string_view rest =
            U"K<p>`K</div>`K<br/>`K<script>var s = \"头发\";</script>`K<% 头发 "
            U"%>`"
