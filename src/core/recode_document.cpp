@@ -66,7 +66,8 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
   } else if (how && markup != MarkupMode::kText) {
     // The points are located in the whole decoded text.
     try {
-      if (markup == MarkupMode::kHtml || StartsAsMarkup(name, text, source)) {
+      if (markup == MarkupMode::kHtml ||
+          DocumentLooksLikeMarkup(text, source, name)) {
         const DecodedText decoded = Decode(text, source);
         std::u32string converted;
         const Status done =
