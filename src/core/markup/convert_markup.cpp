@@ -67,7 +67,22 @@ class MarkupConverter {
     MarkupPiece piece;
     while (scanner.Next(piece)) {
       if (piece.kind == PieceKind::kText || piece.inline_tag) {
+        // A long run is converted in parts, each ending with a space: no
+        // key of any dictionary holds one, so the parts convert as the whole
+        // would, and a page with no break holds no more than a part.
+        const bool cut =
+            !run_.empty() && !run_.back().inline_tag &&
+            run_.back().span.end - run_.front().span.begin >= kLongRun &&
+            IsHtmlSpace(View(run_.back().span).back());
+        if (cut) {
+          if (Status done = FlushRun(); !done) return done;
+        }
         run_.push_back(piece);
+        if (cut && batch_.size() + out_.size() >= kBatch &&
+            scanner.between_tokens()) {
+          paused_ = true;
+          return {};
+        }
         continue;
       }
       if (Status done = FlushRun(); !done) return done;
@@ -448,6 +463,7 @@ class MarkupConverter {
 
   static constexpr size_t kOut = SIZE_MAX;
   static constexpr size_t kBatch = size_t{1} << 15;
+  static constexpr size_t kLongRun = size_t{1} << 16;  // Code points.
 
   const Converter& converter_;
   std::u32string_view text_;

@@ -160,6 +160,14 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
        "<p>部落格部落格</p>哈薩克"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
+  // A run too long to hold whole is cut after a space, never inside a
+  // phrase that runs across a tag.
+  std::u32string page, expected;
+  for (int i = 0; i < 9000; ++i) {
+    page += U"头<b>发</b>头<i>发</i> ";
+    expected += U"頭<b>髮</b>頭<i>髮</i> ";
+  }
+  EXPECT_EQ(Convert(page, kToTw), Utf8(expected));
 }
 
 TEST_F(ConvertMarkupTest, ReferencesConvertAsTheirCharactersInTheirForm) {
