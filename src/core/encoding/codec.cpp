@@ -1,5 +1,7 @@
 #include "core/encoding/codec.h"
 
+#include <cstring>
+
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/code_tables.h"
 #include "core/encoding/utf8.h"
@@ -25,6 +27,21 @@ uint32_t FourBytePointer(const unsigned char* p) {
          (p[3] - 0x30u);
 }
 
+// Copies the run of bytes below 0x80 that starts at `pos` and ends by `stop`
+// as code points to `o`, eight at a time while it lasts, and advances `pos`
+// past it.
+char32_t* CopyAscii(const unsigned char* p, size_t& pos, size_t stop,
+                    char32_t* o) {
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  for (uint64_t word; pos + 8 <= stop; pos += 8, o += 8) {
+    std::memcpy(&word, p + pos, 8);
+    if ((word & kHighBits) != 0) break;
+    for (int k = 0; k < 8; ++k) o[k] = static_cast<char32_t>(p[pos + k]);
+  }
+  while (pos < stop && p[pos] < 0x80) *o++ = p[pos++];
+  return o;
+}
+
 // Decodes the double-byte encodings. Every unit yields at least one code
 // point per byte it spans at most, so `text` never outgrows the bytes.
 // Both decode the units that start before `stop` and append them to
@@ -34,7 +51,6 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
                         DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
-  const std::string_view head = bytes.substr(0, stop);
   const size_t base = out.text.size();
   // A unit that starts before `stop` may end up to three bytes after it.
   out.text.resize(base + stop - pos + 3);
@@ -43,8 +59,7 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
   while (pos < stop) {
     const unsigned b = p[pos];
     if (b < 0x80) {
-      for (const size_t end = AsciiRunEnd(head, pos); pos < end; ++pos)
-        *o++ = p[pos];
+      o = CopyAscii(p, pos, stop, o);
       continue;
     }
     if (IsLeadByte(b) && pos + 1 < n) {
@@ -89,15 +104,13 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
 size_t DecodeUtf8(std::string_view bytes, size_t pos, size_t stop,
                   DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::string_view head = bytes.substr(0, stop);
   const size_t base = out.text.size();
   out.text.resize(base + stop - pos + 3);
   char32_t* o = out.text.data() + base;
   size_t invalid = 0;
   while (pos < stop) {
     if (p[pos] < 0x80) {
-      for (const size_t end = AsciiRunEnd(head, pos); pos < end; ++pos)
-        *o++ = p[pos];
+      o = CopyAscii(p, pos, stop, o);
       continue;
     }
     const size_t length = WellFormedUtf8Length(bytes, pos);
