@@ -233,8 +233,8 @@ bool Engine<Out>::MayBeginSegmentationKey(size_t pos,
   const uint32_t node = t_.info(entry.info()).segmentation_node;
   if (node == PhraseTrie::kNoNode) return false;
   if (trie_.Value(node) != PhraseTrie::kNoValue) return true;
-  return pos + 1 < size_ &&
-         index_.PairNode(in_[pos], in_[pos + 1]) != PhraseTrie::kNoNode;
+  return pos + 1 < size_ && !IsPlaceholder(in_[pos + 1]) &&
+         trie_.Child(node, in_[pos + 1]) != PhraseTrie::kNoNode;
 }
 
 // Converts exactly, as OpenCC does, the part of the stretch from `pos` up to
