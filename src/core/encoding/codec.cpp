@@ -104,13 +104,24 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
 size_t DecodeUtf8(std::string_view bytes, size_t pos, size_t stop,
                   DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
   const size_t base = out.text.size();
   out.text.resize(base + stop - pos + 3);
   char32_t* o = out.text.data() + base;
   size_t invalid = 0;
   while (pos < stop) {
-    if (p[pos] < 0x80) {
+    const unsigned b = p[pos];
+    if (b < 0x80) {
       o = CopyAscii(p, pos, stop, o);
+      continue;
+    }
+    // Three bytes whose lead byte allows any continuation bytes (not E0,
+    // not ED): all of CJK, checked at once.
+    if (b - 0xE1u <= 0xEFu - 0xE1u && b != 0xED && n - pos >= 3 &&
+        ((p[pos + 1] & 0xC0u) | (p[pos + 2] & 0xC0u) << 8) == 0x8080u) {
+      *o++ = (char32_t{b & 0x0Fu} << 12) | (char32_t{p[pos + 1] & 0x3Fu} << 6) |
+             (p[pos + 2] & 0x3Fu);
+      pos += 3;
       continue;
     }
     const size_t length = WellFormedUtf8Length(bytes, pos);
