@@ -15,10 +15,9 @@ namespace {
 // once for the expected output and grown only when that runs out.
 class Writer {
  public:
-  Writer(std::u32string& out, size_t expected) : out_(out) {
-    const size_t used = out_.size();
-    out_.resize(used + expected + kSlack);
-    o_ = out_.data() + used;
+  Writer(std::u32string& out, size_t expected) : out_(out), start_(out.size()) {
+    out_.resize(start_ + expected + kSlack);
+    o_ = out_.data() + start_;
     end_ = out_.data() + out_.size();
   }
   Writer(const Writer&) = delete;
@@ -38,14 +37,17 @@ class Writer {
  private:
   static constexpr size_t kSlack = 16;
 
+  // Doubles the room of this writer, not the whole string: a document
+  // converted run by run appends to one long string.
   void Grow(size_t more) {
     const size_t used = static_cast<size_t>(o_ - out_.data());
-    out_.resize(std::max(out_.size() * 2, used + more + kSlack));
+    out_.resize(used + std::max(more, out_.size() - start_) + kSlack);
     o_ = out_.data() + used;
     end_ = out_.data() + out_.size();
   }
 
   std::u32string& out_;
+  size_t start_;
   char32_t* o_;
   char32_t* end_;
 };
