@@ -2,23 +2,30 @@
 
 namespace tovenrak::core {
 
-SegmentationIndex::SegmentationIndex(const ConversionTables& tables)
-    : trie_(tables.chain().segmentation()) {
+SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
+  const PhraseTrie& trie = tables.chain().segmentation();
   // The pairs are the children of the root's children.
-  const PhraseTrie::Node& root = trie_.node(0);
+  const PhraseTrie::Node& root = trie.node(0);
   size_t pairs = 0;
   for (uint32_t i = root.first; i < root.first + root.count; ++i)
-    pairs += trie_.node(i).count;
+    pairs += trie.node(i).count;
   size_t size = 64;
   while (size < pairs * 2) size *= 2;
   slots_.resize(size);
   mask_ = size - 1;
   for (uint32_t i = root.first; i < root.first + root.count; ++i) {
-    const PhraseTrie::Node& a = trie_.node(i);
+    const PhraseTrie::Node& a = trie.node(i);
     for (uint32_t j = a.first; j < a.first + a.count; ++j) {
-      size_t k = Hash(a.label, trie_.node(j).label);
-      while (slots_[k].node != PhraseTrie::kNoNode) k = (k + 1) & mask_;
-      slots_[k] = Slot{a.label, j};
+      const PhraseTrie::Node& b = trie.node(j);
+      // Code points and the count of a node's children (distinct code
+      // points) fit their bits.
+      const uint64_t key = uint64_t{a.label} << 21 | b.label;
+      size_t k = Hash(key);
+      while (slots_[k].key_ != 0) k = (k + 1) & mask_;
+      Pair& pair = slots_[k];
+      pair.key_ = key << Pair::kCountBits | (b.count + 1);
+      pair.value_ = b.value;
+      pair.first_ = b.first;
     }
   }
   const size_t count = tables.chain().PhraseCount();

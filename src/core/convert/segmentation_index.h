@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,22 +16,46 @@
 namespace tovenrak::core {
 
 // Built from a ConversionTables' accessors and then only read; valid as
-// long as those tables are. Costs about 1.5 MiB for OpenCC's configurations
+// long as those tables are. Costs about 2.5 MiB for OpenCC's configurations
 // and a millisecond to make. On a page dense in phrases, the engine spent
 // most of its time in cache misses: the pair bitmap, the binary search among
-// the first code point's children, then three dependent loads to reach the
-// key's output; here it is one probe and one load.
+// the first code point's children, the node, then three dependent loads to
+// reach the key's output; here it is one probe and one load.
 class SegmentationIndex {
  public:
   explicit SegmentationIndex(const ConversionTables& tables);
 
-  // The segmentation trie's node reached by `a`, `b`, or PhraseTrie::kNoNode
-  // when no key begins with them.
-  uint32_t PairNode(char32_t a, char32_t b) const {
-    for (size_t i = Hash(a, b);; i = (i + 1) & mask_) {
-      const Slot slot = slots_[i];
-      if (slot.node == PhraseTrie::kNoNode) return PhraseTrie::kNoNode;
-      if (slot.first == a && trie_.node(slot.node).label == b) return slot.node;
+  // The segmentation trie's node after a key's first two code points: what
+  // the engine needs of it, next to the pair itself.
+  class Pair {
+   public:
+    // The value of the key of these two code points (or kNoValue), and the
+    // node's children (see PhraseTrie::Node).
+    uint32_t value() const { return value_; }
+    uint32_t first() const { return first_; }
+    uint32_t count() const {
+      return static_cast<uint32_t>(key_ & kCountMask) - 1;
+    }
+
+   private:
+    friend class SegmentationIndex;
+    static constexpr int kCountBits = 22;
+    static constexpr uint64_t kCountMask = (uint64_t{1} << kCountBits) - 1;
+
+    // a << 21 | b, then the count plus one; 0 in an empty slot.
+    uint64_t key_ = 0;
+    uint32_t value_ = PhraseTrie::kNoValue;
+    uint32_t first_ = 0;
+  };
+
+  // The node reached by `a`, `b`, or null when no key begins with them.
+  const Pair* FindPair(char32_t a, char32_t b) const {
+    if (std::max(a, b) > 0x10FFFF) return nullptr;
+    const uint64_t key = uint64_t{a} << 21 | b;
+    for (size_t i = Hash(key);; i = (i + 1) & mask_) {
+      const Pair& pair = slots_[i];
+      if (pair.key_ == 0) return nullptr;
+      if (pair.key_ >> Pair::kCountBits == key) return &pair;
     }
   }
 
@@ -50,20 +75,11 @@ class SegmentationIndex {
     uint32_t size = 0;
   };
 
-  // A pair's first code point and the node it leads to with its second
-  // (whose label is that code point); node kNoNode for an empty slot.
-  struct Slot {
-    char32_t first = 0;
-    uint32_t node = PhraseTrie::kNoNode;
-  };
-
-  size_t Hash(char32_t a, char32_t b) const {
-    const uint64_t key = uint64_t{a} << 32 | b;
+  size_t Hash(uint64_t key) const {
     return static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask_;
   }
 
-  const PhraseTrie& trie_;
-  std::vector<Slot> slots_;
+  std::vector<Pair> slots_;
   size_t mask_ = 0;
   std::vector<Output> outputs_;
   std::u32string overflow_;

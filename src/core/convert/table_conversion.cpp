@@ -170,26 +170,25 @@ size_t Engine<Out>::Run() {
 template <typename Out>
 size_t Engine<Out>::SegmentStart(size_t pos, const CodeEntry& entry) {
   size_t p = pos + 1;
-  const uint32_t pair =
-      p < size_ ? index_.PairNode(in_[pos], in_[p]) : PhraseTrie::kNoNode;
-  if (pair == PhraseTrie::kNoNode) {
+  const SegmentationIndex::Pair* pair =
+      p < size_ ? index_.FindPair(in_[pos], in_[p]) : nullptr;
+  if (pair == nullptr) {
     PutOwn(entry);
     return p;
   }
-  const PhraseTrie::Node* node = &trie_.node(pair);
-  uint32_t best_value = node->value;
+  uint32_t best_value = pair->value();
   size_t best_end = ++p;
-  for (uint32_t first = node->first, count = node->count;
+  for (uint32_t first = pair->first(), count = pair->count();
        p < size_ && count != 0 && !IsPlaceholder(in_[p]); ++p) {
     const uint32_t child = trie_.FindChild(first, count, in_[p]);
     if (child == PhraseTrie::kNoNode) break;
-    node = &trie_.node(child);
-    if (node->value != PhraseTrie::kNoValue) {
-      best_value = node->value;
+    const PhraseTrie::Node& node = trie_.node(child);
+    if (node.value != PhraseTrie::kNoValue) {
+      best_value = node.value;
       best_end = p + 1;
     }
-    first = node->first;
-    count = node->count;
+    first = node.first;
+    count = node.count;
   }
   if (best_value != PhraseTrie::kNoValue) {
     out_.Put(index_.Phrase(best_value));
