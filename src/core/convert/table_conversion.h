@@ -35,7 +35,8 @@ size_t ConvertPrefixWithTables(const ConversionTables& tables,
                                const SegmentationIndex& index,
                                std::u32string_view text, std::u32string& out);
 
-// Both for a single call: they make the index each time (a millisecond).
+// Both for a single call: they make the index each time (milliseconds for
+// the large segmentation dictionaries).
 void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
                        std::u32string& out);
 size_t ConvertPrefixWithTables(const ConversionTables& tables,
