@@ -5,6 +5,7 @@
 #include <new>
 
 #include "core/convert/conversion_tables.h"
+#include "core/convert/segmentation_index.h"
 #include "core/convert/table_cache.h"
 #include "core/convert/table_conversion.h"
 #include "core/encoding/codec.h"
@@ -19,27 +20,27 @@ class FastConverter : public Converter {
  public:
   Status Convert(std::u32string_view text, ScriptConversion how,
                  std::u32string& out) const override {
-    Result<const ConversionTables*> tables = Tables(how);
-    if (!tables) return tables.error();
+    Result<const Slot*> slot = Tables(how);
+    if (!slot) return slot.error();
     try {
-      ConvertWithTables(**tables, text, out);
+      ConvertWithTables(*(*slot)->tables, *(*slot)->index, text, out);
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "characters");
     }
     return {};
   }
 
-  // Decodes, converts and encodes in pieces of about kPiece bytes that stay
-  // in the cache, reusing the same buffers. A piece's conversion stops at a
-  // clean position, and what follows it is carried into the next piece, so
-  // no line feed is needed to cut a text.
+  // Decodes in pieces of about kPiece bytes that stay in the cache, reusing
+  // the same buffer, and converts each straight into the target encoding. A
+  // piece's conversion stops at a clean position, and what follows it is
+  // carried into the next piece, so no line feed is needed to cut a text.
   Result<Conversion> Recode(
       std::string_view text, Encoding source, Encoding target,
       std::optional<ScriptConversion> how) const override {
     if (!how) return Converter::Recode(text, source, target, how);
-    Result<const ConversionTables*> tables = Tables(*how);
-    if (!tables) return tables.error();
-    constexpr size_t kPiece = size_t{1} << 16;
+    Result<const Slot*> slot = Tables(*how);
+    if (!slot) return slot.error();
+    constexpr size_t kPiece = size_t{1} << 14;
     try {
       Conversion result;
       result.text.reserve(text.size() + text.size() / 8);
@@ -55,22 +56,20 @@ class FastConverter : public Converter {
       EncodeCounts counts;
       for (size_t want = kPiece;;) {
         pos = DecodeSome(text, pos, want, source, decoded);
-        converted.clear();
-        if (pos == text.size()) {
-          ConvertWithTables(**tables, decoded.text, converted);
-          Encode(converted, target, result.text, counts);
-          break;
-        }
+        const bool final = pos == text.size();
         size_t done =
-            ConvertPrefixWithTables(**tables, decoded.text, converted);
+            ConvertToBytes(*(*slot)->tables, *(*slot)->index, decoded.text,
+                           final, target, result.text, counts);
+        if (final) break;
         // Nothing could be decided: a possible match reaches past the
         // piece. The exact chain looks for a cut the fast path could not
         // prove; failing that, the piece grows until it holds its end.
         if (done == 0) {
           converted.clear();
-          done = (*tables)->chain().ConvertPrefix(decoded.text, converted);
+          done =
+              (*slot)->tables->chain().ConvertPrefix(decoded.text, converted);
+          Encode(converted, target, result.text, counts);
         }
-        Encode(converted, target, result.text, counts);
         decoded.text.erase(0, done);
         want = done == 0 ? want * 2 : kPiece;
       }
@@ -86,23 +85,25 @@ class FastConverter : public Converter {
   struct Slot {
     std::once_flag once;
     std::unique_ptr<ConversionTables> tables;
+    std::unique_ptr<SegmentationIndex> index;
     Error error{ErrorCode::kNotFound, {}};
   };
 
-  Result<const ConversionTables*> Tables(ScriptConversion how) const {
+  Result<const Slot*> Tables(ScriptConversion how) const {
     Slot& slot = slots_[static_cast<size_t>(how.variant) * 2 +
                         (how.to == Script::kSimplified ? 0 : 1)];
     std::call_once(slot.once, [&] {
       Result<LoadedTables> loaded =
           LoadOrCompileTables(OpenccConfigName(how), TableCacheFolder());
       if (loaded) {
+        slot.index = std::make_unique<SegmentationIndex>(*loaded->tables);
         slot.tables = std::move(loaded->tables);
       } else {
         slot.error = loaded.error();
       }
     });
     if (!slot.tables) return slot.error;
-    return slot.tables.get();
+    return &slot;
   }
 
   mutable std::array<Slot, kVariants * 2> slots_;

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "core/encoding/code_point_writer.h"
 #include "core/encoding/codec.h"
 
 namespace tovenrak::core {
@@ -14,10 +15,9 @@ namespace {
 // once for the expected output and grown only when that runs out.
 class Writer {
  public:
-  Writer(std::u32string& out, size_t expected) : out_(out) {
-    const size_t used = out_.size();
-    out_.resize(used + expected + kSlack);
-    o_ = out_.data() + used;
+  Writer(std::u32string& out, size_t expected) : out_(out), start_(out.size()) {
+    out_.resize(start_ + expected + kSlack);
+    o_ = out_.data() + start_;
     end_ = out_.data() + out_.size();
   }
   Writer(const Writer&) = delete;
@@ -28,33 +28,61 @@ class Writer {
     if (o_ == end_) Grow(1);
     *o_++ = c;
   }
+  // A loop rather than memcpy: most spans are a few code points.
   void Put(std::u32string_view s) {
     if (static_cast<size_t>(end_ - o_) < s.size()) Grow(s.size());
-    std::memcpy(o_, s.data(), s.size() * sizeof(char32_t));
-    o_ += s.size();
+    for (const char32_t c : s) *o_++ = c;
   }
 
  private:
   static constexpr size_t kSlack = 16;
 
+  // Doubles the room of this writer, not the whole string: a document
+  // converted run by run appends to one long string.
   void Grow(size_t more) {
     const size_t used = static_cast<size_t>(o_ - out_.data());
-    out_.resize(std::max(out_.size() * 2, used + more + kSlack));
+    out_.resize(used + std::max(more, out_.size() - start_) + kSlack);
     o_ = out_.data() + used;
     end_ = out_.data() + out_.size();
   }
 
   std::u32string& out_;
+  size_t start_;
   char32_t* o_;
   char32_t* end_;
 };
 
+// Appends code points encoded in kTarget to a byte string.
+template <Encoding kTarget>
+class ByteWriter {
+ public:
+  ByteWriter(std::string& out, size_t expected, EncodeCounts& counts)
+      : out_(out, expected), counts_(counts) {}
+
+  void Put(char32_t c) {
+    out_.Advance(WriteEncoded<kTarget>(c, out_.Room(), counts_));
+  }
+  void Put(std::u32string_view s) {
+    char* o = out_.Room(s.size() * code_point_writer::kMaxBytes);
+    for (const char32_t c : s) o = WriteEncoded<kTarget>(c, o, counts_);
+    out_.Advance(o);
+  }
+
+ private:
+  ByteAppender out_;
+  EncodeCounts& counts_;
+};
+
+// Converts code points and hands the output to an Out, a Writer or a
+// ByteWriter.
+template <typename Out>
 class Engine {
  public:
   // `final`: the text ends at text.size(); else more may follow.
-  Engine(const ConversionTables& tables, std::u32string_view text, bool final,
-         std::u32string& out)
+  Engine(const ConversionTables& tables, const SegmentationIndex& index,
+         std::u32string_view text, bool final, Out& out)
       : t_(tables),
+        index_(index),
         trie_(tables.chain().segmentation()),
         in_(text.data()),
         size_(text.size()),
@@ -63,7 +91,7 @@ class Engine {
         limit_(final || text.size() < tables.lookahead()
                    ? (final ? text.size() : 0)
                    : text.size() - tables.lookahead()),
-        out_(out, text.size()) {}
+        out_(out) {}
 
   // Converts up to a clean position and returns it.
   size_t Run();
@@ -94,16 +122,18 @@ class Engine {
   size_t Region(size_t pos);
 
   const ConversionTables& t_;
+  const SegmentationIndex& index_;
   const PhraseTrie& trie_;
   const char32_t* in_;
   const size_t size_;
   const bool final_;
   const size_t limit_;
-  Writer out_;
+  Out& out_;
   std::u32string region_;  // The exact path's output, before it is written.
 };
 
-size_t Engine::Run() {
+template <typename Out>
+size_t Engine<Out>::Run() {
   size_t pos = 0;
   while (pos < limit_) {
     // A placeholder's entry is plain: it is copied as it is.
@@ -137,18 +167,19 @@ size_t Engine::Run() {
 // look no further than pos + lookahead(), except Region.
 
 // A code point that begins segmentation keys and otherwise converts alone.
-size_t Engine::SegmentStart(size_t pos, const CodeEntry& entry) {
+template <typename Out>
+size_t Engine<Out>::SegmentStart(size_t pos, const CodeEntry& entry) {
   size_t p = pos + 1;
-  if (p < size_ && !t_.MayPair(in_[pos], in_[p])) {
+  const SegmentationIndex::Pair* pair =
+      p < size_ ? index_.FindPair(in_[pos], in_[p]) : nullptr;
+  if (pair == nullptr) {
     PutOwn(entry);
     return p;
   }
-  const CodeInfo& info = t_.info(entry.info());
-  uint32_t first = info.segmentation_first;
-  uint32_t count = info.segmentation_count;
-  uint32_t best_value = PhraseTrie::kNoValue;
-  size_t best_end = pos;
-  for (; p < size_ && count != 0 && !IsPlaceholder(in_[p]); ++p) {
+  uint32_t best_value = pair->value();
+  size_t best_end = ++p;
+  for (uint32_t first = pair->first(), count = pair->count();
+       p < size_ && count != 0 && !IsPlaceholder(in_[p]); ++p) {
     const uint32_t child = trie_.FindChild(first, count, in_[p]);
     if (child == PhraseTrie::kNoNode) break;
     const PhraseTrie::Node& node = trie_.node(child);
@@ -160,7 +191,7 @@ size_t Engine::SegmentStart(size_t pos, const CodeEntry& entry) {
     count = node.count;
   }
   if (best_value != PhraseTrie::kNoValue) {
-    out_.Put(t_.phrase(best_value));
+    out_.Put(index_.Phrase(best_value));
     return best_end;
   }
   PutOwn(entry);
@@ -168,7 +199,8 @@ size_t Engine::SegmentStart(size_t pos, const CodeEntry& entry) {
 }
 
 // A code point that may take part in a longer match of a run's conversions.
-size_t Engine::Careful(size_t pos, const CodeEntry& entry) {
+template <typename Out>
+size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
   if (MayBeginSegmentationKey(pos, entry) || RunComplex(pos, entry))
     return Region(pos);
   out_.Put(t_.span(t_.info(entry.info()).single_output));
@@ -177,7 +209,8 @@ size_t Engine::Careful(size_t pos, const CodeEntry& entry) {
 
 // Whether the code point at `pos`, inside a run, might take part in a match
 // longer than itself.
-bool Engine::RunComplex(size_t pos, const CodeEntry& entry) const {
+template <typename Out>
+bool Engine<Out>::RunComplex(size_t pos, const CodeEntry& entry) const {
   if (entry.kind() != CodeKind::kCareful) return false;
   const CodeInfo& info = t_.info(entry.info());
   if (info.hard) return true;
@@ -194,7 +227,9 @@ bool Engine::RunComplex(size_t pos, const CodeEntry& entry) const {
   return false;
 }
 
-bool Engine::MayBeginSegmentationKey(size_t pos, const CodeEntry& entry) const {
+template <typename Out>
+bool Engine<Out>::MayBeginSegmentationKey(size_t pos,
+                                          const CodeEntry& entry) const {
   if (entry.identity()) return false;
   const uint32_t node = t_.info(entry.info()).segmentation_node;
   if (node == PhraseTrie::kNoNode) return false;
@@ -210,7 +245,8 @@ bool Engine::MayBeginSegmentationKey(size_t pos, const CodeEntry& entry) const {
 // plus run_reach. Where all those reaches have been passed, every scan is
 // back in step and the fast path can go on. Returns kNeedMore, writing
 // nothing, when that position is not within the text known so far.
-size_t Engine::Region(size_t pos) {
+template <typename Out>
+size_t Engine<Out>::Region(size_t pos) {
   size_t reach = 0;
   size_t p = pos;
   for (CodeEntry e; At(p, e) && (p == pos || p < reach); ++p) {
@@ -231,14 +267,51 @@ size_t Engine::Region(size_t pos) {
 
 }  // namespace
 
+void ConvertWithTables(const ConversionTables& tables,
+                       const SegmentationIndex& index, std::u32string_view text,
+                       std::u32string& out) {
+  Writer writer(out, text.size());
+  Engine<Writer>(tables, index, text, /*final=*/true, writer).Run();
+}
+
+size_t ConvertPrefixWithTables(const ConversionTables& tables,
+                               const SegmentationIndex& index,
+                               std::u32string_view text, std::u32string& out) {
+  Writer writer(out, text.size());
+  return Engine<Writer>(tables, index, text, /*final=*/false, writer).Run();
+}
+
 void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
                        std::u32string& out) {
-  Engine(tables, text, /*final=*/true, out).Run();
+  ConvertWithTables(tables, SegmentationIndex(tables), text, out);
 }
 
 size_t ConvertPrefixWithTables(const ConversionTables& tables,
                                std::u32string_view text, std::u32string& out) {
-  return Engine(tables, text, /*final=*/false, out).Run();
+  return ConvertPrefixWithTables(tables, SegmentationIndex(tables), text, out);
+}
+
+size_t ConvertToBytes(const ConversionTables& tables,
+                      const SegmentationIndex& index, std::u32string_view text,
+                      bool final, Encoding target, std::string& out,
+                      EncodeCounts& counts) {
+  auto run = [&]<Encoding kTarget>() {
+    ByteWriter<kTarget> writer(
+        out, text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2), counts);
+    return Engine<ByteWriter<kTarget>>(tables, index, text, final, writer)
+        .Run();
+  };
+  switch (target) {
+    case Encoding::kBig5:
+      return run.template operator()<Encoding::kBig5>();
+    case Encoding::kGbk:
+      return run.template operator()<Encoding::kGbk>();
+    case Encoding::kGb18030:
+      return run.template operator()<Encoding::kGb18030>();
+    case Encoding::kUtf8:
+      break;
+  }
+  return run.template operator()<Encoding::kUtf8>();
 }
 
 }  // namespace tovenrak::core

@@ -1,5 +1,8 @@
 #include "core/encoding/codec.h"
 
+#include <cstring>
+
+#include "core/encoding/code_point_writer.h"
 #include "core/encoding/code_tables.h"
 #include "core/encoding/utf8.h"
 
@@ -7,12 +10,9 @@ namespace tovenrak::core {
 
 namespace {
 
-// A placeholder packs its bytes into its value: one byte b as 0x110000 + b,
-// two as 0x120000 + (b0 << 8 | b1), four as (b0 << 24 | ... | b3), which
-// is at least 0x81000000 since b0 is a lead byte.
-constexpr char32_t kOneBytePlaceholder = 0x110000;
-constexpr char32_t kTwoBytePlaceholder = 0x120000;
-constexpr char32_t kFourBytePlaceholder = 0x1000000;
+using code_point_writer::kFourBytePlaceholder;
+using code_point_writer::kOneBytePlaceholder;
+using code_point_writer::kTwoBytePlaceholder;
 
 bool IsDigit(unsigned b) { return b >= 0x30 && b <= 0x39; }
 
@@ -27,6 +27,21 @@ uint32_t FourBytePointer(const unsigned char* p) {
          (p[3] - 0x30u);
 }
 
+// Copies the run of bytes below 0x80 that starts at `pos` and ends by `stop`
+// as code points to `o`, eight at a time while it lasts, and advances `pos`
+// past it.
+char32_t* CopyAscii(const unsigned char* p, size_t& pos, size_t stop,
+                    char32_t* o) {
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  for (uint64_t word; pos + 8 <= stop; pos += 8, o += 8) {
+    std::memcpy(&word, p + pos, 8);
+    if ((word & kHighBits) != 0) break;
+    for (int k = 0; k < 8; ++k) o[k] = static_cast<char32_t>(p[pos + k]);
+  }
+  while (pos < stop && p[pos] < 0x80) *o++ = p[pos++];
+  return o;
+}
+
 // Decodes the double-byte encodings. Every unit yields at least one code
 // point per byte it spans at most, so `text` never outgrows the bytes.
 // Both decode the units that start before `stop` and append them to
@@ -36,7 +51,6 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
                         DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
-  const std::string_view head = bytes.substr(0, stop);
   const size_t base = out.text.size();
   // A unit that starts before `stop` may end up to three bytes after it.
   out.text.resize(base + stop - pos + 3);
@@ -45,8 +59,7 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
   while (pos < stop) {
     const unsigned b = p[pos];
     if (b < 0x80) {
-      for (const size_t end = AsciiRunEnd(head, pos); pos < end; ++pos)
-        *o++ = p[pos];
+      o = CopyAscii(p, pos, stop, o);
       continue;
     }
     if (IsLeadByte(b) && pos + 1 < n) {
@@ -91,15 +104,24 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
 size_t DecodeUtf8(std::string_view bytes, size_t pos, size_t stop,
                   DecodedText& out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::string_view head = bytes.substr(0, stop);
+  const size_t n = bytes.size();
   const size_t base = out.text.size();
   out.text.resize(base + stop - pos + 3);
   char32_t* o = out.text.data() + base;
   size_t invalid = 0;
   while (pos < stop) {
-    if (p[pos] < 0x80) {
-      for (const size_t end = AsciiRunEnd(head, pos); pos < end; ++pos)
-        *o++ = p[pos];
+    const unsigned b = p[pos];
+    if (b < 0x80) {
+      o = CopyAscii(p, pos, stop, o);
+      continue;
+    }
+    // Three bytes whose lead byte allows any continuation bytes (not E0,
+    // not ED): all of CJK, checked at once.
+    if (b - 0xE1u <= 0xEFu - 0xE1u && b != 0xED && n - pos >= 3 &&
+        ((p[pos + 1] & 0xC0u) | (p[pos + 2] & 0xC0u) << 8) == 0x8080u) {
+      *o++ = (char32_t{b & 0x0Fu} << 12) | (char32_t{p[pos + 1] & 0x3Fu} << 6) |
+             (p[pos + 2] & 0x3Fu);
+      pos += 3;
       continue;
     }
     const size_t length = WellFormedUtf8Length(bytes, pos);
@@ -116,131 +138,11 @@ size_t DecodeUtf8(std::string_view bytes, size_t pos, size_t stop,
   return pos;
 }
 
-// Appends to a string through a pointer, growing it when fewer than
-// kSlack bytes are left: the most one code point can take ("&#1114111;").
-class Appender {
- public:
-  static constexpr size_t kSlack = 16;
-
-  Appender(std::string& out, size_t expected) : out_(out), used_(out.size()) {
-    out_.resize(used_ + expected + kSlack);
-    o_ = out_.data() + used_;
-    end_ = out_.data() + out_.size();
-  }
-  Appender(const Appender&) = delete;
-  Appender& operator=(const Appender&) = delete;
-  ~Appender() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
-
-  // Returns where the next bytes go, with at least `more` + kSlack bytes of
-  // room.
-  char* Room(size_t more = 0) {
-    if (static_cast<size_t>(end_ - o_) < more + kSlack) Grow(more);
-    return o_;
-  }
-  void Advance(char* to) { o_ = to; }
-
- private:
-  void Grow(size_t more) {
-    const size_t used = static_cast<size_t>(o_ - out_.data());
-    out_.resize(out_.size() * 2 + more + kSlack);
-    o_ = out_.data() + used;
-    end_ = out_.data() + out_.size();
-  }
-
-  std::string& out_;
-  size_t used_;
-  char* o_;
-  char* end_;
-};
-
-char* WriteReference(char32_t cp, char* o) {
-  char digits[10];
-  int count = 0;
-  auto value = static_cast<uint32_t>(cp);
-  do {
-    digits[count++] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0);
-  *o++ = '&';
-  *o++ = '#';
-  while (count > 0) *o++ = digits[--count];
-  *o++ = ';';
-  return o;
-}
-
-char* WritePlaceholder(char32_t c, char* o) {
-  if (c >= kFourBytePlaceholder) {
-    *o++ = static_cast<char>(c >> 24);
-    *o++ = static_cast<char>(c >> 16);
-    *o++ = static_cast<char>(c >> 8);
-  } else if (c >= kTwoBytePlaceholder) {
-    *o++ = static_cast<char>(c >> 8);
-  }
-  *o++ = static_cast<char>(c);
-  return o;
-}
-
-char* WriteFourBytes(uint32_t pointer, char* o) {
-  *o++ = static_cast<char>(0x81 + pointer / 12600);
-  *o++ = static_cast<char>(0x30 + pointer / 1260 % 10);
-  *o++ = static_cast<char>(0x81 + pointer / 10 % 126);
-  *o++ = static_cast<char>(0x30 + pointer % 10);
-  return o;
-}
-
-bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
-
-// Writes `cp` (not ASCII, not a placeholder) in `kTarget`; a reference when
-// it has no code there.
-template <Encoding kTarget>
-char* WriteCodePoint(char32_t cp, char* o, EncodeCounts& counts) {
-  if constexpr (kTarget == Encoding::kUtf8) {
-    if (!IsSurrogate(cp)) {
-      if (cp < 0x800) {
-        *o++ = static_cast<char>(0xC0 | (cp >> 6));
-      } else {
-        if (cp < 0x10000) {
-          *o++ = static_cast<char>(0xE0 | (cp >> 12));
-        } else {
-          *o++ = static_cast<char>(0xF0 | (cp >> 18));
-          *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        }
-        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-      }
-      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
-      return o;
-    }
-  } else {
-    Unit code = 0;
-    if (kTarget == Encoding::kBig5) {
-      code = cp <= 0xFFFF ? tables::kBig5Encode[cp]
-                          : EncodeCodePoint(Encoding::kBig5, cp);
-    } else if (cp <= 0xFFFF) {
-      code = tables::kGbkEncode[cp];
-    }
-    if (code != 0) {
-      *o++ = static_cast<char>(code >> 8);
-      *o++ = static_cast<char>(code);
-      return o;
-    }
-    if (kTarget == Encoding::kGb18030 && !IsSurrogate(cp) && cp != 0xE5E5) {
-      code = EncodeCodePoint(Encoding::kGb18030, cp);
-      if (code != 0) {
-        *o++ = static_cast<char>(code >> 8);
-        *o++ = static_cast<char>(code);
-        return o;
-      }
-      return WriteFourBytes(Gb18030FourBytePointer(cp), o);
-    }
-  }
-  ++counts.references;
-  return WriteReference(cp, o);
-}
-
 template <Encoding kTarget>
 void EncodeTo(std::u32string_view text, std::string& out,
               EncodeCounts& counts) {
-  Appender appender(out, text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
+  ByteAppender appender(out,
+                        text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
   const size_t n = text.size();
   for (size_t i = 0; i < n;) {
     const char32_t c = text[i];
@@ -253,14 +155,7 @@ void EncodeTo(std::u32string_view text, std::string& out,
       continue;
     }
     ++i;
-    char* o = appender.Room();
-    if (IsPlaceholder(c)) {
-      o = WritePlaceholder(c, o);
-      ++counts.invalid_units;
-    } else {
-      o = WriteCodePoint<kTarget>(c, o, counts);
-    }
-    appender.Advance(o);
+    appender.Advance(WriteEncoded<kTarget>(c, appender.Room(), counts));
   }
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding/code_point_writer.h"
 #include "core/encoding/encoding.h"
 
 namespace tovenrak::core {
@@ -50,13 +51,6 @@ DecodedText Decode(std::string_view bytes, Encoding encoding);
 // REQUIRES: `pos` is where a unit starts.
 size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
                   Encoding encoding, DecodedText& out);
-
-struct EncodeCounts {
-  // Characters with no code in the target, written as "&#N;".
-  size_t references = 0;
-  // Placeholders written back as their original bytes.
-  size_t invalid_units = 0;
-};
 
 // Appends `text` encoded in `target` to `out` and adds to `counts`: a
 // placeholder as its original bytes (so a UTF-8 target holding one is no

@@ -1,0 +1,209 @@
+// Writing code points as bytes of a target encoding, one at a time: the step
+// under Encode, and what lets the conversion engine write bytes directly.
+
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "core/encoding/code_tables.h"
+#include "core/encoding/encoding.h"
+
+namespace tovenrak::core {
+
+struct EncodeCounts {
+  // Characters with no code in the target, written as "&#N;".
+  size_t references = 0;
+  // Placeholders written back as their original bytes.
+  size_t invalid_units = 0;
+};
+
+namespace code_point_writer {
+
+// A placeholder (see codec.h) packs its bytes into its value: one byte b as
+// 0x110000 + b, two as 0x120000 + (b0 << 8 | b1), four as
+// (b0 << 24 | ... | b3), which is at least 0x81000000 since b0 is a lead
+// byte.
+inline constexpr char32_t kOneBytePlaceholder = 0x110000;
+inline constexpr char32_t kTwoBytePlaceholder = 0x120000;
+inline constexpr char32_t kFourBytePlaceholder = 0x1000000;
+
+// The most bytes one code point can take ("&#1114111;").
+inline constexpr size_t kMaxBytes = 10;
+
+inline char* WriteReference(char32_t cp, char* o) {
+  char digits[10];
+  int count = 0;
+  auto value = static_cast<uint32_t>(cp);
+  do {
+    digits[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  *o++ = '&';
+  *o++ = '#';
+  while (count > 0) *o++ = digits[--count];
+  *o++ = ';';
+  return o;
+}
+
+inline char* WritePlaceholder(char32_t c, char* o) {
+  if (c >= kFourBytePlaceholder) {
+    *o++ = static_cast<char>(c >> 24);
+    *o++ = static_cast<char>(c >> 16);
+    *o++ = static_cast<char>(c >> 8);
+  } else if (c >= kTwoBytePlaceholder) {
+    *o++ = static_cast<char>(c >> 8);
+  }
+  *o++ = static_cast<char>(c);
+  return o;
+}
+
+inline char* WriteFourBytes(uint32_t pointer, char* o) {
+  *o++ = static_cast<char>(0x81 + pointer / 12600);
+  *o++ = static_cast<char>(0x30 + pointer / 1260 % 10);
+  *o++ = static_cast<char>(0x81 + pointer / 10 % 126);
+  *o++ = static_cast<char>(0x30 + pointer % 10);
+  return o;
+}
+
+inline bool IsSurrogate(char32_t cp) { return cp >= 0xD800 && cp <= 0xDFFF; }
+
+// Writes `cp` (not ASCII, not a placeholder) in `kTarget`; a reference when
+// it has no code there.
+template <Encoding kTarget>
+char* WriteCodePoint(char32_t cp, char* o, EncodeCounts& counts) {
+  if constexpr (kTarget == Encoding::kUtf8) {
+    if (!IsSurrogate(cp)) {
+      if (cp < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (cp >> 6));
+      } else {
+        if (cp < 0x10000) {
+          *o++ = static_cast<char>(0xE0 | (cp >> 12));
+        } else {
+          *o++ = static_cast<char>(0xF0 | (cp >> 18));
+          *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        }
+        *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      }
+      *o++ = static_cast<char>(0x80 | (cp & 0x3F));
+      return o;
+    }
+  } else {
+    Unit code = 0;
+    if (kTarget == Encoding::kBig5) {
+      code = cp <= 0xFFFF ? tables::kBig5Encode[cp]
+                          : EncodeCodePoint(Encoding::kBig5, cp);
+    } else if (cp <= 0xFFFF) {
+      code = tables::kGbkEncode[cp];
+    }
+    if (code != 0) {
+      *o++ = static_cast<char>(code >> 8);
+      *o++ = static_cast<char>(code);
+      return o;
+    }
+    if (kTarget == Encoding::kGb18030 && !IsSurrogate(cp) && cp != 0xE5E5) {
+      code = EncodeCodePoint(Encoding::kGb18030, cp);
+      if (code != 0) {
+        *o++ = static_cast<char>(code >> 8);
+        *o++ = static_cast<char>(code);
+        return o;
+      }
+      return WriteFourBytes(Gb18030FourBytePointer(cp), o);
+    }
+  }
+  ++counts.references;
+  return WriteReference(cp, o);
+}
+
+}  // namespace code_point_writer
+
+// WriteEncoded for what is not written from a direct table: placeholders,
+// astral code points, references, GB18030's four-byte sequences.
+template <Encoding kTarget>
+[[gnu::noinline]] char* WriteEncodedRare(char32_t c, char* o,
+                                         EncodeCounts& counts) {
+  using namespace code_point_writer;
+  if (c > 0x10FFFF) {
+    ++counts.invalid_units;
+    return WritePlaceholder(c, o);
+  }
+  return WriteCodePoint<kTarget>(c, o, counts);
+}
+
+// Writes `c` (any code point or placeholder) in `kTarget` at `o`, which has
+// room for kMaxBytes, as Encode does, and returns the end of what it wrote.
+template <Encoding kTarget>
+inline char* WriteEncoded(char32_t c, char* o, EncodeCounts& counts) {
+  if (c < 0x80) {
+    *o++ = static_cast<char>(c);
+    return o;
+  }
+  if constexpr (kTarget == Encoding::kUtf8) {
+    if (c < 0x800) {
+      *o++ = static_cast<char>(0xC0 | (c >> 6));
+      *o++ = static_cast<char>(0x80 | (c & 0x3F));
+      return o;
+    }
+    if (c < 0x10000 && !code_point_writer::IsSurrogate(c)) {
+      *o++ = static_cast<char>(0xE0 | (c >> 12));
+      *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *o++ = static_cast<char>(0x80 | (c & 0x3F));
+      return o;
+    }
+  } else if (c < 0x10000) {
+    const Unit code = kTarget == Encoding::kBig5 ? tables::kBig5Encode[c]
+                                                 : tables::kGbkEncode[c];
+    if (code != 0) {
+      *o++ = static_cast<char>(code >> 8);
+      *o++ = static_cast<char>(code);
+      return o;
+    }
+  }
+  return WriteEncodedRare<kTarget>(c, o, counts);
+}
+
+// Appends to a string through a pointer, growing it when less than kSlack
+// bytes are left: room for one code point written as WriteEncoded does.
+class ByteAppender {
+ public:
+  static constexpr size_t kSlack = 16;
+
+  // Makes room for `expected` bytes to begin with.
+  ByteAppender(std::string& out, size_t expected)
+      : out_(out), start_(out.size()) {
+    out_.resize(start_ + expected + kSlack);
+    o_ = out_.data() + start_;
+    end_ = out_.data() + out_.size();
+  }
+  ByteAppender(const ByteAppender&) = delete;
+  ByteAppender& operator=(const ByteAppender&) = delete;
+  ~ByteAppender() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
+
+  // Returns where the next bytes go, with at least `more` + kSlack bytes of
+  // room.
+  char* Room(size_t more = 0) {
+    if (static_cast<size_t>(end_ - o_) < more + kSlack) [[unlikely]]
+      Grow(more);
+    return o_;
+  }
+  void Advance(char* to) { o_ = to; }
+
+ private:
+  // Doubles what this appender has room for, not the whole string, which
+  // may be large already.
+  void Grow(size_t more) {
+    const size_t used = static_cast<size_t>(o_ - out_.data());
+    out_.resize(used + std::max(more, out_.size() - start_) + kSlack);
+    o_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+
+  std::string& out_;
+  size_t start_;
+  char* o_;
+  char* end_;
+};
+
+}  // namespace tovenrak::core
