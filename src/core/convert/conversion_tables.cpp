@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "core/convert/segmentation_index.h"
+
 namespace tovenrak::core {
 
 uint32_t ConversionTables::AddSpan(std::u32string_view cps) {
@@ -42,7 +44,13 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
   known.erase(std::unique(known.begin(), known.end()), known.end());
   for (const char32_t cp : known)
     Compile(cp, cp < 0x10000 ? bmp_.at(cp) : astral_[cp]);
+  index_ = std::make_unique<SegmentationIndex>(*this);
 }
+
+ConversionTables::ConversionTables(SegmentedChain chain)
+    : chain_(std::move(chain)) {}
+
+ConversionTables::~ConversionTables() = default;
 
 void ConversionTables::Save(TableWriter& out) const {
   chain_.Save(out);
@@ -63,6 +71,7 @@ void ConversionTables::Save(TableWriter& out) const {
   out.Put(phrases_);
   out.Put(pairs_);
   out.Put(static_cast<uint64_t>(run_reach_));
+  index_->Save(out);
 }
 
 std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
@@ -108,6 +117,8 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
   for (const uint32_t span : t->phrases_) {
     if (span >= t->spans_.size()) return nullptr;
   }
+  t->index_ = SegmentationIndex::Load(in, *t);
+  if (!t->index_) return nullptr;
   return t;
 }
 

@@ -44,6 +44,8 @@
 
 namespace tovenrak::core {
 
+class SegmentationIndex;
+
 // Code points kept in ConversionTables::pool.
 struct Span {
   uint32_t offset = 0;
@@ -124,6 +126,7 @@ struct CodeInfo {
 class ConversionTables {
  public:
   explicit ConversionTables(const ConversionPlan& plan);
+  ~ConversionTables();
 
   // Writes the tables in their flat form, and reads them back; Load returns
   // null for a form that is damaged (see TableReader) or does not hold
@@ -132,6 +135,8 @@ class ConversionTables {
   static std::unique_ptr<ConversionTables> Load(TableReader& in);
 
   const SegmentedChain& chain() const { return chain_; }
+  // The segmentation keys as the engine looks them up.
+  const SegmentationIndex& index() const { return *index_; }
 
   // The entry of `cp`; a placeholder's is that of a code point no
   // dictionary knows.
@@ -181,7 +186,7 @@ class ConversionTables {
   }
   static constexpr size_t kPairBitMask = (size_t{1} << 20) - 1;
 
-  explicit ConversionTables(SegmentedChain chain) : chain_(std::move(chain)) {}
+  explicit ConversionTables(SegmentedChain chain);
 
   uint32_t AddSpan(std::u32string_view cps);
   void Compile(char32_t cp, CodeEntry& entry);
@@ -197,6 +202,7 @@ class ConversionTables {
   TableArray<uint32_t> phrases_;  // Span index by segmentation trie value.
   TableArray<uint64_t> pairs_;
   size_t run_reach_ = 1;
+  std::unique_ptr<SegmentationIndex> index_;
 };
 
 }  // namespace tovenrak::core

@@ -5,7 +5,6 @@
 #include <new>
 
 #include "core/convert/conversion_tables.h"
-#include "core/convert/segmentation_index.h"
 #include "core/convert/table_cache.h"
 #include "core/convert/table_conversion.h"
 #include "core/encoding/codec.h"
@@ -23,7 +22,7 @@ class FastConverter : public Converter {
     Result<const Slot*> slot = Tables(how);
     if (!slot) return slot.error();
     try {
-      ConvertWithTables(*(*slot)->tables, *(*slot)->index, text, out);
+      ConvertWithTables(*(*slot)->tables, text, out);
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "characters");
     }
@@ -57,9 +56,8 @@ class FastConverter : public Converter {
       for (size_t want = kPiece;;) {
         pos = DecodeSome(text, pos, want, source, decoded);
         const bool final = pos == text.size();
-        size_t done =
-            ConvertToBytes(*(*slot)->tables, *(*slot)->index, decoded.text,
-                           final, target, result.text, counts);
+        size_t done = ConvertToBytes(*(*slot)->tables, decoded.text, final,
+                                     target, result.text, counts);
         if (final) break;
         // Nothing could be decided: a possible match reaches past the
         // piece. The exact chain looks for a cut the fast path could not
@@ -85,7 +83,6 @@ class FastConverter : public Converter {
   struct Slot {
     std::once_flag once;
     std::unique_ptr<ConversionTables> tables;
-    std::unique_ptr<SegmentationIndex> index;
     Error error{ErrorCode::kNotFound, {}};
   };
 
@@ -96,7 +93,6 @@ class FastConverter : public Converter {
       Result<LoadedTables> loaded =
           LoadOrCompileTables(OpenccConfigName(how), TableCacheFolder());
       if (loaded) {
-        slot.index = std::make_unique<SegmentationIndex>(*loaded->tables);
         slot.tables = std::move(loaded->tables);
       } else {
         slot.error = loaded.error();

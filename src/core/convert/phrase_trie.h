@@ -66,6 +66,7 @@ class PhraseTrie {
 
   size_t MaxKeyLength() const { return longest_[0]; }
   size_t KeyCount() const { return key_count_; }
+  size_t NodeCount() const { return nodes_.size(); }
 
   // Writes the trie in its flat form, and reads it back; Load fails on a
   // form whose nodes point outside it.

@@ -11,7 +11,7 @@ SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
     pairs += trie.node(i).count;
   size_t size = 64;
   while (size < pairs * 2) size *= 2;
-  slots_.resize(size);
+  slots_.assign(size, Pair());
   mask_ = size - 1;
   for (uint32_t i = root.first; i < root.first + root.count; ++i) {
     const PhraseTrie::Node& a = trie.node(i);
@@ -22,25 +22,65 @@ SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
       const uint64_t key = uint64_t{a.label} << 21 | b.label;
       size_t k = Hash(key);
       while (slots_[k].key_ != 0) k = (k + 1) & mask_;
-      Pair& pair = slots_[k];
+      Pair& pair = slots_.at(k);
       pair.key_ = key << Pair::kCountBits | (b.count + 1);
       pair.value_ = b.value;
       pair.first_ = b.first;
     }
   }
   const size_t count = tables.chain().PhraseCount();
-  outputs_.resize(count);
+  outputs_.assign(count, Output());
   for (uint32_t v = 0; v < count; ++v) {
     const std::u32string_view phrase = tables.phrase(v);
-    Output& o = outputs_[v];
+    Output& o = outputs_.at(v);
     o.size = static_cast<uint32_t>(phrase.size());
     if (phrase.size() <= kInline) {
       phrase.copy(o.inline_cps, phrase.size());
     } else {
       o.inline_cps[0] = static_cast<char32_t>(overflow_.size());
-      overflow_ += phrase;
+      overflow_.append(phrase);
     }
   }
+}
+
+void SegmentationIndex::Save(TableWriter& out) const {
+  out.Put(slots_);
+  out.Put(static_cast<uint64_t>(mask_));
+  out.Put(outputs_);
+  out.Put(overflow_);
+}
+
+std::unique_ptr<SegmentationIndex> SegmentationIndex::Load(
+    TableReader& in, const ConversionTables& tables) {
+  std::unique_ptr<SegmentationIndex> index(new SegmentationIndex());
+  uint64_t mask = 0;
+  if (!in.Get(index->slots_) || !in.Get(mask) || !in.Get(index->outputs_) ||
+      !in.Get(index->overflow_))
+    return nullptr;
+  // What the engine follows without a check must stay inside the tables,
+  // and a search must meet an empty slot.
+  const size_t size = index->slots_.size();
+  if (size < 64 || (size & (size - 1)) != 0 || mask != size - 1 ||
+      index->outputs_.size() != tables.chain().PhraseCount())
+    return nullptr;
+  index->mask_ = mask;
+  const size_t nodes = tables.chain().segmentation().NodeCount();
+  size_t used = 0;
+  for (const Pair& pair : index->slots_) {
+    if (pair.key_ == 0) continue;
+    ++used;
+    if (pair.count() > nodes || pair.first_ > nodes - pair.count() ||
+        (pair.value_ != PhraseTrie::kNoValue &&
+         pair.value_ >= index->outputs_.size()))
+      return nullptr;
+  }
+  if (used == size) return nullptr;
+  for (const Output& o : index->outputs_) {
+    if (o.size > kInline &&
+        uint64_t{o.inline_cps[0]} + o.size > index->overflow_.size())
+      return nullptr;
+  }
+  return index;
 }
 
 }  // namespace tovenrak::core

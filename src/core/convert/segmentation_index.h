@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,16 +16,21 @@
 
 namespace tovenrak::core {
 
-// Built from a ConversionTables' accessors and then only read; valid as
-// long as those tables are. Takes 1.8 MiB for s2tw and some milliseconds to
-// make, most of them page faults of that fresh memory (nothing for the
-// configurations whose segmentation dictionary is small). On a page dense in
-// phrases, the engine spent most of its time in cache misses: the pair bitmap,
-// the binary search among the first code point's children, the node, then three
-// dependent loads to reach the key's output; here it is one probe and one load.
+// Built from a ConversionTables' accessors when they are compiled, kept in
+// the same table file, and then only read. Takes 1.8 MiB for s2tw. On a page
+// dense in phrases, the engine spent most of its time in cache misses: the pair
+// bitmap, the binary search among the first code point's children, the node,
+// then three dependent loads to reach the key's output; here it is one probe
+// and one load.
 class SegmentationIndex {
  public:
   explicit SegmentationIndex(const ConversionTables& tables);
+
+  // Writes the index in its flat form, and reads it back for `tables`; Load
+  // returns null for a form that is damaged or does not fit `tables`.
+  void Save(TableWriter& out) const;
+  static std::unique_ptr<SegmentationIndex> Load(
+      TableReader& in, const ConversionTables& tables);
 
   // The segmentation trie's node after a key's first two code points: what
   // the engine needs of it, next to the pair itself.
@@ -64,7 +70,7 @@ class SegmentationIndex {
   std::u32string_view Phrase(uint32_t v) const {
     const Output& o = outputs_[v];
     if (o.size <= kInline) return std::u32string_view(o.inline_cps, o.size);
-    return std::u32string_view(overflow_).substr(o.inline_cps[0], o.size);
+    return overflow_.view().substr(o.inline_cps[0], o.size);
   }
 
  private:
@@ -80,10 +86,12 @@ class SegmentationIndex {
     return static_cast<size_t>((key * 0x9E3779B97F4A7C15u) >> 32) & mask_;
   }
 
-  std::vector<Pair> slots_;
+  SegmentationIndex() = default;
+
+  TableArray<Pair> slots_;
   size_t mask_ = 0;
-  std::vector<Output> outputs_;
-  std::u32string overflow_;
+  TableArray<Output> outputs_;
+  TableArray<char32_t> overflow_;
 };
 
 }  // namespace tovenrak::core

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "core/convert/segmentation_index.h"
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/codec.h"
 
@@ -267,38 +268,27 @@ size_t Engine<Out>::Region(size_t pos) {
 
 }  // namespace
 
-void ConvertWithTables(const ConversionTables& tables,
-                       const SegmentationIndex& index, std::u32string_view text,
-                       std::u32string& out) {
-  Writer writer(out, text.size());
-  Engine<Writer>(tables, index, text, /*final=*/true, writer).Run();
-}
-
-size_t ConvertPrefixWithTables(const ConversionTables& tables,
-                               const SegmentationIndex& index,
-                               std::u32string_view text, std::u32string& out) {
-  Writer writer(out, text.size());
-  return Engine<Writer>(tables, index, text, /*final=*/false, writer).Run();
-}
-
 void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
                        std::u32string& out) {
-  ConvertWithTables(tables, SegmentationIndex(tables), text, out);
+  Writer writer(out, text.size());
+  Engine<Writer>(tables, tables.index(), text, /*final=*/true, writer).Run();
 }
 
 size_t ConvertPrefixWithTables(const ConversionTables& tables,
                                std::u32string_view text, std::u32string& out) {
-  return ConvertPrefixWithTables(tables, SegmentationIndex(tables), text, out);
+  Writer writer(out, text.size());
+  return Engine<Writer>(tables, tables.index(), text, /*final=*/false, writer)
+      .Run();
 }
 
-size_t ConvertToBytes(const ConversionTables& tables,
-                      const SegmentationIndex& index, std::u32string_view text,
+size_t ConvertToBytes(const ConversionTables& tables, std::u32string_view text,
                       bool final, Encoding target, std::string& out,
                       EncodeCounts& counts) {
   auto run = [&]<Encoding kTarget>() {
     ByteWriter<kTarget> writer(
         out, text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2), counts);
-    return Engine<ByteWriter<kTarget>>(tables, index, text, final, writer)
+    return Engine<ByteWriter<kTarget>>(tables, tables.index(), text, final,
+                                       writer)
         .Run();
   };
   switch (target) {

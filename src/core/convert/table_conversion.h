@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "core/convert/conversion_tables.h"
-#include "core/convert/segmentation_index.h"
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/encoding.h"
 
@@ -19,9 +18,8 @@ namespace tovenrak::core {
 // points are converted by one table lookup; only around segmentation keys
 // and possible longer matches of the chain does it look further, and where
 // matches could overlap it runs the exact conversion over the smallest part
-// of the text that holds them. `index` is made from `tables`.
-void ConvertWithTables(const ConversionTables& tables,
-                       const SegmentationIndex& index, std::u32string_view text,
+// of the text that holds them.
+void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
                        std::u32string& out);
 
 // The same for a text that goes on after `text`: converts and appends to
@@ -32,22 +30,13 @@ void ConvertWithTables(const ConversionTables& tables,
 // text.size() - tables.lookahead() - 1 unless a possible match reaches past
 // that point.
 size_t ConvertPrefixWithTables(const ConversionTables& tables,
-                               const SegmentationIndex& index,
-                               std::u32string_view text, std::u32string& out);
-
-// Both for a single call: they make the index each time (milliseconds for
-// the large segmentation dictionaries).
-void ConvertWithTables(const ConversionTables& tables, std::u32string_view text,
-                       std::u32string& out);
-size_t ConvertPrefixWithTables(const ConversionTables& tables,
                                std::u32string_view text, std::u32string& out);
 
 // Converts as ConvertWithTables does when `final` (and returns text.size()),
 // else as ConvertPrefixWithTables does, but appends the output encoded in
 // `target` to `out`, as Encode would write it, and adds to `counts`: no code
 // point string is made for the output.
-size_t ConvertToBytes(const ConversionTables& tables,
-                      const SegmentationIndex& index, std::u32string_view text,
+size_t ConvertToBytes(const ConversionTables& tables, std::u32string_view text,
                       bool final, Encoding target, std::string& out,
                       EncodeCounts& counts);
 
