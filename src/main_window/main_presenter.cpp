@@ -128,22 +128,22 @@ void Main::OpenHtmlFile() {
 
 void Main::OpenPath(const std::filesystem::path& path) {
   c_.htmler.StartAtTop();
-  c_.htmler.ShowFile(path);
-  c_.htmler.Show();
-
   core::Result<std::string> read =
       c_.files.Read(path, platform::kMaxPreviewBytes);
   if (!read) {
+    PreviewOriginal(path);
     ShowError("无法读取文件" + Quoted(path) + "。\n原因：" +
               Reason(read.error()));
     return;
   }
   if (read->find('\0') != std::string::npos) {
+    PreviewOriginal(path);
     ShowError("文件" + Quoted(path) +
               "含有二进制数据，不是网页或文本文件，没有打开。");
     return;
   }
   if (core::HasUtf16ByteOrderMark(*read)) {
+    PreviewOriginal(path);
     ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
     return;
   }
@@ -151,46 +151,55 @@ void Main::OpenPath(const std::filesystem::path& path) {
   OpenAs(detection, path, std::move(*read));
 }
 
-// Both stored texts are filled on their own sides, so that GB always converts
-// Big5 text and Big5 always converts GB text, whichever kind was opened.
+// Each side is kept in its own encoding, so that GB always converts Big5 text
+// and Big5 always converts GB text, whichever kind was opened. Only the side
+// shown is converted now; the other is converted from the opened text when
+// a command first needs it.
 void Main::OpenAs(const core::Detection& detection,
                   const std::filesystem::path& path, std::string text) {
   const core::Encoding source = detection.encoding;
   const std::string name = path.filename().string();
-  const auto phrases = review_ ? review_->Phrases() : nullptr;
-  auto side_text =
-      [&](core::Encoding side) -> core::Result<core::RecodedDocument> {
-    if (side == source) {
-      core::RecodedDocument as_it_is;
-      as_it_is.conversion.text = text;
-      return as_it_is;
+  core::RecodedDocument gb;
+  if (source == core::Encoding::kBig5) {
+    // Only a Big5 document is shown converted, with its doubtful places.
+    core::Result<core::RecodedDocument> converted =
+        ToSide(*cher_, text, source, core::Encoding::kGbk, variant_, name,
+               review_ ? review_->Phrases() : nullptr, review_ != nullptr);
+    if (!converted) {
+      PreviewOriginal(path);
+      ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
+                converted.error().Message());
+      return;
     }
-    // Only a Big5 document is shown converted.
-    return ToSide(*cher_, text, source, side, variant_, name, phrases,
-                  review_ && source == core::Encoding::kBig5);
-  };
-  core::Result<core::RecodedDocument> gb = side_text(core::Encoding::kGbk);
-  core::Result<core::RecodedDocument> big5 = side_text(core::Encoding::kBig5);
-  if (!gb || !big5) {
-    ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
-              (gb ? big5 : gb).error().Message());
-    return;
+    gb = std::move(*converted);
+  } else {
+    // Shown as it is: the preview loads it while the text is shown.
+    PreviewOriginal(path);
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
                          StateText(source));
   c_.status.SetPanelText(platform::StatusBar::kDetectionPanel,
                          DetectionText(detection));
   if (review_) review_->End();
-  ori_str_ = std::move(gb->conversion.text);
-  cvt_str_ = std::move(big5->conversion.text);
-  if (review_ && source == core::Encoding::kBig5) {
-    ori_str_ = review_->Begin(
-        {text, source, core::Encoding::kGbk, std::move(gb->points)},
-        std::move(ori_str_));
+  ori_str_.clear();
+  cvt_str_.clear();
+  ori_pending_ =
+      source != core::Encoding::kGbk && source != core::Encoding::kBig5;
+  cvt_pending_ = source != core::Encoding::kBig5;
+  if (source == core::Encoding::kGbk) ori_str_ = text;
+  if (source == core::Encoding::kBig5) {
+    ori_str_ = std::move(gb.conversion.text);
+    cvt_str_ = text;
+    if (review_) {
+      ori_str_ = review_->Begin(
+          {text, source, core::Encoding::kGbk, std::move(gb.points)},
+          std::move(ori_str_));
+    }
   }
   name_ = name;
-  opened_text_ = text;
+  opened_text_ = std::move(text);
   opened_encoding_ = source;
+  opened_variant_ = variant_;
   opened_ = true;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
@@ -203,18 +212,39 @@ void Main::OpenAs(const core::Detection& detection,
     case core::Encoding::kBig5:
       // The GB text must not go on declaring Big5, or the preview shows it
       // as garbage. As with the GB command, only the shown text is
-      // rewritten.
-      ShowConverted(ori_str_, core::Encoding::kGbk);
-      WarnAboutConversion(gb->conversion.references,
-                          gb->conversion.invalid_units, core::Encoding::kBig5,
-                          core::Encoding::kGbk);
+      // rewritten. Without a preview file the preview shows the file.
+      if (ShowConverted(ori_str_, core::Encoding::kGbk)) {
+        c_.htmler.Show();
+      } else {
+        PreviewOriginal(path);
+      }
+      WarnAboutConversion(gb.conversion.references, gb.conversion.invalid_units,
+                          core::Encoding::kBig5, core::Encoding::kGbk);
       break;
     case core::Encoding::kGb18030:
     case core::Encoding::kUtf8:
       // Shown and previewed as it is; GB and Big5 convert it from there.
-      ShowInView(text, source);
+      ShowInView(opened_text_, source);
       break;
   }
+}
+
+void Main::PreviewOriginal(const std::filesystem::path& path) {
+  c_.htmler.ShowFile(path);
+  c_.htmler.Show();
+}
+
+core::Status Main::FillSide(core::Encoding side) {
+  const bool gb = side == core::Encoding::kGbk;
+  bool& pending = gb ? ori_pending_ : cvt_pending_;
+  if (!pending) return {};
+  core::Result<core::RecodedDocument> converted =
+      ToSide(*cher_, opened_text_, opened_encoding_, side, opened_variant_,
+             name_, review_ ? review_->Phrases() : nullptr);
+  if (!converted) return converted.error();
+  (gb ? ori_str_ : cvt_str_) = std::move(converted->conversion.text);
+  pending = false;
+  return {};
 }
 
 void Main::Clear() {
@@ -240,9 +270,12 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   const std::string& source = to_gb ? cvt_str_ : ori_str_;
   const core::Encoding from =
       to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk;
+  const core::Status filled = FillSide(from);
   core::Result<core::RecodedDocument> converted =
-      ToSide(*cher_, source, from, target, variant_, name_,
-             review_ ? review_->Phrases() : nullptr, review_ != nullptr);
+      filled
+          ? ToSide(*cher_, source, from, target, variant_, name_,
+                   review_ ? review_->Phrases() : nullptr, review_ != nullptr)
+          : core::Result<core::RecodedDocument>(filled.error());
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
     ShowPressed();
@@ -254,6 +287,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
                          StateText(target));
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->conversion.text);
+  (to_gb ? ori_pending_ : cvt_pending_) = false;
   if (review_) {
     stored =
         review_->Begin({source, from, target, std::move(converted->points)},
@@ -272,15 +306,21 @@ void Main::ReplaceConverted(std::string bytes) {
   std::string& stored =
       shown_encoding_ == core::Encoding::kGbk ? ori_str_ : cvt_str_;
   stored = std::move(bytes);
+  (shown_encoding_ == core::Encoding::kGbk ? ori_pending_ : cvt_pending_) =
+      false;
   ShowConverted(stored, shown_encoding_);
 }
 
-void Main::ShowConverted(const std::string& stored, core::Encoding encoding) {
+bool Main::ShowConverted(const std::string& stored, core::Encoding encoding) {
   // The view shows the stored text with its declaration rewritten; the
-  // stored text keeps the declaration it had, as the file had it.
-  ShowInView(core::RewriteCharset(stored, encoding), encoding);
+  // stored text keeps the declaration it had, as the file had it. The
+  // preview starts loading before the view takes the text.
+  std::string shown = core::RewriteCharset(stored, encoding);
+  const bool previewed = WritePreview(shown);
+  if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  ShowInView(std::move(shown), encoding);
   if (review_) review_->Show(shown_bytes_);
-  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  return previewed;
 }
 
 void Main::ConvertAgain() {
@@ -327,7 +367,7 @@ void Main::ConvertTo(int choice) {
   // Its places are not reviewed: marks of an earlier conversion go.
   if (review_) review_->End();
   ShowInView(converted->text, target.to);
-  if (WritePreview()) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  if (WritePreview(ViewBytes())) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(converted->references, converted->invalid_units,
                       opened_encoding_, target.to);
   OfferSave("保存文件为 " + name + " 码");
@@ -396,9 +436,9 @@ void Main::OnPreviewLinkHovered(const std::string& url) {
                          url.empty() ? browser_activity_ : url);
 }
 
-void Main::ShowInView(const std::string& bytes, core::Encoding encoding) {
+void Main::ShowInView(std::string bytes, core::Encoding encoding) {
   c_.ori_text.SetText(DecodeForView(bytes, encoding));
-  shown_bytes_ = bytes;
+  shown_bytes_ = std::move(bytes);
   shown_encoding_ = encoding;
 }
 
@@ -421,9 +461,9 @@ void Main::ShowPressed() {
   c_.tool.SetButtonPressed(platform::kBig5Button, big5_pressed_);
 }
 
-bool Main::WritePreview() {
+bool Main::WritePreview(std::string_view bytes) {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
-  core::Status written = c_.files.Save(path, ViewBytes());
+  core::Status written = c_.files.Save(path, bytes);
   if (!written) {
     ShowError("无法写入预览文件" + Quoted(path) + "。\n原因：" +
               Reason(written.error()));

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/convert/converter.h"
@@ -115,9 +116,16 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Hands `url` to the desktop, which may decline it unnoticed.
   void BrowseTo(const std::string& url);
 
-  // The GB-side and the Big5-side text of the document (bytes).
-  const std::string& ori_str() const { return ori_str_; }
-  const std::string& cvt_str() const { return cvt_str_; }
+  // The GB-side and the Big5-side text of the document (bytes). A side not
+  // converted yet is converted now; it stays empty when that fails.
+  const std::string& ori_str() {
+    (void)FillSide(core::Encoding::kGbk);
+    return ori_str_;
+  }
+  const std::string& cvt_str() {
+    (void)FillSide(core::Encoding::kBig5);
+    return cvt_str_;
+  }
 
   // platform::MainWindowListener
   void OnToolButton(int position) override;
@@ -141,6 +149,11 @@ class Main : public platform::MainWindowListener, private ReviewHost {
  private:
   void OpenAs(const core::Detection& detection,
               const std::filesystem::path& path, std::string text);
+  // Sends the preview to the file at `path` and shows it.
+  void PreviewOriginal(const std::filesystem::path& path);
+  // Converts the opened text to `side` (GB for kGbk, else Big5) and stores
+  // it, if that side is still pending.
+  core::Status FillSide(core::Encoding side);
   // `target` is GB (kGbk) or Big5.
   void Convert(core::Encoding target);
   // Converts to `target` and shows the result; false, with a message, when
@@ -152,15 +165,16 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void SaveConverted() override { SaveShown(); }
   // Asks where to save the shown text, under `title`, and saves it there.
   void OfferSave(const std::string& title);
-  void ShowInView(const std::string& bytes, core::Encoding encoding);
+  void ShowInView(std::string bytes, core::Encoding encoding);
   // Shows the converted text `stored`, in `encoding`, its declaration
-  // rewritten to name it, with its review marks, and previews it.
-  void ShowConverted(const std::string& stored, core::Encoding encoding);
+  // rewritten to name it, with its review marks, and previews it; false when
+  // the preview file could not be written (with a message).
+  bool ShowConverted(const std::string& stored, core::Encoding encoding);
   std::string ViewBytes() const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
   void PressSide(core::Encoding side);
   void ShowPressed();
-  bool WritePreview();
+  bool WritePreview(std::string_view bytes);
   void ShowError(const std::string& text);
   void WarnAboutConversion(size_t references, size_t invalid_units,
                            core::Encoding source, core::Encoding target);
@@ -172,12 +186,17 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   const std::filesystem::path program_dir_;
   std::string ori_str_;
   std::string cvt_str_;
+  // Whether a side is still to be converted from opened_text_.
+  bool ori_pending_ = false;
+  bool cvt_pending_ = false;
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
   // The opened file's bytes and the encoding they were found in: what the
   // convert menu converts. Empty before the first document opens.
   std::string opened_text_;
   core::Encoding opened_encoding_ = core::Encoding::kGbk;
+  // The variant chosen when it was opened, for its pending side.
+  core::Variant opened_variant_ = core::Variant::kTw;
   bool opened_ = false;
 
   // Where the variant is remembered, and the one chosen.

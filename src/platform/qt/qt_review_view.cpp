@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QTextBlock>
 #include <QToolTip>
+#include <algorithm>
 
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_source_view.h"
@@ -42,6 +43,9 @@ QtReviewView::QtReviewView(QtMainWindow& window)
   source_view_.viewport()->installEventFilter(this);
   connect(&source_view_, &QPlainTextEdit::cursorPositionChanged, this,
           &QtReviewView::DescribeCursor);
+  // Scrolling, resizing and editing all ask for a repaint first.
+  connect(&source_view_, &QPlainTextEdit::updateRequest, this,
+          &QtReviewView::UnderlineShown);
 }
 
 void QtReviewView::CreateMenu(QtMainWindow& window) {
@@ -74,8 +78,11 @@ void QtReviewView::SetListener(platform::ReviewListener* listener) {
 
 void QtReviewView::ShowMarks(const std::vector<platform::ReviewMark>& marks) {
   marks_.clear();
-  QList<QTextEdit::ExtraSelection> selections;
   QTextDocument* document = source_view_.document();
+  // Inside an edit block a cursor moved does not lay out its line to find
+  // its place on screen; nothing is edited.
+  QTextCursor batch(document);
+  batch.beginEditBlock();
   for (const platform::ReviewMark& mark : marks) {
     const QTextBlock block =
         document->findBlockByNumber(static_cast<int>(mark.line) - 1);
@@ -90,16 +97,35 @@ void QtReviewView::ShowMarks(const std::vector<platform::ReviewMark>& marks) {
     for (const std::string& alternative : mark.alternatives)
       shown.alternatives.push_back(QString::fromStdString(alternative));
     marks_.push_back(std::move(shown));
+  }
+  batch.endEditBlock();
+  underlined_ = {0, -1};
+  UnderlineShown();
+  DescribeCursor();
+}
 
+void QtReviewView::UnderlineShown() {
+  // A screenful of blocks either side, so that a short scroll shows its
+  // marks at once; every block in that range is a line of the document.
+  const int screen =
+      std::max(1, source_view_.viewport()->height() /
+                      std::max(1, source_view_.fontMetrics().lineSpacing()));
+  const std::pair<int, int> shown = source_view_.ShownPositions(screen);
+  if (shown == underlined_) return;
+  underlined_ = shown;
+  QList<QTextEdit::ExtraSelection> selections;
+  for (const Shown& mark : marks_) {
+    if (mark.cursor.selectionEnd() < shown.first ||
+        mark.cursor.selectionStart() > shown.second)
+      continue;
     QTextEdit::ExtraSelection selection;
-    selection.cursor = cursor;
+    selection.cursor = mark.cursor;
     selection.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
     selection.format.setUnderlineColor(QColor(208, 0, 0));
-    selection.format.setToolTip(QString::fromStdString(mark.text));
+    selection.format.setToolTip(mark.text);
     selections.append(selection);
   }
   source_view_.setExtraSelections(selections);
-  DescribeCursor();
 }
 
 void QtReviewView::SelectMark(int index) {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QString>
 #include <QTextCursor>
+#include <utility>
 #include <vector>
 
 #include "platform/review_view.h"
@@ -54,6 +55,10 @@ class QtReviewView : public QObject, public platform::ReviewView {
   // Makes the text of the mark under the cursor the view's accessible
   // description.
   void DescribeCursor();
+  // Underlines the marks in and around the part of the text shown. Finding
+  // where a mark is on screen lays out its line, so underlining every mark
+  // of a long document at once would lay out nearly all of it.
+  void UnderlineShown();
 
   QtSourceView& source_view_;
   QLabel* count_;
@@ -64,6 +69,8 @@ class QtReviewView : public QObject, public platform::ReviewView {
     std::vector<QString> alternatives;
   };
   std::vector<Shown> marks_;
+  // The document positions whose marks are underlined now.
+  std::pair<int, int> underlined_{0, -1};
 };
 
 }  // namespace tovenrak::platform::qt

@@ -1,6 +1,7 @@
 #include "platform/qt/qt_source_view.h"
 
 #include <QPalette>
+#include <QTextBlock>
 
 namespace tovenrak::platform::qt {
 
@@ -22,5 +23,20 @@ void QtSourceView::SetText(const std::string& text) {
 std::string QtSourceView::Text() const { return toPlainText().toStdString(); }
 
 bool QtSourceView::IsModified() const { return document()->isModified(); }
+
+std::pair<int, int> QtSourceView::ShownPositions(int margin) const {
+  QTextBlock first = firstVisibleBlock();
+  QTextBlock last = first;
+  const QPointF offset = contentOffset();
+  const int bottom = viewport()->height();
+  for (QTextBlock block = first; block.isValid(); block = block.next()) {
+    if (blockBoundingGeometry(block).translated(offset).top() > bottom) break;
+    last = block;
+  }
+  for (int i = 0; i < margin && first.previous().isValid(); ++i)
+    first = first.previous();
+  for (int i = 0; i < margin && last.next().isValid(); ++i) last = last.next();
+  return {first.position(), last.position() + last.length()};
+}
 
 }  // namespace tovenrak::platform::qt
