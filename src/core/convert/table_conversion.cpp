@@ -12,45 +12,25 @@ namespace tovenrak::core {
 
 namespace {
 
-// Appends to a code point string through a pointer: the string is resized
-// once for the expected output and grown only when that runs out.
+// Appends code points to a code point string.
 class Writer {
  public:
-  Writer(std::u32string& out, size_t expected) : out_(out), start_(out.size()) {
-    out_.resize(start_ + expected + kSlack);
-    o_ = out_.data() + start_;
-    end_ = out_.data() + out_.size();
-  }
-  Writer(const Writer&) = delete;
-  Writer& operator=(const Writer&) = delete;
-  ~Writer() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
+  Writer(std::u32string& out, size_t expected) : to_(out, expected) {}
 
   void Put(char32_t c) {
-    if (o_ == end_) Grow(1);
-    *o_++ = c;
+    char32_t* o = to_.Room(1);
+    *o = c;
+    to_.Advance(o + 1);
   }
   // A loop rather than memcpy: most spans are a few code points.
   void Put(std::u32string_view s) {
-    if (static_cast<size_t>(end_ - o_) < s.size()) Grow(s.size());
-    for (const char32_t c : s) *o_++ = c;
+    char32_t* o = to_.Room(s.size());
+    for (const char32_t c : s) *o++ = c;
+    to_.Advance(o);
   }
 
  private:
-  static constexpr size_t kSlack = 16;
-
-  // Doubles the room of this writer, not the whole string: a document
-  // converted run by run appends to one long string.
-  void Grow(size_t more) {
-    const size_t used = static_cast<size_t>(o_ - out_.data());
-    out_.resize(used + std::max(more, out_.size() - start_) + kSlack);
-    o_ = out_.data() + used;
-    end_ = out_.data() + out_.size();
-  }
-
-  std::u32string& out_;
-  size_t start_;
-  char32_t* o_;
-  char32_t* end_;
+  StringAppender<std::u32string> to_;
 };
 
 // Appends code points encoded in kTarget to a byte string.

@@ -165,34 +165,35 @@ inline char* WriteEncoded(char32_t c, char* o, EncodeCounts& counts) {
 }
 
 // Appends to a string through a pointer, growing it when less than kSlack
-// bytes are left: room for one code point written as WriteEncoded does.
-class ByteAppender {
+// units are left: room for one code point written as WriteEncoded does. The
+// string is resized once for the expected output, and then doubles only the
+// room of this appender, not the whole string, which may be large already.
+template <typename String>
+class StringAppender {
  public:
+  using Char = typename String::value_type;
   static constexpr size_t kSlack = 16;
 
-  // Makes room for `expected` bytes to begin with.
-  ByteAppender(std::string& out, size_t expected)
-      : out_(out), start_(out.size()) {
+  // Makes room for `expected` units to begin with.
+  StringAppender(String& out, size_t expected) : out_(out), start_(out.size()) {
     out_.resize(start_ + expected + kSlack);
     o_ = out_.data() + start_;
     end_ = out_.data() + out_.size();
   }
-  ByteAppender(const ByteAppender&) = delete;
-  ByteAppender& operator=(const ByteAppender&) = delete;
-  ~ByteAppender() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
+  StringAppender(const StringAppender&) = delete;
+  StringAppender& operator=(const StringAppender&) = delete;
+  ~StringAppender() { out_.resize(static_cast<size_t>(o_ - out_.data())); }
 
-  // Returns where the next bytes go, with at least `more` + kSlack bytes of
+  // Returns where the next units go, with at least `more` + kSlack units of
   // room.
-  char* Room(size_t more = 0) {
+  Char* Room(size_t more = 0) {
     if (static_cast<size_t>(end_ - o_) < more + kSlack) [[unlikely]]
       Grow(more);
     return o_;
   }
-  void Advance(char* to) { o_ = to; }
+  void Advance(Char* to) { o_ = to; }
 
  private:
-  // Doubles what this appender has room for, not the whole string, which
-  // may be large already.
   void Grow(size_t more) {
     const size_t used = static_cast<size_t>(o_ - out_.data());
     out_.resize(used + std::max(more, out_.size() - start_) + kSlack);
@@ -200,10 +201,11 @@ class ByteAppender {
     end_ = out_.data() + out_.size();
   }
 
-  std::string& out_;
+  String& out_;
   size_t start_;
-  char* o_;
-  char* end_;
+  Char* o_;
+  Char* end_;
 };
+using ByteAppender = StringAppender<std::string>;
 
 }  // namespace tovenrak::core
