@@ -24,21 +24,10 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
   run_reach_ = std::max<size_t>(run_reach_, 1);
   const PhraseTrie& segmentation = chain_.segmentation();
 
-  phrases_.reserve(chain_.PhraseCount());
-  for (uint32_t v = 0; v < chain_.PhraseCount(); ++v)
-    phrases_.push_back(AddSpan(chain_.PhraseOutput(v)));
-
-  pairs_.assign((kPairBitMask + 1) / 64, 0);
   std::vector<char32_t> known;
   const PhraseTrie::Node& root = segmentation.node(0);
-  for (uint32_t i = root.first; i < root.first + root.count; ++i) {
-    const PhraseTrie::Node& a = segmentation.node(i);
-    known.push_back(a.label);
-    for (uint32_t j = a.first; j < a.first + a.count; ++j) {
-      const size_t bit = PairBit(a.label, segmentation.node(j).label);
-      pairs_.at(bit / 64) |= uint64_t{1} << (bit % 64);
-    }
-  }
+  for (uint32_t i = root.first; i < root.first + root.count; ++i)
+    known.push_back(segmentation.node(i).label);
   for (const ChainLevel& level : levels) level.AppendKeyStarts(known);
   std::sort(known.begin(), known.end());
   known.erase(std::unique(known.begin(), known.end()), known.end());
@@ -68,8 +57,6 @@ void ConversionTables::Save(TableWriter& out) const {
   out.Put(lasts_);
   out.Put(spans_);
   out.Put(pool_);
-  out.Put(phrases_);
-  out.Put(pairs_);
   out.Put(static_cast<uint64_t>(run_reach_));
   index_->Save(out);
 }
@@ -84,8 +71,7 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
   if (!in.Get(t->bmp_) || !in.Get(astral) || !in.Get(astral_entries) ||
       astral.size() != astral_entries.size() || !in.Get(t->infos_) ||
       !in.Get(t->firsts_) || !in.Get(t->lasts_) || !in.Get(t->spans_) ||
-      !in.Get(t->pool_) || !in.Get(t->phrases_) || !in.Get(t->pairs_) ||
-      !in.Get(reach))
+      !in.Get(t->pool_) || !in.Get(reach))
     return nullptr;
   for (size_t i = 0; i < astral.size(); ++i)
     t->astral_.emplace(astral[i], astral_entries[i]);
@@ -93,10 +79,8 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
   // What the engine indexes without a check must be in range.
   const size_t levels = t->levels();
   if (t->bmp_.size() != 0x10000 ||
-      t->pairs_.size() != (kPairBitMask + 1) / 64 ||
       t->firsts_.size() != t->infos_.size() * levels ||
-      t->lasts_.size() != t->firsts_.size() ||
-      t->phrases_.size() != t->chain_.PhraseCount())
+      t->lasts_.size() != t->firsts_.size())
     return nullptr;
   for (const Span& s : t->spans_) {
     if (uint64_t{s.offset} + s.size > t->pool_.size()) return nullptr;
@@ -113,9 +97,6 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
   }
   for (const CodeInfo& info : t->infos_) {
     if (info.single_output >= t->spans_.size()) return nullptr;
-  }
-  for (const uint32_t span : t->phrases_) {
-    if (span >= t->spans_.size()) return nullptr;
   }
   t->index_ = SegmentationIndex::Load(in, *t);
   if (!t->index_) return nullptr;
@@ -158,10 +139,6 @@ void ConversionTables::Compile(char32_t cp, CodeEntry& entry) {
   info.single_output = AddSpan(outputs[n]);
 
   info.segmentation_node = segmentation.Child(0, cp);
-  if (info.segmentation_node != PhraseTrie::kNoNode) {
-    info.segmentation_first = segmentation.node(info.segmentation_node).first;
-    info.segmentation_count = segmentation.node(info.segmentation_node).count;
-  }
   const bool alone = !info.hard && info.soft_levels == 0;
   CodeKind kind;
   // A key of one code point is left to the careful path.

@@ -24,11 +24,8 @@
 //
 // Speed choices: the direct table for the BMP (one load per code point
 // instead of a hash lookup), the output code point held in the entry (no
-// span for the common one-to-one case), and the pair bitmap that spares most
-// searches among a segmentation key's children. The bitmap paid on the
-// earlier engine over Big5 and GBK units; none of the three has been
-// measured again on code points: an A/B in bench/converter_benchmark that
-// shows one does not pay is reason to remove it.
+// span for the common one-to-one case), and the segmentation index (one
+// probe for a key's first two code points and its output).
 
 #pragma once
 
@@ -115,11 +112,9 @@ struct CodeInfo {
   // code points at level k; whether it matches depends on what follows.
   uint32_t soft_levels = 0;
   uint32_t single_output = 0;  // Span index of the output alone.
-  // The segmentation trie's child of the root for the code point (or
-  // PhraseTrie::kNoNode), and that node's children, to spare a step.
+  // The segmentation trie's child of the root for the code point, or
+  // PhraseTrie::kNoNode.
   uint32_t segmentation_node = 0;
-  uint32_t segmentation_first = 0;
-  uint32_t segmentation_count = 0;
 };
 
 // Everything one configuration needs, built once and then only read.
@@ -149,9 +144,6 @@ class ConversionTables {
   std::u32string_view span(uint32_t i) const {
     return pool_.view().substr(spans_[i].offset, spans_[i].size);
   }
-  // What the segmentation key with trie value `v` converts to.
-  std::u32string_view phrase(uint32_t v) const { return span(phrases_[v]); }
-
   // First and last code point of outputs[level] of the code point `cp`.
   char32_t first(size_t level, const CodeEntry& e, char32_t cp) const {
     return e.identity() ? cp : firsts_[e.info() * levels() + level];
@@ -162,12 +154,6 @@ class ConversionTables {
   uint8_t clean_levels(const CodeEntry& e) const {
     return e.identity() ? static_cast<uint8_t>(levels())
                         : infos_[e.info()].clean_levels;
-  }
-
-  // Whether some segmentation key starts with `a`, `b` (false: surely not).
-  bool MayPair(char32_t a, char32_t b) const {
-    const size_t bit = PairBit(a, b);
-    return (pairs_[bit / 64] >> (bit % 64) & 1) != 0;
   }
 
   size_t levels() const { return chain_.run_levels().size(); }
@@ -181,11 +167,6 @@ class ConversionTables {
   }
 
  private:
-  static size_t PairBit(char32_t a, char32_t b) {
-    return ((a * 0x9E3779B1u) ^ (b * 0x85EBCA77u)) >> 12 & kPairBitMask;
-  }
-  static constexpr size_t kPairBitMask = (size_t{1} << 20) - 1;
-
   explicit ConversionTables(SegmentedChain chain);
 
   uint32_t AddSpan(std::u32string_view cps);
@@ -199,8 +180,6 @@ class ConversionTables {
   TableArray<char32_t> firsts_, lasts_;
   TableArray<Span> spans_;
   TableArray<char32_t> pool_;
-  TableArray<uint32_t> phrases_;  // Span index by segmentation trie value.
-  TableArray<uint64_t> pairs_;
   size_t run_reach_ = 1;
   std::unique_ptr<SegmentationIndex> index_;
 };

@@ -31,7 +31,7 @@ SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
   const size_t count = tables.chain().PhraseCount();
   outputs_.assign(count, Output());
   for (uint32_t v = 0; v < count; ++v) {
-    const std::u32string_view phrase = tables.phrase(v);
+    const std::u32string_view phrase = tables.chain().PhraseOutput(v);
     Output& o = outputs_.at(v);
     o.size = static_cast<uint32_t>(phrase.size());
     if (phrase.size() <= kInline) {
