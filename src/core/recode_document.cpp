@@ -28,6 +28,34 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
   }
 }
 
+// RecodeMarkup, with the doubtful places of the conversion: they are
+// located in the whole decoded text, so the page is decoded whole. On
+// failure `points` is left empty.
+Status RecodeMarkupWithPoints(const Converter& converter, std::string_view text,
+                              Encoding source, Encoding target,
+                              ScriptConversion how, std::string& out,
+                              EncodeCounts& counts,
+                              std::vector<AmbiguityPoint>& points) {
+  const DecodedText decoded = Decode(text, source);
+  std::u32string converted;
+  if (Status done =
+          ConvertMarkup(converter, decoded.text, how, converted, &points);
+      !done) {
+    points.clear();
+    return done;
+  }
+  // A UTF-8 page keeps its byte-order mark; no other target gets one.
+  if (decoded.byte_order_mark && target == Encoding::kUtf8)
+    out += ByteOrderMark(target);
+  Encode(converted, target, out, counts);
+  std::stable_sort(points.begin(), points.end(),
+                   [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
+                     return a.index < b.index;
+                   });
+  LocatePoints(decoded.text, points);
+  return {};
+}
+
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(const Converter& converter,
@@ -39,15 +67,18 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
   RecodedDocument result;
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
-  if (how && markup != MarkupMode::kText && !points) {
+  if (how && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
         Conversion& out = result.conversion;
         out.text.reserve(text.size() + text.size() / 8);
         EncodeCounts counts;
-        const Status done = RecodeMarkup(converter, text, source, target, *how,
-                                         out.text, counts);
+        const Status done =
+            points ? RecodeMarkupWithPoints(converter, text, source, target,
+                                            *how, out.text, counts, *points)
+                   : RecodeMarkup(converter, text, source, target, *how,
+                                  out.text, counts);
         if (done) {
           out.references = counts.references;
           out.invalid_units = counts.invalid_units;
@@ -59,45 +90,6 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
         if (done.error().code != ErrorCode::kInvalidInput) return done.error();
         result.markup_problem = done.error().reason;
         out = {};
-      }
-    } catch (const std::bad_alloc&) {
-      return NoMemoryToConvert(text.size(), "bytes");
-    }
-  } else if (how && markup != MarkupMode::kText) {
-    // The points are located in the whole decoded text.
-    try {
-      if (markup == MarkupMode::kHtml ||
-          DocumentLooksLikeMarkup(text, source, name)) {
-        const DecodedText decoded = Decode(text, source);
-        std::u32string converted;
-        const Status done =
-            ConvertMarkup(converter, decoded.text, *how, converted, points);
-        if (done) {
-          Conversion& out = result.conversion;
-          out.text.reserve(text.size() + text.size() / 8);
-          // A UTF-8 page keeps its byte-order mark; no other target gets one.
-          if (decoded.byte_order_mark && target == Encoding::kUtf8)
-            out.text += ByteOrderMark(target);
-          EncodeCounts counts;
-          Encode(converted, target, out.text, counts);
-          out.references = counts.references;
-          out.invalid_units = counts.invalid_units;
-          result.as_markup = true;
-          if (points) {
-            std::stable_sort(
-                points->begin(), points->end(),
-                [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
-                  return a.index < b.index;
-                });
-            LocatePoints(decoded.text, *points);
-          }
-          return result;
-        }
-        // Markup that cannot be read is kInvalidInput; anything else is the
-        // converter's failure.
-        if (done.error().code != ErrorCode::kInvalidInput) return done.error();
-        result.markup_problem = done.error().reason;
-        if (points) points->clear();
       }
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "bytes");
