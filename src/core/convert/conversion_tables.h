@@ -133,6 +133,14 @@ class ConversionTables {
   // The segmentation keys as the engine looks them up.
   const SegmentationIndex& index() const { return *index_; }
 
+  // No key of any dictionary begins with an ASCII character: a text of
+  // ASCII characters alone then matches no key and converts to itself.
+  bool KeepsAscii() const {
+    for (char32_t cp = 0; cp < 0x80; ++cp)
+      if (!Entry(cp).identity()) return false;
+    return true;
+  }
+
   // The entry of `cp`; a placeholder's is that of a code point no
   // dictionary knows.
   CodeEntry Entry(char32_t cp) const {

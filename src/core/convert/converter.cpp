@@ -43,6 +43,8 @@ Error NoMemoryToConvert(size_t size, std::string_view units) {
                                          std::string(units)};
 }
 
+bool Converter::KeepsAsciiText(ScriptConversion) const { return false; }
+
 Result<Conversion> Converter::Recode(
     std::string_view text, Encoding source, Encoding target,
     std::optional<ScriptConversion> how) const {

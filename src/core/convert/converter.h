@@ -77,6 +77,11 @@ class Converter {
   virtual Status FindAmbiguities(std::u32string_view text, ScriptConversion how,
                                  std::vector<AmbiguityPoint>& points) const;
 
+  // True when every text made only of ASCII characters converts to itself,
+  // so that a reader may copy such texts as they are. False when the
+  // converter cannot tell (the default) or its data cannot be loaded.
+  virtual bool KeepsAsciiText(ScriptConversion how) const;
+
   // Converts the bytes `text` from `source` to `target`, and between scripts
   // as `how` says (or not at all). Bytes not valid in `source` pass through
   // unchanged and are counted; a character `target` lacks becomes "&#N;".

@@ -29,6 +29,11 @@ class FastConverter : public Converter {
     return {};
   }
 
+  bool KeepsAsciiText(ScriptConversion how) const override {
+    Result<const Slot*> slot = Tables(how);
+    return slot && (*slot)->tables->KeepsAscii();
+  }
+
   // Decodes in pieces of about kPiece bytes that stay in the cache, reusing
   // the same buffer, and converts each straight into the target encoding. A
   // piece's conversion stops at a clean position, and what follows it is

@@ -55,9 +55,10 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // Appends the bytes `bytes` in `source`, read as markup and converted as
 // ConvertMarkup converts them, to `out` in `target`, and adds to `counts`:
 // what Decode, ConvertMarkup and Encode give (a UTF-8 page keeps its
-// byte-order mark, no other target gets one), without holding the whole
-// page decoded. Decodes about `piece` bytes at a time, and as much as one
-// token or run of text and inline tags needs.
+// byte-order mark, no other target gets one). The markup is read from the
+// bytes as they are: kept pieces are copied (their ASCII bytes) or
+// re-encoded, and only the pieces converted are decoded, about `piece` code
+// points of them at a time.
 //
 // Fails with kInvalidInput, `out` and `counts` as they were, when the text
 // cannot be read as markup (see ConvertMarkup), and with the converter's
@@ -65,6 +66,6 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     Encoding source, Encoding target, ScriptConversion how,
                     std::string& out, EncodeCounts& counts,
-                    size_t piece = size_t{1} << 16);
+                    size_t piece = size_t{1} << 15);
 
 }  // namespace tovenrak::core

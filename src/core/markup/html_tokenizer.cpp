@@ -15,14 +15,26 @@ bool IsAsciiLetter(char32_t c) {
 
 char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
-bool StartsWithIgnoringCase(std::u32string_view text, size_t at,
+template <typename Char>
+bool EqualsLower(std::basic_string_view<Char> text, std::string_view lower) {
+  if (text.size() != lower.size()) return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (Lower(text[i]) != static_cast<unsigned char>(lower[i])) return false;
+  }
+  return true;
+}
+
+template <typename Char>
+bool StartsWithIgnoringCase(std::basic_string_view<Char> text, size_t at,
                             std::string_view lower) {
   return text.size() - at >= lower.size() &&
-         EqualsIgnoringCase(text.substr(at, lower.size()), lower);
+         EqualsLower(text.substr(at, lower.size()), lower);
 }
 
 // Where the pair `a` `b` first occurs in `text` at or after `from`, or npos.
-size_t FindPair(std::u32string_view text, char32_t a, char32_t b, size_t from) {
+template <typename Char>
+size_t FindPair(std::basic_string_view<Char> text, Char a, Char b,
+                size_t from) {
   while ((from = text.find(a, from)) != npos) {
     if (from + 1 < text.size() && text[from + 1] == b) return from;
     ++from;
@@ -37,16 +49,17 @@ constexpr NameSet kRawSet(kRawNames);
 }  // namespace
 
 bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower) {
-  if (text.size() != lower.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (Lower(text[i]) != static_cast<unsigned char>(lower[i])) return false;
-  }
-  return true;
+  return EqualsLower(text, lower);
 }
 
-bool HtmlTokenizer::Fail(std::string_view what, size_t at) {
+bool EqualsIgnoringCase(std::u8string_view text, std::string_view lower) {
+  return EqualsLower(text, lower);
+}
+
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::Fail(std::string_view what, size_t at) {
   const size_t line =
-      1 + std::count(text_.begin(), text_.begin() + at, char32_t{'\n'});
+      1 + std::count(text_.begin(), text_.begin() + at, Char{'\n'});
   problem_ =
       Error{ErrorCode::kInvalidInput, "unterminated " + std::string(what) +
                                           " from line " + std::to_string(line)};
@@ -54,17 +67,20 @@ bool HtmlTokenizer::Fail(std::string_view what, size_t at) {
   return false;
 }
 
-bool HtmlTokenizer::Unfinished(std::string_view what, size_t at) {
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::Unfinished(std::string_view what, size_t at) {
   return last_ ? Fail(what, at) : More();
 }
 
-bool HtmlTokenizer::More() {
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::More() {
   needs_more_ = true;
   pos_ = start_;
   return false;
 }
 
-void HtmlTokenizer::Drop(size_t count) {
+template <typename Char>
+void BasicHtmlTokenizer<Char>::Drop(size_t count) {
   text_.remove_prefix(count);
   pos_ -= count;
   if (raw_ != kNone && raw_end_ != npos) raw_end_ -= count;
@@ -79,14 +95,15 @@ void HtmlTokenizer::Drop(size_t count) {
   }
 }
 
-size_t HtmlTokenizer::FindEndTag(Raw raw, size_t from) {
+template <typename Char>
+size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
   Search& last = searches_[raw];
   if (last.from != npos && from >= last.from &&
       (last.found == npos || from <= last.found))
     return last.found;
   const std::string_view name = kRawNames[raw];
   size_t at = from;
-  while ((at = FindPair(text_, '<', '/', at)) != npos) {
+  while ((at = FindPair(text_, Char{'<'}, Char{'/'}, at)) != npos) {
     const size_t after = at + 2 + name.size();
     if (after < text_.size() && StartsWithIgnoringCase(text_, at + 2, name) &&
         (IsHtmlSpace(text_[after]) || text_[after] == '/' ||
@@ -99,7 +116,8 @@ size_t HtmlTokenizer::FindEndTag(Raw raw, size_t from) {
   return at;
 }
 
-bool HtmlTokenizer::Next(HtmlToken& token) {
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   needs_more_ = false;
   start_ = pos_;
   if (problem_) return false;
@@ -114,45 +132,42 @@ bool HtmlTokenizer::Next(HtmlToken& token) {
       token = {title ? HtmlTokenKind::kTitleText : HtmlTokenKind::kRawText,
                contents, contents};
       token.has_ampersand =
-          title && text_.substr(pos_, contents.size()).find(U'&') != npos;
+          title && text_.substr(pos_, contents.size()).find(Char{'&'}) != npos;
       pos_ = raw_end_;
       return true;
     }
   }
-  // Text runs to the next '<' that opens markup; any other '<' is text. The
-  // same pass notes a '&', which saves the converter a pass of its own.
+  // Text runs to the next '<' that opens markup; any other '<' is text. Its
+  // '&' noted here saves the converter a pass of its own.
   const size_t n = text_.size();
-  bool ampersand = false;
-  size_t at = pos_, visible = pos_;
-  for (; at < n; ++at) {
-    if (text_[at] > '<') continue;  // Most characters: one comparison.
-    if (at == visible && IsHtmlSpace(text_[at])) {
-      ++visible;
-    } else if (text_[at] == '&') {
-      ampersand = true;
-    } else if (text_[at] == '<') {
-      if (at + 1 == n) continue;
-      const char32_t next = text_[at + 1];
-      if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
-          next == '%')
-        break;
-    }
+  size_t visible = pos_;
+  while (visible < n && IsHtmlSpace(text_[visible])) ++visible;
+  size_t at = visible;
+  while ((at = text_.find(Char{'<'}, at)) != npos && at + 1 < n) {
+    const Char next = text_[at + 1];
+    if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
+        next == '%')
+      break;
+    ++at;
   }
+  if (at == npos || at + 1 == n) at = n;
   // The text may go on, or the '<' at its end open markup.
   if (!last_ && at == n) return More();
   if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
-  token.has_ampersand = ampersand;
+  token.has_ampersand =
+      text_.substr(visible, at - visible).find(Char{'&'}) != npos;
   token.visible = visible;
   pos_ = at;
   return true;
 }
 
-bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
   // An opening cut short by the end of the text, "<!-" say, is read as a
   // declaration or end tag, which looks for a '>' and so asks for more.
   const size_t at = pos_;
-  const char32_t next = text_[at + 1];
+  const Char next = text_[at + 1];
   auto take = [&](HtmlTokenKind kind, size_t end, TextSpan inner) {
     token = {kind, {at, end}, inner};
     pos_ = end;
@@ -167,8 +182,8 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
           return take(HtmlTokenKind::kComment, body + dashes + 1, {body, body});
         if (body + dashes >= text_.size() || text_[body + dashes] != '-') break;
       }
-      for (size_t end = body; (end = FindPair(text_, '-', '-', end)) != npos;
-           ++end) {
+      for (size_t end = body;
+           (end = FindPair(text_, Char{'-'}, Char{'-'}, end)) != npos; ++end) {
         const size_t close = end + 2;
         if (close < text_.size() && text_[close] == '>')
           return take(HtmlTokenKind::kComment, close + 1, {body, end});
@@ -181,12 +196,12 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
     if (StartsWithIgnoringCase(text_, at, "<![cdata[")) {
       return take(HtmlTokenKind::kDeclaration, at + 9, {at, at + 9});
     }
-    const size_t close = text_.find(U'>', at);
+    const size_t close = text_.find(Char{'>'}, at);
     if (close == npos) return Unfinished("declaration", at);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
-    const size_t close = FindPair(text_, next, '>', at + 2);
+    const size_t close = FindPair(text_, next, Char{'>'}, at + 2);
     if (close == npos) {
       if (next == '%' || !last_) return Unfinished("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});
@@ -194,16 +209,18 @@ bool HtmlTokenizer::ReadMarkup(HtmlToken& token) {
     return take(HtmlTokenKind::kServerCode, close + 2, {at, close + 2});
   }
   if (next == '/') {
-    const char32_t first = at + 2 < text_.size() ? text_[at + 2] : 0;
+    const Char first = at + 2 < text_.size() ? text_[at + 2] : Char{0};
     if (IsAsciiLetter(first)) return ReadTag(at, /*end_tag=*/true, token);
-    const size_t close = text_.find(U'>', at);
+    const size_t close = text_.find(Char{'>'}, at);
     if (close == npos) return Unfinished("end tag", at);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   return ReadTag(at, /*end_tag=*/false, token);
 }
 
-bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
+                                       HtmlToken& token) {
   attributes_.clear();
   const size_t n = text_.size();
   size_t i = at + (end_tag ? 2 : 1);
@@ -236,7 +253,8 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
       while (i < n && IsHtmlSpace(text_[i])) ++i;
       if (i < n && (text_[i] == '"' || text_[i] == '\'')) {
         attribute.quote = text_[i];
-        const size_t close = text_.find(attribute.quote, i + 1);
+        const size_t close =
+            text_.find(static_cast<Char>(attribute.quote), i + 1);
         if (close == npos) return Unfinished("tag", at);
         attribute.value = {i + 1, close};
         i = close + 1;
@@ -274,5 +292,8 @@ bool HtmlTokenizer::ReadTag(size_t at, bool end_tag, HtmlToken& token) {
   }
   return true;
 }
+
+template class BasicHtmlTokenizer<char32_t>;
+template class BasicHtmlTokenizer<char8_t>;
 
 }  // namespace tovenrak::core

@@ -2,11 +2,19 @@
 // sees: text, tags with their attributes, comments, the raw contents of
 // script and style, server code and declarations.
 //
-// It reads decoded code points, never encoded bytes: the trail byte of a Big5
-// or GBK character can equal an ASCII letter or '\', and a GB18030 four-byte
-// sequence holds ASCII digits, so a scan over bytes would find names and
-// quotes inside characters. Over code points that cannot happen. A
-// placeholder of an undecodable unit is an ordinary character here.
+// It reads decoded code points, or the encoded bytes of a page in Big5, GBK,
+// GB18030 or UTF-8 (char8_t), which it reads as it reads their code points,
+// at byte positions. A byte of a multi-byte character after its first can
+// equal an ASCII character from '@' (0x40) to '~' or a digit (a Big5 or GBK
+// trail byte, the second and fourth byte of a GB18030 four-byte sequence),
+// never one below 0x40 other than a digit. So every rule keeps to this: what it
+// searches for anywhere is one of those characters ('<', '>', '&', quotes, '=',
+// '/', '-',
+// '!', '?', '%', white space); any other comparison goes on from such a
+// character, or from the start of a token or value, through ASCII
+// characters only, and so never begins inside a character; and every byte or
+// code point above 0x7F is alike to it, a placeholder of an undecodable unit
+// included.
 
 #pragma once
 
@@ -22,7 +30,7 @@
 
 namespace tovenrak::core {
 
-// A range [begin, end) of code points of the document.
+// A range [begin, end) of code points (or units) of the document.
 struct TextSpan {
   size_t begin = 0;
   size_t end = 0;
@@ -74,13 +82,16 @@ struct HtmlToken {
 // (`last` false), the tokenizer stops where the text so far cannot decide a
 // token, and goes on once Extend gives it more. The tokens are those of the
 // whole document read at once.
-class HtmlTokenizer {
+template <typename Char>
+class BasicHtmlTokenizer {
  public:
+  using View = std::basic_string_view<Char>;
+
   // Reads `text`: the whole document, or with `last` false its beginning.
-  explicit HtmlTokenizer(std::u32string_view text, bool last = true)
+  explicit BasicHtmlTokenizer(View text, bool last = true)
       : text_(text), last_(last) {}
-  HtmlTokenizer(const HtmlTokenizer&) = delete;
-  HtmlTokenizer& operator=(const HtmlTokenizer&) = delete;
+  BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
+  BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
@@ -103,7 +114,7 @@ class HtmlTokenizer {
   // Goes on over `text`, which begins with what the tokenizer was given
   // (less what it dropped) and holds more after it; `last` when it holds
   // the rest of the document.
-  void Extend(std::u32string_view text, bool last) {
+  void Extend(View text, bool last) {
     text_ = text;
     last_ = last;
   }
@@ -130,7 +141,7 @@ class HtmlTokenizer {
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
 
-  std::u32string_view text_;
+  View text_;
   bool last_ = true;
   bool needs_more_ = false;
   size_t pos_ = 0;
@@ -150,6 +161,10 @@ class HtmlTokenizer {
   std::array<Search, kRawCount> searches_{};
 };
 
+using HtmlTokenizer = BasicHtmlTokenizer<char32_t>;
+extern template class BasicHtmlTokenizer<char32_t>;
+extern template class BasicHtmlTokenizer<char8_t>;
+
 // HTML's white space: space, tab, line feed, form feed, carriage return.
 inline bool IsHtmlSpace(char32_t c) {
   return c <= ' ' && (uint64_t{0x100003600} >> c & 1) != 0;
@@ -158,5 +173,6 @@ inline bool IsHtmlSpace(char32_t c) {
 // True when `text` equals `lower`, an ASCII word in lower case, ignoring the
 // letter case of ASCII letters.
 bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower);
+bool EqualsIgnoringCase(std::u8string_view text, std::string_view lower);
 
 }  // namespace tovenrak::core

@@ -37,20 +37,23 @@ bool IsAsciiLetter(char32_t c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-std::u32string_view Trim(std::u32string_view text) {
+template <typename Char>
+std::basic_string_view<Char> Trim(std::basic_string_view<Char> text) {
   while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
   return text;
 }
 
-bool StartsWith(std::u32string_view text, std::string_view lower) {
+template <typename Char>
+bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
   return text.size() >= lower.size() &&
          EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
 // An address that stands on its own: a scheme and "//", "www." or "mailto:",
 // and no white space. The start is looked at first, as most texts are not.
-bool LooksLikeAbsoluteAddress(std::u32string_view text) {
+template <typename Char>
+bool LooksLikeAbsoluteAddress(std::basic_string_view<Char> text) {
   size_t first = 0;
   while (first < text.size() && IsHtmlSpace(text[first])) ++first;
   if (first == text.size() || !IsAsciiLetter(text[first])) return false;
@@ -61,35 +64,40 @@ bool LooksLikeAbsoluteAddress(std::u32string_view text) {
           (i > 0 && ((text[i] >= '0' && text[i] <= '9') || text[i] == '+' ||
                      text[i] == '-' || text[i] == '.'))))
     ++i;
-  if (!(i > 0 && text.substr(i).starts_with(U"://")) &&
+  if (!(i > 0 && StartsWith(text.substr(i), "://")) &&
       !StartsWith(text, "www.") && !StartsWith(text, "mailto:"))
     return false;
-  for (const char32_t c : text)
+  for (const Char c : text)
     if (IsHtmlSpace(c)) return false;
   return true;
 }
 
 // An absolute address, a path, or a file name with a known extension.
-bool LooksLikeAddress(std::u32string_view text) {
+template <typename Char>
+bool LooksLikeAddress(std::basic_string_view<Char> text) {
   text = Trim(text);
   if (LooksLikeAbsoluteAddress(text)) return true;
-  for (const char32_t c : text)
+  for (const Char c : text)
     if (IsHtmlSpace(c)) return false;
   if (StartsWith(text, "/") || StartsWith(text, "./") ||
       StartsWith(text, "../") || StartsWith(text, "javascript:"))
     return true;
-  const std::u32string_view path = text.substr(0, text.find_first_of(U"?#"));
-  const size_t dot = path.rfind(U'.');
+  constexpr Char kQueryOrFragment[] = {'?', '#', 0};
+  const std::basic_string_view<Char> path =
+      text.substr(0, text.find_first_of(kQueryOrFragment));
+  const size_t dot = path.rfind(Char{'.'});
   return dot != npos && dot > 0 &&
          kExtensionSet.Contains(NameKey::Of(path.substr(dot + 1)));
 }
 
 }  // namespace
 
-MarkupScanner::MarkupScanner(std::u32string_view text, bool last)
+template <typename Char>
+BasicMarkupScanner<Char>::BasicMarkupScanner(View text, bool last)
     : text_(text), tokenizer_(text, last) {}
 
-bool MarkupScanner::Next(MarkupPiece& piece) {
+template <typename Char>
+bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   if (next_ < pending_.size()) {
     piece = pending_[next_++];
     return true;
@@ -98,8 +106,7 @@ bool MarkupScanner::Next(MarkupPiece& piece) {
   next_ = 0;
   HtmlToken token;
   if (!tokenizer_.Next(token)) return false;
-  const std::u32string_view inner =
-      text_.substr(token.inner.begin, token.inner.size());
+  const View inner = text_.substr(token.inner.begin, token.inner.size());
   // Most tokens are one piece, handed out directly.
   piece.span = token.whole;
   piece.kind = PieceKind::kMarkup;
@@ -142,8 +149,9 @@ bool MarkupScanner::Next(MarkupPiece& piece) {
   return true;
 }
 
-void MarkupScanner::Push(TextSpan span, PieceKind kind, bool inline_tag,
-                         bool has_ampersand) {
+template <typename Char>
+void BasicMarkupScanner<Char>::Push(TextSpan span, PieceKind kind,
+                                    bool inline_tag, bool has_ampersand) {
   if (span.size() == 0) return;
   if (!pending_.empty() && kind == PieceKind::kMarkup &&
       pending_.back().kind == kind && pending_.back().span.end == span.begin) {
@@ -153,7 +161,9 @@ void MarkupScanner::Push(TextSpan span, PieceKind kind, bool inline_tag,
   pending_.push_back({span, kind, inline_tag, has_ampersand});
 }
 
-void MarkupScanner::PushValue(TextSpan span, PieceKind kind, bool inline_tag) {
+template <typename Char>
+void BasicMarkupScanner<Char>::PushValue(TextSpan span, PieceKind kind,
+                                         bool inline_tag) {
   // Server code inside a value is kept; an unclosed one keeps the rest.
   size_t at = span.begin;
   bool ampersand = false;
@@ -164,7 +174,7 @@ void MarkupScanner::PushValue(TextSpan span, PieceKind kind, bool inline_tag) {
       continue;
     Push({at, i}, kind, inline_tag, ampersand);
     ampersand = false;
-    const std::u32string_view rest = text_.substr(i + 2, span.end - i - 2);
+    const View rest = text_.substr(i + 2, span.end - i - 2);
     size_t close = rest.find(text_[i + 1]);
     while (close != npos &&
            (close + 1 >= rest.size() || rest[close + 1] != '>'))
@@ -176,7 +186,9 @@ void MarkupScanner::PushValue(TextSpan span, PieceKind kind, bool inline_tag) {
   Push({at, span.end}, kind, inline_tag, ampersand);
 }
 
-bool MarkupScanner::SplitTag(const HtmlToken& token, MarkupPiece& piece) {
+template <typename Char>
+bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
+                                        MarkupPiece& piece) {
   auto text_of = [&](TextSpan span) {
     return text_.substr(span.begin, span.size());
   };
@@ -227,5 +239,8 @@ bool MarkupScanner::SplitTag(const HtmlToken& token, MarkupPiece& piece) {
   Push({cursor, token.whole.end}, PieceKind::kMarkup, inline_tag);
   return true;
 }
+
+template class BasicMarkupScanner<char32_t>;
+template class BasicMarkupScanner<char8_t>;
 
 }  // namespace tovenrak::core

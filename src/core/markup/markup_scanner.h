@@ -1,6 +1,6 @@
-// Splits an HTML or XML document, as code points, into what people read,
-// which is converted between scripts, and what machines follow, which is
-// kept as it is.
+// Splits an HTML or XML document, as code points or units that stand for
+// them (see html_tokenizer.h), into what people read, which is converted
+// between scripts, and what machines follow, which is kept as it is.
 
 #pragma once
 
@@ -57,10 +57,13 @@ struct MarkupPiece {
 // Reads a document's pieces one by one, in order; together they cover the
 // whole text. Linear in the length of the text. Like HtmlTokenizer, it can
 // read a document a piece at a time, giving the pieces of the whole.
-class MarkupScanner {
+template <typename Char>
+class BasicMarkupScanner {
  public:
+  using View = std::basic_string_view<Char>;
+
   // Reads `text`: the whole document, or with `last` false its beginning.
-  explicit MarkupScanner(std::u32string_view text, bool last = true);
+  explicit BasicMarkupScanner(View text, bool last = true);
 
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
@@ -80,7 +83,7 @@ class MarkupScanner {
     tokenizer_.Drop(count);
     text_.remove_prefix(count);
   }
-  void Extend(std::u32string_view text, bool last) {
+  void Extend(View text, bool last) {
     tokenizer_.Extend(text, last);
     text_ = text;
   }
@@ -97,10 +100,14 @@ class MarkupScanner {
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
 
-  std::u32string_view text_;
-  HtmlTokenizer tokenizer_;
+  View text_;
+  BasicHtmlTokenizer<Char> tokenizer_;
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.
   size_t next_ = 0;
 };
+
+using MarkupScanner = BasicMarkupScanner<char32_t>;
+extern template class BasicMarkupScanner<char32_t>;
+extern template class BasicMarkupScanner<char8_t>;
 
 }  // namespace tovenrak::core

@@ -2,7 +2,8 @@
 
 namespace tovenrak::core {
 
-NameKey NameKey::Of(std::u32string_view name) {
+template <typename Char>
+NameKey NameKey::KeyOf(std::basic_string_view<Char> name) {
   NameKey key;
   if (name.size() > 16) return key;
   for (size_t i = 0; i < name.size(); ++i) {
@@ -11,5 +12,8 @@ NameKey NameKey::Of(std::u32string_view name) {
   }
   return key;
 }
+
+NameKey NameKey::Of(std::u32string_view name) { return KeyOf(name); }
+NameKey NameKey::Of(std::u8string_view name) { return KeyOf(name); }
 
 }  // namespace tovenrak::core

@@ -25,6 +25,7 @@ class NameKey {
   // The key of `name` in any letter case; a name that is longer or not ASCII
   // gets the key of "".
   static NameKey Of(std::u32string_view name);
+  static NameKey Of(std::u8string_view name);
 
   friend constexpr bool operator==(NameKey a, NameKey b) {
     return ((a.low_ ^ b.low_) | (a.high_ ^ b.high_)) == 0;
@@ -44,6 +45,8 @@ class NameKey {
   }
 
  private:
+  template <typename Char>
+  static NameKey KeyOf(std::basic_string_view<Char> name);
   constexpr void Put(size_t i, uint64_t c) {
     (i < 8 ? low_ : high_) |= c << (8 * (i % 8));
   }

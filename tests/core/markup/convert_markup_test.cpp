@@ -43,26 +43,34 @@ class ConvertMarkupTest : public ::testing::Test {
     return Utf8(out.substr(1));
   }
 
+  // Read from its bytes (RecodeMarkup), in UTF-8 and in the legacy
+  // encodings whose trail bytes look like ASCII letters, digits and '\\',
+  // converting a few code points at a time, a page gives what decoding,
+  // ConvertMarkup and encoding give.
   static void ExpectSameInPieces(std::u32string_view page,
                                  ScriptConversion how) {
-    std::string bytes, whole;
-    EncodeCounts counts;
-    Encode(page, Encoding::kUtf8, bytes, counts);
-    const DecodedText decoded = Decode(bytes, Encoding::kUtf8);
-    if (decoded.byte_order_mark) whole = ByteOrderMark(Encoding::kUtf8);
-    std::u32string converted;
-    const Status done =
-        ConvertMarkup(*converter_, decoded.text, how, converted);
-    Encode(converted, Encoding::kUtf8, whole, counts);
-    for (const size_t piece : {1, 6}) {
-      std::string out = "[";
-      const Status read =
-          RecodeMarkup(*converter_, bytes, Encoding::kUtf8, Encoding::kUtf8,
-                       how, out, counts, piece);
-      EXPECT_EQ(read ? out.substr(1)
-                     : read.error().reason + (out.size() > 1 ? " changed" : ""),
-                done ? whole : done.error().reason)
-          << Utf8(page);
+    for (const Encoding encoding :
+         {Encoding::kUtf8, Encoding::kGb18030, Encoding::kBig5}) {
+      std::string bytes, whole;
+      EncodeCounts counts;
+      Encode(page, encoding, bytes, counts);
+      const DecodedText decoded = Decode(bytes, encoding);
+      if (decoded.byte_order_mark) whole = ByteOrderMark(Encoding::kUtf8);
+      std::u32string converted;
+      const Status done =
+          ConvertMarkup(*converter_, decoded.text, how, converted);
+      Encode(converted, Encoding::kUtf8, whole, counts);
+      for (const size_t piece : {1, 6, 1 << 15}) {
+        std::string out = "[";
+        const Status read = RecodeMarkup(*converter_, bytes, encoding,
+                                         Encoding::kUtf8, how, out, counts,
+                                         piece);
+        EXPECT_EQ(
+            read ? out.substr(1)
+                 : read.error().reason + (out.size() > 1 ? " changed" : ""),
+            done ? whole : done.error().reason)
+            << Utf8(page) << " in " << DisplayName(encoding);
+      }
     }
   }
 
