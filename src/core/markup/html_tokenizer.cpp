@@ -1,6 +1,8 @@
 #include "core/markup/html_tokenizer.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <string>
 
 namespace tovenrak::core {
@@ -117,6 +119,44 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
 }
 
 template <typename Char>
+size_t BasicHtmlTokenizer<Char>::FindOpening(size_t at,
+                                             TextFlags& flags) const {
+  const size_t n = text_.size();
+  if constexpr (sizeof(Char) == 1) {
+    // Eight bytes at a time: a byte equal to c is a zero byte of w ^ c's
+    // repetition, and the lowest such byte is found exactly.
+    constexpr uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
+    auto zeros = [](uint64_t w) { return (w - kOnes) & ~w & kHigh; };
+    uint64_t ampersands = 0, high = 0;
+    for (; at + 8 <= n; at += 8) {
+      uint64_t w;
+      std::memcpy(&w, text_.data() + at, 8);
+      const uint64_t lt = zeros(w ^ (kOnes * '<'));
+      const uint64_t amp = zeros(w ^ (kOnes * '&'));
+      if (lt != 0) {
+        // Only the bytes before the '<' count.
+        const uint64_t before = (lt & (0 - lt)) - 1;
+        ampersands |= amp & before;
+        high |= w & kHigh & before;
+        at += static_cast<size_t>(std::countr_zero(lt)) / 8;
+        flags.ampersand = flags.ampersand || ampersands != 0;
+        flags.high = flags.high || high != 0;
+        return at;
+      }
+      ampersands |= amp;
+      high |= w & kHigh;
+    }
+    flags.ampersand = flags.ampersand || ampersands != 0;
+    flags.high = flags.high || high != 0;
+  }
+  for (; at < n && text_[at] != '<'; ++at) {
+    flags.ampersand = flags.ampersand || text_[at] == '&';
+    flags.high = flags.high || text_[at] > 0x7F;
+  }
+  return at;
+}
+
+template <typename Char>
 bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   needs_more_ = false;
   start_ = pos_;
@@ -137,26 +177,27 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
       return true;
     }
   }
-  // Text runs to the next '<' that opens markup; any other '<' is text. Its
-  // '&' noted here saves the converter a pass of its own.
+  // Text runs to the next '<' that opens markup; any other '<' is text. What
+  // it holds, noted here, saves the converter a pass of its own.
   const size_t n = text_.size();
   size_t visible = pos_;
   while (visible < n && IsHtmlSpace(text_[visible])) ++visible;
   size_t at = visible;
-  while ((at = text_.find(Char{'<'}, at)) != npos && at + 1 < n) {
+  TextFlags flags;
+  while ((at = FindOpening(at, flags)) + 1 < n) {
     const Char next = text_[at + 1];
     if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
         next == '%')
       break;
     ++at;
   }
-  if (at == npos || at + 1 == n) at = n;
+  if (at + 1 >= n) at = n;
   // The text may go on, or the '<' at its end open markup.
   if (!last_ && at == n) return More();
   if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
-  token.has_ampersand =
-      text_.substr(visible, at - visible).find(Char{'&'}) != npos;
+  token.has_ampersand = flags.ampersand;
+  token.ascii = !flags.high;
   token.visible = visible;
   pos_ = at;
   return true;

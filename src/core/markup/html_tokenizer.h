@@ -63,6 +63,7 @@ struct HtmlToken {
   TextSpan inner;  // See HtmlTokenKind; equal to `whole` when not given.
   bool self_closing = false;   // A start tag ending in "/>".
   bool has_ampersand = false;  // Text or title text that holds a '&'.
+  bool ascii = false;          // Text of ASCII characters alone.
   // Text: where its first character that is not white space is, or its end.
   size_t visible = 0;
 };
@@ -131,6 +132,14 @@ class BasicHtmlTokenizer {
  private:
   // The elements whose contents are not markup.
   enum Raw : uint8_t { kScript, kStyle, kTitle, kTextarea, kRawCount, kNone };
+
+  struct TextFlags {
+    bool ampersand = false;  // A '&' was passed.
+    bool high = false;       // A character above 0x7F was passed.
+  };
+  // Where the first '<' at or after `at` is, or the end of the text; notes
+  // what comes before it in `flags`.
+  size_t FindOpening(size_t at, TextFlags& flags) const;
 
   bool Fail(std::string_view what, size_t at);
   // `what` runs to the end of the text: fails, or before the last piece

@@ -112,6 +112,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.kind = PieceKind::kMarkup;
   piece.inline_tag = false;
   piece.has_ampersand = false;
+  piece.ascii = false;
   switch (token.kind) {
     case HtmlTokenKind::kText:
       // Only a text whose first visible character is a letter may be one.
@@ -120,6 +121,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
           !LooksLikeAbsoluteAddress(inner)) {
         piece.kind = PieceKind::kText;
         piece.has_ampersand = token.has_ampersand;
+        piece.ascii = token.ascii;
       }
       return true;
     case HtmlTokenKind::kStartTag:

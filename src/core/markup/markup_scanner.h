@@ -52,6 +52,8 @@ struct MarkupPiece {
   bool inline_tag = false;
   // A text or value that holds a '&', and so may hold references.
   bool has_ampersand = false;
+  // A text of ASCII characters alone (always false for other pieces).
+  bool ascii = false;
 };
 
 // Reads a document's pieces one by one, in order; together they cover the

@@ -66,11 +66,14 @@ class MarkupRecoder {
   // Takes the next piece, its span counted in bytes.
   Status Add(const MarkupPiece& piece) {
     const TextSpan span = piece.span;
-    const bool converts =
-        piece.kind == PieceKind::kLanguage ||
-        (piece.kind != PieceKind::kMarkup &&
-         (!ascii_kept_ || piece.has_ampersand ||
-          FindNonAscii(bytes_, span.begin, span.end) != span.end));
+    auto ascii = [&] {
+      return piece.kind == PieceKind::kText
+                 ? piece.ascii
+                 : FindNonAscii(bytes_, span.begin, span.end) == span.end;
+    };
+    const bool converts = piece.kind == PieceKind::kLanguage ||
+                          (piece.kind != PieceKind::kMarkup &&
+                           (!ascii_kept_ || piece.has_ampersand || !ascii()));
     if (piece.kind == PieceKind::kText || piece.inline_tag) {
       // The cut a MarkupConverter makes in a long run, made here first. Its
       // length is in code points, never more than in bytes.
