@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cassert>
+#include <optional>
 #include <string>
 #include <utility>
 #include <variant>
@@ -68,22 +69,22 @@ class [[nodiscard]] Result {
 };
 
 // Success, or an Error.
+// Success costs no more than a flag: hot loops pass many.
 class [[nodiscard]] Status {
  public:
   Status() = default;
-  Status(Error error) : error_(std::move(error)), ok_(false) {}  // NOLINT
+  Status(Error error) : error_(std::move(error)) {}  // NOLINT
 
-  bool has_value() const { return ok_; }
-  explicit operator bool() const { return ok_; }
+  bool has_value() const { return !error_.has_value(); }
+  explicit operator bool() const { return has_value(); }
   // REQUIRES: !has_value()
   const Error& error() const {
-    assert(!ok_);
-    return error_;
+    assert(error_.has_value());
+    return *error_;
   }
 
  private:
-  Error error_{ErrorCode::kInvalidInput, {}, {}};
-  bool ok_ = true;
+  std::optional<Error> error_;
 };
 
 }  // namespace tovenrak::core

@@ -145,6 +145,7 @@ class ConversionTables {
   // dictionary knows.
   CodeEntry Entry(char32_t cp) const {
     if (cp < 0x10000) return bmp_[cp];
+    if (cp > 0x10FFFF) return CodeEntry::Identity(cp);  // A placeholder.
     const auto it = astral_.find(cp);
     return it == astral_.end() ? CodeEntry::Identity(cp) : it->second;
   }

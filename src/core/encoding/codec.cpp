@@ -139,10 +139,8 @@ size_t DecodeUtf8(std::string_view bytes, size_t pos, size_t stop,
 }
 
 template <Encoding kTarget>
-void EncodeTo(std::u32string_view text, std::string& out,
-              EncodeCounts& counts) {
-  ByteAppender appender(out,
-                        text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
+void EncodeWith(std::u32string_view text, ByteAppender& appender,
+                EncodeCounts& counts) {
   const size_t n = text.size();
   for (size_t i = 0; i < n;) {
     const char32_t c = text[i];
@@ -157,6 +155,14 @@ void EncodeTo(std::u32string_view text, std::string& out,
     ++i;
     appender.Advance(WriteEncoded<kTarget>(c, appender.Room(), counts));
   }
+}
+
+template <Encoding kTarget>
+void EncodeTo(std::u32string_view text, std::string& out,
+              EncodeCounts& counts) {
+  ByteAppender appender(out,
+                        text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
+  EncodeWith<kTarget>(text, appender, counts);
 }
 
 }  // namespace
@@ -199,6 +205,29 @@ void Encode(std::u32string_view text, Encoding target, std::string& out,
     case Encoding::kUtf8:
       return EncodeTo<Encoding::kUtf8>(text, out, counts);
   }
+}
+
+TextEncoder::TextEncoder(Encoding target, std::string& out,
+                         EncodeCounts& counts, size_t expected)
+    : target_(target), out_(out, expected), counts_(counts) {}
+
+void TextEncoder::Put(std::u32string_view text) {
+  switch (target_) {
+    case Encoding::kBig5:
+      return EncodeWith<Encoding::kBig5>(text, out_, counts_);
+    case Encoding::kGbk:
+      return EncodeWith<Encoding::kGbk>(text, out_, counts_);
+    case Encoding::kGb18030:
+      return EncodeWith<Encoding::kGb18030>(text, out_, counts_);
+    case Encoding::kUtf8:
+      return EncodeWith<Encoding::kUtf8>(text, out_, counts_);
+  }
+}
+
+void TextEncoder::PutBytes(std::string_view bytes) {
+  char* o = out_.Room(bytes.size());
+  std::memcpy(o, bytes.data(), bytes.size());
+  out_.Advance(o + bytes.size());
 }
 
 std::string_view ByteOrderMark(Encoding encoding) {

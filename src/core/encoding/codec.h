@@ -64,6 +64,28 @@ size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
 void Encode(std::u32string_view text, Encoding target, std::string& out,
             EncodeCounts& counts);
 
+// Appends text encoded in `target` to `out`, piece by piece, with bytes
+// already encoded between the pieces: Encode without the cost of making room
+// at each call. `out` is not to be used otherwise while the encoder lives.
+class TextEncoder {
+ public:
+  // `expected`: the bytes to make room for to begin with.
+  TextEncoder(Encoding target, std::string& out, EncodeCounts& counts,
+              size_t expected);
+  TextEncoder(const TextEncoder&) = delete;
+  TextEncoder& operator=(const TextEncoder&) = delete;
+
+  // As Encode(text, target, out, counts).
+  void Put(std::u32string_view text);
+  // Appends `bytes` as they are.
+  void PutBytes(std::string_view bytes);
+
+ private:
+  const Encoding target_;
+  ByteAppender out_;
+  EncodeCounts& counts_;
+};
+
 // The byte-order mark of `encoding`: EF BB BF for UTF-8, 84 31 95 33 for
 // GB18030, nothing for Big5 and GBK.
 std::string_view ByteOrderMark(Encoding encoding);

@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tovenrak::core {
 
 namespace {
@@ -42,6 +46,35 @@ size_t FindPair(std::basic_string_view<Char> text, Char a, Char b,
     ++from;
   }
   return npos;
+}
+
+// Eight bytes at a time. A mask has the high bit set of each byte that
+// matches, exactly.
+constexpr uint64_t kOnes = 0x0101010101010101u;
+constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Fu;
+constexpr uint64_t kHigh = 0x8080808080808080u;
+
+uint64_t Load8(const char8_t* bytes) {
+  uint64_t w;
+  std::memcpy(&w, bytes, 8);
+  return w;
+}
+
+uint64_t ZeroBytes(uint64_t x) { return ~(((x & kLow7) + kLow7) | x | kLow7); }
+
+uint64_t BytesEqual(uint64_t w, char c) {
+  return ZeroBytes(w ^ (kOnes * static_cast<unsigned char>(c)));
+}
+
+uint64_t HtmlSpaces(uint64_t w) {
+  return BytesEqual(w, ' ') | BytesEqual(w, '\n') | BytesEqual(w, '\t') |
+         BytesEqual(w, '\r') | BytesEqual(w, '\f');
+}
+
+// The index of the lowest byte a nonzero mask marks.
+size_t Lowest(uint64_t mask) {
+  static_assert(std::endian::native == std::endian::little);
+  return static_cast<size_t>(std::countr_zero(mask)) / 8;
 }
 
 constexpr std::string_view kRawNames[] = {"script", "style", "title",
@@ -119,35 +152,81 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
 }
 
 template <typename Char>
+size_t BasicHtmlTokenizer<Char>::SkipSpaces(size_t at) const {
+  const size_t n = text_.size();
+  if constexpr (sizeof(Char) == 1) {
+#if defined(__SSE2__)
+    for (; at + 16 <= n; at += 16) {
+      const __m128i v =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + at));
+      const __m128i spaces = _mm_or_si128(
+          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
+                       _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')),
+                                    _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
+                       _mm_cmpeq_epi8(v, _mm_set1_epi8('\f'))));
+      const unsigned others = ~_mm_movemask_epi8(spaces) & 0xFFFFu;
+      if (others != 0)
+        return at + static_cast<size_t>(std::countr_zero(others));
+    }
+#endif
+    for (; at + 8 <= n; at += 8) {
+      const uint64_t others = ~HtmlSpaces(Load8(text_.data() + at)) & kHigh;
+      if (others != 0) return at + Lowest(others);
+    }
+  }
+  while (at < n && IsHtmlSpace(text_[at])) ++at;
+  return at;
+}
+
+template <typename Char>
 size_t BasicHtmlTokenizer<Char>::FindOpening(size_t at,
                                              TextFlags& flags) const {
   const size_t n = text_.size();
   if constexpr (sizeof(Char) == 1) {
-    // Eight bytes at a time: a byte equal to c is a zero byte of w ^ c's
-    // repetition, and the lowest such byte is found exactly.
-    constexpr uint64_t kOnes = 0x0101010101010101u, kHigh = 0x8080808080808080u;
-    auto zeros = [](uint64_t w) { return (w - kOnes) & ~w & kHigh; };
+#if defined(__SSE2__)
+    unsigned ampersands16 = 0, high16 = 0;
+    for (; at + 16 <= n; at += 16) {
+      const __m128i v =
+          _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + at));
+      const unsigned lt =
+          _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
+      const unsigned amp =
+          _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')));
+      const unsigned high = _mm_movemask_epi8(v);
+      if (lt != 0) {
+        // Only the bytes before the '<' count.
+        const unsigned before = (lt & (0u - lt)) - 1;
+        flags.ampersand =
+            flags.ampersand || ampersands16 != 0 || (amp & before) != 0;
+        flags.high = flags.high || high16 != 0 || (high & before) != 0;
+        return at + static_cast<size_t>(std::countr_zero(lt));
+      }
+      ampersands16 |= amp;
+      high16 |= high;
+    }
+    flags.ampersand = flags.ampersand || ampersands16 != 0;
+    flags.high = flags.high || high16 != 0;
+#endif
     uint64_t ampersands = 0, high = 0;
     for (; at + 8 <= n; at += 8) {
-      uint64_t w;
-      std::memcpy(&w, text_.data() + at, 8);
-      const uint64_t lt = zeros(w ^ (kOnes * '<'));
-      const uint64_t amp = zeros(w ^ (kOnes * '&'));
+      const uint64_t w = Load8(text_.data() + at);
+      const uint64_t lt = BytesEqual(w, '<');
+      const uint64_t amp = BytesEqual(w, '&');
       if (lt != 0) {
         // Only the bytes before the '<' count.
         const uint64_t before = (lt & (0 - lt)) - 1;
         ampersands |= amp & before;
-        high |= w & kHigh & before;
-        at += static_cast<size_t>(std::countr_zero(lt)) / 8;
+        high |= w & before;
         flags.ampersand = flags.ampersand || ampersands != 0;
-        flags.high = flags.high || high != 0;
-        return at;
+        flags.high = flags.high || (high & kHigh) != 0;
+        return at + Lowest(lt);
       }
       ampersands |= amp;
-      high |= w & kHigh;
+      high |= w;
     }
     flags.ampersand = flags.ampersand || ampersands != 0;
-    flags.high = flags.high || high != 0;
+    flags.high = flags.high || (high & kHigh) != 0;
   }
   for (; at < n && text_[at] != '<'; ++at) {
     flags.ampersand = flags.ampersand || text_[at] == '&';
@@ -180,8 +259,7 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   // Text runs to the next '<' that opens markup; any other '<' is text. What
   // it holds, noted here, saves the converter a pass of its own.
   const size_t n = text_.size();
-  size_t visible = pos_;
-  while (visible < n && IsHtmlSpace(text_[visible])) ++visible;
+  const size_t visible = SkipSpaces(pos_);
   size_t at = visible;
   TextFlags flags;
   while ((at = FindOpening(at, flags)) + 1 < n) {

@@ -140,6 +140,8 @@ class BasicHtmlTokenizer {
   // Where the first '<' at or after `at` is, or the end of the text; notes
   // what comes before it in `flags`.
   size_t FindOpening(size_t at, TextFlags& flags) const;
+  // The first position at or after `at` that holds no white space.
+  size_t SkipSpaces(size_t at) const;
 
   bool Fail(std::string_view what, size_t at);
   // `what` runs to the end of the text: fails, or before the last piece

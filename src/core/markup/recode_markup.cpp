@@ -46,18 +46,24 @@ size_t CountUnits(std::string_view bytes, size_t from, size_t to,
 // Reads the pieces of a page from its bytes and writes the page converted.
 // Pieces that nothing changes are copied from the bytes: kept markup, and
 // text, values and comments of ASCII characters alone (no reference in
-// them) when the converter keeps such text. The rest is decoded into
-// decoded_ and converted by a MarkupConverter, which sees those pieces as a
-// document of their own; segments_ say in which order the copied bytes and
-// the converted text are written.
+// them) when the converter keeps such text. Most of the rest are runs of
+// text and inline tags with nothing else to read (no reference, no read
+// value): their texts are decoded into lane_ and converted together, as
+// MarkupConverter would convert them, and their tags copied. The rest is
+// decoded into decoded_ and converted by a MarkupConverter, which sees
+// those pieces as a document of their own. segments_ say in which order the
+// copied bytes and the converted text are written.
 class MarkupRecoder {
  public:
   MarkupRecoder(const Converter& converter, std::string_view bytes,
                 Encoding source, Encoding target, ScriptConversion how,
                 size_t enough, std::string& out, EncodeCounts& counts)
-      : bytes_(bytes),
+      : converter_(converter),
+        how_(how),
+        bytes_(bytes),
         source_(source),
         target_(target),
+        enough_(enough),
         out_(out),
         counts_(counts),
         markup_(converter, how, nullptr, /*batch=*/true, enough),
@@ -89,6 +95,9 @@ class MarkupRecoder {
       if (run_.empty()) run_counted_ = span.begin;
       run_.push_back(piece);
       run_converts_ = run_converts_ || converts;
+      run_plain_ = run_plain_ && (piece.kind == PieceKind::kText
+                                      ? !piece.has_ampersand
+                                      : piece.kind == PieceKind::kMarkup);
       // A trail byte is never white space.
       run_ends_with_space_ = !piece.inline_tag && span.size() != 0 &&
                              IsHtmlSpace(bytes_[span.end - 1]);
@@ -105,9 +114,22 @@ class MarkupRecoder {
   }
 
  private:
+  enum class From : uint8_t { kBytes, kDecoded, kLane };
   struct Segment {
-    size_t begin, end;  // Bytes of the page, or code points of decoded_.
-    bool decoded;
+    // Bytes of the page, code points of decoded_, or the index of a run in
+    // lane_runs_ (`end` unused).
+    size_t begin, end;
+    From from;
+  };
+  struct LanePiece {
+    TextSpan bytes;
+    size_t code_points;  // 0 for a tag, which is copied.
+  };
+  struct LaneRun {
+    size_t first, count;   // Its pieces in lane_pieces_.
+    size_t in, size;       // Its texts in lane_, one after another.
+    size_t texts;          // How many texts.
+    size_t out, out_size;  // Their conversion in lane_out_, once made.
   };
   // Past this many segments, or a full MarkupConverter, they are written.
   static constexpr size_t kSegments = 4096;
@@ -115,27 +137,120 @@ class MarkupRecoder {
   Status FlushRun() {
     if (run_.empty()) return {};
     const Status done =
-        run_converts_ ? Convert(run_)
-                      : Keep({run_.front().span.begin, run_.back().span.end});
+        !run_converts_ ? Keep({run_.front().span.begin, run_.back().span.end})
+        : run_plain_   ? AddToLane()
+                       : Convert(run_);
     run_.clear();
     run_code_points_ = 0;
     run_converts_ = false;
+    run_plain_ = true;
     run_ends_with_space_ = false;
     return done;
   }
 
   Status Keep(TextSpan span) {
-    if (!segments_.empty() && !segments_.back().decoded &&
+    covered_ = span.end;
+    if (!segments_.empty() && segments_.back().from == From::kBytes &&
         segments_.back().end == span.begin) {
       segments_.back().end = span.end;
       return {};
     }
-    segments_.push_back({span.begin, span.end, false});
+    segments_.push_back({span.begin, span.end, From::kBytes});
     return segments_.size() >= kSegments ? Write() : Status{};
+  }
+
+  Status AddToLane() {
+    covered_ = run_.back().span.end;
+    LaneRun r{lane_pieces_.size(), run_.size(), lane_.text.size(), 0, 0, 0, 0};
+    for (const MarkupPiece& p : run_) {
+      size_t code_points = 0;
+      if (!p.inline_tag) {
+        const size_t from = lane_.text.size();
+        DecodeSome(bytes_, p.span.begin, p.span.size(), source_, lane_);
+        code_points = lane_.text.size() - from;
+        ++r.texts;
+      }
+      lane_pieces_.push_back({p.span, code_points});
+    }
+    r.size = lane_.text.size() - r.in;
+    lane_.text.push_back(MarkupConverter::kSeparator);
+    segments_.push_back({lane_runs_.size(), 0, From::kLane});
+    lane_runs_.push_back(r);
+    if (lane_.text.size() >= enough_ || segments_.size() >= kSegments)
+      return Write();
+    return {};
+  }
+
+  // Converts lane_ and finds each run's conversion in it.
+  Status ConvertLane() {
+    if (lane_runs_.empty()) return {};
+    lane_out_.clear();
+    if (Status done = converter_.Convert(lane_.text, how_, lane_out_); !done)
+      return done;
+    // As many separators come out as went in, each ending a run; when every
+    // one stands where it went in, every run kept its length.
+    bool aligned = lane_out_.size() == lane_.text.size();
+    for (size_t i = 0; aligned && i < lane_runs_.size(); ++i) {
+      const LaneRun& r = lane_runs_[i];
+      aligned = lane_out_[r.in + r.size] == MarkupConverter::kSeparator;
+    }
+    for (size_t at = 0; LaneRun & r : lane_runs_) {
+      const size_t end =
+          aligned ? r.in + r.size
+                  : std::min(lane_out_.find(MarkupConverter::kSeparator, at),
+                             lane_out_.size());
+      r.out = at;
+      r.out_size = end - at;
+      at = end + 1;
+    }
+    return {};
+  }
+
+  // Writes a run of the lane: a run of one text as its conversion; else
+  // each text as its part of the run's conversion when that kept the run's
+  // length, or else converted on its own.
+  Status WriteLaneRun(const LaneRun& r, TextEncoder& to) {
+    const std::u32string_view out(lane_out_);
+    const std::u32string_view in(lane_.text);
+    size_t in_at = r.in, out_at = r.out;
+    for (size_t i = r.first; i < r.first + r.count; ++i) {
+      const LanePiece& p = lane_pieces_[i];
+      if (p.code_points == 0) {
+        WriteBytes(p.bytes, to);
+        continue;
+      }
+      if (r.texts == 1) {
+        to.Put(out.substr(r.out, r.out_size));
+      } else if (r.out_size == r.size) {
+        to.Put(out.substr(out_at, p.code_points));
+      } else {
+        scratch_.text.clear();
+        if (Status done = converter_.Convert(in.substr(in_at, p.code_points),
+                                             how_, scratch_.text);
+            !done)
+          return done;
+        to.Put(scratch_.text);
+      }
+      in_at += p.code_points;
+      out_at += p.code_points;
+    }
+    return {};
+  }
+
+  // Writes bytes of the page as the target encodes them: ASCII bytes are
+  // the same in every encoding; the rest is decoded and encoded again.
+  void WriteBytes(TextSpan span, TextEncoder& to) {
+    const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
+    to.PutBytes(bytes_.substr(span.begin, ascii - span.begin));
+    if (ascii == span.end) return;
+    scratch_.text.clear();
+    DecodeSome(bytes_, ascii, span.end - ascii, source_, scratch_);
+    to.Put(scratch_.text);
   }
 
   // Decodes `pieces`, one piece or one run, and hands them to markup_.
   Status Convert(std::span<const MarkupPiece> pieces) {
+    covered_ = pieces.back().span.end;
     const size_t begin = decoded_.text.size();
     decoded_spans_.clear();
     for (const MarkupPiece& p : pieces) {
@@ -150,10 +265,10 @@ class MarkupRecoder {
       if (Status done = markup_.Add(p); !done) return done;
     }
     if (Status done = markup_.Finish(); !done) return done;
-    if (!segments_.empty() && segments_.back().decoded) {
+    if (!segments_.empty() && segments_.back().from == From::kDecoded) {
       segments_.back().end = decoded_.text.size();
     } else {
-      segments_.push_back({begin, decoded_.text.size(), true});
+      segments_.push_back({begin, decoded_.text.size(), From::kDecoded});
     }
     if (markup_.full() || segments_.size() >= kSegments) return Write();
     return {};
@@ -162,33 +277,40 @@ class MarkupRecoder {
   // Writes the segments: kept bytes as the target encodes them, converted
   // text with its edits.
   Status Write() {
+    if (Status done = ConvertLane(); !done) return done;
     if (Status done = markup_.Prepare(); !done) return done;
-    auto encode = [&](std::u32string_view text) {
-      Encode(text, target_, out_, counts_);
-    };
+    TextEncoder to(target_, out_, counts_, 2 * (covered_ - written_) + 64);
+    written_ = covered_;
+    auto encode = [&](std::u32string_view text) { to.Put(text); };
     for (const Segment& s : segments_) {
-      if (s.decoded) {
-        markup_.EmitTo(s.end, encode);
-        continue;
+      switch (s.from) {
+        case From::kBytes:
+          WriteBytes({s.begin, s.end}, to);
+          break;
+        case From::kDecoded:
+          markup_.EmitTo(s.end, encode);
+          break;
+        case From::kLane:
+          if (Status done = WriteLaneRun(lane_runs_[s.begin], to); !done)
+            return done;
+          break;
       }
-      // ASCII bytes are the same in every encoding; the rest is decoded
-      // and encoded again.
-      const size_t ascii = FindNonAscii(bytes_, s.begin, s.end);
-      out_.append(bytes_.substr(s.begin, ascii - s.begin));
-      if (ascii == s.end) continue;
-      scratch_.text.clear();
-      DecodeSome(bytes_, ascii, s.end - ascii, source_, scratch_);
-      Encode(scratch_.text, target_, out_, counts_);
     }
     markup_.Clear();
     markup_.Drop(decoded_.text.size());
     decoded_.text.clear();
+    lane_.text.clear();
+    lane_pieces_.clear();
+    lane_runs_.clear();
     segments_.clear();
     return {};
   }
 
+  const Converter& converter_;
+  const ScriptConversion how_;
   const std::string_view bytes_;
   const Encoding source_, target_;
+  const size_t enough_;
   std::string& out_;
   EncodeCounts& counts_;
   MarkupConverter markup_;
@@ -198,10 +320,18 @@ class MarkupRecoder {
   size_t run_code_points_ = 0;
   size_t run_counted_ = 0;
   bool run_converts_ = false;
+  bool run_plain_ = true;  // Its texts hold no '&', its tags nothing read.
   bool run_ends_with_space_ = false;
   DecodedText decoded_;
   std::vector<MarkupPiece> decoded_spans_;
   std::vector<Segment> segments_;
+  // The bytes of the page the segments cover end here; those before
+  // written_ are written.
+  size_t covered_ = 0, written_ = 0;
+  DecodedText lane_;
+  std::vector<LanePiece> lane_pieces_;
+  std::vector<LaneRun> lane_runs_;
+  std::u32string lane_out_;
   DecodedText scratch_;
 };
 
