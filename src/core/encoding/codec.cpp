@@ -143,17 +143,14 @@ void EncodeWith(std::u32string_view text, ByteAppender& appender,
                 EncodeCounts& counts) {
   const size_t n = text.size();
   for (size_t i = 0; i < n;) {
-    const char32_t c = text[i];
-    if (c < 0x80) {
-      size_t end = i + 1;
-      while (end < n && text[end] < 0x80) ++end;
-      char* o = appender.Room(end - i);
-      for (; i < end; ++i) *o++ = static_cast<char>(text[i]);
+    // ASCII, one byte each, in one pass.
+    char* o = appender.Room(n - i);
+    for (; i < n && text[i] < 0x80; ++i) *o++ = static_cast<char>(text[i]);
+    for (; i < n && text[i] >= 0x80; ++i) {
       appender.Advance(o);
-      continue;
+      o = WriteEncoded<kTarget>(text[i], appender.Room(), counts);
     }
-    ++i;
-    appender.Advance(WriteEncoded<kTarget>(c, appender.Room(), counts));
+    appender.Advance(o);
   }
 }
 

@@ -154,6 +154,7 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
 template <typename Char>
 size_t BasicHtmlTokenizer<Char>::SkipSpaces(size_t at) const {
   const size_t n = text_.size();
+  if (at == n || !IsHtmlSpace(text_[at])) return at;
   if constexpr (sizeof(Char) == 1) {
 #if defined(__SSE2__)
     for (; at + 16 <= n; at += 16) {

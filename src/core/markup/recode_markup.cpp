@@ -279,7 +279,7 @@ class MarkupRecoder {
   Status Write() {
     if (Status done = ConvertLane(); !done) return done;
     if (Status done = markup_.Prepare(); !done) return done;
-    TextEncoder to(target_, out_, counts_, 2 * (covered_ - written_) + 64);
+    TextEncoder to(target_, out_, counts_, covered_ - written_ + 64);
     written_ = covered_;
     auto encode = [&](std::u32string_view text) { to.Put(text); };
     for (const Segment& s : segments_) {
