@@ -77,6 +77,28 @@ size_t Lowest(uint64_t mask) {
   return static_cast<size_t>(std::countr_zero(mask)) / 8;
 }
 
+// What ends the names and values of a tag, one table lookup for each
+// character.
+enum : uint8_t { kSpace = 1, kSlash = 2, kClose = 4, kEquals = 8 };
+constexpr std::array<uint8_t, 256> kClasses = [] {
+  std::array<uint8_t, 256> classes{};
+  for (const char c : {' ', '\t', '\n', '\f', '\r'})
+    classes[static_cast<unsigned char>(c)] = kSpace;
+  classes['/'] = kSlash;
+  classes['>'] = kClose;
+  classes['='] = kEquals;
+  return classes;
+}();
+
+template <typename Char>
+uint8_t ClassOf(Char c) {
+  if constexpr (sizeof(Char) == 1) {
+    return kClasses[c];
+  } else {
+    return c < 256 ? kClasses[c] : 0;
+  }
+}
+
 constexpr std::string_view kRawNames[] = {"script", "style", "title",
                                           "textarea"};
 constexpr NameSet kRawSet(kRawNames);
@@ -345,12 +367,19 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
   const size_t n = text_.size();
   size_t i = at + (end_tag ? 2 : 1);
   const size_t name_begin = i;
-  while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '/' && text_[i] != '>')
-    ++i;
+  auto skip = [&](size_t from, uint8_t stop) {
+    while (from < n && (ClassOf(text_[from]) & stop) == 0) ++from;
+    return from;
+  };
+  auto skip_spaces = [&](size_t from) {
+    while (from < n && ClassOf(text_[from]) == kSpace) ++from;
+    return from;
+  };
+  i = skip(i, kSpace | kSlash | kClose);
   const TextSpan name{name_begin, i};
   bool self_closing = false;
   while (true) {
-    while (i < n && (IsHtmlSpace(text_[i]) || text_[i] == '/')) {
+    while (i < n && (ClassOf(text_[i]) & (kSpace | kSlash)) != 0) {
       self_closing = text_[i] == '/';
       ++i;
     }
@@ -360,17 +389,13 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
     HtmlAttribute attribute;
     attribute.name.begin = i;
     if (text_[i] == '=') ++i;  // "<a =b>": the name starts with '='.
-    while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '/' &&
-           text_[i] != '>' && text_[i] != '=')
-      ++i;
+    i = skip(i, kSpace | kSlash | kClose | kEquals);
     attribute.name.end = i;
-    size_t j = i;
-    while (j < n && IsHtmlSpace(text_[j])) ++j;
+    const size_t j = skip_spaces(i);
     attribute.value = {i, i};
     if (j < n && text_[j] == '=') {
       attribute.has_value = true;
-      i = j + 1;
-      while (i < n && IsHtmlSpace(text_[i])) ++i;
+      i = skip_spaces(j + 1);
       if (i < n && (text_[i] == '"' || text_[i] == '\'')) {
         attribute.quote = text_[i];
         const size_t close =
@@ -380,7 +405,7 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
         i = close + 1;
       } else {
         const size_t begin = i;
-        while (i < n && !IsHtmlSpace(text_[i]) && text_[i] != '>') ++i;
+        i = skip(i, kSpace | kClose);
         attribute.value = {begin, i};
       }
     }
