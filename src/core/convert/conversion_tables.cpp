@@ -82,21 +82,23 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
       t->firsts_.size() != t->infos_.size() * levels ||
       t->lasts_.size() != t->firsts_.size())
     return nullptr;
-  for (const Span& s : t->spans_) {
-    if (uint64_t{s.offset} + s.size > t->pool_.size()) return nullptr;
-  }
   auto valid = [&](const CodeEntry& e) {
     return e.identity() || (e.info() < t->infos_.size() &&
                             (e.single() || e.out() < t->spans_.size()));
   };
-  for (const CodeEntry& e : t->bmp_) {
-    if (!valid(e)) return nullptr;
-  }
-  for (const CodeEntry& e : astral_entries) {
-    if (!valid(e)) return nullptr;
-  }
-  for (const CodeInfo& info : t->infos_) {
-    if (info.single_output >= t->spans_.size()) return nullptr;
+  if (!in.checked()) {
+    for (const Span& s : t->spans_) {
+      if (uint64_t{s.offset} + s.size > t->pool_.size()) return nullptr;
+    }
+    for (const CodeEntry& e : t->bmp_) {
+      if (!valid(e)) return nullptr;
+    }
+    for (const CodeEntry& e : astral_entries) {
+      if (!valid(e)) return nullptr;
+    }
+    for (const CodeInfo& info : t->infos_) {
+      if (info.single_output >= t->spans_.size()) return nullptr;
+    }
   }
   t->index_ = SegmentationIndex::Load(in, *t);
   if (!t->index_) return nullptr;

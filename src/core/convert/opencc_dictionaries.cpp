@@ -129,6 +129,7 @@ void Dictionary::Save(TableWriter& out) const {
 
 bool Dictionary::Load(TableReader& in) {
   if (!in.Get(text_) || !in.Get(entries_)) return false;
+  if (in.checked()) return true;
   const uint64_t size = text_.size();
   for (const Entry& e : entries_) {
     if (uint64_t{e.key} + e.key_size > size ||

@@ -64,6 +64,7 @@ std::unique_ptr<SegmentationIndex> SegmentationIndex::Load(
       index->outputs_.size() != tables.chain().PhraseCount())
     return nullptr;
   index->mask_ = mask;
+  if (in.checked()) return index;
   const size_t nodes = tables.chain().segmentation().NodeCount();
   size_t used = 0;
   for (const Pair& pair : index->slots_) {

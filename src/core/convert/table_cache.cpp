@@ -5,9 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -84,10 +89,25 @@ std::vector<SourceFile> Sources(const std::string& config_name) {
 
 // A Fletcher-style sum over 64-bit words in eight lanes: any changed,
 // missing or moved word changes it, and it runs as fast as memory can be
-// read, which matters because every start checks the whole file.
+// read.
 uint64_t Checksum(std::string_view bytes) {
   uint64_t sum[8] = {}, weighted[8] = {};
   size_t i = 0;
+#if defined(__SSE2__)
+  // The same lanes, two in each register.
+  __m128i sums[4] = {}, weights[4] = {};
+  for (; i + 64 <= bytes.size(); i += 64) {
+    const auto* words = reinterpret_cast<const __m128i*>(bytes.data() + i);
+    for (int k = 0; k < 4; ++k) {
+      sums[k] = _mm_add_epi64(sums[k], _mm_loadu_si128(words + k));
+      weights[k] = _mm_add_epi64(weights[k], sums[k]);
+    }
+  }
+  for (int k = 0; k < 4; ++k) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(sum + 2 * k), sums[k]);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(weighted + 2 * k), weights[k]);
+  }
+#endif
   for (; i + 64 <= bytes.size(); i += 64) {
     uint64_t words[8];
     std::memcpy(words, bytes.data() + i, 64);
@@ -127,13 +147,81 @@ void PutHeader(TableWriter& out, const std::vector<SourceFile>& sources,
   out.Align();
 }
 
-// A read-only mapping of a whole file, unmapped when the last user is gone.
-std::shared_ptr<const void> MapFile(int fd, size_t size) {
-  void* at =
-      ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+// A read-only mapping of a whole file, unmapped when the last user is gone;
+// with `populate`, read in at once.
+std::shared_ptr<const void> MapFile(int fd, size_t size, bool populate) {
+  void* at = ::mmap(nullptr, size, PROT_READ,
+                    MAP_PRIVATE | (populate ? MAP_POPULATE : 0), fd, 0);
   if (at == MAP_FAILED) return nullptr;
   return std::shared_ptr<const void>(
       at, [size](const void* p) { ::munmap(const_cast<void*>(p), size); });
+}
+
+// Opens a regular file of ours that nobody else can write, without following
+// a link; -1 for anything else.
+int OpenOwnFile(const fs::path& file, struct stat& st) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0)
+    return fd;
+  ::close(fd);
+  return -1;
+}
+
+// Writes `parts` to `file` whole or not at all, and on the disk before the
+// name shows them: a fresh file of our own (O_EXCL neither follows a link
+// planted under the temporary name nor writes into someone else's file),
+// synced, then renamed.
+void WriteWhole(const fs::path& file,
+                std::initializer_list<std::string_view> parts) {
+  const fs::path temp =
+      file.string() + ".tmp" + std::to_string(static_cast<long>(::getpid()));
+  const int fd = ::open(
+      temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+  if (fd < 0) return;
+  bool written = true;
+  for (const std::string_view part : parts) {
+    for (size_t done = 0; written && done < part.size();) {
+      const ssize_t n = ::write(fd, part.data() + done, part.size() - done);
+      written = n > 0;
+      done += n > 0 ? static_cast<size_t>(n) : 0;
+    }
+  }
+  written = ::fsync(fd) == 0 && written;
+  written = ::close(fd) == 0 && written;
+  std::error_code ec;
+  if (written) fs::rename(temp, file, ec);
+  if (!written || ec) fs::remove(temp, ec);
+}
+
+// Reading the whole cache to check its sum and its ranges costs more than
+// the rest of a start (the file is megabytes, and a conversion touches
+// little of it), so they are checked once for each state of the file: a note
+// beside it records the state they were checked in, with the layout
+// version. Any write to the file changes its change time, which no one can
+// set back, so a file changed since then is checked again.
+fs::path CheckedNote(const fs::path& file) {
+  return file.string() + ".checked";
+}
+
+std::string StateOf(const struct stat& st) {
+  return std::string(kMagic, 8) + " " + std::to_string(st.st_dev) + " " +
+         std::to_string(st.st_ino) + " " + std::to_string(st.st_size) + " " +
+         std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + " " +
+         std::to_string(st.st_ctim.tv_sec) + "." +
+         std::to_string(st.st_ctim.tv_nsec) + "\n";
+}
+
+bool CheckedBefore(const fs::path& file, const struct stat& st) {
+  struct stat note_stat;
+  const int fd = OpenOwnFile(CheckedNote(file), note_stat);
+  if (fd < 0) return false;
+  char note[256];
+  const ssize_t n = ::read(fd, note, sizeof note);
+  ::close(fd);
+  return n > 0 && std::string_view(note, static_cast<size_t>(n)) == StateOf(st);
 }
 
 // The cache is used where it lies, mapped into memory: only a regular file
@@ -143,15 +231,15 @@ std::unique_ptr<ConversionTables> ReadCache(
     const fs::path& file, const std::vector<SourceFile>& sources) {
   std::shared_ptr<const void> mapping;
   size_t file_size = 0;
+  struct stat st;
+  bool checked = false;
   {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    const int fd = OpenOwnFile(file, st);
     if (fd < 0) return nullptr;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
-        st.st_size > 0) {
+    if (st.st_size > 0) {
+      checked = CheckedBefore(file, st);
       file_size = static_cast<size_t>(st.st_size);
-      mapping = MapFile(fd, file_size);
+      mapping = MapFile(fd, file_size, /*populate=*/!checked);
     }
     ::close(fd);
     if (!mapping) return nullptr;
@@ -179,10 +267,12 @@ std::unique_ptr<ConversionTables> ReadCache(
   if (!header.Get(checksum) || !header.Get(size)) return nullptr;
   const size_t start = bytes.size() - std::min<size_t>(size, bytes.size());
   const std::string_view tables = bytes.substr(start);
-  if (tables.size() != size || Checksum(tables) != checksum) return nullptr;
-  TableReader reader(tables, mapping);
+  if (tables.size() != size || (!checked && Checksum(tables) != checksum))
+    return nullptr;
+  TableReader reader(tables, mapping, checked);
   std::unique_ptr<ConversionTables> loaded = ConversionTables::Load(reader);
   if (!loaded || !reader.at_end()) return nullptr;
+  if (!checked) WriteWhole(CheckedNote(file), {StateOf(st)});
   return loaded;
 }
 
@@ -194,24 +284,7 @@ void WriteCache(const fs::path& file, const std::vector<SourceFile>& sources,
   PutHeader(header, sources, body.bytes());
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
-  // A fresh file of our own: O_EXCL neither follows a link planted under the
-  // temporary name nor writes into someone else's file.
-  const fs::path temp =
-      file.string() + ".tmp" + std::to_string(static_cast<long>(::getpid()));
-  const int fd = ::open(
-      temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-  if (fd < 0) return;
-  bool written = true;
-  for (const std::string* part : {&header.bytes(), &body.bytes()}) {
-    for (size_t done = 0; written && done < part->size();) {
-      const ssize_t n = ::write(fd, part->data() + done, part->size() - done);
-      written = n > 0;
-      done += n > 0 ? static_cast<size_t>(n) : 0;
-    }
-  }
-  written = ::close(fd) == 0 && written;
-  if (written) fs::rename(temp, file, ec);
-  if (!written || ec) fs::remove(temp, ec);
+  WriteWhole(file, {header.bytes(), body.bytes()});
 }
 
 }  // namespace

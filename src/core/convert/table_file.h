@@ -136,9 +136,12 @@ class TableWriter {
 // `bytes` wherever their elements are aligned, instead of being copied.
 class TableReader {
  public:
+  // `checked`: the bytes are ones this program wrote and read whole before,
+  // every range in them checked then, and unchanged since.
   explicit TableReader(std::string_view bytes,
-                       std::shared_ptr<const void> backing = nullptr)
-      : bytes_(bytes), backing_(std::move(backing)) {}
+                       std::shared_ptr<const void> backing = nullptr,
+                       bool checked = false)
+      : bytes_(bytes), backing_(std::move(backing)), checked_(checked) {}
 
   template <typename T>
   bool Get(T& value) {
@@ -170,6 +173,11 @@ class TableReader {
     return true;
   }
 
+  // Whether the ranges in what is read need no checking again (reading
+  // them all would touch every page of a file that a conversion mostly
+  // leaves untouched). Sizes are checked all the same.
+  bool checked() const { return checked_; }
+
   bool ok() const { return ok_; }
   bool at_end() const { return ok_ && pos_ == bytes_.size(); }
 
@@ -195,6 +203,7 @@ class TableReader {
 
   std::string_view bytes_;
   std::shared_ptr<const void> backing_;
+  bool checked_ = false;
   size_t pos_ = 0;
   bool ok_ = true;
 };
