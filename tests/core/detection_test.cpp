@@ -53,6 +53,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
            Bytes(kSimplified, kGbk),
        kGbk, kDeclared, kGbk},
       {"<meta charset=utf-8>\xFF" + kSimplified, kUtf8, kDeclared, kUtf8},
+      // Stray bytes first: the text after them still counts.
+      {"<meta charset=utf-8>\xFF\xFF\xFF\xFF" + kSimplified, kUtf8, kDeclared,
+       kUtf8},
       {"<meta charset=gbk>" + Bytes(kSimplified + "€𠀀", kGb18030), kGb18030,
        kDeclared, kGbk},
       // Too few characters to overrule the declaration: kana in Big5 read

@@ -57,10 +57,8 @@ std::optional<Encoding> DeclaredEncoding(std::string_view text) {
   if (FindAscii(head, Encoding::kUtf8, "charset=", 0, /*ignore_case=*/true) ==
       npos)
     return std::nullopt;
-  std::u32string wide(head.size(), U'\0');  // Byte by byte.
-  for (size_t i = 0; i < head.size(); ++i)
-    wide[i] = static_cast<unsigned char>(head[i]);
-  const auto meta = FindCharsetDeclaration(wide);
+  const auto meta = FindCharsetDeclaration(std::u8string_view(
+      reinterpret_cast<const char8_t*>(head.data()), head.size()));
   if (!meta) return std::nullopt;
   return EncodingFromLabel(
       head.substr(meta->name, meta->name_end - meta->name));

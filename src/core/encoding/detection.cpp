@@ -45,13 +45,22 @@ bool IsCommonBig5(unsigned code) {
          (code >= 0xA140 && code <= 0xA3BF);
 }
 
-void ProfileUtf8(std::string_view bytes, Profile& profile) {
-  for (size_t pos = AsciiRunEnd(bytes, 0); pos < bytes.size();
+// Stops once what is asked of the UTF-8 counts is settled whatever the rest
+// reads as (at most one well-formed sequence in two bytes): that UTF-8 is not
+// the reading (LooksLikeUtf8), and with `declared_utf8` that malformed bytes
+// outnumber sequences (Confirm). Text in Big5 or GB settles it early.
+void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
+  const size_t n = bytes.size();
+  for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
     const size_t length = WellFormedUtf8Length(bytes, pos);
     if (length == 0) {
       ++profile.utf8_malformed;
       ++pos;
+      const size_t most = profile.utf8_sequences + (n - pos) / 2;
+      if (profile.utf8_malformed * 32 > most &&
+          (!declared_utf8 || profile.utf8_malformed > most))
+        break;
     } else {
       ++profile.utf8_sequences;
       pos += length;
@@ -112,9 +121,9 @@ std::string_view WindowOf(std::string_view bytes) {
   return bytes.substr(0, end);
 }
 
-Profile ProfileOf(std::string_view bytes) {
+Profile ProfileOf(std::string_view bytes, bool declared_utf8) {
   Profile profile;
-  ProfileUtf8(bytes, profile);
+  ProfileUtf8(bytes, declared_utf8, profile);
   ProfileDoubleByte(bytes, profile);
   return profile;
 }
@@ -199,7 +208,8 @@ Detection DetectEncoding(std::string_view bytes) {
   Detection detection;
   const std::string_view window = WindowOf(bytes);
   detection.declared = DeclaredEncoding(window);
-  const Profile profile = ProfileOf(window);
+  const Profile profile =
+      ProfileOf(window, detection.declared == Encoding::kUtf8);
   if (detection.declared) {
     if (const auto confirmed = Confirm(*detection.declared, profile)) {
       detection.encoding = *confirmed;

@@ -4,12 +4,18 @@ namespace tovenrak::core {
 
 namespace {
 
+struct MetaTag {
+  TextSpan whole;                         // From '<' to just after '>'.
+  std::vector<HtmlAttribute> attributes;  // In order, as written.
+};
+
 bool IsLabelChar(char32_t c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
 }
 
-bool IsKeyAt(std::u32string_view text, size_t pos) {
+template <typename Char>
+bool IsKeyAt(std::basic_string_view<Char> text, size_t pos) {
   return text.size() - pos >= 8 &&
          EqualsIgnoringCase(text.substr(pos, 8), "charset=");
 }
@@ -18,8 +24,9 @@ bool IsKeyAt(std::u32string_view text, size_t pos) {
 // outside every attribute value, or one in the content value of a tag
 // without a name (<meta name=description content="... charset=..."> says
 // something else).
-std::optional<CharsetDeclaration> DeclarationIn(std::u32string_view text,
-                                                const MetaTag& tag) {
+template <typename Char>
+std::optional<CharsetDeclaration> DeclarationIn(
+    std::basic_string_view<Char> text, const MetaTag& tag) {
   const size_t close = tag.whole.end - 1;
   bool named = false;
   for (const HtmlAttribute& attribute : tag.attributes) {
@@ -70,27 +77,34 @@ std::optional<CharsetDeclaration> DeclarationIn(std::u32string_view text,
   return std::nullopt;
 }
 
-}  // namespace
-
-std::vector<MetaTag> FindMetaTags(std::u32string_view text) {
-  std::vector<MetaTag> tags;
-  HtmlTokenizer tokenizer(text);
+template <typename Char>
+std::optional<CharsetDeclaration> FindDeclaration(
+    std::basic_string_view<Char> text) {
+  BasicHtmlTokenizer<Char> tokenizer(text);
   HtmlToken token;
+  MetaTag tag;
   while (tokenizer.Next(token)) {
-    if (token.kind == HtmlTokenKind::kStartTag &&
-        EqualsIgnoringCase(text.substr(token.inner.begin, token.inner.size()),
-                           "meta"))
-      tags.push_back({token.whole, tokenizer.attributes()});
-  }
-  return tags;
-}
-
-std::optional<CharsetDeclaration> FindCharsetDeclaration(
-    std::u32string_view text) {
-  for (const MetaTag& tag : FindMetaTags(text)) {
+    if (token.kind != HtmlTokenKind::kStartTag ||
+        !EqualsIgnoringCase(text.substr(token.inner.begin, token.inner.size()),
+                            "meta"))
+      continue;
+    tag.whole = token.whole;
+    tag.attributes = tokenizer.attributes();
     if (auto found = DeclarationIn(text, tag)) return found;
   }
   return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CharsetDeclaration> FindCharsetDeclaration(
+    std::u32string_view text) {
+  return FindDeclaration(text);
+}
+
+std::optional<CharsetDeclaration> FindCharsetDeclaration(
+    std::u8string_view text) {
+  return FindDeclaration(text);
 }
 
 }  // namespace tovenrak::core

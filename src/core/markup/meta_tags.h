@@ -11,18 +11,6 @@
 
 namespace tovenrak::core {
 
-struct MetaTag {
-  TextSpan whole;                         // From '<' to just after '>'.
-  std::vector<HtmlAttribute> attributes;  // In order, as written.
-};
-
-// Every <meta> start tag of `text` (any letter case), in order, read as
-// HtmlTokenizer reads tags: none inside a comment, script, style, title,
-// textarea, server code or another tag's value, and a quoted value may hold
-// '>'. When the text cannot be read as markup to its end, the tags before
-// the point where reading stopped.
-std::vector<MetaTag> FindMetaTags(std::u32string_view text);
-
 // A <meta> charset declaration; code point offsets into the text.
 struct CharsetDeclaration {
   size_t key = 0;    // The "c" of "charset=".
@@ -35,13 +23,22 @@ struct CharsetDeclaration {
   size_t name_end = 0;
 };
 
-// The declaration of the first <meta> tag of `text` (FindMetaTags) that
-// declares a charset: its first "charset=" (any letter case) that stands
-// outside every attribute value, or in the content value of a tag without a
-// name attribute (<meta name=description content="...charset=...">
-// declares nothing). As an attribute the name is its whole value, quoted or
-// not; in a content value, the letters, digits and "-_.:" that follow.
+// The declaration of the first <meta> start tag of `text` (any letter case)
+// that declares a charset, the tags read as HtmlTokenizer reads them (none
+// inside a comment, script, style, title, textarea, server code or another
+// tag's value, and a quoted value may hold '>'; when the text cannot be read
+// as markup to its end, the tags before the point where reading stopped): its
+// first "charset=" (any letter case) that stands outside every attribute value,
+// or in the content value of a tag without a name attribute (<meta
+// name=description content="...charset=..."> declares nothing). As an attribute
+// the name is its whole value, quoted or not; in a content value, the letters,
+// digits and "-_.:" that follow.
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u32string_view text);
+// The same over bytes, each read as the code point of its value (so a
+// character's trail byte may be read as an ASCII letter): for a declaration
+// looked for before the encoding is known.
+std::optional<CharsetDeclaration> FindCharsetDeclaration(
+    std::u8string_view text);
 
 }  // namespace tovenrak::core
