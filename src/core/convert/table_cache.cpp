@@ -5,10 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -93,21 +89,6 @@ std::vector<SourceFile> Sources(const std::string& config_name) {
 uint64_t Checksum(std::string_view bytes) {
   uint64_t sum[8] = {}, weighted[8] = {};
   size_t i = 0;
-#if defined(__SSE2__)
-  // The same lanes, two in each register.
-  __m128i sums[4] = {}, weights[4] = {};
-  for (; i + 64 <= bytes.size(); i += 64) {
-    const auto* words = reinterpret_cast<const __m128i*>(bytes.data() + i);
-    for (int k = 0; k < 4; ++k) {
-      sums[k] = _mm_add_epi64(sums[k], _mm_loadu_si128(words + k));
-      weights[k] = _mm_add_epi64(weights[k], sums[k]);
-    }
-  }
-  for (int k = 0; k < 4; ++k) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(sum + 2 * k), sums[k]);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(weighted + 2 * k), weights[k]);
-  }
-#endif
   for (; i + 64 <= bytes.size(); i += 64) {
     uint64_t words[8];
     std::memcpy(words, bytes.data() + i, 64);

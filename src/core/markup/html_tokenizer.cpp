@@ -5,10 +5,6 @@
 #include <cstring>
 #include <string>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace tovenrak::core {
 
 namespace {
@@ -178,21 +174,6 @@ size_t BasicHtmlTokenizer<Char>::SkipSpaces(size_t at) const {
   const size_t n = text_.size();
   if (at == n || !IsHtmlSpace(text_[at])) return at;
   if constexpr (sizeof(Char) == 1) {
-#if defined(__SSE2__)
-    for (; at + 16 <= n; at += 16) {
-      const __m128i v =
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + at));
-      const __m128i spaces = _mm_or_si128(
-          _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
-                       _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
-          _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\t')),
-                                    _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
-                       _mm_cmpeq_epi8(v, _mm_set1_epi8('\f'))));
-      const unsigned others = ~_mm_movemask_epi8(spaces) & 0xFFFFu;
-      if (others != 0)
-        return at + static_cast<size_t>(std::countr_zero(others));
-    }
-#endif
     for (; at + 8 <= n; at += 8) {
       const uint64_t others = ~HtmlSpaces(Load8(text_.data() + at)) & kHigh;
       if (others != 0) return at + Lowest(others);
@@ -207,30 +188,6 @@ size_t BasicHtmlTokenizer<Char>::FindOpening(size_t at,
                                              TextFlags& flags) const {
   const size_t n = text_.size();
   if constexpr (sizeof(Char) == 1) {
-#if defined(__SSE2__)
-    unsigned ampersands16 = 0, high16 = 0;
-    for (; at + 16 <= n; at += 16) {
-      const __m128i v =
-          _mm_loadu_si128(reinterpret_cast<const __m128i*>(text_.data() + at));
-      const unsigned lt =
-          _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
-      const unsigned amp =
-          _mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')));
-      const unsigned high = _mm_movemask_epi8(v);
-      if (lt != 0) {
-        // Only the bytes before the '<' count.
-        const unsigned before = (lt & (0u - lt)) - 1;
-        flags.ampersand =
-            flags.ampersand || ampersands16 != 0 || (amp & before) != 0;
-        flags.high = flags.high || high16 != 0 || (high & before) != 0;
-        return at + static_cast<size_t>(std::countr_zero(lt));
-      }
-      ampersands16 |= amp;
-      high16 |= high;
-    }
-    flags.ampersand = flags.ampersand || ampersands16 != 0;
-    flags.high = flags.high || high16 != 0;
-#endif
     uint64_t ampersands = 0, high = 0;
     for (; at + 8 <= n; at += 8) {
       const uint64_t w = Load8(text_.data() + at);

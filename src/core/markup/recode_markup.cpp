@@ -7,10 +7,6 @@
 #include <span>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "core/encoding/codec.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
@@ -22,14 +18,6 @@ namespace {
 
 // Where the first byte above 0x7F of bytes[from, to) is, or `to`.
 size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
-#if defined(__SSE2__)
-  for (; from + 32 <= to; from += 32) {
-    const auto* p = reinterpret_cast<const __m128i*>(bytes.data() + from);
-    if (_mm_movemask_epi8(
-            _mm_or_si128(_mm_loadu_si128(p), _mm_loadu_si128(p + 1))) != 0)
-      break;
-  }
-#endif
   constexpr uint64_t kHigh = 0x8080808080808080u;
   for (; from + 8 <= to; from += 8) {
     uint64_t word;
