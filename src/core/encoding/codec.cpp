@@ -154,14 +154,6 @@ void EncodeWith(std::u32string_view text, ByteAppender& appender,
   }
 }
 
-template <Encoding kTarget>
-void EncodeTo(std::u32string_view text, std::string& out,
-              EncodeCounts& counts) {
-  ByteAppender appender(out,
-                        text.size() * (kTarget == Encoding::kUtf8 ? 3 : 2));
-  EncodeWith<kTarget>(text, appender, counts);
-}
-
 }  // namespace
 
 DecodedText Decode(std::string_view bytes, Encoding encoding) {
@@ -192,16 +184,9 @@ size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
 
 void Encode(std::u32string_view text, Encoding target, std::string& out,
             EncodeCounts& counts) {
-  switch (target) {
-    case Encoding::kBig5:
-      return EncodeTo<Encoding::kBig5>(text, out, counts);
-    case Encoding::kGbk:
-      return EncodeTo<Encoding::kGbk>(text, out, counts);
-    case Encoding::kGb18030:
-      return EncodeTo<Encoding::kGb18030>(text, out, counts);
-    case Encoding::kUtf8:
-      return EncodeTo<Encoding::kUtf8>(text, out, counts);
-  }
+  TextEncoder(target, out, counts,
+              text.size() * (target == Encoding::kUtf8 ? 3 : 2))
+      .Put(text);
 }
 
 TextEncoder::TextEncoder(Encoding target, std::string& out,
