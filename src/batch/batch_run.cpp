@@ -4,7 +4,10 @@
 #include <cassert>
 #include <cmath>
 #include <filesystem>
+#include <optional>
+#include <set>
 
+#include "batch/work_ahead.h"
 #include "core/convert_document.h"
 #include "core/io/deferred_sync.h"
 #include "core/io/escape_for_terminal.h"
@@ -54,6 +57,26 @@ std::string NameInReview(const std::filesystem::path& output,
   return relative.string();
 }
 
+// Whether the output of a file written (`writes`) is, by its name below the
+// target folder, a folder that another file's output goes into.
+template <typename Writes>
+bool OutputIsAFolder(const std::vector<std::string>& be_hind, Writes writes) {
+  std::set<std::filesystem::path> folders;
+  for (size_t i = 0; i < be_hind.size(); ++i) {
+    if (!writes(i)) continue;
+    for (std::filesystem::path folder =
+             std::filesystem::path(be_hind[i]).lexically_normal().parent_path();
+         !folder.empty(); folder = folder.parent_path())
+      folders.insert(folder);
+  }
+  for (size_t i = 0; i < be_hind.size(); ++i) {
+    if (writes(i) &&
+        folders.contains(std::filesystem::path(be_hind[i]).lexically_normal()))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 int16_t ProPercent(size_t done, size_t total) {
@@ -88,67 +111,100 @@ BatchOutcome RunBatch(const core::Converter& er,
   core::ConversionRequest request = asked;
   request.find_ambiguities = options.review_list;
   request.phrases = options.phrases;
-  std::string review;
-  std::vector<std::string> written;  // Outputs, as paths.
-  for (size_t i = 0; i < n; ++i) {
-    const std::string& other = be_fore[plan[i].other];
-    switch (plan[i].verdict) {
-      case core::OutputVerdict::kRepeat:
-        // Converting it a second time would convert its first output back
-        // when that replaced the source.
-        break;
-      case core::OutputVerdict::kOverInput:
-        outcome.failed.push_back(
-            {be_fore[i], "会覆盖待转换的文件 " + other + "，未写入"});
-        break;
-      case core::OutputVerdict::kSameOutput:
-        outcome.failed.push_back(
-            {be_fore[i], "与 " + other + " 的转换结果同名，未写入"});
-        break;
-      case core::OutputVerdict::kNoName:
-      case core::OutputVerdict::kWrite: {
-        const std::filesystem::path destination = target_folder + be_hind[i];
-        const std::filesystem::path subfolder =
-            std::filesystem::path(be_hind[i]).parent_path();
-        if (!subfolder.empty()) {
-          if (core::Status made =
-                  core::MakeSubfolders(target_folder, subfolder);
-              !made) {
-            outcome.failed.push_back(
-                {be_fore[i], "无法建立文件夹 " + made.error().path + "（" +
-                                 platform::OsReasonText(made.error().reason) +
-                                 "）"});
-            break;
-          }
-        }
-        const core::Result<size_t> file_system =
-            deferred.Add(destination.parent_path());
-        if (core::Result<core::DocumentConversion> converted =
-                core::ConvertFile(er, be_fore[i], destination, request,
-                                  file_system ? core::Durability::kDeferred
-                                              : core::Durability::kNow);
-            converted) {
-          ++outcome.converted;
-          written.push_back(destination.lexically_normal().string());
-          if (file_system) unsynced.push_back({i, *file_system});
-          const core::Detection& source = converted->source;
-          if (source.declared && *source.declared != source.encoding) {
-            outcome.mislabeled.push_back(
-                {be_fore[i], *source.declared, source.encoding});
-          }
-          if (converted->markup_problem) {
-            outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
-          }
-          const std::string name =
-              core::EscapeForTerminal(NameInReview(destination, target_folder));
-          for (const core::AmbiguityPoint& point : converted->points)
-            review += core::ListingLine(name, point);
-        } else {
-          outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
-        }
-        break;
+
+  // Each file to convert: its folder made (a folder that cannot be made
+  // fails its file) and its file system noted.
+  struct Task {
+    std::filesystem::path destination;
+    std::optional<size_t> file_system;
+  };
+  std::vector<std::optional<Task>> tasks(n);
+  std::vector<std::optional<std::string>> unmade(n);
+  auto writes = [&](size_t i) {
+    return plan[i].verdict == core::OutputVerdict::kNoName ||
+           plan[i].verdict == core::OutputVerdict::kWrite;
+  };
+  auto prepare = [&](size_t i) {
+    const std::filesystem::path subfolder =
+        std::filesystem::path(be_hind[i]).parent_path();
+    if (!subfolder.empty()) {
+      if (core::Status made = core::MakeSubfolders(target_folder, subfolder);
+          !made) {
+        unmade[i] = "无法建立文件夹 " + made.error().path + "（" +
+                    platform::OsReasonText(made.error().reason) + "）";
+        return;
       }
     }
+    Task task{target_folder + be_hind[i], std::nullopt};
+    if (const core::Result<size_t> file_system =
+            deferred.Add(task.destination.parent_path()))
+      task.file_system = *file_system;
+    tasks[i] = std::move(task);
+  };
+  auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
+    core::Result<core::DocumentConversion> converted =
+        core::ConvertFile(er, be_fore[i], tasks[i]->destination, request,
+                          tasks[i]->file_system ? core::Durability::kDeferred
+                                                : core::Durability::kNow);
+    if (converted) converted->text = {};  // Saved; not needed here.
+    return converted;
+  };
+  // Two files are converted at a time, their results taken in list order as
+  // converting one after the other gives them, once every folder is made:
+  // unless one file's output is another's folder, when which of them fails
+  // depends on the order of the two.
+  std::vector<size_t> converting;  // The entries with a task, in order.
+  std::optional<WorkAhead<core::Result<core::DocumentConversion>>> ahead;
+  if (!OutputIsAFolder(be_hind, writes)) {
+    for (size_t i = 0; i < n; ++i) {
+      if (!writes(i)) continue;
+      prepare(i);
+      if (tasks[i]) converting.push_back(i);
+    }
+    ahead.emplace(converting.size(),
+                  [&](size_t k) { return convert(converting[k]); });
+  }
+
+  std::string review;
+  std::vector<std::string> written;  // Outputs, as paths.
+  for (size_t i = 0, k = 0; i < n; ++i) {
+    const std::string& other = be_fore[plan[i].other];
+    if (!ahead && writes(i)) prepare(i);
+    if (unmade[i]) {
+      outcome.failed.push_back({be_fore[i], *unmade[i]});
+    } else if (tasks[i]) {
+      const std::filesystem::path& destination = tasks[i]->destination;
+      if (core::Result<core::DocumentConversion> converted =
+              ahead ? ahead->Take(k++) : convert(i);
+          converted) {
+        ++outcome.converted;
+        written.push_back(destination.lexically_normal().string());
+        if (tasks[i]->file_system)
+          unsynced.push_back({i, *tasks[i]->file_system});
+        const core::Detection& source = converted->source;
+        if (source.declared && *source.declared != source.encoding) {
+          outcome.mislabeled.push_back(
+              {be_fore[i], *source.declared, source.encoding});
+        }
+        if (converted->markup_problem) {
+          outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
+        }
+        const std::string name =
+            core::EscapeForTerminal(NameInReview(destination, target_folder));
+        for (const core::AmbiguityPoint& point : converted->points)
+          review += core::ListingLine(name, point);
+      } else {
+        outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
+      }
+    } else if (plan[i].verdict == core::OutputVerdict::kOverInput) {
+      outcome.failed.push_back(
+          {be_fore[i], "会覆盖待转换的文件 " + other + "，未写入"});
+    } else if (plan[i].verdict == core::OutputVerdict::kSameOutput) {
+      outcome.failed.push_back(
+          {be_fore[i], "与 " + other + " 的转换结果同名，未写入"});
+    }
+    // kRepeat: converting it a second time would convert its first output
+    // back when that replaced the source.
     if (n > 1) progress(ProPercent(i + 1, n));
   }
 

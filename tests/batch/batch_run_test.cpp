@@ -1,12 +1,17 @@
-// The batch run: the bar's percentages, what a run converts and writes, and
-// the message that closes it.
+// The batch run: the bar's percentages, what a run converts and writes, two
+// files at a time with results in list order, and the message that closes
+// it.
 
 #include "batch/batch_run.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "batch/work_ahead.h"
 #include "core/convert/default_converter.h"
 #include "core/scratch_folder.h"
 #include "support/text.h"
@@ -104,6 +109,41 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
   ASSERT_EQ(outcome.as_text.size(), 1u);
   EXPECT_EQ(outcome.as_text[0].path, be_fore[2]);
+}
+
+TEST(WorkAheadTest, EachItemWorkedOnceAndTakenInOrder) {
+  for (const size_t ahead : {size_t{0}, size_t{1}, size_t{4}}) {
+    constexpr size_t kCount = 200;
+    std::vector<std::atomic<int>> calls(kCount);
+    WorkAhead<size_t> work(
+        kCount,
+        [&](size_t k) {
+          ++calls[k];
+          // Uneven work, so that either thread gets ahead of the other.
+          for (size_t i = 0; i < (k * 7919) % 5; ++i) std::this_thread::yield();
+          return k * k;
+        },
+        ahead);
+    for (size_t k = 0; k < kCount; ++k) ASSERT_EQ(work.Take(k), k * k);
+    for (size_t k = 0; k < kCount; ++k) EXPECT_EQ(calls[k], 1) << k;
+  }
+}
+
+TEST(RunBatchTest, AFileWhoseNameAnotherNeedsAsFolderFailsOnlyWhenListedLater) {
+  testing::ScratchFolder dir;
+  fs::create_directories(dir / "in");
+  testing::ScratchFolder::Write(dir / "in" / "x", "头发");
+  testing::ScratchFolder::Write(dir / "in" / "y.htm", "头发");
+  fs::create_directories(dir / "out");
+  const std::vector<std::string> be_fore = {(dir / "in" / "x").string(),
+                                            (dir / "in" / "y.htm").string()};
+  const BatchOutcome outcome =
+      RunBatch(*core::MakeDefaultConverter().value(), be_fore, {"x", "x/y.htm"},
+               (dir / "out").string() + "/", {}, [](int16_t) {});
+  // The file x is written first; the folder x then cannot be made.
+  EXPECT_TRUE(fs::is_regular_file(dir / "out" / "x"));
+  ASSERT_EQ(outcome.failed.size(), 1u);
+  EXPECT_EQ(outcome.failed[0].path, be_fore[1]);
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+// Work on a list done by a second thread ahead of the one that takes the
+// results, which takes them in list order.
+
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace tovenrak::batch {
+
+// Runs do(k) for k = 0 .. count - 1, each once, on a helper thread at most
+// `ahead` items ahead of the caller and on the caller's own thread in Take,
+// so that two items are worked on at a time while the caller sees the
+// results one after another, in order, as a loop would give them. `work`
+// must be safe to call from two threads at once for different k.
+template <typename T>
+class WorkAhead {
+ public:
+  WorkAhead(size_t count, std::function<T(size_t)> work, size_t ahead = 4)
+      : work_(std::move(work)), ahead_(ahead), slots_(count) {
+    if (count < 2) return;
+    try {
+      helper_ = std::thread([this] { Help(); });
+    } catch (const std::system_error&) {
+      // No second thread: Take does all the work.
+    }
+  }
+  WorkAhead(const WorkAhead&) = delete;
+  WorkAhead& operator=(const WorkAhead&) = delete;
+  ~WorkAhead() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    if (helper_.joinable()) helper_.join();
+  }
+
+  // The result of item k: the helper's, once it has one, or worked out here
+  // when the helper has not begun it.
+  // REQUIRES: k is 0 at the first call and one more at each next call.
+  T Take(size_t k) {
+    std::unique_lock lock(mutex_);
+    Slot& slot = slots_[k];
+    std::optional<T> result;
+    if (!slot.begun) {
+      slot.begun = true;
+      lock.unlock();
+      result.emplace(work_(k));
+      lock.lock();
+    } else {
+      changed_.wait(lock, [&] { return slot.result.has_value(); });
+      result = std::move(slot.result);
+      slot.result.reset();
+    }
+    taken_ = k + 1;
+    lock.unlock();
+    changed_.notify_all();
+    return std::move(*result);
+  }
+
+ private:
+  struct Slot {
+    bool begun = false;
+    std::optional<T> result;
+  };
+
+  void Help() {
+    std::unique_lock lock(mutex_);
+    for (size_t k = 0; k < slots_.size();) {
+      changed_.wait(lock, [&] { return stop_ || k < taken_ + ahead_; });
+      if (stop_) return;
+      if (k < taken_ || slots_[k].begun) {
+        ++k;
+        continue;
+      }
+      slots_[k].begun = true;
+      lock.unlock();
+      T result = work_(k);
+      lock.lock();
+      slots_[k].result.emplace(std::move(result));
+      changed_.notify_all();
+      ++k;
+    }
+  }
+
+  const std::function<T(size_t)> work_;
+  const size_t ahead_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Slot> slots_;
+  size_t taken_ = 0;  // Items the caller has taken.
+  bool stop_ = false;
+  std::thread helper_;  // Declared last: it starts once the rest is made.
+};
+
+}  // namespace tovenrak::batch
