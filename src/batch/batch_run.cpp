@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <set>
 
@@ -141,13 +142,20 @@ BatchOutcome RunBatch(const core::Converter& er,
       task.file_system = *file_system;
     tasks[i] = std::move(task);
   };
+  // May run on a second thread, where nothing is to be thrown.
   auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
-    core::Result<core::DocumentConversion> converted =
-        core::ConvertFile(er, be_fore[i], tasks[i]->destination, request,
-                          tasks[i]->file_system ? core::Durability::kDeferred
-                                                : core::Durability::kNow);
-    if (converted) converted->text = {};  // Saved; not needed here.
-    return converted;
+    try {
+      core::Result<core::DocumentConversion> converted =
+          core::ConvertFile(er, be_fore[i], tasks[i]->destination, request,
+                            tasks[i]->file_system ? core::Durability::kDeferred
+                                                  : core::Durability::kNow);
+      if (converted) converted->text = {};  // Saved; not needed here.
+      return converted;
+    } catch (const std::bad_alloc&) {
+      return core::Error{core::ErrorCode::kTooLarge, ""};
+    } catch (const std::exception& e) {
+      return core::Error{core::ErrorCode::kUnreadable, e.what()};
+    }
   };
   // Two files are converted at a time, their results taken in list order as
   // converting one after the other gives them, once every folder is made:

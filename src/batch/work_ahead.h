@@ -15,11 +15,12 @@
 
 namespace tovenrak::batch {
 
-// Runs do(k) for k = 0 .. count - 1, each once, on a helper thread at most
-// `ahead` items ahead of the caller and on the caller's own thread in Take,
-// so that two items are worked on at a time while the caller sees the
-// results one after another, in order, as a loop would give them. `work`
-// must be safe to call from two threads at once for different k.
+// Runs work(k) for k = 0 .. count - 1, each once, on a helper thread and on
+// the caller's own thread in Take, at most `ahead` items ahead of the one
+// the caller takes next, so that two items are worked on at a time while
+// the caller sees the results one after another, in order, as a loop would
+// give them. `work` must be safe to call from two threads at once for
+// different k.
 template <typename T>
 class WorkAhead {
  public:
@@ -43,27 +44,28 @@ class WorkAhead {
     if (helper_.joinable()) helper_.join();
   }
 
-  // The result of item k: the helper's, once it has one, or worked out here
-  // when the helper has not begun it.
+  // The result of item k. While it is not ready, this thread works on item
+  // k or, when the helper has begun that one, on a later one not begun, so
+  // that both threads keep working.
   // REQUIRES: k is 0 at the first call and one more at each next call.
   T Take(size_t k) {
     std::unique_lock lock(mutex_);
     Slot& slot = slots_[k];
-    std::optional<T> result;
-    if (!slot.begun) {
-      slot.begun = true;
-      lock.unlock();
-      result.emplace(work_(k));
-      lock.lock();
-    } else {
-      changed_.wait(lock, [&] { return slot.result.has_value(); });
-      result = std::move(slot.result);
-      slot.result.reset();
+    while (!slot.result) {
+      size_t j = k;
+      while (j < slots_.size() && j <= k + ahead_ && slots_[j].begun) ++j;
+      if (j < slots_.size() && j <= k + ahead_) {
+        Run(j, lock);
+      } else {
+        changed_.wait(lock, [&] { return slot.result.has_value(); });
+      }
     }
+    T result = std::move(*slot.result);
+    slot.result.reset();
     taken_ = k + 1;
     lock.unlock();
     changed_.notify_all();
-    return std::move(*result);
+    return result;
   }
 
  private:
@@ -72,22 +74,22 @@ class WorkAhead {
     std::optional<T> result;
   };
 
+  // Works on item k, which no thread has begun, outside the lock.
+  void Run(size_t k, std::unique_lock<std::mutex>& lock) {
+    slots_[k].begun = true;
+    lock.unlock();
+    T result = work_(k);
+    lock.lock();
+    slots_[k].result.emplace(std::move(result));
+    changed_.notify_all();
+  }
+
   void Help() {
     std::unique_lock lock(mutex_);
-    for (size_t k = 0; k < slots_.size();) {
+    for (size_t k = 0; k < slots_.size(); ++k) {
       changed_.wait(lock, [&] { return stop_ || k < taken_ + ahead_; });
       if (stop_) return;
-      if (k < taken_ || slots_[k].begun) {
-        ++k;
-        continue;
-      }
-      slots_[k].begun = true;
-      lock.unlock();
-      T result = work_(k);
-      lock.lock();
-      slots_[k].result.emplace(std::move(result));
-      changed_.notify_all();
-      ++k;
+      if (k >= taken_ && !slots_[k].begun) Run(k, lock);
     }
   }
 
