@@ -161,6 +161,7 @@ class MarkupRecoder {
 
   Status AddToLane() {
     covered_ = run_.back().span.end;
+    if (!lane_runs_.empty()) lane_.text.push_back(MarkupConverter::kSeparator);
     LaneRun r{lane_pieces_.size(), run_.size(), lane_.text.size(), 0, 0, 0, 0};
     for (const MarkupPiece& p : run_) {
       size_t code_points = 0;
@@ -173,7 +174,6 @@ class MarkupRecoder {
       lane_pieces_.push_back({p.span, code_points});
     }
     r.size = lane_.text.size() - r.in;
-    lane_.text.push_back(MarkupConverter::kSeparator);
     segments_.push_back({lane_runs_.size(), 0, From::kLane});
     lane_runs_.push_back(r);
     if (lane_.text.size() >= enough_ || segments_.size() >= kSegments)
@@ -187,13 +187,11 @@ class MarkupRecoder {
     lane_out_.clear();
     if (Status done = converter_.Convert(lane_.text, how_, lane_out_); !done)
       return done;
-    // As many separators come out as went in, each ending a run; when every
-    // one stands where it went in, every run kept its length.
+    // As many separators come out as went in, one between two runs; when
+    // every one stands where it went in, every run kept its length.
     bool aligned = lane_out_.size() == lane_.text.size();
-    for (size_t i = 0; aligned && i < lane_runs_.size(); ++i) {
-      const LaneRun& r = lane_runs_[i];
-      aligned = lane_out_[r.in + r.size] == MarkupConverter::kSeparator;
-    }
+    for (size_t i = 1; aligned && i < lane_runs_.size(); ++i)
+      aligned = lane_out_[lane_runs_[i].in - 1] == MarkupConverter::kSeparator;
     for (size_t at = 0; LaneRun & r : lane_runs_) {
       const size_t end =
           aligned ? r.in + r.size

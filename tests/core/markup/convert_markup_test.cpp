@@ -62,9 +62,9 @@ class ConvertMarkupTest : public ::testing::Test {
       Encode(converted, Encoding::kUtf8, whole, counts);
       for (const size_t piece : {1, 6, 1 << 15}) {
         std::string out = "[";
-        const Status read = RecodeMarkup(*converter_, bytes, encoding,
-                                         Encoding::kUtf8, how, out, counts,
-                                         piece);
+        const Status read =
+            RecodeMarkup(*converter_, bytes, encoding, Encoding::kUtf8, how,
+                         out, counts, piece);
         EXPECT_EQ(
             read ? out.substr(1)
                  : read.error().reason + (out.size() > 1 ? " changed" : ""),
