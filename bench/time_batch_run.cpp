@@ -1,4 +1,4 @@
-// Times the batch window's run (RunBatch: one file after another, each read,
+// Times the batch window's run (RunBatch: two files at a time, each read,
 // converted with detection and saved) and prints one JSON line:
 //
 //   tovenrak_time_batch_run OUT_DIR FILE...

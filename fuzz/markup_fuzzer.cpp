@@ -2,9 +2,9 @@
 // undecodable placeholder). With a converter that changes every CJK
 // character into another, one for one, every piece MarkupScanner keeps comes
 // out the same code points at the same place; text that is no markup fails
-// and leaves the output as it was. Read from its bytes a few at a time
-// (RecodeMarkup), the input gives what it gives read whole. An input whose
-// first half is repeated to 128 KiB converts in linear time.
+// and leaves the output as it was. Read from its bytes (RecodeMarkup) in
+// each encoding, the input gives what decoding and reading it whole give.
+// An input whose first half is repeated to 128 KiB converts in linear time.
 
 #include <cstddef>
 #include <cstdint>
@@ -69,21 +69,28 @@ void Check(std::u32string_view text) {
   }
 }
 
+// The input read in each encoding: from its bytes as decoding, converting
+// and encoding give it, a few code points converted at a time.
 void CheckPieces(std::string_view bytes, size_t piece) {
   constexpr ScriptConversion kHow{Script::kTraditional, Variant::kTw};
-  const DecodedText decoded = tovenrak::core::Decode(bytes, Encoding::kUtf8);
-  std::u32string converted;
-  const Status whole =
-      ConvertMarkup(MarkingConverter(), decoded.text, kHow, converted);
-  std::string expected = decoded.byte_order_mark ? "\xEF\xBB\xBF" : "", out;
-  EncodeCounts counts;
-  Encode(converted, Encoding::kUtf8, expected, counts);
-  const Status read = RecodeMarkup(MarkingConverter(), bytes, Encoding::kUtf8,
-                                   Encoding::kUtf8, kHow, out, counts, piece);
-  FUZZ_CHECK(read.has_value() == whole.has_value() &&
-                 (whole ? out == expected
-                        : read.error().reason == whole.error().reason),
-             "read in pieces, the text converted otherwise than whole");
+  for (const Encoding encoding :
+       {Encoding::kUtf8, Encoding::kGb18030, Encoding::kBig5, Encoding::kGbk}) {
+    const DecodedText decoded = tovenrak::core::Decode(bytes, encoding);
+    std::u32string converted;
+    const Status whole =
+        ConvertMarkup(MarkingConverter(), decoded.text, kHow, converted);
+    std::string expected, out;
+    if (decoded.byte_order_mark) expected = ByteOrderMark(Encoding::kUtf8);
+    EncodeCounts counts;
+    Encode(converted, Encoding::kUtf8, expected, counts);
+    const Status read = RecodeMarkup(MarkingConverter(), bytes, encoding,
+                                     Encoding::kUtf8, kHow, out, counts, piece);
+    FUZZ_CHECK(read.has_value() == whole.has_value() &&
+                   (whole ? out == expected
+                          : read.error().reason == whole.error().reason),
+               "read from its bytes, the text converted otherwise than "
+               "decoded");
+  }
 }
 
 }  // namespace

@@ -68,11 +68,12 @@ inline constexpr const char* kReviewListName = "tovenrak-review.txt";
 int16_t ProPercent(size_t done, size_t total);
 
 // Converts the file at `be_fore[i]` into `target_folder` + `be_hind[i]` for
-// every i in order, each by core::ConvertFile as `request` says (the default
-// request detects each file's encoding and converts Big5 to GB, GB to Big5):
-// a file that cannot be read
-// writes nothing and a failed save leaves the target untouched. Such a file
-// is recorded in the outcome and the run goes on. Saves do not sync one by
+// every i, each by core::ConvertFile as `request` says (the default request
+// detects each file's encoding and converts Big5 to GB, GB to Big5), two
+// files at a time on this thread and a second one, and records them in list
+// order, as converting one after the other would: a file that cannot be
+// read writes nothing and a failed save leaves the target untouched. Such a
+// file is recorded in the outcome and the run goes on. Saves do not sync one by
 // one: each output file system is synced once after the last file
 // (core::DeferredSync), and a file on one whose sync fails is recorded as
 // failed, so that every file counted as converted is on disk. What is written
@@ -83,7 +84,7 @@ int16_t ProPercent(size_t done, size_t total);
 // dropped folder): the missing ones are made below the target folder, never
 // through a link (core::MakeSubfolders), and a file whose folder cannot be
 // made is recorded as failed. After each entry calls `progress` with
-// ProPercent, except when the list holds a single entry. With
+// ProPercent on this thread, except when the list holds a single entry. With
 // options.review_list the review list is saved once all files are done
 // (core::SaveDocument); a failed save is recorded as a failed file under the
 // list's path.
