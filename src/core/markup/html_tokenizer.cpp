@@ -121,34 +121,6 @@ bool BasicHtmlTokenizer<Char>::Fail(std::string_view what, size_t at) {
 }
 
 template <typename Char>
-bool BasicHtmlTokenizer<Char>::Unfinished(std::string_view what, size_t at) {
-  return last_ ? Fail(what, at) : More();
-}
-
-template <typename Char>
-bool BasicHtmlTokenizer<Char>::More() {
-  needs_more_ = true;
-  pos_ = start_;
-  return false;
-}
-
-template <typename Char>
-void BasicHtmlTokenizer<Char>::Drop(size_t count) {
-  text_.remove_prefix(count);
-  pos_ -= count;
-  if (raw_ != kNone && raw_end_ != npos) raw_end_ -= count;
-  for (Search& last : searches_) {
-    if (last.from == npos) continue;
-    if (last.found != npos && last.found < count) {
-      last.from = npos;
-      continue;
-    }
-    last.from = last.from > count ? last.from - count : 0;
-    if (last.found != npos) last.found -= count;
-  }
-}
-
-template <typename Char>
 size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
   Search& last = searches_[raw];
   if (last.from != npos && from >= last.from &&
@@ -164,8 +136,7 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
       break;
     at += 2;
   }
-  // Not found so far is no answer before the last piece.
-  if (at != npos || last_) last = {from, at};
+  last = {from, at};
   return at;
 }
 
@@ -217,10 +188,8 @@ size_t BasicHtmlTokenizer<Char>::FindOpening(size_t at,
 
 template <typename Char>
 bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
-  needs_more_ = false;
-  start_ = pos_;
   if (problem_) return false;
-  if (pos_ >= text_.size()) return last_ ? false : More();
+  if (pos_ >= text_.size()) return false;
   if (raw_ != kNone) {
     const Raw raw = raw_;
     raw_ = kNone;
@@ -250,8 +219,6 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
     ++at;
   }
   if (at + 1 >= n) at = n;
-  // The text may go on, or the '<' at its end open markup.
-  if (!last_ && at == n) return More();
   if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
   token.has_ampersand = flags.ampersand;
@@ -264,7 +231,7 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
 template <typename Char>
 bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
   // An opening cut short by the end of the text, "<!-" say, is read as a
-  // declaration or end tag, which looks for a '>' and so asks for more.
+  // declaration or end tag, which looks for a '>' and so fails.
   const size_t at = pos_;
   const Char next = text_[at + 1];
   auto take = [&](HtmlTokenKind kind, size_t end, TextSpan inner) {
@@ -290,19 +257,19 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
             text_[close + 1] == '>')
           return take(HtmlTokenKind::kComment, close + 2, {body, end});
       }
-      return Unfinished("comment", at);
+      return Fail("comment", at);
     }
     if (StartsWithIgnoringCase(text_, at, "<![cdata[")) {
       return take(HtmlTokenKind::kDeclaration, at + 9, {at, at + 9});
     }
     const size_t close = text_.find(Char{'>'}, at);
-    if (close == npos) return Unfinished("declaration", at);
+    if (close == npos) return Fail("declaration", at);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
     const size_t close = FindPair(text_, next, Char{'>'}, at + 2);
     if (close == npos) {
-      if (next == '%' || !last_) return Unfinished("<% server code", at);
+      if (next == '%') return Fail("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});
     }
     return take(HtmlTokenKind::kServerCode, close + 2, {at, close + 2});
@@ -311,7 +278,7 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     const Char first = at + 2 < text_.size() ? text_[at + 2] : Char{0};
     if (IsAsciiLetter(first)) return ReadTag(at, /*end_tag=*/true, token);
     const size_t close = text_.find(Char{'>'}, at);
-    if (close == npos) return Unfinished("end tag", at);
+    if (close == npos) return Fail("end tag", at);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   return ReadTag(at, /*end_tag=*/false, token);
@@ -340,7 +307,7 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
       self_closing = text_[i] == '/';
       ++i;
     }
-    if (i >= n) return Unfinished("tag", at);
+    if (i >= n) return Fail("tag", at);
     if (text_[i] == '>') break;
     self_closing = false;
     HtmlAttribute attribute;
@@ -357,7 +324,7 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
         attribute.quote = text_[i];
         const size_t close =
             text_.find(static_cast<Char>(attribute.quote), i + 1);
-        if (close == npos) return Unfinished("tag", at);
+        if (close == npos) return Fail("tag", at);
         attribute.value = {i + 1, close};
         i = close + 1;
       } else {
@@ -385,7 +352,6 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
     const bool code = raw == kScript || raw == kStyle;
     if (!code && token.self_closing) break;
     const size_t end = FindEndTag(static_cast<Raw>(raw), pos_);
-    if (end == npos && !last_) return More();
     if (end != npos || (code && !token.self_closing)) {
       raw_ = static_cast<Raw>(raw);
       raw_end_ = end;

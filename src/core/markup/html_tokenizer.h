@@ -7,14 +7,13 @@
 // at byte positions. A byte of a multi-byte character after its first can
 // equal an ASCII character from '@' (0x40) to '~' or a digit (a Big5 or GBK
 // trail byte, the second and fourth byte of a GB18030 four-byte sequence),
-// never one below 0x40 other than a digit. So every rule keeps to this: what it
-// searches for anywhere is one of those characters ('<', '>', '&', quotes, '=',
-// '/', '-',
-// '!', '?', '%', white space); any other comparison goes on from such a
-// character, or from the start of a token or value, through ASCII
-// characters only, and so never begins inside a character; and every byte or
-// code point above 0x7F is alike to it, a placeholder of an undecodable unit
-// included.
+// never one below 0x40 other than a digit. So every rule keeps to this:
+// what it searches for anywhere is one of those characters ('<', '>', '&',
+// quotes, '=', '/', '-', '!', '?', '%', white space); any other comparison
+// goes on from such a character, or from the start of a token or value,
+// through ASCII characters only, and so never begins inside a character;
+// and every byte or code point above 0x7F is alike to it, a placeholder of
+// an undecodable unit included.
 
 #pragma once
 
@@ -78,47 +77,23 @@ struct HtmlToken {
 // own and what follows it is read as markup, so HTML wrapped in CDATA, as
 // feeds carry it, keeps its tags. A <? ... ?> without its end runs to the end
 // of the text (a PHP file may end inside one).
-//
-// A document can be read a piece at a time: given only its beginning
-// (`last` false), the tokenizer stops where the text so far cannot decide a
-// token, and goes on once Extend gives it more. The tokens are those of the
-// whole document read at once.
 template <typename Char>
 class BasicHtmlTokenizer {
  public:
   using View = std::basic_string_view<Char>;
 
-  // Reads `text`: the whole document, or with `last` false its beginning.
-  explicit BasicHtmlTokenizer(View text, bool last = true)
-      : text_(text), last_(last) {}
+  explicit BasicHtmlTokenizer(View text) : text_(text) {}
   BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
   BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
   // script, style, tag, declaration or <% ... %> that runs to the end of the
-  // text; problem() then says which and on what line (counted from the
-  // first code point not dropped, see Drop). Before the last
-  // piece, returns false with needs_more() when what the next token is
-  // depends on text not given yet; that token is read anew after Extend.
+  // text; problem() then says which and on what line.
   bool Next(HtmlToken& token);
 
-  // The last Next stopped for want of text.
-  bool needs_more() const { return needs_more_; }
   // Where the next token begins.
   size_t position() const { return pos_; }
-
-  // Forgets the first `count` code points of the text; positions count
-  // from there on, and the text must be given again by Extend before the
-  // next call of Next. REQUIRES: count <= position().
-  void Drop(size_t count);
-  // Goes on over `text`, which begins with what the tokenizer was given
-  // (less what it dropped) and holds more after it; `last` when it holds
-  // the rest of the document.
-  void Extend(View text, bool last) {
-    text_ = text;
-    last_ = last;
-  }
 
   // The attributes of the last tag read, in order.
   const std::vector<HtmlAttribute>& attributes() const { return attributes_; }
@@ -143,20 +118,14 @@ class BasicHtmlTokenizer {
   // The first position at or after `at` that holds no white space.
   size_t SkipSpaces(size_t at) const;
 
+  // `what`, from `at`, runs to the end of the text.
   bool Fail(std::string_view what, size_t at);
-  // `what` runs to the end of the text: fails, or before the last piece
-  // asks for more.
-  bool Unfinished(std::string_view what, size_t at);
-  bool More();
   bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
 
   View text_;
-  bool last_ = true;
-  bool needs_more_ = false;
   size_t pos_ = 0;
-  size_t start_ = 0;    // Where the token being read begins.
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.
   std::vector<HtmlAttribute> attributes_;

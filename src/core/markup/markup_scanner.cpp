@@ -93,8 +93,8 @@ bool LooksLikeAddress(std::basic_string_view<Char> text) {
 }  // namespace
 
 template <typename Char>
-BasicMarkupScanner<Char>::BasicMarkupScanner(View text, bool last)
-    : text_(text), tokenizer_(text, last) {}
+BasicMarkupScanner<Char>::BasicMarkupScanner(View text)
+    : text_(text), tokenizer_(text) {}
 
 template <typename Char>
 bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {

@@ -57,38 +57,23 @@ struct MarkupPiece {
 };
 
 // Reads a document's pieces one by one, in order; together they cover the
-// whole text. Linear in the length of the text. Like HtmlTokenizer, it can
-// read a document a piece at a time, giving the pieces of the whole.
+// whole text. Linear in the length of the text.
 template <typename Char>
 class BasicMarkupScanner {
  public:
   using View = std::basic_string_view<Char>;
 
-  // Reads `text`: the whole document, or with `last` false its beginning.
-  explicit BasicMarkupScanner(View text, bool last = true);
+  explicit BasicMarkupScanner(View text);
 
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
-  // HtmlTokenizer::Next); problem() then says why. Before the last piece,
-  // returns false with needs_more() when the next piece depends on text not
-  // given yet.
+  // HtmlTokenizer::Next); problem() then says why.
   bool Next(MarkupPiece& piece);
 
-  // The last Next stopped for want of text; see Drop and Extend.
-  bool needs_more() const { return tokenizer_.needs_more(); }
   // Where the next piece begins, once the last token's pieces are read.
   size_t position() const { return tokenizer_.position(); }
   // The last token's pieces are read.
   bool between_tokens() const { return next_ >= pending_.size(); }
-  // As HtmlTokenizer::Drop and Extend. REQUIRES for Drop: needs_more().
-  void Drop(size_t count) {
-    tokenizer_.Drop(count);
-    text_.remove_prefix(count);
-  }
-  void Extend(View text, bool last) {
-    tokenizer_.Extend(text, last);
-    text_ = text;
-  }
 
   // Why reading stopped before the end, as kInvalidInput; std::nullopt while
   // it did not.
