@@ -38,7 +38,7 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
   MarkupScanner scanner(text);
   MarkupConverter markup(
       converter, how, points,
-      text.find(MarkupConverter::kSeparator) == std::u32string_view::npos);
+      text.find(TextBatch::kSeparator) == std::u32string_view::npos);
   markup.Text(text, nullptr);
   auto sink = [&](std::u32string_view done) { out.append(done); };
   MarkupPiece piece;

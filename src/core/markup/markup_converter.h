@@ -15,6 +15,7 @@
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/language_tag.h"
 #include "core/markup/markup_scanner.h"
+#include "core/markup/text_batch.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -45,23 +46,18 @@ class MarkupConverter {
     std::vector<size_t> origin;
   };
 
-  struct Job {
-    size_t in, size;       // The text in batch_.
-    size_t out, out_size;  // Its conversion in batched_.
-  };
-
   // A span of text_ and what replaces it: out_[from, from + size) when
-  // `job` is kOut, else the part [from, from + size) of the job's text, as
-  // converted.
+  // `job` is kOut, else the part [from, from + size) of text `job` of
+  // batch_, as converted.
   struct Edit {
     size_t begin, end;
     size_t job, from, size;
   };
 
  public:
-  // With `batch`, texts are converted together (see NewJob); the text read
-  // must then hold no kSeparator. `enough` code points waiting to be
-  // converted make the converter full().
+  // With `batch`, texts are converted together (a TextBatch); the text
+  // read must then hold no TextBatch::kSeparator. `enough` code points waiting
+  // to be converted make the converter full().
   MarkupConverter(const Converter& converter, ScriptConversion how,
                   std::vector<AmbiguityPoint>* points, bool batch,
                   size_t enough = size_t{1} << 15)
@@ -70,11 +66,6 @@ class MarkupConverter {
         points_(points),
         batch_ok_(batch),
         enough_(enough) {}
-
-  // The separator of texts converted together, a placeholder. Decode never
-  // gives it: a four-byte placeholder begins with a GB18030 lead byte,
-  // below 0xFF.
-  static constexpr char32_t kSeparator = 0xFFFFFFFF;
 
   // A run at least this long (code points, tags included) is cut after its
   // next text that ends with a space.
@@ -147,24 +138,18 @@ class MarkupConverter {
   // EmitTo hands the text on to a further `limit`; Clear ends the steps.
   // REQUIRES: as for Emit, with the last limit.
   Status Prepare() {
-    if (Status done = ConvertBatch(); !done) return done;
+    if (Status done = batch_.Convert(converter_, how_); !done) return done;
     in_place_ = writable_ != nullptr;
     for (Edit& e : edits_) {
       if (e.job != kOut) {
-        const Job& job = jobs_[e.job];
-        if (e.size == job.size) {
-          e.from = job.out;
-          e.size = job.out_size;
-        } else if (job.out_size == job.size) {
-          e.from = job.out + e.from;
-        } else {
+        const std::u32string_view in = batch_.In(e.job);
+        if (e.size == in.size()) {
+          e.size = batch_.Out(e.job).size();
+        } else if (batch_.Out(e.job).size() != in.size()) {
           // A run whose conversion changed its length: each part on its
           // own.
           const size_t begin = out_.size();
-          if (Status done = Convert(
-                  std::u32string_view(batch_).substr(job.in + e.from, e.size),
-                  out_);
-              !done)
+          if (Status done = Convert(in.substr(e.from, e.size), out_); !done)
             return done;
           e.job = kOut;
           e.from = begin;
@@ -205,8 +190,7 @@ class MarkupConverter {
 
   void Clear() {
     edits_.clear();
-    jobs_.clear();
-    batch_.clear();
+    batch_.Clear();
     out_.clear();
   }
 
@@ -229,7 +213,7 @@ class MarkupConverter {
 
   // What replaces an edit's span, once Prepare has converted it.
   std::u32string_view Replacement(const Edit& e) const {
-    return std::u32string_view(e.job == kOut ? out_ : batched_)
+    return (e.job == kOut ? std::u32string_view(out_) : batch_.Out(e.job))
         .substr(e.from, e.size);
   }
 
@@ -237,40 +221,13 @@ class MarkupConverter {
     return converter_.Convert(text, how_, out);
   }
 
-  // Texts converted together: the texts of a piece of the document go to
-  // the converter in one call, a kSeparator between two, which ends every
-  // phrase, so that each converts as it would alone. Pages hold many short
-  // texts, and a call for each costs more than converting them.
-
-  // Adds the text pieces of `run` to the batch as one text, a job.
+  // Adds the text pieces of `run` to the batch as one text.
   size_t NewJob(std::span<const MarkupPiece> run) {
-    if (!jobs_.empty()) batch_.push_back(kSeparator);
-    const size_t in = batch_.size();
+    const size_t job = batch_.Begin();
     for (const MarkupPiece& p : run)
-      if (!p.inline_tag) batch_.append(View(p.span));
-    jobs_.push_back({in, batch_.size() - in, 0, 0});
-    return jobs_.size() - 1;
-  }
-
-  // Converts the batch and finds each job's conversion in it.
-  Status ConvertBatch() {
-    if (jobs_.empty()) return {};
-    batched_.clear();
-    if (Status done = Convert(batch_, batched_); !done) return done;
-    // The output holds as many separators as the batch; when they stand
-    // where the batch has them, every text kept its length.
-    bool aligned = batched_.size() == batch_.size();
-    for (size_t i = 1; aligned && i < jobs_.size(); ++i)
-      aligned = batched_[jobs_[i].in - 1] == kSeparator;
-    for (size_t at = 0; Job & job : jobs_) {
-      const size_t end =
-          aligned ? job.in + job.size
-                  : std::min(batched_.find(kSeparator, at), batched_.size());
-      job.out = at;
-      job.out_size = end - at;
-      at = end + 1;
-    }
-    return {};
+      if (!p.inline_tag) batch_.input().text.append(View(p.span));
+    batch_.End();
+    return job;
   }
 
   // Records the points of `text`, converted and written, whose character i
@@ -525,9 +482,7 @@ class MarkupConverter {
   // Replacements written so far, and the runs written whole.
   std::u32string out_;
 
-  std::vector<Job> jobs_;
-  std::u32string batch_;    // The texts of the jobs, kSeparator between.
-  std::u32string batched_;  // Their conversion.
+  TextBatch batch_;
 
   std::vector<Edit> edits_;  // In the order of the text.
   std::u32string merged_;    // The text and edits, when they change length.

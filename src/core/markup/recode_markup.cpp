@@ -3,14 +3,15 @@
 // is decoded, converted and encoded.
 
 #include <algorithm>
-#include <cstring>
 #include <span>
 #include <vector>
 
 #include "core/encoding/codec.h"
+#include "core/encoding/document_text.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
+#include "core/markup/text_batch.h"
 
 namespace tovenrak::core {
 
@@ -18,14 +19,7 @@ namespace {
 
 // Where the first byte above 0x7F of bytes[from, to) is, or `to`.
 size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
-  constexpr uint64_t kHigh = 0x8080808080808080u;
-  for (; from + 8 <= to; from += 8) {
-    uint64_t word;
-    std::memcpy(&word, bytes.data() + from, 8);
-    if (word & kHigh) break;
-  }
-  while (from < to && static_cast<unsigned char>(bytes[from]) < 0x80) ++from;
-  return from;
+  return AsciiRunEnd(bytes.substr(0, to), from);
 }
 
 // The number of units (code points once decoded) of bytes[from, to).
@@ -126,10 +120,9 @@ class MarkupRecoder {
     size_t code_points;  // 0 for a tag, which is copied.
   };
   struct LaneRun {
-    size_t first, count;   // Its pieces in lane_pieces_.
-    size_t in, size;       // Its texts in lane_, one after another.
-    size_t texts;          // How many texts.
-    size_t out, out_size;  // Their conversion in lane_out_, once made.
+    size_t first, count;  // Its pieces in lane_pieces_.
+    size_t text;          // Its texts, one after another, in lane_.
+    size_t texts;         // How many texts.
   };
   // Past this many segments, or a full MarkupConverter, they are written.
   static constexpr size_t kSegments = 4096;
@@ -161,46 +154,22 @@ class MarkupRecoder {
 
   Status AddToLane() {
     covered_ = run_.back().span.end;
-    if (!lane_runs_.empty()) lane_.text.push_back(MarkupConverter::kSeparator);
-    LaneRun r{lane_pieces_.size(), run_.size(), lane_.text.size(), 0, 0, 0, 0};
+    LaneRun r{lane_pieces_.size(), run_.size(), lane_.Begin(), 0};
     for (const MarkupPiece& p : run_) {
       size_t code_points = 0;
       if (!p.inline_tag) {
-        const size_t from = lane_.text.size();
-        DecodeSome(bytes_, p.span.begin, p.span.size(), source_, lane_);
-        code_points = lane_.text.size() - from;
+        const size_t from = lane_.size();
+        DecodeSome(bytes_, p.span.begin, p.span.size(), source_, lane_.input());
+        code_points = lane_.size() - from;
         ++r.texts;
       }
       lane_pieces_.push_back({p.span, code_points});
     }
-    r.size = lane_.text.size() - r.in;
+    lane_.End();
     segments_.push_back({lane_runs_.size(), 0, From::kLane});
     lane_runs_.push_back(r);
-    if (lane_.text.size() >= enough_ || segments_.size() >= kSegments)
+    if (lane_.size() >= enough_ || segments_.size() >= kSegments)
       return Write();
-    return {};
-  }
-
-  // Converts lane_ and finds each run's conversion in it.
-  Status ConvertLane() {
-    if (lane_runs_.empty()) return {};
-    lane_out_.clear();
-    if (Status done = converter_.Convert(lane_.text, how_, lane_out_); !done)
-      return done;
-    // As many separators come out as went in, one between two runs; when
-    // every one stands where it went in, every run kept its length.
-    bool aligned = lane_out_.size() == lane_.text.size();
-    for (size_t i = 1; aligned && i < lane_runs_.size(); ++i)
-      aligned = lane_out_[lane_runs_[i].in - 1] == MarkupConverter::kSeparator;
-    for (size_t at = 0; LaneRun & r : lane_runs_) {
-      const size_t end =
-          aligned ? r.in + r.size
-                  : std::min(lane_out_.find(MarkupConverter::kSeparator, at),
-                             lane_out_.size());
-      r.out = at;
-      r.out_size = end - at;
-      at = end + 1;
-    }
     return {};
   }
 
@@ -208,9 +177,8 @@ class MarkupRecoder {
   // each text as its part of the run's conversion when that kept the run's
   // length, or else converted on its own.
   Status WriteLaneRun(const LaneRun& r, TextEncoder& to) {
-    const std::u32string_view out(lane_out_);
-    const std::u32string_view in(lane_.text);
-    size_t in_at = r.in, out_at = r.out;
+    const std::u32string_view in = lane_.In(r.text), out = lane_.Out(r.text);
+    size_t at = 0;
     for (size_t i = r.first; i < r.first + r.count; ++i) {
       const LanePiece& p = lane_pieces_[i];
       if (p.code_points == 0) {
@@ -218,19 +186,18 @@ class MarkupRecoder {
         continue;
       }
       if (r.texts == 1) {
-        to.Put(out.substr(r.out, r.out_size));
-      } else if (r.out_size == r.size) {
-        to.Put(out.substr(out_at, p.code_points));
+        to.Put(out);
+      } else if (out.size() == in.size()) {
+        to.Put(out.substr(at, p.code_points));
       } else {
         scratch_.text.clear();
-        if (Status done = converter_.Convert(in.substr(in_at, p.code_points),
-                                             how_, scratch_.text);
+        if (Status done = converter_.Convert(in.substr(at, p.code_points), how_,
+                                             scratch_.text);
             !done)
           return done;
         to.Put(scratch_.text);
       }
-      in_at += p.code_points;
-      out_at += p.code_points;
+      at += p.code_points;
     }
     return {};
   }
@@ -275,7 +242,7 @@ class MarkupRecoder {
   // Writes the segments: kept bytes as the target encodes them, converted
   // text with its edits.
   Status Write() {
-    if (Status done = ConvertLane(); !done) return done;
+    if (Status done = lane_.Convert(converter_, how_); !done) return done;
     if (Status done = markup_.Prepare(); !done) return done;
     TextEncoder to(target_, out_, counts_, covered_ - written_ + 64);
     written_ = covered_;
@@ -297,7 +264,7 @@ class MarkupRecoder {
     markup_.Clear();
     markup_.Drop(decoded_.text.size());
     decoded_.text.clear();
-    lane_.text.clear();
+    lane_.Clear();
     lane_pieces_.clear();
     lane_runs_.clear();
     segments_.clear();
@@ -326,10 +293,9 @@ class MarkupRecoder {
   // The bytes of the page the segments cover end here; those before
   // written_ are written.
   size_t covered_ = 0, written_ = 0;
-  DecodedText lane_;
+  TextBatch lane_;  // The texts of the runs of the lane, one for each.
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
-  std::u32string lane_out_;
   DecodedText scratch_;
 };
 
