@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/encoding/codec.h"
+#include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
 
@@ -72,7 +73,7 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
         Conversion& out = result.conversion;
-        out.text.reserve(text.size() + text.size() / 8);
+        ReserveLarge(out.text, text.size() + text.size() / 8);
         EncodeCounts counts;
         const Status done =
             points ? RecodeMarkupWithPoints(converter, text, source, target,

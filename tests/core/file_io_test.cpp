@@ -10,7 +10,11 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 #include "core/io/replacement_file.h"
 #include "in_child.h"
@@ -55,6 +59,36 @@ TEST_F(FileIoTest, ReadAndSaveRefuseWhatIsNoDocumentButTakeAnyBytes) {
   const fs::path longest = dir_ / std::string(255, 'n');
   ASSERT_TRUE(SaveDocument(longest, std::string("\0\xFF\r\n", 4)));
   EXPECT_EQ(ScratchFolder::Read(longest), std::string("\0\xFF\r\n", 4));
+}
+
+// The flags /proc/self/smaps gives the mapping that holds `address`.
+std::string VmFlagsOf(const void* address) {
+  std::ifstream smaps("/proc/self/smaps");
+  const auto at = reinterpret_cast<uintptr_t>(address);
+  bool inside = false;
+  for (std::string line; std::getline(smaps, line);) {
+    uintptr_t begin = 0, end = 0;
+    if (std::sscanf(line.c_str(), "%lx-%lx ", &begin, &end) == 2) {
+      inside = begin <= at && at < end;
+    } else if (inside && line.starts_with("VmFlags:")) {
+      return line + " ";
+    }
+  }
+  return "";
+}
+
+TEST_F(FileIoTest, LargeDocumentIsReadWholeIntoRoomBackedByHugePages) {
+  std::string bytes(size_t{9} << 20, 'a');
+  for (size_t i = 0; i < bytes.size(); i += 4093)
+    bytes[i] = static_cast<char>(i);
+  ScratchFolder::Write(dir_ / "large.htm", bytes);
+  const Result<std::string> read = ReadDocument(dir_ / "large.htm");
+  ASSERT_TRUE(read.has_value());
+  EXPECT_TRUE(*read == bytes);
+  if (!fs::exists("/sys/kernel/mm/transparent_hugepage/enabled"))
+    GTEST_SKIP() << "this kernel has no huge pages to ask for";
+  EXPECT_NE(VmFlagsOf(read->data() + (size_t{4} << 20)).find(" hg "),
+            std::string::npos);
 }
 
 TEST_F(FileIoTest, SaveOnAFullDeviceKeepsTheOldFileAndLeavesNothing) {

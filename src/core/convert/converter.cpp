@@ -4,6 +4,7 @@
 
 #include "core/convert/ambiguity_finder.h"
 #include "core/encoding/codec.h"
+#include "core/io/reserve_large.h"
 
 namespace tovenrak::core {
 
@@ -56,7 +57,7 @@ Result<Conversion> Converter::Recode(
   constexpr size_t kPiece = size_t{1} << 20;
   try {
     Conversion result;
-    result.text.reserve(text.size() + text.size() / 8);
+    ReserveLarge(result.text, text.size() + text.size() / 8);
     EncodeCounts counts;
     std::u32string converted;
     for (size_t start = 0; start < text.size();) {

@@ -8,6 +8,7 @@
 #include "core/convert/table_cache.h"
 #include "core/convert/table_conversion.h"
 #include "core/encoding/codec.h"
+#include "core/io/reserve_large.h"
 
 namespace tovenrak::core {
 
@@ -47,7 +48,7 @@ class FastConverter : public Converter {
     constexpr size_t kPiece = size_t{1} << 14;
     try {
       Conversion result;
-      result.text.reserve(text.size() + text.size() / 8);
+      ReserveLarge(result.text, text.size() + text.size() / 8);
       const std::string_view mark = ByteOrderMark(source);
       size_t pos = 0;
       if (!mark.empty() && text.starts_with(mark)) {

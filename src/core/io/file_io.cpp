@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/io/replacement_file.h"
+#include "core/io/reserve_large.h"
 
 namespace tovenrak::core {
 
@@ -72,7 +73,7 @@ Result<std::string> ReadToEnd(int fd, const std::filesystem::path& path,
     pieces.push_back(std::move(piece));
   }
   std::string bytes;
-  bytes.reserve(static_cast<size_t>(total));
+  ReserveLarge(bytes, static_cast<size_t>(total));
   for (const std::string& piece : pieces) bytes += piece;
   return bytes;
 }
@@ -104,7 +105,9 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
 
   try {
     if (size == 0) return ReadToEnd(fd, path, max_bytes);
-    std::string bytes(static_cast<size_t>(size), '\0');
+    std::string bytes;
+    ReserveLarge(bytes, static_cast<size_t>(size));
+    bytes.resize(static_cast<size_t>(size));
     const ssize_t n = ReadFully(fd, bytes.data(), bytes.size());
     if (n < 0) return ErrnoError(ErrorCode::kUnreadable, path, errno);
     bytes.resize(static_cast<size_t>(n));  // The file shrank meanwhile.
