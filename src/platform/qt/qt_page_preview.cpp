@@ -34,7 +34,8 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   // engine; only the loads of what it accepted are news for the window.
   connect(page, &QWebEnginePage::loadingChanged, this,
           [this](const QWebEngineLoadingInfo& info) {
-            if (info.url() != accepted_) return;
+            NameRenderWidget();
+            if (warming_ || info.url() != accepted_) return;
             if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus &&
                 start_at_top_) {
               // The engine puts a page loaded again under the same name
@@ -79,6 +80,19 @@ QtPagePreview::QtPagePreview(QWidget* parent)
               QDesktopServices::openUrl(request.requestedUrl());
             }
           });
+  // The engine starts the process that lays out pages on the first load,
+  // which takes a tenth of a second; an empty page loaded now has it ready
+  // when the first document comes.
+  setHtml(QString());
+  NameRenderWidget();
+}
+
+void QtPagePreview::NameRenderWidget() {
+  // The engine draws the page in a widget of its own, which takes the
+  // keyboard for the preview; screen readers find it by the same name.
+  if (QWidget* render = focusProxy();
+      render && render->accessibleName().isEmpty())
+    render->setAccessibleName(accessibleName());
 }
 
 QtPagePreview::~QtPagePreview() {
@@ -122,6 +136,9 @@ void QtPagePreview::Harden(QWebEngineSettings* settings) {
 }
 
 void QtPagePreview::ShowFile(const std::filesystem::path& path) {
+  // Whatever loads before this file's navigation is accepted is not news.
+  warming_ = false;
+  accepted_ = QUrl();
   const QUrl url = QUrl::fromLocalFile(QString::fromStdString(path.string()));
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(path, error);

@@ -40,11 +40,13 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
 
  private:
   static void Harden(QWebEngineSettings* settings);
+  void NameRenderWidget();
 
   QWebEngineProfile* profile_;
   QtPreviewGuard* guard_;
   QUrl accepted_;  // The main frame's last accepted navigation.
   bool start_at_top_ = false;
+  bool warming_ = true;  // Only the empty first page was asked for.
   platform::MainWindowListener* listener_ = nullptr;
 };
 
