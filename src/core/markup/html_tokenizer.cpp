@@ -17,6 +17,11 @@ bool IsAsciiLetter(char32_t c) {
 
 char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
+// Whether a '<' before `c` opens markup rather than being text.
+bool OpensMarkup(char32_t c) {
+  return IsAsciiLetter(c) || c == '!' || c == '/' || c == '?' || c == '%';
+}
+
 template <typename Char>
 bool EqualsLower(std::basic_string_view<Char> text, std::string_view lower) {
   if (text.size() != lower.size()) return false;
@@ -208,16 +213,13 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   // Text runs to the next '<' that opens markup; any other '<' is text. What
   // it holds, noted here, saves the converter a pass of its own.
   const size_t n = text_.size();
+  if (text_[pos_] == '<' && pos_ + 1 < n && OpensMarkup(text_[pos_ + 1]))
+    return ReadMarkup(token);
   const size_t visible = SkipSpaces(pos_);
   size_t at = visible;
   TextFlags flags;
-  while ((at = FindOpening(at, flags)) + 1 < n) {
-    const Char next = text_[at + 1];
-    if (IsAsciiLetter(next) || next == '!' || next == '/' || next == '?' ||
-        next == '%')
-      break;
+  while ((at = FindOpening(at, flags)) + 1 < n && !OpensMarkup(text_[at + 1]))
     ++at;
-  }
   if (at + 1 >= n) at = n;
   if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};

@@ -24,8 +24,8 @@ class NameKey {
   }
   // The key of `name` in any letter case; a name that is longer or not ASCII
   // gets the key of "".
-  static NameKey Of(std::u32string_view name);
-  static NameKey Of(std::u8string_view name);
+  static NameKey Of(std::u32string_view name) { return KeyOf(name); }
+  static NameKey Of(std::u8string_view name) { return KeyOf(name); }
 
   friend constexpr bool operator==(NameKey a, NameKey b) {
     return ((a.low_ ^ b.low_) | (a.high_ ^ b.high_)) == 0;
@@ -46,7 +46,15 @@ class NameKey {
 
  private:
   template <typename Char>
-  static NameKey KeyOf(std::basic_string_view<Char> name);
+  static NameKey KeyOf(std::basic_string_view<Char> name) {
+    NameKey key;
+    if (name.size() > 16) return key;
+    for (size_t i = 0; i < name.size(); ++i) {
+      if (name[i] >= 0x80) return NameKey();
+      key.Put(i, name[i] >= 'A' && name[i] <= 'Z' ? name[i] + 32 : name[i]);
+    }
+    return key;
+  }
   constexpr void Put(size_t i, uint64_t c) {
     (i < 8 ? low_ : high_) |= c << (8 * (i % 8));
   }
