@@ -8,6 +8,7 @@
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/io/file_io.h"
+#include "core/io/reserve_large.h"
 
 namespace tovenrak::core {
 
@@ -60,10 +61,10 @@ Encoding TargetOf(const ConversionRequest& request, Encoding source) {
   return Encoding::kUtf8;
 }
 
-Result<DocumentConversion> ConvertDocument(const Converter& converter,
-                                           std::string_view text,
-                                           const ConversionRequest& request,
-                                           std::string_view name) try {
+Result<DocumentConversion> ConvertDocument(
+    const Converter& converter, std::string_view text,
+    const ConversionRequest& request, std::string_view name,
+    const std::function<void(size_t)>& consumed) try {
   DocumentConversion result;
   if (request.from) {
     result.source.encoding = *request.from;
@@ -103,7 +104,7 @@ Result<DocumentConversion> ConvertDocument(const Converter& converter,
     phrased.emplace(converter, *request.phrases);
   Result<RecodedDocument> converted = RecodeDocument(
       phrased ? *phrased : converter, text, source, result.target, how,
-      request.markup, name, request.find_ambiguities);
+      request.markup, name, request.find_ambiguities, consumed);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
   RewriteDeclarations(result.text, result.target);
@@ -124,8 +125,14 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        Durability durability) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
-  Result<DocumentConversion> converted =
-      ConvertDocument(converter, *text, request, source.filename().string());
+  // A large document's memory goes back as the conversion passes it, or it
+  // would take its size twice over at the end, input and output.
+  size_t given = 0;
+  std::function<void(size_t)> give_back;
+  if (text->size() >= kLargeBytes)
+    give_back = [&](size_t end) { given = GiveBack(*text, given, end); };
+  Result<DocumentConversion> converted = ConvertDocument(
+      converter, *text, request, source.filename().string(), give_back);
   if (!converted) {
     Error error = converted.error();
     if (error.path.empty()) error.path = source.string();

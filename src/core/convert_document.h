@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -72,17 +73,20 @@ Encoding TargetOf(const ConversionRequest& request, Encoding source);
 // rewrites its charset and XML declarations to name the target. Fails with
 // kInvalidInput for UTF-16 text, with kTooLarge when memory runs out, and
 // with the converter's failures.
-Result<DocumentConversion> ConvertDocument(const Converter& converter,
-                                           std::string_view text,
-                                           const ConversionRequest& request,
-                                           std::string_view name = {});
+// `consumed`, when given, is told which bytes of `text` the conversion reads
+// no more, as RecodeDocument tells it.
+Result<DocumentConversion> ConvertDocument(
+    const Converter& converter, std::string_view text,
+    const ConversionRequest& request, std::string_view name = {},
+    const std::function<void(size_t)>& consumed = {});
 
 // Reads `source`, converts it as ConvertDocument does (named by its file
-// name) and saves the result
-// safely to `destination` (see SaveDocument). A source that cannot be read
-// or converted writes nothing, and its error's path is `source`; a failed
-// save leaves any file at `destination` untouched, and its error's path is
-// `destination`. `durability` is the save's (see SaveDocument).
+// name, giving back the memory of what it has read when the document is
+// large) and saves the result safely to `destination` (see SaveDocument). A
+// source that cannot be read or converted writes nothing, and its error's path
+// is `source`; a failed save leaves any file at `destination` untouched, and
+// its error's path is `destination`. `durability` is the save's (see
+// SaveDocument).
 Result<DocumentConversion> ConvertFile(
     const Converter& converter, const std::filesystem::path& source,
     const std::filesystem::path& destination, const ConversionRequest& request,

@@ -59,12 +59,11 @@ Status RecodeMarkupWithPoints(const Converter& converter, std::string_view text,
 
 }  // namespace
 
-Result<RecodedDocument> RecodeDocument(const Converter& converter,
-                                       std::string_view text, Encoding source,
-                                       Encoding target,
-                                       std::optional<ScriptConversion> how,
-                                       MarkupMode markup, std::string_view name,
-                                       bool find_ambiguities) {
+Result<RecodedDocument> RecodeDocument(
+    const Converter& converter, std::string_view text, Encoding source,
+    Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
+    std::string_view name, bool find_ambiguities,
+    const std::function<void(size_t)>& consumed) {
   RecodedDocument result;
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
@@ -73,13 +72,19 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
         Conversion& out = result.conversion;
-        ReserveLarge(out.text, text.size() + text.size() / 8);
+        ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
         EncodeCounts counts;
+        // Bytes handed back cannot be converted again as text, so only a
+        // page read through to its end gives any back.
+        const bool gives_back =
+            consumed && !points && ReadsAsMarkup(text, source);
+        const std::function<void(size_t)> none;
         const Status done =
             points ? RecodeMarkupWithPoints(converter, text, source, target,
                                             *how, out.text, counts, *points)
                    : RecodeMarkup(converter, text, source, target, *how,
-                                  out.text, counts);
+                                  out.text, counts, kRecodePiece,
+                                  gives_back ? consumed : none);
         if (done) {
           out.references = counts.references;
           out.invalid_units = counts.invalid_units;
@@ -87,8 +92,11 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
           return result;
         }
         // Markup that cannot be read is kInvalidInput; anything else is the
-        // converter's failure.
-        if (done.error().code != ErrorCode::kInvalidInput) return done.error();
+        // converter's failure. Markup read through beforehand is never
+        // kInvalidInput, but if it were, bytes given back could not be
+        // converted again.
+        if (done.error().code != ErrorCode::kInvalidInput || gives_back)
+          return done.error();
         result.markup_problem = done.error().reason;
         out = {};
       }
@@ -96,7 +104,10 @@ Result<RecodedDocument> RecodeDocument(const Converter& converter,
       return NoMemoryToConvert(text.size(), "bytes");
     }
   }
-  Result<Conversion> recoded = converter.Recode(text, source, target, how);
+  // Looking for the points below decodes the text again.
+  Result<Conversion> recoded =
+      converter.Recode(text, source, target, how,
+                       points ? std::function<void(size_t)>() : consumed);
   if (!recoded) return recoded.error();
   result.conversion = std::move(*recoded);
   if (points) {

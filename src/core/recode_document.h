@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,11 +51,15 @@ struct RecodedDocument {
 //
 // Fails as Recode does: with kTooLarge when memory runs out and with the
 // converter's failures, and as FindAmbiguities does.
-Result<RecodedDocument> RecodeDocument(const Converter& converter,
-                                       std::string_view text, Encoding source,
-                                       Encoding target,
-                                       std::optional<ScriptConversion> how,
-                                       MarkupMode markup, std::string_view name,
-                                       bool find_ambiguities = false);
+//
+// `consumed`, when given, is told which bytes of `text` are not read again,
+// as Recode and RecodeMarkup tell it, unless points are looked for or the
+// text is to be read as markup and cannot be read to its end
+// (ReadsAsMarkup): those read the text again.
+Result<RecodedDocument> RecodeDocument(
+    const Converter& converter, std::string_view text, Encoding source,
+    Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
+    std::string_view name, bool find_ambiguities = false,
+    const std::function<void(size_t)>& consumed = {});
 
 }  // namespace tovenrak::core

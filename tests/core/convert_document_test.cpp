@@ -66,11 +66,32 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
   }
 }
 
+// Converts `input` as ConvertDocument does, overwriting its bytes as soon
+// as the conversion says it reads them no more: a result that differs from
+// the plain conversion's has read them again.
+Result<DocumentConversion> ConvertOverwritingBehind(
+    const Converter& converter, std::string input,
+    const ConversionRequest& request, std::string_view name) {
+  size_t overwritten = 0;
+  return ConvertDocument(converter, input, request, name, [&](size_t end) {
+    EXPECT_LE(overwritten, end);
+    EXPECT_LE(end, input.size());
+    for (; overwritten < end; ++overwritten) input[overwritten] = '<';
+  });
+}
+
 TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
   using enum MarkupMode;
   const std::string link = "<a href=头发.htm title=头发>头<b>发</b></a>";
   const std::string page = "<a href=头发.htm title=頭髮>頭<b>髮</b></a>";
   const std::string text = "<a href=頭髮.htm title=頭髮>頭<b>發</b></a>";
+  // Long enough to be converted in many pieces, with phrases across them.
+  std::string long_link, long_page, long_text;
+  for (int i = 0; i < 6000; ++i) {
+    long_link += "<p>头发" + link + "以后\n";
+    long_page += "<p>頭髮" + page + "以後\n";
+    long_text += "<p>頭髮" + text + "以後\n";
+  }
   struct Case {
     std::string input;
     MarkupMode markup;
@@ -84,6 +105,9 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
       {"头发 " + link, kAuto, "a.txt", "頭髮 " + text, false, false},
       {"头发 " + link, kHtml, "a.txt", "頭髮 " + page, true, false},
       {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", false, true},
+      {long_link, kAuto, "", long_page, true, false},
+      {long_link, kText, "", long_text, false, false},
+      {long_link + "<!--", kAuto, "", long_text + "<!--", false, true},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
@@ -96,6 +120,10 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
     EXPECT_EQ(out->text, c.expected);
     EXPECT_EQ(out->as_markup, c.as_markup) << c.expected;
     EXPECT_EQ(out->markup_problem.has_value(), c.problem) << c.expected;
+    Result<DocumentConversion> behind =
+        ConvertOverwritingBehind(**converter, c.input, request, c.file_name);
+    ASSERT_TRUE(behind.has_value());
+    EXPECT_TRUE(behind->text == c.expected) << c.file_name;
   }
 }
 

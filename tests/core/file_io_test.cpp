@@ -17,6 +17,7 @@
 #include <string>
 
 #include "core/io/replacement_file.h"
+#include "core/io/reserve_large.h"
 #include "in_child.h"
 #include "scratch_folder.h"
 
@@ -77,18 +78,29 @@ std::string VmFlagsOf(const void* address) {
   return "";
 }
 
-TEST_F(FileIoTest, LargeDocumentIsReadWholeIntoRoomBackedByHugePages) {
+TEST_F(FileIoTest, LargeDocumentIsReadIntoHugePagesAndGivenBackBehind) {
   std::string bytes(size_t{9} << 20, 'a');
   for (size_t i = 0; i < bytes.size(); i += 4093)
-    bytes[i] = static_cast<char>(i);
+    bytes[i] = static_cast<char>(i | 1);
   ScratchFolder::Write(dir_ / "large.htm", bytes);
-  const Result<std::string> read = ReadDocument(dir_ / "large.htm");
+  Result<std::string> read = ReadDocument(dir_ / "large.htm");
   ASSERT_TRUE(read.has_value());
   EXPECT_TRUE(*read == bytes);
+  const bool huge = VmFlagsOf(read->data() + (size_t{4} << 20)).find(" hg ") !=
+                    std::string::npos;
+
+  // Given back in whole huge pages up to 5 MiB, and nothing after them.
+  const size_t end = size_t{5} << 20;
+  const size_t given = GiveBack(*read, 0, end);
+  EXPECT_GT(given, size_t{2} << 20);
+  EXPECT_LE(given, end);
+  EXPECT_EQ((*read)[given - 1], '\0');
+  EXPECT_TRUE(read->substr(given) == bytes.substr(given));
+  EXPECT_EQ(GiveBack(*read, given, given + 1), given);
+
   if (!fs::exists("/sys/kernel/mm/transparent_hugepage/enabled"))
     GTEST_SKIP() << "this kernel has no huge pages to ask for";
-  EXPECT_NE(VmFlagsOf(read->data() + (size_t{4} << 20)).find(" hg "),
-            std::string::npos);
+  EXPECT_TRUE(huge);
 }
 
 TEST_F(FileIoTest, SaveOnAFullDeviceKeepsTheOldFileAndLeavesNothing) {

@@ -48,7 +48,8 @@ bool Converter::KeepsAsciiText(ScriptConversion) const { return false; }
 
 Result<Conversion> Converter::Recode(
     std::string_view text, Encoding source, Encoding target,
-    std::optional<ScriptConversion> how) const {
+    std::optional<ScriptConversion> how,
+    const std::function<void(size_t)>& consumed) const {
   // A text is converted in pieces of about kPiece bytes, each ending just
   // before a line feed: no dictionary key holds one (OpenCC's dictionaries
   // are line-based), so no match crosses the cut, and a piece after the
@@ -57,8 +58,28 @@ Result<Conversion> Converter::Recode(
   constexpr size_t kPiece = size_t{1} << 20;
   try {
     Conversion result;
-    ReserveLarge(result.text, text.size() + text.size() / 8);
+    ReserveLarge(result.text, EncodedRoom(text.size(), source, target));
     EncodeCounts counts;
+    if (!how) {
+      // Without a conversion every unit stands alone, and a piece may end
+      // after any of them, with or without a line feed.
+      size_t pos = 0;
+      const std::string_view mark = ByteOrderMark(source);
+      if (!mark.empty() && text.starts_with(mark)) {
+        pos = mark.size();
+        if (target == Encoding::kUtf8) result.text += ByteOrderMark(target);
+      }
+      DecodedText decoded;
+      while (pos < text.size()) {
+        decoded.text.clear();
+        pos = DecodeSome(text, pos, kPiece, source, decoded);
+        Encode(decoded.text, target, result.text, counts);
+        if (consumed) consumed(pos);
+      }
+      result.references = counts.references;
+      result.invalid_units = counts.invalid_units;
+      return result;
+    }
     std::u32string converted;
     for (size_t start = 0; start < text.size();) {
       size_t end = text.size();
@@ -79,6 +100,7 @@ Result<Conversion> Converter::Recode(
       }
       Encode(*piece, target, result.text, counts);
       start = end;
+      if (consumed) consumed(start);
     }
     result.references = counts.references;
     result.invalid_units = counts.invalid_units;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -88,9 +89,13 @@ class Converter {
   // Single-byte units come back unchanged and in order; the argument is not
   // modified. Works in pieces of bounded size, whatever the text; a
   // converter may do it faster its own way, with the same result.
-  virtual Result<Conversion> Recode(std::string_view text, Encoding source,
-                                    Encoding target,
-                                    std::optional<ScriptConversion> how) const;
+  // `consumed`, when given, is called as it goes with an offset of `text`
+  // before which nothing is read again, so that the caller may free what
+  // lies there.
+  virtual Result<Conversion> Recode(
+      std::string_view text, Encoding source, Encoding target,
+      std::optional<ScriptConversion> how,
+      const std::function<void(size_t)>& consumed = {}) const;
 
   // Big5 (traditional) to GB (simplified), and back, Taiwan standard.
   Result<Conversion> Big5ToGB(std::string_view big5_text) const {

@@ -41,14 +41,15 @@ class FastConverter : public Converter {
   // carried into the next piece, so no line feed is needed to cut a text.
   Result<Conversion> Recode(
       std::string_view text, Encoding source, Encoding target,
-      std::optional<ScriptConversion> how) const override {
-    if (!how) return Converter::Recode(text, source, target, how);
+      std::optional<ScriptConversion> how,
+      const std::function<void(size_t)>& consumed) const override {
+    if (!how) return Converter::Recode(text, source, target, how, consumed);
     Result<const Slot*> slot = Tables(*how);
     if (!slot) return slot.error();
     constexpr size_t kPiece = size_t{1} << 14;
     try {
       Conversion result;
-      ReserveLarge(result.text, text.size() + text.size() / 8);
+      ReserveLarge(result.text, EncodedRoom(text.size(), source, target));
       const std::string_view mark = ByteOrderMark(source);
       size_t pos = 0;
       if (!mark.empty() && text.starts_with(mark)) {
@@ -61,6 +62,8 @@ class FastConverter : public Converter {
       EncodeCounts counts;
       for (size_t want = kPiece;;) {
         pos = DecodeSome(text, pos, want, source, decoded);
+        // What is carried into the next piece is carried decoded.
+        if (consumed) consumed(pos);
         const bool final = pos == text.size();
         size_t done = ConvertToBytes(*(*slot)->tables, decoded.text, final,
                                      target, result.text, counts);

@@ -64,6 +64,15 @@ size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
 void Encode(std::u32string_view text, Encoding target, std::string& out,
             EncodeCounts& counts);
 
+// The room that `size` bytes in `source` usually take once encoded in
+// `target`: a two-byte character takes three bytes in UTF-8, and a little
+// more is left for references. Room made to measure is filled without
+// moving what was written.
+inline size_t EncodedRoom(size_t size, Encoding source, Encoding target) {
+  const bool wider = target == Encoding::kUtf8 && source != Encoding::kUtf8;
+  return size + (wider ? size / 2 : 0) + size / 8;
+}
+
 // Appends text encoded in `target` to `out`, piece by piece, with bytes
 // already encoded between the pieces: Encode without the cost of making room
 // at each call. `out` is not to be used otherwise while the encoder lives.

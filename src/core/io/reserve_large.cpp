@@ -8,15 +8,13 @@ namespace tovenrak::core {
 
 namespace {
 
-// Below this the faults saved are too few to matter.
-constexpr size_t kLarge = size_t{4} << 20;
 constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
 
 }  // namespace
 
 void ReserveLarge(std::string& bytes, size_t size) {
   bytes.reserve(size);
-  if (bytes.capacity() < kLarge) return;
+  if (bytes.capacity() < kLargeBytes) return;
   // Only whole huge pages inside the room are advised; the allocator's own
   // bookkeeping before it is not touched.
   const auto begin = reinterpret_cast<uintptr_t>(bytes.data());
@@ -28,6 +26,16 @@ void ReserveLarge(std::string& bytes, size_t size) {
     ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
   }
 #endif
+}
+
+size_t GiveBack(std::string& bytes, size_t given, size_t end) {
+  const auto begin = reinterpret_cast<uintptr_t>(bytes.data());
+  const uintptr_t from = (begin + given + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t to = (begin + end) & ~(kHugePage - 1);
+  if (from >= to ||
+      ::madvise(reinterpret_cast<void*>(from), to - from, MADV_DONTNEED) != 0)
+    return given;
+  return to - begin;
 }
 
 }  // namespace tovenrak::core

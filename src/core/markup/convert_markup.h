@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,9 +64,19 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // Fails with kInvalidInput, `out` and `counts` as they were, when the text
 // cannot be read as markup (see ConvertMarkup), and with the converter's
 // failures, when `out` may hold part of the result.
+//
+// `consumed`, when given, is called as the conversion goes on, each time
+// with an offset of `bytes` before which nothing is read again, so that the
+// caller may free what lies there. Bytes of a page that cannot be read as
+// markup are read again to say on which line it fails.
+inline constexpr size_t kRecodePiece = size_t{1} << 15;
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     Encoding source, Encoding target, ScriptConversion how,
                     std::string& out, EncodeCounts& counts,
-                    size_t piece = size_t{1} << 15);
+                    size_t piece = kRecodePiece,
+                    const std::function<void(size_t)>& consumed = {});
+
+// Whether RecodeMarkup can read `bytes` in `source` as markup to their end.
+bool ReadsAsMarkup(std::string_view bytes, Encoding source);
 
 }  // namespace tovenrak::core

@@ -3,6 +3,7 @@
 // is decoded, converted and encoded.
 
 #include <algorithm>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -51,7 +52,8 @@ class MarkupRecoder {
  public:
   MarkupRecoder(const Converter& converter, std::string_view bytes,
                 Encoding source, Encoding target, ScriptConversion how,
-                size_t enough, std::string& out, EncodeCounts& counts)
+                size_t enough, std::string& out, EncodeCounts& counts,
+                const std::function<void(size_t)>& consumed)
       : converter_(converter),
         how_(how),
         bytes_(bytes),
@@ -61,7 +63,8 @@ class MarkupRecoder {
         out_(out),
         counts_(counts),
         markup_(converter, how, nullptr, /*batch=*/true, enough),
-        ascii_kept_(converter.KeepsAsciiText(how)) {}
+        ascii_kept_(converter.KeepsAsciiText(how)),
+        consumed_(consumed) {}
 
   // Takes the next piece, its span counted in bytes.
   Status Add(const MarkupPiece& piece) {
@@ -268,6 +271,9 @@ class MarkupRecoder {
     lane_pieces_.clear();
     lane_runs_.clear();
     segments_.clear();
+    // What follows written_ is read from pieces not yet added, and from
+    // pieces of the run being added, which begin there or after it.
+    if (consumed_) consumed_(written_);
     return {};
   }
 
@@ -280,6 +286,7 @@ class MarkupRecoder {
   EncodeCounts& counts_;
   MarkupConverter markup_;
   const bool ascii_kept_;
+  const std::function<void(size_t)>& consumed_;
   std::vector<MarkupPiece> run_;  // Spans in bytes.
   // The code points of the run before run_counted_, once it is long.
   size_t run_code_points_ = 0;
@@ -303,7 +310,8 @@ class MarkupRecoder {
 
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     Encoding source, Encoding target, ScriptConversion how,
-                    std::string& out, EncodeCounts& counts, size_t piece) {
+                    std::string& out, EncodeCounts& counts, size_t piece,
+                    const std::function<void(size_t)>& consumed) {
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   size_t pos = 0;
@@ -317,7 +325,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
   BasicMarkupScanner<char8_t> scanner(units);
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
-                        counts);
+                        counts, consumed);
   MarkupPiece read;
   while (scanner.Next(read)) {
     read.span.begin += pos;
@@ -330,6 +338,18 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
     return *scanner.problem();
   }
   return recoder.Finish();
+}
+
+bool ReadsAsMarkup(std::string_view bytes, Encoding source) {
+  const std::string_view mark = ByteOrderMark(source);
+  if (!mark.empty() && bytes.starts_with(mark))
+    bytes.remove_prefix(mark.size());
+  BasicHtmlTokenizer<char8_t> tokenizer(std::u8string_view(
+      reinterpret_cast<const char8_t*>(bytes.data()), bytes.size()));
+  HtmlToken token;
+  while (tokenizer.Next(token)) {
+  }
+  return !tokenizer.problem();
 }
 
 }  // namespace tovenrak::core

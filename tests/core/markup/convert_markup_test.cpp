@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <span>
 
@@ -46,7 +47,8 @@ class ConvertMarkupTest : public ::testing::Test {
   // Read from its bytes (RecodeMarkup), in UTF-8 and in the legacy
   // encodings whose trail bytes look like ASCII letters, digits and '\\',
   // converting a few code points at a time, a page gives what decoding,
-  // ConvertMarkup and encoding give.
+  // ConvertMarkup and encoding give; also when the bytes it says it has
+  // read are overwritten at once, if the page reads as markup.
   static void ExpectSameInPieces(std::u32string_view page,
                                  ScriptConversion how) {
     for (const Encoding encoding :
@@ -61,10 +63,17 @@ class ConvertMarkupTest : public ::testing::Test {
           ConvertMarkup(*converter_, decoded.text, how, converted);
       Encode(converted, Encoding::kUtf8, whole, counts);
       for (const size_t piece : {1, 6, 1 << 15}) {
-        std::string out = "[";
+        std::string out = "[", input = bytes;
+        size_t overwritten = 0;
+        std::function<void(size_t)> overwrite;
+        if (done) {
+          overwrite = [&](size_t end) {
+            for (; overwritten < end; ++overwritten) input[overwritten] = '<';
+          };
+        }
         const Status read =
-            RecodeMarkup(*converter_, bytes, encoding, Encoding::kUtf8, how,
-                         out, counts, piece);
+            RecodeMarkup(*converter_, input, encoding, Encoding::kUtf8, how,
+                         out, counts, piece, overwrite);
         EXPECT_EQ(
             read ? out.substr(1)
                  : read.error().reason + (out.size() > 1 ? " changed" : ""),
