@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,7 +71,9 @@ void Check(std::u32string_view text) {
 }
 
 // The input read in each encoding: from its bytes as decoding, converting
-// and encoding give it, a few code points converted at a time.
+// and encoding give it, a few code points converted at a time, and the same
+// when the bytes it says it has read are overwritten at once, if it reads
+// as markup.
 void CheckPieces(std::string_view bytes, size_t piece) {
   constexpr ScriptConversion kHow{Script::kTraditional, Variant::kTw};
   for (const Encoding encoding :
@@ -83,8 +86,17 @@ void CheckPieces(std::string_view bytes, size_t piece) {
     if (decoded.byte_order_mark) expected = ByteOrderMark(Encoding::kUtf8);
     EncodeCounts counts;
     Encode(converted, Encoding::kUtf8, expected, counts);
-    const Status read = RecodeMarkup(MarkingConverter(), bytes, encoding,
-                                     Encoding::kUtf8, kHow, out, counts, piece);
+    std::string input(bytes);
+    size_t overwritten = 0;
+    std::function<void(size_t)> overwrite;
+    if (whole) {
+      overwrite = [&](size_t end) {
+        for (; overwritten < end; ++overwritten) input[overwritten] = '<';
+      };
+    }
+    const Status read =
+        RecodeMarkup(MarkingConverter(), input, encoding, Encoding::kUtf8, kHow,
+                     out, counts, piece, overwrite);
     FUZZ_CHECK(read.has_value() == whole.has_value() &&
                    (whole ? out == expected
                           : read.error().reason == whole.error().reason),
