@@ -53,9 +53,10 @@ struct RecodedDocument {
 // converter's failures, and as FindAmbiguities does.
 //
 // `consumed`, when given, is told which bytes of `text` are not read again,
-// as Recode and RecodeMarkup tell it, unless points are looked for or the
-// text is to be read as markup and cannot be read to its end
-// (ReadsAsMarkup): those read the text again.
+// as Recode and RecodeMarkup tell it; never when points are looked for,
+// which reads the text again. A page is read through first
+// (ReadsAsMarkup): one that cannot be read as markup to its end is then
+// converted as text, from its start, and is told of only then.
 Result<RecodedDocument> RecodeDocument(
     const Converter& converter, std::string_view text, Encoding source,
     Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
