@@ -221,7 +221,6 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   while ((at = FindOpening(at, flags)) + 1 < n && !OpensMarkup(text_[at + 1]))
     ++at;
   if (at + 1 >= n) at = n;
-  if (at == pos_) return ReadMarkup(token);
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
   token.has_ampersand = flags.ampersand;
   token.ascii = !flags.high;
