@@ -247,7 +247,8 @@ class MarkupRecoder {
   Status Write() {
     if (Status done = lane_.Convert(converter_, how_); !done) return done;
     if (Status done = markup_.Prepare(); !done) return done;
-    TextEncoder to(target_, out_, counts_, covered_ - written_ + 64);
+    TextEncoder to(target_, out_, counts_,
+                   EncodedRoom(covered_ - written_, source_, target_) + 64);
     written_ = covered_;
     auto encode = [&](std::u32string_view text) { to.Put(text); };
     for (const Segment& s : segments_) {
