@@ -5,6 +5,10 @@
 #include <cstring>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tovenrak::core {
 
 namespace {
@@ -78,6 +82,28 @@ size_t Lowest(uint64_t mask) {
   return static_cast<size_t>(std::countr_zero(mask)) / 8;
 }
 
+#if defined(__SSE2__)
+// Sixteen bytes at a time, where the processor has SSE2 (every x86-64): a
+// mask has bit i set when byte i matches.
+struct Block16 {
+  explicit Block16(const char8_t* bytes)
+      : v(_mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes))) {}
+  __m128i Equal(char c) const { return _mm_cmpeq_epi8(v, _mm_set1_epi8(c)); }
+  static unsigned Mask(__m128i m) {
+    return static_cast<unsigned>(_mm_movemask_epi8(m));
+  }
+  unsigned Matches(char c) const { return Mask(Equal(c)); }
+  unsigned High() const { return Mask(v); }
+  unsigned Spaces() const {
+    return Mask(
+        _mm_or_si128(_mm_or_si128(_mm_or_si128(Equal(' '), Equal('\n')),
+                                  _mm_or_si128(Equal('\t'), Equal('\r'))),
+                     Equal('\f')));
+  }
+  __m128i v;
+};
+#endif
+
 // What ends the names and values of a tag, one table lookup for each
 // character.
 enum : uint8_t { kSpace = 1, kSlash = 2, kClose = 4, kEquals = 8 };
@@ -150,6 +176,12 @@ size_t BasicHtmlTokenizer<Char>::SkipSpaces(size_t at) const {
   const size_t n = text_.size();
   if (at == n || !IsHtmlSpace(text_[at])) return at;
   if constexpr (sizeof(Char) == 1) {
+#if defined(__SSE2__)
+    for (; at + 16 <= n; at += 16) {
+      const unsigned others = ~Block16(text_.data() + at).Spaces() & 0xFFFF;
+      if (others != 0) return at + std::countr_zero(others);
+    }
+#endif
     for (; at + 8 <= n; at += 8) {
       const uint64_t others = ~HtmlSpaces(Load8(text_.data() + at)) & kHigh;
       if (others != 0) return at + Lowest(others);
@@ -165,6 +197,24 @@ size_t BasicHtmlTokenizer<Char>::FindOpening(size_t at,
   const size_t n = text_.size();
   if constexpr (sizeof(Char) == 1) {
     uint64_t ampersands = 0, high = 0;
+#if defined(__SSE2__)
+    for (; at + 16 <= n; at += 16) {
+      const Block16 block(text_.data() + at);
+      const unsigned lt = block.Matches('<');
+      const unsigned amp = block.Matches('&');
+      if (lt != 0) {
+        // Only the bytes before the '<' count.
+        const unsigned before = (lt & (0 - lt)) - 1;
+        flags.ampersand =
+            flags.ampersand || ampersands != 0 || (amp & before) != 0;
+        flags.high =
+            flags.high || (high & kHigh) != 0 || (block.High() & before) != 0;
+        return at + std::countr_zero(lt);
+      }
+      ampersands |= amp;
+      high |= block.High() != 0 ? kHigh : 0;
+    }
+#endif
     for (; at + 8 <= n; at += 8) {
       const uint64_t w = Load8(text_.data() + at);
       const uint64_t lt = BytesEqual(w, '<');
