@@ -77,6 +77,12 @@ class MarkupRecoder {
     const bool converts = piece.kind == PieceKind::kLanguage ||
                           (piece.kind != PieceKind::kMarkup &&
                            (!ascii_kept_ || piece.has_ampersand || !ascii()));
+    // A run that would begin with a text of ASCII characters (most often
+    // the white space between two block tags) converts as that text and the
+    // rest of the run after it: no key begins with an ASCII character. So
+    // the text is copied and the run begins after it.
+    if (piece.kind == PieceKind::kText && run_.empty() && !converts)
+      return Keep(span);
     if (piece.kind == PieceKind::kText || piece.inline_tag) {
       // The cut a MarkupConverter makes in a long run, made here first. Its
       // length is in code points, never more than in bytes.
