@@ -201,18 +201,11 @@ size_t BasicHtmlTokenizer<Char>::FindOpening(size_t at,
     for (; at + 16 <= n; at += 16) {
       const Block16 block(text_.data() + at);
       const unsigned lt = block.Matches('<');
-      const unsigned amp = block.Matches('&');
-      if (lt != 0) {
-        // Only the bytes before the '<' count.
-        const unsigned before = (lt & (0 - lt)) - 1;
-        flags.ampersand =
-            flags.ampersand || ampersands != 0 || (amp & before) != 0;
-        flags.high =
-            flags.high || (high & kHigh) != 0 || (block.High() & before) != 0;
-        return at + std::countr_zero(lt);
-      }
-      ampersands |= amp;
-      high |= block.High() != 0 ? kHigh : 0;
+      // Only the bytes before the first '<' count.
+      const unsigned before = lt != 0 ? (lt & (0 - lt)) - 1 : 0xFFFF;
+      flags.ampersand |= (block.Matches('&') & before) != 0;
+      flags.high |= (block.High() & before) != 0;
+      if (lt != 0) return at + std::countr_zero(lt);
     }
 #endif
     for (; at + 8 <= n; at += 8) {
