@@ -139,6 +139,7 @@ std::optional<SegmentedChain> SegmentedChain::Load(TableReader& in) {
     }
     chain.run_levels_.emplace_back(std::move(members));
   }
+  if (in.checked()) return chain;
   for (const uint32_t offset : chain.phrase_outputs_) {
     if (offset > chain.phrase_text_.size()) return std::nullopt;
   }

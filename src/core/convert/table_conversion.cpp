@@ -96,6 +96,11 @@ class Engine {
     }
   }
 
+  struct Key {
+    uint32_t value;  // PhraseTrie::kNoValue when no key matches.
+    size_t end;
+  };
+  Key LongestSegmentationKey(size_t pos, uint32_t value_alone) const;
   size_t SegmentStart(size_t pos, const CodeEntry& entry);
   size_t Careful(size_t pos, const CodeEntry& entry);
   bool RunComplex(size_t pos, const CodeEntry& entry) const;
@@ -147,44 +152,58 @@ size_t Engine<Out>::Run() {
 // and no match of the segmentation or of any conversion crosses `pos`; they
 // look no further than pos + lookahead(), except Region.
 
-// A code point that begins segmentation keys and otherwise converts alone.
+// The longest segmentation key starting at `pos`, given the value of the key
+// of the code point there alone (or kNoValue).
 template <typename Out>
-size_t Engine<Out>::SegmentStart(size_t pos, const CodeEntry& entry) {
+typename Engine<Out>::Key Engine<Out>::LongestSegmentationKey(
+    size_t pos, uint32_t value_alone) const {
+  Key best{value_alone, pos + 1};
   size_t p = pos + 1;
   const SegmentationIndex::Pair* pair =
       p < size_ ? index_.FindPair(in_[pos], in_[p]) : nullptr;
-  if (pair == nullptr) {
-    PutOwn(entry);
-    return p;
-  }
-  uint32_t best_value = pair->value();
-  size_t best_end = ++p;
+  if (pair == nullptr) return best;
+  if (pair->value() != PhraseTrie::kNoValue) best = {pair->value(), p + 1};
+  ++p;
   for (uint32_t first = pair->first(), count = pair->count();
        p < size_ && count != 0 && !IsPlaceholder(in_[p]); ++p) {
     const uint32_t child = trie_.FindChild(first, count, in_[p]);
     if (child == PhraseTrie::kNoNode) break;
     const PhraseTrie::Node& node = trie_.node(child);
-    if (node.value != PhraseTrie::kNoValue) {
-      best_value = node.value;
-      best_end = p + 1;
-    }
+    if (node.value != PhraseTrie::kNoValue) best = {node.value, p + 1};
     first = node.first;
     count = node.count;
   }
-  if (best_value != PhraseTrie::kNoValue) {
-    out_.Put(index_.Phrase(best_value));
-    return best_end;
+  return best;
+}
+
+// A code point that begins segmentation keys and otherwise converts alone.
+template <typename Out>
+size_t Engine<Out>::SegmentStart(size_t pos, const CodeEntry& entry) {
+  const Key key = LongestSegmentationKey(pos, PhraseTrie::kNoValue);
+  if (key.value != PhraseTrie::kNoValue) {
+    out_.Put(index_.Phrase(key.value));
+    return key.end;
   }
   PutOwn(entry);
   return pos + 1;
 }
 
 // A code point that may take part in a longer match of a run's conversions.
+// Where a segmentation key matches, it is a segment of its own, converted
+// whatever surrounds it; else it is inside a run.
 template <typename Out>
 size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
-  if (MayBeginSegmentationKey(pos, entry) || RunComplex(pos, entry))
-    return Region(pos);
-  out_.Put(t_.span(t_.info(entry.info()).single_output));
+  const CodeInfo& info = t_.info(entry.info());
+  if (info.segmentation_node != PhraseTrie::kNoNode) {
+    const Key key = LongestSegmentationKey(
+        pos, trie_.Value(info.segmentation_node));
+    if (key.value != PhraseTrie::kNoValue) {
+      out_.Put(index_.Phrase(key.value));
+      return key.end;
+    }
+  }
+  if (RunComplex(pos, entry)) return Region(pos);
+  out_.Put(t_.span(info.single_output));
   return pos + 1;
 }
 
@@ -215,8 +234,10 @@ bool Engine<Out>::MayBeginSegmentationKey(size_t pos,
   const uint32_t node = t_.info(entry.info()).segmentation_node;
   if (node == PhraseTrie::kNoNode) return false;
   if (trie_.Value(node) != PhraseTrie::kNoValue) return true;
+  // The pair index answers in one probe what a search among the node's
+  // children (hundreds, for a common character) would.
   return pos + 1 < size_ && !IsPlaceholder(in_[pos + 1]) &&
-         trie_.Child(node, in_[pos + 1]) != PhraseTrie::kNoNode;
+         index_.FindPair(in_[pos], in_[pos + 1]) != nullptr;
 }
 
 // Converts exactly, as OpenCC does, the part of the stretch from `pos` up to
