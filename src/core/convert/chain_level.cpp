@@ -71,14 +71,16 @@ bool ChainLevel::BeginsLongKey(char32_t cp) const {
   return false;
 }
 
-bool ChainLevel::BeginsLongKey(char32_t first, char32_t second) const {
+size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
+  size_t longest = 0;
   for (const CompiledDictionaryPtr& d : dictionaries_) {
     const uint32_t node = d->trie.Child(0, first);
-    if (node != PhraseTrie::kNoNode &&
-        d->trie.Child(node, second) != PhraseTrie::kNoNode)
-      return true;
+    if (node == PhraseTrie::kNoNode) continue;
+    const uint32_t child = d->trie.Child(node, second);
+    if (child != PhraseTrie::kNoNode)
+      longest = std::max(longest, d->trie.LongestKeyThrough(child));
   }
-  return false;
+  return longest;
 }
 
 }  // namespace tovenrak::core

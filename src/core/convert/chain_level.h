@@ -43,8 +43,9 @@ class ChainLevel {
 
   // Whether a key of two or more code points starts with `cp`.
   bool BeginsLongKey(char32_t cp) const;
-  // Whether a key of two or more code points starts with `first`, `second`.
-  bool BeginsLongKey(char32_t first, char32_t second) const;
+  // The length of the longest key that starts with `first`, `second`, or 0
+  // when none does.
+  size_t LongestKeyBeginning(char32_t first, char32_t second) const;
 
   // The longest key of any dictionary, in code points (at least 1).
   size_t MaxKeyLength() const { return max_key_length_; }

@@ -22,6 +22,7 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
   run_reach_ = 0;
   for (const ChainLevel& level : levels) run_reach_ += level.MaxKeyLength();
   run_reach_ = std::max<size_t>(run_reach_, 1);
+  SumReaches();
   const PhraseTrie& segmentation = chain_.segmentation();
 
   std::vector<char32_t> known;
@@ -37,7 +38,16 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
 }
 
 ConversionTables::ConversionTables(SegmentedChain chain)
-    : chain_(std::move(chain)) {}
+    : chain_(std::move(chain)) {
+  SumReaches();
+}
+
+void ConversionTables::SumReaches() {
+  const std::vector<ChainLevel>& levels = chain_.run_levels();
+  reach_after_.assign(levels.size(), 0);
+  for (size_t k = levels.size(); k-- > 1;)
+    reach_after_[k - 1] = reach_after_[k] + levels[k].MaxKeyLength();
+}
 
 ConversionTables::~ConversionTables() = default;
 

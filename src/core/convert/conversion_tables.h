@@ -169,6 +169,9 @@ class ConversionTables {
   // A code point that may take part in a longer match inside a run reaches
   // at most this many code points ahead: the sum of the levels' longest keys.
   size_t run_reach() const { return run_reach_; }
+  // The sum of the longest keys of the levels after `level`: how far past a
+  // match of `level` the matches it may bring about in those levels reach.
+  size_t reach_after(size_t level) const { return reach_after_[level]; }
   // How far past a position the fast path may look before it knows what to
   // write there, except in the exact path (which says when it needs more).
   size_t lookahead() const {
@@ -177,6 +180,8 @@ class ConversionTables {
 
  private:
   explicit ConversionTables(SegmentedChain chain);
+
+  void SumReaches();
 
   uint32_t AddSpan(std::u32string_view cps);
   void Compile(char32_t cp, CodeEntry& entry);
@@ -190,6 +195,7 @@ class ConversionTables {
   TableArray<Span> spans_;
   TableArray<char32_t> pool_;
   size_t run_reach_ = 1;
+  std::vector<size_t> reach_after_;
   std::unique_ptr<SegmentationIndex> index_;
 };
 

@@ -103,7 +103,9 @@ class Engine {
   Key LongestSegmentationKey(size_t pos, uint32_t value_alone) const;
   size_t SegmentStart(size_t pos, const CodeEntry& entry);
   size_t Careful(size_t pos, const CodeEntry& entry);
-  bool RunComplex(size_t pos, const CodeEntry& entry) const;
+  // With kAny, any reach but 0 once one is found.
+  template <bool kAny = false>
+  size_t RunReach(size_t pos, const CodeEntry& entry) const;
   bool MayBeginSegmentationKey(size_t pos, const CodeEntry& entry) const;
   size_t Region(size_t pos);
 
@@ -195,36 +197,44 @@ template <typename Out>
 size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
   const CodeInfo& info = t_.info(entry.info());
   if (info.segmentation_node != PhraseTrie::kNoNode) {
-    const Key key = LongestSegmentationKey(
-        pos, trie_.Value(info.segmentation_node));
+    const Key key =
+        LongestSegmentationKey(pos, trie_.Value(info.segmentation_node));
     if (key.value != PhraseTrie::kNoValue) {
       out_.Put(index_.Phrase(key.value));
       return key.end;
     }
   }
-  if (RunComplex(pos, entry)) return Region(pos);
+  if (RunReach</*kAny=*/true>(pos, entry) != 0) return Region(pos);
   out_.Put(t_.span(info.single_output));
   return pos + 1;
 }
 
-// Whether the code point at `pos`, inside a run, might take part in a match
-// longer than itself.
+// How far past `pos` a match of a run's conversions that the code point at
+// `pos`, inside a run, may take part in can reach; 0 when it converts alone.
+// A key of level k that begins in its output and goes on into the next code
+// point's spans at most as many code points as the key is long (every code
+// point outside a hard one gives each level at least one), and what that
+// match changes may start matches of the later levels, each no longer than
+// the level's longest key.
 template <typename Out>
-bool Engine<Out>::RunComplex(size_t pos, const CodeEntry& entry) const {
-  if (entry.kind() != CodeKind::kCareful) return false;
+template <bool kAny>
+size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry) const {
+  if (entry.kind() != CodeKind::kCareful) return 0;
   const CodeInfo& info = t_.info(entry.info());
-  if (info.hard) return true;
+  if (info.hard) return t_.run_reach();
   CodeEntry next;
-  if (!At(pos + 1, next)) return false;
+  if (!At(pos + 1, next)) return 0;
   const std::vector<ChainLevel>& levels = t_.chain().run_levels();
+  size_t reach = 0;
   for (uint32_t bits = info.soft_levels; bits != 0; bits &= bits - 1) {
     const auto k = static_cast<size_t>(std::countr_zero(bits));
-    if (t_.clean_levels(next) < k) return true;
-    if (levels[k].BeginsLongKey(t_.last(k, entry, in_[pos]),
-                                t_.first(k, next, in_[pos + 1])))
-      return true;
+    if (t_.clean_levels(next) < k) return t_.run_reach();
+    const size_t key = levels[k].LongestKeyBeginning(
+        t_.last(k, entry, in_[pos]), t_.first(k, next, in_[pos + 1]));
+    if (key != 0) reach = std::max(reach, key + t_.reach_after(k));
+    if (kAny && reach != 0) break;
   }
-  return false;
+  return reach;
 }
 
 template <typename Out>
@@ -244,7 +254,7 @@ bool Engine<Out>::MayBeginSegmentationKey(size_t pos,
 // the first position that no possible match crosses, and returns that
 // position. A segmentation key starting at q ends by q plus the longest key
 // beginning with that code point; a longer match of a run's conversions by q
-// plus run_reach. Where all those reaches have been passed, every scan is
+// plus RunReach. Where all those reaches have been passed, every scan is
 // back in step and the fast path can go on. Returns kNeedMore, writing
 // nothing, when that position is not within the text known so far.
 template <typename Out>
@@ -256,7 +266,7 @@ size_t Engine<Out>::Region(size_t pos) {
       const uint32_t node = t_.info(e.info()).segmentation_node;
       reach = std::max(reach, p + trie_.LongestKeyThrough(node));
     }
-    if (RunComplex(p, e)) reach = std::max(reach, p + t_.run_reach());
+    reach = std::max(reach, p + RunReach(p, e));
   }
   // The scan looked at p + 1 at most; past the end it would have seen an end
   // that is not there.
