@@ -23,8 +23,10 @@ CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
 
 ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
     : dictionaries_(std::move(dictionaries)) {
-  for (const CompiledDictionaryPtr& d : dictionaries_)
+  for (const CompiledDictionaryPtr& d : dictionaries_) {
     max_key_length_ = std::max(max_key_length_, d->trie.MaxKeyLength());
+    if (d->trie.MaxKeyLength() >= 2) long_keyed_.push_back(&d->trie);
+  }
 }
 
 bool ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
@@ -64,21 +66,21 @@ void ChainLevel::AppendKeyStarts(std::vector<char32_t>& out) const {
 }
 
 bool ChainLevel::BeginsLongKey(char32_t cp) const {
-  for (const CompiledDictionaryPtr& d : dictionaries_) {
-    const uint32_t node = d->trie.Child(0, cp);
-    if (node != PhraseTrie::kNoNode && d->trie.HasChildren(node)) return true;
+  for (const PhraseTrie* trie : long_keyed_) {
+    const uint32_t node = trie->Child(0, cp);
+    if (node != PhraseTrie::kNoNode && trie->HasChildren(node)) return true;
   }
   return false;
 }
 
 size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
   size_t longest = 0;
-  for (const CompiledDictionaryPtr& d : dictionaries_) {
-    const uint32_t node = d->trie.Child(0, first);
+  for (const PhraseTrie* trie : long_keyed_) {
+    const uint32_t node = trie->Child(0, first);
     if (node == PhraseTrie::kNoNode) continue;
-    const uint32_t child = d->trie.Child(node, second);
+    const uint32_t child = trie->Child(node, second);
     if (child != PhraseTrie::kNoNode)
-      longest = std::max(longest, d->trie.LongestKeyThrough(child));
+      longest = std::max(longest, trie->LongestKeyThrough(child));
   }
   return longest;
 }

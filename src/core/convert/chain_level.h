@@ -60,6 +60,9 @@ class ChainLevel {
 
  private:
   std::vector<CompiledDictionaryPtr> dictionaries_;
+  // Those with a key of two or more code points: a character table has
+  // none, and the questions about long keys pass it by.
+  std::vector<const PhraseTrie*> long_keyed_;
   size_t max_key_length_ = 1;
 };
 
