@@ -211,11 +211,12 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
 
 // How far past `pos` a match of a run's conversions that the code point at
 // `pos`, inside a run, may take part in can reach; 0 when it converts alone.
-// A key of level k that begins in its output and goes on into the next code
-// point's spans at most as many code points as the key is long (every code
-// point outside a hard one gives each level at least one), and what that
-// match changes may start matches of the later levels, each no longer than
-// the level's longest key.
+// A key of level k beginning in its output spans at most as many code points
+// from `pos` as it is long, as each gives each level at least one (one that
+// gives none is hard; one that a lower level joins with others lies in the
+// stretch and has a reach of its own). What that match changes may bring
+// about matches of the later levels, each no longer than the level's longest
+// key.
 template <typename Out>
 template <bool kAny>
 size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry) const {
