@@ -100,7 +100,10 @@ class Engine {
     uint32_t value;  // PhraseTrie::kNoValue when no key matches.
     size_t end;
   };
-  Key LongestSegmentationKey(size_t pos, uint32_t value_alone) const;
+  // Inlined in both callers: a call here cost the phrase-dense path a
+  // tenth of its speed.
+  [[gnu::always_inline]] inline Key LongestSegmentationKey(
+      size_t pos, uint32_t value_alone) const;
   size_t SegmentStart(size_t pos, const CodeEntry& entry);
   size_t Careful(size_t pos, const CodeEntry& entry);
   // With kAny, any reach but 0 once one is found.
