@@ -9,11 +9,24 @@
 
 namespace tovenrak::core {
 
+namespace {
+
+bool HoldsLineFeed(const Dictionary& d) {
+  for (size_t i = 0; i < d.size(); ++i)
+    if (d.key(i).find(U'\n') != std::u32string_view::npos) return true;
+  return false;
+}
+
+}  // namespace
+
 AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan)
     : segmentation_(CompileDictionary(plan.segmentation)) {
+  // OpenCC's dictionaries, being lines of text, hold none.
+  cut_at_line_feeds_ = !HoldsLineFeed(*plan.segmentation);
   for (size_t i = 0; i < plan.chain.size(); ++i) {
     std::vector<CompiledDictionaryPtr> dictionaries;
     for (const DictionaryPtr& d : plan.chain[i]) {
+      cut_at_line_feeds_ = cut_at_line_feeds_ && !HoldsLineFeed(*d);
       dictionaries.push_back(d == plan.segmentation ? segmentation_
                                                     : CompileDictionary(d));
     }
@@ -148,9 +161,14 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
 
 void AmbiguityFinder::Find(std::u32string_view text,
                            std::vector<AmbiguityPoint>& points) const {
+  // A line feed that no key holds is crossed by no match and no overlap, so
+  // the text is looked at line by line: the work kept for each code point of
+  // a stretch then stays as small as its line, not the whole text.
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i) {
-    if (i < text.size() && !IsPlaceholder(text[i])) continue;
+    if (i < text.size() && !IsPlaceholder(text[i]) &&
+        !(cut_at_line_feeds_ && text[i] == U'\n'))
+      continue;
     FindInStretch(text.substr(start, i - start), start, points);
     start = i + 1;
   }

@@ -59,6 +59,7 @@ class AmbiguityFinder {
 
   CompiledDictionaryPtr segmentation_;
   std::vector<Level> levels_;
+  bool cut_at_line_feeds_ = true;  // No key holds a line feed.
 };
 
 // The finder of the configuration that does `how`, loaded from OpenCC's data
