@@ -83,6 +83,11 @@ class Converter {
   // converter cannot tell (the default) or its data cannot be loaded.
   virtual bool KeepsAsciiText(ScriptConversion how) const;
 
+  // True when a key may hold white space, so that a text cut after white
+  // space may convert otherwise than the whole. OpenCC's dictionaries, whose
+  // lines separate outputs with spaces, hold none: false, the default.
+  virtual bool KeysHoldWhiteSpace() const { return false; }
+
   // Converts the bytes `text` from `source` to `target`, and between scripts
   // as `how` says (or not at all). Bytes not valid in `source` pass through
   // unchanged and are counted; a character `target` lacks becomes "&#N;".

@@ -24,6 +24,9 @@ class PhrasedConverter : public Converter {
   // Only the stretches `inner` converts have points.
   Status FindAmbiguities(std::u32string_view text, ScriptConversion how,
                          std::vector<AmbiguityPoint>& points) const override;
+  bool KeysHoldWhiteSpace() const override {
+    return phrases_.HoldWhiteSpace() || inner_.KeysHoldWhiteSpace();
+  }
 
  private:
   // Calls `stretch(begin, end)` for each stretch between phrases and

@@ -37,8 +37,12 @@ std::string Encode(std::u32string_view text) {
 UserPhrases::UserPhrases(PhraseList phrases)
     : phrases_(phrases.begin(), phrases.end()) {
   std::vector<PhraseTrie::Entry> entries;
-  for (size_t i = 0; i < phrases_.size(); ++i)
+  for (size_t i = 0; i < phrases_.size(); ++i) {
     entries.push_back({phrases_[i].first, static_cast<uint32_t>(i)});
+    hold_white_space_ =
+        hold_white_space_ ||
+        phrases_[i].first.find_first_of(U" \t\n\f\r") != std::u32string::npos;
+  }
   trie_ = PhraseTrie::Build(std::move(entries));
 }
 

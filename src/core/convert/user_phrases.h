@@ -26,6 +26,9 @@ class UserPhrases {
   explicit UserPhrases(PhraseList phrases);
 
   bool empty() const { return phrases_.empty(); }
+  // Some FROM holds white space (a space or a form feed; a line holds no
+  // tab or line break).
+  bool HoldWhiteSpace() const { return hold_white_space_; }
 
   // The longest FROM that begins `text`: its length (0 when none) and TO.
   struct Match {
@@ -37,6 +40,7 @@ class UserPhrases {
  private:
   std::vector<std::pair<std::u32string, std::u32string>> phrases_;
   PhraseTrie trie_;
+  bool hold_white_space_ = false;
 };
 
 // Adds the phrases of `text` to `list`, a later FROM replacing an earlier

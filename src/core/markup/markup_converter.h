@@ -65,7 +65,8 @@ class MarkupConverter {
         how_(how),
         points_(points),
         batch_ok_(batch),
-        enough_(enough) {}
+        enough_(enough),
+        cut_long_runs_(!converter.KeysHoldWhiteSpace()) {}
 
   // A run at least this long (code points, tags included) is cut after its
   // next text that ends with a space.
@@ -84,11 +85,11 @@ class MarkupConverter {
   Status Add(const MarkupPiece& piece) {
     ready_ = false;
     if (piece.kind == PieceKind::kText || piece.inline_tag) {
-      // A long run is converted in parts, each ending with a space: no key
-      // of any dictionary holds one, so the parts convert as the whole
-      // would, and a page with no break holds no more than a part.
+      // A long run is converted in parts, each ending with a space: where
+      // no key holds one, the parts convert as the whole would, and a page
+      // with no break holds no more than a part.
       const bool cut =
-          !run_.empty() && !run_.back().inline_tag &&
+          cut_long_runs_ && !run_.empty() && !run_.back().inline_tag &&
           run_.back().span.end - run_.front().span.begin >= kLongRun &&
           IsHtmlSpace(View(run_.back().span).back());
       if (cut) {
@@ -473,6 +474,7 @@ class MarkupConverter {
   std::vector<AmbiguityPoint>* points_;  // Null when not looked for.
   const bool batch_ok_;
   const size_t enough_;
+  const bool cut_long_runs_;  // No key holds white space.
   bool immediate_ = false;
   bool ready_ = false;
   bool in_place_ = false;         // Prepare wrote the edits over the text.

@@ -10,6 +10,8 @@
 #include <span>
 
 #include "core/convert/fast_converter.h"
+#include "core/convert/phrased_converter.h"
+#include "core/convert/user_phrases.h"
 #include "core/markup/language_tag.h"
 #include "support/text.h"
 
@@ -34,11 +36,14 @@ class ConvertMarkupTest : public ::testing::Test {
 
   // The converted page, or "error: " and the reason; "changed" when a
   // failure touched what was in the output before. Read from its bytes a
-  // few at a time, the page must give the same.
-  static std::string Convert(std::u32string_view page, ScriptConversion how) {
-    ExpectSameInPieces(page, how);
+  // few at a time, the page must give the same. By converter_ unless `with`
+  // is given.
+  static std::string Convert(std::u32string_view page, ScriptConversion how,
+                             const Converter* with = nullptr) {
+    const Converter& converter = with ? *with : *converter_;
+    ExpectSameInPieces(page, how, converter);
     std::u32string out = U"[";
-    const Status done = ConvertMarkup(*converter_, page, how, out);
+    const Status done = ConvertMarkup(converter, page, how, out);
     if (!done)
       return "error: " + done.error().reason + (out == U"[" ? "" : " changed");
     return Utf8(out.substr(1));
@@ -49,8 +54,8 @@ class ConvertMarkupTest : public ::testing::Test {
   // converting a few code points at a time, a page gives what decoding,
   // ConvertMarkup and encoding give; also when the bytes it says it has
   // read are overwritten at once, if the page reads as markup.
-  static void ExpectSameInPieces(std::u32string_view page,
-                                 ScriptConversion how) {
+  static void ExpectSameInPieces(std::u32string_view page, ScriptConversion how,
+                                 const Converter& converter) {
     for (const Encoding encoding :
          {Encoding::kUtf8, Encoding::kGb18030, Encoding::kBig5}) {
       std::string bytes, whole;
@@ -60,7 +65,7 @@ class ConvertMarkupTest : public ::testing::Test {
       if (decoded.byte_order_mark) whole = ByteOrderMark(Encoding::kUtf8);
       std::u32string converted;
       const Status done =
-          ConvertMarkup(*converter_, decoded.text, how, converted);
+          ConvertMarkup(converter, decoded.text, how, converted);
       Encode(converted, Encoding::kUtf8, whole, counts);
       for (const size_t piece : {1, 6, 1 << 15}) {
         std::string out = "[", input = bytes;
@@ -72,8 +77,8 @@ class ConvertMarkupTest : public ::testing::Test {
           };
         }
         const Status read =
-            RecodeMarkup(*converter_, input, encoding, Encoding::kUtf8, how,
-                         out, counts, piece, overwrite);
+            RecodeMarkup(converter, input, encoding, Encoding::kUtf8, how, out,
+                         counts, piece, overwrite);
         EXPECT_EQ(
             read ? out.substr(1)
                  : read.error().reason + (out.size() > 1 ? " changed" : ""),
@@ -177,14 +182,37 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
        "<p>部落格部落格</p>哈薩克"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
-  // A run too long to hold whole is cut after a space, never inside a
-  // phrase that runs across a tag.
-  std::u32string page, expected;
-  for (int i = 0; i < 9000; ++i) {
-    page += U"头<b>发</b>头<i>发</i> ";
-    expected += U"頭<b>髮</b>頭<i>髮</i> ";
+  // A run too long to hold whole is cut after a text that ends with a
+  // space, never inside a phrase that runs across a tag; not at all when a
+  // phrase holds a space, as 头 发 does here.
+  const UserPhrases spaced(PhraseList{{U"头 发", U"甲乙丙"}});
+  const PhrasedConverter phrased(*converter_, spaced);
+  constexpr int kUnits = 4000;  // 76,000 code points.
+  std::u32string page, text;
+  for (int i = 0; i < kUnits; ++i) {
+    page += U"头<b>发</b>头 <i>发</i>";
+    text += U"头发头 发";
   }
-  EXPECT_EQ(Convert(page, kToTw), Utf8(expected));
+  for (const Converter* converter : {static_cast<const Converter*>(converter_),
+                                     static_cast<const Converter*>(&phrased)}) {
+    // The whole run converted as one text, its tags put back.
+    std::u32string converted, expected;
+    ASSERT_TRUE(converter->Convert(text, kToTw, converted));
+    ASSERT_EQ(converted.size(), text.size());
+    for (size_t at = 0; at < converted.size(); at += 5) {
+      const std::u32string_view unit =
+          std::u32string_view(converted).substr(at, 5);
+      expected += unit.substr(0, 1);
+      expected += U"<b>";
+      expected += unit.substr(1, 1);
+      expected += U"</b>";
+      expected += unit.substr(2, 2);
+      expected += U"<i>";
+      expected += unit.substr(4, 1);
+      expected += U"</i>";
+    }
+    EXPECT_EQ(Convert(page, kToTw, converter), Utf8(expected));
+  }
 }
 
 TEST_F(ConvertMarkupTest, ReferencesConvertAsTheirCharactersInTheirForm) {
