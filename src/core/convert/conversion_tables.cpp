@@ -35,11 +35,20 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
   for (const char32_t cp : known)
     Compile(cp, cp < 0x10000 ? bmp_.at(cp) : astral_[cp]);
   index_ = std::make_unique<SegmentationIndex>(*this);
+  NoteAsciiKept();
 }
 
 ConversionTables::ConversionTables(SegmentedChain chain)
     : chain_(std::move(chain)) {
   SumReaches();
+}
+
+void ConversionTables::NoteAsciiKept() {
+  for (char32_t cp = 0; cp < 0x80; ++cp) {
+    const CodeEntry e = Entry(cp);
+    if (e.plain_single() && e.out() == cp)
+      ascii_kept_[cp >> 6] |= uint64_t{1} << (cp & 63);
+  }
 }
 
 void ConversionTables::SumReaches() {
@@ -112,6 +121,7 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
   }
   t->index_ = SegmentationIndex::Load(in, *t);
   if (!t->index_) return nullptr;
+  t->NoteAsciiKept();
   return t;
 }
 

@@ -141,6 +141,12 @@ class ConversionTables {
     return true;
   }
 
+  // An ASCII code point that converts to itself whatever surrounds it: most
+  // of a page's markup and white space, which the engine copies in runs.
+  bool KeepsAlone(char32_t cp) const {
+    return cp < 0x80 && (ascii_kept_[cp >> 6] >> (cp & 63) & 1) != 0;
+  }
+
   // The entry of `cp`; a placeholder's is that of a code point no
   // dictionary knows.
   CodeEntry Entry(char32_t cp) const {
@@ -182,6 +188,7 @@ class ConversionTables {
   explicit ConversionTables(SegmentedChain chain);
 
   void SumReaches();
+  void NoteAsciiKept();
 
   uint32_t AddSpan(std::u32string_view cps);
   void Compile(char32_t cp, CodeEntry& entry);
@@ -196,6 +203,7 @@ class ConversionTables {
   TableArray<char32_t> pool_;
   size_t run_reach_ = 1;
   std::vector<size_t> reach_after_;
+  uint64_t ascii_kept_[2] = {0, 0};  // Bit c: KeepsAlone(c).
   std::unique_ptr<SegmentationIndex> index_;
 };
 

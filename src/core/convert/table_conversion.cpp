@@ -28,6 +28,7 @@ class Writer {
     for (const char32_t c : s) *o++ = c;
     to_.Advance(o);
   }
+  void PutAscii(const char32_t* s, size_t n) { Put({s, n}); }
 
  private:
   StringAppender<std::u32string> to_;
@@ -47,6 +48,12 @@ class ByteWriter {
     char* o = out_.Room(s.size() * code_point_writer::kMaxBytes);
     for (const char32_t c : s) o = WriteEncoded<kTarget>(c, o, counts_);
     out_.Advance(o);
+  }
+  // ASCII is the same byte in every target.
+  void PutAscii(const char32_t* s, size_t n) {
+    char* o = out_.Room(n);
+    for (size_t i = 0; i < n; ++i) o[i] = static_cast<char>(s[i]);
+    out_.Advance(o + n);
   }
 
  private:
@@ -127,6 +134,13 @@ template <typename Out>
 size_t Engine<Out>::Run() {
   size_t pos = 0;
   while (pos < limit_) {
+    if (t_.KeepsAlone(in_[pos])) {
+      size_t end = pos + 1;
+      while (end < limit_ && t_.KeepsAlone(in_[end])) ++end;
+      out_.PutAscii(in_ + pos, end - pos);
+      pos = end;
+      continue;
+    }
     // A placeholder's entry is plain: it is copied as it is.
     const CodeEntry e = t_.Entry(in_[pos]);
     if (e.plain_single()) {
