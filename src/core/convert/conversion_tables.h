@@ -133,18 +133,16 @@ class ConversionTables {
   // The segmentation keys as the engine looks them up.
   const SegmentationIndex& index() const { return *index_; }
 
-  // No key of any dictionary begins with an ASCII character: a text of
-  // ASCII characters alone then matches no key and converts to itself.
-  bool KeepsAscii() const {
-    for (char32_t cp = 0; cp < 0x80; ++cp)
-      if (!Entry(cp).identity()) return false;
-    return true;
-  }
-
-  // An ASCII code point that converts to itself whatever surrounds it: most
-  // of a page's markup and white space, which the engine copies in runs.
+  // An ASCII code point that converts to itself whatever surrounds it: no
+  // key of two or more code points begins with it. Most of a page's markup
+  // and white space, which the engine copies in runs.
   bool KeepsAlone(char32_t cp) const {
     return cp < 0x80 && (ascii_kept_[cp >> 6] >> (cp & 63) & 1) != 0;
+  }
+  // Every ASCII code point does: a text of ASCII characters alone converts
+  // to itself, and is never part of a phrase.
+  bool KeepsAscii() const {
+    return ascii_kept_[0] == ~uint64_t{0} && ascii_kept_[1] == ~uint64_t{0};
   }
 
   // The entry of `cp`; a placeholder's is that of a code point no

@@ -69,8 +69,9 @@ class MarkupConverter {
         cut_long_runs_(!converter.KeysHoldWhiteSpace()) {}
 
   // A run at least this long (code points, tags included) is cut after its
-  // next text that ends with a space.
+  // next text that ends with a space, where cuts_long_runs().
   static constexpr size_t kLongRun = size_t{1} << 16;
+  bool cuts_long_runs() const { return cut_long_runs_; }
 
   // Reads from `text`, all of the document read so far (it may have grown
   // and moved since the last call), and with `writable` the same text, which

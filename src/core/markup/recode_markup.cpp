@@ -64,7 +64,6 @@ class MarkupRecoder {
         counts_(counts),
         markup_(converter, how, nullptr, /*batch=*/true, enough),
         ascii_kept_(converter.KeepsAsciiText(how)),
-        cut_long_runs_(!converter.KeysHoldWhiteSpace()),
         consumed_(consumed) {}
 
   // Takes the next piece, its span counted in bytes.
@@ -87,7 +86,7 @@ class MarkupRecoder {
     if (piece.kind == PieceKind::kText || piece.inline_tag) {
       // The cut a MarkupConverter makes in a long run, made here first. Its
       // length is in code points, never more than in bytes.
-      if (cut_long_runs_ && run_ends_with_space_ &&
+      if (markup_.cuts_long_runs() && run_ends_with_space_ &&
           span.begin - run_.front().span.begin >= MarkupConverter::kLongRun) {
         run_code_points_ +=
             CountUnits(bytes_, run_counted_, span.begin, source_);
@@ -294,7 +293,6 @@ class MarkupRecoder {
   EncodeCounts& counts_;
   MarkupConverter markup_;
   const bool ascii_kept_;
-  const bool cut_long_runs_;  // As MarkupConverter's.
   const std::function<void(size_t)>& consumed_;
   std::vector<MarkupPiece> run_;  // Spans in bytes.
   // The code points of the run before run_counted_, once it is long.
