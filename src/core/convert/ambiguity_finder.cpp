@@ -11,6 +11,9 @@ namespace tovenrak::core {
 
 namespace {
 
+// Past the last code point; placeholders lie above it.
+constexpr char32_t kCodePointLimit = 0x110000;
+
 bool HoldsLineFeed(const Dictionary& d) {
   for (size_t i = 0; i < d.size(); ++i)
     if (d.key(i).find(U'\n') != std::u32string_view::npos) return true;
@@ -19,7 +22,7 @@ bool HoldsLineFeed(const Dictionary& d) {
 
 }  // namespace
 
-AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan)
+AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan, bool skip_plain)
     : segmentation_(CompileDictionary(plan.segmentation)) {
   // OpenCC's dictionaries, being lines of text, hold none.
   cut_at_line_feeds_ = !HoldsLineFeed(*plan.segmentation);
@@ -33,6 +36,38 @@ AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan)
     levels_.push_back(
         {ChainLevel(std::move(dictionaries)),
          i < plan.candidates.size() ? plan.candidates[i] : Candidates()});
+  }
+  if (skip_plain) NoteLeads();
+}
+
+void AmbiguityFinder::NoteLeads() {
+  // A point lies on a candidate of some conversion, in the text as that
+  // conversion sees it. Going back from the last conversion: a code point
+  // leads to a point at this conversion or a later one when it is a
+  // candidate here, when it leads to one later (a conversion may pass it
+  // unchanged), or when it begins a key whose output holds a code point
+  // that leads to one later (a key matches only where its first code point
+  // is). The first conversion sees the text itself.
+  leads_.assign(kCodePointLimit, false);
+  for (size_t k = levels_.size(); k-- > 0;) {
+    std::vector<char32_t> begun;
+    for (const CompiledDictionaryPtr& d :
+         levels_[k].conversion.dictionaries()) {
+      const Dictionary& dictionary = *d->dictionary;
+      for (size_t i = 0; i < dictionary.size(); ++i) {
+        const std::u32string_view key = dictionary.key(i);
+        if (key.empty() || key[0] >= kCodePointLimit) continue;
+        for (const char32_t c : dictionary.value(i)) {
+          if (c < kCodePointLimit && leads_[c]) {
+            begun.push_back(key[0]);
+            break;
+          }
+        }
+      }
+    }
+    for (const char32_t c : begun) leads_[c] = true;
+    for (const auto& [c, outputs] : levels_[k].candidates)
+      if (c < kCodePointLimit) leads_[c] = true;
   }
 }
 
@@ -169,7 +204,14 @@ void AmbiguityFinder::Find(std::u32string_view text,
     if (i < text.size() && !IsPlaceholder(text[i]) &&
         !(cut_at_line_feeds_ && text[i] == U'\n'))
       continue;
-    FindInStretch(text.substr(start, i - start), start, points);
+    const std::u32string_view stretch = text.substr(start, i - start);
+    // Most stretches of a page (markup, white space, plain words) hold no
+    // code point that could lead to a point; they cost one look each.
+    if (leads_.empty() ||
+        std::any_of(stretch.begin(), stretch.end(), [&](char32_t c) {
+          return c < kCodePointLimit && leads_[c];
+        }))
+      FindInStretch(stretch, start, points);
     start = i + 1;
   }
 }

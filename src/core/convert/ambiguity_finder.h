@@ -29,7 +29,9 @@ namespace tovenrak::core {
 // Const and thread-safe once built.
 class AmbiguityFinder {
  public:
-  explicit AmbiguityFinder(const ConversionPlan& plan);
+  // Without `skip_plain`, every stretch is looked at, even one that holds
+  // no character that could lead to a point (slower; the same points).
+  explicit AmbiguityFinder(const ConversionPlan& plan, bool skip_plain = true);
 
   // Appends the points of `text`, converted as OpenCC converts it, to
   // `points` in order, their index counted in `text`. `chosen` is what the
@@ -56,10 +58,15 @@ class AmbiguityFinder {
                   char32_t output) const;
   void FindInStretch(std::u32string_view text, size_t base,
                      std::vector<AmbiguityPoint>& points) const;
+  // Marks in leads_ every code point without which a text has no points.
+  void NoteLeads();
 
   CompiledDictionaryPtr segmentation_;
   std::vector<Level> levels_;
   bool cut_at_line_feeds_ = true;  // No key holds a line feed.
+  // Indexed by code point: a text in which none of the marked ones occurs
+  // has no points; empty when every stretch is looked at.
+  std::vector<bool> leads_;
 };
 
 // The finder of the configuration that does `how`, loaded from OpenCC's data

@@ -19,6 +19,7 @@
 #include <optional>
 #include <random>
 
+#include "core/convert/ambiguity_finder.h"
 #include "core/convert/conversion_tables.h"
 #include "core/convert/table_conversion.h"
 #include "core/encoding/codec.h"
@@ -126,7 +127,28 @@ TinyConversion MakeConversion(TinyPlanMaker& maker) {
               : std::optional(maker.Entries(8, maker.Pick(0, 6) == 0 ? 0 : 1)));
     }
   }
-  return Build(segmentation, levels);
+  TinyConversion c = Build(segmentation, levels);
+  // A few code points of each level with more than one output, for the
+  // ambiguity finder; the conversion itself does not use them.
+  for (size_t k = 0; k < levels.size(); ++k) {
+    Candidates& candidates = c.plan.candidates.emplace_back();
+    for (int n = maker.Pick(0, 3); n > 0; --n)
+      candidates[maker.Word(1, 1)[0]] = {maker.Word(1, 2), maker.Word(1, 2)};
+  }
+  return c;
+}
+
+// The points of `text` as "INDEX:CHOSEN:CANDIDATE,...;" for each.
+std::string PointsOf(const AmbiguityFinder& finder, std::u32string_view text) {
+  std::vector<AmbiguityPoint> points;
+  finder.Find(text, points);
+  std::string listed;
+  for (const AmbiguityPoint& p : points) {
+    listed += std::to_string(p.index) + ":" + Utf8(p.chosen) + ":";
+    for (const std::u32string& c : p.candidates) listed += Utf8(c) + ",";
+    listed += ";";
+  }
+  return listed;
 }
 
 std::u32string RandomText(TinyPlanMaker& maker) {
@@ -167,6 +189,16 @@ TEST(TinyDictionaryDifferentialTest, TablesMatchOpenccOnRandomPlans) {
   for (int plan = 0; plan < plans; ++plan) {
     const TinyConversion c = MakeConversion(maker);
     const ConversionTables tables(c.plan);
+    const AmbiguityFinder finder(c.plan), unskipping(c.plan, false);
+    // The finder skips only stretches that hold no point; short texts are
+    // where a skip would most often be wrong.
+    for (const char32_t a : kAlphabet) {
+      for (const char32_t b : kAlphabet) {
+        const std::u32string text{a, b};
+        ASSERT_EQ(PointsOf(finder, text), PointsOf(unskipping, text))
+            << "plan " << plan << " input: " << Utf8(text);
+      }
+    }
     for (int iteration = 0; iteration < 40; ++iteration) {
       const std::u32string text = RandomText(maker);
       std::u32string actual;
@@ -174,6 +206,8 @@ TEST(TinyDictionaryDifferentialTest, TablesMatchOpenccOnRandomPlans) {
       ASSERT_EQ(Utf8(actual), Utf8(Expected(c, text)))
           << "seed " << seed << " plan " << plan << " iteration " << iteration
           << "\ninput: " << Utf8(text);
+      ASSERT_EQ(PointsOf(finder, text), PointsOf(unskipping, text))
+          << "plan " << plan << " input: " << Utf8(text);
       // A cut that the exact chain finds in the text's start, not knowing
       // what follows, is as safe as one made knowing the whole text.
       const size_t seen = maker.Pick(0, static_cast<int>(text.size()));
