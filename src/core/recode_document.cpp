@@ -38,17 +38,27 @@ Status RecodeMarkupWithPoints(const Converter& converter, std::string_view text,
                               EncodeCounts& counts,
                               std::vector<AmbiguityPoint>& points) {
   const DecodedText decoded = Decode(text, source);
-  std::u32string converted;
-  if (Status done =
-          ConvertMarkup(converter, decoded.text, how, converted, &points);
-      !done) {
-    points.clear();
-    return done;
-  }
+  const size_t start = out.size();
+  const EncodeCounts counted = counts;
   // A UTF-8 page keeps its byte-order mark; no other target gets one.
   if (decoded.byte_order_mark && target == Encoding::kUtf8)
     out += ByteOrderMark(target);
-  Encode(converted, target, out, counts);
+  Status done;
+  {
+    // Converted pieces are encoded as they come: no code point copy of the
+    // whole page is made.
+    TextEncoder to(target, out, counts,
+                   EncodedRoom(text.size(), source, target));
+    done = ConvertMarkupTo(
+        converter, decoded.text, how,
+        [&](std::u32string_view converted) { to.Put(converted); }, &points);
+  }
+  if (!done) {
+    out.resize(start);
+    counts = counted;
+    points.clear();
+    return done;
+  }
   std::stable_sort(points.begin(), points.end(),
                    [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
                      return a.index < b.index;

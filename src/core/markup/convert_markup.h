@@ -53,6 +53,14 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
                      std::vector<AmbiguityPoint>* points = nullptr);
 
+// As ConvertMarkup, but hands the converted text to `sink`, piece after
+// piece in order, instead of appending it to a string: no copy of the whole
+// is made. On kInvalidInput, what was handed before is to be dropped.
+Status ConvertMarkupTo(const Converter& converter, std::u32string_view text,
+                       ScriptConversion how,
+                       const std::function<void(std::u32string_view)>& sink,
+                       std::vector<AmbiguityPoint>* points = nullptr);
+
 // Appends the bytes `bytes` in `source`, read as markup and converted as
 // ConvertMarkup converts them, to `out` in `target`, and adds to `counts`:
 // what Decode, ConvertMarkup and Encode give (a UTF-8 page keeps its
