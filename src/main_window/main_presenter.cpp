@@ -160,11 +160,26 @@ void Main::OpenAs(const core::Detection& detection,
   const core::Encoding source = detection.encoding;
   const std::string name = path.filename().string();
   core::RecodedDocument gb;
+  EarlyPreview early;
   if (source == core::Encoding::kBig5) {
     // Only a Big5 document is shown converted, with its doubtful places.
-    core::Result<core::RecodedDocument> converted =
-        ToSide(*cher_, text, source, core::Encoding::kGbk, variant_, name,
-               review_ ? review_->Phrases() : nullptr, review_ != nullptr);
+    const auto phrases = review_ ? review_->Phrases() : nullptr;
+    core::Result<core::RecodedDocument> converted = ToSide(
+        *cher_, text, source, core::Encoding::kGbk, variant_, name, phrases);
+    if (converted && review_) {
+      // Finding the doubtful places takes several times as long as the
+      // conversion, so the preview starts loading before they are looked
+      // for. Opening ends the last review, choices and all, so the text
+      // shown is the one previewed; were it ever not, ShowConverted
+      // previews it again.
+      early.tried = true;
+      early.bytes = core::RewriteCharset(converted->conversion.text,
+                                         core::Encoding::kGbk);
+      early.written = WritePreview(early.bytes);
+      if (early.written) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+      converted = ToSide(*cher_, text, source, core::Encoding::kGbk, variant_,
+                         name, phrases, /*find=*/true);
+    }
     if (!converted) {
       PreviewOriginal(path);
       ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
@@ -213,7 +228,7 @@ void Main::OpenAs(const core::Detection& detection,
       // The GB text must not go on declaring Big5, or the preview shows it
       // as garbage. As with the GB command, only the shown text is
       // rewritten. Without a preview file the preview shows the file.
-      if (ShowConverted(ori_str_, core::Encoding::kGbk)) {
+      if (ShowConverted(ori_str_, core::Encoding::kGbk, early)) {
         c_.htmler.Show();
       } else {
         PreviewOriginal(path);
@@ -311,13 +326,17 @@ void Main::ReplaceConverted(std::string bytes) {
   ShowConverted(stored, shown_encoding_);
 }
 
-bool Main::ShowConverted(const std::string& stored, core::Encoding encoding) {
+bool Main::ShowConverted(const std::string& stored, core::Encoding encoding,
+                         const EarlyPreview& early) {
   // The view shows the stored text with its declaration rewritten; the
   // stored text keeps the declaration it had, as the file had it. The
   // preview starts loading before the view takes the text.
   std::string shown = core::RewriteCharset(stored, encoding);
-  const bool previewed = WritePreview(shown);
-  if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  bool previewed = early.written;
+  if (!early.tried || (early.written && early.bytes != shown)) {
+    previewed = WritePreview(shown);
+    if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  }
   ShowInView(std::move(shown), encoding);
   if (review_) review_->Show(shown_bytes_);
   return previewed;

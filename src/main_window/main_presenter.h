@@ -166,10 +166,22 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Asks where to save the shown text, under `title`, and saves it there.
   void OfferSave(const std::string& title);
   void ShowInView(std::string bytes, core::Encoding encoding);
+  // What the preview file was given before the text was shown, if anything.
+  struct EarlyPreview {
+    bool tried = false;
+    bool written = false;  // Else the failure was reported.
+    std::string bytes;
+  };
   // Shows the converted text `stored`, in `encoding`, its declaration
   // rewritten to name it, with its review marks, and previews it; false when
-  // the preview file could not be written (with a message).
-  bool ShowConverted(const std::string& stored, core::Encoding encoding);
+  // the preview file could not be written (with a message). Does not write
+  // the preview again when `early` tried it with the same bytes, nor after
+  // `early` failed.
+  bool ShowConverted(const std::string& stored, core::Encoding encoding,
+                     const EarlyPreview& early);
+  bool ShowConverted(const std::string& stored, core::Encoding encoding) {
+    return ShowConverted(stored, encoding, EarlyPreview());
+  }
   std::string ViewBytes() const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
   void PressSide(core::Encoding side);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fakes/fake_review_view.h"
 #include "main_world.h"
 #include "support/text.h"
 
@@ -50,6 +51,8 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
   };
   for (const Case& c : cases) {
     MainWorld w;
+    fakes::FakeReviewView marks;  // As in the program.
+    w.main.AttachReview(marks);
     w.Open("doc.htm", c.bytes);
     EXPECT_EQ(w.Seen(), c.seen) << c.name;
     EXPECT_EQ(w.status.panels[platform::StatusBar::kDetectionPanel],
@@ -129,6 +132,8 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
   };
   for (const Case& c : cases) {
     MainWorld w;
+    fakes::FakeReviewView marks;  // As in the program.
+    w.main.AttachReview(marks);
     w.Open("doc.htm", gb);
     w.preview.calls.clear();
     if (c.bad_bytes != none) w.files.files[bad] = c.bad_bytes;
