@@ -160,26 +160,14 @@ void Main::OpenAs(const core::Detection& detection,
   const core::Encoding source = detection.encoding;
   const std::string name = path.filename().string();
   core::RecodedDocument gb;
-  EarlyPreview early;
   if (source == core::Encoding::kBig5) {
     // Only a Big5 document is shown converted, with its doubtful places.
-    const auto phrases = review_ ? review_->Phrases() : nullptr;
-    core::Result<core::RecodedDocument> converted = ToSide(
-        *cher_, text, source, core::Encoding::kGbk, variant_, name, phrases);
-    if (converted && review_) {
-      // Finding the doubtful places takes several times as long as the
-      // conversion, so the preview starts loading before they are looked
-      // for. Opening ends the last review, choices and all, so the text
-      // shown is the one previewed; were it ever not, ShowConverted
-      // previews it again.
-      early.tried = true;
-      early.bytes = core::RewriteCharset(converted->conversion.text,
-                                         core::Encoding::kGbk);
-      early.written = WritePreview(early.bytes);
-      if (early.written) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-      converted = ToSide(*cher_, text, source, core::Encoding::kGbk, variant_,
-                         name, phrases, /*find=*/true);
-    }
+    // Those take several times as long to find as the conversion, and the
+    // preview loads only while the window waits for events: they are
+    // looked for once the converted page is shown (ReviewOpened).
+    core::Result<core::RecodedDocument> converted =
+        ToSide(*cher_, text, source, core::Encoding::kGbk, variant_, name,
+               review_ ? review_->Phrases() : nullptr);
     if (!converted) {
       PreviewOriginal(path);
       ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
@@ -195,7 +183,7 @@ void Main::OpenAs(const core::Detection& detection,
                          StateText(source));
   c_.status.SetPanelText(platform::StatusBar::kDetectionPanel,
                          DetectionText(detection));
-  if (review_) review_->End();
+  EndReview();
   ori_str_.clear();
   cvt_str_.clear();
   ori_pending_ =
@@ -205,11 +193,6 @@ void Main::OpenAs(const core::Detection& detection,
   if (source == core::Encoding::kBig5) {
     ori_str_ = std::move(gb.conversion.text);
     cvt_str_ = text;
-    if (review_) {
-      ori_str_ = review_->Begin(
-          {text, source, core::Encoding::kGbk, std::move(gb.points)},
-          std::move(ori_str_));
-    }
   }
   name_ = name;
   opened_text_ = std::move(text);
@@ -228,10 +211,13 @@ void Main::OpenAs(const core::Detection& detection,
       // The GB text must not go on declaring Big5, or the preview shows it
       // as garbage. As with the GB command, only the shown text is
       // rewritten. Without a preview file the preview shows the file.
-      if (ShowConverted(ori_str_, core::Encoding::kGbk, early)) {
+      if (ShowConverted(ori_str_, core::Encoding::kGbk, /*marks=*/false)) {
         c_.htmler.Show();
       } else {
         PreviewOriginal(path);
+      }
+      if (review_) {
+        c_.frame.RunSoon([this, turn = review_turn_] { ReviewOpened(turn); });
       }
       WarnAboutConversion(gb.conversion.references, gb.conversion.invalid_units,
                           core::Encoding::kBig5, core::Encoding::kGbk);
@@ -242,6 +228,39 @@ void Main::OpenAs(const core::Detection& detection,
       ShowInView(opened_text_, source);
       break;
   }
+}
+
+void Main::ReviewOpened(uint64_t turn) {
+  // Skipped when another review began or ended since, or when the view no
+  // longer shows the opened page's GB side as it was shown.
+  if (!review_ || turn != review_turn_ ||
+      shown_encoding_ != core::Encoding::kGbk || c_.ori_text.IsModified())
+    return;
+  core::Result<core::RecodedDocument> converted =
+      ToSide(*cher_, opened_text_, opened_encoding_, core::Encoding::kGbk,
+             opened_variant_, name_, review_->Phrases(), /*find=*/true);
+  if (!converted) {
+    ShowError("无法查找“" + name_ + "”转换中的疑点。\n原因：" +
+              converted.error().Message());
+    return;
+  }
+  // Opening ended the last review, choices and all, so the text comes back
+  // as it was shown; were it ever not, it is shown again.
+  std::string stored =
+      review_->Begin({opened_text_, opened_encoding_, core::Encoding::kGbk,
+                      std::move(converted->points)},
+                     std::move(converted->conversion.text));
+  if (stored != ori_str_) {
+    ori_str_ = std::move(stored);
+    ShowConverted(ori_str_, core::Encoding::kGbk);
+  } else {
+    review_->Show(shown_bytes_);
+  }
+}
+
+void Main::EndReview() {
+  ++review_turn_;
+  if (review_) review_->End();
 }
 
 void Main::PreviewOriginal(const std::filesystem::path& path) {
@@ -263,7 +282,7 @@ core::Status Main::FillSide(core::Encoding side) {
 }
 
 void Main::Clear() {
-  if (review_) review_->End();
+  EndReview();
   ShowInView("", core::Encoding::kGbk);
   c_.htmler.Hide();
   c_.tool.SetButtonEnabled(platform::kClearButton, false);
@@ -303,6 +322,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->conversion.text);
   (to_gb ? ori_pending_ : cvt_pending_) = false;
+  ++review_turn_;
   if (review_) {
     stored =
         review_->Begin({source, from, target, std::move(converted->points)},
@@ -327,18 +347,15 @@ void Main::ReplaceConverted(std::string bytes) {
 }
 
 bool Main::ShowConverted(const std::string& stored, core::Encoding encoding,
-                         const EarlyPreview& early) {
+                         bool marks) {
   // The view shows the stored text with its declaration rewritten; the
   // stored text keeps the declaration it had, as the file had it. The
   // preview starts loading before the view takes the text.
   std::string shown = core::RewriteCharset(stored, encoding);
-  bool previewed = early.written;
-  if (!early.tried || (early.written && early.bytes != shown)) {
-    previewed = WritePreview(shown);
-    if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
-  }
+  const bool previewed = WritePreview(shown);
+  if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   ShowInView(std::move(shown), encoding);
-  if (review_) review_->Show(shown_bytes_);
+  if (review_ && marks) review_->Show(shown_bytes_);
   return previewed;
 }
 

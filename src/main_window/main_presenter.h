@@ -4,6 +4,7 @@
 
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -166,22 +167,17 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Asks where to save the shown text, under `title`, and saves it there.
   void OfferSave(const std::string& title);
   void ShowInView(std::string bytes, core::Encoding encoding);
-  // What the preview file was given before the text was shown, if anything.
-  struct EarlyPreview {
-    bool tried = false;
-    bool written = false;  // Else the failure was reported.
-    std::string bytes;
-  };
   // Shows the converted text `stored`, in `encoding`, its declaration
-  // rewritten to name it, with its review marks, and previews it; false when
-  // the preview file could not be written (with a message). Does not write
-  // the preview again when `early` tried it with the same bytes, nor after
-  // `early` failed.
+  // rewritten to name it, with its review marks unless not `marks`, and
+  // previews it; false when the preview file could not be written (with a
+  // message).
   bool ShowConverted(const std::string& stored, core::Encoding encoding,
-                     const EarlyPreview& early);
-  bool ShowConverted(const std::string& stored, core::Encoding encoding) {
-    return ShowConverted(stored, encoding, EarlyPreview());
-  }
+                     bool marks = true);
+  // Finds the doubtful places of the opened Big5 page's GB side and marks
+  // them, if the review `turn` is still on.
+  void ReviewOpened(uint64_t turn);
+  // Ends the review of the last conversion and begins the next turn.
+  void EndReview();
   std::string ViewBytes() const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
   void PressSide(core::Encoding side);
@@ -194,6 +190,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   Controls c_;
   std::unique_ptr<core::Converter> cher_;
   std::unique_ptr<Review> review_;
+  // Counts the reviews begun and ended: a review put off until later is
+  // skipped when another came between.
+  uint64_t review_turn_ = 0;
   const std::filesystem::path app_dir_;
   const std::filesystem::path program_dir_;
   std::string ori_str_;

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace tovenrak::platform {
@@ -57,6 +58,10 @@ class MainFrame {
   // Shows the variant at `choice` in platform::kVariantChoices as the one
   // chosen in the convert menu.
   virtual void CheckVariant(int choice) = 0;
+
+  // Runs `task` once the window has handled the events waiting now, so that
+  // what was just shown is drawn first; not at all if the window goes first.
+  virtual void RunSoon(std::function<void()> task) = 0;
 };
 
 }  // namespace tovenrak::platform

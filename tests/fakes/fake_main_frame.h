@@ -6,6 +6,7 @@
 
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,7 +29,22 @@ struct FakeMainFrame : platform::MainFrame {
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
   void CheckVariant(int choice) override { checked_variant = choice; }
+  // At once, unless `later`: then kept in `soon` until RunLater().
+  void RunSoon(std::function<void()> task) override {
+    if (later) {
+      soon.push_back(std::move(task));
+    } else {
+      task();
+    }
+  }
+  void RunLater() {
+    std::vector<std::function<void()>> tasks;
+    tasks.swap(soon);
+    for (auto& task : tasks) task();
+  }
 
+  bool later = false;
+  std::vector<std::function<void()>> soon;
   int maximized = 0;
   int quit = 0;
   int checked_variant = -1;

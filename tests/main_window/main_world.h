@@ -44,8 +44,16 @@ struct RecordingConverter : core::Converter {
     static const auto real = std::move(core::MakeDefaultConverter().value());
     return real->Convert(text, how, out);
   }
+  core::Status FindAmbiguities(
+      std::u32string_view text, core::ScriptConversion how,
+      std::vector<core::AmbiguityPoint>& points) const override {
+    if (fail_points)
+      return core::Error{core::ErrorCode::kNotFound, "candidates gone"};
+    return Converter::FindAmbiguities(text, how, points);
+  }
   mutable std::vector<std::string> calls;
   bool fail = false;
+  bool fail_points = false;  // Only looking for doubtful places fails.
 };
 
 // MainWorld::Seen() in the GB or the Big5 state, showing `view_text`.

@@ -89,6 +89,47 @@ TEST_F(ReviewTest, MarksStandWhereTheViewShowsEachPoint) {
   }
 }
 
+TEST_F(ReviewTest, OpeningShowsAPageBeforeLookingForItsPlaces) {
+  const std::string page =
+      Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5);
+  w.frame.later = true;
+  w.Open("doc.htm", page);
+  EXPECT_EQ(w.preview.calls, "hide, top, load /app/temp.htm, show");
+  EXPECT_NE(w.view.text.find("他干杯"), std::string::npos);
+  EXPECT_EQ(Marks(), "");
+  EXPECT_EQ(marks.count, "");
+  w.frame.RunLater();
+  EXPECT_EQ(Marks(), "2:2+1 疑点：乾 → 干（干 乾）");
+  EXPECT_EQ(marks.count, "疑点：1");
+  EXPECT_EQ(w.preview.calls, "hide, top, load /app/temp.htm, show");
+
+  // A search put off is dropped when the page is cleared, or another
+  // conversion begins its own review, before it runs.
+  w.Open("doc.htm", page);
+  w.main.Clear();
+  w.frame.RunLater();
+  EXPECT_EQ(Marks(), "");
+  EXPECT_EQ(marks.count, "");
+  w.Open("doc.htm", page);
+  w.main.ConvertToBig5();  // The save dialog is cancelled.
+  const std::string big5_marks = Marks();
+  EXPECT_NE(big5_marks, "2:2+1 疑点：乾 → 干（干 乾）");
+  w.frame.RunLater();
+  EXPECT_EQ(Marks(), big5_marks);
+  EXPECT_TRUE(w.Seen().starts_with("文件处于 Big5 码状态")) << w.Seen();
+}
+
+TEST_F(ReviewTest, APageWhosePlacesCannotBeFoundIsShownConverted) {
+  w.converter->fail_points = true;
+  w.Open("doc.htm", Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5));
+  EXPECT_NE(w.view.text.find("他干杯"), std::string::npos);
+  EXPECT_EQ(w.preview.calls, "hide, top, load /app/temp.htm, show");
+  ASSERT_EQ(w.box.shown.size(), 1u);
+  EXPECT_EQ(w.box.shown[0].text,
+            "无法查找“doc.htm”转换中的疑点。\n原因：candidates gone");
+  EXPECT_EQ(Marks(), "");
+}
+
 TEST_F(ReviewTest, NextAndPreviousWalkTheMarksAndWrap) {
   w.Open("doc.txt", Bytes("头发生，去干扰，被发明", Encoding::kGbk));
   w.main.ConvertToBig5();

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -164,6 +165,12 @@ void QtMainWindow::CreateConvertMenu() {
 void QtMainWindow::CheckVariant(int choice) {
   const QList<QAction*> actions = variants_->actions();
   if (choice >= 0 && choice < actions.size()) actions[choice]->setChecked(true);
+}
+
+void QtMainWindow::RunSoon(std::function<void()> task) {
+  // A zero timer fires once the events waiting now are handled; the window
+  // as its context drops it if the window goes first.
+  QTimer::singleShot(0, this, std::move(task));
 }
 
 bool QtMainWindow::TakeFileDrop(QEvent* event) {

@@ -52,6 +52,7 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   void Maximize() override;
   void Quit() override;
   void CheckVariant(int choice) override;
+  void RunSoon(std::function<void()> task) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
