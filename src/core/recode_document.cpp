@@ -29,44 +29,6 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
   }
 }
 
-// RecodeMarkup, with the doubtful places of the conversion: they are
-// located in the whole decoded text, so the page is decoded whole. On
-// failure `points` is left empty.
-Status RecodeMarkupWithPoints(const Converter& converter, std::string_view text,
-                              Encoding source, Encoding target,
-                              ScriptConversion how, std::string& out,
-                              EncodeCounts& counts,
-                              std::vector<AmbiguityPoint>& points) {
-  const DecodedText decoded = Decode(text, source);
-  const size_t start = out.size();
-  const EncodeCounts counted = counts;
-  // A UTF-8 page keeps its byte-order mark; no other target gets one.
-  if (decoded.byte_order_mark && target == Encoding::kUtf8)
-    out += ByteOrderMark(target);
-  Status done;
-  {
-    // Converted pieces are encoded as they come: no code point copy of the
-    // whole page is made.
-    TextEncoder to(target, out, counts,
-                   EncodedRoom(text.size(), source, target));
-    done = ConvertMarkupTo(
-        converter, decoded.text, how,
-        [&](std::u32string_view converted) { to.Put(converted); }, &points);
-  }
-  if (!done) {
-    out.resize(start);
-    counts = counted;
-    points.clear();
-    return done;
-  }
-  std::stable_sort(points.begin(), points.end(),
-                   [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
-                     return a.index < b.index;
-                   });
-  LocatePoints(decoded.text, points);
-  return {};
-}
-
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(
@@ -89,12 +51,9 @@ Result<RecodedDocument> RecodeDocument(
         const bool gives_back =
             consumed && !points && ReadsAsMarkup(text, source);
         const std::function<void(size_t)> none;
-        const Status done =
-            points ? RecodeMarkupWithPoints(converter, text, source, target,
-                                            *how, out.text, counts, *points)
-                   : RecodeMarkup(converter, text, source, target, *how,
-                                  out.text, counts, kRecodePiece,
-                                  gives_back ? consumed : none);
+        const Status done = RecodeMarkup(converter, text, source, target, *how,
+                                         out.text, counts, kRecodePiece,
+                                         gives_back ? consumed : none, points);
         if (done) {
           out.references = counts.references;
           out.invalid_units = counts.invalid_units;

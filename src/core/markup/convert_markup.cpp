@@ -35,22 +35,12 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      std::vector<AmbiguityPoint>* points) {
   const size_t start = out.size();
   out.reserve(start + text.size() + text.size() / 16);
-  Status done = ConvertMarkupTo(
-      converter, text, how,
-      [&](std::u32string_view converted) { out.append(converted); }, points);
-  if (!done && done.error().code == ErrorCode::kInvalidInput) out.resize(start);
-  return done;
-}
-
-Status ConvertMarkupTo(const Converter& converter, std::u32string_view text,
-                       ScriptConversion how,
-                       const std::function<void(std::u32string_view)>& sink,
-                       std::vector<AmbiguityPoint>* points) {
   MarkupScanner scanner(text);
   MarkupConverter markup(
       converter, how, points,
       text.find(TextBatch::kSeparator) == std::u32string_view::npos);
   markup.Text(text, nullptr);
+  auto sink = [&](std::u32string_view done) { out.append(done); };
   MarkupPiece piece;
   while (scanner.Next(piece)) {
     if (Status done = markup.Add(piece); !done) return done;
@@ -60,7 +50,10 @@ Status ConvertMarkupTo(const Converter& converter, std::u32string_view text,
         return done;
     }
   }
-  if (scanner.problem()) return *scanner.problem();
+  if (scanner.problem()) {
+    out.resize(start);
+    return *scanner.problem();
+  }
   if (Status done = markup.Finish(); !done) return done;
   return markup.Emit(text.size(), sink);
 }

@@ -53,14 +53,6 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
                      std::vector<AmbiguityPoint>* points = nullptr);
 
-// As ConvertMarkup, but hands the converted text to `sink`, piece after
-// piece in order, instead of appending it to a string: no copy of the whole
-// is made. On kInvalidInput, what was handed before is to be dropped.
-Status ConvertMarkupTo(const Converter& converter, std::u32string_view text,
-                       ScriptConversion how,
-                       const std::function<void(std::u32string_view)>& sink,
-                       std::vector<AmbiguityPoint>* points = nullptr);
-
 // Appends the bytes `bytes` in `source`, read as markup and converted as
 // ConvertMarkup converts them, to `out` in `target`, and adds to `counts`:
 // what Decode, ConvertMarkup and Encode give (a UTF-8 page keeps its
@@ -77,12 +69,17 @@ Status ConvertMarkupTo(const Converter& converter, std::u32string_view text,
 // with an offset of `bytes` before which nothing is read again, so that the
 // caller may free what lies there. Bytes of a page that cannot be read as
 // markup are read again to say on which line it fails.
+//
+// With `points`, the ambiguity points ConvertMarkup finds are appended to it
+// in order, located (LocatePoints) in the text the bytes decode to; none
+// are on kInvalidInput.
 inline constexpr size_t kRecodePiece = size_t{1} << 15;
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     Encoding source, Encoding target, ScriptConversion how,
                     std::string& out, EncodeCounts& counts,
                     size_t piece = kRecodePiece,
-                    const std::function<void(size_t)>& consumed = {});
+                    const std::function<void(size_t)>& consumed = {},
+                    std::vector<AmbiguityPoint>* points = nullptr);
 
 // Whether RecodeMarkup can read `bytes` in `source` as markup to their end.
 bool ReadsAsMarkup(std::string_view bytes, Encoding source);

@@ -50,10 +50,13 @@ size_t CountUnits(std::string_view bytes, size_t from, size_t to,
 // copied bytes and the converted text are written.
 class MarkupRecoder {
  public:
+  // With `points`, the text begins at bytes[first_unit] (after a
+  // byte-order mark).
   MarkupRecoder(const Converter& converter, std::string_view bytes,
                 Encoding source, Encoding target, ScriptConversion how,
                 size_t enough, std::string& out, EncodeCounts& counts,
-                const std::function<void(size_t)>& consumed)
+                const std::function<void(size_t)>& consumed,
+                std::vector<AmbiguityPoint>* points, size_t first_unit)
       : converter_(converter),
         how_(how),
         bytes_(bytes),
@@ -62,9 +65,13 @@ class MarkupRecoder {
         enough_(enough),
         out_(out),
         counts_(counts),
-        markup_(converter, how, nullptr, /*batch=*/true, enough),
-        ascii_kept_(converter.KeepsAsciiText(how)),
-        consumed_(consumed) {}
+        markup_(converter, how, points, /*batch=*/true, enough),
+        // A text of ASCII characters alone is converted, and its points
+        // looked for, as MarkupConverter would.
+        ascii_kept_(points == nullptr && converter.KeepsAsciiText(how)),
+        consumed_(consumed),
+        points_(points),
+        counted_(first_unit) {}
 
   // Takes the next piece, its span counted in bytes.
   Status Add(const MarkupPiece& piece) {
@@ -138,10 +145,11 @@ class MarkupRecoder {
 
   Status FlushRun() {
     if (run_.empty()) return {};
+    // The lane finds no points.
     const Status done =
         !run_converts_ ? Keep({run_.front().span.begin, run_.back().span.end})
-        : run_plain_   ? AddToLane()
-                       : Convert(run_);
+        : run_plain_ && points_ == nullptr ? AddToLane()
+                                           : Convert(run_);
     run_.clear();
     run_code_points_ = 0;
     run_converts_ = false;
@@ -226,9 +234,16 @@ class MarkupRecoder {
   Status Convert(std::span<const MarkupPiece> pieces) {
     covered_ = pieces.back().span.end;
     const size_t begin = decoded_.text.size();
+    const size_t first_point = points_ ? points_->size() : 0;
     decoded_spans_.clear();
+    places_.clear();
     for (const MarkupPiece& p : pieces) {
       const size_t from = decoded_.text.size();
+      if (points_) {
+        units_ += CountUnits(bytes_, counted_, p.span.begin, source_);
+        counted_ = p.span.begin;
+        places_.push_back({dropped_ + from, units_});
+      }
       DecodeSome(bytes_, p.span.begin, p.span.size(), source_, decoded_);
       MarkupPiece at = p;
       at.span = {from, decoded_.text.size()};
@@ -239,6 +254,7 @@ class MarkupRecoder {
       if (Status done = markup_.Add(p); !done) return done;
     }
     if (Status done = markup_.Finish(); !done) return done;
+    if (points_) PlacePoints(first_point);
     if (!segments_.empty() && segments_.back().from == From::kDecoded) {
       segments_.back().end = decoded_.text.size();
     } else {
@@ -273,6 +289,7 @@ class MarkupRecoder {
     }
     markup_.Clear();
     markup_.Drop(decoded_.text.size());
+    dropped_ += decoded_.text.size();
     decoded_.text.clear();
     lane_.Clear();
     lane_pieces_.clear();
@@ -282,6 +299,19 @@ class MarkupRecoder {
     // pieces of the run being added, which begin there or after it.
     if (consumed_) consumed_(written_);
     return {};
+  }
+
+  // The points from `first` on are counted in code points of the pieces
+  // decoded, one after another (as markup_ counts them); each is moved to
+  // its place in the document.
+  void PlacePoints(size_t first) {
+    for (size_t i = first; i < points_->size(); ++i) {
+      size_t& index = (*points_)[i].index;
+      const Place& in = *std::prev(std::upper_bound(
+          places_.begin(), places_.end(), index,
+          [](size_t at, const Place& p) { return at < p.decoded; }));
+      index = in.unit + (index - in.decoded);
+    }
   }
 
   const Converter& converter_;
@@ -311,16 +341,54 @@ class MarkupRecoder {
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
   DecodedText scratch_;
+  // With points: where each piece being converted begins, counted in the
+  // code points decoded for markup_ since the start, and in the document.
+  struct Place {
+    size_t decoded, unit;
+  };
+  std::vector<AmbiguityPoint>* const points_;
+  std::vector<Place> places_;
+  size_t dropped_ = 0;  // Decoded code points dropped from markup_.
+  // The document's code points before the byte counted_.
+  size_t counted_, units_ = 0;
 };
+
+// Sets the line and column of each point, as LocatePoints does in the text
+// the bytes decode to, without decoding it. A line break is an ASCII byte,
+// which is a unit of its own in every encoding.
+// REQUIRES: the points are sorted by index.
+void LocateInBytes(std::string_view bytes, Encoding encoding,
+                   std::span<AmbiguityPoint> points) {
+  size_t line = 1, line_start = 0, unit = 0, pos = 0;
+  for (AmbiguityPoint& point : points) {
+    for (; unit < point.index; ++unit) {
+      const char c = bytes[pos];
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        pos += UnitLengthIn(bytes, pos, encoding);
+        continue;
+      }
+      ++pos;
+      if (c == '\n' ||
+          (c == '\r' && (pos == bytes.size() || bytes[pos] != '\n'))) {
+        ++line;
+        line_start = unit + 1;
+      }
+    }
+    point.line = line;
+    point.column = point.index - line_start + 1;
+  }
+}
 
 }  // namespace
 
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     Encoding source, Encoding target, ScriptConversion how,
                     std::string& out, EncodeCounts& counts, size_t piece,
-                    const std::function<void(size_t)>& consumed) {
+                    const std::function<void(size_t)>& consumed,
+                    std::vector<AmbiguityPoint>* points) {
   const size_t start = out.size();
   const EncodeCounts counted = counts;
+  const size_t first_point = points ? points->size() : 0;
   size_t pos = 0;
   const std::string_view mark = ByteOrderMark(source);
   if (!mark.empty() && bytes.starts_with(mark)) {
@@ -332,7 +400,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
   BasicMarkupScanner<char8_t> scanner(units);
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
-                        counts, consumed);
+                        counts, consumed, points, pos);
   MarkupPiece read;
   while (scanner.Next(read)) {
     read.span.begin += pos;
@@ -342,9 +410,19 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   if (scanner.problem()) {
     out.resize(start);
     counts = counted;
+    if (points) points->resize(first_point);
     return *scanner.problem();
   }
-  return recoder.Finish();
+  if (Status done = recoder.Finish(); !done) return done;
+  if (points) {
+    const auto mine = points->begin() + static_cast<ptrdiff_t>(first_point);
+    std::stable_sort(mine, points->end(),
+                     [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
+                       return a.index < b.index;
+                     });
+    LocateInBytes(bytes.substr(pos), source, std::span(mine, points->end()));
+  }
+  return {};
 }
 
 bool ReadsAsMarkup(std::string_view bytes, Encoding source) {

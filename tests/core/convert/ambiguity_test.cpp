@@ -82,6 +82,9 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
       // Only the text people read is converted, and only it has points.
       {"markup", "<a title=\"后\" href=\"后\"><!-- 后 -->后</a>", html,
        "1:11: 后 -> 後 (後 后)\n1:33: 后 -> 後 (後 后)\n"},
+      // Lines end as in text: at a lone CR too.
+      {"markup lines", "<p>\r后\r\n<b>后</b></p>", html,
+       "2:1: 后 -> 後 (後 后)\n3:4: 后 -> 後 (後 后)\n"},
       // A page that cannot be read as markup is converted as one text: the
       // points found in the attempt are dropped, the text's found once.
       {"unreadable", "<p>后</p><!-- 后", html,

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <span>
@@ -64,9 +65,15 @@ class ConvertMarkupTest : public ::testing::Test {
       const DecodedText decoded = Decode(bytes, encoding);
       if (decoded.byte_order_mark) whole = ByteOrderMark(Encoding::kUtf8);
       std::u32string converted;
+      std::vector<AmbiguityPoint> points;
       const Status done =
-          ConvertMarkup(converter, decoded.text, how, converted);
+          ConvertMarkup(converter, decoded.text, how, converted, &points);
       Encode(converted, Encoding::kUtf8, whole, counts);
+      std::stable_sort(points.begin(), points.end(),
+                       [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
+                         return a.index < b.index;
+                       });
+      LocatePoints(decoded.text, points);
       for (const size_t piece : {1, 6, 1 << 15}) {
         std::string out = "[", input = bytes;
         size_t overwritten = 0;
@@ -84,8 +91,27 @@ class ConvertMarkupTest : public ::testing::Test {
                  : read.error().reason + (out.size() > 1 ? " changed" : ""),
             done ? whole : done.error().reason)
             << Utf8(page) << " in " << DisplayName(encoding);
+        // The same points, found as it goes.
+        std::vector<AmbiguityPoint> found;
+        out.clear();
+        const Status finding =
+            RecodeMarkup(converter, bytes, encoding, Encoding::kUtf8, how, out,
+                         counts, piece, {}, &found);
+        EXPECT_EQ(finding.has_value(), done.has_value());
+        EXPECT_EQ(Listing(found), done ? Listing(points) : "")
+            << Utf8(page) << " in " << DisplayName(encoding);
       }
     }
+  }
+
+  // "LINE:COLUMN @INDEX X -> Y (...)" for each point.
+  static std::string Listing(const std::vector<AmbiguityPoint>& points) {
+    std::string listed;
+    for (const AmbiguityPoint& p : points) {
+      listed += std::to_string(p.line) + ":" + std::to_string(p.column) + " @" +
+                std::to_string(p.index) + " " + DescribePoint(p) + "\n";
+    }
+    return listed;
   }
 
   static void ExpectAll(std::span<const Case> cases,
