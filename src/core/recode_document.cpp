@@ -29,6 +29,49 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
   }
 }
 
+// Appends the points of `text`, decoded from `source`, located. Where no
+// key holds white space, none holds a line feed, and no match or overlap
+// crosses one: the text is then decoded and looked at in pieces of whole
+// lines, a few hundred KiB at a time, not whole.
+Status FindPoints(const Converter& converter, std::string_view text,
+                  Encoding source, ScriptConversion how,
+                  std::vector<AmbiguityPoint>& points) {
+  const size_t piece_bytes =
+      converter.KeysHoldWhiteSpace() ? text.size() : size_t{256} << 10;
+  size_t pos = 0;
+  const std::string_view mark = ByteOrderMark(source);
+  if (!mark.empty() && text.starts_with(mark)) pos = mark.size();
+  // Code points and line breaks before the piece, which begins a line.
+  size_t before = 0, lines = 0;
+  DecodedText piece;
+  std::vector<AmbiguityPoint> found;
+  while (pos < text.size()) {
+    // A line feed is a unit of its own in every encoding.
+    const size_t feed =
+        text.find('\n', std::min(pos + piece_bytes, text.size()));
+    const size_t end = feed == std::string_view::npos ? text.size() : feed + 1;
+    piece.text.clear();
+    pos = DecodeSome(text, pos, end - pos, source, piece);
+    const std::u32string_view decoded = piece.text;
+    found.clear();
+    if (Status done = converter.FindAmbiguities(decoded, how, found); !done)
+      return done;
+    LocatePoints(decoded, found);
+    for (AmbiguityPoint& point : found) {
+      point.index += before;
+      point.line += lines;
+      points.push_back(std::move(point));
+    }
+    before += decoded.size();
+    for (size_t i = 0; i < decoded.size(); ++i) {
+      lines += decoded[i] == U'\n' ||
+               (decoded[i] == U'\r' &&
+                (i + 1 == decoded.size() || decoded[i + 1] != U'\n'));
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(
@@ -83,11 +126,9 @@ Result<RecodedDocument> RecodeDocument(
     // The same text Recode converted in pieces; its pieces are cut where
     // converting them apart gives what converting the whole does.
     try {
-      const DecodedText decoded = Decode(text, source);
-      if (Status found = converter.FindAmbiguities(decoded.text, *how, *points);
+      if (Status found = FindPoints(converter, text, source, *how, *points);
           !found)
         return found.error();
-      LocatePoints(decoded.text, *points);
     } catch (const std::bad_alloc&) {
       return Error{ErrorCode::kTooLarge,
                    "not enough memory to look for ambiguities in a text of " +

@@ -5,6 +5,7 @@
 
 #include "core/convert/fast_converter.h"
 #include "core/convert_document.h"
+#include "core/encoding/codec.h"
 #include "support/text.h"
 
 namespace tovenrak::core {
@@ -96,6 +97,36 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
         ConvertDocument(*converter, c.bytes, c.request);
     ASSERT_TRUE(done) << c.name;
     EXPECT_EQ(Listing(done->points), c.expected) << c.name;
+  }
+}
+
+TEST(AmbiguityTest, ALongTextIsLookedAtLineByLineWithTheSamePoints) {
+  // Over a megabyte of lines that end in LF, CR LF and a lone CR.
+  std::string text;
+  for (int i = 0; i < 60000; ++i) {
+    text += i % 3 == 0   ? "头发生，去干扰\r\n"
+            : i % 3 == 1 ? "被发明\r"
+                         : "后来\n";
+  }
+  const std::string bytes = Bytes(text, Encoding::kGbk);
+  ConversionRequest request;
+  request.script = ScriptChoice::kTraditional;
+  request.markup = MarkupMode::kText;
+  request.find_ambiguities = true;
+  const auto converter = MakeFastConverter();
+  Result<DocumentConversion> done = ConvertDocument(*converter, bytes, request);
+  ASSERT_TRUE(done);
+
+  const DecodedText decoded = Decode(bytes, Encoding::kGbk);
+  std::vector<AmbiguityPoint> whole;
+  ASSERT_TRUE(converter->FindAmbiguities(
+      decoded.text, {Script::kTraditional, Variant::kTw}, whole));
+  LocatePoints(decoded.text, whole);
+  EXPECT_GE(whole.size(), 60000u);
+  ASSERT_EQ(done->points.size(), whole.size());
+  for (size_t i = 0; i < whole.size(); ++i) {
+    ASSERT_EQ(done->points[i].index, whole[i].index) << "point " << i;
+    ASSERT_EQ(Listing({done->points[i]}), Listing({whole[i]})) << "point " << i;
   }
 }
 
