@@ -164,7 +164,8 @@ void Main::OpenAs(const core::Detection& detection,
     // Only a Big5 document is shown converted, with its doubtful places.
     // Those take several times as long to find as the conversion, and the
     // preview loads only while the window waits for events: they are
-    // looked for once the converted page is shown (ReviewOpened).
+    // looked for on another thread while the page is shown, and marked
+    // once found (ReviewOpened).
     core::Result<core::RecodedDocument> converted =
         ToSide(*cher_, text, source, core::Encoding::kGbk, variant_, name,
                review_ ? review_->Phrases() : nullptr);
@@ -211,13 +212,11 @@ void Main::OpenAs(const core::Detection& detection,
       // The GB text must not go on declaring Big5, or the preview shows it
       // as garbage. As with the GB command, only the shown text is
       // rewritten. Without a preview file the preview shows the file.
+      if (review_) FindPointsAside();
       if (ShowConverted(ori_str_, core::Encoding::kGbk, /*marks=*/false)) {
         c_.htmler.Show();
       } else {
         PreviewOriginal(path);
-      }
-      if (review_) {
-        c_.frame.RunSoon([this, turn = review_turn_] { ReviewOpened(turn); });
       }
       WarnAboutConversion(gb.conversion.references, gb.conversion.invalid_units,
                           core::Encoding::kBig5, core::Encoding::kGbk);
@@ -230,15 +229,38 @@ void Main::OpenAs(const core::Detection& detection,
   }
 }
 
-void Main::ReviewOpened(uint64_t turn) {
+void Main::FindPointsAside() {
+  // The other thread gets its own copies: the window may open another file
+  // or go while it works.
+  struct Job {
+    std::shared_ptr<const core::Converter> converter;
+    std::string text, name;
+    core::Encoding source;
+    core::Variant variant;
+    std::shared_ptr<const core::UserPhrases> phrases;
+    core::Result<core::RecodedDocument> found = core::Error{};
+  };
+  auto job =
+      std::make_shared<Job>(Job{cher_, opened_text_, name_, opened_encoding_,
+                                opened_variant_, review_->Phrases()});
+  c_.frame.RunAside(
+      [job] {
+        job->found = ToSide(*job->converter, job->text, job->source,
+                            core::Encoding::kGbk, job->variant, job->name,
+                            job->phrases, /*find=*/true);
+      },
+      [this, alive = std::weak_ptr<int>(alive_), job, turn = review_turn_] {
+        if (alive.lock()) ReviewOpened(turn, std::move(job->found));
+      });
+}
+
+void Main::ReviewOpened(uint64_t turn,
+                        core::Result<core::RecodedDocument> converted) {
   // Skipped when another review began or ended since, or when the view no
   // longer shows the opened page's GB side as it was shown.
   if (!review_ || turn != review_turn_ ||
       shown_encoding_ != core::Encoding::kGbk || c_.ori_text.IsModified())
     return;
-  core::Result<core::RecodedDocument> converted =
-      ToSide(*cher_, opened_text_, opened_encoding_, core::Encoding::kGbk,
-             opened_variant_, name_, review_->Phrases(), /*find=*/true);
   if (!converted) {
     ShowError("无法查找“" + name_ + "”转换中的疑点。\n原因：" +
               converted.error().Message());

@@ -14,6 +14,7 @@
 #include "core/convert/converter.h"
 #include "core/encoding/code_tables.h"
 #include "core/encoding/detection.h"
+#include "core/recode_document.h"
 #include "main_window/review_presenter.h"
 #include "platform/batch_launcher.h"
 #include "platform/file_dialog.h"
@@ -173,9 +174,13 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // message).
   bool ShowConverted(const std::string& stored, core::Encoding encoding,
                      bool marks = true);
-  // Finds the doubtful places of the opened Big5 page's GB side and marks
-  // them, if the review `turn` is still on.
-  void ReviewOpened(uint64_t turn);
+  // Finds the doubtful places of the opened Big5 page's GB side on another
+  // thread, then marks them (ReviewOpened).
+  void FindPointsAside();
+  // Begins the review of the opened page with `converted`, its GB side and
+  // doubtful places, if the review `turn` is still on.
+  void ReviewOpened(uint64_t turn,
+                    core::Result<core::RecodedDocument> converted);
   // Ends the review of the last conversion and begins the next turn.
   void EndReview();
   std::string ViewBytes() const;
@@ -188,11 +193,14 @@ class Main : public platform::MainWindowListener, private ReviewHost {
                            core::Encoding source, core::Encoding target);
 
   Controls c_;
-  std::unique_ptr<core::Converter> cher_;
+  // Shared with work run aside, which may outlive the window's use of it.
+  std::shared_ptr<const core::Converter> cher_;
   std::unique_ptr<Review> review_;
   // Counts the reviews begun and ended: a review put off until later is
   // skipped when another came between.
   uint64_t review_turn_ = 0;
+  // Gone with this object: what ran aside then does nothing.
+  std::shared_ptr<int> alive_ = std::make_shared<int>();
   const std::filesystem::path app_dir_;
   const std::filesystem::path program_dir_;
   std::string ori_str_;

@@ -59,9 +59,13 @@ class MainFrame {
   // chosen in the convert menu.
   virtual void CheckVariant(int choice) = 0;
 
-  // Runs `task` once the window has handled the events waiting now, so that
-  // what was just shown is drawn first; not at all if the window goes first.
-  virtual void RunSoon(std::function<void()> task) = 0;
+  // Runs `work` on a thread of its own, then `done` on the window's thread
+  // once it has finished, between the window's events; `done` not at all if
+  // the window goes first, which waits for work still running. Work runs
+  // one at a time, in order. `work` must touch nothing the window's thread
+  // may change meanwhile.
+  virtual void RunAside(std::function<void()> work,
+                        std::function<void()> done) = 0;
 };
 
 }  // namespace tovenrak::platform

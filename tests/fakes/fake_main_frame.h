@@ -29,22 +29,22 @@ struct FakeMainFrame : platform::MainFrame {
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
   void CheckVariant(int choice) override { checked_variant = choice; }
-  // At once, unless `later`: then kept in `soon` until RunLater().
-  void RunSoon(std::function<void()> task) override {
-    if (later) {
-      soon.push_back(std::move(task));
-    } else {
-      task();
-    }
+  // Kept in `aside` until RunLater(), as the window runs `done` only
+  // between its events.
+  void RunAside(std::function<void()> work,
+                std::function<void()> done) override {
+    aside.push_back({std::move(work), std::move(done)});
   }
   void RunLater() {
-    std::vector<std::function<void()>> tasks;
-    tasks.swap(soon);
-    for (auto& task : tasks) task();
+    std::vector<std::pair<std::function<void()>, std::function<void()>>> jobs;
+    jobs.swap(aside);
+    for (auto& [work, done] : jobs) {
+      work();
+      done();
+    }
   }
 
-  bool later = false;
-  std::vector<std::function<void()>> soon;
+  std::vector<std::pair<std::function<void()>, std::function<void()>>> aside;
   int maximized = 0;
   int quit = 0;
   int checked_variant = -1;

@@ -76,12 +76,15 @@ struct MainWorld {
              std::unique_ptr<core::Converter>(converter), kAppDir, "/program") {
   }
 
-  // Opens `bytes` as docs/`name` through the dialog.
+  // Opens `bytes` as docs/`name` through the dialog, and then, unless
+  // `hold_aside`, lets what the window ran aside end.
   void Open(const std::string& name, const std::string& bytes) {
     files.files[kDocs / name] = bytes;
     dialog.next_answers.push_back((kDocs / name).string());
     main.OpenHtmlFile();
+    if (!hold_aside) frame.RunLater();
   }
+  bool hold_aside = false;
 
   // "-" before a disabled button, "*" after a pressed one.
   std::string Buttons() const {

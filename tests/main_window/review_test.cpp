@@ -92,7 +92,7 @@ TEST_F(ReviewTest, MarksStandWhereTheViewShowsEachPoint) {
 TEST_F(ReviewTest, OpeningShowsAPageBeforeLookingForItsPlaces) {
   const std::string page =
       Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5);
-  w.frame.later = true;
+  w.hold_aside = true;
   w.Open("doc.htm", page);
   EXPECT_EQ(w.preview.calls, "hide, top, load /app/temp.htm, show");
   EXPECT_NE(w.view.text.find("他干杯"), std::string::npos);
@@ -117,6 +117,23 @@ TEST_F(ReviewTest, OpeningShowsAPageBeforeLookingForItsPlaces) {
   w.frame.RunLater();
   EXPECT_EQ(Marks(), big5_marks);
   EXPECT_TRUE(w.Seen().starts_with("文件处于 Big5 码状态")) << w.Seen();
+}
+
+TEST_F(ReviewTest, PlacesFoundAfterTheWindowWentAreDropped) {
+  {
+    main_window::Main gone(
+        {w.view, w.preview, w.status, w.tool, w.dialog, w.box, w.batch, w.shell,
+         w.frame, w.files, w.settings},
+        std::make_unique<RecordingConverter>(), kAppDir, "/program");
+    fakes::FakeReviewView view;
+    gone.AttachReview(view);
+    w.files.files[kDocs / "doc.htm"] =
+        Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5);
+    gone.OpenPath(kDocs / "doc.htm");
+    ASSERT_EQ(w.frame.aside.size(), 1u);
+  }
+  w.frame.RunLater();  // Touches nothing of the window that went.
+  EXPECT_EQ(Marks(), "");
 }
 
 TEST_F(ReviewTest, APageWhosePlacesCannotBeFoundIsShownConverted) {

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QScreen>
-#include <QTimer>
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -40,6 +39,7 @@ QLabel* Heading(const QString& caption, const char* name, QWidget* parent) {
 }  // namespace
 
 QtMainWindow::QtMainWindow(QWidget* parent) : QMainWindow(parent) {
+  aside_.setMaxThreadCount(1);
   setObjectName("Main");
   setWindowIcon(QIcon(":/pictures/icon.png"));
   // Files dropped anywhere on the window open; see TakeFileDrop.
@@ -167,10 +167,20 @@ void QtMainWindow::CheckVariant(int choice) {
   if (choice >= 0 && choice < actions.size()) actions[choice]->setChecked(true);
 }
 
-void QtMainWindow::RunSoon(std::function<void()> task) {
-  // A zero timer fires once the events waiting now are handled; the window
-  // as its context drops it if the window goes first.
-  QTimer::singleShot(0, this, std::move(task));
+QtMainWindow::~QtMainWindow() {
+  // Work running aside posts to this window when it ends: it must end
+  // while the window is whole.
+  aside_.waitForDone();
+}
+
+void QtMainWindow::RunAside(std::function<void()> work,
+                            std::function<void()> done) {
+  aside_.start([this, work = std::move(work), done = std::move(done)] {
+    work();
+    // Posted to the window, which drops it if it goes first; the window
+    // waits for this thread before it goes (~QtMainWindow).
+    QMetaObject::invokeMethod(this, done, Qt::QueuedConnection);
+  });
 }
 
 bool QtMainWindow::TakeFileDrop(QEvent* event) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QThreadPool>
 
 #include "platform/main_frame.h"
 #include "platform/main_window_listener.h"
@@ -29,6 +30,8 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
 
  public:
   explicit QtMainWindow(QWidget* parent = nullptr);
+  // Waits for work run aside.
+  ~QtMainWindow() override;
 
   // Receives the window's events from now on; may be null.
   void SetListener(platform::MainWindowListener* listener);
@@ -52,7 +55,8 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   void Maximize() override;
   void Quit() override;
   void CheckVariant(int choice) override;
-  void RunSoon(std::function<void()> task) override;
+  void RunAside(std::function<void()> work,
+                std::function<void()> done) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,6 +86,8 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   QActionGroup* variants_ = nullptr;
   QList<QKeySequence> shortcuts_;
   platform::MainWindowListener* listener_ = nullptr;
+  // RunAside's one thread.
+  QThreadPool aside_;
 };
 
 }  // namespace tovenrak::platform::qt
