@@ -12,6 +12,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTranslator>
+#include <atomic>
+#include <vector>
 
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_bat_view.h"
@@ -59,6 +61,39 @@ TEST(QtMainWindowTest, CommandsAndShortcutsReachTheListener) {
 }
 
 // Every named widget and every one that takes focus, in both windows.
+// Work runs on another thread, then what follows it on the window's, in
+// order; a window that goes first waits for the work and drops the rest.
+TEST(QtMainWindowTest, WorkRunsAsideAndEndsBetweenTheWindowsEvents) {
+  const QThread* window_thread = QThread::currentThread();
+  std::atomic<const QThread*> worked_on = nullptr;
+  std::vector<int> ended;
+  std::atomic<bool> worked = false;
+  {
+    QtMainWindow window;
+    for (int i = 0; i < 3; ++i) {
+      window.RunAside([&] { worked_on = QThread::currentThread(); },
+                      [&, i] {
+                        EXPECT_EQ(QThread::currentThread(), window_thread);
+                        ended.push_back(i);
+                      });
+    }
+    EXPECT_TRUE(ended.empty());
+    EXPECT_TRUE(testing::WaitUntil([&] { return ended.size() == 3; }));
+    EXPECT_EQ(ended, (std::vector<int>{0, 1, 2}));
+    EXPECT_NE(worked_on.load(), window_thread);
+
+    window.RunAside(
+        [&] {
+          QThread::msleep(100);
+          worked = true;
+        },
+        [&] { ended.push_back(3); });
+  }
+  EXPECT_TRUE(worked);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ended.size(), 3u);
+}
+
 TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
   QtMainWindow window;
   window.SetSiteLink("zemlorin.example", "tip");
