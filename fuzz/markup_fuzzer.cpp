@@ -3,9 +3,11 @@
 // character into another, one for one, every piece MarkupScanner keeps comes
 // out the same code points at the same place; text that is no markup fails
 // and leaves the output as it was. Read from its bytes (RecodeMarkup) in
-// each encoding, the input gives what decoding and reading it whole give.
+// each encoding, the input gives what decoding and reading it whole give,
+// and the same doubtful places.
 // An input whose first half is repeated to 128 KiB converts in linear time.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -80,8 +82,9 @@ void CheckPieces(std::string_view bytes, size_t piece) {
        {Encoding::kUtf8, Encoding::kGb18030, Encoding::kBig5, Encoding::kGbk}) {
     const DecodedText decoded = tovenrak::core::Decode(bytes, encoding);
     std::u32string converted;
-    const Status whole =
-        ConvertMarkup(MarkingConverter(), decoded.text, kHow, converted);
+    std::vector<AmbiguityPoint> points;
+    const Status whole = ConvertMarkup(MarkingConverter(), decoded.text, kHow,
+                                       converted, &points);
     std::string expected, out;
     if (decoded.byte_order_mark) expected = ByteOrderMark(Encoding::kUtf8);
     EncodeCounts counts;
@@ -102,6 +105,30 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                           : read.error().reason == whole.error().reason),
                "read from its bytes, the text converted otherwise than "
                "decoded");
+    // The doubtful places, found as the bytes are read, are those found in
+    // the decoded text, at the same lines and columns.
+    if (!whole) continue;
+    std::stable_sort(points.begin(), points.end(),
+                     [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
+                       return a.index < b.index;
+                     });
+    LocatePoints(decoded.text, points);
+    std::vector<AmbiguityPoint> found;
+    out.clear();
+    FUZZ_CHECK(
+        RecodeMarkup(MarkingConverter(), bytes, encoding, Encoding::kUtf8, kHow,
+                     out, counts, piece, {}, &found)
+            .has_value(),
+        "finding places failed where converting did not");
+    bool same = found.size() == points.size();
+    for (size_t i = 0; same && i < found.size(); ++i) {
+      same = found[i].index == points[i].index &&
+             found[i].line == points[i].line &&
+             found[i].column == points[i].column &&
+             found[i].chosen == points[i].chosen &&
+             found[i].candidates == points[i].candidates;
+    }
+    FUZZ_CHECK(same, "the places found from the bytes are elsewhere");
   }
 }
 

@@ -53,6 +53,10 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
        Encoding::kGb18030},
       {R"(<meta title="a>b" charset=big5>)",
        R"(<meta title="a>b" charset=gb2312>)"},
+      // Four Big5 codes are two characters each, a letter and a mark.
+      {"<title>\x88\x62\x88\xA5</title><meta charset=gb2312><p>",
+       "<title>\x88\x62\x88\xA5</title><meta charset=big5><p>",
+       Encoding::kBig5},
       // In GB these would be one character, 0xAD 0x63, hiding the key.
       {"<meta \xE4\xB8\xAD"
        "charset=big5>",

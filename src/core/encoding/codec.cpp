@@ -240,4 +240,13 @@ size_t UnitLengthIn(std::string_view text, size_t pos, Encoding encoding) {
   return length != 0 ? length : 1;
 }
 
+size_t CodePointsOfUnit(std::string_view text, size_t pos, Encoding encoding) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data()) + pos;
+  if (encoding != Encoding::kBig5 || p[0] != 0x88 || pos + 1 >= text.size() ||
+      !IsTrailByte(p[1]))
+    return 1;
+  char32_t decoded[2];
+  return DecodeBig5Pair(p[0], p[1], decoded) == 2 ? 2 : 1;
+}
+
 }  // namespace tovenrak::core

@@ -105,4 +105,10 @@ std::string_view ByteOrderMark(Encoding encoding);
 // REQUIRES: pos < text.size()
 size_t UnitLengthIn(std::string_view text, size_t pos, Encoding encoding);
 
+// How many code points Decode makes of the unit that starts at `pos`: two
+// for the four Big5 codes that stand for a letter and a combining mark, one
+// for every other unit.
+// REQUIRES: pos < text.size()
+size_t CodePointsOfUnit(std::string_view text, size_t pos, Encoding encoding);
+
 }  // namespace tovenrak::core

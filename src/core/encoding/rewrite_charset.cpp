@@ -43,12 +43,16 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   }
   if (!found) return std::nullopt;
 
-  // Code point offsets to byte offsets: each unit of `target` is one code
-  // point, after the byte-order mark that Decode leaves out.
+  // Code point offsets to byte offsets, after the byte-order mark that
+  // Decode leaves out. Each unit of `target` is one code point, or two (a
+  // letter and a combining mark in Big5); the places wanted are ASCII.
   size_t byte = decoded.byte_order_mark ? ByteOrderMark(target).size() : 0;
   size_t point = 0;
   auto to_byte = [&](size_t wanted) {
-    for (; point < wanted; ++point) byte += UnitLengthIn(text, byte, target);
+    while (point < wanted) {
+      point += CodePointsOfUnit(text, byte, target);
+      byte += UnitLengthIn(text, byte, target);
+    }
     return byte;
   };
   const size_t key = to_byte(found->key);

@@ -23,17 +23,17 @@ size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
   return AsciiRunEnd(bytes.substr(0, to), from);
 }
 
-// The number of units (code points once decoded) of bytes[from, to).
+// The number of code points bytes[from, to) decode to.
 // REQUIRES: both are where units start.
-size_t CountUnits(std::string_view bytes, size_t from, size_t to,
-                  Encoding encoding) {
+size_t CountCodePoints(std::string_view bytes, size_t from, size_t to,
+                       Encoding encoding) {
   size_t count = 0;
   while (from < to) {
     const size_t ascii = FindNonAscii(bytes, from, to);
     count += ascii - from;
     if (ascii == to) break;
+    count += CodePointsOfUnit(bytes, ascii, encoding);
     from = ascii + UnitLengthIn(bytes, ascii, encoding);
-    ++count;
   }
   return count;
 }
@@ -96,7 +96,7 @@ class MarkupRecoder {
       if (markup_.cuts_long_runs() && run_ends_with_space_ &&
           span.begin - run_.front().span.begin >= MarkupConverter::kLongRun) {
         run_code_points_ +=
-            CountUnits(bytes_, run_counted_, span.begin, source_);
+            CountCodePoints(bytes_, run_counted_, span.begin, source_);
         run_counted_ = span.begin;
         if (run_code_points_ >= MarkupConverter::kLongRun) {
           if (Status done = FlushRun(); !done) return done;
@@ -240,9 +240,10 @@ class MarkupRecoder {
     for (const MarkupPiece& p : pieces) {
       const size_t from = decoded_.text.size();
       if (points_) {
-        units_ += CountUnits(bytes_, counted_, p.span.begin, source_);
+        counted_points_ +=
+            CountCodePoints(bytes_, counted_, p.span.begin, source_);
         counted_ = p.span.begin;
-        places_.push_back({dropped_ + from, units_});
+        places_.push_back({dropped_ + from, counted_points_});
       }
       DecodeSome(bytes_, p.span.begin, p.span.size(), source_, decoded_);
       MarkupPiece at = p;
@@ -310,7 +311,7 @@ class MarkupRecoder {
       const Place& in = *std::prev(std::upper_bound(
           places_.begin(), places_.end(), index,
           [](size_t at, const Place& p) { return at < p.decoded; }));
-      index = in.unit + (index - in.decoded);
+      index = in.document + (index - in.decoded);
     }
   }
 
@@ -344,13 +345,13 @@ class MarkupRecoder {
   // With points: where each piece being converted begins, counted in the
   // code points decoded for markup_ since the start, and in the document.
   struct Place {
-    size_t decoded, unit;
+    size_t decoded, document;
   };
   std::vector<AmbiguityPoint>* const points_;
   std::vector<Place> places_;
   size_t dropped_ = 0;  // Decoded code points dropped from markup_.
   // The document's code points before the byte counted_.
-  size_t counted_, units_ = 0;
+  size_t counted_, counted_points_ = 0;
 };
 
 // Sets the line and column of each point, as LocatePoints does in the text
@@ -359,19 +360,21 @@ class MarkupRecoder {
 // REQUIRES: the points are sorted by index.
 void LocateInBytes(std::string_view bytes, Encoding encoding,
                    std::span<AmbiguityPoint> points) {
-  size_t line = 1, line_start = 0, unit = 0, pos = 0;
+  size_t line = 1, line_start = 0, decoded = 0, pos = 0;
   for (AmbiguityPoint& point : points) {
-    for (; unit < point.index; ++unit) {
+    while (decoded < point.index) {
       const char c = bytes[pos];
       if (static_cast<unsigned char>(c) >= 0x80) {
+        decoded += CodePointsOfUnit(bytes, pos, encoding);
         pos += UnitLengthIn(bytes, pos, encoding);
         continue;
       }
       ++pos;
+      ++decoded;
       if (c == '\n' ||
           (c == '\r' && (pos == bytes.size() || bytes[pos] != '\n'))) {
         ++line;
-        line_start = unit + 1;
+        line_start = decoded;
       }
     }
     point.line = line;

@@ -63,6 +63,8 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
   utf8.to = Encoding::kUtf8;
   ConversionRequest html = utf8;
   html.markup = MarkupMode::kHtml;
+  ConversionRequest html_big5 = automatic;
+  html_big5.markup = MarkupMode::kHtml;
   const struct {
     const char* name;
     std::string bytes;
@@ -83,6 +85,16 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
       // Only the text people read is converted, and only it has points.
       {"markup", "<a title=\"后\" href=\"后\"><!-- 后 -->后</a>", html,
        "1:11: 后 -> 後 (後 后)\n1:33: 后 -> 後 (後 后)\n"},
+      // A Big5 code of a letter and a mark counts as two characters, in
+      // another text of the line and in a line before.
+      {"Big5 letter and mark",
+       Bytes("<p>", Encoding::kBig5) + "\x88\x62" +
+           Bytes("</p><p>他乾杯</p>", Encoding::kBig5),
+       html_big5, "1:14: 乾 -> 干 (干 乾)\n"},
+      {"Big5 letter and mark a line before",
+       Bytes("<p>", Encoding::kBig5) + "\x88\x62" +
+           Bytes("\r\n他乾杯</p>", Encoding::kBig5),
+       html_big5, "2:2: 乾 -> 干 (干 乾)\n"},
       // Lines end as in text: at a lone CR too.
       {"markup lines", "<p>\r后\r\n<b>后</b></p>", html,
        "2:1: 后 -> 後 (後 后)\n3:4: 后 -> 後 (後 后)\n"},
