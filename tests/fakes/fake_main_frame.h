@@ -29,6 +29,7 @@ struct FakeMainFrame : platform::MainFrame {
   void Maximize() override { ++maximized; }
   void Quit() override { ++quit; }
   void CheckVariant(int choice) override { checked_variant = choice; }
+  using Job = std::pair<std::function<void()>, std::function<void()>>;
   // Kept in `aside` until RunLater(), as the window runs `done` only
   // between its events.
   void RunAside(std::function<void()> work,
@@ -36,7 +37,7 @@ struct FakeMainFrame : platform::MainFrame {
     aside.push_back({std::move(work), std::move(done)});
   }
   void RunLater() {
-    std::vector<std::pair<std::function<void()>, std::function<void()>>> jobs;
+    std::vector<Job> jobs;
     jobs.swap(aside);
     for (auto& [work, done] : jobs) {
       work();
@@ -44,7 +45,7 @@ struct FakeMainFrame : platform::MainFrame {
     }
   }
 
-  std::vector<std::pair<std::function<void()>, std::function<void()>>> aside;
+  std::vector<Job> aside;
   int maximized = 0;
   int quit = 0;
   int checked_variant = -1;

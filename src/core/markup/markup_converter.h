@@ -208,6 +208,9 @@ class MarkupConverter {
     emitted_ -= count;
   }
 
+  // The code points dropped so far, which points count before the text.
+  size_t dropped() const { return offset_; }
+
  private:
   std::u32string_view View(TextSpan span) const {
     return text_.substr(span.begin, span.size());

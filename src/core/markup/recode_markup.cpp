@@ -243,7 +243,7 @@ class MarkupRecoder {
         counted_points_ +=
             CountCodePoints(bytes_, counted_, p.span.begin, source_);
         counted_ = p.span.begin;
-        places_.push_back({dropped_ + from, counted_points_});
+        places_.push_back({markup_.dropped() + from, counted_points_});
       }
       DecodeSome(bytes_, p.span.begin, p.span.size(), source_, decoded_);
       MarkupPiece at = p;
@@ -290,7 +290,6 @@ class MarkupRecoder {
     }
     markup_.Clear();
     markup_.Drop(decoded_.text.size());
-    dropped_ += decoded_.text.size();
     decoded_.text.clear();
     lane_.Clear();
     lane_pieces_.clear();
@@ -349,7 +348,6 @@ class MarkupRecoder {
   };
   std::vector<AmbiguityPoint>* const points_;
   std::vector<Place> places_;
-  size_t dropped_ = 0;  // Decoded code points dropped from markup_.
   // The document's code points before the byte counted_.
   size_t counted_, counted_points_ = 0;
 };
