@@ -141,7 +141,10 @@ class MarkupRecoder {
     size_t texts;         // How many texts.
   };
   // Past this many segments, or a full MarkupConverter, they are written.
-  static constexpr size_t kSegments = 4096;
+  // Few, as the piece is small (kRecodePiece): the buffers that live
+  // between two writes are then reused while warm, instead of growing into
+  // fresh memory, whose first touch costs more than the work done in it.
+  static constexpr size_t kSegments = 128;
 
   Status FlushRun() {
     if (run_.empty()) return {};
