@@ -12,7 +12,10 @@ Inputs (made by tovenrak_make_corpus, the same for every tool):
       run (tovenrak_time_batch_run) and by a shell loop of
       iconv | opencc | iconv;
   (c) a --memory-mb MiB page whose peak memory under tovenrak-convert and
-      under the batch window's run is measured.
+      under the batch window's run is measured;
+  (g) a generated 1 MiB page in each encoding, and the joined real pages of
+      bench/real_pages.py --joined when --real-pages holds them, converted
+      read as markup and as one whole text.
 Needs a build with the bench targets and tovenrak-convert. Uses only the
 Python standard library.
 """
@@ -65,6 +68,8 @@ class Bench:
         self.cli = os.path.join(self.build, "src/app/tovenrak-convert")
         self.make_corpus = os.path.join(self.build, "bench/tovenrak_make_corpus")
         self.timer = os.path.join(self.build, "bench/tovenrak_time_convert")
+        self.markup_timer = os.path.join(self.build,
+                                         "bench/tovenrak_time_markup")
         self.batch_run = os.path.join(self.build,
                                       "bench/tovenrak_time_batch_run")
         self.cores = os.cpu_count() or 1
@@ -99,6 +104,13 @@ class Bench:
 
     def large(self, source):
         return os.path.join(self.work, f"large.{source}.htm")
+
+    def page1m(self, source):
+        path = os.path.join(self.work, f"page1m.{source}.htm")
+        if not os.path.exists(path):
+            subprocess.run([self.make_corpus, self.work, "--large-mb", "1",
+                            "--name", "page1m", "--files", "0"], check=True)
+        return path
 
     # --- one large file ---------------------------------------------------
 
@@ -321,16 +333,45 @@ class Bench:
         tool = os.path.join(self.build, "bench/tovenrak_time_preview")
         if not os.access(tool, os.X_OK):
             return
-        subprocess.run([self.make_corpus, self.work, "--large-mb", "1",
-                        "--name", "page1m", "--files", "0"], check=True)
         env = dict(os.environ, QTWEBENGINE_DISABLE_SANDBOX="1")
         env.setdefault("QT_QPA_PLATFORM", "offscreen")
         for source in ("gbk", "big5"):
-            path = os.path.join(self.work, f"page1m.{source}.htm")
+            path = self.page1m(source)
             out = subprocess.run([tool, path, "3"], capture_output=True,
                                  text=True, env=env)
             if out.returncode == 0:
                 self.preview.append(json.loads(out.stdout))
+
+    # --- markup against whole text ----------------------------------------
+
+    def time_markup(self):
+        """Each page read as markup and as one whole text: in process
+        (tovenrak_time_markup, conversion only, best of 100 each, the two
+        alternating) and as whole runs of tovenrak-convert (best of 10 each,
+        alternating)."""
+        self.markup = []
+        pages = [("generated", self.page1m(s)) for s in ("gbk", "big5")]
+        real = self.args.real_pages
+        for name in ("gb-pages.htm", "big5-pages.htm"):
+            if real and os.path.exists(os.path.join(real, name)):
+                pages.append(("real", os.path.join(real, name)))
+        outdir = self.out_dir("markup")
+        for kind, path in pages:
+            got = subprocess.run([self.markup_timer, path, "100"],
+                                 capture_output=True, text=True)
+            if got.returncode != 0:
+                self.notes.append(f"{path}: {got.stderr.strip()}")
+                continue
+            row = json.loads(got.stdout)
+            whole = {"text": [], "html": []}
+            for _ in range(10):
+                for mode in whole:
+                    whole[mode].append(run([self.cli, f"--markup={mode}",
+                                            "-o", outdir, path])[0])
+            row.update(kind=kind, file=os.path.basename(path),
+                       run_text_ms=min(whole["text"]) * 1000,
+                       run_markup_ms=min(whole["html"]) * 1000)
+            self.markup.append(row)
 
     # --- report -----------------------------------------------------------
 
@@ -431,6 +472,27 @@ class Bench:
                              f"{r['source_ms']:.0f} | {r['preview_ms']:.0f} | "
                              f"{r['loaded_ms']:.0f} | "
                              f"{r['engine_start_ms']:.0f} |")
+        if getattr(self, "markup", None):
+            lines.append("")
+            lines.append("(g) Pages read as markup against one whole text, "
+                         "milliseconds: the conversion alone in process "
+                         "(best of 100, alternating) and whole runs of "
+                         "tovenrak-convert (best of 10, alternating)")
+            lines.append("")
+            lines.append("| Page | From | In process: text | markup | "
+                         "markup / text | Whole run: text | markup | "
+                         "markup / text |")
+            lines.append("|---|---|---:|---:|---:|---:|---:|---:|")
+            for r in self.markup:
+                lines.append(
+                    f"| {r['file']} ({r['kind']}, {r['bytes'] / MIB:.1f} "
+                    f"MiB) | {r['encoding']} | {r['text_ms']:.2f} | "
+                    f"{r['markup_ms']:.2f} | {r['ratio']:.2f}x | "
+                    f"{r['run_text_ms']:.1f} | {r['run_markup_ms']:.1f} | "
+                    f"{r['run_markup_ms'] / r['run_text_ms']:.2f}x |")
+        for note in self.notes:
+            lines.append("")
+            lines.append(f"Note: {note}")
         text = "\n".join(lines) + "\n"
         print(text)
         with open(os.path.join(self.work, "benchmark.md"), "w") as f:
@@ -447,9 +509,14 @@ def main():
     p.add_argument("--files", type=int, default=10000)
     p.add_argument("--memory-mb", type=int, default=200,
                    help="0 skips the peak memory run")
+    p.add_argument("--real-pages", default="/tmp/tovenrak-real-pages",
+                   help="where bench/real_pages.py --joined wrote "
+                   "gb-pages.htm and big5-pages.htm (default: its own "
+                   "default folder); pages missing there are left out")
     args = p.parse_args()
     bench = Bench(args)
-    for tool in (bench.cli, bench.make_corpus, bench.timer, bench.batch_run):
+    for tool in (bench.cli, bench.make_corpus, bench.timer, bench.batch_run,
+                 bench.markup_timer):
         bench.need(tool)
     bench.make_inputs()
     for direction in ("Big5 -> GB", "GB -> Big5"):
@@ -465,6 +532,8 @@ def main():
     if args.memory_mb:
         print("measuring peak memory ...", file=sys.stderr)
         bench.time_memory()
+    print("timing pages read as markup ...", file=sys.stderr)
+    bench.time_markup()
     print("timing Open in the main window ...", file=sys.stderr)
     bench.time_preview()
     bench.report()
