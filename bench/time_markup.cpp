@@ -50,8 +50,8 @@ int main(int argc, char** argv) {
   const Encoding source = DetectEncoding(text).encoding;
   const bool to_gb = source == Encoding::kBig5;
   const Encoding target = to_gb ? Encoding::kGbk : Encoding::kBig5;
-  const ScriptConversion how{
-      to_gb ? Script::kSimplified : Script::kTraditional, Variant::kTw};
+  const ScriptConversion how{to_gb ? Script::kSimplified : Script::kTraditional,
+                             Variant::kTw};
   const auto converter = MakeFastConverter();
   double best[2] = {1e30, 1e30};
   for (int i = 0; i < repeats; ++i) {

@@ -1,16 +1,19 @@
 // ConvertMarkup on any text (the input read as UTF-8, each malformed byte an
 // undecodable placeholder). With a converter that changes every CJK
-// character into another, one for one, every piece MarkupScanner keeps comes
-// out the same code points at the same place; text that is no markup fails
-// and leaves the output as it was. Read from its bytes (RecodeMarkup) in
-// each encoding, the input gives what decoding and reading it whole give,
-// and the same doubtful places.
+// character into another, one for one, and into which depending on the one
+// before it, every piece MarkupScanner keeps comes out the same code points
+// at the same place; text that is no markup fails and leaves the output as
+// it was. Read from its bytes (RecodeMarkup) in each encoding, the input
+// gives what decoding and reading it whole give, and the same doubtful
+// places; cut into parts (MarkupCuts, TextCuts) and converted part by
+// part, what converting it whole gives.
 // An input whose first half is repeated to 128 KiB converts in linear time.
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "core/encoding/utf8.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_scanner.h"
+#include "core/recode_in_pieces.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -29,7 +33,13 @@ class MarkingConverter : public Converter {
  public:
   Status Convert(std::u32string_view text, ScriptConversion,
                  std::u32string& out) const override {
-    for (const char32_t c : text) out += c >= 0x4E00 && c <= 0x9FFF ? c ^ 1 : c;
+    // Text joined across a tag converts otherwise than its parts apart.
+    bool after_cjk = false;
+    for (const char32_t c : text) {
+      const bool cjk = c >= 0x4E00 && c <= 0x9FFF;
+      out += cjk ? c ^ (after_cjk ? 2 : 1) : c;
+      after_cjk = cjk;
+    }
     return {};
   }
 };
@@ -72,6 +82,41 @@ void Check(std::u32string_view text) {
   }
 }
 
+// Cut every few bytes where the parts convert apart as the whole does, the
+// input gives what it gives whole: as markup `expected`, when it reads as
+// markup, and as text. One thread: which thread converts a part cannot
+// change it, and the tests run several.
+void CheckParts(std::string_view bytes, Encoding encoding, size_t part,
+                const std::string* expected) {
+  constexpr ScriptConversion kHow{Script::kTraditional, Variant::kTw};
+  const MarkingConverter converter;
+  const std::optional<std::vector<size_t>> cuts =
+      MarkupCuts(bytes, encoding, part);
+  FUZZ_CHECK(cuts.has_value() == (expected != nullptr),
+             "cutting into parts read the page otherwise than converting it");
+  std::string out;
+  EncodeCounts counts;
+  if (cuts) {
+    FUZZ_CHECK(
+        RecodeInPieces(converter, bytes, *cuts, /*markup=*/true, encoding,
+                       Encoding::kUtf8, kHow, 1, out, counts, {})
+                .has_value() &&
+            out == *expected,
+        "converted in parts, the page converted otherwise than whole");
+  }
+  const Result<Conversion> whole =
+      converter.Recode(bytes, encoding, Encoding::kUtf8, kHow, {});
+  out.clear();
+  FUZZ_CHECK(
+      whole &&
+          RecodeInPieces(converter, bytes, TextCuts(bytes, encoding, part),
+                         /*markup=*/false, encoding, Encoding::kUtf8, kHow, 1,
+                         out, counts, {})
+              .has_value() &&
+          out == whole->text,
+      "converted in parts, the text converted otherwise than whole");
+}
+
 // The input read in each encoding: from its bytes as decoding, converting
 // and encoding give it, a few code points converted at a time, and the same
 // when the bytes it says it has read are overwritten at once, if it reads
@@ -105,6 +150,7 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                           : read.error().reason == whole.error().reason),
                "read from its bytes, the text converted otherwise than "
                "decoded");
+    CheckParts(bytes, encoding, 9 * piece, whole ? &expected : nullptr);
     // The doubtful places, found as the bytes are read, are those found in
     // the decoded text, at the same lines and columns.
     if (!whole) continue;

@@ -220,9 +220,18 @@ class ProgressBar {
   std::mutex mutex_;
 };
 
+// How many threads to convert with: -j, or one for each core.
+unsigned Threads(const CliOptions& options) {
+  return std::max(
+      options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency(),
+      1u);
+}
+
 void ConvertJob(Job& job, const CliOptions& options,
                 const core::Converter& converter, const Messages& say,
-                core::Durability durability) {
+                core::Durability durability, unsigned threads) {
+  core::ConversionRequest request = options.request;
+  request.threads = threads;
   try {
     if (!job.subfolder.empty()) {
       core::Status made =
@@ -237,12 +246,12 @@ void ConvertJob(Job& job, const CliOptions& options,
     core::Result<core::DocumentConversion> done =
         core::Error{core::ErrorCode::kInvalidInput, {}};
     if (WritesFiles(options)) {
-      done = core::ConvertFile(converter, job.input, job.destination,
-                               options.request, durability);
+      done = core::ConvertFile(converter, job.input, job.destination, request,
+                               durability);
     } else if (auto text = core::ReadDocument(job.input); !text) {
       done = text.error();
     } else {
-      done = core::ConvertDocument(converter, *text, options.request,
+      done = core::ConvertDocument(converter, *text, request,
                                    fs::path(job.input).filename().string());
     }
     if (done) {
@@ -260,18 +269,20 @@ void ConvertJob(Job& job, const CliOptions& options,
 void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
                  const core::Converter& converter, const Messages& say,
                  core::Durability durability, ProgressBar& bar) {
+  if (jobs.empty()) return;
+  const unsigned wanted = Threads(options);
+  const unsigned threads = std::min(wanted, static_cast<unsigned>(jobs.size()));
+  // With fewer files than threads, the threads left over share each large
+  // file's conversion.
+  const unsigned per_job = wanted / threads;
   std::atomic<size_t> next{0};
   auto work = [&]() {
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
       if (!jobs[i].failure)
-        ConvertJob(jobs[i], options, converter, say, durability);
+        ConvertJob(jobs[i], options, converter, say, durability, per_job);
       bar.Advance();
     }
   };
-  unsigned threads =
-      options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency();
-  threads =
-      std::clamp<unsigned>(threads, 1, static_cast<unsigned>(jobs.size()));
   std::vector<std::thread> pool;
   for (unsigned t = 1; t < threads; ++t) {
     try {
@@ -304,7 +315,9 @@ Job ConvertStandardInput(const CliOptions& options,
     job.failure = say("cannot read standard input");
     return job;
   }
-  auto done = core::ConvertDocument(converter, text, options.request);
+  core::ConversionRequest request = options.request;
+  request.threads = Threads(options);
+  auto done = core::ConvertDocument(converter, text, request);
   if (!done) {
     job.failure = core::EscapeForTerminal(done.error().Message());
     return job;

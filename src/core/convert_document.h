@@ -45,6 +45,9 @@ struct ConversionRequest {
   std::shared_ptr<const UserPhrases> phrases = {};
   // Whether DocumentConversion::points are looked for.
   bool find_ambiguities = false;
+  // How many threads one large document may be converted on (see
+  // RecodeDocument).
+  unsigned threads = 1;
 };
 
 struct DocumentConversion {

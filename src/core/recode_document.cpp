@@ -7,6 +7,7 @@
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
+#include "core/recode_in_pieces.h"
 
 namespace tovenrak::core {
 
@@ -78,10 +79,13 @@ Result<RecodedDocument> RecodeDocument(
     const Converter& converter, std::string_view text, Encoding source,
     Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
     std::string_view name, bool find_ambiguities,
-    const std::function<void(size_t)>& consumed) {
+    const std::function<void(size_t)>& consumed, unsigned threads) {
   RecodedDocument result;
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
+  // A document of a few parts or more goes to several threads at once.
+  const bool in_parts =
+      threads > 1 && how && !points && text.size() >= 2 * kPartBytes;
   if (how && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
@@ -89,6 +93,21 @@ Result<RecodedDocument> RecodeDocument(
         Conversion& out = result.conversion;
         ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
         EncodeCounts counts;
+        // Cut where the parts read as the whole does; a page that cannot be
+        // read to its end is left to the reading below, which says why.
+        if (std::optional<std::vector<size_t>> cuts =
+                in_parts ? MarkupCuts(text, source) : std::nullopt;
+            cuts && !cuts->empty()) {
+          if (Status done = RecodeInPieces(
+                  converter, text, *cuts, /*markup=*/true, source, target, *how,
+                  threads, out.text, counts, consumed);
+              !done)
+            return done.error();
+          out.references = counts.references;
+          out.invalid_units = counts.invalid_units;
+          result.as_markup = true;
+          return result;
+        }
         // Bytes handed back cannot be converted again as text, so only a
         // page read through to its end gives any back.
         const bool gives_back =
@@ -111,6 +130,26 @@ Result<RecodedDocument> RecodeDocument(
           return done.error();
         result.markup_problem = done.error().reason;
         out = {};
+      }
+    } catch (const std::bad_alloc&) {
+      return NoMemoryToConvert(text.size(), "bytes");
+    }
+  }
+  if (in_parts && !converter.KeysHoldWhiteSpace()) {
+    try {
+      if (const std::vector<size_t> cuts = TextCuts(text, source);
+          !cuts.empty()) {
+        Conversion& out = result.conversion;
+        ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
+        EncodeCounts counts;
+        if (Status done = RecodeInPieces(converter, text, cuts,
+                                         /*markup=*/false, source, target, *how,
+                                         threads, out.text, counts, consumed);
+            !done)
+          return done.error();
+        out.references = counts.references;
+        out.invalid_units = counts.invalid_units;
+        return result;
       }
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "bytes");

@@ -57,10 +57,16 @@ struct RecodedDocument {
 // which reads the text again. A page is read through first
 // (ReadsAsMarkup): one that cannot be read as markup to its end is then
 // converted as text, from its start, and is told of only then.
+//
+// With `threads` above one, a document of a few parts or more (kPartBytes)
+// is cut where its parts convert apart as the whole would (MarkupCuts,
+// TextCuts) and converted on that many threads; the result is the same,
+// byte for byte. Not when points are looked for, nor as text when the
+// converter's keys hold white space.
 Result<RecodedDocument> RecodeDocument(
     const Converter& converter, std::string_view text, Encoding source,
     Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
     std::string_view name, bool find_ambiguities = false,
-    const std::function<void(size_t)>& consumed = {});
+    const std::function<void(size_t)>& consumed = {}, unsigned threads = 1);
 
 }  // namespace tovenrak::core

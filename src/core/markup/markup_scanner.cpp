@@ -92,6 +92,8 @@ bool LooksLikeAddress(std::basic_string_view<Char> text) {
 
 }  // namespace
 
+bool IsInlineTag(NameKey name) { return kInlineTagSet.Contains(name); }
+
 template <typename Char>
 BasicMarkupScanner<Char>::BasicMarkupScanner(View text)
     : text_(text), tokenizer_(text) {}
@@ -195,7 +197,7 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
     return text_.substr(span.begin, span.size());
   };
   const NameKey name = tokenizer_.name();
-  const bool inline_tag = kInlineTagSet.Contains(name);
+  const bool inline_tag = IsInlineTag(name);
   piece.inline_tag = inline_tag;
   const std::vector<HtmlAttribute>& attributes = tokenizer_.attributes();
   if (token.kind == HtmlTokenKind::kEndTag || attributes.empty()) return false;

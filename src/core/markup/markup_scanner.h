@@ -56,6 +56,9 @@ struct MarkupPiece {
   bool ascii = false;
 };
 
+// Whether a tag of this name is inline (see MarkupPiece::inline_tag).
+bool IsInlineTag(NameKey name);
+
 // Reads a document's pieces one by one, in order; together they cover the
 // whole text. Linear in the length of the text.
 template <typename Char>

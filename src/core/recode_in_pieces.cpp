@@ -1,0 +1,267 @@
+#include "core/recode_in_pieces.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "core/encoding/codec.h"
+#include "core/markup/convert_markup.h"
+#include "core/markup/html_tokenizer.h"
+#include "core/markup/markup_scanner.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+// The elements whose contents are one token, read up to their end tag.
+constexpr std::string_view kRawNames[] = {"script", "style", "title",
+                                          "textarea"};
+constexpr NameSet kRawSet(kRawNames);
+
+}  // namespace
+
+std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
+                                              Encoding source, size_t part) {
+  size_t mark = 0;
+  const std::string_view order_mark = ByteOrderMark(source);
+  if (!order_mark.empty() && bytes.starts_with(order_mark))
+    mark = order_mark.size();
+  BasicHtmlTokenizer<char8_t> tokenizer(
+      std::u8string_view(reinterpret_cast<const char8_t*>(bytes.data()) + mark,
+                         bytes.size() - mark));
+  std::vector<size_t> cuts;
+  HtmlToken token;
+  size_t next = part;
+  while (tokenizer.Next(token)) {
+    // A tag read here was read from a position between tokens, with nothing
+    // pending; one that is not inline ends any run of text before it, so
+    // the reader's state is the same there whether the page begins there
+    // or not. But the end tag of a script, style, title or textarea ends
+    // contents that were read up to it: a part ending before it would not
+    // read them so.
+    const bool cuts_before = token.kind == HtmlTokenKind::kStartTag ||
+                             (token.kind == HtmlTokenKind::kEndTag &&
+                              !kRawSet.Contains(tokenizer.name()));
+    if (mark + token.whole.begin >= next && token.whole.begin != 0 &&
+        cuts_before && !IsInlineTag(tokenizer.name())) {
+      cuts.push_back(mark + token.whole.begin);
+      next = cuts.back() + part;
+    }
+  }
+  if (tokenizer.problem()) return std::nullopt;
+  return cuts;
+}
+
+std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
+                             size_t part) {
+  // A part that began with a byte-order mark would lose it, as a text does;
+  // inside a text it is a character. A line feed is a unit of its own in
+  // every encoding.
+  const std::string_view order_mark = ByteOrderMark(source);
+  std::vector<size_t> cuts;
+  for (size_t at = part; at < bytes.size();) {
+    const size_t feed = bytes.find('\n', at);
+    if (feed == std::string_view::npos || feed + 1 == bytes.size()) break;
+    at = feed + 1;
+    if (!order_mark.empty() && bytes.substr(at).starts_with(order_mark))
+      continue;
+    cuts.push_back(at);
+    at += part;
+  }
+  return cuts;
+}
+
+namespace {
+
+// The parts of one document, converted by several threads and joined in
+// order by the one that made it.
+class PartRun {
+ public:
+  PartRun(const Converter& converter, std::string_view bytes,
+          const std::vector<size_t>& cuts, bool markup, Encoding source,
+          Encoding target, ScriptConversion how, unsigned threads)
+      : converter_(converter),
+        bytes_(bytes),
+        markup_(markup),
+        source_(source),
+        target_(target),
+        how_(how),
+        // Parts converted ahead of the joining wait in memory; these many
+        // keep every thread busy.
+        ahead_(size_t{threads} + 1),
+        threads_(threads) {
+    parts_.resize(cuts.size() + 1);
+    for (size_t i = 0; i < parts_.size(); ++i) {
+      parts_[i].begin = i == 0 ? 0 : cuts[i - 1];
+      parts_[i].end = i < cuts.size() ? cuts[i] : bytes.size();
+    }
+  }
+
+  Status Run(std::string& out, EncodeCounts& counts,
+             const std::function<void(size_t)>& consumed) {
+    std::vector<std::thread> helpers;
+    for (unsigned t = 1; t < threads_; ++t) {
+      try {
+        helpers.emplace_back([this] { Help(); });
+      } catch (const std::system_error&) {
+        break;  // The helpers that started, and this thread, do the rest.
+      }
+    }
+    Status joined;
+    std::exception_ptr thrown;
+    try {
+      joined = Join(out, counts, consumed);
+    } catch (...) {
+      thrown = std::current_exception();
+    }
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& helper : helpers) helper.join();
+    if (thrown) std::rethrow_exception(thrown);
+    return joined;
+  }
+
+ private:
+  struct Part {
+    size_t begin = 0, end = 0;
+    std::string out;
+    EncodeCounts counts;
+    Status status;
+    // What converting it threw, thrown again where the parts are joined,
+    // as converting the whole would have thrown it there.
+    std::exception_ptr thrown;
+    bool done = false;
+  };
+
+  // Takes the next part to convert, if any may be taken now, with the
+  // room of a part already joined: memory touched once is used again, as
+  // the first touch of a page costs more than converting into it.
+  // REQUIRES: mutex_ held.
+  Part* Take() {
+    if (stop_ || next_ == parts_.size() || next_ >= joined_ + ahead_)
+      return nullptr;
+    Part& part = parts_[next_++];
+    if (!spare_.empty()) {
+      part.out = std::move(spare_.back());
+      spare_.pop_back();
+    }
+    return &part;
+  }
+
+  void Convert(Part& part) {
+    const std::string_view bytes =
+        bytes_.substr(part.begin, part.end - part.begin);
+    try {
+      if (markup_) {
+        part.out.reserve(EncodedRoom(bytes.size(), source_, target_) + 64);
+        part.status = RecodeMarkup(converter_, bytes, source_, target_, how_,
+                                   part.out, part.counts);
+      } else if (Result<Conversion> done =
+                     converter_.Recode(bytes, source_, target_, how_, {});
+                 done) {
+        part.out = std::move(done->text);
+        part.counts.references = done->references;
+        part.counts.invalid_units = done->invalid_units;
+      } else {
+        part.status = done.error();
+      }
+    } catch (const std::bad_alloc&) {
+      part.status = NoMemoryToConvert(bytes_.size(), "bytes");
+    } catch (...) {
+      part.thrown = std::current_exception();
+    }
+  }
+
+  void Finished(Part& part) {
+    {
+      std::lock_guard lock(mutex_);
+      part.done = true;
+    }
+    changed_.notify_all();
+  }
+
+  void Help() {
+    std::unique_lock lock(mutex_);
+    while (!stop_) {
+      Part* part = Take();
+      if (part == nullptr) {
+        if (next_ == parts_.size()) return;
+        changed_.wait(lock);
+        continue;
+      }
+      lock.unlock();
+      Convert(*part);
+      Finished(*part);
+      lock.lock();
+    }
+  }
+
+  // Converts parts too, and joins each finished part in order.
+  Status Join(std::string& out, EncodeCounts& counts,
+              const std::function<void(size_t)>& consumed) {
+    std::unique_lock lock(mutex_);
+    while (joined_ < parts_.size()) {
+      Part& first = parts_[joined_];
+      if (first.done) {
+        lock.unlock();
+        if (first.thrown) std::rethrow_exception(first.thrown);
+        if (!first.status) return first.status;
+        out += first.out;
+        first.out.clear();
+        counts.references += first.counts.references;
+        counts.invalid_units += first.counts.invalid_units;
+        if (consumed) consumed(first.end);
+        lock.lock();
+        spare_.push_back(std::move(first.out));
+        ++joined_;
+        changed_.notify_all();
+        continue;
+      }
+      if (Part* part = Take()) {
+        lock.unlock();
+        Convert(*part);
+        Finished(*part);
+        lock.lock();
+        continue;
+      }
+      changed_.wait(lock);
+    }
+    return {};
+  }
+
+  const Converter& converter_;
+  const std::string_view bytes_;
+  const bool markup_;
+  const Encoding source_, target_;
+  const ScriptConversion how_;
+  const size_t ahead_;
+  const unsigned threads_;
+  std::vector<Part> parts_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<std::string> spare_;  // Rooms of parts joined.
+  size_t next_ = 0;                 // The next part to take.
+  size_t joined_ = 0;               // Parts joined to the output.
+  bool stop_ = false;
+};
+
+}  // namespace
+
+Status RecodeInPieces(const Converter& converter, std::string_view bytes,
+                      const std::vector<size_t>& cuts, bool markup,
+                      Encoding source, Encoding target, ScriptConversion how,
+                      unsigned threads, std::string& out, EncodeCounts& counts,
+                      const std::function<void(size_t)>& consumed) {
+  PartRun run(converter, bytes, cuts, markup, source, target, how,
+              std::max(threads, 1u));
+  return run.Run(out, counts, consumed);
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,51 @@
+// Converting one large document on several threads: it is cut where the
+// parts convert apart as the whole would, and the parts are converted at
+// once and joined in order.
+
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/convert/converter.h"
+#include "core/encoding/code_point_writer.h"
+#include "core/encoding/encoding.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// About this many bytes make a part.
+inline constexpr size_t kPartBytes = size_t{1} << 20;
+
+// Where a page read as markup may be cut, about every `part` bytes: before
+// a tag that ends a run of text (not an inline tag) and is not inside a
+// script, style, comment or other tag. The cuts are in order, each after 0
+// and before bytes.size(). std::nullopt when the page cannot be read as
+// markup to its end (ReadsAsMarkup).
+std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
+                                              Encoding source,
+                                              size_t part = kPartBytes);
+
+// Where a text may be cut, about every `part` bytes: after a line feed that
+// a byte-order mark does not follow, which no key of a converter whose keys
+// hold no white space (Converter::KeysHoldWhiteSpace) crosses.
+std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
+                             size_t part = kPartBytes);
+
+// Appends to `out` the parts of `bytes` between `cuts` (with 0 and the end)
+// converted as RecodeMarkup converts a page (`markup`) or as
+// Converter::Recode converts a text, each apart, on up to `threads` threads
+// (this one among them). Adds to `counts`. `consumed`, when given, is told
+// in order how far the parts joined reach. Fails as those do, with the
+// failure of the first part that fails; `out` may then hold some parts.
+Status RecodeInPieces(const Converter& converter, std::string_view bytes,
+                      const std::vector<size_t>& cuts, bool markup,
+                      Encoding source, Encoding target, ScriptConversion how,
+                      unsigned threads, std::string& out, EncodeCounts& counts,
+                      const std::function<void(size_t)>& consumed);
+
+}  // namespace tovenrak::core
