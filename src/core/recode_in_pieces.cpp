@@ -159,19 +159,12 @@ class PartRun {
     const std::string_view bytes =
         bytes_.substr(part.begin, part.end - part.begin);
     try {
-      if (markup_) {
-        part.out.reserve(EncodedRoom(bytes.size(), source_, target_) + 64);
-        part.status = RecodeMarkup(converter_, bytes, source_, target_, how_,
-                                   part.out, part.counts);
-      } else if (Result<Conversion> done =
-                     converter_.Recode(bytes, source_, target_, how_, {});
-                 done) {
-        part.out = std::move(done->text);
-        part.counts.references = done->references;
-        part.counts.invalid_units = done->invalid_units;
-      } else {
-        part.status = done.error();
-      }
+      part.out.reserve(EncodedRoom(bytes.size(), source_, target_) + 64);
+      part.status = markup_
+                        ? RecodeMarkup(converter_, bytes, source_, target_,
+                                       how_, part.out, part.counts)
+                        : converter_.RecodeInto(bytes, source_, target_, how_,
+                                                part.out, part.counts);
     } catch (const std::bad_alloc&) {
       part.status = NoMemoryToConvert(bytes_.size(), "bytes");
     } catch (...) {

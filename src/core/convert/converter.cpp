@@ -50,6 +50,26 @@ Result<Conversion> Converter::Recode(
     std::string_view text, Encoding source, Encoding target,
     std::optional<ScriptConversion> how,
     const std::function<void(size_t)>& consumed) const {
+  try {
+    Conversion result;
+    ReserveLarge(result.text, EncodedRoom(text.size(), source, target));
+    EncodeCounts counts;
+    if (Status done = RecodeInto(text, source, target, how, result.text, counts,
+                                 consumed);
+        !done)
+      return done.error();
+    result.references = counts.references;
+    result.invalid_units = counts.invalid_units;
+    return result;
+  } catch (const std::bad_alloc&) {
+    return NoMemoryToConvert(text.size(), "bytes");
+  }
+}
+
+Status Converter::RecodeInto(
+    std::string_view text, Encoding source, Encoding target,
+    std::optional<ScriptConversion> how, std::string& out, EncodeCounts& counts,
+    const std::function<void(size_t)>& consumed) const {
   // A text is converted in pieces of about kPiece bytes, each ending just
   // before a line feed: no dictionary key holds one (OpenCC's dictionaries
   // are line-based), so no match crosses the cut, and a piece after the
@@ -57,9 +77,6 @@ Result<Conversion> Converter::Recode(
   // own in every encoding.
   constexpr size_t kPiece = size_t{1} << 20;
   try {
-    Conversion result;
-    ReserveLarge(result.text, EncodedRoom(text.size(), source, target));
-    EncodeCounts counts;
     if (!how) {
       // Without a conversion every unit stands alone, and a piece may end
       // after any of them, with or without a line feed.
@@ -67,18 +84,16 @@ Result<Conversion> Converter::Recode(
       const std::string_view mark = ByteOrderMark(source);
       if (!mark.empty() && text.starts_with(mark)) {
         pos = mark.size();
-        if (target == Encoding::kUtf8) result.text += ByteOrderMark(target);
+        if (target == Encoding::kUtf8) out += ByteOrderMark(target);
       }
       DecodedText decoded;
       while (pos < text.size()) {
         decoded.text.clear();
         pos = DecodeSome(text, pos, kPiece, source, decoded);
-        Encode(decoded.text, target, result.text, counts);
+        Encode(decoded.text, target, out, counts);
         if (consumed) consumed(pos);
       }
-      result.references = counts.references;
-      result.invalid_units = counts.invalid_units;
-      return result;
+      return {};
     }
     std::u32string converted;
     for (size_t start = 0; start < text.size();) {
@@ -90,7 +105,7 @@ Result<Conversion> Converter::Recode(
       DecodedText decoded = Decode(text.substr(start, end - start), source);
       // A UTF-8 page keeps its byte-order mark; no other target gets one.
       if (decoded.byte_order_mark && target == Encoding::kUtf8)
-        result.text += ByteOrderMark(target);
+        out += ByteOrderMark(target);
       const std::u32string* piece = &decoded.text;
       if (how) {
         converted.clear();
@@ -98,13 +113,11 @@ Result<Conversion> Converter::Recode(
           return s.error();
         piece = &converted;
       }
-      Encode(*piece, target, result.text, counts);
+      Encode(*piece, target, out, counts);
       start = end;
       if (consumed) consumed(start);
     }
-    result.references = counts.references;
-    result.invalid_units = counts.invalid_units;
-    return result;
+    return {};
   } catch (const std::bad_alloc&) {
     return NoMemoryToConvert(text.size(), "bytes");
   }

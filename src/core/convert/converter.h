@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/convert/ambiguity_point.h"
+#include "core/encoding/code_point_writer.h"
 #include "core/encoding/encoding.h"
 #include "core/result.h"
 
@@ -97,9 +98,17 @@ class Converter {
   // `consumed`, when given, is called as it goes with an offset of `text`
   // before which nothing is read again, so that the caller may free what
   // lies there.
-  virtual Result<Conversion> Recode(
+  Result<Conversion> Recode(
       std::string_view text, Encoding source, Encoding target,
       std::optional<ScriptConversion> how,
+      const std::function<void(size_t)>& consumed = {}) const;
+
+  // The same, appended to `out` (so that room already made is used again),
+  // the counts added to `counts`. On failure `out` may hold part of it.
+  virtual Status RecodeInto(
+      std::string_view text, Encoding source, Encoding target,
+      std::optional<ScriptConversion> how, std::string& out,
+      EncodeCounts& counts,
       const std::function<void(size_t)>& consumed = {}) const;
 
   // Big5 (traditional) to GB (simplified), and back, Taiwan standard.

@@ -39,34 +39,34 @@ class FastConverter : public Converter {
   // the same buffer, and converts each straight into the target encoding. A
   // piece's conversion stops at a clean position, and what follows it is
   // carried into the next piece, so no line feed is needed to cut a text.
-  Result<Conversion> Recode(
+  Status RecodeInto(
       std::string_view text, Encoding source, Encoding target,
-      std::optional<ScriptConversion> how,
+      std::optional<ScriptConversion> how, std::string& out,
+      EncodeCounts& counts,
       const std::function<void(size_t)>& consumed) const override {
-    if (!how) return Converter::Recode(text, source, target, how, consumed);
+    if (!how)
+      return Converter::RecodeInto(text, source, target, how, out, counts,
+                                   consumed);
     Result<const Slot*> slot = Tables(*how);
     if (!slot) return slot.error();
     constexpr size_t kPiece = size_t{1} << 14;
     try {
-      Conversion result;
-      ReserveLarge(result.text, EncodedRoom(text.size(), source, target));
       const std::string_view mark = ByteOrderMark(source);
       size_t pos = 0;
       if (!mark.empty() && text.starts_with(mark)) {
         pos = mark.size();
         // A UTF-8 page keeps its byte-order mark; no other target gets one.
-        if (target == Encoding::kUtf8) result.text += ByteOrderMark(target);
+        if (target == Encoding::kUtf8) out += ByteOrderMark(target);
       }
       DecodedText decoded;
       std::u32string converted;
-      EncodeCounts counts;
       for (size_t want = kPiece;;) {
         pos = DecodeSome(text, pos, want, source, decoded);
         // What is carried into the next piece is carried decoded.
         if (consumed) consumed(pos);
         const bool final = pos == text.size();
         size_t done = ConvertToBytes(*(*slot)->tables, decoded.text, final,
-                                     target, result.text, counts);
+                                     target, out, counts);
         if (final) break;
         // Nothing could be decided: a possible match reaches past the
         // piece. The exact chain looks for a cut the fast path could not
@@ -75,14 +75,12 @@ class FastConverter : public Converter {
           converted.clear();
           done =
               (*slot)->tables->chain().ConvertPrefix(decoded.text, converted);
-          Encode(converted, target, result.text, counts);
+          Encode(converted, target, out, counts);
         }
         decoded.text.erase(0, done);
         want = done == 0 ? want * 2 : kPiece;
       }
-      result.references = counts.references;
-      result.invalid_units = counts.invalid_units;
-      return result;
+      return {};
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "bytes");
     }
