@@ -95,10 +95,15 @@ class PartRun {
         ahead_(size_t{threads} + 1),
         threads_(threads) {
     parts_.resize(cuts.size() + 1);
+    size_t longest = 0;
     for (size_t i = 0; i < parts_.size(); ++i) {
       parts_[i].begin = i == 0 ? 0 : cuts[i - 1];
       parts_[i].end = i < cuts.size() ? cuts[i] : bytes.size();
+      longest = std::max(longest, parts_[i].end - parts_[i].begin);
     }
+    // Room for the longest part, so that the room of any part fits any
+    // other: a string that outgrows its room moves to twice the room.
+    room_ = EncodedRoom(longest, source, target) + 64;
   }
 
   Status Run(std::string& out, EncodeCounts& counts,
@@ -159,7 +164,7 @@ class PartRun {
     const std::string_view bytes =
         bytes_.substr(part.begin, part.end - part.begin);
     try {
-      part.out.reserve(EncodedRoom(bytes.size(), source_, target_) + 64);
+      part.out.reserve(room_);
       part.status = markup_
                         ? RecodeMarkup(converter_, bytes, source_, target_,
                                        how_, part.out, part.counts)
@@ -236,6 +241,7 @@ class PartRun {
   const ScriptConversion how_;
   const size_t ahead_;
   const unsigned threads_;
+  size_t room_ = 0;
   std::vector<Part> parts_;
   std::mutex mutex_;
   std::condition_variable changed_;
