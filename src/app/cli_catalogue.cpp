@@ -41,7 +41,8 @@ under their paths below it.
                         folders below it; links are not followed
       --ext=LIST      the extensions of the documents in folders, separated
                         by commas (default: {0}); other files are skipped
-  -j, --jobs=N        convert N files at a time (default: one per core)
+  -j, --jobs=N        convert N files at a time (default: one per core); with
+                        fewer files, a large one is converted on several
       --overwrite     allow writing over an input file
       --phrases=FILE  apply the phrases of FILE (OpenCC's text form: one
                         FROM<TAB>TO line each) before the dictionaries;
@@ -95,7 +96,8 @@ constexpr Translation kTranslations[] = {
   -r, --recursive     转换指定的每个文件夹及其下各层文件夹中的文档；不跟随链接
       --ext=列表      文件夹中文档的扩展名，以逗号分隔（默认：{0}）；
                         其他文件跳过
-  -j, --jobs=N        同时转换 N 个文件（默认：每个处理器核心一个）
+  -j, --jobs=N        同时转换 N 个文件（默认：每个处理器核心一个）；文件较少
+                        时，大文件分在多个线程上转换
       --overwrite     允许覆盖输入文件
       --phrases=FILE  在词典之前套用 FILE 中的词组（OpenCC 文本格式：每行
                         一条 原文<TAB>译文）；可重复，后面的文件优先

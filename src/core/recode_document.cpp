@@ -86,6 +86,21 @@ Result<RecodedDocument> RecodeDocument(
   // A document of a few parts or more goes to several threads at once.
   const bool in_parts =
       threads > 1 && how && !points && text.size() >= 2 * kPartBytes;
+  auto recode_in_parts = [&](const std::vector<size_t>& cuts,
+                             bool as_markup) -> Status {
+    Conversion& out = result.conversion;
+    ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
+    EncodeCounts counts;
+    if (Status done =
+            RecodeInPieces(converter, text, cuts, as_markup, source, target,
+                           *how, threads, out.text, counts, consumed);
+        !done)
+      return done;
+    out.references = counts.references;
+    out.invalid_units = counts.invalid_units;
+    result.as_markup = as_markup;
+    return {};
+  };
   if (how && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
@@ -98,14 +113,8 @@ Result<RecodedDocument> RecodeDocument(
         if (std::optional<std::vector<size_t>> cuts =
                 in_parts ? MarkupCuts(text, source) : std::nullopt;
             cuts && !cuts->empty()) {
-          if (Status done = RecodeInPieces(
-                  converter, text, *cuts, /*markup=*/true, source, target, *how,
-                  threads, out.text, counts, consumed);
-              !done)
+          if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
             return done.error();
-          out.references = counts.references;
-          out.invalid_units = counts.invalid_units;
-          result.as_markup = true;
           return result;
         }
         // Bytes handed back cannot be converted again as text, so only a
@@ -139,16 +148,8 @@ Result<RecodedDocument> RecodeDocument(
     try {
       if (const std::vector<size_t> cuts = TextCuts(text, source);
           !cuts.empty()) {
-        Conversion& out = result.conversion;
-        ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
-        EncodeCounts counts;
-        if (Status done = RecodeInPieces(converter, text, cuts,
-                                         /*markup=*/false, source, target, *how,
-                                         threads, out.text, counts, consumed);
-            !done)
+        if (Status done = recode_in_parts(cuts, /*as_markup=*/false); !done)
           return done.error();
-        out.references = counts.references;
-        out.invalid_units = counts.invalid_units;
         return result;
       }
     } catch (const std::bad_alloc&) {
