@@ -90,10 +90,10 @@ class PartRun {
         source_(source),
         target_(target),
         how_(how),
+        threads_(Threads(threads, cuts.size() + 1)),
         // Parts converted ahead of the joining wait in memory; these many
         // keep every thread busy.
-        ahead_(size_t{threads} + 1),
-        threads_(threads) {
+        ahead_(size_t{threads_} + 1) {
     parts_.resize(cuts.size() + 1);
     size_t longest = 0;
     for (size_t i = 0; i < parts_.size(); ++i) {
@@ -104,6 +104,15 @@ class PartRun {
     // Room for the longest part, so that the room of any part fits any
     // other: a string that outgrows its room moves to twice the room.
     room_ = EncodedRoom(longest, source, target) + 64;
+  }
+
+  // At most one thread for each part and each core, and no more than
+  // kMostThreads: each holds a part's room, a mebibyte or so.
+  static unsigned Threads(unsigned wanted, size_t parts) {
+    constexpr unsigned kMostThreads = 8;
+    const unsigned cores = std::max(std::thread::hardware_concurrency(), 1u);
+    return static_cast<unsigned>(std::max<size_t>(
+        std::min<size_t>({wanted, parts, cores, kMostThreads}), 1));
   }
 
   Status Run(std::string& out, EncodeCounts& counts,
@@ -239,8 +248,8 @@ class PartRun {
   const bool markup_;
   const Encoding source_, target_;
   const ScriptConversion how_;
-  const size_t ahead_;
   const unsigned threads_;
+  const size_t ahead_;
   size_t room_ = 0;
   std::vector<Part> parts_;
   std::mutex mutex_;
