@@ -22,7 +22,7 @@
 #include "core/encoding/utf8.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_scanner.h"
-#include "core/recode_in_pieces.h"
+#include "core/recode_in_parts.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -97,21 +97,20 @@ void CheckParts(std::string_view bytes, Encoding encoding, size_t part,
   std::string out;
   EncodeCounts counts;
   if (cuts) {
-    FUZZ_CHECK(
-        RecodeInPieces(converter, bytes, *cuts, /*markup=*/true, encoding,
-                       Encoding::kUtf8, kHow, 1, out, counts, {})
-                .has_value() &&
-            out == *expected,
-        "converted in parts, the page converted otherwise than whole");
+    FUZZ_CHECK(RecodeInParts(converter, bytes, *cuts, /*markup=*/true, encoding,
+                             Encoding::kUtf8, kHow, 1, out, counts, {})
+                       .has_value() &&
+                   out == *expected,
+               "converted in parts, the page converted otherwise than whole");
   }
   const Result<Conversion> whole =
       converter.Recode(bytes, encoding, Encoding::kUtf8, kHow, {});
   out.clear();
   FUZZ_CHECK(
       whole &&
-          RecodeInPieces(converter, bytes, TextCuts(bytes, encoding, part),
-                         /*markup=*/false, encoding, Encoding::kUtf8, kHow, 1,
-                         out, counts, {})
+          RecodeInParts(converter, bytes, TextCuts(bytes, encoding, part),
+                        /*markup=*/false, encoding, Encoding::kUtf8, kHow, 1,
+                        out, counts, {})
               .has_value() &&
           out == whole->text,
       "converted in parts, the text converted otherwise than whole");

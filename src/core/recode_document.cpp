@@ -7,7 +7,7 @@
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
-#include "core/recode_in_pieces.h"
+#include "core/recode_in_parts.h"
 
 namespace tovenrak::core {
 
@@ -92,8 +92,8 @@ Result<RecodedDocument> RecodeDocument(
     ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
     EncodeCounts counts;
     if (Status done =
-            RecodeInPieces(converter, text, cuts, as_markup, source, target,
-                           *how, threads, out.text, counts, consumed);
+            RecodeInParts(converter, text, cuts, as_markup, source, target,
+                          *how, threads, out.text, counts, consumed);
         !done)
       return done;
     out.references = counts.references;

@@ -39,13 +39,14 @@ std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
 // Appends to `out` the parts of `bytes` between `cuts` (with 0 and the end)
 // converted as RecodeMarkup converts a page (`markup`) or as
 // Converter::Recode converts a text, each apart, on up to `threads` threads
-// (this one among them; no more than the cores, nor than eight). Adds to `counts`. `consumed`, when given, is told
-// in order how far the parts joined reach. Fails as those do, with the
-// failure of the first part that fails; `out` may then hold some parts.
-Status RecodeInPieces(const Converter& converter, std::string_view bytes,
-                      const std::vector<size_t>& cuts, bool markup,
-                      Encoding source, Encoding target, ScriptConversion how,
-                      unsigned threads, std::string& out, EncodeCounts& counts,
-                      const std::function<void(size_t)>& consumed);
+// (this one among them; no more than the cores, nor than eight). Adds to
+// `counts`. `consumed`, when given, is told in order how far the parts joined
+// reach. Fails as those do, with the failure of the first part that fails;
+// `out` may then hold some parts.
+Status RecodeInParts(const Converter& converter, std::string_view bytes,
+                     const std::vector<size_t>& cuts, bool markup,
+                     Encoding source, Encoding target, ScriptConversion how,
+                     unsigned threads, std::string& out, EncodeCounts& counts,
+                     const std::function<void(size_t)>& consumed);
 
 }  // namespace tovenrak::core

@@ -1,4 +1,4 @@
-#include "core/recode_in_pieces.h"
+#include "core/recode_in_parts.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -262,11 +262,11 @@ class PartRun {
 
 }  // namespace
 
-Status RecodeInPieces(const Converter& converter, std::string_view bytes,
-                      const std::vector<size_t>& cuts, bool markup,
-                      Encoding source, Encoding target, ScriptConversion how,
-                      unsigned threads, std::string& out, EncodeCounts& counts,
-                      const std::function<void(size_t)>& consumed) {
+Status RecodeInParts(const Converter& converter, std::string_view bytes,
+                     const std::vector<size_t>& cuts, bool markup,
+                     Encoding source, Encoding target, ScriptConversion how,
+                     unsigned threads, std::string& out, EncodeCounts& counts,
+                     const std::function<void(size_t)>& consumed) {
   PartRun run(converter, bytes, cuts, markup, source, target, how,
               std::max(threads, 1u));
   return run.Run(out, counts, consumed);

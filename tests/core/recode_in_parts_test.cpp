@@ -1,7 +1,7 @@
 // A document cut into parts and converted on several threads gives what
 // converting it whole gives, byte for byte.
 
-#include "core/recode_in_pieces.h"
+#include "core/recode_in_parts.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,7 @@ constexpr char kPage[] =
     "\xEF\xBB\xBF"
     "一个\n<P>干<SPAN>燥</SPAN>的<br>\n";
 
-class RecodeInPiecesTest : public ::testing::Test {
+class RecodeInPartsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { converter_ = MakeFastConverter().release(); }
   static void TearDownTestSuite() { delete converter_; }
@@ -67,11 +67,11 @@ class RecodeInPiecesTest : public ::testing::Test {
         EncodeCounts counts;
         size_t told = 0;
         const Status done =
-            RecodeInPieces(*converter_, bytes, cuts, markup, source, target,
-                           kToTw, threads, out, counts, [&](size_t end) {
-                             EXPECT_GE(end, told);
-                             told = end;
-                           });
+            RecodeInParts(*converter_, bytes, cuts, markup, source, target,
+                          kToTw, threads, out, counts, [&](size_t end) {
+                            EXPECT_GE(end, told);
+                            told = end;
+                          });
         ASSERT_TRUE(done) << done.error().reason << " in "
                           << DisplayName(source)
                           << (markup ? " markup" : " text") << ", parts of "
@@ -89,9 +89,9 @@ class RecodeInPiecesTest : public ::testing::Test {
   static const Converter* converter_;
 };
 
-const Converter* RecodeInPiecesTest::converter_ = nullptr;
+const Converter* RecodeInPartsTest::converter_ = nullptr;
 
-TEST_F(RecodeInPiecesTest, PartsGiveWhatTheWholeGives) {
+TEST_F(RecodeInPartsTest, PartsGiveWhatTheWholeGives) {
   for (const Encoding source :
        {Encoding::kGbk, Encoding::kBig5, Encoding::kGb18030, Encoding::kUtf8}) {
     // Invalid units, and for UTF-8 and GB18030 a byte-order mark first.
@@ -101,7 +101,7 @@ TEST_F(RecodeInPiecesTest, PartsGiveWhatTheWholeGives) {
   }
 }
 
-TEST_F(RecodeInPiecesTest, CutsOnlyWhereThePageReads) {
+TEST_F(RecodeInPartsTest, CutsOnlyWhereThePageReads) {
   // Nothing but tags that could not begin a part: no cut.
   EXPECT_EQ(MarkupCuts("<b>头</b><i>发</i>", Encoding::kUtf8, 1),
             std::vector<size_t>{});
@@ -114,7 +114,7 @@ TEST_F(RecodeInPiecesTest, CutsOnlyWhereThePageReads) {
 }
 
 // A part that fails fails the whole, with its reason.
-TEST_F(RecodeInPiecesTest, FailureOfAPartFailsTheWhole) {
+TEST_F(RecodeInPartsTest, FailureOfAPartFailsTheWhole) {
   class Failing : public Converter {
    public:
     Status Convert(std::u32string_view text, ScriptConversion,
@@ -134,8 +134,8 @@ TEST_F(RecodeInPiecesTest, FailureOfAPartFailsTheWhole) {
     std::string out;
     EncodeCounts counts;
     const Status done =
-        RecodeInPieces(failing, bytes, cuts, markup, Encoding::kUtf8,
-                       Encoding::kUtf8, kToTw, 3, out, counts, {});
+        RecodeInParts(failing, bytes, cuts, markup, Encoding::kUtf8,
+                      Encoding::kUtf8, kToTw, 3, out, counts, {});
     ASSERT_FALSE(done);
     EXPECT_EQ(done.error().reason, "bad part");
   }
@@ -143,7 +143,7 @@ TEST_F(RecodeInPiecesTest, FailureOfAPartFailsTheWhole) {
 
 // RecodeDocument takes the parts for a large document given threads, and a
 // page that cannot be read as markup is still converted as text, saying why.
-TEST_F(RecodeInPiecesTest, LargeDocumentsGoToParts) {
+TEST_F(RecodeInPartsTest, LargeDocumentsGoToParts) {
   std::string page;
   while (page.size() < 2 * kPartBytes + 100)
     page += Bytes(kPage, Encoding::kGbk);
