@@ -108,19 +108,19 @@ Result<RecodedDocument> RecodeDocument(
         Conversion& out = result.conversion;
         ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
         EncodeCounts counts;
-        // Cut where the parts read as the whole does; a page that cannot be
-        // read to its end is left to the reading below, which says why.
-        if (std::optional<std::vector<size_t>> cuts =
-                in_parts ? MarkupCuts(text, source) : std::nullopt;
-            cuts && !cuts->empty()) {
+        // The tags are read through first, to cut the page into parts, and
+        // because bytes handed back cannot be converted again as text: only
+        // a page read to its end gives any back. One that cannot be is left
+        // to the reading below, which says why.
+        std::optional<std::vector<size_t>> cuts;
+        if (in_parts || (consumed && !points))
+          cuts = MarkupCuts(text, source, kPartBytes);
+        if (in_parts && cuts && !cuts->empty()) {
           if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
             return done.error();
           return result;
         }
-        // Bytes handed back cannot be converted again as text, so only a
-        // page read through to its end gives any back.
-        const bool gives_back =
-            consumed && !points && ReadsAsMarkup(text, source);
+        const bool gives_back = consumed && !points && cuts;
         const std::function<void(size_t)> none;
         const Status done = RecodeMarkup(converter, text, source, target, *how,
                                          out.text, counts, kRecodePiece,

@@ -55,7 +55,7 @@ struct RecodedDocument {
 // `consumed`, when given, is told which bytes of `text` are not read again,
 // as Recode and RecodeMarkup tell it; never when points are looked for,
 // which reads the text again. A page is read through first
-// (ReadsAsMarkup): one that cannot be read as markup to its end is then
+// (MarkupCuts): one that cannot be read as markup to its end is then
 // converted as text, from its start, and is told of only then.
 //
 // With `threads` above one, a document of a few parts or more (kPartBytes)

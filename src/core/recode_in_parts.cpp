@@ -10,51 +10,8 @@
 
 #include "core/encoding/codec.h"
 #include "core/markup/convert_markup.h"
-#include "core/markup/html_tokenizer.h"
-#include "core/markup/markup_scanner.h"
 
 namespace tovenrak::core {
-
-namespace {
-
-// The elements whose contents are one token, read up to their end tag.
-constexpr std::string_view kRawNames[] = {"script", "style", "title",
-                                          "textarea"};
-constexpr NameSet kRawSet(kRawNames);
-
-}  // namespace
-
-std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
-                                              Encoding source, size_t part) {
-  size_t mark = 0;
-  const std::string_view order_mark = ByteOrderMark(source);
-  if (!order_mark.empty() && bytes.starts_with(order_mark))
-    mark = order_mark.size();
-  BasicHtmlTokenizer<char8_t> tokenizer(
-      std::u8string_view(reinterpret_cast<const char8_t*>(bytes.data()) + mark,
-                         bytes.size() - mark));
-  std::vector<size_t> cuts;
-  HtmlToken token;
-  size_t next = part;
-  while (tokenizer.Next(token)) {
-    // A tag read here was read from a position between tokens, with nothing
-    // pending; one that is not inline ends any run of text before it, so
-    // the reader's state is the same there whether the page begins there
-    // or not. But the end tag of a script, style, title or textarea ends
-    // contents that were read up to it: a part ending before it would not
-    // read them so.
-    const bool cuts_before = token.kind == HtmlTokenKind::kStartTag ||
-                             (token.kind == HtmlTokenKind::kEndTag &&
-                              !kRawSet.Contains(tokenizer.name()));
-    if (mark + token.whole.begin >= next && token.whole.begin != 0 &&
-        cuts_before && !IsInlineTag(tokenizer.name())) {
-      cuts.push_back(mark + token.whole.begin);
-      next = cuts.back() + part;
-    }
-  }
-  if (tokenizer.problem()) return std::nullopt;
-  return cuts;
-}
 
 std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
                              size_t part) {

@@ -21,15 +21,6 @@ namespace tovenrak::core {
 // About this many bytes make a part.
 inline constexpr size_t kPartBytes = size_t{1} << 20;
 
-// Where a page read as markup may be cut, about every `part` bytes: before
-// a tag that ends a run of text (not an inline tag) and is not inside a
-// script, style, comment or other tag. The cuts are in order, each after 0
-// and before bytes.size(). std::nullopt when the page cannot be read as
-// markup to its end (ReadsAsMarkup).
-std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
-                                              Encoding source,
-                                              size_t part = kPartBytes);
-
 // Where a text may be cut, about every `part` bytes: after a line feed that
 // a byte-order mark does not follow, which no key of a converter whose keys
 // hold no white space (Converter::KeysHoldWhiteSpace) crosses.

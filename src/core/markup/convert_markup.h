@@ -86,7 +86,13 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     const std::function<void(size_t)>& consumed = {},
                     std::vector<AmbiguityPoint>* points = nullptr);
 
-// Whether RecodeMarkup can read `bytes` in `source` as markup to their end.
-bool ReadsAsMarkup(std::string_view bytes, Encoding source);
+// Where `bytes` in `source` may be cut, about every `part` bytes, so that
+// RecodeMarkup of the parts, one after another, gives what RecodeMarkup of
+// the whole gives: before a tag that ends a run of text (not an inline tag)
+// and is not inside a script, style, comment or other tag. The cuts are in
+// order, each after 0 and before bytes.size(). std::nullopt when RecodeMarkup
+// cannot read the page as markup to its end.
+std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
+                                              Encoding source, size_t part);
 
 }  // namespace tovenrak::core

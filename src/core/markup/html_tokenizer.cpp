@@ -132,6 +132,8 @@ constexpr NameSet kRawSet(kRawNames);
 
 }  // namespace
 
+bool HoldsRawContents(NameKey name) { return kRawSet.Contains(name); }
+
 bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower) {
   return EqualsLower(text, lower);
 }

@@ -145,6 +145,10 @@ using HtmlTokenizer = BasicHtmlTokenizer<char32_t>;
 extern template class BasicHtmlTokenizer<char32_t>;
 extern template class BasicHtmlTokenizer<char8_t>;
 
+// Whether the contents of an element of this name are one token read up to
+// its end tag: script, style, title, textarea.
+bool HoldsRawContents(NameKey name);
+
 // HTML's white space: space, tab, line feed, form feed, carriage return.
 inline bool IsHtmlSpace(char32_t c) {
   return c <= ' ' && (uint64_t{0x100003600} >> c & 1) != 0;
