@@ -13,13 +13,12 @@
 #include <time.h>
 
 #include <algorithm>
-#include <fstream>
 #include <iostream>
-#include <sstream>
 #include <string>
 
 #include "core/convert/fast_converter.h"
 #include "core/encoding/detection.h"
+#include "core/io/file_io.h"
 #include "core/recode_document.h"
 
 namespace {
@@ -39,14 +38,12 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int repeats = argc > 2 ? std::max(1, std::stoi(argv[2])) : 100;
-  std::ifstream in(argv[1], std::ios::binary);
-  std::stringstream buffer;
-  buffer << in.rdbuf();
-  const std::string text = buffer.str();
-  if (!in || text.empty()) {
-    std::cerr << "tovenrak_time_markup: cannot read " << argv[1] << "\n";
+  const Result<std::string> read = ReadDocument(argv[1]);
+  if (!read) {
+    std::cerr << "tovenrak_time_markup: " << read.error().Message() << "\n";
     return 1;
   }
+  const std::string& text = *read;
   const Encoding source = DetectEncoding(text).encoding;
   const bool to_gb = source == Encoding::kBig5;
   const Encoding target = to_gb ? Encoding::kGbk : Encoding::kBig5;
