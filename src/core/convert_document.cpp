@@ -123,7 +123,8 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const std::filesystem::path& source,
                                        const std::filesystem::path& destination,
                                        const ConversionRequest& request,
-                                       Durability durability) {
+                                       Durability durability,
+                                       const OpenFolder* folder) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
   // A large document's memory goes back as the conversion passes it, or it
@@ -139,7 +140,10 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
     if (error.path.empty()) error.path = source.string();
     return error;
   }
-  if (Status saved = SaveDocument(destination, converted->text, durability);
+  if (Status saved =
+          folder
+              ? SaveDocument(*folder, destination, converted->text, durability)
+              : SaveDocument(destination, converted->text, durability);
       !saved)
     return saved.error();
   return converted;

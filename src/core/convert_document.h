@@ -89,10 +89,12 @@ Result<DocumentConversion> ConvertDocument(
 // source that cannot be read or converted writes nothing, and its error's path
 // is `source`; a failed save leaves any file at `destination` untouched, and
 // its error's path is `destination`. `durability` is the save's (see
-// SaveDocument).
-Result<DocumentConversion> ConvertFile(
-    const Converter& converter, const std::filesystem::path& source,
-    const std::filesystem::path& destination, const ConversionRequest& request,
-    Durability durability = Durability::kNow);
+// SaveDocument); `folder`, when given, is the destination's folder open.
+Result<DocumentConversion> ConvertFile(const Converter& converter,
+                                       const std::filesystem::path& source,
+                                       const std::filesystem::path& destination,
+                                       const ConversionRequest& request,
+                                       Durability durability = Durability::kNow,
+                                       const OpenFolder* folder = nullptr);
 
 }  // namespace tovenrak::core

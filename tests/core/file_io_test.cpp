@@ -16,6 +16,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/io/make_folders.h"
 #include "core/io/replacement_file.h"
 #include "core/io/reserve_large.h"
 #include "in_child.h"
@@ -60,6 +61,23 @@ TEST_F(FileIoTest, ReadAndSaveRefuseWhatIsNoDocumentButTakeAnyBytes) {
   const fs::path longest = dir_ / std::string(255, 'n');
   ASSERT_TRUE(SaveDocument(longest, std::string("\0\xFF\r\n", 4)));
   EXPECT_EQ(ScratchFolder::Read(longest), std::string("\0\xFF\r\n", 4));
+}
+
+TEST_F(FileIoTest, SaveIntoAnOpenFolderLandsThereWhereverItsPathLeads) {
+  // A run keeps a tree's folder open for its files: a link put in its place
+  // meanwhile must not take the next file elsewhere.
+  const fs::path out = dir_ / "out", elsewhere = dir_ / "elsewhere";
+  fs::create_directories(elsewhere);
+  fs::create_directories(out);
+  Result<OpenFolder> sub = MakeSubfolders(out, "a/sub");
+  ASSERT_TRUE(sub.has_value());
+  fs::rename(out / "a", out / "moved");
+  fs::create_directory_symlink(elsewhere, out / "a");
+  ASSERT_TRUE(SaveDocument(*sub, out / "a/sub/page.htm", "page"));
+  EXPECT_EQ(ScratchFolder::Read(out / "moved/sub/page.htm"), "page");
+  EXPECT_EQ(ScratchFolder::Names(elsewhere), Names{});
+  // Made again, the path now meets a link, which is refused.
+  EXPECT_EQ(MakeSubfolders(out, "a/sub").error().reason, "not a folder");
 }
 
 // The flags /proc/self/smaps gives the mapping that holds `address`.

@@ -87,7 +87,12 @@ DocumentTree ListDocuments(const fs::path& root,
     std::vector<fs::path> subfolders;
     for (const fs::directory_entry& entry : entries) {
       const fs::path name = entry.path().filename();
-      const fs::file_type type = entry.symlink_status(ec).type();
+      // The type the folder's listing gave, where it gives one.
+      const fs::file_type type =
+          entry.is_symlink(ec)        ? fs::file_type::symlink
+          : entry.is_directory(ec)    ? fs::file_type::directory
+          : entry.is_regular_file(ec) ? fs::file_type::regular
+                                      : fs::file_type::unknown;
       if (type == fs::file_type::directory) {
         subfolders.push_back(relative / name);
       } else if (type == fs::file_type::symlink) {

@@ -99,7 +99,8 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
   if (!S_ISREG(st.st_mode)) {
     return Error{ErrorCode::kUnreadable, "not a regular file", path.string()};
   }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // Clears O_NONBLOCK, the only one set of the flags F_SETFL changes.
+  ::fcntl(fd, F_SETFL, 0);
   const uint64_t size = static_cast<uint64_t>(st.st_size);
   if (size > max_bytes) return TooLarge(path, max_bytes);
 
@@ -118,27 +119,17 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
   }
 }
 
-Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
-                    Durability durability) {
+namespace {
+
+// Saves into the folder open as `dir_fd`, under `path`'s file name.
+Status SaveIn(int dir_fd, const std::filesystem::path& path,
+              std::string_view bytes, Durability durability) {
   auto fail = [&path](ErrorCode code, std::string reason) {
     return Error{code, std::move(reason), path.string()};
   };
   const std::filesystem::path name = path.filename();
   if (name.empty() || name == "." || name == "..")
     return fail(ErrorCode::kNotWritable, "not a file name");
-  std::filesystem::path folder = path.parent_path();
-  if (folder.empty()) folder = ".";
-
-  // Everything below works relative to the folder, so that a link planted
-  // at the name is seen as a link and only the entry itself is replaced.
-  const int dir_fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (dir_fd < 0) {
-    const int err = errno;
-    return fail(err == ENOENT || err == ENOTDIR ? ErrorCode::kNotFound
-                                                : ErrorCode::kNotWritable,
-                std::strerror(err));
-  }
-  FdCloser closer(dir_fd);
 
   struct stat target;
   const bool exists =
@@ -163,6 +154,34 @@ Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
   if (done) done = (*file)->Publish(name.c_str(), exists);
   if (!done) return fail(done.error().code, done.error().reason);
   return {};
+}
+
+}  // namespace
+
+Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
+                    Durability durability) {
+  const std::filesystem::path name = path.filename();
+  if (name.empty() || name == "." || name == "..")
+    return Error{ErrorCode::kNotWritable, "not a file name", path.string()};
+  std::filesystem::path folder = path.parent_path();
+  if (folder.empty()) folder = ".";
+
+  // Everything below works relative to the folder, so that a link planted
+  // at the name is seen as a link and only the entry itself is replaced.
+  const int dir_fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir_fd < 0) {
+    const int err = errno;
+    return Error{err == ENOENT || err == ENOTDIR ? ErrorCode::kNotFound
+                                                 : ErrorCode::kNotWritable,
+                 std::strerror(err), path.string()};
+  }
+  FdCloser closer(dir_fd);
+  return SaveIn(dir_fd, path, bytes, durability);
+}
+
+Status SaveDocument(const OpenFolder& folder, const std::filesystem::path& path,
+                    std::string_view bytes, Durability durability) {
+  return SaveIn(folder.fd(), path, bytes, durability);
 }
 
 }  // namespace tovenrak::core

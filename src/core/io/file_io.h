@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/io/make_folders.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -52,6 +53,13 @@ enum class Durability {
 // Fails with kNotFound (no such folder) or kNotWritable; the error's path is
 // `path` and its reason the OS's own.
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
+                    Durability durability = Durability::kNow);
+
+// As above, into `folder`, the folder of `path` already open (see
+// MakeSubfolders), which is used instead of opening it again; `path` gives
+// the file's name and the error's path.
+Status SaveDocument(const OpenFolder& folder, const std::filesystem::path& path,
+                    std::string_view bytes,
                     Durability durability = Durability::kNow);
 
 }  // namespace tovenrak::core

@@ -38,8 +38,22 @@ Status MakeFolders(const fs::path& path) {
   return {};
 }
 
-Status MakeSubfolders(const fs::path& base, const fs::path& relative) {
-  int fd = ::open(base.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+OpenFolder& OpenFolder::operator=(OpenFolder&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+OpenFolder::~OpenFolder() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+Result<OpenFolder> MakeSubfolders(const fs::path& base,
+                                  const fs::path& relative) {
+  int fd = ::open(base.empty() ? "." : base.c_str(),
+                  O_PATH | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return Failure(errno, base);
   fs::path made = base;
   for (const fs::path& part : relative) {
@@ -59,8 +73,7 @@ Status MakeSubfolders(const fs::path& base, const fs::path& relative) {
     if (next < 0) return Failure(err, made);
     fd = next;
   }
-  ::close(fd);
-  return {};
+  return OpenFolder(fd);
 }
 
 }  // namespace tovenrak::core

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <utility>
 
 #include "core/result.h"
 
@@ -16,12 +17,32 @@ namespace tovenrak::core {
 // could not be made.
 Status MakeFolders(const std::filesystem::path& path);
 
+// A folder held open (O_PATH): files saved through it land in that folder
+// even if its path is made to lead elsewhere meanwhile. Closed when
+// destroyed.
+class OpenFolder {
+ public:
+  OpenFolder() = default;
+  explicit OpenFolder(int fd) : fd_(fd) {}
+  OpenFolder(OpenFolder&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  OpenFolder& operator=(OpenFolder&& other) noexcept;
+  ~OpenFolder();
+
+  int fd() const { return fd_; }
+  bool is_open() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 // Creates the folders of `relative` below the existing folder `base`, never
 // following a link among them: a link, file or anything else in the place of
 // one of them fails with kNotWritable ("not a folder"), so that outputs of a
-// tree stay below `base`. The error's path is `base` / the part concerned.
+// tree stay below `base`. Returns the last of them (`base` itself when
+// `relative` is empty) open. The error's path is `base` / the part
+// concerned.
 // REQUIRES: `relative` is relative and has no ".." part.
-Status MakeSubfolders(const std::filesystem::path& base,
-                      const std::filesystem::path& relative);
+Result<OpenFolder> MakeSubfolders(const std::filesystem::path& base,
+                                  const std::filesystem::path& relative);
 
 }  // namespace tovenrak::core

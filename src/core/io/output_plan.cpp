@@ -27,14 +27,30 @@ std::optional<Key> FileKey(const fs::path& path, bool follow_links) {
   return Key{0, st.st_dev, st.st_ino, ""};
 }
 
-Key EntryKey(const fs::path& folder, const std::string& name) {
-  const fs::path where = folder.empty() ? fs::path(".") : folder;
-  if (auto id = FileKey(where, true))
-    return Key{1, std::get<1>(*id), std::get<2>(*id), name};
-  std::error_code ec;
-  return Key{2, 0, 0,
-             (fs::absolute(where, ec) / name).lexically_normal().string()};
-}
+// The keys of entries. A run's files share a few folders, each examined
+// once.
+class EntryKeys {
+ public:
+  Key Of(const fs::path& folder, const std::string& name) {
+    const fs::path where = folder.empty() ? fs::path(".") : folder;
+    auto [it, fresh] = folders_.try_emplace(where.native());
+    Folder& f = it->second;
+    if (fresh) {
+      f.id = FileKey(where, true);
+      std::error_code ec;
+      if (!f.id) f.absolute = fs::absolute(where, ec);
+    }
+    if (f.id) return Key{1, std::get<1>(*f.id), std::get<2>(*f.id), name};
+    return Key{2, 0, 0, (f.absolute / name).lexically_normal().string()};
+  }
+
+ private:
+  struct Folder {
+    std::optional<Key> id;
+    fs::path absolute;  // Without an id.
+  };
+  std::map<std::string, Folder> folders_;
+};
 
 // A name below the output folder that stays below it.
 bool IsOutputName(const std::string& name) {
@@ -59,9 +75,10 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
   const size_t n = inputs.size();
   std::vector<Key> file_of(n);  // The file an input reaches, else its entry.
   std::map<Key, size_t> first_by_file, input_by_entry;
+  EntryKeys entry_keys;
   for (size_t i = 0; i < n; ++i) {
     const Key entry =
-        EntryKey(inputs[i].parent_path(), inputs[i].filename().string());
+        entry_keys.Of(inputs[i].parent_path(), inputs[i].filename().string());
     file_of[i] = FileKey(inputs[i], true).value_or(entry);
     first_by_file.emplace(file_of[i], i);
     input_by_entry.emplace(entry, i);
@@ -86,11 +103,14 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
     // The inputs the output would replace: by entry, and by file for an
     // existing output that is not a link (a link is replaced, not followed).
     const Key output_entry =
-        EntryKey(out.output.parent_path(), out.output.filename().string());
+        entry_keys.Of(out.output.parent_path(), out.output.filename().string());
     std::vector<size_t> hit;
     if (auto it = input_by_entry.find(output_entry); it != input_by_entry.end())
       hit.push_back(it->second);
-    if (auto file = FileKey(out.output, false)) {
+    // In a folder that cannot be examined (most often not made yet), no
+    // file can be examined either.
+    if (auto file = std::get<0>(output_entry) == 1 ? FileKey(out.output, false)
+                                                   : std::nullopt) {
       if (auto it = first_by_file.find(*file); it != first_by_file.end())
         hit.push_back(it->second);
     }
