@@ -227,29 +227,20 @@ unsigned Threads(const CliOptions& options) {
       1u);
 }
 
-// The output folder a worker saved into last, kept open for the next file
-// saved there: a tree's files come folder by folder, and each file would
-// otherwise walk and open its folders again.
-struct LastFolder {
-  fs::path subfolder;
-  core::OpenFolder open;
-};
-
 void ConvertJob(Job& job, const CliOptions& options,
                 const core::Converter& converter, const Messages& say,
                 core::Durability durability, unsigned threads,
-                LastFolder& last) {
+                core::LastSubfolder& last) {
   core::ConversionRequest request = options.request;
   request.threads = threads;
   try {
     const bool writes = WritesFiles(options);
-    if ((writes || !job.subfolder.empty()) &&
-        (!last.open.is_open() || last.subfolder != job.subfolder)) {
-      last.open = {};
-      core::Result<core::OpenFolder> made =
-          core::MakeSubfolders(options.output_dir, job.subfolder);
+    const core::OpenFolder* folder = nullptr;
+    if (writes || !job.subfolder.empty()) {
+      core::Result<const core::OpenFolder*> made =
+          last.Open(options.output_dir, job.subfolder);
       if (made) {
-        last = {job.subfolder, std::move(*made)};
+        folder = *made;
       } else if (!job.subfolder.empty()) {
         job.failure = say("cannot create folder {0}: {1}",
                           {Quoted(made.error().path),
@@ -262,8 +253,7 @@ void ConvertJob(Job& job, const CliOptions& options,
         core::Error{core::ErrorCode::kInvalidInput, {}};
     if (writes) {
       done = core::ConvertFile(converter, job.input, job.destination, request,
-                               durability,
-                               last.open.is_open() ? &last.open : nullptr);
+                               durability, folder);
     } else if (auto text = core::ReadDocument(job.input); !text) {
       done = text.error();
     } else {
@@ -293,7 +283,7 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
   const unsigned per_job = wanted / threads;
   std::atomic<size_t> next{0};
   auto work = [&]() {
-    LastFolder last;
+    core::LastSubfolder last;
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
       if (!jobs[i].failure)
         ConvertJob(jobs[i], options, converter, say, durability, per_job, last);

@@ -4,9 +4,13 @@
 #include <cassert>
 #include <cmath>
 #include <filesystem>
+#include <list>
+#include <mutex>
 #include <new>
 #include <optional>
 #include <set>
+#include <thread>
+#include <utility>
 
 #include "batch/work_ahead.h"
 #include "core/convert_document.h"
@@ -148,13 +152,31 @@ BatchOutcome RunBatch(const core::Converter& er,
       task.file_system = *file_system;
     tasks[i] = std::move(task);
   };
+  // Each converting thread saves through the subfolder it saved into last,
+  // open: a link put in its place after it was made takes no file
+  // elsewhere.
+  std::mutex lasts_mutex;
+  std::list<std::pair<std::thread::id, core::LastSubfolder>> lasts;
+  auto last_of_this_thread = [&]() -> core::LastSubfolder& {
+    std::lock_guard lock(lasts_mutex);
+    const std::thread::id me = std::this_thread::get_id();
+    for (auto& [thread, last] : lasts) {
+      if (thread == me) return last;
+    }
+    return lasts.emplace_back(me, core::LastSubfolder{}).second;
+  };
   // May run on a second thread, where nothing is to be thrown.
   auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
     try {
+      const core::Result<const core::OpenFolder*> folder =
+          last_of_this_thread().Open(
+              target_folder, std::filesystem::path(be_hind[i]).parent_path());
+      if (!folder) return folder.error();
       core::Result<core::DocumentConversion> converted =
           core::ConvertFile(er, be_fore[i], tasks[i]->destination, request,
                             tasks[i]->file_system ? core::Durability::kDeferred
-                                                  : core::Durability::kNow);
+                                                  : core::Durability::kNow,
+                            *folder);
       if (converted) converted->text = {};  // Saved; not needed here.
       return converted;
     } catch (const std::bad_alloc&) {

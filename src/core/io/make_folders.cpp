@@ -76,4 +76,15 @@ Result<OpenFolder> MakeSubfolders(const fs::path& base,
   return OpenFolder(fd);
 }
 
+Result<const OpenFolder*> LastSubfolder::Open(const fs::path& base,
+                                              const fs::path& relative) {
+  if (open_.is_open() && relative == relative_) return &open_;
+  open_ = {};
+  Result<OpenFolder> made = MakeSubfolders(base, relative);
+  if (!made) return made.error();
+  open_ = std::move(*made);
+  relative_ = relative;
+  return &open_;
+}
+
 }  // namespace tovenrak::core

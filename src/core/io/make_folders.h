@@ -45,4 +45,20 @@ class OpenFolder {
 Result<OpenFolder> MakeSubfolders(const std::filesystem::path& base,
                                   const std::filesystem::path& relative);
 
+// The subfolder a worker saved into last, kept open for its next file: a
+// tree's files come folder by folder, and each would otherwise walk, make
+// and open its folders again. One for each thread.
+class LastSubfolder {
+ public:
+  // The folder `relative` below `base`, made and opened as MakeSubfolders
+  // does, or the one opened last when `relative` is the same; valid until
+  // the next call. A failure is MakeSubfolders'.
+  Result<const OpenFolder*> Open(const std::filesystem::path& base,
+                                 const std::filesystem::path& relative);
+
+ private:
+  std::filesystem::path relative_;
+  OpenFolder open_;
+};
+
 }  // namespace tovenrak::core
