@@ -17,7 +17,7 @@ if [ "${1:-}" != --run ]; then
     git libgtest-dev libgmock-dev libbenchmark-dev
     opencc xvfb xauth
     clang clang-format libclang-rt-14-dev
-    libc-bin icu-devtools cconv
+    libc-bin icu-devtools cconv zh-autoconvert
     desktop-file-utils appstream
   )
 fi
