@@ -33,16 +33,18 @@ struct Profile {
 // GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
 // A1 and A3 its common punctuation; Big5's first level its 5,401 most used
 // (A440-C67E), and A140-A3BF its punctuation. A reading that makes common
-// characters of the bytes is the likely one.
+// characters of the bytes is the likely one. Both tests are written without
+// branches: a mispredicted branch for each character would cost more than
+// the rest of looking at it.
 bool IsCommonGb(unsigned lead, unsigned trail) {
-  if (trail < 0xA1) return false;
-  if (lead >= 0xB0 && lead <= 0xD7) return lead < 0xD7 || trail <= 0xF9;
-  return lead == 0xA1 || lead == 0xA3;
+  const bool hanzi =
+      (lead - 0xB0u <= 0xD6u - 0xB0u) | ((lead == 0xD7) & (trail <= 0xF9));
+  return (trail >= 0xA1) & (hanzi | (lead == 0xA1) | (lead == 0xA3));
 }
 
 bool IsCommonBig5(unsigned code) {
-  return (code >= 0xA440 && code <= 0xC67E) ||
-         (code >= 0xA140 && code <= 0xA3BF);
+  return (code - 0xA440u <= 0xC67Eu - 0xA440u) |
+         (code - 0xA140u <= 0xA3BFu - 0xA140u);
 }
 
 // Stops once what is asked of the UTF-8 counts is settled whatever the rest
@@ -71,11 +73,15 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
-  for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
-       pos = AsciiRunEnd(bytes, pos)) {
+  size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0;
+  for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
+    if (lead < 0x80) {
+      pos = AsciiRunEnd(bytes, pos);
+      continue;
+    }
     const unsigned trail = pos + 1 < n ? p[pos + 1] : 0;
-    if (!IsLeadByte(lead) || !IsTrailByte(trail)) {
+    if (!IsLeadByte(lead) || !IsTrailByte(trail)) [[unlikely]] {
       if (IsLeadByte(lead) && trail >= 0x30 && trail <= 0x39 &&
           UnitLengthIn(bytes, pos, Encoding::kGb18030) == 4) {
         const uint32_t pointer =
@@ -93,16 +99,18 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
       }
       continue;
     }
-    ++profile.pairs;
+    ++pairs;
     char32_t cps[2];
-    if (DecodeBig5Pair(lead, trail, cps) == 0) {
-      ++profile.big5_invalid;
-    } else if (IsCommonBig5(lead << 8 | trail)) {
-      ++profile.big5_common;
-    }
-    if (IsCommonGb(lead, trail)) ++profile.gb_common;
+    const bool big5 = DecodeBig5Pair(lead, trail, cps) != 0;
+    big5_invalid += !big5;
+    big5_common += big5 & IsCommonBig5(lead << 8 | trail);
+    gb_common += IsCommonGb(lead, trail);
     pos += 2;
   }
+  profile.pairs += pairs;
+  profile.big5_invalid += big5_invalid;
+  profile.big5_common += big5_common;
+  profile.gb_common += gb_common;
 }
 
 // Detection reads no more of a text than this past its first byte above
