@@ -78,6 +78,7 @@ class Bench:
         self.batch = []     # Batch rows.
         self.configs = []   # Per-configuration rows.
         self.notes = []
+        self.fresh = []     # See fresh_dir.
 
     def need(self, path):
         if not os.access(path, os.X_OK):
@@ -89,6 +90,22 @@ class Bench:
         shutil.rmtree(path, ignore_errors=True)
         os.makedirs(path)
         return path
+
+    def fresh_dir(self, name):
+        """A new empty folder, removed by remove_fresh_dirs. Runs that write
+        many files each get one, and none is removed until all are timed: on
+        ext4 a run that comes right after thousands of files were removed
+        pays for the removal, by up to several times its own time."""
+        parent = os.path.join(self.work, "out")
+        os.makedirs(parent, exist_ok=True)
+        path = tempfile.mkdtemp(prefix=name + "-", dir=parent)
+        self.fresh.append(path)
+        return path
+
+    def remove_fresh_dirs(self):
+        for path in self.fresh:
+            shutil.rmtree(path, ignore_errors=True)
+        self.fresh = []
 
     # --- inputs -----------------------------------------------------------
 
@@ -280,7 +297,7 @@ class Bench:
         files = sorted(os.path.join(folder, n) for n in os.listdir(folder))
         to = "gb" if to_gb else "big5"
         for jobs in (1, self.cores):
-            outdir = self.out_dir("batch")
+            outdir = self.fresh_dir("batch")
             s, rss, cpu, rc = run([self.cli, "--to", to, "-j", str(jobs), "-o",
                              outdir] + files)
             self.batch.append({"direction": direction,
@@ -288,12 +305,13 @@ class Bench:
                                "files": len(files), "seconds": s, "cpu": cpu,
                                "peak_mib": rss / 1024})
         # The batch window converts two files at a time, with detection.
-        s, rss, cpu, rc = run([self.batch_run, self.out_dir("batch")] + files)
+        s, rss, cpu, rc = run([self.batch_run, self.fresh_dir("batch")] +
+                              files)
         self.batch.append({"direction": direction,
                            "tool": "batch window's run (two at a time)",
                            "files": len(files), "seconds": s, "cpu": cpu,
                            "peak_mib": rss / 1024})
-        outdir = self.out_dir("batch")
+        outdir = self.fresh_dir("batch")
         s, rss, cpu, rc = run(f"cp -r {q(folder)} {q(outdir)} && sync",
                               shell=True)
         self.batch.append({"direction": direction,
@@ -302,7 +320,7 @@ class Bench:
                            "peak_mib": rss / 1024})
         f, t = ("BIG5", "GBK") if to_gb else ("GBK", "BIG5")
         config = "tw2s" if to_gb else "s2tw"
-        outdir = self.out_dir("batch")
+        outdir = self.fresh_dir("batch")
         loop = (f"for f in {q(folder)}/*.htm; do iconv -c -f {f} -t UTF-8 "
                 f"\"$f\" | opencc -c {config} | iconv -c -f UTF-8 -t {t} > "
                 f"{q(outdir)}/\"${{f##*/}}\"; done")
@@ -537,6 +555,7 @@ def main():
     print("timing Open in the main window ...", file=sys.stderr)
     bench.time_preview()
     bench.report()
+    bench.remove_fresh_dirs()
 
 
 if __name__ == "__main__":
