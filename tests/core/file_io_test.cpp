@@ -67,7 +67,7 @@ TEST_F(FileIoTest, SaveIntoAnOpenFolderLandsThereWhereverItsPathLeads) {
   // A run keeps a tree's folder open for its files: a link put in its place
   // meanwhile must not take the next file elsewhere.
   const fs::path out = dir_ / "out", elsewhere = dir_ / "elsewhere";
-  fs::create_directories(elsewhere);
+  fs::create_directories(elsewhere / "sub");
   fs::create_directories(out);
   Result<OpenFolder> sub = MakeSubfolders(out, "a/sub");
   ASSERT_TRUE(sub.has_value());
@@ -75,7 +75,7 @@ TEST_F(FileIoTest, SaveIntoAnOpenFolderLandsThereWhereverItsPathLeads) {
   fs::create_directory_symlink(elsewhere, out / "a");
   ASSERT_TRUE(SaveDocument(*sub, out / "a/sub/page.htm", "page"));
   EXPECT_EQ(ScratchFolder::Read(out / "moved/sub/page.htm"), "page");
-  EXPECT_EQ(ScratchFolder::Names(elsewhere), Names{});
+  EXPECT_EQ(ScratchFolder::Names(elsewhere / "sub"), Names{});
   // Made again, the path now meets a link, which is refused.
   EXPECT_EQ(MakeSubfolders(out, "a/sub").error().reason, "not a folder");
 }
