@@ -15,9 +15,8 @@ DeferredSync::~DeferredSync() {
 
 Result<size_t> DeferredSync::Add(const std::filesystem::path& folder) {
   std::lock_guard lock(mutex_);
-  for (const auto& [path, index] : seen_) {
-    if (path == folder.native()) return index;
-  }
+  if (const auto it = seen_.find(folder.native()); it != seen_.end())
+    return it->second;
   // syncfs needs a descriptor that is open for reading, not just a path.
   const int fd = ::open(folder.empty() ? "." : folder.c_str(),
                         O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -38,7 +37,7 @@ Result<size_t> DeferredSync::Add(const std::filesystem::path& folder) {
   } else {
     ::close(fd);
   }
-  seen_.emplace_back(folder.native(), index);
+  seen_.emplace(folder.native(), index);
   return index;
 }
 

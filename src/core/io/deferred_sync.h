@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/result.h"
@@ -47,8 +48,8 @@ class DeferredSync {
   std::mutex mutex_;
   std::vector<FileSystem> file_systems_;
   // Folders already seen, by the path given, to spare a stat for the next
-  // file saved in the same place.
-  std::vector<std::pair<std::string, size_t>> seen_;
+  // file saved in the same place: a large tree has thousands.
+  std::unordered_map<std::string, size_t> seen_;
 };
 
 }  // namespace tovenrak::core
