@@ -129,22 +129,19 @@ BatchOutcome RunBatch(const core::Converter& er,
     return plan[i].verdict == core::OutputVerdict::kNoName ||
            plan[i].verdict == core::OutputVerdict::kWrite;
   };
-  // The subfolder made for the entry before, which a tree's next file
-  // most often shares.
-  std::optional<std::filesystem::path> made_last;
+  // The subfolder made last, which a tree's next file most often shares.
+  core::LastSubfolder made_last;
   auto prepare = [&](size_t i) {
     const std::filesystem::path subfolder =
         std::filesystem::path(be_hind[i]).parent_path();
-    if (!subfolder.empty() && subfolder != made_last) {
-      made_last.reset();
-      if (core::Result<core::OpenFolder> made =
-              core::MakeSubfolders(target_folder, subfolder);
+    if (!subfolder.empty()) {
+      if (core::Result<const core::OpenFolder*> made =
+              made_last.Open(target_folder, subfolder);
           !made) {
         unmade[i] = "无法建立文件夹 " + made.error().path + "（" +
                     platform::OsReasonText(made.error().reason) + "）";
         return;
       }
-      made_last = subfolder;
     }
     Task task{target_folder + be_hind[i], std::nullopt};
     if (const core::Result<size_t> file_system =

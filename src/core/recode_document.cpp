@@ -39,9 +39,7 @@ Status FindPoints(const Converter& converter, std::string_view text,
                   std::vector<AmbiguityPoint>& points) {
   const size_t piece_bytes =
       converter.KeysHoldWhiteSpace() ? text.size() : size_t{256} << 10;
-  size_t pos = 0;
-  const std::string_view mark = ByteOrderMark(source);
-  if (!mark.empty() && text.starts_with(mark)) pos = mark.size();
+  size_t pos = ByteOrderMarkLength(text, source);
   // Code points and line breaks before the piece, which begins a line.
   size_t before = 0, lines = 0;
   DecodedText piece;
@@ -86,28 +84,28 @@ Result<RecodedDocument> RecodeDocument(
   // A document of a few parts or more goes to several threads at once.
   const bool in_parts =
       threads > 1 && how && !points && text.size() >= 2 * kPartBytes;
-  auto recode_in_parts = [&](const std::vector<size_t>& cuts,
-                             bool as_markup) -> Status {
-    Conversion& out = result.conversion;
+  Conversion& out = result.conversion;
+  // Converts into the result's text, with room made for it, as `recode`
+  // does, and takes its counts.
+  auto recode_into = [&](bool as_markup, const auto& recode) -> Status {
     ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
     EncodeCounts counts;
-    if (Status done =
-            RecodeInParts(converter, text, cuts, as_markup, source, target,
-                          *how, threads, out.text, counts, consumed);
-        !done)
-      return done;
+    if (Status done = recode(counts); !done) return done;
     out.references = counts.references;
     out.invalid_units = counts.invalid_units;
     result.as_markup = as_markup;
     return {};
   };
+  auto recode_in_parts = [&](const std::vector<size_t>& cuts, bool as_markup) {
+    return recode_into(as_markup, [&](EncodeCounts& counts) {
+      return RecodeInParts(converter, text, cuts, as_markup, source, target,
+                           *how, threads, out.text, counts, consumed);
+    });
+  };
   if (how && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
-        Conversion& out = result.conversion;
-        ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
-        EncodeCounts counts;
         // The tags are read through first, to cut the page into parts, and
         // because bytes handed back cannot be converted again as text: only
         // a page read to its end gives any back. One that cannot be is left
@@ -122,15 +120,13 @@ Result<RecodedDocument> RecodeDocument(
         }
         const bool gives_back = consumed && !points && cuts;
         const std::function<void(size_t)> none;
-        const Status done = RecodeMarkup(converter, text, source, target, *how,
-                                         out.text, counts, kRecodePiece,
-                                         gives_back ? consumed : none, points);
-        if (done) {
-          out.references = counts.references;
-          out.invalid_units = counts.invalid_units;
-          result.as_markup = true;
-          return result;
-        }
+        const Status done =
+            recode_into(/*as_markup=*/true, [&](EncodeCounts& counts) {
+              return RecodeMarkup(converter, text, source, target, *how,
+                                  out.text, counts, kRecodePiece,
+                                  gives_back ? consumed : none, points);
+            });
+        if (done) return result;
         // Markup that cannot be read is kInvalidInput; anything else is the
         // converter's failure. Markup read through beforehand is never
         // kInvalidInput, but if it were, bytes given back could not be

@@ -18,14 +18,12 @@ std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
   // A part that began with a byte-order mark would lose it, as a text does;
   // inside a text it is a character. A line feed is a unit of its own in
   // every encoding.
-  const std::string_view order_mark = ByteOrderMark(source);
   std::vector<size_t> cuts;
   for (size_t at = part; at < bytes.size();) {
     const size_t feed = bytes.find('\n', at);
     if (feed == std::string_view::npos || feed + 1 == bytes.size()) break;
     at = feed + 1;
-    if (!order_mark.empty() && bytes.substr(at).starts_with(order_mark))
-      continue;
+    if (ByteOrderMarkLength(bytes.substr(at), source) != 0) continue;
     cuts.push_back(at);
     at += part;
   }
@@ -143,27 +141,25 @@ class PartRun {
     }
   }
 
-  void Finished(Part& part) {
-    {
-      std::lock_guard lock(mutex_);
-      part.done = true;
-    }
+  // Converts a part taken, outside the lock, and says it is done.
+  void ConvertTaken(Part& part, std::unique_lock<std::mutex>& lock) {
+    lock.unlock();
+    Convert(part);
+    lock.lock();
+    part.done = true;
     changed_.notify_all();
   }
 
   void Help() {
     std::unique_lock lock(mutex_);
     while (!stop_) {
-      Part* part = Take();
-      if (part == nullptr) {
-        if (next_ == parts_.size()) return;
+      if (Part* part = Take()) {
+        ConvertTaken(*part, lock);
+      } else if (next_ == parts_.size()) {
+        return;
+      } else {
         changed_.wait(lock);
-        continue;
       }
-      lock.unlock();
-      Convert(*part);
-      Finished(*part);
-      lock.lock();
     }
   }
 
@@ -189,13 +185,10 @@ class PartRun {
         continue;
       }
       if (Part* part = Take()) {
-        lock.unlock();
-        Convert(*part);
-        Finished(*part);
-        lock.lock();
-        continue;
+        ConvertTaken(*part, lock);
+      } else {
+        changed_.wait(lock);
       }
-      changed_.wait(lock);
     }
     return {};
   }

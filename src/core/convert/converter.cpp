@@ -80,12 +80,7 @@ Status Converter::RecodeInto(
     if (!how) {
       // Without a conversion every unit stands alone, and a piece may end
       // after any of them, with or without a line feed.
-      size_t pos = 0;
-      const std::string_view mark = ByteOrderMark(source);
-      if (!mark.empty() && text.starts_with(mark)) {
-        pos = mark.size();
-        if (target == Encoding::kUtf8) out += ByteOrderMark(target);
-      }
+      size_t pos = PassByteOrderMark(text, source, target, out);
       DecodedText decoded;
       while (pos < text.size()) {
         decoded.text.clear();

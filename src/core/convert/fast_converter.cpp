@@ -51,13 +51,7 @@ class FastConverter : public Converter {
     if (!slot) return slot.error();
     constexpr size_t kPiece = size_t{1} << 14;
     try {
-      const std::string_view mark = ByteOrderMark(source);
-      size_t pos = 0;
-      if (!mark.empty() && text.starts_with(mark)) {
-        pos = mark.size();
-        // A UTF-8 page keeps its byte-order mark; no other target gets one.
-        if (target == Encoding::kUtf8) out += ByteOrderMark(target);
-      }
+      size_t pos = PassByteOrderMark(text, source, target, out);
       DecodedText decoded;
       std::u32string converted;
       for (size_t want = kPiece;;) {

@@ -158,10 +158,9 @@ void EncodeWith(std::u32string_view text, ByteAppender& appender,
 
 DecodedText Decode(std::string_view bytes, Encoding encoding) {
   DecodedText out;
-  const std::string_view mark = ByteOrderMark(encoding);
-  out.byte_order_mark = !mark.empty() && bytes.starts_with(mark);
-  DecodeSome(bytes, out.byte_order_mark ? mark.size() : 0, bytes.size(),
-             encoding, out);
+  const size_t mark = ByteOrderMarkLength(bytes, encoding);
+  out.byte_order_mark = mark != 0;
+  DecodeSome(bytes, mark, bytes.size(), encoding, out);
   return out;
 }
 
@@ -210,6 +209,18 @@ void TextEncoder::PutBytes(std::string_view bytes) {
   char* o = out_.Room(bytes.size());
   std::memcpy(o, bytes.data(), bytes.size());
   out_.Advance(o + bytes.size());
+}
+
+size_t ByteOrderMarkLength(std::string_view bytes, Encoding encoding) {
+  const std::string_view mark = ByteOrderMark(encoding);
+  return !mark.empty() && bytes.starts_with(mark) ? mark.size() : 0;
+}
+
+size_t PassByteOrderMark(std::string_view bytes, Encoding source,
+                         Encoding target, std::string& out) {
+  const size_t mark = ByteOrderMarkLength(bytes, source);
+  if (mark != 0 && target == Encoding::kUtf8) out += ByteOrderMark(target);
+  return mark;
 }
 
 std::string_view ByteOrderMark(Encoding encoding) {

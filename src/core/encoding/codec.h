@@ -99,6 +99,16 @@ class TextEncoder {
 // GB18030, nothing for Big5 and GBK.
 std::string_view ByteOrderMark(Encoding encoding);
 
+// The length of the byte-order mark of `encoding` that `bytes` begin with, 0
+// when they begin with none.
+size_t ByteOrderMarkLength(std::string_view bytes, Encoding encoding);
+
+// Where the text of `bytes` in `source` begins, past its byte-order mark;
+// a mark passed goes on to `out` when `target` is UTF-8: a UTF-8 page keeps
+// its byte-order mark, no other target gets one.
+size_t PassByteOrderMark(std::string_view bytes, Encoding source,
+                         Encoding target, std::string& out);
+
 // Length in bytes of the unit that starts at `pos` of text in `encoding`,
 // by the same rule as Decode: a search that steps by it never matches
 // inside a character.

@@ -29,9 +29,8 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   // before the end of that part is the one a reading of the whole finds,
   // since markup is read from left to right; otherwise the whole is read.
   DecodedText decoded;
-  const std::string_view mark = ByteOrderMark(target);
-  decoded.byte_order_mark = !mark.empty() && text.starts_with(mark);
-  const size_t start = decoded.byte_order_mark ? mark.size() : 0;
+  const size_t start = ByteOrderMarkLength(text, target);
+  decoded.byte_order_mark = start != 0;
   const size_t head_end =
       DecodeSome(text, start, first + (size_t{1} << 16), target, decoded);
   std::optional<CharsetDeclaration> found =

@@ -160,9 +160,6 @@ Status SaveIn(int dir_fd, const std::filesystem::path& path,
 
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
                     Durability durability) {
-  const std::filesystem::path name = path.filename();
-  if (name.empty() || name == "." || name == "..")
-    return Error{ErrorCode::kNotWritable, "not a file name", path.string()};
   std::filesystem::path folder = path.parent_path();
   if (folder.empty()) folder = ".";
 

@@ -394,13 +394,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   const size_t first_point = points ? points->size() : 0;
-  size_t pos = 0;
-  const std::string_view mark = ByteOrderMark(source);
-  if (!mark.empty() && bytes.starts_with(mark)) {
-    pos = mark.size();
-    // A UTF-8 page keeps its byte-order mark; no other target gets one.
-    if (target == Encoding::kUtf8) out += ByteOrderMark(target);
-  }
+  const size_t pos = PassByteOrderMark(bytes, source, target, out);
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
   BasicMarkupScanner<char8_t> scanner(units);
@@ -432,10 +426,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
 
 std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
                                               Encoding source, size_t part) {
-  size_t mark = 0;
-  const std::string_view order_mark = ByteOrderMark(source);
-  if (!order_mark.empty() && bytes.starts_with(order_mark))
-    mark = order_mark.size();
+  const size_t mark = ByteOrderMarkLength(bytes, source);
   BasicHtmlTokenizer<char8_t> tokenizer(
       std::u8string_view(reinterpret_cast<const char8_t*>(bytes.data()) + mark,
                          bytes.size() - mark));
