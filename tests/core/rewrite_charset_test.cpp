@@ -69,21 +69,24 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
 }
 
 TEST(RewriteCharsetTest, AFarDeclarationIsFoundAsInAShortPage) {
-  // The start of a page is read first; these need more than the start.
-  const std::string far(100000, 'x');
-  const Case cases[] = {
-      {"<!-- <meta charset=big5>" + far + " --><meta charset=big5>",
-       "<!-- <meta charset=big5>" + far + " --><meta charset=gb2312>"},
-      {"<p>charset=big5</p>" + far + "<meta charset=big5>",
-       "<p>charset=big5</p>" + far + "<meta charset=gb2312>"},
-      {"<meta charset=big5 title='" + far + "'>",
-       "<meta charset=gb2312 title='" + far + "'>"},
-      {"<meta content='charset=big5' title='" + far + "'>",
-       "<meta content='charset=gb2312' http-equiv=Content-Type>"},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected)
-        << c.input.substr(0, 30);
+  // The start of a page is read first, then ever more of it; these need
+  // more than the start, and the second more than the next step.
+  for (const size_t distance : {3000, 100000}) {
+    const std::string far(distance, 'x');
+    const Case cases[] = {
+        {"<!-- <meta charset=big5>" + far + " --><meta charset=big5>",
+         "<!-- <meta charset=big5>" + far + " --><meta charset=gb2312>"},
+        {"<p>charset=big5</p>" + far + "<meta charset=big5>",
+         "<p>charset=big5</p>" + far + "<meta charset=gb2312>"},
+        {"<meta charset=big5 title='" + far + "'>",
+         "<meta charset=gb2312 title='" + far + "'>"},
+        {"<meta content='charset=big5' title='" + far + "'>",
+         "<meta content='charset=gb2312' http-equiv=Content-Type>"},
+    };
+    for (const Case& c : cases)
+      EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected)
+          << distance << ": " << c.input.substr(0, 30);
+  }
 }
 
 TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {

@@ -27,18 +27,21 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   // A page declares its encoding near its start: the text up to a little
   // past the first "charset=" is read first. A declaring tag that ends
   // before the end of that part is the one a reading of the whole finds,
-  // since markup is read from left to right; otherwise the whole is read.
+  // since markup is read from left to right; otherwise a part eight times
+  // as long is read, and so on up to the whole. Most pages are a few KiB,
+  // and their tag is found without decoding the rest of them.
   DecodedText decoded;
   const size_t start = ByteOrderMarkLength(text, target);
   decoded.byte_order_mark = start != 0;
-  const size_t head_end =
-      DecodeSome(text, start, first + (size_t{1} << 16), target, decoded);
-  std::optional<CharsetDeclaration> found =
-      FindCharsetDeclaration(decoded.text);
-  if (head_end < text.size() &&
-      !(found && found->close + 1 < decoded.text.size())) {
-    DecodeSome(text, head_end, text.size() - head_end, target, decoded);
+  std::optional<CharsetDeclaration> found;
+  for (size_t margin = 1024, read = start;; margin *= 8) {
+    const size_t end =
+        margin < text.size() - first ? first + margin : text.size();
+    read = DecodeSome(text, read, end - std::min(end, read), target, decoded);
     found = FindCharsetDeclaration(decoded.text);
+    if (read >= text.size() ||
+        (found && found->close + 1 < decoded.text.size()))
+      break;
   }
   if (!found) return std::nullopt;
 
