@@ -49,6 +49,8 @@ TEST(OutputPlanTest, TellsFilesApartByDeviceAndInode) {
       {"other/a.htm in/a.htm", "in", true, "o1 w"},
       {"in/a.htm", "linked", false, "o0"},
       {"in/a.htm other/a.htm in/b.htm", "out", false, "w s0 w"},
+      // A folder not made yet is told apart by its path.
+      {"in/a.htm other/a.htm in/b.htm", "new/sub", false, "w s0 w"},
       {"in/", "out", false, "n"},
   };
   for (const auto& c : cases) {

@@ -1,6 +1,9 @@
 #include "core/io/document_tree.h"
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,6 +24,55 @@ bool IdOf(const fs::path& path, FileId& id) {
   if (::stat(path.c_str(), &st) != 0) return false;
   id = {st.st_dev, st.st_ino};
   return true;
+}
+
+// An entry of a folder's listing: its name and what kind of file it is.
+struct Listed {
+  std::string name;
+  fs::file_type type;
+};
+
+DIR* OpenListing(const fs::path& folder, bool follow) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC |
+                                            (follow ? 0 : O_NOFOLLOW));
+  if (fd < 0) return nullptr;
+  DIR* listing = ::fdopendir(fd);
+  if (listing == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return listing;
+}
+
+// Reads the entries of `listing` into `entries`, but "." and "..", with the
+// kind the listing gives, or the entry's own where it gives none. Returns 0,
+// or the OS's error.
+int ReadListing(DIR* listing, std::vector<Listed>& entries) {
+  entries.clear();
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(listing);
+    if (entry == nullptr) return errno;
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    unsigned char kind = entry->d_type;
+    if (kind == DT_UNKNOWN) {
+      struct stat st;
+      if (::fstatat(::dirfd(listing), entry->d_name, &st,
+                    AT_SYMLINK_NOFOLLOW) == 0) {
+        kind = S_ISLNK(st.st_mode)   ? DT_LNK
+               : S_ISDIR(st.st_mode) ? DT_DIR
+               : S_ISREG(st.st_mode) ? DT_REG
+                                     : DT_UNKNOWN;
+      }
+    }
+    entries.push_back(
+        {std::string(name), kind == DT_LNK   ? fs::file_type::symlink
+                            : kind == DT_DIR ? fs::file_type::directory
+                            : kind == DT_REG ? fs::file_type::regular
+                                             : fs::file_type::unknown});
+  }
 }
 
 char Lower(char c) {
@@ -59,49 +111,52 @@ DocumentTree ListDocuments(const fs::path& root,
   std::set<FileId> entered;
   // Folders still to read, by their path below the root; the last is next.
   std::vector<fs::path> pending = {fs::path()};
+  std::vector<Listed> entries;
   while (!pending.empty()) {
     const fs::path relative = std::move(pending.back());
     pending.pop_back();
     const fs::path folder = relative.empty() ? root : root / relative;
-    FileId id;
-    if (!IdOf(folder, id)) {
+    // The root may be reached through a link; a subfolder was listed as a
+    // folder, and a link put in its place since is not followed.
+    DIR* listing = OpenListing(folder, /*follow=*/relative.empty());
+    struct stat st;
+    if (listing == nullptr || ::fstat(::dirfd(listing), &st) != 0) {
       tree.failures.push_back(
           {ErrorCode::kUnreadable, std::strerror(errno), folder.string()});
+      if (listing != nullptr) ::closedir(listing);
       continue;
     }
-    if (!entered.insert(id).second) continue;
+    const FileId id{st.st_dev, st.st_ino};
     if (relative.empty()) root_id = id;
-    if (has_excluded && id == excluded && id != root_id) continue;
-
-    std::error_code ec;
-    std::vector<fs::directory_entry> entries;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec))
-      entries.push_back(*it);
-    if (ec) {
-      tree.failures.push_back(
-          {ErrorCode::kUnreadable, ec.message(), folder.string()});
+    if (!entered.insert(id).second ||
+        (has_excluded && id == excluded && id != root_id)) {
+      ::closedir(listing);
       continue;
     }
-    std::sort(entries.begin(), entries.end());
+
+    const int read = ReadListing(listing, entries);
+    ::closedir(listing);
+    if (read != 0) {
+      tree.failures.push_back(
+          {ErrorCode::kUnreadable, std::strerror(read), folder.string()});
+      continue;
+    }
+    // In the order of the names' bytes, as paths of one folder compare.
+    std::sort(entries.begin(), entries.end(),
+              [](const Listed& a, const Listed& b) { return a.name < b.name; });
     std::vector<fs::path> subfolders;
-    for (const fs::directory_entry& entry : entries) {
-      const fs::path name = entry.path().filename();
-      // The type the folder's listing gave, where it gives one.
-      const fs::file_type type =
-          entry.is_symlink(ec)        ? fs::file_type::symlink
-          : entry.is_directory(ec)    ? fs::file_type::directory
-          : entry.is_regular_file(ec) ? fs::file_type::regular
-                                      : fs::file_type::unknown;
-      if (type == fs::file_type::directory) {
-        subfolders.push_back(relative / name);
-      } else if (type == fs::file_type::symlink) {
-        tree.skipped.push_back({entry.path(), DocumentTree::Skip::kLink});
-      } else if (type == fs::file_type::regular &&
-                 HasExtension(name.native(), extensions)) {
-        tree.documents.push_back({entry.path(), relative / name});
+    for (const Listed& entry : entries) {
+      if (entry.type == fs::file_type::directory) {
+        subfolders.push_back(relative / entry.name);
+      } else if (entry.type == fs::file_type::symlink) {
+        tree.skipped.push_back(
+            {folder / entry.name, DocumentTree::Skip::kLink});
+      } else if (entry.type == fs::file_type::regular &&
+                 HasExtension(entry.name, extensions)) {
+        tree.documents.push_back({folder / entry.name, relative / entry.name});
       } else {
-        tree.skipped.push_back({entry.path(), DocumentTree::Skip::kOtherKind});
+        tree.skipped.push_back(
+            {folder / entry.name, DocumentTree::Skip::kOtherKind});
       }
     }
     pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());

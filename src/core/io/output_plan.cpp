@@ -31,25 +31,49 @@ std::optional<Key> FileKey(const fs::path& path, bool follow_links) {
 // once.
 class EntryKeys {
  public:
-  Key Of(const fs::path& folder, const std::string& name) {
-    const fs::path where = folder.empty() ? fs::path(".") : folder;
-    auto [it, fresh] = folders_.try_emplace(where.native());
-    Folder& f = it->second;
-    if (fresh) {
-      f.id = FileKey(where, true);
-      std::error_code ec;
-      if (!f.id) f.absolute = fs::absolute(where, ec);
+  // The key of the entry `path` names: its folder's and its name's, split
+  // as parent_path() and filename() would, without making paths of them.
+  Key Of(const fs::path& path) {
+    const std::string_view whole = path.native();
+    const size_t slash = whole.rfind('/');
+    std::string_view folder, name = whole;
+    if (slash != std::string_view::npos) {
+      name = whole.substr(slash + 1);
+      folder = whole.substr(0, whole.find_last_not_of('/', slash) + 1);
+      if (folder.empty()) folder = whole.substr(0, 1);  // The root, "/".
     }
-    if (f.id) return Key{1, std::get<1>(*f.id), std::get<2>(*f.id), name};
-    return Key{2, 0, 0, (f.absolute / name).lexically_normal().string()};
+    if (folder.empty()) folder = ".";
+    auto it = folders_.find(folder);
+    if (it == folders_.end()) {
+      Folder f;
+      f.id = FileKey(fs::path(folder), true);
+      std::error_code ec;
+      if (!f.id) {
+        f.absolute = fs::absolute(fs::path(folder), ec);
+        f.normal = f.absolute.lexically_normal().native();
+        if (!f.normal.ends_with('/')) f.normal += '/';
+      }
+      it = folders_.emplace(std::string(folder), std::move(f)).first;
+    }
+    const Folder& f = it->second;
+    if (f.id)
+      return Key{1, std::get<1>(*f.id), std::get<2>(*f.id), std::string(name)};
+    // A plain name adds itself to the folder's normal form; only "." and
+    // ".." need the folder's path worked out again.
+    if (name.empty() || name == "." || name == "..")
+      return Key{2, 0, 0, (f.absolute / name).lexically_normal().string()};
+    return Key{2, 0, 0, f.normal + std::string(name)};
   }
 
  private:
   struct Folder {
     std::optional<Key> id;
-    fs::path absolute;  // Without an id.
+    // Without an id: the folder made absolute, and that in normal form
+    // with a '/' at its end.
+    fs::path absolute;
+    std::string normal;
   };
-  std::map<std::string, Folder> folders_;
+  std::map<std::string, Folder, std::less<>> folders_;
 };
 
 // A name below the output folder that stays below it.
@@ -77,8 +101,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
   std::map<Key, size_t> first_by_file, input_by_entry;
   EntryKeys entry_keys;
   for (size_t i = 0; i < n; ++i) {
-    const Key entry =
-        entry_keys.Of(inputs[i].parent_path(), inputs[i].filename().string());
+    const Key entry = entry_keys.Of(inputs[i]);
     file_of[i] = FileKey(inputs[i], true).value_or(entry);
     first_by_file.emplace(file_of[i], i);
     input_by_entry.emplace(entry, i);
@@ -102,8 +125,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
 
     // The inputs the output would replace: by entry, and by file for an
     // existing output that is not a link (a link is replaced, not followed).
-    const Key output_entry =
-        entry_keys.Of(out.output.parent_path(), out.output.filename().string());
+    const Key output_entry = entry_keys.Of(out.output);
     std::vector<size_t> hit;
     if (auto it = input_by_entry.find(output_entry); it != input_by_entry.end())
       hit.push_back(it->second);
