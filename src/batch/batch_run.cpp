@@ -28,7 +28,10 @@ namespace {
 // A long failure list would push the message box off the screen.
 constexpr size_t kMaxListedFailures = 10;
 
-std::string ReasonOf(const core::Error& error) {
+// What went wrong with the file listed as `listed`, for the user; when the
+// error concerns another path (the output, or a folder it goes into), that
+// path is named, or a missing output folder would read as a missing input.
+std::string ReasonOf(const core::Error& error, const std::string& listed) {
   std::string reason;
   switch (error.code) {
     case core::ErrorCode::kNotFound:
@@ -46,6 +49,11 @@ std::string ReasonOf(const core::Error& error) {
     case core::ErrorCode::kInvalidInput:
       reason = "无法转换";
       break;
+  }
+  if (!error.path.empty() && error.path != listed) {
+    reason = error.code == core::ErrorCode::kNotWritable
+                 ? "无法写入 " + error.path
+                 : "写入 " + error.path + " 时" + reason;
   }
   if (!error.reason.empty())
     reason += "（" + platform::OsReasonText(error.reason) + "）";
@@ -227,7 +235,8 @@ BatchOutcome RunBatch(const core::Converter& er,
         for (const core::AmbiguityPoint& point : converted->points)
           review += core::ListingLine(name, point);
       } else {
-        outcome.failed.push_back({be_fore[i], ReasonOf(converted.error())});
+        outcome.failed.push_back(
+            {be_fore[i], ReasonOf(converted.error(), be_fore[i])});
       }
     } else if (plan[i].verdict == core::OutputVerdict::kOverInput) {
       outcome.failed.push_back(
@@ -263,7 +272,7 @@ BatchOutcome RunBatch(const core::Converter& er,
     if (taken) {
       outcome.failed.push_back({path, "与转换结果同名，疑点清单未写出"});
     } else if (core::Status saved = core::SaveDocument(path, review); !saved) {
-      outcome.failed.push_back({path, ReasonOf(saved.error())});
+      outcome.failed.push_back({path, ReasonOf(saved.error(), path)});
     }
   }
   return outcome;

@@ -146,5 +146,18 @@ TEST(RunBatchTest, AFileWhoseNameAnotherNeedsAsFolderFailsOnlyWhenListedLater) {
   EXPECT_EQ(outcome.failed[0].path, be_fore[1]);
 }
 
+TEST(RunBatchTest, AMissingTargetFolderIsNamedNotTheFileListed) {
+  testing::ScratchFolder dir;
+  testing::ScratchFolder::Write(dir / "a.htm", "头发");
+  const std::string target = (dir / "none").string() + "/";
+  const BatchOutcome outcome = RunBatch(*core::MakeDefaultConverter().value(),
+                                        {(dir / "a.htm").string()}, {"a.htm"},
+                                        target, {}, [](int16_t) {});
+  ASSERT_EQ(outcome.failed.size(), 1u);
+  // The folder, or the file in it: either says where the trouble is.
+  EXPECT_EQ(outcome.failed[0].reason.rfind("写入 " + target, 0), 0u)
+      << outcome.failed[0].reason;
+}
+
 }  // namespace
 }  // namespace tovenrak::batch
