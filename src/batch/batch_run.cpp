@@ -219,7 +219,9 @@ BatchOutcome RunBatch(const core::Converter& er,
               ahead ? ahead->Take(k++) : convert(i);
           converted) {
         ++outcome.converted;
-        written.push_back(destination.lexically_normal().string());
+        // Only the review list's own name is looked for among them.
+        if (options.review_list)
+          written.push_back(destination.lexically_normal().string());
         if (tasks[i]->file_system)
           unsynced.push_back({i, *tasks[i]->file_system});
         const core::Detection& source = converted->source;
@@ -230,10 +232,12 @@ BatchOutcome RunBatch(const core::Converter& er,
         if (converted->markup_problem) {
           outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
         }
-        const std::string name =
-            core::EscapeForTerminal(NameInReview(destination, target_folder));
-        for (const core::AmbiguityPoint& point : converted->points)
-          review += core::ListingLine(name, point);
+        if (!converted->points.empty()) {
+          const std::string name =
+              core::EscapeForTerminal(NameInReview(destination, target_folder));
+          for (const core::AmbiguityPoint& point : converted->points)
+            review += core::ListingLine(name, point);
+        }
       } else {
         outcome.failed.push_back(
             {be_fore[i], ReasonOf(converted.error(), be_fore[i])});
