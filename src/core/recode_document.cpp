@@ -112,7 +112,7 @@ Result<RecodedDocument> RecodeDocument(
         // to the reading below, which says why.
         std::optional<std::vector<size_t>> cuts;
         if (in_parts || (consumed && !points))
-          cuts = MarkupCuts(text, source, kPartBytes);
+          cuts = MarkupCuts(text, source, kPartBytes, in_parts ? threads : 1);
         if (in_parts && cuts && !cuts->empty()) {
           if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
             return done.error();

@@ -51,15 +51,19 @@ class RecodeInPartsTest : public ::testing::Test {
       whole = done->text;
       whole_counts = {done->references, done->invalid_units};
     }
-    for (const size_t part : {1, 9, 200}) {
+    // Markup is cut as one reader finds the cuts, and as two find them.
+    for (const auto& [part, readers] :
+         {std::pair{1, 1u}, {9, 1u}, {9, 2u}, {200, 1u}, {200, 2u}}) {
       std::vector<size_t> cuts;
       if (markup) {
         std::optional<std::vector<size_t>> found =
-            MarkupCuts(bytes, source, part);
+            MarkupCuts(bytes, source, part, readers);
         ASSERT_TRUE(found);
         cuts = *found;
-      } else {
+      } else if (readers == 1) {
         cuts = TextCuts(bytes, source, part);
+      } else {
+        continue;
       }
       EXPECT_FALSE(cuts.empty());
       for (const unsigned threads : {1u, 3u}) {
@@ -106,6 +110,18 @@ TEST_F(RecodeInPartsTest, CutsOnlyWhereThePageReads) {
   EXPECT_EQ(MarkupCuts("<b>头</b><i>发</i>", Encoding::kUtf8, 1),
             std::vector<size_t>{});
   EXPECT_EQ(MarkupCuts("<p>a<p>b<!-- c", Encoding::kUtf8, 1), std::nullopt);
+  // Read on two threads, a page whose middle is in a comment is cut as one
+  // reader cuts it, and one that never ends is no page.
+  std::string page;
+  for (int i = 0; i < 10; ++i) page += "<p>a\n";
+  page += "<!--";
+  for (int i = 0; i < 20; ++i) page += "\n<p>c";
+  page += "-->";
+  for (int i = 0; i < 10; ++i) page += "<p>b\n";
+  EXPECT_EQ(MarkupCuts(page, Encoding::kUtf8, 8, 2),
+            MarkupCuts(page, Encoding::kUtf8, 8, 1));
+  EXPECT_EQ(MarkupCuts(page + "<p>a\n<p>b<!-- c", Encoding::kUtf8, 8, 2),
+            std::nullopt);
   // A line feed is no cut where a byte-order mark follows it.
   EXPECT_EQ(TextCuts("a\n\xEF\xBB\xBF"
                      "b\nc\n",

@@ -91,8 +91,11 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
 // the whole gives: before a tag that ends a run of text (not an inline tag)
 // and is not inside a script, style, comment or other tag. The cuts are in
 // order, each after 0 and before bytes.size(). std::nullopt when RecodeMarkup
-// cannot read the page as markup to its end.
+// cannot read the page as markup to its end. With `threads` of two or more,
+// a page of four parts or more is read on two threads; the cuts may then
+// differ, but they are as good.
 std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
-                                              Encoding source, size_t part);
+                                              Encoding source, size_t part,
+                                              unsigned threads = 1);
 
 }  // namespace tovenrak::core

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <functional>
+#include <new>
 #include <optional>
 #include <span>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #include "core/encoding/codec.h"
@@ -424,16 +427,25 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   return {};
 }
 
-std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
-                                              Encoding source, size_t part) {
-  const size_t mark = ByteOrderMarkLength(bytes, source);
-  BasicHtmlTokenizer<char8_t> tokenizer(
-      std::u8string_view(reinterpret_cast<const char8_t*>(bytes.data()) + mark,
-                         bytes.size() - mark));
-  std::vector<size_t> cuts;
+namespace {
+
+// Reads the tokens of `units` from `from`, a position between tokens where
+// the reading of the whole is in its ordinary state (not in the contents of
+// a script, style, title or textarea), and adds to `cuts` the cuts of
+// MarkupCuts from `next` on, counted in `units`. With `stop`, stops at the
+// first token that begins at or after it, and returns whether that token is
+// a tag beginning at `stop`: the reading is then in its ordinary state
+// there. Without, reads to the end and returns whether it could.
+bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
+              std::optional<size_t> stop, std::vector<size_t>& cuts) {
+  BasicHtmlTokenizer<char8_t> tokenizer(units.substr(from));
   HtmlToken token;
-  size_t next = part;
   while (tokenizer.Next(token)) {
+    const size_t begin = from + token.whole.begin;
+    if (stop && begin >= *stop) {
+      return begin == *stop && (token.kind == HtmlTokenKind::kStartTag ||
+                                token.kind == HtmlTokenKind::kEndTag);
+    }
     // A tag read here was read from a position between tokens, with nothing
     // pending; one that is not inline ends any run of text before it, so
     // the reader's state is the same there whether the page begins there
@@ -443,14 +455,85 @@ std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
     const bool cuts_before = token.kind == HtmlTokenKind::kStartTag ||
                              (token.kind == HtmlTokenKind::kEndTag &&
                               !HoldsRawContents(tokenizer.name()));
-    if (mark + token.whole.begin >= next && token.whole.begin != 0 &&
-        cuts_before && !IsInlineTag(tokenizer.name())) {
-      cuts.push_back(mark + token.whole.begin);
-      next = cuts.back() + part;
+    if (begin >= next && begin != 0 && cuts_before &&
+        !IsInlineTag(tokenizer.name())) {
+      cuts.push_back(begin);
+      next = begin + part;
     }
   }
-  if (tokenizer.problem()) return std::nullopt;
-  return cuts;
+  return !stop && !tokenizer.problem();
+}
+
+// Where a second reader may start: the first tag after the middle of `units`
+// that begins a line. A line feed and a '<' are units of their own in every
+// encoding. Whether the whole reading is between tokens there is known only
+// once the first reader gets there.
+std::optional<size_t> SecondStart(std::u8string_view units) {
+  for (size_t at = units.size() / 2;
+       (at = units.find(u8"\n<", at)) != std::u8string_view::npos; ++at) {
+    const char8_t next = at + 2 < units.size() ? units[at + 2] : u8'\0';
+    if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
+        next == '/')
+      return at + 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
+                                              Encoding source, size_t part,
+                                              unsigned threads) {
+  const size_t mark = ByteOrderMarkLength(bytes, source);
+  const std::u8string_view units(
+      reinterpret_cast<const char8_t*>(bytes.data()) + mark,
+      bytes.size() - mark);
+  std::vector<size_t> cuts;
+  auto in_bytes = [&] {
+    for (size_t& cut : cuts) cut += mark;
+    return cuts;
+  };
+  // A page of several parts is read from two places at once: from its
+  // start, and from a tag near its middle, which the first reader, when it
+  // gets there, confirms to be between tokens. Where it is not (a tag in a
+  // comment or a script), the first reader reads on alone.
+  const std::optional<size_t> second = threads >= 2 && units.size() >= 4 * part
+                                           ? SecondStart(units)
+                                           : std::nullopt;
+  if (second) {
+    std::vector<size_t> later;
+    // Whether the second reader read to the end; none when it could not
+    // finish (no memory), and the first then reads on alone.
+    std::optional<bool> later_read;
+    std::thread reader;
+    try {
+      reader = std::thread([&] {
+        try {
+          later_read = CutsFrom(units, *second, *second, part, {}, later);
+        } catch (...) {
+          later_read.reset();
+        }
+      });
+    } catch (const std::system_error&) {
+      // No second thread: one reader reads it all.
+    }
+    bool met = false;
+    try {
+      met = reader.joinable() && CutsFrom(units, 0, part, part, second, cuts);
+    } catch (...) {
+      if (reader.joinable()) reader.join();
+      throw;
+    }
+    if (reader.joinable()) reader.join();
+    if (met && later_read) {
+      if (!*later_read) return std::nullopt;
+      cuts.insert(cuts.end(), later.begin(), later.end());
+      return in_bytes();
+    }
+    cuts.clear();
+  }
+  if (!CutsFrom(units, 0, part, part, {}, cuts)) return std::nullopt;
+  return in_bytes();
 }
 
 }  // namespace tovenrak::core
