@@ -15,10 +15,6 @@ namespace {
 
 constexpr size_t npos = std::u32string_view::npos;
 
-bool IsAsciiLetter(char32_t c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
 // Whether a '<' before `c` opens markup rather than being text.

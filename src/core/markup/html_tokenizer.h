@@ -149,6 +149,11 @@ extern template class BasicHtmlTokenizer<char8_t>;
 // its end tag: script, style, title, textarea.
 bool HoldsRawContents(NameKey name);
 
+// An ASCII letter, either case.
+inline bool IsAsciiLetter(char32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // HTML's white space: space, tab, line feed, form feed, carriage return.
 inline bool IsHtmlSpace(char32_t c) {
   return c <= ' ' && (uint64_t{0x100003600} >> c & 1) != 0;

@@ -33,10 +33,6 @@ constexpr std::string_view kFileExtensions[] = {
     "ico", "swf",  "pdf",   "doc",   "txt", "zip", "rar",  "mp3", "xml"};
 constexpr NameSet kExtensionSet(kFileExtensions);
 
-bool IsAsciiLetter(char32_t c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 template <typename Char>
 std::basic_string_view<Char> Trim(std::basic_string_view<Char> text) {
   while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <new>
 #include <optional>
 #include <span>
 #include <system_error>
@@ -472,9 +471,7 @@ std::optional<size_t> SecondStart(std::u8string_view units) {
   for (size_t at = units.size() / 2;
        (at = units.find(u8"\n<", at)) != std::u8string_view::npos; ++at) {
     const char8_t next = at + 2 < units.size() ? units[at + 2] : u8'\0';
-    if ((next >= 'a' && next <= 'z') || (next >= 'A' && next <= 'Z') ||
-        next == '/')
-      return at + 1;
+    if (IsAsciiLetter(next) || next == '/') return at + 1;
   }
   return std::nullopt;
 }
@@ -505,9 +502,10 @@ std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
     // Whether the second reader read to the end; none when it could not
     // finish (no memory), and the first then reads on alone.
     std::optional<bool> later_read;
-    std::thread reader;
+    // Joined however this thread leaves.
+    std::jthread reader;
     try {
-      reader = std::thread([&] {
+      reader = std::jthread([&] {
         try {
           later_read = CutsFrom(units, *second, *second, part, {}, later);
         } catch (...) {
@@ -517,13 +515,8 @@ std::optional<std::vector<size_t>> MarkupCuts(std::string_view bytes,
     } catch (const std::system_error&) {
       // No second thread: one reader reads it all.
     }
-    bool met = false;
-    try {
-      met = reader.joinable() && CutsFrom(units, 0, part, part, second, cuts);
-    } catch (...) {
-      if (reader.joinable()) reader.join();
-      throw;
-    }
+    const bool met =
+        reader.joinable() && CutsFrom(units, 0, part, part, second, cuts);
     if (reader.joinable()) reader.join();
     if (met && later_read) {
       if (!*later_read) return std::nullopt;
