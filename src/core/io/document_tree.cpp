@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -32,12 +33,18 @@ struct Listed {
   fs::file_type type;
 };
 
-DIR* OpenListing(const fs::path& folder, bool follow) {
+struct ListingCloser {
+  void operator()(DIR* listing) const { ::closedir(listing); }
+};
+using Listing = std::unique_ptr<DIR, ListingCloser>;
+
+// Null, errno set, when the folder cannot be opened.
+Listing OpenListing(const fs::path& folder, bool follow) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC |
                                             (follow ? 0 : O_NOFOLLOW));
   if (fd < 0) return nullptr;
-  DIR* listing = ::fdopendir(fd);
-  if (listing == nullptr) {
+  Listing listing(::fdopendir(fd));
+  if (!listing) {
     const int error = errno;
     ::close(fd);
     errno = error;
@@ -56,22 +63,20 @@ int ReadListing(DIR* listing, std::vector<Listed>& entries) {
     if (entry == nullptr) return errno;
     const std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
-    unsigned char kind = entry->d_type;
-    if (kind == DT_UNKNOWN) {
-      struct stat st;
-      if (::fstatat(::dirfd(listing), entry->d_name, &st,
-                    AT_SYMLINK_NOFOLLOW) == 0) {
-        kind = S_ISLNK(st.st_mode)   ? DT_LNK
-               : S_ISDIR(st.st_mode) ? DT_DIR
-               : S_ISREG(st.st_mode) ? DT_REG
-                                     : DT_UNKNOWN;
-      }
+    const unsigned char kind = entry->d_type;
+    fs::file_type type = kind == DT_LNK   ? fs::file_type::symlink
+                         : kind == DT_DIR ? fs::file_type::directory
+                         : kind == DT_REG ? fs::file_type::regular
+                                          : fs::file_type::unknown;
+    struct stat st;
+    if (kind == DT_UNKNOWN && ::fstatat(::dirfd(listing), entry->d_name, &st,
+                                        AT_SYMLINK_NOFOLLOW) == 0) {
+      type = S_ISLNK(st.st_mode)   ? fs::file_type::symlink
+             : S_ISDIR(st.st_mode) ? fs::file_type::directory
+             : S_ISREG(st.st_mode) ? fs::file_type::regular
+                                   : fs::file_type::unknown;
     }
-    entries.push_back(
-        {std::string(name), kind == DT_LNK   ? fs::file_type::symlink
-                            : kind == DT_DIR ? fs::file_type::directory
-                            : kind == DT_REG ? fs::file_type::regular
-                                             : fs::file_type::unknown});
+    entries.push_back({std::string(name), type});
   }
 }
 
@@ -118,25 +123,19 @@ DocumentTree ListDocuments(const fs::path& root,
     const fs::path folder = relative.empty() ? root : root / relative;
     // The root may be reached through a link; a subfolder was listed as a
     // folder, and a link put in its place since is not followed.
-    DIR* listing = OpenListing(folder, /*follow=*/relative.empty());
+    const Listing listing = OpenListing(folder, /*follow=*/relative.empty());
     struct stat st;
-    if (listing == nullptr || ::fstat(::dirfd(listing), &st) != 0) {
+    if (!listing || ::fstat(::dirfd(listing.get()), &st) != 0) {
       tree.failures.push_back(
           {ErrorCode::kUnreadable, std::strerror(errno), folder.string()});
-      if (listing != nullptr) ::closedir(listing);
       continue;
     }
     const FileId id{st.st_dev, st.st_ino};
     if (relative.empty()) root_id = id;
     if (!entered.insert(id).second ||
-        (has_excluded && id == excluded && id != root_id)) {
-      ::closedir(listing);
+        (has_excluded && id == excluded && id != root_id))
       continue;
-    }
-
-    const int read = ReadListing(listing, entries);
-    ::closedir(listing);
-    if (read != 0) {
+    if (const int read = ReadListing(listing.get(), entries); read != 0) {
       tree.failures.push_back(
           {ErrorCode::kUnreadable, std::strerror(read), folder.string()});
       continue;
