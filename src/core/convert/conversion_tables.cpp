@@ -36,6 +36,7 @@ ConversionTables::ConversionTables(const ConversionPlan& plan)
     Compile(cp, cp < 0x10000 ? bmp_.at(cp) : astral_[cp]);
   index_ = std::make_unique<SegmentationIndex>(*this);
   NoteAsciiKept();
+  NoteSegmentedLevels();
 }
 
 ConversionTables::ConversionTables(SegmentedChain chain)
@@ -48,6 +49,24 @@ void ConversionTables::NoteAsciiKept() {
     const CodeEntry e = Entry(cp);
     if (e.plain_single() && e.out() == cp)
       ascii_kept_[cp >> 6] |= uint64_t{1} << (cp & 63);
+  }
+}
+
+void ConversionTables::NoteSegmentedLevels() {
+  const PhraseTrie& segmentation = chain_.segmentation();
+  const std::vector<ChainLevel>& levels = chain_.run_levels();
+  for (size_t k = 0; k < levels.size() && k < 64; ++k) {
+    bool segmented = true;
+    for (const CompiledDictionaryPtr& d : levels[k].dictionaries()) {
+      const Dictionary& keys = *d->dictionary;
+      for (size_t i = 0; i < keys.size() && segmented; ++i) {
+        const std::u32string_view key = keys.key(i);
+        segmented = key.size() < 2 ||
+                    segmentation.LongestMatch(key.data(), key.size()).length ==
+                        key.size();
+      }
+    }
+    if (segmented) keys_segmented_ |= uint64_t{1} << k;
   }
 }
 
@@ -77,6 +96,7 @@ void ConversionTables::Save(TableWriter& out) const {
   out.Put(spans_);
   out.Put(pool_);
   out.Put(static_cast<uint64_t>(run_reach_));
+  out.Put(keys_segmented_);
   index_->Save(out);
 }
 
@@ -90,7 +110,7 @@ std::unique_ptr<ConversionTables> ConversionTables::Load(TableReader& in) {
   if (!in.Get(t->bmp_) || !in.Get(astral) || !in.Get(astral_entries) ||
       astral.size() != astral_entries.size() || !in.Get(t->infos_) ||
       !in.Get(t->firsts_) || !in.Get(t->lasts_) || !in.Get(t->spans_) ||
-      !in.Get(t->pool_) || !in.Get(reach))
+      !in.Get(t->pool_) || !in.Get(reach) || !in.Get(t->keys_segmented_))
     return nullptr;
   for (size_t i = 0; i < astral.size(); ++i)
     t->astral_.emplace(astral[i], astral_entries[i]);
@@ -154,6 +174,10 @@ void ConversionTables::Compile(char32_t cp, CodeEntry& entry) {
          !levels[clean].ConvertOne(outputs[clean][0]).empty())
     ++clean;
   info.clean_levels = clean;
+  uint8_t kept = 0;
+  while (kept < n && kept < UINT8_MAX && outputs[kept + 1] == outputs[0])
+    ++kept;
+  info.kept_levels = kept;
   for (size_t k = 0; k < n; ++k) {
     firsts_.push_back(outputs[k].empty() ? 0 : outputs[k].front());
     lasts_.push_back(outputs[k].empty() ? 0 : outputs[k].back());

@@ -108,6 +108,9 @@ struct CodeInfo {
   // How many levels the code point passes through alone, so that the first
   // code point of outputs[k] is known for k <= clean_levels.
   uint8_t clean_levels = 0;
+  // How many levels leave it as it is when it converts alone: outputs[k]
+  // is the code point itself for k <= kept_levels.
+  uint8_t kept_levels = 0;
   // Bit k: the last code point of outputs[k] begins a key of two or more
   // code points at level k; whether it matches depends on what follows.
   uint32_t soft_levels = 0;
@@ -168,6 +171,17 @@ class ConversionTables {
     return e.identity() ? static_cast<uint8_t>(levels())
                         : infos_[e.info()].clean_levels;
   }
+  uint8_t kept_levels(const CodeEntry& e) const {
+    return e.identity() ? static_cast<uint8_t>(levels())
+                        : infos_[e.info()].kept_levels;
+  }
+  // Whether every key of two or more code points of `level` is also a
+  // segmentation key. Inside a run, such a key can then match only where
+  // the levels before have changed the text: as the text stands, the
+  // segmentation would have taken it.
+  bool keys_segmented(size_t level) const {
+    return level < 64 && (keys_segmented_ >> level & 1) != 0;
+  }
 
   size_t levels() const { return chain_.run_levels().size(); }
   // A code point that may take part in a longer match inside a run reaches
@@ -187,6 +201,7 @@ class ConversionTables {
 
   void SumReaches();
   void NoteAsciiKept();
+  void NoteSegmentedLevels();
 
   uint32_t AddSpan(std::u32string_view cps);
   void Compile(char32_t cp, CodeEntry& entry);
@@ -201,6 +216,7 @@ class ConversionTables {
   TableArray<char32_t> pool_;
   size_t run_reach_ = 1;
   std::vector<size_t> reach_after_;
+  uint64_t keys_segmented_ = 0;      // Bit k: keys_segmented(k).
   uint64_t ascii_kept_[2] = {0, 0};  // Bit c: KeepsAlone(c).
   std::unique_ptr<SegmentationIndex> index_;
 };

@@ -106,6 +106,9 @@ class Engine {
   struct Key {
     uint32_t value;  // PhraseTrie::kNoValue when no key matches.
     size_t end;
+    // How many code points from the start the segmentation trie follows
+    // the text (up to the end of what is known): no key there is longer.
+    size_t depth;
   };
   // Inlined in both callers: a call here cost the phrase-dense path a
   // tenth of its speed.
@@ -115,8 +118,9 @@ class Engine {
   size_t Careful(size_t pos, const CodeEntry& entry);
   // With kAny, any reach but 0 once one is found.
   template <bool kAny = false>
-  size_t RunReach(size_t pos, const CodeEntry& entry) const;
-  bool MayBeginSegmentationKey(size_t pos, const CodeEntry& entry) const;
+  size_t RunReach(size_t pos, const CodeEntry& entry, size_t depth) const;
+  size_t SegmentationDepth(size_t pos, const CodeEntry& entry) const;
+  bool ReadAsWritten(size_t pos, size_t depth, size_t level) const;
   size_t Region(size_t pos);
 
   const ConversionTables& t_;
@@ -176,22 +180,29 @@ size_t Engine<Out>::Run() {
 template <typename Out>
 typename Engine<Out>::Key Engine<Out>::LongestSegmentationKey(
     size_t pos, uint32_t value_alone) const {
-  Key best{value_alone, pos + 1};
+  Key best{value_alone, pos + 1, 1};
   size_t p = pos + 1;
   const SegmentationIndex::Pair* pair =
       p < size_ ? index_.FindPair(in_[pos], in_[p]) : nullptr;
   if (pair == nullptr) return best;
-  if (pair->value() != PhraseTrie::kNoValue) best = {pair->value(), p + 1};
+  if (pair->value() != PhraseTrie::kNoValue) {
+    best.value = pair->value();
+    best.end = p + 1;
+  }
   ++p;
   for (uint32_t first = pair->first(), count = pair->count();
        p < size_ && count != 0 && !IsPlaceholder(in_[p]); ++p) {
     const uint32_t child = trie_.FindChild(first, count, in_[p]);
     if (child == PhraseTrie::kNoNode) break;
     const PhraseTrie::Node& node = trie_.node(child);
-    if (node.value != PhraseTrie::kNoValue) best = {node.value, p + 1};
+    if (node.value != PhraseTrie::kNoValue) {
+      best.value = node.value;
+      best.end = p + 1;
+    }
     first = node.first;
     count = node.count;
   }
+  best.depth = p - pos;
   return best;
 }
 
@@ -213,6 +224,7 @@ size_t Engine<Out>::SegmentStart(size_t pos, const CodeEntry& entry) {
 template <typename Out>
 size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
   const CodeInfo& info = t_.info(entry.info());
+  size_t depth = 0;
   if (info.segmentation_node != PhraseTrie::kNoNode) {
     const Key key =
         LongestSegmentationKey(pos, trie_.Value(info.segmentation_node));
@@ -220,8 +232,9 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
       out_.Put(index_.Phrase(key.value));
       return key.end;
     }
+    depth = key.depth;
   }
-  if (RunReach</*kAny=*/true>(pos, entry) != 0) return Region(pos);
+  if (RunReach</*kAny=*/true>(pos, entry, depth) != 0) return Region(pos);
   out_.Put(t_.span(info.single_output));
   return pos + 1;
 }
@@ -236,7 +249,8 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
 // key.
 template <typename Out>
 template <bool kAny>
-size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry) const {
+size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
+                             size_t depth) const {
   if (entry.kind() != CodeKind::kCareful) return 0;
   const CodeInfo& info = t_.info(entry.info());
   if (info.hard) return t_.run_reach();
@@ -246,6 +260,10 @@ size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry) const {
   size_t reach = 0;
   for (uint32_t bits = info.soft_levels; bits != 0; bits &= bits - 1) {
     const auto k = static_cast<size_t>(std::countr_zero(bits));
+    // Inside a run, the segmentation found no key at `pos`; where level k
+    // reads the text as it stands as far as the segmentation trie follows
+    // it, no key of level k matches there either.
+    if (t_.keys_segmented(k) && ReadAsWritten(pos, depth, k)) continue;
     if (t_.clean_levels(next) < k) return t_.run_reach();
     const size_t key = levels[k].LongestKeyBeginning(
         t_.last(k, entry, in_[pos]), t_.first(k, next, in_[pos + 1]));
@@ -255,39 +273,64 @@ size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry) const {
   return reach;
 }
 
+// How far the segmentation trie follows the text from `pos` (see Key::depth).
 template <typename Out>
-bool Engine<Out>::MayBeginSegmentationKey(size_t pos,
-                                          const CodeEntry& entry) const {
-  if (entry.identity()) return false;
+size_t Engine<Out>::SegmentationDepth(size_t pos,
+                                      const CodeEntry& entry) const {
+  if (entry.identity()) return 0;
   const uint32_t node = t_.info(entry.info()).segmentation_node;
-  if (node == PhraseTrie::kNoNode) return false;
-  if (trie_.Value(node) != PhraseTrie::kNoValue) return true;
-  // The pair index answers in one probe what a search among the node's
-  // children (hundreds, for a common character) would.
-  return pos + 1 < size_ && !IsPlaceholder(in_[pos + 1]) &&
-         index_.FindPair(in_[pos], in_[pos + 1]) != nullptr;
+  if (node == PhraseTrie::kNoNode) return 0;
+  return LongestSegmentationKey(pos, trie_.Value(node)).depth;
+}
+
+// Whether `level`, inside a run, reads the code points from `pos` to
+// `pos + depth` (those in the stretch) as they stand in the text: the levels
+// before leave each as it is, and no longer key of theirs begins at any.
+template <typename Out>
+bool Engine<Out>::ReadAsWritten(size_t pos, size_t depth, size_t level) const {
+  const std::vector<ChainLevel>& levels = t_.chain().run_levels();
+  CodeEntry e, next;
+  bool more = At(pos, e);
+  for (size_t q = pos; more && q <= pos + depth; ++q, e = next) {
+    if (t_.kept_levels(e) < level) return false;
+    more = At(q + 1, next);
+    if (e.identity()) continue;
+    const uint32_t soft =
+        t_.info(e.info()).soft_levels & ((uint32_t{1} << level) - 1);
+    if (soft == 0) continue;
+    if (!more) {
+      if (q + 1 >= size_ && !final_) return false;
+      continue;
+    }
+    for (uint32_t bits = soft; bits != 0; bits &= bits - 1) {
+      const auto j = static_cast<size_t>(std::countr_zero(bits));
+      if (t_.clean_levels(next) < j ||
+          levels[j].LongestKeyBeginning(in_[q],
+                                        t_.first(j, next, in_[q + 1])) != 0)
+        return false;
+    }
+  }
+  return true;
 }
 
 // Converts exactly, as OpenCC does, the part of the stretch from `pos` up to
 // the first position that no possible match crosses, and returns that
-// position. A segmentation key starting at q ends by q plus the longest key
-// beginning with that code point; a longer match of a run's conversions by q
-// plus RunReach. Where all those reaches have been passed, every scan is
-// back in step and the fast path can go on. Returns kNeedMore, writing
+// position. A segmentation key starting at q ends by q plus how far the
+// segmentation trie follows the text; a longer match of a run's conversions
+// by q plus RunReach. Where all those reaches have been passed, every scan
+// is back in step and the fast path can go on. Returns kNeedMore, writing
 // nothing, when that position is not within the text known so far.
 template <typename Out>
 size_t Engine<Out>::Region(size_t pos) {
   size_t reach = 0;
   size_t p = pos;
   for (CodeEntry e; At(p, e) && (p == pos || p < reach); ++p) {
-    if (MayBeginSegmentationKey(p, e)) {
-      const uint32_t node = t_.info(e.info()).segmentation_node;
-      reach = std::max(reach, p + trie_.LongestKeyThrough(node));
-    }
-    reach = std::max(reach, p + RunReach(p, e));
+    const size_t depth = SegmentationDepth(p, e);
+    reach = std::max({reach, p + depth, p + RunReach(p, e, depth)});
   }
-  // The scan looked at p + 1 at most; past the end it would have seen an end
-  // that is not there.
+  // The scan looked at p + 1 at most, but for the trie's walks, and a walk
+  // that met the end of the text took the reach there; past the end it
+  // would have seen an end that is not there.
   if (!final_ && p + 1 >= size_) return kNeedMore;
   region_.clear();
   t_.chain().Convert(std::u32string_view(in_ + pos, p - pos), region_);
