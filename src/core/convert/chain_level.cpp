@@ -85,4 +85,15 @@ size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
   return longest;
 }
 
+size_t ChainLevel::LongestLongKeyAt(std::u32string_view text,
+                                    bool& open) const {
+  size_t longest = 0;
+  for (const PhraseTrie* trie : long_keyed_) {
+    const PhraseTrie::Match m = trie->LongestMatch(text.data(), text.size());
+    if (m.length >= 2) longest = std::max(longest, m.length);
+    open = open || m.open;
+  }
+  return longest;
+}
+
 }  // namespace tovenrak::core

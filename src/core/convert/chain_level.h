@@ -47,6 +47,11 @@ class ChainLevel {
   // when none does.
   size_t LongestKeyBeginning(char32_t first, char32_t second) const;
 
+  // The length of the longest key of two or more code points, of any
+  // dictionary, that `text` begins with, or 0 when none is; sets `open` when
+  // the text ended while a longer key was still possible.
+  size_t LongestLongKeyAt(std::u32string_view text, bool& open) const;
+
   // The longest key of any dictionary, in code points (at least 1).
   size_t MaxKeyLength() const { return max_key_length_; }
 

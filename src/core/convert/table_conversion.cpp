@@ -121,6 +121,7 @@ class Engine {
   size_t RunReach(size_t pos, const CodeEntry& entry, size_t depth) const;
   size_t SegmentationDepth(size_t pos, const CodeEntry& entry) const;
   bool ReadAsWritten(size_t pos, size_t depth, size_t level) const;
+  size_t FirstLevelKey(size_t pos) const;
   size_t Region(size_t pos);
 
   const ConversionTables& t_;
@@ -265,8 +266,10 @@ size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
     // it, no key of level k matches there either.
     if (t_.keys_segmented(k) && ReadAsWritten(pos, depth, k)) continue;
     if (t_.clean_levels(next) < k) return t_.run_reach();
-    const size_t key = levels[k].LongestKeyBeginning(
-        t_.last(k, entry, in_[pos]), t_.first(k, next, in_[pos + 1]));
+    const size_t key =
+        k == 0 ? FirstLevelKey(pos)
+               : levels[k].LongestKeyBeginning(t_.last(k, entry, in_[pos]),
+                                               t_.first(k, next, in_[pos + 1]));
     if (key != 0) reach = std::max(reach, key + t_.reach_after(k));
     if (kAny && reach != 0) break;
   }
@@ -304,13 +307,25 @@ bool Engine<Out>::ReadAsWritten(size_t pos, size_t depth, size_t level) const {
     }
     for (uint32_t bits = soft; bits != 0; bits &= bits - 1) {
       const auto j = static_cast<size_t>(std::countr_zero(bits));
-      if (t_.clean_levels(next) < j ||
-          levels[j].LongestKeyBeginning(in_[q],
-                                        t_.first(j, next, in_[q + 1])) != 0)
+      if (j == 0 ? FirstLevelKey(q) != 0
+                 : t_.clean_levels(next) < j ||
+                       levels[j].LongestKeyBeginning(
+                           in_[q], t_.first(j, next, in_[q + 1])) != 0)
         return false;
     }
   }
   return true;
+}
+
+// The longest key of two or more code points of the run's first level that
+// matches at `pos`, which that level reads as it stands in the text; the
+// longest the level has when the text known so far ends too soon to tell.
+template <typename Out>
+size_t Engine<Out>::FirstLevelKey(size_t pos) const {
+  const ChainLevel& level = t_.chain().run_levels()[0];
+  bool open = false;
+  const size_t key = level.LongestLongKeyAt({in_ + pos, size_ - pos}, open);
+  return open && !final_ ? level.MaxKeyLength() : key;
 }
 
 // Converts exactly, as OpenCC does, the part of the stretch from `pos` up to
