@@ -22,10 +22,21 @@ CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
 }
 
 ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
-    : dictionaries_(std::move(dictionaries)) {
+    : dictionaries_(std::move(dictionaries)),
+      pair_bits_((size_t{1} << kPairBits) / 64) {
   for (const CompiledDictionaryPtr& d : dictionaries_) {
     max_key_length_ = std::max(max_key_length_, d->trie.MaxKeyLength());
-    if (d->trie.MaxKeyLength() >= 2) long_keyed_.push_back(&d->trie);
+    if (d->trie.MaxKeyLength() < 2) continue;
+    const PhraseTrie& trie = d->trie;
+    long_keyed_.push_back(&trie);
+    const PhraseTrie::Node& root = trie.node(0);
+    for (uint32_t i = root.first; i < root.first + root.count; ++i) {
+      const PhraseTrie::Node& a = trie.node(i);
+      for (uint32_t j = a.first; j < a.first + a.count; ++j) {
+        const size_t bit = PairBit(a.label, trie.node(j).label);
+        pair_bits_[bit / 64] |= uint64_t{1} << (bit % 64);
+      }
+    }
   }
 }
 
@@ -74,6 +85,7 @@ bool ChainLevel::BeginsLongKey(char32_t cp) const {
 }
 
 size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
+  if (!MayBeginLongKey(first, second)) return 0;
   size_t longest = 0;
   for (const PhraseTrie* trie : long_keyed_) {
     const uint32_t node = trie->Child(0, first);
@@ -87,6 +99,7 @@ size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
 
 size_t ChainLevel::LongestLongKeyAt(std::u32string_view text,
                                     bool& open) const {
+  if (text.size() >= 2 && !MayBeginLongKey(text[0], text[1])) return 0;
   size_t longest = 0;
   for (const PhraseTrie* trie : long_keyed_) {
     const PhraseTrie::Match m = trie->LongestMatch(text.data(), text.size());

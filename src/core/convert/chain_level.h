@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -65,10 +66,26 @@ class ChainLevel {
 
  private:
   std::vector<CompiledDictionaryPtr> dictionaries_;
+  // Whether a long key may begin with `first`, `second`: false for most
+  // pairs, answered from a few kilobytes instead of the tries.
+  bool MayBeginLongKey(char32_t first, char32_t second) const {
+    const size_t bit = PairBit(first, second);
+    return (pair_bits_[bit / 64] >> (bit % 64) & 1) != 0;
+  }
+  static size_t PairBit(char32_t first, char32_t second) {
+    return static_cast<size_t>(
+        ((uint64_t{first} << 21 | second) * 0x9E3779B97F4A7C15u) >>
+        (64 - kPairBits));
+  }
+
   // Those with a key of two or more code points: a character table has
   // none, and the questions about long keys pass it by.
   std::vector<const PhraseTrie*> long_keyed_;
   size_t max_key_length_ = 1;
+  // Bit PairBit(a, b) is set for the first two code points of each long
+  // key.
+  static constexpr int kPairBits = 16;
+  std::vector<uint64_t> pair_bits_;
 };
 
 }  // namespace tovenrak::core
