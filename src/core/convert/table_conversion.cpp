@@ -174,7 +174,8 @@ size_t Engine<Out>::Run() {
 
 // The steps below all start where everything before `pos` has been written
 // and no match of the segmentation or of any conversion crosses `pos`; they
-// look no further than pos + lookahead(), except Region.
+// look no further than pos + lookahead(), except Region and the lookups of
+// keys along the text, which count a text cut short as a possible match.
 
 // The longest segmentation key starting at `pos`, given the value of the key
 // of the code point there alone (or kNoValue).
@@ -247,7 +248,10 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
 // gives none is hard; one that a lower level joins with others lies in the
 // stretch and has a reach of its own). What that match changes may bring
 // about matches of the later levels, each no longer than the level's longest
-// key.
+// key. The first level reads the text as it stands, so its keys are looked
+// up along the text. A later level whose long keys are all segmentation keys
+// needs no lookup where it too reads the text as it stands (ReadAsWritten):
+// the segmentation has looked there already.
 template <typename Out>
 template <bool kAny>
 size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
