@@ -217,6 +217,14 @@ TEST(TinyDictionaryDifferentialTest, TablesMatchOpenccOnRandomPlans) {
       ConvertWithTables(tables, text.substr(cut), pieces);
       ASSERT_EQ(Utf8(pieces), Utf8(actual))
           << "plan " << plan << " cut at " << cut << " of " << Utf8(text);
+      // So is the one the tables find there.
+      pieces.clear();
+      const size_t clean =
+          ConvertPrefixWithTables(tables, text.substr(0, seen), pieces);
+      ConvertWithTables(tables, text.substr(clean), pieces);
+      ASSERT_EQ(Utf8(pieces), Utf8(actual))
+          << "plan " << plan << " tables' cut at " << clean << " of "
+          << Utf8(text);
     }
   }
 }
