@@ -53,6 +53,10 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
        Encoding::kGb18030},
       {R"(<meta title="a>b" charset=big5>)",
        R"(<meta title="a>b" charset=gb2312>)"},
+      // HTML allows white space around the "=", in both forms.
+      {R"(<meta charset = "big5">)", R"(<meta charset = "gb2312">)"},
+      {"<meta content=\"text/html; charset =\tbig5\">",
+       "<meta content=\"text/html; charset=gb2312\" http-equiv=Content-Type>"},
       // Four Big5 codes are two characters each, a letter and a mark.
       {"<title>\x88\x62\x88\xA5</title><meta charset=gb2312><p>",
        "<title>\x88\x62\x88\xA5</title><meta charset=big5><p>",
@@ -96,6 +100,7 @@ TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {
       "<body charset=big5>",
       "<!-- <meta charset=big5> -->",
       "<meta name=description content=\"text/html; charset=big5\">",
+      "<meta content=\"text/html; charset big5\">",
       "<meta \xA4"
       "charset=big5>",  // The key inside a double-byte character.
       R"(<?xml version="1.0"?><a/>)",

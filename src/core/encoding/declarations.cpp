@@ -54,7 +54,7 @@ std::optional<Encoding> DeclaredEncoding(std::string_view text) {
       return encoding;
   }
   const std::string_view head = text.substr(0, kMetaSearchBytes);
-  if (FindAscii(head, Encoding::kUtf8, "charset=", 0, /*ignore_case=*/true) ==
+  if (FindAscii(head, Encoding::kUtf8, "charset", 0, /*ignore_case=*/true) ==
       npos)
     return std::nullopt;
   const auto meta = FindCharsetDeclaration(std::u8string_view(

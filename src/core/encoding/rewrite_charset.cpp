@@ -22,7 +22,7 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
                                                Encoding target) {
   // Most texts hold no declaration at all, and are not decoded.
   const size_t first =
-      FindAscii(text, target, "charset=", 0, /*ignore_case=*/true);
+      FindAscii(text, target, "charset", 0, /*ignore_case=*/true);
   if (first == std::string_view::npos) return std::nullopt;
   // A page declares its encoding near its start: the text up to a little
   // past the first "charset=" is read first. A declaring tag that ends

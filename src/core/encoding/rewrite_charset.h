@@ -22,10 +22,11 @@ struct DeclarationEdit {
 // The edit that makes the <meta> charset declaration of `text` (in `target`)
 // name DeclaredName(target); std::nullopt when nothing is rewritten.
 //
-// The text is read as markup, as code points (FindMetaTags): a <meta> inside
-// a comment, a script or another tag's value does not count, and a quoted
-// value may hold '>'. In the first <meta> tag that declares a charset, the
-// first "charset=" (any letter case) counts that stands outside every
+// The text is read as markup, as code points (FindCharsetDeclaration): a
+// <meta> inside a comment, a script or another tag's value does not count,
+// and a quoted value may hold '>'. In the first <meta> tag that declares a
+// charset, the first "charset=" (any letter case, and white space around the
+// "=" as HTML allows: charset = "big5") counts that stands outside every
 // attribute value, or in the content value of a tag without a name
 // attribute (<meta name=description content="...charset=..."> declares
 // nothing). As an attribute (<meta charset="big5">) just the encoding name
@@ -35,8 +36,8 @@ struct DeclarationEdit {
 // " http-equiv=Content-Type"; a self-closing "/" is kept as " />". A text
 // without such a declaration, or whose meta tag has no ">", gets no edit; no
 // declaration is ever added. Applying the edit and looking again gives an
-// edit that changes nothing. Linear in the length of the text; a text with
-// a "charset=" is decoded whole for it.
+// edit that changes nothing. Linear in the length of the text; a text is
+// decoded only as far as needed to find its declaring tag.
 std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
                                                Encoding target);
 

@@ -14,10 +14,20 @@ bool IsLabelChar(char32_t c) {
          (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
 }
 
+constexpr size_t npos = std::u32string_view::npos;
+
+// Where the value of a key "charset" at `pos` begins, past the "=" and the
+// white space that HTML allows around it; npos when no "=" follows before
+// `end`.
 template <typename Char>
-bool IsKeyAt(std::basic_string_view<Char> text, size_t pos) {
-  return text.size() - pos >= 8 &&
-         EqualsIgnoringCase(text.substr(pos, 8), "charset=");
+size_t ValueOfKeyAt(std::basic_string_view<Char> text, size_t pos, size_t end) {
+  if (end - pos < 8 || !EqualsIgnoringCase(text.substr(pos, 7), "charset"))
+    return npos;
+  size_t at = pos + 7;
+  while (at < end && IsHtmlSpace(text[at])) ++at;
+  if (at == end || text[at] != '=') return npos;
+  for (++at; at < end && IsHtmlSpace(text[at]);) ++at;
+  return at;
 }
 
 // The first "charset=" of `tag` that declares the page's encoding: one
@@ -36,12 +46,13 @@ std::optional<CharsetDeclaration> DeclarationIn(
   }
   size_t next_attribute = 0;
   for (size_t key = tag.whole.begin + 5; key < close; ++key) {
-    if (!IsKeyAt(text, key)) continue;
+    const size_t value = ValueOfKeyAt(text, key, close);
+    if (value == npos) continue;
     while (next_attribute < tag.attributes.size() &&
            tag.attributes[next_attribute].value.end <= key)
       ++next_attribute;
     CharsetDeclaration found{key, close};
-    found.name = key + 8;
+    found.name = value;
     if (next_attribute < tag.attributes.size()) {
       const HtmlAttribute& attribute = tag.attributes[next_attribute];
       if (attribute.has_value && attribute.value.begin <= key) {
@@ -53,6 +64,12 @@ std::optional<CharsetDeclaration> DeclarationIn(
         }
         found.in_content = true;
         found.quote = attribute.quote;
+        // A name may be quoted with the other quote: content='...
+        // charset="big5"'.
+        if (found.name < close &&
+            (text[found.name] == '"' || text[found.name] == '\'') &&
+            text[found.name] != attribute.quote)
+          ++found.name;
         found.name_end = found.name;
         while (found.name_end < close && IsLabelChar(text[found.name_end]))
           ++found.name_end;
@@ -60,7 +77,6 @@ std::optional<CharsetDeclaration> DeclarationIn(
       }
     }
     // An attribute of its own: its value, quoted or not.
-    while (found.name < close && IsHtmlSpace(text[found.name])) ++found.name;
     if (found.name < close &&
         (text[found.name] == '"' || text[found.name] == '\'')) {
       const size_t closing = text.find(text[found.name], found.name + 1);

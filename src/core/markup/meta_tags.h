@@ -28,11 +28,12 @@ struct CharsetDeclaration {
 // inside a comment, script, style, title, textarea, server code or another
 // tag's value, and a quoted value may hold '>'; when the text cannot be read
 // as markup to its end, the tags before the point where reading stopped): its
-// first "charset=" (any letter case) that stands outside every attribute value,
-// or in the content value of a tag without a name attribute (<meta
-// name=description content="...charset=..."> declares nothing). As an attribute
-// the name is its whole value, quoted or not; in a content value, the letters,
-// digits and "-_.:" that follow.
+// first "charset=" (any letter case, white space allowed around the "=") that
+// stands outside every attribute value, or in the content value of a tag
+// without a name attribute (<meta name=description content="...charset=...">
+// declares nothing). As an attribute the name is its whole value, quoted or
+// not; in a content value, the letters, digits and "-_.:" that follow, past a
+// quote of the other kind.
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u32string_view text);
 // The same over bytes, each read as the code point of its value (so a
