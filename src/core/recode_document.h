@@ -39,7 +39,8 @@ struct RecodedDocument {
 // Converts the bytes `text` from `source` to `target` and between scripts as
 // `how` says, as Converter::Recode does, except that when `how` is given and
 // `markup` is kHtml, or kAuto and LooksLikeMarkup(name, decoded text), the
-// decoded text goes through ConvertMarkup. When it cannot be read as markup
+// decoded text goes through ConvertMarkup (as RecodeMarkup reads it, scripts
+// and style sheets keeping their own escapes). When it cannot be read as markup
 // the problem is recorded and the text is converted as Recode converts it.
 // Without `how`, and with kText, the result is Recode's, byte for byte.
 //

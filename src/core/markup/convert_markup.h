@@ -56,7 +56,11 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // Appends the bytes `bytes` in `source`, read as markup and converted as
 // ConvertMarkup converts them, to `out` in `target`, and adds to `counts`:
 // what Decode, ConvertMarkup and Encode give (a UTF-8 page keeps its
-// byte-order mark, no other target gets one). The markup is read from the
+// byte-order mark, no other target gets one), except that inside a
+// JavaScript or JSON script and a CSS style sheet a character that `target`
+// lacks is written as that language's escape ("\u9555", "\009555"), counted
+// as a reference: a reference "&#N;" would stay there as it is written. The
+// markup is read from the
 // bytes as they are: kept pieces are copied (their ASCII bytes) or
 // re-encoded, and only the pieces converted are decoded, about `piece` code
 // points of them at a time.

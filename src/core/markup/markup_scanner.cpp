@@ -1,5 +1,7 @@
 #include "core/markup/markup_scanner.h"
 
+#include <span>
+
 namespace tovenrak::core {
 
 namespace {
@@ -27,6 +29,16 @@ constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kNameKey("name"), kHttpEquivKey("http-equiv"),
     kContentLanguageKey("content-language"), kContentKey("content"),
     kValueKey("value");
+constexpr NameKey kScriptKey("script"), kStyleKey("style"),
+    kLanguageKey("language");
+// The types of a script whose contents are JavaScript or JSON, which read
+// "\uXXXX" as a character in their strings; a template or a VBScript does
+// not.
+constexpr std::string_view kScriptTypes[] = {
+    "text/javascript", "application/javascript", "application/x-javascript",
+    "text/ecmascript", "application/ecmascript", "text/jscript",
+    "module",          "application/json",       "application/ld+json",
+    "text/json"};
 constexpr std::string_view kFileExtensions[] = {
     "htm", "html", "shtml", "xhtml", "php", "asp", "aspx", "jsp", "cgi",
     "css", "js",   "jpg",   "jpeg",  "gif", "png", "bmp",  "svg", "webp",
@@ -86,9 +98,44 @@ bool LooksLikeAddress(std::basic_string_view<Char> text) {
          kExtensionSet.Contains(NameKey::Of(path.substr(dot + 1)));
 }
 
+// Whether `type`, a type attribute's value, names one of `types` (any letter
+// case, parameters after ';' aside).
+template <typename Char>
+bool IsTypeOf(std::basic_string_view<Char> type,
+              std::span<const std::string_view> types) {
+  type = Trim(type.substr(0, type.find(Char{';'})));
+  for (const std::string_view t : types)
+    if (EqualsIgnoringCase(type, t)) return true;
+  return false;
+}
+
 }  // namespace
 
 bool IsInlineTag(NameKey name) { return kInlineTagSet.Contains(name); }
+
+// A script is JavaScript unless its type or its old language attribute says
+// otherwise; a style sheet is CSS unless its type says otherwise.
+template <typename Char>
+Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
+  const NameKey name = tokenizer_.name();
+  const bool script = name == kScriptKey;
+  if (!script && !(name == kStyleKey)) return Escapes::kReference;
+  constexpr std::string_view kCss[] = {"text/css"};
+  for (const HtmlAttribute& a : tokenizer_.attributes()) {
+    const View value = Trim(text_.substr(a.value.begin, a.value.size()));
+    const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
+    if (key == kTypeKey && !value.empty() &&
+        !IsTypeOf(value, script
+                             ? std::span<const std::string_view>(kScriptTypes)
+                             : std::span<const std::string_view>(kCss)))
+      return Escapes::kReference;
+    if (script && key == kLanguageKey && !value.empty() &&
+        !StartsWith(value, "javascript") && !StartsWith(value, "jscript") &&
+        !StartsWith(value, "ecmascript"))
+      return Escapes::kReference;
+  }
+  return script ? Escapes::kScript : Escapes::kStyle;
+}
 
 template <typename Char>
 BasicMarkupScanner<Char>::BasicMarkupScanner(View text)
@@ -111,6 +158,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.inline_tag = false;
   piece.has_ampersand = false;
   piece.ascii = false;
+  piece.escapes = Escapes::kReference;
   switch (token.kind) {
     case HtmlTokenKind::kText:
       // Only a text whose first visible character is a letter may be one.
@@ -124,6 +172,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       return true;
     case HtmlTokenKind::kStartTag:
     case HtmlTokenKind::kEndTag:
+      if (token.kind == HtmlTokenKind::kStartTag)
+        raw_escapes_ = EscapesOfContents();
       // Most tags are kept whole, one piece.
       if (!SplitTag(token, piece)) return true;
       break;
@@ -141,6 +191,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       PushValue(token.whole, PieceKind::kValue, false);
       break;
     case HtmlTokenKind::kRawText:
+      piece.escapes = raw_escapes_;
+      return true;
     case HtmlTokenKind::kServerCode:
     case HtmlTokenKind::kDeclaration:
       return true;

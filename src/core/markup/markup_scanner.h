@@ -42,6 +42,12 @@ enum class PieceKind : uint8_t {
   kLanguage,
 };
 
+// What a character that the target encoding lacks becomes in a kept piece:
+// a reference "&#N;", which markup reads, or inside a script or a style
+// sheet, where a reference would stay as it is written, that language's own
+// escape.
+enum class Escapes : uint8_t { kReference, kScript, kStyle };
+
 struct MarkupPiece {
   TextSpan span;
   PieceKind kind = PieceKind::kMarkup;
@@ -54,6 +60,9 @@ struct MarkupPiece {
   bool has_ampersand = false;
   // A text of ASCII characters alone (always false for other pieces).
   bool ascii = false;
+  // kScript or kStyle for the contents of a JavaScript (or JSON) script or a
+  // CSS style sheet.
+  Escapes escapes = Escapes::kReference;
 };
 
 // Whether a tag of this name is inline (see MarkupPiece::inline_tag).
@@ -89,9 +98,12 @@ class BasicMarkupScanner {
   void Push(TextSpan span, PieceKind kind, bool inline_tag,
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
+  Escapes EscapesOfContents() const;
 
   View text_;
   BasicHtmlTokenizer<Char> tokenizer_;
+  // The escapes of the contents of the last start tag, when they are raw.
+  Escapes raw_escapes_ = Escapes::kReference;
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.
   size_t next_ = 0;
 };

@@ -26,6 +26,35 @@ size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
   return AsciiRunEnd(bytes.substr(0, to), from);
 }
 
+// `c` as JavaScript writes it in a string ("\u9555", a pair of surrogates
+// above the BMP) or as CSS writes it ("\009555", six digits needing no
+// space after them). `escaped`: an odd run of backslashes stands before it,
+// which makes it an escape already, of itself; the last of them then begins
+// this escape.
+std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  auto hex = [&](uint32_t value, int digits) {
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
+      out += kHex[value >> shift & 0xF];
+  };
+  if (escapes == Escapes::kStyle) {
+    if (!escaped) out += '\\';
+    hex(c, 6);
+    return out;
+  }
+  if (!escaped) out += '\\';
+  out += 'u';
+  if (c < 0x10000) {
+    hex(c, 4);
+    return out;
+  }
+  hex(0xD800 + ((c - 0x10000) >> 10), 4);
+  out += "\\u";
+  hex(0xDC00 + ((c - 0x10000) & 0x3FF), 4);
+  return out;
+}
+
 // The number of code points bytes[from, to) decode to.
 // REQUIRES: both are where units start.
 size_t CountCodePoints(std::string_view bytes, size_t from, size_t to,
@@ -117,7 +146,7 @@ class MarkupRecoder {
       return {};
     }
     if (Status done = FlushRun(); !done) return done;
-    return converts ? Convert({&piece, 1}) : Keep(span);
+    return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
   }
 
   // The page has ended: converts and writes what is left.
@@ -133,6 +162,7 @@ class MarkupRecoder {
     // lane_runs_ (`end` unused).
     size_t begin, end;
     From from;
+    Escapes escapes = Escapes::kReference;  // Of bytes.
   };
   struct LanePiece {
     TextSpan bytes;
@@ -164,14 +194,15 @@ class MarkupRecoder {
     return done;
   }
 
-  Status Keep(TextSpan span) {
+  Status Keep(TextSpan span, Escapes escapes = Escapes::kReference) {
     covered_ = span.end;
     if (!segments_.empty() && segments_.back().from == From::kBytes &&
+        segments_.back().escapes == escapes &&
         segments_.back().end == span.begin) {
       segments_.back().end = span.end;
       return {};
     }
-    segments_.push_back({span.begin, span.end, From::kBytes});
+    segments_.push_back({span.begin, span.end, From::kBytes, escapes});
     return segments_.size() >= kSegments ? Write() : Status{};
   }
 
@@ -227,13 +258,58 @@ class MarkupRecoder {
 
   // Writes bytes of the page as the target encodes them: ASCII bytes are
   // the same in every encoding; the rest is decoded and encoded again.
-  void WriteBytes(TextSpan span, TextEncoder& to) {
+  void WriteBytes(TextSpan span, TextEncoder& to,
+                  Escapes escapes = Escapes::kReference) {
     const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
-    to.PutBytes(bytes_.substr(span.begin, ascii - span.begin));
-    if (ascii == span.end) return;
+    if (ascii == span.end)
+      return to.PutBytes(bytes_.substr(span.begin, span.size()));
+    // An escape looks at the backslashes before it, which may be ASCII.
+    const size_t from = escapes == Escapes::kReference ? ascii : span.begin;
+    to.PutBytes(bytes_.substr(span.begin, from - span.begin));
     scratch_.text.clear();
-    DecodeSome(bytes_, ascii, span.end - ascii, source_, scratch_);
-    to.Put(scratch_.text);
+    DecodeSome(bytes_, from, span.end - from, source_, scratch_);
+    if (escapes == Escapes::kReference) return to.Put(scratch_.text);
+    PutCode(scratch_.text, escapes, to);
+  }
+
+  // Writes the contents of a script or a style sheet: a character that the
+  // target lacks becomes the language's escape of it (EscapeOf), since a
+  // reference would stay there as it is written. Most pieces of code have
+  // none: each is encoded once, and looked at character by character only
+  // when some character came out as a reference.
+  void PutCode(std::u32string_view code, Escapes escapes, TextEncoder& to) {
+    constexpr size_t kPiece = 4096;
+    size_t backslashes = 0;  // Just before the code point at hand.
+    for (size_t start = 0; start < code.size(); start += kPiece) {
+      const std::u32string_view piece = code.substr(start, kPiece);
+      EncodeCounts counted;
+      probe_.clear();
+      Encode(piece, target_, probe_, counted);
+      if (counted.references == 0) {
+        to.PutBytes(probe_);
+        const size_t last = piece.find_last_not_of(U'\\');
+        backslashes = last == std::u32string_view::npos
+                          ? backslashes + piece.size()
+                          : piece.size() - 1 - last;
+        continue;
+      }
+      size_t from = 0;
+      for (size_t i = 0; i < piece.size(); ++i) {
+        const char32_t c = piece[i];
+        const size_t before = backslashes;
+        backslashes = c == '\\' ? backslashes + 1 : 0;
+        if (c < 0x80 || c > 0x10FFFF) continue;
+        EncodeCounts one;
+        probe_.clear();
+        Encode(piece.substr(i, 1), target_, probe_, one);
+        if (one.references == 0) continue;
+        to.Put(piece.substr(from, i - from));
+        to.PutBytes(EscapeOf(c, escapes, before % 2 == 1));
+        ++counts_.references;
+        from = i + 1;
+      }
+      to.Put(piece.substr(from));
+    }
   }
 
   // Decodes `pieces`, one piece or one run, and hands them to markup_.
@@ -283,7 +359,7 @@ class MarkupRecoder {
     for (const Segment& s : segments_) {
       switch (s.from) {
         case From::kBytes:
-          WriteBytes({s.begin, s.end}, to);
+          WriteBytes({s.begin, s.end}, to, s.escapes);
           break;
         case From::kDecoded:
           markup_.EmitTo(s.end, encode);
@@ -347,6 +423,7 @@ class MarkupRecoder {
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
   DecodedText scratch_;
+  std::string probe_;  // Code encoded to see whether the target has it.
   // With points: where each piece being converted begins, counted in the
   // code points decoded for markup_ since the start, and in the document.
   struct Place {

@@ -257,6 +257,35 @@ TEST_F(ConvertMarkupTest, ReferencesConvertAsTheirCharactersInTheirForm) {
   ExpectAll(cases);
 }
 
+TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
+  // Big5 has no 镕 (U+9555) and no 𠀀 (U+20000). A reference is read in a
+  // link; in a script or style sheet it would stay as written.
+  const Case cases[] = {
+      {"link", "<a href='镕.htm'>x</a>", "<a href='&#38229;.htm'>x</a>"},
+      {"script", "<script>s='镕𠀀'</script>",
+       "<script>s='\\u9555\\uD840\\uDC00'</script>"},
+      {"after backslashes", "<script>s='\\镕\\\\镕'</script>",
+       "<script>s='\\u9555\\\\\\u9555'</script>"},
+      {"JSON", "<script type='application/json; x'>[\"镕\"]</script>",
+       "<script type='application/json; x'>[\"\\u9555\"]</script>"},
+      {"style", "<style>a:after{content:'镕\\镕'}</style>",
+       "<style>a:after{content:'\\009555\\009555'}</style>"},
+      {"a template", "<script type=text/template><b>镕</b></script>",
+       "<script type=text/template><b>&#38229;</b></script>"},
+      {"VBScript", "<script language=VBScript>x=\"镕\"</script>",
+       "<script language=VBScript>x=\"&#38229;\"</script>"},
+  };
+  for (const Case& c : cases) {
+    std::string bytes, out;
+    EncodeCounts counts;
+    Encode(U32(c.input), Encoding::kUtf8, bytes, counts);
+    ASSERT_TRUE(RecodeMarkup(*converter_, bytes, Encoding::kUtf8,
+                             Encoding::kBig5, kToTw, out, counts));
+    EXPECT_EQ(Utf8(Decode(out, Encoding::kBig5).text), c.expected) << c.name;
+    EXPECT_GT(counts.references, 0u) << c.name;
+  }
+}
+
 TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
   constexpr ScriptConversion kToCn{Script::kSimplified, Variant::kTw};
   constexpr ScriptConversion kToHans{Script::kSimplified, Variant::kStd};
