@@ -58,8 +58,10 @@ under their paths below it.
       --version       output version information and exit
 
 Characters with no code in the target encoding are written as HTML
-references (&#N;); bytes that are not valid in the source encoding are
-kept unchanged. A failed file is reported and never half written.
+references (&#N;), or in the scripts and style sheets of a page read as
+markup as their own escapes (\uXXXX, \XXXXXX); bytes that are not valid in
+the source encoding are kept unchanged. A failed file is reported and never
+half written.
 
 Exit status:
  0  if all files were converted,
@@ -110,7 +112,8 @@ constexpr Translation kTranslations[] = {
   -h, --help          显示此帮助信息并退出
       --version       显示版本信息并退出
 
-目标编码中没有的字符写作 HTML 字符引用（&#N;）；源编码中无效的字节原样保留。
+目标编码中没有的字符写作 HTML 字符引用（&#N;），按标记读取的网页中的脚本和样式表
+里则写作其自身的转义（\uXXXX、\XXXXXX）；源编码中无效的字节原样保留。
 转换失败的文件会报告出来，绝不会只写一半。
 
 退出状态：

@@ -540,7 +540,8 @@ void Main::WarnAboutConversion(size_t references, size_t invalid_units,
   std::string text = "转换为 " + to + " 码时：";
   if (references > 0) {
     text += "\n有 " + std::to_string(references) + " 个字符在 " + to +
-            " 码中没有对应的字，已写成 &#N; 形式的字符引用，网页仍能显示。";
+            " 码中没有对应的字，已写成 &#N; 形式的字符引用（脚本和样式表中写成"
+            "其自身的转义），网页仍能显示。";
   }
   if (invalid_units > 0) {
     text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +
