@@ -38,12 +38,11 @@ std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
       out += kHex[value >> shift & 0xF];
   };
+  if (!escaped) out += '\\';
   if (escapes == Escapes::kStyle) {
-    if (!escaped) out += '\\';
     hex(c, 6);
     return out;
   }
-  if (!escaped) out += '\\';
   out += 'u';
   if (c < 0x10000) {
     hex(c, 4);
