@@ -13,7 +13,7 @@
 //    looked at every few milliseconds, that equals the one taken after the
 //    load; the engine paints the top of a page before it has laid out the
 //    rest,
-//  "loaded_ms": until the page had finished loading, all of it laid out,
+//  "loaded_ms": until the page had finished loading,
 //  "message_boxes": how many were shown (each closed at once) in all runs}
 // Each figure is the best of RUNS (default 5), each run in a fresh window.
 // Needs a display (QT_QPA_PLATFORM=offscreen will do) and, as root,

@@ -122,6 +122,21 @@ TEST_F(QtPagePreviewTest, FileOverTheLimitGetsANoticeInsteadOfALayout) {
   EXPECT_EQ(Matches("laid out"), 0);
 }
 
+// A large page shows its first screen before the rest is laid out, and is
+// then laid out as it is: nothing of the shortcut stays on the page.
+TEST_F(QtPagePreviewTest, LargePageEndsLaidOutAsItIs) {
+  std::string page = "<body>";
+  while (page.size() < (256 << 10))
+    page += "<p>paragraph <b>laid out</b> in its place</p>\n";
+  Load(Write("large.htm", page));
+  EXPECT_TRUE(testing::WaitUntil([&] {
+    return Evaluate(
+               "document.adoptedStyleSheets.length + ' ' + "
+               "getComputedStyle(document.querySelector('p'))"
+               ".contentVisibility") == "0 visible";
+  }));
+}
+
 // Ways a page could reach the server at `web`: a refresh, a link, a style,
 // a picture, a frame, a form sent on load, scripts and a ping.
 std::string ReachingMarkup(const std::string& web) {

@@ -41,6 +41,9 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
  private:
   static void Harden(QWebEngineSettings* settings);
   void NameRenderWidget();
+  // Whether the next pages show their first screen before the rest is laid
+  // out (for large pages).
+  void ShowFirstScreenFirst(bool on);
 
   QWebEngineProfile* profile_;
   QtPreviewGuard* guard_;
