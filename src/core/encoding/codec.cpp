@@ -1,6 +1,11 @@
 #include "core/encoding/codec.h"
 
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/code_tables.h"
@@ -28,17 +33,42 @@ uint32_t FourBytePointer(const unsigned char* p) {
 }
 
 // Copies the run of bytes below 0x80 that starts at `pos` and ends by `stop`
-// as code points to `o`, eight at a time while it lasts, and advances `pos`
-// past it.
+// as code points to `o`, sixteen or eight at a time while it lasts, and
+// advances `pos` past it. `o` has room for as many code points as there are
+// bytes before `stop`.
 char32_t* CopyAscii(const unsigned char* p, size_t& pos, size_t stop,
                     char32_t* o) {
-  constexpr uint64_t kHighBits = 0x8080808080808080u;
-  for (uint64_t word; pos + 8 <= stop; pos += 8, o += 8) {
-    std::memcpy(&word, p + pos, 8);
-    if ((word & kHighBits) != 0) break;
-    for (int k = 0; k < 8; ++k) o[k] = static_cast<char32_t>(p[pos + k]);
+  // Kept apart from `pos`, which the stores to `o` could otherwise change
+  // for all the compiler knows.
+  size_t at = pos;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; at + 16 <= stop; at += 16, o += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+    const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
+    // All sixteen are written; only those before the first high byte count.
+    const __m128i low = _mm_unpacklo_epi8(v, zero);
+    const __m128i upper = _mm_unpackhi_epi8(v, zero);
+    auto* out = reinterpret_cast<__m128i*>(o);
+    _mm_storeu_si128(out, _mm_unpacklo_epi16(low, zero));
+    _mm_storeu_si128(out + 1, _mm_unpackhi_epi16(low, zero));
+    _mm_storeu_si128(out + 2, _mm_unpacklo_epi16(upper, zero));
+    _mm_storeu_si128(out + 3, _mm_unpackhi_epi16(upper, zero));
+    if (high != 0) {
+      const size_t ascii = static_cast<size_t>(std::countr_zero(high));
+      pos = at + ascii;
+      return o + ascii;
+    }
   }
-  while (pos < stop && p[pos] < 0x80) *o++ = p[pos++];
+#endif
+  constexpr uint64_t kHighBits = 0x8080808080808080u;
+  for (uint64_t word; at + 8 <= stop; at += 8, o += 8) {
+    std::memcpy(&word, p + at, 8);
+    if ((word & kHighBits) != 0) break;
+    for (int k = 0; k < 8; ++k) o[k] = static_cast<char32_t>(p[at + k]);
+  }
+  while (at < stop && p[at] < 0x80) *o++ = p[at++];
+  pos = at;
   return o;
 }
 
