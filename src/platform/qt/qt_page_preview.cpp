@@ -24,8 +24,8 @@ constexpr uintmax_t kLargePageBytes = uintmax_t{128} << 10;
 // The engine lays out everything it has read before its first frame, and a
 // large local page is usually read whole by then. For such a page, its
 // blocks are laid out only once they come near the screen until two frames
-// have been shown; then the page is laid out as it is, in place of the first
-// screen, which is the same for nearly every page. Runs apart from the
+// have been shown; then the whole page is laid out as it is, which leaves
+// the first screen of nearly every page as it was. Runs apart from the
 // page's own scripts, which are off.
 constexpr char kFirstScreenFirst[] = R"(
 (() => {
