@@ -285,6 +285,7 @@ class MarkupRecoder {
       probe_.clear();
       Encode(piece, target_, probe_, counted);
       if (counted.references == 0) {
+        counts_.invalid_units += counted.invalid_units;
         to.PutBytes(probe_);
         const size_t last = piece.find_last_not_of(U'\\');
         backslashes = last == std::u32string_view::npos

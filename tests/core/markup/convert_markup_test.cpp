@@ -284,6 +284,14 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
     EXPECT_EQ(Utf8(Decode(out, Encoding::kBig5).text), c.expected) << c.name;
     EXPECT_GT(counts.references, 0u) << c.name;
   }
+  // A byte that is no character is kept in code as anywhere, and counted.
+  std::string out;
+  EncodeCounts counts;
+  ASSERT_TRUE(RecodeMarkup(*converter_, "<script>s='\xFF'</script>",
+                           Encoding::kUtf8, Encoding::kBig5, kToTw, out,
+                           counts));
+  EXPECT_EQ(out, "<script>s='\xFF'</script>");
+  EXPECT_EQ(counts.invalid_units, 1u);
 }
 
 TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
