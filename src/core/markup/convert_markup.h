@@ -60,10 +60,9 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // JavaScript or JSON script and a CSS style sheet a character that `target`
 // lacks is written as that language's escape ("\u9555", "\009555"), counted
 // as a reference: a reference "&#N;" would stay there as it is written. The
-// markup is read from the
-// bytes as they are: kept pieces are copied (their ASCII bytes) or
-// re-encoded, and only the pieces converted are decoded, about `piece` code
-// points of them at a time.
+// markup is read from the bytes as they are: kept pieces are copied (their
+// ASCII bytes) or re-encoded, and only the pieces converted are decoded,
+// about `piece` code points of them at a time.
 //
 // Fails with kInvalidInput, `out` and `counts` as they were, when the text
 // cannot be read as markup (see ConvertMarkup), and with the converter's
