@@ -8,9 +8,33 @@
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/codec.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tovenrak::core {
 
 namespace {
+
+// Where the run of ASCII code points from in[pos] ends, at `limit` at most:
+// eight code points at a time where the processor has SSE2 (every x86-64).
+// Pages are mostly ASCII markup, which the engine copies in such runs.
+size_t AsciiRunEnd(const char32_t* in, size_t pos, size_t limit) {
+#if defined(__SSE2__)
+  const __m128i above = _mm_set1_epi32(~0x7F);
+  for (; pos + 8 <= limit; pos += 8) {
+    const __m128i a =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + pos));
+    const __m128i b =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + pos + 4));
+    const __m128i high = _mm_and_si128(_mm_or_si128(a, b), above);
+    if (_mm_movemask_epi8(_mm_cmpeq_epi32(high, _mm_setzero_si128())) != 0xFFFF)
+      break;
+  }
+#endif
+  while (pos < limit && in[pos] < 0x80) ++pos;
+  return pos;
+}
 
 // Appends code points to a code point string.
 class Writer {
@@ -28,7 +52,12 @@ class Writer {
     for (const char32_t c : s) *o++ = c;
     to_.Advance(o);
   }
-  void PutAscii(const char32_t* s, size_t n) { Put({s, n}); }
+  void PutAscii(const char32_t* s, size_t n) {
+    if (n < 16) return Put({s, n});
+    char32_t* o = to_.Room(n);
+    std::memcpy(o, s, n * sizeof(char32_t));
+    to_.Advance(o + n);
+  }
 
  private:
   StringAppender<std::u32string> to_;
@@ -52,7 +81,20 @@ class ByteWriter {
   // ASCII is the same byte in every target.
   void PutAscii(const char32_t* s, size_t n) {
     char* o = out_.Room(n);
-    for (size_t i = 0; i < n; ++i) o[i] = static_cast<char>(s[i]);
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen at a time: code points below 0x80 pack into bytes unchanged.
+    for (; i + 16 <= n; i += 16) {
+      auto load = [&](size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at));
+      };
+      const __m128i low = _mm_packs_epi32(load(i), load(i + 4));
+      const __m128i high = _mm_packs_epi32(load(i + 8), load(i + 12));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(o + i),
+                       _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; i < n; ++i) o[i] = static_cast<char>(s[i]);
     out_.Advance(o + n);
   }
 
@@ -79,7 +121,8 @@ class Engine {
         limit_(final || text.size() < tables.lookahead()
                    ? (final ? text.size() : 0)
                    : text.size() - tables.lookahead()),
-        out_(out) {}
+        out_(out),
+        ascii_kept_(tables.KeepsAscii()) {}
 
   // Converts up to a clean position and returns it.
   size_t Run();
@@ -132,6 +175,7 @@ class Engine {
   const bool final_;
   const size_t limit_;
   Out& out_;
+  const bool ascii_kept_;  // Every ASCII code point KeepsAlone.
   std::u32string region_;  // The exact path's output, before it is written.
 };
 
@@ -141,7 +185,11 @@ size_t Engine<Out>::Run() {
   while (pos < limit_) {
     if (t_.KeepsAlone(in_[pos])) {
       size_t end = pos + 1;
-      while (end < limit_ && t_.KeepsAlone(in_[end])) ++end;
+      if (ascii_kept_) {
+        end = AsciiRunEnd(in_, end, limit_);
+      } else {
+        while (end < limit_ && t_.KeepsAlone(in_[end])) ++end;
+      }
       out_.PutAscii(in_ + pos, end - pos);
       pos = end;
       continue;
