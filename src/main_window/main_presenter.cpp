@@ -521,7 +521,7 @@ void Main::ShowPressed() {
 
 bool Main::WritePreview(std::string_view bytes) {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
-  core::Status written = c_.files.Save(path, bytes);
+  core::Status written = c_.files.SaveScratch(path, bytes);
   if (!written) {
     ShowError("无法写入预览文件" + Quoted(path) + "。\n原因：" +
               Reason(written.error()));

@@ -14,4 +14,9 @@ core::Status DiskFiles::Save(const std::filesystem::path& path,
   return core::SaveDocument(path, bytes);
 }
 
+core::Status DiskFiles::SaveScratch(const std::filesystem::path& path,
+                                    std::string_view bytes) {
+  return core::SaveDocument(path, bytes, core::Durability::kDeferred);
+}
+
 }  // namespace tovenrak::platform

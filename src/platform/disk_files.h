@@ -14,6 +14,8 @@ class DiskFiles : public Files {
                                  uint64_t max_bytes) override;
   core::Status Save(const std::filesystem::path& path,
                     std::string_view bytes) override;
+  core::Status SaveScratch(const std::filesystem::path& path,
+                           std::string_view bytes) override;
 };
 
 }  // namespace tovenrak::platform

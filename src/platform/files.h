@@ -31,6 +31,15 @@ class Files {
   // kNotFound (no such folder) or kNotWritable.
   virtual core::Status Save(const std::filesystem::path& path,
                             std::string_view bytes) = 0;
+
+  // As Save, for a file that only this program reads back, soon and while
+  // it runs (the page the preview shows): it is replaced as Save replaces
+  // it, but need not reach the disk before this returns, which would make
+  // the preview wait for a disk write.
+  virtual core::Status SaveScratch(const std::filesystem::path& path,
+                                   std::string_view bytes) {
+    return Save(path, bytes);
+  }
 };
 
 }  // namespace tovenrak::platform
