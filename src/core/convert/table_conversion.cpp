@@ -19,7 +19,7 @@ namespace {
 // Where the run of ASCII code points from in[pos] ends, at `limit` at most:
 // eight code points at a time where the processor has SSE2 (every x86-64).
 // Pages are mostly ASCII markup, which the engine copies in such runs.
-size_t AsciiRunEnd(const char32_t* in, size_t pos, size_t limit) {
+size_t AsciiCodePointsEnd(const char32_t* in, size_t pos, size_t limit) {
 #if defined(__SSE2__)
   const __m128i above = _mm_set1_epi32(~0x7F);
   for (; pos + 8 <= limit; pos += 8) {
@@ -186,7 +186,7 @@ size_t Engine<Out>::Run() {
     if (t_.KeepsAlone(in_[pos])) {
       size_t end = pos + 1;
       if (ascii_kept_) {
-        end = AsciiRunEnd(in_, end, limit_);
+        end = AsciiCodePointsEnd(in_, end, limit_);
       } else {
         while (end < limit_ && t_.KeepsAlone(in_[end])) ++end;
       }
