@@ -212,7 +212,10 @@ void Main::OpenAs(const core::Detection& detection,
       // The GB text must not go on declaring Big5, or the preview shows it
       // as garbage. As with the GB command, only the shown text is
       // rewritten. Without a preview file the preview shows the file.
-      if (review_) FindPointsAside();
+      // The search for the doubtful places, and marking them, waits for the
+      // preview: on two cores they held its first screen back by a third.
+      // Set before the preview loads, which may end in the warning's box.
+      find_points_on_load_ = review_ != nullptr;
       if (ShowConverted(ori_str_, core::Encoding::kGbk, /*marks=*/false)) {
         c_.htmler.Show();
       } else {
@@ -282,6 +285,7 @@ void Main::ReviewOpened(uint64_t turn,
 
 void Main::EndReview() {
   ++review_turn_;
+  find_points_on_load_ = false;
   if (review_) review_->End();
 }
 
@@ -345,6 +349,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   stored = std::move(converted->conversion.text);
   (to_gb ? ori_pending_ : cvt_pending_) = false;
   ++review_turn_;
+  find_points_on_load_ = false;
   if (review_) {
     stored =
         review_->Begin({source, from, target, std::move(converted->points)},
@@ -422,8 +427,9 @@ void Main::ConvertTo(int choice) {
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
                          StateText(target.to));
   PressSide(target.to);
-  // Its places are not reviewed: marks of an earlier conversion go.
-  if (review_) review_->End();
+  // Its places are not reviewed: marks of an earlier conversion go, and so
+  // do those of the opened page still being looked for.
+  EndReview();
   ShowInView(converted->text, target.to);
   if (WritePreview(ViewBytes())) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
   WarnAboutConversion(converted->references, converted->invalid_units,
@@ -485,6 +491,10 @@ void Main::OnPreviewLoadStarted() {
 }
 
 void Main::OnPreviewLoadFinished(bool ok) {
+  if (find_points_on_load_) {
+    find_points_on_load_ = false;
+    FindPointsAside();
+  }
   browser_activity_ = ok ? "完成" : "页面无法显示";
   c_.status.SetPanelText(platform::StatusBar::kBrowserPanel, browser_activity_);
 }

@@ -77,12 +77,15 @@ struct MainWorld {
   }
 
   // Opens `bytes` as docs/`name` through the dialog, and then, unless
-  // `hold_aside`, lets what the window ran aside end.
+  // `hold_aside`, lets the preview finish loading and what the window ran
+  // aside end.
   void Open(const std::string& name, const std::string& bytes) {
     files.files[kDocs / name] = bytes;
     dialog.next_answers.push_back((kDocs / name).string());
     main.OpenHtmlFile();
-    if (!hold_aside) frame.RunLater();
+    if (hold_aside) return;
+    main.OnPreviewLoadFinished(true);
+    frame.RunLater();
   }
   bool hold_aside = false;
 
