@@ -213,8 +213,9 @@ void Main::OpenAs(const core::Detection& detection,
       // as garbage. As with the GB command, only the shown text is
       // rewritten. Without a preview file the preview shows the file.
       // The search for the doubtful places, and marking them, waits for the
-      // preview: on two cores they held its first screen back by a third.
-      // Set before the preview loads, which may end in the warning's box.
+      // preview: on two cores they held back a large page's first screen by
+      // about a tenth of a second. Set before the preview loads, which may
+      // end while the warning's box is open.
       find_points_on_load_ = review_ != nullptr;
       if (ShowConverted(ori_str_, core::Encoding::kGbk, /*marks=*/false)) {
         c_.htmler.Show();
