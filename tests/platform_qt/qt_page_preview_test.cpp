@@ -6,6 +6,7 @@
 #include "platform/qt/qt_page_preview.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 
@@ -109,6 +110,21 @@ TEST_F(QtPagePreviewTest, RewrittenFileIsShownFreshAndItsEventsReported) {
   EXPECT_EQ(listener_.events.back(), "load failed");
   emit preview_.page()->linkHovered("http://www.example.com/");
   EXPECT_EQ(listener_.events.back(), "hover http://www.example.com/");
+}
+
+// A page process that dies is a page that cannot be shown, and the next
+// file is shown by a new one.
+TEST_F(QtPagePreviewTest, APageProcessThatDiesIsReportedAndReplaced) {
+  Load(Write("temp.htm", "<title>first</title>"));
+  const qint64 pid = preview_.page()->renderProcessPid();
+  ASSERT_GT(pid, 0);
+  const size_t finished = Finished();
+  ASSERT_EQ(::kill(static_cast<pid_t>(pid), SIGKILL), 0);
+  ASSERT_TRUE(testing::WaitUntil([&] { return Finished() > finished; }));
+  EXPECT_EQ(listener_.events.back(), "load failed");
+  Load(Write("temp.htm", "<title>second</title>"));
+  EXPECT_EQ(listener_.events.back(), "load finished");
+  EXPECT_EQ(preview_.title(), "second");
 }
 
 TEST_F(QtPagePreviewTest, FileOverTheLimitGetsANoticeInsteadOfALayout) {

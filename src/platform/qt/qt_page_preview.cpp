@@ -82,6 +82,16 @@ QtPagePreview::QtPagePreview(QWidget* parent)
                   info.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
             }
           });
+  // A page process that dies takes its page with it, loaded or loading: it
+  // is reported as a load that failed, so that the window shows as much and
+  // waits for no load that will never end. The next file gets a new one.
+  connect(page, &QWebEnginePage::renderProcessTerminated, this,
+          [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+            if (warming_ || !listener_ ||
+                status == QWebEnginePage::NormalTerminationStatus)
+              return;
+            listener_->OnPreviewLoadFinished(false);
+          });
   connect(page, &QWebEnginePage::linkHovered, this, [this](const QString& url) {
     if (listener_) listener_->OnPreviewLinkHovered(url.toStdString());
   });
