@@ -216,7 +216,7 @@ void Main::OpenAs(const core::Detection& detection,
       // preview: on two cores they held back a large page's first screen by
       // about a tenth of a second. Set before the preview loads, which may
       // end while the warning's box is open.
-      find_points_on_load_ = review_ != nullptr;
+      if (review_) find_points_turn_ = review_turn_;
       if (ShowConverted(ori_str_, core::Encoding::kGbk, /*marks=*/false)) {
         c_.htmler.Show();
       } else {
@@ -286,7 +286,6 @@ void Main::ReviewOpened(uint64_t turn,
 
 void Main::EndReview() {
   ++review_turn_;
-  find_points_on_load_ = false;
   if (review_) review_->End();
 }
 
@@ -350,7 +349,6 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   stored = std::move(converted->conversion.text);
   (to_gb ? ori_pending_ : cvt_pending_) = false;
   ++review_turn_;
-  find_points_on_load_ = false;
   if (review_) {
     stored =
         review_->Begin({source, from, target, std::move(converted->points)},
@@ -492,8 +490,8 @@ void Main::OnPreviewLoadStarted() {
 }
 
 void Main::OnPreviewLoadFinished(bool ok) {
-  if (find_points_on_load_) {
-    find_points_on_load_ = false;
+  if (find_points_turn_ == review_turn_) {
+    find_points_turn_.reset();
     FindPointsAside();
   }
   browser_activity_ = ok ? "完成" : "页面无法显示";

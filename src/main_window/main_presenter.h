@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -199,9 +200,10 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Counts the reviews begun and ended: a review put off until later is
   // skipped when another came between.
   uint64_t review_turn_ = 0;
-  // The opened Big5 page's doubtful places are looked for once its preview
-  // has loaded (FindPointsAside), unless a review ends first.
-  bool find_points_on_load_ = false;
+  // The review turn of an opened Big5 page whose doubtful places are looked
+  // for once its preview has loaded (FindPointsAside): not when another
+  // turn began since.
+  std::optional<uint64_t> find_points_turn_;
   // Gone with this object: what ran aside then does nothing.
   std::shared_ptr<int> alive_ = std::make_shared<int>();
   const std::filesystem::path app_dir_;
