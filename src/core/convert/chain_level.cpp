@@ -1,6 +1,7 @@
 #include "core/convert/chain_level.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace tovenrak::core {
 
@@ -23,7 +24,16 @@ CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
 
 ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
     : dictionaries_(std::move(dictionaries)),
+      begins_(dictionaries_.empty() ? 0 : 0x10000),
       pair_bits_((size_t{1} << kPairBits) / 64) {
+  for (size_t i = 0; i < dictionaries_.size() && i < kTabled; ++i) {
+    const PhraseTrie& trie = dictionaries_[i]->trie;
+    const PhraseTrie::Node& root = trie.node(0);
+    for (uint32_t c = root.first; c < root.first + root.count; ++c) {
+      const char32_t label = trie.node(c).label;
+      if (label < 0x10000) begins_[label] |= static_cast<uint8_t>(1u << i);
+    }
+  }
   for (const CompiledDictionaryPtr& d : dictionaries_) {
     max_key_length_ = std::max(max_key_length_, d->trie.MaxKeyLength());
     if (d->trie.MaxKeyLength() < 2) continue;
@@ -44,7 +54,9 @@ bool ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
   bool closed = true;
   for (size_t pos = 0; pos < text.size();) {
     bool matched = false;
-    for (const CompiledDictionaryPtr& d : dictionaries_) {
+    for (size_t i = 0; i < dictionaries_.size(); ++i) {
+      if (!MayBegin(i, text[pos])) continue;
+      const CompiledDictionary* d = dictionaries_[i].get();
       const PhraseTrie::Match m =
           d->trie.LongestMatch(text.data() + pos, text.size() - pos);
       // A dictionary that could match longer, or match at all, with more
@@ -97,16 +109,59 @@ size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
   return longest;
 }
 
-size_t ChainLevel::LongestLongKeyAt(std::u32string_view text,
-                                    bool& open) const {
+size_t ChainLevel::LongKeyReachAt(std::u32string_view text, bool& open) const {
   if (text.size() >= 2 && !MayBeginLongKey(text[0], text[1])) return 0;
-  size_t longest = 0;
-  for (const PhraseTrie* trie : long_keyed_) {
-    const PhraseTrie::Match m = trie->LongestMatch(text.data(), text.size());
-    if (m.length >= 2) longest = std::max(longest, m.length);
-    open = open || m.open;
+  size_t reach = 0;
+  for (size_t t = 0; t < long_keyed_.size(); ++t) {
+    const PhraseTrie& trie = *long_keyed_[t];
+    const uint32_t* joined = joined_.empty() ? nullptr : joined_[t].data();
+    uint32_t node = 0;
+    size_t i = 0;
+    for (; i < text.size(); ++i) {
+      node = trie.Child(node, text[i]);
+      if (node == PhraseTrie::kNoNode) break;
+      if (i > 0 && trie.Value(node) != PhraseTrie::kNoValue)
+        reach = std::max<size_t>(reach, i + 1 + (joined ? joined[node] : 0));
+    }
+    open = open || (i == text.size() && trie.HasChildren(node));
   }
-  return longest;
+  return reach;
+}
+
+void ChainLevel::JoinNextLevel(const ChainLevel& next) {
+  // The longest key of `next` holding each code point.
+  std::unordered_map<char32_t, uint32_t> holding;
+  for (const CompiledDictionaryPtr& d : next.dictionaries_) {
+    const Dictionary& dictionary = *d->dictionary;
+    for (size_t i = 0; i < dictionary.size(); ++i) {
+      const std::u32string_view key = dictionary.key(i);
+      for (const char32_t c : key) {
+        uint32_t& longest = holding[c];
+        longest = std::max(longest, static_cast<uint32_t>(key.size()));
+      }
+    }
+  }
+  joined_.clear();
+  for (const CompiledDictionaryPtr& d : dictionaries_) {
+    if (d->trie.MaxKeyLength() < 2) continue;
+    const PhraseTrie& trie = d->trie;
+    const Dictionary& dictionary = *d->dictionary;
+    std::vector<uint32_t>& joined = joined_.emplace_back(trie.NodeCount(), 0);
+    for (uint32_t n = 1; n < trie.NodeCount(); ++n) {
+      const uint32_t v = trie.Value(n);
+      if (v == PhraseTrie::kNoValue) continue;
+      // An empty output lets a key of `next` join what stood on both sides.
+      const std::u32string_view out =
+          v < dictionary.size() ? dictionary.value(v) : std::u32string_view();
+      uint32_t longest =
+          out.empty() ? static_cast<uint32_t>(next.MaxKeyLength()) : 0;
+      for (const char32_t c : out) {
+        const auto it = holding.find(c);
+        if (it != holding.end()) longest = std::max(longest, it->second);
+      }
+      joined[n] = longest;
+    }
+  }
 }
 
 }  // namespace tovenrak::core

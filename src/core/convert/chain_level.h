@@ -48,10 +48,20 @@ class ChainLevel {
   // when none does.
   size_t LongestKeyBeginning(char32_t first, char32_t second) const;
 
-  // The length of the longest key of two or more code points, of any
-  // dictionary, that `text` begins with, or 0 when none is; sets `open` when
-  // the text ended while a longer key was still possible.
-  size_t LongestLongKeyAt(std::u32string_view text, bool& open) const;
+  // How far from the start of `text` a match of a key of two or more code
+  // points that `text` begins with reaches, together with the keys of the
+  // next level (see JoinNextLevel) that its output may take part in: the
+  // most, over those keys of any dictionary, of the key's length plus the
+  // length of the longest key of the next level that holds a code point of
+  // its output; 0 when no such key begins `text`. Sets `open` when the text
+  // ended while a longer key was still possible.
+  size_t LongKeyReachAt(std::u32string_view text, bool& open) const;
+
+  // Notes the level that converts this level's output. A key of `next` that
+  // overlaps a match's output holds one of its code points, and so reaches
+  // no further past the output than the longest key of `next` holding that
+  // code point, which for most outputs is far less than next's longest key.
+  void JoinNextLevel(const ChainLevel& next);
 
   // The longest key of any dictionary, in code points (at least 1).
   size_t MaxKeyLength() const { return max_key_length_; }
@@ -78,9 +88,25 @@ class ChainLevel {
         (64 - kPairBits));
   }
 
+  // Whether dictionary `i` may have a key beginning with `cp`. Most code
+  // points begin keys of few of a level's dictionaries, or none, and a
+  // dictionary that has none is passed by without a walk of its trie.
+  bool MayBegin(size_t i, char32_t cp) const {
+    return i >= kTabled || cp >= 0x10000 || begins_.empty() ||
+           (begins_[cp] >> i & 1) != 0;
+  }
+
+  // Bit i of begins_[cp], for the first kTabled dictionaries: dictionary i
+  // has a key beginning with `cp`, a code point of the BMP.
+  static constexpr size_t kTabled = 8;
+  std::vector<uint8_t> begins_;
   // Those with a key of two or more code points: a character table has
   // none, and the questions about long keys pass it by.
   std::vector<const PhraseTrie*> long_keyed_;
+  // For each of long_keyed_, indexed by node: for the key ending there, the
+  // longest key of the next level holding a code point of its output. Empty
+  // while no next level is joined.
+  std::vector<std::vector<uint32_t>> joined_;
   size_t max_key_length_ = 1;
   // Bit PairBit(a, b) is set for the first two code points of each long
   // key.

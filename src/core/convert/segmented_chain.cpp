@@ -58,6 +58,7 @@ SegmentedChain::SegmentedChain(const ConversionPlan& plan) {
     full_levels.emplace_back(std::move(full));
     run_levels_.emplace_back(std::move(run));
   }
+  JoinLevels();
 
   const Dictionary& keys = *plan.segmentation;
   std::u32string scratch[2], text;
@@ -139,11 +140,18 @@ std::optional<SegmentedChain> SegmentedChain::Load(TableReader& in) {
     }
     chain.run_levels_.emplace_back(std::move(members));
   }
+  chain.JoinLevels();
   if (in.checked()) return chain;
   for (const uint32_t offset : chain.phrase_outputs_) {
     if (offset > chain.phrase_text_.size()) return std::nullopt;
   }
   return chain;
+}
+
+void SegmentedChain::JoinLevels() {
+  // Only the first level's matches are looked up along the text, where the
+  // engine asks how far they reach.
+  if (run_levels_.size() > 1) run_levels_[0].JoinNextLevel(run_levels_[1]);
 }
 
 void SegmentedChain::ConvertRun(std::u32string_view run,

@@ -63,6 +63,10 @@ class SegmentedChain {
  private:
   SegmentedChain() = default;
 
+  // Tells the first level of a run about the second (ChainLevel::
+  // JoinNextLevel).
+  void JoinLevels();
+
   CompiledDictionaryPtr segmentation_;
   std::vector<ChainLevel> run_levels_;
   // Output of phrase v: phrase_text_[phrase_outputs_[v], phrase_outputs_[v+1]).

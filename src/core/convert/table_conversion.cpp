@@ -164,7 +164,7 @@ class Engine {
   size_t RunReach(size_t pos, const CodeEntry& entry, size_t depth) const;
   size_t SegmentationDepth(size_t pos, const CodeEntry& entry) const;
   bool ReadAsWritten(size_t pos, size_t depth, size_t level) const;
-  size_t FirstLevelKey(size_t pos) const;
+  size_t FirstLevelReach(size_t pos) const;
   size_t Region(size_t pos);
 
   const ConversionTables& t_;
@@ -297,7 +297,10 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
 // stretch and has a reach of its own). What that match changes may bring
 // about matches of the later levels, each no longer than the level's longest
 // key. The first level reads the text as it stands, so its keys are looked
-// up along the text. A later level whose long keys are all segmentation keys
+// up along the text, and with them their outputs: a key of the second level
+// that overlaps one holds one of its code points, and is no longer than the
+// longest such key (most are far shorter than the level's longest). A later
+// level whose long keys are all segmentation keys
 // needs no lookup where it too reads the text as it stands (ReadAsWritten):
 // the segmentation has looked there already.
 template <typename Out>
@@ -319,10 +322,13 @@ size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
     if (t_.keys_segmented(k) && ReadAsWritten(pos, depth, k)) continue;
     if (t_.clean_levels(next) < k) return t_.run_reach();
     const size_t key =
-        k == 0 ? FirstLevelKey(pos)
+        k == 0 ? FirstLevelReach(pos)
                : levels[k].LongestKeyBeginning(t_.last(k, entry, in_[pos]),
                                                t_.first(k, next, in_[pos + 1]));
-    if (key != 0) reach = std::max(reach, key + t_.reach_after(k));
+    const size_t after = k > 0               ? t_.reach_after(k)
+                         : levels.size() > 1 ? t_.reach_after(1)
+                                             : 0;
+    if (key != 0) reach = std::max(reach, key + after);
     if (kAny && reach != 0) break;
   }
   return reach;
@@ -359,7 +365,7 @@ bool Engine<Out>::ReadAsWritten(size_t pos, size_t depth, size_t level) const {
     }
     for (uint32_t bits = soft; bits != 0; bits &= bits - 1) {
       const auto j = static_cast<size_t>(std::countr_zero(bits));
-      if (j == 0 ? FirstLevelKey(q) != 0
+      if (j == 0 ? FirstLevelReach(q) != 0
                  : t_.clean_levels(next) < j ||
                        levels[j].LongestKeyBeginning(
                            in_[q], t_.first(j, next, in_[q + 1])) != 0)
@@ -369,15 +375,19 @@ bool Engine<Out>::ReadAsWritten(size_t pos, size_t depth, size_t level) const {
   return true;
 }
 
-// The longest key of two or more code points of the run's first level that
-// matches at `pos`, which that level reads as it stands in the text; the
-// longest the level has when the text known so far ends too soon to tell.
+// How far from `pos` a key of two or more code points of the run's first
+// level that matches there, which that level reads as it stands in the
+// text, reaches with the keys of the second level it may take part in (see
+// ChainLevel::LongKeyReachAt); 0 when none matches; the most any match
+// there may reach when the text known so far ends too soon to tell.
 template <typename Out>
-size_t Engine<Out>::FirstLevelKey(size_t pos) const {
-  const ChainLevel& level = t_.chain().run_levels()[0];
+size_t Engine<Out>::FirstLevelReach(size_t pos) const {
+  const std::vector<ChainLevel>& levels = t_.chain().run_levels();
   bool open = false;
-  const size_t key = level.LongestLongKeyAt({in_ + pos, size_ - pos}, open);
-  return open && !final_ ? level.MaxKeyLength() : key;
+  const size_t reach = levels[0].LongKeyReachAt({in_ + pos, size_ - pos}, open);
+  if (!open || final_) return reach;
+  return levels[0].MaxKeyLength() +
+         (levels.size() > 1 ? levels[1].MaxKeyLength() : 0);
 }
 
 // Converts exactly, as OpenCC does, the part of the stretch from `pos` up to

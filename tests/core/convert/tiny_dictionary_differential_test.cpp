@@ -230,17 +230,24 @@ TEST(TinyDictionaryDifferentialTest, TablesMatchOpenccOnRandomPlans) {
 }
 
 TEST(TinyDictionaryDifferentialTest, EmptyOutputsDoNotHideAMatchAcrossThem) {
-  // 二 vanishes at level 0, so 一 and 三 meet at level 1 however many 二
-  // stood between them; random texts rarely hold a row that long.
-  const TinyConversion c = Build(
-      {{U"大大", U"大"}}, {{Pairs{{U"二", U""}}}, {Pairs{{U"一三", U"人"}}}});
-  const ConversionTables tables(c.plan);
-  for (int twos = 0; twos < 40; ++twos) {
-    const std::u32string text = U"一" + std::u32string(twos, U'二') + U"三";
-    std::u32string actual;
-    ConvertWithTables(tables, text, actual);
-    EXPECT_EQ(Utf8(actual), "人") << twos << " vanishing characters";
-    EXPECT_EQ(Utf8(Expected(c, text)), "人") << twos << " vanishing characters";
+  // 二, or the phrase 二四, vanishes at level 0, so 一 and 三 meet at level
+  // 1 however many stood between them; random texts rarely hold a row that
+  // long.
+  for (const std::u32string vanishing : {U"二", U"二四"}) {
+    const TinyConversion c =
+        Build({{U"大大", U"大"}},
+              {{Pairs{{vanishing, U""}}}, {Pairs{{U"一三", U"人"}}}});
+    const ConversionTables tables(c.plan);
+    for (int rows = 0; rows < 40; ++rows) {
+      std::u32string text = U"一";
+      for (int i = 0; i < rows; ++i) text += vanishing;
+      text += U"三";
+      std::u32string actual;
+      ConvertWithTables(tables, text, actual);
+      EXPECT_EQ(Utf8(actual), "人") << rows << " times " << Utf8(vanishing);
+      EXPECT_EQ(Utf8(Expected(c, text)), "人")
+          << rows << " times " << Utf8(vanishing);
+    }
   }
 }
 
