@@ -129,15 +129,16 @@ size_t ChainLevel::LongKeyReachAt(std::u32string_view text, bool& open) const {
 }
 
 void ChainLevel::JoinNextLevel(const ChainLevel& next) {
-  // The longest key of `next` holding each code point.
-  std::unordered_map<char32_t, uint32_t> holding;
+  // For each code point, the most code points that a key of `next` holds
+  // from it on, itself included.
+  std::unordered_map<char32_t, uint32_t> rest;
   for (const CompiledDictionaryPtr& d : next.dictionaries_) {
     const Dictionary& dictionary = *d->dictionary;
     for (size_t i = 0; i < dictionary.size(); ++i) {
       const std::u32string_view key = dictionary.key(i);
-      for (const char32_t c : key) {
-        uint32_t& longest = holding[c];
-        longest = std::max(longest, static_cast<uint32_t>(key.size()));
+      for (size_t at = 0; at < key.size(); ++at) {
+        uint32_t& longest = rest[key[at]];
+        longest = std::max(longest, static_cast<uint32_t>(key.size() - at));
       }
     }
   }
@@ -156,8 +157,8 @@ void ChainLevel::JoinNextLevel(const ChainLevel& next) {
       uint32_t longest =
           out.empty() ? static_cast<uint32_t>(next.MaxKeyLength()) : 0;
       for (const char32_t c : out) {
-        const auto it = holding.find(c);
-        if (it != holding.end()) longest = std::max(longest, it->second);
+        const auto it = rest.find(c);
+        if (it != rest.end()) longest = std::max(longest, it->second);
       }
       joined[n] = longest;
     }

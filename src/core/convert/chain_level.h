@@ -52,15 +52,15 @@ class ChainLevel {
   // points that `text` begins with reaches, together with the keys of the
   // next level (see JoinNextLevel) that its output may take part in: the
   // most, over those keys of any dictionary, of the key's length plus the
-  // length of the longest key of the next level that holds a code point of
-  // its output; 0 when no such key begins `text`. Sets `open` when the text
-  // ended while a longer key was still possible.
+  // most code points a key of the next level holds from a code point of the
+  // key's output on; 0 when no such key begins `text`. Sets `open` when the
+  // text ended while a longer key was still possible.
   size_t LongKeyReachAt(std::u32string_view text, bool& open) const;
 
   // Notes the level that converts this level's output. A key of `next` that
   // overlaps a match's output holds one of its code points, and so reaches
-  // no further past the output than the longest key of `next` holding that
-  // code point, which for most outputs is far less than next's longest key.
+  // past the output no further than it goes on after that code point: for
+  // most outputs far less than next's longest key.
   void JoinNextLevel(const ChainLevel& next);
 
   // The longest key of any dictionary, in code points (at least 1).
@@ -104,8 +104,8 @@ class ChainLevel {
   // none, and the questions about long keys pass it by.
   std::vector<const PhraseTrie*> long_keyed_;
   // For each of long_keyed_, indexed by node: for the key ending there, the
-  // longest key of the next level holding a code point of its output. Empty
-  // while no next level is joined.
+  // most code points a key of the next level holds from a code point of its
+  // output on. Empty while no next level is joined.
   std::vector<std::vector<uint32_t>> joined_;
   size_t max_key_length_ = 1;
   // Bit PairBit(a, b) is set for the first two code points of each long

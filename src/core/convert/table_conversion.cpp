@@ -298,8 +298,9 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
 // about matches of the later levels, each no longer than the level's longest
 // key. The first level reads the text as it stands, so its keys are looked
 // up along the text, and with them their outputs: a key of the second level
-// that overlaps one holds one of its code points, and is no longer than the
-// longest such key (most are far shorter than the level's longest). A later
+// that overlaps one holds one of its code points, and goes on past it no
+// further than such a key goes on after that code point (most far less than
+// the level's longest key). A later
 // level whose long keys are all segmentation keys
 // needs no lookup where it too reads the text as it stands (ReadAsWritten):
 // the segmentation has looked there already.
