@@ -156,8 +156,15 @@ void SegmentedChain::JoinLevels() {
 
 void SegmentedChain::ConvertRun(std::u32string_view run,
                                 std::u32string& out) const {
-  std::u32string scratch[2];
+  // The fast path calls here for a few code points at a time, many times:
+  // the steps between levels keep their room from call to call, unless a
+  // rare long run made it large.
+  constexpr size_t kKept = size_t{1} << 16;
+  thread_local std::u32string scratch[2];
   if (!run.empty()) RunLevels(run_levels_, run, out, scratch);
+  for (std::u32string& s : scratch) {
+    if (s.capacity() > kKept) std::u32string().swap(s);
+  }
 }
 
 void SegmentedChain::Convert(std::u32string_view text,
