@@ -14,7 +14,10 @@ comments, readable attributes) must equal OpenCC's conversion of it.
 
 With --joined, also writes each site's first pages joined into one file of
 about 1 MiB, WORK/gb-pages.htm and WORK/big5-pages.htm, for the File/* cases
-of bench/converter_benchmark (TOVENRAK_BENCH_FILE).
+of bench/converter_benchmark (TOVENRAK_BENCH_FILE); and the running text of
+each site's pages, its lines that are mostly Chinese, in UTF-8, as
+WORK/gb-prose.txt (Simplified) and WORK/big5-prose.txt (Traditional), on
+which bench/run_benchmark.py times every configuration.
 
 Downloads the packages with `apt-get download` into --work (no root needed
 for that step when the folder is writable); needs `opencc` on PATH.
@@ -112,6 +115,20 @@ def parse(text):
     page.close()
     page.flush()
     return page
+
+
+def prose(files):
+    """The lines of the texts people read in `files` (UTF-8 pages) that are
+    mostly Chinese, one after another."""
+    lines = []
+    for source, _ in files:
+        for text in parse(source.read_text(encoding="utf-8")).readable:
+            for line in text.splitlines():
+                line = line.strip()
+                han = sum(1 for c in line if c >= "\u2e80")
+                if line and 2 * han >= len(line):
+                    lines.append(line)
+    return "\n".join(lines) + "\n"
 
 
 def fetch(work):
@@ -227,6 +244,9 @@ def main():
                     break
                 joined += page.read_bytes()
             (work / f"{name}-pages.htm").write_bytes(joined)
+        for name, files in (("gb", gb_files), ("big5", big5_files)):
+            (work / f"{name}-prose.txt").write_text(prose(files),
+                                                    encoding="utf-8")
 
     # The converter reads and writes Big5 as browsers do, with the Hong Kong
     # additions, which Python's "big5hkscs" decodes and its "big5" does not.

@@ -256,7 +256,9 @@ class Bench:
     def time_configs(self):
         """Each OpenCC configuration on the UTF-8 form of the large page:
         the fast engine and OpenCC's converter in process, and the opencc
-        command as a whole process."""
+        command as a whole process; and the fast engine on the running text
+        of real pages (bench/real_pages.py --joined), whose phrases come as
+        people write them rather than drawn evenly from the dictionary."""
         utf8 = {}
         for source in ("big5", "gbk"):
             path = os.path.join(self.work, f"large.{source}.utf8.htm")
@@ -273,7 +275,13 @@ class Bench:
             ref = self.in_process("opencc", config, src, 1)
             row = {"config": config, "fast": size / MIB / fast["seconds"],
                    "reference": size / MIB / ref["seconds"], "cli": None,
-                   "ours": None}
+                   "ours": None, "prose": None}
+            prose = os.path.join(
+                self.args.real_pages,
+                ("big5" if "2s" in config else "gb") + "-prose.txt")
+            if os.path.exists(prose):
+                got = self.in_process("fast", config, prose, 5)
+                row["prose"] = os.path.getsize(prose) / MIB / got["seconds"]
             variant = {"tw2s": "tw", "s2tw": "tw", "tw2sp": "twp",
                        "s2twp": "twp", "hk2s": "hk", "s2hk": "hk",
                        "t2s": "std", "s2t": "std"}[config]
@@ -466,20 +474,25 @@ class Bench:
         if self.configs:
             lines.append("")
             lines.append("(d) Every configuration on the UTF-8 form of the "
-                         "large page, MB/s")
+                         "large page, and the fast engine on the running "
+                         "text of the real pages (Traditional for the "
+                         "configurations to Simplified, Simplified for the "
+                         "others), MB/s")
             lines.append("")
             lines.append("| Configuration | Fast engine (in process) | "
                          "OpenCC converter (in process) | Fast / OpenCC | "
                          "tovenrak-convert (whole run, best of 3) | "
-                         "opencc command (whole run) |")
-            lines.append("|---|---:|---:|---:|---:|---:|")
+                         "opencc command (whole run) | "
+                         "Fast engine on real prose (in process) |")
+            lines.append("|---|---:|---:|---:|---:|---:|---:|")
             for r in self.configs:
                 cli = f"{r['cli']:.1f}" if r["cli"] else "-"
                 ours = f"{r['ours']:.1f}" if r["ours"] else "-"
+                prose = f"{r['prose']:.1f}" if r.get("prose") else "-"
                 lines.append(f"| {r['config']} | {r['fast']:.1f} | "
                              f"{r['reference']:.1f} | "
                              f"{r['fast'] / r['reference']:.1f}x | {ours} | "
-                             f"{cli} |")
+                             f"{cli} | {prose} |")
         if hasattr(self, "memory"):
             m = self.memory
             lines.append("")
