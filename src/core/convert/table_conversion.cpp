@@ -162,10 +162,11 @@ class Engine {
   // With kAny, any reach but 0 once one is found.
   template <bool kAny = false>
   size_t RunReach(size_t pos, const CodeEntry& entry, size_t depth) const;
-  size_t SegmentationDepth(size_t pos, const CodeEntry& entry) const;
+  Key SegmentationKeyAt(size_t pos, const CodeEntry& entry) const;
   bool ReadAsWritten(size_t pos, size_t depth, size_t level) const;
   size_t FirstLevelReach(size_t pos) const;
-  size_t Region(size_t pos);
+  // The slow path, kept out of the fast loop.
+  [[gnu::noinline]] size_t Region(size_t pos);
 
   const ConversionTables& t_;
   const SegmentationIndex& index_;
@@ -177,6 +178,7 @@ class Engine {
   Out& out_;
   const bool ascii_kept_;  // Every ASCII code point KeepsAlone.
   std::u32string region_;  // The exact path's output, before it is written.
+  std::vector<Key> keys_;  // The segmentation's keys along the exact path.
 };
 
 template <typename Out>
@@ -335,14 +337,16 @@ size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
   return reach;
 }
 
-// How far the segmentation trie follows the text from `pos` (see Key::depth).
+// The longest segmentation key at `pos`, and how far the segmentation trie
+// follows the text from there (see Key).
 template <typename Out>
-size_t Engine<Out>::SegmentationDepth(size_t pos,
-                                      const CodeEntry& entry) const {
-  if (entry.identity()) return 0;
-  const uint32_t node = t_.info(entry.info()).segmentation_node;
-  if (node == PhraseTrie::kNoNode) return 0;
-  return LongestSegmentationKey(pos, trie_.Value(node)).depth;
+typename Engine<Out>::Key Engine<Out>::SegmentationKeyAt(
+    size_t pos, const CodeEntry& entry) const {
+  const uint32_t node = entry.identity()
+                            ? PhraseTrie::kNoNode
+                            : t_.info(entry.info()).segmentation_node;
+  if (node == PhraseTrie::kNoNode) return {PhraseTrie::kNoValue, pos + 1, 0};
+  return LongestSegmentationKey(pos, trie_.Value(node));
 }
 
 // Whether `level`, inside a run, reads the code points from `pos` to
@@ -402,16 +406,38 @@ template <typename Out>
 size_t Engine<Out>::Region(size_t pos) {
   size_t reach = 0;
   size_t p = pos;
+  keys_.clear();
   for (CodeEntry e; At(p, e) && (p == pos || p < reach); ++p) {
-    const size_t depth = SegmentationDepth(p, e);
-    reach = std::max({reach, p + depth, p + RunReach(p, e, depth)});
+    const Key key = SegmentationKeyAt(p, e);
+    keys_.push_back(key);
+    reach = std::max({reach, p + key.depth, p + RunReach(p, e, key.depth)});
   }
   // The scan looked at p + 1 at most, but for the trie's walks, and a walk
   // that met the end of the text took the reach there; past the end it
   // would have seen an end that is not there.
   if (!final_ && p + 1 >= size_) return kNeedMore;
+  // The stretch is segmented as the chain would segment it alone, with the
+  // keys the scan found: no key crosses its end, as the reach covers every
+  // walk of the trie.
   region_.clear();
-  t_.chain().Convert(std::u32string_view(in_ + pos, p - pos), region_);
+  size_t run = pos;
+  for (size_t q = pos; q < p;) {
+    const Key& key = keys_[q - pos];
+    if (key.value == PhraseTrie::kNoValue) {
+      ++q;
+      continue;
+    }
+    if (key.end > p) {  // Never, by the reach; the chain then segments.
+      region_.clear();
+      t_.chain().Convert({in_ + pos, p - pos}, region_);
+      run = p;
+      break;
+    }
+    t_.chain().ConvertRun({in_ + run, q - run}, region_);
+    region_ += index_.Phrase(key.value);
+    run = q = key.end;
+  }
+  t_.chain().ConvertRun({in_ + run, p - run}, region_);
   out_.Put(region_);
   return p;
 }
