@@ -13,6 +13,7 @@ SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
   while (size < pairs * 2) size *= 2;
   slots_.assign(size, Pair());
   mask_ = size - 1;
+  filter_.assign((size_t{1} << kFilterBits) / 64, 0);
   for (uint32_t i = root.first; i < root.first + root.count; ++i) {
     const PhraseTrie::Node& a = trie.node(i);
     for (uint32_t j = a.first; j < a.first + a.count; ++j) {
@@ -26,6 +27,8 @@ SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
       pair.key_ = key << Pair::kCountBits | (b.count + 1);
       pair.value_ = b.value;
       pair.first_ = b.first;
+      const size_t bit = FilterBit(key);
+      filter_.at(bit / 64) |= uint64_t{1} << (bit % 64);
     }
   }
   const size_t count = tables.chain().PhraseCount();
@@ -45,6 +48,7 @@ SegmentationIndex::SegmentationIndex(const ConversionTables& tables) {
 
 void SegmentationIndex::Save(TableWriter& out) const {
   out.Put(slots_);
+  out.Put(filter_);
   out.Put(static_cast<uint64_t>(mask_));
   out.Put(outputs_);
   out.Put(overflow_);
@@ -54,13 +58,14 @@ std::unique_ptr<SegmentationIndex> SegmentationIndex::Load(
     TableReader& in, const ConversionTables& tables) {
   std::unique_ptr<SegmentationIndex> index(new SegmentationIndex());
   uint64_t mask = 0;
-  if (!in.Get(index->slots_) || !in.Get(mask) || !in.Get(index->outputs_) ||
-      !in.Get(index->overflow_))
+  if (!in.Get(index->slots_) || !in.Get(index->filter_) || !in.Get(mask) ||
+      !in.Get(index->outputs_) || !in.Get(index->overflow_))
     return nullptr;
   // What the engine follows without a check must stay inside the tables,
   // and a search must meet an empty slot.
   const size_t size = index->slots_.size();
   if (size < 64 || (size & (size - 1)) != 0 || mask != size - 1 ||
+      index->filter_.size() != (size_t{1} << kFilterBits) / 64 ||
       index->outputs_.size() != tables.chain().PhraseCount())
     return nullptr;
   index->mask_ = mask;
