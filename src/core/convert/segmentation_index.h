@@ -90,7 +90,7 @@ class SegmentationIndex {
   // Most pairs of running text begin no key. A bit for each pair that does,
   // in a table small enough to stay in the cache, answers most of them
   // without a load from the slots.
-  static constexpr int kFilterBits = 19;
+  static constexpr int kFilterBits = 20;
   static size_t FilterBit(uint64_t key) {
     return static_cast<size_t>((key * 0xC2B2AE3D27D4EB4Fu) >>
                                (64 - kFilterBits));
