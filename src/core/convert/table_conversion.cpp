@@ -302,10 +302,9 @@ size_t Engine<Out>::Careful(size_t pos, const CodeEntry& entry) {
 // up along the text, and with them their outputs: a key of the second level
 // that overlaps one holds one of its code points, and goes on past it no
 // further than such a key goes on after that code point (most far less than
-// the level's longest key). A later
-// level whose long keys are all segmentation keys
-// needs no lookup where it too reads the text as it stands (ReadAsWritten):
-// the segmentation has looked there already.
+// the level's longest key). A later level whose long keys are all
+// segmentation keys needs no lookup where it too reads the text as it stands
+// (ReadAsWritten): the segmentation has looked there already.
 template <typename Out>
 template <bool kAny>
 size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
