@@ -280,7 +280,7 @@ class Bench:
                 self.args.real_pages,
                 ("big5" if "2s" in config else "gb") + "-prose.txt")
             if os.path.exists(prose):
-                got = self.in_process("fast", config, prose, 5)
+                got = self.in_process("fast", config, prose, 20)
                 row["prose"] = os.path.getsize(prose) / MIB / got["seconds"]
             variant = {"tw2s": "tw", "s2tw": "tw", "tw2sp": "twp",
                        "s2twp": "twp", "hk2s": "hk", "s2hk": "hk",
