@@ -257,6 +257,19 @@ std::unique_ptr<ConversionTables> ReadCache(
   return loaded;
 }
 
+// Whether `name` is a cache file, or its note, of a layout version other
+// than this one's: "s2tw.05.tables" once the layout is 06. Such files are
+// never read again, and each holds megabytes.
+bool IsOtherVersion(std::string_view name) {
+  for (const std::string_view suffix : {".tables", ".tables.checked"}) {
+    if (!name.ends_with(suffix)) continue;
+    name.remove_suffix(suffix.size());
+    return name.size() > 3 && name[name.size() - 3] == '.' &&
+           name.substr(name.size() - 2) != std::string_view(kMagic + 6, 2);
+  }
+  return false;
+}
+
 void WriteCache(const fs::path& file, const std::vector<SourceFile>& sources,
                 const ConversionTables& tables) {
   TableWriter body;
@@ -266,6 +279,15 @@ void WriteCache(const fs::path& file, const std::vector<SourceFile>& sources,
   std::error_code ec;
   fs::create_directories(file.parent_path(), ec);
   WriteWhole(file, {header.bytes(), body.bytes()});
+  // A new layout compiles every configuration again: what the older ones
+  // left goes. A link is removed, not what it leads to.
+  for (fs::directory_iterator it(file.parent_path(), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    std::error_code kind;
+    if (IsOtherVersion(it->path().filename().string()) &&
+        !it->is_directory(kind) && !kind)
+      fs::remove(it->path(), kind);
+  }
 }
 
 }  // namespace

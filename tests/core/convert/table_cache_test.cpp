@@ -43,7 +43,16 @@ class TableCacheTest : public ::testing::Test {
 };
 
 TEST_F(TableCacheTest, AStaleOrDamagedCacheIsCompiledAgain) {
+  // What older layouts left is removed once this one's is written.
+  const std::filesystem::path old = dir_ / "cache" / "s2t.01.tables";
+  std::filesystem::create_directories(old.parent_path());
+  ScratchFolder::Write(old, "old");
+  ScratchFolder::Write(old.string() + ".checked", "old");
+  ScratchFolder::Write(dir_ / "cache" / "notes.txt", "mine");
   EXPECT_EQ(Load(), "b compiled");
+  EXPECT_FALSE(std::filesystem::exists(old));
+  EXPECT_FALSE(std::filesystem::exists(old.string() + ".checked"));
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "cache" / "notes.txt"));
   EXPECT_EQ(Load(), "b cached");
   Dictionary("a\tcc\n");  // A new size, whatever the clock says.
   EXPECT_EQ(Load(), "cc compiled");
