@@ -22,16 +22,18 @@ CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
   return compiled;
 }
 
-ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
+ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries,
+                       bool note_beginnings)
     : dictionaries_(std::move(dictionaries)),
-      begins_(dictionaries_.empty() ? 0 : 0x10000),
       pair_bits_((size_t{1} << kPairBits) / 64) {
-  for (size_t i = 0; i < dictionaries_.size() && i < kTabled; ++i) {
+  if (note_beginnings && !dictionaries_.empty()) begins_.assign(0x10000, 0);
+  for (size_t i = 0;
+       i < begins_.size() && i < dictionaries_.size() && i < kTabled; ++i) {
     const PhraseTrie& trie = dictionaries_[i]->trie;
     const PhraseTrie::Node& root = trie.node(0);
     for (uint32_t c = root.first; c < root.first + root.count; ++c) {
       const char32_t label = trie.node(c).label;
-      if (label < 0x10000) begins_[label] |= static_cast<uint8_t>(1u << i);
+      if (label < 0x10000) begins_.at(label) |= static_cast<uint8_t>(1u << i);
     }
   }
   for (const CompiledDictionaryPtr& d : dictionaries_) {
@@ -48,6 +50,29 @@ ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
       }
     }
   }
+}
+
+void ChainLevel::Save(TableWriter& out) const {
+  out.Put(begins_);
+  out.Put(static_cast<uint64_t>(joined_.size()));
+  for (const TableArray<uint32_t>& joined : joined_) out.Put(joined);
+}
+
+std::optional<ChainLevel> ChainLevel::Load(
+    std::vector<CompiledDictionaryPtr> dictionaries, TableReader& in) {
+  ChainLevel level(std::move(dictionaries), /*note_beginnings=*/false);
+  uint64_t joined = 0;
+  if (!in.Get(level.begins_) ||
+      (level.begins_.size() != 0 && level.begins_.size() != 0x10000) ||
+      !in.Get(joined) || (joined != 0 && joined != level.long_keyed_.size()))
+    return std::nullopt;
+  level.joined_.resize(joined);
+  for (size_t t = 0; t < joined; ++t) {
+    if (!in.Get(level.joined_[t]) ||
+        level.joined_[t].size() != level.long_keyed_[t]->NodeCount())
+      return std::nullopt;
+  }
+  return level;
 }
 
 bool ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
@@ -147,7 +172,7 @@ void ChainLevel::JoinNextLevel(const ChainLevel& next) {
     if (d->trie.MaxKeyLength() < 2) continue;
     const PhraseTrie& trie = d->trie;
     const Dictionary& dictionary = *d->dictionary;
-    std::vector<uint32_t>& joined = joined_.emplace_back(trie.NodeCount(), 0);
+    TableArray<uint32_t>& joined = joined_.emplace_back(trie.NodeCount(), 0);
     for (uint32_t n = 1; n < trie.NodeCount(); ++n) {
       const uint32_t v = trie.Value(n);
       if (v == PhraseTrie::kNoValue) continue;
@@ -160,7 +185,7 @@ void ChainLevel::JoinNextLevel(const ChainLevel& next) {
         const auto it = rest.find(c);
         if (it != rest.end()) longest = std::max(longest, it->second);
       }
-      joined[n] = longest;
+      joined.at(n) = longest;
     }
   }
 }

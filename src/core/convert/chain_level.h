@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,7 +33,15 @@ CompiledDictionaryPtr CompileDictionary(DictionaryPtr dictionary,
 // dictionary has a key it copies one code point. Const and thread-safe.
 class ChainLevel {
  public:
-  explicit ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries);
+  explicit ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries)
+      : ChainLevel(std::move(dictionaries), /*note_beginnings=*/true) {}
+
+  // Writes what the level notes about its dictionaries (which begin with
+  // each code point, and JoinNextLevel's reaches), and reads it back for
+  // the same dictionaries; Load fails on a form that does not fit them.
+  void Save(TableWriter& out) const;
+  static std::optional<ChainLevel> Load(
+      std::vector<CompiledDictionaryPtr> dictionaries, TableReader& in);
 
   // Converts the segment `text` and appends the result to `out`. Returns
   // false when some match was decided at the end of `text` while a longer
@@ -75,6 +84,9 @@ class ChainLevel {
   }
 
  private:
+  ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries,
+             bool note_beginnings);
+
   std::vector<CompiledDictionaryPtr> dictionaries_;
   // Whether a long key may begin with `first`, `second`: false for most
   // pairs, answered from a few kilobytes instead of the tries.
@@ -99,14 +111,14 @@ class ChainLevel {
   // Bit i of begins_[cp], for the first kTabled dictionaries: dictionary i
   // has a key beginning with `cp`, a code point of the BMP.
   static constexpr size_t kTabled = 8;
-  std::vector<uint8_t> begins_;
+  TableArray<uint8_t> begins_;
   // Those with a key of two or more code points: a character table has
   // none, and the questions about long keys pass it by.
   std::vector<const PhraseTrie*> long_keyed_;
   // For each of long_keyed_, indexed by node: for the key ending there, the
   // most code points a key of the next level holds from a code point of its
   // output on. Empty while no next level is joined.
-  std::vector<std::vector<uint32_t>> joined_;
+  std::vector<TableArray<uint32_t>> joined_;
   size_t max_key_length_ = 1;
   // Bit PairBit(a, b) is set for the first two code points of each long
   // key.

@@ -101,6 +101,7 @@ void SegmentedChain::Save(TableWriter& out) const {
   out.Put(refs);
   out.Put(phrase_text_);
   out.Put(phrase_outputs_);
+  for (const ChainLevel& level : run_levels_) level.Save(out);
 }
 
 std::optional<SegmentedChain> SegmentedChain::Load(TableReader& in) {
@@ -138,9 +139,10 @@ std::optional<SegmentedChain> SegmentedChain::Load(TableReader& in) {
       if (refs[r] >= compiled.size()) return std::nullopt;
       members.push_back(compiled[refs[r++]]);
     }
-    chain.run_levels_.emplace_back(std::move(members));
+    std::optional<ChainLevel> loaded = ChainLevel::Load(std::move(members), in);
+    if (!loaded) return std::nullopt;
+    chain.run_levels_.push_back(std::move(*loaded));
   }
-  chain.JoinLevels();
   if (in.checked()) return chain;
   for (const uint32_t offset : chain.phrase_outputs_) {
     if (offset > chain.phrase_text_.size()) return std::nullopt;

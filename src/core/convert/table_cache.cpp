@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 // Changes whenever the tables' layout or the way they are compiled does. Its
 // last two characters are part of the file name, so that programs of two
 // layouts on one machine do not keep replacing each other's files.
-constexpr char kMagic[8] = {'T', 'V', 'R', 'T', 'A', 'B', '0', '7'};
+constexpr char kMagic[8] = {'T', 'V', 'R', 'T', 'A', 'B', '0', '8'};
 
 // What a cache file was made from: one OpenCC file as it was then.
 struct SourceFile {
