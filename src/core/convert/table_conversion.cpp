@@ -406,6 +406,7 @@ size_t Engine<Out>::Region(size_t pos) {
   size_t reach = 0;
   size_t p = pos;
   keys_.clear();
+  keys_.reserve(64);  // An engine lives for one piece of text: grow once.
   for (CodeEntry e; At(p, e) && (p == pos || p < reach); ++p) {
     const Key key = SegmentationKeyAt(p, e);
     keys_.push_back(key);
