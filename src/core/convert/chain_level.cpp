@@ -59,15 +59,17 @@ void ChainLevel::Save(TableWriter& out) const {
 }
 
 std::optional<ChainLevel> ChainLevel::Load(
-    std::vector<CompiledDictionaryPtr> dictionaries, TableReader& in) {
+    std::vector<CompiledDictionaryPtr> dictionaries, bool joined,
+    TableReader& in) {
   ChainLevel level(std::move(dictionaries), /*note_beginnings=*/false);
-  uint64_t joined = 0;
+  uint64_t count = 0;
+  // Reaches left out would let the engine cut a match short.
   if (!in.Get(level.begins_) ||
       (level.begins_.size() != 0 && level.begins_.size() != 0x10000) ||
-      !in.Get(joined) || (joined != 0 && joined != level.long_keyed_.size()))
+      !in.Get(count) || count != (joined ? level.long_keyed_.size() : 0))
     return std::nullopt;
-  level.joined_.resize(joined);
-  for (size_t t = 0; t < joined; ++t) {
+  level.joined_.resize(count);
+  for (size_t t = 0; t < count; ++t) {
     if (!in.Get(level.joined_[t]) ||
         level.joined_[t].size() != level.long_keyed_[t]->NodeCount())
       return std::nullopt;

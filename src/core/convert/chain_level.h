@@ -38,10 +38,12 @@ class ChainLevel {
 
   // Writes what the level notes about its dictionaries (which begin with
   // each code point, and JoinNextLevel's reaches), and reads it back for
-  // the same dictionaries; Load fails on a form that does not fit them.
+  // the same dictionaries, `joined` when a next level was joined; Load
+  // fails on a form that does not fit them.
   void Save(TableWriter& out) const;
   static std::optional<ChainLevel> Load(
-      std::vector<CompiledDictionaryPtr> dictionaries, TableReader& in);
+      std::vector<CompiledDictionaryPtr> dictionaries, bool joined,
+      TableReader& in);
 
   // Converts the segment `text` and appends the result to `out`. Returns
   // false when some match was decided at the end of `text` while a longer

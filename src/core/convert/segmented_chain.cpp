@@ -139,7 +139,8 @@ std::optional<SegmentedChain> SegmentedChain::Load(TableReader& in) {
       if (refs[r] >= compiled.size()) return std::nullopt;
       members.push_back(compiled[refs[r++]]);
     }
-    std::optional<ChainLevel> loaded = ChainLevel::Load(std::move(members), in);
+    std::optional<ChainLevel> loaded =
+        ChainLevel::Load(std::move(members), level == 0 && levels > 1, in);
     if (!loaded) return std::nullopt;
     chain.run_levels_.push_back(std::move(*loaded));
   }
