@@ -36,11 +36,12 @@ ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries,
       if (label < 0x10000) begins_.at(label) |= static_cast<uint8_t>(1u << i);
     }
   }
-  for (const CompiledDictionaryPtr& d : dictionaries_) {
-    max_key_length_ = std::max(max_key_length_, d->trie.MaxKeyLength());
-    if (d->trie.MaxKeyLength() < 2) continue;
-    const PhraseTrie& trie = d->trie;
+  for (size_t k = 0; k < dictionaries_.size(); ++k) {
+    const PhraseTrie& trie = dictionaries_[k]->trie;
+    max_key_length_ = std::max(max_key_length_, trie.MaxKeyLength());
+    if (trie.MaxKeyLength() < 2) continue;
     long_keyed_.push_back(&trie);
+    long_keyed_dictionary_.push_back(k);
     const PhraseTrie::Node& root = trie.node(0);
     for (uint32_t i = root.first; i < root.first + root.count; ++i) {
       const PhraseTrie::Node& a = trie.node(i);
@@ -140,6 +141,8 @@ size_t ChainLevel::LongKeyReachAt(std::u32string_view text, bool& open) const {
   if (text.size() >= 2 && !MayBeginLongKey(text[0], text[1])) return 0;
   size_t reach = 0;
   for (size_t t = 0; t < long_keyed_.size(); ++t) {
+    if (!text.empty() && !MayBegin(long_keyed_dictionary_[t], text[0]))
+      continue;
     const PhraseTrie& trie = *long_keyed_[t];
     const uint32_t* joined = joined_.empty() ? nullptr : joined_[t].data();
     uint32_t node = 0;

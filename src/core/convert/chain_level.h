@@ -117,6 +117,7 @@ class ChainLevel {
   // Those with a key of two or more code points: a character table has
   // none, and the questions about long keys pass it by.
   std::vector<const PhraseTrie*> long_keyed_;
+  std::vector<size_t> long_keyed_dictionary_;  // Their numbers in the level.
   // For each of long_keyed_, indexed by node: for the key ending there, the
   // most code points a key of the next level holds from a code point of its
   // output on. Empty while no next level is joined.
