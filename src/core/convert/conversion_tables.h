@@ -188,8 +188,11 @@ class ConversionTables {
   // at most this many code points ahead: the sum of the levels' longest keys.
   size_t run_reach() const { return run_reach_; }
   // The sum of the longest keys of the levels after `level`: how far past a
-  // match of `level` the matches it may bring about in those levels reach.
-  size_t reach_after(size_t level) const { return reach_after_[level]; }
+  // match of `level` the matches it may bring about in those levels reach;
+  // 0 from the last level on.
+  size_t reach_after(size_t level) const {
+    return level < reach_after_.size() ? reach_after_[level] : 0;
+  }
   // How far past a position the fast path may look before it knows what to
   // write there, except in the exact path (which says when it needs more).
   size_t lookahead() const {

@@ -323,14 +323,14 @@ size_t Engine<Out>::RunReach(size_t pos, const CodeEntry& entry,
     // it, no key of level k matches there either.
     if (t_.keys_segmented(k) && ReadAsWritten(pos, depth, k)) continue;
     if (t_.clean_levels(next) < k) return t_.run_reach();
-    const size_t key =
-        k == 0 ? FirstLevelReach(pos)
-               : levels[k].LongestKeyBeginning(t_.last(k, entry, in_[pos]),
-                                               t_.first(k, next, in_[pos + 1]));
-    const size_t after = k > 0               ? t_.reach_after(k)
-                         : levels.size() > 1 ? t_.reach_after(1)
-                                             : 0;
-    if (key != 0) reach = std::max(reach, key + after);
+    if (k == 0) {
+      reach = std::max(reach, FirstLevelReach(pos));
+    } else if (const size_t key = levels[k].LongestKeyBeginning(
+                   t_.last(k, entry, in_[pos]),
+                   t_.first(k, next, in_[pos + 1]));
+               key != 0) {
+      reach = std::max(reach, key + t_.reach_after(k));
+    }
     if (kAny && reach != 0) break;
   }
   return reach;
@@ -381,17 +381,17 @@ bool Engine<Out>::ReadAsWritten(size_t pos, size_t depth, size_t level) const {
 
 // How far from `pos` a key of two or more code points of the run's first
 // level that matches there, which that level reads as it stands in the
-// text, reaches with the keys of the second level it may take part in (see
-// ChainLevel::LongKeyReachAt); 0 when none matches; the most any match
+// text, reaches with the matches of the later levels it may bring about:
+// those of the second level as ChainLevel::LongKeyReachAt bounds them, each
+// later one by its longest key. 0 when none matches; the most any match
 // there may reach when the text known so far ends too soon to tell.
 template <typename Out>
 size_t Engine<Out>::FirstLevelReach(size_t pos) const {
-  const std::vector<ChainLevel>& levels = t_.chain().run_levels();
+  const ChainLevel& level = t_.chain().run_levels()[0];
   bool open = false;
-  const size_t reach = levels[0].LongKeyReachAt({in_ + pos, size_ - pos}, open);
-  if (!open || final_) return reach;
-  return levels[0].MaxKeyLength() +
-         (levels.size() > 1 ? levels[1].MaxKeyLength() : 0);
+  const size_t reach = level.LongKeyReachAt({in_ + pos, size_ - pos}, open);
+  if (open && !final_) return level.MaxKeyLength() + t_.reach_after(0);
+  return reach == 0 ? 0 : reach + t_.reach_after(1);
 }
 
 // Converts exactly, as OpenCC does, the part of the stretch from `pos` up to
