@@ -7,7 +7,8 @@ GBK, LibreOffice's, the Debian reference's and the maintainers' guide's
 Traditional pages as Big5), gives some pages Chinese file names with their
 links following, converts each site with `tovenrak-convert -r`, and checks
 every page: links, scripts, styles and event handlers must come out
-character for character unchanged, and all the text people read (text,
+character for character unchanged, each external script read in the
+encoding it was read in before, and all the text people read (text,
 comments, readable attributes) must equal OpenCC's conversion of it.
 
   python3 bench/real_pages.py --tool BUILD/src/app/tovenrak-convert
@@ -47,12 +48,23 @@ BIG5_CODEC_DIFFERENCES = str.maketrans("•£¢¥♁☉", "‧￡￠￥⊕⊙")
 ADDRESS = re.compile(r"(?:[a-z][a-z0-9+.-]*://|www\.|mailto:)\S+")
 
 
+def encoding_family(label):
+    """The decoder browsers use for an encoding's label or Python codec."""
+    label = label.strip().lower()
+    if label in ("gb2312", "gbk", "gb18030", "x-gbk", "chinese"):
+        return "gb"
+    if label.startswith("big5"):
+        return "big5"
+    return "utf-8" if label in ("utf-8", "utf8") else label
+
+
 class Page(html.parser.HTMLParser):
     """What a page holds for machines and what it holds for readers."""
 
-    def __init__(self):
+    def __init__(self, encoding):
         super().__init__(convert_charrefs=True)
         self.machine, self.readable, self.run, self.raw = [], [], [], None
+        self.encoding = encoding
 
     def flush(self):
         text = "".join(self.run)
@@ -79,6 +91,12 @@ class Page(html.parser.HTMLParser):
                 self.readable.append(value)
         if tag in ("script", "style"):
             self.raw = []
+        # An external script is read in the encoding its tag names, else in
+        # the page's: the same before and after.
+        if tag == "script" and a.get("src") is not None and (
+                a.get("type") or "").strip().lower() != "module":
+            self.machine.append(("script read as", encoding_family(
+                a.get("charset") or self.encoding)))
 
     def handle_startendtag(self, tag, attrs):
         self.handle_starttag(tag, attrs)
@@ -106,11 +124,11 @@ class Page(html.parser.HTMLParser):
             self.readable.append(data)
 
 
-def parse(text):
+def parse(text, encoding):
     # Where Python's Big5 codec and browsers' (which the converter follows)
     # give one code different characters, both sides read the browsers'.
     text = text.translate(BIG5_CODEC_DIFFERENCES)
-    page = Page()
+    page = Page(encoding)
     page.feed(text)
     page.close()
     page.flush()
@@ -122,7 +140,8 @@ def prose(files):
     mostly Chinese, one after another."""
     lines = []
     for source, _ in files:
-        for text in parse(source.read_text(encoding="utf-8")).readable:
+        page = parse(source.read_text(encoding="utf-8"), "utf-8")
+        for text in page.readable:
             for line in text.splitlines():
                 line = line.strip()
                 han = sum(1 for c in line if c >= "\u2e80")
@@ -181,9 +200,9 @@ def check(tool, site, out, codec_in, codec_out, config):
     shutil.rmtree(out, ignore_errors=True)
     subprocess.run([tool, "-q", "-r", str(site), "-o", str(out)], check=True)
     pages = sorted(p for p in site.rglob("*.htm*"))
-    before = [parse(p.read_bytes().decode(codec_in)) for p in pages]
+    before = [parse(p.read_bytes().decode(codec_in), codec_in) for p in pages]
     after = [parse((out / p.relative_to(site)).read_bytes().decode(
-        codec_out, "replace")) for p in pages]
+        codec_out, "replace"), codec_out) for p in pages]
     readable = [item for page in before for item in page.readable]
     expected = iter(opencc(config, readable))
     machine_faults, text_faults, items = 0, 0, 0

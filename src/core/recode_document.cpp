@@ -71,6 +71,32 @@ Status FindPoints(const Converter& converter, std::string_view text,
   return {};
 }
 
+// The label of `source` when a browser reads a script in `source` otherwise
+// than in `target`, as a page's external scripts are read in the page's
+// encoding unless their tag names one; empty when it reads it alike (GBK
+// and GB18030 are one decoder to browsers).
+std::string_view ScriptCharset(Encoding source, Encoding target) {
+  auto gb = [](Encoding e) {
+    return e == Encoding::kGbk || e == Encoding::kGb18030;
+  };
+  if (source == target || (gb(source) && gb(target))) return {};
+  return DeclaredName(source);
+}
+
+// Whether `text` holds "<script" in any letter case. A '<' is a unit of its
+// own in every encoding, and so is each ASCII letter after it.
+bool HoldsScriptTag(std::string_view text) {
+  constexpr std::string_view kName = "script";
+  for (size_t at = text.find('<'); at != std::string_view::npos;
+       at = text.find('<', at + 1)) {
+    const std::string_view name = text.substr(at + 1, kName.size());
+    if (std::equal(name.begin(), name.end(), kName.begin(), kName.end(),
+                   [](char c, char lower) { return (c | 0x20) == lower; }))
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(
@@ -82,8 +108,8 @@ Result<RecodedDocument> RecodeDocument(
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
   // A document of a few parts or more goes to several threads at once.
-  const bool in_parts =
-      threads > 1 && how && !points && text.size() >= 2 * kPartBytes;
+  const bool in_parts = threads > 1 && !points && text.size() >= 2 * kPartBytes;
+  const std::string_view script_charset = ScriptCharset(source, target);
   Conversion& out = result.conversion;
   // Converts into the result's text, with room made for it, as `recode`
   // does, and takes its counts.
@@ -99,10 +125,15 @@ Result<RecodedDocument> RecodeDocument(
   auto recode_in_parts = [&](const std::vector<size_t>& cuts, bool as_markup) {
     return recode_into(as_markup, [&](EncodeCounts& counts) {
       return RecodeInParts(converter, text, cuts, as_markup, source, target,
-                           *how, threads, out.text, counts, consumed);
+                           how, threads, out.text, counts, consumed,
+                           script_charset);
     });
   };
-  if (how && markup != MarkupMode::kText) {
+  // A page whose script is kept is read as markup only when it may load
+  // scripts that need their charset; else it is re-encoded as text.
+  const bool for_scripts =
+      !how && !script_charset.empty() && HoldsScriptTag(text);
+  if ((how || for_scripts) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
@@ -122,9 +153,10 @@ Result<RecodedDocument> RecodeDocument(
         const std::function<void(size_t)> none;
         const Status done =
             recode_into(/*as_markup=*/true, [&](EncodeCounts& counts) {
-              return RecodeMarkup(converter, text, source, target, *how,
+              return RecodeMarkup(converter, text, source, target, how,
                                   out.text, counts, kRecodePiece,
-                                  gives_back ? consumed : none, points);
+                                  gives_back ? consumed : none, points,
+                                  script_charset);
             });
         if (done) return result;
         // Markup that cannot be read is kInvalidInput; anything else is the
@@ -140,7 +172,7 @@ Result<RecodedDocument> RecodeDocument(
       return NoMemoryToConvert(text.size(), "bytes");
     }
   }
-  if (in_parts && !converter.KeysHoldWhiteSpace()) {
+  if (in_parts && how && !converter.KeysHoldWhiteSpace()) {
     try {
       if (const std::vector<size_t> cuts = TextCuts(text, source);
           !cuts.empty()) {

@@ -37,12 +37,20 @@ struct RecodedDocument {
 };
 
 // Converts the bytes `text` from `source` to `target` and between scripts as
-// `how` says, as Converter::Recode does, except that when `how` is given and
-// `markup` is kHtml, or kAuto and LooksLikeMarkup(name, decoded text), the
-// decoded text goes through ConvertMarkup (as RecodeMarkup reads it, scripts
-// and style sheets keeping their own escapes). When it cannot be read as markup
-// the problem is recorded and the text is converted as Recode converts it.
-// Without `how`, and with kText, the result is Recode's, byte for byte.
+// `how` says, as Converter::Recode does, except that when `markup` is kHtml,
+// or kAuto and LooksLikeMarkup(name, decoded text), the decoded text goes
+// through ConvertMarkup (as RecodeMarkup reads it, scripts and style sheets
+// keeping their own escapes). When it cannot be read as markup the problem
+// is recorded and the text is converted as Recode converts it.
+//
+// A page read as markup whose encoding a browser reads otherwise than
+// `source` names `source` as the charset of each external script that names
+// none (RecodeMarkup's `script_charset`): the page's scripts stay in
+// `source`, and are read as they were. Without `how`, a page is read as
+// markup only for that, when it holds "<script" (any letter case), and
+// its pieces are all kept. With kText, or without `how` where no script
+// needs its charset (the same encoding, GBK and GB18030, or no script), the
+// result is Recode's, byte for byte.
 //
 // Both convert in pieces (markup through RecodeMarkup), except that with
 // `find_ambiguities` and `how` a page read as markup is decoded whole, and

@@ -38,13 +38,15 @@ class PartRun {
  public:
   PartRun(const Converter& converter, std::string_view bytes,
           const std::vector<size_t>& cuts, bool markup, Encoding source,
-          Encoding target, ScriptConversion how, unsigned threads)
+          Encoding target, std::optional<ScriptConversion> how,
+          unsigned threads, std::string_view script_charset)
       : converter_(converter),
         bytes_(bytes),
         markup_(markup),
         source_(source),
         target_(target),
         how_(how),
+        script_charset_(script_charset),
         threads_(Threads(threads, cuts.size() + 1)),
         // Parts converted ahead of the joining wait in memory; these many
         // keep every thread busy.
@@ -129,11 +131,12 @@ class PartRun {
         bytes_.substr(part.begin, part.end - part.begin);
     try {
       part.out.reserve(room_);
-      part.status = markup_
-                        ? RecodeMarkup(converter_, bytes, source_, target_,
-                                       how_, part.out, part.counts)
-                        : converter_.RecodeInto(bytes, source_, target_, how_,
-                                                part.out, part.counts);
+      part.status =
+          markup_ ? RecodeMarkup(converter_, bytes, source_, target_, how_,
+                                 part.out, part.counts, kRecodePiece, {},
+                                 nullptr, script_charset_)
+                  : converter_.RecodeInto(bytes, source_, target_, how_,
+                                          part.out, part.counts);
     } catch (const std::bad_alloc&) {
       part.status = NoMemoryToConvert(bytes_.size(), "bytes");
     } catch (...) {
@@ -197,7 +200,8 @@ class PartRun {
   const std::string_view bytes_;
   const bool markup_;
   const Encoding source_, target_;
-  const ScriptConversion how_;
+  const std::optional<ScriptConversion> how_;
+  const std::string_view script_charset_;
   const unsigned threads_;
   const size_t ahead_;
   size_t room_ = 0;
@@ -214,11 +218,13 @@ class PartRun {
 
 Status RecodeInParts(const Converter& converter, std::string_view bytes,
                      const std::vector<size_t>& cuts, bool markup,
-                     Encoding source, Encoding target, ScriptConversion how,
-                     unsigned threads, std::string& out, EncodeCounts& counts,
-                     const std::function<void(size_t)>& consumed) {
+                     Encoding source, Encoding target,
+                     std::optional<ScriptConversion> how, unsigned threads,
+                     std::string& out, EncodeCounts& counts,
+                     const std::function<void(size_t)>& consumed,
+                     std::string_view script_charset) {
   PartRun run(converter, bytes, cuts, markup, source, target, how,
-              std::max(threads, 1u));
+              std::max(threads, 1u), script_charset);
   return run.Run(out, counts, consumed);
 }
 

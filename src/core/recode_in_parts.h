@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,11 +33,14 @@ std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
 // (this one among them; no more than the cores, nor than eight). Adds to
 // `counts`. `consumed`, when given, is told in order how far the parts joined
 // reach. Fails as those do, with the failure of the first part that fails;
-// `out` may then hold some parts.
+// `out` may then hold some parts. `how` and `script_charset` are as
+// RecodeMarkup takes them.
 Status RecodeInParts(const Converter& converter, std::string_view bytes,
                      const std::vector<size_t>& cuts, bool markup,
-                     Encoding source, Encoding target, ScriptConversion how,
-                     unsigned threads, std::string& out, EncodeCounts& counts,
-                     const std::function<void(size_t)>& consumed);
+                     Encoding source, Encoding target,
+                     std::optional<ScriptConversion> how, unsigned threads,
+                     std::string& out, EncodeCounts& counts,
+                     const std::function<void(size_t)>& consumed,
+                     std::string_view script_charset = {});
 
 }  // namespace tovenrak::core

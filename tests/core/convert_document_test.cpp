@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "core/convert/default_converter.h"
+#include "core/recode_in_parts.h"
 #include "support/text.h"
 
 namespace tovenrak::core {
@@ -124,6 +125,52 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
         ConvertOverwritingBehind(**converter, c.input, request, c.file_name);
     ASSERT_TRUE(behind.has_value());
     EXPECT_TRUE(behind->text == c.expected) << c.file_name;
+  }
+}
+
+// A page's external scripts stay in the encoding the page had, so each
+// that names none is told it, where a browser would otherwise read it in
+// the page's new encoding.
+TEST(ConvertDocumentTest, ExternalScriptsKeepTheEncodingTheyWereWrittenIn) {
+  const std::string head =
+      "<script src=a.js></script><script src=b.js charset=utf-8></script>"
+      "<script type=module src=m.js></script><!-- <script src=c.js> -->"
+      "<script>var s = 1;</script>";
+  const std::string labelled =
+      "<script charset=\"gb2312\" src=a.js></script>"
+      "<script src=b.js charset=utf-8></script>"
+      "<script type=module src=m.js></script><!-- <script src=c.js> -->"
+      "<script>var s = 1;</script>";
+  const std::string page = head + "<p>头发</p>\n";
+  // Converted on two threads, in parts that each hold scripts.
+  std::string long_page, long_labelled;
+  for (size_t i = 0; long_page.size() < 3 * kPartBytes; ++i) {
+    long_page += page;
+    long_labelled += labelled + "<p>头发</p>\n";
+  }
+  struct Case {
+    std::string input;  // UTF-8, given in GB.
+    ConversionRequest request;
+    std::string expected;  // UTF-8.
+  } cases[] = {
+      {page, {.to = kUtf8}, labelled + "<p>头发</p>\n"},
+      {page, {.to = kBig5}, labelled + "<p>頭髮</p>\n"},
+      {page, {.to = kGb18030}, page},
+      {page,
+       {.to = kBig5, .markup = MarkupMode::kText},
+       head + "<p>頭髮</p>\n"},
+      {long_page, {.to = kUtf8, .threads = 2}, long_labelled},
+  };
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected.substr(0, 200));
+    Result<DocumentConversion> out = ConvertDocument(
+        **converter, Bytes(c.input, kGbk), c.request, "page.htm");
+    ASSERT_TRUE(out.has_value());
+    // Compared whole: a long page's difference would print megabytes.
+    EXPECT_TRUE(Decode(out->text, out->target).text ==
+                Decode(c.expected, kUtf8).text);
   }
 }
 

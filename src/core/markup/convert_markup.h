@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,17 +78,29 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // in order, located (LocatePoints) in the text the bytes decode to; none
 // are on kInvalidInput.
 //
+// Without `how` nothing is converted between scripts: every piece is kept,
+// and only re-encoded, and no points are found.
+//
+// With a `script_charset` (an encoding's label), each <script> that loads a
+// classic script from elsewhere without naming its encoding (a src
+// attribute, no charset attribute, no type=module) gets
+// ' charset="script_charset"' right after its name. A browser reads such a
+// script in the encoding of the page that loads it; naming the encoding
+// the page had keeps it reading the script as before, once the page itself
+// is in another encoding.
+//
 // The default piece keeps the working buffers to a few tens of KiB: a
 // mebibyte of tag-dense pages took 580 page faults with pieces of 32 Ki code
 // points and 310 with these (the output alone takes 280), and a third less
 // time in a fresh process.
 inline constexpr size_t kRecodePiece = size_t{1} << 12;
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
-                    Encoding source, Encoding target, ScriptConversion how,
-                    std::string& out, EncodeCounts& counts,
-                    size_t piece = kRecodePiece,
+                    Encoding source, Encoding target,
+                    std::optional<ScriptConversion> how, std::string& out,
+                    EncodeCounts& counts, size_t piece = kRecodePiece,
                     const std::function<void(size_t)>& consumed = {},
-                    std::vector<AmbiguityPoint>* points = nullptr);
+                    std::vector<AmbiguityPoint>* points = nullptr,
+                    std::string_view script_charset = {});
 
 // Where `bytes` in `source` may be cut, about every `part` bytes, so that
 // RecodeMarkup of the parts, one after another, gives what RecodeMarkup of

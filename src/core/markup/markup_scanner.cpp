@@ -30,7 +30,7 @@ constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kContentLanguageKey("content-language"), kContentKey("content"),
     kValueKey("value");
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
-    kLanguageKey("language");
+    kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset");
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
 // not.
@@ -137,6 +137,28 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
   return script ? Escapes::kScript : Escapes::kStyle;
 }
 
+// Whether a <script> tag loads its script from elsewhere (src=...) and says
+// nothing of its encoding: browsers read the script in the page's own
+// encoding. Its name is the six letters alone (a NUL would give the same
+// key).
+template <typename Char>
+bool BasicMarkupScanner<Char>::IsUnlabelledScript(
+    const HtmlToken& token) const {
+  if (token.kind != HtmlTokenKind::kStartTag || token.inner.size() != 6)
+    return false;
+  bool external = false;
+  for (const HtmlAttribute& a : tokenizer_.attributes()) {
+    const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
+    if (key == kCharsetKey) return false;
+    if (key == kTypeKey &&
+        EqualsIgnoringCase(Trim(text_.substr(a.value.begin, a.value.size())),
+                           "module"))
+      return false;
+    external = external || (key == kSrcKey && a.has_value);
+  }
+  return external;
+}
+
 template <typename Char>
 BasicMarkupScanner<Char>::BasicMarkupScanner(View text)
     : text_(text), tokenizer_(text) {}
@@ -159,6 +181,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.has_ampersand = false;
   piece.ascii = false;
   piece.escapes = Escapes::kReference;
+  piece.unlabelled_script = false;
   switch (token.kind) {
     case HtmlTokenKind::kText:
       // Only a text whose first visible character is a letter may be one.
@@ -175,8 +198,12 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       if (token.kind == HtmlTokenKind::kStartTag)
         raw_escapes_ = EscapesOfContents();
       // Most tags are kept whole, one piece.
-      if (!SplitTag(token, piece)) return true;
-      break;
+      if (SplitTag(token, piece)) piece = pending_[next_++];
+      // Its first piece is kept markup that begins with "<script".
+      piece.unlabelled_script = label_scripts_ &&
+                                tokenizer_.name() == kScriptKey &&
+                                IsUnlabelledScript(token);
+      return true;
     case HtmlTokenKind::kComment:
       // Conditional comments hold markup for old browsers, and "#" starts
       // a server side include: both are instructions, not prose.

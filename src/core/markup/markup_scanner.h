@@ -63,6 +63,11 @@ struct MarkupPiece {
   // kScript or kStyle for the contents of a JavaScript (or JSON) script or a
   // CSS style sheet.
   Escapes escapes = Escapes::kReference;
+  // The first piece of a <script> tag that loads a classic script from
+  // elsewhere (a src attribute) without naming its encoding (no charset
+  // attribute, and not type=module, which is always UTF-8). Set only for
+  // a scanner told to (LabelExternalScripts).
+  bool unlabelled_script = false;
 };
 
 // Whether a tag of this name is inline (see MarkupPiece::inline_tag).
@@ -76,6 +81,10 @@ class BasicMarkupScanner {
   using View = std::basic_string_view<Char>;
 
   explicit BasicMarkupScanner(View text);
+
+  // Marks the pieces that begin an external script without a charset
+  // (MarkupPiece::unlabelled_script).
+  void LabelExternalScripts() { label_scripts_ = true; }
 
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
@@ -99,6 +108,7 @@ class BasicMarkupScanner {
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
   Escapes EscapesOfContents() const;
+  bool IsUnlabelledScript(const HtmlToken& token) const;
 
   View text_;
   BasicHtmlTokenizer<Char> tokenizer_;
@@ -106,6 +116,7 @@ class BasicMarkupScanner {
   Escapes raw_escapes_ = Escapes::kReference;
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.
   size_t next_ = 0;
+  bool label_scripts_ = false;
 };
 
 using MarkupScanner = BasicMarkupScanner<char32_t>;

@@ -83,30 +83,44 @@ class MarkupRecoder {
  public:
   // With `points`, the text begins at bytes[first_unit] (after a
   // byte-order mark).
+  //
+  // Without `how`, every piece is kept. With a `script_charset`, each piece
+  // that begins an unlabelled external script gets it as the script's
+  // charset.
   MarkupRecoder(const Converter& converter, std::string_view bytes,
-                Encoding source, Encoding target, ScriptConversion how,
-                size_t enough, std::string& out, EncodeCounts& counts,
+                Encoding source, Encoding target,
+                std::optional<ScriptConversion> how, size_t enough,
+                std::string& out, EncodeCounts& counts,
                 const std::function<void(size_t)>& consumed,
-                std::vector<AmbiguityPoint>* points, size_t first_unit)
+                std::vector<AmbiguityPoint>* points, size_t first_unit,
+                std::string_view script_charset)
       : converter_(converter),
-        how_(how),
+        how_(how.value_or(ScriptConversion{})),
+        converts_script_(how.has_value()),
         bytes_(bytes),
         source_(source),
         target_(target),
         enough_(enough),
         out_(out),
         counts_(counts),
-        markup_(converter, how, points, /*batch=*/true, enough),
+        markup_(converter, how_, points, /*batch=*/true, enough),
         // A text of ASCII characters alone is converted, and its points
         // looked for, as MarkupConverter would.
-        ascii_kept_(points == nullptr && converter.KeepsAsciiText(how)),
+        ascii_kept_(points == nullptr && how && converter.KeepsAsciiText(*how)),
         consumed_(consumed),
         points_(points),
-        counted_(first_unit) {}
+        counted_(first_unit) {
+    if (!script_charset.empty())
+      script_label_ = " charset=\"" + std::string(script_charset) + "\"";
+  }
 
   // Takes the next piece, its span counted in bytes.
   Status Add(const MarkupPiece& piece) {
     const TextSpan span = piece.span;
+    if (!converts_script_) {
+      return piece.unlabelled_script ? KeepLabelled(span)
+                                     : Keep(span, piece.escapes);
+    }
     auto ascii = [&] {
       return piece.kind == PieceKind::kText
                  ? piece.ascii
@@ -145,6 +159,7 @@ class MarkupRecoder {
       return {};
     }
     if (Status done = FlushRun(); !done) return done;
+    if (piece.unlabelled_script) return KeepLabelled(span);
     return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
   }
 
@@ -155,10 +170,10 @@ class MarkupRecoder {
   }
 
  private:
-  enum class From : uint8_t { kBytes, kDecoded, kLane };
+  enum class From : uint8_t { kBytes, kDecoded, kLane, kScriptLabel };
   struct Segment {
     // Bytes of the page, code points of decoded_, or the index of a run in
-    // lane_runs_ (`end` unused).
+    // lane_runs_ (`end` unused); nothing for script_label_.
     size_t begin, end;
     From from;
     Escapes escapes = Escapes::kReference;  // Of bytes.
@@ -203,6 +218,16 @@ class MarkupRecoder {
     }
     segments_.push_back({span.begin, span.end, From::kBytes, escapes});
     return segments_.size() >= kSegments ? Write() : Status{};
+  }
+
+  // Keeps the first piece of a <script> tag (kept markup that begins with
+  // "<script"), the charset of its script added after the tag's name.
+  Status KeepLabelled(TextSpan span) {
+    constexpr size_t kName = 7;
+    if (Status done = Keep({span.begin, span.begin + kName}); !done)
+      return done;
+    segments_.push_back({0, 0, From::kScriptLabel});
+    return Keep({span.begin + kName, span.end});
   }
 
   Status AddToLane() {
@@ -368,6 +393,9 @@ class MarkupRecoder {
           if (Status done = WriteLaneRun(lane_runs_[s.begin], to); !done)
             return done;
           break;
+        case From::kScriptLabel:
+          to.PutBytes(script_label_);
+          break;
       }
     }
     markup_.Clear();
@@ -398,6 +426,7 @@ class MarkupRecoder {
 
   const Converter& converter_;
   const ScriptConversion how_;
+  const bool converts_script_;
   const std::string_view bytes_;
   const Encoding source_, target_;
   const size_t enough_;
@@ -423,7 +452,8 @@ class MarkupRecoder {
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
   DecodedText scratch_;
-  std::string probe_;  // Code encoded to see whether the target has it.
+  std::string probe_;         // Code encoded to see whether the target has it.
+  std::string script_label_;  // ' charset="..."', or empty.
   // With points: where each piece being converted begins, counted in the
   // code points decoded for markup_ since the start, and in the document.
   struct Place {
@@ -466,10 +496,12 @@ void LocateInBytes(std::string_view bytes, Encoding encoding,
 }  // namespace
 
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
-                    Encoding source, Encoding target, ScriptConversion how,
-                    std::string& out, EncodeCounts& counts, size_t piece,
+                    Encoding source, Encoding target,
+                    std::optional<ScriptConversion> how, std::string& out,
+                    EncodeCounts& counts, size_t piece,
                     const std::function<void(size_t)>& consumed,
-                    std::vector<AmbiguityPoint>* points) {
+                    std::vector<AmbiguityPoint>* points,
+                    std::string_view script_charset) {
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   const size_t first_point = points ? points->size() : 0;
@@ -477,8 +509,10 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
   BasicMarkupScanner<char8_t> scanner(units);
+  if (!script_charset.empty()) scanner.LabelExternalScripts();
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
-                        counts, consumed, points, pos);
+                        counts, consumed, how ? points : nullptr, pos,
+                        script_charset);
   MarkupPiece read;
   while (scanner.Next(read)) {
     read.span.begin += pos;
