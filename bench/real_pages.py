@@ -7,9 +7,9 @@ GBK, LibreOffice's, the Debian reference's and the maintainers' guide's
 Traditional pages as Big5), gives some pages Chinese file names with their
 links following, converts each site with `tovenrak-convert -r`, and checks
 every page: links, scripts, styles and event handlers must come out
-character for character unchanged, each external script read in the
-encoding it was read in before, and all the text people read (text,
-comments, readable attributes) must equal OpenCC's conversion of it.
+character for character unchanged, each script and style sheet it loads
+read in the encoding it was read in before, and all the text people read
+(text, comments, readable attributes) must equal OpenCC's conversion of it.
 
   python3 bench/real_pages.py --tool BUILD/src/app/tovenrak-convert
 
@@ -91,11 +91,14 @@ class Page(html.parser.HTMLParser):
                 self.readable.append(value)
         if tag in ("script", "style"):
             self.raw = []
-        # An external script is read in the encoding its tag names, else in
-        # the page's: the same before and after.
-        if tag == "script" and a.get("src") is not None and (
-                a.get("type") or "").strip().lower() != "module":
-            self.machine.append(("script read as", encoding_family(
+        # A script or style sheet loaded from a file is read in the encoding
+        # its tag names, else in the page's: the same before and after.
+        rel = (a.get("rel") or "").lower().split()
+        if (tag == "script" and a.get("src") is not None and (
+                a.get("type") or "").strip().lower() != "module") or (
+                tag == "link" and a.get("href") is not None
+                and "stylesheet" in rel):
+            self.machine.append((tag + " read as", encoding_family(
                 a.get("charset") or self.encoding)))
 
     def handle_startendtag(self, tag, attrs):

@@ -33,9 +33,10 @@ under their paths below it.
                         and the like, or whose text begins with '<'), html
                         or text; a page read as markup keeps its links,
                         scripts, styles and tags, and converts its text,
-                        titles, alt texts and comments; a script it loads
-                        from a file without naming its charset is told the
-                        page's old encoding; text converts everything
+                        titles, alt texts and comments; a script or style
+                        sheet it loads from a file without naming its
+                        charset is told the page's old encoding; text
+                        converts everything
   -o, --output=DIR    write converted files into DIR (default: the current
                         folder), which is created when missing
   -r, --recursive     convert the documents in each FOLDER named and in the

@@ -71,11 +71,11 @@ Status FindPoints(const Converter& converter, std::string_view text,
   return {};
 }
 
-// The label of `source` when a browser reads a script in `source` otherwise
-// than in `target`, as a page's external scripts are read in the page's
-// encoding unless their tag names one; empty when it reads it alike (GBK
-// and GB18030 are one decoder to browsers).
-std::string_view ScriptCharset(Encoding source, Encoding target) {
+// The label of `source` when a browser reads a file in `source` otherwise
+// than in `target`, as the scripts and style sheets a page loads are read
+// in the page's encoding unless their tag names one; empty when it reads it
+// alike (GBK and GB18030 are one decoder to browsers).
+std::string_view ExternalCharset(Encoding source, Encoding target) {
   auto gb = [](Encoding e) {
     return e == Encoding::kGbk || e == Encoding::kGb18030;
   };
@@ -83,16 +83,17 @@ std::string_view ScriptCharset(Encoding source, Encoding target) {
   return DeclaredName(source);
 }
 
-// Whether `text` holds "<script" in any letter case. A '<' is a unit of its
-// own in every encoding, and so is each ASCII letter after it.
-bool HoldsScriptTag(std::string_view text) {
-  constexpr std::string_view kName = "script";
+// Whether `text` holds "<script" or "<link" in any letter case. A '<' is a
+// unit of its own in every encoding, and so is each ASCII letter after it.
+bool HoldsLoadingTag(std::string_view text) {
+  auto follows = [&](size_t at, std::string_view lower) {
+    const std::string_view name = text.substr(at + 1, lower.size());
+    return std::equal(name.begin(), name.end(), lower.begin(), lower.end(),
+                      [](char c, char l) { return (c | 0x20) == l; });
+  };
   for (size_t at = text.find('<'); at != std::string_view::npos;
        at = text.find('<', at + 1)) {
-    const std::string_view name = text.substr(at + 1, kName.size());
-    if (std::equal(name.begin(), name.end(), kName.begin(), kName.end(),
-                   [](char c, char lower) { return (c | 0x20) == lower; }))
-      return true;
+    if (follows(at, "script") || follows(at, "link")) return true;
   }
   return false;
 }
@@ -109,7 +110,7 @@ Result<RecodedDocument> RecodeDocument(
       how && find_ambiguities ? &result.points : nullptr;
   // A document of a few parts or more goes to several threads at once.
   const bool in_parts = threads > 1 && !points && text.size() >= 2 * kPartBytes;
-  const std::string_view script_charset = ScriptCharset(source, target);
+  const std::string_view external_charset = ExternalCharset(source, target);
   Conversion& out = result.conversion;
   // Converts into the result's text, with room made for it, as `recode`
   // does, and takes its counts.
@@ -126,14 +127,14 @@ Result<RecodedDocument> RecodeDocument(
     return recode_into(as_markup, [&](EncodeCounts& counts) {
       return RecodeInParts(converter, text, cuts, as_markup, source, target,
                            how, threads, out.text, counts, consumed,
-                           script_charset);
+                           external_charset);
     });
   };
   // A page whose script is kept is read as markup only when it may load
-  // scripts that need their charset; else it is re-encoded as text.
-  const bool for_scripts =
-      !how && !script_charset.empty() && HoldsScriptTag(text);
-  if ((how || for_scripts) && markup != MarkupMode::kText) {
+  // files that need their charset; else it is re-encoded as text.
+  const bool for_loads =
+      !how && !external_charset.empty() && HoldsLoadingTag(text);
+  if ((how || for_loads) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
@@ -156,7 +157,7 @@ Result<RecodedDocument> RecodeDocument(
               return RecodeMarkup(converter, text, source, target, how,
                                   out.text, counts, kRecodePiece,
                                   gives_back ? consumed : none, points,
-                                  script_charset);
+                                  external_charset);
             });
         if (done) return result;
         // Markup that cannot be read is kInvalidInput; anything else is the

@@ -43,14 +43,14 @@ struct RecodedDocument {
 // keeping their own escapes). When it cannot be read as markup the problem
 // is recorded and the text is converted as Recode converts it.
 //
-// A page read as markup whose encoding a browser reads otherwise than
-// `source` names `source` as the charset of each external script that names
-// none (RecodeMarkup's `script_charset`): the page's scripts stay in
-// `source`, and are read as they were. Without `how`, a page is read as
-// markup only for that, when it holds "<script" (any letter case), and
-// its pieces are all kept. With kText, or without `how` where no script
-// needs its charset (the same encoding, GBK and GB18030, or no script), the
-// result is Recode's, byte for byte.
+// Where a browser reads `target` otherwise than `source`, a page read as
+// markup names `source` as the charset of each script and style sheet it
+// loads from a file that names none (RecodeMarkup's `external_charset`):
+// those files stay in `source`, and are read as they were. Without `how`, a
+// page is read as markup only for that, when it holds "<script" or "<link"
+// (any letter case), and its pieces are all kept. With kText, or without
+// `how` where no file needs its charset (the same encoding, GBK and
+// GB18030, or no such tag), the result is Recode's, byte for byte.
 //
 // Both convert in pieces (markup through RecodeMarkup), except that with
 // `find_ambiguities` and `how` a page read as markup is decoded whole, and

@@ -39,14 +39,14 @@ class PartRun {
   PartRun(const Converter& converter, std::string_view bytes,
           const std::vector<size_t>& cuts, bool markup, Encoding source,
           Encoding target, std::optional<ScriptConversion> how,
-          unsigned threads, std::string_view script_charset)
+          unsigned threads, std::string_view external_charset)
       : converter_(converter),
         bytes_(bytes),
         markup_(markup),
         source_(source),
         target_(target),
         how_(how),
-        script_charset_(script_charset),
+        external_charset_(external_charset),
         threads_(Threads(threads, cuts.size() + 1)),
         // Parts converted ahead of the joining wait in memory; these many
         // keep every thread busy.
@@ -134,7 +134,7 @@ class PartRun {
       part.status =
           markup_ ? RecodeMarkup(converter_, bytes, source_, target_, how_,
                                  part.out, part.counts, kRecodePiece, {},
-                                 nullptr, script_charset_)
+                                 nullptr, external_charset_)
                   : converter_.RecodeInto(bytes, source_, target_, how_,
                                           part.out, part.counts);
     } catch (const std::bad_alloc&) {
@@ -201,7 +201,7 @@ class PartRun {
   const bool markup_;
   const Encoding source_, target_;
   const std::optional<ScriptConversion> how_;
-  const std::string_view script_charset_;
+  const std::string_view external_charset_;
   const unsigned threads_;
   const size_t ahead_;
   size_t room_ = 0;
@@ -222,9 +222,9 @@ Status RecodeInParts(const Converter& converter, std::string_view bytes,
                      std::optional<ScriptConversion> how, unsigned threads,
                      std::string& out, EncodeCounts& counts,
                      const std::function<void(size_t)>& consumed,
-                     std::string_view script_charset) {
+                     std::string_view external_charset) {
   PartRun run(converter, bytes, cuts, markup, source, target, how,
-              std::max(threads, 1u), script_charset);
+              std::max(threads, 1u), external_charset);
   return run.Run(out, counts, consumed);
 }
 

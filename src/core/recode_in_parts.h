@@ -33,7 +33,7 @@ std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
 // (this one among them; no more than the cores, nor than eight). Adds to
 // `counts`. `consumed`, when given, is told in order how far the parts joined
 // reach. Fails as those do, with the failure of the first part that fails;
-// `out` may then hold some parts. `how` and `script_charset` are as
+// `out` may then hold some parts. `how` and `external_charset` are as
 // RecodeMarkup takes them.
 Status RecodeInParts(const Converter& converter, std::string_view bytes,
                      const std::vector<size_t>& cuts, bool markup,
@@ -41,6 +41,6 @@ Status RecodeInParts(const Converter& converter, std::string_view bytes,
                      std::optional<ScriptConversion> how, unsigned threads,
                      std::string& out, EncodeCounts& counts,
                      const std::function<void(size_t)>& consumed,
-                     std::string_view script_charset = {});
+                     std::string_view external_charset = {});
 
 }  // namespace tovenrak::core

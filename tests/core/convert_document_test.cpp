@@ -128,19 +128,21 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
   }
 }
 
-// A page's external scripts stay in the encoding the page had, so each
-// that names none is told it, where a browser would otherwise read it in
-// the page's new encoding.
-TEST(ConvertDocumentTest, ExternalScriptsKeepTheEncodingTheyWereWrittenIn) {
+// The scripts and style sheets a page loads stay in the encoding the page
+// had, so each tag that names none is told it, where a browser would
+// otherwise read the file in the page's new encoding.
+TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   const std::string head =
       "<script src=a.js></script><script src=b.js charset=utf-8></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script>";
+      "<script>var s = 1;</script><LINK REL='Alternate StyleSheet' "
+      "href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
   const std::string labelled =
       "<script charset=\"gb2312\" src=a.js></script>"
       "<script src=b.js charset=utf-8></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script>";
+      "<script>var s = 1;</script><LINK charset=\"gb2312\" REL='Alternate "
+      "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
   const std::string page = head + "<p>头发</p>\n";
   // Converted on two threads, in parts that each hold scripts.
   std::string long_page, long_labelled;

@@ -81,13 +81,13 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // Without `how` nothing is converted between scripts: every piece is kept,
 // and only re-encoded, and no points are found.
 //
-// With a `script_charset` (an encoding's label), each <script> that loads a
-// classic script from elsewhere without naming its encoding (a src
-// attribute, no charset attribute, no type=module) gets
-// ' charset="script_charset"' right after its name. A browser reads such a
-// script in the encoding of the page that loads it; naming the encoding
-// the page had keeps it reading the script as before, once the page itself
-// is in another encoding.
+// With an `external_charset` (an encoding's label), each tag that loads a
+// script or a style sheet from a file without naming its encoding (a
+// <script src=...> but type=module, a <link rel=stylesheet href=...>; no
+// charset attribute) gets ' charset="external_charset"' right after its
+// name. A browser reads such a file in the encoding of the page that loads
+// it; naming the encoding the page had keeps it reading the file as before,
+// once the page itself is in another encoding.
 //
 // The default piece keeps the working buffers to a few tens of KiB: a
 // mebibyte of tag-dense pages took 580 page faults with pieces of 32 Ki code
@@ -100,7 +100,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     EncodeCounts& counts, size_t piece = kRecodePiece,
                     const std::function<void(size_t)>& consumed = {},
                     std::vector<AmbiguityPoint>* points = nullptr,
-                    std::string_view script_charset = {});
+                    std::string_view external_charset = {});
 
 // Where `bytes` in `source` may be cut, about every `part` bytes, so that
 // RecodeMarkup of the parts, one after another, gives what RecodeMarkup of

@@ -30,7 +30,8 @@ constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kContentLanguageKey("content-language"), kContentKey("content"),
     kValueKey("value");
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
-    kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset");
+    kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
+    kLinkKey("link"), kHrefKey("href"), kRelKey("rel");
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
 // not.
@@ -109,6 +110,22 @@ bool IsTypeOf(std::basic_string_view<Char> type,
   return false;
 }
 
+// Whether `list`, a value of tokens apart by white space (as rel holds),
+// holds `lower` in any letter case.
+template <typename Char>
+bool HasToken(std::basic_string_view<Char> list, std::string_view lower) {
+  size_t at = 0;
+  while (at < list.size()) {
+    while (at < list.size() && IsHtmlSpace(list[at])) ++at;
+    size_t end = at;
+    while (end < list.size() && !IsHtmlSpace(list[end])) ++end;
+    if (end > at && EqualsIgnoringCase(list.substr(at, end - at), lower))
+      return true;
+    at = end;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool IsInlineTag(NameKey name) { return kInlineTagSet.Contains(name); }
@@ -137,26 +154,29 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
   return script ? Escapes::kScript : Escapes::kStyle;
 }
 
-// Whether a <script> tag loads its script from elsewhere (src=...) and says
-// nothing of its encoding: browsers read the script in the page's own
-// encoding. Its name is the six letters alone (a NUL would give the same
-// key).
+// Where the start tag of a <script> or a <link> that loads a script or a
+// style sheet from a file, and says nothing of its encoding, would name it
+// (MarkupPiece::charset_at); 0 when it loads none or names one. Its name is
+// the letters alone (a NUL would give the same key).
 template <typename Char>
-bool BasicMarkupScanner<Char>::IsUnlabelledScript(
-    const HtmlToken& token) const {
-  if (token.kind != HtmlTokenKind::kStartTag || token.inner.size() != 6)
-    return false;
-  bool external = false;
+uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
+  const NameKey name = tokenizer_.name();
+  const bool script = name == kScriptKey && token.inner.size() == 6;
+  const bool link = name == kLinkKey && token.inner.size() == 4;
+  if (!script && !link) return 0;
+  bool loads = false, style_sheet = false;
   for (const HtmlAttribute& a : tokenizer_.attributes()) {
     const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
-    if (key == kCharsetKey) return false;
-    if (key == kTypeKey &&
-        EqualsIgnoringCase(Trim(text_.substr(a.value.begin, a.value.size())),
-                           "module"))
-      return false;
-    external = external || (key == kSrcKey && a.has_value);
+    const View value = text_.substr(a.value.begin, a.value.size());
+    if (key == kCharsetKey) return 0;
+    if (script && key == kTypeKey && EqualsIgnoringCase(Trim(value), "module"))
+      return 0;
+    loads = loads || (key == (script ? kSrcKey : kHrefKey) && a.has_value);
+    style_sheet =
+        style_sheet || (key == kRelKey && HasToken(value, "stylesheet"));
   }
-  return external;
+  if (!loads || (link && !style_sheet)) return 0;
+  return static_cast<uint8_t>(1 + token.inner.size());
 }
 
 template <typename Char>
@@ -181,7 +201,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.has_ampersand = false;
   piece.ascii = false;
   piece.escapes = Escapes::kReference;
-  piece.unlabelled_script = false;
+  piece.charset_at = 0;
   switch (token.kind) {
     case HtmlTokenKind::kText:
       // Only a text whose first visible character is a letter may be one.
@@ -199,10 +219,10 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
         raw_escapes_ = EscapesOfContents();
       // Most tags are kept whole, one piece.
       if (SplitTag(token, piece)) piece = pending_[next_++];
-      // Its first piece is kept markup that begins with "<script".
-      piece.unlabelled_script = label_scripts_ &&
-                                tokenizer_.name() == kScriptKey &&
-                                IsUnlabelledScript(token);
+      // Its first piece is kept markup that begins with its name.
+      if (label_files_ && token.kind == HtmlTokenKind::kStartTag &&
+          (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey))
+        piece.charset_at = CharsetAt(token);
       return true;
     case HtmlTokenKind::kComment:
       // Conditional comments hold markup for old browsers, and "#" starts

@@ -63,11 +63,13 @@ struct MarkupPiece {
   // kScript or kStyle for the contents of a JavaScript (or JSON) script or a
   // CSS style sheet.
   Escapes escapes = Escapes::kReference;
-  // The first piece of a <script> tag that loads a classic script from
-  // elsewhere (a src attribute) without naming its encoding (no charset
-  // attribute, and not type=module, which is always UTF-8). Set only for
-  // a scanner told to (LabelExternalScripts).
-  bool unlabelled_script = false;
+  // In the first piece of a tag that loads a file that browsers read in
+  // the page's encoding, unless the tag names another, and names none: where
+  // a charset attribute would go, right after the tag's name, counted from
+  // the piece's start; 0 for other pieces. Such a tag is a <script src=...>
+  // (not type=module, which is always UTF-8), or a <link rel=stylesheet
+  // href=...>. Set only by a scanner told to (LabelExternalFiles).
+  uint8_t charset_at = 0;
 };
 
 // Whether a tag of this name is inline (see MarkupPiece::inline_tag).
@@ -82,9 +84,9 @@ class BasicMarkupScanner {
 
   explicit BasicMarkupScanner(View text);
 
-  // Marks the pieces that begin an external script without a charset
-  // (MarkupPiece::unlabelled_script).
-  void LabelExternalScripts() { label_scripts_ = true; }
+  // Marks the pieces that begin a tag that loads a file without naming its
+  // charset (MarkupPiece::charset_at).
+  void LabelExternalFiles() { label_files_ = true; }
 
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
@@ -108,7 +110,7 @@ class BasicMarkupScanner {
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
   Escapes EscapesOfContents() const;
-  bool IsUnlabelledScript(const HtmlToken& token) const;
+  uint8_t CharsetAt(const HtmlToken& token) const;
 
   View text_;
   BasicHtmlTokenizer<Char> tokenizer_;
@@ -116,7 +118,7 @@ class BasicMarkupScanner {
   Escapes raw_escapes_ = Escapes::kReference;
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.
   size_t next_ = 0;
-  bool label_scripts_ = false;
+  bool label_files_ = false;
 };
 
 using MarkupScanner = BasicMarkupScanner<char32_t>;

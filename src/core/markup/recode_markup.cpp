@@ -84,16 +84,15 @@ class MarkupRecoder {
   // With `points`, the text begins at bytes[first_unit] (after a
   // byte-order mark).
   //
-  // Without `how`, every piece is kept. With a `script_charset`, each piece
-  // that begins an unlabelled external script gets it as the script's
-  // charset.
+  // Without `how`, every piece is kept. With an `external_charset`, each
+  // tag that loads a file without naming its charset names that one.
   MarkupRecoder(const Converter& converter, std::string_view bytes,
                 Encoding source, Encoding target,
                 std::optional<ScriptConversion> how, size_t enough,
                 std::string& out, EncodeCounts& counts,
                 const std::function<void(size_t)>& consumed,
                 std::vector<AmbiguityPoint>* points, size_t first_unit,
-                std::string_view script_charset)
+                std::string_view external_charset)
       : converter_(converter),
         how_(how.value_or(ScriptConversion{})),
         converts_script_(how.has_value()),
@@ -110,16 +109,16 @@ class MarkupRecoder {
         consumed_(consumed),
         points_(points),
         counted_(first_unit) {
-    if (!script_charset.empty())
-      script_label_ = " charset=\"" + std::string(script_charset) + "\"";
+    if (!external_charset.empty())
+      charset_ = " charset=\"" + std::string(external_charset) + "\"";
   }
 
   // Takes the next piece, its span counted in bytes.
   Status Add(const MarkupPiece& piece) {
     const TextSpan span = piece.span;
     if (!converts_script_) {
-      return piece.unlabelled_script ? KeepLabelled(span)
-                                     : Keep(span, piece.escapes);
+      return piece.charset_at != 0 ? KeepLabelled(span, piece.charset_at)
+                                   : Keep(span, piece.escapes);
     }
     auto ascii = [&] {
       return piece.kind == PieceKind::kText
@@ -159,7 +158,7 @@ class MarkupRecoder {
       return {};
     }
     if (Status done = FlushRun(); !done) return done;
-    if (piece.unlabelled_script) return KeepLabelled(span);
+    if (piece.charset_at != 0) return KeepLabelled(span, piece.charset_at);
     return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
   }
 
@@ -170,10 +169,10 @@ class MarkupRecoder {
   }
 
  private:
-  enum class From : uint8_t { kBytes, kDecoded, kLane, kScriptLabel };
+  enum class From : uint8_t { kBytes, kDecoded, kLane, kCharset };
   struct Segment {
     // Bytes of the page, code points of decoded_, or the index of a run in
-    // lane_runs_ (`end` unused); nothing for script_label_.
+    // lane_runs_ (`end` unused); nothing for charset_.
     size_t begin, end;
     From from;
     Escapes escapes = Escapes::kReference;  // Of bytes.
@@ -220,14 +219,12 @@ class MarkupRecoder {
     return segments_.size() >= kSegments ? Write() : Status{};
   }
 
-  // Keeps the first piece of a <script> tag (kept markup that begins with
-  // "<script"), the charset of its script added after the tag's name.
-  Status KeepLabelled(TextSpan span) {
-    constexpr size_t kName = 7;
-    if (Status done = Keep({span.begin, span.begin + kName}); !done)
-      return done;
-    segments_.push_back({0, 0, From::kScriptLabel});
-    return Keep({span.begin + kName, span.end});
+  // Keeps the first piece of a tag that loads a file (kept markup), the
+  // file's charset added `at` units into it, after the tag's name.
+  Status KeepLabelled(TextSpan span, size_t at) {
+    if (Status done = Keep({span.begin, span.begin + at}); !done) return done;
+    segments_.push_back({0, 0, From::kCharset});
+    return Keep({span.begin + at, span.end});
   }
 
   Status AddToLane() {
@@ -393,8 +390,8 @@ class MarkupRecoder {
           if (Status done = WriteLaneRun(lane_runs_[s.begin], to); !done)
             return done;
           break;
-        case From::kScriptLabel:
-          to.PutBytes(script_label_);
+        case From::kCharset:
+          to.PutBytes(charset_);
           break;
       }
     }
@@ -452,8 +449,8 @@ class MarkupRecoder {
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
   DecodedText scratch_;
-  std::string probe_;         // Code encoded to see whether the target has it.
-  std::string script_label_;  // ' charset="..."', or empty.
+  std::string probe_;    // Code encoded to see whether the target has it.
+  std::string charset_;  // ' charset="..."', or empty.
   // With points: where each piece being converted begins, counted in the
   // code points decoded for markup_ since the start, and in the document.
   struct Place {
@@ -501,7 +498,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     EncodeCounts& counts, size_t piece,
                     const std::function<void(size_t)>& consumed,
                     std::vector<AmbiguityPoint>* points,
-                    std::string_view script_charset) {
+                    std::string_view external_charset) {
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   const size_t first_point = points ? points->size() : 0;
@@ -509,10 +506,10 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
   BasicMarkupScanner<char8_t> scanner(units);
-  if (!script_charset.empty()) scanner.LabelExternalScripts();
+  if (!external_charset.empty()) scanner.LabelExternalFiles();
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
                         counts, consumed, how ? points : nullptr, pos,
-                        script_charset);
+                        external_charset);
   MarkupPiece read;
   while (scanner.Next(read)) {
     read.span.begin += pos;
