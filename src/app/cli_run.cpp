@@ -372,6 +372,12 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   }
   Inputs inputs = ListInputs(options, say);
   std::vector<Job> jobs = PlanJobs(inputs, options, say);
+  // Scripts and style sheets converted with their pages change encoding
+  // with them.
+  std::vector<fs::path> files;
+  for (const Job& job : jobs) files.emplace_back(job.input);
+  if (core::HasScriptsOrStyleSheets(files))
+    options.request.label_loaded_files = false;
 
   std::vector<Job> done = std::move(inputs.failed);
   const size_t stdin_uses =

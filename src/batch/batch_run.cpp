@@ -15,6 +15,7 @@
 #include "batch/work_ahead.h"
 #include "core/convert_document.h"
 #include "core/io/deferred_sync.h"
+#include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
 #include "core/io/make_folders.h"
@@ -124,6 +125,10 @@ BatchOutcome RunBatch(const core::Converter& er,
   core::ConversionRequest request = asked;
   request.find_ambiguities = options.review_list;
   request.phrases = options.phrases;
+  request.label_loaded_files =
+      asked.label_loaded_files &&
+      !core::HasScriptsOrStyleSheets(
+          std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()));
 
   // Each file to convert: its folder made (a folder that cannot be made
   // fails its file) and its file system noted.

@@ -102,10 +102,10 @@ Result<DocumentConversion> ConvertDocument(
   std::optional<PhrasedConverter> phrased;
   if (request.phrases && !request.phrases->empty())
     phrased.emplace(converter, *request.phrases);
-  Result<RecodedDocument> converted =
-      RecodeDocument(phrased ? *phrased : converter, text, source,
-                     result.target, how, request.markup, name,
-                     request.find_ambiguities, consumed, request.threads);
+  Result<RecodedDocument> converted = RecodeDocument(
+      phrased ? *phrased : converter, text, source, result.target, how,
+      request.markup, name, request.find_ambiguities, consumed, request.threads,
+      request.label_loaded_files);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
   RewriteDeclarations(result.text, result.target);

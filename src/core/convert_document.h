@@ -48,6 +48,10 @@ struct ConversionRequest {
   // How many threads one large document may be converted on (see
   // RecodeDocument).
   unsigned threads = 1;
+  // Whether a page names its old encoding on the scripts and style sheets
+  // it loads (RecodeDocument); not when the same run converts those files
+  // (HasScriptsOrStyleSheets), which then change encoding with their pages.
+  bool label_loaded_files = true;
 };
 
 struct DocumentConversion {

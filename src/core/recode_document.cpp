@@ -104,13 +104,15 @@ Result<RecodedDocument> RecodeDocument(
     const Converter& converter, std::string_view text, Encoding source,
     Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
     std::string_view name, bool find_ambiguities,
-    const std::function<void(size_t)>& consumed, unsigned threads) {
+    const std::function<void(size_t)>& consumed, unsigned threads,
+    bool label_loaded_files) {
   RecodedDocument result;
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
   // A document of a few parts or more goes to several threads at once.
   const bool in_parts = threads > 1 && !points && text.size() >= 2 * kPartBytes;
-  const std::string_view external_charset = ExternalCharset(source, target);
+  const std::string_view external_charset =
+      label_loaded_files ? ExternalCharset(source, target) : std::string_view();
   Conversion& out = result.conversion;
   // Converts into the result's text, with room made for it, as `recode`
   // does, and takes its counts.

@@ -43,8 +43,9 @@ struct RecodedDocument {
 // keeping their own escapes). When it cannot be read as markup the problem
 // is recorded and the text is converted as Recode converts it.
 //
-// Where a browser reads `target` otherwise than `source`, a page read as
-// markup names `source` as the charset of each script and style sheet it
+// With `label_loaded_files`, where a browser reads `target` otherwise than
+// `source`, a page read as markup names `source` as the charset of each
+// script and style sheet it
 // loads from a file that names none (RecodeMarkup's `external_charset`):
 // those files stay in `source`, and are read as they were. Without `how`, a
 // page is read as markup only for that, when it holds "<script" or "<link"
@@ -76,6 +77,7 @@ Result<RecodedDocument> RecodeDocument(
     const Converter& converter, std::string_view text, Encoding source,
     Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
     std::string_view name, bool find_ambiguities = false,
-    const std::function<void(size_t)>& consumed = {}, unsigned threads = 1);
+    const std::function<void(size_t)>& consumed = {}, unsigned threads = 1,
+    bool label_loaded_files = true);
 
 }  // namespace tovenrak::core

@@ -271,6 +271,21 @@ TEST_F(CliRunTest, AFailedSyncAtTheEndFailsEveryFileWritten) {
 
 // --ambiguities lists each point on standard output and writes files only
 // with -o; a phrase file that cannot be read converts nothing.
+// A page tells the scripts it loads its old encoding, unless the run
+// converts them with it.
+TEST_F(CliRunTest, ScriptsConvertedWithTheirPageAreNotToldItsOldEncoding) {
+  const std::string page =
+      Input("site/p.htm", "<meta charset=gb2312><script src=m.js></script>");
+  Input("site/m.JS", "var m = 1;");
+  const std::string site = (dir_ / "in" / "site").string();
+  EXPECT_EQ(Run({"-o", Out("alone"), page}), 0) << err_.str();
+  EXPECT_EQ(ScratchFolder::Read(Out("alone/p.htm")),
+            "<meta charset=big5><script charset=\"gb2312\" src=m.js></script>");
+  EXPECT_EQ(Run({"-r", "--ext=htm,js", "-o", Out("both"), site}), 0);
+  EXPECT_EQ(ScratchFolder::Read(Out("both/p.htm")),
+            "<meta charset=big5><script src=m.js></script>");
+}
+
 TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
   const std::string file = Input("a\x1b.txt", "第一行\n去干扰\n");
   const std::string bad = Input("bad.txt", "# mine\n干扰 干擾\n");

@@ -111,6 +111,31 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.as_text[0].path, be_fore[2]);
 }
 
+// A page tells the style sheets it loads its old encoding, unless the run
+// converts them with it.
+TEST(RunBatchTest, StyleSheetsListedWithTheirPageAreNotToldItsOldEncoding) {
+  testing::ScratchFolder dir;
+  const std::string page =
+      "<meta charset=gb2312><link rel=stylesheet href=s.css>";
+  testing::ScratchFolder::Write(dir / "p.htm", page);
+  testing::ScratchFolder::Write(dir / "s.css", "p { color: red }");
+  fs::create_directory(dir / "out");
+  const auto converter = core::MakeDefaultConverter().value();
+  auto run = [&](std::vector<std::string> names) {
+    std::vector<std::string> be_fore;
+    for (const std::string& name : names)
+      be_fore.push_back((dir / name).string());
+    RunBatch(*converter, be_fore, names, (dir / "out").string() + "/", {},
+             [](int16_t) {});
+    return testing::ScratchFolder::Read(dir / "out" / "p.htm");
+  };
+  EXPECT_EQ(
+      run({"p.htm"}),
+      "<meta charset=big5><link charset=\"gb2312\" rel=stylesheet href=s.css>");
+  EXPECT_EQ(run({"p.htm", "s.css"}),
+            "<meta charset=big5><link rel=stylesheet href=s.css>");
+}
+
 TEST(WorkAheadTest, EachItemWorkedOnceAndTakenInOrder) {
   for (const size_t ahead : {size_t{0}, size_t{1}, size_t{4}}) {
     constexpr size_t kCount = 200;

@@ -93,6 +93,13 @@ const std::vector<std::string>& DocumentExtensions() {
   return kExtensions;
 }
 
+bool HasScriptsOrStyleSheets(const std::vector<std::filesystem::path>& files) {
+  static const std::vector<std::string> kLoaded = {"js", "css"};
+  return std::any_of(files.begin(), files.end(), [](const auto& file) {
+    return HasExtension(file.filename().string(), kLoaded);
+  });
+}
+
 bool HasExtension(std::string_view name,
                   const std::vector<std::string>& extensions) {
   for (const std::string& extension : extensions) {
