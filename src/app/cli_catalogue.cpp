@@ -94,7 +94,8 @@ constexpr Translation kTranslations[] = {
       --markup=方式   auto（默认：文件名为 .htm、.html、.php、.xml 等，或文本
                         以“<”开头的按网页处理）、html 或 text；按网页处理时
                         保留链接、脚本、样式和标签，转换正文、标题、替代文字
-                        和注释；text 全部转换
+                        和注释；从文件载入、未注明 charset 的脚本或样式表，
+                        注明网页原来的编码；text 全部转换
   -o, --output=目录   把转换后的文件写入该目录（默认：当前文件夹），目录不存在
                         时创建
   -r, --recursive     转换指定的每个文件夹及其下各层文件夹中的文档；不跟随链接
