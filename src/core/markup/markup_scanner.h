@@ -63,12 +63,12 @@ struct MarkupPiece {
   // kScript or kStyle for the contents of a JavaScript (or JSON) script or a
   // CSS style sheet.
   Escapes escapes = Escapes::kReference;
-  // In the first piece of a tag that loads a file that browsers read in
-  // the page's encoding, unless the tag names another, and names none: where
-  // a charset attribute would go, right after the tag's name, counted from
-  // the piece's start; 0 for other pieces. Such a tag is a <script src=...>
-  // (not type=module, which is always UTF-8), or a <link rel=stylesheet
-  // href=...>. Set only by a scanner told to (LabelExternalFiles).
+  // In the first piece of a tag that loads a script or a style sheet from a
+  // file without naming its encoding (a <script src=...> but type=module,
+  // which is always UTF-8; a <link rel=stylesheet href=...>), which browsers
+  // then read in the page's encoding: where a charset attribute would go,
+  // right after the tag's name, counted from the piece's start. 0 for other
+  // pieces, and from a scanner not told to (LabelExternalFiles).
   uint8_t charset_at = 0;
 };
 
