@@ -9,6 +9,7 @@
 #include "core/encoding/rewrite_charset.h"
 #include "core/recode_document.h"
 #include "main_window/main_layout.h"
+#include "main_window/preview_base.h"
 #include "main_window/view_text.h"
 #include "platform/conversion_choices.h"
 #include "platform/os_reason_text.h"
@@ -196,6 +197,7 @@ void Main::OpenAs(const core::Detection& detection,
     cvt_str_ = text;
   }
   name_ = name;
+  folder_ = path.parent_path();
   opened_text_ = std::move(text);
   opened_encoding_ = source;
   opened_variant_ = variant_;
@@ -530,7 +532,7 @@ void Main::ShowPressed() {
 
 bool Main::WritePreview(std::string_view bytes) {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
-  core::Status written = c_.files.SaveScratch(path, bytes);
+  core::Status written = c_.files.SaveScratch(path, WithBase(bytes, folder_));
   if (!written) {
     ShowError("无法写入预览文件" + Quoted(path) + "。\n原因：" +
               Reason(written.error()));

@@ -215,6 +215,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   bool cvt_pending_ = false;
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
+  // Its folder, where the preview file's page finds its pictures and
+  // styles (WithBase).
+  std::filesystem::path folder_;
   // The opened file's bytes and the encoding they were found in: what the
   // convert menu converts. Empty before the first document opens.
   std::string opened_text_;

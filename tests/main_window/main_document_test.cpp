@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_review_view.h"
+#include "main_window/preview_base.h"
 #include "main_world.h"
 #include "support/text.h"
 
@@ -61,6 +62,11 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     EXPECT_EQ(w.main.ori_str(), c.ori_str) << c.name;
     EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
     EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
+    // Its pictures and styles are found where the document is.
+    EXPECT_EQ(w.files.files[kPreview].starts_with(
+                  "<meta charset=gb2312><base href=\"file:///docs/\">"),
+              c.preview != "(none)")
+        << c.name;
     // One load: the file itself, or the preview file of what is shown.
     EXPECT_EQ(w.preview.calls, c.preview != "(none)"
                                    ? "hide, top, load /app/temp.htm, show"
@@ -68,6 +74,35 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
         << c.name;
     EXPECT_TRUE(w.box.shown.empty()) << c.name;
   }
+}
+
+// Where the preview file's page gets the <base> that leads its addresses to
+// the document's folder.
+TEST(PreviewBaseTest, TheBaseFollowsTheEncodingsTagOrHeadAndNeverDoublesOne) {
+  const std::string base = "<base href=\"file:///d/\">";
+  const std::string far(1100, ' ');
+  struct Case {
+    std::string page, expected;
+  } cases[] = {
+      {"<meta charset=gb2312><p>x", "<meta charset=gb2312>" + base + "<p>x"},
+      {"<html><head><title>t</title><META HTTP-EQUIV=Content-Type "
+       "content='text/html; charset=big5'><link href=a.css>",
+       "<html><head><title>t</title><META HTTP-EQUIV=Content-Type "
+       "content='text/html; charset=big5'>" +
+           base + "<link href=a.css>"},
+      // Beyond the first 1024 bytes browsers do not look for the encoding.
+      {"<HEAD>" + far + "<meta charset=big5>",
+       "<HEAD>" + base + far + "<meta charset=big5>"},
+      {"<header>x", base + "<header>x"},
+      {"\xEF\xBB\xBF<p>x", "\xEF\xBB\xBF" + base + "<p>x"},
+      {"<p><BASE href=/x/>", "<p><BASE href=/x/>"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(main_window::WithBase(c.page, "/d"), c.expected)
+        << c.page.substr(0, 40);
+  EXPECT_EQ(main_window::WithBase("<p>x", {}), "<p>x");
+  EXPECT_EQ(main_window::FolderAddress("/tmp/我的 站"),
+            "file:///tmp/%E6%88%91%E7%9A%84%20%E7%AB%99/");
 }
 
 TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {

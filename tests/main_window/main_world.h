@@ -110,9 +110,16 @@ struct MainWorld {
            Buttons() + " | " + view.text;
   }
 
+  // The page the preview file holds, but for the <base> that leads its
+  // addresses to the documents' folder, as the page itself would.
   std::string PreviewFile() const {
     auto file = files.files.find(kPreview);
-    return file == files.files.end() ? "(none)" : file->second;
+    if (file == files.files.end()) return "(none)";
+    std::string page = file->second;
+    const std::string base = "<base href=\"file:///docs/\">";
+    if (const size_t at = page.find(base); at != std::string::npos)
+      page.erase(at, base.size());
+    return page;
   }
 
   fakes::FakeSourceView view;

@@ -1,0 +1,28 @@
+// The preview file's text: a converted page, its addresses still leading
+// where the page's own file would lead them.
+
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tovenrak::main_window {
+
+// The address of `folder` as a <base> names it: "file://", the absolute path
+// with every byte but letters, digits, "-._~" and "/" written as %XX, and a
+// closing "/".
+std::string FolderAddress(const std::filesystem::path& folder);
+
+// Returns `page` (bytes in any encoding whose ASCII is ASCII) with
+// <base href="FolderAddress(folder)"> in it, so that the page, shown from a
+// preview file elsewhere, finds its relative pictures, style sheets and
+// frames in `folder`. It goes right after the tag in the first 1024 bytes
+// that names the page's encoding, where browsers look for it (the tag that
+// holds the first "charset", up to its '>'); else after <head ...>; else
+// before everything but a byte-order mark. A page with a <base> of its own,
+// or an empty `folder`, is returned as it is.
+std::string WithBase(std::string_view page,
+                     const std::filesystem::path& folder);
+
+}  // namespace tovenrak::main_window
