@@ -292,7 +292,7 @@ void Main::EndReview() {
 }
 
 void Main::PreviewOriginal(const std::filesystem::path& path) {
-  c_.htmler.ShowFile(path);
+  c_.htmler.ShowFile(path, path.parent_path());
   c_.htmler.Show();
 }
 
@@ -381,7 +381,7 @@ bool Main::ShowConverted(const std::string& stored, core::Encoding encoding,
   // preview starts loading before the view takes the text.
   std::string shown = core::RewriteCharset(stored, encoding);
   const bool previewed = WritePreview(shown);
-  if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
   ShowInView(std::move(shown), encoding);
   if (review_ && marks) review_->Show(shown_bytes_);
   return previewed;
@@ -432,7 +432,8 @@ void Main::ConvertTo(int choice) {
   // do those of the opened page still being looked for.
   EndReview();
   ShowInView(converted->text, target.to);
-  if (WritePreview(ViewBytes())) c_.htmler.ShowFile(app_dir_ / kPreviewFile);
+  if (WritePreview(ViewBytes()))
+    c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
   WarnAboutConversion(converted->references, converted->invalid_units,
                       opened_encoding_, target.to);
   OfferSave("保存文件为 " + name + " 码");

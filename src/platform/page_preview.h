@@ -24,7 +24,11 @@ class PagePreview {
   // Starts loading the file at `path` and returns at once. The file is read
   // afresh each time, also when it is the page already shown. A file larger
   // than kMaxPreviewBytes is not loaded: a short notice says so instead.
-  virtual void ShowFile(const std::filesystem::path& path) = 0;
+  // `folder` is where the page's own files are: the file's folder, or for a
+  // preview file, the folder of the document whose page it holds (its
+  // relative addresses lead there); its frames are loaded from there.
+  virtual void ShowFile(const std::filesystem::path& path,
+                        const std::filesystem::path& folder) = 0;
 
   // The next page that finishes loading is shown from its top, not where
   // the last page was scrolled to (the preview file keeps its name from one

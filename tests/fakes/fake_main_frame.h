@@ -94,8 +94,10 @@ struct FakeSourceView : platform::SourceView {
 // Records its calls as "load <path>", "top", "show" and "hide", joined by
 // ", ".
 struct FakePagePreview : platform::PagePreview {
-  void ShowFile(const std::filesystem::path& path) override {
+  void ShowFile(const std::filesystem::path& path,
+                const std::filesystem::path& folder) override {
     Call("load " + path.string());
+    this->folder = folder;
   }
   void StartAtTop() override { Call("top"); }
   void Show() override { Call("show"), visible = true; }
@@ -105,6 +107,7 @@ struct FakePagePreview : platform::PagePreview {
   }
 
   std::string calls;
+  std::filesystem::path folder;  // Of the last file loaded.
   bool visible = true;
 };
 

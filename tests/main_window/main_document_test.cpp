@@ -62,7 +62,8 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     EXPECT_EQ(w.main.ori_str(), c.ori_str) << c.name;
     EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
     EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
-    // Its pictures and styles are found where the document is.
+    // Its pictures, styles and frames are found where the document is.
+    EXPECT_EQ(w.preview.folder, "/docs") << c.name;
     EXPECT_EQ(w.files.files[kPreview].starts_with(
                   "<meta charset=gb2312><base href=\"file:///docs/\">"),
               c.preview != "(none)")

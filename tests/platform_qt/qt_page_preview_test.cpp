@@ -52,7 +52,7 @@ class QtPagePreviewTest : public ::testing::Test {
   // Shows `path` in the preview and waits until it has loaded.
   void Load(const fs::path& path) {
     const size_t finished = Finished();
-    preview_.ShowFile(path);
+    preview_.ShowFile(path, path.parent_path());
     ASSERT_TRUE(testing::WaitUntil([&] { return Finished() > finished; }));
   }
   size_t Finished() const {
@@ -130,7 +130,7 @@ TEST_F(QtPagePreviewTest, APageProcessThatDiesIsReportedAndReplaced) {
 TEST_F(QtPagePreviewTest, FileOverTheLimitGetsANoticeInsteadOfALayout) {
   const fs::path huge = Write("huge.htm", "<p>laid out</p>");
   fs::resize_file(huge, kMaxPreviewBytes + 1);
-  preview_.ShowFile(huge);
+  preview_.ShowFile(huge, huge.parent_path());
   EXPECT_TRUE(testing::WaitUntil([&] {
     return Evaluate("document.body ? document.body.innerText : ''")
                .find("大于 16 MiB") != std::string::npos;

@@ -40,6 +40,17 @@ TEST(QtPreviewGuardTest, LoadsAndLinksTheLivePageDoesNotReach) {
                               Info::ResourceTypeImage, page));
   EXPECT_TRUE(
       PreviewMayLoad(QUrl("blob:file:///1"), Info::ResourceTypeImage, page));
+  // A preview file's frames are the document's, from its folder.
+  for (const char* name : {"app/temp.htm", "docs/menu.htm"}) {
+    fs::create_directories((root / name).parent_path());
+    std::ofstream(root / name) << "x";
+  }
+  const QUrl preview = file("app/temp.htm"), menu = file("docs/menu.htm");
+  EXPECT_FALSE(PreviewMayLoad(menu, Info::ResourceTypeSubFrame, preview));
+  EXPECT_TRUE(
+      PreviewMayLoad(menu, Info::ResourceTypeSubFrame, preview, root / "docs"));
+  EXPECT_FALSE(PreviewMayLoad(preview, Info::ResourceTypeSubFrame, preview,
+                              root / "docs"));
   fs::remove_all(root);
 
   const QUrl notice("data:text/html,<p>notice");

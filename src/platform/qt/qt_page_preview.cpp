@@ -97,9 +97,9 @@ QtPagePreview::QtPagePreview(QWidget* parent)
   });
   connect(page, &QWebEnginePage::navigationRequested, this,
           [this](QWebEngineNavigationRequest& request) {
-            const PreviewNavigation decision =
-                DecideNavigation(request.url(), request.navigationType(),
-                                 request.isMainFrame(), guard_->page());
+            const PreviewNavigation decision = DecideNavigation(
+                request.url(), request.navigationType(), request.isMainFrame(),
+                guard_->page(), guard_->folder());
             if (decision == PreviewNavigation::kLoad) {
               if (request.isMainFrame()) accepted_ = request.url();
               request.accept();
@@ -173,7 +173,8 @@ void QtPagePreview::Harden(QWebEngineSettings* settings) {
   settings->setDefaultTextEncoding("GBK");
 }
 
-void QtPagePreview::ShowFile(const std::filesystem::path& path) {
+void QtPagePreview::ShowFile(const std::filesystem::path& path,
+                             const std::filesystem::path& folder) {
   // Whatever loads before this file's navigation is accepted is not news.
   warming_ = false;
   accepted_ = QUrl();
@@ -181,13 +182,13 @@ void QtPagePreview::ShowFile(const std::filesystem::path& path) {
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > kMaxPreviewBytes) {
-    guard_->SetPage(QUrl());
+    guard_->SetPage(QUrl(), {});
     setHtml(tr("<p>文件“%1”大于 %2 MiB，不在此预览。</p>")
                 .arg(QString::fromStdString(path.string()).toHtmlEscaped())
                 .arg(kMaxPreviewBytes >> 20));
     return;
   }
-  guard_->SetPage(url);
+  guard_->SetPage(url, folder);
   ShowFirstScreenFirst(!error && size >= kLargePageBytes);
   load(url);
 }

@@ -33,7 +33,8 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
     listener_ = listener;
   }
 
-  void ShowFile(const std::filesystem::path& path) override;
+  void ShowFile(const std::filesystem::path& path,
+                const std::filesystem::path& folder) override;
   void StartAtTop() override { start_at_top_ = true; }
   void Show() override { show(); }
   void Hide() override { hide(); }

@@ -79,7 +79,8 @@ bool SameFile(const QUrl& url, const QUrl& page) {
 
 }  // namespace
 
-bool PreviewMayLoad(const QUrl& url, ResourceType type, const QUrl& page) {
+bool PreviewMayLoad(const QUrl& url, ResourceType type, const QUrl& page,
+                    const fs::path& folder) {
   const QString scheme = url.scheme();
   if (scheme == QStringLiteral("data") || scheme == QStringLiteral("blob"))
     return true;
@@ -97,7 +98,8 @@ bool PreviewMayLoad(const QUrl& url, ResourceType type, const QUrl& page) {
     case QWebEngineUrlRequestInfo::ResourceTypeObject: {
       const fs::path page_path = LocalPath(page);
       return !page_path.empty() &&
-             IsFrameDocumentWithin(path, page_path.parent_path());
+             IsFrameDocumentWithin(
+                 path, folder.empty() ? page_path.parent_path() : folder);
     }
     default:
       return false;
@@ -111,7 +113,8 @@ bool OpensOnDesktop(const QUrl& url) {
 }
 
 PreviewNavigation DecideNavigation(const QUrl& url, NavigationType type,
-                                   bool main_frame, const QUrl& page) {
+                                   bool main_frame, const QUrl& page,
+                                   const fs::path& folder) {
   // Without scripts only the user clicks a link.
   if (type == QWebEngineNavigationRequest::LinkClickedNavigation &&
       OpensOnDesktop(url)) {
@@ -136,7 +139,7 @@ PreviewNavigation DecideNavigation(const QUrl& url, NavigationType type,
       url.scheme() == QStringLiteral("data"))
     return PreviewNavigation::kLoad;
   return PreviewMayLoad(url, QWebEngineUrlRequestInfo::ResourceTypeSubFrame,
-                        page)
+                        page, folder)
              ? PreviewNavigation::kLoad
              : PreviewNavigation::kIgnore;
 }
@@ -145,7 +148,7 @@ QtPreviewGuard::QtPreviewGuard(QObject* parent)
     : QWebEngineUrlRequestInterceptor(parent) {}
 
 void QtPreviewGuard::interceptRequest(QWebEngineUrlRequestInfo& info) {
-  if (!PreviewMayLoad(info.requestUrl(), info.resourceType(), page_))
+  if (!PreviewMayLoad(info.requestUrl(), info.resourceType(), page_, folder_))
     info.block(true);
 }
 

@@ -5,24 +5,26 @@
 #include <QUrl>
 #include <QWebEngineNavigationRequest>
 #include <QWebEngineUrlRequestInterceptor>
+#include <filesystem>
 
 namespace tovenrak::platform::qt {
 
-// Whether the preview showing `page` may load `url` as a resource of `type`.
-// A page is a local file, and what it may load keeps it on the machine and
-// away from the user's other files:
+// Whether the preview showing `page`, whose own files are in `folder`
+// (PagePreview::ShowFile; `page`'s folder when empty), may load `url` as a
+// resource of `type`. A page is a local file, and what it may load keeps it
+// on the machine and away from the user's other files:
 // - its main frame: `page` itself, up to kMaxPreviewBytes, and nothing else;
 // - pictures, styles, fonts and media: any regular local file, wherever the
 //   page's own relative paths lead (a saved site reaches ../img). Such files
 //   are only shown: without scripts nothing can read them back;
-// - frames and objects: a web page or picture in the page's folder or below
-//   it, found there after following links, in no hidden folder;
+// - frames and objects: a web page or picture in `folder` or below it,
+//   found there after following links, in no hidden folder;
 // - data: and blob: addresses, which carry the page's own content;
 // - nothing else: no other scheme (no network at all), no scripts, no
 //   fetches, prefetches, pings or workers, no devices or pipes.
 bool PreviewMayLoad(const QUrl& url,
                     QWebEngineUrlRequestInfo::ResourceType type,
-                    const QUrl& page);
+                    const QUrl& page, const std::filesystem::path& folder = {});
 
 // Whether a link the user follows to `url` opens on the desktop, in the
 // user's own browser: web addresses do.
@@ -42,7 +44,8 @@ enum class PreviewNavigation {
 // ignored.
 PreviewNavigation DecideNavigation(
     const QUrl& url, QWebEngineNavigationRequest::NavigationType type,
-    bool main_frame, const QUrl& page);
+    bool main_frame, const QUrl& page,
+    const std::filesystem::path& folder = {});
 
 // Blocks every request of a preview's profile that PreviewMayLoad refuses.
 class QtPreviewGuard : public QWebEngineUrlRequestInterceptor {
@@ -51,14 +54,19 @@ class QtPreviewGuard : public QWebEngineUrlRequestInterceptor {
  public:
   explicit QtPreviewGuard(QObject* parent = nullptr);
 
-  // The page the preview was last asked to show.
-  void SetPage(const QUrl& page) { page_ = page; }
+  // The page the preview was last asked to show, and its files' folder.
+  void SetPage(const QUrl& page, const std::filesystem::path& folder) {
+    page_ = page;
+    folder_ = folder;
+  }
   const QUrl& page() const { return page_; }
+  const std::filesystem::path& folder() const { return folder_; }
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override;
 
  private:
   QUrl page_;
+  std::filesystem::path folder_;
 };
 
 }  // namespace tovenrak::platform::qt
