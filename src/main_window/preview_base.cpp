@@ -74,7 +74,11 @@ std::string WithBase(std::string_view page,
   constexpr size_t kPrescan = 1024;
   const size_t charset = FindIgnoringCase(page, "charset", 0, kPrescan);
   const size_t head = FindTag(page, "<head");
-  const size_t after = charset != kNotFound ? charset : head;
+  // Before a doctype a page would be laid out in quirks mode.
+  const size_t doctype = FindTag(page, "<!doctype");
+  const size_t after = charset != kNotFound ? charset
+                       : head != kNotFound  ? head
+                                            : doctype;
   if (after != kNotFound) {
     const size_t close = page.find('>', after);
     if (close != kNotFound) at = close + 1;

@@ -20,8 +20,8 @@ std::string FolderAddress(const std::filesystem::path& folder);
 // frames in `folder`. It goes right after the tag in the first 1024 bytes
 // that names the page's encoding, where browsers look for it (the tag that
 // holds the first "charset", up to its '>'); else after <head ...>; else
-// before everything but a byte-order mark. A page with a <base> of its own,
-// or an empty `folder`, is returned as it is.
+// after <!DOCTYPE ...>; else before everything but a byte-order mark. A page
+// with a <base> of its own, or an empty `folder`, is returned as it is.
 std::string WithBase(std::string_view page,
                      const std::filesystem::path& folder);
 

@@ -95,6 +95,7 @@ TEST(PreviewBaseTest, TheBaseFollowsTheEncodingsTagOrHeadAndNeverDoublesOne) {
       {"<HEAD>" + far + "<meta charset=big5>",
        "<HEAD>" + base + far + "<meta charset=big5>"},
       {"<header>x", base + "<header>x"},
+      {"<!DOCTYPE html><p>x", "<!DOCTYPE html>" + base + "<p>x"},
       {"\xEF\xBB\xBF<p>x", "\xEF\xBB\xBF" + base + "<p>x"},
       {"<p><BASE href=/x/>", "<p><BASE href=/x/>"},
   };
