@@ -197,7 +197,7 @@ void Main::OpenAs(const core::Detection& detection,
     cvt_str_ = text;
   }
   name_ = name;
-  folder_ = path.parent_path();
+  folder_ = FolderOf(path);
   opened_text_ = std::move(text);
   opened_encoding_ = source;
   opened_variant_ = variant_;
@@ -292,7 +292,7 @@ void Main::EndReview() {
 }
 
 void Main::PreviewOriginal(const std::filesystem::path& path) {
-  c_.htmler.ShowFile(path, path.parent_path());
+  c_.htmler.ShowFile(path, FolderOf(path));
   c_.htmler.Show();
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <system_error>
 
 namespace tovenrak::main_window {
 
@@ -43,10 +44,19 @@ size_t FindTag(std::string_view text, std::string_view name) {
 
 }  // namespace
 
+std::filesystem::path FolderOf(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? std::filesystem::path() : absolute.parent_path();
+}
+
 std::string FolderAddress(const std::filesystem::path& folder) {
   constexpr char kHex[] = "0123456789ABCDEF";
   std::string address = "file://";
-  for (const char c : std::filesystem::absolute(folder).string()) {
+  std::error_code error;
+  const std::filesystem::path absolute =
+      std::filesystem::absolute(folder, error);
+  for (const char c : (error ? folder : absolute).string()) {
     const auto b = static_cast<unsigned char>(c);
     if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
         (b >= '0' && b <= '9') || c == '-' || c == '.' || c == '_' ||

@@ -9,6 +9,10 @@
 
 namespace tovenrak::main_window {
 
+// The absolute folder of the file at `path` (named from the current folder
+// when relative); empty when there is no current folder.
+std::filesystem::path FolderOf(const std::filesystem::path& path);
+
 // The address of `folder` as a <base> names it: "file://", the absolute path
 // with every byte but letters, digits, "-._~" and "/" written as %XX, and a
 // closing "/".
