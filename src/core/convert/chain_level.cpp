@@ -26,22 +26,22 @@ ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries,
                        bool note_beginnings)
     : dictionaries_(std::move(dictionaries)),
       pair_bits_((size_t{1} << kPairBits) / 64) {
-  if (note_beginnings && !dictionaries_.empty()) begins_.assign(0x10000, 0);
-  for (size_t i = 0;
-       i < begins_.size() && i < dictionaries_.size() && i < kTabled; ++i) {
-    const PhraseTrie& trie = dictionaries_[i]->trie;
-    const PhraseTrie::Node& root = trie.node(0);
-    for (uint32_t c = root.first; c < root.first + root.count; ++c) {
-      const char32_t label = trie.node(c).label;
-      if (label < 0x10000) begins_.at(label) |= static_cast<uint8_t>(1u << i);
+  if (note_beginnings && !dictionaries_.empty()) {
+    begins_.assign(0x10000, 0);
+    for (size_t k = 0; k < std::min(dictionaries_.size(), kTabled); ++k) {
+      const PhraseTrie& trie = dictionaries_[k]->trie;
+      const PhraseTrie::Node& root = trie.node(0);
+      for (uint32_t c = root.first; c < root.first + root.count; ++c) {
+        const char32_t label = trie.node(c).label;
+        if (label < 0x10000) begins_.at(label) |= static_cast<uint8_t>(1u << k);
+      }
     }
   }
   for (size_t k = 0; k < dictionaries_.size(); ++k) {
     const PhraseTrie& trie = dictionaries_[k]->trie;
     max_key_length_ = std::max(max_key_length_, trie.MaxKeyLength());
     if (trie.MaxKeyLength() < 2) continue;
-    long_keyed_.push_back(&trie);
-    long_keyed_dictionary_.push_back(k);
+    long_keyed_.push_back(k);
     const PhraseTrie::Node& root = trie.node(0);
     for (uint32_t i = root.first; i < root.first + root.count; ++i) {
       const PhraseTrie::Node& a = trie.node(i);
@@ -72,7 +72,7 @@ std::optional<ChainLevel> ChainLevel::Load(
   level.joined_.resize(count);
   for (size_t t = 0; t < count; ++t) {
     if (!in.Get(level.joined_[t]) ||
-        level.joined_[t].size() != level.long_keyed_[t]->NodeCount())
+        level.joined_[t].size() != level.trie(level.long_keyed_[t]).NodeCount())
       return std::nullopt;
   }
   return level;
@@ -117,9 +117,9 @@ void ChainLevel::AppendKeyStarts(std::vector<char32_t>& out) const {
 }
 
 bool ChainLevel::BeginsLongKey(char32_t cp) const {
-  for (const PhraseTrie* trie : long_keyed_) {
-    const uint32_t node = trie->Child(0, cp);
-    if (node != PhraseTrie::kNoNode && trie->HasChildren(node)) return true;
+  for (const size_t k : long_keyed_) {
+    const uint32_t node = trie(k).Child(0, cp);
+    if (node != PhraseTrie::kNoNode && trie(k).HasChildren(node)) return true;
   }
   return false;
 }
@@ -127,12 +127,12 @@ bool ChainLevel::BeginsLongKey(char32_t cp) const {
 size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
   if (!MayBeginLongKey(first, second)) return 0;
   size_t longest = 0;
-  for (const PhraseTrie* trie : long_keyed_) {
-    const uint32_t node = trie->Child(0, first);
+  for (const size_t k : long_keyed_) {
+    const uint32_t node = trie(k).Child(0, first);
     if (node == PhraseTrie::kNoNode) continue;
-    const uint32_t child = trie->Child(node, second);
+    const uint32_t child = trie(k).Child(node, second);
     if (child != PhraseTrie::kNoNode)
-      longest = std::max(longest, trie->LongestKeyThrough(child));
+      longest = std::max(longest, trie(k).LongestKeyThrough(child));
   }
   return longest;
 }
@@ -141,9 +141,9 @@ size_t ChainLevel::LongKeyReachAt(std::u32string_view text, bool& open) const {
   if (text.size() >= 2 && !MayBeginLongKey(text[0], text[1])) return 0;
   size_t reach = 0;
   for (size_t t = 0; t < long_keyed_.size(); ++t) {
-    if (!text.empty() && !MayBegin(long_keyed_dictionary_[t], text[0]))
-      continue;
-    const PhraseTrie& trie = *long_keyed_[t];
+    const size_t k = long_keyed_[t];
+    if (!text.empty() && !MayBegin(k, text[0])) continue;
+    const PhraseTrie& trie = this->trie(k);
     const uint32_t* joined = joined_.empty() ? nullptr : joined_[t].data();
     uint32_t node = 0;
     size_t i = 0;
@@ -173,10 +173,9 @@ void ChainLevel::JoinNextLevel(const ChainLevel& next) {
     }
   }
   joined_.clear();
-  for (const CompiledDictionaryPtr& d : dictionaries_) {
-    if (d->trie.MaxKeyLength() < 2) continue;
-    const PhraseTrie& trie = d->trie;
-    const Dictionary& dictionary = *d->dictionary;
+  for (const size_t k : long_keyed_) {
+    const PhraseTrie& trie = this->trie(k);
+    const Dictionary& dictionary = *dictionaries_[k]->dictionary;
     TableArray<uint32_t>& joined = joined_.emplace_back(trie.NodeCount(), 0);
     for (uint32_t n = 1; n < trie.NodeCount(); ++n) {
       const uint32_t v = trie.Value(n);
