@@ -4,6 +4,7 @@
 #include <new>
 
 #include "core/encoding/codec.h"
+#include "core/encoding/document_text.h"
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
@@ -83,17 +84,12 @@ std::string_view ExternalCharset(Encoding source, Encoding target) {
   return DeclaredName(source);
 }
 
-// Whether `text` holds "<script" or "<link" in any letter case. A '<' is a
-// unit of its own in every encoding, and so is each ASCII letter after it.
-bool HoldsLoadingTag(std::string_view text) {
-  auto follows = [&](size_t at, std::string_view lower) {
-    const std::string_view name = text.substr(at + 1, lower.size());
-    return std::equal(name.begin(), name.end(), lower.begin(), lower.end(),
-                      [](char c, char l) { return (c | 0x20) == l; });
-  };
-  for (size_t at = text.find('<'); at != std::string_view::npos;
-       at = text.find('<', at + 1)) {
-    if (follows(at, "script") || follows(at, "link")) return true;
+// Whether `text` in `encoding` holds "<script" or "<link", any letter case.
+bool HoldsLoadingTag(std::string_view text, Encoding encoding) {
+  for (const std::string_view tag : {"<script", "<link"}) {
+    if (FindAscii(text, encoding, tag, 0, /*ignore_case=*/true) !=
+        std::string_view::npos)
+      return true;
   }
   return false;
 }
@@ -135,7 +131,7 @@ Result<RecodedDocument> RecodeDocument(
   // A page whose script is kept is read as markup only when it may load
   // files that need their charset; else it is re-encoded as text.
   const bool for_loads =
-      !how && !external_charset.empty() && HoldsLoadingTag(text);
+      !how && !external_charset.empty() && HoldsLoadingTag(text, source);
   if ((how || for_loads) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||

@@ -380,7 +380,7 @@ bool Main::ShowConverted(const std::string& stored, core::Encoding encoding,
   // stored text keeps the declaration it had, as the file had it. The
   // preview starts loading before the view takes the text.
   std::string shown = core::RewriteCharset(stored, encoding);
-  const bool previewed = WritePreview(shown);
+  const bool previewed = WritePreview(shown, encoding);
   if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
   ShowInView(std::move(shown), encoding);
   if (review_ && marks) review_->Show(shown_bytes_);
@@ -432,7 +432,7 @@ void Main::ConvertTo(int choice) {
   // do those of the opened page still being looked for.
   EndReview();
   ShowInView(converted->text, target.to);
-  if (WritePreview(ViewBytes()))
+  if (WritePreview(ViewBytes(), shown_encoding_))
     c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
   WarnAboutConversion(converted->references, converted->invalid_units,
                       opened_encoding_, target.to);
@@ -531,9 +531,10 @@ void Main::ShowPressed() {
   c_.tool.SetButtonPressed(platform::kBig5Button, big5_pressed_);
 }
 
-bool Main::WritePreview(std::string_view bytes) {
+bool Main::WritePreview(std::string_view bytes, core::Encoding encoding) {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
-  core::Status written = c_.files.SaveScratch(path, WithBase(bytes, folder_));
+  core::Status written =
+      c_.files.SaveScratch(path, WithBase(bytes, encoding, folder_));
   if (!written) {
     ShowError("无法写入预览文件" + Quoted(path) + "。\n原因：" +
               Reason(written.error()));

@@ -188,7 +188,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
   void PressSide(core::Encoding side);
   void ShowPressed();
-  bool WritePreview(std::string_view bytes);
+  bool WritePreview(std::string_view bytes, core::Encoding encoding);
   void ShowError(const std::string& text);
   void WarnAboutConversion(size_t references, size_t invalid_units,
                            core::Encoding source, core::Encoding target);

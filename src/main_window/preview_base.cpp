@@ -1,8 +1,10 @@
 #include "main_window/preview_base.h"
 
-#include <algorithm>
-#include <cstddef>
 #include <system_error>
+
+#include "core/encoding/codec.h"
+#include "core/encoding/document_text.h"
+#include "core/markup/html_tokenizer.h"
 
 namespace tovenrak::main_window {
 
@@ -10,33 +12,16 @@ namespace {
 
 constexpr size_t kNotFound = std::string_view::npos;
 
-char Lower(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-// Where `lower` (ASCII, lower case) first stands in text[from, to), in any
-// letter case, or kNotFound.
-size_t FindIgnoringCase(std::string_view text, std::string_view lower,
-                        size_t from = 0, size_t to = kNotFound) {
-  to = std::min(to, text.size());
-  if (lower.size() > to) return kNotFound;
-  for (size_t at = from; at + lower.size() <= to; ++at) {
-    if (std::equal(lower.begin(), lower.end(), text.begin() + at,
-                   [](char l, char c) { return l == Lower(c); }))
-      return at;
-  }
-  return kNotFound;
-}
-
-// Where the tag `name` ("<head") first begins in `text`: followed by white
+// Where the tag `name` ("<head") first begins in `page`: followed by white
 // space, '/' or '>'.
-size_t FindTag(std::string_view text, std::string_view name) {
-  for (size_t at = 0; (at = text.find('<', at)) != kNotFound; ++at) {
+size_t FindTag(std::string_view page, core::Encoding encoding,
+               std::string_view name) {
+  for (size_t at = core::FindAscii(page, encoding, name, 0, true);
+       at != kNotFound;
+       at = core::FindAscii(page, encoding, name, at + 1, true)) {
     const size_t next = at + name.size();
-    if (next < text.size() && FindIgnoringCase(text, name, at, next) == at &&
-        (text[next] == '>' || text[next] == '/' || text[next] == ' ' ||
-         text[next] == '\t' || text[next] == '\n' || text[next] == '\r' ||
-         text[next] == '\f'))
+    if (next < page.size() && (page[next] == '>' || page[next] == '/' ||
+                               core::IsHtmlSpace(page[next])))
       return at;
   }
   return kNotFound;
@@ -72,23 +57,17 @@ std::string FolderAddress(const std::filesystem::path& folder) {
   return address;
 }
 
-std::string WithBase(std::string_view page,
+std::string WithBase(std::string_view page, core::Encoding encoding,
                      const std::filesystem::path& folder) {
-  if (folder.empty() || FindTag(page, "<base") != kNotFound)
+  if (folder.empty() || FindTag(page, encoding, "<base") != kNotFound)
     return std::string(page);
-  // The byte-order marks of UTF-8 and GB18030.
-  size_t at = 0;
-  for (const std::string_view mark : {"\xEF\xBB\xBF", "\x84\x31\x95\x33"}) {
-    if (page.starts_with(mark)) at = mark.size();
-  }
+  size_t at = core::ByteOrderMarkLength(page, encoding);
   constexpr size_t kPrescan = 1024;
-  const size_t charset = FindIgnoringCase(page, "charset", 0, kPrescan);
-  const size_t head = FindTag(page, "<head");
+  size_t after =
+      core::FindAscii(page.substr(0, kPrescan), encoding, "charset", 0, true);
+  if (after == kNotFound) after = FindTag(page, encoding, "<head");
   // Before a doctype a page would be laid out in quirks mode.
-  const size_t doctype = FindTag(page, "<!doctype");
-  const size_t after = charset != kNotFound ? charset
-                       : head != kNotFound  ? head
-                                            : doctype;
+  if (after == kNotFound) after = FindTag(page, encoding, "<!doctype");
   if (after != kNotFound) {
     const size_t close = page.find('>', after);
     if (close != kNotFound) at = close + 1;

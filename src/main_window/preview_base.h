@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/encoding/encoding.h"
+
 namespace tovenrak::main_window {
 
 // The absolute folder of the file at `path` (named from the current folder
@@ -18,15 +20,15 @@ std::filesystem::path FolderOf(const std::filesystem::path& path);
 // closing "/".
 std::string FolderAddress(const std::filesystem::path& folder);
 
-// Returns `page` (bytes in any encoding whose ASCII is ASCII) with
+// Returns `page`, in `encoding`, with
 // <base href="FolderAddress(folder)"> in it, so that the page, shown from a
 // preview file elsewhere, finds its relative pictures, style sheets and
 // frames in `folder`. It goes right after the tag in the first 1024 bytes
 // that names the page's encoding, where browsers look for it (the tag that
 // holds the first "charset", up to its '>'); else after <head ...>; else
-// after <!DOCTYPE ...>; else before everything but a byte-order mark. A page
+// after <!DOCTYPE ...>; else before everything but its byte-order mark. A page
 // with a <base> of its own, or an empty `folder`, is returned as it is.
-std::string WithBase(std::string_view page,
+std::string WithBase(std::string_view page, core::Encoding encoding,
                      const std::filesystem::path& folder);
 
 }  // namespace tovenrak::main_window

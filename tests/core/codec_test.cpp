@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "core/encoding/document_text.h"
 #include "support/test_data.h"
 #include "support/text.h"
 
@@ -121,6 +122,22 @@ TEST(CodecTest, WritesWhatTheTargetLacksAsAReference) {
         << std::hex << static_cast<uint32_t>(cp);
     EXPECT_EQ(counts.references, bytes[0] == '&' ? 1u : 0u) << bytes;
   }
+}
+
+// An ASCII needle is found only where it stands as characters, never in a
+// multi-byte one: a GB18030 four-byte sequence holds digits, a Big5 code
+// '\\'; a needle that begins with '<' is found a memchr at a time.
+TEST(CodecTest, FindAsciiMatchesOnlyWholeCharacters) {
+  const std::string_view gb18030 =
+      "\x81\x30\x81\x30"
+      "0";
+  EXPECT_EQ(FindAscii(gb18030, kGb, "0", 0, false), 4u);
+  EXPECT_EQ(FindAscii("\xA4\x5C\\", kBig5, "\\", 0, false), 2u);
+  const std::string_view page = "\xA4\x5C<p><SCRIPT src=a>";
+  EXPECT_EQ(FindAscii(page, kBig5, "<script", 0, true), 5u);
+  EXPECT_EQ(FindAscii(page, kBig5, "<script", 6, true), std::string_view::npos);
+  EXPECT_EQ(FindAscii(page, kBig5, "<script", 0, false),
+            std::string_view::npos);
 }
 
 }  // namespace

@@ -100,9 +100,10 @@ TEST(PreviewBaseTest, TheBaseFollowsTheEncodingsTagOrHeadAndNeverDoublesOne) {
       {"<p><BASE href=/x/>", "<p><BASE href=/x/>"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(main_window::WithBase(c.page, "/d"), c.expected)
+    EXPECT_EQ(main_window::WithBase(c.page, core::Encoding::kUtf8, "/d"),
+              c.expected)
         << c.page.substr(0, 40);
-  EXPECT_EQ(main_window::WithBase("<p>x", {}), "<p>x");
+  EXPECT_EQ(main_window::WithBase("<p>x", core::Encoding::kGbk, {}), "<p>x");
   EXPECT_EQ(main_window::FolderAddress("/tmp/我的 站"),
             "file:///tmp/%E6%88%91%E7%9A%84%20%E7%AB%99/");
 }

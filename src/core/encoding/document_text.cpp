@@ -66,6 +66,17 @@ size_t FindAscii(std::string_view text, Encoding encoding,
                  std::string_view needle, size_t from, bool ignore_case) {
   if (needle.empty())
     return from <= text.size() ? from : std::string_view::npos;
+  // A byte below 0x40 other than a digit ('<', '&', a quote, white space)
+  // is a unit of its own in every encoding, and so is each ASCII byte after
+  // it: such a needle stands wherever its bytes do, found a memchr at a time.
+  const auto first = static_cast<unsigned char>(needle[0]);
+  if (first < 0x40 && (first < '0' || first > '9')) {
+    for (size_t at = text.find(needle[0], from); at != std::string_view::npos;
+         at = text.find(needle[0], at + 1)) {
+      if (MatchesAt(text, at, needle, ignore_case)) return at;
+    }
+    return std::string_view::npos;
+  }
   switch (encoding) {
     case Encoding::kBig5:
     case Encoding::kGbk:
