@@ -41,7 +41,7 @@ ChainLevel::ChainLevel(std::vector<CompiledDictionaryPtr> dictionaries,
     const PhraseTrie& trie = dictionaries_[k]->trie;
     max_key_length_ = std::max(max_key_length_, trie.MaxKeyLength());
     if (trie.MaxKeyLength() < 2) continue;
-    long_keyed_.push_back(k);
+    long_keyed_.push_back({&trie, k});
     const PhraseTrie::Node& root = trie.node(0);
     for (uint32_t i = root.first; i < root.first + root.count; ++i) {
       const PhraseTrie::Node& a = trie.node(i);
@@ -72,7 +72,7 @@ std::optional<ChainLevel> ChainLevel::Load(
   level.joined_.resize(count);
   for (size_t t = 0; t < count; ++t) {
     if (!in.Get(level.joined_[t]) ||
-        level.joined_[t].size() != level.trie(level.long_keyed_[t]).NodeCount())
+        level.joined_[t].size() != level.long_keyed_[t].trie->NodeCount())
       return std::nullopt;
   }
   return level;
@@ -117,9 +117,9 @@ void ChainLevel::AppendKeyStarts(std::vector<char32_t>& out) const {
 }
 
 bool ChainLevel::BeginsLongKey(char32_t cp) const {
-  for (const size_t k : long_keyed_) {
-    const uint32_t node = trie(k).Child(0, cp);
-    if (node != PhraseTrie::kNoNode && trie(k).HasChildren(node)) return true;
+  for (const LongKeyed& d : long_keyed_) {
+    const uint32_t node = d.trie->Child(0, cp);
+    if (node != PhraseTrie::kNoNode && d.trie->HasChildren(node)) return true;
   }
   return false;
 }
@@ -127,12 +127,12 @@ bool ChainLevel::BeginsLongKey(char32_t cp) const {
 size_t ChainLevel::LongestKeyBeginning(char32_t first, char32_t second) const {
   if (!MayBeginLongKey(first, second)) return 0;
   size_t longest = 0;
-  for (const size_t k : long_keyed_) {
-    const uint32_t node = trie(k).Child(0, first);
+  for (const LongKeyed& d : long_keyed_) {
+    const uint32_t node = d.trie->Child(0, first);
     if (node == PhraseTrie::kNoNode) continue;
-    const uint32_t child = trie(k).Child(node, second);
+    const uint32_t child = d.trie->Child(node, second);
     if (child != PhraseTrie::kNoNode)
-      longest = std::max(longest, trie(k).LongestKeyThrough(child));
+      longest = std::max(longest, d.trie->LongestKeyThrough(child));
   }
   return longest;
 }
@@ -141,9 +141,9 @@ size_t ChainLevel::LongKeyReachAt(std::u32string_view text, bool& open) const {
   if (text.size() >= 2 && !MayBeginLongKey(text[0], text[1])) return 0;
   size_t reach = 0;
   for (size_t t = 0; t < long_keyed_.size(); ++t) {
-    const size_t k = long_keyed_[t];
-    if (!text.empty() && !MayBegin(k, text[0])) continue;
-    const PhraseTrie& trie = this->trie(k);
+    if (!text.empty() && !MayBegin(long_keyed_[t].dictionary, text[0]))
+      continue;
+    const PhraseTrie& trie = *long_keyed_[t].trie;
     const uint32_t* joined = joined_.empty() ? nullptr : joined_[t].data();
     uint32_t node = 0;
     size_t i = 0;
@@ -173,9 +173,9 @@ void ChainLevel::JoinNextLevel(const ChainLevel& next) {
     }
   }
   joined_.clear();
-  for (const size_t k : long_keyed_) {
-    const PhraseTrie& trie = this->trie(k);
-    const Dictionary& dictionary = *dictionaries_[k]->dictionary;
+  for (const LongKeyed& d : long_keyed_) {
+    const PhraseTrie& trie = *d.trie;
+    const Dictionary& dictionary = *dictionaries_[d.dictionary]->dictionary;
     TableArray<uint32_t>& joined = joined_.emplace_back(trie.NodeCount(), 0);
     for (uint32_t n = 1; n < trie.NodeCount(); ++n) {
       const uint32_t v = trie.Value(n);

@@ -114,11 +114,13 @@ class ChainLevel {
   // has a key beginning with `cp`, a code point of the BMP.
   static constexpr size_t kTabled = 8;
   TableArray<uint8_t> begins_;
-  const PhraseTrie& trie(size_t k) const { return dictionaries_[k]->trie; }
-
-  // The numbers of those with a key of two or more code points: a
-  // character table has none, and the questions about long keys pass it by.
-  std::vector<size_t> long_keyed_;
+  // Those with a key of two or more code points: a character table has
+  // none, and the questions about long keys pass it by.
+  struct LongKeyed {
+    const PhraseTrie* trie;
+    size_t dictionary;  // Its number in the level.
+  };
+  std::vector<LongKeyed> long_keyed_;
   // For each of long_keyed_, indexed by node: for the key ending there, the
   // most code points a key of the next level holds from a code point of its
   // output on. Empty while no next level is joined.
