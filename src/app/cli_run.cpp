@@ -374,9 +374,9 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   std::vector<Job> jobs = PlanJobs(inputs, options, say);
   // Scripts and style sheets converted with their pages change encoding
   // with them.
-  std::vector<fs::path> files;
-  for (const Job& job : jobs) files.emplace_back(job.input);
-  if (core::HasScriptsOrStyleSheets(files))
+  if (std::any_of(jobs.begin(), jobs.end(), [](const Job& job) {
+        return core::IsScriptOrStyleSheet(job.input);
+      }))
     options.request.label_loaded_files = false;
 
   std::vector<Job> done = std::move(inputs.failed);

@@ -127,8 +127,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   request.phrases = options.phrases;
   request.label_loaded_files =
       asked.label_loaded_files &&
-      !core::HasScriptsOrStyleSheets(
-          std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()));
+      std::none_of(be_fore.begin(), be_fore.end(), core::IsScriptOrStyleSheet);
 
   // Each file to convert: its folder made (a folder that cannot be made
   // fails its file) and its file system noted.

@@ -50,7 +50,7 @@ struct ConversionRequest {
   unsigned threads = 1;
   // Whether a page names its old encoding on the scripts and style sheets
   // it loads (RecodeDocument); not when the same run converts those files
-  // (HasScriptsOrStyleSheets), which then change encoding with their pages.
+  // (IsScriptOrStyleSheet), which then change encoding with their pages.
   bool label_loaded_files = true;
 };
 

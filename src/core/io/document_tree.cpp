@@ -93,11 +93,9 @@ const std::vector<std::string>& DocumentExtensions() {
   return kExtensions;
 }
 
-bool HasScriptsOrStyleSheets(const std::vector<std::filesystem::path>& files) {
+bool IsScriptOrStyleSheet(std::string_view name) {
   static const std::vector<std::string> kLoaded = {"js", "css"};
-  return std::any_of(files.begin(), files.end(), [](const auto& file) {
-    return HasExtension(file.filename().string(), kLoaded);
-  });
+  return HasExtension(name, kLoaded);
 }
 
 bool HasExtension(std::string_view name,

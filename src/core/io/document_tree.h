@@ -15,10 +15,10 @@ namespace tovenrak::core {
 // pages, feeds and plain text.
 const std::vector<std::string>& DocumentExtensions();
 
-// Whether any of `files` is a script or a style sheet (.js, .css, any letter
-// case), which pages load: a run that converts such files converts them
-// with their pages.
-bool HasScriptsOrStyleSheets(const std::vector<std::filesystem::path>& files);
+// Whether the file named `name` is a script or a style sheet (.js, .css, any
+// letter case), which pages load: a run that converts such files converts
+// them with their pages.
+bool IsScriptOrStyleSheet(std::string_view name);
 
 // True when `name` ends in a dot and one of `extensions`, in any letter case.
 bool HasExtension(std::string_view name,

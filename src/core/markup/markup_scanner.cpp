@@ -154,16 +154,16 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
   return script ? Escapes::kScript : Escapes::kStyle;
 }
 
-// Where the start tag of a <script> or a <link> that loads a script or a
+// Where a start tag of a <script> or a <link> that loads a script or a
 // style sheet from a file, and says nothing of its encoding, would name it
-// (MarkupPiece::charset_at); 0 when it loads none or names one. Its name is
-// the letters alone (a NUL would give the same key).
+// (MarkupPiece::charset_at); 0 for any other tag. Its name is the letters
+// alone (a NUL would give the same key).
 template <typename Char>
 uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
   const NameKey name = tokenizer_.name();
   const bool script = name == kScriptKey && token.inner.size() == 6;
   const bool link = name == kLinkKey && token.inner.size() == 4;
-  if (!script && !link) return 0;
+  if (token.kind != HtmlTokenKind::kStartTag || (!script && !link)) return 0;
   bool loads = false, style_sheet = false;
   for (const HtmlAttribute& a : tokenizer_.attributes()) {
     const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
@@ -220,7 +220,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       // Most tags are kept whole, one piece.
       if (SplitTag(token, piece)) piece = pending_[next_++];
       // Its first piece is kept markup that begins with its name.
-      if (label_files_ && token.kind == HtmlTokenKind::kStartTag &&
+      // Most tags are neither: the names are compared here first.
+      if (label_files_ &&
           (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey))
         piece.charset_at = CharsetAt(token);
       return true;

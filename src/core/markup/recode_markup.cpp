@@ -84,8 +84,9 @@ class MarkupRecoder {
   // With `points`, the text begins at bytes[first_unit] (after a
   // byte-order mark).
   //
-  // Without `how`, every piece is kept. With an `external_charset`, each
-  // tag that loads a file without naming its charset names that one.
+  // Without `how` it converts nothing: each piece goes to KeepPiece. With an
+  // `external_charset`, each tag that loads a file without naming its
+  // charset names that one.
   MarkupRecoder(const Converter& converter, std::string_view bytes,
                 Encoding source, Encoding target,
                 std::optional<ScriptConversion> how, size_t enough,
@@ -95,7 +96,6 @@ class MarkupRecoder {
                 std::string_view external_charset)
       : converter_(converter),
         how_(how.value_or(ScriptConversion{})),
-        converts_script_(how.has_value()),
         bytes_(bytes),
         source_(source),
         target_(target),
@@ -116,10 +116,6 @@ class MarkupRecoder {
   // Takes the next piece, its span counted in bytes.
   Status Add(const MarkupPiece& piece) {
     const TextSpan span = piece.span;
-    if (!converts_script_) {
-      return piece.charset_at != 0 ? KeepLabelled(span, piece.charset_at)
-                                   : Keep(span, piece.escapes);
-    }
     auto ascii = [&] {
       return piece.kind == PieceKind::kText
                  ? piece.ascii
@@ -160,6 +156,12 @@ class MarkupRecoder {
     if (Status done = FlushRun(); !done) return done;
     if (piece.charset_at != 0) return KeepLabelled(span, piece.charset_at);
     return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
+  }
+
+  // Takes the next piece, to be kept as it is, but for a charset it needs.
+  Status KeepPiece(const MarkupPiece& piece) {
+    return piece.charset_at != 0 ? KeepLabelled(piece.span, piece.charset_at)
+                                 : Keep(piece.span, piece.escapes);
   }
 
   // The page has ended: converts and writes what is left.
@@ -423,7 +425,6 @@ class MarkupRecoder {
 
   const Converter& converter_;
   const ScriptConversion how_;
-  const bool converts_script_;
   const std::string_view bytes_;
   const Encoding source_, target_;
   const size_t enough_;
@@ -514,7 +515,8 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   while (scanner.Next(read)) {
     read.span.begin += pos;
     read.span.end += pos;
-    if (Status done = recoder.Add(read); !done) return done;
+    if (Status done = how ? recoder.Add(read) : recoder.KeepPiece(read); !done)
+      return done;
   }
   if (scanner.problem()) {
     out.resize(start);
