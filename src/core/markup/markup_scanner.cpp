@@ -219,8 +219,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
         raw_escapes_ = EscapesOfContents();
       // Most tags are kept whole, one piece.
       if (SplitTag(token, piece)) piece = pending_[next_++];
-      // Its first piece is kept markup that begins with its name.
-      // Most tags are neither: the names are compared here first.
+      // Its first piece is kept markup that begins with its name. Most tags
+      // are neither a script nor a link, which the names tell at once.
       if (label_files_ &&
           (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey))
         piece.charset_at = CharsetAt(token);
