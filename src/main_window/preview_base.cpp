@@ -38,10 +38,7 @@ std::filesystem::path FolderOf(const std::filesystem::path& path) {
 std::string FolderAddress(const std::filesystem::path& folder) {
   constexpr char kHex[] = "0123456789ABCDEF";
   std::string address = "file://";
-  std::error_code error;
-  const std::filesystem::path absolute =
-      std::filesystem::absolute(folder, error);
-  for (const char c : (error ? folder : absolute).string()) {
+  for (const char c : folder.string()) {
     const auto b = static_cast<unsigned char>(c);
     if ((b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ||
         (b >= '0' && b <= '9') || c == '-' || c == '.' || c == '_' ||
