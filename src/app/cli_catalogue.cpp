@@ -42,7 +42,8 @@ under their paths below it.
   -r, --recursive     convert the documents in each FOLDER named and in the
                         folders below it; links are not followed
       --ext=LIST      the extensions of the documents in folders, separated
-                        by commas (default: {0}); other files are skipped
+                        by commas; other files are skipped (default:
+                        {0})
   -j, --jobs=N        convert N files at a time (default: one per core); with
                         fewer files, a large one is converted on several
       --overwrite     allow writing over an input file
@@ -99,8 +100,8 @@ constexpr Translation kTranslations[] = {
   -o, --output=目录   把转换后的文件写入该目录（默认：当前文件夹），目录不存在
                         时创建
   -r, --recursive     转换指定的每个文件夹及其下各层文件夹中的文档；不跟随链接
-      --ext=列表      文件夹中文档的扩展名，以逗号分隔（默认：{0}）；
-                        其他文件跳过
+      --ext=列表      文件夹中文档的扩展名，以逗号分隔；其他文件跳过（默认：
+                        {0}）
   -j, --jobs=N        同时转换 N 个文件（默认：每个处理器核心一个）；文件较少
                         时，大文件分在多个线程上转换
       --overwrite     允许覆盖输入文件
