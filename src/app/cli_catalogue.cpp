@@ -154,6 +154,9 @@ constexpr Translation kTranslations[] = {
      "会覆盖输入文件 {0}；没有写入输出"},
     {"has the same name as {0}; output not written",
      "与 {0} 同名；没有写入输出"},
+    {"would write over {0}, a file of the folder being converted (use "
+     "--overwrite)",
+     "会覆盖正在转换的文件夹中原有的文件 {0}（确需覆盖请用 --overwrite）"},
     {"cannot write {0}: {1}", "无法写入 {0}：{1}"},
     {"cannot create folder {0}: {1}", "无法创建文件夹 {0}：{1}"},
     {"cannot create output folder {0}: {1}", "无法创建输出文件夹 {0}：{1}"},

@@ -97,7 +97,9 @@ std::string Quoted(const std::string& name) {
 // The inputs of a run once folders are walked.
 struct Inputs {
   std::vector<fs::path> paths;
-  std::vector<std::string> names;    // Below the output folder.
+  std::vector<std::string> names;  // Below the output folder.
+  // Documents of the trees in the output folder, which are not converted.
+  std::vector<fs::path> kept;
   std::vector<Job> failed;           // Folders that could not be read.
   std::vector<std::string> skipped;  // Reports of files not converted.
 };
@@ -123,6 +125,7 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
       inputs.paths.push_back(std::move(document.path));
       inputs.names.push_back(document.relative.string());
     }
+    inputs.kept.insert(inputs.kept.end(), tree.kept.begin(), tree.kept.end());
     for (const auto& skipped : tree.skipped) {
       inputs.skipped.push_back(
           core::EscapeForTerminal(skipped.path.string()) + ": " +
@@ -148,7 +151,8 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
     return jobs;
   }
   const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
-      inputs.paths, inputs.names, options.output_dir, options.overwrite);
+      inputs.paths, inputs.names, options.output_dir, options.overwrite,
+      options.overwrite ? std::vector<fs::path>{} : inputs.kept);
   std::vector<Job> jobs;
   for (size_t i = 0; i < plan.size(); ++i) {
     const std::string& other = inputs.paths[plan[i].other].native();
@@ -174,6 +178,12 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
       case core::OutputVerdict::kSameOutput:
         job.failure = say("has the same name as {0}; output not written",
                           {Quoted(other)});
+        break;
+      case core::OutputVerdict::kOverKept:
+        job.failure = say(
+            "would write over {0}, a file of the folder being converted (use "
+            "--overwrite)",
+            {Quoted(plan[i].output.native())});
         break;
     }
     jobs.push_back(std::move(job));

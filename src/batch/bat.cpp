@@ -198,6 +198,8 @@ void Bat::OnBeForeDropped(const std::vector<std::filesystem::path>& paths) {
         core::ListDocuments(path, core::DocumentExtensions(), view_.ToText());
     for (core::DocumentTree::Entry& document : tree.documents)
       Append(document.path.string(), document.relative.string());
+    options_.kept.insert(options_.kept.end(), tree.kept.begin(),
+                         tree.kept.end());
     for (const core::Error& failure : tree.failures)
       unreadable += "\n" + failure.path + "（" +
                     platform::OsReasonText(failure.reason) + "）";

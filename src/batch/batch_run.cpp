@@ -112,7 +112,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   const size_t n = be_fore.size();
   const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
       std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()),
-      be_hind, target_folder, /*may_replace_own_input=*/true);
+      be_hind, target_folder, /*may_replace_own_input=*/true, options.kept);
 
   // Saves skip their own sync; each file system is synced once at the end.
   core::DeferredSync deferred;
@@ -249,6 +249,10 @@ BatchOutcome RunBatch(const core::Converter& er,
     } else if (plan[i].verdict == core::OutputVerdict::kOverInput) {
       outcome.failed.push_back(
           {be_fore[i], "会覆盖待转换的文件 " + other + "，未写入"});
+    } else if (plan[i].verdict == core::OutputVerdict::kOverKept) {
+      outcome.failed.push_back({be_fore[i], "会覆盖所转换文件夹中原有的文件 " +
+                                                plan[i].output.string() +
+                                                "，未写入"});
     } else if (plan[i].verdict == core::OutputVerdict::kSameOutput) {
       outcome.failed.push_back(
           {be_fore[i], "与 " + other + " 的转换结果同名，未写入"});

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,6 +58,9 @@ struct BatchOptions {
   bool review_list = false;
   // Applied before the dictionaries to every file, when not null.
   std::shared_ptr<const core::UserPhrases> phrases;
+  // Files no output may replace: the documents of a folder listed that lay
+  // in the target folder, and so were not listed (core::DocumentTree::kept).
+  std::vector<std::filesystem::path> kept;
 };
 
 inline constexpr const char* kReviewListName = "tovenrak-review.txt";

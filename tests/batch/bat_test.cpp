@@ -200,6 +200,16 @@ TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
   for (const char* name : {"out/index.htm", "out/sub/index.htm", "out/a.txt"})
     EXPECT_EQ(testing::ScratchFolder::Read(dir_ / name), big5) << name;
   EXPECT_EQ(messages_.shown.back().icon, platform::MessageIcon::kInformation);
+
+  // A folder listed while the target lies in it keeps the documents there,
+  // which it does not list: site/index.htm may not become sub/index.htm.
+  auto into_itself = MakeBat();
+  view_.to_text = (dir_ / "site/sub").string();
+  into_itself->OnBeForeDropped({dir_ / "site"});
+  EXPECT_EQ(Joined(into_itself->be_hind()), "index.htm");
+  into_itself->OnNGo();
+  EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "site/sub/index.htm"), gb);
+  EXPECT_NE(messages_.shown.back().text.find("原有的文件"), std::string::npos);
 }
 
 // Auto is today's direction; the chosen variant reaches every target.

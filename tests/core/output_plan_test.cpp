@@ -19,9 +19,10 @@ std::string Shown(const std::vector<PlannedOutput>& plan) {
   std::string shown;
   for (const PlannedOutput& p : plan) {
     shown +=
-        (shown.empty() ? "" : " ") + std::string(1, "wrosn"[int(p.verdict)]);
+        (shown.empty() ? "" : " ") + std::string(1, "wrosnk"[int(p.verdict)]);
     if (p.verdict != OutputVerdict::kWrite &&
-        p.verdict != OutputVerdict::kNoName)
+        p.verdict != OutputVerdict::kNoName &&
+        p.verdict != OutputVerdict::kOverKept)
       shown += std::to_string(p.other);
   }
   return shown;
@@ -66,6 +67,11 @@ TEST(OutputPlanTest, TellsFilesApartByDeviceAndInode) {
               c.expected)
         << c.inputs << " into " << c.folder;
   }
+  // A file to keep is replaced by no output, however its path is written.
+  EXPECT_EQ(Shown(PlanOutputs({dir / "in/a.htm", dir / "in/b.htm"},
+                              {"a.htm", "b.htm"}, dir / "other", true,
+                              {dir / "out/../other/a.htm"})),
+            "k w");
 }
 
 TEST(OutputPlanTest, NamesWithFoldersStayBelowTheOutputFolder) {

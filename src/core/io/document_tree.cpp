@@ -119,11 +119,13 @@ DocumentTree ListDocuments(const fs::path& root,
   FileId root_id{}, excluded{};
   const bool has_excluded = IdOf(exclude, excluded);
   std::set<FileId> entered;
-  // Folders still to read, by their path below the root; the last is next.
-  std::vector<fs::path> pending = {fs::path()};
+  // Folders still to read, by their path below the root, and whether they
+  // are in the excluded folder; the last is next.
+  std::vector<std::pair<fs::path, bool>> pending = {{fs::path(), false}};
   std::vector<Listed> entries;
   while (!pending.empty()) {
-    const fs::path relative = std::move(pending.back());
+    const fs::path relative = std::move(pending.back().first);
+    bool kept = pending.back().second;
     pending.pop_back();
     const fs::path folder = relative.empty() ? root : root / relative;
     // The root may be reached through a link; a subfolder was listed as a
@@ -137,9 +139,8 @@ DocumentTree ListDocuments(const fs::path& root,
     }
     const FileId id{st.st_dev, st.st_ino};
     if (relative.empty()) root_id = id;
-    if (!entered.insert(id).second ||
-        (has_excluded && id == excluded && id != root_id))
-      continue;
+    if (!entered.insert(id).second) continue;
+    kept = kept || (has_excluded && id == excluded && id != root_id);
     if (const int read = ReadListing(listing.get(), entries); read != 0) {
       tree.failures.push_back(
           {ErrorCode::kUnreadable, std::strerror(read), folder.string()});
@@ -152,6 +153,11 @@ DocumentTree ListDocuments(const fs::path& root,
     for (const Listed& entry : entries) {
       if (entry.type == fs::file_type::directory) {
         subfolders.push_back(relative / entry.name);
+      } else if (kept) {
+        if ((entry.type == fs::file_type::regular ||
+             entry.type == fs::file_type::symlink) &&
+            HasExtension(entry.name, extensions))
+          tree.kept.push_back(folder / entry.name);
       } else if (entry.type == fs::file_type::symlink) {
         tree.skipped.push_back(
             {folder / entry.name, DocumentTree::Skip::kLink});
@@ -163,7 +169,8 @@ DocumentTree ListDocuments(const fs::path& root,
             {folder / entry.name, DocumentTree::Skip::kOtherKind});
       }
     }
-    pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
+    for (auto it = subfolders.rbegin(); it != subfolders.rend(); ++it)
+      pending.emplace_back(std::move(*it), kept);
   }
   return tree;
 }

@@ -35,6 +35,10 @@ struct DocumentTree {
     Skip why;
   };
   std::vector<Entry> documents;
+  // Documents (and links named as documents) in the excluded folder: not
+  // converted, and the user's own for all the run knows, so that no output
+  // may replace one.
+  std::vector<std::filesystem::path> kept;
   // Files of other kinds (and devices, pipes, sockets), and links.
   std::vector<Skipped> skipped;
   // Folders that could not be read, with the OS's reason.
@@ -45,9 +49,10 @@ struct DocumentTree {
 // `extensions`, each folder's files in name order before its subfolders. A
 // link is never followed, so nothing outside the tree is listed and no loop
 // is entered through one; a folder reached a second time (a bind mount of a
-// folder above it) is not entered again, nor is the folder `exclude` (an
-// output folder inside the tree) unless it is `root` itself. A folder that
-// cannot be read is a failure and the rest is listed.
+// folder above it) is not entered again. The folder `exclude` (an output
+// folder inside the tree), unless it is `root` itself, is listed into `kept`
+// instead: its documents are not converted, but outputs land among them. A
+// folder that cannot be read is a failure and the rest is listed.
 DocumentTree ListDocuments(const std::filesystem::path& root,
                            const std::vector<std::string>& extensions,
                            const std::filesystem::path& exclude);

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <map>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <tuple>
 
@@ -94,7 +95,8 @@ bool IsOutputName(const std::string& name) {
 std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
                                        const std::vector<std::string>& names,
                                        const fs::path& folder,
-                                       bool may_replace_own_input) {
+                                       bool may_replace_own_input,
+                                       const std::vector<fs::path>& kept) {
   assert(inputs.size() == names.size());
   const size_t n = inputs.size();
   std::vector<Key> file_of(n);  // The file an input reaches, else its entry.
@@ -106,6 +108,8 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
     first_by_file.emplace(file_of[i], i);
     input_by_entry.emplace(entry, i);
   }
+  std::set<Key> kept_entries;
+  for (const fs::path& path : kept) kept_entries.insert(entry_keys.Of(path));
 
   std::vector<PlannedOutput> plan(n);
   std::map<Key, size_t> written;  // Output entry -> the input written there.
@@ -149,6 +153,10 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
     if (over_own && !may_replace_own_input) {
       out.verdict = OutputVerdict::kOverInput;
       out.other = i;
+      continue;
+    }
+    if (kept_entries.contains(output_entry)) {
+      out.verdict = OutputVerdict::kOverKept;
       continue;
     }
     if (auto [it, fresh] = written.emplace(output_entry, i); !fresh) {

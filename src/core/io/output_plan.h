@@ -16,6 +16,7 @@ enum class OutputVerdict {
   kOverInput,   // `output` is input `other` (this one without permission).
   kSameOutput,  // `output` is already the output of input `other`.
   kNoName,      // The output name is not one (see PlanOutputs).
+  kOverKept,    // `output` is one of the files to keep.
 };
 
 struct PlannedOutput {
@@ -36,7 +37,9 @@ struct PlannedOutput {
 //   input may be written over itself when `may_replace_own_input`; an input
 //   is never replaced by another's output;
 // - an output of the same name in the same folder as an earlier kWrite is
-//   kSameOutput of it.
+//   kSameOutput of it;
+// - an output that is the entry of one of `kept` (files of a folder being
+//   converted that the run does not convert) is kOverKept.
 // Folders of names that do not exist yet are compared by their paths made
 // absolute: they cannot hold an input.
 // Inputs that cannot be examined (missing, unreadable) are compared by their
@@ -45,6 +48,7 @@ struct PlannedOutput {
 std::vector<PlannedOutput> PlanOutputs(
     const std::vector<std::filesystem::path>& inputs,
     const std::vector<std::string>& names, const std::filesystem::path& folder,
-    bool may_replace_own_input);
+    bool may_replace_own_input,
+    const std::vector<std::filesystem::path>& kept = {});
 
 }  // namespace tovenrak::core
