@@ -14,11 +14,17 @@ struct Case {
 
 TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
   const Case cases[] = {
-      {R"(<meta http-equiv="Content-Type" content="text/html; charset=gb2312">)",
-       R"(<meta http-equiv="Content-Type" content="text/html; charset=big5" http-equiv=Content-Type>)",
+      // Only the name changes: the rest of the tag stays as written.
+      {R"(<meta http-equiv="Content-Type" content="text/html; charset=gb2312" />)",
+       R"(<meta http-equiv="Content-Type" content="text/html; charset=big5" />)",
        Encoding::kBig5},
-      {R"(<META content="text/html; charset=big5" http-equiv=Content-Type>)",
-       R"(<META content="text/html; charset=gb2312" http-equiv=Content-Type>)"},
+      {R"(<META content="text/html; charset=big5" http-equiv="Content-Type" id=m lang=zh>)",
+       R"(<META content="text/html; charset=gb2312" http-equiv="Content-Type" id=m lang=zh>)"},
+      {R"(<meta name="x" http-equiv=" content-type" content="text/html; charset=big5">)",
+       R"(<meta name="x" http-equiv=" content-type" content="text/html; charset=gb2312">)"},
+      // A content value without an http-equiv is given one.
+      {R"(<meta content="text/html; charset=big5"lang=zh>)",
+       R"(<meta content="text/html; charset=gb2312" http-equiv=Content-Type lang=zh>)"},
       {R"(<meta content='text/html; charset=big5'>)",
        R"(<meta content='text/html; charset=gb2312' http-equiv=Content-Type>)"},
       {R"(<meta content=text/html;charset=big5>)",
@@ -28,8 +34,8 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {R"(<meta charset="big5">)", R"(<meta charset="gb2312">)"},
       {R"(<meta charset=big5 />)", R"(<meta charset=gb2312 />)"},
       {R"(<Meta CHARSET='BIG5'>)", R"(<Meta CHARSET='gb2312'>)"},
-      {R"(<META CONTENT="text/html; CHARSET=BIG5">)",
-       R"(<META CONTENT="text/html; charset=gb2312" http-equiv=Content-Type>)"},
+      {R"(<META CONTENT="text/html; CHARSET=BIG5; x=1">)",
+       R"(<META CONTENT="text/html; CHARSET=gb2312; x=1" http-equiv=Content-Type>)"},
       {"<meta charset=big5><meta content=\"text/html; charset=big5\">",
        "<meta charset=gb2312><meta content=\"text/html; charset=big5\">"},
       {"<p>charset=big5 > x</p><script>var s='charset=';</script><meta "
@@ -43,8 +49,7 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {"<meta\n http-equiv=\"Content-Type\"\n content=\"text/html; "
        "charset=big5\"\n>",
        "<meta\n http-equiv=\"Content-Type\"\n content=\"text/html; "
-       "charset=gb2312\" "
-       "http-equiv=Content-Type>"},
+       "charset=gb2312\"\n>"},
       {"\xA4\xA4<meta charset=big5>\xA4\xE5",
        "\xA4\xA4<meta charset=gb2312>\xA4\xE5"},
       {"<meta content=\"text/html; charset=utf-8\">",
@@ -55,7 +60,8 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       // HTML allows white space around the "=", in both forms.
       {R"(<meta charset = "big5">)", R"(<meta charset = "gb2312">)"},
       {"<meta content=\"text/html; charset =\tbig5\">",
-       "<meta content=\"text/html; charset=gb2312\" http-equiv=Content-Type>"},
+       "<meta content=\"text/html; charset =\tgb2312\" "
+       "http-equiv=Content-Type>"},
       // Four Big5 codes are two characters each, a letter and a mark.
       {"<title>\x88\x62\x88\xA5</title><meta charset=gb2312><p>",
        "<title>\x88\x62\x88\xA5</title><meta charset=big5><p>",
@@ -84,7 +90,8 @@ TEST(RewriteCharsetTest, AFarDeclarationIsFoundAsInAShortPage) {
         {"<meta charset=big5 title='" + far + "'>",
          "<meta charset=gb2312 title='" + far + "'>"},
         {"<meta content='charset=big5' title='" + far + "'>",
-         "<meta content='charset=gb2312' http-equiv=Content-Type>"},
+         "<meta content='charset=gb2312' http-equiv=Content-Type title='" +
+             far + "'>"},
     };
     for (const Case& c : cases)
       EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected)
@@ -99,6 +106,7 @@ TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {
       "<body charset=big5>",
       "<!-- <meta charset=big5> -->",
       "<meta name=description content=\"text/html; charset=big5\">",
+      "<meta http-equiv=refresh content=\"0; url=a.htm?charset=gb2312\">",
       "<meta content=\"text/html; charset big5\">",
       "<meta \xA4"
       "charset=big5>",  // The key inside a double-byte character.

@@ -57,22 +57,20 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
     }
     return byte;
   };
-  const size_t key = to_byte(found->key);
   const size_t name = to_byte(found->name);
   const size_t name_end = to_byte(found->name_end);
-  const size_t close = to_byte(found->close);
-
-  const std::string_view declared = DeclaredName(target);
-  if (!found->in_content)
-    return DeclarationEdit{name, name_end - name, std::string(declared)};
-
-  // The declaration is part of a content value: it and the rest of the tag
-  // become the target, the value's closing quote and an http-equiv.
-  DeclarationEdit edit{key, close - key, "charset="};
-  edit.replacement += declared;
-  if (found->quote != 0) edit.replacement += static_cast<char>(found->quote);
+  DeclarationEdit edit{name, name_end - name,
+                       std::string(DeclaredName(target))};
+  if (!found->needs_http_equiv) return edit;
+  // A content value without an http-equiv: browsers read it once it has
+  // one, after the value.
+  const size_t value_end = to_byte(found->value_end);
+  edit.length = value_end - name;
+  edit.replacement += text.substr(name_end, value_end - name_end);
   edit.replacement += kHttpEquiv;
-  if (decoded.text[found->close - 1] == '/') edit.replacement += " /";
+  // An unquoted value runs on to white space or '>': "/>" would end it.
+  if (text[value_end] != '>' && !IsHtmlSpace(text[value_end]))
+    edit.replacement += ' ';
   return edit;
 }
 

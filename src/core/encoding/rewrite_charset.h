@@ -12,7 +12,8 @@
 
 namespace tovenrak::core {
 
-// A replacement of `length` bytes at `pos` by `replacement` (plain ASCII).
+// A replacement of `length` bytes at `pos` by `replacement` (bytes of the
+// text's encoding).
 struct DeclarationEdit {
   size_t pos;
   size_t length;
@@ -27,17 +28,17 @@ struct DeclarationEdit {
 // and a quoted value may hold '>'. In the first <meta> tag that declares a
 // charset, the first "charset=" (any letter case, and white space around the
 // "=" as HTML allows: charset = "big5") counts that stands outside every
-// attribute value, or in the content value of a tag without a name
-// attribute (<meta name=description content="...charset=..."> declares
-// nothing). As an attribute (<meta charset="big5">) just the encoding name
-// is replaced, keeping its quotes. Inside a content value (content=
-// "text/html; charset=big5") everything from "charset=" to the tag's ">"
-// becomes "charset=" and the name, the value's own closing quote and
-// " http-equiv=Content-Type"; a self-closing "/" is kept as " />". A text
-// without such a declaration, or whose meta tag has no ">", gets no edit; no
-// declaration is ever added. Applying the edit and looking again gives an
-// edit that changes nothing. Linear in the length of the text; a text is
-// decoded only as far as needed to find its declaring tag.
+// attribute value, or in the content value of a tag whose http-equiv is
+// Content-Type or that has neither an http-equiv nor a name (<meta
+// name=description content="...charset=..."> declares nothing). Just the
+// encoding name is replaced, keeping its quotes and the rest of the tag
+// (<meta charset="big5">, content="text/html; charset=big5"); a content value
+// in a tag without an http-equiv gets " http-equiv=Content-Type" after it, so
+// that browsers read it. A text without such a declaration, or whose meta tag
+// has no ">", gets no edit; no declaration is ever added. Applying the edit
+// and looking again gives an edit that changes nothing. Linear in the length
+// of the text; a text is decoded only as far as needed to find its declaring
+// tag.
 std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
                                                Encoding target);
 

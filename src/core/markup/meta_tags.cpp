@@ -16,6 +16,16 @@ bool IsLabelChar(char32_t c) {
 
 constexpr size_t npos = std::u32string_view::npos;
 
+// The value at `span` without the white space around it.
+template <typename Char>
+std::basic_string_view<Char> Trimmed(std::basic_string_view<Char> text,
+                                     TextSpan span) {
+  size_t begin = span.begin, end = span.end;
+  while (begin < end && IsHtmlSpace(text[begin])) ++begin;
+  while (end > begin && IsHtmlSpace(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
 // Where the value of a key "charset" at `pos` begins, past the "=" and the
 // white space that HTML allows around it; npos when no "=" follows before
 // `end`.
@@ -31,19 +41,25 @@ size_t ValueOfKeyAt(std::basic_string_view<Char> text, size_t pos, size_t end) {
 }
 
 // The first "charset=" of `tag` that declares the page's encoding: one
-// outside every attribute value, or one in the content value of a tag
-// without a name (<meta name=description content="... charset=..."> says
-// something else).
+// outside every attribute value, or one in a content value that browsers
+// read as a Content-Type (<meta name=description content="... charset=...">
+// says something else).
 template <typename Char>
 std::optional<CharsetDeclaration> DeclarationIn(
     std::basic_string_view<Char> text, const MetaTag& tag) {
   const size_t close = tag.whole.end - 1;
   bool named = false;
+  const HtmlAttribute* equiv = nullptr;
   for (const HtmlAttribute& attribute : tag.attributes) {
-    named = named || EqualsIgnoringCase(text.substr(attribute.name.begin,
-                                                    attribute.name.size()),
-                                        "name");
+    const auto name = text.substr(attribute.name.begin, attribute.name.size());
+    named = named || EqualsIgnoringCase(name, "name");
+    if (!equiv && EqualsIgnoringCase(name, "http-equiv")) equiv = &attribute;
   }
+  // A tag without either declares as it did when this rewrite named its
+  // http-equiv for it.
+  const bool content_declares =
+      equiv ? EqualsIgnoringCase(Trimmed(text, equiv->value), "content-type")
+            : !named;
   size_t next_attribute = 0;
   for (size_t key = tag.whole.begin + 5; key < close; ++key) {
     const size_t value = ValueOfKeyAt(text, key, close);
@@ -56,9 +72,10 @@ std::optional<CharsetDeclaration> DeclarationIn(
     if (next_attribute < tag.attributes.size()) {
       const HtmlAttribute& attribute = tag.attributes[next_attribute];
       if (attribute.has_value && attribute.value.begin <= key) {
-        if (named || !EqualsIgnoringCase(text.substr(attribute.name.begin,
-                                                     attribute.name.size()),
-                                         "content")) {
+        if (!content_declares ||
+            !EqualsIgnoringCase(
+                text.substr(attribute.name.begin, attribute.name.size()),
+                "content")) {
           key = attribute.value.end;
           continue;
         }
@@ -73,6 +90,8 @@ std::optional<CharsetDeclaration> DeclarationIn(
         found.name_end = found.name;
         while (found.name_end < close && IsLabelChar(text[found.name_end]))
           ++found.name_end;
+        found.value_end = attribute.value.end + (attribute.quote != 0);
+        found.needs_http_equiv = equiv == nullptr;
         return found;
       }
     }

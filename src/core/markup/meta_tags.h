@@ -21,6 +21,10 @@ struct CharsetDeclaration {
   char32_t quote = 0;  // In a content value: the quote that opened it, or 0.
   size_t name = 0;     // The encoding name, without quotes.
   size_t name_end = 0;
+  // In a content value: where the value ends, past its closing quote, and
+  // whether the tag lacks the http-equiv that makes browsers read it.
+  size_t value_end = 0;
+  bool needs_http_equiv = false;
 };
 
 // The declaration of the first <meta> start tag of `text` (any letter case)
@@ -30,10 +34,12 @@ struct CharsetDeclaration {
 // as markup to its end, the tags before the point where reading stopped): its
 // first "charset=" (any letter case, white space allowed around the "=") that
 // stands outside every attribute value, or in the content value of a tag
-// without a name attribute (<meta name=description content="...charset=...">
-// declares nothing). As an attribute the name is its whole value, quoted or
-// not; in a content value, the letters, digits and "-_.:" that follow, past a
-// quote of the other kind.
+// whose http-equiv is Content-Type, or that has neither an http-equiv nor a
+// name (<meta name=description content="...charset=..."> and <meta
+// http-equiv=refresh content="0; url=a.htm?charset=big5"> declare nothing).
+// As an attribute the name is its whole value, quoted or not; in a content
+// value, the letters, digits and "-_.:" that follow, past a quote of the
+// other kind.
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u32string_view text);
 // The same over bytes, each read as the code point of its value (so a
