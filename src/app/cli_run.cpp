@@ -194,6 +194,10 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
 // The report of a failed conversion: a failed save names the output.
 std::string Describe(const core::Error& error, const Job& job,
                      const Messages& say) {
+  if (error.reason.starts_with(core::kOtherEncodingReason)) {
+    return core::EscapeForTerminal(error.reason) +
+           say(" (name its encoding with --from to convert it anyway)");
+  }
   if (error.path.empty() || error.path == job.input)
     return core::EscapeForTerminal(error.reason);
   if (error.path == job.destination.native()) {

@@ -56,8 +56,17 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
                  ? "无法写入 " + error.path
                  : "写入 " + error.path + " 时" + reason;
   }
-  if (!error.reason.empty())
+  if (error.reason == core::kBinaryReason) {
+    reason = "含有二进制数据，不是网页或文本文件";
+  } else if (error.reason == core::kUtf16Reason) {
+    reason = "是 UTF-16 编码的，无法转换";
+  } else if (error.reason.starts_with(core::kOtherEncodingReason)) {
+    reason = "内容不像中文，声明的编码 " +
+             error.reason.substr(core::kOtherEncodingReason.size()) +
+             " 也不是中文编码，未转换";
+  } else if (!error.reason.empty()) {
     reason += "（" + platform::OsReasonText(error.reason) + "）";
+  }
   return reason;
 }
 

@@ -71,9 +71,15 @@ Result<DocumentConversion> ConvertDocument(
     result.source.reason = DetectionReason::kNamed;
   } else {
     if (HasUtf16ByteOrderMark(text))
-      return Error{ErrorCode::kInvalidInput, "UTF-16 text is not supported"};
+      return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
     result.source = DetectEncoding(text);
+    if (!result.source.other_declared.empty()) {
+      return Error{ErrorCode::kInvalidInput, std::string(kOtherEncodingReason) +
+                                                 result.source.other_declared};
+    }
   }
+  if (text.find('\0') != std::string_view::npos)
+    return Error{ErrorCode::kInvalidInput, std::string(kBinaryReason)};
   const Encoding source = result.source.encoding;
   result.target = TargetOf(request, source);
 

@@ -75,11 +75,24 @@ struct DocumentConversion {
 // The encoding `request` converts a document in `source` to.
 Encoding TargetOf(const ConversionRequest& request, Encoding source);
 
+// Why ConvertDocument refuses a text, as Error::reason.
+inline constexpr std::string_view kUtf16Reason = "UTF-16 text is not supported";
+inline constexpr std::string_view kBinaryReason =
+    "it holds binary data (NUL bytes): not a web page or text file";
+// Followed by the label it declares (Detection::other_declared).
+inline constexpr std::string_view kOtherEncodingReason =
+    "it declares an encoding that is not Chinese, and does not read as "
+    "Chinese: ";
+
 // Converts `text` as `request` says, by RecodeDocument with `name` (the
 // document's file name, if any, which helps tell a page from plain text), and
 // rewrites its charset and XML declarations to name the target. Fails with
-// kInvalidInput for UTF-16 text, with kTooLarge when memory runs out, and
-// with the converter's failures.
+// kInvalidInput for UTF-16 text (unless `request` names the encoding) and for
+// a text with a NUL byte, which no page or text file holds: converted, a
+// program or a picture would come out as garbage; also, unless `request`
+// names the encoding, for a page in another encoding that says so
+// (Detection::other_declared). Fails with kTooLarge when
+// memory runs out, and with the converter's failures.
 // `consumed`, when given, is told which bytes of `text` the conversion reads
 // no more, as RecodeDocument tells it.
 Result<DocumentConversion> ConvertDocument(

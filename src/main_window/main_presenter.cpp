@@ -149,6 +149,12 @@ void Main::OpenPath(const std::filesystem::path& path) {
     return;
   }
   const core::Detection detection = core::DetectEncoding(*read);
+  if (!detection.other_declared.empty()) {
+    PreviewOriginal(path);
+    ShowError("文件" + Quoted(path) + "的内容不像中文，声明的编码 " +
+              detection.other_declared + " 也不是中文编码，没有打开。");
+    return;
+  }
   OpenAs(detection, path, std::move(*read));
 }
 

@@ -123,11 +123,12 @@ TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
   const std::string good = Input("good.htm", kGbHair);
   const std::string blocked = Input("folder.htm", kGbHair);
   const std::string huge = Input("huge.htm", "HUGE");
+  const std::string binary = Input("logo.htm", std::string("GIF89a\0\xA4", 8));
   fs::create_directory(Out("folder.htm"));
   HungryConverter hungry(*product_);
-  EXPECT_EQ(
-      Run({"-j", "2", "-o", Out(), missing, good, blocked, huge}, "", &hungry),
-      1);
+  EXPECT_EQ(Run({"-j", "2", "-o", Out(), missing, good, blocked, huge, binary},
+                "", &hungry),
+            1);
   EXPECT_TRUE(Reported(
       (dir_ / "in").string() +
       "/\\x1B[2K\\x0D3 files converted\\x0A.htm: " + std::strerror(ENOENT)))
@@ -138,7 +139,9 @@ TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
   EXPECT_TRUE(
       Reported(huge + ": not enough memory to convert a text of 4 bytes"))
       << err_.str();
-  EXPECT_NE(err_.str().find("1 file converted, 3 failed"), std::string::npos);
+  EXPECT_TRUE(Reported(binary + ": " + std::string(core::kBinaryReason)))
+      << err_.str();
+  EXPECT_NE(err_.str().find("1 file converted, 4 failed"), std::string::npos);
   EXPECT_EQ(ScratchFolder::Read(Out("good.htm")), kBig5Hair);
   EXPECT_EQ(ScratchFolder::Names(Out()),
             (std::vector<std::string>{"folder.htm", "good.htm"}));

@@ -85,6 +85,16 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
       {"a/page.htm", gb, "<meta charset=big5>" + big5},
       {"a/x.htm", gb, big5},
       {"b/x.htm", "other", big5},  // would replace the output of a/x.htm
+      // A program is no page: converted in place, it would be lost.
+      {"prog.htm",
+       std::string("\x7F"
+                   "ELF\0\xB0\xA1",
+                   7),
+       std::string("\x7F"
+                   "ELF\0\xB0\xA1",
+                   7)},
+      {"latin.htm", "<meta charset=latin1>Caf\xE9s",
+       "<meta charset=latin1>Caf\xE9s"},
   };
   std::vector<std::string> be_fore, be_hind;
   for (const auto& c : cases) {
@@ -102,9 +112,12 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
         << c.listed;
   }
   EXPECT_EQ(outcome.converted, 4u);
-  ASSERT_EQ(outcome.failed.size(), 2u);
+  ASSERT_EQ(outcome.failed.size(), 4u);
   EXPECT_EQ(outcome.failed[0].path, be_fore[4]);
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
+  EXPECT_EQ(outcome.failed[2].reason, "含有二进制数据，不是网页或文本文件");
+  EXPECT_EQ(outcome.failed[3].reason,
+            "内容不像中文，声明的编码 latin1 也不是中文编码，未转换");
   ASSERT_EQ(outcome.mislabeled.size(), 1u);
   EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
   ASSERT_EQ(outcome.as_text.size(), 1u);

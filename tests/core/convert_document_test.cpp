@@ -52,6 +52,13 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
       {big5, kBig5, kUtf8, kToS, kSimplified, {.to = kUtf8, .script = kSimp}},
       {gbk, kBig5, kUtf8, kKept, gbk_as_big5, {.from = kBig5, .to = kUtf8}},
       {gbk, kGbk, kBig5, kKept, kept_big5, {.to = kBig5, .script = kKeep}},
+      // A page that says it is Korean converts only when told what it is.
+      {"<meta charset=euc-kr>" + gbk,
+       kGbk,
+       kBig5,
+       kToT,
+       "<meta charset=big5>" + big5,
+       {.from = kGbk}},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
@@ -65,6 +72,7 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
     EXPECT_EQ(out->target, c.target);
     EXPECT_EQ(out->script, c.script);
   }
+  EXPECT_FALSE(ConvertDocument(**converter, "<meta charset=euc-kr>" + gbk, {}));
 }
 
 // Converts `input` as ConvertDocument does, overwriting its bytes as soon

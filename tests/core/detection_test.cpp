@@ -85,6 +85,29 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
   }
 }
 
+// A page that declares another encoding is noted, unless its bytes read
+// plainly as one of ours (a server's header made browsers read it so).
+TEST(DetectionTest, APageInAnotherEncodingIsNotedUnlessItReadsAsOurs) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"<meta charset=ISO-8859-1><p>Caf\xE9 na\xEFve r\xE9sum\xE9",
+       "iso-8859-1"},
+      {"<?xml version='1.0' encoding='koi8-r'?><p>\xF0\xD2\xC9", "koi8-r"},
+      {"<meta charset=windows-1252>" + Bytes(kSimplified, kGbk), ""},
+      {"<meta charset=windows-1252>" + kTraditional, ""},
+      {"<meta charset=latin1><p>ascii only", ""},
+      {"<meta charset=utf-16>" + kSimplified, ""},  // Browsers read UTF-8.
+      {"<meta charset=x-unknown>\xE9t\xE9", ""},
+      // Korean is common GB to its bytes; HZ is ASCII to them.
+      {"<meta charset=euc-kr>\xC7\xD1\xB1\xB9\xBE\xEE", "euc-kr"},
+      {"<meta charset=hz-gb-2312><p>~{<:Ky~}", "hz-gb-2312"},
+      {"<meta charset=shift_jis><meta charset=gb2312>\x93\xFA", "shift_jis"},
+      {"<?xml version='1.0' encoding='gb2312'?><meta charset=sjis>\x93\xFA",
+       ""},
+  };
+  for (const auto& [bytes, label] : cases)
+    EXPECT_EQ(DetectEncoding(bytes).other_declared, label) << bytes;
+}
+
 TEST(DetectionTest, ReadsTheWebsLabelsInAnyCaseAndSpacing) {
   const std::pair<std::optional<Encoding>, std::vector<const char*>> cases[] = {
       {kBig5, {"Big5-HKSCS", " x-x-big5\t"}},

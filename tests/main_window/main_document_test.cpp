@@ -151,6 +151,11 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
       {"binary", true, std::string("\x89PNG\r\n\x1a\n", 9), "", false,
        "文件“/docs/bad.htm”含有二进制数据，不是网页或文本文件，没有打开。",
        gb_seen, shown_bad},
+      {"not Chinese", true, "<meta charset=latin1><p>Caf\xE9 cr\xE8me", "",
+       false,
+       "文件“/docs/bad.htm”的内容不像中文，声明的编码 latin1 "
+       "也不是中文编码，没有打开。",
+       gb_seen, shown_bad},
       {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
        false,
        "无法读取文件“/docs/bad.htm”。\n原因：文件大于 16 MiB，太大，"

@@ -32,4 +32,9 @@ std::optional<XmlEncoding> FindXmlEncoding(std::string_view text);
 // MiB is looked at.
 std::optional<Encoding> DeclaredEncoding(std::string_view text);
 
+// The encoding other than ours that `text` declares about itself, looked for
+// as DeclaredEncoding looks: the first of those two declarations that is a
+// label of one (OtherEncodingFromLabel); else std::nullopt.
+std::optional<OtherEncoding> DeclaredOtherEncoding(std::string_view text);
+
 }  // namespace tovenrak::core

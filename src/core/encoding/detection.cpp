@@ -181,6 +181,18 @@ bool FarAbove(long score, long other, const Profile& p) {
   return score - other >= 4 && (score - other) * 5 >= units;
 }
 
+// Every unit reads as Big5, or every one as GB, and at least half of them
+// as common characters: what Chinese text gives, and text in another
+// encoding hardly ever (Latin-1's "é" and the letter after it make a valid
+// but rare Big5 or GBK code).
+bool ReadsPlainlyAsChinese(const Profile& p) {
+  const size_t units = p.pairs + p.four_byte;
+  const bool big5 = p.big5_invalid + p.lone_bytes + p.four_byte == 0 &&
+                    p.big5_common * 2 >= units;
+  const bool gb = p.lone_bytes == 0 && (p.gb_common + p.four_byte) * 2 >= units;
+  return units > 0 && (big5 || gb);
+}
+
 constexpr size_t kFewUnits = 32;
 
 // The declared encoding as the bytes have it: std::nullopt when they plainly
@@ -224,6 +236,10 @@ Detection DetectEncoding(std::string_view bytes) {
       detection.reason = DetectionReason::kDeclaration;
       return detection;
     }
+  } else if (const auto other = DeclaredOtherEncoding(window)) {
+    if (other->like_ours || (HasNonAscii(profile) && !LooksLikeUtf8(profile) &&
+                             !ReadsPlainlyAsChinese(profile)))
+      detection.other_declared = other->label;
   }
   if (LooksLikeUtf8(profile)) {
     detection.encoding = Encoding::kUtf8;

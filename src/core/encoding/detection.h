@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "core/encoding/encoding.h"
@@ -28,6 +29,13 @@ struct Detection {
   // GBK declaration over bytes with GB18030 four-byte sequences gives
   // GB18030 by declaration.
   std::optional<Encoding> declared;
+  // The label of an encoding other than ours that the document declares,
+  // when its bytes do not plainly read as UTF-8 or as Chinese in Big5 or GB
+  // (every unit valid, common characters at least half of them), or could
+  // not tell (OtherEncoding::like_ours): a page in Latin-1 or Shift_JIS,
+  // which converting would garble. Empty otherwise. `encoding` is the
+  // likelier reading all the same.
+  std::string other_declared;
 };
 
 // Decides the encoding of `bytes`, in this order: a byte-order mark; else the
@@ -44,7 +52,12 @@ struct Detection {
 // sequences, or when the other of Big5 and GB is far likelier. GB text with
 // GB18030 four-byte sequences is GB18030, also where it declares GBK. UTF-8
 // "with some non-ASCII" forgives a stray malformed byte among many well-formed
-// sequences. All but the big5 rule look at the text up to 256 KiB past its
+// sequences. A text that declares an encoding other than ours is read as if
+// it declared none, and noted (Detection::other_declared) unless its bytes
+// read plainly as one of ours; one declaring an encoding that bytes cannot
+// tell from ours (OtherEncoding::like_ours: Shift_JIS, EUC-KR, HZ) is always
+// noted. All but the big5 rule look at the
+// text up to 256 KiB past its
 // first byte above 0x7F, no further. A text that begins with a UTF-16
 // byte-order mark is no Encoding's: check HasUtf16ByteOrderMark first.
 Detection DetectEncoding(std::string_view bytes);

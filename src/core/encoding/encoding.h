@@ -32,4 +32,16 @@ std::string_view DeclaredName(Encoding encoding);
 // space ignored); std::nullopt for any other label.
 std::optional<Encoding> EncodingFromLabel(std::string_view label);
 
+// What `label` names when it is a WHATWG label of an encoding that is none of
+// ours (windows-1252, Shift_JIS, EUC-KR, UTF-16, HZ...): the label in lower
+// case, and whether a text's bytes cannot tell it from ours: the double-byte
+// encodings of Japanese and Korean, whose codes are GB or Big5 codes too,
+// and those that write in ASCII bytes alone (HZ-GB-2312, ISO-2022).
+// std::nullopt for any other label.
+struct OtherEncoding {
+  std::string_view label;
+  bool like_ours = false;
+};
+std::optional<OtherEncoding> OtherEncodingFromLabel(std::string_view label);
+
 }  // namespace tovenrak::core
