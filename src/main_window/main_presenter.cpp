@@ -9,7 +9,7 @@
 #include "core/encoding/rewrite_charset.h"
 #include "core/recode_document.h"
 #include "main_window/main_layout.h"
-#include "main_window/preview_base.h"
+#include "main_window/preview_page.h"
 #include "main_window/view_text.h"
 #include "platform/conversion_choices.h"
 #include "platform/os_reason_text.h"
@@ -183,6 +183,18 @@ void Main::OpenAs(const core::Detection& detection,
       return;
     }
     gb = std::move(*converted);
+  } else if (detection.declared &&
+             detection.reason != core::DetectionReason::kDeclaration) {
+    // Its bytes contradict what it declares, which the browser would
+    // believe: the preview file says what it is.
+    folder_ = FolderOf(path);
+    as_text_ = IsPlainText(name, text, source);
+    if (WritePreview(text, source)) {
+      c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
+      c_.htmler.Show();
+    } else {
+      PreviewOriginal(path);
+    }
   } else {
     // Shown as it is: the preview loads it while the text is shown.
     PreviewOriginal(path);
@@ -204,6 +216,7 @@ void Main::OpenAs(const core::Detection& detection,
   }
   name_ = name;
   folder_ = FolderOf(path);
+  as_text_ = IsPlainText(name, text, source);
   opened_text_ = std::move(text);
   opened_encoding_ = source;
   opened_variant_ = variant_;
@@ -539,8 +552,8 @@ void Main::ShowPressed() {
 
 bool Main::WritePreview(std::string_view bytes, core::Encoding encoding) {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
-  core::Status written =
-      c_.files.SaveScratch(path, WithBase(bytes, encoding, folder_));
+  core::Status written = c_.files.SaveScratch(
+      path, PreviewPage(bytes, encoding, folder_, as_text_));
   if (!written) {
     ShowError("无法写入预览文件" + Quoted(path) + "。\n原因：" +
               Reason(written.error()));

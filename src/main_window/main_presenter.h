@@ -218,6 +218,8 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Its folder, where the preview file's page finds its pictures and
   // styles (WithBase).
   std::filesystem::path folder_;
+  bool as_text_ = false;  // The document is plain text, not a page.
+
   // The opened file's bytes and the encoding they were found in: what the
   // convert menu converts. Empty before the first document opens.
   std::string opened_text_;

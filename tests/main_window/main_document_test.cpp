@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/fake_review_view.h"
-#include "main_window/preview_base.h"
+#include "main_window/preview_page.h"
 #include "main_world.h"
 #include "support/text.h"
 
@@ -44,11 +44,12 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
        "文件处于 UTF-8 码状态 | Open Clear Batch GB Big5 | " + utf8,
        "编码：UTF-8（依据网页声明）", Page("utf-8", kGbBody),
        Page("utf-8", kBig5Body), "(none)"},
+      // The preview file tells the browser what the page is.
       {"gb page declared big5", liar, GbSeen(Page("big5", sentence)),
        "编码：GB（网页声明为 Big5，与内容不符）", liar,
        Page("big5", Bytes("這是一個簡體中文網頁，聲明的卻是繁體的編碼。",
                           core::Encoding::kBig5)),
-       "(none)"},
+       liar},
   };
   for (const Case& c : cases) {
     MainWorld w;
@@ -65,7 +66,7 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
     // Its pictures, styles and frames are found where the document is.
     EXPECT_EQ(w.preview.folder, "/docs") << c.name;
     EXPECT_EQ(w.files.files[kPreview].starts_with(
-                  "<meta charset=gb2312><base href=\"file:///docs/\">"),
+                  "<meta charset=\"gb2312\"><base href=\"file:///docs/\">"),
               c.preview != "(none)")
         << c.name;
     // One load: the file itself, or the preview file of what is shown.
@@ -77,35 +78,39 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
   }
 }
 
-// Where the preview file's page gets the <base> that leads its addresses to
-// the document's folder.
-TEST(PreviewBaseTest, TheBaseFollowsTheEncodingsTagOrHeadAndNeverDoublesOne) {
-  const std::string base = "<base href=\"file:///d/\">";
-  const std::string far(1100, ' ');
+// What the preview file adds to a page: the encoding it is in and the
+// folder its addresses lead to, first but for a doctype; plain text shown
+// as such.
+TEST(PreviewPageTest, EncodingAndFolderComeFirstButForADoctype) {
+  const std::string head = "<meta charset=\"big5\"><base href=\"file:///d/\">";
   struct Case {
     std::string page, expected;
+    bool as_text = false;
   } cases[] = {
-      {"<meta charset=gb2312><p>x", "<meta charset=gb2312>" + base + "<p>x"},
-      {"<html><head><title>t</title><META HTTP-EQUIV=Content-Type "
-       "content='text/html; charset=big5'><link href=a.css>",
-       "<html><head><title>t</title><META HTTP-EQUIV=Content-Type "
-       "content='text/html; charset=big5'>" +
-           base + "<link href=a.css>"},
-      // Beyond the first 1024 bytes browsers do not look for the encoding.
-      {"<HEAD>" + far + "<meta charset=big5>",
-       "<HEAD>" + base + far + "<meta charset=big5>"},
-      {"<header>x", base + "<header>x"},
-      {"<!DOCTYPE html><p>x", "<!DOCTYPE html>" + base + "<p>x"},
-      {"\xEF\xBB\xBF<p>x", "\xEF\xBB\xBF" + base + "<p>x"},
-      {"<p><BASE href=/x/>", "<p><BASE href=/x/>"},
+      // The page's own tag may lie, or come after a style sheet.
+      {"<link href=a.css><meta charset=gb2312><p>x",
+       head + "<link href=a.css><meta charset=gb2312><p>x"},
+      {"<!DOCTYPE html><p>x", "<!DOCTYPE html>" + head + "<p>x"},
+      {"<p><BASE href=/x/>", "<meta charset=\"big5\"><p><BASE href=/x/>"},
+      {"<!DOCTYPE a>\n<p>",
+       "<meta charset=\"big5\"><plaintext><!DOCTYPE a>\n<p>", true},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(main_window::WithBase(c.page, core::Encoding::kUtf8, "/d"),
+    EXPECT_EQ(main_window::PreviewPage(c.page, core::Encoding::kBig5, "/d",
+                                       c.as_text),
               c.expected)
         << c.page.substr(0, 40);
-  EXPECT_EQ(main_window::WithBase("<p>x", core::Encoding::kGbk, {}), "<p>x");
+  EXPECT_EQ(main_window::PreviewPage("\xEF\xBB\xBFx", core::Encoding::kUtf8, {},
+                                     false),
+            "\xEF\xBB\xBF<meta charset=\"utf-8\">x");
   EXPECT_EQ(main_window::FolderAddress("/tmp/我的 站"),
             "file:///tmp/%E6%88%91%E7%9A%84%20%E7%AB%99/");
+  EXPECT_TRUE(
+      main_window::IsPlainText("a.txt", "\xA4\xA4<p>", core::Encoding::kBig5));
+  EXPECT_FALSE(
+      main_window::IsPlainText("a.txt", "\r\n <p>", core::Encoding::kBig5));
+  EXPECT_FALSE(
+      main_window::IsPlainText("a.HTM", "text", core::Encoding::kBig5));
 }
 
 TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {

@@ -112,13 +112,18 @@ struct MainWorld {
 
   // The page the preview file holds, but for the <base> that leads its
   // addresses to the documents' folder, as the page itself would.
+  // The preview file, without what PreviewPage adds to the page.
   std::string PreviewFile() const {
     auto file = files.files.find(kPreview);
     if (file == files.files.end()) return "(none)";
     std::string page = file->second;
-    const std::string base = "<base href=\"file:///docs/\">";
-    if (const size_t at = page.find(base); at != std::string::npos)
-      page.erase(at, base.size());
+    for (const std::string added :
+         {"<meta charset=\"gb2312\">", "<meta charset=\"big5\">",
+          "<meta charset=\"utf-8\">", "<meta charset=\"gb18030\">",
+          "<base href=\"file:///docs/\">", "<plaintext>"}) {
+      if (const size_t at = page.find(added); at != std::string::npos)
+        page.erase(at, added.size());
+    }
     return page;
   }
 

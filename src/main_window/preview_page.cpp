@@ -1,9 +1,11 @@
-#include "main_window/preview_base.h"
+#include "main_window/preview_page.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
+#include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
 
 namespace tovenrak::main_window {
@@ -54,25 +56,38 @@ std::string FolderAddress(const std::filesystem::path& folder) {
   return address;
 }
 
-std::string WithBase(std::string_view page, core::Encoding encoding,
-                     const std::filesystem::path& folder) {
-  if (folder.empty() || FindTag(page, encoding, "<base") != kNotFound)
-    return std::string(page);
+bool IsPlainText(std::string_view name, std::string_view bytes,
+                 core::Encoding encoding) {
+  // White space and '<' are units of their own in every encoding.
+  size_t first = core::ByteOrderMarkLength(bytes, encoding);
+  while (first < bytes.size() && core::IsHtmlSpace(bytes[first])) ++first;
+  const core::DecodedText start = core::Decode(
+      bytes.substr(first, std::min<size_t>(4, bytes.size() - first)), encoding);
+  return !core::LooksLikeMarkup(name, start.text);
+}
+
+std::string PreviewPage(std::string_view page, core::Encoding encoding,
+                        const std::filesystem::path& folder, bool as_text) {
+  std::string head =
+      "<meta charset=\"" + std::string(core::DeclaredName(encoding)) + "\">";
+  if (as_text) {
+    head += "<plaintext>";
+  } else if (!folder.empty() && FindTag(page, encoding, "<base") == kNotFound) {
+    head += "<base href=\"" + FolderAddress(folder) + "\">";
+  }
   size_t at = core::ByteOrderMarkLength(page, encoding);
   constexpr size_t kPrescan = 1024;
-  size_t after =
-      core::FindAscii(page.substr(0, kPrescan), encoding, "charset", 0, true);
-  if (after == kNotFound) after = FindTag(page, encoding, "<head");
-  // Before a doctype a page would be laid out in quirks mode.
-  if (after == kNotFound) after = FindTag(page, encoding, "<!doctype");
-  if (after != kNotFound) {
-    const size_t close = page.find('>', after);
+  if (!as_text) {
+    const size_t doctype =
+        FindTag(page.substr(0, kPrescan), encoding, "<!doctype");
+    const size_t close =
+        doctype == kNotFound ? kNotFound : page.find('>', doctype);
     if (close != kNotFound) at = close + 1;
   }
   std::string out;
-  out.reserve(page.size() + 64);
+  out.reserve(page.size() + head.size());
   out.append(page.substr(0, at));
-  out += "<base href=\"" + FolderAddress(folder) + "\">";
+  out += head;
   out.append(page.substr(at));
   return out;
 }
