@@ -10,8 +10,8 @@ Convert Chinese web pages and text files between encodings (Big5, GB,
 GB18030, UTF-8) and between traditional and simplified characters, and
 rewrite each page's charset and XML declarations to name its new encoding.
 
-With no FILE, or FILE of -, read standard input and write the result to
-standard output. Each other FILE is written under its own name into the
+With FILE of -, or no FILE while standard input is not a terminal, read
+standard input and write the result to standard output. Each other FILE is written under its own name into the
 output folder; with --recursive, the documents of a FOLDER are written
 under their paths below it.
 
@@ -78,8 +78,9 @@ constexpr Translation kTranslations[] = {
 在各种编码（Big5、GB、GB18030、UTF-8）之间以及繁体字和简体字之间转换中文网页
 和文本文件，并改写每个网页的 charset 声明和 XML 声明，使其写明新的编码。
 
-不指定文件，或文件为 - 时，读取标准输入，把结果写到标准输出。其他文件按原名写入
-输出文件夹；使用 --recursive 时，文件夹中的文档按其在该文件夹下的路径写入。
+文件为 - 时，或标准输入不是终端而不指定文件时，读取标准输入，把结果写到标准
+输出。其他文件按原名写入输出文件夹；使用 --recursive 时，文件夹中的文档按其在
+该文件夹下的路径写入。
 
   -t, --to=编码       auto（默认）、gb（也可写 gbk、gb2312）、big5、gb18030
                         或 utf-8（也可写 utf8）；auto 把 Big5 转为 GB，把 GB

@@ -77,6 +77,9 @@ core::Result<std::vector<std::string>> ParseExtensions(const std::string& list,
   for (size_t start = 0; start <= list.size();) {
     size_t end = std::min(list.find(',', start), list.size());
     std::string extension = Lower(list.substr(start, end - start));
+    // "htm, txt" as people write lists.
+    extension.erase(0, extension.find_first_not_of(" \t"));
+    extension.erase(extension.find_last_not_of(" \t") + 1);
     if (extension.starts_with(".")) extension.erase(0, 1);
     if (!extension.empty()) extensions.push_back(std::move(extension));
     start = end + 1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <iostream>
 #include <iterator>
 #include <mutex>
@@ -325,7 +326,13 @@ Job ConvertStandardInput(const CliOptions& options,
   text.reserve(std::min(streams.in_size, core::kMaxDocumentBytes) + 1);
   char buffer[1 << 16];
   while (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0) {
-    text.append(buffer, static_cast<size_t>(streams.in.gcount()));
+    const auto got = static_cast<size_t>(streams.in.gcount());
+    // Binary input is refused as soon as it shows: /dev/zero never ends.
+    if (std::memchr(buffer, '\0', got) != nullptr) {
+      job.failure = core::EscapeForTerminal(core::kBinaryReason);
+      return job;
+    }
+    text.append(buffer, got);
     if (text.size() > core::kMaxDocumentBytes) {
       job.failure = say("standard input is larger than {0} MiB",
                         {std::to_string(core::kMaxDocumentBytes >> 20)});
@@ -479,6 +486,12 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          {std::to_string(inputs.skipped.size())});
     }
     streams.err << "\n";
+  }
+  // A listing that did not reach its reader (a full disk, a closed pipe) is
+  // a failure as much as a file that was not written.
+  if (options.list_ambiguities && !streams.out.flush()) {
+    streams.err << kProgram << say("cannot write standard output") << "\n";
+    return 1;
   }
   return failed == 0 ? 0 : 1;
 }

@@ -82,6 +82,9 @@ TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
   ASSERT_TRUE(from_stdin.has_value()) << from_stdin.error().Message();
   EXPECT_EQ(from_stdin->inputs, std::vector<std::string>{"-"});
   EXPECT_TRUE(from_stdin->recursive);
+  auto spaced = ParseCliOptions({"--ext=htm, .TXT ,", "a"});
+  ASSERT_TRUE(spaced.has_value());
+  EXPECT_EQ(spaced->extensions, (std::vector<std::string>{"htm", "txt"}));
 }
 
 }  // namespace

@@ -339,6 +339,11 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
        "big5 \xCD\xB7"},
       {"echo x | " + program + " - 2>&1 >/dev/full", 1,
        "tovenrak-convert: -: cannot write standard output"},
+      {"echo 干 | " + program + " -q --ambiguities - 2>&1 >/dev/full", 1,
+       "tovenrak-convert: cannot write standard output"},
+      // Refused at its first bytes, though it never ends.
+      {program + " -q - </dev/zero 2>&1", 1,
+       "tovenrak-convert: -: it holds binary data"},
   };
   for (const Case& c : cases) {
     std::string said;

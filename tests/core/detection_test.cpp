@@ -45,6 +45,8 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // D2 BB is both GB's 一 and UTF-8's U+04BB.
       {"<meta charset=gb2312>\xD2\xBB", kGbk, kDeclared, kGbk},
       {"\xD2\xBB", kUtf8, kValidUtf8, kNone},
+      // A file cut short in its last character.
+      {kSimplified + "\xE5\xA4", kUtf8, kValidUtf8, kNone},
       {"<p>Big5</p>", kBig5, kRule, kNone},
       {"<p>plain</p>", kGbk, kRule, kNone},
       {"<?xml version='1.0' encoding='BIG5'?>" + Bytes(kTraditional, kBig5),

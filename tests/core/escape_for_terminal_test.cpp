@@ -15,6 +15,9 @@ TEST(EscapeForTerminalTest, WritesControlCharactersAsHex) {
       // UTF-8, GBK and Big5 names, and a lead byte at the end.
       {"頭\xCD\xB7\xC0\x59\xC2\xA0", "頭\xCD\xB7\xC0\x59\xC2\xA0"},
       {"a\xC2", "a\xC2"},
+      // A C1 byte alone, and a name shown backwards: "gnp.exe".
+      {"x\x9B[31m\xA4\x9B", "x\\x9B[31m\xA4\x9B"},
+      {"a\xE2\x80\xAEgnp.exe", "a\\xE2\\x80\\xAEgnp.exe"},
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(EscapeForTerminal(text), expected) << expected;

@@ -47,6 +47,21 @@ bool IsCommonBig5(unsigned code) {
          (code - 0xA140u <= 0xA3BFu - 0xA140u);
 }
 
+// Whether `tail` is the start of a UTF-8 sequence that the text ends
+// before: a file cut short, which says nothing against UTF-8.
+bool CutShort(std::string_view tail) {
+  const auto lead = static_cast<unsigned char>(tail[0]);
+  const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                        : lead >= 0xE0 && lead <= 0xEF ? 3
+                        : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                       : 0;
+  if (tail.size() >= length) return false;
+  for (const char c : tail.substr(1)) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) return false;
+  }
+  return true;
+}
+
 // Stops once what is asked of the UTF-8 counts is settled whatever the rest
 // reads as (at most one well-formed sequence in two bytes): that UTF-8 is not
 // the reading (LooksLikeUtf8), and with `declared_utf8` that malformed bytes
@@ -56,6 +71,7 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
     const size_t length = WellFormedUtf8Length(bytes, pos);
+    if (length == 0 && CutShort(bytes.substr(pos))) break;
     if (length == 0) {
       ++profile.utf8_malformed;
       ++pos;

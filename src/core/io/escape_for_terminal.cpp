@@ -1,5 +1,7 @@
 #include "core/io/escape_for_terminal.h"
 
+#include "core/encoding/utf8.h"
+
 namespace tovenrak::core {
 
 namespace {
@@ -11,24 +13,58 @@ void AppendEscaped(unsigned char byte, std::string& out) {
   out += kHex[byte & 0xF];
 }
 
+// A character that moves the cursor or changes the order in which text is
+// shown.
+bool IsHiddenControl(char32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E ||
+         c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
 }  // namespace
 
 std::string EscapeForTerminal(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
+  for (size_t i = 0; i < text.size();) {
     const auto byte = static_cast<unsigned char>(text[i]);
     if (byte < 0x20 || byte == 0x7F) {
       AppendEscaped(byte, out);
-    } else if (byte == '\\') {
+      ++i;
+      continue;
+    }
+    if (byte == '\\') {
       out += "\\\\";
-    } else if (byte == 0xC2 && i + 1 < text.size() &&
-               static_cast<unsigned char>(text[i + 1]) < 0xA0 &&
-               static_cast<unsigned char>(text[i + 1]) >= 0x80) {
-      AppendEscaped(byte, out);
-      AppendEscaped(static_cast<unsigned char>(text[++i]), out);
-    } else {
-      out += text[i];
+      ++i;
+      continue;
+    }
+    if (byte < 0x80) {
+      out += text[i++];
+      continue;
+    }
+    size_t length = WellFormedUtf8Length(text, i);
+    const bool control =
+        length != 0 &&
+        IsHiddenControl(Utf8CodePoint(
+            reinterpret_cast<const unsigned char*>(text.data() + i), length));
+    if (length == 0) {
+      // A byte of GBK or Big5: a lead byte with its trail byte, else alone.
+      const bool pair = byte >= 0x81 && byte <= 0xFE && i + 1 < text.size() &&
+                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0xFE;
+      length = pair ? 2 : 1;
+      if (!pair && byte <= 0x9F) {
+        AppendEscaped(byte, out);
+        ++i;
+        continue;
+      }
+    }
+    for (size_t end = i + length; i < end; ++i) {
+      if (control) {
+        AppendEscaped(static_cast<unsigned char>(text[i]), out);
+      } else {
+        out += text[i];
+      }
     }
   }
   return out;
