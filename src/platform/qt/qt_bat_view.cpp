@@ -68,6 +68,11 @@ void QtBatView::CreateControls() {
   be_fore_->setObjectName("BeFore");
   be_fore_->setAccessibleName(tr("待转换文件"));
   be_fore_->setSelectionMode(QAbstractItemView::SingleSelection);
+  // Paths are longer than the list is wide: cut in the middle, the file's
+  // own name stays in sight.
+  be_fore_->setTextElideMode(Qt::ElideMiddle);
+  be_fore_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  be_fore_->setUniformItemSizes(true);
   be_fore_->viewport()->setMouseTracking(true);
   be_fore_->viewport()->installEventFilter(this);
   be_fore_->viewport()->setAcceptDrops(true);
