@@ -128,6 +128,7 @@ void Main::OpenHtmlFile() {
 }
 
 void Main::OpenPath(const std::filesystem::path& path) {
+  if (!MayDiscard()) return;
   c_.htmler.StartAtTop();
   core::Result<std::string> read =
       c_.files.Read(path, platform::kMaxPreviewBytes);
@@ -217,6 +218,7 @@ void Main::OpenAs(const core::Detection& detection,
   name_ = name;
   folder_ = FolderOf(path);
   as_text_ = IsPlainText(name, text, source);
+  unsaved_choices_ = false;
   opened_text_ = std::move(text);
   opened_encoding_ = source;
   opened_variant_ = variant_;
@@ -329,6 +331,8 @@ core::Status Main::FillSide(core::Encoding side) {
 }
 
 void Main::Clear() {
+  if (!MayDiscard()) return;
+  unsaved_choices_ = false;
   EndReview();
   ShowInView("", core::Encoding::kGbk);
   c_.htmler.Hide();
@@ -385,6 +389,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
 }
 
 void Main::ReplaceConverted(std::string bytes) {
+  unsaved_choices_ = true;
   std::string& stored =
       shown_encoding_ == core::Encoding::kGbk ? ori_str_ : cvt_str_;
   stored = std::move(bytes);
@@ -426,7 +431,10 @@ void Main::OfferSave(const std::string& title) {
   if (core::Status saved = c_.files.Save(path, ViewBytes()); !saved) {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));
+    return;
   }
+  unsaved_choices_ = false;
+  saved_view_ = c_.ori_text.IsModified() ? c_.ori_text.Text() : std::string();
 }
 
 void Main::ConvertTo(int choice) {
@@ -497,7 +505,19 @@ void Main::OnToolButton(int position) {
 }
 
 void Main::OnMenuBatch() { c_.batch.ShowBatchWindow(); }
-void Main::OnMenuExit() { c_.frame.Quit(); }
+void Main::OnMenuExit() {
+  if (MayDiscard()) c_.frame.Quit();
+}
+
+bool Main::MayDiscard() {
+  if (!unsaved_choices_ &&
+      (!c_.ori_text.IsModified() || c_.ori_text.Text() == saved_view_))
+    return true;
+  return c_.message_box.Ask(
+      "显示的文本有尚未保存的修改（疑点的选择或手工的改动），要放弃这些修改吗"
+      "？",
+      kTitle);
+}
 void Main::OnMenuAbout() { c_.frame.Maximize(); }
 
 void Main::OnResized(float outer_width, float outer_height,

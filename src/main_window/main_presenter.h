@@ -90,7 +90,8 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void OpenPath(const std::filesystem::path& path);
 
   // Empties the source view, hides the preview, disables Clear and Big5 and
-  // releases GB and Big5. The stored texts stay.
+  // releases GB and Big5. The stored texts stay. Asks first when what is
+  // shown has changes not saved (MayDiscard).
   void Clear();
 
   // Converts the Big5-side text to GB (or the GB-side text to Big5), shows
@@ -190,6 +191,11 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void ShowPressed();
   bool WritePreview(std::string_view bytes, core::Encoding encoding);
   void ShowError(const std::string& text);
+  // Whether what is shown may go: yes when it holds no choice made at a
+  // doubtful place nor an edit that was not saved since, else as the user
+  // answers. Exit, Clear and Open ask it; Ctrl+X and Ctrl+C are Exit and
+  // Clear even in the source text, where they are cut and copy elsewhere.
+  bool MayDiscard();
   void WarnAboutConversion(size_t references, size_t invalid_units,
                            core::Encoding source, core::Encoding target);
 
@@ -227,6 +233,11 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // The variant chosen when it was opened, for its pending side.
   core::Variant opened_variant_ = core::Variant::kTw;
   bool opened_ = false;
+  // A choice at a doubtful place changed the text since it was opened or
+  // last saved.
+  bool unsaved_choices_ = false;
+  // The edited source text as last saved, or empty.
+  std::string saved_view_;
 
   // Where the variant is remembered, and the one chosen.
   core::Variant variant_ = core::Variant::kTw;

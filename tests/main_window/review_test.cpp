@@ -219,6 +219,32 @@ TEST_F(ReviewTest, AHandEditedViewIsNotOverwritten) {
   EXPECT_TRUE(w.box.shown.back().text.starts_with("源文件已经手工改过"));
 }
 
+// Ctrl+X and Ctrl+C are Exit and Clear even in the source text, where they
+// are cut and copy elsewhere: what was chosen or typed and not saved goes
+// only when the user says so.
+TEST_F(ReviewTest, ChoicesAndEditsNotSavedGoOnlyWhenTheUserSaysSo) {
+  OpenAndConvertToBig5();
+  review.OnPointChosen(0, 0);  // Declines to remember it.
+  w.box.asked.clear();
+  w.main.OnMenuExit();
+  w.main.Clear();
+  EXPECT_EQ(w.frame.quit, 0);
+  EXPECT_EQ(w.box.asked.size(), 2u);
+  EXPECT_NE(w.view.text, "");
+
+  w.dialog.next_answers.push_back("/docs/out.htm");
+  review.OnSaveConverted();
+  w.main.OnMenuExit();
+  EXPECT_EQ(w.frame.quit, 1);
+  EXPECT_EQ(w.box.asked.size(), 2u);
+
+  w.view.Edit("typed");
+  w.box.answer_yes = true;
+  w.main.Clear();
+  EXPECT_EQ(w.box.asked.size(), 3u);
+  EXPECT_EQ(w.view.text, "");
+}
+
 TEST_F(ReviewTest, AnUnreadablePersonalListIsReportedAndLeftOut) {
   std::filesystem::create_directories(config / "tovenrak");
   std::ofstream(config / "tovenrak/phrases.txt") << "no tab here\n";

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -227,6 +228,13 @@ void QtMainWindow::SetSiteLink(const std::string& address,
 void QtMainWindow::Maximize() { showMaximized(); }
 
 void QtMainWindow::Quit() { QCoreApplication::quit(); }
+
+void QtMainWindow::closeEvent(QCloseEvent* event) {
+  if (!listener_) return QMainWindow::closeEvent(event);
+  // Exit quits when the window may go; the window itself stays until then.
+  event->ignore();
+  listener_->OnMenuExit();
+}
 
 namespace {
 

@@ -60,6 +60,8 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // Closing the window is Exit, which may ask first.
+  void closeEvent(QCloseEvent* event) override;
   bool focusNextPrevChild(bool next) override;
 
  private:
