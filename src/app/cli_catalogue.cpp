@@ -193,6 +193,10 @@ constexpr Translation kTranslations[] = {
      "{3} invalid byte sequences passed through",
      "转换了 {0} 个文件，失败 {1} 个，{2} 个字符写作字符引用，{3} "
      "个无效字节序列原样保留"},
+    {"{0} file looked through, {1} failed, nothing written",
+     "查看了 {0} 个文件，失败 {1} 个，没有写入文件"},
+    {"{0} files looked through, {1} failed, nothing written",
+     "查看了 {0} 个文件，失败 {1} 个，没有写入文件"},
     {", {0} other files skipped", "，跳过其他文件 {0} 个"},
 };
 

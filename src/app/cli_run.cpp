@@ -471,16 +471,25 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       streams.err << kProgram << line << "\n";
   }
   if (!quiet) {
+    const std::string count = std::to_string(converted);
+    const std::string lost = std::to_string(failed);
+    // With only the doubtful places listed, nothing was converted.
     streams.err << kProgram
-                << say(converted == 1
-                           ? "{0} file converted, {1} failed, {2} characters "
-                             "written as references, {3} invalid byte "
-                             "sequences passed through"
-                           : "{0} files converted, {1} failed, {2} characters "
-                             "written as references, {3} invalid byte "
-                             "sequences passed through",
-                       {std::to_string(converted), std::to_string(failed),
-                        std::to_string(references), std::to_string(invalid)});
+                << (!WritesFiles(options)
+                        ? say(converted == 1 ? "{0} file looked through, {1} "
+                                               "failed, nothing written"
+                                             : "{0} files looked through, {1} "
+                                               "failed, nothing written",
+                              {count, lost})
+                        : say(converted == 1
+                                  ? "{0} file converted, {1} failed, {2} "
+                                    "characters written as references, {3} "
+                                    "invalid byte sequences passed through"
+                                  : "{0} files converted, {1} failed, {2} "
+                                    "characters written as references, {3} "
+                                    "invalid byte sequences passed through",
+                              {count, lost, std::to_string(references),
+                               std::to_string(invalid)}));
     if (!inputs.skipped.empty()) {
       streams.err << say(", {0} other files skipped",
                          {std::to_string(inputs.skipped.size())});

@@ -306,6 +306,9 @@ TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
   EXPECT_EQ(Run(with({file})), 0);
   EXPECT_EQ(out_.str(), listed + ":2:2: 干 -> 幹 (幹 乾 干)\n");
   EXPECT_TRUE(ScratchFolder::Names(Out()).empty());
+  EXPECT_NE(err_.str().find("1 file looked through, 0 failed, nothing written"),
+            std::string::npos)
+      << err_.str();
   EXPECT_EQ(Run(with({"-o", Out(), file})), 0);
   EXPECT_EQ(out_.str(), listed + ":2:2: 干 -> 幹 (幹 乾 干)\n");
   EXPECT_EQ(ScratchFolder::Read(Out("a\x1b.txt")), "第一行\n去幹擾\n");
