@@ -11,9 +11,9 @@ GB18030, UTF-8) and between traditional and simplified characters, and
 rewrite each page's charset and XML declarations to name its new encoding.
 
 With FILE of -, or no FILE while standard input is not a terminal, read
-standard input and write the result to standard output. Each other FILE is written under its own name into the
-output folder; with --recursive, the documents of a FOLDER are written
-under their paths below it.
+standard input and write the result to standard output. Each other FILE is
+written under its own name into the output folder; with --recursive, the
+documents of a FOLDER are written under their paths below it.
 
   -t, --to=ENCODING   auto (default), gb (also gbk, gb2312), big5, gb18030
                         or utf-8 (also utf8); auto converts Big5 to GB, GB
@@ -140,6 +140,7 @@ constexpr Translation kTranslations[] = {
     {"option '{0}' doesn't allow an argument", "选项“{0}”不接受参数"},
     {"empty output folder", "输出文件夹名为空"},
     {"empty extension list", "扩展名列表为空"},
+    {"invalid extension '{0}'", "无效的扩展名“{0}”"},
     {"unrecognized option '{0}'", "无法识别的选项“{0}”"},
     {"invalid option -- '{0}'", "无效的选项 -- “{0}”"},
     {"missing file operand", "缺少文件参数"},

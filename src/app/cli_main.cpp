@@ -40,13 +40,14 @@ int main(int argc, char** argv) {
               << "\n";
     return 2;
   }
+  // Help that did not reach its reader failed, as coreutils' does.
   if (options->help) {
     std::cout << app::CliUsage(say);
-    return 0;
+    return std::cout.flush() ? 0 : 1;
   }
   if (options->version) {
     std::cout << "tovenrak-convert (Zemlorin Tovenrak) " TOVENRAK_VERSION "\n";
-    return 0;
+    return std::cout.flush() ? 0 : 1;
   }
   app::CliStreams streams{std::cin, std::cout, std::cerr,
                           ::isatty(STDERR_FILENO) == 1};

@@ -29,6 +29,35 @@ size_t FindTag(std::string_view page, core::Encoding encoding,
   return kNotFound;
 }
 
+// Where a doctype that begins `page` ends, past the comments, white space
+// and XML declaration before it; 0 when it does not begin with one.
+size_t DoctypeEnd(std::string_view page) {
+  const std::u8string_view units(reinterpret_cast<const char8_t*>(page.data()),
+                                 page.size());
+  core::BasicHtmlTokenizer<char8_t> tokenizer(units);
+  core::HtmlToken token;
+  while (tokenizer.Next(token)) {
+    const std::u8string_view whole =
+        units.substr(token.whole.begin, token.whole.size());
+    switch (token.kind) {
+      case core::HtmlTokenKind::kComment:
+      case core::HtmlTokenKind::kServerCode:
+        continue;
+      case core::HtmlTokenKind::kText:
+        if (token.visible == token.whole.end) continue;
+        return 0;
+      case core::HtmlTokenKind::kDeclaration:
+        return whole.size() >= 9 &&
+                       core::EqualsIgnoringCase(whole.substr(0, 9), "<!doctype")
+                   ? token.whole.end
+                   : 0;
+      default:
+        return 0;
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::filesystem::path FolderOf(const std::filesystem::path& path) {
@@ -75,15 +104,9 @@ std::string PreviewPage(std::string_view page, core::Encoding encoding,
   } else if (!folder.empty() && FindTag(page, encoding, "<base") == kNotFound) {
     head += "<base href=\"" + FolderAddress(folder) + "\">";
   }
-  size_t at = core::ByteOrderMarkLength(page, encoding);
-  constexpr size_t kPrescan = 1024;
-  if (!as_text) {
-    const size_t doctype =
-        FindTag(page.substr(0, kPrescan), encoding, "<!doctype");
-    const size_t close =
-        doctype == kNotFound ? kNotFound : page.find('>', doctype);
-    if (close != kNotFound) at = close + 1;
-  }
+  const size_t mark = core::ByteOrderMarkLength(page, encoding);
+  size_t at = mark;
+  if (!as_text) at += DoctypeEnd(page.substr(mark));
   std::string out;
   out.reserve(page.size() + head.size());
   out.append(page.substr(0, at));

@@ -65,6 +65,7 @@ TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
        "option '--overwrite' doesn't allow an argument"},
       {{"-o", "", "a"}, "empty output folder"},
       {{"--ext=,.", "a"}, "empty extension list"},
+      {{"--ext=htm txt", "a"}, "invalid extension 'htm txt'"},
   };
   for (const Case& c : cases) {
     auto parsed = ParseCliOptions(c.args);

@@ -96,6 +96,18 @@ TEST(DetectionTest, APageInAnotherEncodingIsNotedUnlessItReadsAsOurs) {
       {"<?xml version='1.0' encoding='koi8-r'?><p>\xF0\xD2\xC9", "koi8-r"},
       {"<meta charset=windows-1252>" + Bytes(kSimplified, kGbk), ""},
       {"<meta charset=windows-1252>" + kTraditional, ""},
+      // One stray byte does not make Chinese text Latin-1.
+      {"<meta charset=iso-8859-1>" + Bytes(kTraditional, kBig5) + "\xA9", ""},
+      // "°C" and "µm" are common Big5 codes; in Latin-1 they are signs.
+      {"<meta charset=iso-8859-1>-20\xB0"
+       "C to 70\xB0"
+       "C, 5\xB5m\xB5m\xB5m "
+       "\xC4r\xC5s\xC6a\xB0"
+       "C",
+       "iso-8859-1"},
+      {"<?xml version='1.0' encoding='utf-8'?><meta charset=euc-kr>"
+       "\xC7\xD1\xB1\xB9\xBE\xEE",
+       "euc-kr"},
       {"<meta charset=latin1><p>ascii only", ""},
       {"<meta charset=utf-16>" + kSimplified, ""},  // Browsers read UTF-8.
       {"<meta charset=x-unknown>\xE9t\xE9", ""},

@@ -18,6 +18,10 @@ TEST(EscapeForTerminalTest, WritesControlCharactersAsHex) {
       // A C1 byte alone, and a name shown backwards: "gnp.exe".
       {"x\x9B[31m\xA4\x9B", "x\\x9B[31m\xA4\x9B"},
       {"a\xE2\x80\xAEgnp.exe", "a\\xE2\\x80\\xAEgnp.exe"},
+      {"c\x9B\x9B"
+       "2J\xE2\x80\x8Bx",
+       "c\\x9B\\x9B"
+       "2J\\xE2\\x80\\x8Bx"},
   };
   for (const auto& [text, expected] : cases)
     EXPECT_EQ(EscapeForTerminal(text), expected) << expected;

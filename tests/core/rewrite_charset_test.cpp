@@ -24,18 +24,18 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
        R"(<meta name="x" http-equiv=" content-type" content="text/html; charset=gb2312">)"},
       // A content value without an http-equiv is given one.
       {R"(<meta content="text/html; charset=big5"lang=zh>)",
-       R"(<meta content="text/html; charset=gb2312" http-equiv=Content-Type lang=zh>)"},
+       R"(<meta content="text/html; charset=gb2312" http-equiv="Content-Type" lang=zh>)"},
       {R"(<meta content='text/html; charset=big5'>)",
-       R"(<meta content='text/html; charset=gb2312' http-equiv=Content-Type>)"},
+       R"(<meta content='text/html; charset=gb2312' http-equiv='Content-Type'>)"},
       {R"(<meta content=text/html;charset=big5>)",
        R"(<meta content=text/html;charset=gb2312 http-equiv=Content-Type>)"},
       {R"(<meta content="text/html; charset=big5"/>)",
-       R"(<meta content="text/html; charset=gb2312" http-equiv=Content-Type />)"},
+       R"(<meta content="text/html; charset=gb2312" http-equiv="Content-Type" />)"},
       {R"(<meta charset="big5">)", R"(<meta charset="gb2312">)"},
       {R"(<meta charset=big5 />)", R"(<meta charset=gb2312 />)"},
       {R"(<Meta CHARSET='BIG5'>)", R"(<Meta CHARSET='gb2312'>)"},
       {R"(<META CONTENT="text/html; CHARSET=BIG5; x=1">)",
-       R"(<META CONTENT="text/html; CHARSET=gb2312; x=1" http-equiv=Content-Type>)"},
+       R"(<META CONTENT="text/html; CHARSET=gb2312; x=1" http-equiv="Content-Type">)"},
       {"<meta charset=big5><meta content=\"text/html; charset=big5\">",
        "<meta charset=gb2312><meta content=\"text/html; charset=big5\">"},
       {"<p>charset=big5 > x</p><script>var s='charset=';</script><meta "
@@ -53,7 +53,8 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {"\xA4\xA4<meta charset=big5>\xA4\xE5",
        "\xA4\xA4<meta charset=gb2312>\xA4\xE5"},
       {"<meta content=\"text/html; charset=utf-8\">",
-       "<meta content=\"text/html; charset=gb18030\" http-equiv=Content-Type>",
+       "<meta content=\"text/html; charset=gb18030\" "
+       "http-equiv=\"Content-Type\">",
        Encoding::kGb18030},
       {R"(<meta title="a>b" charset=big5>)",
        R"(<meta title="a>b" charset=gb2312>)"},
@@ -61,17 +62,21 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {R"(<meta charset = "big5">)", R"(<meta charset = "gb2312">)"},
       {"<meta content=\"text/html; charset =\tbig5\">",
        "<meta content=\"text/html; charset =\tgb2312\" "
-       "http-equiv=Content-Type>"},
+       "http-equiv=\"Content-Type\">"},
       // Four Big5 codes are two characters each, a letter and a mark.
       {"<title>\x88\x62\x88\xA5</title><meta charset=gb2312><p>",
        "<title>\x88\x62\x88\xA5</title><meta charset=big5><p>",
        Encoding::kBig5},
-      // In GB these would be one character, 0xAD 0x63, hiding the key.
-      {"<meta \xE4\xB8\xAD"
-       "charset=big5>",
-       "<meta \xE4\xB8\xAD"
-       "charset=utf-8>",
+      // Only an attribute named charset is one: not data-charset, nor 中charset
+      // (in GB 0xAD 0x63 would even be one character, hiding the key).
+      {"<meta data-charset=big5><meta \xE4\xB8\xAD"
+       "charset=big5><meta charset=big5>",
+       "<meta data-charset=big5><meta \xE4\xB8\xAD"
+       "charset=big5><meta charset=utf-8>",
        Encoding::kUtf8},
+      {"<meta content='text/html; charset=&quot;big5&quot;'>",
+       "<meta content='text/html; charset=&quot;gb2312&quot;' "
+       "http-equiv='Content-Type'>"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected) << c.input;
@@ -90,7 +95,7 @@ TEST(RewriteCharsetTest, AFarDeclarationIsFoundAsInAShortPage) {
         {"<meta charset=big5 title='" + far + "'>",
          "<meta charset=gb2312 title='" + far + "'>"},
         {"<meta content='charset=big5' title='" + far + "'>",
-         "<meta content='charset=gb2312' http-equiv=Content-Type title='" +
+         "<meta content='charset=gb2312' http-equiv='Content-Type' title='" +
              far + "'>"},
     };
     for (const Case& c : cases)

@@ -91,6 +91,11 @@ TEST(PreviewPageTest, EncodingAndFolderComeFirstButForADoctype) {
       {"<link href=a.css><meta charset=gb2312><p>x",
        head + "<link href=a.css><meta charset=gb2312><p>x"},
       {"<!DOCTYPE html><p>x", "<!DOCTYPE html>" + head + "<p>x"},
+      {"<?xml version='1.0'?>\n<!-- <!doctype a> --><!DOCTYPE html><p>",
+       "<?xml version='1.0'?>\n<!-- <!doctype a> --><!DOCTYPE html>" + head +
+           "<p>"},
+      {"<!-- was <!DOCTYPE html> --><p>",
+       head + "<!-- was <!DOCTYPE html> --><p>"},
       {"<p><BASE href=/x/>", "<meta charset=\"big5\"><p><BASE href=/x/>"},
       {"<!DOCTYPE a>\n<p>",
        "<meta charset=\"big5\"><plaintext><!DOCTYPE a>\n<p>", true},

@@ -25,6 +25,7 @@ struct Profile {
   // GB18030 four-byte sequences that decode (invalid in Big5 and GBK).
   size_t four_byte = 0;
   size_t big5_invalid = 0;  // Pairs that are no Big5 code.
+  size_t high_trails = 0;   // Pairs whose second byte is above 0xA0.
   // Pairs among the common characters and punctuation of each reading.
   size_t big5_common = 0;
   size_t gb_common = 0;
@@ -89,7 +90,8 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
-  size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0;
+  size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
+         high_trails = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -121,12 +123,14 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     big5_invalid += !big5;
     big5_common += big5 & IsCommonBig5(lead << 8 | trail);
     gb_common += IsCommonGb(lead, trail);
+    high_trails += trail > 0xA0;
     pos += 2;
   }
   profile.pairs += pairs;
   profile.big5_invalid += big5_invalid;
   profile.big5_common += big5_common;
   profile.gb_common += gb_common;
+  profile.high_trails += high_trails;
 }
 
 // Detection reads no more of a text than this past its first byte above
@@ -197,16 +201,21 @@ bool FarAbove(long score, long other, const Profile& p) {
   return score - other >= 4 && (score - other) * 5 >= units;
 }
 
-// Every unit reads as Big5, or every one as GB, and at least half of them
-// as common characters: what Chinese text gives, and text in another
-// encoding hardly ever (Latin-1's "é" and the letter after it make a valid
-// but rare Big5 or GBK code).
+// A few characters, every unit but one in 32 valid in Big5 or in GB, and at
+// least half of them common characters: what Chinese text gives, and text
+// in another encoding hardly ever. Latin-1's letters and signs before an
+// ASCII letter make Big5 codes ("°C" is a common one), so in Big5 a third
+// of the codes must also have a second byte above 0xA0, as two in three of
+// Chinese text do; a GB common character always has one.
 bool ReadsPlainlyAsChinese(const Profile& p) {
+  constexpr size_t kSome = 8;
   const size_t units = p.pairs + p.four_byte;
-  const bool big5 = p.big5_invalid + p.lone_bytes + p.four_byte == 0 &&
-                    p.big5_common * 2 >= units;
-  const bool gb = p.lone_bytes == 0 && (p.gb_common + p.four_byte) * 2 >= units;
-  return units > 0 && (big5 || gb);
+  const bool big5 =
+      (p.big5_invalid + p.lone_bytes + p.four_byte) * 32 <= units &&
+      p.big5_common * 2 >= units && p.high_trails * 3 >= units;
+  const bool gb =
+      p.lone_bytes * 32 <= units && (p.gb_common + p.four_byte) * 2 >= units;
+  return units >= kSome && (big5 || gb);
 }
 
 constexpr size_t kFewUnits = 32;
@@ -252,7 +261,10 @@ Detection DetectEncoding(std::string_view bytes) {
       detection.reason = DetectionReason::kDeclaration;
       return detection;
     }
-  } else if (const auto other = DeclaredOtherEncoding(window)) {
+  }
+  // The XML declaration may name one of ours, and the <meta> browsers read
+  // another encoding.
+  if (const auto other = DeclaredOtherEncoding(window)) {
     if (other->like_ours || (HasNonAscii(profile) && !LooksLikeUtf8(profile) &&
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;

@@ -10,8 +10,6 @@ namespace tovenrak::core {
 
 namespace {
 
-constexpr std::string_view kHttpEquiv = " http-equiv=Content-Type";
-
 void Apply(const DeclarationEdit& edit, std::string& text) {
   text.replace(edit.pos, edit.length, edit.replacement);
 }
@@ -67,7 +65,11 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   const size_t value_end = to_byte(found->value_end);
   edit.length = value_end - name;
   edit.replacement += text.substr(name_end, value_end - name_end);
-  edit.replacement += kHttpEquiv;
+  // Quoted as the content value is, which XHTML needs.
+  edit.replacement += " http-equiv=";
+  if (found->quote != 0) edit.replacement += static_cast<char>(found->quote);
+  edit.replacement += "Content-Type";
+  if (found->quote != 0) edit.replacement += static_cast<char>(found->quote);
   // An unquoted value runs on to white space or '>': "/>" would end it.
   if (text[value_end] != '>' && !IsHtmlSpace(text[value_end]))
     edit.replacement += ' ';

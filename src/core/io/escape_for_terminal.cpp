@@ -14,11 +14,11 @@ void AppendEscaped(unsigned char byte, std::string& out) {
 }
 
 // A character that moves the cursor or changes the order in which text is
-// shown.
+// shown, or that shows as nothing at all, so that two names look alike.
 bool IsHiddenControl(char32_t c) {
-  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200E ||
-         c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2066 && c <= 0x2069);
+  return (c >= 0x80 && c <= 0x9F) || c == 0x061C || c == 0x200B ||
+         c == 0x200E || c == 0x200F || (c >= 0x2028 && c <= 0x202E) ||
+         c == 0x2060 || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 }  // namespace
@@ -48,10 +48,12 @@ std::string EscapeForTerminal(std::string_view text) {
         IsHiddenControl(Utf8CodePoint(
             reinterpret_cast<const unsigned char*>(text.data() + i), length));
     if (length == 0) {
-      // A byte of GBK or Big5: a lead byte with its trail byte, else alone.
-      const bool pair = byte >= 0x81 && byte <= 0xFE && i + 1 < text.size() &&
-                        static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(text[i + 1]) <= 0xFE;
+      // A byte of GBK or Big5: a lead byte with its trail byte, else alone;
+      // not two C1 bytes, which an 8-bit terminal reads as two controls.
+      const auto trail =
+          i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+      const bool pair = byte >= 0x81 && byte <= 0xFE && trail >= 0x80 &&
+                        trail <= 0xFE && (byte > 0x9F || trail > 0x9F);
       length = pair ? 2 : 1;
       if (!pair && byte <= 0x9F) {
         AppendEscaped(byte, out);

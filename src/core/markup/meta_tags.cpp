@@ -1,5 +1,7 @@
 #include "core/markup/meta_tags.h"
 
+#include <algorithm>
+
 namespace tovenrak::core {
 
 namespace {
@@ -82,11 +84,14 @@ std::optional<CharsetDeclaration> DeclarationIn(
         found.in_content = true;
         found.quote = attribute.quote;
         // A name may be quoted with the other quote: content='...
-        // charset="big5"'.
+        // charset="big5"', or with a reference to one: charset=&quot;big5.
         if (found.name < close &&
             (text[found.name] == '"' || text[found.name] == '\'') &&
             text[found.name] != attribute.quote)
           ++found.name;
+        if (close - found.name > 6 &&
+            EqualsIgnoringCase(text.substr(found.name, 6), "&quot;"))
+          found.name += 6;
         found.name_end = found.name;
         while (found.name_end < close && IsLabelChar(text[found.name_end]))
           ++found.name_end;
@@ -95,7 +100,14 @@ std::optional<CharsetDeclaration> DeclarationIn(
         return found;
       }
     }
-    // An attribute of its own: its value, quoted or not.
+    // An attribute of its own: its value, quoted or not. Not the end of
+    // another's name (data-charset=).
+    const bool named_charset =
+        std::any_of(tag.attributes.begin(), tag.attributes.end(),
+                    [&](const HtmlAttribute& a) {
+                      return a.name.begin == key && a.name.size() == 7;
+                    });
+    if (!named_charset) continue;
     if (found.name < close &&
         (text[found.name] == '"' || text[found.name] == '\'')) {
       const size_t closing = text.find(text[found.name], found.name + 1);
