@@ -87,12 +87,11 @@ inline constexpr std::string_view kOtherEncodingReason =
 // Converts `text` as `request` says, by RecodeDocument with `name` (the
 // document's file name, if any, which helps tell a page from plain text), and
 // rewrites its charset and XML declarations to name the target. Fails with
-// kInvalidInput for UTF-16 text (unless `request` names the encoding) and for
-// a text with a NUL byte, which no page or text file holds: converted, a
-// program or a picture would come out as garbage; also, unless `request`
-// names the encoding, for a page in another encoding that says so
-// (Detection::other_declared). Fails with kTooLarge when
-// memory runs out, and with the converter's failures.
+// kInvalidInput for a text with a NUL byte, which no page or text file holds
+// (converted, a program or a picture would come out as garbage), and, unless
+// `request` names the encoding, for UTF-16 text and for a page in another
+// encoding that says so (Detection::other_declared). Fails with kTooLarge
+// when memory runs out, and with the converter's failures.
 // `consumed`, when given, is told which bytes of `text` the conversion reads
 // no more, as RecodeDocument tells it.
 Result<DocumentConversion> ConvertDocument(

@@ -518,6 +518,7 @@ bool Main::MayDiscard() {
       "？",
       kTitle);
 }
+
 void Main::OnMenuAbout() { c_.frame.Maximize(); }
 
 void Main::OnResized(float outer_width, float outer_height,

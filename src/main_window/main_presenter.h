@@ -222,7 +222,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
   // Its folder, where the preview file's page finds its pictures and
-  // styles (WithBase).
+  // styles (PreviewPage).
   std::filesystem::path folder_;
   bool as_text_ = false;  // The document is plain text, not a page.
 

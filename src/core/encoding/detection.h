@@ -31,8 +31,9 @@ struct Detection {
   std::optional<Encoding> declared;
   // The label of an encoding other than ours that the document declares,
   // when its bytes do not plainly read as UTF-8 or as Chinese in Big5 or GB
-  // (every unit valid, common characters at least half of them), or could
-  // not tell (OtherEncoding::like_ours): a page in Latin-1 or Shift_JIS,
+  // (some characters, nearly every unit valid, common characters at least
+  // half of them), or could not tell (OtherEncoding::like_ours): a page in
+  // Latin-1 or Shift_JIS,
   // which converting would garble. Empty otherwise. `encoding` is the
   // likelier reading all the same.
   std::string other_declared;
@@ -56,9 +57,8 @@ struct Detection {
 // it declared none, and noted (Detection::other_declared) unless its bytes
 // read plainly as one of ours; one declaring an encoding that bytes cannot
 // tell from ours (OtherEncoding::like_ours: Shift_JIS, EUC-KR, HZ) is always
-// noted. All but the big5 rule look at the
-// text up to 256 KiB past its
-// first byte above 0x7F, no further. A text that begins with a UTF-16
+// noted. All but the big5 rule look at the text up to 256 KiB past its first
+// byte above 0x7F, no further. A text that begins with a UTF-16
 // byte-order mark is no Encoding's: check HasUtf16ByteOrderMark first.
 Detection DetectEncoding(std::string_view bytes);
 
