@@ -34,8 +34,9 @@ bool IsPlainText(std::string_view name, std::string_view bytes,
 // elsewhere, finds its relative pictures, style sheets and frames in
 // `folder`. Both go after a <!DOCTYPE ...> that begins the page (past
 // comments and an XML declaration), as a tag before one would lay the page
-// out in quirks mode, else first, after a byte-order mark. Plain text (`as_text`) gets <plaintext> after the
-// <meta>, so that its lines show as lines. No <base> for an empty `folder`.
+// out in quirks mode, else first, after a byte-order mark. Plain text
+// (`as_text`) gets <plaintext> after the <meta>, so that its lines show as
+// lines. No <base> for an empty `folder`.
 std::string PreviewPage(std::string_view page, core::Encoding encoding,
                         const std::filesystem::path& folder, bool as_text);
 
