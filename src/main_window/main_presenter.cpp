@@ -127,8 +127,12 @@ void Main::OpenHtmlFile() {
   if (!chosen.empty()) OpenPath(chosen);
 }
 
-void Main::OpenPath(const std::filesystem::path& path) {
-  if (!MayDiscard()) return;
+void Main::OpenPath(const std::filesystem::path& named) {
+  // The preview loads a file by its full address: a name relative to the
+  // current folder (given on the command line) is none.
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(named, error);
+  if (error) path = named;
   c_.htmler.StartAtTop();
   core::Result<std::string> read =
       c_.files.Read(path, platform::kMaxPreviewBytes);
@@ -156,6 +160,8 @@ void Main::OpenPath(const std::filesystem::path& path) {
               detection.other_declared + " 也不是中文编码，没有打开。");
     return;
   }
+  // Asked only of a file that would take the window's place.
+  if (!MayDiscard()) return;
   OpenAs(detection, path, std::move(*read));
 }
 
@@ -347,6 +353,8 @@ void Main::ConvertToGb() { Convert(core::Encoding::kGbk); }
 void Main::ConvertToBig5() { Convert(core::Encoding::kBig5); }
 
 void Main::Convert(core::Encoding target) {
+  // The conversion replaces what was typed; choices stay in the stored text.
+  if (!MayDiscard(/*choices=*/false)) return ShowPressed();
   if (ShowConversion(target, true)) SaveShown();
 }
 
@@ -439,6 +447,7 @@ void Main::OfferSave(const std::string& title) {
 
 void Main::ConvertTo(int choice) {
   if (!opened_ || choice < 0 || choice >= platform::kTargetChoiceCount) return;
+  if (!MayDiscard(/*choices=*/false)) return;
   const platform::TargetChoice& target = platform::kTargetChoices[choice];
   core::ConversionRequest request{opened_encoding_, target.to, target.script,
                                   variant_};
@@ -509,10 +518,10 @@ void Main::OnMenuExit() {
   if (MayDiscard()) c_.frame.Quit();
 }
 
-bool Main::MayDiscard() {
-  if (!unsaved_choices_ &&
-      (!c_.ori_text.IsModified() || c_.ori_text.Text() == saved_view_))
-    return true;
+bool Main::MayDiscard(bool choices) {
+  const bool edited =
+      c_.ori_text.IsModified() && c_.ori_text.Text() != saved_view_;
+  if (!(choices && unsaved_choices_) && !edited) return true;
   return c_.message_box.Ask(
       "显示的文本有尚未保存的修改（疑点的选择或手工的改动），要放弃这些修改吗"
       "？",

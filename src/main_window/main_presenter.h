@@ -192,10 +192,11 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   bool WritePreview(std::string_view bytes, core::Encoding encoding);
   void ShowError(const std::string& text);
   // Whether what is shown may go: yes when it holds no choice made at a
-  // doubtful place nor an edit that was not saved since, else as the user
-  // answers. Exit, Clear and Open ask it; Ctrl+X and Ctrl+C are Exit and
-  // Clear even in the source text, where they are cut and copy elsewhere.
-  bool MayDiscard();
+  // doubtful place (asked with `choices`) nor an edit that was not saved
+  // since, else as the user answers. Exit, Clear and Open ask it, and the
+  // conversions for edits; Ctrl+X and Ctrl+C are Exit and Clear even in the
+  // source text, where they are cut and copy elsewhere.
+  bool MayDiscard(bool choices = true);
   void WarnAboutConversion(size_t references, size_t invalid_units,
                            core::Encoding source, core::Encoding target);
 

@@ -1,6 +1,7 @@
 #include "main_window/preview_page.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
 
 #include "core/encoding/codec.h"
@@ -58,6 +59,38 @@ size_t DoctypeEnd(std::string_view page) {
   return 0;
 }
 
+// The href of the first <base> of `page` that has one, as written (read
+// as markup: not one in a comment or a script); std::nullopt when none has.
+std::optional<std::string> OwnBaseAddress(std::string_view page,
+                                          core::Encoding encoding) {
+  if (FindTag(page, encoding, "<base") == kNotFound) return std::nullopt;
+  const std::u8string_view units(reinterpret_cast<const char8_t*>(page.data()),
+                                 page.size());
+  core::BasicHtmlTokenizer<char8_t> tokenizer(units);
+  core::HtmlToken token;
+  auto text = [&](core::TextSpan span) {
+    return units.substr(span.begin, span.size());
+  };
+  while (tokenizer.Next(token)) {
+    if (token.kind != core::HtmlTokenKind::kStartTag ||
+        !core::EqualsIgnoringCase(text(token.inner), "base"))
+      continue;
+    for (const core::HtmlAttribute& a : tokenizer.attributes()) {
+      if (a.has_value && core::EqualsIgnoringCase(text(a.name), "href"))
+        return std::string(page.substr(a.value.begin, a.value.size()));
+    }
+  }
+  return std::nullopt;
+}
+
+// An address that leads from the document's own: no scheme ("http:"), not
+// from the root ("/x").
+bool IsRelative(std::string_view address) {
+  const size_t end = address.find_first_of("/?#");
+  return !address.starts_with('/') &&
+         address.substr(0, end).find(':') == std::string_view::npos;
+}
+
 }  // namespace
 
 std::filesystem::path FolderOf(const std::filesystem::path& path) {
@@ -101,8 +134,13 @@ std::string PreviewPage(std::string_view page, core::Encoding encoding,
       "<meta charset=\"" + std::string(core::DeclaredName(encoding)) + "\">";
   if (as_text) {
     head += "<plaintext>";
-  } else if (!folder.empty() && FindTag(page, encoding, "<base") == kNotFound) {
-    head += "<base href=\"" + FolderAddress(folder) + "\">";
+  } else if (!folder.empty()) {
+    // The first <base> counts: a page's own that leads from its file's
+    // address (or has none) leads from the folder's here.
+    const std::optional<std::string> own = OwnBaseAddress(page, encoding);
+    if (!own || IsRelative(*own))
+      head +=
+          "<base href=\"" + FolderAddress(folder) + own.value_or("") + "\">";
   }
   const size_t mark = core::ByteOrderMarkLength(page, encoding);
   size_t at = mark;

@@ -29,12 +29,14 @@ bool IsPlainText(std::string_view name, std::string_view bytes,
 // Returns `page`, in `encoding`, as the preview file shows it: with a
 // <meta charset> naming `encoding` first, so that the browser reads the page
 // as it is whatever the page declares (it may lie, and its declaration may
-// come after a style sheet); then, unless the page has a <base> of its own,
-// a <base href="FolderAddress(folder)">, so that the page, shown from a file
-// elsewhere, finds its relative pictures, style sheets and frames in
-// `folder`. Both go after a <!DOCTYPE ...> that begins the page (past
-// comments and an XML declaration), as a tag before one would lay the page
-// out in quirks mode, else first, after a byte-order mark. Plain text
+// come after a style sheet); then a <base href="FolderAddress(folder)">, so
+// that the page, shown from a file elsewhere, finds its relative pictures,
+// style sheets and frames in `folder`. A page's own <base> with a relative
+// address is joined to it; one with an address of its own ("http:...",
+// "/x/") is left to decide alone. Both go after a <!DOCTYPE ...> that begins
+// the page (past comments and an XML declaration), as a tag before one would
+// lay the page out in quirks mode, else first, after a byte-order mark. Plain
+// text
 // (`as_text`) gets <plaintext> after the <meta>, so that its lines show as
 // lines. No <base> for an empty `folder`.
 std::string PreviewPage(std::string_view page, core::Encoding encoding,

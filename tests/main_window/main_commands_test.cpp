@@ -148,6 +148,13 @@ TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
   MainWorld w;
   w.Open("doc.txt", kGbBody);
   w.view.Edit("typed");
+  // What was typed goes only when the user says so.
+  const size_t calls = w.converter->calls.size();
+  w.main.ConvertToBig5();
+  EXPECT_EQ(w.view.text, "typed");
+  EXPECT_EQ(w.converter->calls.size(), calls);
+  EXPECT_EQ(w.box.asked.size(), 1u);
+  w.box.answer_yes = true;
   // During the save dialog the user edits the converted text.
   w.dialog.while_asked = [&] { w.view.Edit("頭髮 丂 \uFFFD"); };
   w.dialog.next_answers.push_back(kTarget.string());

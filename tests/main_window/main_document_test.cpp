@@ -97,6 +97,10 @@ TEST(PreviewPageTest, EncodingAndFolderComeFirstButForADoctype) {
       {"<!-- was <!DOCTYPE html> --><p>",
        head + "<!-- was <!DOCTYPE html> --><p>"},
       {"<p><BASE href=/x/>", "<meta charset=\"big5\"><p><BASE href=/x/>"},
+      // A page's own base that leads from its file, or nowhere.
+      {"<!-- <base href=x> --><base target=_blank><base href='../a/'>",
+       "<meta charset=\"big5\"><base href=\"file:///d/../a/\"><!-- <base "
+       "href=x> --><base target=_blank><base href='../a/'>"},
       {"<!DOCTYPE a>\n<p>",
        "<meta charset=\"big5\"><plaintext><!DOCTYPE a>\n<p>", true},
   };
@@ -116,6 +120,18 @@ TEST(PreviewPageTest, EncodingAndFolderComeFirstButForADoctype) {
       main_window::IsPlainText("a.txt", "\r\n <p>", core::Encoding::kBig5));
   EXPECT_FALSE(
       main_window::IsPlainText("a.HTM", "text", core::Encoding::kBig5));
+}
+
+// Named on the command line from the current folder: the preview needs the
+// file's full address.
+TEST(MainOpenTest, AFileNamedFromTheCurrentFolderIsPreviewedByItsFullPath) {
+  MainWorld w;
+  const std::filesystem::path full =
+      std::filesystem::current_path() / "named.htm";
+  w.files.files[full] = Page("gbk", kGbBody);
+  w.main.OpenPath("named.htm");
+  EXPECT_NE(w.preview.calls.find("load " + full.string()), std::string::npos)
+      << w.preview.calls;
 }
 
 TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {
