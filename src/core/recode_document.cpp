@@ -12,10 +12,6 @@
 
 namespace tovenrak::core {
 
-namespace {
-
-// LooksLikeMarkup(name, Decode(text, source).text), decoding no further than
-// the first character that decides it.
 bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
                              std::string_view name) {
   if (LooksLikeMarkup(name, {})) return true;
@@ -30,6 +26,8 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
     if (decided || pos == text.size()) return LooksLikeMarkup(name, head.text);
   }
 }
+
+namespace {
 
 // Appends the points of `text`, decoded from `source`, located. Where no
 // key holds white space, none holds a line feed, and no match or overlap

@@ -25,6 +25,12 @@ enum class MarkupMode : uint8_t {
   kText,  // Always as one whole text, as Converter::Recode converts it.
 };
 
+// LooksLikeMarkup(name, Decode(text, source).text), decoding no further than
+// the first character that decides it: whether kAuto reads the document as
+// markup.
+bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
+                             std::string_view name);
+
 struct RecodedDocument {
   Conversion conversion;
   bool as_markup = false;  // Converted by ConvertMarkup.

@@ -190,21 +190,23 @@ void Main::OpenAs(const core::Detection& detection,
       return;
     }
     gb = std::move(*converted);
-  } else if (detection.declared &&
-             detection.reason != core::DetectionReason::kDeclaration) {
-    // Its bytes contradict what it declares, which the browser would
-    // believe: the preview file says what it is.
-    folder_ = FolderOf(path);
-    as_text_ = IsPlainText(name, text, source);
-    if (WritePreview(text, source)) {
+  }
+  // The document opens: what its preview file needs is known.
+  name_ = name;
+  folder_ = FolderOf(path);
+  as_text_ = !core::DocumentLooksLikeMarkup(text, source, name);
+  if (source != core::Encoding::kBig5) {
+    // Shown as it is: the preview loads it while the text is shown. Where
+    // its bytes contradict what it declares, which the browser would
+    // believe, the preview file says what it is.
+    const bool lies = detection.declared &&
+                      detection.reason != core::DetectionReason::kDeclaration;
+    if (lies && WritePreview(text, source)) {
       c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
       c_.htmler.Show();
     } else {
       PreviewOriginal(path);
     }
-  } else {
-    // Shown as it is: the preview loads it while the text is shown.
-    PreviewOriginal(path);
   }
   c_.status.SetPanelText(platform::StatusBar::kEncodingPanel,
                          StateText(source));
@@ -221,9 +223,6 @@ void Main::OpenAs(const core::Detection& detection,
     ori_str_ = std::move(gb.conversion.text);
     cvt_str_ = text;
   }
-  name_ = name;
-  folder_ = FolderOf(path);
-  as_text_ = IsPlainText(name, text, source);
   unsaved_choices_ = false;
   opened_text_ = std::move(text);
   opened_encoding_ = source;

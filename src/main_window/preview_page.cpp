@@ -1,12 +1,10 @@
 #include "main_window/preview_page.h"
 
-#include <algorithm>
 #include <optional>
 #include <system_error>
 
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
-#include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
 
 namespace tovenrak::main_window {
@@ -14,21 +12,6 @@ namespace tovenrak::main_window {
 namespace {
 
 constexpr size_t kNotFound = std::string_view::npos;
-
-// Where the tag `name` ("<head") first begins in `page`: followed by white
-// space, '/' or '>'.
-size_t FindTag(std::string_view page, core::Encoding encoding,
-               std::string_view name) {
-  for (size_t at = core::FindAscii(page, encoding, name, 0, true);
-       at != kNotFound;
-       at = core::FindAscii(page, encoding, name, at + 1, true)) {
-    const size_t next = at + name.size();
-    if (next < page.size() && (page[next] == '>' || page[next] == '/' ||
-                               core::IsHtmlSpace(page[next])))
-      return at;
-  }
-  return kNotFound;
-}
 
 // Where a doctype that begins `page` ends, past the comments, white space
 // and XML declaration before it; 0 when it does not begin with one.
@@ -63,7 +46,9 @@ size_t DoctypeEnd(std::string_view page) {
 // as markup: not one in a comment or a script); std::nullopt when none has.
 std::optional<std::string> OwnBaseAddress(std::string_view page,
                                           core::Encoding encoding) {
-  if (FindTag(page, encoding, "<base") == kNotFound) return std::nullopt;
+  if (core::FindAscii(page, encoding, "<base", 0, /*ignore_case=*/true) ==
+      kNotFound)
+    return std::nullopt;
   const std::u8string_view units(reinterpret_cast<const char8_t*>(page.data()),
                                  page.size());
   core::BasicHtmlTokenizer<char8_t> tokenizer(units);
@@ -116,16 +101,6 @@ std::string FolderAddress(const std::filesystem::path& folder) {
   }
   if (address.back() != '/') address += '/';
   return address;
-}
-
-bool IsPlainText(std::string_view name, std::string_view bytes,
-                 core::Encoding encoding) {
-  // White space and '<' are units of their own in every encoding.
-  size_t first = core::ByteOrderMarkLength(bytes, encoding);
-  while (first < bytes.size() && core::IsHtmlSpace(bytes[first])) ++first;
-  const core::DecodedText start = core::Decode(
-      bytes.substr(first, std::min<size_t>(4, bytes.size() - first)), encoding);
-  return !core::LooksLikeMarkup(name, start.text);
 }
 
 std::string PreviewPage(std::string_view page, core::Encoding encoding,

@@ -20,12 +20,6 @@ std::filesystem::path FolderOf(const std::filesystem::path& path);
 // "/" written as %XX, and a closing "/".
 std::string FolderAddress(const std::filesystem::path& folder);
 
-// Whether a document named `name`, in `encoding`, is plain text rather than
-// a page: as the conversion tells them (core::LooksLikeMarkup), by its name
-// or the first character of `bytes` that is not white space.
-bool IsPlainText(std::string_view name, std::string_view bytes,
-                 core::Encoding encoding);
-
 // Returns `page`, in `encoding`, as the preview file shows it: with a
 // <meta charset> naming `encoding` first, so that the browser reads the page
 // as it is whatever the page declares (it may lie, and its declaration may

@@ -114,12 +114,6 @@ TEST(PreviewPageTest, EncodingAndFolderComeFirstButForADoctype) {
             "\xEF\xBB\xBF<meta charset=\"utf-8\">x");
   EXPECT_EQ(main_window::FolderAddress("/tmp/我的 站"),
             "file:///tmp/%E6%88%91%E7%9A%84%20%E7%AB%99/");
-  EXPECT_TRUE(
-      main_window::IsPlainText("a.txt", "\xA4\xA4<p>", core::Encoding::kBig5));
-  EXPECT_FALSE(
-      main_window::IsPlainText("a.txt", "\r\n <p>", core::Encoding::kBig5));
-  EXPECT_FALSE(
-      main_window::IsPlainText("a.HTM", "text", core::Encoding::kBig5));
 }
 
 // Named on the command line from the current folder: the preview needs the
