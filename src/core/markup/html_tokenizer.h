@@ -159,6 +159,14 @@ inline bool IsHtmlSpace(char32_t c) {
   return c <= ' ' && (uint64_t{0x100003600} >> c & 1) != 0;
 }
 
+// `text` without the HTML white space around it.
+template <typename Char>
+std::basic_string_view<Char> TrimHtmlSpace(std::basic_string_view<Char> text) {
+  while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 // True when `text` equals `lower`, an ASCII word in lower case, ignoring the
 // letter case of ASCII letters.
 bool EqualsIgnoringCase(std::u32string_view text, std::string_view lower);

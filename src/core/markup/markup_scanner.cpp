@@ -47,13 +47,6 @@ constexpr std::string_view kFileExtensions[] = {
 constexpr NameSet kExtensionSet(kFileExtensions);
 
 template <typename Char>
-std::basic_string_view<Char> Trim(std::basic_string_view<Char> text) {
-  while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-template <typename Char>
 bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
   return text.size() >= lower.size() &&
          EqualsIgnoringCase(text.substr(0, lower.size()), lower);
@@ -66,7 +59,7 @@ bool LooksLikeAbsoluteAddress(std::basic_string_view<Char> text) {
   size_t first = 0;
   while (first < text.size() && IsHtmlSpace(text[first])) ++first;
   if (first == text.size() || !IsAsciiLetter(text[first])) return false;
-  text = Trim(text);
+  text = TrimHtmlSpace(text);
   size_t i = 0;
   while (i < text.size() &&
          (IsAsciiLetter(text[i]) ||
@@ -84,7 +77,7 @@ bool LooksLikeAbsoluteAddress(std::basic_string_view<Char> text) {
 // An absolute address, a path, or a file name with a known extension.
 template <typename Char>
 bool LooksLikeAddress(std::basic_string_view<Char> text) {
-  text = Trim(text);
+  text = TrimHtmlSpace(text);
   if (LooksLikeAbsoluteAddress(text)) return true;
   for (const Char c : text)
     if (IsHtmlSpace(c)) return false;
@@ -104,7 +97,7 @@ bool LooksLikeAddress(std::basic_string_view<Char> text) {
 template <typename Char>
 bool IsTypeOf(std::basic_string_view<Char> type,
               std::span<const std::string_view> types) {
-  type = Trim(type.substr(0, type.find(Char{';'})));
+  type = TrimHtmlSpace(type.substr(0, type.find(Char{';'})));
   for (const std::string_view t : types)
     if (EqualsIgnoringCase(type, t)) return true;
   return false;
@@ -139,7 +132,8 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
   if (!script && !(name == kStyleKey)) return Escapes::kReference;
   constexpr std::string_view kCss[] = {"text/css"};
   for (const HtmlAttribute& a : tokenizer_.attributes()) {
-    const View value = Trim(text_.substr(a.value.begin, a.value.size()));
+    const View value =
+        TrimHtmlSpace(text_.substr(a.value.begin, a.value.size()));
     const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
     if (key == kTypeKey && !value.empty() &&
         !IsTypeOf(value, script
@@ -169,7 +163,8 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
     const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
     const View value = text_.substr(a.value.begin, a.value.size());
     if (key == kCharsetKey) return 0;
-    if (script && key == kTypeKey && EqualsIgnoringCase(Trim(value), "module"))
+    if (script && key == kTypeKey &&
+        EqualsIgnoringCase(TrimHtmlSpace(value), "module"))
       return 0;
     loads = loads || (key == (script ? kSrcKey : kHrefKey) && a.has_value);
     style_sheet =
@@ -305,7 +300,7 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
   for (const HtmlAttribute& a : attributes) {
     if (!input && !meta) break;
     const NameKey key = NameKey::Of(text_of(a.name));
-    const NameKey value = NameKey::Of(Trim(text_of(a.value)));
+    const NameKey value = NameKey::Of(TrimHtmlSpace(text_of(a.value)));
     if (input && key == kTypeKey) {
       button = kButtonSet.Contains(value);
     } else if (meta && key == kNameKey) {

@@ -18,16 +18,6 @@ bool IsLabelChar(char32_t c) {
 
 constexpr size_t npos = std::u32string_view::npos;
 
-// The value at `span` without the white space around it.
-template <typename Char>
-std::basic_string_view<Char> Trimmed(std::basic_string_view<Char> text,
-                                     TextSpan span) {
-  size_t begin = span.begin, end = span.end;
-  while (begin < end && IsHtmlSpace(text[begin])) ++begin;
-  while (end > begin && IsHtmlSpace(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
 // Where the value of a key "charset" at `pos` begins, past the "=" and the
 // white space that HTML allows around it; npos when no "=" follows before
 // `end`.
@@ -60,7 +50,9 @@ std::optional<CharsetDeclaration> DeclarationIn(
   // A tag without either declares as it did when this rewrite named its
   // http-equiv for it.
   const bool content_declares =
-      equiv ? EqualsIgnoringCase(Trimmed(text, equiv->value), "content-type")
+      equiv ? EqualsIgnoringCase(TrimHtmlSpace(text.substr(
+                                     equiv->value.begin, equiv->value.size())),
+                                 "content-type")
             : !named;
   size_t next_attribute = 0;
   for (size_t key = tag.whole.begin + 5; key < close; ++key) {
