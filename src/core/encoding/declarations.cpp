@@ -47,34 +47,17 @@ std::optional<XmlEncoding> FindXmlEncoding(std::string_view text) {
   return std::nullopt;
 }
 
-namespace {
-
-// The first of the labels that the XML declaration and the first <meta>
-// charset give that `read` makes something of.
-template <typename Read>
-auto FirstDeclared(std::string_view text, Read read) -> decltype(read(text)) {
-  if (const auto xml = FindXmlEncoding(text)) {
-    if (auto known = read(text.substr(xml->name, xml->name_length)))
-      return known;
-  }
-  const std::string_view head = text.substr(0, kMetaSearchBytes);
+std::optional<std::string_view> DeclaredLabels::Meta() {
+  if (meta_read_) return meta_;
+  meta_read_ = true;
+  const std::string_view head = text_.substr(0, kMetaSearchBytes);
   if (FindAscii(head, Encoding::kUtf8, "charset", 0, /*ignore_case=*/true) ==
       npos)
-    return std::nullopt;
-  const auto meta = FindCharsetDeclaration(std::u8string_view(
-      reinterpret_cast<const char8_t*>(head.data()), head.size()));
-  if (!meta) return std::nullopt;
-  return read(head.substr(meta->name, meta->name_end - meta->name));
-}
-
-}  // namespace
-
-std::optional<Encoding> DeclaredEncoding(std::string_view text) {
-  return FirstDeclared(text, EncodingFromLabel);
-}
-
-std::optional<OtherEncoding> DeclaredOtherEncoding(std::string_view text) {
-  return FirstDeclared(text, OtherEncodingFromLabel);
+    return meta_;
+  if (const auto meta = FindCharsetDeclaration(std::u8string_view(
+          reinterpret_cast<const char8_t*>(head.data()), head.size())))
+    meta_ = head.substr(meta->name, meta->name_end - meta->name);
+  return meta_;
 }
 
 }  // namespace tovenrak::core

@@ -23,18 +23,34 @@ struct XmlEncoding {
 // without a quoted encoding attribute. Looks no further than the first ">".
 std::optional<XmlEncoding> FindXmlEncoding(std::string_view text);
 
-// The encoding that `text` declares about itself: the first of its XML
-// declaration's and its first <meta> charset's (FindCharsetDeclaration, the
-// markup read byte by byte, as the encoding is not known yet: the ASCII that
-// markup is made of is never a trail byte of Big5, GBK or GB18030) that is a
-// label of one of ours (EncodingFromLabel); else std::nullopt. A <meta> in a
+// The labels a text gives its own encoding: the XML declaration's encoding,
+// and its first <meta> charset's (FindCharsetDeclaration, the markup read
+// byte by byte, as the encoding is not known yet: the ASCII that markup is
+// made of is never a trail byte of Big5, GBK or GB18030; a <meta> in a
 // comment, a script or another tag's value does not count; only the first
-// MiB is looked at.
-std::optional<Encoding> DeclaredEncoding(std::string_view text);
+// MiB is looked at). The <meta> is looked for once, when first asked.
+class DeclaredLabels {
+ public:
+  explicit DeclaredLabels(std::string_view text) : text_(text) {}
 
-// The encoding other than ours that `text` declares about itself, looked for
-// as DeclaredEncoding looks: the first of those two declarations that is a
-// label of one (OtherEncodingFromLabel); else std::nullopt.
-std::optional<OtherEncoding> DeclaredOtherEncoding(std::string_view text);
+  // The first of the two labels that `read` (EncodingFromLabel,
+  // OtherEncodingFromLabel) makes something of; else std::nullopt.
+  template <typename Read>
+  auto First(Read read) -> decltype(read(std::string_view())) {
+    if (const auto xml = FindXmlEncoding(text_)) {
+      if (auto known = read(text_.substr(xml->name, xml->name_length)))
+        return known;
+    }
+    if (const std::optional<std::string_view> meta = Meta()) return read(*meta);
+    return std::nullopt;
+  }
+
+ private:
+  std::optional<std::string_view> Meta();
+
+  std::string_view text_;
+  bool meta_read_ = false;
+  std::optional<std::string_view> meta_;
+};
 
 }  // namespace tovenrak::core

@@ -252,7 +252,8 @@ Detection DetectEncoding(std::string_view bytes) {
 
   Detection detection;
   const std::string_view window = WindowOf(bytes);
-  detection.declared = DeclaredEncoding(window);
+  DeclaredLabels labels(window);
+  detection.declared = labels.First(EncodingFromLabel);
   const Profile profile =
       ProfileOf(window, detection.declared == Encoding::kUtf8);
   if (detection.declared) {
@@ -264,7 +265,7 @@ Detection DetectEncoding(std::string_view bytes) {
   }
   // The XML declaration may name one of ours, and the <meta> browsers read
   // another encoding.
-  if (const auto other = DeclaredOtherEncoding(window)) {
+  if (const auto other = labels.First(OtherEncodingFromLabel)) {
     if (other->like_ours || (HasNonAscii(profile) && !LooksLikeUtf8(profile) &&
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;

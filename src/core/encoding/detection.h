@@ -40,7 +40,7 @@ struct Detection {
 };
 
 // Decides the encoding of `bytes`, in this order: a byte-order mark; else the
-// document's own declaration (DeclaredEncoding: the XML declaration's
+// document's own declaration (DeclaredLabels: the XML declaration's
 // encoding or the first <meta> charset, in either form), unless the bytes
 // plainly contradict it; else valid UTF-8 holding some non-ASCII; else the
 // likelier of Big5 and GB by invalid units and how common the decoded
