@@ -21,14 +21,21 @@ constexpr std::string_view kLanguageAttributes[] = {"lang", "xml:lang"};
 constexpr NameSet kLanguageSet(kLanguageAttributes);
 constexpr std::string_view kButtonTypes[] = {"button", "submit", "reset"};
 constexpr NameSet kButtonSet(kButtonTypes);
-constexpr std::string_view kDescriptions[] = {"description", "keywords",
-                                              "author"};
+// The <meta> names and Open Graph properties whose content people read: in
+// a search result, or on the card a shared link shows.
+constexpr std::string_view kDescriptions[] = {
+    "description",  "keywords",       "author",
+    "og:title",     "og:description", "og:site_name",
+    "og:image:alt", "twitter:title",  "application-name"};
 constexpr NameSet kDescriptionSet(kDescriptions);
+// Names too long for a NameKey.
+constexpr std::string_view kLongDescriptions[] = {"twitter:description",
+                                                  "twitter:image:alt"};
 // Single names the rules look for.
 constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kNameKey("name"), kHttpEquivKey("http-equiv"),
     kContentLanguageKey("content-language"), kContentKey("content"),
-    kValueKey("value");
+    kValueKey("value"), kPropertyKey("property"), kLocaleKey("og:locale");
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
     kLinkKey("link"), kHrefKey("href"), kRelKey("rel");
@@ -45,6 +52,13 @@ constexpr std::string_view kFileExtensions[] = {
     "css", "js",   "jpg",   "jpeg",  "gif", "png", "bmp",  "svg", "webp",
     "ico", "swf",  "pdf",   "doc",   "txt", "zip", "rar",  "mp3", "xml"};
 constexpr NameSet kExtensionSet(kFileExtensions);
+
+template <typename Char>
+bool IsLongDescription(std::basic_string_view<Char> name) {
+  for (const std::string_view long_name : kLongDescriptions)
+    if (EqualsIgnoringCase(name, long_name)) return true;
+  return false;
+}
 
 template <typename Char>
 bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
@@ -303,10 +317,12 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
     const NameKey value = NameKey::Of(TrimHtmlSpace(text_of(a.value)));
     if (input && key == kTypeKey) {
       button = kButtonSet.Contains(value);
-    } else if (meta && key == kNameKey) {
-      described = kDescriptionSet.Contains(value);
+    } else if (meta && (key == kNameKey || key == kPropertyKey)) {
+      described = described || kDescriptionSet.Contains(value) ||
+                  IsLongDescription(TrimHtmlSpace(text_of(a.value)));
+      language = language || value == kLocaleKey;
     } else if (meta && key == kHttpEquivKey) {
-      language = value == kContentLanguageKey;
+      language = language || value == kContentLanguageKey;
     }
   }
 

@@ -29,7 +29,9 @@ enum class PieceKind : uint8_t {
   // A value people read, converted on its own, references read: the
   // attributes title, alt, placeholder, aria-label, aria-description, label,
   // summary and abbr; the value of an <input> of type button, submit or
-  // reset; the content of <meta name=description|keywords|author>; the
+  // reset; the content of <meta name=description|keywords|author> and of
+  // the tags that give a shared link's card (og:title, twitter:title and
+  // the like, by name or property); the
   // contents of <title> and <textarea>. A value that looks like an address
   // (no white space, and a scheme, a leading "/", "./", "../" or "www.", or
   // a file extension such as .htm or .jpg) is kept instead.
@@ -37,7 +39,8 @@ enum class PieceKind : uint8_t {
   // The body of a comment, converted on its own; references are not read.
   kComment,
   // The value of a lang or xml:lang attribute, or of <meta
-  // http-equiv=Content-Language content=...>: a language tag that follows
+  // http-equiv=Content-Language content=...> or <meta property=og:locale
+  // content=...> (zh_CN): a language tag that follows
   // the script (see FollowScript).
   kLanguage,
 };

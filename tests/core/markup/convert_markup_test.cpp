@@ -155,8 +155,12 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<INPUT VALUE=\"頭髮\" TYPE=\"Reset\"><input value=头发>"},
       {"content of described meta tags",
        "<meta name=\"Keywords\" content=头发><meta name=generator "
+       "content=头发><meta property=og:title content=头发><meta "
+       "name=Twitter:Description content=头发><meta property=og:url "
        "content=头发>",
        "<meta name=\"Keywords\" content=頭髮><meta name=generator "
+       "content=头发><meta property=og:title content=頭髮><meta "
+       "name=Twitter:Description content=頭髮><meta property=og:url "
        "content=头发>"},
       {"title, textarea and comments",
        "<title>头发</title><textarea>头发</textarea><!-- 头发 -->",
@@ -181,9 +185,11 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<P ALIGN=center\r\nTITLE=頭髮>頭髮\r\n</P>"},
       {"language tags",
        "<html lang=\"zh-CN\"><p xml:lang=zh-cn><meta "
-       "http-equiv=Content-Language content=zh-cn>",
+       "http-equiv=Content-Language content=zh-cn><meta "
+       "property=og:locale content=zh_CN>",
        "<html lang=\"zh-TW\"><p xml:lang=zh-tw><meta "
-       "http-equiv=Content-Language content=zh-tw>"},
+       "http-equiv=Content-Language content=zh-tw><meta "
+       "property=og:locale content=zh_TW>"},
   };
   ExpectAll(cases);
 }
