@@ -234,16 +234,20 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
           (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey))
         piece.charset_at = CharsetAt(token);
       return true;
-    case HtmlTokenKind::kComment:
+    case HtmlTokenKind::kComment: {
       // Conditional comments hold markup for old browsers, and "#" starts
-      // a server side include: both are instructions, not prose.
-      if (StartsWith(inner, "[") || StartsWith(inner, "#") ||
-          StartsWith(inner, "<!"))
+      // a server side include (IIS also reads "<!-- #include ...-->"):
+      // both are instructions, not prose.
+      const View directive = TrimHtmlSpace(inner);
+      if (StartsWith(inner, "[") || StartsWith(inner, "<!") ||
+          (StartsWith(directive, "#") && directive.size() > 1 &&
+           IsAsciiLetter(directive[1])))
         return true;
       Push({token.whole.begin, token.inner.begin}, PieceKind::kMarkup, false);
       PushValue(token.inner, PieceKind::kComment, false);
       Push({token.inner.end, token.whole.end}, PieceKind::kMarkup, false);
       break;
+    }
     case HtmlTokenKind::kTitleText:
       PushValue(token.whole, PieceKind::kValue, false);
       break;

@@ -54,6 +54,10 @@ std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
   return out;
 }
 
+bool IsCssSpace(char32_t c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
 // The number of code points bytes[from, to) decode to.
 // REQUIRES: both are where units start.
 size_t CountCodePoints(std::string_view bytes, size_t from, size_t to,
@@ -329,6 +333,12 @@ class MarkupRecoder {
         if (one.references == 0) continue;
         to.Put(piece.substr(from, i - from));
         to.PutBytes(EscapeOf(c, escapes, before % 2 == 1));
+        // CSS takes one white space after an escape as its end, even after
+        // six digits: a space that followed the character needs another.
+        if (const size_t next = start + i + 1; escapes == Escapes::kStyle &&
+                                               next < code.size() &&
+                                               IsCssSpace(code[next]))
+          to.PutBytes(" ");
         ++counts_.references;
         from = i + 1;
       }

@@ -167,9 +167,9 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<title>頭髮</title><textarea>頭髮</textarea><!-- 頭髮 -->"},
       {"instructions in comments",
        "<!--[if IE]><link href=头发.css><![endif]--><!--#include "
-       "virtual=\"头发.htm\" -->",
+       "virtual=\"头发.htm\" --><!-- #include file=\"头发.asp\" -->",
        "<!--[if IE]><link href=头发.css><![endif]--><!--#include "
-       "virtual=\"头发.htm\" -->"},
+       "virtual=\"头发.htm\" --><!-- #include file=\"头发.asp\" -->"},
       {"read values that look like addresses",
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>",
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>"},
@@ -274,8 +274,8 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "<script>s='\\u9555\\\\\\u9555'</script>"},
       {"JSON", "<script type='application/json; x'>[\"镕\"]</script>",
        "<script type='application/json; x'>[\"\\u9555\"]</script>"},
-      {"style", "<style>a:after{content:'镕\\镕'}</style>",
-       "<style>a:after{content:'\\009555\\009555'}</style>"},
+      {"style", "<style>a:after{content:'镕\\镕 镕'}</style>",
+       "<style>a:after{content:'\\009555\\009555  \\009555'}</style>"},
       {"a template", "<script type=text/template><b>镕</b></script>",
        "<script type=text/template><b>&#38229;</b></script>"},
       {"VBScript", "<script language=VBScript>x=\"镕\"</script>",
