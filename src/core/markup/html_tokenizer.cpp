@@ -254,13 +254,12 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   // Text runs to the next '<' that opens markup; any other '<' is text. What
   // it holds, noted here, saves the converter a pass of its own.
   const size_t n = text_.size();
-  if (text_[pos_] == '<' && pos_ + 1 < n && OpensMarkup(text_[pos_ + 1]))
+  if (text_[pos_] == '<' && pos_ + 1 < n && Opens(pos_))
     return ReadMarkup(token);
   const size_t visible = SkipSpaces(pos_);
   size_t at = visible;
   TextFlags flags;
-  while ((at = FindOpening(at, flags)) + 1 < n && !OpensMarkup(text_[at + 1]))
-    ++at;
+  while ((at = FindOpening(at, flags)) + 1 < n && !Opens(at)) ++at;
   if (at + 1 >= n) at = n;
   token = {HtmlTokenKind::kText, {pos_, at}, {pos_, at}};
   token.has_ampersand = flags.ampersand;
@@ -268,6 +267,20 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   token.visible = visible;
   pos_ = at;
   return true;
+}
+
+// "<%" opens server code only where a "%>" closes it; else it is text, as
+// browsers read it ("增长率<%5"). The searches start ever later, so each
+// reuses the last one's find or goes on past it: linear in all.
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::Opens(size_t at) {
+  if (text_[at + 1] != '%') return OpensMarkup(text_[at + 1]);
+  if (!server_close_known_ ||
+      (server_close_ != npos && server_close_ < at + 2)) {
+    server_close_ = FindPair(text_, Char{'%'}, Char{'>'}, at + 2);
+    server_close_known_ = true;
+  }
+  return server_close_ != npos;
 }
 
 template <typename Char>

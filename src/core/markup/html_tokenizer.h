@@ -123,6 +123,8 @@ class BasicHtmlTokenizer {
   bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
+  // Whether the '<' at `at`, followed by more text, opens markup.
+  bool Opens(size_t at);
 
   View text_;
   size_t pos_ = 0;
@@ -131,6 +133,10 @@ class BasicHtmlTokenizer {
   std::vector<HtmlAttribute> attributes_;
   NameKey name_;
   std::optional<Error> problem_;
+  // The first "%>" at or after the last search for one; npos when none is
+  // left.
+  size_t server_close_ = 0;
+  bool server_close_known_ = false;
   // The last search for each element's end tag: from where, and what it
   // found. Searches start ever later, so each reuses or extends the last
   // one, which keeps pages full of unclosed <title> tags linear.

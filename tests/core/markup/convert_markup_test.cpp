@@ -329,7 +329,8 @@ TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
 
 TEST_F(ConvertMarkupTest, BrokenMarkupIsReadAsBrowsersReadIt) {
   const Case cases[] = {
-      {"'<' in text", "头发 < 3 <3 a<>b", "頭髮 < 3 <3 a<>b"},
+      {"'<' in text", "头发 < 3 <3 a<>b 增长<%5 <a href=头发.htm>",
+       "頭髮 < 3 <3 a<>b 增長<%5 <a href=头发.htm>"},
       {"missing end tags", "<p>头发<li>头发<td>", "<p>頭髮<li>頭髮<td>"},
       {"tags inside a title are text", "<title><i>头</i>发</title>",
        "<title><i>頭</i>發</title>"},
