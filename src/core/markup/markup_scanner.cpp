@@ -9,13 +9,15 @@ namespace {
 constexpr size_t npos = std::u32string_view::npos;
 
 constexpr std::string_view kInlineTags[] = {
-    "a",    "abbr",   "acronym", "b",    "big", "cite", "code",
-    "em",   "font",   "i",       "mark", "q",   "s",    "small",
-    "span", "strike", "strong",  "sub",  "sup", "tt",   "u"};
+    "a",    "abbr", "acronym", "b",    "bdi",   "bdo",  "big",    "cite",
+    "code", "dfn",  "em",      "font", "i",     "ins",  "kbd",    "mark",
+    "nobr", "q",    "s",       "samp", "small", "span", "strike", "strong",
+    "sub",  "sup",  "time",    "tt",   "u",     "var",  "wbr"};
 constexpr NameSet kInlineTagSet(kInlineTags);
 constexpr std::string_view kReadAttributes[] = {
-    "title", "alt",     "placeholder", "aria-label", "aria-description",
-    "label", "summary", "abbr"};
+    "title",   "alt",     "placeholder", "aria-label",     "aria-description",
+    "label",   "summary", "abbr",        "aria-valuetext", "aria-placeholder",
+    "standby", "prompt"};
 constexpr NameSet kReadSet(kReadAttributes);
 constexpr std::string_view kLanguageAttributes[] = {"lang", "xml:lang"};
 constexpr NameSet kLanguageSet(kLanguageAttributes);
@@ -24,13 +26,13 @@ constexpr NameSet kButtonSet(kButtonTypes);
 // The <meta> names and Open Graph properties whose content people read: in
 // a search result, or on the card a shared link shows.
 constexpr std::string_view kDescriptions[] = {
-    "description",  "keywords",       "author",
-    "og:title",     "og:description", "og:site_name",
-    "og:image:alt", "twitter:title",  "application-name"};
+    "description",   "keywords",        "author",       "copyright",
+    "og:title",      "og:description",  "og:site_name", "og:image:alt",
+    "twitter:title", "application-name"};
 constexpr NameSet kDescriptionSet(kDescriptions);
 // Names too long for a NameKey.
-constexpr std::string_view kLongDescriptions[] = {"twitter:description",
-                                                  "twitter:image:alt"};
+constexpr std::string_view kLongDescriptions[] = {
+    "twitter:description", "twitter:image:alt", "apple-mobile-web-app-title"};
 // Single names the rules look for.
 constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kNameKey("name"), kHttpEquivKey("http-equiv"),
@@ -66,7 +68,8 @@ bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
          EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
-// An address that stands on its own: a scheme and "//", "www." or "mailto:",
+// An address that stands on its own: a scheme and "//", "www.", "mailto:",
+// or a name that must not change ("tag:" as a feed's entries have, "urn:"),
 // and no white space. The start is looked at first, as most texts are not.
 template <typename Char>
 bool LooksLikeAbsoluteAddress(std::basic_string_view<Char> text) {
@@ -81,7 +84,8 @@ bool LooksLikeAbsoluteAddress(std::basic_string_view<Char> text) {
                      text[i] == '-' || text[i] == '.'))))
     ++i;
   if (!(i > 0 && StartsWith(text.substr(i), "://")) &&
-      !StartsWith(text, "www.") && !StartsWith(text, "mailto:"))
+      !StartsWith(text, "www.") && !StartsWith(text, "mailto:") &&
+      !StartsWith(text, "tag:") && !StartsWith(text, "urn:"))
     return false;
   for (const Char c : text)
     if (IsHtmlSpace(c)) return false;

@@ -21,18 +21,20 @@ enum class PieceKind : uint8_t {
   // of <script> and <style>; <% %> and <? ?> anywhere, also inside a read
   // value; declarations; conditional comments (<!--[if ...]>) and server
   // side includes (<!--#include ...-->) whole; a text that is one absolute
-  // address (http://..., www...., mailto:...), as a feed's <link> holds.
+  // address (http://..., www...., mailto:..., tag:...), as a feed's <link>
+  // and <id> hold.
   kMarkup,
   // Text content. Numeric references are the characters they stand for. It
   // joins the text around it across inline tags into one phrase.
   kText,
   // A value people read, converted on its own, references read: the
-  // attributes title, alt, placeholder, aria-label, aria-description, label,
-  // summary and abbr; the value of an <input> of type button, submit or
-  // reset; the content of <meta name=description|keywords|author> and of
-  // the tags that give a shared link's card (og:title, twitter:title and
-  // the like, by name or property); the
-  // contents of <title> and <textarea>. A value that looks like an address
+  // attributes title, alt, placeholder, aria-label, aria-description,
+  // aria-valuetext, aria-placeholder, label, summary, abbr, standby and
+  // prompt; the value of an <input> of type button, submit or reset; the
+  // content of <meta name=description|keywords|author|copyright> and of the
+  // tags that give a shared link's card (og:title, twitter:title and the
+  // like, by name or property); the contents of <title> and <textarea>. A
+  // value that looks like an address
   // (no white space, and a scheme, a leading "/", "./", "../" or "www.", or
   // a file extension such as .htm or .jpg) is kept instead.
   kValue,
@@ -40,8 +42,8 @@ enum class PieceKind : uint8_t {
   kComment,
   // The value of a lang or xml:lang attribute, or of <meta
   // http-equiv=Content-Language content=...> or <meta property=og:locale
-  // content=...> (zh_CN): a language tag that follows
-  // the script (see FollowScript).
+  // content=...> (zh_CN): a language tag that follows the script (see
+  // FollowScript).
   kLanguage,
 };
 
@@ -54,10 +56,10 @@ enum class Escapes : uint8_t { kReference, kScript, kStyle };
 struct MarkupPiece {
   TextSpan span;
   PieceKind kind = PieceKind::kMarkup;
-  // Part of an inline tag (a, abbr, b, big, cite, code, em, font, i, mark,
-  // q, s, small, span, strong, sub, sup, u, and the older acronym, strike
-  // and tt): such a tag does not end a text. Every other tag, comment or
-  // kept piece does.
+  // Part of an inline tag (a, abbr, b, bdi, bdo, big, cite, code, dfn, em,
+  // font, i, ins, kbd, mark, q, s, samp, small, span, strong, sub, sup,
+  // time, u, var, wbr, and the older acronym, nobr, strike and tt): such a
+  // tag does not end a text. Every other tag, comment or kept piece does.
   bool inline_tag = false;
   // A text or value that holds a '&', and so may hold references.
   bool has_ampersand = false;

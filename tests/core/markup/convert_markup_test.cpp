@@ -148,8 +148,8 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
       {"server code", "<% s = \"头发\" %><?php echo '头发'; ?>头发<?php x();",
        "<% s = \"头发\" %><?php echo '头发'; ?>頭髮<?php x();"},
       {"attributes people read",
-       "<img alt=头发 title=\"头发\" data-x=\"头发\">",
-       "<img alt=頭髮 title=\"頭髮\" data-x=\"头发\">"},
+       "<img alt=头发 title=\"头发\" data-x=\"头发\" aria-valuetext=头发>",
+       "<img alt=頭髮 title=\"頭髮\" data-x=\"头发\" aria-valuetext=頭髮>"},
       {"value of button inputs only",
        "<INPUT VALUE=\"头发\" TYPE=\"Reset\"><input value=头发>",
        "<INPUT VALUE=\"頭髮\" TYPE=\"Reset\"><input value=头发>"},
@@ -175,9 +175,9 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>"},
       {"text that is one address",
        "<link>http://头发.com/后台.htm</link><p> www.头发.com </p><p>头发 "
-       "http://头发.com",
+       "http://头发.com<id>tag:a.cn,2010:头发</id>",
        "<link>http://头发.com/后台.htm</link><p> www.头发.com </p><p>頭髮 "
-       "http://頭髮.com"},
+       "http://頭髮.com<id>tag:a.cn,2010:头发</id>"},
       {"server code inside a read value", "<img alt=\"<%= 头发 %>头发\">",
        "<img alt=\"<%= 头发 %>頭髮\">"},
       {"upper case, unquoted, CRLF",
@@ -196,7 +196,8 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
 
 TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
   const Case cases[] = {
-      {"inline tag inside a phrase", "头<b>发</b>", "頭<b>髮</b>"},
+      {"inline tag inside a phrase", "头<b>发</b>头<wbr>发",
+       "頭<b>髮</b>頭<wbr>髮"},
       {"inline tags with read and kept values",
        "<span>干<a href=净.htm title=头发>净</a></span>",
        "<span>乾<a href=净.htm title=頭髮>淨</a></span>"},
