@@ -17,7 +17,7 @@ int DigitValue(char32_t c, bool hex) {
 }  // namespace
 
 std::optional<CharacterReference> ReadReference(std::u32string_view text) {
-  if (text.size() < 4 || text[0] != '&' || text[1] != '#') return std::nullopt;
+  if (text.size() < 3 || text[0] != '&' || text[1] != '#') return std::nullopt;
   CharacterReference ref;
   size_t i = 2;
   if (text[i] == 'x' || text[i] == 'X') {
@@ -33,12 +33,18 @@ std::optional<CharacterReference> ReadReference(std::u32string_view text) {
     value = value * (ref.form.hex ? 16 : 10) + static_cast<uint32_t>(d);
     if (text[i] >= 'A' && text[i] <= 'F') ref.form.upper_digits = true;
   }
-  if (i == first || i >= text.size() || text[i] != ';') return std::nullopt;
+  if (i == first) return std::nullopt;
+  // Browsers read the number without its ';' too, up to the first
+  // character that is no digit.
+  ref.form.semicolon = i < text.size() && text[i] == ';';
+  if (!ref.form.semicolon && i < text.size() &&
+      DigitValue(text[i], ref.form.hex) >= 0)
+    return std::nullopt;
   if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) ||
       (value >= 0x80 && value <= 0x9F) || value > 0x10FFFF)
     return std::nullopt;
   ref.value = value;
-  ref.length = i + 1;
+  ref.length = i + (ref.form.semicolon ? 1 : 0);
   ref.form.digits = static_cast<uint8_t>(i - first);
   return ref;
 }
@@ -55,7 +61,7 @@ void AppendReference(char32_t c, const ReferenceForm& form,
   out += U"&#";
   if (form.hex) out += form.upper_x ? U'X' : U'x';
   while (n > 0) out += static_cast<char32_t>(buffer[--n]);
-  out += U';';
+  if (form.semicolon) out += U';';
 }
 
 }  // namespace tovenrak::core

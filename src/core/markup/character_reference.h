@@ -18,23 +18,25 @@ struct ReferenceForm {
   bool upper_x = false;       // "&#X...;".
   bool upper_digits = false;  // Hex digits A-F rather than a-f.
   uint8_t digits = 0;         // How many digits, leading zeros included.
+  bool semicolon = true;      // Ends with ';', as it should.
 };
 
 struct CharacterReference {
   char32_t value = 0;
-  size_t length = 0;  // Code points from '&' to ';' inclusive.
+  size_t length = 0;  // Code points from '&' to ';' (if any) inclusive.
   ReferenceForm form;
 };
 
 // Reads the numeric character reference at the start of `text`: "&#", one
-// to eight decimal digits (or "x" or "X" and one to eight hex digits), ";".
+// to eight decimal digits (or "x" or "X" and one to eight hex digits), ";"
+// or, as browsers also read it, a character that is no digit or the end.
 // std::nullopt when there is none, and when the number is not a character
 // that a reference can stand for (0, a surrogate, U+0080-U+009F, which
 // browsers read as windows-1252, or above U+10FFFF).
 std::optional<CharacterReference> ReadReference(std::u32string_view text);
 
 // Appends the reference to `c` written in `form`: "&#", "x" or "X" for hex,
-// the number with at least `form.digits` digits, ";".
+// the number with at least `form.digits` digits, ";" if the form has one.
 void AppendReference(char32_t c, const ReferenceForm& form,
                      std::u32string& out);
 
