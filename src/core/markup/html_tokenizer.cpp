@@ -149,6 +149,16 @@ bool BasicHtmlTokenizer<Char>::Fail(std::string_view what, size_t at) {
   return false;
 }
 
+// Whether `text` holds the tag name `name` at `at`, ended as a tag's name
+// is: by white space, '/' or '>'.
+template <typename Char>
+bool NameEndsTagAt(std::basic_string_view<Char> text, size_t at,
+                   std::string_view name) {
+  const size_t after = at + name.size();
+  return after < text.size() && StartsWithIgnoringCase(text, at, name) &&
+         (IsHtmlSpace(text[after]) || text[after] == '/' || text[after] == '>');
+}
+
 template <typename Char>
 size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
   Search& last = searches_[raw];
@@ -157,16 +167,73 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
     return last.found;
   const std::string_view name = kRawNames[raw];
   size_t at = from;
-  while ((at = FindPair(text_, Char{'<'}, Char{'/'}, at)) != npos) {
-    const size_t after = at + 2 + name.size();
-    if (after < text_.size() && StartsWithIgnoringCase(text_, at + 2, name) &&
-        (IsHtmlSpace(text_[after]) || text_[after] == '/' ||
-         text_[after] == '>'))
-      break;
+  while ((at = FindPair(text_, Char{'<'}, Char{'/'}, at)) != npos &&
+         !NameEndsTagAt(text_, at + 2, name))
     at += 2;
-  }
+  if (raw == kScript) at = HiddenScriptEnd(from, at);
   last = {from, at};
   return at;
+}
+
+// Old pages hide a script's contents in a comment from browsers that do not
+// know the tag, and browsers read such a script otherwise: inside "<!--", a
+// "<script" begins code whose "</script" does not end the element, until
+// that comment ends with "-->". Pages written so write a script tag from a
+// script: "<!-- document.write('<script src=a.js></script>'); // -->".
+// Returns where the script from `from` ends, given `end`, the first
+// "</script" after it, which ends it unless a "<!--" comes before.
+template <typename Char>
+size_t BasicHtmlTokenizer<Char>::HiddenScriptEnd(size_t from, size_t end) {
+  size_t hidden = FindPair(text_, Char{'<'}, Char{'!'}, from);
+  while (hidden != npos && hidden < end &&
+         !StartsWithIgnoringCase(text_, hidden, "<!--"))
+    hidden = FindPair(text_, Char{'<'}, Char{'!'}, hidden + 2);
+  if (hidden == npos || hidden >= end) return end;
+
+  enum { kCode, kHidden, kWithinHidden } state = kCode;
+  const size_t n = text_.size();
+  for (size_t at = hidden; at < n;) {
+    const Char c = text_[at];
+    if (state == kCode) {
+      at = text_.find(Char{'<'}, at);
+      if (at == npos) return npos;
+      if (StartsWithIgnoringCase(text_, at, "</") &&
+          NameEndsTagAt(text_, at + 2, "script"))
+        return at;
+      if (StartsWithIgnoringCase(text_, at, "<!--")) {
+        // "<!-->" and "<!--->" open and close at once.
+        at += 4;
+        while (at < n && text_[at] == '-') ++at;
+        if (at < n && text_[at] == '>') {
+          ++at;
+        } else {
+          state = kHidden;
+        }
+        continue;
+      }
+      ++at;
+    } else if (c == '-') {
+      size_t dashes = at;
+      while (dashes < n && text_[dashes] == '-') ++dashes;
+      if (dashes - at >= 2 && dashes < n && text_[dashes] == '>') {
+        state = kCode;
+        ++dashes;
+      }
+      at = dashes;
+    } else if (c == '<' && at + 1 < n && text_[at + 1] == '/' &&
+               NameEndsTagAt(text_, at + 2, "script")) {
+      if (state == kHidden) return at;
+      state = kHidden;
+      at += 8;
+    } else if (c == '<' && state == kHidden &&
+               NameEndsTagAt(text_, at + 1, "script")) {
+      state = kWithinHidden;
+      at += 7;
+    } else {
+      ++at;
+    }
+  }
+  return npos;
 }
 
 template <typename Char>

@@ -123,6 +123,7 @@ class BasicHtmlTokenizer {
   bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
+  size_t HiddenScriptEnd(size_t from, size_t end);
   // Whether the '<' at `at`, followed by more text, opens markup.
   bool Opens(size_t at);
 

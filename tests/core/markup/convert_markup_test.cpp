@@ -343,6 +343,11 @@ TEST_F(ConvertMarkupTest, BrokenMarkupIsReadAsBrowsersReadIt) {
        "<img alt=\"他說\"头发\"\">"},
       {"script that closes itself", "<script src=\"头.js\"/>头发",
        "<script src=\"头.js\"/>頭髮"},
+      {"script hidden in a comment that writes a script",
+       "<SCRIPT><!--\nw('<script>s=1</script>');s='头发'//-->\n</script>头发"
+       "<script><!--></script>头发",
+       "<SCRIPT><!--\nw('<script>s=1</script>');s='头发'//-->\n</script>頭髮"
+       "<script><!--></script>頭髮"},
       {"markup inside CDATA", "<![CDATA[<a href=头发.htm>头发</a>]]>",
        "<![CDATA[<a href=头发.htm>頭髮</a>]]>"},
       {"unterminated comment", "<p>\n<p>\n<!-- 头发",
