@@ -142,5 +142,32 @@ TEST(RewriteCharsetTest, RewritesOnlyTheEncodingOfAnXmlDeclarationAtTheTop) {
     EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected) << c.input;
 }
 
+TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
+  const Case cases[] = {
+      {R"(<%@ page contentType="text/html; charset=GBK" pageEncoding="gbk"%>)",
+       R"(<%@ page contentType="text/html; charset=Big5" pageEncoding="big5"%>)",
+       Encoding::kBig5},
+      {R"(<%@LANGUAGE="VBSCRIPT" CODEPAGE="936"%><%Response.Charset = "gb2312")"
+       "\n Session.CodePage=936 : x.codepage=9360%>",
+       R"(<%@LANGUAGE="VBSCRIPT" CODEPAGE="65001"%><%Response.Charset = "utf-8")"
+       "\n Session.CodePage=65001 : x.codepage=9360%>",
+       Encoding::kUtf8},
+      // Only the content type: not a variable, a database's set, iconv's.
+      {"<?php header(\"Content-Type: text/html;charset=gb2312\"); $charset = "
+       "'gbk'; $db->charset='gbk'; iconv('gbk', 'utf-8', $s);\n",
+       "<?php header(\"Content-Type: text/html;charset=big5\"); $charset = "
+       "'gbk'; $db->charset='gbk'; iconv('gbk', 'utf-8', $s);\n",
+       Encoding::kBig5},
+      // Outside server code, and inside a double-byte character: nothing.
+      {"<p>; charset=gbk<% x = \"\xA4"
+       "Response.Charset=gbk\" %>",
+       "<p>; charset=gbk<% x = \"\xA4"
+       "Response.Charset=gbk\" %>",
+       Encoding::kBig5},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected) << c.input;
+}
+
 }  // namespace
 }  // namespace tovenrak::core

@@ -3,6 +3,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/declarations.h"
 #include "core/encoding/document_text.h"
+#include "core/encoding/server_declarations.h"
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/meta_tags.h"
 
@@ -85,6 +86,10 @@ std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
 }
 
 void RewriteDeclarations(std::string& text, Encoding target) {
+  const std::vector<DeclarationEdit> server =
+      FindServerDeclarationEdits(text, target);
+  for (auto edit = server.rbegin(); edit != server.rend(); ++edit)
+    Apply(*edit, text);
   if (auto edit = FindCharsetEdit(text, target)) Apply(*edit, text);
   if (auto edit = FindXmlEncodingEdit(text, target)) Apply(*edit, text);
 }

@@ -49,8 +49,10 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target);
 
-// Makes both declarations of `text`, which is in `target`, name `target`,
-// in place. Applying it twice gives the same text as once.
+// Makes the declarations of `text`, which is in `target`, name `target`, in
+// place: those of its server code (FindServerDeclarationEdits), its <meta>
+// charset and its XML declaration. Applying it twice gives the same text as
+// once.
 void RewriteDeclarations(std::string& text, Encoding target);
 
 // Returns `text` rewritten as RewriteDeclarations does.

@@ -1,0 +1,187 @@
+#include "core/encoding/server_declarations.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/encoding/document_text.h"
+
+namespace tovenrak::core {
+
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// What Java, ASP and browsers all call each encoding.
+std::string_view ServerName(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kBig5:
+      return "Big5";
+    case Encoding::kGbk:
+      return "GBK";
+    case Encoding::kGb18030:
+      return "GB18030";
+    case Encoding::kUtf8:
+      break;
+  }
+  return "UTF-8";
+}
+
+std::string_view CodePage(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kBig5:
+      return "950";
+    case Encoding::kGbk:
+      return "936";
+    case Encoding::kGb18030:
+      return "54936";
+    case Encoding::kUtf8:
+      break;
+  }
+  return "65001";
+}
+
+bool IsOurCodePage(std::string_view number) {
+  for (const std::string_view ours : {"936", "20936", "950", "54936", "65001"})
+    if (number == ours) return true;
+  return false;
+}
+
+bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLabelChar(char c) {
+  return IsLower(c | 0x20) || IsDigit(c) || c == '-' || c == '_' || c == '.' ||
+         c == ':';
+}
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
+}
+
+// Reads the declarations of one piece of server code, text_[begin, end).
+// Every byte the reading looks at is ASCII at the start of a unit: it
+// looks for ASCII names from such a start, then goes on through ASCII
+// bytes only, and the only bytes it looks back at (white space, ';', '.')
+// are never the second byte of a character.
+class ServerCode {
+ public:
+  ServerCode(std::string_view text, size_t begin, size_t end, Encoding target,
+             std::vector<DeclarationEdit>& edits)
+      : text_(text.substr(0, end)),
+        begin_(begin),
+        target_(target),
+        edits_(edits) {}
+
+  void Read() {
+    // "; charset=" in a content type; any other "charset" is no
+    // declaration of the page ($charset, $db->charset).
+    Each("charset", [&](size_t at) {
+      size_t before = at;
+      while (before > begin_ && IsSpace(text_[before - 1])) --before;
+      if (before > begin_ && text_[before - 1] == ';') Name(at + 7);
+    });
+    Each("response.charset", [&](size_t at) { Name(at + 16); });
+    Each("pageencoding", [&](size_t at) {
+      if (at > begin_ && IsSpace(text_[at - 1])) Name(at + 12);
+    });
+    Each("codepage", [&](size_t at) {
+      const bool directive =
+          at >= begin_ + 3 && text_.substr(at - 3, 3) == "<%@";
+      if (directive ||
+          (at > begin_ && (IsSpace(text_[at - 1]) || text_[at - 1] == '.')))
+        Number(at + 8);
+    });
+  }
+
+ private:
+  template <typename Found>
+  void Each(std::string_view name, const Found& found) {
+    for (size_t at = begin_; (at = FindAscii(text_, target_, name, at,
+                                             /*ignore_case=*/true)) != npos;
+         at += name.size())
+      found(at);
+  }
+
+  // Where the value after a name at `at` starts: past white space, '=',
+  // white space and a quote; npos without a '='.
+  size_t ValueAfter(size_t at) const {
+    while (at < text_.size() && IsSpace(text_[at])) ++at;
+    if (at == text_.size() || text_[at] != '=') return npos;
+    ++at;
+    while (at < text_.size() && IsSpace(text_[at])) ++at;
+    if (at < text_.size() && (text_[at] == '"' || text_[at] == '\'')) ++at;
+    return at;
+  }
+
+  void Name(size_t after_name) {
+    const size_t at = ValueAfter(after_name);
+    if (at == npos) return;
+    size_t end = at;
+    bool lower = true;
+    while (end < text_.size() && IsLabelChar(text_[end])) {
+      lower = lower && !(text_[end] >= 'A' && text_[end] <= 'Z');
+      ++end;
+    }
+    const std::string_view label = text_.substr(at, end - at);
+    if (label.empty() || !EncodingFromLabel(label)) return;
+    std::string name(ServerName(target_));
+    if (lower) {
+      for (char& c : name)
+        c = static_cast<char>(c | (IsLower(c | 0x20) ? 0x20 : 0));
+    }
+    edits_.push_back({at, end - at, std::move(name)});
+  }
+
+  void Number(size_t after_name) {
+    const size_t at = ValueAfter(after_name);
+    if (at == npos) return;
+    size_t end = at;
+    while (end < text_.size() && IsDigit(text_[end])) ++end;
+    if (end < text_.size() && IsLabelChar(text_[end])) return;
+    if (!IsOurCodePage(text_.substr(at, end - at))) return;
+    edits_.push_back({at, end - at, std::string(CodePage(target_))});
+  }
+
+  std::string_view text_;
+  size_t begin_;
+  Encoding target_;
+  std::vector<DeclarationEdit>& edits_;
+};
+
+}  // namespace
+
+std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
+                                                        Encoding target) {
+  std::vector<DeclarationEdit> edits;
+  // '<', '%', '?' and '>' are never a byte of a character but the first.
+  // Pages hold many '<' and few of these: each is looked for on its own.
+  auto find = [&](std::string_view pair, size_t from) {
+    const void* found = ::memmem(text.data() + from, text.size() - from,
+                                 pair.data(), pair.size());
+    return found == nullptr ? npos
+                            : static_cast<const char*>(found) - text.data();
+  };
+  size_t percent = find("<%", 0), question = find("<?", 0);
+  for (size_t at = 0; (at = std::min(percent, question)) != npos;) {
+    const char kind = text[at + 1];
+    const bool xml =
+        kind == '?' && text.size() - at >= 6 &&
+        (text.substr(at + 2, 3) == "xml" || text.substr(at + 2, 3) == "XML") &&
+        IsSpace(text[at + 5]);
+    const char close[] = {kind, '>', '\0'};
+    const size_t found = text.find(close, at + 2);
+    const size_t end = found == npos ? text.size() : found;
+    if (!xml) ServerCode(text, at, end, target, edits).Read();
+    const size_t next = found == npos ? text.size() : found + 2;
+    if (percent < next) percent = find("<%", next);
+    if (question < next) question = find("<?", next);
+  }
+  // Each name above was looked for on its own; the edits go in text order.
+  std::sort(edits.begin(), edits.end(),
+            [](const DeclarationEdit& a, const DeclarationEdit& b) {
+              return a.pos < b.pos;
+            });
+  return edits;
+}
+
+}  // namespace tovenrak::core

@@ -1,0 +1,36 @@
+// The encoding a page's server code declares: to the server that reads the
+// file, or in the header it sends with the page. A page converted to another
+// encoding must name that one there too, or the server reads, or the browser
+// is told, the old one.
+
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "core/encoding/encoding.h"
+#include "core/encoding/rewrite_charset.h"
+
+namespace tovenrak::core {
+
+// The edits that make the declarations in the server code of `text` (in
+// `target`) name `target`, in the order they occur. Server code runs before
+// the page is read as HTML, so every <% ... %> and <? ... ?> counts
+// wherever it stands (not the XML declaration "<?xml"), up to its end or to
+// the end of the text. Inside it:
+// - a content type's "; charset=NAME" (JSP's <%@ page contentType=...%>,
+//   ASP's Response.ContentType, PHP's header("Content-Type: ...")),
+//   Response.Charset = "NAME" (ASP) and pageEncoding="NAME" (JSP), where
+//   NAME is a label of one of our encodings: the name is replaced by the
+//   server's name of `target` (GBK, Big5, GB18030, UTF-8; in lower case when
+//   NAME was);
+// - CODEPAGE=N in an ASP directive, Response.CodePage = N and
+//   Session.CodePage = N, where N is a code page of ours (936, 950, 54936,
+//   65001, 20936): N is replaced by `target`'s.
+// Anything else is left alone: a variable named charset, a database's
+// character set, a call to iconv. Applying the edits and looking again gives
+// edits that change nothing.
+std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
+                                                        Encoding target);
+
+}  // namespace tovenrak::core
