@@ -1,8 +1,8 @@
 // The declaration rewrite on any bytes, in every target encoding: each edit
 // names the target on character boundaries and changes only the old name
-// and ASCII, a second rewrite changes nothing, and an input whose first half
-// is repeated to a megabyte is still rewritten, and detected, in linear
-// time.
+// and ASCII (server code's edits only ASCII names), a second rewrite changes
+// nothing, and an input whose first half is repeated to a megabyte is still
+// rewritten, and detected, in linear time.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +15,7 @@
 #include "core/encoding/declarations.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/encoding/server_declarations.h"
 #include "fuzz_check.h"
 
 namespace {
@@ -64,6 +65,18 @@ void CheckEdit(std::string_view input, Encoding target,
 void Check(std::string_view input, Encoding target) {
   CheckEdit(input, target, FindCharsetEdit(input, target));
   CheckEdit(input, target, FindXmlEncodingEdit(input, target));
+  size_t last = 0;
+  for (const DeclarationEdit& edit :
+       FindServerDeclarationEdits(input, target)) {
+    const size_t end = edit.pos + edit.length;
+    FUZZ_CHECK(edit.pos >= last && end <= input.size() &&
+                   IsBoundary(input, edit.pos, target) &&
+                   IsBoundary(input, end, target) &&
+                   HighUnits(input, edit.pos, end, target).empty(),
+               "a server code edit overlaps another, or changes more than "
+               "an ASCII name");
+    last = end;
+  }
   std::string once(input);
   RewriteDeclarations(once, target);
   std::string twice = once;
