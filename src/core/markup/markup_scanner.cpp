@@ -38,6 +38,17 @@ constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kNameKey("name"), kHttpEquivKey("http-equiv"),
     kContentLanguageKey("content-language"), kContentKey("content"),
     kValueKey("value"), kPropertyKey("property"), kLocaleKey("og:locale");
+// A feed's elements that hold HTML written as text (&lt;p&gt;): RSS's
+// always, Atom's when their type says so; and those that hold a name or an
+// address.
+constexpr std::string_view kFeedHtml[] = {"description", "content:encoded"};
+constexpr NameSet kFeedHtmlSet(kFeedHtml);
+constexpr std::string_view kAtomText[] = {"summary", "content", "subtitle",
+                                          "rights"};
+constexpr NameSet kAtomTextSet(kAtomText);
+constexpr std::string_view kFeedNames[] = {
+    "guid", "id", "email", "uri", "author", "managingeditor", "webmaster"};
+constexpr NameSet kFeedNameSet(kFeedNames);
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
     kLinkKey("link"), kHrefKey("href"), kRelKey("rel");
@@ -193,6 +204,41 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
 }
 
 template <typename Char>
+typename BasicMarkupScanner<Char>::FeedText
+BasicMarkupScanner<Char>::FeedTextOf() const {
+  const NameKey name = tokenizer_.name();
+  if (kFeedNameSet.Contains(name)) return FeedText::kName;
+  if (kFeedHtmlSet.Contains(name)) return FeedText::kEscapedHtml;
+  if (!kAtomTextSet.Contains(name)) return FeedText::kOrdinary;
+  for (const HtmlAttribute& a : tokenizer_.attributes()) {
+    if (NameKey::Of(text_.substr(a.name.begin, a.name.size())) == kTypeKey &&
+        EqualsIgnoringCase(
+            TrimHtmlSpace(text_.substr(a.value.begin, a.value.size())), "html"))
+      return FeedText::kEscapedHtml;
+  }
+  return FeedText::kOrdinary;
+}
+
+// Keeps each tag that a feed's HTML writes as text, from "&lt;" to the next
+// "&gt;": its addresses stay as written, as a reader of the feed follows
+// them. '&' is a character of its own in every encoding.
+template <typename Char>
+void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
+  constexpr Char kOpen[] = {'&', 'l', 't', ';', 0};
+  constexpr Char kClose[] = {'&', 'g', 't', ';', 0};
+  const View text = text_.substr(0, token.whole.end);
+  size_t at = token.whole.begin;
+  for (size_t open; (open = text.find(kOpen, at)) != npos;) {
+    const size_t close = text.find(kClose, open + 4);
+    if (close == npos) break;
+    Push({at, open}, PieceKind::kText, false, /*has_ampersand=*/true);
+    Push({open, close + 4}, PieceKind::kMarkup, false);
+    at = close + 4;
+  }
+  Push({at, token.whole.end}, PieceKind::kText, false, /*has_ampersand=*/true);
+}
+
+template <typename Char>
 BasicMarkupScanner<Char>::BasicMarkupScanner(View text)
     : text_(text), tokenizer_(text) {}
 
@@ -206,6 +252,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   next_ = 0;
   HtmlToken token;
   if (!tokenizer_.Next(token)) return false;
+  const FeedText feed_text = feed_text_;
+  feed_text_ = FeedText::kOrdinary;
   const View inner = text_.substr(token.inner.begin, token.inner.size());
   // Most tokens are one piece, handed out directly.
   piece.span = token.whole;
@@ -217,6 +265,11 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.charset_at = 0;
   switch (token.kind) {
     case HtmlTokenKind::kText:
+      if (feed_text == FeedText::kName) return true;
+      if (feed_text == FeedText::kEscapedHtml && token.has_ampersand) {
+        SplitEscapedHtml(token);
+        break;
+      }
       // Only a text whose first visible character is a letter may be one.
       if (token.visible == token.whole.end ||
           !IsAsciiLetter(text_[token.visible]) ||
@@ -228,8 +281,10 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       return true;
     case HtmlTokenKind::kStartTag:
     case HtmlTokenKind::kEndTag:
-      if (token.kind == HtmlTokenKind::kStartTag)
+      if (token.kind == HtmlTokenKind::kStartTag) {
         raw_escapes_ = EscapesOfContents();
+        feed_text_ = FeedTextOf();
+      }
       // Most tags are kept whole, one piece.
       if (SplitTag(token, piece)) piece = pending_[next_++];
       // Its first piece is kept markup that begins with its name. Most tags

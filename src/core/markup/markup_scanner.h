@@ -22,7 +22,10 @@ enum class PieceKind : uint8_t {
   // value; declarations; conditional comments (<!--[if ...]>) and server
   // side includes (<!--#include ...-->) whole; a text that is one absolute
   // address (http://..., www...., mailto:..., tag:...), as a feed's <link>
-  // and <id> hold.
+  // and <id> hold; the text of a feed's <guid>, <id>, <email>, <uri>, and
+  // of RSS's <author>, <managingEditor> and <webMaster> (e-mail addresses);
+  // the tags written as text in a feed's HTML (<description>&lt;a
+  // href="..."&gt;...), each from "&lt;" to "&gt;".
   kMarkup,
   // Text content. Numeric references are the characters they stand for. It
   // joins the text around it across inline tags into one phrase.
@@ -116,6 +119,10 @@ class BasicMarkupScanner {
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
   Escapes EscapesOfContents() const;
   uint8_t CharsetAt(const HtmlToken& token) const;
+  // What a feed's element makes of the text right after its start tag.
+  enum class FeedText : uint8_t { kOrdinary, kEscapedHtml, kName };
+  FeedText FeedTextOf() const;
+  void SplitEscapedHtml(const HtmlToken& token);
 
   View text_;
   BasicHtmlTokenizer<Char> tokenizer_;
@@ -124,6 +131,7 @@ class BasicMarkupScanner {
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.
   size_t next_ = 0;
   bool label_files_ = false;
+  FeedText feed_text_ = FeedText::kOrdinary;  // Set by the last token.
 };
 
 using MarkupScanner = BasicMarkupScanner<char32_t>;

@@ -173,11 +173,20 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
       {"read values that look like addresses",
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>",
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>"},
+      {"feeds' addresses, names and HTML written as text",
+       "<link>http://头发.com/后台.htm</link><id>tag:a.cn,2010:头发</id><email>"
+       "头发@a.cn</email><description>&lt;a "
+       "href=\"头发.htm\"&gt;头发&lt;/a&gt;头"
+       "</description><content type='html'>&lt;img src=头.jpg&gt;头发</content>"
+       "<content>&lt;头发&gt;</content>",
+       "<link>http://头发.com/后台.htm</link><id>tag:a.cn,2010:头发</id><email>"
+       "头发@a.cn</email><description>&lt;a "
+       "href=\"头发.htm\"&gt;頭髮&lt;/a&gt;頭"
+       "</description><content type='html'>&lt;img src=头.jpg&gt;頭髮</content>"
+       "<content>&lt;頭髮&gt;</content>"},
       {"text that is one address",
-       "<link>http://头发.com/后台.htm</link><p> www.头发.com </p><p>头发 "
-       "http://头发.com<id>tag:a.cn,2010:头发</id>",
-       "<link>http://头发.com/后台.htm</link><p> www.头发.com </p><p>頭髮 "
-       "http://頭髮.com<id>tag:a.cn,2010:头发</id>"},
+       "<p> www.头发.com </p><p>头发 http://头发.com",
+       "<p> www.头发.com </p><p>頭髮 http://頭髮.com"},
       {"server code inside a read value", "<img alt=\"<%= 头发 %>头发\">",
        "<img alt=\"<%= 头发 %>頭髮\">"},
       {"upper case, unquoted, CRLF",
