@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,7 @@
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/language_tag.h"
 #include "core/markup/markup_scanner.h"
+#include "core/markup/sentence_parts.h"
 #include "core/markup/text_batch.h"
 #include "core/result.h"
 
@@ -142,16 +144,21 @@ class MarkupConverter {
   Status Prepare() {
     if (Status done = batch_.Convert(converter_, how_); !done) return done;
     in_place_ = writable_ != nullptr;
+    std::optional<SentenceParts> sentences;
+    size_t sentences_job = kOut;
     for (Edit& e : edits_) {
       if (e.job != kOut) {
         const std::u32string_view in = batch_.In(e.job);
         if (e.size == in.size()) {
           e.size = batch_.Out(e.job).size();
         } else if (batch_.Out(e.job).size() != in.size()) {
-          // A run whose conversion changed its length: each part on its
-          // own.
+          // A run whose conversion changed its length: by its sentences.
+          if (sentences_job != e.job) {
+            sentences.emplace(converter_, how_, in);
+            sentences_job = e.job;
+          }
           const size_t begin = out_.size();
-          if (Status done = Convert(in.substr(e.from, e.size), out_); !done)
+          if (Status done = sentences->Append(e.from, e.size, out_); !done)
             return done;
           e.job = kOut;
           e.from = begin;
@@ -391,6 +398,7 @@ class MarkupConverter {
     }
 
     size_t part = 0, next_reference = 0;
+    Sentence sentence;
     for (const MarkupPiece& p : run) {
       Status done;
       if (p.inline_tag) {
@@ -398,9 +406,46 @@ class MarkupConverter {
       } else if (same_length) {
         EmitMapped(s.converted, 0, s.parts[part++], s, next_reference);
       } else {
-        done = ConvertPart(s.parts[part++], s, next_reference);
+        done = ConvertBySentence(s.parts[part++], s, next_reference, sentence);
       }
       if (!done) return done;
+    }
+    return {};
+  }
+
+  // The sentence of a run's phrase that the last part reached, converted.
+  struct Sentence {
+    size_t begin = 0, end = 0;
+    std::u32string converted;
+    bool mapped = false;  // Its conversion kept its length.
+  };
+
+  // A part of a run whose conversion changed its length, sentence by
+  // sentence as SentenceParts converts it, references in their forms.
+  Status ConvertBySentence(TextSpan range, Scratch& s, size_t& next_reference,
+                           Sentence& sentence) {
+    for (size_t at = range.begin; at < range.end;) {
+      if (at >= sentence.end) {
+        sentence.begin = SentenceBegin(s.phrase, at);
+        sentence.end = SentenceEnd(s.phrase, at);
+        const std::u32string_view text = std::u32string_view(s.phrase).substr(
+            sentence.begin, sentence.end - sentence.begin);
+        sentence.converted.clear();
+        if (Status done = Convert(text, sentence.converted); !done) return done;
+        sentence.mapped = sentence.converted.size() == text.size();
+        if (sentence.mapped) {
+          if (Status done = Note(text, &s.origin, sentence.begin); !done)
+            return done;
+        }
+      }
+      const TextSpan piece{at, std::min(range.end, sentence.end)};
+      if (sentence.mapped) {
+        EmitMapped(sentence.converted, sentence.begin, piece, s,
+                   next_reference);
+      } else if (Status done = ConvertPart(piece, s, next_reference); !done) {
+        return done;
+      }
+      at = piece.end;
     }
     return {};
   }

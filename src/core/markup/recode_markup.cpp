@@ -15,6 +15,7 @@
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
+#include "core/markup/sentence_parts.h"
 #include "core/markup/text_batch.h"
 
 namespace tovenrak::core {
@@ -256,9 +257,10 @@ class MarkupRecoder {
 
   // Writes a run of the lane: a run of one text as its conversion; else
   // each text as its part of the run's conversion when that kept the run's
-  // length, or else converted on its own.
+  // length, or else by the run's sentences (SentenceParts).
   Status WriteLaneRun(const LaneRun& r, TextEncoder& to) {
     const std::u32string_view in = lane_.In(r.text), out = lane_.Out(r.text);
+    std::optional<SentenceParts> sentences;
     size_t at = 0;
     for (size_t i = r.first; i < r.first + r.count; ++i) {
       const LanePiece& p = lane_pieces_[i];
@@ -271,9 +273,9 @@ class MarkupRecoder {
       } else if (out.size() == in.size()) {
         to.Put(out.substr(at, p.code_points));
       } else {
+        if (!sentences) sentences.emplace(converter_, how_, in);
         scratch_.text.clear();
-        if (Status done = converter_.Convert(in.substr(at, p.code_points), how_,
-                                             scratch_.text);
+        if (Status done = sentences->Append(at, p.code_points, scratch_.text);
             !done)
           return done;
         to.Put(scratch_.text);

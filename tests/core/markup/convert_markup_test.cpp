@@ -215,13 +215,19 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
   };
   ExpectAll(cases);
   // U盘 becomes 隨身碟 with Taiwan idioms, 博客 部落格 and 哈萨克斯坦 哈薩克:
-  // across a tag, the pieces convert apart.
+  // across a tag, the pieces of the sentence convert apart.
   const Case twp[] = {
       {"phrase growing across a tag", "U<b>盘</b>", "U<b>盤</b>"},
       {"phrase growing in one piece", "<p>U盘</p>", "<p>隨身碟</p>"},
       {"growing phrase with references", "&#85;&#x76d8;", "&#85;&#x76e4;"},
       {"texts growing and shrinking by as much", "<p>博客博客</p>哈萨克斯坦",
        "<p>部落格部落格</p>哈薩克"},
+      {"other sentences of a growing run keep their tags in place",
+       "博客：头<b>发</b>，U<b>盘</b><p>博客。&#22836;<i>发</i>，&#22836;<i>发"
+       "</i>博客",
+       "部落格：頭<b>髮</b>，U<b>盤</b><p>部落格。&#38957;<i>髮</"
+       "i>，&#38957;<i>"
+       "發</i>部落格"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
   // A run too long to hold whole is cut after a text that ends with a

@@ -1,0 +1,100 @@
+// The texts of a run whose conversion changed its length, converted
+// sentence by sentence. A run's texts (those split only by inline tags)
+// convert as one phrase, each tag kept at its character's position; where
+// that changes the length, which character stands where is no longer
+// known. A phrase that changes length (博客 to 部落格) leaves the rest of its
+// paragraph mapped still when the sentences around it keep theirs: each
+// sentence that does keeps its tags in their places, and only in the others
+// is each text converted alone.
+
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/convert/converter.h"
+#include "core/result.h"
+
+namespace tovenrak::core {
+
+// Whether `c` ends a sentence: 。！？；，、： and a line feed, which no key
+// or value of OpenCC's dictionaries holds, so that converting the
+// sentences of a text apart gives what converting it whole does.
+inline bool EndsSentence(char32_t c) {
+  switch (c) {
+    case U'\n':
+    case U'\u3001':  // 、
+    case U'\u3002':  // 。
+    case U'\uFF01':  // ！
+    case U'\uFF0C':  // ，
+    case U'\uFF1A':  // ：
+    case U'\uFF1B':  // ；
+    case U'\uFF1F':  // ？
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The end of the sentence of `text` that holds text[at]: just past the next
+// character that ends one, or the end of the text.
+inline size_t SentenceEnd(std::u32string_view text, size_t at) {
+  while (at < text.size() && !EndsSentence(text[at])) ++at;
+  return at < text.size() ? at + 1 : at;
+}
+
+// The beginning of the sentence of `text` that holds text[at].
+inline size_t SentenceBegin(std::u32string_view text, size_t at) {
+  while (at > 0 && !EndsSentence(text[at - 1])) --at;
+  return at;
+}
+
+// Converts the texts of one run, given in order, by its sentences.
+class SentenceParts {
+ public:
+  // `run`: the run's texts, one after another.
+  SentenceParts(const Converter& converter, ScriptConversion how,
+                std::u32string_view run)
+      : converter_(converter), how_(how), run_(run) {}
+
+  // Appends the conversion of run[from, from + size): each part of it in a
+  // sentence as the sentence's conversion has it, where that keeps the
+  // sentence's length, else converted alone. Parts are asked for in order,
+  // so each sentence is converted once.
+  Status Append(size_t from, size_t size, std::u32string& out) {
+    for (size_t at = from, end = from + size; at < end;) {
+      if (at >= sentence_end_) {
+        sentence_begin_ = SentenceBegin(run_, at);
+        sentence_end_ = SentenceEnd(run_, at);
+        converted_.clear();
+        const std::u32string_view sentence =
+            run_.substr(sentence_begin_, sentence_end_ - sentence_begin_);
+        if (Status done = converter_.Convert(sentence, how_, converted_); !done)
+          return done;
+        mapped_ = converted_.size() == sentence.size();
+      }
+      const size_t stop = std::min(end, sentence_end_);
+      if (mapped_) {
+        out.append(std::u32string_view(converted_)
+                       .substr(at - sentence_begin_, stop - at));
+      } else if (Status done =
+                     converter_.Convert(run_.substr(at, stop - at), how_, out);
+                 !done) {
+        return done;
+      }
+      at = stop;
+    }
+    return {};
+  }
+
+ private:
+  const Converter& converter_;
+  const ScriptConversion how_;
+  const std::u32string_view run_;
+  size_t sentence_begin_ = 0, sentence_end_ = 0;
+  std::u32string converted_;
+  bool mapped_ = false;
+};
+
+}  // namespace tovenrak::core
