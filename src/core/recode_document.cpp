@@ -82,6 +82,20 @@ std::string_view ExternalCharset(Encoding source, Encoding target) {
   return DeclaredName(source);
 }
 
+// Each thread converting parts holds room for the longest: a page whose
+// cuts leave a part this long (a text of many mebibytes, with no tag in it)
+// is converted whole, which holds little more than its output.
+constexpr size_t kMostPartBytes = 4 * kPartBytes;
+
+size_t LongestPart(const std::vector<size_t>& cuts, size_t size) {
+  size_t longest = 0, begin = 0;
+  for (const size_t cut : cuts) {
+    longest = std::max(longest, cut - begin);
+    begin = cut;
+  }
+  return std::max(longest, size - begin);
+}
+
 // Whether `text` in `encoding` holds "<script" or "<link", any letter case.
 bool HoldsLoadingTag(std::string_view text, Encoding encoding) {
   for (const std::string_view tag : {"<script", "<link"}) {
@@ -141,7 +155,8 @@ Result<RecodedDocument> RecodeDocument(
         std::optional<std::vector<size_t>> cuts;
         if (in_parts || (consumed && !points))
           cuts = MarkupCuts(text, source, kPartBytes, in_parts ? threads : 1);
-        if (in_parts && cuts && !cuts->empty()) {
+        if (in_parts && cuts && !cuts->empty() &&
+            LongestPart(*cuts, text.size()) <= kMostPartBytes) {
           if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
             return done.error();
           return result;

@@ -177,6 +177,21 @@ TEST_F(RecodeInPartsTest, LargeDocumentsGoToParts) {
     }
     EXPECT_TRUE(converted[0] == converted[1]);
   }
+  // A paragraph of mebibytes with no space or tag in it, which no cut
+  // divides, converts as the whole text does, given threads or not.
+  std::string paragraph = "<p>";
+  while (paragraph.size() < 5 * kPartBytes)
+    paragraph += Bytes("头发后台干净，", Encoding::kGbk);
+  const Result<Conversion> text =
+      converter_->Recode(paragraph, Encoding::kGbk, Encoding::kBig5, kToTw);
+  ASSERT_TRUE(text);
+  for (const unsigned threads : {1u, 2u}) {
+    Result<RecodedDocument> done = RecodeDocument(
+        *converter_, paragraph, Encoding::kGbk, Encoding::kBig5, kToTw,
+        MarkupMode::kHtml, "page.htm", false, [](size_t) {}, threads);
+    ASSERT_TRUE(done && done->as_markup);
+    EXPECT_TRUE(done->conversion.text == text->text) << threads;
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace tovenrak::core {
 namespace {
 
 constexpr size_t npos = std::u32string_view::npos;
+constexpr size_t kMostAttributes = 1024;
 
 char32_t Lower(char32_t c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; }
 
@@ -455,7 +456,10 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
         attribute.value = {begin, i};
       }
     }
-    attributes_.push_back(attribute);
+    // Past more attributes than any page gives a tag, the rest are read
+    // but not noted: they stay as written, and memory stays in step with
+    // the page however long the tag.
+    if (attributes_.size() < kMostAttributes) attributes_.push_back(attribute);
   }
   token = {end_tag ? HtmlTokenKind::kEndTag : HtmlTokenKind::kStartTag,
            {at, i + 1},

@@ -95,7 +95,7 @@ class BasicHtmlTokenizer {
   // Where the next token begins.
   size_t position() const { return pos_; }
 
-  // The attributes of the last tag read, in order.
+  // The attributes of the last tag read, in order: its first 1,024.
   const std::vector<HtmlAttribute>& attributes() const { return attributes_; }
   // The name of the last tag read, as NameKey::Of reads it.
   NameKey name() const { return name_; }

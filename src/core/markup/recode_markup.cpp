@@ -198,14 +198,18 @@ class MarkupRecoder {
   // between two writes are then reused while warm, instead of growing into
   // fresh memory, whose first touch costs more than the work done in it.
   static constexpr size_t kSegments = 128;
+  static constexpr size_t kLongText = size_t{1} << 20;   // Bytes.
+  static constexpr size_t kKeptPiece = size_t{1} << 16;  // Bytes.
 
   Status FlushRun() {
     if (run_.empty()) return {};
     // The lane finds no points.
     const Status done =
         !run_converts_ ? Keep({run_.front().span.begin, run_.back().span.end})
-        : run_plain_ && points_ == nullptr ? AddToLane()
-                                           : Convert(run_);
+        : run_plain_ && points_ == nullptr
+            ? (IsLongText(run_) ? RecodeLongText(run_.front().span)
+                                : AddToLane())
+            : Convert(run_);
     run_.clear();
     run_code_points_ = 0;
     run_converts_ = false;
@@ -232,6 +236,29 @@ class MarkupRecoder {
     if (Status done = Keep({span.begin, span.begin + at}); !done) return done;
     segments_.push_back({0, 0, From::kCharset});
     return Keep({span.begin + at, span.end});
+  }
+
+  // A run of one text too long to hold decoded (a page of one paragraph
+  // with no space to cut it at) converts as its conversion, which is what
+  // converting its bytes as a document gives: in pieces cut where no phrase
+  // crosses, straight into the page's output.
+  bool IsLongText(std::span<const MarkupPiece> run) const {
+    return run.size() == 1 && run.front().span.size() >= kLongText &&
+           ByteOrderMarkLength(bytes_.substr(run.front().span.begin),
+                               source_) == 0;
+  }
+  Status RecodeLongText(TextSpan span) {
+    if (Status done = Write(); !done) return done;
+    const std::function<void(size_t)> consumed = [&](size_t read) {
+      if (consumed_) consumed_(span.begin + read);
+    };
+    if (Status done = converter_.RecodeInto(
+            bytes_.substr(span.begin, span.size()), source_, target_, how_,
+            out_, counts_, consumed);
+        !done)
+      return done;
+    covered_ = written_ = span.end;
+    return {};
   }
 
   Status AddToLane() {
@@ -295,9 +322,19 @@ class MarkupRecoder {
     // An escape looks at the backslashes before it, which may be ASCII.
     const size_t from = escapes == Escapes::kReference ? ascii : span.begin;
     to.PutBytes(bytes_.substr(span.begin, from - span.begin));
+    if (escapes == Escapes::kReference) {
+      // A piece at a time: a kept piece may be megabytes (an address,
+      // a tag of endless attributes). A unit ends where the span does.
+      for (size_t at = from; at < span.end;) {
+        scratch_.text.clear();
+        at = DecodeSome(bytes_, at, std::min(kKeptPiece, span.end - at),
+                        source_, scratch_);
+        to.Put(scratch_.text);
+      }
+      return;
+    }
     scratch_.text.clear();
     DecodeSome(bytes_, from, span.end - from, source_, scratch_);
-    if (escapes == Escapes::kReference) return to.Put(scratch_.text);
     PutCode(scratch_.text, escapes, to);
   }
 
