@@ -152,11 +152,19 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
        R"(<%@LANGUAGE="VBSCRIPT" CODEPAGE="65001"%><%Response.Charset = "utf-8")"
        "\n Session.CodePage=65001 : x.codepage=9360%>",
        Encoding::kUtf8},
-      // Only the content type: not a variable, a database's set, iconv's.
+      // Only the page's content type: not a variable, a database's, a
+      // request's, iconv's.
       {"<?php header(\"Content-Type: text/html;charset=gb2312\"); $charset = "
-       "'gbk'; $db->charset='gbk'; iconv('gbk', 'utf-8', $s);\n",
+       "'gbk'; $db->charset='gbk'; iconv('gbk', 'utf-8', $s);\n"
+       "new PDO(\"mysql:host=h;charset=gbk\"); $x->setRequestHeader(\"Content-"
+       "Type\", \"text/xml; charset=gbk\");\n",
        "<?php header(\"Content-Type: text/html;charset=big5\"); $charset = "
-       "'gbk'; $db->charset='gbk'; iconv('gbk', 'utf-8', $s);\n",
+       "'gbk'; $db->charset='gbk'; iconv('gbk', 'utf-8', $s);\n"
+       "new PDO(\"mysql:host=h;charset=gbk\"); $x->setRequestHeader(\"Content-"
+       "Type\", \"text/xml; charset=gbk\");\n",
+       Encoding::kBig5},
+      {"<% Response.Charset(\"gb2312\") : Response.Charset \"gbk\" %>",
+       "<% Response.Charset(\"big5\") : Response.Charset \"big5\" %>",
        Encoding::kBig5},
       // Outside server code, and inside a double-byte character: nothing.
       {"<p>; charset=gbk<% x = \"\xA4"

@@ -73,16 +73,23 @@ class ServerCode {
         edits_(edits) {}
 
   void Read() {
-    // "; charset=" in a content type; any other "charset" is no
-    // declaration of the page ($charset, $db->charset).
+    // "; charset=" in the content type of the page; any other "charset"
+    // is no declaration of it ($charset, $db->charset, a database's
+    // "host=h;charset=gbk", a request's header).
     Each("charset", [&](size_t at) {
       size_t before = at;
       while (before > begin_ && IsSpace(text_[before - 1])) --before;
-      if (before > begin_ && text_[before - 1] == ';') Name(at + 7);
+      if (before > begin_ && text_[before - 1] == ';' && SetsContentType(at))
+        Name(at + 7);
     });
-    Each("response.charset", [&](size_t at) { Name(at + 16); });
+    // ASP writes Response.Charset = "x", Response.Charset("x") and
+    // Response.Charset "x".
+    Each("response.charset", [&](size_t at) { Name(at + 16, /*call=*/true); });
     Each("pageencoding", [&](size_t at) {
       if (at > begin_ && IsSpace(text_[at - 1])) Name(at + 12);
+    });
+    Each("responseencoding", [&](size_t at) {  // ASP.NET's <%@ Page %>.
+      if (at > begin_ && IsSpace(text_[at - 1])) Name(at + 16);
     });
     Each("codepage", [&](size_t at) {
       const bool directive =
@@ -102,19 +109,53 @@ class ServerCode {
       found(at);
   }
 
-  // Where the value after a name at `at` starts: past white space, '=',
-  // white space and a quote; npos without a '='.
-  size_t ValueAfter(size_t at) const {
+  // Whether the content type that holds "charset" at `at` is the page's:
+  // on its line, after PHP's header(, the response's AddHeader or
+  // setHeader, or a name of the page's content type (JSP's contentType=,
+  // ASP's Response.ContentType, Java's setContentType), with no ')' between
+  // that would end the call.
+  bool SetsContentType(size_t at) const {
+    size_t line = at;
+    while (line > begin_ && text_[line - 1] != '\n') --line;
+    const std::string_view before = text_.substr(0, at);
+    size_t anchor = npos;
+    for (const std::string_view name :
+         {"header(", "contenttype", "response.addheader",
+          "response.setheader"}) {
+      for (size_t found = line;
+           (found = FindAscii(before, target_, name, found,
+                              /*ignore_case=*/true)) != npos;
+           found += name.size()) {
+        const bool call = name == "header(";
+        if (call && found > begin_ &&
+            (IsLabelChar(text_[found - 1]) && text_[found - 1] != '-'))
+          continue;  // setRequestHeader(, my_header(
+        if (anchor == npos || found > anchor) anchor = found;
+      }
+    }
+    return anchor != npos && before.find(')', anchor) == std::string_view::npos;
+  }
+
+  // Where the value after a name at `at` starts: past white space, '='
+  // (with `call`, or '(' or nothing), white space and a quote; npos
+  // without one of those before it.
+  size_t ValueAfter(size_t at, bool call = false) const {
     while (at < text_.size() && IsSpace(text_[at])) ++at;
-    if (at == text_.size() || text_[at] != '=') return npos;
-    ++at;
+    if (at < text_.size() && (text_[at] == '=' || (call && text_[at] == '(')))
+      ++at;
+    else if (!call)
+      return npos;
     while (at < text_.size() && IsSpace(text_[at])) ++at;
-    if (at < text_.size() && (text_[at] == '"' || text_[at] == '\'')) ++at;
+    if (at < text_.size() && (text_[at] == '"' || text_[at] == '\'')) {
+      ++at;
+    } else if (call) {
+      return npos;  // Response.Charset x: not a name given.
+    }
     return at;
   }
 
-  void Name(size_t after_name) {
-    const size_t at = ValueAfter(after_name);
+  void Name(size_t after_name, bool call = false) {
+    const size_t at = ValueAfter(after_name, call);
     if (at == npos) return;
     size_t end = at;
     bool lower = true;

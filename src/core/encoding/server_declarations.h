@@ -18,12 +18,14 @@ namespace tovenrak::core {
 // the page is read as HTML, so every <% ... %> and <? ... ?> counts
 // wherever it stands (not the XML declaration "<?xml"), up to its end or to
 // the end of the text. Inside it:
-// - a content type's "; charset=NAME" (JSP's <%@ page contentType=...%>,
-//   ASP's Response.ContentType, PHP's header("Content-Type: ...")),
-//   Response.Charset = "NAME" (ASP) and pageEncoding="NAME" (JSP), where
-//   NAME is a label of one of our encodings: the name is replaced by the
-//   server's name of `target` (GBK, Big5, GB18030, UTF-8; in lower case when
-//   NAME was);
+// - the "; charset=NAME" of the page's content type (JSP's <%@ page
+//   contentType=...%> and setContentType, ASP's Response.ContentType and
+//   Response.AddHeader, PHP's header("Content-Type: ...")), not that of a
+//   request or a database connection; Response.Charset = "NAME" (or
+//   ("NAME") or "NAME", ASP), pageEncoding="NAME" (JSP) and
+//   ResponseEncoding="NAME" (ASP.NET), where NAME is a label of one of our
+//   encodings: the name is replaced by the server's name of `target` (GBK,
+//   Big5, GB18030, UTF-8; in lower case when NAME was);
 // - CODEPAGE=N in an ASP directive, Response.CodePage = N and
 //   Session.CodePage = N, where N is a code page of ours (936, 950, 54936,
 //   65001, 20936): N is replaced by `target`'s.
