@@ -38,6 +38,11 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
        R"(<META CONTENT="text/html; CHARSET=gb2312; x=1" http-equiv="Content-Type">)"},
       {"<meta charset=big5><meta content=\"text/html; charset=big5\">",
        "<meta charset=gb2312><meta content=\"text/html; charset=big5\">"},
+      // A name a template fills in is none: browsers read the next tag.
+      {"<meta http-equiv=content-type content=\"text/html; charset={CS}\">"
+       "<meta charset=\"<?=$cs?>\"><meta charset=big5>",
+       "<meta http-equiv=content-type content=\"text/html; charset={CS}\">"
+       "<meta charset=\"<?=$cs?>\"><meta charset=gb2312>"},
       {"<p>charset=big5 > x</p><script>var s='charset=';</script><meta "
        "charset=big5>",
        "<p>charset=big5 > x</p><script>var s='charset=';</script><meta "

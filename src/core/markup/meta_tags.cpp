@@ -116,6 +116,22 @@ std::optional<CharsetDeclaration> DeclarationIn(
   return std::nullopt;
 }
 
+// Whether the name found is one, as browsers, which pass over a tag whose
+// name they do not know, would take it: not one that a template or server
+// code fills in when the page is served (charset={CHARSET}, charset=<?php
+// echo $c ?>), which are no names of an encoding yet.
+template <typename Char>
+bool NamesALabel(std::basic_string_view<Char> text,
+                 const CharsetDeclaration& found) {
+  if (found.name_end <= found.name) return false;
+  for (size_t at = found.name; at < found.name_end; ++at)
+    if (!IsLabelChar(text[at])) return false;
+  if (found.name_end >= text.size()) return true;
+  for (const char filled : {'{', '$', '<', '%', '(', '['})
+    if (text[found.name_end] == static_cast<Char>(filled)) return false;
+  return true;
+}
+
 template <typename Char>
 std::optional<CharsetDeclaration> FindDeclaration(
     std::basic_string_view<Char> text) {
@@ -129,7 +145,9 @@ std::optional<CharsetDeclaration> FindDeclaration(
       continue;
     tag.whole = token.whole;
     tag.attributes = tokenizer.attributes();
-    if (auto found = DeclarationIn(text, tag)) return found;
+    if (auto found = DeclarationIn(text, tag);
+        found && NamesALabel(text, *found))
+      return found;
   }
   return std::nullopt;
 }

@@ -39,7 +39,9 @@ struct CharsetDeclaration {
 // http-equiv=refresh content="0; url=a.htm?charset=big5"> declare nothing).
 // As an attribute the name is its whole value, quoted or not; in a content
 // value, the letters, digits and "-_.:" that follow, past a quote of the
-// other kind.
+// other kind. A tag whose name is none (empty, or filled in by a template or
+// server code: charset={CHARSET}, charset=<?php echo $c; ?>) declares nothing,
+// and the next one is looked for, as browsers do.
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u32string_view text);
 // The same over bytes, each read as the code point of its value (so a
