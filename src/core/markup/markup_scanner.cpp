@@ -1,5 +1,6 @@
 #include "core/markup/markup_scanner.h"
 
+#include <array>
 #include <span>
 
 namespace tovenrak::core {
@@ -46,9 +47,13 @@ constexpr NameSet kFeedHtmlSet(kFeedHtml);
 constexpr std::string_view kAtomText[] = {"summary", "content", "subtitle",
                                           "rights"};
 constexpr NameSet kAtomTextSet(kAtomText);
-constexpr std::string_view kFeedNames[] = {
-    "guid", "id", "email", "uri", "author", "managingeditor", "webmaster"};
+constexpr std::string_view kFeedNames[] = {"guid", "id"};
 constexpr NameSet kFeedNameSet(kFeedNames);
+// Elements of an e-mail address, in a feed (and people's names in other
+// XML: <author>鲁迅</author>).
+constexpr std::string_view kFeedMail[] = {"email", "author", "managingeditor",
+                                          "webmaster"};
+constexpr NameSet kFeedMailSet(kFeedMail);
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
     kLinkKey("link"), kHrefKey("href"), kRelKey("rel");
@@ -79,6 +84,25 @@ bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
          EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
+// A name for all time: "tag:" an authority, ',' and a date, ':' (a feed's
+// entries have them), or "urn:" a namespace and ':'.
+template <typename Char>
+bool IsTagOrUrn(std::basic_string_view<Char> text) {
+  const bool tag = text.starts_with(std::basic_string_view<Char>(
+      std::array<Char, 4>{'t', 'a', 'g', ':'}.data(), 4));
+  const bool urn = text.starts_with(std::basic_string_view<Char>(
+      std::array<Char, 4>{'u', 'r', 'n', ':'}.data(), 4));
+  if (!tag && !urn) return false;
+  size_t i = 4;
+  while (i < text.size() &&
+         (IsAsciiLetter(text[i]) || (text[i] >= '0' && text[i] <= '9') ||
+          text[i] == '-' || text[i] == '.' || (tag && text[i] == '@')))
+    ++i;
+  if (i == 4 || i + 1 >= text.size()) return false;
+  return tag ? text[i] == ',' && text[i + 1] >= '0' && text[i + 1] <= '9'
+             : text[i] == ':';
+}
+
 // An address that stands on its own: a scheme and "//", "www.", "mailto:",
 // or a name that must not change ("tag:" as a feed's entries have, "urn:"),
 // and no white space. The start is looked at first, as most texts are not.
@@ -96,7 +120,7 @@ bool LooksLikeAbsoluteAddress(std::basic_string_view<Char> text) {
     ++i;
   if (!(i > 0 && StartsWith(text.substr(i), "://")) &&
       !StartsWith(text, "www.") && !StartsWith(text, "mailto:") &&
-      !StartsWith(text, "tag:") && !StartsWith(text, "urn:"))
+      !IsTagOrUrn(text))
     return false;
   for (const Char c : text)
     if (IsHtmlSpace(c)) return false;
@@ -208,6 +232,7 @@ typename BasicMarkupScanner<Char>::FeedText
 BasicMarkupScanner<Char>::FeedTextOf() const {
   const NameKey name = tokenizer_.name();
   if (kFeedNameSet.Contains(name)) return FeedText::kName;
+  if (kFeedMailSet.Contains(name)) return FeedText::kMail;
   if (kFeedHtmlSet.Contains(name)) return FeedText::kEscapedHtml;
   if (!kAtomTextSet.Contains(name)) return FeedText::kOrdinary;
   for (const HtmlAttribute& a : tokenizer_.attributes()) {
@@ -219,21 +244,54 @@ BasicMarkupScanner<Char>::FeedTextOf() const {
   return FeedText::kOrdinary;
 }
 
-// Keeps each tag that a feed's HTML writes as text, from "&lt;" to the next
-// "&gt;": its addresses stay as written, as a reader of the feed follows
-// them. '&' is a character of its own in every encoding.
+// Keeps each tag that a feed's HTML writes as text, from "&lt;" and a
+// letter, '/' or '!' to the "&gt;" that ends it outside quoted values
+// (written as they are or as "&quot;"): its addresses stay as written, as a
+// reader of the feed follows them. Any other "&lt;" is text. '&', quotes
+// and '<' are characters of their own in every encoding.
 template <typename Char>
 void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
-  constexpr Char kOpen[] = {'&', 'l', 't', ';', 0};
-  constexpr Char kClose[] = {'&', 'g', 't', ';', 0};
   const View text = text_.substr(0, token.whole.end);
+  auto at_ascii = [&](size_t at, std::string_view ascii) {
+    return text.size() - at >= ascii.size() &&
+           EqualsIgnoringCase(text.substr(at, ascii.size()), ascii);
+  };
+  // The end of the escaped tag opened at `open`, or npos.
+  auto tag_end = [&](size_t open) {
+    std::string_view quote;
+    for (size_t at = open + 4; at < text.size(); ++at) {
+      if (text[at] != '&' && text[at] != '"' && text[at] != '\'') continue;
+      if (!quote.empty()) {
+        if (at_ascii(at, quote)) {
+          at += quote.size() - 1;
+          quote = {};
+        }
+        continue;
+      }
+      if (at_ascii(at, "&gt;")) return at + 4;
+      for (const std::string_view q :
+           {"\"", "'", "&quot;", "&#39;", "&#039;"}) {
+        if (at_ascii(at, q)) {
+          quote = q;
+          at += q.size() - 1;
+          break;
+        }
+      }
+    }
+    return npos;
+  };
   size_t at = token.whole.begin;
-  for (size_t open; (open = text.find(kOpen, at)) != npos;) {
-    const size_t close = text.find(kClose, open + 4);
-    if (close == npos) break;
+  constexpr Char kOpen[] = {'&', 'l', 't', ';', 0};
+  for (size_t open = text.find(kOpen, at); open != npos;
+       open = text.find(kOpen, open + 4)) {
+    const Char first = open + 4 < text.size() ? text[open + 4] : Char{0};
+    if (!IsAsciiLetter(first) && first != '/' && first != '!') continue;
+    const size_t end = tag_end(open);
+    if (end == npos) break;
     Push({at, open}, PieceKind::kText, false, /*has_ampersand=*/true);
-    Push({open, close + 4}, PieceKind::kMarkup, false);
-    at = close + 4;
+    Push({open, end}, PieceKind::kMarkup, false);
+    at = end;
+    open = end - 4;
   }
   Push({at, token.whole.end}, PieceKind::kText, false, /*has_ampersand=*/true);
 }
@@ -265,7 +323,9 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.charset_at = 0;
   switch (token.kind) {
     case HtmlTokenKind::kText:
-      if (feed_text == FeedText::kName) return true;
+      if (feed_text == FeedText::kName ||
+          (feed_text == FeedText::kMail && inner.find(Char{'@'}) != View::npos))
+        return true;
       if (feed_text == FeedText::kEscapedHtml && token.has_ampersand) {
         SplitEscapedHtml(token);
         break;

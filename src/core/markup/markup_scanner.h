@@ -22,10 +22,11 @@ enum class PieceKind : uint8_t {
   // value; declarations; conditional comments (<!--[if ...]>) and server
   // side includes (<!--#include ...-->) whole; a text that is one absolute
   // address (http://..., www...., mailto:..., tag:...), as a feed's <link>
-  // and <id> hold; the text of a feed's <guid>, <id>, <email>, <uri>, and
-  // of RSS's <author>, <managingEditor> and <webMaster> (e-mail addresses);
+  // and <id> hold; the text of a feed's <guid> and <id>, and of an
+  // <email>, <author>, <managingEditor> or <webMaster> that holds an '@';
   // the tags written as text in a feed's HTML (<description>&lt;a
-  // href="..."&gt;...), each from "&lt;" to "&gt;".
+  // href="..."&gt;...), each from "&lt;" and a letter, '/' or '!' to the
+  // "&gt;" that ends it outside quotes.
   kMarkup,
   // Text content. Numeric references are the characters they stand for. It
   // joins the text around it across inline tags into one phrase.
@@ -120,7 +121,7 @@ class BasicMarkupScanner {
   Escapes EscapesOfContents() const;
   uint8_t CharsetAt(const HtmlToken& token) const;
   // What a feed's element makes of the text right after its start tag.
-  enum class FeedText : uint8_t { kOrdinary, kEscapedHtml, kName };
+  enum class FeedText : uint8_t { kOrdinary, kEscapedHtml, kName, kMail };
   FeedText FeedTextOf() const;
   void SplitEscapedHtml(const HtmlToken& token);
 
