@@ -396,21 +396,27 @@ void BasicMarkupScanner<Char>::Push(TextSpan span, PieceKind kind,
 template <typename Char>
 void BasicMarkupScanner<Char>::PushValue(TextSpan span, PieceKind kind,
                                          bool inline_tag) {
-  // Server code inside a value is kept; an unclosed one keeps the rest.
+  // Server code inside a value is kept; an unclosed <? keeps the rest, and
+  // an unclosed <% is text ("50<%").
   size_t at = span.begin;
-  bool ampersand = false;
+  bool ampersand = false, percent_unclosed = false;
   for (size_t i = span.begin; i < span.end; ++i) {
     ampersand = ampersand || text_[i] == '&';
     if (text_[i] != '<' || i + 1 == span.end ||
-        (text_[i + 1] != '%' && text_[i + 1] != '?'))
+        (text_[i + 1] != '%' && text_[i + 1] != '?') ||
+        (text_[i + 1] == '%' && percent_unclosed))
       continue;
-    Push({at, i}, kind, inline_tag, ampersand);
-    ampersand = false;
     const View rest = text_.substr(i + 2, span.end - i - 2);
     size_t close = rest.find(text_[i + 1]);
     while (close != npos &&
            (close + 1 >= rest.size() || rest[close + 1] != '>'))
       close = rest.find(text_[i + 1], close + 1);
+    if (close == npos && text_[i + 1] == '%') {
+      percent_unclosed = true;
+      continue;
+    }
+    Push({at, i}, kind, inline_tag, ampersand);
+    ampersand = false;
     at = close == npos ? span.end : i + 2 + close + 2;
     Push({i, at}, PieceKind::kMarkup, inline_tag);
     i = at - 1;
