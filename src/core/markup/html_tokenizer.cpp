@@ -123,8 +123,10 @@ uint8_t ClassOf(Char c) {
   }
 }
 
-constexpr std::string_view kRawNames[] = {"script", "style", "title",
-                                          "textarea"};
+// In the order of Raw.
+constexpr std::string_view kRawNames[] = {"script",   "style",   "title",
+                                          "textarea", "xmp",     "iframe",
+                                          "noembed",  "noframes"};
 constexpr NameSet kRawSet(kRawNames);
 
 }  // namespace
@@ -310,7 +312,7 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
     if (raw_end_ == npos) return Fail(kRawNames[raw], pos_);
     if (raw_end_ > pos_) {
       const TextSpan contents{pos_, raw_end_};
-      const bool title = raw == kTitle || raw == kTextarea;
+      const bool title = raw == kTitle || raw == kTextarea || raw == kXmp;
       token = {title ? HtmlTokenKind::kTitleText : HtmlTokenKind::kRawText,
                contents, contents};
       token.has_ampersand =
@@ -473,8 +475,8 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
     if (!(name_ == NameKey(kRawNames[raw]))) continue;
     // A script or style opens its contents even when it says "/>", as in
     // browsers, so that no script is ever read as text; a missing end tag
-    // then makes the rest of the page unreadable. A title or textarea needs
-    // its end tag and no "/>".
+    // then makes the rest of the page unreadable. The others need their end
+    // tag and no "/>".
     const bool code = raw == kScript || raw == kStyle;
     if (!code && token.self_closing) break;
     const size_t end = FindEndTag(static_cast<Raw>(raw), pos_);

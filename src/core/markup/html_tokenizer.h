@@ -50,8 +50,10 @@ enum class HtmlTokenKind : uint8_t {
   kStartTag,     // <name attribute=value ...>; `inner` is the name.
   kEndTag,       // </name ...>; `inner` is the name.
   kComment,      // <!-- ... -->; `inner` is what lies between the dashes.
-  kRawText,      // The contents of <script> or <style>.
-  kTitleText,    // The contents of <title> or <textarea>: text, no tags.
+  kRawText,      // The contents of <script>, <style>, <iframe>, <noembed>
+                 // or <noframes>.
+  kTitleText,    // The contents of <title>, <textarea> or <xmp>: text, no
+                 // tags.
   kServerCode,   // <% ... %> or <? ... ?>, including XML declarations.
   kDeclaration,  // <!DOCTYPE ...>, <![CDATA[, </>, and other <! or </ junk.
 };
@@ -105,8 +107,21 @@ class BasicHtmlTokenizer {
   const std::optional<Error>& problem() const { return problem_; }
 
  private:
-  // The elements whose contents are not markup.
-  enum Raw : uint8_t { kScript, kStyle, kTitle, kTextarea, kRawCount, kNone };
+  // The elements whose contents are not markup. Browsers show those of
+  // <xmp> as text, and those of <iframe>, <noembed> and <noframes> to
+  // nobody.
+  enum Raw : uint8_t {
+    kScript,
+    kStyle,
+    kTitle,
+    kTextarea,
+    kXmp,
+    kIframe,
+    kNoembed,
+    kNoframes,
+    kRawCount,
+    kNone
+  };
 
   struct TextFlags {
     bool ampersand = false;  // A '&' was passed.
@@ -153,7 +168,7 @@ extern template class BasicHtmlTokenizer<char32_t>;
 extern template class BasicHtmlTokenizer<char8_t>;
 
 // Whether the contents of an element of this name are one token read up to
-// its end tag: script, style, title, textarea.
+// its end tag: script, style, title, textarea, xmp, iframe, noembed, noframes.
 bool HoldsRawContents(NameKey name);
 
 // An ASCII letter, either case.
