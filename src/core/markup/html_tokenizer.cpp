@@ -187,11 +187,12 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
 // "</script" after it, which ends it unless a "<!--" comes before.
 template <typename Char>
 size_t BasicHtmlTokenizer<Char>::HiddenScriptEnd(size_t from, size_t end) {
-  size_t hidden = FindPair(text_, Char{'<'}, Char{'!'}, from);
-  while (hidden != npos && hidden < end &&
-         !StartsWithIgnoringCase(text_, hidden, "<!--"))
-    hidden = FindPair(text_, Char{'<'}, Char{'!'}, hidden + 2);
-  if (hidden == npos || hidden >= end) return end;
+  // Looked for before `end` only: pages of many scripts stay linear.
+  const View before = text_.substr(0, end);
+  size_t hidden = FindPair(before, Char{'<'}, Char{'!'}, from);
+  while (hidden != npos && !StartsWithIgnoringCase(before, hidden, "<!--"))
+    hidden = FindPair(before, Char{'<'}, Char{'!'}, hidden + 2);
+  if (hidden == npos) return end;
 
   enum { kCode, kHidden, kWithinHidden } state = kCode;
   const size_t n = text_.size();
