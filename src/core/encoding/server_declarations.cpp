@@ -110,30 +110,35 @@ class ServerCode {
   }
 
   // Whether the content type that holds "charset" at `at` is the page's:
-  // on its line, after PHP's header(, the response's AddHeader or
-  // setHeader, or a name of the page's content type (JSP's contentType=,
-  // ASP's Response.ContentType, Java's setContentType), with no ')' between
-  // that would end the call.
-  bool SetsContentType(size_t at) const {
-    size_t line = at;
-    while (line > begin_ && text_[line - 1] != '\n') --line;
-    const std::string_view before = text_.substr(0, at);
-    size_t anchor = npos;
+  // a little after PHP's header(, the response's AddHeader or setHeader,
+  // or a name of the page's content type (JSP's contentType=, ASP's
+  // Response.ContentType, Java's setContentType), on the same line, with no
+  // ')' between that would end the call.
+  bool SetsContentType(size_t at) {
+    if (!anchored_) FindAnchors();
+    const auto after = std::upper_bound(anchors_.begin(), anchors_.end(), at);
+    if (after == anchors_.begin()) return false;
+    const size_t anchor = *std::prev(after);
+    if (at - anchor > kMostAfterAnchor) return false;
+    const std::string_view between = text_.substr(anchor, at - anchor);
+    return between.find_first_of(")\n") == std::string_view::npos;
+  }
+
+  // Where the names that set the page's content type are, in order.
+  void FindAnchors() {
+    anchored_ = true;
     for (const std::string_view name :
          {"header(", "contenttype", "response.addheader",
           "response.setheader"}) {
-      for (size_t found = line;
-           (found = FindAscii(before, target_, name, found,
-                              /*ignore_case=*/true)) != npos;
-           found += name.size()) {
+      Each(name, [&](size_t found) {
         const bool call = name == "header(";
-        if (call && found > begin_ &&
-            (IsLabelChar(text_[found - 1]) && text_[found - 1] != '-'))
-          continue;  // setRequestHeader(, my_header(
-        if (anchor == npos || found > anchor) anchor = found;
-      }
+        if (call && found > begin_ && IsLabelChar(text_[found - 1]) &&
+            text_[found - 1] != '-')
+          return;  // setRequestHeader(, my_header(
+        anchors_.push_back(found);
+      });
     }
-    return anchor != npos && before.find(')', anchor) == std::string_view::npos;
+    std::sort(anchors_.begin(), anchors_.end());
   }
 
   // Where the value after a name at `at` starts: past white space, '='
@@ -183,10 +188,15 @@ class ServerCode {
     edits_.push_back({at, end - at, std::string(CodePage(target_))});
   }
 
+  // How far past its anchor a content type's charset may be.
+  static constexpr size_t kMostAfterAnchor = 256;
+
   std::string_view text_;
   size_t begin_;
   Encoding target_;
   std::vector<DeclarationEdit>& edits_;
+  std::vector<size_t> anchors_;
+  bool anchored_ = false;
 };
 
 }  // namespace
