@@ -170,12 +170,29 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
     return last.found;
   const std::string_view name = kRawNames[raw];
   size_t at = from;
-  while ((at = FindPair(text_, Char{'<'}, Char{'/'}, at)) != npos &&
-         !NameEndsTagAt(text_, at + 2, name))
-    at += 2;
-  if (raw == kScript) at = HiddenScriptEnd(from, at);
+  if (raw == kScript) {
+    at = ScriptEnd(from);
+  } else {
+    while ((at = FindPair(text_, Char{'<'}, Char{'/'}, at)) != npos &&
+           !NameEndsTagAt(text_, at + 2, name))
+      at += 2;
+  }
   last = {from, at};
   return at;
+}
+
+// Where a script's contents from `from` end: at its "</script", unless a
+// "<!--" comes first (HiddenScriptEnd). One pass over its '<'.
+template <typename Char>
+size_t BasicHtmlTokenizer<Char>::ScriptEnd(size_t from) {
+  for (size_t at = from; (at = text_.find(Char{'<'}, at)) != npos; ++at) {
+    if (at + 1 == text_.size()) return npos;
+    if (text_[at + 1] == '/' && NameEndsTagAt(text_, at + 2, "script"))
+      return at;
+    if (text_[at + 1] == '!' && StartsWithIgnoringCase(text_, at, "<!--"))
+      return HiddenScriptEnd(at);
+  }
+  return npos;
 }
 
 // Old pages hide a script's contents in a comment from browsers that do not
@@ -183,17 +200,10 @@ size_t BasicHtmlTokenizer<Char>::FindEndTag(Raw raw, size_t from) {
 // "<script" begins code whose "</script" does not end the element, until
 // that comment ends with "-->". Pages written so write a script tag from a
 // script: "<!-- document.write('<script src=a.js></script>'); // -->".
-// Returns where the script from `from` ends, given `end`, the first
-// "</script" after it, which ends it unless a "<!--" comes before.
+// Returns where the script ends, given the "<!--" at `hidden` that comes
+// before any "</script" of it.
 template <typename Char>
-size_t BasicHtmlTokenizer<Char>::HiddenScriptEnd(size_t from, size_t end) {
-  // Looked for before `end` only: pages of many scripts stay linear.
-  const View before = text_.substr(0, end);
-  size_t hidden = FindPair(before, Char{'<'}, Char{'!'}, from);
-  while (hidden != npos && !StartsWithIgnoringCase(before, hidden, "<!--"))
-    hidden = FindPair(before, Char{'<'}, Char{'!'}, hidden + 2);
-  if (hidden == npos) return end;
-
+size_t BasicHtmlTokenizer<Char>::HiddenScriptEnd(size_t hidden) {
   enum { kCode, kHidden, kWithinHidden } state = kCode;
   const size_t n = text_.size();
   for (size_t at = hidden; at < n;) {
@@ -344,7 +354,7 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
 // browsers read it ("增长率<%5"). The searches start ever later, so each
 // reuses the last one's find or goes on past it: linear in all.
 template <typename Char>
-bool BasicHtmlTokenizer<Char>::Opens(size_t at) {
+[[gnu::always_inline]] inline bool BasicHtmlTokenizer<Char>::Opens(size_t at) {
   if (text_[at + 1] != '%') return OpensMarkup(text_[at + 1]);
   if (!server_close_known_ ||
       (server_close_ != npos && server_close_ < at + 2)) {

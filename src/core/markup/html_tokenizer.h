@@ -138,7 +138,8 @@ class BasicHtmlTokenizer {
   bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
-  size_t HiddenScriptEnd(size_t from, size_t end);
+  size_t ScriptEnd(size_t from);
+  size_t HiddenScriptEnd(size_t hidden);
   // Whether the '<' at `at`, followed by more text, opens markup.
   bool Opens(size_t at);
 

@@ -47,6 +47,11 @@ constexpr NameSet kFeedHtmlSet(kFeedHtml);
 constexpr std::string_view kAtomText[] = {"summary", "content", "subtitle",
                                           "rights"};
 constexpr NameSet kAtomTextSet(kAtomText);
+constexpr std::string_view kFeedElements[] = {
+    "description", "content:encoded", "summary",        "content",
+    "subtitle",    "rights",          "guid",           "id",
+    "email",       "author",          "managingeditor", "webmaster"};
+constexpr NameSet kFeedElementSet(kFeedElements);
 constexpr std::string_view kFeedNames[] = {"guid", "id"};
 constexpr NameSet kFeedNameSet(kFeedNames);
 // Elements of an e-mail address, in a feed (and people's names in other
@@ -228,9 +233,11 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
 }
 
 template <typename Char>
-typename BasicMarkupScanner<Char>::FeedText
+[[gnu::always_inline]] inline typename BasicMarkupScanner<Char>::FeedText
 BasicMarkupScanner<Char>::FeedTextOf() const {
+  // Most tags are none of these, which one lookup tells.
   const NameKey name = tokenizer_.name();
+  if (!kFeedElementSet.Contains(name)) return FeedText::kOrdinary;
   if (kFeedNameSet.Contains(name)) return FeedText::kName;
   if (kFeedMailSet.Contains(name)) return FeedText::kMail;
   if (kFeedHtmlSet.Contains(name)) return FeedText::kEscapedHtml;

@@ -218,7 +218,8 @@ class MarkupRecoder {
     return done;
   }
 
-  Status Keep(TextSpan span, Escapes escapes = Escapes::kReference) {
+  [[gnu::always_inline]] Status Keep(TextSpan span,
+                                     Escapes escapes = Escapes::kReference) {
     covered_ = span.end;
     if (!segments_.empty() && segments_.back().from == From::kBytes &&
         segments_.back().escapes == escapes &&
@@ -247,7 +248,7 @@ class MarkupRecoder {
            ByteOrderMarkLength(bytes_.substr(run.front().span.begin),
                                source_) == 0;
   }
-  Status RecodeLongText(TextSpan span) {
+  [[gnu::noinline]] Status RecodeLongText(TextSpan span) {
     if (Status done = Write(); !done) return done;
     const std::function<void(size_t)> consumed = [&](size_t read) {
       if (consumed_) consumed_(span.begin + read);
