@@ -351,10 +351,15 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
 }
 
 // "<%" opens server code only where a "%>" closes it; else it is text, as
-// browsers read it ("增长率<%5"). The searches start ever later, so each
+// browsers show it ("增长率<%5"). The searches start ever later, so each
 // reuses the last one's find or goes on past it: linear in all.
 template <typename Char>
 [[gnu::always_inline]] inline bool BasicHtmlTokenizer<Char>::Opens(size_t at) {
+  // "</" before a character that is not ASCII is text too, as "<头发>" is:
+  // browsers show neither, and an XML file's Chinese element names then
+  // convert alike in their start and end tags.
+  if (text_[at + 1] == '/')
+    return at + 2 == text_.size() || text_[at + 2] < 0x80;
   if (text_[at + 1] != '%') return OpensMarkup(text_[at + 1]);
   if (!server_close_known_ ||
       (server_close_ != npos && server_close_ < at + 2)) {
