@@ -246,9 +246,10 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
 
 Detection DetectEncoding(std::string_view bytes) {
   if (bytes.starts_with(ByteOrderMark(Encoding::kUtf8)))
-    return {Encoding::kUtf8, DetectionReason::kByteOrderMark, std::nullopt};
+    return {Encoding::kUtf8, DetectionReason::kByteOrderMark, std::nullopt, {}};
   if (bytes.starts_with(ByteOrderMark(Encoding::kGb18030)))
-    return {Encoding::kGb18030, DetectionReason::kByteOrderMark, std::nullopt};
+    return {
+        Encoding::kGb18030, DetectionReason::kByteOrderMark, std::nullopt, {}};
 
   Detection detection;
   const std::string_view window = WindowOf(bytes);

@@ -27,6 +27,13 @@ std::string_view DisplayName(Encoding encoding);
 // "gb18030", "utf-8".
 std::string_view DeclaredName(Encoding encoding);
 
+// Whether `c` may stand in the name of an encoding as pages write it:
+// letters, digits and "-_.:".
+inline bool IsLabelChar(char32_t c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
+}
+
 // The encoding a document means by `label` in a <meta> charset or an XML
 // declaration, by the WHATWG labels (letter case and surrounding ASCII white
 // space ignored); std::nullopt for any other label.

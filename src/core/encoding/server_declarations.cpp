@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/encoding/document_text.h"
+#include "core/markup/html_tokenizer.h"
 
 namespace tovenrak::core {
 
@@ -13,33 +14,16 @@ namespace {
 
 constexpr size_t npos = std::string_view::npos;
 
-// What Java, ASP and browsers all call each encoding.
-std::string_view ServerName(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::kBig5:
-      return "Big5";
-    case Encoding::kGbk:
-      return "GBK";
-    case Encoding::kGb18030:
-      return "GB18030";
-    case Encoding::kUtf8:
-      break;
-  }
-  return "UTF-8";
-}
+// What Java, ASP and browsers all call each encoding, and its Windows code
+// page, in the order of Encoding.
+struct ServerNames {
+  std::string_view name, code_page;
+};
+constexpr ServerNames kServerNames[] = {
+    {"Big5", "950"}, {"GBK", "936"}, {"GB18030", "54936"}, {"UTF-8", "65001"}};
 
-std::string_view CodePage(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::kBig5:
-      return "950";
-    case Encoding::kGbk:
-      return "936";
-    case Encoding::kGb18030:
-      return "54936";
-    case Encoding::kUtf8:
-      break;
-  }
-  return "65001";
+const ServerNames& ServerNamesOf(Encoding encoding) {
+  return kServerNames[static_cast<size_t>(encoding)];
 }
 
 bool IsOurCodePage(std::string_view number) {
@@ -50,13 +34,7 @@ bool IsOurCodePage(std::string_view number) {
 
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsLabelChar(char c) {
-  return IsLower(c | 0x20) || IsDigit(c) || c == '-' || c == '_' || c == '.' ||
-         c == ':';
-}
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-}
+bool IsSpace(char c) { return IsHtmlSpace(static_cast<unsigned char>(c)); }
 
 // Reads the declarations of one piece of server code, text_[begin, end).
 // Every byte the reading looks at is ASCII at the start of a unit: it
@@ -170,7 +148,7 @@ class ServerCode {
     }
     const std::string_view label = text_.substr(at, end - at);
     if (label.empty() || !EncodingFromLabel(label)) return;
-    std::string name(ServerName(target_));
+    std::string name(ServerNamesOf(target_).name);
     if (lower) {
       for (char& c : name)
         c = static_cast<char>(c | (IsLower(c | 0x20) ? 0x20 : 0));
@@ -185,7 +163,8 @@ class ServerCode {
     while (end < text_.size() && IsDigit(text_[end])) ++end;
     if (end < text_.size() && IsLabelChar(text_[end])) return;
     if (!IsOurCodePage(text_.substr(at, end - at))) return;
-    edits_.push_back({at, end - at, std::string(CodePage(target_))});
+    edits_.push_back(
+        {at, end - at, std::string(ServerNamesOf(target_).code_page)});
   }
 
   // How far past its anchor a content type's charset may be.

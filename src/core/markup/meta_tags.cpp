@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/encoding/encoding.h"
+
 namespace tovenrak::core {
 
 namespace {
@@ -10,11 +12,6 @@ struct MetaTag {
   TextSpan whole;                         // From '<' to just after '>'.
   std::vector<HtmlAttribute> attributes;  // In order, as written.
 };
-
-bool IsLabelChar(char32_t c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-         (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
-}
 
 constexpr size_t npos = std::u32string_view::npos;
 
