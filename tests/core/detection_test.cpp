@@ -102,7 +102,8 @@ TEST(DetectionTest, APageInAnotherEncodingIsNotedUnlessItReadsAsOurs) {
       {"<meta charset=iso-8859-1>-20\xB0"
        "C to 70\xB0"
        "C, 5\xB5m\xB5m\xB5m "
-       "\xC4r\xC5s\xC6a\xB0"
+       "\xC4r\xC5s\xC6"
+       "a\xB0"
        "C",
        "iso-8859-1"},
       {"<?xml version='1.0' encoding='utf-8'?><meta charset=euc-kr>"
