@@ -361,11 +361,8 @@ template <typename Char>
   if (text_[at + 1] == '/')
     return at + 2 == text_.size() || text_[at + 2] < 0x80;
   if (text_[at + 1] != '%') return OpensMarkup(text_[at + 1]);
-  if (!server_close_known_ ||
-      (server_close_ != npos && server_close_ < at + 2)) {
+  if (server_close_ != npos && server_close_ < at + 2)
     server_close_ = FindPair(text_, Char{'%'}, Char{'>'}, at + 2);
-    server_close_known_ = true;
-  }
   return server_close_ != npos;
 }
 

@@ -151,9 +151,8 @@ class BasicHtmlTokenizer {
   NameKey name_;
   std::optional<Error> problem_;
   // The first "%>" at or after the last search for one; npos when none is
-  // left.
+  // left; 0 before the first search.
   size_t server_close_ = 0;
-  bool server_close_known_ = false;
   // The last search for each element's end tag: from where, and what it
   // found. Searches start ever later, so each reuses or extends the last
   // one, which keeps pages full of unclosed <title> tags linear.

@@ -1,6 +1,5 @@
 #include "core/markup/markup_scanner.h"
 
-#include <array>
 #include <span>
 
 namespace tovenrak::core {
@@ -93,11 +92,8 @@ bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
 // entries have them), or "urn:" a namespace and ':'.
 template <typename Char>
 bool IsTagOrUrn(std::basic_string_view<Char> text) {
-  const bool tag = text.starts_with(std::basic_string_view<Char>(
-      std::array<Char, 4>{'t', 'a', 'g', ':'}.data(), 4));
-  const bool urn = text.starts_with(std::basic_string_view<Char>(
-      std::array<Char, 4>{'u', 'r', 'n', ':'}.data(), 4));
-  if (!tag && !urn) return false;
+  const bool tag = StartsWith(text, "tag:");
+  if (!tag && !StartsWith(text, "urn:")) return false;
   size_t i = 4;
   while (i < text.size() &&
          (IsAsciiLetter(text[i]) || (text[i] >= '0' && text[i] <= '9') ||
@@ -260,8 +256,7 @@ template <typename Char>
 void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
   const View text = text_.substr(0, token.whole.end);
   auto at_ascii = [&](size_t at, std::string_view ascii) {
-    return text.size() - at >= ascii.size() &&
-           EqualsIgnoringCase(text.substr(at, ascii.size()), ascii);
+    return StartsWith(text.substr(at), ascii);
   };
   // The end of the escaped tag opened at `open`, or npos.
   auto tag_end = [&](size_t open) {
