@@ -398,7 +398,7 @@ class MarkupConverter {
     }
 
     size_t part = 0, next_reference = 0;
-    Sentence sentence;
+    SentenceParts sentences(converter_, how_, s.phrase);
     for (const MarkupPiece& p : run) {
       Status done;
       if (p.inline_tag) {
@@ -406,41 +406,29 @@ class MarkupConverter {
       } else if (same_length) {
         EmitMapped(s.converted, 0, s.parts[part++], s, next_reference);
       } else {
-        done = ConvertBySentence(s.parts[part++], s, next_reference, sentence);
+        done = ConvertBySentence(s.parts[part++], s, next_reference, sentences);
       }
       if (!done) return done;
     }
     return {};
   }
 
-  // The sentence of a run's phrase that the last part reached, converted.
-  struct Sentence {
-    size_t begin = 0, end = 0;
-    std::u32string converted;
-    bool mapped = false;  // Its conversion kept its length.
-  };
-
   // A part of a run whose conversion changed its length, sentence by
   // sentence as SentenceParts converts it, references in their forms.
   Status ConvertBySentence(TextSpan range, Scratch& s, size_t& next_reference,
-                           Sentence& sentence) {
+                           SentenceParts& sentences) {
     for (size_t at = range.begin; at < range.end;) {
-      if (at >= sentence.end) {
-        sentence.begin = SentenceBegin(s.phrase, at);
-        sentence.end = SentenceEnd(s.phrase, at);
-        const std::u32string_view text = std::u32string_view(s.phrase).substr(
-            sentence.begin, sentence.end - sentence.begin);
-        sentence.converted.clear();
-        if (Status done = Convert(text, sentence.converted); !done) return done;
-        sentence.mapped = sentence.converted.size() == text.size();
-        if (sentence.mapped) {
-          if (Status done = Note(text, &s.origin, sentence.begin); !done)
-            return done;
-        }
+      bool fresh = false;
+      if (Status done = sentences.Reach(at, &fresh); !done) return done;
+      if (fresh && sentences.mapped()) {
+        if (Status done =
+                Note(sentences.sentence(), &s.origin, sentences.begin());
+            !done)
+          return done;
       }
-      const TextSpan piece{at, std::min(range.end, sentence.end)};
-      if (sentence.mapped) {
-        EmitMapped(sentence.converted, sentence.begin, piece, s,
+      const TextSpan piece{at, std::min(range.end, sentences.end())};
+      if (sentences.mapped()) {
+        EmitMapped(sentences.converted(), sentences.begin(), piece, s,
                    next_reference);
       } else if (Status done = ConvertPart(piece, s, next_reference); !done) {
         return done;

@@ -65,20 +65,10 @@ class SentenceParts {
   // so each sentence is converted once.
   Status Append(size_t from, size_t size, std::u32string& out) {
     for (size_t at = from, end = from + size; at < end;) {
-      if (at >= sentence_end_) {
-        sentence_begin_ = SentenceBegin(run_, at);
-        sentence_end_ = SentenceEnd(run_, at);
-        converted_.clear();
-        const std::u32string_view sentence =
-            run_.substr(sentence_begin_, sentence_end_ - sentence_begin_);
-        if (Status done = converter_.Convert(sentence, how_, converted_); !done)
-          return done;
-        mapped_ = converted_.size() == sentence.size();
-      }
-      const size_t stop = std::min(end, sentence_end_);
+      if (Status done = Reach(at); !done) return done;
+      const size_t stop = std::min(end, end_);
       if (mapped_) {
-        out.append(std::u32string_view(converted_)
-                       .substr(at - sentence_begin_, stop - at));
+        out.append(converted().substr(at - begin_, stop - at));
       } else if (Status done =
                      converter_.Convert(run_.substr(at, stop - at), how_, out);
                  !done) {
@@ -89,11 +79,33 @@ class SentenceParts {
     return {};
   }
 
+  // Converts the sentence that holds run[at], unless the last one asked for
+  // does; with `fresh`, says whether it converted one.
+  Status Reach(size_t at, bool* fresh = nullptr) {
+    if (fresh != nullptr) *fresh = at >= end_;
+    if (at < end_) return {};
+    begin_ = SentenceBegin(run_, at);
+    end_ = SentenceEnd(run_, at);
+    converted_.clear();
+    if (Status done = converter_.Convert(sentence(), how_, converted_); !done)
+      return done;
+    mapped_ = converted_.size() == end_ - begin_;
+    return {};
+  }
+  // The sentence reached last, where it is, and its conversion.
+  std::u32string_view sentence() const {
+    return run_.substr(begin_, end_ - begin_);
+  }
+  size_t begin() const { return begin_; }
+  size_t end() const { return end_; }
+  std::u32string_view converted() const { return converted_; }
+  bool mapped() const { return mapped_; }  // It kept its length.
+
  private:
   const Converter& converter_;
   const ScriptConversion how_;
   const std::u32string_view run_;
-  size_t sentence_begin_ = 0, sentence_end_ = 0;
+  size_t begin_ = 0, end_ = 0;
   std::u32string converted_;
   bool mapped_ = false;
 };
