@@ -171,6 +171,16 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
       {"<% Response.Charset(\"gb2312\") : Response.Charset \"gbk\" %>",
        "<% Response.Charset(\"big5\") : Response.Charset \"big5\" %>",
        Encoding::kBig5},
+      // Edits that move the text after them further than they are long.
+      {"<% Response.Charset=\"gbk\" : Response.Charset \"gbk\" : "
+       "Session.CodePage=936 %>",
+       "<% Response.Charset=\"gb18030\" : Response.Charset \"gb18030\" : "
+       "Session.CodePage=54936 %>",
+       Encoding::kGb18030},
+      {"<% Response.Charset=\"gb_2312-80\" : Response.Charset \"gb_2312-80\" "
+       "%>",
+       "<% Response.Charset=\"big5\" : Response.Charset \"big5\" %>",
+       Encoding::kBig5},
       // Outside server code, and inside a double-byte character: nothing.
       {"<p>; charset=gbk<% x = \"\xA4"
        "Response.Charset=gbk\" %>",

@@ -1,5 +1,8 @@
 #include "core/encoding/rewrite_charset.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "core/encoding/codec.h"
 #include "core/encoding/declarations.h"
 #include "core/encoding/document_text.h"
@@ -13,6 +16,49 @@ namespace {
 
 void Apply(const DeclarationEdit& edit, std::string& text) {
   text.replace(edit.pos, edit.length, edit.replacement);
+}
+
+// Applies `edits` (in text order, apart) in place and in one pass: one at a
+// time, a page of many would move its tail once for each, and a copy would
+// take its size again. The text kept between the edits moves left or right
+// by what the edits before it added; the pieces moving left move first, from
+// the start, then those moving right, from the end, so that none is written
+// over before it has moved. The replacements go in last.
+void ApplyAll(const std::vector<DeclarationEdit>& edits, std::string& text) {
+  if (edits.size() <= 1) {
+    if (!edits.empty()) Apply(edits.front(), text);
+    return;
+  }
+  struct Kept {
+    size_t from, to, length;
+  };
+  std::vector<Kept> kept;
+  kept.reserve(edits.size() + 1);
+  size_t from = 0, to = 0;
+  for (const DeclarationEdit& edit : edits) {
+    kept.push_back({from, to, edit.pos - from});
+    to += edit.pos - from + edit.replacement.size();
+    from = edit.pos + edit.length;
+  }
+  kept.push_back({from, to, text.size() - from});
+  const size_t size = to + text.size() - from;
+  if (size > text.size()) text.resize(size);
+  auto move = [&text](const Kept& piece) {
+    if (piece.length != 0 && piece.from != piece.to)
+      std::memmove(text.data() + piece.to, text.data() + piece.from,
+                   piece.length);
+  };
+  for (const Kept& piece : kept)
+    if (piece.to <= piece.from) move(piece);
+  for (auto piece = kept.rbegin(); piece != kept.rend(); ++piece)
+    if (piece->to > piece->from) move(*piece);
+  for (size_t i = 0; i < edits.size(); ++i) {
+    const std::string& replacement = edits[i].replacement;
+    std::copy(
+        replacement.begin(), replacement.end(),
+        text.begin() + static_cast<ptrdiff_t>(kept[i].to + kept[i].length));
+  }
+  text.resize(size);
 }
 
 }  // namespace
@@ -86,10 +132,7 @@ std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
 }
 
 void RewriteDeclarations(std::string& text, Encoding target) {
-  const std::vector<DeclarationEdit> server =
-      FindServerDeclarationEdits(text, target);
-  for (auto edit = server.rbegin(); edit != server.rend(); ++edit)
-    Apply(*edit, text);
+  ApplyAll(FindServerDeclarationEdits(text, target), text);
   if (auto edit = FindCharsetEdit(text, target)) Apply(*edit, text);
   if (auto edit = FindXmlEncodingEdit(text, target)) Apply(*edit, text);
 }

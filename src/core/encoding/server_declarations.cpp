@@ -1,9 +1,12 @@
 #include "core/encoding/server_declarations.h"
 
-#include <string.h>
-
 #include <algorithm>
+#include <bit>
 #include <string>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "core/encoding/document_text.h"
 #include "core/markup/html_tokenizer.h"
@@ -178,21 +181,40 @@ class ServerCode {
   bool anchored_ = false;
 };
 
+// The first "<%" or "<?" at or after `from`, npos if none. '<', '%' and
+// '?' are never a byte of a character but the first. Pages hold many '<'
+// and few of these, so both bytes are matched sixteen at a time.
+size_t FindServerOpening(std::string_view text, size_t from) {
+  const size_t n = text.size();
+  size_t at = from;
+#if defined(__SSE2__)
+  const __m128i lt = _mm_set1_epi8('<'), percent = _mm_set1_epi8('%'),
+                question = _mm_set1_epi8('?');
+  for (; at + 17 <= n; at += 16) {
+    const __m128i here =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+    const __m128i next =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + 1));
+    const __m128i opens = _mm_and_si128(
+        _mm_cmpeq_epi8(here, lt), _mm_or_si128(_mm_cmpeq_epi8(next, percent),
+                                               _mm_cmpeq_epi8(next, question)));
+    if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(opens)))
+      return at + static_cast<size_t>(std::countr_zero(mask));
+  }
+#endif
+  for (; at + 1 < n; ++at) {
+    if (text[at] == '<' && (text[at + 1] == '%' || text[at + 1] == '?'))
+      return at;
+  }
+  return npos;
+}
+
 }  // namespace
 
 std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
                                                         Encoding target) {
   std::vector<DeclarationEdit> edits;
-  // '<', '%', '?' and '>' are never a byte of a character but the first.
-  // Pages hold many '<' and few of these: each is looked for on its own.
-  auto find = [&](std::string_view pair, size_t from) {
-    const void* found = ::memmem(text.data() + from, text.size() - from,
-                                 pair.data(), pair.size());
-    return found == nullptr ? npos
-                            : static_cast<const char*>(found) - text.data();
-  };
-  size_t percent = find("<%", 0), question = find("<?", 0);
-  for (size_t at = 0; (at = std::min(percent, question)) != npos;) {
+  for (size_t at = 0; (at = FindServerOpening(text, at)) != npos;) {
     const char kind = text[at + 1];
     const bool xml =
         kind == '?' && text.size() - at >= 6 &&
@@ -202,15 +224,20 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
     const size_t found = text.find(close, at + 2);
     const size_t end = found == npos ? text.size() : found;
     if (!xml) ServerCode(text, at, end, target, edits).Read();
-    const size_t next = found == npos ? text.size() : found + 2;
-    if (percent < next) percent = find("<%", next);
-    if (question < next) question = find("<?", next);
+    at = found == npos ? text.size() : found + 2;
   }
-  // Each name above was looked for on its own; the edits go in text order.
+  // Each name above was looked for on its own; the edits go in text order,
+  // and apart, as they are applied in one pass.
   std::sort(edits.begin(), edits.end(),
             [](const DeclarationEdit& a, const DeclarationEdit& b) {
               return a.pos < b.pos;
             });
+  edits.erase(
+      std::unique(edits.begin(), edits.end(),
+                  [](const DeclarationEdit& a, const DeclarationEdit& b) {
+                    return b.pos < a.pos + a.length;
+                  }),
+      edits.end());
   return edits;
 }
 
