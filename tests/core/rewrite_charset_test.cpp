@@ -181,6 +181,30 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
        "%>",
        "<% Response.Charset=\"big5\" : Response.Charset \"big5\" %>",
        Encoding::kBig5},
+      // The XML declaration a feed's code writes out, and one that comes
+      // first after code that sends nothing.
+      {"<?php header(\"Content-Type: text/xml; charset=gb2312\");\n"
+       "echo '<?xml version=\"1.0\" encoding=\"gb2312\"?>'; ?>"
+       "<?php echo \"<?xml version=\\\"1.0\\\" encoding=\\\"GBK\\\"?>\"; ?>",
+       "<?php header(\"Content-Type: text/xml; charset=big5\");\n"
+       "echo '<?xml version=\"1.0\" encoding=\"big5\"?>'; ?>"
+       "<?php echo \"<?xml version=\\\"1.0\\\" encoding=\\\"Big5\\\"?>\"; ?>",
+       Encoding::kBig5},
+      {"<% Response.Write \"<?xml version=\"\"1.0\"\" "
+       "encoding=\"\"gb2312\"\"?>\" %>",
+       "<% Response.Write \"<?xml version=\"\"1.0\"\" "
+       "encoding=\"\"big5\"\"?>\" %>",
+       Encoding::kBig5},
+      {"<%@ page contentType=\"text/xml; charset=GBK\" %>\r\n<?xml "
+       "version=\"1.0\" encoding=\"GBK\"?><a><?xml version=\"1.0\" "
+       "encoding=\"GBK\"?></a>",
+       "<%@ page contentType=\"text/xml; charset=Big5\" %>\r\n<?xml "
+       "version=\"1.0\" encoding=\"Big5\"?><a><?xml version=\"1.0\" "
+       "encoding=\"GBK\"?></a>",
+       Encoding::kBig5},
+      {"<script>s = '<?xml version=\"1.0\" encoding=\"gbk\"?>';</script>",
+       "<script>s = '<?xml version=\"1.0\" encoding=\"gbk\"?>';</script>",
+       Encoding::kBig5},
       // Outside server code, and inside a double-byte character: nothing.
       {"<p>; charset=gbk<% x = \"\xA4"
        "Response.Charset=gbk\" %>",

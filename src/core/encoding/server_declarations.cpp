@@ -8,6 +8,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
 #include "core/markup/html_tokenizer.h"
 
@@ -72,6 +73,8 @@ class ServerCode {
     Each("responseencoding", [&](size_t at) {  // ASP.NET's <%@ Page %>.
       if (at > begin_ && IsSpace(text_[at - 1])) Name(at + 16);
     });
+    // An XML declaration the code writes out, as the start of the page.
+    Each("<?xml", [&](size_t at) { XmlDeclaration(at + 5); });
     Each("codepage", [&](size_t at) {
       const bool directive =
           at >= begin_ + 3 && text_.substr(at - 3, 3) == "<%@";
@@ -79,6 +82,35 @@ class ServerCode {
           (at > begin_ && (IsSpace(text_[at - 1]) || text_[at - 1] == '.')))
         Number(at + 8);
     });
+  }
+
+  // The encoding an XML declaration names, from `at` (past "<?xml") to its
+  // '>': in a string of the code, quoted as the string needs
+  // ('encoding="gbk"', "encoding=\\"gbk\\"", VBScript's "encoding=""gbk"""),
+  // or as it stands.
+  void XmlDeclaration(size_t at) {
+    const size_t close = text_.find('>', at);
+    const std::string_view declaration =
+        text_.substr(0, close == npos ? text_.size() : close);
+    constexpr std::string_view kName = "encoding";
+    for (; (at = FindAscii(declaration, target_, kName, at,
+                           /*ignore_case=*/false)) != npos;
+         at += kName.size()) {
+      if (!IsSpace(declaration[at - 1])) continue;
+      size_t value = at + kName.size();
+      while (value < declaration.size() && IsSpace(declaration[value])) ++value;
+      if (value == declaration.size() || declaration[value] != '=') continue;
+      ++value;
+      while (value < declaration.size() && IsSpace(declaration[value])) ++value;
+      size_t quotes = 0;
+      for (; quotes < 2 && value < declaration.size() &&
+             (declaration[value] == '"' || declaration[value] == '\'' ||
+              declaration[value] == '\\');
+           ++quotes)
+        ++value;
+      if (quotes != 0) Label(value);
+      return;
+    }
   }
 
  private:
@@ -142,7 +174,11 @@ class ServerCode {
 
   void Name(size_t after_name, bool call = false) {
     const size_t at = ValueAfter(after_name, call);
-    if (at == npos) return;
+    if (at != npos) Label(at);
+  }
+
+  // The label at `at`, if it names one of our encodings.
+  void Label(size_t at) {
     size_t end = at;
     bool lower = true;
     while (end < text_.size() && IsLabelChar(text_[end])) {
@@ -214,7 +250,13 @@ size_t FindServerOpening(std::string_view text, size_t from) {
 std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
                                                         Encoding target) {
   std::vector<DeclarationEdit> edits;
-  for (size_t at = 0; (at = FindServerOpening(text, at)) != npos;) {
+  // Whether only server code and white space came before: what the page
+  // sends then begins at the next piece.
+  bool only_code = true;
+  size_t blocks = 0;
+  for (size_t at = 0, last_end = ByteOrderMarkLength(text, target);
+       (at = FindServerOpening(text, at)) != npos; ++blocks) {
+    while (only_code && last_end < at) only_code = IsSpace(text[last_end++]);
     const char kind = text[at + 1];
     const bool xml =
         kind == '?' && text.size() - at >= 6 &&
@@ -223,8 +265,16 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
     const char close[] = {kind, '>', '\0'};
     const size_t found = text.find(close, at + 2);
     const size_t end = found == npos ? text.size() : found;
-    if (!xml) ServerCode(text, at, end, target, edits).Read();
-    at = found == npos ? text.size() : found + 2;
+    ServerCode code(text, at, end, target, edits);
+    if (!xml) {
+      code.Read();
+    } else {
+      // The declaration at the very top is the page's own (RewriteDeclarations
+      // reads it); one after server code that sends nothing is, too.
+      if (only_code && blocks != 0) code.XmlDeclaration(at + 5);
+      only_code = false;
+    }
+    at = last_end = found == npos ? text.size() : found + 2;
   }
   // Each name above was looked for on its own; the edits go in text order,
   // and apart, as they are applied in one pass.

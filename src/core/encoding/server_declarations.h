@@ -28,7 +28,14 @@ namespace tovenrak::core {
 //   Big5, GB18030, UTF-8; in lower case when NAME was);
 // - CODEPAGE=N in an ASP directive, Response.CodePage = N and
 //   Session.CodePage = N, where N is a code page of ours (936, 950, 54936,
-//   65001, 20936): N is replaced by `target`'s.
+//   65001, 20936): N is replaced by `target`'s;
+// - the encoding of an XML declaration the code writes out (PHP's
+//   echo '<?xml version="1.0" encoding="NAME"?>', ASP's Response.Write),
+//   as NAME above.
+// An XML declaration that comes first after server code sending nothing
+// but white space (a JSP's <%@ page %> directive) begins what the page
+// sends: its encoding is rewritten as well. The one at the very top is the
+// page's own, left to RewriteDeclarations.
 // Anything else is left alone: a variable named charset, a database's
 // character set, a call to iconv. Applying the edits and looking again gives
 // edits that change nothing.
