@@ -142,12 +142,14 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
 TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   const std::string head =
       "<script src=a.js></script><script src=b.js charset=utf-8></script>"
-      "<script type=module src=m.js></script><!-- <script src=c.js> -->"
+      "<script src=d.js charset=\"\"></script><script type=module "
+      "src=m.js></script><!-- <script src=c.js> -->"
       "<script>var s = 1;</script><LINK REL='Alternate StyleSheet' "
       "href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
   const std::string labelled =
       "<script charset=\"gb2312\" src=a.js></script>"
       "<script src=b.js charset=utf-8></script>"
+      "<script charset=\"gb2312\" src=d.js charset=\"\"></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
       "<script>var s = 1;</script><LINK charset=\"gb2312\" REL='Alternate "
       "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>";

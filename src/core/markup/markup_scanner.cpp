@@ -1,6 +1,9 @@
 #include "core/markup/markup_scanner.h"
 
 #include <span>
+#include <string>
+
+#include "core/encoding/encoding.h"
 
 namespace tovenrak::core {
 
@@ -173,6 +176,21 @@ bool HasToken(std::basic_string_view<Char> list, std::string_view lower) {
   return false;
 }
 
+// Whether a charset attribute names an encoding browsers know. They read the
+// file of a script whose charset names none (charset="", a misspelling, a
+// value server code fills in) in the page's own encoding, as if it had no
+// charset at all.
+template <typename Char>
+bool NamesAnEncoding(std::basic_string_view<Char> value) {
+  constexpr size_t kLongestLabel = 64;
+  std::string label;
+  for (const Char c : value) {
+    if (c >= 0x80 || label.size() == kLongestLabel) return false;
+    label += static_cast<char>(c);
+  }
+  return EncodingFromLabel(label) || OtherEncodingFromLabel(label);
+}
+
 }  // namespace
 
 bool IsInlineTag(NameKey name) { return kInlineTagSet.Contains(name); }
@@ -216,7 +234,7 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
   for (const HtmlAttribute& a : tokenizer_.attributes()) {
     const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
     const View value = text_.substr(a.value.begin, a.value.size());
-    if (key == kCharsetKey) return 0;
+    if (key == kCharsetKey && NamesAnEncoding(value)) return 0;
     if (script && key == kTypeKey &&
         EqualsIgnoringCase(TrimHtmlSpace(value), "module"))
       return 0;
