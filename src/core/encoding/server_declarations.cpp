@@ -86,7 +86,7 @@ class ServerCode {
 
   // The encoding an XML declaration names, from `at` (past "<?xml") to its
   // '>': in a string of the code, quoted as the string needs
-  // ('encoding="gbk"', "encoding=\\"gbk\\"", VBScript's "encoding=""gbk"""),
+  // ('encoding="gbk"', "encoding=\"gbk\"", VBScript's "encoding=""gbk"""),
   // or as it stands.
   void XmlDeclaration(size_t at) {
     const size_t close = text_.find('>', at);
