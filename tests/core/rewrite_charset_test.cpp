@@ -171,6 +171,15 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
       {"<% Response.Charset(\"gb2312\") : Response.Charset \"gbk\" %>",
        "<% Response.Charset(\"big5\") : Response.Charset \"big5\" %>",
        Encoding::kBig5},
+      {"<%\nResponse.CodePage=936:Response.Charset=\"GBK\"\n%><% "
+       "response.setCharacterEncoding(\"GBK\"); "
+       "request.setCharacterEncoding(\"GBK\"); %><?php header "
+       "('Content-Type: text/html; charset=gb2312'); ?>",
+       "<%\nResponse.CodePage=950:Response.Charset=\"Big5\"\n%><% "
+       "response.setCharacterEncoding(\"Big5\"); "
+       "request.setCharacterEncoding(\"GBK\"); %><?php header "
+       "('Content-Type: text/html; charset=big5'); ?>",
+       Encoding::kBig5},
       // Edits that move the text after them further than they are long.
       {"<% Response.Charset=\"gbk\" : Response.Charset \"gbk\" : "
        "Session.CodePage=936 %>",

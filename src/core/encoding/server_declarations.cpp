@@ -67,6 +67,10 @@ class ServerCode {
     // ASP writes Response.Charset = "x", Response.Charset("x") and
     // Response.Charset "x".
     Each("response.charset", [&](size_t at) { Name(at + 16, /*call=*/true); });
+    // Java's servlet response (not the request's).
+    constexpr std::string_view kSetEncoding = "response.setcharacterencoding";
+    Each(kSetEncoding,
+         [&](size_t at) { Name(at + kSetEncoding.size(), /*call=*/true); });
     Each("pageencoding", [&](size_t at) {
       if (at > begin_ && IsSpace(text_[at - 1])) Name(at + 12);
     });
@@ -89,9 +93,13 @@ class ServerCode {
   // ('encoding="gbk"', "encoding=\"gbk\"", VBScript's "encoding=""gbk"""),
   // or as it stands.
   void XmlDeclaration(size_t at) {
-    const size_t close = text_.find('>', at);
+    // A declaration is short: one that does not end soon is not read far,
+    // which would take time for each of many.
+    constexpr size_t kLongestDeclaration = 256;
+    const std::string_view ahead = text_.substr(at, kLongestDeclaration);
+    const size_t close = ahead.find('>');
     const std::string_view declaration =
-        text_.substr(0, close == npos ? text_.size() : close);
+        text_.substr(0, at + (close == npos ? ahead.size() : close));
     constexpr std::string_view kName = "encoding";
     for (; (at = FindAscii(declaration, target_, kName, at,
                            /*ignore_case=*/false)) != npos;
@@ -141,13 +149,17 @@ class ServerCode {
   void FindAnchors() {
     anchored_ = true;
     for (const std::string_view name :
-         {"header(", "contenttype", "response.addheader",
+         {"header", "contenttype", "response.addheader",
           "response.setheader"}) {
       Each(name, [&](size_t found) {
-        const bool call = name == "header(";
-        if (call && found > begin_ && IsLabelChar(text_[found - 1]) &&
-            text_[found - 1] != '-')
-          return;  // setRequestHeader(, my_header(
+        if (name == "header") {
+          if (found > begin_ && IsLabelChar(text_[found - 1]) &&
+              text_[found - 1] != '-')
+            return;  // setRequestHeader(, my_header(
+          size_t after = found + name.size();
+          while (after < text_.size() && IsSpace(text_[after])) ++after;
+          if (after == text_.size() || text_[after] != '(') return;
+        }
         anchors_.push_back(found);
       });
     }
@@ -200,7 +212,9 @@ class ServerCode {
     if (at == npos) return;
     size_t end = at;
     while (end < text_.size() && IsDigit(text_[end])) ++end;
-    if (end < text_.size() && IsLabelChar(text_[end])) return;
+    // 9360 or 936a is another number; VBScript's ':' ends a statement.
+    if (end < text_.size() && IsLabelChar(text_[end]) && text_[end] != ':')
+      return;
     if (!IsOurCodePage(text_.substr(at, end - at))) return;
     edits_.push_back(
         {at, end - at, std::string(ServerNamesOf(target_).code_page)});
