@@ -151,10 +151,12 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                "decoded");
     // Naming the charset of external scripts adds that and nothing else.
     if (whole) {
-      constexpr std::string_view kLabel = " charset=\"x-fuzz\"";
       auto without_labels = [&](std::string text) {
-        for (size_t at; (at = text.find(kLabel)) != std::string::npos;)
-          text.erase(at, kLabel.size());
+        for (const std::string_view label :
+             {" charset=\"x-fuzz\"", " charset='x-fuzz'", " charset=x-fuzz"}) {
+          for (size_t at; (at = text.find(label)) != std::string::npos;)
+            text.erase(at, label.size());
+        }
         return text;
       };
       std::string labelled;

@@ -287,7 +287,7 @@ TEST_F(CliRunTest, ScriptsConvertedWithTheirPageAreNotToldItsOldEncoding) {
   const std::string site = (dir_ / "in" / "site").string();
   EXPECT_EQ(Run({"-o", Out("alone"), page}), 0) << err_.str();
   EXPECT_EQ(ScratchFolder::Read(Out("alone/p.htm")),
-            "<meta charset=big5><script charset=\"gb2312\" src=m.js></script>");
+            "<meta charset=big5><script charset=gb2312 src=m.js></script>");
   EXPECT_EQ(Run({"-r", "--ext=htm,js", "-o", Out("both"), site}), 0);
   EXPECT_EQ(ScratchFolder::Read(Out("both/p.htm")),
             "<meta charset=big5><script src=m.js></script>");

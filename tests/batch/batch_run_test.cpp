@@ -144,7 +144,7 @@ TEST(RunBatchTest, StyleSheetsListedWithTheirPageAreNotToldItsOldEncoding) {
   };
   EXPECT_EQ(
       run({"p.htm"}),
-      "<meta charset=big5><link charset=\"gb2312\" rel=stylesheet href=s.css>");
+      "<meta charset=big5><link charset=gb2312 rel=stylesheet href=s.css>");
   EXPECT_EQ(run({"p.htm", "s.css"}),
             "<meta charset=big5><link rel=stylesheet href=s.css>");
 }

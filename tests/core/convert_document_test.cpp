@@ -138,20 +138,25 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
 
 // The scripts and style sheets a page loads stay in the encoding the page
 // had, so each tag that names none is told it, where a browser would
-// otherwise read the file in the page's new encoding.
+// otherwise read the file in the page's new encoding; quoted as the tag's
+// first value is, so that a tag written in a string of server code gets no
+// quote that would end the string.
 TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   const std::string head =
       "<script src=a.js></script><script src=b.js charset=utf-8></script>"
-      "<script src=d.js charset=\"\"></script><script type=module "
+      "<script src=d.js charset=\"\"></script><script src=\\\"e.js\\\">"
+      "</script><script src=\"f.js\"></script><script type=module "
       "src=m.js></script><!-- <script src=c.js> -->"
       "<script>var s = 1;</script><LINK REL='Alternate StyleSheet' "
       "href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
   const std::string labelled =
-      "<script charset=\"gb2312\" src=a.js></script>"
+      "<script charset=gb2312 src=a.js></script>"
       "<script src=b.js charset=utf-8></script>"
-      "<script charset=\"gb2312\" src=d.js charset=\"\"></script>"
+      "<script charset=gb2312 src=d.js charset=\"\"></script>"
+      "<script charset=gb2312 src=\\\"e.js\\\"></script>"
+      "<script charset=\"gb2312\" src=\"f.js\"></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script><LINK charset=\"gb2312\" REL='Alternate "
+      "<script>var s = 1;</script><LINK charset='gb2312' REL='Alternate "
       "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
   const std::string page = head + "<p>头发</p>\n";
   // Converted on two threads, in parts that each hold scripts.

@@ -225,13 +225,18 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
 // (MarkupPiece::charset_at); 0 for any other tag. Its name is the letters
 // alone (a NUL would give the same key).
 template <typename Char>
-uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token) const {
+uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token,
+                                            char& quote) const {
   const NameKey name = tokenizer_.name();
   const bool script = name == kScriptKey && token.inner.size() == 6;
   const bool link = name == kLinkKey && token.inner.size() == 4;
   if (token.kind != HtmlTokenKind::kStartTag || (!script && !link)) return 0;
-  bool loads = false, style_sheet = false;
+  bool loads = false, style_sheet = false, quoted = false;
   for (const HtmlAttribute& a : tokenizer_.attributes()) {
+    if (a.has_value && !quoted) {
+      quoted = true;
+      quote = static_cast<char>(a.quote);
+    }
     const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
     const View value = text_.substr(a.value.begin, a.value.size());
     if (key == kCharsetKey && NamesAnEncoding(value)) return 0;
@@ -341,6 +346,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.ascii = false;
   piece.escapes = Escapes::kReference;
   piece.charset_at = 0;
+  piece.charset_quote = 0;
   switch (token.kind) {
     case HtmlTokenKind::kText:
       if (feed_text == FeedText::kName ||
@@ -371,7 +377,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       // are neither a script nor a link, which the names tell at once.
       if (label_files_ &&
           (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey))
-        piece.charset_at = CharsetAt(token);
+        piece.charset_at = CharsetAt(token, piece.charset_quote);
       return true;
     case HtmlTokenKind::kComment: {
       // Conditional comments hold markup for old browsers, and "#" starts

@@ -79,6 +79,10 @@ struct MarkupPiece {
   // right after the tag's name, counted from the piece's start. 0 for other
   // pieces, and from a scanner not told to (LabelExternalFiles).
   uint8_t charset_at = 0;
+  // How the charset's value is quoted: as the tag's first value is ('"',
+  // '\'', or 0 for none). A tag that server code writes in one of its strings
+  // ("<script src=\"a.js\">" in PHP) then gets no quote that would end it.
+  char charset_quote = 0;
 };
 
 // Whether a tag of this name is inline (see MarkupPiece::inline_tag).
@@ -119,7 +123,7 @@ class BasicMarkupScanner {
             bool has_ampersand = false);
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
   Escapes EscapesOfContents() const;
-  uint8_t CharsetAt(const HtmlToken& token) const;
+  uint8_t CharsetAt(const HtmlToken& token, char& quote) const;
   // What a feed's element makes of the text right after its start tag.
   enum class FeedText : uint8_t { kOrdinary, kEscapedHtml, kName, kMail };
   FeedText FeedTextOf() const;

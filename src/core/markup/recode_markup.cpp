@@ -114,8 +114,13 @@ class MarkupRecoder {
         consumed_(consumed),
         points_(points),
         counted_(first_unit) {
-    if (!external_charset.empty())
-      charset_ = " charset=\"" + std::string(external_charset) + "\"";
+    if (!external_charset.empty()) {
+      for (const char quote : {'\0', '"', '\''}) {
+        const std::string q = quote != 0 ? std::string(1, quote) : "";
+        charset_[Quotes(quote)] =
+            " charset=" + q + std::string(external_charset) + q;
+      }
+    }
   }
 
   // Takes the next piece, its span counted in bytes.
@@ -159,13 +164,13 @@ class MarkupRecoder {
       return {};
     }
     if (Status done = FlushRun(); !done) return done;
-    if (piece.charset_at != 0) return KeepLabelled(span, piece.charset_at);
+    if (piece.charset_at != 0) return KeepLabelled(span, piece);
     return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
   }
 
   // Takes the next piece, to be kept as it is, but for a charset it needs.
   Status KeepPiece(const MarkupPiece& piece) {
-    return piece.charset_at != 0 ? KeepLabelled(piece.span, piece.charset_at)
+    return piece.charset_at != 0 ? KeepLabelled(piece.span, piece)
                                  : Keep(piece.span, piece.escapes);
   }
 
@@ -179,7 +184,7 @@ class MarkupRecoder {
   enum class From : uint8_t { kBytes, kDecoded, kLane, kCharset };
   struct Segment {
     // Bytes of the page, code points of decoded_, or the index of a run in
-    // lane_runs_ (`end` unused); nothing for charset_.
+    // lane_runs_ (`end` unused); for charset_, which of its quotings.
     size_t begin, end;
     From from;
     Escapes escapes = Escapes::kReference;  // Of bytes.
@@ -233,9 +238,10 @@ class MarkupRecoder {
 
   // Keeps the first piece of a tag that loads a file (kept markup), the
   // file's charset added `at` units into it, after the tag's name.
-  Status KeepLabelled(TextSpan span, size_t at) {
+  Status KeepLabelled(TextSpan span, const MarkupPiece& piece) {
+    const size_t at = piece.charset_at;
     if (Status done = Keep({span.begin, span.begin + at}); !done) return done;
-    segments_.push_back({0, 0, From::kCharset});
+    segments_.push_back({Quotes(piece.charset_quote), 0, From::kCharset});
     return Keep({span.begin + at, span.end});
   }
 
@@ -443,7 +449,7 @@ class MarkupRecoder {
             return done;
           break;
         case From::kCharset:
-          to.PutBytes(charset_);
+          to.PutBytes(charset_[s.begin]);
           break;
       }
     }
@@ -500,8 +506,12 @@ class MarkupRecoder {
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
   DecodedText scratch_;
-  std::string probe_;    // Code encoded to see whether the target has it.
-  std::string charset_;  // ' charset="..."', or empty.
+  std::string probe_;  // Code encoded to see whether the target has it.
+  // ' charset=...', ' charset="..."' and " charset='...'", or empty.
+  std::string charset_[3];
+  static size_t Quotes(char quote) {
+    return quote == '"' ? 1 : quote == '\'' ? 2 : 0;
+  }
   // With points: where each piece being converted begins, counted in the
   // code points decoded for markup_ since the start, and in the document.
   struct Place {
