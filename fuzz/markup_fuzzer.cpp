@@ -128,7 +128,7 @@ void CheckPieces(std::string_view bytes, size_t piece) {
     std::u32string converted;
     std::vector<AmbiguityPoint> points;
     const Status whole = ConvertMarkup(MarkingConverter(), decoded.text, kHow,
-                                       converted, &points);
+                                       converted, &points, encoding);
     std::string expected, out;
     if (decoded.byte_order_mark) expected = ByteOrderMark(Encoding::kUtf8);
     EncodeCounts counts;

@@ -193,11 +193,13 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
       // The XML declaration a feed's code writes out, and one that comes
       // first after code that sends nothing.
       {"<?php header(\"Content-Type: text/xml; charset=gb2312\");\n"
-       "echo '<?xml version=\"1.0\" encoding=\"gb2312\"?>'; ?>"
-       "<?php echo \"<?xml version=\\\"1.0\\\" encoding=\\\"GBK\\\"?>\"; ?>",
+       "echo '<?xml version=\"1.0\" encoding=\"gb2312\"?>'; echo \"<?xml "
+       "version=\\\"1.0\\\" encoding=\\\"GBK\\\"?>\";\nif ($x) "
+       "header('Content-Type: text/xml; charset=gb2312'); ?>",
        "<?php header(\"Content-Type: text/xml; charset=big5\");\n"
-       "echo '<?xml version=\"1.0\" encoding=\"big5\"?>'; ?>"
-       "<?php echo \"<?xml version=\\\"1.0\\\" encoding=\\\"Big5\\\"?>\"; ?>",
+       "echo '<?xml version=\"1.0\" encoding=\"big5\"?>'; echo \"<?xml "
+       "version=\\\"1.0\\\" encoding=\\\"Big5\\\"?>\";\nif ($x) "
+       "header('Content-Type: text/xml; charset=big5'); ?>",
        Encoding::kBig5},
       {"<% Response.Write \"<?xml version=\"\"1.0\"\" "
        "encoding=\"\"gb2312\"\"?>\" %>",

@@ -11,6 +11,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
 #include "core/markup/html_tokenizer.h"
+#include "core/markup/php_code.h"
 
 namespace tovenrak::core {
 
@@ -268,6 +269,7 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
   // sends then begins at the next piece.
   bool only_code = true;
   size_t blocks = 0;
+  size_t php_budget = text.size();  // See PhpCodeEnd.
   for (size_t at = 0, last_end = ByteOrderMarkLength(text, target);
        (at = FindServerOpening(text, at)) != npos; ++blocks) {
     while (only_code && last_end < at) only_code = IsSpace(text[last_end++]);
@@ -276,8 +278,12 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
         kind == '?' && text.size() - at >= 6 &&
         (text.substr(at + 2, 3) == "xml" || text.substr(at + 2, 3) == "XML") &&
         IsSpace(text[at + 5]);
+    size_t found = npos;
+    if (kind == '?' && OpensPhp(text, at)) {
+      found = PhpCodeEnd(text, at + 2, php_budget, [](char) { return false; });
+    }
     const char close[] = {kind, '>', '\0'};
-    const size_t found = text.find(close, at + 2);
+    if (found == npos) found = text.find(close, at + 2);
     const size_t end = found == npos ? text.size() : found;
     ServerCode code(text, at, end, target, edits);
     if (!xml) {

@@ -32,10 +32,10 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
 
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
-                     std::vector<AmbiguityPoint>* points) {
+                     std::vector<AmbiguityPoint>* points, Encoding read_from) {
   const size_t start = out.size();
   out.reserve(start + text.size() + text.size() / 16);
-  MarkupScanner scanner(text);
+  MarkupScanner scanner(text, read_from);
   MarkupConverter markup(
       converter, how, points,
       text.find(TextBatch::kSeparator) == std::u32string_view::npos);

@@ -50,9 +50,13 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text);
 // end of the text (the reason names which and its line); the caller may then
 // convert the text as a whole. Fails with the converter's failures, when
 // `out` may hold part of the result.
+//
+// `read_from` is the encoding `text` was decoded from: PHP code ends where
+// PHP, reading those bytes, ends it (php_code.h).
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
-                     std::vector<AmbiguityPoint>* points = nullptr);
+                     std::vector<AmbiguityPoint>* points = nullptr,
+                     Encoding read_from = Encoding::kUtf8);
 
 // Appends the bytes `bytes` in `source`, read as markup and converted as
 // ConvertMarkup converts them, to `out` in `target`, and adds to `counts`:

@@ -9,6 +9,9 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/encoding/codec.h"
+#include "core/markup/php_code.h"
+
 namespace tovenrak::core {
 
 namespace {
@@ -40,6 +43,15 @@ bool StartsWithIgnoringCase(std::basic_string_view<Char> text, size_t at,
 }
 
 // Where the pair `a` `b` first occurs in `text` at or after `from`, or npos.
+// Whether code point `c`, read from `encoding`, is written with a last byte
+// '\\' there (a Big5 or GBK character such as 許), which PHP reads as one.
+bool EndsInBackslash(char32_t c, Encoding encoding) {
+  std::string bytes;
+  EncodeCounts counts;
+  Encode(std::u32string_view(&c, 1), encoding, bytes, counts);
+  return !bytes.empty() && bytes.back() == '\\';
+}
+
 template <typename Char>
 size_t FindPair(std::basic_string_view<Char> text, Char a, Char b,
                 size_t from) {
@@ -367,6 +379,26 @@ template <typename Char>
 }
 
 template <typename Char>
+size_t BasicHtmlTokenizer<Char>::ServerCodeClose(size_t at) {
+  const Char kind = text_[at + 1];
+  if (kind == '?' && OpensPhp(text_, at)) {
+    const bool double_byte = read_from_ != Encoding::kUtf8;
+    auto ends_in_backslash = [&](Char c) {
+      if constexpr (sizeof(Char) == 1) {
+        return false;  // A byte '\' is read as one.
+      } else {
+        return double_byte && c >= 0x80 && EndsInBackslash(c, read_from_);
+      }
+    };
+    if (const size_t end =
+            PhpCodeEnd(text_, at + 2, php_budget_, ends_in_backslash);
+        end != npos)
+      return end;
+  }
+  return FindPair(text_, kind, Char{'>'}, at + 2);
+}
+
+template <typename Char>
 bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
   // An opening cut short by the end of the text, "<!-" say, is read as a
   // declaration or end tag, which looks for a '>' and so fails.
@@ -405,7 +437,7 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
-    const size_t close = FindPair(text_, next, Char{'>'}, at + 2);
+    const size_t close = ServerCodeClose(at);
     if (close == npos) {
       if (next == '%') return Fail("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});

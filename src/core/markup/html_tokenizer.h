@@ -24,6 +24,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/encoding/encoding.h"
 #include "core/markup/name_key.h"
 #include "core/result.h"
 
@@ -84,7 +85,10 @@ class BasicHtmlTokenizer {
  public:
   using View = std::basic_string_view<Char>;
 
-  explicit BasicHtmlTokenizer(View text) : text_(text) {}
+  // `read_from` is the encoding code points were read from: PHP code is
+  // read as PHP reads its bytes (php_code.h). Bytes are read as they are.
+  explicit BasicHtmlTokenizer(View text, Encoding read_from = Encoding::kUtf8)
+      : text_(text), read_from_(read_from), php_budget_(text.size()) {}
   BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
   BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
@@ -142,8 +146,13 @@ class BasicHtmlTokenizer {
   size_t HiddenScriptEnd(size_t hidden);
   // Whether the '<' at `at`, followed by more text, opens markup.
   bool Opens(size_t at);
+  // Where the server code that opens at `at` ends: its "?>" or "%>", npos
+  // when none closes it.
+  size_t ServerCodeClose(size_t at);
 
   View text_;
+  Encoding read_from_;
+  size_t php_budget_;  // See PhpCodeEnd.
   size_t pos_ = 0;
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.

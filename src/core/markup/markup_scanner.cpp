@@ -322,8 +322,8 @@ void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
 }
 
 template <typename Char>
-BasicMarkupScanner<Char>::BasicMarkupScanner(View text)
-    : text_(text), tokenizer_(text) {}
+BasicMarkupScanner<Char>::BasicMarkupScanner(View text, Encoding read_from)
+    : text_(text), tokenizer_(text, read_from) {}
 
 template <typename Char>
 bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {

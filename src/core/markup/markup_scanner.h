@@ -95,7 +95,8 @@ class BasicMarkupScanner {
  public:
   using View = std::basic_string_view<Char>;
 
-  explicit BasicMarkupScanner(View text);
+  // `read_from` as BasicHtmlTokenizer takes it.
+  explicit BasicMarkupScanner(View text, Encoding read_from = Encoding::kUtf8);
 
   // Marks the pieces that begin a tag that loads a file without naming its
   // charset (MarkupPiece::charset_at).

@@ -66,8 +66,8 @@ class ConvertMarkupTest : public ::testing::Test {
       if (decoded.byte_order_mark) whole = ByteOrderMark(Encoding::kUtf8);
       std::u32string converted;
       std::vector<AmbiguityPoint> points;
-      const Status done =
-          ConvertMarkup(converter, decoded.text, how, converted, &points);
+      const Status done = ConvertMarkup(converter, decoded.text, how, converted,
+                                        &points, encoding);
       Encode(converted, Encoding::kUtf8, whole, counts);
       std::stable_sort(points.begin(), points.end(),
                        [](const AmbiguityPoint& a, const AmbiguityPoint& b) {
@@ -147,6 +147,15 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<p style='font:宋体' onclick=\"say('头发')\" class=头发>頭髮"},
       {"server code", "<% s = \"头发\" %><?php echo '头发'; ?>头发<?php x();",
        "<% s = \"头发\" %><?php echo '头发'; ?>頭髮<?php x();"},
+      // Read in Big5, 許's second byte is '\\' to PHP, and the string after
+      // it ends elsewhere; a string left open ends nothing.
+      {"PHP ends where PHP does",
+       "<?php echo '<?xml version=\"1.0\"?>'; $s = \"头发\"; /* ?> */ $t = "
+       "'it\\'s ?>'; # 头发 ?>头发<?php echo <<<EOT\n<a href=\"头发.htm\">it's "
+       "?></a>\n  EOT;\n$u = \"許\"; $v = \"?>头发\"; ?>头发<?= 'open ?>头发",
+       "<?php echo '<?xml version=\"1.0\"?>'; $s = \"头发\"; /* ?> */ $t = "
+       "'it\\'s ?>'; # 头发 ?>頭髮<?php echo <<<EOT\n<a href=\"头发.htm\">it's "
+       "?></a>\n  EOT;\n$u = \"許\"; $v = \"?>头发\"; ?>頭髮<?= 'open ?>頭髮"},
       {"attributes people read",
        "<img alt=头发 title=\"头发\" data-x=\"头发\" aria-valuetext=头发>",
        "<img alt=頭髮 title=\"頭髮\" data-x=\"头发\" aria-valuetext=頭髮>"},
