@@ -17,7 +17,8 @@ namespace tovenrak::core {
 // `target`) name `target`, in the order they occur, none overlapping
 // another. Server code runs before the page is read as HTML, so every
 // <% ... %> and <? ... ?> counts wherever it stands (not the XML
-// declaration "<?xml"), up to its end or to the end of the text. Inside it:
+// declaration "<?xml"), up to its end (for PHP, where PHP ends it: see
+// php_code.h) or to the end of the text. Inside it:
 // - the "; charset=NAME" of the page's content type (JSP's <%@ page
 //   contentType=...%> and setContentType, ASP's Response.ContentType and
 //   Response.AddHeader, PHP's header("Content-Type: ...")), not that of a

@@ -13,7 +13,10 @@
 // goes on from such a character, or from the start of a token or value,
 // through ASCII characters only, and so never begins inside a character;
 // and every byte or code point above 0x7F is alike to it, a placeholder of
-// an undecodable unit included.
+// an undecodable unit included. One exception: in PHP's strings a byte '\'
+// escapes the character after it wherever it stands, a trail byte too, as
+// PHP reads bytes; read as code points, the encoding they were read from
+// says which characters end in that byte (php_code.h).
 
 #pragma once
 
@@ -55,7 +58,8 @@ enum class HtmlTokenKind : uint8_t {
                  // or <noframes>.
   kTitleText,    // The contents of <title>, <textarea> or <xmp>: text, no
                  // tags.
-  kServerCode,   // <% ... %> or <? ... ?>, including XML declarations.
+  kServerCode,   // <% ... %> or <? ... ?>, including XML declarations;
+                 // PHP's up to the "?>" that PHP ends it at (php_code.h).
   kDeclaration,  // <!DOCTYPE ...>, <![CDATA[, </>, and other <! or </ junk.
 };
 
