@@ -269,7 +269,6 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
   // sends then begins at the next piece.
   bool only_code = true;
   size_t blocks = 0;
-  size_t php_budget = text.size();  // See PhpCodeEnd.
   for (size_t at = 0, last_end = ByteOrderMarkLength(text, target);
        (at = FindServerOpening(text, at)) != npos; ++blocks) {
     while (only_code && last_end < at) only_code = IsSpace(text[last_end++]);
@@ -280,7 +279,7 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
         IsSpace(text[at + 5]);
     size_t found = npos;
     if (kind == '?' && OpensPhp(text, at)) {
-      found = PhpCodeEnd(text, at + 2, php_budget, [](char) { return false; });
+      found = PhpCodeEnd(text, at + 2, [](char) { return false; });
     }
     const char close[] = {kind, '>', '\0'};
     if (found == npos) found = text.find(close, at + 2);

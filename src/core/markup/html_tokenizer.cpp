@@ -390,8 +390,7 @@ size_t BasicHtmlTokenizer<Char>::ServerCodeClose(size_t at) {
         return double_byte && c >= 0x80 && EndsInBackslash(c, read_from_);
       }
     };
-    if (const size_t end =
-            PhpCodeEnd(text_, at + 2, php_budget_, ends_in_backslash);
+    if (const size_t end = PhpCodeEnd(text_, at + 2, ends_in_backslash);
         end != npos)
       return end;
   }

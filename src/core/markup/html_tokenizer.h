@@ -92,7 +92,7 @@ class BasicHtmlTokenizer {
   // `read_from` is the encoding code points were read from: PHP code is
   // read as PHP reads its bytes (php_code.h). Bytes are read as they are.
   explicit BasicHtmlTokenizer(View text, Encoding read_from = Encoding::kUtf8)
-      : text_(text), read_from_(read_from), php_budget_(text.size()) {}
+      : text_(text), read_from_(read_from) {}
   BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
   BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
@@ -156,7 +156,6 @@ class BasicHtmlTokenizer {
 
   View text_;
   Encoding read_from_;
-  size_t php_budget_;  // See PhpCodeEnd.
   size_t pos_ = 0;
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.

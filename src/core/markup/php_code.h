@@ -9,7 +9,6 @@
 
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <string_view>
 
@@ -40,21 +39,16 @@ bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
 // The position of the "?>" that ends PHP code running from `from`, as PHP
 // reads it: not one in a string ('...', "..."), a block comment or a
 // heredoc or nowdoc; one in a line comment (// or #) does. npos when none
-// does: a string or comment left open, or no "?>" at all. A reading that
-// finds none takes what it read off `budget`; with none left, it answers
-// npos at once, so that many blocks left open cost no more than the budget
-// and one reading. `ends_in_backslash(c)` says whether the code point c is
-// written with a last byte '\' (see above); for bytes, never.
+// does before the end of the text or the next PHP opening (OpensPhp): a
+// string or comment left open ends nothing, and the next block is read on
+// its own, which keeps the reading of a page linear. `ends_in_backslash(c)`
+// says whether the code point c is written with a last byte '\' (see
+// above); for bytes, never.
 template <typename Char, typename EndsInBackslash>
 size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
-                  size_t& budget, const EndsInBackslash& ends_in_backslash) {
+                  const EndsInBackslash& ends_in_backslash) {
   constexpr size_t npos = std::basic_string_view<Char>::npos;
   const size_t n = text.size();
-  if (budget == 0) return npos;
-  auto give_up = [&] {
-    budget -= std::min(budget, n - from);
-    return npos;
-  };
   auto is_name = [](Char c, bool first) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
            (!first && c >= '0' && c <= '9');
@@ -62,27 +56,32 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
   auto closes = [&](size_t at) {
     return text[at] == '?' && at + 1 < n && text[at + 1] == '>';
   };
+  auto opens = [&](size_t at) { return text[at] == '<' && OpensPhp(text, at); };
   size_t i = from;
   while (i < n) {
     const Char c = text[i];
     const Char next = i + 1 < n ? text[i + 1] : Char{0};
     if (closes(i)) return i;
+    if (opens(i)) return npos;
     if (c == '\'' || c == '"') {
       // A string: a backslash escapes the character after it.
       for (++i; i < n && text[i] != c; ++i) {
+        if (opens(i)) return npos;
         if (text[i] == '\\' || ends_in_backslash(text[i])) ++i;
       }
-      if (i >= n) return give_up();
+      if (i >= n) return npos;
       ++i;
     } else if (c == '/' && next == '*') {
-      size_t end = i + 2;
-      while (end + 1 < n && !(text[end] == '*' && text[end + 1] == '/')) ++end;
-      if (end + 1 >= n) return give_up();
-      i = end + 2;
+      for (i += 2; i + 1 < n && !(text[i] == '*' && text[i + 1] == '/'); ++i) {
+        if (opens(i)) return npos;
+      }
+      if (i + 1 >= n) return npos;
+      i += 2;
     } else if ((c == '/' && next == '/') || (c == '#' && next != '[')) {
       // A line comment ends with its line, or at a "?>" with the code.
       for (; i < n && text[i] != '\n' && text[i] != '\r'; ++i) {
         if (closes(i)) return i;
+        if (opens(i)) return npos;
       }
     } else if (c == '<' && next == '<' && i + 2 < n && text[i + 2] == '<') {
       // A heredoc or nowdoc, <<<NAME, <<<"NAME" or <<<'NAME' and a line
@@ -95,34 +94,35 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
       const size_t name = at;
       while (at < n && is_name(text[at], at == name)) ++at;
       const std::basic_string_view<Char> label = text.substr(name, at - name);
-      bool opens = !label.empty();
-      if (opens && quote != 0) opens = at < n && text[at++] == quote;
-      if (opens && at < n && text[at] == '\r') ++at;
-      if (!opens || at >= n || text[at] != '\n') {
-        i += 3;  // Not a heredoc.
+      bool heredoc = !label.empty();
+      if (heredoc && quote != 0) heredoc = at < n && text[at++] == quote;
+      if (heredoc && at < n && text[at] == '\r') ++at;
+      if (!heredoc || at >= n || text[at] != '\n') {
+        i += 3;  // The shift operator, and a '<'.
         continue;
       }
-      size_t end = npos;
-      for (size_t line = at + 1; line < n && end == npos;) {
+      i = npos;
+      for (size_t line = at + 1; line < n && i == npos;) {
         size_t start = line;
         while (start < n && (text[start] == ' ' || text[start] == '\t'))
           ++start;
         const size_t after = start + label.size();
         if (text.substr(start, label.size()) == label &&
             (after == n || !is_name(text[after], false))) {
-          end = after;
-        } else {
-          while (line < n && text[line] != '\n') ++line;
-          ++line;
+          i = after;
+          break;
         }
+        for (line = start; line < n && text[line] != '\n'; ++line) {
+          if (opens(line)) return npos;
+        }
+        ++line;
       }
-      if (end == npos) return give_up();
-      i = end;
+      if (i == npos) return npos;
     } else {
       ++i;
     }
   }
-  return give_up();
+  return npos;
 }
 
 }  // namespace tovenrak::core
