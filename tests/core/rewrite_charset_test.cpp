@@ -174,11 +174,14 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
       {"<%\nResponse.CodePage=936:Response.Charset=\"GBK\"\n%><% "
        "response.setCharacterEncoding(\"GBK\"); "
        "request.setCharacterEncoding(\"GBK\"); %><?php header "
-       "('Content-Type: text/html; charset=gb2312'); ?>",
+       "('Content-Type: text/html; charset=gb2312'); "
+       "ini_set('default_charset', "
+       "\"gbk\"); ?>",
        "<%\nResponse.CodePage=950:Response.Charset=\"Big5\"\n%><% "
        "response.setCharacterEncoding(\"Big5\"); "
        "request.setCharacterEncoding(\"GBK\"); %><?php header "
-       "('Content-Type: text/html; charset=big5'); ?>",
+       "('Content-Type: text/html; charset=big5'); ini_set('default_charset', "
+       "\"big5\"); ?>",
        Encoding::kBig5},
       // Edits that move the text after them further than they are long.
       {"<% Response.Charset=\"gbk\" : Response.Charset \"gbk\" : "

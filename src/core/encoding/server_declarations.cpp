@@ -78,6 +78,17 @@ class ServerCode {
     Each("responseencoding", [&](size_t at) {  // ASP.NET's <%@ Page %>.
       if (at > begin_ && IsSpace(text_[at - 1])) Name(at + 16);
     });
+    // PHP's ini_set('default_charset', 'NAME'): the charset of the header
+    // it sends.
+    Each("default_charset", [&](size_t at) {
+      size_t value = at + 15;
+      if (value == text_.size() ||
+          (text_[value] != '\'' && text_[value] != '"'))
+        return;
+      for (++value; value < text_.size() && IsSpace(text_[value]);) ++value;
+      if (value < text_.size() && text_[value] == ',')
+        Name(value + 1, /*call=*/true);
+    });
     // An XML declaration the code writes out, as the start of the page.
     Each("<?xml", [&](size_t at) { XmlDeclaration(at + 5); });
     Each("codepage", [&](size_t at) {

@@ -23,10 +23,12 @@ namespace tovenrak::core {
 //   contentType=...%> and setContentType, ASP's Response.ContentType and
 //   Response.AddHeader, PHP's header("Content-Type: ...")), not that of a
 //   request or a database connection; Response.Charset = "NAME" (or
-//   ("NAME") or "NAME", ASP), pageEncoding="NAME" (JSP) and
-//   ResponseEncoding="NAME" (ASP.NET), where NAME is a label of one of our
-//   encodings: the name is replaced by the server's name of `target` (GBK,
-//   Big5, GB18030, UTF-8; in lower case when NAME was);
+//   ("NAME") or "NAME", ASP), pageEncoding="NAME" and
+//   response.setCharacterEncoding("NAME") (JSP), ResponseEncoding="NAME"
+//   (ASP.NET) and ini_set('default_charset', 'NAME') (PHP), where NAME is a
+//   label of one of our encodings: the name is replaced by the server's
+//   name of `target` (GBK, Big5, GB18030, UTF-8; in lower case when NAME
+//   was);
 // - CODEPAGE=N in an ASP directive, Response.CodePage = N and
 //   Session.CodePage = N, where N is a code page of ours (936, 950, 54936,
 //   65001, 20936): N is replaced by `target`'s;
