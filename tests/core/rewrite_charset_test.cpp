@@ -176,12 +176,14 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
        "request.setCharacterEncoding(\"GBK\"); %><?php header "
        "('Content-Type: text/html; charset=gb2312'); "
        "ini_set('default_charset', "
-       "\"gbk\"); ?>",
+       "\"gbk\"); ?><?php $x = '?>'; header('Content-Type: text/html; "
+       "charset=gbk');\n",
        "<%\nResponse.CodePage=950:Response.Charset=\"Big5\"\n%><% "
        "response.setCharacterEncoding(\"Big5\"); "
        "request.setCharacterEncoding(\"GBK\"); %><?php header "
        "('Content-Type: text/html; charset=big5'); ini_set('default_charset', "
-       "\"big5\"); ?>",
+       "\"big5\"); ?><?php $x = '?>'; header('Content-Type: text/html; "
+       "charset=big5');\n",
        Encoding::kBig5},
       // Edits that move the text after them further than they are long.
       {"<% Response.Charset=\"gbk\" : Response.Charset \"gbk\" : "

@@ -293,7 +293,11 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
       found = PhpCodeEnd(text, at + 2, [](char) { return false; });
     }
     const char close[] = {kind, '>', '\0'};
-    if (found == npos) found = text.find(close, at + 2);
+    if (found == text.size()) {
+      found = npos;  // PHP code that runs to the end of the page.
+    } else if (found == npos) {
+      found = text.find(close, at + 2);
+    }
     const size_t end = found == npos ? text.size() : found;
     ServerCode code(text, at, end, target, edits);
     if (!xml) {

@@ -390,9 +390,9 @@ size_t BasicHtmlTokenizer<Char>::ServerCodeClose(size_t at) {
         return double_byte && c >= 0x80 && EndsInBackslash(c, read_from_);
       }
     };
-    if (const size_t end = PhpCodeEnd(text_, at + 2, ends_in_backslash);
-        end != npos)
-      return end;
+    const size_t end = PhpCodeEnd(text_, at + 2, ends_in_backslash);
+    if (end == text_.size()) return npos;  // It runs to the end.
+    if (end != npos) return end;
   }
   return FindPair(text_, kind, Char{'>'}, at + 2);
 }

@@ -151,7 +151,7 @@ class BasicHtmlTokenizer {
   // Whether the '<' at `at`, followed by more text, opens markup.
   bool Opens(size_t at);
   // Where the server code that opens at `at` ends: its "?>" or "%>", npos
-  // when none closes it.
+  // when none closes it and it runs to the end of the text.
   size_t ServerCodeClose(size_t at);
 
   View text_;

@@ -38,10 +38,12 @@ bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
 
 // The position of the "?>" that ends PHP code running from `from`, as PHP
 // reads it: not one in a string ('...', "..."), a block comment or a
-// heredoc or nowdoc; one in a line comment (// or #) does. npos when none
-// does before the end of the text or the next PHP opening (OpensPhp): a
-// string or comment left open ends nothing, and the next block is read on
-// its own, which keeps the reading of a page linear. `ends_in_backslash(c)`
+// heredoc or nowdoc; one in a line comment (// or #) does. text.size() when
+// the code runs to the end of the text with nothing left open: PHP ends it
+// with the file. npos when a string, comment or heredoc is left open at the
+// end of the text or at the next PHP opening (OpensPhp): it ends nothing,
+// and the next block is read on its own, which keeps the reading of a page
+// linear. `ends_in_backslash(c)`
 // says whether the code point c is written with a last byte '\' (see
 // above); for bytes, never.
 template <typename Char, typename EndsInBackslash>
@@ -122,7 +124,7 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
       ++i;
     }
   }
-  return npos;
+  return n;  // PHP ends it with the file.
 }
 
 }  // namespace tovenrak::core

@@ -149,6 +149,9 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<% s = \"头发\" %><?php echo '头发'; ?>頭髮<?php x();"},
       // Read in Big5, 許's second byte is '\\' to PHP, and the string after
       // it ends elsewhere; a string left open ends nothing.
+      {"PHP to the end of the file",
+       "<?php\n$x = \"?>\";\necho \"<b>头发</b>\";\n",
+       "<?php\n$x = \"?>\";\necho \"<b>头发</b>\";\n"},
       {"PHP ends where PHP does",
        "<?php echo '<?xml version=\"1.0\"?>'; $s = \"头发\"; /* ?> */ $t = "
        "'it\\'s ?>'; # 头发 ?>头发<?php echo <<<EOT\n<a href=\"头发.htm\">it's "
