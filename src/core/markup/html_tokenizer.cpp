@@ -379,22 +379,54 @@ template <typename Char>
 }
 
 template <typename Char>
+size_t BasicHtmlTokenizer<Char>::PhpEnd(size_t from, size_t end) const {
+  const bool double_byte = read_from_ != Encoding::kUtf8;
+  auto ends_in_backslash = [&](Char c) {
+    if constexpr (sizeof(Char) == 1) {
+      return false;  // A byte '\' is read as one.
+    } else {
+      return double_byte && c >= 0x80 && EndsInBackslash(c, read_from_);
+    }
+  };
+  return PhpCodeEnd(text_.substr(0, end), from, ends_in_backslash);
+}
+
+template <typename Char>
 size_t BasicHtmlTokenizer<Char>::ServerCodeClose(size_t at) {
   const Char kind = text_[at + 1];
   if (kind == '?' && OpensPhp(text_, at)) {
-    const bool double_byte = read_from_ != Encoding::kUtf8;
-    auto ends_in_backslash = [&](Char c) {
-      if constexpr (sizeof(Char) == 1) {
-        return false;  // A byte '\' is read as one.
-      } else {
-        return double_byte && c >= 0x80 && EndsInBackslash(c, read_from_);
-      }
-    };
-    const size_t end = PhpCodeEnd(text_, at + 2, ends_in_backslash);
+    const size_t end = PhpEnd(at + 2, text_.size());
     if (end == text_.size()) return npos;  // It runs to the end.
     if (end != npos) return end;
   }
   return FindPair(text_, kind, Char{'>'}, at + 2);
+}
+
+// Server code in a quoted value runs on the server first, so a quote in it
+// does not end the value: href="<?php echo $u["x"]; ?>", ASP's
+// value="<%=rs("q")%>". It counts where it surely is server code: PHP, to
+// where PHP ends it, and a "<%" that a "%>" closes nearby (a static page may
+// say "50<%" in a title).
+template <typename Char>
+size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
+  constexpr size_t kNearby = 256;
+  size_t close = text_.find(quote, from);
+  for (size_t open; close != npos && (open = text_.substr(0, close).find(
+                                          Char{'<'}, from)) != npos;) {
+    from = open + 1;
+    size_t end = npos;
+    if (text_[open + 1] == '?' && OpensPhp(text_, open)) {
+      end = PhpEnd(open + 2, text_.size());
+      if (end == text_.size()) end = npos;
+    } else if (text_[open + 1] == '%') {
+      end = FindPair(text_.substr(0, std::min(text_.size(), open + kNearby)),
+                     Char{'%'}, Char{'>'}, open + 2);
+    }
+    if (end == npos) continue;
+    from = end + 2;
+    if (from > close) close = text_.find(quote, from);
+  }
+  return close;
 }
 
 template <typename Char>
@@ -492,7 +524,7 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
       if (i < n && (text_[i] == '"' || text_[i] == '\'')) {
         attribute.quote = text_[i];
         const size_t close =
-            text_.find(static_cast<Char>(attribute.quote), i + 1);
+            ValueEnd(i + 1, static_cast<Char>(attribute.quote));
         if (close == npos) return Fail("tag", at);
         attribute.value = {i + 1, close};
         i = close + 1;

@@ -96,6 +96,10 @@ class BasicHtmlTokenizer {
   BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
   BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
+  // Where PHP code from `from` ends, read as if the text ended at `end`:
+  // as PhpCodeEnd (php_code.h) says, in the encoding the text was read from.
+  size_t PhpEnd(size_t from, size_t end) const;
+
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
   // script, style, tag, declaration or <% ... %> that runs to the end of the
@@ -153,6 +157,8 @@ class BasicHtmlTokenizer {
   // Where the server code that opens at `at` ends: its "?>" or "%>", npos
   // when none closes it and it runs to the end of the text.
   size_t ServerCodeClose(size_t at);
+  // Where a quoted value from `from` ends: its closing quote's position.
+  size_t ValueEnd(size_t from, Char quote) const;
 
   View text_;
   Encoding read_from_;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/encoding/encoding.h"
+#include "core/markup/php_code.h"
 
 namespace tovenrak::core {
 
@@ -432,18 +433,29 @@ void BasicMarkupScanner<Char>::PushValue(TextSpan span, PieceKind kind,
         (text_[i + 1] != '%' && text_[i + 1] != '?') ||
         (text_[i + 1] == '%' && percent_unclosed))
       continue;
-    const View rest = text_.substr(i + 2, span.end - i - 2);
-    size_t close = rest.find(text_[i + 1]);
-    while (close != npos &&
-           (close + 1 >= rest.size() || rest[close + 1] != '>'))
-      close = rest.find(text_[i + 1], close + 1);
+    // Where its "?>" or "%>" is: PHP's where PHP ends it, within the value.
+    size_t close = npos;
+    bool read = false;
+    if (text_[i + 1] == '?' && OpensPhp(text_, i)) {
+      const size_t end = tokenizer_.PhpEnd(i + 2, span.end);
+      read = end != npos;
+      if (end != span.end) close = end;
+    }
+    if (!read) {
+      const View rest = text_.substr(i + 2, span.end - i - 2);
+      size_t found = rest.find(text_[i + 1]);
+      while (found != npos &&
+             (found + 1 >= rest.size() || rest[found + 1] != '>'))
+        found = rest.find(text_[i + 1], found + 1);
+      if (found != npos) close = i + 2 + found;
+    }
     if (close == npos && text_[i + 1] == '%') {
       percent_unclosed = true;
       continue;
     }
     Push({at, i}, kind, inline_tag, ampersand);
     ampersand = false;
-    at = close == npos ? span.end : i + 2 + close + 2;
+    at = close == npos ? span.end : close + 2;
     Push({i, at}, PieceKind::kMarkup, inline_tag);
     i = at - 1;
   }

@@ -149,6 +149,15 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<% s = \"头发\" %><?php echo '头发'; ?>頭髮<?php x();"},
       // Read in Big5, 許's second byte is '\\' to PHP, and the string after
       // it ends elsewhere; a string left open ends nothing.
+      {"server code in values, titles and comments",
+       "<a href=\"<?php echo $u[\"x\"]; ?>/头发.htm\" title=\"<?= $l[\"后面\"] "
+       "?>头发\">头发</a><a href=\"<%=rs(\"url\")%>/头发.htm\">头发</a><img "
+       "alt=\"<?php echo '?>后面'; ?>头发\"><title><?php echo '?>后面'; "
+       "?>头发</title><!-- <?php echo '?>后面'; ?>头发 -->",
+       "<a href=\"<?php echo $u[\"x\"]; ?>/头发.htm\" title=\"<?= $l[\"后面\"] "
+       "?>頭髮\">頭髮</a><a href=\"<%=rs(\"url\")%>/头发.htm\">頭髮</a><img "
+       "alt=\"<?php echo '?>后面'; ?>頭髮\"><title><?php echo '?>后面'; "
+       "?>頭髮</title><!-- <?php echo '?>后面'; ?>頭髮 -->"},
       {"PHP to the end of the file",
        "<?php\n$x = \"?>\";\necho \"<b>头发</b>\";\n",
        "<?php\n$x = \"?>\";\necho \"<b>头发</b>\";\n"},
