@@ -290,4 +290,12 @@ size_t CodePointsOfUnit(std::string_view text, size_t pos, Encoding encoding) {
   return DecodeBig5Pair(p[0], p[1], decoded) == 2 ? 2 : 1;
 }
 
+bool EndsInBackslash(char32_t c, Encoding encoding) {
+  if (c < 0x80 || encoding == Encoding::kUtf8) return false;
+  std::string bytes;
+  EncodeCounts counts;
+  Encode(std::u32string_view(&c, 1), encoding, bytes, counts);
+  return bytes.size() >= 2 && bytes.back() == '\\';
+}
+
 }  // namespace tovenrak::core

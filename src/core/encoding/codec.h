@@ -121,4 +121,9 @@ size_t UnitLengthIn(std::string_view text, size_t pos, Encoding encoding);
 // REQUIRES: pos < text.size()
 size_t CodePointsOfUnit(std::string_view text, size_t pos, Encoding encoding);
 
+// Whether `encoding` writes the code point `c` (a placeholder included) with
+// a last byte '\': a Big5 or GBK character such as 許 or 功, whose second
+// byte code that reads bytes (PHP) takes for a backslash.
+bool EndsInBackslash(char32_t c, Encoding encoding);
+
 }  // namespace tovenrak::core

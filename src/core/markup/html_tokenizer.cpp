@@ -43,15 +43,6 @@ bool StartsWithIgnoringCase(std::basic_string_view<Char> text, size_t at,
 }
 
 // Where the pair `a` `b` first occurs in `text` at or after `from`, or npos.
-// Whether code point `c`, read from `encoding`, is written with a last byte
-// '\\' there (a Big5 or GBK character such as 許), which PHP reads as one.
-bool EndsInBackslash(char32_t c, Encoding encoding) {
-  std::string bytes;
-  EncodeCounts counts;
-  Encode(std::u32string_view(&c, 1), encoding, bytes, counts);
-  return !bytes.empty() && bytes.back() == '\\';
-}
-
 template <typename Char>
 size_t FindPair(std::basic_string_view<Char> text, Char a, Char b,
                 size_t from) {
@@ -385,7 +376,7 @@ size_t BasicHtmlTokenizer<Char>::PhpEnd(size_t from, size_t end) const {
     if constexpr (sizeof(Char) == 1) {
       return false;  // A byte '\' is read as one.
     } else {
-      return double_byte && c >= 0x80 && EndsInBackslash(c, read_from_);
+      return double_byte && EndsInBackslash(c, read_from_);
     }
   };
   return PhpCodeEnd(text_.substr(0, end), from, ends_in_backslash);

@@ -323,6 +323,11 @@ class MarkupRecoder {
   // the same in every encoding; the rest is decoded and encoded again.
   void WriteBytes(TextSpan span, TextEncoder& to,
                   Escapes escapes = Escapes::kReference) {
+    // PHP's strings need care only in a new encoding where a byte of a
+    // character can be '\'.
+    if (escapes == Escapes::kPhp &&
+        (target_ == Encoding::kUtf8 || source_ == target_))
+      escapes = Escapes::kReference;
     const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
     if (ascii == span.end)
       return to.PutBytes(bytes_.substr(span.begin, span.size()));
@@ -342,7 +347,97 @@ class MarkupRecoder {
     }
     scratch_.text.clear();
     DecodeSome(bytes_, from, span.end - from, source_, scratch_);
+    if (escapes == Escapes::kPhp) return PutPhp(scratch_.text, to);
     PutCode(scratch_.text, escapes, to);
+  }
+
+  // Writes PHP code so that its strings keep their value. PHP reads bytes:
+  // in a string, the last byte '\' of a character (功, 許 in Big5) escapes
+  // what follows it, which programmers undo by writing a '\' after such a
+  // character ("許\"). A character that the target writes so gets that
+  // '\' (an escaped backslash, which both kinds of string read as the
+  // byte); one that had it in the source for that reason, and no longer
+  // ends so, loses it. Heredocs and comments are copied as they are.
+  void PutPhp(std::u32string_view code, TextEncoder& to) {
+    std::u32string fixed;
+    fixed.reserve(code.size() + code.size() / 16);
+    const size_t n = code.size();
+    auto copy_to = [&](size_t& i, size_t end) {
+      fixed.append(code.substr(i, end - i));
+      i = end;
+    };
+    auto find = [&](std::u32string_view what, size_t from) {
+      const size_t found = code.find(what, from);
+      return found == std::u32string_view::npos ? n : found + what.size();
+    };
+    for (size_t i = 0; i < n;) {
+      const char32_t c = code[i];
+      const char32_t next = i + 1 < n ? code[i + 1] : 0;
+      if (c == '/' && next == '*') {
+        copy_to(i, find(U"*/", i + 2));
+      } else if ((c == '/' && next == '/') || (c == '#' && next != '[')) {
+        size_t end = i;
+        while (end < n && code[end] != '\n' && code[end] != '\r' &&
+               !(code[end] == '?' && end + 1 < n && code[end + 1] == '>'))
+          ++end;
+        copy_to(i, end);
+      } else if (c == '<' && code.substr(i, 3) == U"<<<") {
+        copy_to(i, HeredocEnd(code, i));
+      } else if (c == '\'' || c == '"') {
+        fixed += c;
+        for (++i; i < n && code[i] != c; ++i) {
+          const char32_t d = code[i];
+          fixed += d;
+          const bool was = EndsInBackslash(d, source_);
+          if (d == '\\' || was) {
+            // What follows is escaped; after 許, a '\' there was put there
+            // to be, and is needed in the target only if it writes 許 so.
+            if (i + 1 < n &&
+                !(was && code[i + 1] == '\\' && !EndsInBackslash(d, target_)))
+              fixed += code[i + 1];
+            if (i + 1 < n) ++i;
+          } else if (EndsInBackslash(d, target_)) {
+            fixed += U'\\';
+          }
+        }
+        if (i < n) fixed += code[i++];
+      } else {
+        fixed += c;
+        ++i;
+      }
+    }
+    to.Put(fixed);
+  }
+
+  // Where the heredoc or nowdoc whose "<<<" is at `at` ends: past the name
+  // that closes it, at the end of `code` when none does; past the "<<<"
+  // when it is not one.
+  static size_t HeredocEnd(std::u32string_view code, size_t at) {
+    const size_t n = code.size();
+    auto is_name = [](char32_t c) {
+      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+             (c >= '0' && c <= '9');
+    };
+    size_t i = at + 3;
+    while (i < n && (code[i] == ' ' || code[i] == '\t')) ++i;
+    if (i < n && (code[i] == '"' || code[i] == '\'')) ++i;
+    const size_t name = i;
+    while (i < n && is_name(code[i])) ++i;
+    const std::u32string_view label = code.substr(name, i - name);
+    const size_t line = code.find(U'\n', i);
+    if (label.empty() || line == std::u32string_view::npos) return at + 3;
+    for (size_t start = line + 1; start < n;) {
+      size_t first = start;
+      while (first < n && (code[first] == ' ' || code[first] == '\t')) ++first;
+      const size_t after = first + label.size();
+      if (code.substr(first, label.size()) == label &&
+          (after == n || !is_name(code[after])))
+        return after;
+      const size_t feed = code.find(U'\n', first);
+      if (feed == std::u32string_view::npos) break;
+      start = feed + 1;
+    }
+    return n;
   }
 
   // Writes the contents of a script or a style sheet: a character that the

@@ -319,6 +319,11 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "<script type=text/template><b>&#38229;</b></script>"},
       {"VBScript", "<script language=VBScript>x=\"镕\"</script>",
        "<script language=VBScript>x=\"&#38229;\"</script>"},
+      // PHP reads bytes, and Big5 writes 功 with a last byte '\': in a
+      // string, one '\' more keeps it from escaping the quote.
+      {"PHP", "<?php echo \"镕成功\"; $a = '功'; $b = \"功\\n\"; // 功\n?>",
+       "<?php echo \"&#38229;成功\\\"; $a = '功\\'; $b = \"功\\\\n\"; // "
+       "功\n?>"},
   };
   for (const Case& c : cases) {
     std::string bytes, out;
@@ -329,6 +334,17 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
     EXPECT_EQ(Utf8(Decode(out, Encoding::kBig5).text), c.expected) << c.name;
     EXPECT_GT(counts.references, 0u) << c.name;
   }
+  // And the '\' that a Big5 page's PHP wrote after 許 goes where 許 has no
+  // such byte.
+  std::string bytes, php;
+  EncodeCounts php_counts;
+  Encode(U32("<?php $s = \"許\\\"; $t = '許\\能'; ?>"), Encoding::kBig5, bytes,
+         php_counts);
+  ASSERT_TRUE(RecodeMarkup(*converter_, bytes, Encoding::kBig5, Encoding::kGbk,
+                           ScriptConversion{Script::kSimplified, Variant::kTw},
+                           php, php_counts));
+  EXPECT_EQ(Utf8(Decode(php, Encoding::kGbk).text),
+            "<?php $s = \"許\"; $t = '許能'; ?>");
   // A byte that is no character is kept in code as anywhere, and counted.
   std::string out;
   EncodeCounts counts;
