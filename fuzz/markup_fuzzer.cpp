@@ -166,6 +166,15 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                   .has_value() &&
               without_labels(labelled) == without_labels(expected),
           "naming the scripts' charset changed something else");
+      // Into encodings whose characters may end in a byte '\', which PHP's
+      // strings are written for.
+      for (const Encoding target : {Encoding::kBig5, Encoding::kGbk}) {
+        std::string other;
+        FUZZ_CHECK(RecodeMarkup(MarkingConverter(), bytes, encoding, target,
+                                kHow, other, counts)
+                       .has_value(),
+                   "converting into Big5 or GBK failed where into UTF-8 not");
+      }
     }
     CheckParts(bytes, encoding, 9 * piece, whole ? &expected : nullptr);
     // The doubtful places, found as the bytes are read, are those found in
