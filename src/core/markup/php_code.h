@@ -43,9 +43,8 @@ bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
 // with the file. npos when a string, comment or heredoc is left open at the
 // end of the text or at the next PHP opening (OpensPhp): it ends nothing,
 // and the next block is read on its own, which keeps the reading of a page
-// linear. `ends_in_backslash(c)`
-// says whether the code point c is written with a last byte '\' (see
-// above); for bytes, never.
+// linear. `ends_in_backslash(c)` says whether the code point c is written
+// with a last byte '\' (see above); for bytes, never.
 template <typename Char, typename EndsInBackslash>
 size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
                   const EndsInBackslash& ends_in_backslash) {
