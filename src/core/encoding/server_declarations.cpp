@@ -288,6 +288,16 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
         kind == '?' && text.size() - at >= 6 &&
         (text.substr(at + 2, 3) == "xml" || text.substr(at + 2, 3) == "XML") &&
         IsSpace(text[at + 5]);
+    if (kind == '?' && !xml &&
+        (text.substr(at + 2, 3) == "xml" ||
+         text.substr(at + 2, 6) == "import")) {
+      // <?xml:namespace ... />, <?import ...>: instructions to the browser,
+      // which end them at their first '>'.
+      const size_t close = text.find('>', at + 2);
+      only_code = false;
+      at = last_end = close == npos ? text.size() : close + 1;
+      continue;
+    }
     size_t found = npos;
     if (kind == '?' && OpensPhp(text, at)) {
       found = PhpCodeEnd(text, at + 2, [](char) { return false; });

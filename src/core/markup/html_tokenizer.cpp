@@ -393,11 +393,28 @@ size_t BasicHtmlTokenizer<Char>::ServerCodeClose(size_t at) {
   return FindPair(text_, kind, Char{'>'}, at + 2);
 }
 
+// Whether the "<?" at `at` is an instruction to the browser, no server
+// code: <?xml ...?>, Word's <?xml:namespace ... />, IE's <?import ...>.
+// Browsers end it at its first '>', which need not follow a '?'.
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::OpensInstruction(size_t at) const {
+  return StartsWithIgnoringCase(text_, at, "<?xml") ||
+         StartsWithIgnoringCase(text_, at, "<?import");
+}
+
+// Where the instruction at `at` ends: one position before its first '>'
+// (where a "?>" would begin); npos when no '>' follows.
+template <typename Char>
+size_t BasicHtmlTokenizer<Char>::InstructionClose(size_t at) const {
+  const size_t close = text_.find(Char{'>'}, at + 2);
+  return close == npos ? npos : close - 1;
+}
+
 // Server code in a quoted value runs on the server first, so a quote in it
 // does not end the value: href="<?php echo $u["x"]; ?>", ASP's
 // value="<%=rs("q")%>". It counts where it surely is server code: PHP, to
-// where PHP ends it, and a "<%" that a "%>" closes nearby (a static page may
-// say "50<%" in a title).
+// where PHP ends it, and a "<%" whose first '>', nearby, is that of a "%>"
+// (a static page may say "50<%" in a title).
 template <typename Char>
 size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
   constexpr size_t kNearby = 256;
@@ -410,8 +427,10 @@ size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
       end = PhpEnd(open + 2, text_.size());
       if (end == text_.size()) end = npos;
     } else if (text_[open + 1] == '%') {
-      end = FindPair(text_.substr(0, std::min(text_.size(), open + kNearby)),
-                     Char{'%'}, Char{'>'}, open + 2);
+      // ASP's <%= ... %> holds no '>' before its own.
+      const size_t gt = text_.substr(0, std::min(text_.size(), open + kNearby))
+                            .find(Char{'>'}, open + 2);
+      if (gt != npos && gt > open + 2 && text_[gt - 1] == '%') end = gt - 1;
     }
     if (end == npos) continue;
     from = end + 2;
@@ -459,7 +478,8 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
-    const size_t close = ServerCodeClose(at);
+    const size_t close =
+        OpensInstruction(at) ? InstructionClose(at) : ServerCodeClose(at);
     if (close == npos) {
       if (next == '%') return Fail("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});

@@ -157,6 +157,8 @@ class BasicHtmlTokenizer {
   // Where the server code that opens at `at` ends: its "?>" or "%>", npos
   // when none closes it and it runs to the end of the text.
   size_t ServerCodeClose(size_t at);
+  bool OpensInstruction(size_t at) const;
+  size_t InstructionClose(size_t at) const;
   // Where a quoted value from `from` ends: its closing quote's position.
   size_t ValueEnd(size_t from, Char quote) const;
 
