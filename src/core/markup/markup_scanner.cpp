@@ -401,8 +401,6 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       piece.escapes = raw_escapes_;
       return true;
     case HtmlTokenKind::kServerCode:
-      if (OpensPhp(text_, token.whole.begin)) piece.escapes = Escapes::kPhp;
-      return true;
     case HtmlTokenKind::kDeclaration:
       return true;
   }

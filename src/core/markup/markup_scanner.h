@@ -54,10 +54,8 @@ enum class PieceKind : uint8_t {
 // What a character that the target encoding lacks becomes in a kept piece:
 // a reference "&#N;", which markup reads, or inside a script or a style
 // sheet, where a reference would stay as it is written, that language's own
-// escape. kPhp is a block of PHP code, written with references, whose
-// strings keep their value in a Big5 or GBK target (PHP reads bytes: see
-// EndsInBackslash).
-enum class Escapes : uint8_t { kReference, kScript, kStyle, kPhp };
+// escape.
+enum class Escapes : uint8_t { kReference, kScript, kStyle };
 
 struct MarkupPiece {
   TextSpan span;

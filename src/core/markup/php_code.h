@@ -68,7 +68,11 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
       // A string: a backslash escapes the character after it.
       for (++i; i < n && text[i] != c; ++i) {
         if (opens(i)) return npos;
-        if (text[i] == '\\' || ends_in_backslash(text[i])) ++i;
+        // What follows is escaped: the next byte, which for a character
+        // read as a code point only an ASCII one is.
+        if ((text[i] == '\\' || ends_in_backslash(text[i])) &&
+            (sizeof(Char) == 1 || (i + 1 < n && text[i + 1] < 0x80)))
+          ++i;
       }
       if (i >= n) return npos;
       ++i;

@@ -15,6 +15,7 @@
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
+#include "core/markup/php_code.h"
 #include "core/markup/sentence_parts.h"
 #include "core/markup/text_batch.h"
 
@@ -323,18 +324,19 @@ class MarkupRecoder {
   // the same in every encoding; the rest is decoded and encoded again.
   void WriteBytes(TextSpan span, TextEncoder& to,
                   Escapes escapes = Escapes::kReference) {
-    // PHP's strings need care only in a new encoding where a byte of a
-    // character can be '\'.
-    if (escapes == Escapes::kPhp &&
-        (target_ == Encoding::kUtf8 || source_ == target_))
-      escapes = Escapes::kReference;
     const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
     if (ascii == span.end)
       return to.PutBytes(bytes_.substr(span.begin, span.size()));
+    // PHP in it is read from its start, if its strings may need care ('<'
+    // and '?' are never a byte of a character but the first).
+    const bool php =
+        php_strings_ && bytes_.substr(span.begin, span.size()).find("<?") !=
+                            std::string_view::npos;
     // An escape looks at the backslashes before it, which may be ASCII.
-    const size_t from = escapes == Escapes::kReference ? ascii : span.begin;
+    const size_t from =
+        escapes == Escapes::kReference && !php ? ascii : span.begin;
     to.PutBytes(bytes_.substr(span.begin, from - span.begin));
-    if (escapes == Escapes::kReference) {
+    if (escapes == Escapes::kReference && !php) {
       // A piece at a time: a kept piece may be megabytes (an address,
       // a tag of endless attributes). A unit ends where the span does.
       for (size_t at = from; at < span.end;) {
@@ -347,20 +349,50 @@ class MarkupRecoder {
     }
     scratch_.text.clear();
     DecodeSome(bytes_, from, span.end - from, source_, scratch_);
-    if (escapes == Escapes::kPhp) return PutPhp(scratch_.text, to);
+    if (php) FixPhp(scratch_.text);
+    if (escapes == Escapes::kReference) return to.Put(scratch_.text);
     PutCode(scratch_.text, escapes, to);
   }
 
-  // Writes PHP code so that its strings keep their value. PHP reads bytes:
-  // in a string, the last byte '\' of a character (功, 許 in Big5) escapes
-  // what follows it, which programmers undo by writing a '\' after such a
-  // character ("許\"). A character that the target writes so gets that
-  // '\' (an escaped backslash, which both kinds of string read as the
-  // byte); one that had it in the source for that reason, and no longer
-  // ends so, loses it. Heredocs and comments are copied as they are.
-  void PutPhp(std::u32string_view code, TextEncoder& to) {
+  // Rewrites each block of PHP code in `code` (kept markup, a script...)
+  // so that its strings keep their value in the target. PHP reads bytes:
+  // in a string, the last byte '\\' of a character (功, 許 in Big5)
+  // escapes what follows it, which programmers undo by writing a '\\'
+  // after such a character ("許\\"). A character that the target writes so
+  // gets that '\\' (an escaped backslash, which both kinds of string read
+  // as the byte); one that had it in the source for that reason, and no
+  // longer ends so, loses it. Heredocs and comments are copied as they are.
+  void FixPhp(std::u32string& code) const {
+    auto source_backslash = [&](char32_t c) {
+      return EndsInBackslash(c, source_);
+    };
+    const std::u32string_view all = code;
     std::u32string fixed;
-    fixed.reserve(code.size() + code.size() / 16);
+    size_t copied = 0;
+    for (size_t at = all.find(U"<?"); at != std::u32string_view::npos;
+         at = all.find(U"<?", at)) {
+      if (!OpensPhp(all, at)) {
+        at += 2;
+        continue;
+      }
+      size_t end = PhpCodeEnd(all, at + 2, source_backslash);
+      if (end == std::u32string_view::npos) {
+        // Left open: up to its first "?>", as the page was read, looked for
+        // only up to the next "<?" so that many such blocks cost no more.
+        const std::u32string_view before =
+            all.substr(0, all.find(U"<?", at + 2));
+        end = std::min(before.find(U"?>", at + 2), before.size());
+      }
+      fixed.append(all.substr(copied, at - copied));
+      FixPhpBlock(all.substr(at, end - at), fixed);
+      copied = at = end;
+    }
+    if (copied == 0) return;
+    fixed.append(all.substr(copied));
+    code = std::move(fixed);
+  }
+
+  void FixPhpBlock(std::u32string_view code, std::u32string& fixed) const {
     const size_t n = code.size();
     auto copy_to = [&](size_t& i, size_t end) {
       fixed.append(code.substr(i, end - i));
@@ -385,18 +417,24 @@ class MarkupRecoder {
         copy_to(i, HeredocEnd(code, i));
       } else if (c == '\'' || c == '"') {
         fixed += c;
+        // A '\' escapes the byte after it: an ASCII character, or the
+        // first byte of another, which it leaves as it is.
         for (++i; i < n && code[i] != c; ++i) {
           const char32_t d = code[i];
           fixed += d;
+          const bool ascii_next = i + 1 < n && code[i + 1] < 0x80;
+          if (d < 0x80) {
+            if (d == '\\' && ascii_next) fixed += code[++i];
+            continue;
+          }
           const bool was = EndsInBackslash(d, source_);
-          if (d == '\\' || was) {
-            // What follows is escaped; after 許, a '\' there was put there
-            // to be, and is needed in the target only if it writes 許 so.
-            if (i + 1 < n &&
-                !(was && code[i + 1] == '\\' && !EndsInBackslash(d, target_)))
-              fixed += code[i + 1];
-            if (i + 1 < n) ++i;
-          } else if (EndsInBackslash(d, target_)) {
+          const bool is = EndsInBackslash(d, target_);
+          if (was && ascii_next) {
+            // What 許's last byte escaped: a '\' put there to undo that
+            // goes where the target writes 許 without such a byte.
+            const char32_t escaped = code[++i];
+            if (escaped != '\\' || is) fixed += escaped;
+          } else if (!was && is && ascii_next) {
             fixed += U'\\';
           }
         }
@@ -406,7 +444,6 @@ class MarkupRecoder {
         ++i;
       }
     }
-    to.Put(fixed);
   }
 
   // Where the heredoc or nowdoc whose "<<<" is at `at` ends: past the name
@@ -578,6 +615,9 @@ class MarkupRecoder {
   const ScriptConversion how_;
   const std::string_view bytes_;
   const Encoding source_, target_;
+  // Whether PHP's strings need care: in a new encoding that may write a
+  // character with a last byte '\\' (FixPhp).
+  const bool php_strings_ = target_ != Encoding::kUtf8 && source_ != target_;
   const size_t enough_;
   std::string& out_;
   EncodeCounts& counts_;

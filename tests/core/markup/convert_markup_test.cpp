@@ -329,6 +329,11 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
       {"PHP", "<?php echo \"镕成功\"; $a = '功'; $b = \"功\\n\"; // 功\n?>",
        "<?php echo \"&#38229;成功\\\"; $a = '功\\'; $b = \"功\\\\n\"; // "
        "功\n?>"},
+      {"PHP in a link and a script",
+       "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
+       "?>\";</script>",
+       "<a href=\"<?php echo '&#38229;成功\\'; ?>\">x</a><script>a=\"<?= "
+       "\"成功\\\" ?>\";</script>"},
   };
   for (const Case& c : cases) {
     std::string bytes, out;
@@ -343,13 +348,14 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
   // such byte.
   std::string bytes, php;
   EncodeCounts php_counts;
-  Encode(U32("<?php $s = \"許\\\"; $t = '許\\能'; ?>"), Encoding::kBig5, bytes,
-         php_counts);
+  Encode(U32("<?php $s = \"許\\\"; $t = '許\\能'; $u = '功誠'; $v = "
+             "\"許功\\\"; ?>"),
+         Encoding::kBig5, bytes, php_counts);
   ASSERT_TRUE(RecodeMarkup(*converter_, bytes, Encoding::kBig5, Encoding::kGbk,
                            ScriptConversion{Script::kSimplified, Variant::kTw},
                            php, php_counts));
   EXPECT_EQ(Utf8(Decode(php, Encoding::kGbk).text),
-            "<?php $s = \"許\"; $t = '許能'; ?>");
+            "<?php $s = \"許\"; $t = '許能'; $u = '功誠\\'; $v = \"許功\"; ?>");
   // A byte that is no character is kept in code as anywhere, and counted.
   std::string out;
   EncodeCounts counts;
