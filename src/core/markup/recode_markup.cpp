@@ -355,13 +355,13 @@ class MarkupRecoder {
   }
 
   // Rewrites each block of PHP code in `code` (kept markup, a script...)
-  // so that its strings keep their value in the target. PHP reads bytes:
-  // in a string, the last byte '\\' of a character (功, 許 in Big5)
+  // so that its strings and heredocs keep their value in the target. PHP reads
+  // bytes: in a string, the last byte '\\' of a character (功, 許 in Big5)
   // escapes what follows it, which programmers undo by writing a '\\'
   // after such a character ("許\\"). A character that the target writes so
   // gets that '\\' (an escaped backslash, which both kinds of string read
   // as the byte); one that had it in the source for that reason, and no
-  // longer ends so, loses it. Heredocs and comments are copied as they are.
+  // longer ends so, loses it. Nowdocs and comments are copied as they are.
   void FixPhp(std::u32string& code) const {
     auto source_backslash = [&](char32_t c) {
       return EndsInBackslash(c, source_);
@@ -414,30 +414,26 @@ class MarkupRecoder {
           ++end;
         copy_to(i, end);
       } else if (c == '<' && code.substr(i, 3) == U"<<<") {
-        copy_to(i, HeredocEnd(code, i));
+        const size_t end = HeredocEnd(code, i);
+        size_t quote = i + 3;
+        while (quote < n && (code[quote] == ' ' || code[quote] == '\t'))
+          ++quote;
+        if (end == i + 3 || end == n || code[quote] == '\'') {
+          copy_to(i, end);  // A nowdoc reads no escapes.
+          continue;
+        }
+        // A heredoc reads them as a "..." string does, from the line after
+        // its opening to the name that closes it.
+        size_t closing = end;
+        while (closing > i && IsPhpNameChar(code[closing - 1])) --closing;
+        copy_to(i, code.find(U'\n', i) + 1);
+        for (; i < closing; ++i)
+          i = FixStringCharacter(code, i, closing, fixed);
+        copy_to(i, end);
       } else if (c == '\'' || c == '"') {
         fixed += c;
-        // A '\' escapes the byte after it: an ASCII character, or the
-        // first byte of another, which it leaves as it is.
-        for (++i; i < n && code[i] != c; ++i) {
-          const char32_t d = code[i];
-          fixed += d;
-          const bool ascii_next = i + 1 < n && code[i + 1] < 0x80;
-          if (d < 0x80) {
-            if (d == '\\' && ascii_next) fixed += code[++i];
-            continue;
-          }
-          const bool was = EndsInBackslash(d, source_);
-          const bool is = EndsInBackslash(d, target_);
-          if (was && ascii_next) {
-            // What 許's last byte escaped: a '\' put there to undo that
-            // goes where the target writes 許 without such a byte.
-            const char32_t escaped = code[++i];
-            if (escaped != '\\' || is) fixed += escaped;
-          } else if (!was && is && ascii_next) {
-            fixed += U'\\';
-          }
-        }
+        for (++i; i < n && code[i] != c; ++i)
+          i = FixStringCharacter(code, i, n, fixed);
         if (i < n) fixed += code[i++];
       } else {
         fixed += c;
@@ -446,15 +442,43 @@ class MarkupRecoder {
     }
   }
 
+  // Writes the character at `i` of a PHP string, and what it escapes
+  // (before `end`); returns where that ends, the last position taken. A
+  // '\\' escapes the byte after it: an ASCII character, or the first byte
+  // of another, which it leaves as it is.
+  size_t FixStringCharacter(std::u32string_view code, size_t i, size_t end,
+                            std::u32string& fixed) const {
+    const char32_t d = code[i];
+    fixed += d;
+    const bool ascii_next = i + 1 < end && code[i + 1] < 0x80;
+    if (d < 0x80) {
+      if (d == '\\' && ascii_next) fixed += code[++i];
+      return i;
+    }
+    const bool was = EndsInBackslash(d, source_);
+    const bool is = EndsInBackslash(d, target_);
+    if (was && ascii_next) {
+      // What 許's last byte escaped: a '\\' put there to undo that goes
+      // where the target writes 許 without such a byte.
+      const char32_t escaped = code[++i];
+      if (escaped != '\\' || is) fixed += escaped;
+    } else if (!was && is && ascii_next) {
+      fixed += U'\\';
+    }
+    return i;
+  }
+
+  static bool IsPhpNameChar(char32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
+           (c >= '0' && c <= '9');
+  }
+
   // Where the heredoc or nowdoc whose "<<<" is at `at` ends: past the name
   // that closes it, at the end of `code` when none does; past the "<<<"
   // when it is not one.
   static size_t HeredocEnd(std::u32string_view code, size_t at) {
     const size_t n = code.size();
-    auto is_name = [](char32_t c) {
-      return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-             (c >= '0' && c <= '9');
-    };
+    auto is_name = IsPhpNameChar;
     size_t i = at + 3;
     while (i < n && (code[i] == ' ' || code[i] == '\t')) ++i;
     if (i < n && (code[i] == '"' || code[i] == '\'')) ++i;

@@ -326,9 +326,11 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "<script language=VBScript>x=\"&#38229;\"</script>"},
       // PHP reads bytes, and Big5 writes 功 with a last byte '\': in a
       // string, one '\' more keeps it from escaping the quote.
-      {"PHP", "<?php echo \"镕成功\"; $a = '功'; $b = \"功\\n\"; // 功\n?>",
+      {"PHP",
+       "<?php echo \"镕成功\"; $a = '功'; $b = \"功\\n\"; // 功\necho "
+       "<<<EOT\n功$x\nEOT;\necho <<<'N'\n功$x\nN;\n?>",
        "<?php echo \"&#38229;成功\\\"; $a = '功\\'; $b = \"功\\\\n\"; // "
-       "功\n?>"},
+       "功\necho <<<EOT\n功\\$x\nEOT;\necho <<<'N'\n功$x\nN;\n?>"},
       {"PHP in a link and a script",
        "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
        "?>\";</script>",
