@@ -356,10 +356,10 @@ class MarkupRecoder {
 
   // Rewrites each block of PHP code in `code` (kept markup, a script...)
   // so that its strings and heredocs keep their value in the target. PHP reads
-  // bytes: in a string, the last byte '\\' of a character (功, 許 in Big5)
-  // escapes what follows it, which programmers undo by writing a '\\'
-  // after such a character ("許\\"). A character that the target writes so
-  // gets that '\\' (an escaped backslash, which both kinds of string read
+  // bytes: in a string, the last byte '\' of a character (功, 許 in Big5)
+  // escapes what follows it, which programmers undo by writing a '\'
+  // after such a character ("許\"). A character that the target writes so
+  // gets that '\' (an escaped backslash, which both kinds of string read
   // as the byte); one that had it in the source for that reason, and no
   // longer ends so, loses it. Nowdocs and comments are copied as they are.
   void FixPhp(std::u32string& code) const {
@@ -444,7 +444,7 @@ class MarkupRecoder {
 
   // Writes the character at `i` of a PHP string, and what it escapes
   // (before `end`); returns where that ends, the last position taken. A
-  // '\\' escapes the byte after it: an ASCII character, or the first byte
+  // '\' escapes the byte after it: an ASCII character, or the first byte
   // of another, which it leaves as it is.
   size_t FixStringCharacter(std::u32string_view code, size_t i, size_t end,
                             std::u32string& fixed) const {
@@ -458,7 +458,7 @@ class MarkupRecoder {
     const bool was = EndsInBackslash(d, source_);
     const bool is = EndsInBackslash(d, target_);
     if (was && ascii_next) {
-      // What 許's last byte escaped: a '\\' put there to undo that goes
+      // What 許's last byte escaped: a '\' put there to undo that goes
       // where the target writes 許 without such a byte.
       const char32_t escaped = code[++i];
       if (escaped != '\\' || is) fixed += escaped;
@@ -640,7 +640,7 @@ class MarkupRecoder {
   const std::string_view bytes_;
   const Encoding source_, target_;
   // Whether PHP's strings need care: in a new encoding that may write a
-  // character with a last byte '\\' (FixPhp).
+  // character with a last byte '\' (FixPhp).
   const bool php_strings_ = target_ != Encoding::kUtf8 && source_ != target_;
   const size_t enough_;
   std::string& out_;
