@@ -11,7 +11,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
 #include "core/markup/html_tokenizer.h"
-#include "core/markup/php_code.h"
+#include "core/markup/server_code.h"
 
 namespace tovenrak::core {
 
@@ -283,42 +283,24 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
   for (size_t at = 0, last_end = ByteOrderMarkLength(text, target);
        (at = FindServerOpening(text, at)) != npos; ++blocks) {
     while (only_code && last_end < at) only_code = IsSpace(text[last_end++]);
-    const char kind = text[at + 1];
-    const bool xml =
-        kind == '?' && text.size() - at >= 6 &&
-        (text.substr(at + 2, 3) == "xml" || text.substr(at + 2, 3) == "XML") &&
-        IsSpace(text[at + 5]);
-    if (kind == '?' && !xml &&
-        (text.substr(at + 2, 3) == "xml" ||
-         text.substr(at + 2, 6) == "import")) {
-      // <?xml:namespace ... />, <?import ...>: instructions to the browser,
-      // which end them at their first '>'.
-      const size_t close = text.find('>', at + 2);
-      only_code = false;
-      at = last_end = close == npos ? text.size() : close + 1;
-      continue;
-    }
-    size_t found = npos;
-    if (kind == '?' && OpensPhp(text, at)) {
-      found = PhpCodeEnd(text, at + 2, [](char) { return false; });
-    }
-    const char close[] = {kind, '>', '\0'};
-    if (found == text.size()) {
-      found = npos;  // PHP code that runs to the end of the page.
-    } else if (found == npos) {
-      found = text.find(close, at + 2);
-    }
-    const size_t end = found == npos ? text.size() : found;
+    // Instructions to the browser (<?xml ...?>, <?xml:namespace ... />) are
+    // no server code, but what the page sends.
+    const bool instruction = OpensInstruction(text, at);
+    const size_t end =
+        ServerCodeEnd(text, at, [](char) { return false; });  // PHP's bytes.
     ServerCode code(text, at, end, target, edits);
-    if (!xml) {
+    if (!instruction) {
       code.Read();
     } else {
-      // The declaration at the very top is the page's own (RewriteDeclarations
-      // reads it); one after server code that sends nothing is, too.
-      if (only_code && blocks != 0) code.XmlDeclaration(at + 5);
+      // The XML declaration at the very top is the page's own
+      // (RewriteDeclarations reads it); one after server code that sends
+      // nothing is, too.
+      if (only_code && blocks != 0 && at + 5 < text.size() &&
+          IsSpace(text[at + 5]))
+        code.XmlDeclaration(at + 5);
       only_code = false;
     }
-    at = last_end = found == npos ? text.size() : found + 2;
+    at = last_end = std::min(end + 2, text.size());
   }
   // Each name above was looked for on its own; the edits go in text order,
   // and apart, as they are applied in one pass.

@@ -18,7 +18,7 @@ namespace tovenrak::core {
 // another. Server code runs before the page is read as HTML, so every
 // <% ... %> and <? ... ?> counts wherever it stands (not the XML
 // declaration "<?xml"), up to its end (for PHP, where PHP ends it: see
-// php_code.h) or to the end of the text. Inside it:
+// server_code.h) or to the end of the text. Inside it:
 // - the "; charset=NAME" of the page's content type (JSP's <%@ page
 //   contentType=...%> and setContentType, ASP's Response.ContentType and
 //   Response.AddHeader, PHP's header("Content-Type: ...")), not that of a

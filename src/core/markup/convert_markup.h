@@ -52,7 +52,7 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text);
 // `out` may hold part of the result.
 //
 // `read_from` is the encoding `text` was decoded from: PHP code ends where
-// PHP, reading those bytes, ends it (php_code.h).
+// PHP, reading those bytes, ends it (server_code.h).
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      ScriptConversion how, std::u32string& out,
                      std::vector<AmbiguityPoint>* points = nullptr,

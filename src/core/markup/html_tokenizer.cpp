@@ -10,7 +10,7 @@
 #endif
 
 #include "core/encoding/codec.h"
-#include "core/markup/php_code.h"
+#include "core/markup/server_code.h"
 
 namespace tovenrak::core {
 
@@ -370,44 +370,24 @@ template <typename Char>
 }
 
 template <typename Char>
-size_t BasicHtmlTokenizer<Char>::PhpEnd(size_t from, size_t end) const {
-  const bool double_byte = read_from_ != Encoding::kUtf8;
-  auto ends_in_backslash = [&](Char c) {
-    if constexpr (sizeof(Char) == 1) {
-      return false;  // A byte '\' is read as one.
-    } else {
-      return double_byte && EndsInBackslash(c, read_from_);
-    }
-  };
-  return PhpCodeEnd(text_.substr(0, end), from, ends_in_backslash);
-}
-
-template <typename Char>
-size_t BasicHtmlTokenizer<Char>::ServerCodeClose(size_t at) {
-  const Char kind = text_[at + 1];
-  if (kind == '?' && OpensPhp(text_, at)) {
-    const size_t end = PhpEnd(at + 2, text_.size());
-    if (end == text_.size()) return npos;  // It runs to the end.
-    if (end != npos) return end;
+bool BasicHtmlTokenizer<Char>::EndsInBackslashByte(Char c) const {
+  if constexpr (sizeof(Char) == 1) {
+    return false;  // A byte '\\' is read as one.
+  } else {
+    return EndsInBackslash(c, read_from_);
   }
-  return FindPair(text_, kind, Char{'>'}, at + 2);
 }
 
-// Whether the "<?" at `at` is an instruction to the browser, no server
-// code: <?xml ...?>, Word's <?xml:namespace ... />, IE's <?import ...>.
-// Browsers end it at its first '>', which need not follow a '?'.
 template <typename Char>
-bool BasicHtmlTokenizer<Char>::OpensInstruction(size_t at) const {
-  return StartsWithIgnoringCase(text_, at, "<?xml") ||
-         StartsWithIgnoringCase(text_, at, "<?import");
+size_t BasicHtmlTokenizer<Char>::PhpEnd(size_t from, size_t end) const {
+  return PhpCodeEnd(text_.substr(0, end), from,
+                    [this](Char c) { return EndsInBackslashByte(c); });
 }
 
-// Where the instruction at `at` ends: one position before its first '>'
-// (where a "?>" would begin); npos when no '>' follows.
 template <typename Char>
-size_t BasicHtmlTokenizer<Char>::InstructionClose(size_t at) const {
-  const size_t close = text_.find(Char{'>'}, at + 2);
-  return close == npos ? npos : close - 1;
+size_t BasicHtmlTokenizer<Char>::ServerEnd(size_t at, size_t end) const {
+  return ServerCodeEnd(text_.substr(0, end), at,
+                       [this](Char c) { return EndsInBackslashByte(c); });
 }
 
 // Server code in a quoted value runs on the server first, so a quote in it
@@ -478,9 +458,8 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
-    const size_t close =
-        OpensInstruction(at) ? InstructionClose(at) : ServerCodeClose(at);
-    if (close == npos) {
+    const size_t close = ServerEnd(at, text_.size());
+    if (close == text_.size()) {
       if (next == '%') return Fail("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});
     }

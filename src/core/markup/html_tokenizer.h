@@ -16,7 +16,7 @@
 // an undecodable unit included. One exception: in PHP's strings a byte '\'
 // escapes the character after it wherever it stands, a trail byte too, as
 // PHP reads bytes; read as code points, the encoding they were read from
-// says which characters end in that byte (php_code.h).
+// says which characters end in that byte (server_code.h).
 
 #pragma once
 
@@ -59,7 +59,7 @@ enum class HtmlTokenKind : uint8_t {
   kTitleText,    // The contents of <title>, <textarea> or <xmp>: text, no
                  // tags.
   kServerCode,   // <% ... %> or <? ... ?>, including XML declarations;
-                 // PHP's up to the "?>" that PHP ends it at (php_code.h).
+                 // PHP's up to the "?>" that PHP ends it at (server_code.h).
   kDeclaration,  // <!DOCTYPE ...>, <![CDATA[, </>, and other <! or </ junk.
 };
 
@@ -90,15 +90,18 @@ class BasicHtmlTokenizer {
   using View = std::basic_string_view<Char>;
 
   // `read_from` is the encoding code points were read from: PHP code is
-  // read as PHP reads its bytes (php_code.h). Bytes are read as they are.
+  // read as PHP reads its bytes (server_code.h). Bytes are read as they are.
   explicit BasicHtmlTokenizer(View text, Encoding read_from = Encoding::kUtf8)
       : text_(text), read_from_(read_from) {}
   BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
   BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
-  // Where PHP code from `from` ends, read as if the text ended at `end`:
-  // as PhpCodeEnd (php_code.h) says, in the encoding the text was read from.
+  // Where PHP code from `from`, or the server code or instruction that
+  // opens at `at`, ends, read as if the text ended at `end`: as PhpCodeEnd
+  // and ServerCodeEnd (server_code.h) say, in the encoding the text was
+  // read from.
   size_t PhpEnd(size_t from, size_t end) const;
+  size_t ServerEnd(size_t at, size_t end) const;
 
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
@@ -154,11 +157,7 @@ class BasicHtmlTokenizer {
   size_t HiddenScriptEnd(size_t hidden);
   // Whether the '<' at `at`, followed by more text, opens markup.
   bool Opens(size_t at);
-  // Where the server code that opens at `at` ends: its "?>" or "%>", npos
-  // when none closes it and it runs to the end of the text.
-  size_t ServerCodeClose(size_t at);
-  bool OpensInstruction(size_t at) const;
-  size_t InstructionClose(size_t at) const;
+  bool EndsInBackslashByte(Char c) const;
   // Where a quoted value from `from` ends: its closing quote's position.
   size_t ValueEnd(size_t from, Char quote) const;
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "core/encoding/encoding.h"
-#include "core/markup/php_code.h"
 
 namespace tovenrak::core {
 
@@ -433,29 +432,15 @@ void BasicMarkupScanner<Char>::PushValue(TextSpan span, PieceKind kind,
         (text_[i + 1] != '%' && text_[i + 1] != '?') ||
         (text_[i + 1] == '%' && percent_unclosed))
       continue;
-    // Where its "?>" or "%>" is: PHP's where PHP ends it, within the value.
-    size_t close = npos;
-    bool read = false;
-    if (text_[i + 1] == '?' && OpensPhp(text_, i)) {
-      const size_t end = tokenizer_.PhpEnd(i + 2, span.end);
-      read = end != npos;
-      if (end != span.end) close = end;
-    }
-    if (!read) {
-      const View rest = text_.substr(i + 2, span.end - i - 2);
-      size_t found = rest.find(text_[i + 1]);
-      while (found != npos &&
-             (found + 1 >= rest.size() || rest[found + 1] != '>'))
-        found = rest.find(text_[i + 1], found + 1);
-      if (found != npos) close = i + 2 + found;
-    }
-    if (close == npos && text_[i + 1] == '%') {
+    // Where its "?>" or "%>" is, within the value.
+    const size_t close = tokenizer_.ServerEnd(i, span.end);
+    if (close == span.end && text_[i + 1] == '%') {
       percent_unclosed = true;
       continue;
     }
     Push({at, i}, kind, inline_tag, ampersand);
     ampersand = false;
-    at = close == npos ? span.end : close + 2;
+    at = close == span.end ? span.end : close + 2;
     Push({i, at}, PieceKind::kMarkup, inline_tag);
     i = at - 1;
   }

@@ -15,8 +15,8 @@
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
-#include "core/markup/php_code.h"
 #include "core/markup/sentence_parts.h"
+#include "core/markup/server_code.h"
 #include "core/markup/text_batch.h"
 
 namespace tovenrak::core {
@@ -363,94 +363,46 @@ class MarkupRecoder {
   // as the byte); one that had it in the source for that reason, and no
   // longer ends so, loses it. Nowdocs and comments are copied as they are.
   void FixPhp(std::u32string& code) const {
-    auto source_backslash = [&](char32_t c) {
-      return EndsInBackslash(c, source_);
-    };
     const std::u32string_view all = code;
     std::u32string fixed;
     size_t copied = 0;
+    std::vector<TextSpan> strings;
     for (size_t at = all.find(U"<?"); at != std::u32string_view::npos;
-         at = all.find(U"<?", at)) {
-      if (!OpensPhp(all, at)) {
-        at += 2;
-        continue;
+         at = all.find(U"<?", at + 2)) {
+      if (!OpensPhp(all, at)) continue;
+      strings.clear();
+      const size_t end = PhpCodeEnd(
+          all, at + 2, [&](char32_t c) { return EndsInBackslash(c, source_); },
+          [&](size_t from, size_t to) {
+            strings.push_back({from, to});
+          });
+      for (const TextSpan& string : strings) {
+        fixed.append(all.substr(copied, string.begin - copied));
+        // Its closing quote may follow: nothing escapes that quote, or
+        // the string would not end there.
+        size_t i = string.begin;
+        for (; i < string.end; ++i) i = FixStringCharacter(all, i, fixed);
+        copied = i;
       }
-      size_t end = PhpCodeEnd(all, at + 2, source_backslash);
-      if (end == std::u32string_view::npos) {
-        // Left open: up to its first "?>", as the page was read, looked for
-        // only up to the next "<?" so that many such blocks cost no more.
-        const std::u32string_view before =
-            all.substr(0, all.find(U"<?", at + 2));
-        end = std::min(before.find(U"?>", at + 2), before.size());
-      }
-      fixed.append(all.substr(copied, at - copied));
-      FixPhpBlock(all.substr(at, end - at), fixed);
-      copied = at = end;
+      // A block left open ends nothing: its strings read before it gave up
+      // are as above, and the reading goes on at the next "<?".
+      if (end == std::u32string_view::npos) continue;
+      at = end;
     }
     if (copied == 0) return;
     fixed.append(all.substr(copied));
     code = std::move(fixed);
   }
 
-  void FixPhpBlock(std::u32string_view code, std::u32string& fixed) const {
-    const size_t n = code.size();
-    auto copy_to = [&](size_t& i, size_t end) {
-      fixed.append(code.substr(i, end - i));
-      i = end;
-    };
-    auto find = [&](std::u32string_view what, size_t from) {
-      const size_t found = code.find(what, from);
-      return found == std::u32string_view::npos ? n : found + what.size();
-    };
-    for (size_t i = 0; i < n;) {
-      const char32_t c = code[i];
-      const char32_t next = i + 1 < n ? code[i + 1] : 0;
-      if (c == '/' && next == '*') {
-        copy_to(i, find(U"*/", i + 2));
-      } else if ((c == '/' && next == '/') || (c == '#' && next != '[')) {
-        size_t end = i;
-        while (end < n && code[end] != '\n' && code[end] != '\r' &&
-               !(code[end] == '?' && end + 1 < n && code[end + 1] == '>'))
-          ++end;
-        copy_to(i, end);
-      } else if (c == '<' && code.substr(i, 3) == U"<<<") {
-        const size_t end = HeredocEnd(code, i);
-        size_t quote = i + 3;
-        while (quote < n && (code[quote] == ' ' || code[quote] == '\t'))
-          ++quote;
-        if (end == i + 3 || end == n || code[quote] == '\'') {
-          copy_to(i, end);  // A nowdoc reads no escapes.
-          continue;
-        }
-        // A heredoc reads them as a "..." string does, from the line after
-        // its opening to the name that closes it.
-        size_t closing = end;
-        while (closing > i && IsPhpNameChar(code[closing - 1])) --closing;
-        copy_to(i, code.find(U'\n', i) + 1);
-        for (; i < closing; ++i)
-          i = FixStringCharacter(code, i, closing, fixed);
-        copy_to(i, end);
-      } else if (c == '\'' || c == '"') {
-        fixed += c;
-        for (++i; i < n && code[i] != c; ++i)
-          i = FixStringCharacter(code, i, n, fixed);
-        if (i < n) fixed += code[i++];
-      } else {
-        fixed += c;
-        ++i;
-      }
-    }
-  }
-
-  // Writes the character at `i` of a PHP string, and what it escapes
-  // (before `end`); returns where that ends, the last position taken. A
+  // Writes the character at `i` of a PHP string, and what it escapes;
+  // returns where that ends, the last position taken. A
   // '\' escapes the byte after it: an ASCII character, or the first byte
   // of another, which it leaves as it is.
-  size_t FixStringCharacter(std::u32string_view code, size_t i, size_t end,
+  size_t FixStringCharacter(std::u32string_view code, size_t i,
                             std::u32string& fixed) const {
     const char32_t d = code[i];
     fixed += d;
-    const bool ascii_next = i + 1 < end && code[i + 1] < 0x80;
+    const bool ascii_next = i + 1 < code.size() && code[i + 1] < 0x80;
     if (d < 0x80) {
       if (d == '\\' && ascii_next) fixed += code[++i];
       return i;
@@ -466,39 +418,6 @@ class MarkupRecoder {
       fixed += U'\\';
     }
     return i;
-  }
-
-  static bool IsPhpNameChar(char32_t c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' ||
-           (c >= '0' && c <= '9');
-  }
-
-  // Where the heredoc or nowdoc whose "<<<" is at `at` ends: past the name
-  // that closes it, at the end of `code` when none does; past the "<<<"
-  // when it is not one.
-  static size_t HeredocEnd(std::u32string_view code, size_t at) {
-    const size_t n = code.size();
-    auto is_name = IsPhpNameChar;
-    size_t i = at + 3;
-    while (i < n && (code[i] == ' ' || code[i] == '\t')) ++i;
-    if (i < n && (code[i] == '"' || code[i] == '\'')) ++i;
-    const size_t name = i;
-    while (i < n && is_name(code[i])) ++i;
-    const std::u32string_view label = code.substr(name, i - name);
-    const size_t line = code.find(U'\n', i);
-    if (label.empty() || line == std::u32string_view::npos) return at + 3;
-    for (size_t start = line + 1; start < n;) {
-      size_t first = start;
-      while (first < n && (code[first] == ' ' || code[first] == '\t')) ++first;
-      const size_t after = first + label.size();
-      if (code.substr(first, label.size()) == label &&
-          (after == n || !is_name(code[after])))
-        return after;
-      const size_t feed = code.find(U'\n', first);
-      if (feed == std::u32string_view::npos) break;
-      start = feed + 1;
-    }
-    return n;
   }
 
   // Writes the contents of a script or a style sheet: a character that the

@@ -1,5 +1,7 @@
-// Where a block of PHP code ends. PHP leaves its code at the first "?>"
-// outside its strings, block comments and heredocs, so a feed that writes
+// Where a piece of server code or an instruction to the browser ends: ASP's
+// and JSP's <% ... %> at the first "%>", PHP's where PHP ends it, <?xml
+// ...> where browsers end it. PHP leaves its code at the first "?>" outside
+// its strings, block comments and heredocs, so a feed that writes
 // echo '<?xml version="1.0"?>'; goes on in PHP after that "?>".
 //
 // PHP reads bytes: in a Big5 or GBK page a character whose second byte is
@@ -44,10 +46,15 @@ bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
 // end of the text or at the next PHP opening (OpensPhp): it ends nothing,
 // and the next block is read on its own, which keeps the reading of a page
 // linear. `ends_in_backslash(c)` says whether the code point c is written
-// with a last byte '\' (see above); for bytes, never.
-template <typename Char, typename EndsInBackslash>
-size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
-                  const EndsInBackslash& ends_in_backslash) {
+// with a last byte '\' (see above); for bytes, never. `on_string(begin,
+// end)`, when given, is told where the contents of each string and heredoc
+// read are (not those of a nowdoc, which reads no escapes).
+template <typename Char, typename EndsInBackslash,
+          typename OnString = void (*)(size_t, size_t)>
+size_t PhpCodeEnd(
+    std::basic_string_view<Char> text, size_t from,
+    const EndsInBackslash& ends_in_backslash,
+    const OnString& on_string = [](size_t, size_t) {}) {
   constexpr size_t npos = std::basic_string_view<Char>::npos;
   const size_t n = text.size();
   auto is_name = [](Char c, bool first) {
@@ -66,6 +73,7 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
     if (opens(i)) return npos;
     if (c == '\'' || c == '"') {
       // A string: a backslash escapes the character after it.
+      const size_t contents = i + 1;
       for (++i; i < n && text[i] != c; ++i) {
         if (opens(i)) return npos;
         // What follows is escaped: the next byte, which for a character
@@ -75,7 +83,7 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
           ++i;
       }
       if (i >= n) return npos;
-      ++i;
+      on_string(contents, i++);
     } else if (c == '/' && next == '*') {
       for (i += 2; i + 1 < n && !(text[i] == '*' && text[i + 1] == '/'); ++i) {
         if (opens(i)) return npos;
@@ -114,6 +122,7 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
         const size_t after = start + label.size();
         if (text.substr(start, label.size()) == label &&
             (after == n || !is_name(text[after], false))) {
+          if (quote != '\'') on_string(at + 1, start);
           i = after;
           break;
         }
@@ -128,6 +137,46 @@ size_t PhpCodeEnd(std::basic_string_view<Char> text, size_t from,
     }
   }
   return n;  // PHP ends it with the file.
+}
+
+// Whether the "<?" at `at` is an instruction to the browser, no server
+// code: <?xml ...?>, Word's <?xml:namespace ... />, IE's <?import ...>.
+template <typename Char>
+bool OpensInstruction(std::basic_string_view<Char> text, size_t at) {
+  for (const std::string_view name : {"<?xml", "<?import"}) {
+    if (text.size() - at < name.size()) continue;
+    size_t i = 0;
+    while (i < name.size() && (static_cast<char32_t>(text[at + i]) | 0x20) ==
+                                  (static_cast<char32_t>(name[i]) | 0x20))
+      ++i;
+    if (i == name.size()) return true;
+  }
+  return false;
+}
+
+// Where the server code or instruction that opens at `at` ("<%" or "<?")
+// ends: at its "%>" or "?>", or for an instruction one position before its
+// first '>', as browsers end it (where a "?>" would begin). PHP's ends where
+// PhpCodeEnd says, else at its first "?>". text.size() when it runs to the
+// end of the text.
+template <typename Char, typename EndsInBackslash>
+size_t ServerCodeEnd(std::basic_string_view<Char> text, size_t at,
+                     const EndsInBackslash& ends_in_backslash) {
+  constexpr size_t npos = std::basic_string_view<Char>::npos;
+  const Char kind = text[at + 1];
+  if (kind == '?' && OpensInstruction(text, at)) {
+    const size_t close = text.find(Char{'>'}, at + 2);
+    return close == npos ? text.size() : close - 1;
+  }
+  if (kind == '?' && OpensPhp(text, at)) {
+    const size_t end = PhpCodeEnd(text, at + 2, ends_in_backslash);
+    if (end != npos) return end;
+  }
+  for (size_t close = at + 2; (close = text.find(kind, close)) != npos;
+       ++close) {
+    if (close + 1 < text.size() && text[close + 1] == '>') return close;
+  }
+  return text.size();
 }
 
 }  // namespace tovenrak::core
