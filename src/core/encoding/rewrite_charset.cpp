@@ -25,10 +25,7 @@ void Apply(const DeclarationEdit& edit, std::string& text) {
 // the start, then those moving right, from the end, so that none is written
 // over before it has moved. The replacements go in last.
 void ApplyAll(const std::vector<DeclarationEdit>& edits, std::string& text) {
-  if (edits.size() <= 1) {
-    if (!edits.empty()) Apply(edits.front(), text);
-    return;
-  }
+  if (edits.empty()) return;  // Most pages.
   struct Kept {
     size_t from, to, length;
   };
