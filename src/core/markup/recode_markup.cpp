@@ -355,8 +355,8 @@ class MarkupRecoder {
   }
 
   // Rewrites each block of PHP code in `code` (kept markup, a script...)
-  // so that its strings and heredocs keep their value in the target. PHP reads
-  // bytes: in a string, the last byte '\' of a character (功, 許 in Big5)
+  // so that its strings and heredocs keep their value in the target. PHP
+  // reads bytes: in a string, the last byte '\' of a character (功, 許 in Big5)
   // escapes what follows it, which programmers undo by writing a '\'
   // after such a character ("許\"). A character that the target writes so
   // gets that '\' (an escaped backslash, which both kinds of string read
@@ -395,9 +395,9 @@ class MarkupRecoder {
   }
 
   // Writes the character at `i` of a PHP string, and what it escapes;
-  // returns where that ends, the last position taken. A
-  // '\' escapes the byte after it: an ASCII character, or the first byte
-  // of another, which it leaves as it is.
+  // returns the last position taken. A '\' escapes the byte after it: an
+  // ASCII character, or the first byte of another, which it leaves as it
+  // is.
   size_t FixStringCharacter(std::u32string_view code, size_t i,
                             std::u32string& fixed) const {
     const char32_t d = code[i];
