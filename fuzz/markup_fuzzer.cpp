@@ -116,6 +116,23 @@ void CheckParts(std::string_view bytes, Encoding encoding, size_t part,
       "converted in parts, the text converted otherwise than whole");
 }
 
+// Into UTF-8, the '\\' a PHP string holds after a character whose last byte
+// was '\\' goes (the recoder's FixPhp), which decoding the text does not
+// know of: runs of '\\' after a character that is not ASCII are left out of
+// both sides, but for UTF-8 input.
+std::string WithoutPhpBackslashes(std::string text, Encoding encoding) {
+  if (encoding == Encoding::kUtf8) return text;
+  size_t kept = 0;
+  for (const char c : text) {
+    if (c == '\\' && kept > 0 &&
+        static_cast<unsigned char>(text[kept - 1]) >= 0x80)
+      continue;
+    text[kept++] = c;
+  }
+  text.resize(kept);
+  return text;
+}
+
 // The input read in each encoding: from its bytes as decoding, converting
 // and encoding give it, a few code points converted at a time, and the same
 // when the bytes it says it has read are overwritten at once, if it reads
@@ -145,7 +162,8 @@ void CheckPieces(std::string_view bytes, size_t piece) {
         RecodeMarkup(MarkingConverter(), input, encoding, Encoding::kUtf8, kHow,
                      out, counts, piece, overwrite);
     FUZZ_CHECK(read.has_value() == whole.has_value() &&
-                   (whole ? out == expected
+                   (whole ? WithoutPhpBackslashes(out, encoding) ==
+                                WithoutPhpBackslashes(expected, encoding)
                           : read.error().reason == whole.error().reason),
                "read from its bytes, the text converted otherwise than "
                "decoded");
@@ -164,7 +182,7 @@ void CheckPieces(std::string_view bytes, size_t piece) {
           RecodeMarkup(MarkingConverter(), bytes, encoding, Encoding::kUtf8,
                        kHow, labelled, counts, piece, {}, nullptr, "x-fuzz")
                   .has_value() &&
-              without_labels(labelled) == without_labels(expected),
+              without_labels(labelled) == without_labels(out),
           "naming the scripts' charset changed something else");
       // Into encodings whose characters may end in a byte '\', which PHP's
       // strings are written for.
@@ -176,7 +194,7 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                    "converting into Big5 or GBK failed where into UTF-8 not");
       }
     }
-    CheckParts(bytes, encoding, 9 * piece, whole ? &expected : nullptr);
+    CheckParts(bytes, encoding, 9 * piece, whole ? &out : nullptr);
     // The doubtful places, found as the bytes are read, are those found in
     // the decoded text, at the same lines and columns.
     if (!whole) continue;

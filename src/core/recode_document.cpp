@@ -8,6 +8,7 @@
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
+#include "core/markup/server_code.h"
 #include "core/recode_in_parts.h"
 
 namespace tovenrak::core {
@@ -106,6 +107,16 @@ bool HoldsLoadingTag(std::string_view text, Encoding encoding) {
   return false;
 }
 
+// Whether `text` holds a PHP opening. '<' and '?' are never a byte of a
+// character but its first, in any encoding read here.
+bool HoldsPhp(std::string_view text) {
+  for (size_t at = text.find("<?"); at != std::string_view::npos;
+       at = text.find("<?", at + 2)) {
+    if (OpensPhp(text, at)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(
@@ -141,10 +152,12 @@ Result<RecodedDocument> RecodeDocument(
     });
   };
   // A page whose script is kept is read as markup only when it may load
-  // files that need their charset; else it is re-encoded as text.
-  const bool for_loads =
-      !how && !external_charset.empty() && HoldsLoadingTag(text, source);
-  if ((how || for_loads) && markup != MarkupMode::kText) {
+  // files that need their charset, or holds PHP, whose strings may need a
+  // '\' more or less in the new encoding; else it is re-encoded as text.
+  const bool keep_as_markup =
+      !how && ((!external_charset.empty() && HoldsLoadingTag(text, source)) ||
+               (source != target && HoldsPhp(text)));
+  if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {

@@ -191,5 +191,57 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   }
 }
 
+// PHP reads bytes: a Big5 string's 許 (A5 5C) escapes what follows, so its
+// programmers wrote "許\"; GB's 功 becomes A5 5C in Big5. Whether a page is
+// converted or only re-encoded, each string keeps its value; read as text
+// on request, the bytes are as they were.
+TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
+  const std::string big5_php = "<?php $s = \"許\\\"; $t = '許\\能'; ?>許";
+  const std::string fixed = "<?php $s = \"許\"; $t = '許能'; ?>";
+  constexpr ScriptChoice kKeep = ScriptChoice::kKeep;
+  const struct {
+    Encoding source;
+    ConversionRequest request;
+    std::string input, expected;  // UTF-8.
+    bool as_markup;
+  } cases[] = {
+      {kBig5, {.to = kUtf8}, big5_php, fixed + "許", true},
+      {kBig5, {.to = kGb18030}, big5_php, fixed + "許", true},
+      {kBig5, {.to = kGbk}, big5_php, fixed + "许", true},
+      {kBig5,
+       {.to = kUtf8, .script = ScriptChoice::kSimplified},
+       big5_php,
+       fixed + "许",
+       true},
+      {kBig5,
+       {.to = kUtf8, .markup = MarkupMode::kText},
+       big5_php,
+       big5_php,
+       false},
+      {kGbk,
+       {.to = kBig5, .script = kKeep},
+       "<? $t = \"成功\"; ?>",
+       "<? $t = \"成功\\\"; ?>",
+       true},
+      // A page without PHP is re-encoded as text.
+      {kGbk,
+       {.to = kBig5, .script = kKeep},
+       "<?xml?><p>成功</p>",
+       "<?xml?><p>成功</p>",
+       false},
+  };
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    Result<DocumentConversion> out = ConvertDocument(
+        **converter, Bytes(c.input, c.source), c.request, "page.php");
+    ASSERT_TRUE(out.has_value());
+    EXPECT_EQ(Decode(out->text, out->target).text,
+              Decode(c.expected, kUtf8).text);
+    EXPECT_EQ(out->as_markup, c.as_markup);
+  }
+}
+
 }  // namespace
 }  // namespace tovenrak::core

@@ -64,7 +64,10 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // byte-order mark, no other target gets one), except that inside a
 // JavaScript or JSON script and a CSS style sheet a character that `target`
 // lacks is written as that language's escape ("\u9555", "\009555"), counted
-// as a reference: a reference "&#N;" would stay there as it is written. The
+// as a reference: a reference "&#N;" would stay there as it is written; and
+// that in PHP code a string's character whose last byte is '\' in one of
+// `source` and `target` and not in the other gains or loses the '\' after
+// it, so that the string keeps its value, PHP reading bytes. The
 // markup is read from the bytes as they are: kept pieces are copied (their
 // ASCII bytes) or re-encoded, and only the pieces converted are decoded,
 // about `piece` code points of them at a time.

@@ -558,9 +558,9 @@ class MarkupRecoder {
   const ScriptConversion how_;
   const std::string_view bytes_;
   const Encoding source_, target_;
-  // Whether PHP's strings need care: in a new encoding that may write a
-  // character with a last byte '\' (FixPhp).
-  const bool php_strings_ = target_ != Encoding::kUtf8 && source_ != target_;
+  // Whether PHP's strings need care (FixPhp): in a new encoding, a
+  // character may gain or lose a last byte '\'.
+  const bool php_strings_ = source_ != target_;
   const size_t enough_;
   std::string& out_;
   EncodeCounts& counts_;
