@@ -89,8 +89,13 @@ class ServerCode {
       if (value < text_.size() && text_[value] == ',')
         Name(value + 1, /*call=*/true);
     });
-    // An XML declaration the code writes out, as the start of the page.
+    // An XML declaration the code writes out, as the start of the page, and
+    // a <meta> declaring the encoding: its charset, or its content's.
     Each("<?xml", [&](size_t at) { XmlDeclaration(at + 5); });
+    Each("<meta", [&](size_t at) {
+      if (at + 5 < text_.size() && IsSpace(text_[at + 5]))
+        WrittenAttribute(at + 5, "charset", /*bare=*/true);
+    });
     Each("codepage", [&](size_t at) {
       const bool directive =
           at >= begin_ + 3 && text_.substr(at - 3, 3) == "<%@";
@@ -100,40 +105,45 @@ class ServerCode {
     });
   }
 
-  // The encoding an XML declaration names, from `at` (past "<?xml") to its
-  // '>': in a string of the code, quoted as the string needs
-  // ('encoding="gbk"', "encoding=\"gbk\"", VBScript's "encoding=""gbk"""),
-  // or as it stands.
+  // The encoding an XML declaration the code writes names, from `at` (past
+  // "<?xml").
   void XmlDeclaration(size_t at) {
-    // A declaration is short: one that does not end soon is not read far,
-    // which would take time for each of many.
-    constexpr size_t kLongestDeclaration = 256;
-    const std::string_view ahead = text_.substr(at, kLongestDeclaration);
+    WrittenAttribute(at, "encoding", /*bare=*/false);
+  }
+
+ private:
+  // Renames the label of the first attribute `name` of a tag or declaration
+  // the code writes, from `at` (past its name) to its '>': after white space
+  // or ';' (a content type's "; charset="), '=' and the value, quoted as the
+  // code's string needs it ('encoding="gbk"', "encoding=\"gbk\"", VBScript's
+  // "encoding=""gbk"""), or bare where `bare` allows.
+  void WrittenAttribute(size_t at, std::string_view name, bool bare) {
+    // A tag is short: one that does not end soon is not read far, which
+    // would take time for each of many.
+    constexpr size_t kLongestTag = 256;
+    const std::string_view ahead = text_.substr(at, kLongestTag);
     const size_t close = ahead.find('>');
-    const std::string_view declaration =
+    const std::string_view tag =
         text_.substr(0, at + (close == npos ? ahead.size() : close));
-    constexpr std::string_view kName = "encoding";
-    for (; (at = FindAscii(declaration, target_, kName, at,
-                           /*ignore_case=*/false)) != npos;
-         at += kName.size()) {
-      if (!IsSpace(declaration[at - 1])) continue;
-      size_t value = at + kName.size();
-      while (value < declaration.size() && IsSpace(declaration[value])) ++value;
-      if (value == declaration.size() || declaration[value] != '=') continue;
+    for (;
+         (at = FindAscii(tag, target_, name, at, /*ignore_case=*/true)) != npos;
+         at += name.size()) {
+      if (!IsSpace(tag[at - 1]) && tag[at - 1] != ';') continue;
+      size_t value = at + name.size();
+      while (value < tag.size() && IsSpace(tag[value])) ++value;
+      if (value == tag.size() || tag[value] != '=') continue;
       ++value;
-      while (value < declaration.size() && IsSpace(declaration[value])) ++value;
+      while (value < tag.size() && IsSpace(tag[value])) ++value;
       size_t quotes = 0;
-      for (; quotes < 2 && value < declaration.size() &&
-             (declaration[value] == '"' || declaration[value] == '\'' ||
-              declaration[value] == '\\');
+      for (; quotes < 2 && value < tag.size() &&
+             (tag[value] == '"' || tag[value] == '\'' || tag[value] == '\\');
            ++quotes)
         ++value;
-      if (quotes != 0) Label(value);
+      if (quotes != 0 || bare) Label(value);
       return;
     }
   }
 
- private:
   template <typename Found>
   void Each(std::string_view name, const Found& found) {
     for (size_t at = begin_; (at = FindAscii(text_, target_, name, at,

@@ -34,7 +34,8 @@ namespace tovenrak::core {
 //   65001, 20936): N is replaced by `target`'s;
 // - the encoding of an XML declaration the code writes out (PHP's
 //   echo '<?xml version="1.0" encoding="NAME"?>', ASP's Response.Write),
-//   as NAME above.
+//   and of a <meta> it writes (its charset=NAME, or its content's ";
+//   charset=NAME"), as NAME above.
 // An XML declaration that comes first after server code sending nothing
 // but white space (a JSP's <%@ page %> directive) begins what the page
 // sends: its encoding is rewritten as well. The one at the very top is the
