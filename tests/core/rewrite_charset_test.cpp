@@ -32,6 +32,7 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {R"(<meta content="text/html; charset=big5"/>)",
        R"(<meta content="text/html; charset=gb2312" http-equiv="Content-Type" />)"},
       {R"(<meta charset="big5">)", R"(<meta charset="gb2312">)"},
+      {"<meta charset=\" big5\t\">", "<meta charset=\" gb2312\t\">"},
       {R"(<meta charset=big5 />)", R"(<meta charset=gb2312 />)"},
       {R"(<Meta CHARSET='BIG5'>)", R"(<Meta CHARSET='gb2312'>)"},
       {R"(<META CONTENT="text/html; CHARSET=BIG5; x=1">)",

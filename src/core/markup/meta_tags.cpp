@@ -102,6 +102,12 @@ std::optional<CharsetDeclaration> DeclarationIn(
       const size_t closing = text.find(text[found.name], found.name + 1);
       ++found.name;
       found.name_end = closing < close ? closing : close;
+      // Browsers take the label without the white space around it.
+      while (found.name < found.name_end && IsHtmlSpace(text[found.name]))
+        ++found.name;
+      while (found.name_end > found.name &&
+             IsHtmlSpace(text[found.name_end - 1]))
+        --found.name_end;
     } else {
       found.name_end = found.name;
       while (found.name_end < close && !IsHtmlSpace(text[found.name_end]) &&
