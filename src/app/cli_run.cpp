@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <iostream>
 #include <iterator>
@@ -170,6 +171,13 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
         job.failure = say("not a file name");
         break;
       case core::OutputVerdict::kOverInput:
+        // An input that is not there fails for that, not for its output.
+        if (std::error_code missing;
+            plan[i].other == i && !fs::exists(inputs.paths[i], missing)) {
+          job.failure = core::EscapeForTerminal(
+              missing ? missing.message() : std::strerror(ENOENT));
+          break;
+        }
         job.failure =
             say(plan[i].other == i
                     ? "would write over input file {0} (use --overwrite)"

@@ -112,6 +112,10 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_TRUE(Reported(plain + ": would write over input file '" + plain +
                        "' (use --overwrite)"))
       << err_.str();
+  // A missing file is reported missing, whatever its output would be.
+  const std::string missing = (dir_ / "in" / "missing.htm").string();
+  EXPECT_EQ(Run({"-o", (dir_ / "in").string(), missing}), 1);
+  EXPECT_TRUE(Reported(missing + ": " + std::strerror(ENOENT))) << err_.str();
   EXPECT_EQ(Run({"--overwrite", "-o", (dir_ / "in").string(), plain}), 0);
   EXPECT_EQ(ScratchFolder::Read(plain), kGbHair);
 }
