@@ -220,8 +220,8 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
        false},
       {kGbk,
        {.to = kBig5, .script = kKeep},
-       "<? $t = \"成功\"; ?>",
-       "<? $t = \"成功\\\"; ?>",
+       "<?echo \"<?php ?>成功\"; ?>",
+       "<?echo \"<?php ?>成功\\\"; ?>",
        true},
       // A page without PHP is re-encoded as text.
       {kGbk,

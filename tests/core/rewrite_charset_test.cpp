@@ -172,6 +172,11 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
       {"<% Response.Charset(\"gb2312\") : Response.Charset \"gbk\" %>",
        "<% Response.Charset(\"big5\") : Response.Charset \"big5\" %>",
        Encoding::kBig5},
+      {"<?php $c = \"<?php ?>\"; header('Content-Type: text/html; "
+       "charset=gbk'); ?>",
+       "<?php $c = \"<?php ?>\"; header('Content-Type: text/html; "
+       "charset=big5'); ?>",
+       Encoding::kBig5},
       {"<%\nResponse.CodePage=936:Response.Charset=\"GBK\"\n%><% "
        "response.setCharacterEncoding(\"GBK\"); "
        "request.setCharacterEncoding(\"GBK\"); %><?php header "

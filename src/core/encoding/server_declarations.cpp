@@ -290,14 +290,15 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
   // sends then begins at the next piece.
   bool only_code = true;
   size_t blocks = 0;
+  PhpReading php;
   for (size_t at = 0, last_end = ByteOrderMarkLength(text, target);
        (at = FindServerOpening(text, at)) != npos; ++blocks) {
     while (only_code && last_end < at) only_code = IsSpace(text[last_end++]);
     // Instructions to the browser (<?xml ...?>, <?xml:namespace ... />) are
     // no server code, but what the page sends.
     const bool instruction = OpensInstruction(text, at);
-    const size_t end =
-        ServerCodeEnd(text, at, [](char) { return false; });  // PHP's bytes.
+    const size_t end = ServerCodeEnd(
+        text, at, [](char) { return false; }, php);  // PHP's bytes.
     ServerCode code(text, at, end, target, edits);
     if (!instruction) {
       code.Read();

@@ -379,15 +379,11 @@ bool BasicHtmlTokenizer<Char>::EndsInBackslashByte(Char c) const {
 }
 
 template <typename Char>
-size_t BasicHtmlTokenizer<Char>::PhpEnd(size_t from, size_t end) const {
-  return PhpCodeEnd(text_.substr(0, end), from,
-                    [this](Char c) { return EndsInBackslashByte(c); });
-}
-
-template <typename Char>
 size_t BasicHtmlTokenizer<Char>::ServerEnd(size_t at, size_t end) const {
-  return ServerCodeEnd(text_.substr(0, end), at,
-                       [this](Char c) { return EndsInBackslashByte(c); });
+  PhpReading on_its_own(/*through_openings=*/false);
+  return ServerCodeEnd(
+      text_.substr(0, end), at,
+      [this](Char c) { return EndsInBackslashByte(c); }, on_its_own);
 }
 
 // Server code in a quoted value runs on the server first, so a quote in it
@@ -404,7 +400,8 @@ size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
     from = open + 1;
     size_t end = npos;
     if (text_[open + 1] == '?' && OpensPhp(text_, open)) {
-      end = PhpEnd(open + 2, text_.size());
+      end = php_.End(text_, open + 2,
+                     [this](Char c) { return EndsInBackslashByte(c); });
       if (end == text_.size()) end = npos;
     } else if (text_[open + 1] == '%') {
       // ASP's <%= ... %> holds no '>' before its own.
@@ -458,7 +455,8 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
-    const size_t close = ServerEnd(at, text_.size());
+    const size_t close = ServerCodeEnd(
+        text_, at, [this](Char c) { return EndsInBackslashByte(c); }, php_);
     if (close == text_.size()) {
       if (next == '%') return Fail("<% server code", at);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});

@@ -29,6 +29,7 @@
 
 #include "core/encoding/encoding.h"
 #include "core/markup/name_key.h"
+#include "core/markup/server_code.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -96,12 +97,16 @@ class BasicHtmlTokenizer {
   BasicHtmlTokenizer(const BasicHtmlTokenizer&) = delete;
   BasicHtmlTokenizer& operator=(const BasicHtmlTokenizer&) = delete;
 
-  // Where PHP code from `from`, or the server code or instruction that
-  // opens at `at`, ends, read as if the text ended at `end`: as PhpCodeEnd
-  // and ServerCodeEnd (server_code.h) say, in the encoding the text was
-  // read from.
-  size_t PhpEnd(size_t from, size_t end) const;
+  // Where the server code or instruction that opens at `at` ends, read as
+  // if the text ended at `end`: as ServerCodeEnd (server_code.h) says, in
+  // the encoding the text was read from. Its PHP is read on its own, up to
+  // the next PHP opening, so the reading of the page is as it was.
   size_t ServerEnd(size_t at, size_t end) const;
+
+  // Whether a PHP block of the page failed to end, which PHP itself would
+  // refuse: the reading then stops at every PHP opening (PhpReading), and
+  // is no longer what it would be from a later tag on.
+  bool php_failed() const { return php_.failed(); }
 
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
@@ -163,6 +168,8 @@ class BasicHtmlTokenizer {
 
   View text_;
   Encoding read_from_;
+  // The page's PHP, read in order; values are read in const members.
+  mutable PhpReading php_;
   size_t pos_ = 0;
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.

@@ -367,11 +367,12 @@ class MarkupRecoder {
     std::u32string fixed;
     size_t copied = 0;
     std::vector<TextSpan> strings;
+    PhpReading php;
     for (size_t at = all.find(U"<?"); at != std::u32string_view::npos;
          at = all.find(U"<?", at + 2)) {
       if (!OpensPhp(all, at)) continue;
       strings.clear();
-      const size_t end = PhpCodeEnd(
+      const size_t end = php.End(
           all, at + 2, [&](char32_t c) { return EndsInBackslash(c, source_); },
           [&](size_t from, size_t to) {
             strings.push_back({from, to});
@@ -690,8 +691,9 @@ bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
   while (tokenizer.Next(token)) {
     const size_t begin = from + token.whole.begin;
     if (stop && begin >= *stop) {
-      return begin == *stop && (token.kind == HtmlTokenKind::kStartTag ||
-                                token.kind == HtmlTokenKind::kEndTag);
+      return begin == *stop && !tokenizer.php_failed() &&
+             (token.kind == HtmlTokenKind::kStartTag ||
+              token.kind == HtmlTokenKind::kEndTag);
     }
     // A tag read here was read from a position between tokens, with nothing
     // pending; one that is not inline ends any run of text before it, so
@@ -702,8 +704,9 @@ bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
     const bool cuts_before = token.kind == HtmlTokenKind::kStartTag ||
                              (token.kind == HtmlTokenKind::kEndTag &&
                               !HoldsRawContents(tokenizer.name()));
+    // Nor once the page's PHP read otherwise than it would from here.
     if (begin >= next && begin != 0 && cuts_before &&
-        !IsInlineTag(tokenizer.name())) {
+        !IsInlineTag(tokenizer.name()) && !tokenizer.php_failed()) {
       cuts.push_back(begin);
       next = begin + part;
     }

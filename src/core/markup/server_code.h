@@ -16,26 +16,17 @@
 
 namespace tovenrak::core {
 
-// Whether `text` holds a PHP opening at `at` (its '<'): "<?php" in any
-// letter case followed by white space or the end, "<?=", or "<?" followed by
-// white space (a short tag). "<?xml" and other processing instructions are
-// not PHP.
+template <typename Char>
+bool OpensInstruction(std::basic_string_view<Char> text, size_t at);
+
+// Whether `text` holds a PHP opening at `at` (its '<'): "<?" and anything
+// but the name of an instruction to the browser (OpensInstruction): "<?php",
+// "<?=", and the short tags of old PHP, "<? ", "<?echo", "<?if(". A static
+// page's "<?" that is no PHP is kept up to its "?>" all the same.
 template <typename Char>
 bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
-  auto space = [](Char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
-  };
-  if (at + 2 >= text.size() || text[at] != '<' || text[at + 1] != '?')
-    return false;
-  const Char c = text[at + 2];
-  if (c == '=' || space(c)) return true;
-  if (at + 5 > text.size()) return false;
-  for (size_t i = 0; i < 3; ++i) {
-    if ((static_cast<char32_t>(text[at + 2 + i]) | 0x20) !=
-        static_cast<char32_t>("php"[i]))
-      return false;
-  }
-  return at + 5 == text.size() || space(text[at + 5]);
+  return at + 2 < text.size() && text[at] == '<' && text[at + 1] == '?' &&
+         !OpensInstruction(text, at);
 }
 
 // The position of the "?>" that ends PHP code running from `from`, as PHP
@@ -43,17 +34,20 @@ bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
 // heredoc or nowdoc; one in a line comment (// or #) does. text.size() when
 // the code runs to the end of the text with nothing left open: PHP ends it
 // with the file. npos when a string, comment or heredoc is left open at the
-// end of the text or at the next PHP opening (OpensPhp): it ends nothing,
-// and the next block is read on its own, which keeps the reading of a page
-// linear. `ends_in_backslash(c)` says whether the code point c is written
-// with a last byte '\' (see above); for bytes, never. `on_string(begin,
-// end)`, when given, is told where the contents of each string and heredoc
-// read are (not those of a nowdoc, which reads no escapes).
+// end of the text, or when a PHP opening (OpensPhp) comes where code would:
+// it ends nothing, and the next block is read on its own. A PHP opening in
+// a string or comment ("<?php exit; ?>" that a cache writer writes out) is
+// read through `through_openings`, else it ends the reading there too,
+// which keeps a reading that fails short (PhpReading). `ends_in_backslash(c)`
+// says whether the code point c is written with a last byte '\' (see
+// above); for bytes, never. `on_string(begin, end)`, when given, is told
+// where the contents of each string and heredoc read are (not those of a
+// nowdoc, which reads no escapes).
 template <typename Char, typename EndsInBackslash,
           typename OnString = void (*)(size_t, size_t)>
 size_t PhpCodeEnd(
     std::basic_string_view<Char> text, size_t from,
-    const EndsInBackslash& ends_in_backslash,
+    const EndsInBackslash& ends_in_backslash, bool through_openings,
     const OnString& on_string = [](size_t, size_t) {}) {
   constexpr size_t npos = std::basic_string_view<Char>::npos;
   const size_t n = text.size();
@@ -65,6 +59,8 @@ size_t PhpCodeEnd(
     return text[at] == '?' && at + 1 < n && text[at + 1] == '>';
   };
   auto opens = [&](size_t at) { return text[at] == '<' && OpensPhp(text, at); };
+  // An opening inside a string, comment or heredoc.
+  auto opens_within = [&](size_t at) { return !through_openings && opens(at); };
   size_t i = from;
   while (i < n) {
     const Char c = text[i];
@@ -75,7 +71,7 @@ size_t PhpCodeEnd(
       // A string: a backslash escapes the character after it.
       const size_t contents = i + 1;
       for (++i; i < n && text[i] != c; ++i) {
-        if (opens(i)) return npos;
+        if (opens_within(i)) return npos;
         // What follows is escaped: the next byte, which for a character
         // read as a code point only an ASCII one is.
         if ((text[i] == '\\' || ends_in_backslash(text[i])) &&
@@ -86,7 +82,7 @@ size_t PhpCodeEnd(
       on_string(contents, i++);
     } else if (c == '/' && next == '*') {
       for (i += 2; i + 1 < n && !(text[i] == '*' && text[i + 1] == '/'); ++i) {
-        if (opens(i)) return npos;
+        if (opens_within(i)) return npos;
       }
       if (i + 1 >= n) return npos;
       i += 2;
@@ -94,7 +90,7 @@ size_t PhpCodeEnd(
       // A line comment ends with its line, or at a "?>" with the code.
       for (; i < n && text[i] != '\n' && text[i] != '\r'; ++i) {
         if (closes(i)) return i;
-        if (opens(i)) return npos;
+        if (opens_within(i)) return npos;
       }
     } else if (c == '<' && next == '<' && i + 2 < n && text[i + 2] == '<') {
       // A heredoc or nowdoc, <<<NAME, <<<"NAME" or <<<'NAME' and a line
@@ -127,7 +123,7 @@ size_t PhpCodeEnd(
           break;
         }
         for (line = start; line < n && text[line] != '\n'; ++line) {
-          if (opens(line)) return npos;
+          if (opens_within(line)) return npos;
         }
         ++line;
       }
@@ -154,14 +150,44 @@ bool OpensInstruction(std::basic_string_view<Char> text, size_t at) {
   return false;
 }
 
+// One reading of a page's PHP, block after block. It reads through the
+// PHP openings in strings and comments until a block fails to end (a page
+// that PHP itself would refuse); from then on each block stops at the next
+// opening, so that no part of the page is read far more than once.
+class PhpReading {
+ public:
+  explicit PhpReading(bool through_openings = true)
+      : through_(through_openings) {}
+
+  // Where the PHP code from `from` ends: PhpCodeEnd.
+  template <typename Char, typename EndsInBackslash,
+            typename OnString = void (*)(size_t, size_t)>
+  size_t End(
+      std::basic_string_view<Char> text, size_t from,
+      const EndsInBackslash& ends_in_backslash,
+      const OnString& on_string = [](size_t, size_t) {}) {
+    const size_t end =
+        PhpCodeEnd(text, from, ends_in_backslash, through_, on_string);
+    if (end == std::basic_string_view<Char>::npos) through_ = false;
+    return end;
+  }
+
+  // Whether a block failed to end, in this reading.
+  bool failed() const { return !through_; }
+
+ private:
+  bool through_;
+};
+
 // Where the server code or instruction that opens at `at` ("<%" or "<?")
 // ends: at its "%>" or "?>", or for an instruction one position before its
 // first '>', as browsers end it (where a "?>" would begin). PHP's ends where
-// PhpCodeEnd says, else at its first "?>". text.size() when it runs to the
-// end of the text.
+// `php` reads it to end (PhpCodeEnd), else at its first "?>". text.size()
+// when it runs to the end of the text.
 template <typename Char, typename EndsInBackslash>
 size_t ServerCodeEnd(std::basic_string_view<Char> text, size_t at,
-                     const EndsInBackslash& ends_in_backslash) {
+                     const EndsInBackslash& ends_in_backslash,
+                     PhpReading& php) {
   constexpr size_t npos = std::basic_string_view<Char>::npos;
   const Char kind = text[at + 1];
   if (kind == '?' && OpensInstruction(text, at)) {
@@ -169,7 +195,7 @@ size_t ServerCodeEnd(std::basic_string_view<Char> text, size_t at,
     return close == npos ? text.size() : close - 1;
   }
   if (kind == '?' && OpensPhp(text, at)) {
-    const size_t end = PhpCodeEnd(text, at + 2, ends_in_backslash);
+    const size_t end = php.End(text, at + 2, ends_in_backslash);
     if (end != npos) return end;
   }
   for (size_t close = at + 2; (close = text.find(kind, close)) != npos;

@@ -173,6 +173,14 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<?php echo '<?xml version=\"1.0\"?>'; $s = \"头发\"; /* ?> */ $t = "
        "'it\\'s ?>'; # 头发 ?>頭髮<?php echo <<<EOT\n<a href=\"头发.htm\">it's "
        "?></a>\n  EOT;\n$u = \"許\"; $v = \"?>头发\"; ?>頭髮<?= 'open ?>頭髮"},
+      // A cache writer writes PHP out in its strings; old PHP's short tags.
+      {"PHP in PHP's strings",
+       "<?php $c = \"<?php exit; ?>\\n\"; $s = '头发'; ?>头发<?echo "
+       "\"?>头发\"; "
+       "?>头发",
+       "<?php $c = \"<?php exit; ?>\\n\"; $s = '头发'; ?>頭髮<?echo "
+       "\"?>头发\"; "
+       "?>頭髮"},
       {"attributes people read",
        "<img alt=头发 title=\"头发\" data-x=\"头发\" aria-valuetext=头发>",
        "<img alt=頭髮 title=\"頭髮\" data-x=\"头发\" aria-valuetext=頭髮>"},
