@@ -133,8 +133,9 @@ TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {
 
 TEST(RewriteCharsetTest, RewritesOnlyTheEncodingOfAnXmlDeclarationAtTheTop) {
   const Case cases[] = {
-      {"<?xml version='1.0'\n encoding = 'BIG5'?>",
-       "<?xml version='1.0'\n encoding = 'gb2312'?>"},
+      // XML parsers other than browsers' read gb2312 as GB 2312 alone.
+      {"<?xml version='1.0'\n encoding = 'BIG5'?><p><meta charset=big5>",
+       "<?xml version='1.0'\n encoding = 'gbk'?><p><meta charset=gb2312>"},
       {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"gbk\"?>",
        "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"utf-8\"?>",
        Encoding::kUtf8},

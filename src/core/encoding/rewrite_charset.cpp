@@ -124,8 +124,11 @@ std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target) {
   const std::optional<XmlEncoding> xml = FindXmlEncoding(text);
   if (!xml) return std::nullopt;
-  return DeclarationEdit{xml->name, xml->name_length,
-                         std::string(DeclaredName(target))};
+  // XML parsers other than browsers' (feed readers, libxml2, Java) read
+  // "gb2312" as GB 2312 alone, and refuse GBK's other characters.
+  return DeclarationEdit{
+      xml->name, xml->name_length,
+      std::string(target == Encoding::kGbk ? "gbk" : DeclaredName(target))};
 }
 
 void RewriteDeclarations(std::string& text, Encoding target) {
