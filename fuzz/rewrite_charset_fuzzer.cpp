@@ -67,7 +67,7 @@ void Check(std::string_view input, Encoding target) {
   CheckEdit(input, target, FindXmlEncodingEdit(input, target));
   size_t last = 0;
   for (const DeclarationEdit& edit :
-       FindServerDeclarationEdits(input, target)) {
+       FindServerDeclarationEdits(input, target, "x-fuzz")) {
     const size_t end = edit.pos + edit.length;
     FUZZ_CHECK(edit.pos >= last && end <= input.size() &&
                    IsBoundary(input, edit.pos, target) &&
@@ -78,9 +78,9 @@ void Check(std::string_view input, Encoding target) {
     last = end;
   }
   std::string once(input);
-  RewriteDeclarations(once, target);
+  RewriteDeclarations(once, target, "x-fuzz");
   std::string twice = once;
-  RewriteDeclarations(twice, target);
+  RewriteDeclarations(twice, target, "x-fuzz");
   FUZZ_CHECK(twice == once, "a second rewrite changed the text");
 }
 

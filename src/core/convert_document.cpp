@@ -114,7 +114,8 @@ Result<DocumentConversion> ConvertDocument(
       request.label_loaded_files);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
-  RewriteDeclarations(result.text, result.target);
+  RewriteDeclarations(result.text, result.target,
+                      converted->loaded_files_charset);
   result.references = converted->conversion.references;
   result.invalid_units = converted->conversion.invalid_units;
   result.as_markup = converted->as_markup;

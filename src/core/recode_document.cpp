@@ -142,6 +142,7 @@ Result<RecodedDocument> RecodeDocument(
     out.references = counts.references;
     out.invalid_units = counts.invalid_units;
     result.as_markup = as_markup;
+    if (as_markup) result.loaded_files_charset = external_charset;
     return {};
   };
   auto recode_in_parts = [&](const std::vector<size_t>& cuts, bool as_markup) {

@@ -34,6 +34,9 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
 struct RecodedDocument {
   Conversion conversion;
   bool as_markup = false;  // Converted by ConvertMarkup.
+  // The charset its tags that load files were told (RecodeMarkup's
+  // external_charset), for the tags its server code writes; empty when none.
+  std::string_view loaded_files_charset;
   // Why a document that was to be read as markup could not be (it was then
   // converted as text); std::nullopt otherwise.
   std::optional<std::string> markup_problem;

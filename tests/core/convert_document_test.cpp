@@ -140,7 +140,7 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
 // had, so each tag that names none is told it, where a browser would
 // otherwise read the file in the page's new encoding; quoted as the tag's
 // first value is, so that a tag written in a string of server code gets no
-// quote that would end the string.
+// quote that would end the string; unquoted in the tags server code writes.
 TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   const std::string head =
       "<script src=a.js></script><script src=b.js charset=utf-8></script>"
@@ -148,7 +148,10 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "</script><script src=\"f.js\"></script><script type=module "
       "src=m.js></script><!-- <script src=c.js> -->"
       "<script>var s = 1;</script><LINK REL='Alternate StyleSheet' "
-      "href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
+      "href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
+      "<?php echo \"<script src=\\\"p.js\\\"></script>\", '<link "
+      "rel=\"stylesheet\" href=\"p.css\"><script type=module src=m.js>'; "
+      "?>";
   const std::string labelled =
       "<script charset=gb2312 src=a.js></script>"
       "<script src=b.js charset=utf-8></script>"
@@ -157,7 +160,11 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "<script charset=\"gb2312\" src=\"f.js\"></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
       "<script>var s = 1;</script><LINK charset='gb2312' REL='Alternate "
-      "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>";
+      "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
+      "<?php echo \"<script charset=gb2312 src=\\\"p.js\\\"></script>\", "
+      "'<link "
+      "charset=gb2312 rel=\"stylesheet\" href=\"p.css\"><script type=module "
+      "src=m.js>'; ?>";
   const std::string page = head + "<p>头发</p>\n";
   // Converted on two threads, in parts that each hold scripts.
   std::string long_page, long_labelled;

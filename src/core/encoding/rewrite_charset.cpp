@@ -131,8 +131,10 @@ std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
       std::string(target == Encoding::kGbk ? "gbk" : DeclaredName(target))};
 }
 
-void RewriteDeclarations(std::string& text, Encoding target) {
-  ApplyAll(FindServerDeclarationEdits(text, target), text);
+void RewriteDeclarations(std::string& text, Encoding target,
+                         std::string_view loaded_files_charset) {
+  ApplyAll(FindServerDeclarationEdits(text, target, loaded_files_charset),
+           text);
   if (auto edit = FindCharsetEdit(text, target)) Apply(*edit, text);
   if (auto edit = FindXmlEncodingEdit(text, target)) Apply(*edit, text);
 }

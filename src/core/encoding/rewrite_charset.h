@@ -50,10 +50,12 @@ std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target);
 
 // Makes the declarations of `text`, which is in `target`, name `target`, in
-// place: those of its server code (FindServerDeclarationEdits), its <meta>
+// place: those of its server code (FindServerDeclarationEdits, which also
+// names `loaded_files_charset` in the tags the code writes), its <meta>
 // charset and its XML declaration. Applying it twice gives the same text as
 // once.
-void RewriteDeclarations(std::string& text, Encoding target);
+void RewriteDeclarations(std::string& text, Encoding target,
+                         std::string_view loaded_files_charset = {});
 
 // Returns `text` rewritten as RewriteDeclarations does.
 std::string RewriteCharset(std::string_view text, Encoding target);

@@ -49,10 +49,12 @@ bool IsSpace(char c) { return IsHtmlSpace(static_cast<unsigned char>(c)); }
 class ServerCode {
  public:
   ServerCode(std::string_view text, size_t begin, size_t end, Encoding target,
+             std::string_view loaded_files_charset,
              std::vector<DeclarationEdit>& edits)
       : text_(text.substr(0, end)),
         begin_(begin),
         target_(target),
+        loaded_files_charset_(loaded_files_charset),
         edits_(edits) {}
 
   void Read() {
@@ -96,6 +98,10 @@ class ServerCode {
       if (at + 5 < text_.size() && IsSpace(text_[at + 5]))
         WrittenAttribute(at + 5, "charset", /*bare=*/true);
     });
+    if (!loaded_files_charset_.empty()) {
+      Each("<script", [&](size_t at) { LoadingTag(at + 7, /*script=*/true); });
+      Each("<link", [&](size_t at) { LoadingTag(at + 5, /*script=*/false); });
+    }
     Each("codepage", [&](size_t at) {
       const bool directive =
           at >= begin_ + 3 && text_.substr(at - 3, 3) == "<%@";
@@ -112,15 +118,30 @@ class ServerCode {
   }
 
  private:
+  // Names the loaded files' charset in a <script> or <link> the code writes
+  // (`at` past its name), if it loads a script from a file (src), not a
+  // module, or a style sheet (href, stylesheet), and names none.
+  void LoadingTag(size_t at, bool script) {
+    if (at == text_.size() || !IsSpace(text_[at])) return;
+    const std::string_view ahead = text_.substr(at, kLongestTag);
+    const size_t close = ahead.find('>');
+    if (close == npos) return;
+    const std::string_view tag = ahead.substr(0, close);
+    auto has = [&](std::string_view word) {
+      return FindAscii(tag, target_, word, 0, /*ignore_case=*/true) != npos;
+    };
+    if (has("charset") || !has(script ? "src" : "href") ||
+        (script ? has("module") : !has("stylesheet")))
+      return;
+    edits_.push_back({at, 0, " charset=" + std::string(loaded_files_charset_)});
+  }
+
   // Renames the label of the first attribute `name` of a tag or declaration
   // the code writes, from `at` (past its name) to its '>': after white space
   // or ';' (a content type's "; charset="), '=' and the value, quoted as the
   // code's string needs it ('encoding="gbk"', "encoding=\"gbk\"", VBScript's
   // "encoding=""gbk"""), or bare where `bare` allows.
   void WrittenAttribute(size_t at, std::string_view name, bool bare) {
-    // A tag is short: one that does not end soon is not read far, which
-    // would take time for each of many.
-    constexpr size_t kLongestTag = 256;
     const std::string_view ahead = text_.substr(at, kLongestTag);
     const size_t close = ahead.find('>');
     const std::string_view tag =
@@ -242,12 +263,16 @@ class ServerCode {
         {at, end - at, std::string(ServerNamesOf(target_).code_page)});
   }
 
+  // A tag is short: one that does not end soon is not read far, which
+  // would take time for each of many.
+  static constexpr size_t kLongestTag = 256;
   // How far past its anchor a content type's charset may be.
   static constexpr size_t kMostAfterAnchor = 256;
 
   std::string_view text_;
   size_t begin_;
   Encoding target_;
+  std::string_view loaded_files_charset_;
   std::vector<DeclarationEdit>& edits_;
   std::vector<size_t> anchors_;
   bool anchored_ = false;
@@ -283,8 +308,9 @@ size_t FindServerOpening(std::string_view text, size_t from) {
 
 }  // namespace
 
-std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
-                                                        Encoding target) {
+std::vector<DeclarationEdit> FindServerDeclarationEdits(
+    std::string_view text, Encoding target,
+    std::string_view loaded_files_charset) {
   std::vector<DeclarationEdit> edits;
   // Whether only server code and white space came before: what the page
   // sends then begins at the next piece.
@@ -299,7 +325,7 @@ std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
     const bool instruction = OpensInstruction(text, at);
     const size_t end = ServerCodeEnd(
         text, at, [](char) { return false; }, php);  // PHP's bytes.
-    ServerCode code(text, at, end, target, edits);
+    ServerCode code(text, at, end, target, loaded_files_charset, edits);
     if (!instruction) {
       code.Read();
     } else {

@@ -41,9 +41,16 @@ namespace tovenrak::core {
 // sends: its encoding is rewritten as well. The one at the very top is the
 // page's own, left to RewriteDeclarations.
 // Anything else is left alone: a variable named charset, a database's
-// character set, a call to iconv. Applying the edits and looking again gives
-// edits that change nothing.
-std::vector<DeclarationEdit> FindServerDeclarationEdits(std::string_view text,
-                                                        Encoding target);
+// character set, a call to iconv.
+// With a `loaded_files_charset` (an encoding's label), each <script> with a
+// src and each <link> to a style sheet that the code writes without naming
+// a charset (nor "module") gets " charset=LABEL" after its name, unquoted,
+// which the quotes of no string mind: a browser reads the file it loads in
+// the page's encoding, no longer the one it was written in (RecodeMarkup
+// names it in the page's own tags).
+// Applying the edits and looking again gives edits that change nothing.
+std::vector<DeclarationEdit> FindServerDeclarationEdits(
+    std::string_view text, Encoding target,
+    std::string_view loaded_files_charset = {});
 
 }  // namespace tovenrak::core
