@@ -15,8 +15,8 @@
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
+#include "core/markup/php_strings.h"
 #include "core/markup/sentence_parts.h"
-#include "core/markup/server_code.h"
 #include "core/markup/text_batch.h"
 
 namespace tovenrak::core {
@@ -349,76 +349,9 @@ class MarkupRecoder {
     }
     scratch_.text.clear();
     DecodeSome(bytes_, from, span.end - from, source_, scratch_);
-    if (php) FixPhp(scratch_.text);
+    if (php) KeepPhpStrings(scratch_.text, source_, target_);
     if (escapes == Escapes::kReference) return to.Put(scratch_.text);
     PutCode(scratch_.text, escapes, to);
-  }
-
-  // Rewrites each block of PHP code in `code` (kept markup, a script...)
-  // so that its strings and heredocs keep their value in the target. PHP
-  // reads bytes: in a string, the last byte '\' of a character (功, 許 in Big5)
-  // escapes what follows it, which programmers undo by writing a '\'
-  // after such a character ("許\"). A character that the target writes so
-  // gets that '\' (an escaped backslash, which both kinds of string read
-  // as the byte); one that had it in the source for that reason, and no
-  // longer ends so, loses it. Nowdocs and comments are copied as they are.
-  void FixPhp(std::u32string& code) const {
-    const std::u32string_view all = code;
-    std::u32string fixed;
-    size_t copied = 0;
-    std::vector<TextSpan> strings;
-    PhpReading php;
-    for (size_t at = all.find(U"<?"); at != std::u32string_view::npos;
-         at = all.find(U"<?", at + 2)) {
-      if (!OpensPhp(all, at)) continue;
-      strings.clear();
-      const size_t end = php.End(
-          all, at + 2, [&](char32_t c) { return EndsInBackslash(c, source_); },
-          [&](size_t from, size_t to) {
-            strings.push_back({from, to});
-          });
-      for (const TextSpan& string : strings) {
-        fixed.append(all.substr(copied, string.begin - copied));
-        // Its closing quote may follow: nothing escapes that quote, or
-        // the string would not end there.
-        size_t i = string.begin;
-        for (; i < string.end; ++i) i = FixStringCharacter(all, i, fixed);
-        copied = i;
-      }
-      // A block left open ends nothing: its strings read before it gave up
-      // are as above, and the reading goes on at the next "<?".
-      if (end == std::u32string_view::npos) continue;
-      at = end;
-    }
-    if (copied == 0) return;
-    fixed.append(all.substr(copied));
-    code = std::move(fixed);
-  }
-
-  // Writes the character at `i` of a PHP string, and what it escapes;
-  // returns the last position taken. A '\' escapes the byte after it: an
-  // ASCII character, or the first byte of another, which it leaves as it
-  // is.
-  size_t FixStringCharacter(std::u32string_view code, size_t i,
-                            std::u32string& fixed) const {
-    const char32_t d = code[i];
-    fixed += d;
-    const bool ascii_next = i + 1 < code.size() && code[i + 1] < 0x80;
-    if (d < 0x80) {
-      if (d == '\\' && ascii_next) fixed += code[++i];
-      return i;
-    }
-    const bool was = EndsInBackslash(d, source_);
-    const bool is = EndsInBackslash(d, target_);
-    if (was && ascii_next) {
-      // What 許's last byte escaped: a '\' put there to undo that goes
-      // where the target writes 許 without such a byte.
-      const char32_t escaped = code[++i];
-      if (escaped != '\\' || is) fixed += escaped;
-    } else if (!was && is && ascii_next) {
-      fixed += U'\\';
-    }
-    return i;
   }
 
   // Writes the contents of a script or a style sheet: a character that the
@@ -559,7 +492,7 @@ class MarkupRecoder {
   const ScriptConversion how_;
   const std::string_view bytes_;
   const Encoding source_, target_;
-  // Whether PHP's strings need care (FixPhp): in a new encoding, a
+  // Whether PHP's strings need care (KeepPhpStrings): in a new encoding, a
   // character may gain or lose a last byte '\'.
   const bool php_strings_ = source_ != target_;
   const size_t enough_;
