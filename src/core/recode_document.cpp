@@ -8,6 +8,7 @@
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
+#include "core/markup/php_strings.h"
 #include "core/markup/server_code.h"
 #include "core/recode_in_parts.h"
 
@@ -117,6 +118,57 @@ bool HoldsPhp(std::string_view text) {
   return false;
 }
 
+// Code points [begin, end) of a decoded text.
+struct PointRange {
+  size_t begin, end;
+};
+
+// Appends `text` converted as Recode converts it, but for its PHP blocks,
+// which are kept, as in markup, and re-encoded so that their strings keep
+// their value (KeepPhpStrings); notes where they lie in the decoded text.
+Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
+                        Encoding source, Encoding target,
+                        std::optional<ScriptConversion> how, std::string& out,
+                        EncodeCounts& counts, std::vector<PointRange>& kept) {
+  PhpReading php;
+  DecodedText decoded;
+  size_t from = 0;    // Where the text not written yet begins...
+  size_t points = 0;  // ...and how many code points come before it.
+  auto count_to = [&](size_t end) {
+    for (size_t at = std::max(from, ByteOrderMarkLength(text, source));
+         at < end;) {
+      decoded.text.clear();
+      at = DecodeSome(text, at, end - at, source, decoded);
+      points += decoded.text.size();
+    }
+  };
+  for (size_t at = text.find("<?"); at != std::string_view::npos;
+       at = text.find("<?", at)) {
+    if (!OpensPhp(text, at)) {
+      at += 2;
+      continue;
+    }
+    // PHP reads the bytes.
+    const size_t close = ServerCodeEnd(
+        text, at, [](char) { return false; }, php);
+    const size_t end = std::min(close + 2, text.size());
+    if (Status done = converter.RecodeInto(text.substr(from, at - from), source,
+                                           target, how, out, counts);
+        !done)
+      return done;
+    count_to(at);
+    decoded.text.clear();
+    DecodeSome(text, at, end - at, source, decoded);
+    kept.push_back({points, points + decoded.text.size()});
+    points += decoded.text.size();
+    KeepPhpStrings(decoded.text, source, target);
+    Encode(decoded.text, target, out, counts);
+    from = at = end;
+  }
+  return converter.RecodeInto(text.substr(from), source, target, how, out,
+                              counts);
+}
+
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(
@@ -198,24 +250,43 @@ Result<RecodedDocument> RecodeDocument(
       return NoMemoryToConvert(text.size(), "bytes");
     }
   }
-  if (in_parts && how && !converter.KeysHoldWhiteSpace()) {
+  // A page of PHP that cannot be read as markup is converted as text, but
+  // for its PHP, kept as markup keeps it: converted as it stands, a string
+  // of it could escape its own quote in the new encoding.
+  std::vector<PointRange> kept;
+  if (result.markup_problem && source != target && HoldsPhp(text)) {
     try {
-      if (const std::vector<size_t> cuts = TextCuts(text, source);
-          !cuts.empty()) {
-        if (Status done = recode_in_parts(cuts, /*as_markup=*/false); !done)
-          return done.error();
-        return result;
-      }
+      if (Status done = recode_into(/*as_markup=*/false,
+                                    [&](EncodeCounts& counts) {
+                                      return RecodeKeepingPhp(
+                                          converter, text, source, target, how,
+                                          out.text, counts, kept);
+                                    });
+          !done)
+        return done.error();
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "bytes");
     }
+  } else {
+    if (in_parts && how && !converter.KeysHoldWhiteSpace()) {
+      try {
+        if (const std::vector<size_t> cuts = TextCuts(text, source);
+            !cuts.empty()) {
+          if (Status done = recode_in_parts(cuts, /*as_markup=*/false); !done)
+            return done.error();
+          return result;
+        }
+      } catch (const std::bad_alloc&) {
+        return NoMemoryToConvert(text.size(), "bytes");
+      }
+    }
+    // Looking for the points below decodes the text again.
+    Result<Conversion> recoded =
+        converter.Recode(text, source, target, how,
+                         points ? std::function<void(size_t)>() : consumed);
+    if (!recoded) return recoded.error();
+    result.conversion = std::move(*recoded);
   }
-  // Looking for the points below decodes the text again.
-  Result<Conversion> recoded =
-      converter.Recode(text, source, target, how,
-                       points ? std::function<void(size_t)>() : consumed);
-  if (!recoded) return recoded.error();
-  result.conversion = std::move(*recoded);
   if (points) {
     // The same text Recode converted in pieces; its pieces are cut where
     // converting them apart gives what converting the whole does.
@@ -228,6 +299,15 @@ Result<RecodedDocument> RecodeDocument(
                    "not enough memory to look for ambiguities in a text of " +
                        std::to_string(text.size()) + " bytes"};
     }
+    // None where the text was kept.
+    std::erase_if(*points, [&](const AmbiguityPoint& point) {
+      const auto after =
+          std::upper_bound(kept.begin(), kept.end(), point.index,
+                           [](size_t index, const PointRange& range) {
+                             return index < range.begin;
+                           });
+      return after != kept.begin() && point.index < std::prev(after)->end;
+    });
   }
   return result;
 }

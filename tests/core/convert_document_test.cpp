@@ -236,6 +236,14 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
        "<?xml?><p>成功</p>",
        "<?xml?><p>成功</p>",
        false},
+      // One that cannot be read as markup is converted as text, but for
+      // its PHP, kept as markup keeps it.
+      {kBig5, {.to = kGbk}, big5_php + "<!-- 許", fixed + "许<!-- 许", false},
+      {kGbk,
+       {.to = kBig5, .find_ambiguities = true},
+       "<?php $s = \"发\"; $t = \"成功\"; ?>发<!-- ",
+       "<?php $s = \"&#21457;\"; $t = \"成功\\\"; ?>發<!-- ",
+       false},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
@@ -247,6 +255,13 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
     EXPECT_EQ(Decode(out->text, out->target).text,
               Decode(c.expected, kUtf8).text);
     EXPECT_EQ(out->as_markup, c.as_markup);
+    // No doubtful place is listed in code that is kept.
+    if (c.request.find_ambiguities) {
+      ASSERT_EQ(out->points.size(), 1u);
+      EXPECT_EQ(
+          out->points[0].index,
+          Decode(c.input.substr(0, c.input.find("?>") + 2), kUtf8).text.size());
+    }
   }
 }
 
