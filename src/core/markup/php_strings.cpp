@@ -53,7 +53,9 @@ void KeepPhpStrings(std::u32string& code, Encoding source, Encoding target) {
     strings.clear();
     const size_t end = php.End(
         all, at + 2, [&](char32_t c) { return EndsInBackslash(c, source); },
-        [&](size_t from, size_t to) { strings.push_back({from, to}); });
+        [&](size_t from, size_t to) {
+          strings.push_back({from, to});
+        });
     for (const Span& string : strings) {
       fixed.append(all.substr(copied, string.begin - copied));
       // Its closing quote may follow: nothing escapes that quote, or the
