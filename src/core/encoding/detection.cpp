@@ -157,7 +157,10 @@ Profile ProfileOf(std::string_view bytes, bool declared_utf8) {
 }
 
 bool HasNonAscii(const Profile& p) {
-  return p.utf8_sequences + p.utf8_malformed > 0;
+  // A byte cut short at the end counts, as it would with more after it.
+  return p.utf8_sequences + p.utf8_malformed + p.pairs + p.lone_bytes +
+             p.four_byte >
+         0;
 }
 
 // Valid UTF-8 with some non-ASCII: a stray malformed byte is forgiven among
