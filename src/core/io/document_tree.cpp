@@ -88,8 +88,8 @@ char Lower(char c) {
 
 const std::vector<std::string>& DocumentExtensions() {
   static const std::vector<std::string> kExtensions = {
-      "htm", "html", "shtml", "xhtml", "asp",  "aspx",
-      "jsp", "php",  "xml",   "rss",   "atom", "txt"};
+      "htm", "html", "shtml", "xhtml", "asp", "aspx", "jsp",
+      "php", "inc",  "tpl",   "xml",   "rss", "atom", "txt"};
   return kExtensions;
 }
 

@@ -8,9 +8,10 @@ namespace tovenrak::core {
 
 namespace {
 
+// Include files and templates (.inc, .tpl) are pieces of server pages.
 constexpr std::string_view kMarkupExtensions[] = {
-    "htm", "html", "shtml", "xhtml", "asp", "aspx",
-    "jsp", "php",  "xml",   "rss",   "atom"};
+    "htm", "html", "shtml", "xhtml", "asp", "aspx", "jsp",
+    "php", "inc",  "tpl",   "xml",   "rss", "atom"};
 
 }  // namespace
 

@@ -441,6 +441,7 @@ TEST_F(ConvertMarkupTest, BrokenMarkupIsReadAsBrowsersReadIt) {
 TEST(LooksLikeMarkupTest, ByNameOrFirstCharacter) {
   EXPECT_TRUE(LooksLikeMarkup("dir.txt/A.HTM", U"头发"));
   EXPECT_TRUE(LooksLikeMarkup("feed.atom", U""));
+  EXPECT_TRUE(LooksLikeMarkup("header.tpl", U"{include file=\"a.tpl\"}"));
   EXPECT_TRUE(LooksLikeMarkup("notes.txt", U"\uFEFF \r\n<p>"));
   EXPECT_FALSE(LooksLikeMarkup("notes.txt", U"头发 <p>"));
   EXPECT_FALSE(LooksLikeMarkup("html", U""));
