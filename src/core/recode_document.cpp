@@ -125,20 +125,22 @@ struct PointRange {
 
 // Appends `text` converted as Recode converts it, but for its PHP blocks,
 // which are kept, as in markup, and re-encoded so that their strings keep
-// their value (KeepPhpStrings); notes where they lie in the decoded text.
+// their value (PutKeepingPhpStrings); notes where they lie in the decoded
+// text.
 Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
                         Encoding source, Encoding target,
                         std::optional<ScriptConversion> how, std::string& out,
                         EncodeCounts& counts, std::vector<PointRange>& kept) {
   PhpReading php;
   DecodedText decoded;
-  size_t from = 0;    // Where the text not written yet begins...
-  size_t points = 0;  // ...and how many code points come before it.
+  size_t from = 0;  // Where the text not written yet begins.
+  // The bytes whose code points are counted, and how many those are.
+  size_t counted = ByteOrderMarkLength(text, source), points = 0;
   auto count_to = [&](size_t end) {
-    for (size_t at = std::max(from, ByteOrderMarkLength(text, source));
-         at < end;) {
+    while (counted < end) {
       decoded.text.clear();
-      at = DecodeSome(text, at, end - at, source, decoded);
+      counted = DecodeSome(text, counted, std::min(end - counted, kPartBytes),
+                           source, decoded);
       points += decoded.text.size();
     }
   };
@@ -157,12 +159,12 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
         !done)
       return done;
     count_to(at);
-    decoded.text.clear();
-    DecodeSome(text, at, end - at, source, decoded);
-    kept.push_back({points, points + decoded.text.size()});
-    points += decoded.text.size();
-    KeepPhpStrings(decoded.text, source, target);
-    Encode(decoded.text, target, out, counts);
+    const size_t kept_from = points;
+    count_to(end);
+    kept.push_back({kept_from, points});
+    PutKeepingPhpStrings(
+        text.substr(at, end - at), source, target,
+        [&](std::u32string_view piece) { Encode(piece, target, out, counts); });
     from = at = end;
   }
   return converter.RecodeInto(text.substr(from), source, target, how, out,

@@ -1,7 +1,6 @@
 #include "core/markup/php_strings.h"
 
-#include <string_view>
-#include <vector>
+#include <algorithm>
 
 #include "core/encoding/codec.h"
 #include "core/markup/server_code.h"
@@ -10,69 +9,115 @@ namespace tovenrak::core {
 
 namespace {
 
-// Writes the character at `i` of a PHP string, and what it escapes, to
-// `fixed`; returns the last position taken. A '\' escapes the byte after
-// it: an ASCII character, or the first byte of another, which it leaves as
-// it is.
-size_t KeepStringCharacter(std::u32string_view code, size_t i, Encoding source,
-                           Encoding target, std::u32string& fixed) {
-  const char32_t d = code[i];
-  fixed += d;
-  const bool ascii_next = i + 1 < code.size() && code[i + 1] < 0x80;
-  if (d < 0x80) {
-    if (d == '\\' && ascii_next) fixed += code[++i];
-    return i;
+// Bytes decoded at a time, and code points handed on at a time.
+constexpr size_t kPiece = 4096;
+
+class PhpStringsWriter {
+ public:
+  PhpStringsWriter(std::string_view bytes, Encoding source, Encoding target,
+                   const std::function<void(std::u32string_view)>& put)
+      : bytes_(bytes), source_(source), target_(target), put_(put) {}
+
+  void Write() {
+    PhpReading php;
+    for (size_t at = bytes_.find("<?"); at != std::string_view::npos;
+         at = bytes_.find("<?", at + 2)) {
+      if (!OpensPhp(bytes_, at)) continue;
+      const size_t end = php.End(
+          bytes_, at + 2, [](char) { return false; },  // PHP reads bytes.
+          [&](size_t from, size_t to) {
+            Kept(from);
+            String(from, to);
+          });
+      // A block left open ends nothing: its strings read before it gave up
+      // are as above, and the reading goes on at the next "<?".
+      if (end == std::string_view::npos) continue;
+      at = end;
+    }
+    Kept(bytes_.size());
+    Flush();
   }
-  const bool was = EndsInBackslash(d, source);
-  const bool is = EndsInBackslash(d, target);
-  if (was && ascii_next) {
-    // What 許's last byte escaped: a '\' put there to undo that goes
-    // where the target writes 許 without such a byte.
-    const char32_t escaped = code[++i];
-    if (escaped != '\\' || is) fixed += escaped;
-  } else if (!was && is && ascii_next) {
-    fixed += U'\\';
+
+ private:
+  bool IsAscii(size_t at) const {
+    return at < bytes_.size() && static_cast<unsigned char>(bytes_[at]) < 0x80;
   }
-  return i;
-}
+
+  void Emit(char32_t c) {
+    out_ += c;
+    if (out_.size() >= kPiece) Flush();
+  }
+
+  void Flush() {
+    if (out_.empty()) return;
+    put_(out_);
+    out_.clear();
+  }
+
+  // Hands on bytes_[written_, to) as they decode.
+  void Kept(size_t to) {
+    if (written_ >= to) return;
+    Flush();
+    while (written_ < to) {
+      kept_.text.clear();
+      written_ = DecodeSome(bytes_, written_, std::min(kPiece, to - written_),
+                            source_, kept_);
+      put_(kept_.text);
+    }
+  }
+
+  // Hands on the contents of a string, bytes_[from, to), a unit at a time,
+  // each with what it escapes. A '\' escapes the byte after it: an ASCII
+  // character, or the first byte of another, which is then read on its own.
+  // The closing quote follows `to`: nothing escapes it, or the string would
+  // not end there.
+  void String(size_t from, size_t to) {
+    for (size_t at = from; at < to;) {
+      const size_t next = at + UnitLengthIn(bytes_, at, source_);
+      const bool ascii_next = IsAscii(next);
+      if (next == at + 1 && IsAscii(at)) {
+        Emit(static_cast<unsigned char>(bytes_[at]));
+        if (bytes_[at] == '\\' && ascii_next && next < to) {
+          Emit(static_cast<unsigned char>(bytes_[next]));
+          at = next + 1;
+        } else {
+          at = next;
+        }
+        continue;
+      }
+      unit_.text.clear();
+      DecodeSome(bytes_, at, next - at, source_, unit_);
+      for (const char32_t c : unit_.text) Emit(c);
+      const bool was = bytes_[next - 1] == '\\';
+      const bool is = EndsInBackslash(unit_.text.back(), target_);
+      at = next;
+      if (was && ascii_next && next < to) {
+        // What 許's last byte escaped: a '\' put there to undo that goes
+        // where the target writes 許 without such a byte.
+        if (bytes_[next] != '\\' || is)
+          Emit(static_cast<unsigned char>(bytes_[next]));
+        at = next + 1;
+      } else if (!was && is && ascii_next) {
+        Emit(U'\\');
+      }
+    }
+    written_ = to;
+  }
+
+  std::string_view bytes_;
+  Encoding source_, target_;
+  const std::function<void(std::u32string_view)>& put_;
+  size_t written_ = 0;  // Bytes handed on.
+  std::u32string out_;  // Code points not handed on yet.
+  DecodedText kept_, unit_;
+};
 
 }  // namespace
 
-void KeepPhpStrings(std::u32string& code, Encoding source, Encoding target) {
-  const std::u32string_view all = code;
-  std::u32string fixed;
-  size_t copied = 0;
-  struct Span {
-    size_t begin, end;
-  };
-  std::vector<Span> strings;
-  PhpReading php;
-  for (size_t at = all.find(U"<?"); at != std::u32string_view::npos;
-       at = all.find(U"<?", at + 2)) {
-    if (!OpensPhp(all, at)) continue;
-    strings.clear();
-    const size_t end = php.End(
-        all, at + 2, [&](char32_t c) { return EndsInBackslash(c, source); },
-        [&](size_t from, size_t to) {
-          strings.push_back({from, to});
-        });
-    for (const Span& string : strings) {
-      fixed.append(all.substr(copied, string.begin - copied));
-      // Its closing quote may follow: nothing escapes that quote, or the
-      // string would not end there.
-      size_t i = string.begin;
-      for (; i < string.end; ++i)
-        i = KeepStringCharacter(all, i, source, target, fixed);
-      copied = i;
-    }
-    // A block left open ends nothing: its strings read before it gave up
-    // are as above, and the reading goes on at the next "<?".
-    if (end == std::u32string_view::npos) continue;
-    at = end;
-  }
-  if (copied == 0) return;
-  fixed.append(all.substr(copied));
-  code = std::move(fixed);
+void PutKeepingPhpStrings(std::string_view bytes, Encoding source,
+                          Encoding target,
+                          const std::function<void(std::u32string_view)>& put) {
+  PhpStringsWriter(bytes, source, target, put).Write();
 }
 
 }  // namespace tovenrak::core

@@ -6,20 +6,25 @@
 
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include "core/encoding/encoding.h"
 
 namespace tovenrak::core {
 
-// Rewrites each block of PHP code in `code` (decoded from `source`: a kept
-// piece of a page, a script, a whole page) so that its strings and heredocs
-// keep their value once `code` is written in `target`: a character that
-// `target` writes with a last byte '\' gets a '\' after it (an escaped
-// backslash, which both kinds of string read as that byte); one that had
-// such a '\' in `source` for that reason, and no longer ends so, loses it.
-// Nowdocs, comments and the code around strings are kept as they are; the
-// blocks are read as PHP reads them (PhpReading).
-void KeepPhpStrings(std::u32string& code, Encoding source, Encoding target);
+// Hands `put` the code points of `bytes` (in `source`: a kept piece of a
+// page, a script, a block of PHP) a few thousand at a time, each block of
+// PHP code in them rewritten so that its strings and heredocs keep their
+// value once written in `target`: a character that `target` writes with a
+// last byte '\' gets a '\' after it (an escaped backslash, which both kinds
+// of string read as that byte); one that had such a '\' in `source` for
+// that reason, and no longer ends so, loses it. Nowdocs, comments and the
+// code around strings are handed on as they are; the blocks are read as PHP
+// reads them (PhpReading), from their bytes.
+void PutKeepingPhpStrings(std::string_view bytes, Encoding source,
+                          Encoding target,
+                          const std::function<void(std::u32string_view)>& put);
 
 }  // namespace tovenrak::core

@@ -348,9 +348,19 @@ class MarkupRecoder {
       return;
     }
     scratch_.text.clear();
-    DecodeSome(bytes_, from, span.end - from, source_, scratch_);
-    if (php) KeepPhpStrings(scratch_.text, source_, target_);
-    if (escapes == Escapes::kReference) return to.Put(scratch_.text);
+    const std::string_view bytes = bytes_.substr(from, span.end - from);
+    if (php && escapes == Escapes::kReference) {
+      return PutKeepingPhpStrings(
+          bytes, source_, target_,
+          [&](std::u32string_view piece) { to.Put(piece); });
+    }
+    if (php) {
+      PutKeepingPhpStrings(
+          bytes, source_, target_,
+          [&](std::u32string_view piece) { scratch_.text.append(piece); });
+    } else {
+      DecodeSome(bytes_, from, span.end - from, source_, scratch_);
+    }
     PutCode(scratch_.text, escapes, to);
   }
 
@@ -492,7 +502,8 @@ class MarkupRecoder {
   const ScriptConversion how_;
   const std::string_view bytes_;
   const Encoding source_, target_;
-  // Whether PHP's strings need care (KeepPhpStrings): in a new encoding, a
+  // Whether PHP's strings need care (PutKeepingPhpStrings): in a new
+  // encoding, a
   // character may gain or lose a last byte '\'.
   const bool php_strings_ = source_ != target_;
   const size_t enough_;
