@@ -229,11 +229,11 @@ TEST(RewriteCharsetTest, RewritesWhatServerCodeDeclares) {
       {"<?php echo '<meta http-equiv=\"Content-Type\" content=\"text/html; "
        "charset=gb2312\">'; echo \"<META charset=\\\"GBK\\\">\"; echo "
        "'<meta charset=gbk><meta name=a content=\"charset\">'; ?><% "
-       "Response.Write \"<meta charset=\"\"gb2312\"\">\" %>",
+       "Response.Write \"<meta charset=\"\" gb2312 \"\">\" %>",
        "<?php echo '<meta http-equiv=\"Content-Type\" content=\"text/html; "
        "charset=big5\">'; echo \"<META charset=\\\"Big5\\\">\"; echo "
        "'<meta charset=big5><meta name=a content=\"charset\">'; ?><% "
-       "Response.Write \"<meta charset=\"\"big5\"\">\" %>",
+       "Response.Write \"<meta charset=\"\" big5 \"\">\" %>",
        Encoding::kBig5},
       {"<script>s = '<?xml version=\"1.0\" encoding=\"gbk\"?>';</script>",
        "<script>s = '<?xml version=\"1.0\" encoding=\"gbk\"?>';</script>",

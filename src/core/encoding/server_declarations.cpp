@@ -160,6 +160,8 @@ class ServerCode {
              (tag[value] == '"' || tag[value] == '\'' || tag[value] == '\\');
            ++quotes)
         ++value;
+      // Browsers take the label without the white space around it.
+      while (value < tag.size() && IsSpace(tag[value])) ++value;
       if (quotes != 0 || bare) Label(value);
       return;
     }
