@@ -4,7 +4,8 @@
     python3 bench/cli_memory.py [--build build] [--work DIR] [--heavy]
 
 Cases: one line of 100 MiB of GB markup (no line break anywhere), 100 MiB of
-one phrase-dependent character, a sparse
+one phrase-dependent character, 100 MiB of PHP blocks and one PHP block of
+100 MiB (their strings rewritten for Big5), a sparse
 file just over the size limit (refused without being read), and with
 --heavy 1 GiB files of one repeated byte (ASCII, invalid 0xFF, and 0xA4
 pairs that convert). Prints, per case, the exit status, whether the output
@@ -69,6 +70,20 @@ def main():
     cases.append(("100 MiB of one phrase-dependent character", one,
                   lambda: write_repeated(one, b"\xB7\xA2", size_one),
                   size_one))
+    # PHP, whose strings are rewritten as they are read: 功 ends in a byte
+    # '\\' in Big5, so each string of a GB page going to Big5 gains one.
+    blocks = os.path.join(work, "blocks.php")
+    block = '<?php $a="成功"; ?>\n'.encode("gbk")
+    size_blocks = 100 * MIB // len(block) * len(block)
+    cases.append(("100 MiB of PHP blocks", blocks,
+                  lambda: write_repeated(blocks, block, size_blocks),
+                  size_blocks + size_blocks // len(block)))
+    array = os.path.join(work, "array.php")
+    php_head, item = b"<?php $d = array(\n", '"成功",\n'.encode("gbk")
+    size_array = len(php_head) + 100 * MIB // len(item) * len(item)
+    cases.append(("one PHP block of 100 MiB", array,
+                  lambda: write_repeated(array, item, size_array, php_head),
+                  size_array + (size_array - len(php_head)) // len(item)))
     huge = os.path.join(work, "huge.htm")
 
     def make_huge():

@@ -162,9 +162,10 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
     const size_t kept_from = points;
     count_to(end);
     kept.push_back({kept_from, points});
-    PutKeepingPhpStrings(
-        text.substr(at, end - at), source, target,
-        [&](std::u32string_view piece) { Encode(piece, target, out, counts); });
+    PutKeepingPhpStrings(text.substr(at, end - at), source, target,
+                         [&](std::u32string_view piece, size_t) {
+                           Encode(piece, target, out, counts);
+                         });
     from = at = end;
   }
   return converter.RecodeInto(text.substr(from), source, target, how, out,
@@ -190,7 +191,12 @@ Result<RecodedDocument> RecodeDocument(
   // Converts into the result's text, with room made for it, as `recode`
   // does, and takes its counts.
   auto recode_into = [&](bool as_markup, const auto& recode) -> Status {
-    ReserveLarge(out.text, EncodedRoom(text.size(), source, target));
+    // A page's PHP strings may gain a '\' for each character written in
+    // Big5 or GBK. Room is reserved, not touched: a text that outgrew it
+    // would move, and be held twice meanwhile.
+    const bool php_may_grow = target != Encoding::kUtf8 && source != target;
+    ReserveLarge(out.text, EncodedRoom(text.size(), source, target) +
+                               (php_may_grow ? text.size() / 2 : 0));
     EncodeCounts counts;
     if (Status done = recode(counts); !done) return done;
     out.references = counts.references;

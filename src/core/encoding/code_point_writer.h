@@ -196,10 +196,13 @@ class StringAppender {
  private:
   void Grow(size_t more) {
     const size_t used = static_cast<size_t>(o_ - out_.data());
+    const size_t needed = used + more + kSlack;
     // The string's own capacity grows geometrically; growing the part in use
-    // by an eighth keeps a near miss of `expected` from doubling the string.
-    out_.resize(used + more + std::max(kSlack, (out_.size() - start_) / 8) +
-                kSlack);
+    // by an eighth keeps a near miss of `expected` from doubling the string,
+    // and room reserved beforehand is used up before the string moves.
+    size_t size = needed + std::max(kSlack, (out_.size() - start_) / 8);
+    if (needed <= out_.capacity()) size = std::min(size, out_.capacity());
+    out_.resize(size);
     o_ = out_.data() + used;
     end_ = out_.data() + out_.size();
   }

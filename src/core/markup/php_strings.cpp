@@ -15,7 +15,7 @@ constexpr size_t kPiece = 4096;
 class PhpStringsWriter {
  public:
   PhpStringsWriter(std::string_view bytes, Encoding source, Encoding target,
-                   const std::function<void(std::u32string_view)>& put)
+                   const std::function<void(std::u32string_view, size_t)>& put)
       : bytes_(bytes), source_(source), target_(target), put_(put) {}
 
   void Write() {
@@ -50,7 +50,7 @@ class PhpStringsWriter {
 
   void Flush() {
     if (out_.empty()) return;
-    put_(out_);
+    put_(out_, written_);
     out_.clear();
   }
 
@@ -62,7 +62,7 @@ class PhpStringsWriter {
       kept_.text.clear();
       written_ = DecodeSome(bytes_, written_, std::min(kPiece, to - written_),
                             source_, kept_);
-      put_(kept_.text);
+      put_(kept_.text, written_);
     }
   }
 
@@ -106,7 +106,7 @@ class PhpStringsWriter {
 
   std::string_view bytes_;
   Encoding source_, target_;
-  const std::function<void(std::u32string_view)>& put_;
+  const std::function<void(std::u32string_view, size_t)>& put_;
   size_t written_ = 0;  // Bytes handed on.
   std::u32string out_;  // Code points not handed on yet.
   DecodedText kept_, unit_;
@@ -114,9 +114,9 @@ class PhpStringsWriter {
 
 }  // namespace
 
-void PutKeepingPhpStrings(std::string_view bytes, Encoding source,
-                          Encoding target,
-                          const std::function<void(std::u32string_view)>& put) {
+void PutKeepingPhpStrings(
+    std::string_view bytes, Encoding source, Encoding target,
+    const std::function<void(std::u32string_view, size_t)>& put) {
   PhpStringsWriter(bytes, source, target, put).Write();
 }
 

@@ -15,7 +15,8 @@
 namespace tovenrak::core {
 
 // Hands `put` the code points of `bytes` (in `source`: a kept piece of a
-// page, a script, a block of PHP) a few thousand at a time, each block of
+// page, a script, a block of PHP) a few thousand at a time, with how many
+// bytes of `bytes` are then handed on and never read again, each block of
 // PHP code in them rewritten so that its strings and heredocs keep their
 // value once written in `target`: a character that `target` writes with a
 // last byte '\' gets a '\' after it (an escaped backslash, which both kinds
@@ -23,8 +24,8 @@ namespace tovenrak::core {
 // that reason, and no longer ends so, loses it. Nowdocs, comments and the
 // code around strings are handed on as they are; the blocks are read as PHP
 // reads them (PhpReading), from their bytes.
-void PutKeepingPhpStrings(std::string_view bytes, Encoding source,
-                          Encoding target,
-                          const std::function<void(std::u32string_view)>& put);
+void PutKeepingPhpStrings(
+    std::string_view bytes, Encoding source, Encoding target,
+    const std::function<void(std::u32string_view, size_t)>& put);
 
 }  // namespace tovenrak::core

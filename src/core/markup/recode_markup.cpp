@@ -350,14 +350,20 @@ class MarkupRecoder {
     scratch_.text.clear();
     const std::string_view bytes = bytes_.substr(from, span.end - from);
     if (php && escapes == Escapes::kReference) {
+      // Nothing before the piece handed on is read again: a page of
+      // megabytes of PHP gives its bytes back as they are written.
       return PutKeepingPhpStrings(
           bytes, source_, target_,
-          [&](std::u32string_view piece) { to.Put(piece); });
+          [&](std::u32string_view piece, size_t handed) {
+            to.Put(piece);
+            if (consumed_) consumed_(from + handed);
+          });
     }
     if (php) {
-      PutKeepingPhpStrings(
-          bytes, source_, target_,
-          [&](std::u32string_view piece) { scratch_.text.append(piece); });
+      PutKeepingPhpStrings(bytes, source_, target_,
+                           [&](std::u32string_view piece, size_t) {
+                             scratch_.text.append(piece);
+                           });
     } else {
       DecodeSome(bytes_, from, span.end - from, source_, scratch_);
     }
@@ -451,8 +457,12 @@ class MarkupRecoder {
   Status Write() {
     if (Status done = lane_.Convert(converter_, how_); !done) return done;
     if (Status done = markup_.Prepare(); !done) return done;
+    // Room made is filled at once: kept bytes of megabytes (a page of
+    // server code) get theirs as they are written.
     TextEncoder to(target_, out_, counts_,
-                   EncodedRoom(covered_ - written_, source_, target_) + 64);
+                   std::min(EncodedRoom(covered_ - written_, source_, target_),
+                            kKeptPiece) +
+                       64);
     written_ = covered_;
     auto encode = [&](std::u32string_view text) { to.Put(text); };
     for (const Segment& s : segments_) {
