@@ -151,7 +151,7 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
       "<?php echo \"<script src=\\\"p.js\\\"></script>\", '<link "
       "rel=\"stylesheet\" href=\"p.css\"><script type=module src=m.js>'; "
-      "?>";
+      "preg_match('/<script src=\"([^\"]+)\">/', $h); ?>";
   const std::string labelled =
       "<script charset=gb2312 src=a.js></script>"
       "<script src=b.js charset=utf-8></script>"
@@ -164,7 +164,7 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "<?php echo \"<script charset=gb2312 src=\\\"p.js\\\"></script>\", "
       "'<link "
       "charset=gb2312 rel=\"stylesheet\" href=\"p.css\"><script type=module "
-      "src=m.js>'; ?>";
+      "src=m.js>'; preg_match('/<script src=\"([^\"]+)\">/', $h); ?>";
   const std::string page = head + "<p>头发</p>\n";
   // Converted on two threads, in parts that each hold scripts.
   std::string long_page, long_labelled;

@@ -133,6 +133,10 @@ class ServerCode {
     if (has("charset") || !has(script ? "src" : "href") ||
         (script ? has("module") : !has("stylesheet")))
       return;
+    // A pattern that code reads pages with loads nothing:
+    // preg_match('/<script src="([^"]+)"/', $page).
+    for (const std::string_view pattern : {"([", "[^", ".*", ".+", "\\s"})
+      if (has(pattern)) return;
     edits_.push_back({at, 0, " charset=" + std::string(loaded_files_charset_)});
   }
 
