@@ -214,6 +214,12 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
   } cases[] = {
       {kBig5, {.to = kUtf8}, big5_php, fixed + "許", true},
       {kBig5, {.to = kGb18030}, big5_php, fixed + "許", true},
+      // The quote or '$' that 許's last byte escaped gets a '\' of its own.
+      {kBig5,
+       {.to = kUtf8},
+       "<?php $s = \"許\"\"; $t = \"許$x\"; ?>",
+       "<?php $s = \"許\\\"\"; $t = \"許\\$x\"; ?>",
+       true},
       {kBig5, {.to = kGbk}, big5_php, fixed + "许", true},
       {kBig5,
        {.to = kUtf8, .script = ScriptChoice::kSimplified},

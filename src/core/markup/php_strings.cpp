@@ -72,7 +72,15 @@ class PhpStringsWriter {
   // The closing quote follows `to`: nothing escapes it, or the string would
   // not end there.
   void String(size_t from, size_t to) {
-    for (size_t at = from; at < to;) {
+    // What a '\' escapes that needs one of its own where a character no
+    // longer ends in it: the string's quote, and in a string that reads
+    // variables, '$'.
+    const char before = bytes_[from - 1];  // A heredoc's line feed.
+    const char quote = before == '"' || before == '\'' ? before : '\0';
+    auto needs_escape = [&](char c) {
+      return c == quote || (quote != '\'' && c == '$');
+    };
+    for (size_t at = from; at < to; written_ = at) {
       const size_t next = at + UnitLengthIn(bytes_, at, source_);
       const bool ascii_next = IsAscii(next);
       if (next == at + 1 && IsAscii(at)) {
@@ -89,13 +97,18 @@ class PhpStringsWriter {
       DecodeSome(bytes_, at, next - at, source_, unit_);
       for (const char32_t c : unit_.text) Emit(c);
       const bool was = bytes_[next - 1] == '\\';
-      const bool is = EndsInBackslash(unit_.text.back(), target_);
+      // Bytes that are no character pass as they are, their '\' with them.
+      const bool is = IsPlaceholder(unit_.text.back())
+                          ? was
+                          : EndsInBackslash(unit_.text.back(), target_);
       at = next;
       if (was && ascii_next && next < to) {
         // What 許's last byte escaped: a '\' put there to undo that goes
-        // where the target writes 許 without such a byte.
-        if (bytes_[next] != '\\' || is)
-          Emit(static_cast<unsigned char>(bytes_[next]));
+        // where the target writes 許 without such a byte, and a quote or
+        // '$' gets one of its own.
+        const char escaped = bytes_[next];
+        if (!is && needs_escape(escaped)) Emit(U'\\');
+        if (escaped != '\\' || is) Emit(static_cast<unsigned char>(escaped));
         at = next + 1;
       } else if (!was && is && ascii_next) {
         Emit(U'\\');
