@@ -132,17 +132,12 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
                         std::optional<ScriptConversion> how, std::string& out,
                         EncodeCounts& counts, std::vector<PointRange>& kept) {
   PhpReading php;
-  DecodedText decoded;
   size_t from = 0;  // Where the text not written yet begins.
   // The bytes whose code points are counted, and how many those are.
   size_t counted = ByteOrderMarkLength(text, source), points = 0;
   auto count_to = [&](size_t end) {
-    while (counted < end) {
-      decoded.text.clear();
-      counted = DecodeSome(text, counted, std::min(end - counted, kPartBytes),
-                           source, decoded);
-      points += decoded.text.size();
-    }
+    points += CountCodePoints(text, counted, end, source);
+    counted = end;
   };
   for (size_t at = text.find("<?"); at != std::string_view::npos;
        at = text.find("<?", at)) {

@@ -9,6 +9,7 @@
 
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/code_tables.h"
+#include "core/encoding/document_text.h"
 #include "core/encoding/utf8.h"
 
 namespace tovenrak::core {
@@ -288,6 +289,19 @@ size_t CodePointsOfUnit(std::string_view text, size_t pos, Encoding encoding) {
     return 1;
   char32_t decoded[2];
   return DecodeBig5Pair(p[0], p[1], decoded) == 2 ? 2 : 1;
+}
+
+size_t CountCodePoints(std::string_view bytes, size_t from, size_t to,
+                       Encoding encoding) {
+  size_t count = 0;
+  while (from < to) {
+    const size_t ascii = AsciiRunEnd(bytes.substr(0, to), from);
+    count += ascii - from;
+    if (ascii == to) break;
+    count += CodePointsOfUnit(bytes, ascii, encoding);
+    from = ascii + UnitLengthIn(bytes, ascii, encoding);
+  }
+  return count;
 }
 
 bool EndsInBackslash(char32_t c, Encoding encoding) {

@@ -121,6 +121,11 @@ size_t UnitLengthIn(std::string_view text, size_t pos, Encoding encoding);
 // REQUIRES: pos < text.size()
 size_t CodePointsOfUnit(std::string_view text, size_t pos, Encoding encoding);
 
+// The number of code points bytes[from, to) decode to.
+// REQUIRES: both are where units start.
+size_t CountCodePoints(std::string_view bytes, size_t from, size_t to,
+                       Encoding encoding);
+
 // Whether `encoding` writes the code point `c` (a placeholder included) with
 // a last byte '\': a Big5 or GBK character such as 許 or 功, whose second
 // byte code that reads bytes (PHP) takes for a backslash.

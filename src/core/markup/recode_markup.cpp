@@ -60,21 +60,6 @@ bool IsCssSpace(char32_t c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f';
 }
 
-// The number of code points bytes[from, to) decode to.
-// REQUIRES: both are where units start.
-size_t CountCodePoints(std::string_view bytes, size_t from, size_t to,
-                       Encoding encoding) {
-  size_t count = 0;
-  while (from < to) {
-    const size_t ascii = FindNonAscii(bytes, from, to);
-    count += ascii - from;
-    if (ascii == to) break;
-    count += CodePointsOfUnit(bytes, ascii, encoding);
-    from = ascii + UnitLengthIn(bytes, ascii, encoding);
-  }
-  return count;
-}
-
 // Reads the pieces of a page from its bytes and writes the page converted.
 // Pieces that nothing changes are copied from the bytes: kept markup, and
 // text, values and comments of ASCII characters alone (no reference in
@@ -513,8 +498,7 @@ class MarkupRecoder {
   const std::string_view bytes_;
   const Encoding source_, target_;
   // Whether PHP's strings need care (PutKeepingPhpStrings): in a new
-  // encoding, a
-  // character may gain or lose a last byte '\'.
+  // encoding, a character may gain or lose a last byte '\'.
   const bool php_strings_ = source_ != target_;
   const size_t enough_;
   std::string& out_;
