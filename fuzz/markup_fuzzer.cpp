@@ -5,9 +5,10 @@
 // at the same place; text that is no markup fails and leaves the output as
 // it was. Read from its bytes (RecodeMarkup) in each encoding, the input
 // gives what decoding and reading it whole give, and the same doubtful
-// places; cut into parts (MarkupCuts, TextCuts) and converted part by
-// part, what converting it whole gives.
-// An input whose first half is repeated to 128 KiB converts in linear time.
+// places, and with its script kept, its bytes re-encoded; cut into parts
+// (MarkupCuts, TextCuts) and converted part by part, what converting it whole
+// gives. An input whose first half is repeated to 128 KiB converts in linear
+// time.
 
 #include <algorithm>
 #include <cstddef>
@@ -24,10 +25,12 @@
 #include "core/markup/markup_scanner.h"
 #include "core/recode_in_parts.h"
 #include "fuzz_check.h"
+#include "support/text.h"
 
 namespace {
 
 using namespace tovenrak::core;
+using tovenrak::testing::WithoutPhpBackslashes;
 
 class MarkingConverter : public Converter {
  public:
@@ -116,23 +119,6 @@ void CheckParts(std::string_view bytes, Encoding encoding, size_t part,
       "converted in parts, the text converted otherwise than whole");
 }
 
-// Into UTF-8, the '\\' a PHP string holds after a character whose last byte
-// was '\\' goes (the recoder's FixPhp), which decoding the text does not
-// know of: runs of '\\' after a character that is not ASCII are left out of
-// both sides, but for UTF-8 input.
-std::string WithoutPhpBackslashes(std::string text, Encoding encoding) {
-  if (encoding == Encoding::kUtf8) return text;
-  size_t kept = 0;
-  for (const char c : text) {
-    if (c == '\\' && kept > 0 &&
-        static_cast<unsigned char>(text[kept - 1]) >= 0x80)
-      continue;
-    text[kept++] = c;
-  }
-  text.resize(kept);
-  return text;
-}
-
 // The input read in each encoding: from its bytes as decoding, converting
 // and encoding give it, a few code points converted at a time, and the same
 // when the bytes it says it has read are overwritten at once, if it reads
@@ -184,6 +170,20 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                   .has_value() &&
               without_labels(labelled) == without_labels(out),
           "naming the scripts' charset changed something else");
+      // Keeping the script, it is its bytes in UTF-8, each read once.
+      std::string kept, reencoded, kept_input(bytes);
+      if (decoded.byte_order_mark) reencoded = ByteOrderMark(Encoding::kUtf8);
+      Encode(decoded.text, Encoding::kUtf8, reencoded, counts);
+      FUZZ_CHECK(
+          RecodeMarkup(
+              MarkingConverter(), kept_input, encoding, Encoding::kUtf8,
+              std::nullopt, kept, counts, piece,
+              [&](size_t end) {
+                kept_input.replace(0, end, end, '<');
+              }).has_value() &&
+              WithoutPhpBackslashes(kept, encoding) ==
+                  WithoutPhpBackslashes(reencoded, encoding),
+          "keeping the script, the text changed otherwise than re-encoded");
       // Into encodings whose characters may end in a byte '\', which PHP's
       // strings are written for.
       for (const Encoding target : {Encoding::kBig5, Encoding::kGbk}) {

@@ -236,6 +236,13 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
        "<?echo \"<?php ?>成功\"; ?>",
        "<?echo \"<?php ?>成功\\\"; ?>",
        true},
+      // A block left open ends at its first "?>", as its tag does, however
+      // far its reading ran; the blocks after it are read as they stand.
+      {kGbk,
+       {.to = kBig5, .script = kKeep},
+       "<?php $s = 'a ?>好<?php echo \"成功\"; ?>尾'; $t = \"",
+       "<?php $s = 'a ?>好<?php echo \"成功\\\"; ?>尾'; $t = \"",
+       true},
       // A page without PHP is re-encoded as text.
       {kGbk,
        {.to = kBig5, .script = kKeep},
@@ -261,6 +268,13 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
     EXPECT_EQ(Decode(out->text, out->target).text,
               Decode(c.expected, kUtf8).text);
     EXPECT_EQ(out->as_markup, c.as_markup);
+    // Bytes handed back as read are never read again.
+    std::string input = Bytes(c.input, c.source);
+    Result<DocumentConversion> handing_back =
+        ConvertDocument(**converter, input, c.request, "page.php",
+                        [&](size_t end) { input.replace(0, end, end, '?'); });
+    ASSERT_TRUE(handing_back.has_value());
+    EXPECT_EQ(handing_back->text, out->text);
     // No doubtful place is listed in code that is kept.
     if (c.request.find_ambiguities) {
       ASSERT_EQ(out->points.size(), 1u);

@@ -30,4 +30,23 @@ inline std::string Bytes(std::string_view utf8, core::Encoding encoding) {
   return out;
 }
 
+// Converted into UTF-8 from `source`, a PHP string loses the '\\' that
+// followed a character whose last byte was '\\' (or gains one before the
+// quote such a byte escaped), which a conversion of the decoded text does
+// not know of. So that the two compare, '\\' after a character that is not
+// ASCII is left out, but for UTF-8 input.
+inline std::string WithoutPhpBackslashes(std::string utf8,
+                                         core::Encoding source) {
+  if (source == core::Encoding::kUtf8) return utf8;
+  size_t kept = 0;
+  for (const char c : utf8) {
+    if (c == '\\' && kept > 0 &&
+        static_cast<unsigned char>(utf8[kept - 1]) >= 0x80)
+      continue;
+    utf8[kept++] = c;
+  }
+  utf8.resize(kept);
+  return utf8;
+}
+
 }  // namespace tovenrak::testing

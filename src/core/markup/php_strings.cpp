@@ -19,20 +19,25 @@ class PhpStringsWriter {
       : bytes_(bytes), source_(source), target_(target), put_(put) {}
 
   void Write() {
+    auto bytes_alone = [](char) { return false; };  // PHP reads bytes.
     PhpReading php;
     for (size_t at = bytes_.find("<?"); at != std::string_view::npos;
          at = bytes_.find("<?", at + 2)) {
       if (!OpensPhp(bytes_, at)) continue;
-      const size_t end = php.End(
-          bytes_, at + 2, [](char) { return false; },  // PHP reads bytes.
-          [&](size_t from, size_t to) {
-            Kept(from);
-            String(from, to);
-          });
-      // A block left open ends nothing: its strings read before it gave up
-      // are as above, and the reading goes on at the next "<?".
-      if (end == std::string_view::npos) continue;
-      at = end;
+      // A block left open (a page PHP itself refuses) ends at its first
+      // "?>", as the page's tags end it, and its strings stay as they are.
+      // Read first to know: its reading may run far past that "?>", and
+      // what is handed on is never read again.
+      if (php.End(bytes_, at + 2, bytes_alone) == std::string_view::npos) {
+        at = bytes_.find("?>", at + 2);
+        if (at == std::string_view::npos) break;
+        continue;
+      }
+      at = php.End(bytes_, at + 2, bytes_alone, [&](size_t from, size_t to) {
+        const char before = bytes_[from - 1];  // Handed on with what precedes.
+        Kept(from);
+        String(from, to, before);
+      });
     }
     Kept(bytes_.size());
     Flush();
@@ -70,12 +75,12 @@ class PhpStringsWriter {
   // each with what it escapes. A '\' escapes the byte after it: an ASCII
   // character, or the first byte of another, which is then read on its own.
   // The closing quote follows `to`: nothing escapes it, or the string would
-  // not end there.
-  void String(size_t from, size_t to) {
+  // not end there. `before` is the byte before `from`: the opening quote, or
+  // a heredoc's line feed.
+  void String(size_t from, size_t to, char before) {
     // What a '\' escapes that needs one of its own where a character no
     // longer ends in it: the string's quote, and in a string that reads
     // variables, '$'.
-    const char before = bytes_[from - 1];  // A heredoc's line feed.
     const char quote = before == '"' || before == '\'' ? before : '\0';
     auto needs_escape = [&](char c) {
       return c == quote || (quote != '\'' && c == '$');

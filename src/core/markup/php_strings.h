@@ -23,7 +23,8 @@ namespace tovenrak::core {
 // of string read as that byte); one that had such a '\' in `source` for
 // that reason, and no longer ends so, loses it. Nowdocs, comments and the
 // code around strings are handed on as they are; the blocks are read as PHP
-// reads them (PhpReading), from their bytes.
+// reads them (PhpReading), from their bytes, and one left open (a page PHP
+// refuses) is handed on as it is, up to its first "?>".
 void PutKeepingPhpStrings(
     std::string_view bytes, Encoding source, Encoding target,
     const std::function<void(std::u32string_view, size_t)>& put);
