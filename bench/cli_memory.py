@@ -5,11 +5,12 @@
 
 Cases: one line of 100 MiB of GB markup (no line break anywhere), 100 MiB of
 one phrase-dependent character, 100 MiB of PHP blocks and one PHP block of
-100 MiB (their strings rewritten for Big5), a sparse
-file just over the size limit (refused without being read), and with
---heavy 1 GiB files of one repeated byte (ASCII, invalid 0xFF, and 0xA4
-pairs that convert). Prints, per case, the exit status, whether the output
-has the expected size, the peak resident memory and its ratio to the input.
+100 MiB (their strings rewritten for Big5), 100 MiB of a Big5 page of text
+and PHP only re-encoded into UTF-8, a sparse file just over the size limit
+(refused without being read), and with --heavy 1 GiB files of one repeated
+byte (ASCII, invalid 0xFF, and 0xA4 pairs that convert). Prints, per case,
+the exit status, whether the output has the expected size, the peak
+resident memory and its ratio to the input.
 The converter is expected to stay within 1.5 times the file.
 Uses only the Python standard library.
 """
@@ -33,8 +34,8 @@ def write_repeated(path, piece, size, head=b""):
             left -= len(chunk)
 
 
-def run(cli, path, out_dir):
-    proc = subprocess.Popen([cli, "-o", out_dir, path],
+def run(cli, path, out_dir, options=()):
+    proc = subprocess.Popen([cli, *options, "-o", out_dir, path],
                             stderr=subprocess.PIPE, stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(proc.pid, 0)
     err = proc.stderr.read().decode(errors="replace").strip()
@@ -84,6 +85,17 @@ def main():
     cases.append(("one PHP block of 100 MiB", array,
                   lambda: write_repeated(array, item, size_array, php_head),
                   size_array + (size_array - len(php_head)) // len(item)))
+    # A Big5 page of text and PHP only re-encoded into UTF-8: kept whole,
+    # its PHP rewritten as it is read (the backslash after 許 goes).
+    mixed = os.path.join(work, "mixed.php")
+    mixed_piece = '<p>許功</p><?php echo "許\\"; ?>\n'
+    mixed_in = mixed_piece.encode("big5")
+    mixed_out = mixed_piece.replace("\\", "").encode()
+    count_mixed = 100 * MIB // len(mixed_in)
+    cases.append(("100 MiB of Big5 text and PHP, re-encoded only", mixed,
+                  lambda: write_repeated(mixed, mixed_in,
+                                         count_mixed * len(mixed_in)),
+                  count_mixed * len(mixed_out), ("-f", "big5", "-t", "utf-8")))
     huge = os.path.join(work, "huge.htm")
 
     def make_huge():
@@ -101,10 +113,10 @@ def main():
 
     print("| Case | Exit | Output size as expected | Peak RSS | RSS / input |")
     print("|---|---:|---|---:|---:|")
-    for name, path, make, expected in cases:
+    for name, path, make, expected, *options in cases:
         make()
         in_mib = os.path.getsize(path) / MIB
-        status, rss_mib, err = run(cli, path, out_dir)
+        status, rss_mib, err = run(cli, path, out_dir, *options)
         out = os.path.join(out_dir, os.path.basename(path))
         if expected is None:
             sized = "no output" if not os.path.exists(out) else "WRONG"
