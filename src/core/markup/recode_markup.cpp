@@ -306,7 +306,10 @@ class MarkupRecoder {
   }
 
   // Writes bytes of the page as the target encodes them: ASCII bytes are
-  // the same in every encoding; the rest is decoded and encoded again.
+  // the same in every encoding; the rest is decoded and encoded again, a
+  // piece at a time (a kept piece may be megabytes: an address, a tag of
+  // endless attributes, a script), each piece's bytes given back once
+  // written.
   void WriteBytes(TextSpan span, TextEncoder& to,
                   Escapes escapes = Escapes::kReference) {
     const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
@@ -321,48 +324,57 @@ class MarkupRecoder {
     const size_t from =
         escapes == Escapes::kReference && !php ? ascii : span.begin;
     to.PutBytes(bytes_.substr(span.begin, from - span.begin));
-    if (escapes == Escapes::kReference && !php) {
-      // A piece at a time: a kept piece may be megabytes (an address,
-      // a tag of endless attributes). A unit ends where the span does.
-      for (size_t at = from; at < span.end;) {
-        scratch_.text.clear();
-        at = DecodeSome(bytes_, at, std::min(kKeptPiece, span.end - at),
-                        source_, scratch_);
-        to.Put(scratch_.text);
+    CodeState code;
+    auto put = [&](std::u32string_view piece, size_t read) {
+      if (escapes == Escapes::kReference) {
+        to.Put(piece);
+      } else {
+        PutCode(piece, escapes, to, code);
       }
-      return;
-    }
-    scratch_.text.clear();
-    const std::string_view bytes = bytes_.substr(from, span.end - from);
-    if (php && escapes == Escapes::kReference) {
-      // Nothing before the piece handed on is read again: a page of
-      // megabytes of PHP gives its bytes back as they are written.
+      if (consumed_) consumed_(read);
+    };
+    if (php) {
+      // Nothing before the piece handed on is read again.
       return PutKeepingPhpStrings(
-          bytes, source_, target_,
+          bytes_.substr(from, span.end - from), source_, target_,
           [&](std::u32string_view piece, size_t handed) {
-            to.Put(piece);
-            if (consumed_) consumed_(from + handed);
+            put(piece, from + handed);
           });
     }
-    if (php) {
-      PutKeepingPhpStrings(bytes, source_, target_,
-                           [&](std::u32string_view piece, size_t) {
-                             scratch_.text.append(piece);
-                           });
-    } else {
-      DecodeSome(bytes_, from, span.end - from, source_, scratch_);
+    // A unit ends where the span does.
+    for (size_t at = from; at < span.end;) {
+      scratch_.text.clear();
+      at = DecodeSome(bytes_, at, std::min(kKeptPiece, span.end - at), source_,
+                      scratch_);
+      put(scratch_.text, at);
     }
-    PutCode(scratch_.text, escapes, to);
   }
 
-  // Writes the contents of a script or a style sheet: a character that the
-  // target lacks becomes the language's escape of it (EscapeOf), since a
-  // reference would stay there as it is written. Most pieces of code have
-  // none: each is encoded once, and looked at character by character only
-  // when some character came out as a reference.
-  void PutCode(std::u32string_view code, Escapes escapes, TextEncoder& to) {
+  // What writing a script or a style sheet a piece at a time carries from
+  // one piece to the next.
+  struct CodeState {
+    size_t backslashes = 0;     // Just before the next code point.
+    bool after_escape = false;  // The last code point became an escape.
+  };
+
+  // Writes a piece of the contents of a script or a style sheet: a
+  // character that the target lacks becomes the language's escape of it
+  // (EscapeOf), since a reference would stay there as it is written. Most
+  // pieces of code have none: each is encoded once, and looked at character
+  // by character only when some character came out as a reference.
+  void PutCode(std::u32string_view code, Escapes escapes, TextEncoder& to,
+               CodeState& state) {
+    // CSS takes one white space after an escape as its end, even after six
+    // digits: a space that followed the character needs another.
+    auto after_escape = [&](char32_t next) {
+      if (escapes == Escapes::kStyle && IsCssSpace(next)) to.PutBytes(" ");
+    };
+    if (state.after_escape && !code.empty()) {
+      after_escape(code.front());
+      state.after_escape = false;
+    }
     constexpr size_t kPiece = 4096;
-    size_t backslashes = 0;  // Just before the code point at hand.
+    size_t& backslashes = state.backslashes;
     for (size_t start = 0; start < code.size(); start += kPiece) {
       const std::u32string_view piece = code.substr(start, kPiece);
       EncodeCounts counted;
@@ -389,12 +401,11 @@ class MarkupRecoder {
         if (one.references == 0) continue;
         to.Put(piece.substr(from, i - from));
         to.PutBytes(EscapeOf(c, escapes, before % 2 == 1));
-        // CSS takes one white space after an escape as its end, even after
-        // six digits: a space that followed the character needs another.
-        if (const size_t next = start + i + 1; escapes == Escapes::kStyle &&
-                                               next < code.size() &&
-                                               IsCssSpace(code[next]))
-          to.PutBytes(" ");
+        if (const size_t next = start + i + 1; next < code.size()) {
+          after_escape(code[next]);
+        } else {
+          state.after_escape = true;
+        }
         ++counts_.references;
         from = i + 1;
       }

@@ -356,6 +356,20 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
     EXPECT_EQ(Utf8(Decode(out, Encoding::kBig5).text), c.expected) << c.name;
     EXPECT_GT(counts.references, 0u) << c.name;
   }
+  // Code is read 64 KiB at a time: the same across a piece's end, where an
+  // escape is followed by a space, or a '\\' escapes what follows.
+  for (size_t fill = (1 << 16) - 6; fill < (1 << 16); ++fill) {
+    const std::string pad(fill, 'a');
+    for (const auto& [code, expected] :
+         {std::pair{"镕 x", "\\009555  x"}, {"\\镕", "\\009555"}}) {
+      std::string out;
+      EncodeCounts counts;
+      ASSERT_TRUE(RecodeMarkup(*converter_, "<style>" + pad + code + "</style>",
+                               Encoding::kUtf8, Encoding::kBig5, kToTw, out,
+                               counts));
+      EXPECT_EQ(out, "<style>" + pad + expected + "</style>") << fill;
+    }
+  }
   // And the '\' that a Big5 page's PHP wrote after 許 goes where 許 has no
   // such byte.
   std::string bytes, php;
