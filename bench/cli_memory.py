@@ -6,12 +6,14 @@
 Cases: one line of 100 MiB of GB markup (no line break anywhere), 100 MiB of
 one phrase-dependent character, 100 MiB of PHP blocks and one PHP block of
 100 MiB (their strings rewritten for Big5), 100 MiB of a Big5 page of text
-and PHP only re-encoded into UTF-8, a sparse file just over the size limit
+and PHP only re-encoded into UTF-8, 100 MiB of GB text kept into Big5
+with many references, a sparse file just over the size limit
 (refused without being read), and with --heavy 1 GiB files of one repeated
 byte (ASCII, invalid 0xFF, and 0xA4 pairs that convert). Prints, per case,
 the exit status, whether the output has the expected size, the peak
-resident memory and its ratio to the input.
-The converter is expected to stay within 1.5 times the file.
+resident memory and its ratio to the input and to the output.
+The converter is expected to stay within 1.5 times the file, or the
+output where that is larger.
 Uses only the Python standard library.
 """
 
@@ -96,6 +98,18 @@ def main():
                   lambda: write_repeated(mixed, mixed_in,
                                          count_mixed * len(mixed_in)),
                   count_mixed * len(mixed_out), ("-f", "big5", "-t", "utf-8")))
+    # Simplified text kept into Big5, which lacks 头, 发 and 长: each becomes
+    # a reference, and the output is two and a half times the input.
+    refs = os.path.join(work, "references.txt")
+    refs_in = "头发很长。\n".encode("gbk")
+    refs_out = "&#22836;&#21457;很&#38271;。\n".encode("big5")
+    count_refs = 100 * MIB // len(refs_in)
+    cases.append(("100 MiB of GB text kept into Big5, three characters in "
+                  "five references", refs,
+                  lambda: write_repeated(refs, refs_in,
+                                         count_refs * len(refs_in)),
+                  count_refs * len(refs_out),
+                  ("-f", "gb", "-t", "big5", "-s", "keep")))
     huge = os.path.join(work, "huge.htm")
 
     def make_huge():
@@ -111,8 +125,9 @@ def main():
                           lambda p=path, b=byte: write_repeated(p, b, 1 << 30),
                           1 << 30))
 
-    print("| Case | Exit | Output size as expected | Peak RSS | RSS / input |")
-    print("|---|---:|---|---:|---:|")
+    print("| Case | Exit | Output size as expected | Peak RSS | RSS / input "
+          "| RSS / output |")
+    print("|---|---:|---|---:|---:|---:|")
     for name, path, make, expected, *options in cases:
         make()
         in_mib = os.path.getsize(path) / MIB
@@ -123,8 +138,10 @@ def main():
         else:
             sized = "yes" if os.path.exists(out) and \
                 os.path.getsize(out) == expected else "NO: " + err[-200:]
+        out_mib = os.path.getsize(out) / MIB if os.path.exists(out) else 0
+        per_out = f"{rss_mib / out_mib:.2f}" if out_mib else "-"
         print(f"| {name} | {status} | {sized} | {rss_mib:.0f} MiB | "
-              f"{rss_mib / in_mib:.2f} |")
+              f"{rss_mib / in_mib:.2f} | {per_out} |")
         os.remove(path)
         if os.path.exists(out):
             os.remove(out)

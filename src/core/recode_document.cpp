@@ -186,12 +186,8 @@ Result<RecodedDocument> RecodeDocument(
   // Converts into the result's text, with room made for it, as `recode`
   // does, and takes its counts.
   auto recode_into = [&](bool as_markup, const auto& recode) -> Status {
-    // A page's PHP strings may gain a '\' for each character written in
-    // Big5 or GBK. Room is reserved, not touched: a text that outgrew it
-    // would move, and be held twice meanwhile.
-    const bool php_may_grow = target != Encoding::kUtf8 && source != target;
-    ReserveLarge(out.text, EncodedRoom(text.size(), source, target) +
-                               (php_may_grow ? text.size() / 2 : 0));
+    ReserveOutput(out.text, text.size(),
+                  EncodedRoom(text.size(), source, target));
     EncodeCounts counts;
     if (Status done = recode(counts); !done) return done;
     out.references = counts.references;

@@ -52,7 +52,8 @@ Result<Conversion> Converter::Recode(
     const std::function<void(size_t)>& consumed) const {
   try {
     Conversion result;
-    ReserveLarge(result.text, EncodedRoom(text.size(), source, target));
+    ReserveOutput(result.text, text.size(),
+                  EncodedRoom(text.size(), source, target));
     EncodeCounts counts;
     if (Status done = RecodeInto(text, source, target, how, result.text, counts,
                                  consumed);

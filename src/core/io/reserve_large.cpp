@@ -2,7 +2,9 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
 
 namespace tovenrak::core {
 
@@ -26,6 +28,19 @@ void ReserveLarge(std::string& bytes, size_t size) {
     ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
   }
 #endif
+}
+
+void ReserveOutput(std::string& out, size_t input, size_t room) {
+  constexpr size_t kMostPerByte = 4;
+  if (input >= kLargeBytes && input < out.max_size() / kMostPerByte - 64) {
+    try {
+      ReserveLarge(out, std::max(room, kMostPerByte * input + 64));
+      return;
+    } catch (const std::bad_alloc&) {
+      // Less room is tried below.
+    }
+  }
+  ReserveLarge(out, room);
 }
 
 size_t GiveBack(std::string& bytes, size_t given, size_t end) {

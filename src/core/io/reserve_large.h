@@ -18,6 +18,15 @@ inline constexpr size_t kLargeBytes = size_t{4} << 20;
 // request is advice: where it is refused, the room is as reserve() gives it.
 void ReserveLarge(std::string& bytes, size_t size);
 
+// Reserves room in `out` for the conversion of a document of `input`
+// bytes, `room` being what most documents need. A large one gets room for
+// the most any document can need, four times its bytes (each character a
+// reference, "&#22836;" for two bytes, or an escape), where the system
+// grants that much: room is address space alone until it is written, and a
+// text that outgrew its room would move to one twice as large, and be held
+// twice meanwhile.
+void ReserveOutput(std::string& out, size_t input, size_t room);
+
 // Gives the memory under bytes[0, end) back to the system, in whole huge
 // pages, those under bytes[0, given) having been given back before; returns
 // how far it went (`given`, or more). What lies there reads as zeros
