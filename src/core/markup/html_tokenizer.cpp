@@ -353,9 +353,10 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   return true;
 }
 
-// "<%" opens server code only where a "%>" closes it; else it is text, as
-// browsers show it ("增长率<%5"). The searches start ever later, so each
-// reuses the last one's find or goes on past it: linear in all.
+// "<%" opens server code only where a "%>" closes it and it may begin code
+// (MayOpenAsp); else it is text, as browsers show it ("增长率<%5"). The
+// searches start ever later, so each reuses the last one's find or goes on
+// past it: linear in all.
 template <typename Char>
 [[gnu::always_inline]] inline bool BasicHtmlTokenizer<Char>::Opens(size_t at) {
   // "</" before a character that is not ASCII is text too, as "<头发>" is:
@@ -364,6 +365,7 @@ template <typename Char>
   if (text_[at + 1] == '/')
     return at + 2 == text_.size() || text_[at + 2] < 0x80;
   if (text_[at + 1] != '%') return OpensMarkup(text_[at + 1]);
+  if (!MayOpenAsp(text_, at)) return false;
   if (server_close_ != npos && server_close_ < at + 2)
     server_close_ = FindPair(text_, Char{'%'}, Char{'>'}, at + 2);
   return server_close_ != npos;
@@ -403,7 +405,7 @@ size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
       end = php_.End(text_, open + 2,
                      [this](Char c) { return EndsInBackslashByte(c); });
       if (end == text_.size()) end = npos;
-    } else if (text_[open + 1] == '%') {
+    } else if (text_[open + 1] == '%' && MayOpenAsp(text_, open)) {
       // ASP's <%= ... %> holds no '>' before its own.
       const size_t gt = text_.substr(0, std::min(text_.size(), open + kNearby))
                             .find(Char{'>'}, open + 2);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/encoding/encoding.h"
+#include "core/markup/server_code.h"
 
 namespace tovenrak::core {
 
@@ -430,7 +431,7 @@ void BasicMarkupScanner<Char>::PushValue(TextSpan span, PieceKind kind,
     ampersand = ampersand || text_[i] == '&';
     if (text_[i] != '<' || i + 1 == span.end ||
         (text_[i + 1] != '%' && text_[i + 1] != '?') ||
-        (text_[i + 1] == '%' && percent_unclosed))
+        (text_[i + 1] == '%' && (percent_unclosed || !MayOpenAsp(text_, i))))
       continue;
     // Where its "?>" or "%>" is, within the value.
     const size_t close = tokenizer_.ServerEnd(i, span.end);

@@ -29,6 +29,13 @@ bool OpensPhp(std::basic_string_view<Char> text, size_t at) {
          !OpensInstruction(text, at);
 }
 
+// Whether the "<%" at `at` may open ASP's or JSP's code: not before a
+// digit, which no code begins with, as in a static page's "增长率<%5".
+template <typename Char>
+bool MayOpenAsp(std::basic_string_view<Char> text, size_t at) {
+  return at + 2 >= text.size() || text[at + 2] < '0' || text[at + 2] > '9';
+}
+
 // The position of the "?>" that ends PHP code running from `from`, as PHP
 // reads it: not one in a string ('...', "..."), a block comment or a
 // heredoc or nowdoc; one in a line comment (// or #) does. text.size() when

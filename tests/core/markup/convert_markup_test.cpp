@@ -162,9 +162,11 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "?>頭髮</title><!-- <?php echo '?>后面'; ?>頭髮 -->"},
       {"instructions and text that look like server code",
        "<p title=\"涨<%5\">头发<?xml:namespace prefix=o ns=\"urn:x\" /><a "
-       "href=头.htm>头发</a>a%>b<?if ($a > 1):?>头发<?endif;?>",
+       "href=头.htm>头发</a>a%>b<?if ($a > 1):?>头发<?endif;?><b title=\"<%5 后"
+       "%>\"><a title=\"<%5\" href=\"头%>\">增长<%5，头发</b>90%>80%",
        "<p title=\"漲<%5\">頭髮<?xml:namespace prefix=o ns=\"urn:x\" /><a "
-       "href=头.htm>頭髮</a>a%>b<?if ($a > 1):?>頭髮<?endif;?>"},
+       "href=头.htm>頭髮</a>a%>b<?if ($a > 1):?>頭髮<?endif;?><b title=\"<%5 後"
+       "%>\"><a title=\"<%5\" href=\"头%>\">增長<%5，頭髮</b>90%>80%"},
       {"PHP to the end of the file",
        "<?php\n$x = \"?>\";\necho \"<b>头发</b>\";\n",
        "<?php\n$x = \"?>\";\necho \"<b>头发</b>\";\n"},
