@@ -186,6 +186,9 @@ constexpr Translation kTranslations[] = {
     {"warning: output is not valid UTF-8: {0} invalid byte sequences kept as "
      "they were",
      "警告：输出不是有效的 UTF-8：{0} 个无效字节序列按原样保留"},
+    {"warning: {0} invalid byte sequences kept as they were; in {1} they may "
+     "read as other characters",
+     "警告：{0} 个无效字节序列按原样保留，在 {1} 码中可能被读成别的字"},
     {"{0} file converted, {1} failed, {2} characters written as references, "
      "{3} invalid byte sequences passed through",
      "转换了 {0} 个文件，失败 {1} 个，{2} 个字符写作字符引用，{3} "

@@ -37,7 +37,8 @@ struct Job {
   size_t references = 0;
   size_t invalid_units = 0;
   std::string report = {};  // What happened to it: --verbose, warnings.
-  bool invalid_utf8_output = false;
+  // Into which encoding invalid byte sequences were kept, if any.
+  std::optional<core::Encoding> invalid_output = {};
   std::optional<std::string> markup_problem = {};
   std::vector<core::AmbiguityPoint> points = {};
 };
@@ -69,8 +70,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.references = done.references;
   job.invalid_units = done.invalid_units;
   job.report = Describe(done, say);
-  job.invalid_utf8_output =
-      done.target == core::Encoding::kUtf8 && done.invalid_units > 0;
+  if (done.invalid_units > 0) job.invalid_output = done.target;
   job.markup_problem = done.markup_problem;
   job.points = done.points;
 }
@@ -459,12 +459,20 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     references += job.references;
     invalid += job.invalid_units;
     if (verbose) streams.err << kProgram << name << ": " << job.report << "\n";
-    if (job.invalid_utf8_output && !quiet) {
-      streams.err << kProgram << name << ": "
-                  << say("warning: output is not valid UTF-8: {0} invalid "
-                         "byte sequences kept as they were",
-                         {std::to_string(job.invalid_units)})
-                  << "\n";
+    if (job.invalid_output && !quiet) {
+      // In GB or Big5, a byte kept may pair with the one after it and read
+      // as another character: "\xE9x" reads as one.
+      streams.err
+          << kProgram << name << ": "
+          << (*job.invalid_output == core::Encoding::kUtf8
+                  ? say("warning: output is not valid UTF-8: {0} "
+                        "invalid byte sequences kept as they were",
+                        {std::to_string(job.invalid_units)})
+                  : say("warning: {0} invalid byte sequences kept as they "
+                        "were; in {1} they may read as other characters",
+                        {std::to_string(job.invalid_units),
+                         std::string(core::DisplayName(*job.invalid_output))}))
+          << "\n";
     }
     if (job.markup_problem && !quiet) {
       streams.err << kProgram << name << ": "

@@ -118,6 +118,19 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_TRUE(Reported(missing + ": " + std::strerror(ENOENT))) << err_.str();
   EXPECT_EQ(Run({"--overwrite", "-o", (dir_ / "in").string(), plain}), 0);
   EXPECT_EQ(ScratchFolder::Read(plain), kGbHair);
+
+  // Bytes kept that are no characters are pointed out, file by file.
+  const std::string broken = Input("d.txt", "\xE9x");
+  EXPECT_EQ(Run({"-f", "utf-8", "-t", "big5", "-o", Out(), broken}), 0);
+  EXPECT_TRUE(Reported(broken +
+                       ": warning: 1 invalid byte sequences kept as they "
+                       "were; in Big5 they may read as other characters"))
+      << err_.str();
+  EXPECT_EQ(Run({"-f", "utf-8", "-t", "utf-8", "-o", Out(), broken}), 0);
+  EXPECT_TRUE(Reported(broken +
+                       ": warning: output is not valid UTF-8: 1 invalid byte "
+                       "sequences kept as they were"))
+      << err_.str();
 }
 
 // Names are escaped in every line.
