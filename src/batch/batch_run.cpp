@@ -245,6 +245,10 @@ BatchOutcome RunBatch(const core::Converter& er,
         if (converted->markup_problem) {
           outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
         }
+        if (converted->invalid_units > 0) {
+          outcome.invalid.push_back(
+              {be_fore[i], converted->invalid_units, converted->target});
+        }
         if (!converted->points.empty()) {
           const std::string name =
               core::EscapeForTerminal(NameInReview(destination, target_folder));
@@ -342,15 +346,39 @@ std::string AsTextList(const std::vector<ConvertedAsText>& as_text) {
              " 个网页按纯文本转换。");
 }
 
+// In GB or Big5, a byte kept may pair with the one after it and read as
+// another character.
+std::string InvalidList(const std::vector<KeptInvalidBytes>& invalid) {
+  if (invalid.empty()) return "";
+  return "\n\n以下 " + std::to_string(invalid.size()) +
+         " 个文件中有不成字的字节，已原样保留：\n" +
+         ListOf(
+             invalid,
+             [](const KeptInvalidBytes& f) {
+               const std::string target(core::DisplayName(f.target));
+               return f.path + "\n    " + std::to_string(f.sequences) + " 处" +
+                      (f.target == core::Encoding::kUtf8
+                           ? "，输出不是有效的 UTF-8"
+                           : "，在 " + target +
+                                 " 码中可能与后面的字节合成别的字");
+             },
+             " 个文件含有不成字的字节。");
+}
+
+// What the run noted beyond failures.
+std::string Notes(const BatchOutcome& outcome) {
+  return MislabeledList(outcome.mislabeled) + AsTextList(outcome.as_text) +
+         InvalidList(outcome.invalid);
+}
+
 }  // namespace
 
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder) {
   if (outcome.failed.empty()) {
-    return {"所选定文件已转换到 " + target_folder + " 文件夹下。" +
-                MislabeledList(outcome.mislabeled) +
-                AsTextList(outcome.as_text),
-            platform::MessageIcon::kInformation};
+    return {
+        "所选定文件已转换到 " + target_folder + " 文件夹下。" + Notes(outcome),
+        platform::MessageIcon::kInformation};
   }
   const size_t total = outcome.converted + outcome.failed.size();
   std::string text = "共 " + std::to_string(total) + " 个文件，已转换 " +
@@ -362,9 +390,7 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
       outcome.failed,
       [](const FailedFile& f) { return f.path + "\n    " + f.reason; },
       " 个文件未能转换。");
-  return {
-      text + MislabeledList(outcome.mislabeled) + AsTextList(outcome.as_text),
-      platform::MessageIcon::kWarning};
+  return {text + Notes(outcome), platform::MessageIcon::kWarning};
 }
 
 }  // namespace tovenrak::batch

@@ -38,12 +38,20 @@ struct ConvertedAsText {
   std::string reason;  // Where reading it as markup stopped.
 };
 
+// A file whose output keeps bytes of its input that are no characters.
+struct KeptInvalidBytes {
+  std::string path;  // As listed.
+  size_t sequences;  // How many.
+  core::Encoding target;
+};
+
 struct BatchOutcome {
   size_t converted = 0;  // Files listed twice count once.
   // In list order, then the files written where the final sync failed.
   std::vector<FailedFile> failed;
   std::vector<MislabeledFile> mislabeled;
   std::vector<ConvertedAsText> as_text;
+  std::vector<KeptInvalidBytes> invalid;
 };
 
 // How a run goes beyond converting.

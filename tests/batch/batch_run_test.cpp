@@ -43,6 +43,7 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
   outcome.mislabeled.push_back(
       {"/m.htm", core::Encoding::kBig5, core::Encoding::kGbk});
   outcome.as_text.push_back({"/t.htm", "注释没有结束"});
+  outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
   const ClosingMessage message = DescribeOutcome(outcome, "/out/");
   EXPECT_EQ(message.icon, platform::MessageIcon::kWarning);
   for (const char* says :
@@ -52,7 +53,9 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
-        "    注释没有结束"}) {
+        "    注释没有结束",
+        "以下 1 个文件中有不成字的字节，已原样保留：\n\n/i.htm\n    2 "
+        "处，在 Big5 码中可能与后面的字节合成别的字"}) {
     EXPECT_NE(message.text.find(says), std::string::npos) << says;
   }
   EXPECT_EQ(message.text.find("/f10.htm"), std::string::npos) << message.text;
@@ -95,6 +98,8 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
                    7)},
       {"latin.htm", "<meta charset=latin1>Caf\xE9s",
        "<meta charset=latin1>Caf\xE9s"},
+      // A byte that is no character is kept, and noted.
+      {"odd.txt", gb + "\xFF", big5 + "\xFF"},
   };
   std::vector<std::string> be_fore, be_hind;
   for (const auto& c : cases) {
@@ -111,7 +116,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir / be_hind[&c - cases]), c.after)
         << c.listed;
   }
-  EXPECT_EQ(outcome.converted, 4u);
+  EXPECT_EQ(outcome.converted, 5u);
   ASSERT_EQ(outcome.failed.size(), 4u);
   EXPECT_EQ(outcome.failed[0].path, be_fore[4]);
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
@@ -122,6 +127,8 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
   ASSERT_EQ(outcome.as_text.size(), 1u);
   EXPECT_EQ(outcome.as_text[0].path, be_fore[2]);
+  ASSERT_EQ(outcome.invalid.size(), 1u);
+  EXPECT_EQ(outcome.invalid[0].path, be_fore[9]);
 }
 
 // A page tells the style sheets it loads its old encoding, unless the run
