@@ -80,6 +80,12 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
        "<meta data-charset=big5><meta \xE4\xB8\xAD"
        "charset=big5><meta charset=utf-8>",
        Encoding::kUtf8},
+      // Read from the bytes, GB's 癱 (B0 63) ends in a 'c': no key begins
+      // there.
+      {"<meta content=\"\xB0"
+       "charset=big5\"><meta charset=big5>",
+       "<meta content=\"\xB0"
+       "charset=big5\"><meta charset=gb2312>"},
       {"<meta content='text/html; charset=&quot;big5&quot;'>",
        "<meta content='text/html; charset=&quot;gb2312&quot;' "
        "http-equiv='Content-Type'>"},
@@ -89,8 +95,7 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
 }
 
 TEST(RewriteCharsetTest, AFarDeclarationIsFoundAsInAShortPage) {
-  // The start of a page is read first, then ever more of it; these need
-  // more than the start, and the second more than the next step.
+  // Far into a page, behind a comment or a long value.
   for (const size_t distance : {3000, 100000}) {
     const std::string far(distance, 'x');
     const Case cases[] = {

@@ -62,43 +62,59 @@ void ApplyAll(const std::vector<DeclarationEdit>& edits, std::string& text) {
 
 std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
                                                Encoding target) {
-  // Most texts hold no declaration at all, and are not decoded.
-  const size_t first =
-      FindAscii(text, target, "charset", 0, /*ignore_case=*/true);
-  if (first == std::string_view::npos) return std::nullopt;
-  // A page declares its encoding near its start: the text up to a little
-  // past the first "charset=" is read first. A declaring tag that ends
-  // before the end of that part is the one a reading of the whole finds,
-  // since markup is read from left to right; otherwise a part eight times
-  // as long is read, and so on up to the whole. Most pages are a few KiB,
-  // and their tag is found without decoding the rest of them.
-  DecodedText decoded;
+  // Most texts hold no declaration at all, and are not read.
+  if (FindAscii(text, target, "charset", 0, /*ignore_case=*/true) ==
+      std::string_view::npos)
+    return std::nullopt;
+  // The tags are read from the bytes, as the recoder reads them: '<',
+  // quotes, '=', '>' and white space are never a byte of a character but
+  // the first in any encoding here, so the tags, their names and values are
+  // where decoding would find them. Only a character's trail byte might be
+  // read as a letter of the "charset=" looked for in a value; a place found
+  // inside a character is then found again in the decoded text. Decoding a
+  // page whose declaration is far in, or in none of its tags, would hold
+  // four times its size.
   const size_t start = ByteOrderMarkLength(text, target);
-  decoded.byte_order_mark = start != 0;
-  std::optional<CharsetDeclaration> found;
-  for (size_t margin = 1024, read = start;; margin *= 8) {
-    const size_t end =
-        margin < text.size() - first ? first + margin : text.size();
-    read = DecodeSome(text, read, end - std::min(end, read), target, decoded);
-    found = FindCharsetDeclaration(decoded.text);
-    if (read >= text.size() ||
-        (found && found->close + 1 < decoded.text.size()))
-      break;
-  }
+  const std::u8string_view units(
+      reinterpret_cast<const char8_t*>(text.data()) + start,
+      text.size() - start);
+  std::optional<CharsetDeclaration> found = FindCharsetDeclaration(units);
   if (!found) return std::nullopt;
-
-  // Code point offsets to byte offsets, after the byte-order mark that
-  // Decode leaves out. Each unit of `target` is one code point, or two (a
-  // letter and a combining mark in Big5); the places wanted are ASCII.
-  size_t byte = decoded.byte_order_mark ? ByteOrderMark(target).size() : 0;
+  // Code point offsets (in the decoded text, or in the bytes after the
+  // byte-order mark) to byte offsets. Each unit of `target` is one code
+  // point, or two (a letter and a combining mark in Big5); the places
+  // wanted are ASCII.
+  size_t byte = start;
   size_t point = 0;
+  bool in_units = true;  // Whether the places are counted in bytes.
   auto to_byte = [&](size_t wanted) {
+    if (in_units) return start + wanted;
     while (point < wanted) {
       point += CodePointsOfUnit(text, byte, target);
       byte += UnitLengthIn(text, byte, target);
     }
     return byte;
   };
+  if (target != Encoding::kUtf8) {
+    // Where the "charset" before the name begins (as the bytes read it).
+    auto is_key = [&](size_t at) {
+      constexpr std::string_view kKey = "charset";
+      if (text.size() - at < kKey.size()) return false;
+      for (size_t i = 0; i < kKey.size(); ++i) {
+        if ((text[at + i] | 0x20) != kKey[i]) return false;
+      }
+      return true;
+    };
+    size_t key = start + found->name;
+    while (key > start && !is_key(key)) --key;
+    size_t at = start;
+    while (at < key) at += UnitLengthIn(text, at, target);
+    if (at != key) {
+      found = FindCharsetDeclaration(Decode(text, target).text);
+      if (!found) return std::nullopt;
+      in_units = false;
+    }
+  }
   const size_t name = to_byte(found->name);
   const size_t name_end = to_byte(found->name_end);
   DeclarationEdit edit{name, name_end - name,
