@@ -4,7 +4,8 @@
     python3 bench/cli_memory.py [--build build] [--work DIR] [--heavy]
 
 Cases: one line of 100 MiB of GB markup (no line break anywhere), 100 MiB of
-one phrase-dependent character, 100 MiB of PHP blocks and one PHP block of
+one phrase-dependent character, one run of 100 MiB of text and inline tags
+(line feeds but no spaces), 100 MiB of PHP blocks and one PHP block of
 100 MiB (their strings rewritten for Big5), 100 MiB of a Big5 page of text
 and PHP only re-encoded into UTF-8, 100 MiB of GB text kept into Big5
 with many references, a sparse file just over the size limit
@@ -87,6 +88,17 @@ def main():
     cases.append(("one PHP block of 100 MiB", array,
                   lambda: write_repeated(array, item, size_array, php_head),
                   size_array + (size_array - len(php_head)) // len(item)))
+    # One run of text and inline tags, a line feed in each line but no
+    # space: cut at the line feeds, not decoded whole.
+    run_page = os.path.join(work, "run.htm")
+    run_head = b"<p>"
+    run_piece = "以后干净乾隆许多成功<b>头</b>发。\n".encode("gbk")
+    run_size = len(run_head) + 100 * MIB // len(run_piece) * len(run_piece)
+    cases.append(("one run of 100 MiB of text and inline tags, no space",
+                  run_page,
+                  lambda: write_repeated(run_page, run_piece, run_size,
+                                         run_head),
+                  run_size))
     # A Big5 page of text and PHP only re-encoded into UTF-8: kept whole,
     # its PHP rewritten as it is read (the backslash after 許 goes).
     mixed = os.path.join(work, "mixed.php")

@@ -109,8 +109,63 @@ class MarkupRecoder {
     }
   }
 
-  // Takes the next piece, its span counted in bytes.
+  // Takes the next piece, its span counted in bytes. A long text or
+  // comment, or a text that makes a run long, is taken in parts that end
+  // with white space, where it has any: no key holds white space, so the
+  // parts convert as the whole does, and a run is then cut, as
+  // MarkupConverter cuts one, before it is decoded whole (Chinese text has
+  // line feeds between its inline tags, but seldom spaces at their edges).
   Status Add(const MarkupPiece& piece) {
+    if (!markup_.cuts_long_runs() ||
+        (piece.kind != PieceKind::kText && piece.kind != PieceKind::kComment))
+      return AddPart(piece);
+    MarkupPiece part = piece;
+    for (;;) {
+      const TextSpan span = part.span;
+      // After the first white space a run's length on, or the last.
+      size_t cut = SpaceEnd(span, span.begin + MarkupConverter::kLongRun,
+                            /*last=*/false);
+      if (cut == span.end && part.kind == PieceKind::kText && !run_.empty() &&
+          span.end - run_.front().span.begin >= MarkupConverter::kLongRun)
+        cut = SpaceEnd(span, span.begin, /*last=*/true);
+      if (cut == span.end) return AddPart(part);
+      MarkupPiece first = part;
+      first.span.end = cut;
+      part.span.begin = cut;
+      if (piece.kind == PieceKind::kText && !piece.ascii) {
+        first.ascii = FindNonAscii(bytes_, first.span.begin, cut) == cut;
+        part.ascii = FindNonAscii(bytes_, cut, span.end) == span.end;
+      }
+      if (Status done = AddPart(first); !done) return done;
+    }
+  }
+
+  // Takes the next piece, to be kept as it is, but for a charset it needs.
+  Status KeepPiece(const MarkupPiece& piece) {
+    return piece.charset_at != 0 ? KeepLabelled(piece.span, piece)
+                                 : Keep(piece.span, piece.escapes);
+  }
+
+  // The page has ended: converts and writes what is left.
+  Status Finish() {
+    if (Status done = FlushRun(); !done) return done;
+    return Write();
+  }
+
+ private:
+  // Where the first (or the last) white space in bytes[from, span.end) ends,
+  // if before span.end; else span.end. White space is a unit of its own in
+  // every encoding.
+  size_t SpaceEnd(TextSpan span, size_t from, bool last) const {
+    if (from >= span.end) return span.end;
+    const std::string_view in = bytes_.substr(from, span.end - from - 1);
+    constexpr std::string_view kSpace = " \t\n\f\r";
+    const size_t at = last ? in.find_last_of(kSpace) : in.find_first_of(kSpace);
+    return at == std::string_view::npos ? span.end : from + at + 1;
+  }
+
+  // Takes the next piece, or part of one.
+  Status AddPart(const MarkupPiece& piece) {
     const TextSpan span = piece.span;
     auto ascii = [&] {
       return piece.kind == PieceKind::kText
@@ -154,19 +209,6 @@ class MarkupRecoder {
     return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
   }
 
-  // Takes the next piece, to be kept as it is, but for a charset it needs.
-  Status KeepPiece(const MarkupPiece& piece) {
-    return piece.charset_at != 0 ? KeepLabelled(piece.span, piece)
-                                 : Keep(piece.span, piece.escapes);
-  }
-
-  // The page has ended: converts and writes what is left.
-  Status Finish() {
-    if (Status done = FlushRun(); !done) return done;
-    return Write();
-  }
-
- private:
   enum class From : uint8_t { kBytes, kDecoded, kLane, kCharset };
   struct Segment {
     // Bytes of the page, code points of decoded_, or the index of a run in

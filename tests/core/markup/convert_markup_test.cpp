@@ -269,36 +269,40 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
        "發</i>部落格"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
-  // A run too long to hold whole is cut after a text that ends with a
-  // space, never inside a phrase that runs across a tag; not at all when a
-  // phrase holds a space, as 头 发 does here.
+  // A run too long to hold whole is cut after a space, at a text's end or
+  // inside it, never inside a phrase that runs across a tag; not at all when
+  // a phrase holds a space, as 头 发 does here.
   const UserPhrases spaced(PhraseList{{U"头 发", U"甲乙丙"}});
   const PhrasedConverter phrased(*converter_, spaced);
-  constexpr int kUnits = 4000;  // 76,000 code points.
-  std::u32string page, text;
-  for (int i = 0; i < kUnits; ++i) {
-    page += U"头<b>发</b>头 <i>发</i>";
-    text += U"头发头 发";
-  }
-  for (const Converter* converter : {static_cast<const Converter*>(converter_),
-                                     static_cast<const Converter*>(&phrased)}) {
-    // The whole run converted as one text, its tags put back.
-    std::u32string converted, expected;
-    ASSERT_TRUE(converter->Convert(text, kToTw, converted));
-    ASSERT_EQ(converted.size(), text.size());
-    for (size_t at = 0; at < converted.size(); at += 5) {
-      const std::u32string_view unit =
-          std::u32string_view(converted).substr(at, 5);
-      expected += unit.substr(0, 1);
-      expected += U"<b>";
-      expected += unit.substr(1, 1);
-      expected += U"</b>";
-      expected += unit.substr(2, 2);
-      expected += U"<i>";
-      expected += unit.substr(4, 1);
-      expected += U"</i>";
+  constexpr int kUnits = 4000;  // 76,000 code points and more.
+  for (const std::u32string_view before_i : {U"头 ", U"头 发\n"}) {
+    std::u32string page, text;
+    for (int i = 0; i < kUnits; ++i) {
+      page += U"头<b>发</b>" + std::u32string(before_i) + U"<i>发</i>";
+      text += U"头发" + std::u32string(before_i) + U"发";
     }
-    EXPECT_EQ(Convert(page, kToTw, converter), Utf8(expected));
+    const size_t unit_size = text.size() / kUnits;
+    for (const Converter* converter :
+         {static_cast<const Converter*>(converter_),
+          static_cast<const Converter*>(&phrased)}) {
+      // The whole run converted as one text, its tags put back.
+      std::u32string converted, expected;
+      ASSERT_TRUE(converter->Convert(text, kToTw, converted));
+      ASSERT_EQ(converted.size(), text.size());
+      for (size_t at = 0; at < converted.size(); at += unit_size) {
+        const std::u32string_view unit =
+            std::u32string_view(converted).substr(at, unit_size);
+        expected += unit.substr(0, 1);
+        expected += U"<b>";
+        expected += unit.substr(1, 1);
+        expected += U"</b>";
+        expected += unit.substr(2, before_i.size());
+        expected += U"<i>";
+        expected += unit.substr(unit_size - 1);
+        expected += U"</i>";
+      }
+      EXPECT_EQ(Convert(page, kToTw, converter), Utf8(expected));
+    }
   }
 }
 
