@@ -304,6 +304,12 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
       EXPECT_EQ(Convert(page, kToTw, converter), Utf8(expected));
     }
   }
+  // So is a long comment.
+  std::u32string comment, comment_converted;
+  for (int i = 0; i < kUnits; ++i) comment += U"头发 以后\n头发";
+  ASSERT_TRUE(converter_->Convert(comment, kToTw, comment_converted));
+  EXPECT_EQ(Convert(U"<!--" + comment + U"-->", kToTw),
+            Utf8(U"<!--" + comment_converted + U"-->"));
 }
 
 TEST_F(ConvertMarkupTest, ReferencesConvertAsTheirCharactersInTheirForm) {
