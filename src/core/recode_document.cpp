@@ -126,11 +126,12 @@ struct PointRange {
 // Appends `text` converted as Recode converts it, but for its PHP blocks,
 // which are kept, as in markup, and re-encoded so that their strings keep
 // their value (PutKeepingPhpStrings); notes where they lie in the decoded
-// text.
+// text in `kept`, if given, else tells `consumed` (if any) what it read.
 Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
                         Encoding source, Encoding target,
                         std::optional<ScriptConversion> how, std::string& out,
-                        EncodeCounts& counts, std::vector<PointRange>& kept) {
+                        EncodeCounts& counts, std::vector<PointRange>* kept,
+                        const std::function<void(size_t)>& consumed) {
   PhpReading php;
   size_t from = 0;  // Where the text not written yet begins.
   // The bytes whose code points are counted, and how many those are.
@@ -138,6 +139,13 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
   auto count_to = [&](size_t end) {
     points += CountCodePoints(text, counted, end, source);
     counted = end;
+  };
+  // Bytes handed back are read no more.
+  const bool gives_back = consumed && !kept;
+  auto read_to = [&](size_t offset) {
+    return [&, offset](size_t read) {
+      if (gives_back) consumed(offset + read);
+    };
   };
   for (size_t at = text.find("<?"); at != std::string_view::npos;
        at = text.find("<?", at)) {
@@ -149,22 +157,27 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
     const size_t close = ServerCodeEnd(
         text, at, [](char) { return false; }, php);
     const size_t end = std::min(close + 2, text.size());
-    if (Status done = converter.RecodeInto(text.substr(from, at - from), source,
-                                           target, how, out, counts);
+    if (Status done =
+            converter.RecodeInto(text.substr(from, at - from), source, target,
+                                 how, out, counts, read_to(from));
         !done)
       return done;
-    count_to(at);
-    const size_t kept_from = points;
-    count_to(end);
-    kept.push_back({kept_from, points});
+    if (kept) {
+      count_to(at);
+      const size_t kept_from = points;
+      count_to(end);
+      kept->push_back({kept_from, points});
+    }
+    const auto handed = read_to(at);
     PutKeepingPhpStrings(text.substr(at, end - at), source, target,
-                         [&](std::u32string_view piece, size_t) {
+                         [&](std::u32string_view piece, size_t read) {
                            Encode(piece, target, out, counts);
+                           handed(read);
                          });
     from = at = end;
   }
   return converter.RecodeInto(text.substr(from), source, target, how, out,
-                              counts);
+                              counts, read_to(from));
 }
 
 }  // namespace
@@ -259,7 +272,8 @@ Result<RecodedDocument> RecodeDocument(
                                     [&](EncodeCounts& counts) {
                                       return RecodeKeepingPhp(
                                           converter, text, source, target, how,
-                                          out.text, counts, kept);
+                                          out.text, counts,
+                                          points ? &kept : nullptr, consumed);
                                     });
           !done)
         return done.error();
