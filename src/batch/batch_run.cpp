@@ -320,40 +320,37 @@ std::string ListOf(const std::vector<Entry>& entries, const Line& line,
   return text;
 }
 
-std::string MislabeledList(const std::vector<MislabeledFile>& mislabeled) {
-  if (mislabeled.empty()) return "";
-  return "\n\n以下 " + std::to_string(mislabeled.size()) +
-         " 个文件的实际编码与其声明不符，已按实际编码转换：\n" +
-         ListOf(
-             mislabeled,
+// A note on some of the files, if any: how many, what befell them, and
+// the list of them.
+template <typename Entry, typename Line>
+std::string NoteOn(const std::vector<Entry>& entries, const std::string& what,
+                   const Line& line, const std::string& more) {
+  if (entries.empty()) return "";
+  return "\n\n以下 " + std::to_string(entries.size()) + what + "\n" +
+         ListOf(entries, line, more);
+}
+
+// What the run noted beyond failures.
+std::string Notes(const BatchOutcome& outcome) {
+  return NoteOn(
+             outcome.mislabeled,
+             " 个文件的实际编码与其声明不符，已按实际编码转换：",
              [](const MislabeledFile& f) {
                return f.path + "\n    声明为 " +
                       std::string(core::DisplayName(f.declared)) + "，实际为 " +
                       std::string(core::DisplayName(f.actual));
              },
-             " 个文件与其声明不符。");
-}
-
-std::string AsTextList(const std::vector<ConvertedAsText>& as_text) {
-  if (as_text.empty()) return "";
-  return "\n\n以下 " + std::to_string(as_text.size()) +
-         " 个网页无法按网页结构读取，已按纯文本整体转换：\n" +
-         ListOf(
-             as_text,
+             " 个文件与其声明不符。") +
+         NoteOn(
+             outcome.as_text, " 个网页无法按网页结构读取，已按纯文本整体转换：",
              [](const ConvertedAsText& f) {
                return f.path + "\n    " + f.reason;
              },
-             " 个网页按纯文本转换。");
-}
-
-// In GB or Big5, a byte kept may pair with the one after it and read as
-// another character.
-std::string InvalidList(const std::vector<KeptInvalidBytes>& invalid) {
-  if (invalid.empty()) return "";
-  return "\n\n以下 " + std::to_string(invalid.size()) +
-         " 个文件中有不成字的字节，已原样保留：\n" +
-         ListOf(
-             invalid,
+             " 个网页按纯文本转换。") +
+         // In GB or Big5, a byte kept may pair with the one after it and
+         // read as another character.
+         NoteOn(
+             outcome.invalid, " 个文件中有不成字的字节，已原样保留：",
              [](const KeptInvalidBytes& f) {
                const std::string target(core::DisplayName(f.target));
                return f.path + "\n    " + std::to_string(f.sequences) + " 处" +
@@ -363,12 +360,6 @@ std::string InvalidList(const std::vector<KeptInvalidBytes>& invalid) {
                                  " 码中可能与后面的字节合成别的字");
              },
              " 个文件含有不成字的字节。");
-}
-
-// What the run noted beyond failures.
-std::string Notes(const BatchOutcome& outcome) {
-  return MislabeledList(outcome.mislabeled) + AsTextList(outcome.as_text) +
-         InvalidList(outcome.invalid);
 }
 
 }  // namespace
