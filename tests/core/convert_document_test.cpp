@@ -221,12 +221,6 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
        "<?php $s = \"許\\\"\"; $t = \"許\\$x\"; ?>",
        true},
       {kBig5, {.to = kGbk}, big5_php, fixed + "许", true},
-      // A shell command's string reads escapes as "..." does.
-      {kGbk,
-       {.to = kBig5, .script = kKeep},
-       "<?php echo `echo 功n ?>`; ?>",
-       "<?php echo `echo 功\\n ?>`; ?>",
-       true},
       {kBig5,
        {.to = kUtf8, .script = ScriptChoice::kSimplified},
        big5_php,

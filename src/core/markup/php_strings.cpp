@@ -81,8 +81,7 @@ class PhpStringsWriter {
     // What a '\' escapes that needs one of its own where a character no
     // longer ends in it: the string's quote, and in a string that reads
     // variables, '$'.
-    const char quote =
-        before == '"' || before == '\'' || before == '`' ? before : '\0';
+    const char quote = before == '"' || before == '\'' ? before : '\0';
     auto needs_escape = [&](char c) {
       return c == quote || (quote != '\'' && c == '$');
     };

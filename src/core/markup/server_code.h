@@ -37,7 +37,7 @@ bool MayOpenAsp(std::basic_string_view<Char> text, size_t at) {
 }
 
 // The position of the "?>" that ends PHP code running from `from`, as PHP
-// reads it: not one in a string ('...', "...", `...`), a block comment or a
+// reads it: not one in a string ('...', "..."), a block comment or a
 // heredoc or nowdoc; one in a line comment (// or #) does. text.size() when
 // the code runs to the end of the text with nothing left open: PHP ends it
 // with the file. npos when a string, comment or heredoc is left open at the
@@ -74,9 +74,8 @@ size_t PhpCodeEnd(
     const Char next = i + 1 < n ? text[i + 1] : Char{0};
     if (closes(i)) return i;
     if (opens(i)) return npos;
-    if (c == '\'' || c == '"' || c == '`') {
-      // A string (a backquoted one is a shell command's): a backslash
-      // escapes the character after it.
+    if (c == '\'' || c == '"') {
+      // A string: a backslash escapes the character after it.
       const size_t contents = i + 1;
       for (++i; i < n && text[i] != c; ++i) {
         if (opens_within(i)) return npos;
