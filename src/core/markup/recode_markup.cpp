@@ -116,17 +116,20 @@ class MarkupRecoder {
   // MarkupConverter cuts one, before it is decoded whole (Chinese text has
   // line feeds between its inline tags, but seldom spaces at their edges).
   Status Add(const MarkupPiece& piece) {
-    if (!markup_.cuts_long_runs() ||
-        (piece.kind != PieceKind::kText && piece.kind != PieceKind::kComment))
+    // Most pieces are short, in short runs.
+    constexpr size_t kLong = MarkupConverter::kLongRun;
+    if ((piece.kind != PieceKind::kText && piece.kind != PieceKind::kComment) ||
+        (piece.span.size() < kLong &&
+         (run_.empty() || piece.span.end - run_.front().span.begin < kLong)) ||
+        !markup_.cuts_long_runs())
       return AddPart(piece);
     MarkupPiece part = piece;
     for (;;) {
       const TextSpan span = part.span;
       // After the first white space a run's length on, or the last.
-      size_t cut = SpaceEnd(span, span.begin + MarkupConverter::kLongRun,
-                            /*last=*/false);
+      size_t cut = SpaceEnd(span, span.begin + kLong, /*last=*/false);
       if (cut == span.end && part.kind == PieceKind::kText && !run_.empty() &&
-          span.end - run_.front().span.begin >= MarkupConverter::kLongRun)
+          span.end - run_.front().span.begin >= kLong)
         cut = SpaceEnd(span, span.begin, /*last=*/true);
       if (cut == span.end) return AddPart(part);
       MarkupPiece first = part;
