@@ -96,17 +96,12 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
     return byte;
   };
   if (target != Encoding::kUtf8) {
-    // Where the "charset" before the name begins (as the bytes read it).
-    auto is_key = [&](size_t at) {
-      constexpr std::string_view kKey = "charset";
-      if (text.size() - at < kKey.size()) return false;
-      for (size_t i = 0; i < kKey.size(); ++i) {
-        if ((text[at + i] | 0x20) != kKey[i]) return false;
-      }
-      return true;
-    };
-    size_t key = start + found->name;
-    while (key > start && !is_key(key)) --key;
+    // Where the "charset" before the name begins, as the bytes read it.
+    constexpr std::string_view kKey = "charset";
+    size_t key = found->name;
+    while (key > 0 && !EqualsIgnoringCase(units.substr(key, kKey.size()), kKey))
+      --key;
+    key += start;
     size_t at = start;
     while (at < key) at += UnitLengthIn(text, at, target);
     if (at != key) {
