@@ -126,7 +126,8 @@ struct PointRange {
 // Appends `text` converted as Recode converts it, but for its PHP blocks,
 // which are kept, as in markup, and re-encoded so that their strings keep
 // their value (PutKeepingPhpStrings); notes where they lie in the decoded
-// text in `kept`, if given, else tells `consumed` (if any) what it read.
+// text in `kept`, if given, and tells `consumed`, if any, what it read.
+// REQUIRES: not both: the counting for `kept` reads what was converted.
 Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
                         Encoding source, Encoding target,
                         std::optional<ScriptConversion> how, std::string& out,
@@ -140,11 +141,9 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
     points += CountCodePoints(text, counted, end, source);
     counted = end;
   };
-  // Bytes handed back are read no more.
-  const bool gives_back = consumed && !kept;
   auto read_to = [&](size_t offset) {
     return [&, offset](size_t read) {
-      if (gives_back) consumed(offset + read);
+      if (consumed) consumed(offset + read);
     };
   };
   for (size_t at = text.find("<?"); at != std::string_view::npos;
@@ -268,13 +267,14 @@ Result<RecodedDocument> RecodeDocument(
   std::vector<PointRange> kept;
   if (result.markup_problem && source != target && HoldsPhp(text)) {
     try {
-      if (Status done = recode_into(/*as_markup=*/false,
-                                    [&](EncodeCounts& counts) {
-                                      return RecodeKeepingPhp(
-                                          converter, text, source, target, how,
-                                          out.text, counts,
-                                          points ? &kept : nullptr, consumed);
-                                    });
+      if (Status done = recode_into(
+              /*as_markup=*/false,
+              [&](EncodeCounts& counts) {
+                return RecodeKeepingPhp(
+                    converter, text, source, target, how, out.text, counts,
+                    points ? &kept : nullptr,
+                    points ? std::function<void(size_t)>() : consumed);
+              });
           !done)
         return done.error();
     } catch (const std::bad_alloc&) {
