@@ -5,7 +5,8 @@
 
 Cases: one line of 100 MiB of GB markup (no line break anywhere), 100 MiB of
 one phrase-dependent character, one run of 100 MiB of text and inline tags
-(line feeds but no spaces), 100 MiB of PHP blocks and one PHP block of
+(line feeds but no spaces, then neither), 100 MiB of text on one line with
+phrases of one's own, 100 MiB of PHP blocks and one PHP block of
 100 MiB (their strings rewritten for Big5), 100 MiB of a Big5 page of text
 and PHP only re-encoded into UTF-8, 100 MiB of GB text kept into Big5
 with many references, a sparse file just over the size limit
@@ -99,6 +100,27 @@ def main():
                   lambda: write_repeated(run_page, run_piece, run_size,
                                          run_head),
                   run_size))
+    # The same on one line, as a page made small has it: cut at the ends of
+    # sentences.
+    flat_page = os.path.join(work, "flat.htm")
+    flat_piece = run_piece.replace(b"\n", b"")
+    flat_size = len(run_head) + 100 * MIB // len(flat_piece) * len(flat_piece)
+    cases.append(("one line of 100 MiB of text and inline tags, no space",
+                  flat_page,
+                  lambda: write_repeated(flat_page, flat_piece, flat_size,
+                                         run_head),
+                  flat_size))
+    # A text on one line with phrases of one's own, which the fast engine
+    # does not know: cut at the ends of sentences as well.
+    phrases = os.path.join(work, "phrases.txt")
+    with open(phrases, "w", encoding="utf-8") as f:
+        f.write("干净\t乾淨\n")
+    flat_text = os.path.join(work, "flat.txt")
+    text_piece = "以后干净乾隆许多成功头发。".encode("gbk")
+    text_size = 100 * MIB // len(text_piece) * len(text_piece)
+    cases.append(("100 MiB of text on one line, with --phrases", flat_text,
+                  lambda: write_repeated(flat_text, text_piece, text_size),
+                  text_size, ("--phrases", phrases)))
     # A Big5 page of text and PHP only re-encoded into UTF-8: kept whole,
     # its PHP rewritten as it is read (the backslash after 許 goes).
     mixed = os.path.join(work, "mixed.php")

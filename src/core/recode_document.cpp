@@ -39,7 +39,7 @@ Status FindPoints(const Converter& converter, std::string_view text,
                   Encoding source, ScriptConversion how,
                   std::vector<AmbiguityPoint>& points) {
   const size_t piece_bytes =
-      converter.KeysHoldWhiteSpace() ? text.size() : size_t{256} << 10;
+      converter.KeysHoldBreaks() ? text.size() : size_t{256} << 10;
   size_t pos = ByteOrderMarkLength(text, source);
   // Code points and line breaks before the piece, which begins a line.
   size_t before = 0, lines = 0;
@@ -281,7 +281,7 @@ Result<RecodedDocument> RecodeDocument(
       return NoMemoryToConvert(text.size(), "bytes");
     }
   } else {
-    if (in_parts && how && !converter.KeysHoldWhiteSpace()) {
+    if (in_parts && how && !converter.KeysHoldBreaks()) {
       try {
         if (const std::vector<size_t> cuts = TextCuts(text, source);
             !cuts.empty()) {

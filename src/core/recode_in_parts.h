@@ -23,7 +23,7 @@ inline constexpr size_t kPartBytes = size_t{1} << 20;
 
 // Where a text may be cut, about every `part` bytes: after a line feed that
 // a byte-order mark does not follow, which no key of a converter whose keys
-// hold no white space (Converter::KeysHoldWhiteSpace) crosses.
+// hold no break (Converter::KeysHoldBreaks) crosses.
 std::vector<size_t> TextCuts(std::string_view bytes, Encoding source,
                              size_t part = kPartBytes);
 

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "core/convert/ambiguity_finder.h"
+#include "core/convert/byte_breaks.h"
 #include "core/encoding/codec.h"
 #include "core/io/reserve_large.h"
 
@@ -72,10 +73,10 @@ Status Converter::RecodeInto(
     std::optional<ScriptConversion> how, std::string& out, EncodeCounts& counts,
     const std::function<void(size_t)>& consumed) const {
   // A text is converted in pieces of about kPiece bytes, each ending just
-  // before a line feed: no dictionary key holds one (OpenCC's dictionaries
-  // are line-based), so no match crosses the cut, and a piece after the
-  // first never begins with a byte-order mark. A line feed is a unit of its
-  // own in every encoding.
+  // before a line feed, which no key holds (OpenCC's dictionaries are
+  // line-based), so no match crosses the cut. A text without one is cut
+  // after another break, where no key holds one. A line feed is a unit of
+  // its own in every encoding.
   constexpr size_t kPiece = size_t{1} << 20;
   try {
     if (!how) {
@@ -91,26 +92,25 @@ Status Converter::RecodeInto(
       }
       return {};
     }
+    const ByteBreaks breaks(source);
+    DecodedText decoded;
     std::u32string converted;
-    for (size_t start = 0; start < text.size();) {
+    for (size_t start = PassByteOrderMark(text, source, target, out);
+         start < text.size();) {
       size_t end = text.size();
       if (end - start > kPiece) {
         end = text.find('\n', start + kPiece);
+        if (end == std::string_view::npos && !KeysHoldBreaks())
+          end = breaks.BreakEnd(text, start, start + kPiece, text.size(),
+                                /*last=*/false, kPiece);
         if (end == std::string_view::npos) end = text.size();
       }
-      DecodedText decoded = Decode(text.substr(start, end - start), source);
-      // A UTF-8 page keeps its byte-order mark; no other target gets one.
-      if (decoded.byte_order_mark && target == Encoding::kUtf8)
-        out += ByteOrderMark(target);
-      const std::u32string* piece = &decoded.text;
-      if (how) {
-        converted.clear();
-        if (Status s = Convert(decoded.text, *how, converted); !s)
-          return s.error();
-        piece = &converted;
-      }
-      Encode(*piece, target, out, counts);
-      start = end;
+      decoded.text.clear();
+      start = DecodeSome(text, start, end - start, source, decoded);
+      converted.clear();
+      if (Status s = Convert(decoded.text, *how, converted); !s)
+        return s.error();
+      Encode(converted, target, out, counts);
       if (consumed) consumed(start);
     }
     return {};

@@ -84,10 +84,10 @@ class Converter {
   // converter cannot tell (the default) or its data cannot be loaded.
   virtual bool KeepsAsciiText(ScriptConversion how) const;
 
-  // True when a key may hold white space, so that a text cut after white
-  // space may convert otherwise than the whole. OpenCC's dictionaries, whose
-  // lines separate outputs with spaces, hold none: false, the default.
-  virtual bool KeysHoldWhiteSpace() const { return false; }
+  // True when a key may hold a break (IsBreak: white space or the end of a
+  // sentence), so that a text cut after one may convert otherwise than the
+  // whole. OpenCC's dictionaries hold none: false, the default.
+  virtual bool KeysHoldBreaks() const { return false; }
 
   // Converts the bytes `text` from `source` to `target`, and between scripts
   // as `how` says (or not at all). Bytes not valid in `source` pass through

@@ -24,8 +24,8 @@ class PhrasedConverter : public Converter {
   // Only the stretches `inner` converts have points.
   Status FindAmbiguities(std::u32string_view text, ScriptConversion how,
                          std::vector<AmbiguityPoint>& points) const override;
-  bool KeysHoldWhiteSpace() const override {
-    return phrases_.HoldWhiteSpace() || inner_.KeysHoldWhiteSpace();
+  bool KeysHoldBreaks() const override {
+    return phrases_.HoldBreaks() || inner_.KeysHoldBreaks();
   }
 
  private:

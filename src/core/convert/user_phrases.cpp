@@ -1,8 +1,10 @@
 #include "core/convert/user_phrases.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <optional>
 
+#include "core/convert/text_breaks.h"
 #include "core/encoding/utf8.h"
 #include "core/io/file_io.h"
 #include "core/io/make_folders.h"
@@ -39,9 +41,8 @@ UserPhrases::UserPhrases(PhraseList phrases)
   std::vector<PhraseTrie::Entry> entries;
   for (size_t i = 0; i < phrases_.size(); ++i) {
     entries.push_back({phrases_[i].first, static_cast<uint32_t>(i)});
-    hold_white_space_ =
-        hold_white_space_ ||
-        phrases_[i].first.find_first_of(U" \t\n\f\r") != std::u32string::npos;
+    hold_breaks_ =
+        hold_breaks_ || std::ranges::any_of(phrases_[i].first, IsBreak);
   }
   trie_ = PhraseTrie::Build(std::move(entries));
 }

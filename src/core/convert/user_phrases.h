@@ -26,9 +26,9 @@ class UserPhrases {
   explicit UserPhrases(PhraseList phrases);
 
   bool empty() const { return phrases_.empty(); }
-  // Some FROM holds white space (a space or a form feed; a line holds no
-  // tab or line break).
-  bool HoldWhiteSpace() const { return hold_white_space_; }
+  // Some FROM holds a break (IsBreak): a space, a form feed or punctuation
+  // that ends a sentence (a line holds no tab or line break).
+  bool HoldBreaks() const { return hold_breaks_; }
 
   // The longest FROM that begins `text`: its length (0 when none) and TO.
   struct Match {
@@ -40,7 +40,7 @@ class UserPhrases {
  private:
   std::vector<std::pair<std::u32string, std::u32string>> phrases_;
   PhraseTrie trie_;
-  bool hold_white_space_ = false;
+  bool hold_breaks_ = false;
 };
 
 // Adds the phrases of `text` to `list`, a later FROM replacing an earlier

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/convert/converter.h"
+#include "core/convert/text_breaks.h"
 #include "core/markup/character_reference.h"
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/language_tag.h"
@@ -68,10 +69,10 @@ class MarkupConverter {
         points_(points),
         batch_ok_(batch),
         enough_(enough),
-        cut_long_runs_(!converter.KeysHoldWhiteSpace()) {}
+        cut_long_runs_(!converter.KeysHoldBreaks()) {}
 
   // A run at least this long (code points, tags included) is cut after its
-  // next text that ends with a space, where cuts_long_runs().
+  // next text that ends with a break (IsBreak), where cuts_long_runs().
   static constexpr size_t kLongRun = size_t{1} << 16;
   bool cuts_long_runs() const { return cut_long_runs_; }
 
@@ -88,13 +89,13 @@ class MarkupConverter {
   Status Add(const MarkupPiece& piece) {
     ready_ = false;
     if (piece.kind == PieceKind::kText || piece.inline_tag) {
-      // A long run is converted in parts, each ending with a space: where
+      // A long run is converted in parts, each ending with a break: where
       // no key holds one, the parts convert as the whole would, and a page
       // with no break holds no more than a part.
       const bool cut =
           cut_long_runs_ && !run_.empty() && !run_.back().inline_tag &&
           run_.back().span.end - run_.front().span.begin >= kLongRun &&
-          IsHtmlSpace(View(run_.back().span).back());
+          IsBreak(View(run_.back().span).back());
       if (cut) {
         if (Status done = FlushRun(); !done) return done;
       }

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/convert/byte_breaks.h"
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
 #include "core/markup/convert_markup.h"
@@ -111,10 +112,11 @@ class MarkupRecoder {
 
   // Takes the next piece, its span counted in bytes. A long text or
   // comment, or a text that makes a run long, is taken in parts that end
-  // with white space, where it has any: no key holds white space, so the
-  // parts convert as the whole does, and a run is then cut, as
-  // MarkupConverter cuts one, before it is decoded whole (Chinese text has
-  // line feeds between its inline tags, but seldom spaces at their edges).
+  // with a break (white space, or else the end of a sentence), where it has
+  // any: no key holds one, so the parts convert as the whole does, and a
+  // run is then cut, as MarkupConverter cuts one, before it is decoded whole
+  // (Chinese text has line feeds between its inline tags, but seldom spaces
+  // at their edges, and a page made into one line has none).
   Status Add(const MarkupPiece& piece) {
     // Most pieces are short, in short runs.
     constexpr size_t kLong = MarkupConverter::kLongRun;
@@ -126,11 +128,13 @@ class MarkupRecoder {
     MarkupPiece part = piece;
     for (;;) {
       const TextSpan span = part.span;
-      // After the first white space a run's length on, or the last.
-      size_t cut = SpaceEnd(span, span.begin + kLong, /*last=*/false);
+      // After the first break a run's length on, or the last.
+      size_t cut = breaks_.BreakEnd(bytes_, span.begin, span.begin + kLong,
+                                    span.end, /*last=*/false, kLong);
       if (cut == span.end && part.kind == PieceKind::kText && !run_.empty() &&
           span.end - run_.front().span.begin >= kLong)
-        cut = SpaceEnd(span, span.begin, /*last=*/true);
+        cut = breaks_.BreakEnd(bytes_, span.begin, span.begin, span.end,
+                               /*last=*/true, kLong);
       if (cut == span.end) return AddPart(part);
       MarkupPiece first = part;
       first.span.end = cut;
@@ -156,17 +160,6 @@ class MarkupRecoder {
   }
 
  private:
-  // Where the first (or the last) white space in bytes[from, span.end) ends,
-  // if before span.end; else span.end. White space is a unit of its own in
-  // every encoding.
-  size_t SpaceEnd(TextSpan span, size_t from, bool last) const {
-    if (from >= span.end) return span.end;
-    const std::string_view in = bytes_.substr(from, span.end - from - 1);
-    constexpr std::string_view kSpace = " \t\n\f\r";
-    const size_t at = last ? in.find_last_of(kSpace) : in.find_first_of(kSpace);
-    return at == std::string_view::npos ? span.end : from + at + 1;
-  }
-
   // Takes the next piece, or part of one.
   Status AddPart(const MarkupPiece& piece) {
     const TextSpan span = piece.span;
@@ -187,8 +180,9 @@ class MarkupRecoder {
     if (piece.kind == PieceKind::kText || piece.inline_tag) {
       // The cut a MarkupConverter makes in a long run, made here first. Its
       // length is in code points, never more than in bytes.
-      if (markup_.cuts_long_runs() && run_ends_with_space_ &&
-          span.begin - run_.front().span.begin >= MarkupConverter::kLongRun) {
+      if (markup_.cuts_long_runs() && !run_.empty() &&
+          span.begin - run_.front().span.begin >= MarkupConverter::kLongRun &&
+          RunEndsWithBreak()) {
         run_code_points_ +=
             CountCodePoints(bytes_, run_counted_, span.begin, source_);
         run_counted_ = span.begin;
@@ -202,14 +196,19 @@ class MarkupRecoder {
       run_plain_ = run_plain_ && (piece.kind == PieceKind::kText
                                       ? !piece.has_ampersand
                                       : piece.kind == PieceKind::kMarkup);
-      // A trail byte is never white space.
-      run_ends_with_space_ = !piece.inline_tag && span.size() != 0 &&
-                             IsHtmlSpace(bytes_[span.end - 1]);
       return {};
     }
     if (Status done = FlushRun(); !done) return done;
     if (piece.charset_at != 0) return KeepLabelled(span, piece);
     return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
+  }
+
+  // The run's last piece is a text that ends with a break: a run may be cut
+  // there. Asked only of a long run.
+  bool RunEndsWithBreak() const {
+    const MarkupPiece& last = run_.back();
+    return !last.inline_tag && last.span.size() != 0 &&
+           breaks_.EndsWithBreak(bytes_, last.span.begin, last.span.end);
   }
 
   enum class From : uint8_t { kBytes, kDecoded, kLane, kCharset };
@@ -250,7 +249,6 @@ class MarkupRecoder {
     run_code_points_ = 0;
     run_converts_ = false;
     run_plain_ = true;
-    run_ends_with_space_ = false;
     return done;
   }
 
@@ -556,6 +554,7 @@ class MarkupRecoder {
   // Whether PHP's strings need care (PutKeepingPhpStrings): in a new
   // encoding, a character may gain or lose a last byte '\'.
   const bool php_strings_ = source_ != target_;
+  const ByteBreaks breaks_{source_};
   const size_t enough_;
   std::string& out_;
   EncodeCounts& counts_;
@@ -568,7 +567,6 @@ class MarkupRecoder {
   size_t run_counted_ = 0;
   bool run_converts_ = false;
   bool run_plain_ = true;  // Its texts hold no '&', its tags nothing read.
-  bool run_ends_with_space_ = false;
   DecodedText decoded_;
   std::vector<MarkupPiece> decoded_spans_;
   std::vector<Segment> segments_;

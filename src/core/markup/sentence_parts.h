@@ -15,28 +15,10 @@
 #include <string_view>
 
 #include "core/convert/converter.h"
+#include "core/convert/text_breaks.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
-
-// Whether `c` ends a sentence: 。！？；，、： and a line feed, which no key
-// or value of OpenCC's dictionaries holds, so that converting the
-// sentences of a text apart gives what converting it whole does.
-inline bool EndsSentence(char32_t c) {
-  switch (c) {
-    case U'\n':
-    case U'\u3001':  // 、
-    case U'\u3002':  // 。
-    case U'\uFF01':  // ！
-    case U'\uFF0C':  // ，
-    case U'\uFF1A':  // ：
-    case U'\uFF1B':  // ；
-    case U'\uFF1F':  // ？
-      return true;
-    default:
-      return false;
-  }
-}
 
 // The end of the sentence of `text` that holds text[at]: just past the next
 // character that ends one, or the end of the text.
@@ -57,7 +39,10 @@ class SentenceParts {
   // `run`: the run's texts, one after another.
   SentenceParts(const Converter& converter, ScriptConversion how,
                 std::u32string_view run)
-      : converter_(converter), how_(how), run_(run) {}
+      : converter_(converter),
+        how_(how),
+        run_(run),
+        whole_(converter.KeysHoldBreaks()) {}
 
   // Appends the conversion of run[from, from + size): each part of it in a
   // sentence as the sentence's conversion has it, where that keeps the
@@ -84,8 +69,9 @@ class SentenceParts {
   Status Reach(size_t at, bool* fresh = nullptr) {
     if (fresh != nullptr) *fresh = at >= end_;
     if (at < end_) return {};
-    begin_ = SentenceBegin(run_, at);
-    end_ = SentenceEnd(run_, at);
+    // Where a key holds what ends a sentence, the run is one sentence.
+    begin_ = whole_ ? 0 : SentenceBegin(run_, at);
+    end_ = whole_ ? run_.size() : SentenceEnd(run_, at);
     converted_.clear();
     if (Status done = converter_.Convert(sentence(), how_, converted_); !done)
       return done;
@@ -105,6 +91,7 @@ class SentenceParts {
   const Converter& converter_;
   const ScriptConversion how_;
   const std::u32string_view run_;
+  const bool whole_;
   size_t begin_ = 0, end_ = 0;
   std::u32string converted_;
   bool mapped_ = false;

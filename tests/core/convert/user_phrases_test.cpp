@@ -71,6 +71,31 @@ TEST(UserPhrasesTest, PhrasesThatNeverMatchLeaveOpenccOutputAsItIs) {
   EXPECT_EQ(phrased->text, reference->text);
 }
 
+TEST(UserPhrasesTest, LineOfMegabytesConvertsAsAWhole) {
+  // Converted in pieces, a line is cut after a break unless a phrase holds
+  // one. 啊Ａ is B0 A1 A3 C1 in GBK, which holds the bytes of 。 (A1 A3):
+  // no break there, and no cut before 头.
+  std::u32string text;
+  while (text.size() < (size_t{3} << 19)) text += U"啊Ａ头发，以后。";
+  std::string bytes;
+  EncodeCounts counts;
+  Encode(text, Encoding::kGbk, bytes, counts);
+  const auto engine = MakeFastConverter();
+  constexpr ScriptConversion kToTw{Script::kTraditional, Variant::kTw};
+  for (const char32_t* held : {U"Ａ头", U"发，以"}) {
+    const UserPhrases phrases(PhraseList{{held, U"X"}});
+    const PhrasedConverter converter(*engine, phrases);
+    std::u32string whole;
+    ASSERT_TRUE(converter.Convert(text, kToTw, whole));
+    std::string expected;
+    Encode(whole, Encoding::kBig5, expected, counts);
+    const Result<Conversion> recoded =
+        converter.Recode(bytes, Encoding::kGbk, Encoding::kBig5, kToTw);
+    ASSERT_TRUE(recoded);
+    EXPECT_TRUE(recoded->text == expected) << Utf8(held);
+  }
+}
+
 TEST(UserPhrasesTest, BadLineIsNamedAndNothingIsRead) {
   const struct {
     const char* text;

@@ -269,13 +269,21 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
        "發</i>部落格"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
-  // A run too long to hold whole is cut after a space, at a text's end or
-  // inside it, never inside a phrase that runs across a tag; not at all when
-  // a phrase holds a space, as 头 发 does here.
-  const UserPhrases spaced(PhraseList{{U"头 发", U"甲乙丙"}});
-  const PhrasedConverter phrased(*converter_, spaced);
+  // Where a phrase holds what ends a sentence, a run is one sentence.
+  const UserPhrases comma(PhraseList{{U"头，发", U"甲乙丙"}});
+  const PhrasedConverter with_comma(*converter_, comma);
+  EXPECT_EQ(Convert(U"博客<b>头</b>头，发",
+                    {Script::kTraditional, Variant::kTwp}, &with_comma),
+            "部落格<b>頭</b>甲乙丙");
+  // A run too long to hold whole is cut after a space or the end of a
+  // sentence, at a text's end or inside it, never inside a phrase that runs
+  // across a tag; not at all when a phrase holds such a break, as 头 发 and
+  // 头，发 do here.
   constexpr int kUnits = 4000;  // 76,000 code points and more.
-  for (const std::u32string_view before_i : {U"头 ", U"头 发\n"}) {
+  for (const std::u32string_view before_i : {U"头 ", U"头 发\n", U"头，"}) {
+    const UserPhrases held(PhraseList{
+        {U"头" + std::u32string(before_i.substr(1, 1)) + U"发", U"甲乙丙"}});
+    const PhrasedConverter phrased(*converter_, held);
     std::u32string page, text;
     for (int i = 0; i < kUnits; ++i) {
       page += U"头<b>发</b>" + std::u32string(before_i) + U"<i>发</i>";
@@ -304,12 +312,22 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
       EXPECT_EQ(Convert(page, kToTw, converter), Utf8(expected));
     }
   }
-  // So is a long comment.
-  std::u32string comment, comment_converted;
-  for (int i = 0; i < kUnits; ++i) comment += U"头发 以后\n头发";
-  ASSERT_TRUE(converter_->Convert(comment, kToTw, comment_converted));
-  EXPECT_EQ(Convert(U"<!--" + comment + U"-->", kToTw),
-            Utf8(U"<!--" + comment_converted + U"-->"));
+  // So are a long comment and a long text in a run, with or without white
+  // space.
+  for (const std::u32string_view filler :
+       {U"头发 以后\n头发", U"头发，以后。头发"}) {
+    std::u32string text, converted, run;
+    for (int i = 0; i < kUnits; ++i) text += filler;
+    ASSERT_TRUE(converter_->Convert(text, kToTw, converted));
+    EXPECT_EQ(Convert(U"<!--" + text + U"-->", kToTw),
+              Utf8(U"<!--" + converted + U"-->"));
+    ASSERT_TRUE(converter_->Convert(U"头" + text + U"发", kToTw, run));
+    ASSERT_EQ(run.size(), text.size() + 2);
+    EXPECT_EQ(
+        Convert(U"<b>头</b>" + text + U"<i>发</i>", kToTw),
+        Utf8(U"<b>" + run.substr(0, 1) + U"</b>" + run.substr(1, text.size()) +
+             U"<i>" + run.substr(run.size() - 1) + U"</i>"));
+  }
 }
 
 TEST_F(ConvertMarkupTest, ReferencesConvertAsTheirCharactersInTheirForm) {
