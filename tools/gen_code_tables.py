@@ -116,7 +116,9 @@ def main():
             sys.stderr.write("gb18030 entry %d out of the two-byte range\n" % pointer)
             sys.exit(1)
         gbk_decode[pointer] = cp
-        if gbk_encode[cp] == 0 and cp != 0xE5E5:
+        # The euro sign, A2E3 in GB18030, is the single byte 0x80 in GBK:
+        # both are written apart from this table.
+        if gbk_encode[cp] == 0 and cp not in (0xE5E5, 0x20AC):
             gbk_encode[cp] = gbk_code(pointer)
 
     out = [

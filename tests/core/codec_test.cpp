@@ -55,8 +55,14 @@ TEST(CodecTest, WholeTablesMatchTheEncodingRsReferenceFiles) {
         << DisplayName(encoding);
     const DecodedText text = Decode(ReadTestFile(prefix + "_out.txt"), kUtf8);
     EncodeCounts counts;
-    EXPECT_EQ(EncodeAll(text.text, encoding, counts),
-              ReadTestFile(prefix + "_out_ref.txt"))
+    std::string expected = ReadTestFile(prefix + "_out_ref.txt");
+    // GBK writes the euro sign as one byte, as the web's GBK encoder does.
+    if (encoding == kGbk) {
+      const size_t euro = expected.find("\n\xA2\xE3\n");
+      ASSERT_NE(euro, std::string::npos);
+      expected.replace(euro + 1, 2, "\x80");
+    }
+    EXPECT_EQ(EncodeAll(text.text, encoding, counts), expected)
         << DisplayName(encoding);
     EXPECT_EQ(counts.references + text.invalid_units, 0u);
   }
@@ -70,6 +76,8 @@ TEST(CodecTest, KeepsEachInvalidUnitAndStripsOnlyItsOwnByteOrderMark) {
     bool mark = false;
   } cases[] = {
       {"a\xA4", kBig5, U"a\uFFFD"},
+      {"\x80\x80", kBig5, U"\uFFFD\uFFFD"},
+      {"\x80", kGbk, U"€"},
       {"\x81\x30\x81\x30", kGbk, U"\uFFFD0\uFFFD0"},
       {"\x81\x30\x81\x30", kGb, U"\u0080"},
       {"\x81\x30\x81", kGb, U"\uFFFD0\uFFFD"},

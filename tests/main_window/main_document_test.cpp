@@ -36,9 +36,9 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
        "编码：Big5（依据网页声明）", Page("big5", kGbBody), big5,
        Page("gb2312", kGbBody)},
       // A byte that is no GB code shows as U+FFFD and stays in both sides.
-      {"gb text with a stray byte", kGbBody + "\x80x",
+      {"gb text with a stray byte", kGbBody + "\xFFx",
        GbSeen(kGbBodyUtf8 + std::string("\uFFFDx")), "编码：GB（依据字频统计）",
-       kGbBody + "\x80x", kBig5Body + "\x80x", "(none)"},
+       kGbBody + "\xFFx", kBig5Body + "\xFFx", "(none)"},
       // Shown as it is, no side pressed; both sides ready for GB and Big5.
       {"utf-8 page", utf8,
        "文件处于 UTF-8 码状态 | Open Clear Batch GB Big5 | " + utf8,

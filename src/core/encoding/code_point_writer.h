@@ -103,6 +103,10 @@ char* WriteCodePoint(char32_t cp, char* o, EncodeCounts& counts) {
       *o++ = static_cast<char>(code);
       return o;
     }
+    if (kTarget == Encoding::kGbk && cp == kEuroSign) {
+      *o++ = kGbkEuroByte;
+      return o;
+    }
     if (kTarget == Encoding::kGb18030 && !IsSurrogate(cp) && cp != 0xE5E5) {
       code = EncodeCodePoint(Encoding::kGb18030, cp);
       if (code != 0) {

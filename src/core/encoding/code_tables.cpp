@@ -62,6 +62,7 @@ Unit EncodeCodePoint(Encoding encoding, char32_t cp) {
       return cp <= 0xFFFF ? tables::kGbkEncode[cp] : 0;
     case Encoding::kGb18030:
       if (cp > 0xFFFF) return 0;
+      if (cp == kEuroSign) return 0xA2E3;
       return tables::kGbkEncode[cp] != 0 ? tables::kGbkEncode[cp]
                                          : EncodeGb18030PrivateUse(cp);
     case Encoding::kUtf8:

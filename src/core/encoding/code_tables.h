@@ -69,11 +69,17 @@ inline char32_t DecodeGbkPair(unsigned lead, unsigned trail) {
 // GB18030's double-byte codes are GBK's; UTF-8 has none.
 int DecodeUnit(Encoding encoding, Unit unit, char32_t out[2]);
 
+// The euro sign: the single byte 0x80 in GBK and GB18030 as the web reads
+// them, written so in GBK (as Windows' code page 936 and iconv's GBK do)
+// and as A2E3 in GB18030.
+inline constexpr char32_t kEuroSign = 0x20AC;
+inline constexpr char kGbkEuroByte = '\x80';
+
 // Returns the double-byte code of `cp` in `encoding`, or 0 when it has none.
 // Big5 never gets HKSCS codes. GBK and GB18030 share their codes, except
 // that GB18030 also writes 18 private-use code points, which GB18030-2022
-// moved to four-byte sequences, as their old double-byte codes. UTF-8 has
-// none.
+// moved to four-byte sequences, as their old double-byte codes, and the
+// euro sign, which GBK writes as one byte. UTF-8 has none.
 Unit EncodeCodePoint(Encoding encoding, char32_t cp);
 
 // The GB18030 four-byte sequence b1 b2 b3 b4 is number

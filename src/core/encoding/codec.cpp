@@ -123,8 +123,12 @@ size_t DecodeDoubleByte(std::string_view bytes, size_t pos, size_t stop,
         continue;
       }
     }
-    *o++ = kOneBytePlaceholder + b;
-    ++invalid;
+    if (kEncoding != Encoding::kBig5 && b == 0x80) {
+      *o++ = kEuroSign;
+    } else {
+      *o++ = kOneBytePlaceholder + b;
+      ++invalid;
+    }
     ++pos;
   }
   out.text.resize(static_cast<size_t>(o - out.text.data()));

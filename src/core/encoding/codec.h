@@ -36,7 +36,7 @@ struct DecodedText {
 // invalid unit: for Big5 and GBK a lead byte 0x81-0xFE with a trail byte
 // 0x40-0x7E or 0x80-0xFE is one unit even when unmapped (as the
 // two-byte code tables read it), any other byte above 0x7F a unit of its own
-// (0x80 too, which some decoders read as the euro sign); for GB18030
+// (in GBK 0x80 is the euro sign, as the web and Windows read it); for GB18030
 // likewise, plus four-byte sequences (lead, 0x30-0x39, lead, 0x30-0x39), one
 // unit even where no character is assigned; for UTF-8 each byte of a
 // malformed sequence (overlong forms and surrogates included) is a unit of
@@ -56,9 +56,9 @@ size_t DecodeSome(std::string_view bytes, size_t pos, size_t max_bytes,
 // placeholder as its original bytes (so a UTF-8 target holding one is no
 // longer valid UTF-8), a character the target lacks as the decimal
 // reference "&#N;". Big5 writes no HKSCS codes; GBK writes the euro sign as
-// A2E3; GB18030 writes every character but U+E5E5 (which the web reads from
-// no byte sequence), 18 private-use ones with the two-byte codes that
-// GB18030-2022 gave to their standard forms, as the web does; a surrogate
+// 0x80 (kEuroSign); GB18030 writes every character but U+E5E5 (which the web
+// reads from no byte sequence), 18 private-use ones with the two-byte codes
+// that GB18030-2022 gave to their standard forms, as the web does; a surrogate
 // code point is a reference in every target.
 // Writes no byte-order mark.
 void Encode(std::u32string_view text, Encoding target, std::string& out,
