@@ -45,8 +45,14 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // D2 BB is both GB's 一 and UTF-8's U+04BB.
       {"<meta charset=gb2312>\xD2\xBB", kGbk, kDeclared, kGbk},
       {"\xD2\xBB", kUtf8, kValidUtf8, kNone},
-      // A file cut short in its last character.
+      // A file cut short in its last character; a character cut short, and
+      // a surrogate pair written as two (CESU-8), in a few lines.
       {kSimplified + "\xE5\xA4", kUtf8, kValidUtf8, kNone},
+      {"\xF0\x9F\x98\n" + kSimplified.substr(0, 30), kUtf8, kValidUtf8, kNone},
+      {kSimplified.substr(0, 30) + "\xED\xA0\xBD\xED\xB8\x80\n", kUtf8,
+       kValidUtf8, kNone},
+      // Three of its four characters read as UTF-8, after one that does not.
+      {Bytes("电源失效", kGbk), kGbk, kStatistics, kNone},
       {"<p>Big5</p>", kBig5, kRule, kNone},
       {"<p>plain</p>", kGbk, kRule, kNone},
       {"<?xml version='1.0' encoding='BIG5'?>" + Bytes(kTraditional, kBig5),

@@ -15,9 +15,11 @@ namespace {
 
 // What the bytes look like in each reading.
 struct Profile {
-  // UTF-8: well-formed multi-byte sequences, and bytes of malformed ones.
+  // UTF-8: well-formed multi-byte sequences, bytes of malformed ones, and
+  // runs of such bytes (a character cut or mangled is one run).
   size_t utf8_sequences = 0;
   size_t utf8_malformed = 0;
+  size_t utf8_malformed_runs = 0;
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
@@ -48,6 +50,9 @@ bool IsCommonBig5(unsigned code) {
          (code - 0xA140u <= 0xA3BFu - 0xA140u);
 }
 
+// Well-formed UTF-8 sequences it takes to forgive one run of malformed bytes.
+constexpr size_t kSequencesPerRun = 8;
+
 // Whether `tail` is the start of a UTF-8 sequence that the text ends
 // before: a file cut short, which says nothing against UTF-8.
 bool CutShort(std::string_view tail) {
@@ -69,15 +74,17 @@ bool CutShort(std::string_view tail) {
 // outnumber sequences (Confirm). Text in Big5 or GB settles it early.
 void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   const size_t n = bytes.size();
+  size_t malformed_end = std::string_view::npos;  // Of the last malformed byte.
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
     const size_t length = WellFormedUtf8Length(bytes, pos);
     if (length == 0 && CutShort(bytes.substr(pos))) break;
     if (length == 0) {
       ++profile.utf8_malformed;
-      ++pos;
+      profile.utf8_malformed_runs += pos != malformed_end;
+      malformed_end = ++pos;
       const size_t most = profile.utf8_sequences + (n - pos) / 2;
-      if (profile.utf8_malformed * 32 > most &&
+      if (profile.utf8_malformed_runs * kSequencesPerRun > most &&
           (!declared_utf8 || profile.utf8_malformed > most))
         break;
     } else {
@@ -163,10 +170,13 @@ bool HasNonAscii(const Profile& p) {
          0;
 }
 
-// Valid UTF-8 with some non-ASCII: a stray malformed byte is forgiven among
-// many well-formed sequences (a page pasted together, a cut-off last one).
+// Valid UTF-8 with some non-ASCII: a character cut or mangled here and there
+// is forgiven among well-formed sequences (a page pasted together, a row of
+// a database export with a surrogate pair written as two). Big5 and GB text
+// read as UTF-8 makes about as many runs of malformed bytes as sequences.
 bool LooksLikeUtf8(const Profile& p) {
-  return p.utf8_sequences > 0 && p.utf8_malformed * 32 <= p.utf8_sequences;
+  return p.utf8_sequences > 0 &&
+         p.utf8_malformed_runs * kSequencesPerRun <= p.utf8_sequences;
 }
 
 // So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
