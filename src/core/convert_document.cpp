@@ -72,7 +72,8 @@ Result<DocumentConversion> ConvertDocument(
   } else {
     if (HasUtf16ByteOrderMark(text))
       return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
-    result.source = DetectEncoding(text);
+    result.source =
+        DetectEncoding(text, DocumentIsPage(text, name, request.markup));
     if (!result.source.other_declared.empty()) {
       return Error{ErrorCode::kInvalidInput, std::string(kOtherEncodingReason) +
                                                  result.source.other_declared};
@@ -114,8 +115,10 @@ Result<DocumentConversion> ConvertDocument(
       request.label_loaded_files);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
-  RewriteDeclarations(result.text, result.target,
-                      converted->loaded_files_charset);
+  if (DocumentIsPage(text, name, request.markup)) {
+    RewriteDeclarations(result.text, result.target,
+                        converted->loaded_files_charset);
+  }
   result.references = converted->conversion.references;
   result.invalid_units = converted->conversion.invalid_units;
   result.as_markup = converted->as_markup;

@@ -29,6 +29,16 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
   }
 }
 
+bool DocumentIsPage(std::string_view text, std::string_view name,
+                    MarkupMode markup) {
+  if (markup == MarkupMode::kHtml || LooksLikeMarkup(name, {})) return true;
+  // '<' is one byte of its own in every encoding.
+  for (const Encoding e : {Encoding::kUtf8, Encoding::kGb18030})
+    text.remove_prefix(ByteOrderMarkLength(text, e));
+  const size_t first = text.find_first_not_of(" \t\n\f\r");
+  return first != std::string_view::npos && text[first] == '<';
+}
+
 namespace {
 
 // Appends the points of `text`, decoded from `source`, located. Where no

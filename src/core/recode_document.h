@@ -31,6 +31,13 @@ enum class MarkupMode : uint8_t {
 bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
                              std::string_view name);
 
+// Whether the document is a web page, whose declarations of its encoding
+// count, rather than a text file that may quote one: by its name
+// (LooksLikeMarkup) or a first character '<' after white space and a
+// byte-order mark, or as `markup` says when it is kHtml.
+bool DocumentIsPage(std::string_view text, std::string_view name,
+                    MarkupMode markup = MarkupMode::kAuto);
+
 struct RecodedDocument {
   Conversion conversion;
   bool as_markup = false;  // Converted by ConvertMarkup.

@@ -153,7 +153,8 @@ void Main::OpenPath(const std::filesystem::path& named) {
     ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
     return;
   }
-  const core::Detection detection = core::DetectEncoding(*read);
+  const core::Detection detection = core::DetectEncoding(
+      *read, core::DocumentIsPage(*read, path.filename().string()));
   if (!detection.other_declared.empty()) {
     PreviewOriginal(path);
     ShowError("文件" + Quoted(path) + "的内容不像中文，声明的编码 " +

@@ -89,6 +89,30 @@ Result<DocumentConversion> ConvertOverwritingBehind(
   });
 }
 
+// A text file that quotes a declaration is read by its bytes and the quote
+// stays as written; a page that holds the same declaration follows it.
+TEST(ConvertDocumentTest, OnlyAPageDeclaresItsEncoding) {
+  const std::string note =
+      Bytes("網頁筆記：記得在檔頭寫 <meta charset=\"gb2312\"> 才能顯示簡體。\n",
+            kBig5);
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  for (const auto& [name, markup, source, quoted] :
+       {std::tuple{"note.txt", MarkupMode::kAuto, kBig5, "gb2312"},
+        std::tuple{"", MarkupMode::kAuto, kBig5, "gb2312"},
+        std::tuple{"note.htm", MarkupMode::kAuto, kGbk, "utf-8"},
+        std::tuple{"note.txt", MarkupMode::kHtml, kGbk, "utf-8"}}) {
+    const ConversionRequest request{.to = kUtf8, .markup = markup};
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, note, request, name);
+    ASSERT_TRUE(out.has_value()) << name;
+    EXPECT_EQ(out->source.encoding, source) << name;
+    EXPECT_NE(out->text.find(std::string("charset=\"") + quoted + '"'),
+              std::string::npos)
+        << name;
+  }
+}
+
 TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
   using enum MarkupMode;
   const std::string link = "<a href=头发.htm title=头发>头<b>发</b></a>";

@@ -257,7 +257,7 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
 
 }  // namespace
 
-Detection DetectEncoding(std::string_view bytes) {
+Detection DetectEncoding(std::string_view bytes, bool page) {
   if (bytes.starts_with(ByteOrderMark(Encoding::kUtf8)))
     return {Encoding::kUtf8, DetectionReason::kByteOrderMark, std::nullopt, {}};
   if (bytes.starts_with(ByteOrderMark(Encoding::kGb18030)))
@@ -266,7 +266,7 @@ Detection DetectEncoding(std::string_view bytes) {
 
   Detection detection;
   const std::string_view window = WindowOf(bytes);
-  DeclaredLabels labels(window);
+  DeclaredLabels labels(page ? window : std::string_view());
   detection.declared = labels.First(EncodingFromLabel);
   const Profile profile =
       ProfileOf(window, detection.declared == Encoding::kUtf8);

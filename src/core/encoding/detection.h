@@ -52,15 +52,18 @@ struct Detection {
 // GB18030 when they are well-formed UTF-8 with at least eight multi-byte
 // sequences, or when the other of Big5 and GB is far likelier. GB text with
 // GB18030 four-byte sequences is GB18030, also where it declares GBK. UTF-8
-// "with some non-ASCII" forgives a stray malformed byte among many well-formed
-// sequences. A text that declares an encoding other than ours is read as if
-// it declared none, and noted (Detection::other_declared) unless its bytes
-// read plainly as one of ours; one declaring an encoding that bytes cannot
-// tell from ours (OtherEncoding::like_ours: Shift_JIS, EUC-KR, HZ) is always
-// noted. All but the big5 rule look at the text up to 256 KiB past its first
-// byte above 0x7F, no further. A text that begins with a UTF-16
-// byte-order mark is no Encoding's: check HasUtf16ByteOrderMark first.
-Detection DetectEncoding(std::string_view bytes);
+// "with some non-ASCII" forgives a run of malformed bytes (a character cut
+// or mangled) among eight well-formed sequences. A text that declares an
+// encoding other than ours is read as if it declared none, and noted
+// (Detection::other_declared) unless its bytes read plainly as one of ours; one
+// declaring an encoding that bytes cannot tell from ours
+// (OtherEncoding::like_ours: Shift_JIS, EUC-KR, HZ) is always noted. All but
+// the big5 rule look at the text up to 256 KiB past its first byte above 0x7F,
+// no further. A text that begins with a UTF-16 byte-order mark is no
+// Encoding's: check HasUtf16ByteOrderMark first. Without `page` (a text file,
+// which browsers show as it is) a <meta> or XML declaration in the text
+// declares nothing.
+Detection DetectEncoding(std::string_view bytes, bool page = true);
 
 // True when `text` contains "big5" in any mix of letter case, anywhere on
 // Big5 and GBK unit boundaries (a mention in the body counts as much as a
