@@ -66,14 +66,15 @@ Result<DocumentConversion> ConvertDocument(
     const ConversionRequest& request, std::string_view name,
     const std::function<void(size_t)>& consumed) try {
   DocumentConversion result;
+  // Asked now: a large text's bytes are given back as it is converted.
+  const bool page = DocumentIsPage(text, name, request.markup);
   if (request.from) {
     result.source.encoding = *request.from;
     result.source.reason = DetectionReason::kNamed;
   } else {
     if (HasUtf16ByteOrderMark(text))
       return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
-    result.source =
-        DetectEncoding(text, DocumentIsPage(text, name, request.markup));
+    result.source = DetectEncoding(text, page);
     if (!result.source.other_declared.empty()) {
       return Error{ErrorCode::kInvalidInput, std::string(kOtherEncodingReason) +
                                                  result.source.other_declared};
@@ -115,7 +116,7 @@ Result<DocumentConversion> ConvertDocument(
       request.label_loaded_files);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
-  if (DocumentIsPage(text, name, request.markup)) {
+  if (page) {
     RewriteDeclarations(result.text, result.target,
                         converted->loaded_files_charset);
   }

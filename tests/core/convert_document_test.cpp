@@ -90,7 +90,8 @@ Result<DocumentConversion> ConvertOverwritingBehind(
 }
 
 // A text file that quotes a declaration is read by its bytes and the quote
-// stays as written; a page that holds the same declaration follows it.
+// stays as written; a page that holds the same declaration follows it. What
+// the text is, is known before its bytes are handed back.
 TEST(ConvertDocumentTest, OnlyAPageDeclaresItsEncoding) {
   const std::string note =
       Bytes("網頁筆記：記得在檔頭寫 <meta charset=\"gb2312\"> 才能顯示簡體。\n",
@@ -104,7 +105,7 @@ TEST(ConvertDocumentTest, OnlyAPageDeclaresItsEncoding) {
         std::tuple{"note.txt", MarkupMode::kHtml, kGbk, "utf-8"}}) {
     const ConversionRequest request{.to = kUtf8, .markup = markup};
     Result<DocumentConversion> out =
-        ConvertDocument(**converter, note, request, name);
+        ConvertOverwritingBehind(**converter, note, request, name);
     ASSERT_TRUE(out.has_value()) << name;
     EXPECT_EQ(out->source.encoding, source) << name;
     EXPECT_NE(out->text.find(std::string("charset=\"") + quoted + '"'),
