@@ -4,14 +4,15 @@
     python3 bench/cli_memory.py [--build build] [--work DIR] [--heavy]
 
 Cases: one line of 100 MiB of GB markup (no line break anywhere), 100 MiB of
-one phrase-dependent character, one run of 100 MiB of text and inline tags
-(line feeds but no spaces, then neither), 100 MiB of text on one line with
-phrases of one's own, 100 MiB of PHP blocks and one PHP block of
-100 MiB (their strings rewritten for Big5), 100 MiB of a Big5 page of text
-and PHP only re-encoded into UTF-8, 100 MiB of GB text kept into Big5
-with many references, a sparse file just over the size limit
-(refused without being read), and with --heavy 1 GiB files of one repeated
-byte (ASCII, invalid 0xFF, and 0xA4 pairs that convert). Prints, per case,
+GB text through a pipe, 100 MiB of one phrase-dependent character, one run
+of 100 MiB of text and inline tags (line feeds but no spaces, then
+neither), 100 MiB of text on one line with phrases of one's own, 100 MiB
+of PHP blocks and one PHP block of 100 MiB (their strings rewritten for
+Big5), 100 MiB of a Big5 page of text and PHP only re-encoded into UTF-8,
+100 MiB of GB text kept into Big5 with many references, a sparse file just
+over the size limit (refused without being read), and with --heavy 1 GiB
+files of one repeated byte (ASCII, invalid 0xFF, and 0xA4 pairs that
+convert). Prints, per case,
 the exit status, whether the output has the expected size, the peak
 resident memory and its ratio to the input and to the output.
 The converter is expected to stay within 1.5 times the file, or the
@@ -21,6 +22,7 @@ Uses only the Python standard library.
 
 import argparse
 import os
+import shutil
 import subprocess
 import tempfile
 
@@ -39,8 +41,21 @@ def write_repeated(path, piece, size, head=b""):
 
 
 def run(cli, path, out_dir, options=()):
-    proc = subprocess.Popen([cli, *options, "-o", out_dir, path],
-                            stderr=subprocess.PIPE, stdout=subprocess.DEVNULL)
+    # "-" among the options: the file is piped to standard input, and the
+    # output goes to standard output, into the output folder.
+    piped = "-" in options
+    if piped:
+        out = open(os.path.join(out_dir, os.path.basename(path)), "wb")
+        proc = subprocess.Popen([cli, *options], stdin=subprocess.PIPE,
+                                stderr=subprocess.PIPE, stdout=out)
+        with open(path, "rb") as f:
+            shutil.copyfileobj(f, proc.stdin, 1 << 20)
+        proc.stdin.close()
+        out.close()
+    else:
+        proc = subprocess.Popen([cli, *options, "-o", out_dir, path],
+                                stderr=subprocess.PIPE,
+                                stdout=subprocess.DEVNULL)
     _, status, usage = os.wait4(proc.pid, 0)
     err = proc.stderr.read().decode(errors="replace").strip()
     return os.waitstatus_to_exitcode(status), usage.ru_maxrss / 1024, err
@@ -68,6 +83,12 @@ def main():
     size = 100 * MIB // len(piece) * len(piece) + len(head)
     cases.append(("one line of 100 MiB", line,
                   lambda: write_repeated(line, piece, size, head), size - 2))
+    piped = os.path.join(work, "piped.txt")
+    line_piece = "以后干净乾隆许多成功头发。\n".encode("gbk")
+    piped_size = 100 * MIB // len(line_piece) * len(line_piece)
+    cases.append(("100 MiB of GB text through a pipe", piped,
+                  lambda: write_repeated(piped, line_piece, piped_size),
+                  piped_size, ("-q", "-")))
     one = os.path.join(work, "one-character.txt")
     size_one = 100 * MIB
     # 发 alone, with no line feed: it begins many phrases, so every position

@@ -1,7 +1,6 @@
 // tovenrak-convert: converts Chinese web pages and text files from the
 // command line.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -51,7 +50,5 @@ int main(int argc, char** argv) {
   }
   app::CliStreams streams{std::cin, std::cout, std::cerr,
                           ::isatty(STDERR_FILENO) == 1};
-  if (struct stat st; ::fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode))
-    streams.in_size = static_cast<size_t>(st.st_size);
   return app::RunCli(*options, *converter, streams, say);
 }

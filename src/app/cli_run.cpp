@@ -4,12 +4,14 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <mutex>
 #include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "core/convert/user_phrases.h"
 #include "core/encoding/detection.h"
@@ -20,6 +22,7 @@
 #include "core/io/file_io.h"
 #include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
+#include "core/io/reserve_large.h"
 
 namespace tovenrak::app {
 
@@ -330,8 +333,11 @@ Job ConvertStandardInput(const CliOptions& options,
                          const core::Converter& converter, CliStreams& streams,
                          const Messages& say) {
   Job job{"-", {}, {}};
-  std::string text;
-  text.reserve(std::min(streams.in_size, core::kMaxDocumentBytes) + 1);
+  // Read in pieces and joined once, so that the input never moves to a
+  // string twice as large, which would hold it twice meanwhile.
+  constexpr size_t kPiece = size_t{1} << 20;
+  std::vector<std::string> pieces;
+  size_t size = 0;
   char buffer[1 << 16];
   while (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0) {
     const auto got = static_cast<size_t>(streams.in.gcount());
@@ -340,8 +346,11 @@ Job ConvertStandardInput(const CliOptions& options,
       job.failure = core::EscapeForTerminal(core::kBinaryReason);
       return job;
     }
-    text.append(buffer, got);
-    if (text.size() > core::kMaxDocumentBytes) {
+    if (pieces.empty() || pieces.back().size() + got > kPiece)
+      pieces.emplace_back().reserve(kPiece);
+    pieces.back().append(buffer, got);
+    size += got;
+    if (size > core::kMaxDocumentBytes) {
       job.failure = say("standard input is larger than {0} MiB",
                         {std::to_string(core::kMaxDocumentBytes >> 20)});
       return job;
@@ -351,9 +360,20 @@ Job ConvertStandardInput(const CliOptions& options,
     job.failure = say("cannot read standard input");
     return job;
   }
+  std::string text;
+  core::ReserveLarge(text, size);
+  for (std::string& piece : pieces) {
+    text += piece;
+    std::string().swap(piece);
+  }
+  // A large input's memory goes back as the conversion passes it.
+  size_t given = 0;
+  std::function<void(size_t)> give_back;
+  if (text.size() >= core::kLargeBytes)
+    give_back = [&](size_t end) { given = core::GiveBack(text, given, end); };
   core::ConversionRequest request = options.request;
   request.threads = Threads(options);
-  auto done = core::ConvertDocument(converter, text, request);
+  auto done = core::ConvertDocument(converter, text, request, {}, give_back);
   if (!done) {
     job.failure = core::EscapeForTerminal(done.error().Message());
     return job;

@@ -15,9 +15,6 @@ struct CliStreams {
   std::ostream&
       err;  // Failures, the summary and, if `progress`, a progress bar.
   bool progress = false;
-  // The size of `in` when it is known (a regular file), so that it is read
-  // into a buffer of the right size at once.
-  size_t in_size = 0;
 };
 
 // Converts every input of `options` with `converter` and reports on
