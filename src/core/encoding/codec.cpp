@@ -254,7 +254,8 @@ size_t ByteOrderMarkLength(std::string_view bytes, Encoding encoding) {
 size_t PassByteOrderMark(std::string_view bytes, Encoding source,
                          Encoding target, std::string& out) {
   const size_t mark = ByteOrderMarkLength(bytes, source);
-  if (mark != 0 && target == Encoding::kUtf8) out += ByteOrderMark(target);
+  if (mark != 0 && (target == Encoding::kUtf8 || target == source))
+    out += ByteOrderMark(target);
   return mark;
 }
 

@@ -104,8 +104,11 @@ std::string_view ByteOrderMark(Encoding encoding);
 size_t ByteOrderMarkLength(std::string_view bytes, Encoding encoding);
 
 // Where the text of `bytes` in `source` begins, past its byte-order mark;
-// a mark passed goes on to `out` when `target` is UTF-8: a UTF-8 page keeps
-// its byte-order mark, no other target gets one.
+// a mark passed goes on to `out`, as `target` writes it, when `target` is
+// UTF-8 or `source`: a UTF-8 page keeps its byte-order mark, and so does a
+// GB18030 one kept in GB18030; no other gets one (browsers sniff no
+// GB18030 mark, and text before a page's doctype sends them into quirks
+// mode).
 size_t PassByteOrderMark(std::string_view bytes, Encoding source,
                          Encoding target, std::string& out);
 

@@ -85,6 +85,9 @@ TEST_P(ConverterContractTest, RecodesBetweenAnyEncodingsAndScripts) {
   } cases[] = {
       {"\xEF\xBB\xBF头发", kUtf8, kUtf8, kTw, "\xEF\xBB\xBF頭髮"},
       {"\xEF\xBB\xBF头发", kUtf8, Encoding::kBig5, kTw, Big5("頭髮")},
+      {"\xEF\xBB\xBF头发", kUtf8, Encoding::kGb18030, kTw, Gbk("頭髮")},
+      {"\x84\x31\x95\x33" + Gbk("头"), Encoding::kGb18030, Encoding::kGb18030,
+       kTw, "\x84\x31\x95\x33" + Gbk("頭")},
       {Gbk("头发"), Encoding::kGbk, kUtf8, std::nullopt, "头发"},
       {"头\xFF发", kUtf8, kUtf8, kTw, "頭\xFF發"},
       // Each family gives "里面着U盘" its own way.
