@@ -342,8 +342,12 @@ Job ConvertStandardInput(const CliOptions& options,
   while (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0) {
     const auto got = static_cast<size_t>(streams.in.gcount());
     // Binary input is refused as soon as it shows: /dev/zero never ends.
+    // UTF-16 holds NUL bytes too, and is named as a file of it would be.
     if (std::memchr(buffer, '\0', got) != nullptr) {
-      job.failure = core::EscapeForTerminal(core::kBinaryReason);
+      const bool utf16 = size == 0 && !options.request.from &&
+                         core::HasUtf16ByteOrderMark({buffer, got});
+      job.failure = core::EscapeForTerminal(utf16 ? core::kUtf16Reason
+                                                  : core::kBinaryReason);
       return job;
     }
     if (pieces.empty() || pieces.back().size() + got > kPiece)

@@ -364,6 +364,8 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
       // Refused at its first bytes, though it never ends.
       {program + " -q - </dev/zero 2>&1", 1,
        "tovenrak-convert: -: it holds binary data"},
+      {"printf '\\377\\376<\\000' | " + program + " -q 2>&1", 1,
+       "tovenrak-convert: -: " + std::string(core::kUtf16Reason)},
   };
   for (const Case& c : cases) {
     std::string said;
