@@ -76,8 +76,9 @@ Status ReadPhrases(std::string_view text, PhraseList& list) {
     std::u32string_view to = std::u32string_view(*decoded).substr(tab + 1);
     to = to.substr(0, to.find(U' '));
     if (from.empty()) return BadLine(number, "nothing before the tab");
-    if (to.empty() || to.find(U'\t') != std::u32string_view::npos)
-      return BadLine(number, "no replacement after the tab");
+    if (to.find(U'\t') != std::u32string_view::npos)
+      return BadLine(number, "a second tab (outputs are separated by spaces)");
+    if (to.empty()) return BadLine(number, "no replacement after the tab");
     read[std::move(from)] = std::u32string(to);
   }
   list = std::move(read);

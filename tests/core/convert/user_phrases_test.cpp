@@ -105,6 +105,8 @@ TEST(UserPhrasesTest, BadLineIsNamedAndNothingIsRead) {
        "line 2: no tab between the phrase and its replacement"},
       {"# note\n\t乾\n", "line 2: nothing before the tab"},
       {"发\t\n", "line 1: no replacement after the tab"},
+      {"头发\t頭\t髮\n",
+       "line 1: a second tab (outputs are separated by spaces)"},
   };
   for (const auto& c : cases) {
     PhraseList list{{U"甲", U"乙"}};
