@@ -179,7 +179,7 @@ constexpr Translation kTranslations[] = {
     {"byte-order mark", "字节顺序标记"},
     {"declaration", "声明"},
     {"statistics", "统计"},
-    {"big5 rule", "big5 规则"},
+    {"whether it mentions big5", "是否提到 big5"},
     {"simplified", "简体"},
     {"traditional", "繁体"},
     {"script kept", "简繁不变"},

@@ -317,7 +317,7 @@ std::string_view ReasonName(DetectionReason reason) {
     case DetectionReason::kBig5Rule:
       break;
   }
-  return "big5 rule";
+  return "whether it mentions big5";
 }
 
 bool HasUtf16ByteOrderMark(std::string_view bytes) {
