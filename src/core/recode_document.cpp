@@ -31,12 +31,12 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
 
 bool DocumentIsPage(std::string_view text, std::string_view name,
                     MarkupMode markup) {
-  if (markup == MarkupMode::kHtml || LooksLikeMarkup(name, {})) return true;
-  // '<' is one byte of its own in every encoding.
-  for (const Encoding e : {Encoding::kUtf8, Encoding::kGb18030})
-    text.remove_prefix(ByteOrderMarkLength(text, e));
-  const size_t first = text.find_first_not_of(" \t\n\f\r");
-  return first != std::string_view::npos && text[first] == '<';
+  // ASCII reads alike in every encoding, and GB18030 reads its own
+  // byte-order mark as the U+FEFF that LooksLikeMarkup passes.
+  return markup == MarkupMode::kHtml ||
+         DocumentLooksLikeMarkup(
+             text.substr(ByteOrderMarkLength(text, Encoding::kUtf8)),
+             Encoding::kGb18030, name);
 }
 
 namespace {

@@ -2,21 +2,15 @@
 
 #include <algorithm>
 
+#include "core/convert/text_breaks.h"
 #include "core/encoding/codec.h"
 
 namespace tovenrak::core {
 
-namespace {
-
-constexpr std::string_view kSpace = " \t\n\f\r";
-
-}  // namespace
-
 ByteBreaks::ByteBreaks(Encoding source) : source_(source) {
-  constexpr std::u32string_view kEnds = U"、。！，：；？";
-  for (size_t i = 0; i < kEnds.size(); ++i) {
+  for (size_t i = 0; i < kSentenceEnds.size(); ++i) {
     EncodeCounts counts;
-    Encode(kEnds.substr(i, 1), source, ends_[i], counts);
+    Encode(kSentenceEnds.substr(i, 1), source, ends_[i], counts);
   }
 }
 
@@ -46,7 +40,8 @@ size_t ByteBreaks::BreakEnd(std::string_view bytes, size_t begin, size_t from,
                             size_t end, bool last, size_t near) const {
   if (from >= end) return end;
   const std::string_view in = bytes.substr(from, end - from - 1);
-  const size_t at = last ? in.find_last_of(kSpace) : in.find_first_of(kSpace);
+  const size_t at = last ? in.find_last_of(kBreakingSpaces)
+                         : in.find_first_of(kBreakingSpaces);
   if (at != std::string_view::npos && (last || at <= near))
     return from + at + 1;
   const size_t space = at == std::string_view::npos ? end : from + at + 1;
@@ -56,7 +51,7 @@ size_t ByteBreaks::BreakEnd(std::string_view bytes, size_t begin, size_t from,
 
 bool ByteBreaks::EndsWithBreak(std::string_view bytes, size_t begin,
                                size_t end) const {
-  if (kSpace.find(bytes[end - 1]) != std::string_view::npos) return true;
+  if (IsBreak(static_cast<unsigned char>(bytes[end - 1]))) return true;
   size_t at = begin;
   while (true) {
     const size_t length = UnitLengthIn(bytes.substr(0, end), at, source_);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/convert/text_breaks.h"
 #include "core/encoding/encoding.h"
 
 namespace tovenrak::core {
@@ -41,7 +42,7 @@ class ByteBreaks {
                      size_t end, bool last) const;
 
   const Encoding source_;
-  std::array<std::string, 7> ends_;  // 、。！，：；？ in `source`.
+  std::array<std::string, kSentenceEnds.size()> ends_;  // In `source`.
 };
 
 }  // namespace tovenrak::core

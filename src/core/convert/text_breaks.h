@@ -3,33 +3,30 @@
 
 #pragma once
 
+#include <string_view>
+
 namespace tovenrak::core {
 
-// Whether `c` ends a sentence or a clause: 。！？；，、： and a line feed.
+// White space: space, tab, line feed, form feed, carriage return.
+inline constexpr std::string_view kBreakingSpaces = " \t\n\f\r";
+// What ends a sentence or a clause besides a line feed.
+inline constexpr std::u32string_view kSentenceEnds = U"、。！，：；？";
+
+// Whether `c` ends a sentence or a clause: one of kSentenceEnds, or a line
+// feed.
 inline bool EndsSentence(char32_t c) {
-  switch (c) {
-    case U'\n':
-    case U'\u3001':  // 、
-    case U'\u3002':  // 。
-    case U'\uFF01':  // ！
-    case U'\uFF0C':  // ，
-    case U'\uFF1A':  // ：
-    case U'\uFF1B':  // ；
-    case U'\uFF1F':  // ？
-      return true;
-    default:
-      return false;
-  }
+  return c == '\n' || kSentenceEnds.find(c) != std::u32string_view::npos;
 }
 
-// A break: white space (space, tab, line feed, form feed, carriage return)
-// or a character that ends a sentence. OpenCC's dictionaries are lines
-// whose outputs are separated by spaces, and hold no such punctuation, so
-// converting the parts of a text cut after breaks gives what converting it
-// whole does, unless a converter's own keys hold one
-// (Converter::KeysHoldBreaks).
+// A break: white space or a character that ends a sentence. OpenCC's
+// dictionaries are lines whose outputs are separated by spaces, and hold no
+// such punctuation, so converting the parts of a text cut after breaks
+// gives what converting it whole does, unless a converter's own keys hold
+// one (Converter::KeysHoldBreaks).
 inline bool IsBreak(char32_t c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r' ||
+  return (c < 0x80 && c != 0 &&
+          kBreakingSpaces.find(static_cast<char>(c)) !=
+              std::string_view::npos) ||
          EndsSentence(c);
 }
 
