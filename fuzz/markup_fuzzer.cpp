@@ -45,6 +45,7 @@ class MarkingConverter : public Converter {
     }
     return {};
   }
+  bool KeepsLengths(ScriptConversion) const override { return true; }
 };
 
 std::u32string Decode(std::string_view bytes) {

@@ -78,7 +78,8 @@ std::optional<ChainLevel> ChainLevel::Load(
   return level;
 }
 
-bool ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
+bool ChainLevel::Convert(std::u32string_view text, std::u32string& out,
+                         PlaceMover* mover) const {
   bool closed = true;
   for (size_t pos = 0; pos < text.size();) {
     bool matched = false;
@@ -91,13 +92,18 @@ bool ChainLevel::Convert(std::u32string_view text, std::u32string& out) const {
       // text leaves this one undecided.
       closed = closed && !m.open;
       if (m.length > 0) {
-        out += d->dictionary->value(m.value);
+        const std::u32string_view value = d->dictionary->value(m.value);
+        out += value;
+        if (mover != nullptr) mover->Step(m.length, value.size());
         pos += m.length;
         matched = true;
         break;
       }
     }
-    if (!matched) out += text[pos++];
+    if (!matched) {
+      out += text[pos++];
+      if (mover != nullptr) mover->Step(1, 1);
+    }
   }
   return closed;
 }

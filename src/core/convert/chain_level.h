@@ -11,6 +11,7 @@
 
 #include "core/convert/opencc_dictionaries.h"
 #include "core/convert/phrase_trie.h"
+#include "core/convert/place_mover.h"
 
 namespace tovenrak::core {
 
@@ -48,7 +49,9 @@ class ChainLevel {
   // Converts the segment `text` and appends the result to `out`. Returns
   // false when some match was decided at the end of `text` while a longer
   // key was still possible: had the segment gone on, the result could differ.
-  bool Convert(std::u32string_view text, std::u32string& out) const;
+  // With `mover`, tells it of each match and each code point copied.
+  bool Convert(std::u32string_view text, std::u32string& out,
+               PlaceMover* mover = nullptr) const;
 
   // The result for the single code point `cp` as a segment of its own.
   std::u32string ConvertOne(char32_t cp) const;

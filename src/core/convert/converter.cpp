@@ -24,6 +24,22 @@ const char* OpenccConfigName(ScriptConversion how) {
   return "s2t.json";
 }
 
+Status Converter::ConvertPlacing(std::u32string_view text, ScriptConversion how,
+                                 std::u32string& out,
+                                 std::span<size_t> places) const {
+  const size_t before = out.size();
+  if (Status done = Convert(text, how, out); !done) return done;
+  if (KeepsLengths(how)) return {};
+  for (size_t& p : places) {
+    if (p == text.size()) {
+      p = out.size() - before;
+    } else if (p != 0) {
+      p = kNoPlace;
+    }
+  }
+  return {};
+}
+
 Status Converter::FindAmbiguities(std::u32string_view text,
                                   ScriptConversion how,
                                   std::vector<AmbiguityPoint>& points) const {

@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/convert/ambiguity_point.h"
+#include "core/convert/place_mover.h"
 #include "core/encoding/code_point_writer.h"
 #include "core/encoding/encoding.h"
 #include "core/result.h"
@@ -69,6 +71,21 @@ class Converter {
   // runs out; `out` may then hold part of the result.
   virtual Status Convert(std::u32string_view text, ScriptConversion how,
                          std::u32string& out) const = 0;
+
+  // Converts as Convert does, and moves each of `places`, positions of
+  // `text` in increasing order, to where it stands in what was appended,
+  // counted from the first code point appended, or to kNoPlace where a
+  // phrase whose conversion changed its length covers it (see PlaceMover).
+  // The default knows only a conversion's ends, unless KeepsLengths.
+  virtual Status ConvertPlacing(std::u32string_view text, ScriptConversion how,
+                                std::u32string& out,
+                                std::span<size_t> places) const;
+
+  // True when every phrase converts to as many code points as it has, so
+  // that every character keeps its place. False when the converter cannot
+  // tell (the default) or its data cannot be loaded. OpenCC's
+  // configurations with Taiwan idioms have phrases that do not.
+  virtual bool KeepsLengths(ScriptConversion /*how*/) const { return false; }
 
   // Appends to `points`, in order, the places where converting `text` as
   // `how` says chooses among several outputs for a character (see

@@ -30,6 +30,39 @@ class FastConverter : public Converter {
     return {};
   }
 
+  Status ConvertPlacing(std::u32string_view text, ScriptConversion how,
+                        std::u32string& out,
+                        std::span<size_t> places) const override {
+    // Where every phrase keeps its length, every place is kept.
+    if (KeepsLengths(how)) return Convert(text, how, out);
+    Result<const Slot*> slot = Tables(how);
+    if (!slot) return slot.error();
+    try {
+      (*slot)->tables->chain().ConvertPlacing(text, out, places);
+    } catch (const std::bad_alloc&) {
+      return NoMemoryToConvert(text.size(), "characters");
+    }
+    return {};
+  }
+
+  bool KeepsLengths(ScriptConversion how) const override {
+    Result<const Slot*> slot = Tables(how);
+    if (!slot) return false;
+    const Slot& s = **slot;
+    std::call_once(s.lengths_once, [&] {
+      s.keeps_lengths = true;
+      for (const ChainLevel& level : s.tables->chain().run_levels()) {
+        for (const CompiledDictionaryPtr& d : level.dictionaries()) {
+          for (size_t i = 0; i < d->dictionary->size(); ++i) {
+            if (d->dictionary->key(i).size() != d->dictionary->value(i).size())
+              s.keeps_lengths = false;
+          }
+        }
+      }
+    });
+    return s.keeps_lengths;
+  }
+
   bool KeepsAsciiText(ScriptConversion how) const override {
     Result<const Slot*> slot = Tables(how);
     return slot && (*slot)->tables->KeepsAscii();
@@ -85,6 +118,9 @@ class FastConverter : public Converter {
     std::once_flag once;
     std::unique_ptr<ConversionTables> tables;
     Error error{ErrorCode::kNotFound, {}};
+    // Whether every key of the chain has a value as long, asked rarely.
+    mutable std::once_flag lengths_once;
+    mutable bool keeps_lengths = false;
   };
 
   Result<const Slot*> Tables(ScriptConversion how) const {

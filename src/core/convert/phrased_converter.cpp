@@ -13,7 +13,7 @@ Status PhrasedConverter::Split(std::u32string_view text, Stretch stretch,
       continue;
     }
     if (Status s = stretch(begin, pos); !s) return s;
-    phrase(m.to);
+    phrase(m.length, m.to);
     pos += m.length;
     begin = pos;
   }
@@ -28,7 +28,33 @@ Status PhrasedConverter::Convert(std::u32string_view text, ScriptConversion how,
         if (begin == end) return {};
         return inner_.Convert(text.substr(begin, end - begin), how, out);
       },
-      [&](std::u32string_view to) { out += to; });
+      [&](size_t, std::u32string_view to) { out += to; });
+}
+
+Status PhrasedConverter::ConvertPlacing(std::u32string_view text,
+                                        ScriptConversion how,
+                                        std::u32string& out,
+                                        std::span<size_t> places) const {
+  PlaceMover mover(places);
+  const Status done = Split(
+      text,
+      [&](size_t begin, size_t end) -> Status {
+        const std::span<size_t> inside = mover.Enter(end - begin);
+        const size_t before = out.size();
+        const Status converted =
+            begin == end
+                ? Status{}
+                : inner_.ConvertPlacing(text.substr(begin, end - begin), how,
+                                        out, inside);
+        mover.Leave(out.size() - before);
+        return converted;
+      },
+      [&](size_t length, std::u32string_view to) {
+        out += to;
+        mover.Step(length, to.size());
+      });
+  mover.Finish();
+  return done;
 }
 
 Status PhrasedConverter::FindAmbiguities(
@@ -44,7 +70,7 @@ Status PhrasedConverter::FindAmbiguities(
         for (size_t i = first; i < points.size(); ++i) points[i].index += begin;
         return found;
       },
-      [](std::u32string_view) {});
+      [](size_t, std::u32string_view) {});
 }
 
 }  // namespace tovenrak::core

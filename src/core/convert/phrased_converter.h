@@ -21,6 +21,12 @@ class PhrasedConverter : public Converter {
 
   Status Convert(std::u32string_view text, ScriptConversion how,
                  std::u32string& out) const override;
+  Status ConvertPlacing(std::u32string_view text, ScriptConversion how,
+                        std::u32string& out,
+                        std::span<size_t> places) const override;
+  bool KeepsLengths(ScriptConversion how) const override {
+    return phrases_.KeepLengths() && inner_.KeepsLengths(how);
+  }
   // Only the stretches `inner` converts have points.
   Status FindAmbiguities(std::u32string_view text, ScriptConversion how,
                          std::vector<AmbiguityPoint>& points) const override;
@@ -30,7 +36,7 @@ class PhrasedConverter : public Converter {
 
  private:
   // Calls `stretch(begin, end)` for each stretch between phrases and
-  // `phrase(to)` for each phrase, in order; stops at the first failure.
+  // `phrase(length, to)` for each phrase, in order; stops at the first failure.
   template <typename Stretch, typename Phrase>
   Status Split(std::u32string_view text, Stretch stretch, Phrase phrase) const;
 

@@ -29,6 +29,23 @@ bool RunLevels(const std::vector<ChainLevel>& levels, std::u32string_view text,
   return closed;
 }
 
+// RunLevels, with `places` of `text` moved through every level to where
+// they stand in what it appends.
+void RunLevelsPlacing(const std::vector<ChainLevel>& levels,
+                      std::u32string_view text, std::u32string& out,
+                      std::span<size_t> places) {
+  std::u32string scratch[2];
+  std::u32string_view in = text;
+  for (size_t i = 0; i < levels.size(); ++i) {
+    std::u32string& next = i + 1 == levels.size() ? out : scratch[i % 2];
+    PlaceMover mover(places);
+    levels[i].Convert(in, next, &mover);
+    mover.Finish();
+    in = next;
+  }
+  if (levels.empty()) out += text;
+}
+
 }  // namespace
 
 SegmentedChain::SegmentedChain(const ConversionPlan& plan) {
@@ -187,6 +204,38 @@ void SegmentedChain::Convert(std::u32string_view text,
     run_start = pos;
   }
   ConvertRun(text.substr(run_start), out);
+}
+
+void SegmentedChain::ConvertPlacing(std::u32string_view text,
+                                    std::u32string& out,
+                                    std::span<size_t> places) const {
+  const PhraseTrie& trie = segmentation_->trie;
+  PlaceMover mover(places);
+  size_t run_start = 0;
+  auto run = [&](size_t end) {
+    const std::span<size_t> inside = mover.Enter(end - run_start);
+    const size_t before = out.size();
+    if (end > run_start)
+      RunLevelsPlacing(run_levels_, text.substr(run_start, end - run_start),
+                       out, inside);
+    mover.Leave(out.size() - before);
+  };
+  for (size_t pos = 0; pos < text.size();) {
+    const PhraseTrie::Match m =
+        trie.LongestMatch(text.data() + pos, text.size() - pos);
+    if (m.length == 0) {
+      ++pos;
+      continue;
+    }
+    run(pos);
+    const std::u32string_view output = PhraseOutput(m.value);
+    out += output;
+    mover.Step(m.length, output.size());
+    pos += m.length;
+    run_start = pos;
+  }
+  run(text.size());
+  mover.Finish();
 }
 
 // Segmentation decides each position from the text ahead of it, and so does

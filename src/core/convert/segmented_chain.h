@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,14 @@ class SegmentedChain {
 
   // Converts `text` as a whole and appends the result to `out`.
   void Convert(std::u32string_view text, std::u32string& out) const;
+
+  // Converts `text` as Convert does, and moves `places`, positions of
+  // `text` in increasing order, to where they stand in what it appends (see
+  // PlaceMover). A key's output is known only as a whole: inside a key that
+  // keeps its length, each character is taken to keep its place, as it does
+  // in every key of OpenCC's dictionaries.
+  void ConvertPlacing(std::u32string_view text, std::u32string& out,
+                      std::span<size_t> places) const;
 
   // Converts `run`, a segment that holds no segmentation key, and appends the
   // result to `out`.

@@ -43,6 +43,8 @@ UserPhrases::UserPhrases(PhraseList phrases)
     entries.push_back({phrases_[i].first, static_cast<uint32_t>(i)});
     hold_breaks_ =
         hold_breaks_ || std::ranges::any_of(phrases_[i].first, IsBreak);
+    keep_lengths_ =
+        keep_lengths_ && phrases_[i].first.size() == phrases_[i].second.size();
   }
   trie_ = PhraseTrie::Build(std::move(entries));
 }

@@ -29,6 +29,8 @@ class UserPhrases {
   // Some FROM holds a break (IsBreak): a space, a form feed or punctuation
   // that ends a sentence (a line holds no tab or line break).
   bool HoldBreaks() const { return hold_breaks_; }
+  // Every TO is as long as its FROM.
+  bool KeepLengths() const { return keep_lengths_; }
 
   // The longest FROM that begins `text`: its length (0 when none) and TO.
   struct Match {
@@ -41,6 +43,7 @@ class UserPhrases {
   std::vector<std::pair<std::u32string, std::u32string>> phrases_;
   PhraseTrie trie_;
   bool hold_breaks_ = false;
+  bool keep_lengths_ = true;
 };
 
 // Adds the phrases of `text` to `list`, a later FROM replacing an earlier

@@ -44,6 +44,10 @@ class MarkupConverter {
     std::u32string converted;
     std::vector<PhraseReference> references;
     std::vector<TextSpan> parts;  // Each text piece's range in `phrase`.
+    // Where parts and the characters of references begin and end, in order:
+    // the places of `phrase` its conversion must keep apart.
+    std::vector<size_t> places;
+    PlacedConversion whole, part;
     // Where each character of `phrase` is in the document, when points are
     // looked for.
     std::vector<size_t> origin;
@@ -69,7 +73,8 @@ class MarkupConverter {
         points_(points),
         batch_ok_(batch),
         enough_(enough),
-        cut_long_runs_(!converter.KeysHoldBreaks()) {}
+        cut_long_runs_(!converter.KeysHoldBreaks()),
+        keeps_lengths_(converter.KeepsLengths(how)) {}
 
   // A run at least this long (code points, tags included) is cut after its
   // next text that ends with a break (IsBreak), where cuts_long_runs().
@@ -152,10 +157,11 @@ class MarkupConverter {
         const std::u32string_view in = batch_.In(e.job);
         if (e.size == in.size()) {
           e.size = batch_.Out(e.job).size();
-        } else if (batch_.Out(e.job).size() != in.size()) {
-          // A run whose conversion changed its length: by its sentences.
+        } else if (!keeps_lengths_ || batch_.Out(e.job).size() != in.size()) {
+          // A run whose tags may not keep their places: by its sentences.
           if (sentences_job != e.job) {
-            sentences.emplace(converter_, how_, in);
+            JobPlaces(e);
+            sentences.emplace(converter_, how_, in, job_places_);
             sentences_job = e.job;
           }
           const size_t begin = out_.size();
@@ -222,6 +228,17 @@ class MarkupConverter {
  private:
   std::u32string_view View(TextSpan span) const {
     return text_.substr(span.begin, span.size());
+  }
+
+  // Where the parts of a job begin and end in its text, from its first
+  // part, `first`, on: into job_places_.
+  void JobPlaces(const Edit& first) {
+    job_places_.assign(1, first.from);
+    const size_t size = batch_.In(first.job).size();
+    for (auto e = edits_.begin() + (&first - edits_.data());
+         e != edits_.end() && job_places_.back() < size; ++e) {
+      if (e->job == first.job) job_places_.push_back(e->from + e->size);
+    }
   }
 
   // What replaces an edit's span, once Prepare has converted it.
@@ -363,7 +380,12 @@ class MarkupConverter {
     s.phrase.clear();
     s.references.clear();
     s.parts.clear();
+    s.places.clear();
     s.origin.clear();
+    auto place = [&] {
+      if (s.places.empty() || s.places.back() != s.phrase.size())
+        s.places.push_back(s.phrase.size());
+    };
     auto take = [&](TextSpan span) {
       s.phrase.append(View(span));
       if (points_ == nullptr) return;
@@ -373,6 +395,7 @@ class MarkupConverter {
     for (const MarkupPiece& p : run) {
       if (p.inline_tag) continue;
       const size_t begin = s.phrase.size();
+      place();
       size_t pos = p.span.begin;
       for (size_t amp = pos; references && p.has_ampersand && amp < p.span.end;
            ++amp) {
@@ -380,32 +403,37 @@ class MarkupConverter {
         amp = found == text_.npos ? p.span.end : amp + found;
         if (auto ref = ReadReference(View({amp, p.span.end}))) {
           take({pos, amp});
+          place();
           s.references.push_back(
               {s.phrase.size(), {amp, amp + ref->length}, ref->form});
           s.phrase += ref->value;
+          place();
           if (points_ != nullptr) s.origin.push_back(offset_ + amp);
           pos = amp + ref->length;
           amp = pos - 1;
         }
       }
       take({pos, p.span.end});
+      place();
       s.parts.push_back({begin, s.phrase.size()});
     }
-    s.converted.clear();
-    if (Status done = Convert(s.phrase, s.converted); !done) return done;
-    const bool same_length = s.converted.size() == s.phrase.size();
-    if (same_length) {
+    if (Status done = s.whole.Convert(converter_, how_, s.phrase, 0,
+                                      s.phrase.size(), s.places);
+        !done)
+      return done;
+    const bool mapped = s.whole.mapped();
+    if (mapped) {
       if (Status done = Note(s.phrase, &s.origin, 0); !done) return done;
     }
 
     size_t part = 0, next_reference = 0;
-    SentenceParts sentences(converter_, how_, s.phrase);
+    SentenceParts sentences(converter_, how_, s.phrase, s.places);
     for (const MarkupPiece& p : run) {
       Status done;
       if (p.inline_tag) {
         done = EmitPiece(p, nested);
-      } else if (same_length) {
-        EmitMapped(s.converted, 0, s.parts[part++], s, next_reference);
+      } else if (mapped) {
+        EmitMapped(s.whole, s.parts[part++], s, next_reference);
       } else {
         done = ConvertBySentence(s.parts[part++], s, next_reference, sentences);
       }
@@ -414,23 +442,25 @@ class MarkupConverter {
     return {};
   }
 
-  // A part of a run whose conversion changed its length, sentence by
-  // sentence as SentenceParts converts it, references in their forms.
+  // A part of a run whose conversion does not place all its tags, sentence
+  // by sentence as SentenceParts converts it, references in their forms.
   Status ConvertBySentence(TextSpan range, Scratch& s, size_t& next_reference,
                            SentenceParts& sentences) {
     for (size_t at = range.begin; at < range.end;) {
       bool fresh = false;
       if (Status done = sentences.Reach(at, &fresh); !done) return done;
-      if (fresh && sentences.mapped()) {
-        if (Status done =
-                Note(sentences.sentence(), &s.origin, sentences.begin());
+      const PlacedConversion& sentence = sentences.sentence();
+      if (fresh && sentence.mapped()) {
+        const std::u32string_view text(s.phrase);
+        if (Status done = Note(text.substr(sentence.begin(),
+                                           sentence.end() - sentence.begin()),
+                               &s.origin, sentence.begin());
             !done)
           return done;
       }
-      const TextSpan piece{at, std::min(range.end, sentences.end())};
-      if (sentences.mapped()) {
-        EmitMapped(sentences.converted(), sentences.begin(), piece, s,
-                   next_reference);
+      const TextSpan piece{at, std::min(range.end, sentence.end())};
+      if (sentence.mapped()) {
+        EmitMapped(sentence, piece, s, next_reference);
       } else if (Status done = ConvertPart(piece, s, next_reference); !done) {
         return done;
       }
@@ -439,25 +469,26 @@ class MarkupConverter {
     return {};
   }
 
-  // Writes the phrase characters `range` as `converted` has them, where
-  // converted[i - base] stands for phrase[i], each reference in its form.
-  void EmitMapped(std::u32string_view converted, size_t base, TextSpan range,
+  // Writes the phrase characters `range` as `converted` has them, each
+  // reference in its form. REQUIRES: converted.mapped(), and the edges of
+  // `range` and of the references in it are its edges or places.
+  void EmitMapped(const PlacedConversion& converted, TextSpan range,
                   const Scratch& s, size_t& next_reference) {
     size_t at = range.begin;
     for (; next_reference < s.references.size() &&
            s.references[next_reference].index < range.end;
          ++next_reference) {
       const PhraseReference& ref = s.references[next_reference];
-      out_.append(converted.substr(at - base, ref.index - at));
-      const char32_t c = converted[ref.index - base];
-      if (c == s.phrase[ref.index]) {
+      out_.append(converted.Between(at, ref.index));
+      const std::u32string_view c = converted.Between(ref.index, ref.index + 1);
+      if (c.size() == 1 && c[0] == s.phrase[ref.index]) {
         out_.append(View(ref.span));
       } else {
-        AppendReference(c, ref.form, out_);
+        for (const char32_t each : c) AppendReference(each, ref.form, out_);
       }
       at = ref.index + 1;
     }
-    out_.append(converted.substr(at - base, range.end - at));
+    out_.append(converted.Between(at, range.end));
   }
 
   // One text piece on its own; if its references cannot be mapped to its
@@ -473,11 +504,11 @@ class MarkupConverter {
       Status done = Convert(whole, out_);
       return done ? Note(whole, &s.origin, range.begin) : done;
     }
-    s.converted.clear();
-    Status done = Convert(whole, s.converted);
+    Status done = s.part.Convert(converter_, how_, phrase, range.begin,
+                                 range.end, s.places);
     if (!done) return done;
-    if (s.converted.size() == range.size()) {
-      EmitMapped(s.converted, range.begin, range, s, next_reference);
+    if (s.part.mapped()) {
+      EmitMapped(s.part, range, s, next_reference);
       return Note(whole, &s.origin, range.begin);
     }
     size_t at = range.begin;
@@ -513,6 +544,7 @@ class MarkupConverter {
   const bool batch_ok_;
   const size_t enough_;
   const bool cut_long_runs_;  // No key holds white space.
+  const bool keeps_lengths_;  // Converter::KeepsLengths.
   bool immediate_ = false;
   bool ready_ = false;
   bool in_place_ = false;         // Prepare wrote the edits over the text.
@@ -524,8 +556,9 @@ class MarkupConverter {
 
   TextBatch batch_;
 
-  std::vector<Edit> edits_;  // In the order of the text.
-  std::u32string merged_;    // The text and edits, when they change length.
+  std::vector<Edit> edits_;         // In the order of the text.
+  std::vector<size_t> job_places_;  // JobPlaces.
+  std::u32string merged_;  // The text and edits, when they change length.
 };
 
 }  // namespace tovenrak::core

@@ -98,6 +98,7 @@ class MarkupRecoder {
         // A text of ASCII characters alone is converted, and its points
         // looked for, as MarkupConverter would.
         ascii_kept_(points == nullptr && how && converter.KeepsAsciiText(*how)),
+        keeps_lengths_(how && converter.KeepsLengths(*how)),
         consumed_(consumed),
         points_(points),
         counted_(first_unit) {
@@ -319,10 +320,11 @@ class MarkupRecoder {
   }
 
   // Writes a run of the lane: a run of one text as its conversion; else
-  // each text as its part of the run's conversion when that kept the run's
-  // length, or else by the run's sentences (SentenceParts).
+  // each text as its part of the run's conversion when every phrase keeps
+  // its length, or else by the run's sentences (SentenceParts).
   Status WriteLaneRun(const LaneRun& r, TextEncoder& to) {
     const std::u32string_view in = lane_.In(r.text), out = lane_.Out(r.text);
+    const bool mapped = keeps_lengths_ && out.size() == in.size();
     std::optional<SentenceParts> sentences;
     size_t at = 0;
     for (size_t i = r.first; i < r.first + r.count; ++i) {
@@ -333,10 +335,18 @@ class MarkupRecoder {
       }
       if (r.texts == 1) {
         to.Put(out);
-      } else if (out.size() == in.size()) {
+      } else if (mapped) {
         to.Put(out.substr(at, p.code_points));
       } else {
-        if (!sentences) sentences.emplace(converter_, how_, in);
+        if (!sentences) {
+          run_places_.assign(1, 0);
+          for (size_t j = r.first; j < r.first + r.count; ++j) {
+            if (lane_pieces_[j].code_points != 0)
+              run_places_.push_back(run_places_.back() +
+                                    lane_pieces_[j].code_points);
+          }
+          sentences.emplace(converter_, how_, in, run_places_);
+        }
         scratch_.text.clear();
         if (Status done = sentences->Append(at, p.code_points, scratch_.text);
             !done)
@@ -560,6 +570,7 @@ class MarkupRecoder {
   EncodeCounts& counts_;
   MarkupConverter markup_;
   const bool ascii_kept_;
+  const bool keeps_lengths_;  // Converter::KeepsLengths.
   const std::function<void(size_t)>& consumed_;
   std::vector<MarkupPiece> run_;  // Spans in bytes.
   // The code points of the run before run_counted_, once it is long.
@@ -576,6 +587,7 @@ class MarkupRecoder {
   TextBatch lane_;  // The texts of the runs of the lane, one for each.
   std::vector<LanePiece> lane_pieces_;
   std::vector<LaneRun> lane_runs_;
+  std::vector<size_t> run_places_;  // Where a lane run's texts begin.
   DecodedText scratch_;
   std::string probe_;  // Code encoded to see whether the target has it.
   // ' charset=...', ' charset="..."' and " charset='...'", or empty.

@@ -1,18 +1,19 @@
-// The texts of a run whose conversion changed its length, converted
-// sentence by sentence. A run's texts (those split only by inline tags)
-// convert as one phrase, each tag kept at its character's position; where
-// that changes the length, which character stands where is no longer
-// known. A phrase that changes length (博客 to 部落格) leaves the rest of its
-// paragraph mapped still when the sentences around it keep theirs: each
-// sentence that does keeps its tags in their places, and only in the others
-// is each text converted alone.
+// The texts of a run whose tags cannot all be placed in its conversion,
+// converted sentence by sentence. A run's texts (those split only by inline
+// tags) convert as one phrase, each tag kept at its character's position;
+// where a phrase that changes length (博客 to 部落格) covers a tag, which
+// character stands where is not known. Such a phrase leaves the rest of its
+// paragraph mapped still: each sentence whose tags all have their places
+// keeps them there, and only in the others is each text converted alone.
 
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/convert/converter.h"
 #include "core/convert/text_breaks.h"
@@ -33,27 +34,83 @@ inline size_t SentenceBegin(std::u32string_view text, size_t at) {
   return at;
 }
 
+// A stretch of a text converted with the places inside it that a caller
+// needs followed (the edges of the pieces it writes apart): mapped() when
+// each of them stands somewhere in the conversion.
+class PlacedConversion {
+ public:
+  // Converts text[begin, end), following the places of `places` (in
+  // increasing order) that lie strictly inside it.
+  Status Convert(const Converter& converter, ScriptConversion how,
+                 std::u32string_view text, size_t begin, size_t end,
+                 std::span<const size_t> places) {
+    begin_ = begin;
+    end_ = end;
+    const auto first = std::upper_bound(places.begin(), places.end(), begin);
+    inside_ = {first, std::lower_bound(first, places.end(), end)};
+    moved_.clear();
+    for (const size_t p : inside_) moved_.push_back(p - begin);
+    converted_.clear();
+    if (Status done = converter.ConvertPlacing(text.substr(begin, end - begin),
+                                               how, converted_, moved_);
+        !done)
+      return done;
+    mapped_ = std::find(moved_.begin(), moved_.end(), kNoPlace) == moved_.end();
+    return {};
+  }
+
+  size_t begin() const { return begin_; }
+  size_t end() const { return end_; }
+  bool mapped() const { return mapped_; }
+  std::u32string_view converted() const { return converted_; }
+
+  // What text[from, to) converted to. REQUIRES: mapped(); `from` and `to`
+  // are begin(), end() or places followed.
+  std::u32string_view Between(size_t from, size_t to) const {
+    const size_t out_from = Where(from);
+    return std::u32string_view(converted_)
+        .substr(out_from, Where(to) - out_from);
+  }
+
+ private:
+  size_t Where(size_t at) const {
+    if (at == begin_) return 0;
+    if (at == end_) return converted_.size();
+    return moved_[std::lower_bound(inside_.begin(), inside_.end(), at) -
+                  inside_.begin()];
+  }
+
+  size_t begin_ = 0, end_ = 0;
+  std::span<const size_t> inside_;
+  std::vector<size_t> moved_;
+  std::u32string converted_;
+  bool mapped_ = false;
+};
+
 // Converts the texts of one run, given in order, by its sentences.
 class SentenceParts {
  public:
-  // `run`: the run's texts, one after another.
+  // `run`: the run's texts, one after another; `places`: in increasing
+  // order, every place of the run where a part asked for begins or ends,
+  // and any other a caller asks Between about.
   SentenceParts(const Converter& converter, ScriptConversion how,
-                std::u32string_view run)
+                std::u32string_view run, std::span<const size_t> places)
       : converter_(converter),
         how_(how),
         run_(run),
+        places_(places),
         whole_(converter.KeysHoldBreaks()) {}
 
   // Appends the conversion of run[from, from + size): each part of it in a
-  // sentence as the sentence's conversion has it, where that keeps the
-  // sentence's length, else converted alone. Parts are asked for in order,
-  // so each sentence is converted once.
+  // sentence as the sentence's conversion has it, where each of the
+  // sentence's places stands somewhere in that, else converted alone.
+  // Parts are asked for in order, so each sentence is converted once.
   Status Append(size_t from, size_t size, std::u32string& out) {
     for (size_t at = from, end = from + size; at < end;) {
       if (Status done = Reach(at); !done) return done;
-      const size_t stop = std::min(end, end_);
-      if (mapped_) {
-        out.append(converted().substr(at - begin_, stop - at));
+      const size_t stop = std::min(end, sentence_.end());
+      if (sentence_.mapped()) {
+        out.append(sentence_.Between(at, stop));
       } else if (Status done =
                      converter_.Convert(run_.substr(at, stop - at), how_, out);
                  !done) {
@@ -67,34 +124,23 @@ class SentenceParts {
   // Converts the sentence that holds run[at], unless the last one asked for
   // does; with `fresh`, says whether it converted one.
   Status Reach(size_t at, bool* fresh = nullptr) {
-    if (fresh != nullptr) *fresh = at >= end_;
-    if (at < end_) return {};
+    if (fresh != nullptr) *fresh = at >= sentence_.end();
+    if (at < sentence_.end()) return {};
     // Where a key holds what ends a sentence, the run is one sentence.
-    begin_ = whole_ ? 0 : SentenceBegin(run_, at);
-    end_ = whole_ ? run_.size() : SentenceEnd(run_, at);
-    converted_.clear();
-    if (Status done = converter_.Convert(sentence(), how_, converted_); !done)
-      return done;
-    mapped_ = converted_.size() == end_ - begin_;
-    return {};
+    return sentence_.Convert(
+        converter_, how_, run_, whole_ ? 0 : SentenceBegin(run_, at),
+        whole_ ? run_.size() : SentenceEnd(run_, at), places_);
   }
-  // The sentence reached last, where it is, and its conversion.
-  std::u32string_view sentence() const {
-    return run_.substr(begin_, end_ - begin_);
-  }
-  size_t begin() const { return begin_; }
-  size_t end() const { return end_; }
-  std::u32string_view converted() const { return converted_; }
-  bool mapped() const { return mapped_; }  // It kept its length.
+  // The sentence reached last, converted.
+  const PlacedConversion& sentence() const { return sentence_; }
 
  private:
   const Converter& converter_;
   const ScriptConversion how_;
   const std::u32string_view run_;
+  const std::span<const size_t> places_;
   const bool whole_;
-  size_t begin_ = 0, end_ = 0;
-  std::u32string converted_;
-  bool mapped_ = false;
+  PlacedConversion sentence_;
 };
 
 }  // namespace tovenrak::core

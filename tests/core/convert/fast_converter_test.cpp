@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <random>
 #include <thread>
 
@@ -99,6 +100,20 @@ class FastConverterTest : public ::testing::Test {
     ASSERT_TRUE(reference_->Convert(text, how, reference)) << what;
     ASSERT_TRUE(fast == reference) << OpenccConfigName(how) << " " << what
                                    << ": " << FirstDifference(fast, reference);
+    // Following every place of the text, it converts alike, and the places
+    // stay in order; all stay where every phrase keeps its length.
+    std::vector<size_t> places(text.size() + 1);
+    std::iota(places.begin(), places.end(), size_t{0});
+    std::u32string placed;
+    ASSERT_TRUE(fast_->ConvertPlacing(text, how, placed, places)) << what;
+    ASSERT_TRUE(placed == reference)
+        << OpenccConfigName(how) << " " << what << ": "
+        << FirstDifference(placed, reference);
+    std::erase(places, kNoPlace);
+    EXPECT_TRUE(std::ranges::is_sorted(places) && places.front() == 0 &&
+                places.back() == placed.size())
+        << what;
+    if (fast_->KeepsLengths(how)) EXPECT_EQ(places.size(), text.size() + 1);
   }
   static Converter* fast_;
   static Converter* reference_;

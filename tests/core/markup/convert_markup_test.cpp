@@ -261,12 +261,14 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
       {"growing phrase with references", "&#85;&#x76d8;", "&#85;&#x76e4;"},
       {"texts growing and shrinking by as much", "<p>博客博客</p>哈萨克斯坦",
        "<p>部落格部落格</p>哈薩克"},
-      {"other sentences of a growing run keep their tags in place",
+      {"a run shrinking and growing by as much keeps its tags in their places",
+       "<p>方便面<b>x</b>用户名&#x41;方便面</p>",
+       "<p>泡麵<b>x</b>使用者名稱&#x41;泡麵</p>"},
+      {"other sentences, and phrases beside a growing one, keep their tags",
        "博客：头<b>发</b>，U<b>盘</b><p>博客。&#22836;<i>发</i>，&#22836;<i>发"
        "</i>博客",
        "部落格：頭<b>髮</b>，U<b>盤</b><p>部落格。&#38957;<i>髮</"
-       "i>，&#38957;<i>"
-       "發</i>部落格"},
+       "i>，&#38957;<i>髮</i>部落格"},
   };
   ExpectAll(twp, {Script::kTraditional, Variant::kTwp});
   // Where a phrase holds what ends a sentence, a run is one sentence.
@@ -275,6 +277,11 @@ TEST_F(ConvertMarkupTest, PhrasesRunAcrossInlineTagsOnly) {
   EXPECT_EQ(Convert(U"博客<b>头</b>头，发",
                     {Script::kTraditional, Variant::kTwp}, &with_comma),
             "部落格<b>頭</b>甲乙丙");
+  // A character of one's own that becomes two, written as references.
+  const UserPhrases longer(PhraseList{{U"发", U"头发"}});
+  const PhrasedConverter with_longer(*converter_, longer);
+  EXPECT_EQ(Convert(U"<p>&#x53d1;<b>头</b>发", kToTw, &with_longer),
+            "<p>&#x5934;&#x53d1;<b>頭</b>头发");
   // A run too long to hold whole is cut after a space or the end of a
   // sentence, at a text's end or inside it, never inside a phrase that runs
   // across a tag; not at all when a phrase holds such a break, as 头 发 and
