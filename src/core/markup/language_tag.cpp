@@ -37,6 +37,13 @@ std::optional<std::u32string> FollowScript(std::u32string_view tag,
   size_t begin = 0, end = tag.size();
   while (begin < end && IsHtmlSpace(tag[begin])) ++begin;
   while (end > begin && IsHtmlSpace(tag[end - 1])) --end;
+  // A subtag of one character begins extensions, which stay.
+  for (size_t at = begin; at + 2 < end; ++at) {
+    if ((tag[at] == '-' || tag[at] == '_') && tag[at + 2] == tag[at]) {
+      end = at;
+      break;
+    }
+  }
   const std::u32string_view core = tag.substr(begin, end - begin);
 
   // Up to three subtags, split at the first kind of separator seen.

@@ -26,9 +26,10 @@ namespace tovenrak::core {
 //   zh-Hans/Hant  the other script subtag, no region added.
 //   with region   zh-Hant-TW, zh-Hant-HK, zh-Hans-CN by the same variants,
 //                 and the bare script subtag for std.
-// The result is in lower case when `tag` was, upper case when `tag` was,
-// and in the usual case (zh-TW, zh-Hant-HK) otherwise; white space around
-// the tag is kept.
+// Extensions and private use after a singleton subtag (zh-CN-u-co-pinyin,
+// zh-CN-x-web) follow the tag as they were. The result is in lower case
+// when `tag` was, upper case when `tag` was, and in the usual case (zh-TW,
+// zh-Hant-HK) otherwise; white space around the tag is kept.
 std::optional<std::u32string> FollowScript(std::u32string_view tag,
                                            ScriptConversion how);
 

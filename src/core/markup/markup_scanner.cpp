@@ -41,7 +41,8 @@ constexpr std::string_view kLongDescriptions[] = {
 constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
     kNameKey("name"), kHttpEquivKey("http-equiv"),
     kContentLanguageKey("content-language"), kContentKey("content"),
-    kValueKey("value"), kPropertyKey("property"), kLocaleKey("og:locale");
+    kValueKey("value"), kPropertyKey("property"), kLocaleKey("og:locale"),
+    kDcLanguageKey("dc.language");
 // A feed's elements that hold HTML written as text (&lt;p&gt;): RSS's
 // always, Atom's when their type says so; and those that hold a name or an
 // address.
@@ -53,8 +54,12 @@ constexpr NameSet kAtomTextSet(kAtomText);
 constexpr std::string_view kFeedElements[] = {
     "description", "content:encoded", "summary",        "content",
     "subtitle",    "rights",          "guid",           "id",
-    "email",       "author",          "managingeditor", "webmaster"};
+    "email",       "author",          "managingeditor", "webmaster",
+    "language",    "dc:language"};
 constexpr NameSet kFeedElementSet(kFeedElements);
+// Elements that hold a language tag: RSS's, Dublin Core's.
+constexpr std::string_view kFeedLanguages[] = {"language", "dc:language"};
+constexpr NameSet kFeedLanguageSet(kFeedLanguages);
 constexpr std::string_view kFeedNames[] = {"guid", "id"};
 constexpr NameSet kFeedNameSet(kFeedNames);
 // Elements of an e-mail address, in a feed (and people's names in other
@@ -259,6 +264,7 @@ BasicMarkupScanner<Char>::FeedTextOf() const {
   const NameKey name = tokenizer_.name();
   if (!kFeedElementSet.Contains(name)) return FeedText::kOrdinary;
   if (kFeedNameSet.Contains(name)) return FeedText::kName;
+  if (kFeedLanguageSet.Contains(name)) return FeedText::kLanguage;
   if (kFeedMailSet.Contains(name)) return FeedText::kMail;
   if (kFeedHtmlSet.Contains(name)) return FeedText::kEscapedHtml;
   if (!kAtomTextSet.Contains(name)) return FeedText::kOrdinary;
@@ -353,6 +359,10 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       if (feed_text == FeedText::kName ||
           (feed_text == FeedText::kMail && inner.find(Char{'@'}) != View::npos))
         return true;
+      if (feed_text == FeedText::kLanguage) {
+        piece.kind = PieceKind::kLanguage;
+        return true;
+      }
       if (feed_text == FeedText::kEscapedHtml && token.has_ampersand) {
         SplitEscapedHtml(token);
         break;
@@ -473,7 +483,8 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
     } else if (meta && (key == kNameKey || key == kPropertyKey)) {
       described = described || kDescriptionSet.Contains(value) ||
                   IsLongDescription(TrimHtmlSpace(text_of(a.value)));
-      language = language || value == kLocaleKey;
+      language = language || value == kLocaleKey || value == kLanguageKey ||
+                 value == kDcLanguageKey;
     } else if (meta && key == kHttpEquivKey) {
       language = language || value == kContentLanguageKey;
     }

@@ -126,7 +126,13 @@ class BasicMarkupScanner {
   Escapes EscapesOfContents() const;
   uint8_t CharsetAt(const HtmlToken& token, char& quote) const;
   // What a feed's element makes of the text right after its start tag.
-  enum class FeedText : uint8_t { kOrdinary, kEscapedHtml, kName, kMail };
+  enum class FeedText : uint8_t {
+    kOrdinary,
+    kEscapedHtml,
+    kName,
+    kMail,
+    kLanguage
+  };
   FeedText FeedTextOf() const;
   void SplitEscapedHtml(const HtmlToken& token);
 

@@ -234,10 +234,12 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
       {"language tags",
        "<html lang=\"zh-CN\"><p xml:lang=zh-cn><meta "
        "http-equiv=Content-Language content=zh-cn><meta "
-       "property=og:locale content=zh_CN>",
+       "property=og:locale content=zh_CN><meta name=Language content=zh-CN>"
+       "<language>zh-cn</language><dc:language>zh-CN</dc:language>",
        "<html lang=\"zh-TW\"><p xml:lang=zh-tw><meta "
        "http-equiv=Content-Language content=zh-tw><meta "
-       "property=og:locale content=zh_TW>"},
+       "property=og:locale content=zh_TW><meta name=Language content=zh-TW>"
+       "<language>zh-tw</language><dc:language>zh-TW</dc:language>"},
   };
   ExpectAll(cases);
 }
@@ -446,6 +448,9 @@ TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
                {" zh-HK ", kToCn, " zh-CN "},
                {"Zh-Hant", kToHans, "zh-Hans"},
                {"zh-TW", kToTw, nullptr},
+               {"zh-CN-x-web", kToTw, "zh-TW-x-web"},
+               {"zh-cn-u-co-pinyin", kToTw, "zh-tw-u-co-pinyin"},
+               {"zh-x-cn-tw", kToTw, nullptr},
                {"zh", kToTw, nullptr},
                {"zh-yue-HK", kToCn, nullptr}};
 
