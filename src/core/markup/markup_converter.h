@@ -161,7 +161,8 @@ class MarkupConverter {
           // A run whose tags may not keep their places: by its sentences.
           if (sentences_job != e.job) {
             JobPlaces(e);
-            sentences.emplace(converter_, how_, in, job_places_);
+            sentences.emplace(converter_, how_, in, job_places_,
+                              batch_.Out(e.job));
             sentences_job = e.job;
           }
           const size_t begin = out_.size();

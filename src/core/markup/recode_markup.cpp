@@ -345,7 +345,7 @@ class MarkupRecoder {
               run_places_.push_back(run_places_.back() +
                                     lane_pieces_[j].code_points);
           }
-          sentences.emplace(converter_, how_, in, run_places_);
+          sentences.emplace(converter_, how_, in, run_places_, out);
         }
         scratch_.text.clear();
         if (Status done = sentences->Append(at, p.code_points, scratch_.text);

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -59,6 +60,37 @@ class PlacedConversion {
     return {};
   }
 
+  // Takes `converted`, the conversion of all of `text`, as it is, where
+  // each piece of `text` between the places converts on its own to what
+  // that holds there; says whether it did.
+  Status TakeIfPiecesAgree(const Converter& converter, ScriptConversion how,
+                           std::u32string_view text,
+                           std::span<const size_t> places,
+                           std::u32string_view converted, bool& taken) {
+    taken = false;
+    converted_.clear();
+    moved_.clear();
+    begin_ = 0;
+    end_ = text.size();
+    const auto first = std::upper_bound(places.begin(), places.end(), 0);
+    inside_ = {first, std::lower_bound(first, places.end(), end_)};
+    size_t from = 0;
+    for (const size_t p : inside_) {
+      if (Status done =
+              converter.Convert(text.substr(from, p - from), how, converted_);
+          !done)
+        return done;
+      moved_.push_back(converted_.size());
+      from = p;
+    }
+    if (Status done = converter.Convert(text.substr(from), how, converted_);
+        !done)
+      return done;
+    taken = mapped_ = converted_ == converted;
+    if (!taken) end_ = 0;  // Holds no sentence.
+    return {};
+  }
+
   size_t begin() const { return begin_; }
   size_t end() const { return end_; }
   bool mapped() const { return mapped_; }
@@ -92,14 +124,18 @@ class SentenceParts {
  public:
   // `run`: the run's texts, one after another; `places`: in increasing
   // order, every place of the run where a part asked for begins or ends,
-  // and any other a caller asks Between about.
+  // and any other a caller asks Between about. With `converted`, the run's
+  // conversion, the run is first taken whole if each part converts on its
+  // own to what that holds, as most do.
   SentenceParts(const Converter& converter, ScriptConversion how,
-                std::u32string_view run, std::span<const size_t> places)
+                std::u32string_view run, std::span<const size_t> places,
+                std::optional<std::u32string_view> converted = std::nullopt)
       : converter_(converter),
         how_(how),
         run_(run),
         places_(places),
-        whole_(converter.KeysHoldBreaks()) {}
+        whole_(converter.KeysHoldBreaks()),
+        converted_(converted) {}
 
   // Appends the conversion of run[from, from + size): each part of it in a
   // sentence as the sentence's conversion has it, where each of the
@@ -124,6 +160,16 @@ class SentenceParts {
   // Converts the sentence that holds run[at], unless the last one asked for
   // does; with `fresh`, says whether it converted one.
   Status Reach(size_t at, bool* fresh = nullptr) {
+    if (converted_) {
+      bool taken = false;
+      Status done = sentence_.TakeIfPiecesAgree(converter_, how_, run_, places_,
+                                                *converted_, taken);
+      converted_.reset();
+      if (!done || taken) {
+        if (fresh != nullptr) *fresh = true;
+        return done;
+      }
+    }
     if (fresh != nullptr) *fresh = at >= sentence_.end();
     if (at < sentence_.end()) return {};
     // Where a key holds what ends a sentence, the run is one sentence.
@@ -140,6 +186,7 @@ class SentenceParts {
   const std::u32string_view run_;
   const std::span<const size_t> places_;
   const bool whole_;
+  std::optional<std::u32string_view> converted_;  // Until tried.
   PlacedConversion sentence_;
 };
 
