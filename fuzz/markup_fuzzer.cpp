@@ -34,6 +34,10 @@ using tovenrak::testing::WithoutPhpBackslashes;
 
 class MarkingConverter : public Converter {
  public:
+  // `grow`: a CJK character after another, of a code divisible by 3, is
+  // written twice, so that phrases change length.
+  explicit MarkingConverter(bool grow = false) : grow_(grow) {}
+
   Status Convert(std::u32string_view text, ScriptConversion,
                  std::u32string& out) const override {
     // Text joined across a tag converts otherwise than its parts apart.
@@ -41,11 +45,15 @@ class MarkingConverter : public Converter {
     for (const char32_t c : text) {
       const bool cjk = c >= 0x4E00 && c <= 0x9FFF;
       out += cjk ? c ^ (after_cjk ? 2 : 1) : c;
+      if (grow_ && cjk && after_cjk && c % 3 == 0) out += c;
       after_cjk = cjk;
     }
     return {};
   }
-  bool KeepsLengths(ScriptConversion) const override { return true; }
+  bool KeepsLengths(ScriptConversion) const override { return !grow_; }
+
+ private:
+  const bool grow_;
 };
 
 std::u32string Decode(std::string_view bytes) {
@@ -223,12 +231,37 @@ void CheckPieces(std::string_view bytes, size_t piece) {
   }
 }
 
+// With phrases that change length, the input read from its bytes gives what
+// decoding, converting and encoding give.
+void CheckGrowing(std::string_view bytes, size_t piece) {
+  constexpr ScriptConversion kHow{Script::kTraditional, Variant::kTw};
+  const MarkingConverter growing(/*grow=*/true);
+  for (const Encoding encoding : {Encoding::kUtf8, Encoding::kGbk}) {
+    const DecodedText decoded = tovenrak::core::Decode(bytes, encoding);
+    std::u32string converted;
+    const Status whole = ConvertMarkup(growing, decoded.text, kHow, converted,
+                                       nullptr, encoding);
+    std::string expected, out;
+    if (decoded.byte_order_mark) expected = ByteOrderMark(Encoding::kUtf8);
+    EncodeCounts counts;
+    Encode(converted, Encoding::kUtf8, expected, counts);
+    const Status read = RecodeMarkup(growing, bytes, encoding, Encoding::kUtf8,
+                                     kHow, out, counts, piece);
+    FUZZ_CHECK(read.has_value() == whole.has_value() &&
+                   (!whole || WithoutPhpBackslashes(out, encoding) ==
+                                  WithoutPhpBackslashes(expected, encoding)),
+               "with phrases that change length, read from its bytes, the "
+               "text converted otherwise than decoded");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   Check(Decode(bytes));
   CheckPieces(bytes, 1 + size % 7);
+  CheckGrowing(bytes, 1 + size % 5);
 
   // run.sh's -timeout turns a slower than linear conversion into a finding.
   // One input in sixteen (by its size) pays for this.
