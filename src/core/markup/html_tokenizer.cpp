@@ -127,9 +127,8 @@ uint8_t ClassOf(Char c) {
 }
 
 // In the order of Raw.
-constexpr std::string_view kRawNames[] = {"script",   "style",   "title",
-                                          "textarea", "xmp",     "iframe",
-                                          "noembed",  "noframes"};
+constexpr std::string_view kRawNames[] = {"script",   "style", "title",
+                                          "textarea", "xmp",   "iframe"};
 constexpr NameSet kRawSet(kRawNames);
 
 }  // namespace

@@ -128,8 +128,9 @@ class BasicHtmlTokenizer {
 
  private:
   // The elements whose contents are not markup. Browsers show those of
-  // <xmp> as text, and those of <iframe>, <noembed> and <noframes> to
-  // nobody.
+  // <xmp> as text, and those of <iframe> to nobody. Those of <noframes> and
+  // <noembed> are read as markup: what a browser without frames or plug-ins
+  // shows, and search engines read.
   enum Raw : uint8_t {
     kScript,
     kStyle,
@@ -137,8 +138,6 @@ class BasicHtmlTokenizer {
     kTextarea,
     kXmp,
     kIframe,
-    kNoembed,
-    kNoframes,
     kRawCount,
     kNone
   };

@@ -471,9 +471,11 @@ TEST_F(ConvertMarkupTest, BrokenMarkupIsReadAsBrowsersReadIt) {
       {"Chinese names of XML elements, alike in both tags",
        "<数据 类型=\"头发\"><头发>头发</头发></数据>",
        "<數據 類型=\"頭髮\"><頭髮>頭髮</頭髮></數據>"},
-      {"and inside xmp, iframe, noembed and noframes",
-       "<xmp><!-- 头<b>发</xmp><iframe><!--头发</iframe>头发",
-       "<xmp><!-- 頭<b>發</xmp><iframe><!--头发</iframe>頭髮"},
+      {"and inside xmp and iframe, not noframes",
+       "<xmp><!-- 头<b>发</xmp><iframe><!--头发</iframe>头发"
+       "<noframes><a href=头.htm>头发</a></noframes>",
+       "<xmp><!-- 頭<b>發</xmp><iframe><!--头发</iframe>頭髮"
+       "<noframes><a href=头.htm>頭髮</a></noframes>"},
       {"title without its end", "<title>头发<p>头发", "<title>頭髮<p>頭髮"},
       {"'>' in quoted values", "<a title='头>发' href='头>发'>头发</a>",
        "<a title='頭>發' href='头>发'>頭髮</a>"},
