@@ -7,6 +7,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/io/document_tree.h"
 #include "core/io/file_io.h"
 #include "core/io/reserve_large.h"
 
@@ -105,6 +106,8 @@ Result<DocumentConversion> ConvertDocument(
       break;
   }
 
+  // A crawler's rules name addresses, whose characters must stay.
+  if (IsRobotsFile(name)) result.script.reset();
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
   std::optional<PhrasedConverter> phrased;

@@ -138,6 +138,9 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
       {"头发 " + link, kAuto, "d/a.HTM", "頭髮 " + page, true, false},
       {"头发 " + link, kAuto, "a.txt", "頭髮 " + text, false, false},
       {"头发 " + link, kHtml, "a.txt", "頭髮 " + page, true, false},
+      // A crawler's rules keep their addresses.
+      {"Disallow: /头发/\n", kAuto, "d/Robots.TXT", "Disallow: /头发/\n", false,
+       false},
       {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", false, true},
       {long_link, kAuto, "", long_page, true, false},
       {long_link, kText, "", long_text, false, false},

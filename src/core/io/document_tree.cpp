@@ -98,6 +98,13 @@ bool IsScriptOrStyleSheet(std::string_view name) {
   return HasExtension(name, kLoaded);
 }
 
+bool IsRobotsFile(std::string_view name) {
+  const std::string_view base = name.substr(name.find_last_of("/\\") + 1);
+  constexpr std::string_view kRobots = "robots.txt";
+  return std::equal(base.begin(), base.end(), kRobots.begin(), kRobots.end(),
+                    [](char a, char b) { return Lower(a) == b; });
+}
+
 bool HasExtension(std::string_view name,
                   const std::vector<std::string>& extensions) {
   for (const std::string& extension : extensions) {

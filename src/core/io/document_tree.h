@@ -20,6 +20,10 @@ const std::vector<std::string>& DocumentExtensions();
 // them with their pages.
 bool IsScriptOrStyleSheet(std::string_view name);
 
+// Whether the file named `name` is a site's robots.txt (any letter case),
+// whose rules name addresses: it changes encoding but keeps its script.
+bool IsRobotsFile(std::string_view name);
+
 // True when `name` ends in a dot and one of `extensions`, in any letter case.
 bool HasExtension(std::string_view name,
                   const std::vector<std::string>& extensions);
