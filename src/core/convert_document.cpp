@@ -106,8 +106,11 @@ Result<DocumentConversion> ConvertDocument(
       break;
   }
 
-  // A crawler's rules name addresses, whose characters must stay.
-  if (IsRobotsFile(name)) result.script.reset();
+  // A crawler's rules name addresses, whose characters must stay; scripts
+  // and style sheets keep theirs as a page's own do.
+  if (IsRobotsFile(name) ||
+      (request.markup == MarkupMode::kAuto && IsScriptOrStyleSheet(name)))
+    result.script.reset();
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
   std::optional<PhrasedConverter> phrased;

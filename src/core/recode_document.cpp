@@ -5,6 +5,7 @@
 
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
+#include "core/io/document_tree.h"
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
@@ -225,6 +226,22 @@ Result<RecodedDocument> RecodeDocument(
                            external_charset);
     });
   };
+  // A script or a style sheet keeps its characters, as a page's own do: one
+  // the target lacks becomes the language's escape, which a reference would
+  // not be there.
+  if (markup == MarkupMode::kAuto && IsScriptOrStyleSheet(name)) {
+    const Escapes escapes =
+        HasExtension(name, {"css"}) ? Escapes::kStyle : Escapes::kScript;
+    if (Status done = recode_into(/*as_markup=*/false,
+                                  [&](EncodeCounts& counts) {
+                                    return RecodeCode(converter, text, source,
+                                                      target, escapes, out.text,
+                                                      counts, consumed);
+                                  });
+        !done)
+      return done.error();
+    return result;
+  }
   // A page whose script is kept is read as markup only when it may load
   // files that need their charset, or holds PHP, whose strings may need a
   // '\' more or less in the new encoding; else it is re-encoded as text.

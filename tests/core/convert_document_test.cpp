@@ -226,6 +226,25 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   }
 }
 
+// The scripts and style sheets themselves, converted in the same run,
+// change encoding and keep their characters, as a page's own do: one the
+// target lacks becomes the language's escape.
+TEST(ConvertDocumentTest, ScriptAndStyleFilesKeepTheirCharacters) {
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  for (const auto& [name, input, expected] :
+       {std::tuple{"a.JS", "s = \"头发\\\"\";", "s = \"\\u5934\\u53D1\\\"\";"},
+        std::tuple{"d/s.css", "p{font:宋体;content:'头 '}",
+                   "p{font:宋体;content:'\\005934  '}"}}) {
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, Bytes(input, kGbk), {.to = kBig5}, name);
+    ASSERT_TRUE(out.has_value()) << name;
+    EXPECT_EQ(out->text, Bytes(expected, kBig5)) << name;
+    EXPECT_FALSE(out->script.has_value()) << name;
+    EXPECT_EQ(out->references, 2u - (name[0] == 'd')) << name;
+  }
+}
+
 // PHP reads bytes: a Big5 string's 許 (A5 5C) escapes what follows, so its
 // programmers wrote "許\"; GB's 功 becomes A5 5C in Big5. Whether a page is
 // converted or only re-encoded, each string keeps its value; read as text

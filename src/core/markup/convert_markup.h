@@ -11,6 +11,7 @@
 
 #include "core/convert/converter.h"
 #include "core/encoding/codec.h"
+#include "core/markup/markup_scanner.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -108,6 +109,16 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     const std::function<void(size_t)>& consumed = {},
                     std::vector<AmbiguityPoint>* points = nullptr,
                     std::string_view external_charset = {});
+
+// Re-encodes `bytes`, a whole script file (kScript) or style sheet
+// (kStyle), in `target`, as a page's own scripts and style sheets are: its
+// characters kept, each the target lacks written as the language's escape
+// and counted as a reference. Bytes not valid in `source` pass through and
+// are counted; `consumed` as for RecodeMarkup.
+Status RecodeCode(const Converter& converter, std::string_view bytes,
+                  Encoding source, Encoding target, Escapes escapes,
+                  std::string& out, EncodeCounts& counts,
+                  const std::function<void(size_t)>& consumed = {});
 
 // Where `bytes` in `source` may be cut, about every `part` bytes, so that
 // RecodeMarkup of the parts, one after another, gives what RecodeMarkup of

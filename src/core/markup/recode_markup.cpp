@@ -636,6 +636,20 @@ void LocateInBytes(std::string_view bytes, Encoding encoding,
 
 }  // namespace
 
+Status RecodeCode(const Converter& converter, std::string_view bytes,
+                  Encoding source, Encoding target, Escapes escapes,
+                  std::string& out, EncodeCounts& counts,
+                  const std::function<void(size_t)>& consumed) {
+  const size_t pos = PassByteOrderMark(bytes, source, target, out);
+  MarkupRecoder recoder(converter, bytes, source, target, std::nullopt,
+                        kRecodePiece, out, counts, consumed, nullptr, pos, {});
+  MarkupPiece code;
+  code.span = {pos, bytes.size()};
+  code.escapes = escapes;
+  if (Status done = recoder.KeepPiece(code); !done) return done;
+  return recoder.Finish();
+}
+
 Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     Encoding source, Encoding target,
                     std::optional<ScriptConversion> how, std::string& out,
