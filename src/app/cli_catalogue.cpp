@@ -189,6 +189,12 @@ constexpr Translation kTranslations[] = {
     {"warning: {0} invalid byte sequences kept as they were; in {1} they may "
      "read as other characters",
      "警告：{0} 个无效字节序列按原样保留，在 {1} 码中可能被读成别的字"},
+    {"warning: {0} characters that {1} lacks written as references inside "
+     "server code (PHP, ASP or an include), where the server does not read "
+     "them as characters",
+     "警告：{1} 码没有的 {0} 个字符在服务器代码（PHP、ASP 或 "
+     "include）中写作字符引用，"
+     "服务器不会把它们读成字符"},
     {"{0} file converted, {1} failed, {2} characters written as references, "
      "{3} invalid byte sequences passed through",
      "转换了 {0} 个文件，失败 {1} 个，{2} 个字符写作字符引用，{3} "

@@ -39,6 +39,8 @@ struct Job {
   fs::path subfolder = {};  // Below the output folder, for a tree's file.
   size_t references = 0;
   size_t invalid_units = 0;
+  size_t server_references = 0;  // Of `references`.
+  core::Encoding target = core::Encoding::kUtf8;
   std::string report = {};  // What happened to it: --verbose, warnings.
   // Into which encoding invalid byte sequences were kept, if any.
   std::optional<core::Encoding> invalid_output = {};
@@ -72,6 +74,8 @@ void Record(Job& job, const core::DocumentConversion& done,
             const Messages& say) {
   job.references = done.references;
   job.invalid_units = done.invalid_units;
+  job.server_references = done.server_references;
+  job.target = done.target;
   job.report = Describe(done, say);
   if (done.invalid_units > 0) job.invalid_output = done.target;
   job.markup_problem = done.markup_problem;
@@ -497,6 +501,18 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                         {std::to_string(job.invalid_units),
                          std::string(core::DisplayName(*job.invalid_output))}))
           << "\n";
+    }
+    if (job.server_references > 0 && !quiet) {
+      // A server reads its code's bytes, not references: a string's value
+      // or a file name changes.
+      streams.err << kProgram << name << ": "
+                  << say("warning: {0} characters that {1} lacks written as "
+                         "references inside server code (PHP, ASP or an "
+                         "include), where the server does not read them as "
+                         "characters",
+                         {std::to_string(job.server_references),
+                          std::string(core::DisplayName(job.target))})
+                  << "\n";
     }
     if (job.markup_problem && !quiet) {
       streams.err << kProgram << name << ": "

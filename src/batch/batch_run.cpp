@@ -249,6 +249,10 @@ BatchOutcome RunBatch(const core::Converter& er,
           outcome.invalid.push_back(
               {be_fore[i], converted->invalid_units, converted->target});
         }
+        if (converted->server_references > 0) {
+          outcome.server_references.push_back(
+              {be_fore[i], converted->server_references, converted->target});
+        }
         if (!converted->points.empty()) {
           const std::string name =
               core::EscapeForTerminal(NameInReview(destination, target_folder));
@@ -359,7 +363,18 @@ std::string Notes(const BatchOutcome& outcome) {
                            : "，在 " + target +
                                  " 码中可能与后面的字节合成别的字");
              },
-             " 个文件含有不成字的字节。");
+             " 个文件含有不成字的字节。") +
+         NoteOn(
+             outcome.server_references,
+             " 个文件的服务器代码（PHP、ASP 或 "
+             "include）中有字符写作了字符引用，"
+             "服务器不会把它们读成字符：",
+             [](const ServerCodeReferences& f) {
+               return f.path + "\n    " + std::to_string(f.characters) +
+                      " 个字符，" + std::string(core::DisplayName(f.target)) +
+                      " 码中没有";
+             },
+             " 个文件的服务器代码中有字符引用。");
 }
 
 }  // namespace

@@ -45,6 +45,14 @@ struct KeptInvalidBytes {
   core::Encoding target;
 };
 
+// A file whose server code got characters written as references, which a
+// server does not read as characters.
+struct ServerCodeReferences {
+  std::string path;   // As listed.
+  size_t characters;  // How many.
+  core::Encoding target;
+};
+
 struct BatchOutcome {
   size_t converted = 0;  // Files listed twice count once.
   // In list order, then the files written where the final sync failed.
@@ -52,6 +60,7 @@ struct BatchOutcome {
   std::vector<MislabeledFile> mislabeled;
   std::vector<ConvertedAsText> as_text;
   std::vector<KeptInvalidBytes> invalid;
+  std::vector<ServerCodeReferences> server_references;
 };
 
 // How a run goes beyond converting.

@@ -128,6 +128,7 @@ Result<DocumentConversion> ConvertDocument(
   }
   result.references = converted->conversion.references;
   result.invalid_units = converted->conversion.invalid_units;
+  result.server_references = converted->conversion.server_references;
   result.as_markup = converted->as_markup;
   result.markup_problem = std::move(converted->markup_problem);
   result.points = std::move(converted->points);

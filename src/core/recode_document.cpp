@@ -215,6 +215,7 @@ Result<RecodedDocument> RecodeDocument(
     if (Status done = recode(counts); !done) return done;
     out.references = counts.references;
     out.invalid_units = counts.invalid_units;
+    out.server_references = counts.server_references;
     result.as_markup = as_markup;
     if (as_markup) result.loaded_files_charset = external_charset;
     return {};

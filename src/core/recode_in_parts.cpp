@@ -180,6 +180,7 @@ class PartRun {
         first.out.clear();
         counts.references += first.counts.references;
         counts.invalid_units += first.counts.invalid_units;
+        counts.server_references += first.counts.server_references;
         if (consumed) consumed(first.end);
         lock.lock();
         spare_.push_back(std::move(first.out));

@@ -252,6 +252,7 @@ void Main::OpenAs(const core::Detection& detection,
         PreviewOriginal(path);
       }
       WarnAboutConversion(gb.conversion.references, gb.conversion.invalid_units,
+                          gb.conversion.server_references,
                           core::Encoding::kBig5, core::Encoding::kGbk);
       break;
     case core::Encoding::kGb18030:
@@ -391,7 +392,8 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   ShowConverted(stored, target);
   if (warn) {
     WarnAboutConversion(converted->conversion.references,
-                        converted->conversion.invalid_units, from, target);
+                        converted->conversion.invalid_units,
+                        converted->conversion.server_references, from, target);
   }
   return true;
 }
@@ -471,7 +473,8 @@ void Main::ConvertTo(int choice) {
   if (WritePreview(ViewBytes(), shown_encoding_))
     c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
   WarnAboutConversion(converted->references, converted->invalid_units,
-                      opened_encoding_, target.to);
+                      converted->server_references, opened_encoding_,
+                      target.to);
   OfferSave("保存文件为 " + name + " 码");
 }
 
@@ -596,7 +599,8 @@ void Main::ShowError(const std::string& text) {
 }
 
 void Main::WarnAboutConversion(size_t references, size_t invalid_units,
-                               core::Encoding source, core::Encoding target) {
+                               size_t server_references, core::Encoding source,
+                               core::Encoding target) {
   if (references == 0 && invalid_units == 0) return;
   const std::string to(core::DisplayName(target));
   std::string text = "转换为 " + to + " 码时：";
@@ -604,6 +608,11 @@ void Main::WarnAboutConversion(size_t references, size_t invalid_units,
     text += "\n有 " + std::to_string(references) + " 个字符在 " + to +
             " 码中没有对应的字，已写成 &#N; 形式的字符引用（脚本和样式表中写成"
             "其自身的转义），网页仍能显示。";
+  }
+  if (server_references > 0) {
+    text += "\n其中 " + std::to_string(server_references) +
+            " 个在服务器代码（PHP、ASP 或 include）中，服务器不会把它们读成"
+            "字符：字符串的值或文件名会改变。";
   }
   if (invalid_units > 0) {
     text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +

@@ -197,8 +197,10 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // conversions for edits; Ctrl+X and Ctrl+C are Exit and Clear even in the
   // source text, where they are cut and copy elsewhere.
   bool MayDiscard(bool choices = true);
+  // `server_references`: of `references`, those in server code.
   void WarnAboutConversion(size_t references, size_t invalid_units,
-                           core::Encoding source, core::Encoding target);
+                           size_t server_references, core::Encoding source,
+                           core::Encoding target);
 
   Controls c_;
   // Shared with work run aside, which may outlive the window's use of it.

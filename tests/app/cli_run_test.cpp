@@ -126,6 +126,15 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
                        ": warning: 1 invalid byte sequences kept as they "
                        "were; in Big5 they may read as other characters"))
       << err_.str();
+  // So are references a server would not read.
+  const std::string php = Input("e.php", "<?php $s = '头发'; ?>头发");
+  EXPECT_EQ(Run({"-f", "utf-8", "-t", "big5", "-o", Out(), php}), 0);
+  EXPECT_TRUE(Reported(php +
+                       ": warning: 2 characters that Big5 lacks written as "
+                       "references inside server code (PHP, ASP or an "
+                       "include), where the server does not read them as "
+                       "characters"))
+      << err_.str();
   EXPECT_EQ(Run({"-f", "utf-8", "-t", "utf-8", "-o", Out(), broken}), 0);
   EXPECT_TRUE(Reported(broken +
                        ": warning: output is not valid UTF-8: 1 invalid byte "

@@ -44,6 +44,7 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
       {"/m.htm", core::Encoding::kBig5, core::Encoding::kGbk});
   outcome.as_text.push_back({"/t.htm", "注释没有结束"});
   outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
+  outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
   const ClosingMessage message = DescribeOutcome(outcome, "/out/");
   EXPECT_EQ(message.icon, platform::MessageIcon::kWarning);
   for (const char* says :
@@ -55,7 +56,10 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
         "    注释没有结束",
         "以下 1 个文件中有不成字的字节，已原样保留：\n\n/i.htm\n    2 "
-        "处，在 Big5 码中可能与后面的字节合成别的字"}) {
+        "处，在 Big5 码中可能与后面的字节合成别的字",
+        "以下 1 个文件的服务器代码（PHP、ASP 或 "
+        "include）中有字符写作了字符引用，服务器不会把它们读成字符：\n\n/"
+        "s.php\n    3 个字符，Big5 码中没有"}) {
     EXPECT_NE(message.text.find(says), std::string::npos) << says;
   }
   EXPECT_EQ(message.text.find("/f10.htm"), std::string::npos) << message.text;

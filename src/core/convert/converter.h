@@ -48,6 +48,9 @@ struct Conversion {
   size_t references = 0;
   // Units that are not valid in the source encoding, passed through.
   size_t invalid_units = 0;
+  // Of `references`, those written inside server code (PHP, ASP, server
+  // side includes), which the server reads as they are written.
+  size_t server_references = 0;
 };
 
 // The error of a conversion that ran out of memory on a text of `size`

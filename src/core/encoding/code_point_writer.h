@@ -18,6 +18,9 @@ struct EncodeCounts {
   size_t references = 0;
   // Placeholders written back as their original bytes.
   size_t invalid_units = 0;
+  // Of `references`, those written inside server code, which no server
+  // reads as the character.
+  size_t server_references = 0;
 };
 
 namespace code_point_writer {

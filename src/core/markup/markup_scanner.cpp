@@ -354,6 +354,7 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   piece.escapes = Escapes::kReference;
   piece.charset_at = 0;
   piece.charset_quote = 0;
+  piece.server = false;
   switch (token.kind) {
     case HtmlTokenKind::kText:
       if (feed_text == FeedText::kName ||
@@ -395,9 +396,9 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       // a server side include (IIS also reads "<!-- #include ...-->"):
       // both are instructions, not prose.
       const View directive = TrimHtmlSpace(inner);
-      if (StartsWith(inner, "[") || StartsWith(inner, "<!") ||
-          (StartsWith(directive, "#") && directive.size() > 1 &&
-           IsAsciiLetter(directive[1])))
+      piece.server = StartsWith(directive, "#") && directive.size() > 1 &&
+                     IsAsciiLetter(directive[1]);
+      if (StartsWith(inner, "[") || StartsWith(inner, "<!") || piece.server)
         return true;
       Push({token.whole.begin, token.inner.begin}, PieceKind::kMarkup, false);
       PushValue(token.inner, PieceKind::kComment, false);
@@ -411,6 +412,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       piece.escapes = raw_escapes_;
       return true;
     case HtmlTokenKind::kServerCode:
+      piece.server = true;
+      return true;
     case HtmlTokenKind::kDeclaration:
       return true;
   }

@@ -83,6 +83,9 @@ struct MarkupPiece {
   // '\'', or 0 for none). A tag that server code writes in one of its strings
   // ("<script src=\"a.js\">" in PHP) then gets no quote that would end it.
   char charset_quote = 0;
+  // Server code (<?php ... ?>, <% ... %>) or a server side include, kept
+  // whole: a server reads it, and no reference written in it.
+  bool server = false;
 };
 
 // Whether a tag of this name is inline (see MarkupPiece::inline_tag).

@@ -150,8 +150,9 @@ class MarkupRecoder {
 
   // Takes the next piece, to be kept as it is, but for a charset it needs.
   Status KeepPiece(const MarkupPiece& piece) {
-    return piece.charset_at != 0 ? KeepLabelled(piece.span, piece)
-                                 : Keep(piece.span, piece.escapes);
+    return piece.charset_at != 0
+               ? KeepLabelled(piece.span, piece)
+               : Keep(piece.span, piece.escapes, piece.server);
   }
 
   // The page has ended: converts and writes what is left.
@@ -201,7 +202,8 @@ class MarkupRecoder {
     }
     if (Status done = FlushRun(); !done) return done;
     if (piece.charset_at != 0) return KeepLabelled(span, piece);
-    return converts ? Convert({&piece, 1}) : Keep(span, piece.escapes);
+    return converts ? Convert({&piece, 1})
+                    : Keep(span, piece.escapes, piece.server);
   }
 
   // The run's last piece is a text that ends with a break: a run may be cut
@@ -219,6 +221,7 @@ class MarkupRecoder {
     size_t begin, end;
     From from;
     Escapes escapes = Escapes::kReference;  // Of bytes.
+    bool server = false;                    // Bytes of server code.
   };
   struct LanePiece {
     TextSpan bytes;
@@ -254,15 +257,17 @@ class MarkupRecoder {
   }
 
   [[gnu::always_inline]] Status Keep(TextSpan span,
-                                     Escapes escapes = Escapes::kReference) {
+                                     Escapes escapes = Escapes::kReference,
+                                     bool server = false) {
     covered_ = span.end;
     if (!segments_.empty() && segments_.back().from == From::kBytes &&
         segments_.back().escapes == escapes &&
+        segments_.back().server == server &&
         segments_.back().end == span.begin) {
       segments_.back().end = span.end;
       return {};
     }
-    segments_.push_back({span.begin, span.end, From::kBytes, escapes});
+    segments_.push_back({span.begin, span.end, From::kBytes, escapes, server});
     return segments_.size() >= kSegments ? Write() : Status{};
   }
 
@@ -516,9 +521,13 @@ class MarkupRecoder {
     auto encode = [&](std::u32string_view text) { to.Put(text); };
     for (const Segment& s : segments_) {
       switch (s.from) {
-        case From::kBytes:
+        case From::kBytes: {
+          const size_t references = counts_.references;
           WriteBytes({s.begin, s.end}, to, s.escapes);
+          if (s.server)
+            counts_.server_references += counts_.references - references;
           break;
+        }
         case From::kDecoded:
           markup_.EmitTo(s.end, encode);
           break;
