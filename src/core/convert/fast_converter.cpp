@@ -34,7 +34,7 @@ class FastConverter : public Converter {
                         std::u32string& out,
                         std::span<size_t> places) const override {
     // Where every phrase keeps its length, every place is kept.
-    if (KeepsLengths(how)) return Convert(text, how, out);
+    if (places.empty() || KeepsLengths(how)) return Convert(text, how, out);
     Result<const Slot*> slot = Tables(how);
     if (!slot) return slot.error();
     const ConversionTables& tables = *(*slot)->tables;

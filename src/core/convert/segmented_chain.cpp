@@ -38,6 +38,7 @@ void RunLevelsPlacing(const std::vector<ChainLevel>& levels,
   std::u32string_view in = text;
   for (size_t i = 0; i < levels.size(); ++i) {
     std::u32string& next = i + 1 == levels.size() ? out : scratch[i % 2];
+    if (&next != &out) next.clear();
     PlaceMover mover(places);
     levels[i].Convert(in, next, &mover);
     mover.Finish();
