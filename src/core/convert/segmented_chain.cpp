@@ -188,8 +188,8 @@ void SegmentedChain::ConvertRun(std::u32string_view run,
   }
 }
 
-void SegmentedChain::Convert(std::u32string_view text,
-                             std::u32string& out) const {
+template <typename Run, typename Key>
+void SegmentedChain::Segment(std::u32string_view text, Run run, Key key) const {
   const PhraseTrie& trie = segmentation_->trie;
   size_t run_start = 0;
   for (size_t pos = 0; pos < text.size();) {
@@ -199,43 +199,42 @@ void SegmentedChain::Convert(std::u32string_view text,
       ++pos;
       continue;
     }
-    ConvertRun(text.substr(run_start, pos - run_start), out);
-    out += PhraseOutput(m.value);
+    run(run_start, pos);
+    key(m.length, PhraseOutput(m.value));
     pos += m.length;
     run_start = pos;
   }
-  ConvertRun(text.substr(run_start), out);
+  run(run_start, text.size());
+}
+
+void SegmentedChain::Convert(std::u32string_view text,
+                             std::u32string& out) const {
+  Segment(
+      text,
+      [&](size_t begin, size_t end) {
+        ConvertRun(text.substr(begin, end - begin), out);
+      },
+      [&](size_t, std::u32string_view output) { out += output; });
 }
 
 void SegmentedChain::ConvertPlacing(std::u32string_view text,
                                     std::u32string& out,
                                     std::span<size_t> places) const {
-  const PhraseTrie& trie = segmentation_->trie;
   PlaceMover mover(places);
-  size_t run_start = 0;
-  auto run = [&](size_t end) {
-    const std::span<size_t> inside = mover.Enter(end - run_start);
-    const size_t before = out.size();
-    if (end > run_start)
-      RunLevelsPlacing(run_levels_, text.substr(run_start, end - run_start),
-                       out, inside);
-    mover.Leave(out.size() - before);
-  };
-  for (size_t pos = 0; pos < text.size();) {
-    const PhraseTrie::Match m =
-        trie.LongestMatch(text.data() + pos, text.size() - pos);
-    if (m.length == 0) {
-      ++pos;
-      continue;
-    }
-    run(pos);
-    const std::u32string_view output = PhraseOutput(m.value);
-    out += output;
-    mover.Step(m.length, output.size());
-    pos += m.length;
-    run_start = pos;
-  }
-  run(text.size());
+  Segment(
+      text,
+      [&](size_t begin, size_t end) {
+        const std::span<size_t> inside = mover.Enter(end - begin);
+        const size_t before = out.size();
+        if (end > begin)
+          RunLevelsPlacing(run_levels_, text.substr(begin, end - begin), out,
+                           inside);
+        mover.Leave(out.size() - before);
+      },
+      [&](size_t length, std::u32string_view output) {
+        out += output;
+        mover.Step(length, output.size());
+      });
   mover.Finish();
 }
 

@@ -72,6 +72,11 @@ class SegmentedChain {
  private:
   SegmentedChain() = default;
 
+  // Calls `run(begin, end)` for each run of `text` (which may be empty)
+  // and `key(length, output)` for each segmentation key, in order.
+  template <typename Run, typename Key>
+  void Segment(std::u32string_view text, Run run, Key key) const;
+
   // Tells the first level of a run about the second (ChainLevel::
   // JoinNextLevel).
   void JoinLevels();
