@@ -3,7 +3,8 @@
 // tags) convert as one phrase, each tag kept at its character's position;
 // where a phrase that changes length (博客 to 部落格) covers a tag, which
 // character stands where is not known. Such a phrase leaves the rest of its
-// paragraph mapped still: each sentence whose tags all have their places
+// paragraph mapped still: each sentence (here, the stretch up to a space or
+// a punctuation mark that ends a clause) whose tags all have their places
 // keeps them there, and only in the others is each text converted alone.
 
 #pragma once
@@ -23,15 +24,17 @@
 namespace tovenrak::core {
 
 // The end of the sentence of `text` that holds text[at]: just past the next
-// character that ends one, or the end of the text.
+// break (IsBreak: white space, or what ends a sentence or a clause), or the
+// end of the text. No key holds one, so a sentence converts on its own as
+// it does in the text.
 inline size_t SentenceEnd(std::u32string_view text, size_t at) {
-  while (at < text.size() && !EndsSentence(text[at])) ++at;
+  while (at < text.size() && !IsBreak(text[at])) ++at;
   return at < text.size() ? at + 1 : at;
 }
 
 // The beginning of the sentence of `text` that holds text[at].
 inline size_t SentenceBegin(std::u32string_view text, size_t at) {
-  while (at > 0 && !EndsSentence(text[at - 1])) --at;
+  while (at > 0 && !IsBreak(text[at - 1])) --at;
   return at;
 }
 
