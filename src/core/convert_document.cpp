@@ -125,6 +125,9 @@ Result<DocumentConversion> ConvertDocument(
   if (page) {
     RewriteDeclarations(result.text, result.target,
                         converted->loaded_files_charset);
+  } else if (request.markup == MarkupMode::kAuto && IsStyleSheet(name)) {
+    if (auto edit = FindStyleSheetCharsetEdit(result.text, result.target))
+      result.text.replace(edit->pos, edit->length, edit->replacement);
   }
   result.references = converted->conversion.references;
   result.invalid_units = converted->conversion.invalid_units;

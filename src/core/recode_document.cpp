@@ -232,7 +232,7 @@ Result<RecodedDocument> RecodeDocument(
   // not be there.
   if (markup == MarkupMode::kAuto && IsScriptOrStyleSheet(name)) {
     const Escapes escapes =
-        HasExtension(name, {"css"}) ? Escapes::kStyle : Escapes::kScript;
+        IsStyleSheet(name) ? Escapes::kStyle : Escapes::kScript;
     if (Status done = recode_into(/*as_markup=*/false,
                                   [&](EncodeCounts& counts) {
                                     return RecodeCode(converter, text, source,

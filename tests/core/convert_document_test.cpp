@@ -228,14 +228,15 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
 
 // The scripts and style sheets themselves, converted in the same run,
 // change encoding and keep their characters, as a page's own do: one the
-// target lacks becomes the language's escape.
+// target lacks becomes the language's escape. A style sheet's @charset
+// names its new encoding.
 TEST(ConvertDocumentTest, ScriptAndStyleFilesKeepTheirCharacters) {
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
   for (const auto& [name, input, expected] :
        {std::tuple{"a.JS", "s = \"头发\\\"\";", "s = \"\\u5934\\u53D1\\\"\";"},
-        std::tuple{"d/s.css", "p{font:宋体;content:'头 '}",
-                   "p{font:宋体;content:'\\005934  '}"}}) {
+        std::tuple{"d/s.css", "@charset \"gb2312\";p{font:宋体;content:'头 '}",
+                   "@charset \"big5\";p{font:宋体;content:'\\005934  '}"}}) {
     Result<DocumentConversion> out =
         ConvertDocument(**converter, Bytes(input, kGbk), {.to = kBig5}, name);
     ASSERT_TRUE(out.has_value()) << name;

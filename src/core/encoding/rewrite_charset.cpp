@@ -142,6 +142,18 @@ std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
       std::string(target == Encoding::kGbk ? "gbk" : DeclaredName(target))};
 }
 
+std::optional<DeclarationEdit> FindStyleSheetCharsetEdit(std::string_view text,
+                                                         Encoding target) {
+  constexpr std::string_view kRule = "@charset \"";
+  const size_t begin = ByteOrderMarkLength(text, target) + kRule.size();
+  if (text.compare(begin - kRule.size(), kRule.size(), kRule) != 0)
+    return std::nullopt;
+  size_t end = begin;
+  while (end < text.size() && text[end] != '"' && IsLabelChar(text[end])) ++end;
+  if (end == begin || text.compare(end, 2, "\";") != 0) return std::nullopt;
+  return DeclarationEdit{begin, end - begin, std::string(DeclaredName(target))};
+}
+
 void RewriteDeclarations(std::string& text, Encoding target,
                          std::string_view loaded_files_charset) {
   ApplyAll(FindServerDeclarationEdits(text, target, loaded_files_charset),

@@ -49,6 +49,13 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target);
 
+// The edit that makes the @charset rule that begins a style sheet, `text`
+// (after any byte-order mark), name DeclaredName(target): `@charset "x";`
+// exactly, as browsers read it, only the name replaced; std::nullopt when
+// there is none.
+std::optional<DeclarationEdit> FindStyleSheetCharsetEdit(std::string_view text,
+                                                         Encoding target);
+
 // Makes the declarations of `text`, which is in `target`, name `target`, in
 // place: those of its server code (FindServerDeclarationEdits, which also
 // names `loaded_files_charset` in the tags the code writes), its <meta>
