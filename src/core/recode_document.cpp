@@ -230,9 +230,12 @@ Result<RecodedDocument> RecodeDocument(
   // A script or a style sheet keeps its characters, as a page's own do: one
   // the target lacks becomes the language's escape, which a reference would
   // not be there.
-  if (markup == MarkupMode::kAuto && IsScriptOrStyleSheet(name)) {
-    const Escapes escapes =
-        IsStyleSheet(name) ? Escapes::kStyle : Escapes::kScript;
+  // So does a robots.txt, whose rules name addresses.
+  if (markup == MarkupMode::kAuto &&
+      (IsScriptOrStyleSheet(name) || IsRobotsFile(name))) {
+    const Escapes escapes = IsStyleSheet(name)   ? Escapes::kStyle
+                            : IsRobotsFile(name) ? Escapes::kAddress
+                                                 : Escapes::kScript;
     if (Status done = recode_into(/*as_markup=*/false,
                                   [&](EncodeCounts& counts) {
                                     return RecodeCode(converter, text, source,

@@ -229,20 +229,29 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
 // The scripts and style sheets themselves, converted in the same run,
 // change encoding and keep their characters, as a page's own do: one the
 // target lacks becomes the language's escape. A style sheet's @charset
-// names its new encoding.
-TEST(ConvertDocumentTest, ScriptAndStyleFilesKeepTheirCharacters) {
+// names its new encoding. So does a robots.txt, whose rules name addresses.
+TEST(ConvertDocumentTest, ScriptStyleAndRobotsFilesKeepTheirCharacters) {
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
-  for (const auto& [name, input, expected] :
-       {std::tuple{"a.JS", "s = \"头发\\\"\";", "s = \"\\u5934\\u53D1\\\"\";"},
-        std::tuple{"d/s.css", "@charset \"gb2312\";p{font:宋体;content:'头 '}",
-                   "@charset \"big5\";p{font:宋体;content:'\\005934  '}"}}) {
-    Result<DocumentConversion> out =
-        ConvertDocument(**converter, Bytes(input, kGbk), {.to = kBig5}, name);
-    ASSERT_TRUE(out.has_value()) << name;
-    EXPECT_EQ(out->text, Bytes(expected, kBig5)) << name;
-    EXPECT_FALSE(out->script.has_value()) << name;
-    EXPECT_EQ(out->references, 2u - (name[0] == 'd')) << name;
+  const struct {
+    const char* name;
+    const char* input;
+    const char* expected;
+    size_t references;
+  } cases[] = {
+      {"a.JS", "s = \"头发\\\"\";", "s = \"\\u5934\\u53D1\\\"\";", 2},
+      {"d/s.css", "@charset \"gb2312\";p{font:宋体;content:'头 '}",
+       "@charset \"big5\";p{font:宋体;content:'\\005934  '}", 1},
+      {"robots.txt", "Disallow: /头发/\nDisallow: /后台/",
+       "Disallow: /%E5%A4%B4%E5%8F%91/\nDisallow: /后台/", 2},
+  };
+  for (const auto& c : cases) {
+    Result<DocumentConversion> out = ConvertDocument(
+        **converter, Bytes(c.input, kGbk), {.to = kBig5}, c.name);
+    ASSERT_TRUE(out.has_value()) << c.name;
+    EXPECT_EQ(out->text, Bytes(c.expected, kBig5)) << c.name;
+    EXPECT_FALSE(out->script.has_value()) << c.name;
+    EXPECT_EQ(out->references, c.references) << c.name;
   }
 }
 

@@ -54,8 +54,9 @@ enum class PieceKind : uint8_t {
 // What a character that the target encoding lacks becomes in a kept piece:
 // a reference "&#N;", which markup reads, or inside a script or a style
 // sheet, where a reference would stay as it is written, that language's own
-// escape.
-enum class Escapes : uint8_t { kReference, kScript, kStyle };
+// escape; in a list of addresses (a robots.txt), its UTF-8 bytes
+// percent-encoded, as an address writes them.
+enum class Escapes : uint8_t { kReference, kScript, kStyle, kAddress };
 
 struct MarkupPiece {
   TextSpan span;

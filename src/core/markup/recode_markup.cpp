@@ -13,6 +13,7 @@
 #include "core/convert/byte_breaks.h"
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
+#include "core/encoding/utf8.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
@@ -30,10 +31,10 @@ size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
 }
 
 // `c` as JavaScript writes it in a string ("\u9555", a pair of surrogates
-// above the BMP) or as CSS writes it ("\009555", six digits needing no
-// space after them). `escaped`: an odd run of backslashes stands before it,
-// which makes it an escape already, of itself; the last of them then begins
-// this escape.
+// above the BMP), as CSS writes it ("\009555", six digits needing no space
+// after them), or as an address ("%E9%95%95"). `escaped`: an odd run of
+// backslashes stands before it, which makes it an escape already, of
+// itself; the last of them then begins this escape.
 std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
   constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
@@ -41,6 +42,15 @@ std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
       out += kHex[value >> shift & 0xF];
   };
+  if (escapes == Escapes::kAddress) {
+    std::string utf8;
+    AppendUtf8(c, utf8);
+    for (const char byte : utf8) {
+      out += '%';
+      hex(static_cast<unsigned char>(byte), 2);
+    }
+    return out;
+  }
   if (!escaped) out += '\\';
   if (escapes == Escapes::kStyle) {
     hex(c, 6);
