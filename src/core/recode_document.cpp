@@ -180,7 +180,7 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
     }
     const auto handed = read_to(at);
     PutKeepingPhpStrings(text.substr(at, end - at), source, target,
-                         [&](std::u32string_view piece, size_t read) {
+                         [&](std::u32string_view piece, size_t read, bool) {
                            Encode(piece, target, out, counts);
                            handed(read);
                          });

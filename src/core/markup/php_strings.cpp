@@ -14,8 +14,9 @@ constexpr size_t kPiece = 4096;
 
 class PhpStringsWriter {
  public:
-  PhpStringsWriter(std::string_view bytes, Encoding source, Encoding target,
-                   const std::function<void(std::u32string_view, size_t)>& put)
+  PhpStringsWriter(
+      std::string_view bytes, Encoding source, Encoding target,
+      const std::function<void(std::u32string_view, size_t, bool)>& put)
       : bytes_(bytes), source_(source), target_(target), put_(put) {}
 
   void Write() {
@@ -55,7 +56,7 @@ class PhpStringsWriter {
 
   void Flush() {
     if (out_.empty()) return;
-    put_(out_, written_);
+    put_(out_, written_, /*in_string=*/true);
     out_.clear();
   }
 
@@ -67,7 +68,7 @@ class PhpStringsWriter {
       kept_.text.clear();
       written_ = DecodeSome(bytes_, written_, std::min(kPiece, to - written_),
                             source_, kept_);
-      put_(kept_.text, written_);
+      put_(kept_.text, written_, /*in_string=*/false);
     }
   }
 
@@ -124,7 +125,7 @@ class PhpStringsWriter {
 
   std::string_view bytes_;
   Encoding source_, target_;
-  const std::function<void(std::u32string_view, size_t)>& put_;
+  const std::function<void(std::u32string_view, size_t, bool)>& put_;
   size_t written_ = 0;  // Bytes handed on.
   std::u32string out_;  // Code points not handed on yet.
   DecodedText kept_, unit_;
@@ -134,7 +135,7 @@ class PhpStringsWriter {
 
 void PutKeepingPhpStrings(
     std::string_view bytes, Encoding source, Encoding target,
-    const std::function<void(std::u32string_view, size_t)>& put) {
+    const std::function<void(std::u32string_view, size_t, bool)>& put) {
   PhpStringsWriter(bytes, source, target, put).Write();
 }
 

@@ -24,9 +24,11 @@ namespace tovenrak::core {
 // that reason, and no longer ends so, loses it. Nowdocs, comments and the
 // code around strings are handed on as they are; the blocks are read as PHP
 // reads them (PhpReading), from their bytes, and one left open (a page PHP
-// refuses) is handed on as it is, up to its first "?>".
+// refuses) is handed on as it is, up to its first "?>". The last argument
+// of `put` says whether the code points are the contents of a string that
+// reads escapes: quoted, or a heredoc.
 void PutKeepingPhpStrings(
     std::string_view bytes, Encoding source, Encoding target,
-    const std::function<void(std::u32string_view, size_t)>& put);
+    const std::function<void(std::u32string_view, size_t, bool)>& put);
 
 }  // namespace tovenrak::core

@@ -34,8 +34,11 @@ size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
 // above the BMP), as CSS writes it ("\009555", six digits needing no space
 // after them), or as an address ("%E9%95%95"). `escaped`: an odd run of
 // backslashes stands before it, which makes it an escape already, of
-// itself; the last of them then begins this escape.
-std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
+// itself; the last of them then begins this escape. `in_php_string`: the
+// code is the contents of a PHP string, which reads "\\" as the '\' that
+// begins the escape ("\00" would be a byte in octal).
+std::string EscapeOf(char32_t c, Escapes escapes, bool escaped,
+                     bool in_php_string) {
   constexpr char kHex[] = "0123456789ABCDEF";
   std::string out;
   auto hex = [&](uint32_t value, int digits) {
@@ -51,7 +54,7 @@ std::string EscapeOf(char32_t c, Escapes escapes, bool escaped) {
     }
     return out;
   }
-  if (!escaped) out += '\\';
+  if (!escaped) out += in_php_string ? "\\\\" : "\\";
   if (escapes == Escapes::kStyle) {
     hex(c, 6);
     return out;
@@ -393,11 +396,12 @@ class MarkupRecoder {
         escapes == Escapes::kReference && !php ? ascii : span.begin;
     to.PutBytes(bytes_.substr(span.begin, from - span.begin));
     CodeState code;
-    auto put = [&](std::u32string_view piece, size_t read) {
+    auto put = [&](std::u32string_view piece, size_t read,
+                   bool in_php_string = false) {
       if (escapes == Escapes::kReference) {
         to.Put(piece);
       } else {
-        PutCode(piece, escapes, to, code);
+        PutCode(piece, escapes, to, code, in_php_string);
       }
       if (consumed_) consumed_(read);
     };
@@ -405,8 +409,8 @@ class MarkupRecoder {
       // Nothing before the piece handed on is read again.
       return PutKeepingPhpStrings(
           bytes_.substr(from, span.end - from), source_, target_,
-          [&](std::u32string_view piece, size_t handed) {
-            put(piece, from + handed);
+          [&](std::u32string_view piece, size_t handed, bool in_string) {
+            put(piece, from + handed, in_string);
           });
     }
     // A unit ends where the span does.
@@ -431,7 +435,7 @@ class MarkupRecoder {
   // pieces of code have none: each is encoded once, and looked at character
   // by character only when some character came out as a reference.
   void PutCode(std::u32string_view code, Escapes escapes, TextEncoder& to,
-               CodeState& state) {
+               CodeState& state, bool in_php_string = false) {
     // CSS takes one white space after an escape as its end, even after six
     // digits: a space that followed the character needs another.
     auto after_escape = [&](char32_t next) {
@@ -468,7 +472,7 @@ class MarkupRecoder {
         Encode(piece.substr(i, 1), target_, probe_, one);
         if (one.references == 0) continue;
         to.Put(piece.substr(from, i - from));
-        to.PutBytes(EscapeOf(c, escapes, before % 2 == 1));
+        to.PutBytes(EscapeOf(c, escapes, before % 2 == 1, in_php_string));
         if (const size_t next = start + i + 1; next < code.size()) {
           after_escape(code[next]);
         } else {

@@ -383,6 +383,9 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "<<<EOT\n功$x\nEOT;\necho <<<'N'\n功$x\nN;\n?>",
        "<?php echo \"&#38229;成功\\\"; $a = '功\\'; $b = \"功\\\\n\"; // "
        "功\necho <<<EOT\n功\\$x\nEOT;\necho <<<'N'\n功$x\nN;\n?>"},
+      {"PHP in a style, whose strings read \\\\ as \\",
+       "<style>p{font-family:\"<?php echo '镕'; ?>\"}</style>",
+       "<style>p{font-family:\"<?php echo '\\\\009555'; ?>\"}</style>"},
       {"PHP in a link and a script",
        "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
        "?>\";</script>",
