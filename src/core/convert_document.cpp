@@ -7,7 +7,6 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
-#include "core/io/document_tree.h"
 #include "core/io/file_io.h"
 #include "core/io/reserve_large.h"
 
@@ -106,11 +105,9 @@ Result<DocumentConversion> ConvertDocument(
       break;
   }
 
-  // A crawler's rules name addresses, whose characters must stay; scripts
-  // and style sheets keep theirs as a page's own do.
-  if (IsRobotsFile(name) ||
-      (request.markup == MarkupMode::kAuto && IsScriptOrStyleSheet(name)))
-    result.script.reset();
+  const std::optional<Escapes> kept_code =
+      KeptCodeEscapes(name, request.markup);
+  if (kept_code) result.script.reset();
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
   std::optional<PhrasedConverter> phrased;
@@ -125,7 +122,7 @@ Result<DocumentConversion> ConvertDocument(
   if (page) {
     RewriteDeclarations(result.text, result.target,
                         converted->loaded_files_charset);
-  } else if (request.markup == MarkupMode::kAuto && IsStyleSheet(name)) {
+  } else if (kept_code == Escapes::kStyle) {
     if (auto edit = FindStyleSheetCharsetEdit(result.text, result.target))
       result.text.replace(edit->pos, edit->length, edit->replacement);
   }

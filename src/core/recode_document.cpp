@@ -30,6 +30,15 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
   }
 }
 
+std::optional<Escapes> KeptCodeEscapes(std::string_view name,
+                                       MarkupMode markup) {
+  if (markup != MarkupMode::kAuto) return std::nullopt;
+  if (IsRobotsFile(name)) return Escapes::kAddress;
+  if (!IsScriptOrStyleSheet(name)) return std::nullopt;
+  static const std::vector<std::string> kStyleSheets = {"css"};
+  return HasExtension(name, kStyleSheets) ? Escapes::kStyle : Escapes::kScript;
+}
+
 bool DocumentIsPage(std::string_view text, std::string_view name,
                     MarkupMode markup) {
   // ASCII reads alike in every encoding, and GB18030 reads its own
@@ -229,18 +238,13 @@ Result<RecodedDocument> RecodeDocument(
   };
   // A script or a style sheet keeps its characters, as a page's own do: one
   // the target lacks becomes the language's escape, which a reference would
-  // not be there.
-  // So does a robots.txt, whose rules name addresses.
-  if (markup == MarkupMode::kAuto &&
-      (IsScriptOrStyleSheet(name) || IsRobotsFile(name))) {
-    const Escapes escapes = IsStyleSheet(name)   ? Escapes::kStyle
-                            : IsRobotsFile(name) ? Escapes::kAddress
-                                                 : Escapes::kScript;
+  // not be there. So does a robots.txt, whose rules name addresses.
+  if (const std::optional<Escapes> escapes = KeptCodeEscapes(name, markup)) {
     if (Status done = recode_into(/*as_markup=*/false,
                                   [&](EncodeCounts& counts) {
-                                    return RecodeCode(converter, text, source,
-                                                      target, escapes, out.text,
-                                                      counts, consumed);
+                                    return RecodeCode(
+                                        converter, text, source, target,
+                                        *escapes, out.text, counts, consumed);
                                   });
         !done)
       return done.error();

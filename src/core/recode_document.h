@@ -14,6 +14,7 @@
 #include "core/convert/ambiguity_point.h"
 #include "core/convert/converter.h"
 #include "core/encoding/encoding.h"
+#include "core/markup/markup_scanner.h"
 #include "core/result.h"
 
 namespace tovenrak::core {
@@ -30,6 +31,14 @@ enum class MarkupMode : uint8_t {
 // markup.
 bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
                              std::string_view name);
+
+// The escapes of a file that keeps its characters when it changes
+// encoding, by its name, when `markup` is kAuto: kScript for a script
+// (.js) and kStyle for a style sheet (.css), which a run converts with
+// their pages, kept as a page's own are; kAddress for a robots.txt, whose
+// rules name addresses. std::nullopt for any other document.
+std::optional<Escapes> KeptCodeEscapes(std::string_view name,
+                                       MarkupMode markup);
 
 // Whether the document is a web page, whose declarations of its encoding
 // count, rather than a text file that may quote one: by its name

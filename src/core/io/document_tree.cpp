@@ -98,11 +98,6 @@ bool IsScriptOrStyleSheet(std::string_view name) {
   return HasExtension(name, kLoaded);
 }
 
-bool IsStyleSheet(std::string_view name) {
-  static const std::vector<std::string> kStyleSheets = {"css"};
-  return HasExtension(name, kStyleSheets);
-}
-
 bool IsRobotsFile(std::string_view name) {
   const std::string_view base = name.substr(name.find_last_of("/\\") + 1);
   constexpr std::string_view kRobots = "robots.txt";

@@ -20,9 +20,6 @@ const std::vector<std::string>& DocumentExtensions();
 // them with their pages.
 bool IsScriptOrStyleSheet(std::string_view name);
 
-// Whether the file named `name` is a style sheet (.css, any letter case).
-bool IsStyleSheet(std::string_view name);
-
 // Whether the file named `name` is a site's robots.txt (any letter case),
 // whose rules name addresses: it changes encoding but keeps its script.
 bool IsRobotsFile(std::string_view name);
