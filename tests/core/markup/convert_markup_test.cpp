@@ -458,7 +458,16 @@ TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
                {"zh-cn-u-co-pinyin", kToTw, "zh-tw-u-co-pinyin"},
                {"zh-x-cn-tw", kToTw, nullptr},
                {"zh", kToTw, nullptr},
-               {"zh-yue-HK", kToCn, nullptr}};
+               {"zh-yue-HK", kToCn, nullptr},
+               {"zh-cmn-Hans-CN", kToTw, "zh-cmn-Hant-TW"},
+               {"cmn_CN", kToHk, "cmn_HK"},
+               {"yue-Hant-HK", kToCn, "yue-Hans-HK"},
+               {"zh-yue-hant", kToHans, "zh-yue-hans"},
+               {"zh-cmn-Hans-US", kToTw, nullptr},
+               {"en-Hans", kToTw, nullptr},
+               {"zh-CN, en", kToTw, "zh-TW, en"},
+               {"en,zh_hk", kToCn, "en,zh_cn"},
+               {"en, fr", kToTw, nullptr}};
 
   for (const auto& c : cases) {
     const std::optional<std::u32string> made = FollowScript(U32(c.tag), c.how);
