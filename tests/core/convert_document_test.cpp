@@ -175,7 +175,10 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "<script src=d.js charset=\"\"></script><script src=\\\"e.js\\\">"
       "</script><script src=\"f.js\"></script><script type=module "
       "src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script><LINK REL='Alternate StyleSheet' "
+      "<script>var s = 1;</script><script>w('<script src=\"w.js\">"
+      "<\\/script>');w(\"<LINK rel=stylesheet href='w.css'>\");"
+      "w('<script charset=\"'+c+'\" src=v.js>');"
+      "s=/<script src=\"([^\"]+)\"/;</script><LINK REL='Alternate StyleSheet' "
       "href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
       "<?php echo \"<script src=\\\"p.js\\\"></script>\", '<link "
       "rel=\"stylesheet\" href=\"p.css\"><script type=module src=m.js>'; "
@@ -187,7 +190,11 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "<script charset=gb2312 src=\\\"e.js\\\"></script>"
       "<script charset=\"gb2312\" src=\"f.js\"></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script><LINK charset='gb2312' REL='Alternate "
+      "<script>var s = 1;</script><script>w('<script charset=gb2312 "
+      "src=\"w.js\"><\\/script>');w(\"<LINK charset=gb2312 rel=stylesheet "
+      "href='w.css'>\");w('<script charset=\"'+c+'\" src=v.js>');"
+      "s=/<script src=\"([^\"]+)\"/;</script><LINK charset='gb2312' "
+      "REL='Alternate "
       "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
       "<?php echo \"<script charset=gb2312 src=\\\"p.js\\\"></script>\", "
       "'<link "
@@ -212,6 +219,12 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
        {.to = kBig5, .markup = MarkupMode::kText},
        head + "<p>頭髮</p>\n"},
       {long_page, {.to = kUtf8, .threads = 2}, long_labelled},
+      // The script around a tag it writes, and the tag, keep the script's
+      // escapes.
+      {"<script>w('头<script src=a.js title=头>头')</script>",
+       {.from = kGbk, .to = kBig5},
+       "<script>w('\\u5934<script charset=gb2312 src=a.js title=\\u5934>"
+       "\\u5934')</script>"},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());

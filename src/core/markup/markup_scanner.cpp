@@ -226,26 +226,44 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
   return script ? Escapes::kScript : Escapes::kStyle;
 }
 
-// Where a start tag of a <script> or a <link> that loads a script or a
-// style sheet from a file, and says nothing of its encoding, would name it
-// (MarkupPiece::charset_at); 0 for any other tag. Its name is the letters
-// alone (a NUL would give the same key).
+namespace {
+
+// A value as a tag written in a script's string holds it: without the
+// backslashes and quotes of the string around it (src=\"a.js\").
 template <typename Char>
-uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token,
-                                            char& quote) const {
-  const NameKey name = tokenizer_.name();
+std::basic_string_view<Char> WithoutStringQuotes(
+    std::basic_string_view<Char> value) {
+  auto quote = [](Char c) { return c == '\\' || c == '"' || c == '\''; };
+  while (!value.empty() && quote(value.front())) value.remove_prefix(1);
+  while (!value.empty() && quote(value.back())) value.remove_suffix(1);
+  return value;
+}
+
+// Where the start tag `token` that `tokenizer` read from `text`, a
+// <script> or a <link> that loads a script or a style sheet from a file
+// and says nothing of its encoding, would name it (MarkupPiece::charset_at);
+// 0 for any other tag. Its name is the letters alone (a NUL would give the
+// same key). `written`: the tag is written in a string of a script, where
+// a charset given in any way (a variable's) counts.
+template <typename Char>
+uint8_t LoadingTagCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
+                            std::basic_string_view<Char> text,
+                            const HtmlToken& token, bool written, char& quote) {
+  const NameKey name = tokenizer.name();
   const bool script = name == kScriptKey && token.inner.size() == 6;
   const bool link = name == kLinkKey && token.inner.size() == 4;
   if (token.kind != HtmlTokenKind::kStartTag || (!script && !link)) return 0;
   bool loads = false, style_sheet = false, quoted = false;
-  for (const HtmlAttribute& a : tokenizer_.attributes()) {
+  for (const HtmlAttribute& a : tokenizer.attributes()) {
     if (a.has_value && !quoted) {
       quoted = true;
       quote = static_cast<char>(a.quote);
     }
-    const NameKey key = NameKey::Of(text_.substr(a.name.begin, a.name.size()));
-    const View value = text_.substr(a.value.begin, a.value.size());
-    if (key == kCharsetKey && NamesAnEncoding(value)) return 0;
+    const NameKey key = NameKey::Of(text.substr(a.name.begin, a.name.size()));
+    std::basic_string_view<Char> value =
+        text.substr(a.value.begin, a.value.size());
+    if (written) value = WithoutStringQuotes(value);
+    if (key == kCharsetKey && (written || NamesAnEncoding(value))) return 0;
     if (script && key == kTypeKey &&
         EqualsIgnoringCase(TrimHtmlSpace(value), "module"))
       return 0;
@@ -255,6 +273,63 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token,
   }
   if (!loads || (link && !style_sheet)) return 0;
   return static_cast<uint8_t>(1 + token.inner.size());
+}
+
+}  // namespace
+
+template <typename Char>
+uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token,
+                                            char& quote) const {
+  return LoadingTagCharsetAt(tokenizer_, text_, token, /*written=*/false,
+                             quote);
+}
+
+// A script that writes a <script src=...> or a <link rel=stylesheet> into
+// the page (document.write) loads that file as the page's own tag would:
+// each such tag in its contents that names no charset is marked, unquoted,
+// which the quotes of no string mind. Not where the script holds server
+// code, whose strings name the charset themselves (server_declarations.h),
+// nor a tag that is a pattern to read pages with (/<script src="([^"]+)"/).
+template <typename Char>
+bool BasicMarkupScanner<Char>::LabelWrittenTags(const HtmlToken& token) {
+  const View contents = text_.substr(0, token.whole.end);
+  constexpr Char kOpen[] = {'<', 0};
+  size_t at = token.whole.begin;
+  for (size_t open = contents.find(kOpen, at); open != npos;
+       open = contents.find(kOpen, open + 1)) {
+    const Char next = open + 1 < contents.size() ? contents[open + 1] : 0;
+    if (next == '%' || next == '?') {
+      pending_.clear();
+      return false;
+    }
+    if (next != 's' && next != 'S' && next != 'l' && next != 'L') continue;
+    // A tag is short: one that does not end soon is not read far.
+    const View tag = contents.substr(open, kLongestWrittenTag);
+    BasicHtmlTokenizer<Char> reader(tag);
+    HtmlToken read;
+    if (!reader.Next(read) || read.whole.begin != 0) continue;
+    char quote = 0;
+    const uint8_t charset_at =
+        LoadingTagCharsetAt(reader, tag, read, /*written=*/true, quote);
+    if (charset_at == 0) continue;
+    const View written = tag.substr(0, read.whole.end);
+    bool pattern = false;
+    for (const std::string_view p : {"([", "[^", ".*", ".+", "\\s"}) {
+      const Char pc[] = {static_cast<Char>(p[0]), static_cast<Char>(p[1]), 0};
+      pattern = pattern || written.find(pc) != npos;
+    }
+    if (pattern) continue;
+    if (open > at) pending_.push_back({{at, open}, PieceKind::kMarkup});
+    pending_.push_back({{open, open + read.whole.end}, PieceKind::kMarkup});
+    pending_.back().charset_at = charset_at;
+    at = open + read.whole.end;
+    open = at - 1;
+  }
+  if (pending_.empty()) return false;
+  if (at < token.whole.end)
+    pending_.push_back({{at, token.whole.end}, PieceKind::kMarkup});
+  for (MarkupPiece& p : pending_) p.escapes = raw_escapes_;
+  return true;
 }
 
 template <typename Char>
@@ -410,6 +485,9 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       break;
     case HtmlTokenKind::kRawText:
       piece.escapes = raw_escapes_;
+      if (label_files_ && raw_escapes_ == Escapes::kScript &&
+          LabelWrittenTags(token))
+        piece = pending_[next_++];
       return true;
     case HtmlTokenKind::kServerCode:
       piece.server = true;

@@ -129,6 +129,11 @@ class BasicMarkupScanner {
   void PushValue(TextSpan span, PieceKind kind, bool inline_tag);
   Escapes EscapesOfContents() const;
   uint8_t CharsetAt(const HtmlToken& token, char& quote) const;
+  // Splits a script's contents at the tags it writes that load a file
+  // without naming its charset, into pending_, and returns true; false when
+  // it writes none.
+  bool LabelWrittenTags(const HtmlToken& token);
+  static constexpr size_t kLongestWrittenTag = 256;
   // What a feed's element makes of the text right after its start tag.
   enum class FeedText : uint8_t {
     kOrdinary,

@@ -284,13 +284,15 @@ class MarkupRecoder {
     return segments_.size() >= kSegments ? Write() : Status{};
   }
 
-  // Keeps the first piece of a tag that loads a file (kept markup), the
-  // file's charset added `at` units into it, after the tag's name.
+  // Keeps the first piece of a tag that loads a file (kept markup, or a
+  // script's contents that write one), the file's charset added `at` units
+  // into it, after the tag's name.
   Status KeepLabelled(TextSpan span, const MarkupPiece& piece) {
     const size_t at = piece.charset_at;
-    if (Status done = Keep({span.begin, span.begin + at}); !done) return done;
+    if (Status done = Keep({span.begin, span.begin + at}, piece.escapes); !done)
+      return done;
     segments_.push_back({Quotes(piece.charset_quote), 0, From::kCharset});
-    return Keep({span.begin + at, span.end});
+    return Keep({span.begin + at, span.end}, piece.escapes);
   }
 
   // A run of one text too long to hold decoded (a page of one paragraph
