@@ -1,6 +1,7 @@
 #include "core/recode_document.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <new>
 
 #include "core/encoding/codec.h"
@@ -118,9 +119,10 @@ size_t LongestPart(const std::vector<size_t>& cuts, size_t size) {
   return std::max(longest, size - begin);
 }
 
-// Whether `text` in `encoding` holds "<script" or "<link", any letter case.
-bool HoldsLoadingTag(std::string_view text, Encoding encoding) {
-  for (const std::string_view tag : {"<script", "<link"}) {
+// Whether `text` in `encoding` holds one of `tags`, any letter case.
+bool HoldsAnyOf(std::string_view text, Encoding encoding,
+                std::initializer_list<std::string_view> tags) {
+  for (const std::string_view tag : tags) {
     if (FindAscii(text, encoding, tag, 0, /*ignore_case=*/true) !=
         std::string_view::npos)
       return true;
@@ -252,10 +254,13 @@ Result<RecodedDocument> RecodeDocument(
   }
   // A page whose script is kept is read as markup only when it may load
   // files that need their charset, or holds PHP, whose strings may need a
-  // '\' more or less in the new encoding; else it is re-encoded as text.
+  // '\' more or less in the new encoding, or CDATA sections, which read no
+  // references; else it is re-encoded as text.
   const bool keep_as_markup =
-      !how && ((!external_charset.empty() && HoldsLoadingTag(text, source)) ||
-               (source != target && HoldsPhp(text)));
+      !how && ((!external_charset.empty() &&
+                HoldsAnyOf(text, source, {"<script", "<link"})) ||
+               (source != target &&
+                (HoldsPhp(text) || HoldsAnyOf(text, source, {"<![cdata["}))));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
@@ -264,10 +269,15 @@ Result<RecodedDocument> RecodeDocument(
         // because bytes handed back cannot be converted again as text: only
         // a page read to its end gives any back. One that cannot be is left
         // to the reading below, which says why.
+        // A part read on its own would not know that it is in an XML
+        // document, or inside a CDATA section.
+        const bool markup_in_parts =
+            in_parts && !HoldsAnyOf(text, source, {"<![cdata["});
         std::optional<std::vector<size_t>> cuts;
-        if (in_parts || (consumed && !points))
-          cuts = MarkupCuts(text, source, kPartBytes, in_parts ? threads : 1);
-        if (in_parts && cuts && !cuts->empty() &&
+        if (markup_in_parts || (consumed && !points))
+          cuts = MarkupCuts(text, source, kPartBytes,
+                            markup_in_parts ? threads : 1);
+        if (markup_in_parts && cuts && !cuts->empty() &&
             LongestPart(*cuts, text.size()) <= kMostPartBytes) {
           if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
             return done.error();

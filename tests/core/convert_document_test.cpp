@@ -268,6 +268,32 @@ TEST(ConvertDocumentTest, ScriptStyleAndRobotsFilesKeepTheirCharacters) {
   }
 }
 
+// A feed only re-encoded is read as markup when it holds CDATA sections,
+// which read no references: one the target needs goes between two.
+TEST(ConvertDocumentTest, ReferencesStandOutsideCdataSections) {
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  Result<DocumentConversion> out =
+      ConvertDocument(**converter, "<rss><![CDATA[\xF0\xA0\x80\x80]]></rss>",
+                      {.to = kGbk, .script = ScriptChoice::kKeep}, "feed.rss");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_EQ(out->text, "<rss><![CDATA[]]>&#131072;<![CDATA[]]></rss>");
+  EXPECT_TRUE(out->as_markup);
+  // Nor when a long feed goes to two threads, which would read its later
+  // parts on their own.
+  std::string feed = "<rss>", expected = "<rss>";
+  while (feed.size() < 3 * kPartBytes) {
+    feed += "<item>\n<title><![CDATA[\xF0\xA0\x80\x80]]></title></item>\n";
+    expected +=
+        "<item>\n<title><![CDATA[]]>&#131072;<![CDATA[]]></title></item>\n";
+  }
+  out = ConvertDocument(
+      **converter, feed,
+      {.to = kGbk, .script = ScriptChoice::kKeep, .threads = 2}, "feed.rss");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_TRUE(out->text == expected);
+}
+
 // PHP reads bytes: a Big5 string's 許 (A5 5C) escapes what follows, so its
 // programmers wrote "許\"; GB's 功 becomes A5 5C in Big5. Whether a page is
 // converted or only re-encoded, each string keeps its value; read as text

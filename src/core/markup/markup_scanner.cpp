@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "core/encoding/codec.h"
 #include "core/encoding/encoding.h"
 #include "core/markup/server_code.h"
 
@@ -69,7 +70,8 @@ constexpr std::string_view kFeedMail[] = {"email", "author", "managingeditor",
 constexpr NameSet kFeedMailSet(kFeedMail);
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
-    kLinkKey("link"), kHrefKey("href"), kRelKey("rel");
+    kLinkKey("link"), kHrefKey("href"), kRelKey("rel"), kHtmlKey("html"),
+    kRssKey("rss"), kFeedKey("feed"), kRdfKey("rdf:rdf");
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
 // not.
@@ -405,10 +407,116 @@ void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
 
 template <typename Char>
 BasicMarkupScanner<Char>::BasicMarkupScanner(View text, Encoding read_from)
-    : text_(text), tokenizer_(text, read_from) {}
+    : text_(text), read_from_(read_from), tokenizer_(text, read_from) {}
 
 template <typename Char>
-bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
+void BasicMarkupScanner<Char>::NoteXml(const HtmlToken& token) {
+  switch (token.kind) {
+    case HtmlTokenKind::kServerCode:
+      if (xml_ == Xml::kUnknown &&
+          StartsWith(text_.substr(token.whole.begin, token.whole.size()),
+                     "<?xml"))
+        xml_declared_ = true;
+      break;
+    case HtmlTokenKind::kStartTag:
+      if (xml_ == Xml::kUnknown) {
+        const NameKey name = tokenizer_.name();
+        xml_ = (xml_declared_ && !(name == kHtmlKey)) || name == kRssKey ||
+                       name == kFeedKey || name == kRdfKey
+                   ? Xml::kYes
+                   : Xml::kNo;
+      }
+      break;
+    case HtmlTokenKind::kDeclaration:
+      in_cdata_ =
+          in_cdata_ ||
+          (xml_ == Xml::kYes &&
+           StartsWith(text_.substr(token.whole.begin, token.whole.size()),
+                      "<![cdata["));
+      break;
+    default:
+      break;
+  }
+}
+
+template <typename Char>
+size_t BasicMarkupScanner<Char>::CharacterFrom(size_t from, size_t at) const {
+  if constexpr (sizeof(Char) == 1) {
+    const std::string_view bytes(reinterpret_cast<const char*>(text_.data()),
+                                 text_.size());
+    while (from < at) from += UnitLengthIn(bytes, from, read_from_);
+    return from;
+  } else {
+    return std::max(from, at);
+  }
+}
+
+template <typename Char>
+void BasicMarkupScanner<Char>::InCdata(MarkupPiece& piece) {
+  if (piece.escapes == Escapes::kReference) piece.escapes = Escapes::kCdata;
+  // ']' may be the last byte of a character, '>' never.
+  constexpr Char kEnd[] = {']', ']', '>', 0};
+  const View span = text_.substr(0, piece.span.end);
+  size_t end = piece.span.begin, character = end;
+  while ((end = span.find(kEnd, end)) != npos &&
+         (character = CharacterFrom(character, end)) != end)
+    end = character;
+  if (end == npos) return;
+  in_cdata_ = false;
+  MarkupPiece close = piece, rest = piece;
+  close.span = {end, end + 3};
+  close.kind = PieceKind::kMarkup;
+  close.inline_tag = false;
+  close.charset_at = 0;
+  rest.span.begin = end + 3;
+  rest.charset_at = 0;
+  rest.escapes =
+      piece.escapes == Escapes::kCdata ? Escapes::kReference : piece.escapes;
+  piece.span.end = end;
+  std::vector<MarkupPiece> after = {close};
+  if (rest.span.size() != 0) after.push_back(rest);
+  pending_.insert(pending_.begin() + static_cast<ptrdiff_t>(next_),
+                  after.begin(), after.end());
+  if (piece.span.size() == 0) piece = pending_[next_++];
+}
+
+// An XML <title> is no HTML title, whose contents are text: its CDATA
+// sections are read here. One left open goes on past it.
+template <typename Char>
+void BasicMarkupScanner<Char>::SplitCdataValue(TextSpan span) {
+  constexpr Char kOpen[] = {'<', '!', '[', 0}, kEnd[] = {']', ']', '>', 0};
+  const View text = text_.substr(0, span.end);
+  size_t at = span.begin;
+  for (size_t open = text.find(kOpen, at); open != npos;
+       open = text.find(kOpen, at)) {
+    if (!StartsWith(text.substr(open), "<![cdata[")) {
+      at = open + 1;
+      continue;
+    }
+    PushValue({span.begin, open}, PieceKind::kValue, false);
+    const size_t inside = open + 9;
+    Push({open, inside}, PieceKind::kMarkup, false);
+    size_t end = inside, character = inside;
+    while ((end = text.find(kEnd, end)) != npos &&
+           (character = CharacterFrom(character, end)) != end)
+      end = character;
+    const size_t first = pending_.size();
+    PushValue({inside, end == npos ? span.end : end}, PieceKind::kValue, false);
+    for (size_t i = first; i < pending_.size(); ++i)
+      if (pending_[i].escapes == Escapes::kReference)
+        pending_[i].escapes = Escapes::kCdata;
+    if (end == npos) {
+      in_cdata_ = true;
+      return;
+    }
+    Push({end, end + 3}, PieceKind::kMarkup, false);
+    span.begin = at = end + 3;
+  }
+  PushValue(span, PieceKind::kValue, false);
+}
+
+template <typename Char>
+bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
   if (next_ < pending_.size()) {
     piece = pending_[next_++];
     return true;
@@ -417,6 +525,8 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
   next_ = 0;
   HtmlToken token;
   if (!tokenizer_.Next(token)) return false;
+  if (xml_ == Xml::kUnknown || token.kind == HtmlTokenKind::kDeclaration)
+    NoteXml(token);
   const FeedText feed_text = feed_text_;
   feed_text_ = FeedText::kOrdinary;
   const View inner = text_.substr(token.inner.begin, token.inner.size());
@@ -481,7 +591,11 @@ bool BasicMarkupScanner<Char>::Next(MarkupPiece& piece) {
       break;
     }
     case HtmlTokenKind::kTitleText:
-      PushValue(token.whole, PieceKind::kValue, false);
+      if (xml_ == Xml::kYes) {
+        SplitCdataValue(token.whole);
+      } else {
+        PushValue(token.whole, PieceKind::kValue, false);
+      }
       break;
     case HtmlTokenKind::kRawText:
       piece.escapes = raw_escapes_;

@@ -55,8 +55,11 @@ enum class PieceKind : uint8_t {
 // a reference "&#N;", which markup reads, or inside a script or a style
 // sheet, where a reference would stay as it is written, that language's own
 // escape; in a list of addresses (a robots.txt), its UTF-8 bytes
-// percent-encoded, as an address writes them.
-enum class Escapes : uint8_t { kReference, kScript, kStyle, kAddress };
+// percent-encoded, as an address writes them; inside a CDATA section of an
+// XML document, which reads no references, a reference between the end of
+// the section and the start of another ("]]>&#N;<![CDATA["), in converted
+// pieces too.
+enum class Escapes : uint8_t { kReference, kScript, kStyle, kAddress, kCdata };
 
 struct MarkupPiece {
   TextSpan span;
@@ -71,7 +74,10 @@ struct MarkupPiece {
   // A text of ASCII characters alone (always false for other pieces).
   bool ascii = false;
   // kScript or kStyle for the contents of a JavaScript (or JSON) script or a
-  // CSS style sheet.
+  // CSS style sheet; kCdata for the other pieces inside a CDATA section of
+  // an XML document (one whose first element is no <html>, after an XML
+  // declaration, or a feed's <rss>, <feed> or <rdf:RDF>). In an HTML page,
+  // "<![CDATA[" opens nothing but a comment that ends at the next '>'.
   Escapes escapes = Escapes::kReference;
   // In the first piece of a tag that loads a script or a style sheet from a
   // file without naming its encoding (a <script src=...> but type=module,
@@ -109,7 +115,11 @@ class BasicMarkupScanner {
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
   // HtmlTokenizer::Next); problem() then says why.
-  bool Next(MarkupPiece& piece);
+  bool Next(MarkupPiece& piece) {
+    if (!NextPiece(piece)) return false;
+    if (in_cdata_) InCdata(piece);
+    return true;
+  }
 
   // Where the next piece begins, once the last token's pieces are read.
   size_t position() const { return tokenizer_.position(); }
@@ -121,6 +131,20 @@ class BasicMarkupScanner {
   const std::optional<Error>& problem() const { return tokenizer_.problem(); }
 
  private:
+  bool NextPiece(MarkupPiece& piece);
+  // Notes whether the document is XML and where its CDATA sections begin,
+  // from a token read.
+  void NoteXml(const HtmlToken& token);
+  // Marks a piece inside a CDATA section, up to the "]]>" that ends the
+  // section, which becomes a piece of its own, with the rest of the piece
+  // after it.
+  void InCdata(MarkupPiece& piece);
+  // Pushes the pieces of the contents of a <title> of an XML document.
+  void SplitCdataValue(TextSpan span);
+  // Where the first character at or after `at` begins, counting from
+  // `from`, where one does.
+  size_t CharacterFrom(size_t from, size_t at) const;
+
   // Splits a tag into pieces in pending_ and returns true, or returns false
   // when it is one piece: `piece`, whose inline_tag it sets.
   bool SplitTag(const HtmlToken& token, MarkupPiece& piece);
@@ -146,7 +170,12 @@ class BasicMarkupScanner {
   void SplitEscapedHtml(const HtmlToken& token);
 
   View text_;
+  Encoding read_from_;
   BasicHtmlTokenizer<Char> tokenizer_;
+  enum class Xml : uint8_t { kUnknown, kYes, kNo };
+  Xml xml_ = Xml::kUnknown;    // Known at the first start tag.
+  bool xml_declared_ = false;  // An XML declaration came before it.
+  bool in_cdata_ = false;
   // The escapes of the contents of the last start tag, when they are raw.
   Escapes raw_escapes_ = Escapes::kReference;
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.

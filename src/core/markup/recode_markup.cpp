@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -32,7 +33,8 @@ size_t FindNonAscii(std::string_view bytes, size_t from, size_t to) {
 
 // `c` as JavaScript writes it in a string ("\u9555", a pair of surrogates
 // above the BMP), as CSS writes it ("\009555", six digits needing no space
-// after them), or as an address ("%E9%95%95"). `escaped`: an odd run of
+// after them), as an address ("%E9%95%95"), or as a reference outside the
+// CDATA section it stands in. `escaped`: an odd run of
 // backslashes stands before it, which makes it an escape already, of
 // itself; the last of them then begins this escape. `in_php_string`: the
 // code is the contents of a PHP string, which reads "\\" as the '\' that
@@ -45,6 +47,10 @@ std::string EscapeOf(char32_t c, Escapes escapes, bool escaped,
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4)
       out += kHex[value >> shift & 0xF];
   };
+  if (escapes == Escapes::kCdata) {
+    out = "]]>&#" + std::to_string(static_cast<uint32_t>(c)) + ";<![CDATA[";
+    return out;
+  }
   if (escapes == Escapes::kAddress) {
     std::string utf8;
     AppendUtf8(c, utf8);
@@ -208,9 +214,11 @@ class MarkupRecoder {
       if (run_.empty()) run_counted_ = span.begin;
       run_.push_back(piece);
       run_converts_ = run_converts_ || converts;
-      run_plain_ = run_plain_ && (piece.kind == PieceKind::kText
-                                      ? !piece.has_ampersand
-                                      : piece.kind == PieceKind::kMarkup);
+      // A run in a CDATA section writes its references otherwise.
+      run_plain_ =
+          run_plain_ && piece.escapes != Escapes::kCdata &&
+          (piece.kind == PieceKind::kText ? !piece.has_ampersand
+                                          : piece.kind == PieceKind::kMarkup);
       return {};
     }
     if (Status done = FlushRun(); !done) return done;
@@ -233,8 +241,9 @@ class MarkupRecoder {
     // lane_runs_ (`end` unused); for charset_, which of its quotings.
     size_t begin, end;
     From from;
-    Escapes escapes = Escapes::kReference;  // Of bytes.
-    bool server = false;                    // Bytes of server code.
+    // Of bytes, and of converted text (kReference or kCdata).
+    Escapes escapes = Escapes::kReference;
+    bool server = false;  // Bytes of server code.
   };
   struct LanePiece {
     TextSpan bytes;
@@ -513,10 +522,15 @@ class MarkupRecoder {
     }
     if (Status done = markup_.Finish(); !done) return done;
     if (points_) PlacePoints(first_point);
-    if (!segments_.empty() && segments_.back().from == From::kDecoded) {
+    const Escapes escapes = pieces.front().escapes == Escapes::kCdata
+                                ? Escapes::kCdata
+                                : Escapes::kReference;
+    if (!segments_.empty() && segments_.back().from == From::kDecoded &&
+        segments_.back().escapes == escapes) {
       segments_.back().end = decoded_.text.size();
     } else {
-      segments_.push_back({begin, decoded_.text.size(), From::kDecoded});
+      segments_.push_back(
+          {begin, decoded_.text.size(), From::kDecoded, escapes});
     }
     if (markup_.full() || segments_.size() >= kSegments) return Write();
     return {};
@@ -545,7 +559,14 @@ class MarkupRecoder {
           break;
         }
         case From::kDecoded:
-          markup_.EmitTo(s.end, encode);
+          if (s.escapes == Escapes::kCdata) {
+            CodeState code;
+            markup_.EmitTo(s.end, [&](std::u32string_view text) {
+              PutCode(text, Escapes::kCdata, to, code);
+            });
+          } else {
+            markup_.EmitTo(s.end, encode);
+          }
           break;
         case From::kLane:
           if (Status done = WriteLaneRun(lane_runs_[s.begin], to); !done)
@@ -688,7 +709,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   const size_t pos = PassByteOrderMark(bytes, source, target, out);
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
-  BasicMarkupScanner<char8_t> scanner(units);
+  BasicMarkupScanner<char8_t> scanner(units, source);
   if (!external_charset.empty()) scanner.LabelExternalFiles();
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
                         counts, consumed, how ? points : nullptr, pos,

@@ -386,6 +386,16 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
       {"PHP in a style, whose strings read \\\\ as \\",
        "<style>p{font-family:\"<?php echo '镕'; ?>\"}</style>",
        "<style>p{font-family:\"<?php echo '\\\\009555'; ?>\"}</style>"},
+      // XML reads no reference in a CDATA section: one goes between two.
+      // In an HTML page, "<![CDATA[" opens a comment that ends at its '>'.
+      {"CDATA of XML",
+       "<?xml version='1.0'?><x><![CDATA[<b title='𠀀'><a href='镕'>𠀀</a>"
+       "]]>𠀀</x>",
+       "<?xml version='1.0'?><x><![CDATA[<b title=']]>&#131072;<![CDATA['><a "
+       "href=']]>&#38229;<![CDATA['>]]>&#131072;<![CDATA[</a>]]>&#131072;</x>"},
+      {"a feed's CDATA", "<rss><![CDATA[𠀀]]></rss>",
+       "<rss><![CDATA[]]>&#131072;<![CDATA[]]></rss>"},
+      {"HTML's", "<p><![CDATA[𠀀]]>", "<p><![CDATA[&#131072;]]>"},
       {"PHP in a link and a script",
        "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
        "?>\";</script>",
@@ -415,6 +425,16 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
       EXPECT_EQ(out, "<style>" + pad + expected + "</style>") << fill;
     }
   }
+  // A GB18030 塢 (89 5D) before "]>" ends no CDATA section.
+  std::string cdata, cdata_out;
+  EncodeCounts cdata_counts;
+  Encode(U32("<?xml version='1.0'?><x><![CDATA[塢]>𠀀]]></x>"),
+         Encoding::kGb18030, cdata, cdata_counts);
+  ASSERT_TRUE(RecodeMarkup(*converter_, cdata, Encoding::kGb18030,
+                           Encoding::kBig5, kToTw, cdata_out, cdata_counts));
+  EXPECT_EQ(
+      Utf8(Decode(cdata_out, Encoding::kBig5).text),
+      "<?xml version='1.0'?><x><![CDATA[塢]>]]>&#131072;<![CDATA[]]></x>");
   // And the '\' that a Big5 page's PHP wrote after 許 goes where 許 has no
   // such byte.
   std::string bytes, php;
