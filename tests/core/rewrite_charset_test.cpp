@@ -126,9 +126,7 @@ TEST(RewriteCharsetTest, LeavesTextWithoutADeclarationUnchanged) {
       "<meta content=\"text/html; charset big5\">",
       "<meta \xA4"
       "charset=big5>",  // The key inside a double-byte character.
-      R"(<?xml version="1.0"?><a/>)",
       R"( <?xml version="1.0" encoding="big5"?>)",
-      R"(<?xml version="1.0"?><x encoding="big5"/>)",
       R"(<?xml version="1.0" xencoding="big5"?>)",
       "<?xml version=\"1.0\" encoding=big5?>",
   };
@@ -149,6 +147,13 @@ TEST(RewriteCharsetTest, RewritesOnlyTheEncodingOfAnXmlDeclarationAtTheTop) {
        "<?xml version=\"1.0\" encoding=\"gb18030\"?>\n<html><meta "
        "charset=gb18030>",
        Encoding::kGb18030},
+      // One that names no encoding declares UTF-8.
+      {"<?xml version='1.0' standalone='yes'?><a/>",
+       "<?xml version='1.0' encoding='big5' standalone='yes'?><a/>",
+       Encoding::kBig5},
+      {R"(<?xml version="1.0"?><x encoding="utf-8"/>)",
+       R"(<?xml version="1.0" encoding="gbk"?><x encoding="utf-8"/>)"},
+      {"<?xml version=\"1.0\"?>", "<?xml version=\"1.0\"?>", Encoding::kUtf8},
   };
   for (const Case& c : cases)
     EXPECT_EQ(RewriteCharset(c.input, c.target), c.expected) << c.input;

@@ -44,8 +44,10 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
 
 // The edit that makes the encoding attribute of an XML declaration at the top
 // of `text` (FindXmlEncoding) name DeclaredName(target): only the value is
-// replaced, its quotes kept; std::nullopt when there is no such attribute,
-// which is never added.
+// replaced, its quotes kept. A declaration that names no encoding declares
+// UTF-8: for another target it gets an encoding attribute after its
+// version, quoted as that is. std::nullopt when there is no declaration,
+// which is never added, or nothing to change.
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target);
 
