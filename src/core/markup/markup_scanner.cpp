@@ -506,7 +506,7 @@ void BasicMarkupScanner<Char>::SplitCdataValue(TextSpan span) {
       if (pending_[i].escapes == Escapes::kReference)
         pending_[i].escapes = Escapes::kCdata;
     if (end == npos) {
-      in_cdata_ = true;
+      cdata_goes_on_ = true;
       return;
     }
     Push({end, end + 3}, PieceKind::kMarkup, false);
@@ -523,6 +523,8 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
   }
   pending_.clear();
   next_ = 0;
+  in_cdata_ = in_cdata_ || cdata_goes_on_;
+  cdata_goes_on_ = false;
   HtmlToken token;
   if (!tokenizer_.Next(token)) return false;
   if (xml_ == Xml::kUnknown || token.kind == HtmlTokenKind::kDeclaration)

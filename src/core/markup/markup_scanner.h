@@ -176,6 +176,8 @@ class BasicMarkupScanner {
   Xml xml_ = Xml::kUnknown;    // Known at the first start tag.
   bool xml_declared_ = false;  // An XML declaration came before it.
   bool in_cdata_ = false;
+  // A CDATA section in a <title> left open: the tokens after it are in it.
+  bool cdata_goes_on_ = false;
   // The escapes of the contents of the last start tag, when they are raw.
   Escapes raw_escapes_ = Escapes::kReference;
   std::vector<MarkupPiece> pending_;  // Pieces of the last token.

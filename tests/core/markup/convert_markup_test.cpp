@@ -395,6 +395,9 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "href=']]>&#38229;<![CDATA['>]]>&#131072;<![CDATA[</a>]]>&#131072;</x>"},
       {"a feed's CDATA", "<rss><![CDATA[𠀀]]></rss>",
        "<rss><![CDATA[]]>&#131072;<![CDATA[]]></rss>"},
+      {"a title's, left open", "<rss><title>𠀀<![CDATA[𠀀</title>𠀀]]>𠀀</rss>",
+       "<rss><title>&#131072;<![CDATA[]]>&#131072;<![CDATA[</title>]]>&#131072;"
+       "<![CDATA[]]>&#131072;</rss>"},
       {"HTML's", "<p><![CDATA[𠀀]]>", "<p><![CDATA[&#131072;]]>"},
       {"PHP in a link and a script",
        "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
