@@ -70,10 +70,17 @@ std::u32string Decode(std::string_view bytes) {
 
 void Check(std::u32string_view text) {
   MarkupScanner scanner(text);
+  scanner.LabelExternalFiles();
   std::vector<MarkupPiece> kept;
+  size_t covered = 0;
   for (MarkupPiece piece; scanner.Next(piece);) {
+    FUZZ_CHECK(piece.span.begin == covered && piece.span.end > covered,
+               "a piece left a gap, overlapped the last or was empty");
+    covered = piece.span.end;
     if (piece.kind == PieceKind::kMarkup) kept.push_back(piece);
   }
+  FUZZ_CHECK(scanner.problem() || covered == text.size(),
+             "the pieces did not cover the text");
   std::u32string out = U"kept";
   const Status done = ConvertMarkup(MarkingConverter(), text,
                                     {Script::kTraditional, Variant::kTw}, out);
