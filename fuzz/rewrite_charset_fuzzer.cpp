@@ -41,7 +41,9 @@ std::string HighUnits(std::string_view text, size_t from, size_t to,
   return high;
 }
 
-void CheckEdit(std::string_view input, Encoding target,
+// `name`: what the edit names the target; an XML declaration that names
+// none gets an attribute that names it.
+void CheckEdit(std::string_view input, Encoding target, std::string_view name,
                const std::optional<DeclarationEdit>& edit) {
   if (!edit) return;
   FUZZ_CHECK(edit->pos + edit->length <= input.size() &&
@@ -58,13 +60,20 @@ void CheckEdit(std::string_view input, Encoding target,
                  HighUnits(input, edit->pos, edit->pos + edit->length, target)
                      .ends_with(kept),
              "the edit changes more than the name and ASCII characters");
-  FUZZ_CHECK(edit->replacement.starts_with(DeclaredName(target)),
+  const std::string added = " encoding=\"" + std::string(name) + "\"",
+                    added_quoted = " encoding='" + std::string(name) + "'";
+  FUZZ_CHECK(edit->replacement.starts_with(name) ||
+                 (edit->length == 0 && (edit->replacement == added ||
+                                        edit->replacement == added_quoted)),
              "the edit does not name the target");
 }
 
 void Check(std::string_view input, Encoding target) {
-  CheckEdit(input, target, FindCharsetEdit(input, target));
-  CheckEdit(input, target, FindXmlEncodingEdit(input, target));
+  CheckEdit(input, target, DeclaredName(target),
+            FindCharsetEdit(input, target));
+  CheckEdit(input, target,
+            target == Encoding::kGbk ? "gbk" : DeclaredName(target),
+            FindXmlEncodingEdit(input, target));
   size_t last = 0;
   for (const DeclarationEdit& edit :
        FindServerDeclarationEdits(input, target, "x-fuzz")) {

@@ -175,10 +175,11 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "<script src=d.js charset=\"\"></script><script src=\\\"e.js\\\">"
       "</script><script src=\"f.js\"></script><script type=module "
       "src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script><script>w('<script src=\"w.js\">"
-      "<\\/script>');w(\"<LINK rel=stylesheet href='w.css'>\");"
-      "w('<script charset=\"'+c+'\" src=v.js>');"
-      "s=/<script src=\"([^\"]+)\"/;</script><LINK REL='Alternate StyleSheet' "
+      "<script>var s = 1;</script><script>if (a<script && b) "
+      "d.write('<script src=\"w.js\"><\\/script>');d.writeln(\"<LINK "
+      "rel=stylesheet href='w.css'>\");d.write('<script charset=\"'+c+'\" "
+      "src=v.js>');s=/<script src=\"([^\"]+)\"/;i=h.indexOf('<script "
+      "src=x.js>');</script><LINK REL='Alternate StyleSheet' "
       "href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
       "<?php echo \"<script src=\\\"p.js\\\"></script>\", '<link "
       "rel=\"stylesheet\" href=\"p.css\"><script type=module src=m.js>'; "
@@ -190,10 +191,11 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       "<script charset=gb2312 src=\\\"e.js\\\"></script>"
       "<script charset=\"gb2312\" src=\"f.js\"></script>"
       "<script type=module src=m.js></script><!-- <script src=c.js> -->"
-      "<script>var s = 1;</script><script>w('<script charset=gb2312 "
-      "src=\"w.js\"><\\/script>');w(\"<LINK charset=gb2312 rel=stylesheet "
-      "href='w.css'>\");w('<script charset=\"'+c+'\" src=v.js>');"
-      "s=/<script src=\"([^\"]+)\"/;</script><LINK charset='gb2312' "
+      "<script>var s = 1;</script><script>if (a<script && b) "
+      "d.write('<script charset=gb2312 src=\"w.js\"><\\/script>');d.writeln("
+      "\"<LINK charset=gb2312 rel=stylesheet href='w.css'>\");d.write('<script "
+      "charset=\"'+c+'\" src=v.js>');s=/<script src=\"([^\"]+)\"/;"
+      "i=h.indexOf('<script src=x.js>');</script><LINK charset='gb2312' "
       "REL='Alternate "
       "StyleSheet' href=s.css><link rel=icon href=i.png><link rel=stylesheet>"
       "<?php echo \"<script charset=gb2312 src=\\\"p.js\\\"></script>\", "
@@ -221,10 +223,10 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
       {long_page, {.to = kUtf8, .threads = 2}, long_labelled},
       // The script around a tag it writes, and the tag, keep the script's
       // escapes.
-      {"<script>w('头<script src=a.js title=头>头')</script>",
+      {"<script>document.write('头<script src=a.js title=头>头')</script>",
        {.from = kGbk, .to = kBig5},
-       "<script>w('\\u5934<script charset=gb2312 src=a.js title=\\u5934>"
-       "\\u5934')</script>"},
+       "<script>document.write('\\u5934<script charset=gb2312 src=a.js "
+       "title=\\u5934>\\u5934')</script>"},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());

@@ -286,12 +286,38 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token,
                              quote);
 }
 
+namespace {
+
+// Whether text[open] begins the argument of a write( or writeln( call, on
+// the same line and in the same statement: a tag that a script writes into
+// the page, not one it looks for in a string or holds in a value.
+template <typename Char>
+bool InWrittenString(std::basic_string_view<Char> text, size_t begin,
+                     size_t open) {
+  constexpr size_t kFarthest = 160;
+  for (size_t at = open; at > begin && open - at < kFarthest;) {
+    const Char c = text[--at];
+    // Below '@': never the second byte of a character.
+    if (c == ';' || c == '\n' || c == '\r') return false;
+    if (c != '(') continue;
+    for (const std::string_view call : {"write", "writeln"}) {
+      if (at >= begin + call.size() &&
+          EqualsIgnoringCase(text.substr(at - call.size(), call.size()), call))
+        return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 // A script that writes a <script src=...> or a <link rel=stylesheet> into
 // the page (document.write) loads that file as the page's own tag would:
 // each such tag in its contents that names no charset is marked, unquoted,
 // which the quotes of no string mind. Not where the script holds server
 // code, whose strings name the charset themselves (server_declarations.h),
-// nor a tag that is a pattern to read pages with (/<script src="([^"]+)"/).
+// nor a tag that is a pattern to read pages with (/<script src="([^"]+)"/),
+// nor one in a string the script does not write (a search, a value).
 template <typename Char>
 bool BasicMarkupScanner<Char>::LabelWrittenTags(const HtmlToken& token) {
   const View contents = text_.substr(0, token.whole.end);
@@ -304,7 +330,9 @@ bool BasicMarkupScanner<Char>::LabelWrittenTags(const HtmlToken& token) {
       pending_.clear();
       return false;
     }
-    if (next != 's' && next != 'S' && next != 'l' && next != 'L') continue;
+    if ((next != 's' && next != 'S' && next != 'l' && next != 'L') ||
+        !InWrittenString(contents, token.whole.begin, open))
+      continue;
     // A tag is short: one that does not end soon is not read far.
     const View tag = contents.substr(open, kLongestWrittenTag);
     BasicHtmlTokenizer<Char> reader(tag);
