@@ -473,6 +473,10 @@ class MarkupRecoder {
         continue;
       }
       size_t from = 0;
+      // References next to each other stand between the same two CDATA
+      // sections: the second opens once what follows is written.
+      constexpr std::string_view kReopen = "<![CDATA[";
+      bool reopen = false;
       for (size_t i = 0; i < piece.size(); ++i) {
         const char32_t c = piece[i];
         const size_t before = backslashes;
@@ -482,8 +486,17 @@ class MarkupRecoder {
         probe_.clear();
         Encode(piece.substr(i, 1), target_, probe_, one);
         if (one.references == 0) continue;
+        std::string escape =
+            EscapeOf(c, escapes, before % 2 == 1, in_php_string);
+        if (reopen && i == from) {
+          escape.erase(0, escape.find('&'));
+        } else if (reopen) {
+          to.PutBytes(kReopen);
+        }
         to.Put(piece.substr(from, i - from));
-        to.PutBytes(EscapeOf(c, escapes, before % 2 == 1, in_php_string));
+        reopen = escapes == Escapes::kCdata;
+        if (reopen) escape.resize(escape.size() - kReopen.size());
+        to.PutBytes(escape);
         if (const size_t next = start + i + 1; next < code.size()) {
           after_escape(code[next]);
         } else {
@@ -492,6 +505,7 @@ class MarkupRecoder {
         ++counts_.references;
         from = i + 1;
       }
+      if (reopen) to.PutBytes(kReopen);
       to.Put(piece.substr(from));
     }
   }

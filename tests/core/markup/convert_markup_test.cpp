@@ -393,8 +393,8 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "]]>𠀀</x>",
        "<?xml version='1.0'?><x><![CDATA[<b title=']]>&#131072;<![CDATA['><a "
        "href=']]>&#38229;<![CDATA['>]]>&#131072;<![CDATA[</a>]]>&#131072;</x>"},
-      {"a feed's CDATA", "<rss><![CDATA[𠀀]]></rss>",
-       "<rss><![CDATA[]]>&#131072;<![CDATA[]]></rss>"},
+      {"a feed's CDATA", "<rss><![CDATA[𠀀𠀀]]></rss>",
+       "<rss><![CDATA[]]>&#131072;&#131072;<![CDATA[]]></rss>"},
       {"a title's, left open", "<rss><title>𠀀<![CDATA[𠀀</title>𠀀]]>𠀀</rss>",
        "<rss><title>&#131072;<![CDATA[]]>&#131072;<![CDATA[</title>]]>&#131072;"
        "<![CDATA[]]>&#131072;</rss>"},
