@@ -71,7 +71,8 @@ constexpr NameSet kFeedMailSet(kFeedMail);
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
     kLinkKey("link"), kHrefKey("href"), kRelKey("rel"), kHtmlKey("html"),
-    kRssKey("rss"), kFeedKey("feed"), kRdfKey("rdf:rdf");
+    kRssKey("rss"), kFeedKey("feed"), kRdfKey("rdf:rdf"), kSvgKey("svg"),
+    kMathKey("math");
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
 // not.
@@ -458,7 +459,7 @@ void BasicMarkupScanner<Char>::NoteXml(const HtmlToken& token) {
     case HtmlTokenKind::kDeclaration:
       in_cdata_ =
           in_cdata_ ||
-          (xml_ == Xml::kYes &&
+          ((xml_ == Xml::kYes || foreign_ != 0) &&
            StartsWith(text_.substr(token.whole.begin, token.whole.size()),
                       "<![cdata["));
       break;
@@ -597,6 +598,14 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
       if (token.kind == HtmlTokenKind::kStartTag) {
         raw_escapes_ = EscapesOfContents();
         feed_text_ = FeedTextOf();
+      }
+      // An HTML page's <svg> and <math> hold XML's CDATA sections.
+      if (tokenizer_.name() == kSvgKey || tokenizer_.name() == kMathKey) {
+        if (token.kind == HtmlTokenKind::kEndTag) {
+          foreign_ -= foreign_ != 0;
+        } else if (!token.self_closing) {
+          ++foreign_;
+        }
       }
       // Most tags are kept whole, one piece.
       if (SplitTag(token, piece)) piece = pending_[next_++];

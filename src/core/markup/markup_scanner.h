@@ -76,8 +76,9 @@ struct MarkupPiece {
   // kScript or kStyle for the contents of a JavaScript (or JSON) script or a
   // CSS style sheet; kCdata for the other pieces inside a CDATA section of
   // an XML document (one whose first element is no <html>, after an XML
-  // declaration, or a feed's <rss>, <feed> or <rdf:RDF>). In an HTML page,
-  // "<![CDATA[" opens nothing but a comment that ends at the next '>'.
+  // declaration, or a feed's <rss>, <feed> or <rdf:RDF>) or of an <svg> or
+  // <math> in a page. Elsewhere in an HTML page, "<![CDATA[" opens nothing
+  // but a comment that ends at the next '>'.
   Escapes escapes = Escapes::kReference;
   // In the first piece of a tag that loads a script or a style sheet from a
   // file without naming its encoding (a <script src=...> but type=module,
@@ -176,6 +177,7 @@ class BasicMarkupScanner {
   Xml xml_ = Xml::kUnknown;    // Known at the first start tag.
   bool xml_declared_ = false;  // An XML declaration came before it.
   bool in_cdata_ = false;
+  size_t foreign_ = 0;  // The <svg> and <math> elements open.
   // A CDATA section in a <title> left open: the tokens after it are in it.
   bool cdata_goes_on_ = false;
   // The escapes of the contents of the last start tag, when they are raw.

@@ -398,7 +398,8 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
       {"a title's, left open", "<rss><title>𠀀<![CDATA[𠀀</title>𠀀]]>𠀀</rss>",
        "<rss><title>&#131072;<![CDATA[]]>&#131072;<![CDATA[</title>]]>&#131072;"
        "<![CDATA[]]>&#131072;</rss>"},
-      {"HTML's", "<p><![CDATA[𠀀]]>", "<p><![CDATA[&#131072;]]>"},
+      {"HTML's, but in its SVG", "<p><![CDATA[𠀀]]><svg><![CDATA[𠀀]]></svg>",
+       "<p><![CDATA[&#131072;]]><svg><![CDATA[]]>&#131072;<![CDATA[]]></svg>"},
       {"PHP in a link and a script",
        "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
        "?>\";</script>",
