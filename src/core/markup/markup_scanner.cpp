@@ -58,6 +58,18 @@ constexpr std::string_view kFeedElements[] = {
     "email",       "author",          "managingeditor", "webmaster",
     "language",    "dc:language"};
 constexpr NameSet kFeedElementSet(kFeedElements);
+// The HTML elements whose start tag ends an <svg> or <math> left open: a
+// page's content after it is HTML again.
+constexpr std::string_view kLeavesForeignBlocks[] = {
+    "blockquote", "body",  "br", "center", "dd",    "div",     "dl",
+    "dt",         "embed", "h1", "h2",     "h3",    "h4",      "h5",
+    "h6",         "head",  "hr", "img",    "li",    "listing", "menu",
+    "meta",       "ol",    "p",  "pre",    "table", "ul"};
+constexpr std::string_view kLeavesForeignInline[] = {
+    "b",    "big",    "code",   "em",  "i",   "nobr", "ruby", "s",  "small",
+    "span", "strong", "strike", "sub", "sup", "tt",   "u",    "var"};
+constexpr NameSet kLeavesForeignBlockSet(kLeavesForeignBlocks);
+constexpr NameSet kLeavesForeignInlineSet(kLeavesForeignInline);
 // Elements that hold a language tag: RSS's, Dublin Core's.
 constexpr std::string_view kFeedLanguages[] = {"language", "dc:language"};
 constexpr NameSet kFeedLanguageSet(kFeedLanguages);
@@ -289,23 +301,33 @@ uint8_t BasicMarkupScanner<Char>::CharsetAt(const HtmlToken& token,
 
 namespace {
 
-// Whether text[open] begins the argument of a write( or writeln( call, on
-// the same line and in the same statement: a tag that a script writes into
-// the page, not one it looks for in a string or holds in a value.
+// Whether text[open] stands in the argument of a call of a write or
+// writeln method (document.write), on the same line and in the same
+// statement: a tag that a script writes into the page, not one it looks
+// for in a string or holds in a value. '(', ')', ';', '.', white space and
+// line breaks are below '@', never the second byte of a character.
 template <typename Char>
 bool InWrittenString(std::basic_string_view<Char> text, size_t begin,
                      size_t open) {
   constexpr size_t kFarthest = 160;
+  size_t depth = 0;
   for (size_t at = open; at > begin && open - at < kFarthest;) {
     const Char c = text[--at];
-    // Below '@': never the second byte of a character.
     if (c == ';' || c == '\n' || c == '\r') return false;
-    if (c != '(') continue;
+    if (c == ')') ++depth;
+    if (c != '(' || depth-- != 0) continue;
+    // The call that holds it: ".write (" or ". writeln(".
+    while (at > begin && (text[at - 1] == ' ' || text[at - 1] == '\t')) --at;
     for (const std::string_view call : {"write", "writeln"}) {
-      if (at >= begin + call.size() &&
-          EqualsIgnoringCase(text.substr(at - call.size(), call.size()), call))
-        return true;
+      if (at < begin + call.size() + 1) continue;
+      size_t before = at - call.size();
+      if (!EqualsIgnoringCase(text.substr(before, call.size()), call)) continue;
+      while (before > begin &&
+             (text[before - 1] == ' ' || text[before - 1] == '\t'))
+        --before;
+      if (before > begin && text[before - 1] == '.') return true;
     }
+    return false;
   }
   return false;
 }
@@ -321,6 +343,15 @@ bool InWrittenString(std::basic_string_view<Char> text, size_t begin,
 // nor one in a string the script does not write (a search, a value).
 template <typename Char>
 bool BasicMarkupScanner<Char>::LabelWrittenTags(const HtmlToken& token) {
+  // JSON is data, which writes nothing.
+  constexpr std::string_view kJson[] = {"application/json",
+                                        "application/ld+json", "text/json"};
+  for (const HtmlAttribute& a : tokenizer_.attributes()) {
+    if (NameKey::Of(text_.substr(a.name.begin, a.name.size())) == kTypeKey &&
+        IsTypeOf(text_.substr(a.value.begin, a.value.size()),
+                 std::span<const std::string_view>(kJson)))
+      return false;
+  }
   const View contents = text_.substr(0, token.whole.end);
   constexpr Char kOpen[] = {'<', 0};
   size_t at = token.whole.begin;
@@ -509,8 +540,8 @@ void BasicMarkupScanner<Char>::InCdata(MarkupPiece& piece) {
   if (piece.span.size() == 0) piece = pending_[next_++];
 }
 
-// An XML <title> is no HTML title, whose contents are text: its CDATA
-// sections are read here. One left open goes on past it.
+// An XML <title> (or an SVG one) is no HTML title, whose contents are
+// text: its CDATA sections are read here. One left open goes on past it.
 template <typename Char>
 void BasicMarkupScanner<Char>::SplitCdataValue(TextSpan span) {
   constexpr Char kOpen[] = {'<', '!', '[', 0}, kEnd[] = {']', ']', '>', 0};
@@ -599,13 +630,18 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
         raw_escapes_ = EscapesOfContents();
         feed_text_ = FeedTextOf();
       }
-      // An HTML page's <svg> and <math> hold XML's CDATA sections.
+      // An HTML page's <svg> and <math> hold XML's CDATA sections, until
+      // their end tag or an HTML element's start tag.
       if (tokenizer_.name() == kSvgKey || tokenizer_.name() == kMathKey) {
         if (token.kind == HtmlTokenKind::kEndTag) {
           foreign_ -= foreign_ != 0;
         } else if (!token.self_closing) {
           ++foreign_;
         }
+      } else if (foreign_ != 0 && token.kind == HtmlTokenKind::kStartTag &&
+                 (kLeavesForeignBlockSet.Contains(tokenizer_.name()) ||
+                  kLeavesForeignInlineSet.Contains(tokenizer_.name()))) {
+        foreign_ = 0;
       }
       // Most tags are kept whole, one piece.
       if (SplitTag(token, piece)) piece = pending_[next_++];
@@ -630,7 +666,7 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
       break;
     }
     case HtmlTokenKind::kTitleText:
-      if (xml_ == Xml::kYes) {
+      if (xml_ == Xml::kYes || foreign_ != 0) {
         SplitCdataValue(token.whole);
       } else {
         PushValue(token.whole, PieceKind::kValue, false);

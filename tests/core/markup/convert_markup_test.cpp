@@ -400,6 +400,10 @@ TEST_F(ConvertMarkupTest, KeptCodeWritesWhatTheTargetLacksAsItsOwnEscapes) {
        "<![CDATA[]]>&#131072;</rss>"},
       {"HTML's, but in its SVG", "<p><![CDATA[𠀀]]><svg><![CDATA[𠀀]]></svg>",
        "<p><![CDATA[&#131072;]]><svg><![CDATA[]]>&#131072;<![CDATA[]]></svg>"},
+      {"an SVG title's, not once a <p> leaves the SVG",
+       "<svg><title><![CDATA[𠀀]]></title><p><![CDATA[𠀀]]>",
+       "<svg><title><![CDATA[]]>&#131072;<![CDATA[]]></title><p><![CDATA["
+       "&#131072;]]>"},
       {"PHP in a link and a script",
        "<a href=\"<?php echo '镕成功'; ?>\">x</a><script>a=\"<?= \"成功\" "
        "?>\";</script>",
