@@ -106,7 +106,9 @@ class BasicMarkupScanner {
  public:
   using View = std::basic_string_view<Char>;
 
-  // `read_from` as BasicHtmlTokenizer takes it.
+  // `read_from` as BasicHtmlTokenizer takes it; for bytes, the encoding they
+  // are in, where a CDATA section's end is looked for ("]" may be the last
+  // byte of a character).
   explicit BasicMarkupScanner(View text, Encoding read_from = Encoding::kUtf8);
 
   // Marks the pieces that begin a tag that loads a file without naming its
@@ -140,7 +142,8 @@ class BasicMarkupScanner {
   // section, which becomes a piece of its own, with the rest of the piece
   // after it.
   void InCdata(MarkupPiece& piece);
-  // Pushes the pieces of the contents of a <title> of an XML document.
+  // Pushes the pieces of the contents of a <title> of an XML document or of
+  // an <svg>.
   void SplitCdataValue(TextSpan span);
   // Where the first character at or after `at` begins, counting from
   // `from`, where one does.
