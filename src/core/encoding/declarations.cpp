@@ -20,7 +20,8 @@ bool IsSpace(char c) {
 
 }  // namespace
 
-std::optional<XmlEncoding> FindXmlEncoding(std::string_view text) {
+std::optional<XmlAttribute> FindXmlAttribute(std::string_view text,
+                                             std::string_view name) {
   size_t pos = text.starts_with(ByteOrderMark(Encoding::kUtf8)) ? 3 : 0;
   if (text.substr(pos, 5) != "<?xml" || pos + 5 >= text.size() ||
       !IsSpace(text[pos + 5]))
@@ -28,11 +29,10 @@ std::optional<XmlEncoding> FindXmlEncoding(std::string_view text) {
   const size_t end = text.find('>', pos);
   if (end == npos) return std::nullopt;
   const std::string_view declaration = text.substr(0, end);
-  constexpr std::string_view kAttribute = "encoding";
-  for (pos += 5; (pos = declaration.find(kAttribute, pos)) != npos;
-       pos += kAttribute.size()) {
+  for (pos += 5; (pos = declaration.find(name, pos)) != npos;
+       pos += name.size()) {
     if (!IsSpace(declaration[pos - 1])) continue;
-    size_t value = pos + kAttribute.size();
+    size_t value = pos + name.size();
     while (value < end && IsSpace(declaration[value])) ++value;
     if (value == end || declaration[value] != '=') continue;
     ++value;
@@ -42,7 +42,7 @@ std::optional<XmlEncoding> FindXmlEncoding(std::string_view text) {
       return std::nullopt;
     const size_t closing = declaration.find(declaration[value], value + 1);
     if (closing == npos) return std::nullopt;
-    return XmlEncoding{value + 1, closing - value - 1};
+    return XmlAttribute{value + 1, closing - value - 1, declaration[value]};
   }
   return std::nullopt;
 }

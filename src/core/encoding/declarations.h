@@ -11,17 +11,24 @@
 
 namespace tovenrak::core {
 
-// The encoding attribute of an XML declaration that begins the text (after
-// a UTF-8 byte-order mark, if any): "<?xml" and white space, then up to the
-// first "?>", an attribute encoding = "name" or 'name'. Offsets into the text.
-struct XmlEncoding {
-  size_t name = 0;  // The value, without its quotes.
-  size_t name_length = 0;
+// An attribute of an XML declaration that begins the text (after a UTF-8
+// byte-order mark, if any): "<?xml" and white space, then up to the first
+// ">", an attribute NAME = "value" or 'value'. Offsets into the text.
+struct XmlAttribute {
+  size_t value = 0;  // Without its quotes.
+  size_t length = 0;
+  char quote = '"';
 };
 
 // std::nullopt when the text begins with no XML declaration, or with one
-// without a quoted encoding attribute. Looks no further than the first ">".
-std::optional<XmlEncoding> FindXmlEncoding(std::string_view text);
+// without a quoted attribute `name`. Looks no further than the first ">".
+std::optional<XmlAttribute> FindXmlAttribute(std::string_view text,
+                                             std::string_view name);
+
+// The declaration's encoding attribute.
+inline std::optional<XmlAttribute> FindXmlEncoding(std::string_view text) {
+  return FindXmlAttribute(text, "encoding");
+}
 
 // The labels a text gives its own encoding: the XML declaration's encoding,
 // and its first <meta> charset's (FindCharsetDeclaration, the markup read
@@ -38,7 +45,7 @@ class DeclaredLabels {
   template <typename Read>
   auto First(Read read) -> decltype(read(std::string_view())) {
     if (const auto xml = FindXmlEncoding(text_)) {
-      if (auto known = read(text_.substr(xml->name, xml->name_length)))
+      if (auto known = read(text_.substr(xml->value, xml->length)))
         return known;
     }
     if (const std::optional<std::string_view> meta = Meta()) return read(*meta);

@@ -131,60 +131,22 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   return edit;
 }
 
-namespace {
-
-// Where the encoding attribute of an XML declaration at the top of `text`
-// that names none goes: right after its version's value, whose quote it
-// takes; npos when there is no such declaration.
-size_t XmlEncodingPlace(std::string_view text, char& quote) {
-  const size_t start = text.starts_with(ByteOrderMark(Encoding::kUtf8)) ? 3 : 0;
-  if (text.substr(start, 5) != "<?xml" || start + 5 >= text.size() ||
-      !IsHtmlSpace(static_cast<unsigned char>(text[start + 5])))
-    return std::string_view::npos;
-  const std::string_view declaration = text.substr(0, text.find("?>", start));
-  // One whose encoding FindXmlEncoding could not read is left as it is.
-  if (declaration.find("encoding") != std::string_view::npos)
-    return std::string_view::npos;
-  size_t at = start + 5;
-  while (at < declaration.size() &&
-         IsHtmlSpace(static_cast<unsigned char>(declaration[at])))
-    ++at;
-  constexpr std::string_view kVersion = "version";
-  if (declaration.substr(at, kVersion.size()) != kVersion)
-    return std::string_view::npos;
-  at += kVersion.size();
-  while (at < declaration.size() &&
-         IsHtmlSpace(static_cast<unsigned char>(declaration[at])))
-    ++at;
-  if (at == declaration.size() || declaration[at] != '=')
-    return std::string_view::npos;
-  ++at;
-  while (at < declaration.size() &&
-         IsHtmlSpace(static_cast<unsigned char>(declaration[at])))
-    ++at;
-  if (at == declaration.size() ||
-      (declaration[at] != '"' && declaration[at] != '\''))
-    return std::string_view::npos;
-  quote = declaration[at];
-  const size_t closing = declaration.find(quote, at + 1);
-  return closing == std::string_view::npos ? closing : closing + 1;
-}
-
-}  // namespace
-
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target) {
   // XML parsers other than browsers' (feed readers, libxml2, Java) read
   // "gb2312" as GB 2312 alone, and refuse GBK's other characters.
   const std::string name(target == Encoding::kGbk ? "gbk"
                                                   : DeclaredName(target));
-  if (const std::optional<XmlEncoding> xml = FindXmlEncoding(text))
-    return DeclarationEdit{xml->name, xml->name_length, name};
-  // A declaration without one declares UTF-8.
-  char quote = '"';
-  const size_t place = XmlEncodingPlace(text, quote);
-  if (target == Encoding::kUtf8 || place == std::string_view::npos)
+  if (const std::optional<XmlAttribute> xml = FindXmlEncoding(text))
+    return DeclarationEdit{xml->value, xml->length, name};
+  // A declaration without one declares UTF-8: one goes after its version.
+  // One whose encoding could not be read is left as it is.
+  const std::optional<XmlAttribute> version = FindXmlAttribute(text, "version");
+  if (target == Encoding::kUtf8 || !version ||
+      text.substr(0, text.find('>')).find("encoding") != std::string_view::npos)
     return std::nullopt;
+  const char quote = version->quote;
+  const size_t place = version->value + version->length + 1;
   return DeclarationEdit{place, 0,
                          " encoding=" + std::string(1, quote) + name + quote};
 }
