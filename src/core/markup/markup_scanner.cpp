@@ -499,28 +499,32 @@ void BasicMarkupScanner<Char>::NoteXml(const HtmlToken& token) {
   }
 }
 
+// Where the "]]>" that ends a CDATA section is in text_[from, to), or npos:
+// ']' may be the last byte of a character, so a find counts only where a
+// character begins, counted from `from`, where one does.
 template <typename Char>
-size_t BasicMarkupScanner<Char>::CharacterFrom(size_t from, size_t at) const {
-  if constexpr (sizeof(Char) == 1) {
-    const std::string_view bytes(reinterpret_cast<const char*>(text_.data()),
-                                 text_.size());
-    while (from < at) from += UnitLengthIn(bytes, from, read_from_);
-    return from;
-  } else {
-    return std::max(from, at);
+size_t BasicMarkupScanner<Char>::CdataEnd(size_t from, size_t to) const {
+  constexpr Char kEnd[] = {']', ']', '>', 0};
+  const View text = text_.substr(0, to);
+  size_t end = from;
+  while ((end = text.find(kEnd, end)) != npos) {
+    if constexpr (sizeof(Char) == 1) {
+      const std::string_view bytes(reinterpret_cast<const char*>(text_.data()),
+                                   text_.size());
+      while (from < end) from += UnitLengthIn(bytes, from, read_from_);
+      if (from == end) return end;
+      end = from;
+    } else {
+      return end;
+    }
   }
+  return npos;
 }
 
 template <typename Char>
 void BasicMarkupScanner<Char>::InCdata(MarkupPiece& piece) {
   if (piece.escapes == Escapes::kReference) piece.escapes = Escapes::kCdata;
-  // ']' may be the last byte of a character, '>' never.
-  constexpr Char kEnd[] = {']', ']', '>', 0};
-  const View span = text_.substr(0, piece.span.end);
-  size_t end = piece.span.begin, character = end;
-  while ((end = span.find(kEnd, end)) != npos &&
-         (character = CharacterFrom(character, end)) != end)
-    end = character;
+  const size_t end = CdataEnd(piece.span.begin, piece.span.end);
   if (end == npos) return;
   in_cdata_ = false;
   MarkupPiece close = piece, rest = piece;
@@ -544,7 +548,7 @@ void BasicMarkupScanner<Char>::InCdata(MarkupPiece& piece) {
 // text: its CDATA sections are read here. One left open goes on past it.
 template <typename Char>
 void BasicMarkupScanner<Char>::SplitCdataValue(TextSpan span) {
-  constexpr Char kOpen[] = {'<', '!', '[', 0}, kEnd[] = {']', ']', '>', 0};
+  constexpr Char kOpen[] = {'<', '!', '[', 0};
   const View text = text_.substr(0, span.end);
   size_t at = span.begin;
   for (size_t open = text.find(kOpen, at); open != npos;
@@ -556,10 +560,7 @@ void BasicMarkupScanner<Char>::SplitCdataValue(TextSpan span) {
     PushValue({span.begin, open}, PieceKind::kValue, false);
     const size_t inside = open + 9;
     Push({open, inside}, PieceKind::kMarkup, false);
-    size_t end = inside, character = inside;
-    while ((end = text.find(kEnd, end)) != npos &&
-           (character = CharacterFrom(character, end)) != end)
-      end = character;
+    const size_t end = CdataEnd(inside, span.end);
     const size_t first = pending_.size();
     PushValue({inside, end == npos ? span.end : end}, PieceKind::kValue, false);
     for (size_t i = first; i < pending_.size(); ++i)

@@ -145,9 +145,7 @@ class BasicMarkupScanner {
   // Pushes the pieces of the contents of a <title> of an XML document or of
   // an <svg>.
   void SplitCdataValue(TextSpan span);
-  // Where the first character at or after `at` begins, counting from
-  // `from`, where one does.
-  size_t CharacterFrom(size_t from, size_t at) const;
+  size_t CdataEnd(size_t from, size_t to) const;
 
   // Splits a tag into pieces in pending_ and returns true, or returns false
   // when it is one piece: `piece`, whose inline_tag it sets.
