@@ -256,11 +256,15 @@ Result<RecodedDocument> RecodeDocument(
   // files that need their charset, or holds PHP, whose strings may need a
   // '\' more or less in the new encoding, or CDATA sections, which read no
   // references; else it is re-encoded as text.
+  std::optional<bool> cdata;  // Looked for once, if at all.
+  auto holds_cdata = [&] {
+    if (!cdata) cdata = HoldsAnyOf(text, source, {"<![cdata["});
+    return *cdata;
+  };
   const bool keep_as_markup =
       !how && ((!external_charset.empty() &&
                 HoldsAnyOf(text, source, {"<script", "<link"})) ||
-               (source != target &&
-                (HoldsPhp(text) || HoldsAnyOf(text, source, {"<![cdata["}))));
+               (source != target && (HoldsPhp(text) || holds_cdata())));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
@@ -271,8 +275,7 @@ Result<RecodedDocument> RecodeDocument(
         // to the reading below, which says why.
         // A part read on its own would not know that it is in an XML
         // document, or inside a CDATA section.
-        const bool markup_in_parts =
-            in_parts && !HoldsAnyOf(text, source, {"<![cdata["});
+        const bool markup_in_parts = in_parts && !holds_cdata();
         std::optional<std::vector<size_t>> cuts;
         if (markup_in_parts || (consumed && !points))
           cuts = MarkupCuts(text, source, kPartBytes,
