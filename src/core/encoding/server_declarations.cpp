@@ -135,7 +135,7 @@ class ServerCode {
       return;
     // A pattern that code reads pages with loads nothing:
     // preg_match('/<script src="([^"]+)"/', $page).
-    for (const std::string_view pattern : {"([", "[^", ".*", ".+", "\\s"})
+    for (const std::string_view pattern : kPatternMarks)
       if (has(pattern)) return;
     edits_.push_back({at, 0, " charset=" + std::string(loaded_files_charset_)});
   }

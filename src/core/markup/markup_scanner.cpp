@@ -376,7 +376,7 @@ bool BasicMarkupScanner<Char>::LabelWrittenTags(const HtmlToken& token) {
     if (charset_at == 0) continue;
     const View written = tag.substr(0, read.whole.end);
     bool pattern = false;
-    for (const std::string_view p : {"([", "[^", ".*", ".+", "\\s"}) {
+    for (const std::string_view p : kPatternMarks) {
       const Char pc[] = {static_cast<Char>(p[0]), static_cast<Char>(p[1]), 0};
       pattern = pattern || written.find(pc) != npos;
     }

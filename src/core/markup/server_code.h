@@ -16,6 +16,12 @@
 
 namespace tovenrak::core {
 
+// Two characters of which one in a written <script> or <link> makes it a
+// pattern that code reads pages with (/<script src="([^"]+)"/), which loads
+// nothing.
+inline constexpr std::string_view kPatternMarks[] = {"([", "[^", ".*", ".+",
+                                                     "\\s"};
+
 template <typename Char>
 bool OpensInstruction(std::basic_string_view<Char> text, size_t at);
 
