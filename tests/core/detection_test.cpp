@@ -70,6 +70,12 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // as common GB characters.
       {"<meta charset=big5>" + Bytes("函式ヌノミホベホネフヘラ", kBig5), kBig5,
        kDeclared, kBig5},
+      {"<meta charset=gb2312>" + Bytes("函数ヌノミホベホネフヘラ", kGbk), kGbk,
+       kDeclared, kGbk},
+      // ...unless the declared GB makes characters of its user-defined areas
+      // of them: 首頁 in Big5 is AD BA AD B6.
+      {"<meta charset=gb2312>" + Bytes("歡迎光臨本站首頁", kBig5), kBig5,
+       kStatistics, kGbk},
       // Only a real tag declares: not one in a comment or a script.
       {"<!-- <meta charset=big5> --><script>'<meta charset=utf-8>'</script>"
        "<meta charset=gb2312>" +

@@ -31,6 +31,9 @@ struct Profile {
   // Pairs among the common characters and punctuation of each reading.
   size_t big5_common = 0;
   size_t gb_common = 0;
+  // Pairs in GBK's user-defined areas, which GB text hardly ever holds and
+  // Big5 text read as GB does in most lines (首 is AD BA).
+  size_t gb_private = 0;
 };
 
 // GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
@@ -43,6 +46,13 @@ bool IsCommonGb(unsigned lead, unsigned trail) {
   const bool hanzi =
       (lead - 0xB0u <= 0xD6u - 0xB0u) | ((lead == 0xD7) & (trail <= 0xF9));
   return (trail >= 0xA1) & (hanzi | (lead == 0xA1) | (lead == 0xA3));
+}
+
+bool IsPrivateGb(unsigned lead, unsigned trail) {
+  const bool high = trail >= 0xA1;
+  return ((lead - 0xAAu <= 0xAFu - 0xAAu) & high) |
+         ((lead - 0xF8u <= 0xFEu - 0xF8u) & high) |
+         ((lead - 0xA1u <= 0xA7u - 0xA1u) & !high);
 }
 
 bool IsCommonBig5(unsigned code) {
@@ -98,7 +108,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
-         high_trails = 0;
+         gb_private = 0, high_trails = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -130,6 +140,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     big5_invalid += !big5;
     big5_common += big5 & IsCommonBig5(lead << 8 | trail);
     gb_common += IsCommonGb(lead, trail);
+    gb_private += IsPrivateGb(lead, trail);
     high_trails += trail > 0xA0;
     pos += 2;
   }
@@ -137,6 +148,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.big5_invalid += big5_invalid;
   profile.big5_common += big5_common;
   profile.gb_common += gb_common;
+  profile.gb_private += gb_private;
   profile.high_trails += high_trails;
 }
 
@@ -244,14 +256,15 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
   const long big5 = Big5Score(p), gb = GbScore(p);
   // A few characters are too few to overrule a declaration that reads them
   // without an invalid unit: what is rare in the one (kana, Cyrillic in
-  // Big5) can be common characters in the other.
+  // Big5) can be common characters in the other. But a GB reading that makes
+  // characters of the user-defined areas of a short text is no GB text.
   const bool few = p.pairs + p.four_byte < kFewUnits;
   if (declared == Encoding::kBig5) {
     if (FarAbove(gb, big5, p) && !(few && p.big5_invalid == 0))
       return std::nullopt;
     return declared;
   }
-  if (FarAbove(big5, gb, p) && !few) return std::nullopt;
+  if (FarAbove(big5, gb, p) && (!few || p.gb_private != 0)) return std::nullopt;
   return declared == Encoding::kGbk ? GbOf(p) : declared;
 }
 
