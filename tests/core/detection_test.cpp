@@ -73,9 +73,11 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"<meta charset=gb2312>" + Bytes("函数ヌノミホベホネフヘラ", kGbk), kGbk,
        kDeclared, kGbk},
       // ...unless the declared GB makes characters of its user-defined areas
-      // of them: 首頁 in Big5 is AD BA AD B6.
+      // of them (首頁 in Big5 is AD BA AD B6), or Big5 reads no kana.
       {"<meta charset=gb2312>" + Bytes("歡迎光臨本站首頁", kBig5), kBig5,
        kStatistics, kGbk},
+      {"<meta charset=big5>" + Bytes("欢迎光临，我们的学校网站", kGbk), kGbk,
+       kStatistics, kBig5},
       // Only a real tag declares: not one in a comment or a script.
       {"<!-- <meta charset=big5> --><script>'<meta charset=utf-8>'</script>"
        "<meta charset=gb2312>" +
