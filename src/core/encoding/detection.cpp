@@ -34,9 +34,10 @@ struct Profile {
   // Pairs in GBK's user-defined areas, which GB text hardly ever holds and
   // Big5 text read as GB does in most lines (首 is AD BA).
   size_t gb_private = 0;
-  // Big5 codes of ETEN's extensions (kana, Cyrillic, C6A1-C8FE), which
-  // read as common GB characters.
-  size_t big5_eten = 0;
+  // Kana in each reading (Big5 C6DA-C875, with Cyrillic; GB rows A4 and
+  // A5), which read as common hanzi in the other.
+  size_t big5_kana = 0;
+  size_t gb_kana = 0;
 };
 
 // GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
@@ -111,7 +112,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
-         gb_private = 0, big5_eten = 0, high_trails = 0;
+         gb_private = 0, big5_kana = 0, gb_kana = 0, high_trails = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -144,7 +145,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     big5_common += big5 & IsCommonBig5(lead << 8 | trail);
     gb_common += IsCommonGb(lead, trail);
     gb_private += IsPrivateGb(lead, trail);
-    big5_eten += (lead << 8 | trail) - 0xC6A1u <= 0xC8FEu - 0xC6A1u;
+    big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
+    gb_kana += (lead - 0xA4u <= 1u) & (trail >= 0xA1);
     high_trails += trail > 0xA0;
     pos += 2;
   }
@@ -153,7 +155,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.big5_common += big5_common;
   profile.gb_common += gb_common;
   profile.gb_private += gb_private;
-  profile.big5_eten += big5_eten;
+  profile.big5_kana += big5_kana;
+  profile.gb_kana += gb_kana;
   profile.high_trails += high_trails;
 }
 
@@ -248,8 +251,6 @@ bool ReadsPlainlyAsChinese(const Profile& p) {
   return units >= kSome && (big5 || gb);
 }
 
-constexpr size_t kFewUnits = 32;
-
 // The declared encoding as the bytes have it: std::nullopt when they plainly
 // contradict it.
 std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
@@ -259,19 +260,18 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
   }
   if (IsPlainlyUtf8(p)) return std::nullopt;
   const long big5 = Big5Score(p), gb = GbScore(p);
-  // A few characters are too few to overrule a declaration that reads them
-  // without an invalid unit, where what is rare in the one can be common
-  // characters in the other: Big5's kana and Cyrillic (ETEN's extensions)
-  // read as common GB characters. Short text in GB read as Big5 gives none
-  // of them; short text in Big5 read as GB gives characters of GBK's
-  // user-defined areas, which GB text has none of.
-  const bool few = p.pairs + p.four_byte < kFewUnits;
+  // A reading far below the other's overrules its declaration, however short
+  // the text, but for Japanese: kana read as common hanzi in the other
+  // encoding, so a reading of which half the units are kana, with no
+  // invalid unit (GB text has no character of GBK's user-defined areas),
+  // keeps its declaration.
   if (declared == Encoding::kBig5) {
-    const bool may_be_kana = few && p.big5_invalid == 0 && p.big5_eten != 0;
-    if (FarAbove(gb, big5, p) && !may_be_kana) return std::nullopt;
+    const bool kana = p.big5_invalid == 0 && p.big5_kana * 2 >= p.pairs;
+    if (FarAbove(gb, big5, p) && !kana) return std::nullopt;
     return declared;
   }
-  if (FarAbove(big5, gb, p) && (!few || p.gb_private != 0)) return std::nullopt;
+  const bool kana = p.gb_private == 0 && p.gb_kana * 2 >= p.pairs;
+  if (FarAbove(big5, gb, p) && !kana) return std::nullopt;
   return declared == Encoding::kGbk ? GbOf(p) : declared;
 }
 
