@@ -51,6 +51,11 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"\xF0\x9F\x98\n" + kSimplified.substr(0, 30), kUtf8, kValidUtf8, kNone},
       {kSimplified.substr(0, 30) + "\xED\xA0\xBD\xED\xB8\x80\n", kUtf8,
        kValidUtf8, kNone},
+      // Lines of Big5 among more Chinese in UTF-8 are kept as bytes, rather
+      // than the UTF-8 read as GB.
+      {kSimplified + "\n" + Bytes(kTraditional, kBig5) + "\n" + kSimplified +
+           "\n" + kSimplified,
+       kUtf8, kValidUtf8, kNone},
       // Three of its four characters read as UTF-8, after one that does not.
       {Bytes("电源失效", kGbk), kGbk, kStatistics, kNone},
       {"<p>Big5</p>", kBig5, kRule, kNone},

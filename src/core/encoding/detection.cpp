@@ -20,6 +20,10 @@ struct Profile {
   size_t utf8_sequences = 0;
   size_t utf8_malformed = 0;
   size_t utf8_malformed_runs = 0;
+  // Sequences of CJK characters and punctuation (U+3000-U+9FFF,
+  // U+F900-U+FFFF): Chinese in UTF-8, which Big5 and GB text read as UTF-8
+  // hardly ever make.
+  size_t utf8_cjk = 0;
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
@@ -83,11 +87,13 @@ bool CutShort(std::string_view tail) {
 }
 
 // Stops once what is asked of the UTF-8 counts is settled whatever the rest
-// reads as (at most one well-formed sequence in two bytes): that UTF-8 is not
-// the reading (LooksLikeUtf8), and with `declared_utf8` that malformed bytes
-// outnumber sequences (Confirm). Text in Big5 or GB settles it early.
+// reads as (at most one well-formed sequence in two bytes, one of CJK in
+// three): that UTF-8 is not the reading (LooksLikeUtf8, HoldsUtf8Chinese),
+// and with `declared_utf8` that malformed bytes outnumber sequences
+// (Confirm). Text in Big5 or GB settles it early.
 void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   const size_t n = bytes.size();
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   size_t malformed_end = std::string_view::npos;  // Of the last malformed byte.
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
@@ -97,12 +103,18 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
       ++profile.utf8_malformed;
       profile.utf8_malformed_runs += pos != malformed_end;
       malformed_end = ++pos;
+      const size_t runs = profile.utf8_malformed_runs;
       const size_t most = profile.utf8_sequences + (n - pos) / 2;
-      if (profile.utf8_malformed_runs * kSequencesPerRun > most &&
+      if (runs * kSequencesPerRun > most &&
+          runs > profile.utf8_cjk + (n - pos) / 3 &&
           (!declared_utf8 || profile.utf8_malformed > most))
         break;
     } else {
       ++profile.utf8_sequences;
+      // U+3000-U+9FFF begin with E3-E9, U+F900-U+FFFF with EF A4-EF BF.
+      const unsigned lead = p[pos];
+      profile.utf8_cjk += (lead - 0xE3u <= 0xE9u - 0xE3u) |
+                          ((lead == 0xEF) & (p[pos + 1] >= 0xA4));
       pos += length;
     }
   }
@@ -197,6 +209,16 @@ bool HasNonAscii(const Profile& p) {
 bool LooksLikeUtf8(const Profile& p) {
   return p.utf8_sequences > 0 &&
          p.utf8_malformed_runs * kSequencesPerRun <= p.utf8_sequences;
+}
+
+// A text that mixes Chinese in UTF-8 with lines in Big5 or GB (a log or a
+// page pasted together, an export cut at a byte count) is read as UTF-8
+// when its malformed runs are no more than its CJK characters: its bytes of
+// Big5 or GB are then kept as they are, where reading the whole as Big5 or
+// GB would turn the UTF-8 into other characters.
+bool HoldsUtf8Chinese(const Profile& p) {
+  constexpr size_t kSome = 8;
+  return p.utf8_cjk >= kSome && p.utf8_malformed_runs <= p.utf8_cjk;
 }
 
 // So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
@@ -304,7 +326,7 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;
   }
-  if (LooksLikeUtf8(profile)) {
+  if (LooksLikeUtf8(profile) || HoldsUtf8Chinese(profile)) {
     detection.encoding = Encoding::kUtf8;
     detection.reason = DetectionReason::kUtf8;
     return detection;
