@@ -35,7 +35,9 @@ AmbiguityFinder::AmbiguityFinder(const ConversionPlan& plan, bool skip_plain)
     }
     levels_.push_back(
         {ChainLevel(std::move(dictionaries)),
-         i < plan.candidates.size() ? plan.candidates[i] : Candidates()});
+         i < plan.candidates.size() ? plan.candidates[i] : Candidates(),
+         i < plan.phrase_candidates.size() ? plan.phrase_candidates[i]
+                                           : PhraseCandidates()});
   }
   if (skip_plain) NoteLeads();
 }
@@ -68,6 +70,8 @@ void AmbiguityFinder::NoteLeads() {
     for (const char32_t c : begun) leads_[c] = true;
     for (const auto& [c, outputs] : levels_[k].candidates)
       if (c < kCodePointLimit) leads_[c] = true;
+    for (const auto& [key, outputs] : levels_[k].phrases)
+      if (key[0] < kCodePointLimit) leads_[key[0]] = true;
   }
 }
 
@@ -93,8 +97,10 @@ bool AmbiguityFinder::Overlapped(const Level& level, std::u32string_view text,
         if (node == PhraseTrie::kNoNode) break;
         const size_t length = end - start + 1;
         const uint32_t value = d->trie.Value(node);
+        // A key inside the phrase is a word of it, which the phrase, the
+        // longer match, settles (控制台 holds 制台).
         if (end < at || length < 2 || value == PhraseTrie::kNoValue ||
-            (start == phrase_start && length == phrase_length))
+            (start >= phrase_start && end < phrase_start + phrase_length))
           continue;
         const std::u32string_view other = d->dictionary->value(value);
         if (other.size() == length && other[at - start] != output) return true;
@@ -102,6 +108,17 @@ bool AmbiguityFinder::Overlapped(const Level& level, std::u32string_view text,
     }
   }
   return false;
+}
+
+bool AmbiguityFinder::Converts(const Level& level, char32_t c,
+                               char32_t out) const {
+  if (out == c) return true;
+  if (const auto it = level.candidates.find(c); it != level.candidates.end()) {
+    for (const std::u32string& candidate : it->second)
+      if (candidate.size() == 1 && candidate[0] == out) return true;
+  }
+  const Match m = MatchAt(level, std::u32string_view(&c, 1));
+  return m.output.size() == 1 && m.output[0] == out;
 }
 
 void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
@@ -112,6 +129,10 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
   std::u32string current(text);
   std::vector<size_t> origin(text.size());
   for (size_t i = 0; i < origin.size(); ++i) origin[i] = i;
+  // Whether each code point of `current` is a conversion of the one at its
+  // origin: not where a phrase wrote other words (線上 gives 在線, 方便麵
+  // gives 泡麵), whose code points have no origin of their own.
+  std::vector<bool> own(text.size(), true);
   std::vector<size_t> bounds{0};
   for (size_t pos = 0; pos < text.size();) {
     const PhraseTrie::Match m =
@@ -129,31 +150,61 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
   struct Found {
     size_t index;
     size_t level;
-    const std::vector<std::u32string>* candidates;
+    std::vector<std::u32string> candidates;
   };
   std::vector<Found> found;
   std::vector<bool> reported(text.size());
+  std::vector<std::u32string> choices;
   for (size_t k = 0; k < levels_.size(); ++k) {
     const Level& level = levels_[k];
     std::u32string next;
     std::vector<size_t> next_origin, next_bounds{0};
+    std::vector<bool> next_own;
     for (size_t b = 0; b + 1 < bounds.size(); ++b) {
       for (size_t pos = bounds[b]; pos < bounds[b + 1];) {
-        const Match m = MatchAt(level, std::u32string_view(current).substr(
-                                           pos, bounds[b + 1] - pos));
-        for (size_t j = 0;
-             m.found && m.output.size() == m.length && j < m.length; ++j) {
+        const std::u32string_view here =
+            std::u32string_view(current).substr(pos, bounds[b + 1] - pos);
+        const Match m = MatchAt(level, here);
+        const bool same_length = m.output.size() == m.length;
+        // A phrase the dictionary gives several outputs (干了: 幹了 乾了).
+        const std::vector<std::u32string>* outputs = nullptr;
+        if (m.found && m.length >= 2 && same_length && !level.phrases.empty()) {
+          const auto it =
+              level.phrases.find(std::u32string(here.substr(0, m.length)));
+          if (it != level.phrases.end()) outputs = &it->second;
+        }
+        for (size_t j = 0; m.found && same_length && j < m.length; ++j) {
           const size_t at = pos + j;
+          if (reported[origin[at]] || !own[at]) continue;
+          if (outputs != nullptr) {
+            choices.clear();
+            for (const std::u32string& output : *outputs) {
+              const std::u32string choice = output.substr(j, 1);
+              if (output.size() == m.length &&
+                  std::find(choices.begin(), choices.end(), choice) ==
+                      choices.end())
+                choices.push_back(choice);
+            }
+            if (choices.size() >= 2) {
+              reported[origin[at]] = true;
+              found.push_back({origin[at], k, choices});
+              continue;
+            }
+          }
           const auto it = level.candidates.find(current[at]);
-          if (it == level.candidates.end() || reported[origin[at]]) continue;
+          if (it == level.candidates.end()) continue;
           if (m.length == 1 ||
               Overlapped(level, current, pos, m.length, at, m.output[j])) {
             reported[origin[at]] = true;
-            found.push_back({origin[at], k, &it->second});
+            found.push_back({origin[at], k, it->second});
           }
         }
-        for (size_t o = 0; o < m.output.size(); ++o)
+        for (size_t o = 0; o < m.output.size(); ++o) {
           next_origin.push_back(origin[pos + std::min(o, m.length - 1)]);
+          next_own.push_back(same_length && own[pos + o] &&
+                             (m.length == 1 ||
+                              Converts(level, current[pos + o], m.output[o])));
+        }
         next += m.output;
         pos += m.length;
       }
@@ -162,6 +213,7 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
     current = std::move(next);
     origin = std::move(next_origin);
     bounds = std::move(next_bounds);
+    own = std::move(next_own);
   }
 
   std::sort(found.begin(), found.end(),
@@ -174,7 +226,7 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
     while (out < origin.size() && origin[out] < f.index) ++out;
     for (; out < origin.size() && origin[out] == f.index; ++out)
       point.chosen += current[out];
-    for (const std::u32string& candidate : *f.candidates) {
+    for (const std::u32string& candidate : f.candidates) {
       std::u32string converted = candidate;
       for (size_t k = f.level + 1; k < levels_.size(); ++k) {
         std::u32string step;
@@ -190,6 +242,13 @@ void AmbiguityFinder::FindInStretch(std::u32string_view text, size_t base,
                     converted) == point.candidates.end())
         point.candidates.push_back(std::move(converted));
     }
+    // A place that a later conversion's phrase wrote over (剪貼板 gives
+    // 剪貼簿), or whose candidates the later conversions made one, offers
+    // no choice.
+    if (point.candidates.size() < 2 ||
+        std::find(point.candidates.begin(), point.candidates.end(),
+                  point.chosen) == point.candidates.end())
+      continue;
     points.push_back(std::move(point));
   }
 }

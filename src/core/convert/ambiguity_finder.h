@@ -20,10 +20,17 @@ namespace tovenrak::core {
 //   1. converted it by that key alone (the character table decided), or
 //   2. converted it by a phrase that overlaps another key of the same
 //      conversion, matching the text there and giving the character another
-//      output (去干|扰 against 干扰, 头发|生 against 发生).
+//      output (去干|扰 against 干扰, 头发|生 against 发生); a key inside the
+//      phrase is a word of it, which the phrase settles (制台 in 控制台);
+// or where it converted it by a phrase that the dictionary lists with
+// several outputs differing there (干了: 幹了 乾了).
 // A phrase that nothing overlaps is trusted, even where it overrides the
 // character's usual reading (头发 gives 頭髮): reporting every such phrase
-// would bury the doubtful places under the certain ones.
+// would bury the doubtful places under the certain ones. So is a phrase of a
+// later conversion that writes over the character (剪貼板 gives 剪貼簿), or
+// a character that an earlier one wrote as part of another word (線上 gives
+// 在線): the phrase chose. A place whose candidates the later conversions
+// make one offers no choice.
 // A phrase whose output differs in length from its key yields no points. A
 // character is reported once, at the first conversion where it is a point.
 // Const and thread-safe once built.
@@ -45,6 +52,7 @@ class AmbiguityFinder {
   struct Level {
     ChainLevel conversion;
     Candidates candidates;
+    PhraseCandidates phrases;
   };
   struct Match {
     size_t length = 1;
@@ -53,6 +61,8 @@ class AmbiguityFinder {
   };
 
   Match MatchAt(const Level& level, std::u32string_view text) const;
+  // Whether `level` converts `c`, standing alone or in a phrase, to `out`.
+  bool Converts(const Level& level, char32_t c, char32_t out) const;
   bool Overlapped(const Level& level, std::u32string_view text,
                   size_t phrase_start, size_t phrase_length, size_t at,
                   char32_t output) const;

@@ -34,8 +34,9 @@ class PlanReader {
       ToCodePoints(entry->Key(), key);
       ToCodePoints(entry->GetDefault(), value);
       entries->Add(key, value);
-      if (key.size() != 1) continue;
-      std::vector<std::u32string>& values = singles[key[0]];
+      if (key.size() != 1 && entry->NumValues() < 2) continue;
+      std::vector<std::u32string>& values =
+          key.size() == 1 ? singles[key[0]] : phrases_[entries.get()][key];
       for (const std::string& v : entry->Values()) {
         ToCodePoints(v, value);
         values.push_back(value);
@@ -59,6 +60,35 @@ class PlanReader {
     return candidates;
   }
 
+  // The phrases with several outputs of a conversion that looks up `level`
+  // in order: a phrase's first dictionary with it as a key decides.
+  PhraseCandidates PhraseCandidatesOf(
+      const std::vector<DictionaryPtr>& level) const {
+    PhraseCandidates listed;
+    for (const DictionaryPtr& d : level) {
+      const auto it = phrases_.find(d.get());
+      if (it != phrases_.end())
+        listed.insert(it->second.begin(), it->second.end());
+    }
+    PhraseCandidates candidates;
+    if (listed.empty()) return candidates;
+    std::unordered_map<std::u32string, bool> decided;
+    for (const DictionaryPtr& d : level) {
+      const auto it = phrases_.find(d.get());
+      for (size_t i = 0; i < d->size(); ++i) {
+        if (d->key(i).size() < 2) continue;
+        const std::u32string key(d->key(i));
+        if (!listed.contains(key) || !decided.emplace(key, true).second)
+          continue;
+        if (it == phrases_.end()) continue;
+        if (const auto values = it->second.find(key);
+            values != it->second.end())
+          candidates.emplace(key, values->second);
+      }
+    }
+    return candidates;
+  }
+
   // A group answers with its first member that matches, so nested groups
   // flatten into one list in the same order.
   void Flatten(const opencc::DictPtr& dict, std::vector<DictionaryPtr>& out) {
@@ -74,6 +104,7 @@ class PlanReader {
   using Singles = std::unordered_map<char32_t, std::vector<std::u32string>>;
   std::map<const opencc::Dict*, DictionaryPtr> cache_;
   std::map<const Dictionary*, Singles> singles_;
+  std::map<const Dictionary*, PhraseCandidates> phrases_;
 };
 
 Result<ConversionPlan> Load(const std::string& config_name) {
@@ -104,6 +135,7 @@ Result<ConversionPlan> Load(const std::string& config_name) {
     std::vector<DictionaryPtr> level;
     reader.Flatten(conversion->GetDict(), level);
     plan.candidates.push_back(reader.CandidatesOf(level));
+    plan.phrase_candidates.push_back(reader.PhraseCandidatesOf(level));
     plan.chain.push_back(std::move(level));
   }
   return plan;

@@ -51,6 +51,10 @@ using DictionaryPtr = std::shared_ptr<const Dictionary>;
 // The outputs a dictionary lists for single code points that have more than
 // one, in its order: the first is the one the conversion writes.
 using Candidates = std::unordered_map<char32_t, std::vector<std::u32string>>;
+// The outputs a dictionary lists for phrases (keys of two code points or
+// more) that have more than one, in its order (干了: 幹了 乾了).
+using PhraseCandidates =
+    std::unordered_map<std::u32string, std::vector<std::u32string>>;
 
 // What OpenCC does with a text: split it by longest match over
 // `segmentation`, then run each conversion of `chain` over every segment in
@@ -64,6 +68,9 @@ struct ConversionPlan {
   // Per conversion of `chain`: the candidates of each code point as that
   // conversion's first dictionary with the code point as a key lists them.
   std::vector<Candidates> candidates;
+  // Per conversion of `chain`: the phrases' outputs, as its first dictionary
+  // with the phrase as a key lists them.
+  std::vector<PhraseCandidates> phrase_candidates;
 };
 
 // Loads the OpenCC configuration `config_name` (such as "tw2s.json") as

@@ -25,25 +25,41 @@ std::string Listing(const std::vector<AmbiguityPoint>& points) {
 
 TEST(AmbiguityTest, ReportsOpenccMissesWithEveryCandidate) {
   const auto converter = MakeFastConverter();
+  constexpr ScriptConversion kS2t{Script::kTraditional, Variant::kStd},
+      kS2tw{Script::kTraditional, Variant::kTw},
+      kS2twp{Script::kTraditional, Variant::kTwp},
+      kTw2sp{Script::kSimplified, Variant::kTwp};
   const struct {
     const char* text;
+    ScriptConversion how;
     const char* expected;  // "INDEX: X -> Y (...)" per point.
   } cases[] = {
       // Decided by a phrase that another phrase overlaps: 去干|扰, 干扰.
-      {"去干扰", "1: 干 -> 幹 (幹 乾 干)\n"},
-      {"被发明", "1: 发 -> 髮 (發 髮)\n"},
-      {"前头发生", "2: 发 -> 髮 (發 髮)\n"},
-      // A phrase that nothing overlaps is trusted.
-      {"头发", ""},
+      {"去干扰", kS2t, "1: 干 -> 幹 (幹 乾 干)\n"},
+      {"被发明", kS2t, "1: 发 -> 髮 (發 髮)\n"},
+      {"前头发生", kS2t, "2: 发 -> 髮 (發 髮)\n"},
+      // A phrase that nothing overlaps is trusted, and so is one that only
+      // its own words overlap (制台 in 控制台).
+      {"头发", kS2t, ""},
+      {"控制台", kS2t, ""},
       // Decided by the character table alone.
-      {"后", "0: 后 -> 後 (後 后)\n"},
+      {"后", kS2t, "0: 后 -> 後 (後 后)\n"},
+      // ...unless the Taiwan forms make its candidates one (核, 覈).
+      {"核", kS2tw, ""},
       // A phrase with the usual reading that nothing overlaps.
-      {"以后", ""},
+      {"以后", kS2t, ""},
+      // A phrase the dictionary gives several outputs.
+      {"衣服都干了", kS2t, "3: 干 -> 幹 (幹 乾)\n"},
+      // A Taiwan phrase writes over a doubtful character (剪貼板 gives
+      // 剪貼簿, 方便麵 泡麵), or puts its word in the place of another
+      // (線上 gives 在線): nothing is left to choose.
+      {"复制到剪贴板", kS2twp, ""},
+      {"方便面", kS2twp, ""},
+      {"線上", kTw2sp, ""},
   };
   for (const auto& c : cases) {
     std::vector<AmbiguityPoint> points;
-    ASSERT_TRUE(converter->FindAmbiguities(
-        U32(c.text), {Script::kTraditional, Variant::kStd}, points));
+    ASSERT_TRUE(converter->FindAmbiguities(U32(c.text), c.how, points));
     std::string got;
     for (const AmbiguityPoint& p : points)
       got += std::to_string(p.index) + ": " + DescribePoint(p) + "\n";
@@ -82,7 +98,8 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
       {"references", "<p>去&#24178;扰\n头发生 &#x53BB;干扰</p>", html,
        "1:5: 干 -> 幹 (幹 乾 干)\n2:2: 发 -> 髮 (發 髮)\n2:13: 干 -> 幹 (幹 乾 "
        "干)\n"},
-      // Only the text people read is converted, and only it has points.
+      // Only the text people read has points: a comment, converted too, is
+      // read by nobody.
       {"markup", "<a title=\"后\" href=\"后\"><!-- 后 -->后</a>", html,
        "1:11: 后 -> 後 (後 后)\n1:33: 后 -> 後 (後 后)\n"},
       // A Big5 code of a letter and a mark counts as two characters, in
