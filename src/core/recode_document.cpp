@@ -255,16 +255,22 @@ Result<RecodedDocument> RecodeDocument(
   // A page whose script is kept is read as markup only when it may load
   // files that need their charset, or holds PHP, whose strings may need a
   // '\' more or less in the new encoding, or CDATA sections, which read no
-  // references; else it is re-encoded as text.
+  // references, or scripts and style sheets, which need their language's
+  // escape for a character the target lacks; else it is re-encoded as text.
   std::optional<bool> cdata;  // Looked for once, if at all.
   auto holds_cdata = [&] {
     if (!cdata) cdata = HoldsAnyOf(text, source, {"<![cdata["});
     return *cdata;
   };
+  const bool target_lacks_some =
+      source != target &&
+      (target == Encoding::kBig5 || target == Encoding::kGbk);
   const bool keep_as_markup =
-      !how && ((!external_charset.empty() &&
-                HoldsAnyOf(text, source, {"<script", "<link"})) ||
-               (source != target && (HoldsPhp(text) || holds_cdata())));
+      !how &&
+      ((!external_charset.empty() &&
+        HoldsAnyOf(text, source, {"<script", "<link"})) ||
+       (source != target && (HoldsPhp(text) || holds_cdata())) ||
+       (target_lacks_some && HoldsAnyOf(text, source, {"<script", "<style"})));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||

@@ -276,6 +276,22 @@ TEST(ConvertDocumentTest, ScriptStyleAndRobotsFilesKeepTheirCharacters) {
   }
 }
 
+// A page only re-encoded keeps the characters of its scripts and style
+// sheets too: one the target lacks becomes the language's escape, where a
+// reference would stay as it is written.
+TEST(ConvertDocumentTest, AReEncodedPageEscapesInItsScriptsAndStyles) {
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  Result<DocumentConversion> out = ConvertDocument(
+      **converter,
+      Bytes("<style>p{font-family:\"微软雅黑\"}</style><p>软", kGbk),
+      {.to = kBig5, .script = ScriptChoice::kKeep}, "a.htm");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_EQ(out->text,
+            Bytes("<style>p{font-family:\"微\\008F6F雅黑\"}</style><p>&#36719;",
+                  kBig5));
+}
+
 // A feed only re-encoded is read as markup when it holds CDATA sections,
 // which read no references: one the target needs goes between two.
 TEST(ConvertDocumentTest, ReferencesStandOutsideCdataSections) {
