@@ -69,7 +69,8 @@ Result<DocumentConversion> ConvertDocument(
   // Asked now: a large text's bytes are given back as it is converted.
   const bool page = DocumentIsPage(text, name, request.markup);
   if (request.from) {
-    result.source.encoding = *request.from;
+    result.source.encoding =
+        *request.from == Encoding::kGbk ? GbReadingOf(text) : *request.from;
     result.source.reason = DetectionReason::kNamed;
   } else {
     if (HasUtf16ByteOrderMark(text))

@@ -52,6 +52,13 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
       {big5, kBig5, kUtf8, kToS, kSimplified, {.to = kUtf8, .script = kSimp}},
       {gbk, kBig5, kUtf8, kKept, gbk_as_big5, {.from = kBig5, .to = kUtf8}},
       {gbk, kGbk, kBig5, kKept, kept_big5, {.to = kBig5, .script = kKeep}},
+      // Named GB, it is read as GB18030, as browsers read a GBK page.
+      {"\x95\x32\x82\x36",
+       kGb18030,
+       kUtf8,
+       kKept,
+       "\xF0\xA0\x80\x80",
+       {.from = kGbk, .to = kUtf8}},
       // A page that says it is Korean converts only when told what it is.
       {"<meta charset=euc-kr>" + gbk,
        kGbk,

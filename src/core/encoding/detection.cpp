@@ -120,6 +120,13 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   }
 }
 
+// Whether the GB18030 four-byte sequence at `p` stands for a character.
+bool IsFourByteCharacter(const unsigned char* p) {
+  const uint32_t pointer = ((p[0] - 0x81u) * 10 + (p[1] - 0x30u)) * 1260 +
+                           (p[2] - 0x81u) * 10 + (p[3] - 0x30u);
+  return Gb18030FourByteCodePoint(pointer) != 0;
+}
+
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
@@ -135,10 +142,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     if (!IsLeadByte(lead) || !IsTrailByte(trail)) [[unlikely]] {
       if (IsLeadByte(lead) && trail >= 0x30 && trail <= 0x39 &&
           UnitLengthIn(bytes, pos, Encoding::kGb18030) == 4) {
-        const uint32_t pointer =
-            ((lead - 0x81u) * 10 + (trail - 0x30u)) * 1260 +
-            (p[pos + 2] - 0x81u) * 10 + (p[pos + 3] - 0x30u);
-        if (Gb18030FourByteCodePoint(pointer) != 0) {
+        if (IsFourByteCharacter(p + pos)) {
           ++profile.four_byte;
         } else {
           profile.lone_bytes += 2;
@@ -364,6 +368,17 @@ std::string_view ReasonName(DetectionReason reason) {
 
 bool HasUtf16ByteOrderMark(std::string_view bytes) {
   return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+Encoding GbReadingOf(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t pos = AsciiRunEnd(bytes, 0); pos < bytes.size();
+       pos = AsciiRunEnd(bytes, pos)) {
+    const size_t length = UnitLengthIn(bytes, pos, Encoding::kGb18030);
+    if (length == 4 && IsFourByteCharacter(p + pos)) return Encoding::kGb18030;
+    pos += length;
+  }
+  return Encoding::kGbk;
 }
 
 bool MentionsBig5(std::string_view text) {

@@ -70,6 +70,10 @@ Detection DetectEncoding(std::string_view bytes, bool page = true);
 // declaration): the last rule of DetectEncoding.
 bool MentionsBig5(std::string_view text);
 
+// GB18030 when `bytes`, read as GB, hold a four-byte sequence that is a
+// character; else GBK. Browsers read a page labelled GBK or GB2312 so.
+Encoding GbReadingOf(std::string_view bytes);
+
 // A short English phrase for `reason`, such as "declaration".
 std::string_view ReasonName(DetectionReason reason);
 
