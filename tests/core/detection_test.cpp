@@ -51,6 +51,15 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"\xF0\x9F\x98\n" + kSimplified.substr(0, 30), kUtf8, kValidUtf8, kNone},
       {kSimplified.substr(0, 30) + "\xED\xA0\xBD\xED\xB8\x80\n", kUtf8,
        kValidUtf8, kNone},
+      // GB whose characters all read as UTF-8 letters (学 is D1 A7, ѧ) is
+      // no UTF-8: they belong to no one alphabet. German is.
+      {"<meta charset=gb2312><h1>" + Bytes("学院通知", kGbk) + "</h1>" +
+           Bytes("学院通知", kGbk),
+       kGbk, kDeclared, kGbk},
+      {Bytes("<a>学院</a> | <a>通知</a> | <a>图片</a> | <a>学院</a>", kGbk),
+       kGbk, kStatistics, kNone},
+      {"<meta charset=gb2312><p>Grüße aus Köln, schöne Äpfel über Öl, Größe",
+       kUtf8, kValidUtf8, kGbk},
       // Lines of Big5 among more Chinese in UTF-8 are kept as bytes, rather
       // than the UTF-8 read as GB.
       {kSimplified + "\n" + Bytes(kTraditional, kBig5) + "\n" + kSimplified +

@@ -1,5 +1,7 @@
 #include "core/encoding/detection.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -24,6 +26,10 @@ struct Profile {
   // U+F900-U+FFFF): Chinese in UTF-8, which Big5 and GB text read as UTF-8
   // hardly ever make.
   size_t utf8_cjk = 0;
+  // Sequences of three bytes or more, and of two that are letters, by their
+  // alphabet (Alphabet).
+  size_t utf8_long = 0;
+  std::array<size_t, 7> utf8_letters{};
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
@@ -86,6 +92,24 @@ bool CutShort(std::string_view tail) {
   return true;
 }
 
+// The alphabet of a code point below U+0800, as an index into
+// Profile::utf8_letters: Latin, Greek, Cyrillic, Armenian, Hebrew, Arabic,
+// or the rest up to U+07FF; kSign for a sign of Latin-1 (U+0080-U+00BF) or a
+// combining mark, which any writing may hold (and text that was UTF-8 read
+// as Latin-1 and written as UTF-8 again is full of).
+constexpr int kSign = -1;
+int Alphabet(char32_t c) {
+  if (c < 0xC0) return kSign;
+  if (c < 0x300) return 0;
+  if (c < 0x370) return kSign;
+  if (c < 0x400) return 1;
+  if (c < 0x530) return 2;
+  if (c < 0x590) return 3;
+  if (c < 0x600) return 4;
+  if (c < 0x700) return 5;
+  return 6;
+}
+
 // Stops once what is asked of the UTF-8 counts is settled whatever the rest
 // reads as (at most one well-formed sequence in two bytes, one of CJK in
 // three): that UTF-8 is not the reading (LooksLikeUtf8, HoldsUtf8Chinese),
@@ -115,6 +139,12 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
       const unsigned lead = p[pos];
       profile.utf8_cjk += (lead - 0xE3u <= 0xE9u - 0xE3u) |
                           ((lead == 0xEF) & (p[pos + 1] >= 0xA4));
+      if (length > 2) {
+        ++profile.utf8_long;
+      } else if (const int alphabet = Alphabet(Utf8CodePoint(p + pos, 2));
+                 alphabet != kSign) {
+        ++profile.utf8_letters[alphabet];
+      }
       pos += length;
     }
   }
@@ -225,6 +255,20 @@ bool HoldsUtf8Chinese(const Profile& p) {
   return p.utf8_cjk >= kSome && p.utf8_malformed_runs <= p.utf8_cjk;
 }
 
+// Whether the UTF-8 reading reads as writing: it holds a sequence of three
+// bytes or more (CJK, punctuation), or four in five of its letters of two
+// bytes are of one alphabet. Chinese in GB or Big5 whose characters all
+// happen to be sequences of two (学院通知, D1A7 D4BA CDA8 D6AA, reads ѧԺ֪ͨ)
+// makes letters strewn over several.
+bool Utf8ReadsAsWriting(const Profile& p) {
+  size_t letters = 0, most = 0;
+  for (const size_t n : p.utf8_letters) {
+    letters += n;
+    most = std::max(most, n);
+  }
+  return p.utf8_long > 0 || most * 5 >= letters * 4;
+}
+
 // So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
 // common GB character in five is also a well-formed UTF-8 sequence, so a
 // few of them in a row happen; eight hardly ever.
@@ -284,7 +328,8 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
     if (p.utf8_malformed > p.utf8_sequences) return std::nullopt;
     return declared;
   }
-  if (IsPlainlyUtf8(p)) return std::nullopt;
+  if (IsPlainlyUtf8(p) && (Utf8ReadsAsWriting(p) || !ReadsPlainlyAsChinese(p)))
+    return std::nullopt;
   const long big5 = Big5Score(p), gb = GbScore(p);
   // A reading far below the other's overrules its declaration, however short
   // the text, but for Japanese: kana read as common hanzi in the other
@@ -330,7 +375,9 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;
   }
-  if (LooksLikeUtf8(profile) || HoldsUtf8Chinese(profile)) {
+  if ((LooksLikeUtf8(profile) &&
+       (Utf8ReadsAsWriting(profile) || !ReadsPlainlyAsChinese(profile))) ||
+      HoldsUtf8Chinese(profile)) {
     detection.encoding = Encoding::kUtf8;
     detection.reason = DetectionReason::kUtf8;
     return detection;
