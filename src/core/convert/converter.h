@@ -35,6 +35,9 @@ enum class Variant : uint8_t {
 struct ScriptConversion {
   Script to = Script::kSimplified;
   Variant variant = Variant::kTw;
+  // The text is a page's, read as markup: a person's phrase is written as
+  // markup reads it (AppendForMarkup).
+  bool in_markup = false;
 };
 
 // The file name of the OpenCC configuration that does `how`, such as

@@ -2,6 +2,18 @@
 
 namespace tovenrak::core {
 
+namespace {
+
+void Append(std::u32string_view to, ScriptConversion how, std::u32string& out) {
+  if (how.in_markup) {
+    AppendForMarkup(to, out);
+  } else {
+    out += to;
+  }
+}
+
+}  // namespace
+
 template <typename Stretch, typename Phrase>
 Status PhrasedConverter::Split(std::u32string_view text, Stretch stretch,
                                Phrase phrase) const {
@@ -28,7 +40,7 @@ Status PhrasedConverter::Convert(std::u32string_view text, ScriptConversion how,
         if (begin == end) return {};
         return inner_.Convert(text.substr(begin, end - begin), how, out);
       },
-      [&](size_t, std::u32string_view to) { out += to; });
+      [&](size_t, std::u32string_view to) { Append(to, how, out); });
 }
 
 Status PhrasedConverter::ConvertPlacing(std::u32string_view text,
@@ -50,8 +62,9 @@ Status PhrasedConverter::ConvertPlacing(std::u32string_view text,
         return converted;
       },
       [&](size_t length, std::u32string_view to) {
-        out += to;
-        mover.Step(length, to.size());
+        const size_t before = out.size();
+        Append(to, how, out);
+        mover.Step(length, out.size() - before);
       });
   mover.Finish();
   return done;

@@ -25,7 +25,9 @@ class PhrasedConverter : public Converter {
                         std::u32string& out,
                         std::span<size_t> places) const override;
   bool KeepsLengths(ScriptConversion how) const override {
-    return phrases_.KeepLengths() && inner_.KeepsLengths(how);
+    return phrases_.KeepLengths() &&
+           !(how.in_markup && phrases_.ToHoldsMarkup()) &&
+           inner_.KeepsLengths(how);
   }
   // Only the stretches `inner` converts have points.
   Status FindAmbiguities(std::u32string_view text, ScriptConversion how,

@@ -45,8 +45,35 @@ UserPhrases::UserPhrases(PhraseList phrases)
         hold_breaks_ || std::ranges::any_of(phrases_[i].first, IsBreak);
     keep_lengths_ =
         keep_lengths_ && phrases_[i].first.size() == phrases_[i].second.size();
+    to_holds_markup_ = to_holds_markup_ ||
+                       phrases_[i].second.find_first_of(kMarkupCharacters) !=
+                           std::u32string::npos;
   }
   trie_ = PhraseTrie::Build(std::move(entries));
+}
+
+void AppendForMarkup(std::u32string_view to, std::u32string& out) {
+  for (const char32_t c : to) {
+    switch (c) {
+      case U'&':
+        out += U"&amp;";
+        break;
+      case U'<':
+        out += U"&lt;";
+        break;
+      case U'>':
+        out += U"&gt;";
+        break;
+      case U'"':
+        out += U"&quot;";
+        break;
+      case U'\'':
+        out += U"&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
 }
 
 UserPhrases::Match UserPhrases::LongestMatch(std::u32string_view text) const {
@@ -76,7 +103,10 @@ Status ReadPhrases(std::string_view text, PhraseList& list) {
       return BadLine(number, "no tab between the phrase and its replacement");
     std::u32string from = decoded->substr(0, tab);
     std::u32string_view to = std::u32string_view(*decoded).substr(tab + 1);
-    to = to.substr(0, to.find(U' '));
+    // A phrase with a space in it is replaced by all of its TO (Google 地图),
+    // which no list of outputs could be.
+    if (from.find(U' ') == std::u32string::npos)
+      to = to.substr(0, to.find(U' '));
     if (from.empty()) return BadLine(number, "nothing before the tab");
     if (to.find(U'\t') != std::u32string_view::npos)
       return BadLine(number, "a second tab (outputs are separated by spaces)");

@@ -31,6 +31,8 @@ class UserPhrases {
   bool HoldBreaks() const { return hold_breaks_; }
   // Every TO is as long as its FROM.
   bool KeepLengths() const { return keep_lengths_; }
+  // Some TO holds a character that markup reads (kMarkupCharacters).
+  bool ToHoldsMarkup() const { return to_holds_markup_; }
 
   // The longest FROM that begins `text`: its length (0 when none) and TO.
   struct Match {
@@ -44,11 +46,21 @@ class UserPhrases {
   PhraseTrie trie_;
   bool hold_breaks_ = false;
   bool keep_lengths_ = true;
+  bool to_holds_markup_ = false;
 };
+
+// What HTML and XML read as markup in text and in quoted values.
+inline constexpr std::u32string_view kMarkupCharacters = U"&<>\"'";
+
+// Appends `to` as text of a page: each of kMarkupCharacters as its
+// reference (R&D as R&amp;D), so that a phrase never ends a value or makes
+// a tag.
+void AppendForMarkup(std::u32string_view to, std::u32string& out);
 
 // Adds the phrases of `text` to `list`, a later FROM replacing an earlier
 // one. The form is OpenCC's: UTF-8, one "FROM<TAB>TO" line per phrase (TO
-// may list more outputs after spaces; the first is taken), lines starting
+// may list more outputs after spaces; the first is taken, but all of TO
+// where FROM holds a space), lines starting
 // with '#' and blank lines ignored, a CR before the line feed and a UTF-8
 // byte-order mark allowed. Fails with kInvalidInput, `list` unchanged, on
 // the first bad line: "line N: " and what is wrong with it.

@@ -36,6 +36,7 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
                      std::vector<AmbiguityPoint>* points, Encoding read_from) {
   const size_t start = out.size();
   out.reserve(start + text.size() + text.size() / 16);
+  how.in_markup = true;
   MarkupScanner scanner(text, read_from);
   MarkupConverter markup(
       converter, how, points,

@@ -720,6 +720,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   const size_t first_point = points ? points->size() : 0;
+  if (how) how->in_markup = true;
   const size_t pos = PassByteOrderMark(bytes, source, target, out);
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);

@@ -40,6 +40,8 @@ TEST(UserPhrasesTest, WinOverDictionaryPhrasesAndProtectWords) {
        "乾杯吧"},
       {"to simplified", "著名\t着名\n", "顯著名聲", Script::kSimplified,
        "显着名声"},
+      {"all of a TO whose FROM holds a space", "Google 地图\tGoogle 地图\n",
+       "Google 地图", Script::kTraditional, "Google 地图"},
   };
   const auto engine = MakeFastConverter();
   for (const auto& c : cases) {
@@ -51,6 +53,27 @@ TEST(UserPhrasesTest, WinOverDictionaryPhrasesAndProtectWords) {
                     .Convert(U32(c.text), {c.to, Variant::kStd}, out))
         << c.name;
     EXPECT_EQ(Utf8(out), c.expected) << c.name;
+  }
+}
+
+// A phrase is text: in a page, what markup reads in it is written as its
+// reference, so that it ends no value and makes no tag.
+TEST(UserPhrasesTest, APhraseStaysTextInAPage) {
+  PhraseList list;
+  ASSERT_TRUE(ReadPhrases("研发\tR&D\n麦当劳\tMcDonald's\n", list));
+  const ConversionRequest request{
+      .to = Encoding::kUtf8,
+      .script = ScriptChoice::kTraditional,
+      .phrases = std::make_shared<const UserPhrases>(list)};
+  const auto converter = MakeFastConverter();
+  for (const auto& [name, text, expected] :
+       {std::tuple{"a.htm", "<p title='麦当劳'>研发<b>麦当劳</b>",
+                   "<p title='McDonald&#39;s'>R&amp;D<b>McDonald&#39;s</b>"},
+        std::tuple{"a.txt", "研发", "R&D"}}) {
+    Result<DocumentConversion> out =
+        ConvertDocument(*converter, text, request, name);
+    ASSERT_TRUE(out.has_value()) << name;
+    EXPECT_EQ(out->text, expected) << name;
   }
 }
 
