@@ -114,40 +114,52 @@ int Alphabet(char32_t c) {
 // reads as (at most one well-formed sequence in two bytes, one of CJK in
 // three): that UTF-8 is not the reading (LooksLikeUtf8, HoldsUtf8Chinese),
 // and with `declared_utf8` that malformed bytes outnumber sequences
-// (Confirm). Text in Big5 or GB settles it early.
+// (Confirm). Text in Big5 or GB settles it early; so does a start of the
+// text in them (1,024 malformed runs, not one CJK character in 16 of them),
+// which no file of UTF-8 with some lines of theirs has.
 void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
+  constexpr size_t kLegacyStart = 1024;
   const size_t n = bytes.size();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  // Counted here and stored at the end: kept in registers.
+  size_t sequences = 0, malformed = 0, runs = 0, cjk = 0, longer = 0;
+  std::array<size_t, 7> letters{};
   size_t malformed_end = std::string_view::npos;  // Of the last malformed byte.
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
     const size_t length = WellFormedUtf8Length(bytes, pos);
     if (length == 0 && CutShort(bytes.substr(pos))) break;
     if (length == 0) {
-      ++profile.utf8_malformed;
-      profile.utf8_malformed_runs += pos != malformed_end;
+      ++malformed;
+      runs += pos != malformed_end;
       malformed_end = ++pos;
-      const size_t runs = profile.utf8_malformed_runs;
-      const size_t most = profile.utf8_sequences + (n - pos) / 2;
+      const size_t most = sequences + (n - pos) / 2;
       if (runs * kSequencesPerRun > most &&
-          runs > profile.utf8_cjk + (n - pos) / 3 &&
-          (!declared_utf8 || profile.utf8_malformed > most))
+          (runs > cjk + (n - pos) / 3 ||
+           (runs >= kLegacyStart && runs > 16 * cjk)) &&
+          (!declared_utf8 || malformed > most))
         break;
     } else {
-      ++profile.utf8_sequences;
+      ++sequences;
       // U+3000-U+9FFF begin with E3-E9, U+F900-U+FFFF with EF A4-EF BF.
       const unsigned lead = p[pos];
-      profile.utf8_cjk += (lead - 0xE3u <= 0xE9u - 0xE3u) |
-                          ((lead == 0xEF) & (p[pos + 1] >= 0xA4));
+      cjk += (lead - 0xE3u <= 0xE9u - 0xE3u) |
+             ((lead == 0xEF) & (p[pos + 1] >= 0xA4));
       if (length > 2) {
-        ++profile.utf8_long;
+        ++longer;
       } else if (const int alphabet = Alphabet(Utf8CodePoint(p + pos, 2));
                  alphabet != kSign) {
-        ++profile.utf8_letters[alphabet];
+        ++letters[alphabet];
       }
       pos += length;
     }
   }
+  profile.utf8_sequences = sequences;
+  profile.utf8_malformed = malformed;
+  profile.utf8_malformed_runs = runs;
+  profile.utf8_cjk = cjk;
+  profile.utf8_long = longer;
+  profile.utf8_letters = letters;
 }
 
 // Whether the GB18030 four-byte sequence at `p` stands for a character.
