@@ -53,25 +53,15 @@ UserPhrases::UserPhrases(PhraseList phrases)
 }
 
 void AppendForMarkup(std::u32string_view to, std::u32string& out) {
+  // In the order of kMarkupCharacters.
+  static constexpr std::u32string_view kReferences[] = {
+      U"&amp;", U"&lt;", U"&gt;", U"&quot;", U"&#39;"};
   for (const char32_t c : to) {
-    switch (c) {
-      case U'&':
-        out += U"&amp;";
-        break;
-      case U'<':
-        out += U"&lt;";
-        break;
-      case U'>':
-        out += U"&gt;";
-        break;
-      case U'"':
-        out += U"&quot;";
-        break;
-      case U'\'':
-        out += U"&#39;";
-        break;
-      default:
-        out += c;
+    const size_t i = kMarkupCharacters.find(c);
+    if (i == std::u32string_view::npos) {
+      out += c;
+    } else {
+      out += kReferences[i];
     }
   }
 }
