@@ -60,11 +60,26 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
        kGbk, kStatistics, kNone},
       {"<meta charset=gb2312><p>Grüße aus Köln, schöne Äpfel über Öl, Größe",
        kUtf8, kValidUtf8, kGbk},
+      // A word is of one alphabet, however many a page names.
+      {"<p>Fran\xC3\xA7"
+       "ais \xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8"
+       "\xD0\xB9 \xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA"
+       "\xCE\xAC",
+       kUtf8, kValidUtf8, kNone},
+      // GB's Greek, like its kana, reads as common Big5 characters.
+      {"<meta charset=gb2312>" + Bytes("αβγδεζηθικλμ希腊字母", kGbk), kGbk,
+       kDeclared, kGbk},
       // Lines of Big5 among more Chinese in UTF-8 are kept as bytes, rather
       // than the UTF-8 read as GB.
       {kSimplified + "\n" + Bytes(kTraditional, kBig5) + "\n" + kSimplified +
            "\n" + kSimplified,
        kUtf8, kValidUtf8, kNone},
+      // ...but not two lines of UTF-8 among four of GB.
+      {Bytes(kSimplified + "\n" + kSimplified + "\n" + kSimplified + "\n" +
+                 kSimplified,
+             kGbk) +
+           "\n" + kSimplified + "\n" + kSimplified,
+       kGbk, kStatistics, kNone},
       // Three of its four characters read as UTF-8, after one that does not.
       {Bytes("电源失效", kGbk), kGbk, kStatistics, kNone},
       {"<p>Big5</p>", kBig5, kRule, kNone},

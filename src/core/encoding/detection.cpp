@@ -26,10 +26,12 @@ struct Profile {
   // U+F900-U+FFFF): Chinese in UTF-8, which Big5 and GB text read as UTF-8
   // hardly ever make.
   size_t utf8_cjk = 0;
-  // Sequences of three bytes or more, and of two that are letters, by their
+  // Sequences of three bytes or more; letters of two bytes that follow
+  // one another (no ASCII or sign between), and how many of those change
   // alphabet (Alphabet).
   size_t utf8_long = 0;
-  std::array<size_t, 7> utf8_letters{};
+  size_t utf8_neighbours = 0;
+  size_t utf8_switches = 0;
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
@@ -44,8 +46,8 @@ struct Profile {
   // Pairs in GBK's user-defined areas, which GB text hardly ever holds and
   // Big5 text read as GB does in most lines (首 is AD BA).
   size_t gb_private = 0;
-  // Kana in each reading (Big5 C6DA-C875, with Cyrillic; GB rows A4 and
-  // A5), which read as common hanzi in the other.
+  // Kana, Greek, Cyrillic, bopomofo and box drawing in each reading (Big5
+  // C6DA-C875; GB rows A4-A9), which read as common hanzi in the other.
   size_t big5_kana = 0;
   size_t gb_kana = 0;
 };
@@ -92,11 +94,11 @@ bool CutShort(std::string_view tail) {
   return true;
 }
 
-// The alphabet of a code point below U+0800, as an index into
-// Profile::utf8_letters: Latin, Greek, Cyrillic, Armenian, Hebrew, Arabic,
-// or the rest up to U+07FF; kSign for a sign of Latin-1 (U+0080-U+00BF) or a
-// combining mark, which any writing may hold (and text that was UTF-8 read
-// as Latin-1 and written as UTF-8 again is full of).
+// The alphabet of a code point below U+0800: Latin, Greek, Cyrillic,
+// Armenian, Hebrew, Arabic, or the rest up to U+07FF; kSign for a sign of
+// Latin-1 (U+0080-U+00BF) or a combining mark, which go with any letter
+// (text that was UTF-8 read as Latin-1 and written as UTF-8 again is full of
+// them).
 constexpr int kSign = -1;
 int Alphabet(char32_t c) {
   if (c < 0xC0) return kSign;
@@ -122,8 +124,11 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   const size_t n = bytes.size();
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   // Counted here and stored at the end: kept in registers.
-  size_t sequences = 0, malformed = 0, runs = 0, cjk = 0, longer = 0;
-  std::array<size_t, 7> letters{};
+  size_t sequences = 0, malformed = 0, runs = 0, cjk = 0, longer = 0,
+         neighbours = 0, switches = 0;
+  // Where the last letter of two bytes ended, and its alphabet.
+  size_t letter_end = std::string_view::npos;
+  int last_alphabet = kSign;
   size_t malformed_end = std::string_view::npos;  // Of the last malformed byte.
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
@@ -135,7 +140,7 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
       malformed_end = ++pos;
       const size_t most = sequences + (n - pos) / 2;
       if (runs * kSequencesPerRun > most &&
-          (runs > cjk + (n - pos) / 3 ||
+          (malformed > 2 * (cjk + (n - pos) / 3) ||
            (runs >= kLegacyStart && runs > 16 * cjk)) &&
           (!declared_utf8 || malformed > most))
         break;
@@ -149,7 +154,12 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
         ++longer;
       } else if (const int alphabet = Alphabet(Utf8CodePoint(p + pos, 2));
                  alphabet != kSign) {
-        ++letters[alphabet];
+        if (pos == letter_end) {
+          ++neighbours;
+          switches += alphabet != last_alphabet;
+        }
+        letter_end = pos + 2;
+        last_alphabet = alphabet;
       }
       pos += length;
     }
@@ -159,7 +169,8 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   profile.utf8_malformed_runs = runs;
   profile.utf8_cjk = cjk;
   profile.utf8_long = longer;
-  profile.utf8_letters = letters;
+  profile.utf8_neighbours = neighbours;
+  profile.utf8_switches = switches;
 }
 
 // Whether the GB18030 four-byte sequence at `p` stands for a character.
@@ -204,7 +215,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     gb_common += IsCommonGb(lead, trail);
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
-    gb_kana += (lead - 0xA4u <= 1u) & (trail >= 0xA1);
+    gb_kana += lead - 0xA4u <= 0xA9u - 0xA4u;
     high_trails += trail > 0xA0;
     pos += 2;
   }
@@ -259,33 +270,29 @@ bool LooksLikeUtf8(const Profile& p) {
 
 // A text that mixes Chinese in UTF-8 with lines in Big5 or GB (a log or a
 // page pasted together, an export cut at a byte count) is read as UTF-8
-// when its malformed runs are no more than its CJK characters: its bytes of
-// Big5 or GB are then kept as they are, where reading the whole as Big5 or
-// GB would turn the UTF-8 into other characters.
+// when it holds as many CJK characters as the others (each of which makes
+// a malformed byte or two): its bytes of Big5 or GB are then kept as they
+// are, where reading the whole as Big5 or GB would turn the UTF-8 into
+// other characters.
 bool HoldsUtf8Chinese(const Profile& p) {
   constexpr size_t kSome = 8;
-  return p.utf8_cjk >= kSome && p.utf8_malformed_runs <= p.utf8_cjk;
+  return p.utf8_cjk >= kSome && p.utf8_malformed <= 2 * p.utf8_cjk;
 }
 
 // Whether the UTF-8 reading reads as writing: it holds a sequence of three
-// bytes or more (CJK, punctuation), or four in five of its letters of two
-// bytes are of one alphabet. Chinese in GB or Big5 whose characters all
-// happen to be sequences of two (学院通知, D1A7 D4BA CDA8 D6AA, reads ѧԺ֪ͨ)
-// makes letters strewn over several.
+// bytes or more (CJK, punctuation), or letters of two bytes side by side
+// are mostly of one alphabet, as a word's are. Chinese in GB or Big5 whose
+// characters all happen to be sequences of two (学院通知, D1A7 D4BA CDA8
+// D6AA, reads ѧԺ֪ͨ) makes neighbours of several.
 bool Utf8ReadsAsWriting(const Profile& p) {
-  size_t letters = 0, most = 0;
-  for (const size_t n : p.utf8_letters) {
-    letters += n;
-    most = std::max(most, n);
-  }
-  return p.utf8_long > 0 || most * 5 >= letters * 4;
+  return p.utf8_long > 0 || p.utf8_switches * 2 <= p.utf8_neighbours;
 }
 
 // So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
 // common GB character in five is also a well-formed UTF-8 sequence, so a
 // few of them in a row happen; eight hardly ever.
 bool IsPlainlyUtf8(const Profile& p) {
-  return p.utf8_malformed == 0 && p.utf8_sequences >= 8;
+  return p.utf8_malformed == 0 && (p.utf8_sequences >= 8 || p.utf8_cjk >= 3);
 }
 
 // An invalid unit counts against a reading far more than a common character
@@ -343,17 +350,23 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
   if (IsPlainlyUtf8(p) && (Utf8ReadsAsWriting(p) || !ReadsPlainlyAsChinese(p)))
     return std::nullopt;
   const long big5 = Big5Score(p), gb = GbScore(p);
+  // Chinese in UTF-8 as much as the rest: the whole is read as UTF-8.
+  if (HoldsUtf8Chinese(p)) return std::nullopt;
   // A reading far below the other's overrules its declaration, however short
-  // the text, but for Japanese: kana read as common hanzi in the other
-  // encoding, so a reading of which half the units are kana, with no
-  // invalid unit (GB text has no character of GBK's user-defined areas),
-  // keeps its declaration.
+  // the text, but for Japanese and for GB's signs: kana, Greek, Cyrillic
+  // and box drawing read as common hanzi in the other encoding, so a
+  // reading of which a third of the units are such (four at least: Big5's
+  // simplest characters are GB's signs too), with no invalid unit (GB text
+  // has no character of GBK's user-defined areas), keeps its declaration.
+  constexpr size_t kSomeSigns = 4;
   if (declared == Encoding::kBig5) {
-    const bool kana = p.big5_invalid == 0 && p.big5_kana * 2 >= p.pairs;
+    const bool kana = p.big5_invalid == 0 && p.big5_kana >= kSomeSigns &&
+                      p.big5_kana * 3 >= p.pairs;
     if (FarAbove(gb, big5, p) && !kana) return std::nullopt;
     return declared;
   }
-  const bool kana = p.gb_private == 0 && p.gb_kana * 2 >= p.pairs;
+  const bool kana =
+      p.gb_private == 0 && p.gb_kana >= kSomeSigns && p.gb_kana * 3 >= p.pairs;
   if (FarAbove(big5, gb, p) && !kana) return std::nullopt;
   return declared == Encoding::kGbk ? GbOf(p) : declared;
 }
