@@ -60,6 +60,8 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
        kGbk, kStatistics, kNone},
       {"<meta charset=gb2312><p>Grüße aus Köln, schöne Äpfel über Öl, Größe",
        kUtf8, kValidUtf8, kGbk},
+      // Three CJK characters in UTF-8, nothing malformed: GB makes none.
+      {"<meta charset=gb2312>页面已移动", kUtf8, kValidUtf8, kGbk},
       // A word is of one alphabet, however many a page names.
       {"<p>Fran\xC3\xA7"
        "ais \xD0\xA0\xD1\x83\xD1\x81\xD1\x81\xD0\xBA\xD0\xB8"
