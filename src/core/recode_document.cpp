@@ -262,15 +262,15 @@ Result<RecodedDocument> RecodeDocument(
     if (!cdata) cdata = HoldsAnyOf(text, source, {"<![cdata["});
     return *cdata;
   };
-  const bool target_lacks_some =
-      source != target &&
-      (target == Encoding::kBig5 || target == Encoding::kGbk);
+  // Each tag is looked for once, at most.
+  const bool loads = !external_charset.empty();
+  const bool escapes = source != target &&
+                       (target == Encoding::kBig5 || target == Encoding::kGbk);
   const bool keep_as_markup =
-      !how &&
-      ((!external_charset.empty() &&
-        HoldsAnyOf(text, source, {"<script", "<link"})) ||
-       (source != target && (HoldsPhp(text) || holds_cdata())) ||
-       (target_lacks_some && HoldsAnyOf(text, source, {"<script", "<style"})));
+      !how && (((loads || escapes) && HoldsAnyOf(text, source, {"<script"})) ||
+               (loads && HoldsAnyOf(text, source, {"<link"})) ||
+               (escapes && HoldsAnyOf(text, source, {"<style"})) ||
+               (source != target && (HoldsPhp(text) || holds_cdata())));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||

@@ -10,6 +10,7 @@
 #include <opencc/Lexicon.hpp>
 #include <opencc/MaxMatchSegmentation.hpp>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "core/encoding/utf8.h"
 
@@ -72,17 +73,17 @@ class PlanReader {
     }
     PhraseCandidates candidates;
     if (listed.empty()) return candidates;
-    std::unordered_map<std::u32string, bool> decided;
+    std::unordered_set<std::u32string> decided;
     for (const DictionaryPtr& d : level) {
-      const auto it = phrases_.find(d.get());
+      const auto own = phrases_.find(d.get());
       for (size_t i = 0; i < d->size(); ++i) {
         if (d->key(i).size() < 2) continue;
         const std::u32string key(d->key(i));
-        if (!listed.contains(key) || !decided.emplace(key, true).second)
-          continue;
-        if (it == phrases_.end()) continue;
-        if (const auto values = it->second.find(key);
-            values != it->second.end())
+        if (!listed.contains(key) || !decided.insert(key).second) continue;
+        // This dictionary has the phrase first: it decides.
+        if (own == phrases_.end()) continue;
+        if (const auto values = own->second.find(key);
+            values != own->second.end())
           candidates.emplace(key, values->second);
       }
     }

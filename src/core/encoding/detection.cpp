@@ -46,10 +46,11 @@ struct Profile {
   // Pairs in GBK's user-defined areas, which GB text hardly ever holds and
   // Big5 text read as GB does in most lines (首 is AD BA).
   size_t gb_private = 0;
-  // Kana, Greek, Cyrillic, bopomofo and box drawing in each reading (Big5
-  // C6DA-C875; GB rows A4-A9), which read as common hanzi in the other.
+  // Kana in each reading, with Big5's Cyrillic (C6DA-C875) and GB's Greek,
+  // Cyrillic, bopomofo and box drawing (rows A4-A9), which read as common
+  // hanzi in the other.
   size_t big5_kana = 0;
-  size_t gb_kana = 0;
+  size_t gb_signs = 0;
 };
 
 // GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
@@ -184,7 +185,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
-         gb_private = 0, big5_kana = 0, gb_kana = 0, high_trails = 0;
+         gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -215,7 +216,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     gb_common += IsCommonGb(lead, trail);
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
-    gb_kana += lead - 0xA4u <= 0xA9u - 0xA4u;
+    gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
     high_trails += trail > 0xA0;
     pos += 2;
   }
@@ -225,7 +226,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.gb_common += gb_common;
   profile.gb_private += gb_private;
   profile.big5_kana += big5_kana;
-  profile.gb_kana += gb_kana;
+  profile.gb_signs += gb_signs;
   profile.high_trails += high_trails;
 }
 
@@ -290,7 +291,8 @@ bool Utf8ReadsAsWriting(const Profile& p) {
 
 // So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
 // common GB character in five is also a well-formed UTF-8 sequence, so a
-// few of them in a row happen; eight hardly ever.
+// few of them in a row happen; eight hardly ever, nor three CJK characters
+// (which take a rare hanzi and the right character after it).
 bool IsPlainlyUtf8(const Profile& p) {
   return p.utf8_malformed == 0 && (p.utf8_sequences >= 8 || p.utf8_cjk >= 3);
 }
@@ -365,9 +367,9 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
     if (FarAbove(gb, big5, p) && !kana) return std::nullopt;
     return declared;
   }
-  const bool kana =
-      p.gb_private == 0 && p.gb_kana >= kSomeSigns && p.gb_kana * 3 >= p.pairs;
-  if (FarAbove(big5, gb, p) && !kana) return std::nullopt;
+  const bool signs = p.gb_private == 0 && p.gb_signs >= kSomeSigns &&
+                     p.gb_signs * 3 >= p.pairs;
+  if (FarAbove(big5, gb, p) && !signs) return std::nullopt;
   return declared == Encoding::kGbk ? GbOf(p) : declared;
 }
 
