@@ -4,7 +4,8 @@
 //   tovenrak_detect FILE...
 //
 // One line per file: the encoding (big5, gbk, gb18030, utf8, utf16 or
-// unreadable), the reason, the declared encoding or "-", and the path,
+// unreadable), the reason (and whether the bytes read as the letters of a
+// single-byte encoding), the declared encoding or "-", and the path,
 // separated by tabs.
 
 #include <iostream>
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
       continue;
     }
     const auto d = tovenrak::core::DetectEncoding(*text);
-    std::cout << Key(d.encoding) << "\t" << ReasonName(d.reason) << "\t"
+    std::cout << Key(d.encoding) << "\t" << ReasonName(d.reason)
+              << (d.single_byte_letters ? ", single-byte letters" : "") << "\t"
               << (d.declared ? Key(*d.declared) : "-") << "\t" << argv[i]
               << "\n";
   }

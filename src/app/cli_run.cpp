@@ -210,7 +210,8 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
 // The report of a failed conversion: a failed save names the output.
 std::string Describe(const core::Error& error, const Job& job,
                      const Messages& say) {
-  if (error.reason.starts_with(core::kOtherEncodingReason)) {
+  if (error.reason.starts_with(core::kOtherEncodingReason) ||
+      error.reason == core::kSingleByteLettersReason) {
     return core::EscapeForTerminal(error.reason) +
            say(" (name its encoding with --from to convert it anyway)");
   }

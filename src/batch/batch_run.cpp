@@ -64,6 +64,8 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
     reason = "内容不像中文，声明的编码 " +
              error.reason.substr(core::kOtherEncodingReason.size()) +
              " 也不是中文编码，未转换";
+  } else if (error.reason == core::kSingleByteLettersReason) {
+    reason = "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换";
   } else if (!error.reason.empty()) {
     reason += "（" + platform::OsReasonText(error.reason) + "）";
   }

@@ -80,6 +80,10 @@ Result<DocumentConversion> ConvertDocument(
       return Error{ErrorCode::kInvalidInput, std::string(kOtherEncodingReason) +
                                                  result.source.other_declared};
     }
+    if (result.source.single_byte_letters) {
+      return Error{ErrorCode::kInvalidInput,
+                   std::string(kSingleByteLettersReason)};
+    }
   }
   if (text.find('\0') != std::string_view::npos)
     return Error{ErrorCode::kInvalidInput, std::string(kBinaryReason)};

@@ -84,6 +84,11 @@ inline constexpr std::string_view kBinaryReason =
 inline constexpr std::string_view kOtherEncodingReason =
     "it declares an encoding that is not Chinese, and does not read as "
     "Chinese: ";
+// An undeclared text whose bytes read as Western or Cyrillic letters
+// (Detection::single_byte_letters).
+inline constexpr std::string_view kSingleByteLettersReason =
+    "it declares no encoding and reads as the letters of a Western or "
+    "Cyrillic encoding, not as Chinese";
 
 // Converts `text` as `request` says, by RecodeDocument with `name` (the
 // document's file name, if any, which helps tell a page from plain text), and
@@ -91,7 +96,8 @@ inline constexpr std::string_view kOtherEncodingReason =
 // kInvalidInput for a text with a NUL byte, which no page or text file holds
 // (converted, a program or a picture would come out as garbage), and, unless
 // `request` names the encoding, for UTF-16 text and for a page in another
-// encoding that says so (Detection::other_declared). Fails with kTooLarge
+// encoding that says so (Detection::other_declared) or whose bytes read as
+// the letters of another (Detection::single_byte_letters). Fails with kTooLarge
 // when memory runs out, and with the converter's failures.
 // `consumed`, when given, is told which bytes of `text` the conversion reads
 // no more, as RecodeDocument tells it.

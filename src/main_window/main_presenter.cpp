@@ -161,6 +161,13 @@ void Main::OpenPath(const std::filesystem::path& named) {
               detection.other_declared + " 也不是中文编码，没有打开。");
     return;
   }
+  if (detection.single_byte_letters) {
+    PreviewOriginal(path);
+    ShowError("文件" + Quoted(path) +
+              "的内容像西文或俄文的单字节编码，不像中文，也没有声明编码，"
+              "没有打开。");
+    return;
+  }
   // Asked only of a file that would take the window's place.
   if (!MayDiscard()) return;
   OpenAs(detection, path, std::move(*read));

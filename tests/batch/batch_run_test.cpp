@@ -104,6 +104,8 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
        "<meta charset=latin1>Caf\xE9s"},
       // A byte that is no character is kept, and noted.
       {"odd.txt", gb + "\xFF", big5 + "\xFF"},
+      {"western.txt", "Caf\xE9 na\xEFve, d\xE9j\xE0 vu",
+       "Caf\xE9 na\xEFve, d\xE9j\xE0 vu"},
   };
   std::vector<std::string> be_fore, be_hind;
   for (const auto& c : cases) {
@@ -121,12 +123,14 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
         << c.listed;
   }
   EXPECT_EQ(outcome.converted, 5u);
-  ASSERT_EQ(outcome.failed.size(), 4u);
+  ASSERT_EQ(outcome.failed.size(), 5u);
   EXPECT_EQ(outcome.failed[0].path, be_fore[4]);
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
   EXPECT_EQ(outcome.failed[2].reason, "含有二进制数据，不是网页或文本文件");
   EXPECT_EQ(outcome.failed[3].reason,
             "内容不像中文，声明的编码 latin1 也不是中文编码，未转换");
+  EXPECT_EQ(outcome.failed[4].reason,
+            "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换");
   ASSERT_EQ(outcome.mislabeled.size(), 1u);
   EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
   ASSERT_EQ(outcome.as_text.size(), 1u);

@@ -80,6 +80,10 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
     EXPECT_EQ(out->script, c.script);
   }
   EXPECT_FALSE(ConvertDocument(**converter, "<meta charset=euc-kr>" + gbk, {}));
+  const auto western = ConvertDocument(
+      **converter, "Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la", {});
+  ASSERT_FALSE(western);
+  EXPECT_EQ(western.error().reason, kSingleByteLettersReason);
 }
 
 // Converts `input` as ConvertDocument does, overwriting its bytes as soon

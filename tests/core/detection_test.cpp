@@ -169,6 +169,40 @@ TEST(DetectionTest, APageInAnotherEncodingIsNotedUnlessItReadsAsOurs) {
     EXPECT_EQ(DetectEncoding(bytes).other_declared, label) << bytes;
 }
 
+// Converted as Big5 or GB, "résumé" would become r + a hanzi + um + a
+// stray byte; Chinese text keeps its common characters, whatever signs and
+// UTF-8 are pasted among them.
+TEST(DetectionTest, AnUndeclaredTextOfWesternOrCyrillicLettersIsNoted) {
+  const std::pair<std::string, bool> cases[] = {
+      {"<p>Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la carte", true},
+      {"Les d\xE9tails r\xE9gl\xE9s", true},  // Accents inside words only.
+      {"Stra\xDF"
+       "e \xFC"
+       "ber Gr\xF6\xDF"
+       "e, f\xFCr \xC4rzte",
+       true},
+      {"\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0! \xCA\xE0\xEA "
+       "\xE4\xE5\xEB\xE0?",  // Windows-1251.
+       true},
+      {"\xF0\xD2\xC9\xD7\xC5\xD4, \xCD\xC9\xD2! \xEB\xC1\xCB \xC4\xC5\xCC\xC1 "
+       "\xD5 "
+       "\xD7\xD3\xC5\xC8 \xD7\xC1\xD3?",
+       true},                   // KOI8-R, whose letters make common GB codes.
+      {"r\xE9sum\xE9", false},  // Too few to tell.
+      {Bytes("版權所有", kBig5) + " \xA9 2005, 25\xB0"
+                                  "C",
+       false},
+      {Bytes(kTraditional, kGbk), false},
+      {Bytes(kSimplified, kGbk) + " Caf\xE9 r\xE9sum\xE9 d\xE9j\xE0 \xA9 2005",
+       false},
+      {Bytes("浏览", kGbk) + "\xE2\x80\x94 \xC2\xA9 \xE7\x89\x88", false},
+      // Declared, the page is read as it says.
+      {"<meta charset=big5><p>Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la", false},
+  };
+  for (const auto& [bytes, noted] : cases)
+    EXPECT_EQ(DetectEncoding(bytes).single_byte_letters, noted) << bytes;
+}
+
 TEST(DetectionTest, ReadsTheWebsLabelsInAnyCaseAndSpacing) {
   const std::pair<std::optional<Encoding>, std::vector<const char*>> cases[] = {
       {kBig5, {"Big5-HKSCS", " x-x-big5\t"}},
@@ -199,6 +233,7 @@ TEST(DetectionTest, DetectsEachFileOfTheSampleCorpus) {
         DetectEncoding(testing::ReadTestFile("detection/" + name));
     EXPECT_EQ(d.encoding, EncodingFromLabel(name.substr(0, name.find('-'))))
         << name << " (" << ReasonName(d.reason) << ")";
+    EXPECT_FALSE(d.single_byte_letters) << name;
     ++files;
   }
   EXPECT_GE(files, 10);

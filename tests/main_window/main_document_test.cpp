@@ -176,6 +176,11 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        "文件“/docs/bad.htm”的内容不像中文，声明的编码 latin1 "
        "也不是中文编码，没有打开。",
        gb_seen, shown_bad},
+      {"Western letters", true, "<p>Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la",
+       "", false,
+       "文件“/docs/bad.htm”的内容像西文或俄文的单字节编码，不像中文，"
+       "也没有声明编码，没有打开。",
+       gb_seen, shown_bad},
       {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
        false,
        "无法读取文件“/docs/bad.htm”。\n原因：文件大于 16 MiB，太大，"

@@ -51,6 +51,9 @@ struct Profile {
   // hanzi in the other.
   size_t big5_kana = 0;
   size_t gb_signs = 0;
+  // Pairs after an ASCII byte whose second byte is an ASCII letter (é before
+  // s in "résumé", ü before b in " über"): a Western text's accented letters.
+  size_t letter_pairs = 0;
 };
 
 // GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
@@ -71,6 +74,8 @@ bool IsPrivateGb(unsigned lead, unsigned trail) {
          ((lead - 0xF8u <= 0xFEu - 0xF8u) & high) |
          ((lead - 0xA1u <= 0xA7u - 0xA1u) & !high);
 }
+
+bool IsAsciiLetter(unsigned byte) { return (byte | 0x20u) - 'a' <= 'z' - 'a'; }
 
 bool IsCommonBig5(unsigned code) {
   return (code - 0xA440u <= 0xC67Eu - 0xA440u) |
@@ -185,7 +190,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
-         gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0;
+         gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0,
+         letter_pairs = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -218,6 +224,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
     gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
     high_trails += trail > 0xA0;
+    letter_pairs += IsAsciiLetter(trail) & (pos == 0 || p[pos - 1] < 0x80);
     pos += 2;
   }
   profile.pairs += pairs;
@@ -228,6 +235,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.big5_kana += big5_kana;
   profile.gb_signs += gb_signs;
   profile.high_trails += high_trails;
+  profile.letter_pairs += letter_pairs;
 }
 
 // Detection reads no more of a text than this past its first byte above
@@ -342,6 +350,27 @@ bool ReadsPlainlyAsChinese(const Profile& p) {
   return units >= kSome && (big5 || gb);
 }
 
+// Whether the bytes read as the letters of a single-byte encoding (Latin-1,
+// Latin-2, Windows-1251, KOI8-R) set among ASCII rather than as Chinese. Such
+// a text's letters before a space or a sign are bytes that are no unit in
+// Big5 or GB, several of them beside few units; or its units are mostly no
+// common character in either reading, and either some bytes are no unit or
+// most units begin a word's letters after ASCII (über, résumé). Chinese text
+// has next to none of these, and a line of it with a Latin-1 sign or two
+// keeps its common characters; one with CJK in UTF-8 among its bytes is a
+// pasted page (HoldsUtf8Chinese weighs it). Two letters are too few to tell.
+bool ReadsAsSingleByteLetters(const Profile& p) {
+  constexpr size_t kFewest = 3, kSomeLone = 4;
+  const size_t units = p.pairs + p.four_byte;
+  const size_t common = std::max(p.big5_common, p.gb_common + p.four_byte);
+  const bool many_lone = p.lone_bytes >= kSomeLone && p.lone_bytes * 8 > units;
+  const bool letters_among_rare =
+      (p.lone_bytes * 32 > units || p.letter_pairs * 2 > units) &&
+      common * 2 < units;
+  return p.utf8_cjk == 0 && units + p.lone_bytes >= kFewest &&
+         (many_lone || letters_among_rare);
+}
+
 // The declared encoding as the bytes have it: std::nullopt when they plainly
 // contradict it.
 std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
@@ -409,6 +438,8 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
     detection.reason = DetectionReason::kUtf8;
     return detection;
   }
+  detection.single_byte_letters =
+      detection.other_declared.empty() && ReadsAsSingleByteLetters(profile);
   if (HasNonAscii(profile)) {
     const long big5 = Big5Score(profile), gb = GbScore(profile);
     if (big5 != gb) {

@@ -37,6 +37,12 @@ struct Detection {
   // which converting would garble. Empty otherwise. `encoding` is the
   // likelier reading all the same.
   std::string other_declared;
+  // Set when no encoding of ours is declared and confirmed, and the bytes
+  // read as the letters of a single-byte encoding (Latin-1, Latin-2,
+  // Windows-1251, KOI8-R) among ASCII rather than as Chinese: converting
+  // would turn "résumé" into hanzi. `encoding` is the likelier reading all
+  // the same.
+  bool single_byte_letters = false;
 };
 
 // Decides the encoding of `bytes`, in this order: a byte-order mark; else the
