@@ -82,6 +82,13 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
              kGbk) +
            "\n" + kSimplified + "\n" + kSimplified,
        kGbk, kStatistics, kNone},
+      // A footer in UTF-8 does not turn a Big5 page over to GB.
+      {"<meta charset=big5>" + Bytes(kTraditional, kBig5) + "<p>" +
+           "版權所有 — 信義路中心",
+       kBig5, kDeclared, kBig5},
+      {Bytes("歡迎光臨本站", kBig5) + " — “版權”", kBig5, kStatistics, kNone},
+      {Bytes("歡迎光臨本站", kBig5) + " 信義路中心網站", kBig5, kStatistics,
+       kNone},
       // Three of its four characters read as UTF-8, after one that does not.
       {Bytes("电源失效", kGbk), kGbk, kStatistics, kNone},
       {"<p>Big5</p>", kBig5, kRule, kNone},

@@ -186,6 +186,20 @@ bool IsFourByteCharacter(const unsigned char* p) {
   return Gb18030FourByteCodePoint(pointer) != 0;
 }
 
+// The end of the UTF-8 at `pos`: a run of two or more sequences of three
+// bytes, or one whose second byte is below 0xA1, which no Big5 code has
+// there; else 0. UTF-8 pasted into a Big5 or GB page (a footer, a line from
+// another file: “版权”, a dash) is kept as it is whichever reading is
+// chosen, and read as Big5 its bytes are invalid codes, enough to turn a
+// short Big5 page over to GB. Big5 and GB text make such runs hardly ever.
+size_t Utf8RunEnd(std::string_view bytes, size_t pos) {
+  size_t end = pos;
+  while (end < bytes.size() && WellFormedUtf8Length(bytes, end) == 3) end += 3;
+  if (end - pos >= 6) return end;
+  return end > pos && static_cast<unsigned char>(bytes[pos + 1]) < 0xA1 ? end
+                                                                        : 0;
+}
+
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
@@ -197,6 +211,13 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     if (lead < 0x80) {
       pos = AsciiRunEnd(bytes, pos);
       continue;
+    }
+    if ((lead - 0xE0u <= 0xEFu - 0xE0u) & (pos + 2 < n) &&
+        ((p[pos + 1] & p[pos + 2] & 0xC0) == 0x80)) {
+      if (const size_t end = Utf8RunEnd(bytes, pos)) {
+        pos = end;
+        continue;
+      }
     }
     const unsigned trail = pos + 1 < n ? p[pos + 1] : 0;
     if (!IsLeadByte(lead) || !IsTrailByte(trail)) [[unlikely]] {
