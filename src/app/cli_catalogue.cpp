@@ -162,6 +162,8 @@ constexpr Translation kTranslations[] = {
     {"cannot write {0}: {1}", "无法写入 {0}：{1}"},
     {" (name its encoding with --from to convert it anyway)",
      "（确需转换，请用 --from 指明其编码）"},
+    {" (if it is Chinese, name its encoding with --from)",
+     "（如果它是中文，请用 --from 指明其编码）"},
     {"cannot create folder {0}: {1}", "无法创建文件夹 {0}：{1}"},
     {"cannot create output folder {0}: {1}", "无法创建输出文件夹 {0}：{1}"},
     {"standard input is larger than {0} MiB", "标准输入大于 {0} MiB"},

@@ -207,14 +207,21 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
   return jobs;
 }
 
+// What the user can do about a document refused for its encoding: name it,
+// when it is Chinese after all.
+std::string RefusalHint(std::string_view reason, const Messages& say) {
+  if (reason.starts_with(core::kOtherEncodingReason))
+    return say(" (name its encoding with --from to convert it anyway)");
+  if (reason == core::kSingleByteLettersReason)
+    return say(" (if it is Chinese, name its encoding with --from)");
+  return {};
+}
+
 // The report of a failed conversion: a failed save names the output.
 std::string Describe(const core::Error& error, const Job& job,
                      const Messages& say) {
-  if (error.reason.starts_with(core::kOtherEncodingReason) ||
-      error.reason == core::kSingleByteLettersReason) {
-    return core::EscapeForTerminal(error.reason) +
-           say(" (name its encoding with --from to convert it anyway)");
-  }
+  if (std::string hint = RefusalHint(error.reason, say); !hint.empty())
+    return core::EscapeForTerminal(error.reason) + hint;
   if (error.path.empty() || error.path == job.input)
     return core::EscapeForTerminal(error.reason);
   if (error.path == job.destination.native()) {
@@ -384,7 +391,8 @@ Job ConvertStandardInput(const CliOptions& options,
   request.threads = Threads(options);
   auto done = core::ConvertDocument(converter, text, request, {}, give_back);
   if (!done) {
-    job.failure = core::EscapeForTerminal(done.error().Message());
+    job.failure = core::EscapeForTerminal(done.error().Message()) +
+                  RefusalHint(done.error().reason, say);
     return job;
   }
   // With --ambiguities standard output carries the listing instead.

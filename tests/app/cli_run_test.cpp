@@ -375,6 +375,12 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
        "tovenrak-convert: -: it holds binary data"},
       {"printf '\\377\\376<\\000' | " + program + " -q 2>&1", 1,
        "tovenrak-convert: -: " + std::string(core::kUtf16Reason)},
+      // French in Latin-1: what to do if it is Chinese all the same.
+      {"printf 'Caf\\351 na\\357ve, d\\351j\\340 vu \\340 la' | " + program +
+           " -q 2>&1",
+       1,
+       "tovenrak-convert: -: " + std::string(core::kSingleByteLettersReason) +
+           " (if it is Chinese, name its encoding with --from)"},
   };
   for (const Case& c : cases) {
     std::string said;

@@ -89,6 +89,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("歡迎光臨本站", kBig5) + " — “版權”", kBig5, kStatistics, kNone},
       {Bytes("歡迎光臨本站", kBig5) + " 信義路中心網站", kBig5, kStatistics,
        kNone},
+      // ...while GBK's traditional characters that read as UTF-8 stay GB.
+      {Bytes("官方網頁為：", kGbk), kGbk, kStatistics, kNone},
+      {Bytes("定義目錄條目", kGbk), kGbk, kStatistics, kNone},
       // Three of its four characters read as UTF-8, after one that does not.
       {Bytes("电源失效", kGbk), kGbk, kStatistics, kNone},
       {"<p>Big5</p>", kBig5, kRule, kNone},
@@ -200,6 +203,12 @@ TEST(DetectionTest, AnUndeclaredTextOfWesternOrCyrillicLettersIsNoted) {
                                   "C",
        false},
       {Bytes(kTraditional, kGbk), false},
+      // Signs are no letters, nor is a trail byte after another code.
+      {Bytes("首頁 ", kBig5) + "\xB7 " + Bytes("最新消息 ", kBig5) + "\xB7 " +
+           Bytes("產品 ", kBig5) + "\xB7 " + Bytes("聯絡我們 ", kBig5) +
+           "\xB7 25\xB0 \x80",
+       false},
+      {Bytes("預設值 進階設定 錯誤碼", kGbk), false},
       {Bytes(kSimplified, kGbk) + " Caf\xE9 r\xE9sum\xE9 d\xE9j\xE0 \xA9 2005",
        false},
       {Bytes("浏览", kGbk) + "\xE2\x80\x94 \xC2\xA9 \xE7\x89\x88", false},

@@ -36,6 +36,9 @@ struct Profile {
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
   size_t lone_bytes = 0;
+  // Those of them from C0 up, but for × and ÷: letters in Latin-1, Latin-2,
+  // Windows-1251 and KOI8-R, where signs (°, ·, ©, €) are below.
+  size_t lone_letters = 0;
   // GB18030 four-byte sequences that decode (invalid in Big5 and GBK).
   size_t four_byte = 0;
   size_t big5_invalid = 0;  // Pairs that are no Big5 code.
@@ -51,8 +54,9 @@ struct Profile {
   // hanzi in the other.
   size_t big5_kana = 0;
   size_t gb_signs = 0;
-  // Pairs after an ASCII byte whose second byte is an ASCII letter (é before
-  // s in "résumé", ü before b in " über"): a Western text's accented letters.
+  // Pairs after ASCII (not after another unit) whose second byte is an
+  // ASCII letter (é before s in "résumé", ü before b in " über"): a Western
+  // text's accented letters.
   size_t letter_pairs = 0;
 };
 
@@ -186,18 +190,30 @@ bool IsFourByteCharacter(const unsigned char* p) {
   return Gb18030FourByteCodePoint(pointer) != 0;
 }
 
-// The end of the UTF-8 at `pos`: a run of two or more sequences of three
-// bytes, or one whose second byte is below 0xA1, which no Big5 code has
-// there; else 0. UTF-8 pasted into a Big5 or GB page (a footer, a line from
-// another file: “版权”, a dash) is kept as it is whichever reading is
-// chosen, and read as Big5 its bytes are invalid codes, enough to turn a
-// short Big5 page over to GB. Big5 and GB text make such runs hardly ever.
+// The end of the UTF-8 at `pos`: a run of two or more sequences of
+// punctuation, signs or CJK, or one alone (before white space, a digit or a
+// sign) whose second byte is below 0xA1, which no Big5 code has there; else 0.
+// UTF-8 pasted into a Big5 or GB page (a footer, a line from another file:
+// “版权”, a dash between spaces) is kept as it is whichever reading is chosen,
+// and read as Big5 its bytes are invalid codes, enough to turn a short Big5
+// page over to GB. Big5 and GB text make such runs hardly ever; GBK's
+// traditional characters make single sequences often (項的 is ED 97 B5 C4, and
+// 錄條 E4 9B 97 6C), but not before a byte that no code ends with.
 size_t Utf8RunEnd(std::string_view bytes, size_t pos) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  // Punctuation, signs and CJK: U+2000-U+9FFF and U+F900-U+FFFF.
+  const auto chinese_at = [&](size_t i) {
+    return ((p[i] - 0xE2u <= 0xE9u - 0xE2u) |
+            ((p[i] == 0xEF) & (p[i + 1] >= 0xA4))) &&
+           WellFormedUtf8Length(bytes, i) == 3;
+  };
   size_t end = pos;
-  while (end < bytes.size() && WellFormedUtf8Length(bytes, end) == 3) end += 3;
+  while (end + 2 < bytes.size() && chinese_at(end)) end += 3;
   if (end - pos >= 6) return end;
-  return end > pos && static_cast<unsigned char>(bytes[pos + 1]) < 0xA1 ? end
-                                                                        : 0;
+  const bool alone =
+      end > pos &&
+      (end == bytes.size() || static_cast<unsigned char>(bytes[end]) < 0x40);
+  return alone && static_cast<unsigned char>(bytes[pos + 1]) < 0xA1 ? end : 0;
 }
 
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
@@ -206,6 +222,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
          gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0,
          letter_pairs = 0;
+  size_t unit_end = std::string_view::npos;  // Where the last unit ended.
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -215,7 +232,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     if ((lead - 0xE0u <= 0xEFu - 0xE0u) & (pos + 2 < n) &&
         ((p[pos + 1] & p[pos + 2] & 0xC0) == 0x80)) {
       if (const size_t end = Utf8RunEnd(bytes, pos)) {
-        pos = end;
+        pos = unit_end = end;
         continue;
       }
     }
@@ -228,10 +245,12 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
         } else {
           profile.lone_bytes += 2;
         }
-        pos += 4;
+        pos = unit_end = pos + 4;
       } else {
         ++profile.lone_bytes;
-        ++pos;
+        profile.lone_letters +=
+            (lead >= 0xC0) & (lead != 0xD7) & (lead != 0xF7);
+        pos = unit_end = pos + 1;
       }
       continue;
     }
@@ -245,8 +264,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
     gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
     high_trails += trail > 0xA0;
-    letter_pairs += IsAsciiLetter(trail) & (pos == 0 || p[pos - 1] < 0x80);
-    pos += 2;
+    letter_pairs += IsAsciiLetter(trail) & (pos != unit_end);
+    pos = unit_end = pos + 2;
   }
   profile.pairs += pairs;
   profile.big5_invalid += big5_invalid;
@@ -375,20 +394,22 @@ bool ReadsPlainlyAsChinese(const Profile& p) {
 // Latin-2, Windows-1251, KOI8-R) set among ASCII rather than as Chinese. Such
 // a text's letters before a space or a sign are bytes that are no unit in
 // Big5 or GB, several of them beside few units; or its units are mostly no
-// common character in either reading, and either some bytes are no unit or
-// most units begin a word's letters after ASCII (über, résumé). Chinese text
-// has next to none of these, and a line of it with a Latin-1 sign or two
-// keeps its common characters; one with CJK in UTF-8 among its bytes is a
-// pasted page (HoldsUtf8Chinese weighs it). Two letters are too few to tell.
+// common character in either reading, and either some letters are no unit
+// or most units begin a word's letters after ASCII (über, résumé). Chinese
+// text has next to none of these: its pages' stray signs (° · © €, bullets,
+// Word's quotes) are below 0xC0, and a trail byte that is an ASCII letter
+// follows another code. One with CJK in UTF-8 among its bytes is a pasted
+// page (HoldsUtf8Chinese weighs it). Two letters are too few to tell.
 bool ReadsAsSingleByteLetters(const Profile& p) {
   constexpr size_t kFewest = 3, kSomeLone = 4;
   const size_t units = p.pairs + p.four_byte;
   const size_t common = std::max(p.big5_common, p.gb_common + p.four_byte);
-  const bool many_lone = p.lone_bytes >= kSomeLone && p.lone_bytes * 8 > units;
+  const bool many_lone =
+      p.lone_letters >= kSomeLone && p.lone_letters * 8 > units;
   const bool letters_among_rare =
-      (p.lone_bytes * 32 > units || p.letter_pairs * 2 > units) &&
+      (p.lone_letters * 32 > units || p.letter_pairs * 2 > units) &&
       common * 2 < units;
-  return p.utf8_cjk == 0 && units + p.lone_bytes >= kFewest &&
+  return p.utf8_cjk == 0 && units + p.lone_letters >= kFewest &&
          (many_lone || letters_among_rare);
 }
 
