@@ -172,6 +172,8 @@ constexpr Translation kTranslations[] = {
     {"standard input was already read", "标准输入已经读过"},
     {"skipped (not a document)", "已跳过（不是文档）"},
     {"skipped (a link; links are not followed)", "已跳过（链接，不跟随）"},
+    {"skipped (in the output folder)", "已跳过（在输出文件夹中）"},
+    {"skipped (the same file as {0})", "已跳过（与 {0} 是同一个文件）"},
     // What happened.
     {"{0} ({1})", "{0}（{1}）"},
     {"{0} ({1}, declared {2})", "{0}（{1}，声明为 {2}）"},

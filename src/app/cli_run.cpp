@@ -134,6 +134,10 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
       inputs.paths.push_back(std::move(document.path));
       inputs.names.push_back(document.relative.string());
     }
+    for (const fs::path& kept : tree.kept) {
+      inputs.skipped.push_back(core::EscapeForTerminal(kept.string()) + ": " +
+                               say("skipped (in the output folder)"));
+    }
     inputs.kept.insert(inputs.kept.end(), tree.kept.begin(), tree.kept.end());
     for (const auto& skipped : tree.skipped) {
       inputs.skipped.push_back(
@@ -151,8 +155,9 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
 }
 
 // Decides each file's destination by the shared output policy; refused
-// files carry their reason, a file listed again is left out.
-std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
+// files carry their reason, a file listed again is left out and reported
+// as skipped.
+std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
                           const Messages& say) {
   if (!WritesFiles(options)) {
     std::vector<Job> jobs;
@@ -173,6 +178,9 @@ std::vector<Job> PlanJobs(const Inputs& inputs, const CliOptions& options,
       case core::OutputVerdict::kWrite:
         break;
       case core::OutputVerdict::kRepeat:
+        inputs.skipped.push_back(
+            core::EscapeForTerminal(inputs.paths[i].string()) + ": " +
+            say("skipped (the same file as {0})", {Quoted(other)}));
         continue;
       case core::OutputVerdict::kNoName:
         job.failure = say("not a file name");

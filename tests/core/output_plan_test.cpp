@@ -44,8 +44,13 @@ TEST(OutputPlanTest, TellsFilesApartByDeviceAndInode) {
     bool may_replace_own_input;
     std::string expected;
   } cases[] = {
+      // A hard link is a page of its own (index.htm and default.htm); a
+      // link to a page, or the page named again, is that page.
       {"in/a.htm in/../in/a.htm in/hard.htm in/link.htm", "out", false,
-       "w r0 r0 r0"},
+       "w r0 w r0"},
+      {"in/link.htm in/a.htm", "out", false, "w r0"},
+      {"in/a.htm in/hard.htm", "in", true, "w w"},
+      {"in/a.htm in/hard.htm", "in", false, "o0 o1"},
       {"in/a.htm in/b.htm", "in", false, "o0 o1"},
       {"other/a.htm in/a.htm", "in", true, "o1 w"},
       {"in/a.htm", "linked", false, "o0"},

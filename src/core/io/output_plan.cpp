@@ -100,13 +100,33 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
   assert(inputs.size() == names.size());
   const size_t n = inputs.size();
   std::vector<Key> file_of(n);  // The file an input reaches, else its entry.
-  std::map<Key, size_t> first_by_file, input_by_entry;
+  std::vector<Key> entry_of(n);
+  std::vector<bool> is_link(n);
+  std::map<Key, size_t> first_by_file, input_by_entry, entry_by_file;
   EntryKeys entry_keys;
   for (size_t i = 0; i < n; ++i) {
-    const Key entry = entry_keys.Of(inputs[i]);
-    file_of[i] = FileKey(inputs[i], true).value_or(entry);
+    entry_of[i] = entry_keys.Of(inputs[i]);
+    file_of[i] = FileKey(inputs[i], true).value_or(entry_of[i]);
+    const auto own = FileKey(inputs[i], false);
+    is_link[i] = own && *own != file_of[i];
     first_by_file.emplace(file_of[i], i);
-    input_by_entry.emplace(entry, i);
+    input_by_entry.emplace(entry_of[i], i);
+    if (!is_link[i]) entry_by_file.emplace(file_of[i], i);
+  }
+  // What an input is as a page: its entry, or for a symbolic link the entry
+  // of an input it reaches. Hard links are pages of their own (index.htm and
+  // default.htm), each replaced by its own output without touching the
+  // other's file; a link or the same entry named again would read the first
+  // one's output when that replaced its source.
+  std::map<Key, size_t> first_by_page;
+  std::vector<size_t> first_as_page(n);
+  for (size_t i = 0; i < n; ++i) {
+    Key page = entry_of[i];
+    if (is_link[i]) {
+      auto it = entry_by_file.find(file_of[i]);
+      page = it != entry_by_file.end() ? entry_of[it->second] : file_of[i];
+    }
+    first_as_page[i] = first_by_page.emplace(page, i).first->second;
   }
   std::set<Key> kept_entries;
   for (const fs::path& path : kept) kept_entries.insert(entry_keys.Of(path));
@@ -121,7 +141,7 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
       continue;
     }
     out.output = folder / name;
-    if (const size_t first = first_by_file.at(file_of[i]); first != i) {
+    if (const size_t first = first_as_page[i]; first != i) {
       out.verdict = OutputVerdict::kRepeat;
       out.other = first;
       continue;
@@ -130,19 +150,24 @@ std::vector<PlannedOutput> PlanOutputs(const std::vector<fs::path>& inputs,
     // The inputs the output would replace: by entry, and by file for an
     // existing output that is not a link (a link is replaced, not followed).
     const Key output_entry = entry_keys.Of(out.output);
-    std::vector<size_t> hit;
-    if (auto it = input_by_entry.find(output_entry); it != input_by_entry.end())
-      hit.push_back(it->second);
+    // An entry is its own input's alone; a file, that of every input that
+    // reaches it.
+    std::vector<std::pair<size_t, bool>> hit;  // Input, whether its own.
+    if (auto it = input_by_entry.find(output_entry);
+        it != input_by_entry.end()) {
+      const size_t j = it->second;
+      hit.emplace_back(j, first_as_page[j] == i);
+    }
     // In a folder that cannot be examined (most often not made yet), no
     // file can be examined either.
     if (auto file = std::get<0>(output_entry) == 1 ? FileKey(out.output, false)
                                                    : std::nullopt) {
       if (auto it = first_by_file.find(*file); it != first_by_file.end())
-        hit.push_back(it->second);
+        hit.emplace_back(it->second, *file == file_of[i]);
     }
     bool over_own = false;
-    for (size_t j : hit) {
-      if (first_by_file.at(file_of[j]) == i) {
+    for (const auto& [j, own] : hit) {
+      if (own) {
         over_own = true;
       } else {
         out.verdict = OutputVerdict::kOverInput;

@@ -12,7 +12,7 @@ namespace tovenrak::core {
 
 enum class OutputVerdict {
   kWrite,       // Convert the input into `output`.
-  kRepeat,      // The same file as input `other`, listed earlier: skip it.
+  kRepeat,      // The same page as input `other`, listed earlier: skip it.
   kOverInput,   // `output` is input `other` (this one without permission).
   kSameOutput,  // `output` is already the output of input `other`.
   kNoName,      // The output name is not one (see PlanOutputs).
@@ -28,10 +28,12 @@ struct PlannedOutput {
 // Plans a run that converts inputs[i] into `folder` / names[i], for every i
 // in order. A name may hold folders ("sub/a.htm", for the files of a tree);
 // one that is empty or absolute, or has an empty, "." or ".." part, is
-// kNoName, so that no output lands outside `folder`. Files are told apart by
-// device and inode, not by how their paths are written, so that a link, a
-// hard link or a bind mount reaching a file counts as that file:
-// - an input that is the same file as an earlier one is a kRepeat of it;
+// kNoName, so that no output lands outside `folder`. Files and entries are
+// told apart by device and inode, not by how their paths are written, so
+// that a symbolic link or a bind mount reaching a file counts as that file:
+// - an input that is the same entry as an earlier one, or a symbolic link
+//   to an earlier one's file or reached by one, is a kRepeat of it; hard
+//   links to one file are inputs of their own;
 // - an output that is an input (the same entry in the same folder, or an
 //   existing file that is that input's file) is kOverInput, except that an
 //   input may be written over itself when `may_replace_own_input`; an input
