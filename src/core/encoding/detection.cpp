@@ -390,6 +390,21 @@ bool ReadsPlainlyAsChinese(const Profile& p) {
   return units >= kSome && (big5 || gb);
 }
 
+// Whether the UTF-8 reading of a text is to be taken over its reading as
+// Chinese in Big5 or GB: it reads as writing, or Chinese is not plain. Against
+// UTF-8 letters that change alphabet side by side, as no word does, two
+// characters are Chinese enough when every one is a common character (a GB
+// include of two words, 学院 | 校园; IPA such as /ˈθɪŋk/ makes rare ones).
+bool Utf8WinsOverChinese(const Profile& p) {
+  if (Utf8ReadsAsWriting(p)) return true;
+  if (ReadsPlainlyAsChinese(p)) return false;
+  constexpr size_t kTwo = 2;
+  const size_t units = p.pairs + p.four_byte;
+  const bool all_common =
+      p.lone_bytes == 0 && (p.big5_common == units || p.gb_common == units);
+  return units < kTwo || !all_common;
+}
+
 // Whether the bytes read as the letters of a single-byte encoding (Latin-1,
 // Latin-2, Windows-1251, KOI8-R) set among ASCII rather than as Chinese. Such
 // a text's letters before a space or a sign are bytes that are no unit in
@@ -420,8 +435,7 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
     if (p.utf8_malformed > p.utf8_sequences) return std::nullopt;
     return declared;
   }
-  if (IsPlainlyUtf8(p) && (Utf8ReadsAsWriting(p) || !ReadsPlainlyAsChinese(p)))
-    return std::nullopt;
+  if (IsPlainlyUtf8(p) && Utf8WinsOverChinese(p)) return std::nullopt;
   const long big5 = Big5Score(p), gb = GbScore(p);
   // Chinese in UTF-8 as much as the rest: the whole is read as UTF-8.
   if (HoldsUtf8Chinese(p)) return std::nullopt;
@@ -473,8 +487,7 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;
   }
-  if ((LooksLikeUtf8(profile) &&
-       (Utf8ReadsAsWriting(profile) || !ReadsPlainlyAsChinese(profile))) ||
+  if ((LooksLikeUtf8(profile) && Utf8WinsOverChinese(profile)) ||
       HoldsUtf8Chinese(profile)) {
     detection.encoding = Encoding::kUtf8;
     detection.reason = DetectionReason::kUtf8;
