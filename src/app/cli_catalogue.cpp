@@ -173,6 +173,10 @@ constexpr Translation kTranslations[] = {
     {"skipped (not a document)", "已跳过（不是文档）"},
     {"skipped (a link; links are not followed)", "已跳过（链接，不跟随）"},
     {"skipped (in the output folder)", "已跳过（在输出文件夹中）"},
+    {"warning: its characters read as well in Big5 as in GB; read as {0} "
+     "(name its encoding with --from if that is wrong)",
+     "警告：其中的字按 Big5 和按 GB 读都一样通顺，已按 {0} 读取（如果不对，"
+     "请用 --from 指明其编码）"},
     {"skipped (the same file as {0})", "已跳过（与 {0} 是同一个文件）"},
     // What happened.
     {"{0} ({1})", "{0}（{1}）"},

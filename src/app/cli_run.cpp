@@ -46,6 +46,7 @@ struct Job {
   std::optional<core::Encoding> invalid_output = {};
   std::optional<std::string> markup_problem = {};
   std::vector<core::AmbiguityPoint> points = {};
+  std::optional<core::Encoding> guessed = {};  // The encoding it was read in.
 };
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -80,6 +81,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   if (done.invalid_units > 0) job.invalid_output = done.target;
   job.markup_problem = done.markup_problem;
   job.points = done.points;
+  if (done.source.guessed) job.guessed = done.source.encoding;
 }
 
 // Whether converted files are written: not when only the ambiguities are
@@ -529,6 +531,14 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          "characters",
                          {std::to_string(job.server_references),
                           std::string(core::DisplayName(job.target))})
+                  << "\n";
+    }
+    if (job.guessed && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: its characters read as well in Big5 as in "
+                         "GB; read as {0} (name its encoding with --from if "
+                         "that is wrong)",
+                         {std::string(core::DisplayName(*job.guessed))})
                   << "\n";
     }
     if (job.markup_problem && !quiet) {

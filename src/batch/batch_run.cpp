@@ -247,6 +247,8 @@ BatchOutcome RunBatch(const core::Converter& er,
         if (converted->markup_problem) {
           outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
         }
+        if (source.guessed)
+          outcome.guessed.push_back({be_fore[i], source.encoding});
         if (converted->invalid_units > 0) {
           outcome.invalid.push_back(
               {be_fore[i], converted->invalid_units, converted->target});
@@ -339,6 +341,15 @@ std::string NoteOn(const std::vector<Entry>& entries, const std::string& what,
 // What the run noted beyond failures.
 std::string Notes(const BatchOutcome& outcome) {
   return NoteOn(
+             outcome.guessed,
+             " 个文件中的字按 Big5 和按 GB "
+             "读都一样通顺，编码是推测的，请核对：",
+             [](const GuessedEncoding& f) {
+               return f.path + "\n    已按 " +
+                      std::string(core::DisplayName(f.read_as)) + " 读取";
+             },
+             " 个文件的编码是推测的。") +
+         NoteOn(
              outcome.mislabeled,
              " 个文件的实际编码与其声明不符，已按实际编码转换：",
              [](const MislabeledFile& f) {

@@ -53,6 +53,13 @@ struct ServerCodeReferences {
   core::Encoding target;
 };
 
+// A file whose characters read as well in Big5 as in GB: its encoding was
+// guessed.
+struct GuessedEncoding {
+  std::string path;  // As listed.
+  core::Encoding read_as;
+};
+
 struct BatchOutcome {
   size_t converted = 0;  // Files listed twice count once.
   // In list order, then the files written where the final sync failed.
@@ -61,6 +68,7 @@ struct BatchOutcome {
   std::vector<ConvertedAsText> as_text;
   std::vector<KeptInvalidBytes> invalid;
   std::vector<ServerCodeReferences> server_references;
+  std::vector<GuessedEncoding> guessed;
 };
 
 // How a run goes beyond converting.

@@ -377,6 +377,10 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
        "tovenrak-convert: -: it holds binary data"},
       {"printf '\\377\\376<\\000' | " + program + " -q 2>&1", 1,
        "tovenrak-convert: -: " + std::string(core::kUtf16Reason)},
+      // 簡體 in Big5 reads as well in GB.
+      {"printf '\\302\\262\\305\\351' | " + program + " 2>&1 >/dev/null", 0,
+       "tovenrak-convert: -: warning: its characters read as well in Big5 as "
+       "in GB; read as GB (name its encoding with --from if that is wrong)"},
       // French in Latin-1: what to do if it is Chinese all the same.
       {"printf 'Caf\\351 na\\357ve, d\\351j\\340 vu \\340 la' | " + program +
            " -q 2>&1",

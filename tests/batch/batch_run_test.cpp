@@ -45,12 +45,15 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
   outcome.as_text.push_back({"/t.htm", "注释没有结束"});
   outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
   outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
+  outcome.guessed.push_back({"/g.htm", core::Encoding::kGbk});
   const ClosingMessage message = DescribeOutcome(outcome, "/out/");
   EXPECT_EQ(message.icon, platform::MessageIcon::kWarning);
   for (const char* says :
        {"共 15 个文件，已转换 3 个到 /out/ 文件夹下；以下 12 "
         "个文件未能转换：\n",
         "/f9.htm\n    无法读取", "……另有 2 个文件未能转换。",
+        "以下 1 个文件中的字按 Big5 和按 GB 读都一样通顺，编码是推测的，"
+        "请核对：\n\n/g.htm\n    已按 GB 读取",
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
@@ -106,6 +109,9 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
       {"odd.txt", gb + "\xFF", big5 + "\xFF"},
       {"western.txt", "Caf\xE9 na\xEFve, d\xE9j\xE0 vu",
        "Caf\xE9 na\xEFve, d\xE9j\xE0 vu"},
+      // Reads as well in GB: the guess is noted.
+      {"title.htm", testing::Bytes("<title>big5 簡體</title>", Encoding::kBig5),
+       testing::Bytes("<title>big5 简体</title>", Encoding::kGbk)},
   };
   std::vector<std::string> be_fore, be_hind;
   for (const auto& c : cases) {
@@ -122,7 +128,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir / be_hind[&c - cases]), c.after)
         << c.listed;
   }
-  EXPECT_EQ(outcome.converted, 5u);
+  EXPECT_EQ(outcome.converted, 6u);
   ASSERT_EQ(outcome.failed.size(), 5u);
   EXPECT_EQ(outcome.failed[0].path, be_fore[4]);
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
@@ -137,6 +143,9 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.as_text[0].path, be_fore[2]);
   ASSERT_EQ(outcome.invalid.size(), 1u);
   EXPECT_EQ(outcome.invalid[0].path, be_fore[9]);
+  ASSERT_EQ(outcome.guessed.size(), 1u);
+  EXPECT_EQ(outcome.guessed[0].path, be_fore[11]);
+  EXPECT_EQ(outcome.guessed[0].read_as, Encoding::kBig5);
 }
 
 // A page tells the style sheets it loads its old encoding, unless the run

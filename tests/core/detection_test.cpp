@@ -143,7 +143,13 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
     EXPECT_EQ(d.encoding, encoding);
     EXPECT_EQ(ReasonName(d.reason), ReasonName(reason));
     EXPECT_EQ(d.declared, declared);
+    EXPECT_FALSE(d.guessed);  // The rule decides only on ASCII here.
   }
+  // Characters that read as well in both are a guess, even where the rule
+  // finds "big5".
+  EXPECT_TRUE(DetectEncoding(Bytes("<title>簡體</title>", kBig5)).guessed);
+  EXPECT_EQ(DetectEncoding(Bytes("<p>big5: 簡體</p>", kBig5)).encoding, kBig5);
+  EXPECT_TRUE(DetectEncoding(Bytes("<p>big5: 簡體</p>", kBig5)).guessed);
 }
 
 // A page that declares another encoding is noted, unless its bytes read

@@ -505,6 +505,7 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
   }
   detection.encoding = MentionsBig5(bytes) ? Encoding::kBig5 : Encoding::kGbk;
   detection.reason = DetectionReason::kBig5Rule;
+  detection.guessed = HasNonAscii(profile);
   return detection;
 }
 

@@ -43,6 +43,10 @@ struct Detection {
   // would turn "résumé" into hanzi. `encoding` is the likelier reading all
   // the same.
   bool single_byte_letters = false;
+  // Set when the text holds characters but Big5 and GB read them equally
+  // well (a title of two words often does), so that the "big5" rule chose:
+  // worth checking.
+  bool guessed = false;
 };
 
 // Decides the encoding of `bytes`, in this order: a byte-order mark; else the
