@@ -1,5 +1,7 @@
 #include "app/cli_catalogue.h"
 
+#include "core/convert_document.h"
+
 namespace tovenrak::app {
 
 namespace {
@@ -162,6 +164,11 @@ constexpr Translation kTranslations[] = {
     {"cannot write {0}: {1}", "无法写入 {0}：{1}"},
     {" (name its encoding with --from to convert it anyway)",
      "（确需转换，请用 --from 指明其编码）"},
+    {core::kBinaryReason, "含有二进制数据（NUL 字节），不是网页或文本文件"},
+    {core::kUtf16Reason, "不支持 UTF-16 文本"},
+    {core::kOtherEncodingReason, "声明的编码不是中文编码，内容也不像中文："},
+    {core::kSingleByteLettersReason,
+     "没有声明编码，内容像西文或俄文的单字节编码，不像中文"},
     {" (if it is Chinese, name its encoding with --from)",
      "（如果它是中文，请用 --from 指明其编码）"},
     {"cannot create folder {0}: {1}", "无法创建文件夹 {0}：{1}"},

@@ -217,21 +217,30 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
   return jobs;
 }
 
-// What the user can do about a document refused for its encoding: name it,
-// when it is Chinese after all.
-std::string RefusalHint(std::string_view reason, const Messages& say) {
-  if (reason.starts_with(core::kOtherEncodingReason))
-    return say(" (name its encoding with --from to convert it anyway)");
-  if (reason == core::kSingleByteLettersReason)
-    return say(" (if it is Chinese, name its encoding with --from)");
+// Why a document was refused for what it holds, in the user's language, and
+// for a refusal by its encoding what can be done about it (name it, when it
+// is Chinese after all); empty for other failures.
+std::string Refusal(std::string_view reason, const Messages& say) {
+  if (reason.starts_with(core::kOtherEncodingReason)) {
+    return say(core::kOtherEncodingReason) +
+           core::EscapeForTerminal(
+               reason.substr(core::kOtherEncodingReason.size())) +
+           say(" (name its encoding with --from to convert it anyway)");
+  }
+  if (reason == core::kSingleByteLettersReason) {
+    return say(reason) +
+           say(" (if it is Chinese, name its encoding with --from)");
+  }
+  if (reason == core::kBinaryReason || reason == core::kUtf16Reason)
+    return say(reason);
   return {};
 }
 
 // The report of a failed conversion: a failed save names the output.
 std::string Describe(const core::Error& error, const Job& job,
                      const Messages& say) {
-  if (std::string hint = RefusalHint(error.reason, say); !hint.empty())
-    return core::EscapeForTerminal(error.reason) + hint;
+  if (std::string refusal = Refusal(error.reason, say); !refusal.empty())
+    return refusal;
   if (error.path.empty() || error.path == job.input)
     return core::EscapeForTerminal(error.reason);
   if (error.path == job.destination.native()) {
@@ -368,8 +377,8 @@ Job ConvertStandardInput(const CliOptions& options,
     if (std::memchr(buffer, '\0', got) != nullptr) {
       const bool utf16 = size == 0 && !options.request.from &&
                          core::HasUtf16ByteOrderMark({buffer, got});
-      job.failure = core::EscapeForTerminal(utf16 ? core::kUtf16Reason
-                                                  : core::kBinaryReason);
+      job.failure =
+          Refusal(utf16 ? core::kUtf16Reason : core::kBinaryReason, say);
       return job;
     }
     if (pieces.empty() || pieces.back().size() + got > kPiece)
@@ -401,8 +410,10 @@ Job ConvertStandardInput(const CliOptions& options,
   request.threads = Threads(options);
   auto done = core::ConvertDocument(converter, text, request, {}, give_back);
   if (!done) {
-    job.failure = core::EscapeForTerminal(done.error().Message()) +
-                  RefusalHint(done.error().reason, say);
+    std::string refusal = Refusal(done.error().reason, say);
+    job.failure = refusal.empty()
+                      ? core::EscapeForTerminal(done.error().Message())
+                      : std::move(refusal);
     return job;
   }
   // With --ambiguities standard output carries the listing instead.
