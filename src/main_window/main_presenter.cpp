@@ -133,43 +133,42 @@ void Main::OpenPath(const std::filesystem::path& named) {
   std::error_code error;
   std::filesystem::path path = std::filesystem::absolute(named, error);
   if (error) path = named;
-  c_.htmler.StartAtTop();
   core::Result<std::string> read =
       c_.files.Read(path, platform::kMaxPreviewBytes);
   if (!read) {
-    PreviewOriginal(path);
+    KeepDocument();
     ShowError("无法读取文件" + Quoted(path) + "。\n原因：" +
               Reason(read.error()));
     return;
   }
   if (read->find('\0') != std::string::npos) {
-    PreviewOriginal(path);
+    KeepDocument();
     ShowError("文件" + Quoted(path) +
               "含有二进制数据，不是网页或文本文件，没有打开。");
     return;
   }
   if (core::HasUtf16ByteOrderMark(*read)) {
-    PreviewOriginal(path);
+    KeepDocument();
     ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
     return;
   }
   const core::Detection detection = core::DetectEncoding(
       *read, core::DocumentIsPage(*read, path.filename().string()));
   if (!detection.other_declared.empty()) {
-    PreviewOriginal(path);
+    KeepDocument();
     ShowError("文件" + Quoted(path) + "的内容不像中文，声明的编码 " +
               detection.other_declared + " 也不是中文编码，没有打开。");
     return;
   }
   if (detection.single_byte_letters) {
-    PreviewOriginal(path);
+    KeepDocument();
     ShowError("文件" + Quoted(path) +
               "的内容像西文或俄文的单字节编码，不像中文，也没有声明编码，"
               "没有打开。");
     return;
   }
   // Asked only of a file that would take the window's place.
-  if (!MayDiscard()) return;
+  if (!MayDiscard()) return KeepDocument();
   OpenAs(detection, path, std::move(*read));
 }
 
@@ -192,14 +191,18 @@ void Main::OpenAs(const core::Detection& detection,
         ToSide(*cher_, text, source, core::Encoding::kGbk, variant_, name,
                review_ ? review_->Phrases() : nullptr);
     if (!converted) {
-      PreviewOriginal(path);
+      KeepDocument();
       ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
                 converted.error().Message());
       return;
     }
     gb = std::move(*converted);
   }
-  // The document opens: what its preview file needs is known.
+  // The document opens: what its preview file needs is known, and saving
+  // starts from its name.
+  opened_path_ = path;
+  c_.dia.StartFrom(path.string());
+  c_.htmler.StartAtTop();
   name_ = name;
   folder_ = FolderOf(path);
   as_text_ = !core::DocumentLooksLikeMarkup(text, source, name);
@@ -325,6 +328,11 @@ void Main::EndReview() {
   ++review_turn_;
   if (review_) review_->End();
 }
+
+// A file that does not open leaves the window on the document it shows, in
+// the preview and as the name saving starts from: saving what is shown
+// under the refused file's name would replace that file.
+void Main::KeepDocument() { c_.dia.StartFrom(opened_path_.string()); }
 
 void Main::PreviewOriginal(const std::filesystem::path& path) {
   c_.htmler.ShowFile(path, FolderOf(path));

@@ -154,6 +154,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void OpenAs(const core::Detection& detection,
               const std::filesystem::path& path, std::string text);
   // Sends the preview to the file at `path` and shows it.
+  void KeepDocument();
   void PreviewOriginal(const std::filesystem::path& path);
   // Converts the opened text to `side` (GB for kGbk, else Big5) and stores
   // it, if that side is still pending.
@@ -224,6 +225,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   bool cvt_pending_ = false;
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
+  std::filesystem::path opened_path_;  // Of the document open, if any.
   // Its folder, where the preview file's page finds its pictures and
   // styles (PreviewPage).
   std::filesystem::path folder_;

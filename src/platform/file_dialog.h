@@ -33,6 +33,9 @@ class FileDialog {
   // followed by each chosen bare name, separated by NUL characters.
   virtual std::string AskOpenPaths(const std::string& title,
                                    const std::string& filter) = 0;
+
+  // Makes `path` the name the next dialog starts from (empty: none).
+  virtual void StartFrom(const std::string& path) = 0;
 };
 
 }  // namespace tovenrak::platform

@@ -23,10 +23,13 @@ struct FakeFileDialog : platform::FileDialog {
   std::string AskOpenPaths(const std::string&, const std::string&) override {
     return Answer("open-many");
   }
+  void StartFrom(const std::string& path) override { started_from = path; }
 
   std::deque<std::string> next_answers;  // An empty queue answers as a cancel.
   std::vector<std::string> asked;        // "open", "save" or "open-many"
   std::function<void()> while_asked;     // What the user does meanwhile.
+  // The name the next dialog starts from: the last chosen, or StartFrom's.
+  std::string started_from;
 
  private:
   std::string Answer(const char* kind) {
@@ -35,6 +38,7 @@ struct FakeFileDialog : platform::FileDialog {
     if (next_answers.empty()) return "";
     std::string answer = next_answers.front();
     next_answers.pop_front();
+    if (!answer.empty()) started_from = answer;
     return answer;
   }
 };

@@ -155,7 +155,8 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
   const std::string gb = Page("gbk", kGbBody), big5 = Page("big5", kBig5Body);
   const std::string gb_seen = GbSeen(Page("gbk", kGbBodyUtf8));
   const std::string big5_seen = Big5Seen(Page("big5", kBig5BodyUtf8));
-  const std::string shown_bad = "top, load /docs/bad.htm, show";
+  // A file that does not open leaves the preview on the page shown.
+  const std::string kept = "";
   const std::string none = "(none)";
   struct Case {
     const char* name;
@@ -170,26 +171,26 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
   const Case cases[] = {
       {"binary", true, std::string("\x89PNG\r\n\x1a\n", 9), "", false,
        "文件“/docs/bad.htm”含有二进制数据，不是网页或文本文件，没有打开。",
-       gb_seen, shown_bad},
+       gb_seen, kept},
       {"not Chinese", true, "<meta charset=latin1><p>Caf\xE9 cr\xE8me", "",
        false,
        "文件“/docs/bad.htm”的内容不像中文，声明的编码 latin1 "
        "也不是中文编码，没有打开。",
-       gb_seen, shown_bad},
+       gb_seen, kept},
       {"Western letters", true, "<p>Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la",
        "", false,
        "文件“/docs/bad.htm”的内容像西文或俄文的单字节编码，不像中文，"
        "也没有声明编码，没有打开。",
-       gb_seen, shown_bad},
+       gb_seen, kept},
       {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
        false,
        "无法读取文件“/docs/bad.htm”。\n原因：文件大于 16 MiB，太大，"
        "无法在窗口中打开。",
-       gb_seen, shown_bad},
+       gb_seen, kept},
       // The Big5 page is open, shown as GB, but the browser stays on it.
       {"open cannot write the preview", true, big5, kPreview, false,
        "无法写入预览文件“/app/temp.htm”。\n原因：权限不够",
-       Big5Seen(Page("gb2312", kGbBodyUtf8)), shown_bad},
+       Big5Seen(Page("gb2312", kGbBodyUtf8)), "top, load /docs/bad.htm, show"},
       // The toolbar's group has already pressed Big5 when the click arrives.
       {"command cannot convert", false, none, "", true,
        "无法转换为 Big5 码。\n原因：dictionary gone", gb_seen, ""},
@@ -222,6 +223,10 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
     EXPECT_EQ(w.box.shown[0].icon, platform::MessageIcon::kCritical) << c.name;
     EXPECT_EQ(w.Seen(), c.seen) << c.name;
     EXPECT_EQ(w.preview.calls, c.calls) << c.name;
+    // Saving starts from the name of the document shown, not of the file
+    // that did not open.
+    if (c.open && c.calls == kept)
+      EXPECT_EQ(w.dialog.started_from, "/docs/doc.htm") << c.name;
     EXPECT_EQ(w.files.files.count(out), 0u) << c.name;
     // A failed read or conversion leaves the stored texts as they were (the
     // Big5 side of the GB page is made when asked for).

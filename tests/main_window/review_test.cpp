@@ -231,6 +231,13 @@ TEST_F(ReviewTest, ChoicesAndEditsNotSavedGoOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(w.frame.quit, 0);
   EXPECT_EQ(w.box.asked.size(), 2u);
   EXPECT_NE(w.view.text, "");
+  // Nor does declining to open another file make its name the one saving
+  // starts from.
+  const std::string shown = w.dialog.started_from;
+  w.Open("other.htm", "<p>other</p>");
+  EXPECT_EQ(w.box.asked.size(), 3u);
+  EXPECT_EQ(w.dialog.started_from, shown);
+  w.box.asked.pop_back();
 
   w.dialog.next_answers.push_back("/docs/out.htm");
   review.OnSaveConverted();

@@ -27,6 +27,9 @@ class QtFileDialog : public platform::FileDialog {
                           const std::string& filter) override;
   std::string AskSavePath(const std::string& title,
                           const std::string& filter) override;
+  void StartFrom(const std::string& path) override {
+    last_chosen_ = QString::fromStdString(path);
+  }
   std::string AskOpenPaths(const std::string& title,
                            const std::string& filter) override;
 
