@@ -68,13 +68,17 @@ Result<DocumentConversion> ConvertDocument(
   DocumentConversion result;
   // Asked now: a large text's bytes are given back as it is converted.
   const bool page = DocumentIsPage(text, name, request.markup);
+  // What the bytes are is said before what they might be read as: UTF-16
+  // and binary data are no text in any of the encodings.
+  if (!request.from && HasUtf16ByteOrderMark(text))
+    return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
+  if (text.find('\0') != std::string_view::npos)
+    return Error{ErrorCode::kInvalidInput, std::string(kBinaryReason)};
   if (request.from) {
     result.source.encoding =
         *request.from == Encoding::kGbk ? GbReadingOf(text) : *request.from;
     result.source.reason = DetectionReason::kNamed;
   } else {
-    if (HasUtf16ByteOrderMark(text))
-      return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
     result.source = DetectEncoding(text, page);
     if (!result.source.other_declared.empty()) {
       return Error{ErrorCode::kInvalidInput, std::string(kOtherEncodingReason) +
@@ -85,8 +89,6 @@ Result<DocumentConversion> ConvertDocument(
                    std::string(kSingleByteLettersReason)};
     }
   }
-  if (text.find('\0') != std::string_view::npos)
-    return Error{ErrorCode::kInvalidInput, std::string(kBinaryReason)};
   const Encoding source = result.source.encoding;
   result.target = TargetOf(request, source);
 

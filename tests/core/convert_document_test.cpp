@@ -84,6 +84,12 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
       **converter, "Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la", {});
   ASSERT_FALSE(western);
   EXPECT_EQ(western.error().reason, kSingleByteLettersReason);
+  // Binary data is said to be that, whatever its bytes read as.
+  const auto binary = ConvertDocument(
+      **converter, "Caf\xE9 na\xEFve, d\xE9j\xE0 vu " + std::string(1, '\0'),
+      {});
+  ASSERT_FALSE(binary);
+  EXPECT_EQ(binary.error().reason, kBinaryReason);
 }
 
 // Converts `input` as ConvertDocument does, overwriting its bytes as soon
