@@ -73,14 +73,18 @@ class QtDialogsTest : public ::testing::Test {
 TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   QtFileDialog dia(&parent_);
   QStringList filters;
+  bool details_hidden = false;
   WhenModalShows([&](QWidget* modal) {
-    filters = static_cast<QFileDialog*>(modal)->nameFilters();
+    const auto* dialog = static_cast<QFileDialog*>(modal);
+    filters = dialog->nameFilters();
+    details_hidden = dialog->testOption(QFileDialog::HideNameFilterDetails);
     TypeAndAccept(modal, Path("a.htm"));
   });
   EXPECT_EQ(dia.AskOpenPath("打开文件", kDocumentFilter),
             (dir_ / "a.htm").string());
   EXPECT_EQ(filters, (QStringList{"Html文件[*.htm;*.html] (*.htm *.html)",
                                   "文本文件[*.txt] (*.txt)"}));
+  EXPECT_TRUE(details_hidden);
 
   // A save starts from the name chosen last and takes a new name as typed,
   // without adding an extension.
@@ -92,6 +96,14 @@ TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   EXPECT_EQ(dia.AskSavePath("保存", kDocumentFilter),
             (dir_ / "new-name").string());
   EXPECT_EQ(started_with, QStringList{Path("a.htm")});
+  // ...or from the name the window gives it.
+  dia.StartFrom(Path("c.txt").toStdString());
+  WhenModalShows([&](QWidget* modal) {
+    started_with = static_cast<QFileDialog*>(modal)->selectedFiles();
+    TypeAndAccept(modal, Path("new-name"));
+  });
+  dia.AskSavePath("保存", kDocumentFilter);
+  EXPECT_EQ(started_with, QStringList{Path("c.txt")});
 
   // Several files come back as the folder and the names, NUL-separated.
   WhenModalShows(

@@ -57,6 +57,8 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
   dialog.setObjectName("Dia");
   dialog.setAccessibleName(QString::fromStdString(title));
   dialog.setNameFilters(QtNameFilters(filter));
+  // The descriptions name their patterns already ("Html文件[*.htm;*.html]").
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   switch (kind) {
     case Kind::kOpen:
       dialog.setFileMode(QFileDialog::ExistingFile);
