@@ -59,9 +59,10 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("<a>学院</a> | <a>通知</a> | <a>图片</a> | <a>学院</a>", kGbk),
        kGbk, kStatistics, kNone},
       // Two words are enough when each character is a common one; IPA's
-      // letters make rare ones.
+      // letters make rare ones, or stand in words.
       {Bytes("<td>知识</td><td>学院</td>", kGbk), kGbk, kStatistics, kNone},
       {"<p>/ˈθɪŋk/ ɛθ", kUtf8, kValidUtf8, kNone},
+      {"thin /θɪn/", kUtf8, kValidUtf8, kNone},  // θɪ are common GB codes.
       {"<meta charset=gb2312><p>Grüße aus Köln, schöne Äpfel über Öl, Größe",
        kUtf8, kValidUtf8, kGbk},
       // Three CJK characters in UTF-8, nothing malformed: GB makes none.

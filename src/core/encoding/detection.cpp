@@ -32,6 +32,9 @@ struct Profile {
   size_t utf8_long = 0;
   size_t utf8_neighbours = 0;
   size_t utf8_switches = 0;
+  // Letters of two bytes with an ASCII letter just before or after: inside
+  // a word (/θɪn/), where GB's characters read as letters stand apart.
+  size_t utf8_in_words = 0;
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
@@ -135,7 +138,7 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   // Counted here and stored at the end: kept in registers.
   size_t sequences = 0, malformed = 0, runs = 0, cjk = 0, longer = 0,
-         neighbours = 0, switches = 0;
+         neighbours = 0, switches = 0, in_words = 0;
   // Where the last letter of two bytes ended, and its alphabet.
   size_t letter_end = std::string_view::npos;
   int last_alphabet = kSign;
@@ -170,6 +173,8 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
         }
         letter_end = pos + 2;
         last_alphabet = alphabet;
+        in_words += (pos > 0 && IsAsciiLetter(p[pos - 1])) |
+                    (pos + 2 < n && IsAsciiLetter(p[pos + 2]));
       }
       pos += length;
     }
@@ -181,6 +186,7 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   profile.utf8_long = longer;
   profile.utf8_neighbours = neighbours;
   profile.utf8_switches = switches;
+  profile.utf8_in_words = in_words;
 }
 
 // Whether the GB18030 four-byte sequence at `p` stands for a character.
@@ -393,15 +399,16 @@ bool ReadsPlainlyAsChinese(const Profile& p) {
 // Whether the UTF-8 reading of a text is to be taken over its reading as
 // Chinese in Big5 or GB: it reads as writing, or Chinese is not plain. Against
 // UTF-8 letters that change alphabet side by side, as no word does, two
-// characters are Chinese enough when every one is a common character (a GB
-// include of two words, 学院 | 校园; IPA such as /ˈθɪŋk/ makes rare ones).
+// characters are Chinese enough when every one is a common character and no
+// letter of the UTF-8 reading stands in a word of ASCII letters (a GB include
+// of two words, 学院 | 校园; IPA such as /θɪn/ is such a word).
 bool Utf8WinsOverChinese(const Profile& p) {
   if (Utf8ReadsAsWriting(p)) return true;
   if (ReadsPlainlyAsChinese(p)) return false;
   constexpr size_t kTwo = 2;
   const size_t units = p.pairs + p.four_byte;
-  const bool all_common =
-      p.lone_bytes == 0 && (p.big5_common == units || p.gb_common == units);
+  const bool all_common = p.lone_bytes == 0 && p.utf8_in_words == 0 &&
+                          (p.big5_common == units || p.gb_common == units);
   return units < kTwo || !all_common;
 }
 
