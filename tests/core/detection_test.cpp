@@ -94,6 +94,15 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("歡迎光臨本站", kBig5) + " — “版權”", kBig5, kStatistics, kNone},
       {Bytes("歡迎光臨本站", kBig5) + " 信義路中心網站", kBig5, kStatistics,
        kNone},
+      // ...nor a language menu: words of Cyrillic, Greek or Hangul.
+      {Bytes("歡迎光臨本站", kBig5) + "<a>Русский</a>", kBig5, kStatistics,
+       kNone},
+      {Bytes("歡迎光臨本站", kBig5) + "<a>한국어</a>", kBig5, kStatistics,
+       kNone},
+      // GB's common characters read as three letters of one alphabet (位图图
+      // is λͼͼ) count as GB.
+      {"<meta charset=big5><p>" + Bytes("位图图形编辑器 (绘图)", kGbk), kGbk,
+       kStatistics, kBig5},
       // ...while GBK's traditional characters that read as UTF-8 stay GB.
       {Bytes("官方網頁為：", kGbk), kGbk, kStatistics, kNone},
       {Bytes("定義目錄條目", kGbk), kGbk, kStatistics, kNone},

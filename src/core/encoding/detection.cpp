@@ -196,17 +196,44 @@ bool IsFourByteCharacter(const unsigned char* p) {
   return Gb18030FourByteCodePoint(pointer) != 0;
 }
 
-// The end of the UTF-8 at `pos`: a run of two or more sequences of
-// punctuation, signs or CJK, or one alone (before white space, a digit or a
-// sign) whose second byte is below 0xA1, which no Big5 code has there; else 0.
-// UTF-8 pasted into a Big5 or GB page (a footer, a line from another file:
-// “版权”, a dash between spaces) is kept as it is whichever reading is chosen,
-// and read as Big5 its bytes are invalid codes, enough to turn a short Big5
-// page over to GB. Big5 and GB text make such runs hardly ever; GBK's
-// traditional characters make single sequences often (項的 is ED 97 B5 C4, and
-// 錄條 E4 9B 97 6C), but not before a byte that no code ends with.
+// The end of the UTF-8 at `pos`, else 0: a word of four letters of two bytes
+// or more in one alphabet other than Latin, of three Hangul syllables or
+// more, a run of two or more sequences of punctuation, signs or CJK, or one
+// of those alone (before white space, a digit or a sign) whose second byte is
+// below 0xA1, which no Big5 code has there. UTF-8 pasted into a Big5 or GB
+// page (a footer, a line from another file, a language menu: “版权”, a dash
+// between spaces, Русский, 한국어) is kept as it is whichever reading is
+// chosen, and read as Big5 its bytes are invalid codes, enough to turn a
+// short Big5 page over to GB. Big5 and GB text make such runs hardly ever;
+// GBK's traditional characters make single sequences often (項的 is ED 97
+// B5 C4, and 錄條 E4 9B 97 6C), but not before a byte that no code ends with.
 size_t Utf8RunEnd(std::string_view bytes, size_t pos) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const size_t n = bytes.size();
+  if (p[pos] < 0xE0) {
+    // Four letters or more of one alphabet other than Latin: a word
+    // (Русский, Ελληνικά). GB's common characters make runs of three Latin
+    // or Greek letters (目前模 reads Ŀǰģ), but hardly ever longer.
+    constexpr int kLatin = 0;
+    size_t end = pos;
+    int alphabet = kSign;
+    for (; end + 1 < n && WellFormedUtf8Length(bytes, end) == 2; end += 2) {
+      const int letter = Alphabet(Utf8CodePoint(p + end, 2));
+      if (letter == kSign || letter == kLatin ||
+          (end > pos && letter != alphabet))
+        break;
+      alphabet = letter;
+    }
+    return end - pos >= 8 ? end : 0;
+  }
+  if (p[pos] - 0xEAu <= 0xEDu - 0xEAu) {
+    // Three Hangul syllables (U+AC00-U+D7A3) or more: a Korean word.
+    size_t end = pos;
+    while (end + 2 < n && p[end] - 0xEAu <= 0xEDu - 0xEAu &&
+           WellFormedUtf8Length(bytes, end) == 3)
+      end += 3;
+    return end - pos >= 9 ? end : 0;
+  }
   // Punctuation, signs and CJK: U+2000-U+9FFF and U+F900-U+FFFF.
   const auto chinese_at = [&](size_t i) {
     return ((p[i] - 0xE2u <= 0xE9u - 0xE2u) |
@@ -214,7 +241,7 @@ size_t Utf8RunEnd(std::string_view bytes, size_t pos) {
            WellFormedUtf8Length(bytes, i) == 3;
   };
   size_t end = pos;
-  while (end + 2 < bytes.size() && chinese_at(end)) end += 3;
+  while (end + 2 < n && chinese_at(end)) end += 3;
   if (end - pos >= 6) return end;
   const bool alone =
       end > pos &&
@@ -235,8 +262,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
       pos = AsciiRunEnd(bytes, pos);
       continue;
     }
-    if ((lead - 0xE0u <= 0xEFu - 0xE0u) & (pos + 2 < n) &&
-        ((p[pos + 1] & p[pos + 2] & 0xC0) == 0x80)) {
+    if ((lead - 0xC2u <= 0xEFu - 0xC2u) & (pos + 1 < n) &&
+        ((p[pos + 1] & 0xC0) == 0x80)) {
       if (const size_t end = Utf8RunEnd(bytes, pos)) {
         pos = unit_end = end;
         continue;
