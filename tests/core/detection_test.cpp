@@ -73,6 +73,8 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
        "\xD0\xB9 \xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD\xCE\xB9\xCE\xBA"
        "\xCE\xAC",
        kUtf8, kValidUtf8, kNone},
+      // So do Russian words in GB, undeclared: A7 is the row of Big5's 我.
+      {Bytes("俄语 Русский язык 你好 Привет", kGbk), kGbk, kStatistics, kNone},
       // GB's Greek, like its kana, reads as common Big5 characters.
       {"<meta charset=gb2312>" + Bytes("αβγδεζηθικλμ希腊字母", kGbk), kGbk,
        kDeclared, kGbk},

@@ -84,6 +84,16 @@ bool IsPrivateGb(unsigned lead, unsigned trail) {
 
 bool IsAsciiLetter(unsigned byte) { return (byte | 0x20u) - 'a' <= 'z' - 'a'; }
 
+// A letter of GB's Greek (A6A1-A6B8, A6C1-A6D8) or Cyrillic (A7A1-A7C1,
+// A7D1-A7F1): its row, else 0.
+unsigned GbLetterRow(unsigned lead, unsigned trail) {
+  const bool greek = (lead == 0xA6) & ((trail - 0xA1u <= 0xB8u - 0xA1u) |
+                                       (trail - 0xC1u <= 0xD8u - 0xC1u));
+  const bool cyrillic = (lead == 0xA7) & ((trail - 0xA1u <= 0xC1u - 0xA1u) |
+                                          (trail - 0xD1u <= 0xF1u - 0xD1u));
+  return (greek | cyrillic) ? lead : 0;
+}
+
 bool IsCommonBig5(unsigned code) {
   return (code - 0xA440u <= 0xC67Eu - 0xA440u) |
          (code - 0xA140u <= 0xA3BFu - 0xA140u);
@@ -256,6 +266,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
          gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0,
          letter_pairs = 0;
   size_t unit_end = std::string_view::npos;  // Where the last unit ended.
+  // Letters of GB's Greek or Cyrillic in a row, of the row `word_row`.
+  size_t word_letters = 0;
+  unsigned word_row = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
     if (lead < 0x80) {
@@ -293,6 +306,16 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     big5_invalid += !big5;
     big5_common += big5 & IsCommonBig5(lead << 8 | trail);
     gb_common += IsCommonGb(lead, trail);
+    // A word in GB's Greek or Cyrillic (три, αβγ) reads as common Big5 hanzi
+    // (A7 is the row of 我): from its third letter on, its letters count as
+    // GB's common characters too, so that a GB lesson of Russian is not
+    // taken for Big5.
+    const unsigned row = GbLetterRow(lead, trail);
+    word_letters = row != 0 && row == word_row && pos == unit_end
+                       ? word_letters + 1
+                       : (row != 0);
+    word_row = row;
+    gb_common += (word_letters >= 3) + 2 * (word_letters == 3);
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
     gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
