@@ -160,6 +160,7 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
   // Characters that read as well in both are a guess, even where the rule
   // finds "big5".
   EXPECT_TRUE(DetectEncoding(Bytes("<title>簡體</title>", kBig5)).guessed);
+  EXPECT_FALSE(DetectEncoding("<p>big5 \x80 5</p>").guessed);
   EXPECT_EQ(DetectEncoding(Bytes("<p>big5: 簡體</p>", kBig5)).encoding, kBig5);
   EXPECT_TRUE(DetectEncoding(Bytes("<p>big5: 簡體</p>", kBig5)).guessed);
 }

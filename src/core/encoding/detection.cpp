@@ -562,7 +562,7 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
   }
   detection.encoding = MentionsBig5(bytes) ? Encoding::kBig5 : Encoding::kGbk;
   detection.reason = DetectionReason::kBig5Rule;
-  detection.guessed = HasNonAscii(profile);
+  detection.guessed = profile.pairs + profile.four_byte > 0;
   return detection;
 }
 

@@ -43,9 +43,9 @@ struct Detection {
   // would turn "résumé" into hanzi. `encoding` is the likelier reading all
   // the same.
   bool single_byte_letters = false;
-  // Set when the text holds characters but Big5 and GB read them equally
-  // well (a title of two words often does), so that the "big5" rule chose:
-  // worth checking.
+  // Set when the text holds characters of two bytes but Big5 and GB read
+  // them equally well (a title of two words often does), so that the "big5"
+  // rule chose: worth checking. Stray bytes alone are no characters.
   bool guessed = false;
 };
 
