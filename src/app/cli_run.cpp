@@ -241,9 +241,13 @@ std::string Describe(const core::Error& error, const Job& job,
                      const Messages& say) {
   if (std::string refusal = Refusal(error.reason, say); !refusal.empty())
     return refusal;
-  if (error.path.empty() || error.path == job.input)
+  // In place, the input is the destination: a save says so.
+  const bool save =
+      error.path == job.destination.native() &&
+      (error.path != job.input || error.code == core::ErrorCode::kNotWritable);
+  if (!save && (error.path.empty() || error.path == job.input))
     return core::EscapeForTerminal(error.reason);
-  if (error.path == job.destination.native()) {
+  if (save) {
     return say("cannot write {0}: {1}",
                {Quoted(error.path), core::EscapeForTerminal(error.reason)});
   }

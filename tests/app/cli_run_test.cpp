@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <sstream>
@@ -171,6 +172,22 @@ TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
   EXPECT_EQ(ScratchFolder::Read(Out("good.htm")), kBig5Hair);
   EXPECT_EQ(ScratchFolder::Names(Out()),
             (std::vector<std::string>{"folder.htm", "good.htm"}));
+}
+
+// In place the input is the output: a save that fails names the save, not
+// only the OS's reason as for a file that cannot be read.
+TEST_F(CliRunTest, AFailedSaveInPlaceSaysItCouldNotWrite) {
+  const std::string page = Input("held/page.htm", kGbHair);
+  const std::string folder = (dir_ / "in" / "held").string();
+  if (std::system(("chattr +i '" + folder + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "no immutable folders here";
+  const int status = Run({"--overwrite", "-o", folder, page});
+  std::system(("chattr -i '" + folder + "'").c_str());
+  EXPECT_EQ(status, 1);
+  EXPECT_TRUE(
+      Reported(page + ": cannot write '" + page + "': " + std::strerror(EPERM)))
+      << err_.str();
+  EXPECT_EQ(ScratchFolder::Read(page), kGbHair);
 }
 
 TEST_F(CliRunTest, RecursiveRunsMirrorTheDocumentsOfATree) {
