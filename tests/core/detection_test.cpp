@@ -75,6 +75,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
        kUtf8, kValidUtf8, kNone},
       // So do Russian words in GB, undeclared: A7 is the row of Big5's 我.
       {Bytes("俄语 Русский язык 你好 Привет", kGbk), kGbk, kStatistics, kNone},
+      // ...and pinyin with tones, whose letters are in GB's row A8.
+      {Bytes("你好 nǐ hǎo\n谢谢 xiè xie\n再见 zài jiàn", kGbk), kGbk,
+       kStatistics, kNone},
       // GB's Greek, like its kana, reads as common Big5 characters.
       {"<meta charset=gb2312>" + Bytes("αβγδεζηθικλμ希腊字母", kGbk), kGbk,
        kDeclared, kGbk},
