@@ -275,8 +275,18 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
       pos = AsciiRunEnd(bytes, pos);
       continue;
     }
-    if ((lead - 0xC2u <= 0xEFu - 0xC2u) & (pos + 1 < n) &&
-        ((p[pos + 1] & 0xC0) == 0x80)) {
+    // What Utf8RunEnd can take, cheaply told: a sequence of three bytes
+    // before another or alone, or two letters of two bytes beyond Latin
+    // (Greek begins at CD B0). Nearly half of GB's characters begin like a
+    // UTF-8 sequence.
+    const auto more = [&](size_t i) { return i < n && (p[i] & 0xC0) == 0x80; };
+    const unsigned after = pos + 3 < n ? p[pos + 3] : 0;  // 0: the end.
+    if ((lead - 0xCDu <= 0xEFu - 0xCDu) && more(pos + 1) &&
+        (lead >= 0xE0 ? more(pos + 2) && ((after - 0xE0u <= 0xEFu - 0xE0u &&
+                                           more(pos + 4)) ||
+                                          (after < 0x40 && p[pos + 1] < 0xA1))
+                      : pos + 3 < n && p[pos + 2] - 0xCDu <= 0xDFu - 0xCDu &&
+                            more(pos + 3))) {
       if (const size_t end = Utf8RunEnd(bytes, pos)) {
         pos = unit_end = end;
         continue;
