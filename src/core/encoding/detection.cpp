@@ -253,10 +253,8 @@ size_t Utf8RunEnd(std::string_view bytes, size_t pos) {
   size_t end = pos;
   while (end + 2 < n && chinese_at(end)) end += 3;
   if (end - pos >= 6) return end;
-  const bool alone =
-      end > pos &&
-      (end == bytes.size() || static_cast<unsigned char>(bytes[end]) < 0x40);
-  return alone && static_cast<unsigned char>(bytes[pos + 1]) < 0xA1 ? end : 0;
+  const bool alone = end > pos && (end == n || p[end] < 0x40);
+  return alone && p[pos + 1] < 0xA1 ? end : 0;
 }
 
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
@@ -266,8 +264,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
          gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0,
          letter_pairs = 0;
   size_t unit_end = std::string_view::npos;  // Where the last unit ended.
-  // Letters of GB's Greek or Cyrillic in a row, of the row `word_row`.
-  size_t word_letters = 0;
+  // Letters of GB's Greek or Cyrillic side by side, of the row `word_row`,
+  // the last ending at `word_end`.
+  size_t word_letters = 0, word_end = std::string_view::npos;
   unsigned word_row = 0;
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;) {
     const unsigned lead = p[pos];
@@ -321,10 +320,11 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     // GB's common characters too, so that a GB lesson of Russian is not
     // taken for Big5.
     const unsigned row = GbLetterRow(lead, trail);
-    word_letters = row != 0 && row == word_row && pos == unit_end
+    word_letters = row != 0 && row == word_row && pos == word_end
                        ? word_letters + 1
                        : (row != 0);
     word_row = row;
+    word_end = pos + 2;
     gb_common += (word_letters >= 3) + 2 * (word_letters == 3);
     // Pinyin's letters with tones in GB (A8A1-A8BA: ā á ǎ à ... ü) beside
     // an ASCII letter (nǐ hǎo) read as common Big5 hanzi too.
