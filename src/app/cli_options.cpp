@@ -80,8 +80,11 @@ core::Result<std::vector<std::string>> ParseExtensions(const std::string& list,
     // "htm, txt" as people write lists.
     extension.erase(0, extension.find_first_not_of(" \t"));
     extension.erase(extension.find_last_not_of(" \t") + 1);
+    // "*.htm", as file dialogs write a type, names htm too; any other
+    // pattern would match no file name and convert nothing without a word.
+    if (extension.starts_with("*.")) extension.erase(0, 1);
     if (extension.starts_with(".")) extension.erase(0, 1);
-    if (extension.find_first_of(" \t/") != std::string::npos)
+    if (extension.find_first_of(" \t/*?[") != std::string::npos)
       return Usage(say("invalid extension '{0}'", {extension}));
     if (!extension.empty()) extensions.push_back(std::move(extension));
     start = end + 1;

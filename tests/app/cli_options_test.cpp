@@ -66,6 +66,8 @@ TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
       {{"-o", "", "a"}, "empty output folder"},
       {{"--ext=,.", "a"}, "empty extension list"},
       {{"--ext=htm txt", "a"}, "invalid extension 'htm txt'"},
+      {{"--ext=*", "a"}, "invalid extension '*'"},
+      {{"--ext=htm,*.?sp", "a"}, "invalid extension '?sp'"},
   };
   for (const Case& c : cases) {
     auto parsed = ParseCliOptions(c.args);
@@ -83,9 +85,10 @@ TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
   ASSERT_TRUE(from_stdin.has_value()) << from_stdin.error().Message();
   EXPECT_EQ(from_stdin->inputs, std::vector<std::string>{"-"});
   EXPECT_TRUE(from_stdin->recursive);
-  auto spaced = ParseCliOptions({"--ext=htm, .TXT ,", "a"});
+  auto spaced = ParseCliOptions({"--ext=htm, .TXT ,*.Asp", "a"});
   ASSERT_TRUE(spaced.has_value());
-  EXPECT_EQ(spaced->extensions, (std::vector<std::string>{"htm", "txt"}));
+  EXPECT_EQ(spaced->extensions,
+            (std::vector<std::string>{"htm", "txt", "asp"}));
 }
 
 }  // namespace
