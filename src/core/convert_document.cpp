@@ -7,6 +7,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/io/document_tree.h"
 #include "core/io/file_io.h"
 #include "core/io/reserve_large.h"
 
@@ -129,7 +130,9 @@ Result<DocumentConversion> ConvertDocument(
   if (page) {
     RewriteDeclarations(result.text, result.target,
                         converted->loaded_files_charset);
-  } else if (kept_code == Escapes::kStyle) {
+  } else if (HasExtension(name, {"css"})) {
+    // Converted as text too (--markup text), a style sheet in a new
+    // encoding names it, or browsers read it in the old one.
     if (auto edit = FindStyleSheetCharsetEdit(result.text, result.target))
       result.text.replace(edit->pos, edit->length, edit->replacement);
   }

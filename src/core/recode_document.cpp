@@ -192,7 +192,11 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
     const auto handed = read_to(at);
     PutKeepingPhpStrings(text.substr(at, end - at), source, target,
                          [&](std::u32string_view piece, size_t read, bool) {
+                           // A reference here is no character to PHP.
+                           const size_t references = counts.references;
                            Encode(piece, target, out, counts);
+                           counts.server_references +=
+                               counts.references - references;
                            handed(read);
                          });
     from = at = end;
@@ -256,7 +260,9 @@ Result<RecodedDocument> RecodeDocument(
   // files that need their charset, or holds PHP, whose strings may need a
   // '\' more or less in the new encoding, or CDATA sections, which read no
   // references, or scripts and style sheets, which need their language's
-  // escape for a character the target lacks; else it is re-encoded as text.
+  // escape for a character the target lacks, or server code, where a
+  // reference in its place is said (it is no character to the server); else
+  // it is re-encoded as text.
   std::optional<bool> cdata;  // Looked for once, if at all.
   auto holds_cdata = [&] {
     if (!cdata) cdata = HoldsAnyOf(text, source, {"<![cdata["});
@@ -267,10 +273,11 @@ Result<RecodedDocument> RecodeDocument(
   const bool escapes = source != target &&
                        (target == Encoding::kBig5 || target == Encoding::kGbk);
   const bool keep_as_markup =
-      !how && (((loads || escapes) && HoldsAnyOf(text, source, {"<script"})) ||
-               (loads && HoldsAnyOf(text, source, {"<link"})) ||
-               (escapes && HoldsAnyOf(text, source, {"<style"})) ||
-               (source != target && (HoldsPhp(text) || holds_cdata())));
+      !how &&
+      (((loads || escapes) && HoldsAnyOf(text, source, {"<script"})) ||
+       (loads && HoldsAnyOf(text, source, {"<link"})) ||
+       (escapes && HoldsAnyOf(text, source, {"<style", "<%", "<!--#"})) ||
+       (source != target && (HoldsPhp(text) || holds_cdata())));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||
@@ -319,7 +326,7 @@ Result<RecodedDocument> RecodeDocument(
   // for its PHP, kept as markup keeps it: converted as it stands, a string
   // of it could escape its own quote in the new encoding.
   std::vector<PointRange> kept;
-  if (result.markup_problem && source != target && HoldsPhp(text)) {
+  if (result.markup_problem && HoldsPhp(text)) {
     try {
       if (Status done = recode_into(
               /*as_markup=*/false,

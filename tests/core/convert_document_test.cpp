@@ -159,6 +159,9 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
       {"Disallow: /头发/\n", kAuto, "d/Robots.TXT", "Disallow: /头发/\n", false,
        false},
       {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", false, true},
+      // Converted as text, a page keeps its PHP all the same.
+      {"<?php $s=\"头发\"; ?>头发<!--", kAuto, "a.php",
+       "<?php $s=\"头发\"; ?>頭髮<!--", false, true},
       {long_link, kAuto, "", long_page, true, false},
       {long_link, kText, "", long_text, false, false},
       {long_link + "<!--", kAuto, "", long_text + "<!--", false, true},
@@ -276,19 +279,24 @@ TEST(ConvertDocumentTest, ScriptStyleAndRobotsFilesKeepTheirCharacters) {
     const char* input;
     const char* expected;
     size_t references;
+    MarkupMode markup = MarkupMode::kAuto;
   } cases[] = {
       {"a.JS", "s = \"头发\\\"\";", "s = \"\\u5934\\u53D1\\\"\";", 2},
       {"d/s.css", "@charset \"gb2312\";p{font:宋体;content:'头 '}",
        "@charset \"big5\";p{font:宋体;content:'\\005934  '}", 1},
+      // Converted as text, its @charset still names the new encoding.
+      {"s.css", "@charset \"gb2312\";p{font:宋体}",
+       "@charset \"big5\";p{font:宋體}", 0, MarkupMode::kText},
       {"robots.txt", "Disallow: /头发/\nDisallow: /后台/",
        "Disallow: /%E5%A4%B4%E5%8F%91/\nDisallow: /后台/", 2},
   };
   for (const auto& c : cases) {
-    Result<DocumentConversion> out = ConvertDocument(
-        **converter, Bytes(c.input, kGbk), {.to = kBig5}, c.name);
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, Bytes(c.input, kGbk),
+                        {.to = kBig5, .markup = c.markup}, c.name);
     ASSERT_TRUE(out.has_value()) << c.name;
     EXPECT_EQ(out->text, Bytes(c.expected, kBig5)) << c.name;
-    EXPECT_FALSE(out->script.has_value()) << c.name;
+    EXPECT_EQ(out->script.has_value(), c.markup == MarkupMode::kText) << c.name;
     EXPECT_EQ(out->references, c.references) << c.name;
   }
 }
@@ -307,6 +315,15 @@ TEST(ConvertDocumentTest, AReEncodedPageEscapesInItsScriptsAndStyles) {
   EXPECT_EQ(out->text,
             Bytes("<style>p{font-family:\"微\\008F6F雅黑\"}</style><p>&#36719;",
                   kBig5));
+  // A reference in server code is said: it is no character to the server.
+  for (const char* page : {"<% w(\"软\") %><!--#include file=\"软.inc\" -->",
+                           "<?php $s=\"软软\"; ?><!--"}) {
+    out =
+        ConvertDocument(**converter, Bytes(page, kGbk),
+                        {.to = kBig5, .script = ScriptChoice::kKeep}, "a.php");
+    ASSERT_TRUE(out.has_value()) << page;
+    EXPECT_EQ(out->server_references, 2u) << page;
+  }
 }
 
 // A feed only re-encoded is read as markup when it holds CDATA sections,
