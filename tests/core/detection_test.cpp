@@ -61,6 +61,14 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // Two words are enough when each character is a common one; IPA's
       // letters make rare ones, or stand in words.
       {Bytes("<td>知识</td><td>学院</td>", kGbk), kGbk, kStatistics, kNone},
+      // Characters apart among digits and tags, whose UTF-8 reading gives
+      // letters hardly ever written alone (元 is D4 AA, Ԫ): a price list.
+      // A letter of Latin-1 alone may be a word, Greek's a sign.
+      {"<meta charset=gb2312>" + Repeated(Bytes("<td>10元</td>", kGbk), 96),
+       kGbk, kDeclared, kGbk},
+      {Repeated(Bytes("<li>1元 ", kGbk), 64), kGbk, kStatistics, kNone},
+      {"O gato \xC3\xA9 preto. Isto \xC3\xA9 bom.", kUtf8, kValidUtf8, kNone},
+      {"\xCE\xB1 + \xCE\xB2 = \xCE\xB3", kUtf8, kValidUtf8, kNone},
       {"<p>/ˈθɪŋk/ ɛθ", kUtf8, kValidUtf8, kNone},
       {"thin /θɪn/", kUtf8, kValidUtf8, kNone},  // θɪ are common GB codes.
       {"<meta charset=gb2312><p>Grüße aus Köln, schöne Äpfel über Öl, Größe",

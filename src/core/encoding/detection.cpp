@@ -35,6 +35,11 @@ struct Profile {
   // Letters of two bytes with an ASCII letter just before or after: inside
   // a word (/θɪn/), where GB's characters read as letters stand apart.
   size_t utf8_in_words = 0;
+  // Letters of two bytes that stand apart, neither in a word nor after
+  // another letter, and are hardly ever written so (RareAlone): a GB
+  // character among digits and tags (10元 reads 10Ԫ), where such letters
+  // in UTF-8 text make words.
+  size_t utf8_far_apart = 0;
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
   size_t pairs = 0;
@@ -135,6 +140,38 @@ int Alphabet(char32_t c) {
   return 6;
 }
 
+// Whether a letter is hardly ever written alone, outside a word: any from
+// Latin Extended on, but for Greek's alphabet and the variants mathematics
+// writes (α, Ω, ϑ, ϕ, ϵ) and the signs of English phonetics (/ə/, /ʃ/, ŋ,
+// ː). A letter of Latin-1 may be a word (à, é).
+bool RareAlone(char32_t c) {
+  if (c < 0x100 || (c >= 0x391 && c <= 0x3C9)) return false;
+  switch (c) {
+    case 0x14B:
+    case 0x251:
+    case 0x254:
+    case 0x259:
+    case 0x25B:
+    case 0x26A:
+    case 0x283:
+    case 0x28A:
+    case 0x28C:
+    case 0x292:
+    case 0x2C8:
+    case 0x2CC:
+    case 0x2D0:
+    case 0x3D1:
+    case 0x3D5:
+    case 0x3D6:
+    case 0x3F0:
+    case 0x3F1:
+    case 0x3F5:
+      return false;
+    default:
+      return true;
+  }
+}
+
 // Stops once what is asked of the UTF-8 counts is settled whatever the rest
 // reads as (at most one well-formed sequence in two bytes, one of CJK in
 // three): that UTF-8 is not the reading (LooksLikeUtf8, HoldsUtf8Chinese),
@@ -148,7 +185,7 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   // Counted here and stored at the end: kept in registers.
   size_t sequences = 0, malformed = 0, runs = 0, cjk = 0, longer = 0,
-         neighbours = 0, switches = 0, in_words = 0;
+         neighbours = 0, switches = 0, in_words = 0, far_apart = 0;
   // Where the last letter of two bytes ended, and its alphabet.
   size_t letter_end = std::string_view::npos;
   int last_alphabet = kSign;
@@ -177,14 +214,18 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
         ++longer;
       } else if (const int alphabet = Alphabet(Utf8CodePoint(p + pos, 2));
                  alphabet != kSign) {
-        if (pos == letter_end) {
+        const bool after_letter = pos == letter_end;
+        if (after_letter) {
           ++neighbours;
           switches += alphabet != last_alphabet;
         }
         letter_end = pos + 2;
         last_alphabet = alphabet;
-        in_words += (pos > 0 && IsAsciiLetter(p[pos - 1])) |
-                    (pos + 2 < n && IsAsciiLetter(p[pos + 2]));
+        const bool in_word = (pos > 0 && IsAsciiLetter(p[pos - 1])) ||
+                             (pos + 2 < n && IsAsciiLetter(p[pos + 2]));
+        in_words += in_word;
+        far_apart +=
+            !in_word && !after_letter && RareAlone(Utf8CodePoint(p + pos, 2));
       }
       pos += length;
     }
@@ -197,6 +238,7 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   profile.utf8_neighbours = neighbours;
   profile.utf8_switches = switches;
   profile.utf8_in_words = in_words;
+  profile.utf8_far_apart = far_apart;
 }
 
 // Whether the GB18030 four-byte sequence at `p` stands for a character.
@@ -403,9 +445,13 @@ bool HoldsUtf8Chinese(const Profile& p) {
 // bytes or more (CJK, punctuation), or letters of two bytes side by side
 // are mostly of one alphabet, as a word's are. Chinese in GB or Big5 whose
 // characters all happen to be sequences of two (学院通知, D1A7 D4BA CDA8
-// D6AA, reads ѧԺ֪ͨ) makes neighbours of several.
+// D6AA, reads ѧԺ֪ͨ) makes neighbours of several. With no letters side
+// by side, signs (© °), Greek (5 μm) and letters in words (café) are
+// writing; letters that are rare alone, each apart, are not.
 bool Utf8ReadsAsWriting(const Profile& p) {
-  return p.utf8_long > 0 || p.utf8_switches * 2 <= p.utf8_neighbours;
+  if (p.utf8_long > 0) return true;
+  if (p.utf8_neighbours > 0) return p.utf8_switches * 2 <= p.utf8_neighbours;
+  return p.utf8_far_apart < p.utf8_sequences;
 }
 
 // So plainly UTF-8 that no declaration of Big5 or GB can stand. About one
