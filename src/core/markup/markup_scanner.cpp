@@ -112,6 +112,22 @@ bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
          EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
+// Comments that editors read back: Dreamweaver's template and region
+// markers (the template's file, regions matched by name with the
+// template's), FrontPage's components (the files they include) and the mark
+// of the address a page was saved from.
+constexpr std::string_view kEditorMarkers[] = {
+    "instancebegin", "instanceend", "instanceparam",
+    "templatebegin", "templateend", "templateparam",
+    "templateinfo",  "webbot",      "saved from url="};
+
+template <typename Char>
+bool IsEditorMarker(std::basic_string_view<Char> directive) {
+  for (const std::string_view marker : kEditorMarkers)
+    if (StartsWith(directive, marker)) return true;
+  return false;
+}
+
 // A name for all time: "tag:" an authority, ',' and a date, ':' (a feed's
 // entries have them), or "urn:" a namespace and ':'.
 template <typename Char>
@@ -655,11 +671,12 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
     case HtmlTokenKind::kComment: {
       // Conditional comments hold markup for old browsers, and "#" starts
       // a server side include (IIS also reads "<!-- #include ...-->"):
-      // both are instructions, not prose.
+      // both are instructions, not prose; so are editors' markers.
       const View directive = TrimHtmlSpace(inner);
       piece.server = StartsWith(directive, "#") && directive.size() > 1 &&
                      IsAsciiLetter(directive[1]);
-      if (StartsWith(inner, "[") || StartsWith(inner, "<!") || piece.server)
+      if (StartsWith(inner, "[") || StartsWith(inner, "<!") || piece.server ||
+          IsEditorMarker(directive))
         return true;
       Push({token.whole.begin, token.inner.begin}, PieceKind::kMarkup, false);
       PushValue(token.inner, PieceKind::kComment, false);

@@ -208,6 +208,13 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "virtual=\"头发.htm\" --><!-- #include file=\"头发.asp\" -->",
        "<!--[if IE]><link href=头发.css><![endif]--><!--#include "
        "virtual=\"头发.htm\" --><!-- #include file=\"头发.asp\" -->"},
+      {"editors' markers",
+       "<!-- InstanceBegin template=\"/Templates/头发.dwt\" --><!-- "
+       "InstanceBeginEditable name=\"头发\" -->头发<!--webbot bot=Include "
+       "U-Include=头发.htm --><!-- saved from url=(0014)about:头发 -->",
+       "<!-- InstanceBegin template=\"/Templates/头发.dwt\" --><!-- "
+       "InstanceBeginEditable name=\"头发\" -->頭髮<!--webbot bot=Include "
+       "U-Include=头发.htm --><!-- saved from url=(0014)about:头发 -->"},
       {"read values that look like addresses",
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>",
        "<img alt=\"头发.jpg\" title=\"http://头发.com/\"><a title=/头发/>"},
