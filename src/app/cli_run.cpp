@@ -225,7 +225,8 @@ std::string Refusal(std::string_view reason, const Messages& say) {
     return say(core::kOtherEncodingReason) +
            core::EscapeForTerminal(
                reason.substr(core::kOtherEncodingReason.size())) +
-           say(" (name its encoding with --from to convert it anyway)");
+           say(" (if it is in Big5, GB or UTF-8 after all, name that with "
+               "--from)");
   }
   if (reason == core::kSingleByteLettersReason) {
     return say(reason) +

@@ -61,9 +61,9 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
   } else if (error.reason == core::kUtf16Reason) {
     reason = "是 UTF-16 编码的，无法转换";
   } else if (error.reason.starts_with(core::kOtherEncodingReason)) {
-    reason = "内容不像中文，声明的编码 " +
+    reason = "声明的编码 " +
              error.reason.substr(core::kOtherEncodingReason.size()) +
-             " 也不是中文编码，未转换";
+             " 不是 Big5、GB 或 UTF-8，未转换";
   } else if (error.reason == core::kSingleByteLettersReason) {
     reason = "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换";
   } else if (!error.reason.empty()) {

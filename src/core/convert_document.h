@@ -82,8 +82,7 @@ inline constexpr std::string_view kBinaryReason =
     "it holds binary data (NUL bytes): not a web page or text file";
 // Followed by the label it declares (Detection::other_declared).
 inline constexpr std::string_view kOtherEncodingReason =
-    "it declares an encoding that is not Chinese, and does not read as "
-    "Chinese: ";
+    "it declares an encoding other than Big5, GB and UTF-8: ";
 // An undeclared text whose bytes read as Western or Cyrillic letters
 // (Detection::single_byte_letters).
 inline constexpr std::string_view kSingleByteLettersReason =

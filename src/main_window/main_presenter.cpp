@@ -156,8 +156,8 @@ void Main::OpenPath(const std::filesystem::path& named) {
       *read, core::DocumentIsPage(*read, path.filename().string()));
   if (!detection.other_declared.empty()) {
     KeepDocument();
-    ShowError("文件" + Quoted(path) + "的内容不像中文，声明的编码 " +
-              detection.other_declared + " 也不是中文编码，没有打开。");
+    ShowError("文件" + Quoted(path) + "声明的编码 " + detection.other_declared +
+              " 不是 Big5、GB 或 UTF-8，没有打开。");
     return;
   }
   if (detection.single_byte_letters) {

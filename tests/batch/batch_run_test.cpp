@@ -134,7 +134,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
   EXPECT_EQ(outcome.failed[2].reason, "含有二进制数据，不是网页或文本文件");
   EXPECT_EQ(outcome.failed[3].reason,
-            "内容不像中文，声明的编码 latin1 也不是中文编码，未转换");
+            "声明的编码 latin1 不是 Big5、GB 或 UTF-8，未转换");
   EXPECT_EQ(outcome.failed[4].reason,
             "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换");
   ASSERT_EQ(outcome.mislabeled.size(), 1u);

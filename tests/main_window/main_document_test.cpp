@@ -174,8 +174,8 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        gb_seen, kept},
       {"not Chinese", true, "<meta charset=latin1><p>Caf\xE9 cr\xE8me", "",
        false,
-       "文件“/docs/bad.htm”的内容不像中文，声明的编码 latin1 "
-       "也不是中文编码，没有打开。",
+       "文件“/docs/bad.htm”声明的编码 latin1 不是 Big5、GB 或 "
+       "UTF-8，没有打开。",
        gb_seen, kept},
       {"Western letters", true, "<p>Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la",
        "", false,
