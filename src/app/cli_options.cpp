@@ -70,18 +70,19 @@ core::Result<unsigned> ParseJobs(const std::string& value,
   return jobs;
 }
 
-// "htm,.HTML" -> {"htm", "html"}.
+// "htm,.HTML" -> {"htm", "html"}; "*.htm;*.html", as file dialogs write
+// a type's patterns, gives the same.
 core::Result<std::vector<std::string>> ParseExtensions(const std::string& list,
                                                        const Messages& say) {
   std::vector<std::string> extensions;
   for (size_t start = 0; start <= list.size();) {
-    size_t end = std::min(list.find(',', start), list.size());
+    size_t end = std::min(list.find_first_of(",;", start), list.size());
     std::string extension = Lower(list.substr(start, end - start));
     // "htm, txt" as people write lists.
     extension.erase(0, extension.find_first_not_of(" \t"));
     extension.erase(extension.find_last_not_of(" \t") + 1);
-    // "*.htm", as file dialogs write a type, names htm too; any other
-    // pattern would match no file name and convert nothing without a word.
+    // Any other pattern would match no file name and convert nothing
+    // without a word.
     if (extension.starts_with("*.")) extension.erase(0, 1);
     if (extension.starts_with(".")) extension.erase(0, 1);
     if (extension.find_first_of(" \t/*?[") != std::string::npos)

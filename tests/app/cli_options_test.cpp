@@ -85,10 +85,10 @@ TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
   ASSERT_TRUE(from_stdin.has_value()) << from_stdin.error().Message();
   EXPECT_EQ(from_stdin->inputs, std::vector<std::string>{"-"});
   EXPECT_TRUE(from_stdin->recursive);
-  auto spaced = ParseCliOptions({"--ext=htm, .TXT ,*.Asp", "a"});
+  auto spaced = ParseCliOptions({"--ext=htm, .TXT ,*.Asp;*.php", "a"});
   ASSERT_TRUE(spaced.has_value());
   EXPECT_EQ(spaced->extensions,
-            (std::vector<std::string>{"htm", "txt", "asp"}));
+            (std::vector<std::string>{"htm", "txt", "asp", "php"}));
 }
 
 }  // namespace
