@@ -473,8 +473,14 @@ void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
     if (!IsAsciiLetter(first) && first != '/' && first != '!') continue;
     const size_t end = tag_end(open);
     if (end == npos) break;
+    // An inline tag joins the texts around it, as it does unescaped.
+    size_t name = open + 4 + (first == '/');
+    const size_t name_begin = name;
+    while (name < end && IsAsciiLetter(text[name])) ++name;
+    const bool inline_tag =
+        IsInlineTag(NameKey::Of(text.substr(name_begin, name - name_begin)));
     Push({at, open}, PieceKind::kText, false, /*has_ampersand=*/true);
-    Push({open, end}, PieceKind::kMarkup, false);
+    Push({open, end}, PieceKind::kMarkup, inline_tag);
     at = end;
     open = end - 4;
   }

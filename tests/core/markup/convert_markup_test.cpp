@@ -223,12 +223,16 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "tag:头发</p><author>头发@a.cn</author><author>头发</author><descriptio"
        "n>&lt;a title=&quot;1 &gt; 头发&quot; href=\"头发.htm\"&gt;头发&lt;/a"
        "&gt;3 &lt; 5 &lt;头发&gt;</description><content type='html'>&lt;img "
-       "src=头.jpg&gt;头发</content><content>&lt;头发&gt;</content>",
+       "src=头.jpg&gt;头发</content><content>&lt;头发&gt;</content>"
+       "<description>&lt;p&gt;头&lt;B&gt;发&lt;/b&gt;&lt;br&gt;头&lt;/p&gt;发</"
+       "description>",
        "<link>http://头发.com/后台.htm</link><id>tag:a.cn,2010:头发</id><p>"
        "tag:頭髮</p><author>头发@a.cn</author><author>頭髮</author><descriptio"
        "n>&lt;a title=&quot;1 &gt; 头发&quot; href=\"头发.htm\"&gt;頭髮&lt;/a"
        "&gt;3 &lt; 5 &lt;頭髮&gt;</description><content type='html'>&lt;img "
-       "src=头.jpg&gt;頭髮</content><content>&lt;頭髮&gt;</content>"},
+       "src=头.jpg&gt;頭髮</content><content>&lt;頭髮&gt;</content>"
+       "<description>&lt;p&gt;頭&lt;B&gt;髮&lt;/b&gt;&lt;br&gt;頭&lt;/p&gt;發</"
+       "description>"},
       {"text that is one address",
        "<p> www.头发.com </p><p>头发 http://头发.com",
        "<p> www.头发.com </p><p>頭髮 http://頭髮.com"},
