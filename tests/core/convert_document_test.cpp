@@ -324,6 +324,14 @@ TEST(ConvertDocumentTest, AReEncodedPageEscapesInItsScriptsAndStyles) {
     ASSERT_TRUE(out.has_value()) << page;
     EXPECT_EQ(out->server_references, 2u) << page;
   }
+  // XML's instructions name addresses, and read no references.
+  out = ConvertDocument(
+      **converter, Bytes("<?xml-stylesheet href=\"软.xsl\"?><rss>软", kGbk),
+      {.to = kBig5, .script = ScriptChoice::kKeep}, "a.rss");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_EQ(out->text,
+            "<?xml-stylesheet href=\"%E8%BD%AF.xsl\"?><rss>&#36719;");
+  EXPECT_EQ(out->server_references, 0u);
 }
 
 // A feed only re-encoded is read as markup when it holds CDATA sections,

@@ -703,7 +703,15 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
         piece = pending_[next_++];
       return true;
     case HtmlTokenKind::kServerCode:
-      piece.server = true;
+      // XML's instructions to its reader (<?xml-stylesheet href=...?>) name
+      // addresses, and read no references: a character the target lacks
+      // is written as an address writes it.
+      if (StartsWith(text_.substr(token.whole.begin, token.whole.size()),
+                     "<?xml-")) {
+        piece.escapes = Escapes::kAddress;
+      } else {
+        piece.server = true;
+      }
       return true;
     case HtmlTokenKind::kDeclaration:
       return true;
