@@ -569,7 +569,11 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     for (const std::string& line : inputs.skipped)
       streams.err << kProgram << line << "\n";
   }
-  if (!quiet) {
+  // A filter of standard input says nothing when all went well, as iconv
+  // and opencc say nothing.
+  const bool filter = options.inputs == std::vector<std::string>{"-"};
+  if (!quiet &&
+      (!filter || verbose || failed != 0 || references != 0 || invalid != 0)) {
     const std::string count = std::to_string(converted);
     const std::string lost = std::to_string(failed);
     // With only the doubtful places listed, nothing was converted.

@@ -108,6 +108,13 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   // The output folder is made only when there is a file to write.
   EXPECT_EQ(Run({"-o", Out("unused"), "-"}, kGbHair), 0);
   EXPECT_FALSE(fs::exists(Out("unused")));
+  EXPECT_EQ(out_.str(), kBig5Hair);
+  EXPECT_EQ(err_.str(), "") << "a filter that went well says nothing";
+  EXPECT_EQ(Run({"-", "--to", "gb", "-s", "keep"}, "\xFF" + kGbHair), 0);
+  EXPECT_TRUE(Reported(
+      "1 file converted, 0 failed, 0 characters written as references, 1 "
+      "invalid byte sequences passed through"))
+      << err_.str();
 
   EXPECT_EQ(Run({"-o", (dir_ / "in").string(), plain}), 1);
   EXPECT_TRUE(Reported(plain + ": would write over input file '" + plain +
