@@ -195,6 +195,8 @@ constexpr Translation kTranslations[] = {
     {"declaration", "声明"},
     {"statistics", "统计"},
     {"whether it mentions big5", "是否提到 big5"},
+    {"its bytes read as UTF-8", "字节符合 UTF-8"},
+    {"ASCII only", "只有 ASCII 字符"},
     {"simplified", "简体"},
     {"traditional", "繁体"},
     {"script kept", "简繁不变"},

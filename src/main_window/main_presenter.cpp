@@ -46,6 +46,8 @@ std::string DetectionText(const core::Detection& detection) {
       return "编码：" + name + "（依据字频统计）";
     case core::DetectionReason::kBig5Rule:
       return "编码：" + name + "（依据是否提到 big5）";
+    case core::DetectionReason::kAsciiOnly:
+      return "编码：" + name + "（只有 ASCII 字符）";
   }
   return "编码：" + name;
 }

@@ -21,7 +21,7 @@ constexpr DetectionReason kMark = DetectionReason::kByteOrderMark,
                           kDeclared = DetectionReason::kDeclaration,
                           kValidUtf8 = DetectionReason::kUtf8,
                           kStatistics = DetectionReason::kStatistics,
-                          kRule = DetectionReason::kBig5Rule;
+                          kAscii = DetectionReason::kAsciiOnly;
 constexpr std::nullopt_t kNone = std::nullopt;
 using testing::Bytes;
 
@@ -121,8 +121,10 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("定義目錄條目", kGbk), kGbk, kStatistics, kNone},
       // Three of its four characters read as UTF-8, after one that does not.
       {Bytes("电源失效", kGbk), kGbk, kStatistics, kNone},
-      {"<p>Big5</p>", kBig5, kRule, kNone},
-      {"<p>plain</p>", kGbk, kRule, kNone},
+      {"<p>Big5</p>", kBig5, kAscii, kNone},
+      {"<p>plain</p>", kGbk, kAscii, kNone},
+      // UTF-8 with a stray byte, which leaves Big5 and GB nothing to read.
+      {"头发\xFF", kUtf8, kValidUtf8, kNone},
       {"<?xml version='1.0' encoding='BIG5'?>" + Bytes(kTraditional, kBig5),
        kBig5, kDeclared, kBig5},
       {"<meta http-equiv=Content-Type content='text/html; charset=x-gbk'>" +

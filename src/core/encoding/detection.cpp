@@ -605,8 +605,12 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;
   }
+  // Where all that Big5 or GB could read is UTF-8 pasted in (Utf8RunEnd),
+  // what is left are stray bytes.
+  const bool only_pasted =
+      profile.pairs + profile.four_byte == 0 && profile.utf8_sequences > 0;
   if ((LooksLikeUtf8(profile) && Utf8WinsOverChinese(profile)) ||
-      HoldsUtf8Chinese(profile)) {
+      HoldsUtf8Chinese(profile) || only_pasted) {
     detection.encoding = Encoding::kUtf8;
     detection.reason = DetectionReason::kUtf8;
     return detection;
@@ -622,7 +626,8 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
     }
   }
   detection.encoding = MentionsBig5(bytes) ? Encoding::kBig5 : Encoding::kGbk;
-  detection.reason = DetectionReason::kBig5Rule;
+  detection.reason = HasNonAscii(profile) ? DetectionReason::kBig5Rule
+                                          : DetectionReason::kAsciiOnly;
   detection.guessed = profile.pairs + profile.four_byte > 0;
   return detection;
 }
@@ -636,9 +641,11 @@ std::string_view ReasonName(DetectionReason reason) {
     case DetectionReason::kDeclaration:
       return "declaration";
     case DetectionReason::kUtf8:
-      return "UTF-8";
+      return "its bytes read as UTF-8";
     case DetectionReason::kStatistics:
       return "statistics";
+    case DetectionReason::kAsciiOnly:
+      return "ASCII only";
     case DetectionReason::kBig5Rule:
       break;
   }

@@ -18,6 +18,7 @@ enum class DetectionReason : uint8_t {
   kUtf8,           // Valid UTF-8 with some non-ASCII characters.
   kStatistics,     // Big5 and GB readings weighed by their characters.
   kBig5Rule,       // Nothing else decided: "big5" mentioned -> Big5, else GB.
+  kAsciiOnly,      // No byte above 0x7F: the same rule, as nothing tells.
 };
 
 struct Detection {
