@@ -237,6 +237,31 @@ std::string Refusal(std::string_view reason, const Messages& say) {
   return {};
 }
 
+// A reason of the reader's own, markup that does not end or a bad line of a
+// phrase file, in the user's language: its parts are in the catalogue.
+std::string SayReadingProblem(std::string_view reason, const Messages& say) {
+  constexpr std::string_view kUnterminated = "unterminated ",
+                             kFromLine = " from line ", kLine = "line ";
+  if (reason.starts_with(kUnterminated)) {
+    const size_t from = reason.rfind(kFromLine);
+    if (from != std::string_view::npos) {
+      return say("unterminated {0} from line {1}",
+                 {say(reason.substr(kUnterminated.size(),
+                                    from - kUnterminated.size())),
+                  reason.substr(from + kFromLine.size())});
+    }
+  }
+  if (reason.starts_with(kLine)) {
+    const size_t colon = reason.find(": ");
+    if (colon != std::string_view::npos) {
+      return say("line {0}: {1}",
+                 {reason.substr(kLine.size(), colon - kLine.size()),
+                  say(reason.substr(colon + 2))});
+    }
+  }
+  return std::string(reason);
+}
+
 // The report of a failed conversion: a failed save names the output.
 std::string Describe(const core::Error& error, const Job& job,
                      const Messages& say) {
@@ -440,8 +465,12 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   if (!options.phrase_files.empty()) {
     auto phrases = LoadPhrases(options);
     if (!phrases) {
+      const core::Error& error = phrases.error();
       streams.err << kProgram
-                  << core::EscapeForTerminal(phrases.error().Message()) << "\n";
+                  << core::EscapeForTerminal(
+                         (error.path.empty() ? "" : error.path + ": ") +
+                         SayReadingProblem(error.reason, say))
+                  << "\n";
       return 1;
     }
     options.request.phrases = std::move(*phrases);
@@ -561,7 +590,8 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       streams.err << kProgram << name << ": "
                   << say("warning: cannot be read as markup ({0}); converted "
                          "as text",
-                         {core::EscapeForTerminal(*job.markup_problem)})
+                         {core::EscapeForTerminal(
+                             SayReadingProblem(*job.markup_problem, say))})
                   << "\n";
     }
   }

@@ -9,6 +9,7 @@
 #include "core/io/document_tree.h"
 #include "platform/conversion_choices.h"
 #include "platform/os_reason_text.h"
+#include "platform/reading_problem_text.h"
 
 namespace tovenrak::batch {
 
@@ -134,7 +135,8 @@ void Bat::OnNGo() {
     auto phrases = core::LoadSharedPersonalPhrases();
     if (!phrases) {
       messages_.Show(
-          "无法读取个人词组，没有转换。\n原因：" + phrases.error().Message(),
+          "无法读取个人词组，没有转换。\n原因：" +
+              platform::ReadingProblemText(phrases.error().Message()),
           platform::MessageIcon::kExclamation, kBatTitle);
       return;
     }

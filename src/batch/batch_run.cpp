@@ -21,6 +21,7 @@
 #include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
 #include "platform/os_reason_text.h"
+#include "platform/reading_problem_text.h"
 
 namespace tovenrak::batch {
 
@@ -361,7 +362,8 @@ std::string Notes(const BatchOutcome& outcome) {
          NoteOn(
              outcome.as_text, " 个网页无法按网页结构读取，已按纯文本整体转换：",
              [](const ConvertedAsText& f) {
-               return f.path + "\n    " + f.reason;
+               return f.path + "\n    " +
+                      platform::ReadingProblemText(f.reason);
              },
              " 个网页按纯文本转换。") +
          // In GB or Big5, a byte kept may pair with the one after it and

@@ -6,6 +6,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/utf8.h"
 #include "main_window/point_places.h"
+#include "platform/reading_problem_text.h"
 
 namespace tovenrak::main_window {
 
@@ -70,7 +71,7 @@ std::shared_ptr<const core::UserPhrases> Review::Phrases() {
   auto phrases = core::LoadSharedPersonalPhrases();
   if (phrases) return std::move(*phrases);
   messages_.Show("无法读取个人词组，这次转换没有套用它们。\n原因：" +
-                     phrases.error().Message(),
+                     platform::ReadingProblemText(phrases.error().Message()),
                  platform::MessageIcon::kExclamation, title_);
   return nullptr;
 }

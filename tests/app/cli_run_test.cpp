@@ -373,6 +373,25 @@ TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
                             ": line 2: no tab between the phrase and its "
                             "replacement\n");
   EXPECT_FALSE(fs::exists(Out("new")));
+  // In Chinese, the reason too; and why a page was converted as text.
+  const Messages chinese({Language::kSimplified, core::Encoding::kUtf8},
+                         nullptr);
+  const std::string page = Input("p.htm", "<p>头发<!-- 头");
+  for (auto [args, said] : {std::pair<std::vector<std::string>, std::string>{
+                                {"--phrases", bad, file},
+                                bad + ": 第 2 行：词组与替换之间没有制表符"},
+                            {{"-o", Out("zh"), page},
+                             page + ": 警告：无法按网页读取（从第 1 "
+                                    "行起的注释没有结束），已按文本转换"}}) {
+    auto options = ParseCliOptions(args);
+    ASSERT_TRUE(options.has_value());
+    err_.str("");
+    std::istringstream in;
+    CliStreams streams{in, out_, err_, false};
+    RunCli(*options, *product_, streams, chinese);
+    EXPECT_TRUE(err_.str().starts_with("tovenrak-convert: " + said + "\n"))
+        << err_.str();
+  }
 }
 
 // The program itself: exit statuses, help, standard output and a usage

@@ -281,6 +281,9 @@ TEST_F(BatTest, PersonalPhrasesApplyWhenUsedAndABadListStopsTheRun) {
   Go(*bat, {{"a.txt", "去干扰"}});
   EXPECT_FALSE(fs::exists(dir_ / "out/a.txt"));
   EXPECT_TRUE(messages_.shown.back().text.starts_with("无法读取个人词组"));
+  EXPECT_TRUE(messages_.shown.back().text.ends_with(
+      "phrases.txt: 第 1 行：词组与替换之间没有制表符"))
+      << messages_.shown.back().text;
   unsetenv("XDG_CONFIG_HOME");
 }
 

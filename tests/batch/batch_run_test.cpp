@@ -42,7 +42,7 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
     outcome.failed.push_back({"/f" + std::to_string(i) + ".htm", "无法读取"});
   outcome.mislabeled.push_back(
       {"/m.htm", core::Encoding::kBig5, core::Encoding::kGbk});
-  outcome.as_text.push_back({"/t.htm", "注释没有结束"});
+  outcome.as_text.push_back({"/t.htm", "unterminated comment from line 3"});
   outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
   outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
   outcome.guessed.push_back({"/g.htm", core::Encoding::kGbk});
@@ -57,7 +57,7 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
-        "    注释没有结束",
+        "    从第 3 行起的注释没有结束",
         "以下 1 个文件中有不成字的字节，已原样保留：\n\n/i.htm\n    2 "
         "处，在 Big5 码中可能与后面的字节合成别的字",
         "以下 1 个文件的服务器代码（PHP、ASP 或 "
