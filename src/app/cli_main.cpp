@@ -1,6 +1,7 @@
 // tovenrak-convert: converts Chinese web pages and text files from the
 // command line.
 
+#include <langinfo.h>
 #include <unistd.h>
 
 #include <clocale>
@@ -12,6 +13,7 @@
 #include "app/cli_options.h"
 #include "app/cli_run.h"
 #include "core/convert/fast_converter.h"
+#include "core/encoding/encoding.h"
 #include "core/io/escape_for_terminal.h"
 
 int main(int argc, char** argv) {
@@ -23,6 +25,15 @@ int main(int argc, char** argv) {
   std::setlocale(LC_MESSAGES, "");
   const app::MessageLocale locale = app::MessageLocaleFrom(
       std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  // Chinese messages under a character set that has no Chinese (only
+  // LC_MESSAGES set): the C library would write its texts as "?????". Its
+  // messages' own locale gives them their characters, else they stay English.
+  if (locale.language != app::Language::kEnglish &&
+      core::EncodingFromLabel(nl_langinfo(CODESET)) != locale.encoding) {
+    const char* messages = std::getenv("LC_MESSAGES");
+    if (messages == nullptr || std::setlocale(LC_CTYPE, messages) == nullptr)
+      std::setlocale(LC_MESSAGES, "C");
+  }
   // Each conversion's tables are mapped when a file first needs them: a run
   // mostly converts one way, and the other way's tables would cost as much
   // as converting a small page. Messages in traditional characters are
