@@ -219,14 +219,14 @@ constexpr Translation kTranslations[] = {
     {"traditional", "繁体"},
     {"script kept", "简繁不变"},
     {"warning: output is not valid UTF-8: {0} invalid byte sequences kept as "
-     "they were",
+     "written",
      "警告：输出不是有效的 UTF-8：{0} 个无效字节序列按原样保留"},
-    {"warning: {0} invalid byte sequences kept as they were; in {1} they may "
+    {"warning: {0} invalid byte sequences kept as written, which in {1} may "
      "read as other characters",
      "警告：{0} 个无效字节序列按原样保留，在 {1} 码中可能被读成别的字"},
     {"warning: {0} characters that {1} lacks written as references inside "
-     "server code (PHP, ASP or an include), where the server does not read "
-     "them as characters",
+     "server code (PHP, ASP or an include), which the server does not read "
+     "as characters",
      "警告：{1} 码没有的 {0} 个字符在服务器代码（PHP、ASP 或 "
      "include）中写作字符引用，"
      "服务器不会把它们读成字符"},

@@ -1,6 +1,8 @@
 #include "app/cli_messages.h"
 
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/cli_catalogue.h"
@@ -74,19 +76,44 @@ Messages::Messages(MessageLocale locale, const core::Converter* converter) {
   }
 }
 
+namespace {
+
+// The things the messages count, after their number, and one of each.
+constexpr std::pair<std::string_view, std::string_view> kCountedNouns[] = {
+    {" characters", " character"},
+    {" references", " reference"},
+    {" invalid byte sequences", " invalid byte sequence"},
+    {" other files", " other file"},
+    {" files", " file"},
+};
+
+}  // namespace
+
 std::string Messages::operator()(
     std::string_view english,
     std::initializer_list<std::string_view> args) const {
   std::string_view text = english;
-  if (auto it = texts_.find(english); it != texts_.end()) text = it->second;
+  const auto it = texts_.find(english);
+  if (it != texts_.end()) text = it->second;
   std::string said;
   said.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '{' && i + 2 < text.size() && text[i + 2] == '}' &&
         text[i + 1] >= '0' &&
         static_cast<size_t>(text[i + 1] - '0') < args.size()) {
-      said += args.begin()[text[i + 1] - '0'];
+      const std::string_view arg = args.begin()[text[i + 1] - '0'];
+      said += arg;
       i += 2;
+      // English counts one of a thing: "1 character", not "1 characters".
+      if (arg == "1" && it == texts_.end()) {
+        for (const auto& [plural, one] : kCountedNouns) {
+          if (text.substr(i + 1).starts_with(plural)) {
+            said += one;
+            i += plural.size();
+            break;
+          }
+        }
+      }
     } else {
       said += text[i];
     }

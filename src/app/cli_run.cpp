@@ -558,10 +558,10 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
           << kProgram << name << ": "
           << (*job.invalid_output == core::Encoding::kUtf8
                   ? say("warning: output is not valid UTF-8: {0} "
-                        "invalid byte sequences kept as they were",
+                        "invalid byte sequences kept as written",
                         {std::to_string(job.invalid_units)})
-                  : say("warning: {0} invalid byte sequences kept as they "
-                        "were; in {1} they may read as other characters",
+                  : say("warning: {0} invalid byte sequences kept as "
+                        "written, which in {1} may read as other characters",
                         {std::to_string(job.invalid_units),
                          std::string(core::DisplayName(*job.invalid_output))}))
           << "\n";
@@ -572,7 +572,7 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       streams.err << kProgram << name << ": "
                   << say("warning: {0} characters that {1} lacks written as "
                          "references inside server code (PHP, ASP or an "
-                         "include), where the server does not read them as "
+                         "include), which the server does not read as "
                          "characters",
                          {std::to_string(job.server_references),
                           std::string(core::DisplayName(job.target))})

@@ -113,7 +113,7 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_EQ(Run({"-", "--to", "gb", "-s", "keep"}, "\xFF" + kGbHair), 0);
   EXPECT_TRUE(Reported(
       "1 file converted, 0 failed, 0 characters written as references, 1 "
-      "invalid byte sequences passed through"))
+      "invalid byte sequence passed through"))
       << err_.str();
 
   EXPECT_EQ(Run({"-o", (dir_ / "in").string(), plain}), 1);
@@ -131,8 +131,8 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   const std::string broken = Input("d.txt", "\xE9x");
   EXPECT_EQ(Run({"-f", "utf-8", "-t", "big5", "-o", Out(), broken}), 0);
   EXPECT_TRUE(Reported(broken +
-                       ": warning: 1 invalid byte sequences kept as they "
-                       "were; in Big5 they may read as other characters"))
+                       ": warning: 1 invalid byte sequence kept as written, "
+                       "which in Big5 may read as other characters"))
       << err_.str();
   // So are references a server would not read.
   const std::string php = Input("e.php", "<?php $s = '头发'; ?>头发");
@@ -140,13 +140,13 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_TRUE(Reported(php +
                        ": warning: 2 characters that Big5 lacks written as "
                        "references inside server code (PHP, ASP or an "
-                       "include), where the server does not read them as "
+                       "include), which the server does not read as "
                        "characters"))
       << err_.str();
   EXPECT_EQ(Run({"-f", "utf-8", "-t", "utf-8", "-o", Out(), broken}), 0);
   EXPECT_TRUE(Reported(broken +
                        ": warning: output is not valid UTF-8: 1 invalid byte "
-                       "sequences kept as they were"))
+                       "sequence kept as written"))
       << err_.str();
 }
 
