@@ -141,6 +141,9 @@ constexpr Translation kTranslations[] = {
     {"option '{0}' requires an argument", "选项“{0}”需要一个参数"},
     {"option '{0}' doesn't allow an argument", "选项“{0}”不接受参数"},
     {"empty output folder", "输出文件夹名为空"},
+    {"'-o -' names no folder: give no file, or '-', to convert standard input "
+     "to standard output",
+     "“-o -”不是文件夹：要把标准输入转换到标准输出，请不给文件或给“-”"},
     {"empty extension list", "扩展名列表为空"},
     {"invalid extension '{0}'", "无效的扩展名“{0}”"},
     {"unrecognized option '{0}'", "无法识别的选项“{0}”"},

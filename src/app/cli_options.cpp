@@ -190,6 +190,12 @@ core::Result<CliOptions> ParseCliOptions(std::vector<std::string> args,
       auto v = take_value();
       if (!v) return v.error();
       if (v->empty()) return Usage(say("empty output folder"));
+      // As other tools read it, "-o -" asks for standard output, which only
+      // standard input's conversion goes to; a folder of that name is "./-".
+      if (*v == "-")
+        return Usage(
+            say("'-o -' names no folder: give no file, or '-', to "
+                "convert standard input to standard output"));
       options.output_dir = *v;
       options.output_given = true;
     } else if (name == "--jobs" || name == "-j") {

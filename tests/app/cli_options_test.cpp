@@ -64,6 +64,7 @@ TEST(CliOptionsTest, RejectsBadUsageAndKeepsInputsInOrder) {
       {{"--overwrite=yes", "a"},
        "option '--overwrite' doesn't allow an argument"},
       {{"-o", "", "a"}, "empty output folder"},
+      {{"-o", "-", "a"}, "'-o -' names no folder"},
       {{"--ext=,.", "a"}, "empty extension list"},
       {{"--ext=htm txt", "a"}, "invalid extension 'htm txt'"},
       {{"--ext=*", "a"}, "invalid extension '*'"},
