@@ -371,7 +371,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     // Pinyin's letters with tones in GB (A8A1-A8BA: ā á ǎ à ... ü) beside
     // an ASCII letter (nǐ hǎo) read as common Big5 hanzi too.
     gb_common += (lead == 0xA8) & (trail - 0xA1u <= 0xBAu - 0xA1u) &
-                 ((pos != unit_end && pos > 0 && IsAsciiLetter(p[pos - 1])) |
+                 ((pos != unit_end && pos > 0 && IsAsciiLetter(p[pos - 1])) ||
                   (pos + 2 < n && IsAsciiLetter(p[pos + 2])));
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
