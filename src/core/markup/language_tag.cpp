@@ -89,6 +89,21 @@ std::optional<std::u32string> FollowScriptOne(std::u32string_view tag,
       subtags.begin() + static_cast<ptrdiff_t>(language_end), subtags.end());
   if (rest.empty() || rest.size() > 2) return std::nullopt;
 
+  // .NET's older names, zh-CHS and zh-CHT, which ASP.NET pages write: the
+  // last letter turns, in the tag's own case.
+  if (language_end == 1 && rest.size() == 1 && rest[0].size() == 3 &&
+      EqualsIgnoringCase(rest[0].substr(0, 2), "ch")) {
+    const char32_t last = rest[0][2];
+    const bool s = last == 's' || last == 'S', t = last == 't' || last == 'T';
+    if (!s && !t) return std::nullopt;
+    if ((s ? Script::kSimplified : Script::kTraditional) == how.to)
+      return std::nullopt;
+    std::u32string out(tag);
+    const size_t at = static_cast<size_t>(rest[0].data() - tag.data()) + 2;
+    out[at] = (last == 's' || last == 't' ? U"st" : U"ST")[s ? 1 : 0];
+    return out;
+  }
+
   std::optional<Script> script = ScriptOfSubtag(rest[0]);
   const bool script_form = script.has_value();
   const bool has_region = rest.size() == 2 || !script_form;

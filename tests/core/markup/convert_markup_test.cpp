@@ -506,7 +506,12 @@ TEST(FollowScriptTest, LanguageTagsNameTheTargetScript) {
                {"en-Hans", kToTw, nullptr},
                {"zh-CN, en", kToTw, "zh-TW, en"},
                {"en,zh_hk", kToCn, "en,zh_cn"},
-               {"en, fr", kToTw, nullptr}};
+               {"en, fr", kToTw, nullptr},
+               // .NET's older names.
+               {"zh-CHS", kToTw, "zh-CHT"},
+               {"zh-cht", kToCn, "zh-chs"},
+               {"zh-CHT", kToHant, nullptr},
+               {"zh-CHX", kToTw, nullptr}};
 
   for (const auto& c : cases) {
     const std::optional<std::u32string> made = FollowScript(U32(c.tag), c.how);
