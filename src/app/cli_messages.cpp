@@ -80,6 +80,7 @@ namespace {
 
 // The things the messages count, after their number, and one of each.
 constexpr std::pair<std::string_view, std::string_view> kCountedNouns[] = {
+    {" characters written as references", " character written as a reference"},
     {" characters", " character"},
     {" references", " reference"},
     {" invalid byte sequences", " invalid byte sequence"},

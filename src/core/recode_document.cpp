@@ -261,8 +261,8 @@ Result<RecodedDocument> RecodeDocument(
   // '\' more or less in the new encoding, or CDATA sections, which read no
   // references, or scripts and style sheets, which need their language's
   // escape for a character the target lacks, or server code, where a
-  // reference in its place is said (it is no character to the server), or
-  // XML's instructions, which read none; else it is re-encoded as text.
+  // reference in its place is said (it is no character to the server); else
+  // it is re-encoded as text.
   std::optional<bool> cdata;  // Looked for once, if at all.
   auto holds_cdata = [&] {
     if (!cdata) cdata = HoldsAnyOf(text, source, {"<![cdata["});
@@ -276,7 +276,7 @@ Result<RecodedDocument> RecodeDocument(
       !how && (((loads || escapes) && HoldsAnyOf(text, source, {"<script"})) ||
                (loads && HoldsAnyOf(text, source, {"<link"})) ||
                (escapes && HoldsAnyOf(text, source,
-                                      {"<style", "<%", "<!--#", "<?xml-"})) ||
+                                      {"<style", "<%", "<!--#", "<!-- #"})) ||
                (source != target && (HoldsPhp(text) || holds_cdata())));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {

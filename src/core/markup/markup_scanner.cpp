@@ -112,14 +112,15 @@ bool StartsWith(std::basic_string_view<Char> text, std::string_view lower) {
          EqualsIgnoringCase(text.substr(0, lower.size()), lower);
 }
 
-// Comments that editors read back: Dreamweaver's template and region
-// markers (the template's file, regions matched by name with the
-// template's), FrontPage's components (the files they include) and the mark
-// of the address a page was saved from.
+// Comments that editors read back: Dreamweaver's template, region and
+// library item markers (the template's or item's file, regions matched by
+// name with the template's), FrontPage's components (the files they
+// include) and the mark of the address a page was saved from.
 constexpr std::string_view kEditorMarkers[] = {
-    "instancebegin", "instanceend", "instanceparam",
-    "templatebegin", "templateend", "templateparam",
-    "templateinfo",  "webbot",      "saved from url="};
+    "instancebegin",   "instanceend",    "instanceparam",  "templatebegin",
+    "templateend",     "templateparam",  "templateinfo",   "#begintemplate",
+    "#endtemplate",    "#begineditable", "#endeditable",   "#beginlibraryitem",
+    "#endlibraryitem", "webbot",         "saved from url="};
 
 template <typename Char>
 bool IsEditorMarker(std::basic_string_view<Char> directive) {
@@ -679,10 +680,11 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
       // a server side include (IIS also reads "<!-- #include ...-->"):
       // both are instructions, not prose; so are editors' markers.
       const View directive = TrimHtmlSpace(inner);
-      piece.server = StartsWith(directive, "#") && directive.size() > 1 &&
-                     IsAsciiLetter(directive[1]);
+      const bool marker = IsEditorMarker(directive);
+      piece.server = !marker && StartsWith(directive, "#") &&
+                     directive.size() > 1 && IsAsciiLetter(directive[1]);
       if (StartsWith(inner, "[") || StartsWith(inner, "<!") || piece.server ||
-          IsEditorMarker(directive))
+          marker)
         return true;
       Push({token.whole.begin, token.inner.begin}, PieceKind::kMarkup, false);
       PushValue(token.inner, PieceKind::kComment, false);
@@ -702,17 +704,16 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
           LabelWrittenTags(token))
         piece = pending_[next_++];
       return true;
-    case HtmlTokenKind::kServerCode:
-      // XML's instructions to its reader (<?xml-stylesheet href=...?>) name
-      // addresses, and read no references: a character the target lacks
-      // is written as an address writes it.
-      if (StartsWith(text_.substr(token.whole.begin, token.whole.size()),
-                     "<?xml-")) {
-        piece.escapes = Escapes::kAddress;
-      } else {
-        piece.server = true;
-      }
+    case HtmlTokenKind::kServerCode: {
+      // In an XML document, "<?" but for PHP's own opening begins an
+      // instruction to its reader (<?xml-stylesheet href=...?>), which the
+      // reader reads with its references: no server code.
+      const View code = text_.substr(token.whole.begin, token.whole.size());
+      piece.server = !StartsWith(code, "<?xml") &&
+                     (xml_ != Xml::kYes || StartsWith(code, "<?php") ||
+                      StartsWith(code, "<?=") || StartsWith(code, "<%"));
       return true;
+    }
     case HtmlTokenKind::kDeclaration:
       return true;
   }
