@@ -145,16 +145,59 @@ struct PointRange {
   size_t begin, end;
 };
 
-// Appends `text` converted as Recode converts it, but for its PHP blocks,
-// which are kept, as in markup, and re-encoded so that their strings keep
-// their value (PutKeepingPhpStrings); notes where they lie in the decoded
-// text in `kept`, if given, and tells `consumed`, if any, what it read.
+// The next piece of server code from `from` on, [begin, end), or begin ==
+// npos: PHP (OpensPhp), ASP's or JSP's "<%" (MayOpenAsp) up to where it
+// ends (ServerCodeEnd), a server side include ("<!--#", which IIS also reads
+// as "<!-- #") up to its "-->". '<', '?', '%', '!', '-' and '#' are never a
+// byte of a character but its first, in any encoding read here.
+struct ServerPiece {
+  size_t begin, end;
+  bool php;
+};
+ServerPiece NextServerCode(std::string_view text, size_t from,
+                           PhpReading& php) {
+  for (size_t at = text.find('<', from); at != std::string_view::npos;
+       at = text.find('<', at + 1)) {
+    const std::string_view rest = text.substr(at);
+    if (rest.starts_with("<?") && OpensPhp(text, at)) {
+      const size_t close = ServerCodeEnd(
+          text, at, [](char) { return false; }, php);
+      return {at, std::min(close + 2, text.size()), true};
+    }
+    if (rest.starts_with("<%") && MayOpenAsp(text, at)) {
+      const size_t close = ServerCodeEnd(
+          text, at, [](char) { return false; }, php);
+      return {at, std::min(close + 2, text.size()), false};
+    }
+    if (rest.starts_with("<!--#") || rest.starts_with("<!-- #")) {
+      const size_t close = text.find("-->", at + 5);
+      return {at, close == std::string_view::npos ? text.size() : close + 3,
+              false};
+    }
+  }
+  return {std::string_view::npos, std::string_view::npos, false};
+}
+
+// Whether `text` holds server code (NextServerCode).
+bool HoldsServerCode(std::string_view text) {
+  PhpReading php;
+  return NextServerCode(text, 0, php).begin != std::string_view::npos;
+}
+
+// Appends `text` converted as Recode converts it, but for its server code,
+// which is kept, as in markup, and re-encoded: PHP so that its strings keep
+// their value (PutKeepingPhpStrings); a reference that the target needs
+// there is counted as one a server does not read. Notes where the code lies
+// in the decoded text in `kept`, if given, and tells `consumed`, if any,
+// what it read.
 // REQUIRES: not both: the counting for `kept` reads what was converted.
-Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
-                        Encoding source, Encoding target,
-                        std::optional<ScriptConversion> how, std::string& out,
-                        EncodeCounts& counts, std::vector<PointRange>* kept,
-                        const std::function<void(size_t)>& consumed) {
+Status RecodeKeepingServerCode(const Converter& converter,
+                               std::string_view text, Encoding source,
+                               Encoding target,
+                               std::optional<ScriptConversion> how,
+                               std::string& out, EncodeCounts& counts,
+                               std::vector<PointRange>* kept,
+                               const std::function<void(size_t)>& consumed) {
   PhpReading php;
   size_t from = 0;  // Where the text not written yet begins.
   // The bytes whose code points are counted, and how many those are.
@@ -168,38 +211,40 @@ Status RecodeKeepingPhp(const Converter& converter, std::string_view text,
       if (consumed) consumed(offset + read);
     };
   };
-  for (size_t at = text.find("<?"); at != std::string_view::npos;
-       at = text.find("<?", at)) {
-    if (!OpensPhp(text, at)) {
-      at += 2;
-      continue;
-    }
-    // PHP reads the bytes.
-    const size_t close = ServerCodeEnd(
-        text, at, [](char) { return false; }, php);
-    const size_t end = std::min(close + 2, text.size());
+  // A reference here is no character to the server.
+  auto put_kept = [&](std::u32string_view piece) {
+    const size_t references = counts.references;
+    Encode(piece, target, out, counts);
+    counts.server_references += counts.references - references;
+  };
+  for (ServerPiece code = NextServerCode(text, 0, php);
+       code.begin != std::string_view::npos;
+       code = NextServerCode(text, code.end, php)) {
     if (Status done =
-            converter.RecodeInto(text.substr(from, at - from), source, target,
-                                 how, out, counts, read_to(from));
+            converter.RecodeInto(text.substr(from, code.begin - from), source,
+                                 target, how, out, counts, read_to(from));
         !done)
       return done;
     if (kept) {
-      count_to(at);
+      count_to(code.begin);
       const size_t kept_from = points;
-      count_to(end);
+      count_to(code.end);
       kept->push_back({kept_from, points});
     }
-    const auto handed = read_to(at);
-    PutKeepingPhpStrings(text.substr(at, end - at), source, target,
-                         [&](std::u32string_view piece, size_t read, bool) {
-                           // A reference here is no character to PHP.
-                           const size_t references = counts.references;
-                           Encode(piece, target, out, counts);
-                           counts.server_references +=
-                               counts.references - references;
-                           handed(read);
-                         });
-    from = at = end;
+    const std::string_view bytes =
+        text.substr(code.begin, code.end - code.begin);
+    if (code.php) {
+      const auto handed = read_to(code.begin);
+      PutKeepingPhpStrings(bytes, source, target,
+                           [&](std::u32string_view piece, size_t read, bool) {
+                             put_kept(piece);
+                             handed(read);
+                           });
+    } else {
+      put_kept(Decode(bytes, source).text);
+      read_to(code.begin)(bytes.size());
+    }
+    from = code.end;
   }
   return converter.RecodeInto(text.substr(from), source, target, how, out,
                               counts, read_to(from));
@@ -322,16 +367,17 @@ Result<RecodedDocument> RecodeDocument(
       return NoMemoryToConvert(text.size(), "bytes");
     }
   }
-  // A page of PHP that cannot be read as markup is converted as text, but
-  // for its PHP, kept as markup keeps it: converted as it stands, a string
-  // of it could escape its own quote in the new encoding.
+  // A page with server code that cannot be read as markup is converted as
+  // text, but for its code, kept as markup keeps it: a server reads it,
+  // file names and strings, as written, and a PHP string converted as it
+  // stands could escape its own quote in the new encoding.
   std::vector<PointRange> kept;
-  if (result.markup_problem && HoldsPhp(text)) {
+  if (result.markup_problem && HoldsServerCode(text)) {
     try {
       if (Status done = recode_into(
               /*as_markup=*/false,
               [&](EncodeCounts& counts) {
-                return RecodeKeepingPhp(
+                return RecodeKeepingServerCode(
                     converter, text, source, target, how, out.text, counts,
                     points ? &kept : nullptr,
                     points ? std::function<void(size_t)>() : consumed);

@@ -159,9 +159,13 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
       {"Disallow: /头发/\n", kAuto, "d/Robots.TXT", "Disallow: /头发/\n", false,
        false},
       {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", false, true},
-      // Converted as text, a page keeps its PHP all the same.
-      {"<?php $s=\"头发\"; ?>头发<!--", kAuto, "a.php",
-       "<?php $s=\"头发\"; ?>頭髮<!--", false, true},
+      // Converted as text, a page keeps its server code all the same.
+      {"<?php $s=\"头发\"; ?><% w(\"头发\") %><!-- #include file=\"头发.inc\" "
+       "-->头发<!--",
+       kAuto, "a.php",
+       "<?php $s=\"头发\"; ?><% w(\"头发\") %><!-- #include file=\"头发.inc\" "
+       "-->頭髮<!--",
+       false, true},
       {long_link, kAuto, "", long_page, true, false},
       {long_link, kText, "", long_text, false, false},
       {long_link + "<!--", kAuto, "", long_text + "<!--", false, true},
