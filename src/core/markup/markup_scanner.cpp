@@ -50,13 +50,13 @@ constexpr NameKey kInputKey("input"), kMetaKey("meta"), kTypeKey("type"),
 constexpr std::string_view kFeedHtml[] = {"description", "content:encoded"};
 constexpr NameSet kFeedHtmlSet(kFeedHtml);
 constexpr std::string_view kAtomText[] = {"summary", "content", "subtitle",
-                                          "rights"};
+                                          "rights", "title"};
 constexpr NameSet kAtomTextSet(kAtomText);
 constexpr std::string_view kFeedElements[] = {
     "description", "content:encoded", "summary",        "content",
     "subtitle",    "rights",          "guid",           "id",
     "email",       "author",          "managingeditor", "webmaster",
-    "language",    "dc:language"};
+    "language",    "dc:language",     "title"};
 constexpr NameSet kFeedElementSet(kFeedElements);
 // The HTML elements whose start tag ends an <svg> or <math> left open: a
 // page's content after it is HTML again.
@@ -692,7 +692,12 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
       break;
     }
     case HtmlTokenKind::kTitleText:
-      if (xml_ == Xml::kYes || foreign_ != 0) {
+      // Atom's <title type="html"> holds HTML written as text.
+      if (xml_ == Xml::kYes && feed_text == FeedText::kEscapedHtml &&
+          text_.substr(token.whole.begin, token.whole.size()).find(Char{'<'}) ==
+              npos) {
+        SplitEscapedHtml(token);
+      } else if (xml_ == Xml::kYes || foreign_ != 0) {
         SplitCdataValue(token.whole);
       } else {
         PushValue(token.whole, PieceKind::kValue, false);
