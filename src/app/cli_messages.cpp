@@ -49,31 +49,40 @@ MessageLocale MessageLocaleFrom(const char* lc_all, const char* lc_messages,
   return chosen;
 }
 
-Messages::Messages(MessageLocale locale, const core::Converter* converter) {
+Messages::Messages(MessageLocale locale, const core::Converter* converter)
+    : locale_(locale), converter_(converter) {
   if (locale.language == Language::kEnglish) return;
-  std::optional<core::ScriptConversion> how;
   if (converter != nullptr && locale.language != Language::kSimplified) {
-    how = core::ScriptConversion{core::Script::kTraditional,
-                                 locale.language == Language::kTaiwan
-                                     ? core::Variant::kTwp
-                                     : core::Variant::kHk};
+    how_ = core::ScriptConversion{core::Script::kTraditional,
+                                  locale.language == Language::kTaiwan
+                                      ? core::Variant::kTwp
+                                      : core::Variant::kHk};
   }
-  for (const Translation& t : Translations()) {
-    std::string text(t.chinese);
-    if (how) {
-      auto converted = converter->Recode(text, core::Encoding::kUtf8,
-                                         core::Encoding::kUtf8, how);
-      if (converted) text = std::move(converted->text);
-    }
-    if (locale.encoding != core::Encoding::kUtf8) {
-      std::string encoded;
-      core::EncodeCounts counts;
-      core::Encode(core::Decode(text, core::Encoding::kUtf8).text,
-                   locale.encoding, encoded, counts);
-      text = std::move(encoded);
-    }
-    texts_.emplace(t.english, std::move(text));
+  for (const Translation& t : Translations())
+    texts_.emplace(t.english, Localized(t.chinese));
+}
+
+std::optional<std::string> Messages::Chinese(
+    std::string_view simplified) const {
+  if (locale_.language == Language::kEnglish) return std::nullopt;
+  return Localized(simplified);
+}
+
+std::string Messages::Localized(std::string_view simplified) const {
+  std::string text(simplified);
+  if (how_) {
+    auto converted = converter_->Recode(text, core::Encoding::kUtf8,
+                                        core::Encoding::kUtf8, how_);
+    if (converted) text = std::move(converted->text);
   }
+  if (locale_.encoding != core::Encoding::kUtf8) {
+    std::string encoded;
+    core::EncodeCounts counts;
+    core::Encode(core::Decode(text, core::Encoding::kUtf8).text,
+                 locale_.encoding, encoded, counts);
+    text = std::move(encoded);
+  }
+  return text;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -48,7 +49,16 @@ class Messages {
       std::string_view english,
       std::initializer_list<std::string_view> args = {}) const;
 
+  // `simplified`, a text in Simplified Chinese made elsewhere, as the chosen
+  // locale writes it; std::nullopt when messages are in English.
+  std::optional<std::string> Chinese(std::string_view simplified) const;
+
  private:
+  std::string Localized(std::string_view simplified) const;
+
+  MessageLocale locale_;
+  const core::Converter* converter_ = nullptr;
+  std::optional<core::ScriptConversion> how_;
   std::map<std::string_view, std::string> texts_;  // Empty for English.
 };
 

@@ -23,6 +23,7 @@
 #include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
 #include "core/io/reserve_large.h"
+#include "core/reading_problems.h"
 
 namespace tovenrak::app {
 
@@ -238,26 +239,11 @@ std::string Refusal(std::string_view reason, const Messages& say) {
 }
 
 // A reason of the reader's own, markup that does not end or a bad line of a
-// phrase file, in the user's language: its parts are in the catalogue.
+// phrase file, in the user's language.
 std::string SayReadingProblem(std::string_view reason, const Messages& say) {
-  constexpr std::string_view kUnterminated = "unterminated ",
-                             kFromLine = " from line ", kLine = "line ";
-  if (reason.starts_with(kUnterminated)) {
-    const size_t from = reason.rfind(kFromLine);
-    if (from != std::string_view::npos) {
-      return say("unterminated {0} from line {1}",
-                 {say(reason.substr(kUnterminated.size(),
-                                    from - kUnterminated.size())),
-                  reason.substr(from + kFromLine.size())});
-    }
-  }
-  if (reason.starts_with(kLine)) {
-    const size_t colon = reason.find(": ");
-    if (colon != std::string_view::npos) {
-      return say("line {0}: {1}",
-                 {reason.substr(kLine.size(), colon - kLine.size()),
-                  say(reason.substr(colon + 2))});
-    }
+  if (std::optional<std::string> chinese =
+          core::ReadingProblemInChinese(reason)) {
+    if (std::optional<std::string> said = say.Chinese(*chinese)) return *said;
   }
   return std::string(reason);
 }
