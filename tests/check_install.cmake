@@ -1,6 +1,7 @@
 # Installs the build into a scratch prefix and checks what a user gets: the
 # programs, the desktop entry with its icon, the software-centre description,
-# the manual pages and the completion, each option of --help documented.
+# the manual pages and the completion, each option of --help documented, and
+# the help in Chinese under a Chinese locale.
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DGUI=ON|OFF -DVERSION=... -P check_install.cmake
 set(prefix ${BUILD_DIR}/install-check)
 file(REMOVE_RECURSE ${prefix})
@@ -34,6 +35,13 @@ foreach(program ${programs})
                   OUTPUT_VARIABLE said RESULT_VARIABLE failed)
   if(failed OR NOT said MATCHES "^${program} \\(Zemlorin Tovenrak\\) ${VERSION}\n")
     message(SEND_ERROR "${program} --version said: ${said}")
+  endif()
+  # The help speaks the locale's Chinese, in its character set.
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=zh_TW.UTF-8
+                          ${prefix}/bin/${program} --help
+                  OUTPUT_VARIABLE said RESULT_VARIABLE failed)
+  if(failed OR NOT said MATCHES "^用法：")
+    message(SEND_ERROR "${program} --help under zh_TW said: ${said}")
   endif()
 endforeach()
 

@@ -5,11 +5,15 @@
 #include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
+#include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "app/bat_launcher.h"
+#include "app/cli_messages.h"
 #include "core/convert/default_converter.h"
+#include "core/convert/fast_converter.h"
 #include "main_window/main_presenter.h"
 #include "platform/disk_files.h"
 #include "platform/qt/qt_app_dir.h"
@@ -36,6 +40,29 @@ constexpr const char* kUsage =
     "\n"
     "  -h, --help     display this help and exit\n"
     "      --version  output version information and exit\n";
+constexpr const char* kUsageInChinese =
+    "用法：tovenrak [文件]...\n"
+    "在源文本旁显示中文网页或文本文件，并在 Big5 与 GB 之间转换；\n"
+    "打开所给的第一个文件。\n"
+    "\n"
+    "  -h, --help     显示此帮助并退出\n"
+    "      --version  显示版本信息并退出\n";
+
+// The help in the language and character set of the terminal's locale, as
+// tovenrak-convert gives its own.
+std::string Usage() {
+  namespace app = tovenrak::app;
+  const app::MessageLocale locale = app::MessageLocaleFrom(
+      std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG"));
+  if (locale.language == app::Language::kEnglish) return kUsage;
+  const std::unique_ptr<tovenrak::core::Converter> converter =
+      locale.language == app::Language::kSimplified
+          ? nullptr
+          : tovenrak::core::MakeFastConverter();
+  return app::Messages(locale, converter.get())
+      .Chinese(kUsageInChinese)
+      .value_or(kUsage);
+}
 
 }  // namespace
 
@@ -49,7 +76,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (arg == "--help" || arg == "-h") {
-      std::cout << kUsage;
+      std::cout << Usage();
       return 0;
     }
   }
