@@ -66,10 +66,15 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // A letter of Latin-1 alone may be a word, Greek's a sign.
       {"<meta charset=gb2312>" + Repeated(Bytes("<td>10元</td>", kGbk), 96),
        kGbk, kDeclared, kGbk},
-      {Repeated(Bytes("<li>1元 <li>3台", kGbk), 64), kGbk, kStatistics, kNone},
+      {Repeated(Bytes("<li>1元 ", kGbk), 64), kGbk, kStatistics, kNone},
       // Letters of Latin, IPA, Cyrillic's alphabet and Hebrew stand alone.
       {Repeated("<td>500 \xD0\xB3</td><td>/\xC9\xA1/</td>", 8), kUtf8,
        kValidUtf8, kNone},
+      // ...so do Mongolian's Ө and a struck-through price's marks.
+      {Repeated("<td>\xD3\xA8</td> was $1\xCC\xB6"
+                "0\xCC\xB6 ",
+                8),
+       kUtf8, kValidUtf8, kNone},
       {"O gato \xC3\xA9 preto. Isto \xC3\xA9 bom.", kUtf8, kValidUtf8, kNone},
       {"\xCE\xB1 + \xCE\xB2 = \xCE\xB3", kUtf8, kValidUtf8, kNone},
       {"<p>/ˈθɪŋk/ ɛθ", kUtf8, kValidUtf8, kNone},

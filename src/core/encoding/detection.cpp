@@ -36,10 +36,9 @@ struct Profile {
   // a word (/θɪn/), where GB's characters read as letters stand apart.
   size_t utf8_in_words = 0;
   // Letters of two bytes that stand apart, neither in a word nor after
-  // another letter, and are hardly ever written so (RareAlone), and
-  // combining marks after no letter: a GB character among digits and tags
-  // (10元 reads 10Ԫ, 3台 reads 3 and a mark), where such letters in UTF-8
-  // text make words.
+  // another letter, and are hardly ever written so (RareAlone): a GB
+  // character among digits and tags (10元 reads 10Ԫ), where such letters in
+  // UTF-8 text make words.
   size_t utf8_far_apart = 0;
   // Big5 and GB, read by their shared units: double-byte units, and bytes
   // above 0x7F that are units of their own (invalid in both).
@@ -141,20 +140,13 @@ int Alphabet(char32_t c) {
   return 6;
 }
 
-// Whether a letter is hardly ever written alone, outside a word: Greek's
-// archaic letters and Coptic, Cyrillic's historic letters and those of
-// minority languages, Armenian, Hebrew's points and the scripts after
-// Arabic. A letter of Latin, of IPA, of Greek's or Cyrillic's alphabets or
-// of Hebrew or Arabic may stand alone (à, ɡ, μ, "500 г", א as a numeral).
-bool RareAlone(char32_t c) {
-  if (c < 0x370) return false;
-  if (c < 0x400)  // Greek: but its letters, with accents, and math's ϑ ϕ ϵ.
-    return !((c >= 0x384 && c <= 0x3CE) || (c >= 0x3D0 && c <= 0x3D6) ||
-             (c >= 0x3F0 && c <= 0x3F6));
-  if (c < 0x600)  // Cyrillic but its alphabets' (Ѐ-џ, Ґ ґ); Hebrew's letters.
-    return !(c < 0x460 || c == 0x490 || c == 0x491 || c >= 0x5D0);
-  return c >= 0x700;
-}
+// Whether a letter is hardly ever written alone, outside a word: those of
+// the Cyrillic Supplement (Komi, Abkhaz and other small languages), where
+// GB's 元 and its row neighbours fall. Letters of every larger alphabet,
+// its minority letters and historic ones included, are taught and listed
+// one by one (Ө, ѣ, Armenian, Coptic), and signs and marks stand after
+// digits (a struck-through price is 1̶0̶0̶).
+bool RareAlone(char32_t c) { return c >= 0x500 && c < 0x530; }
 
 // Stops once what is asked of the UTF-8 counts is settled whatever the rest
 // reads as (at most one well-formed sequence in two bytes, one of CJK in
@@ -197,11 +189,6 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
       const char32_t c = length == 2 ? Utf8CodePoint(p + pos, 2) : 0;
       if (length > 2) {
         ++longer;
-      } else if (c >= 0x300 && c < 0x370) {
-        // A combining mark goes with the letter before it; one after a
-        // digit or a sign (3台 reads 3 and U+0328) marks nothing.
-        far_apart +=
-            pos != letter_end && !(pos > 0 && IsAsciiLetter(p[pos - 1]));
       } else if (const int alphabet = Alphabet(c); alphabet != kSign) {
         const bool after_letter = pos == letter_end;
         if (after_letter) {
