@@ -183,10 +183,15 @@ constexpr Translation kTranslations[] = {
     {"skipped (not a document)", "已跳过（不是文档）"},
     {"skipped (a link; links are not followed)", "已跳过（链接，不跟随）"},
     {"skipped (in the output folder)", "已跳过（在输出文件夹中）"},
-    {"warning: its characters read as well in Big5 as in GB; read as {0} "
+    {"warning: its characters read as well in {1} as in {0}; read as {0} "
      "(name its encoding with --from if that is wrong)",
-     "警告：其中的字按 Big5 和按 GB 读都一样通顺，已按 {0} 读取（如果不对，"
+     "警告：其中的字按 {1} 和按 {0} 读都一样通顺，已按 {0} 读取（如果不对，"
      "请用 --from 指明其编码）"},
+    {"warning: its characters read as well in {1} as in {0}; read as {0}, as "
+     "most files of this run are (name its encoding with --from if that is "
+     "wrong)",
+     "警告：其中的字按 {1} 和按 {0} 读都一样通顺，已按本批多数文件的编码 {0} "
+     "读取（如果不对，请用 --from 指明其编码）"},
     {"skipped (the same file as {0})", "已跳过（与 {0} 是同一个文件）"},
     // What happened.
     {"{0} ({1})", "{0}（{1}）"},
@@ -200,6 +205,7 @@ constexpr Translation kTranslations[] = {
     {"whether it mentions big5", "是否提到 big5"},
     {"its bytes read as UTF-8", "字节符合 UTF-8"},
     {"ASCII only", "只有 ASCII 字符"},
+    {"as most files of the run", "与同批多数文件相同"},
     {"simplified", "简体"},
     {"traditional", "繁体"},
     {"script kept", "简繁不变"},

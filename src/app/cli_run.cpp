@@ -16,6 +16,7 @@
 #include "core/convert/user_phrases.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/encoding.h"
+#include "core/encoding/run_encoding.h"
 #include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
@@ -47,7 +48,14 @@ struct Job {
   std::optional<core::Encoding> invalid_output = {};
   std::optional<std::string> markup_problem = {};
   std::vector<core::AmbiguityPoint> points = {};
-  std::optional<core::Encoding> guessed = {};  // The encoding it was read in.
+  // When its encoding was guessed: what it was read in, what else it reads
+  // about as well in, and whether most files of the run settled it.
+  std::optional<core::Encoding> guessed = {};
+  std::vector<core::Encoding> also_reads_as = {};
+  bool by_run = false;
+  // How its encoding was found, once converted or deferred.
+  std::optional<core::Detection> source = {};
+  bool deferred = false;  // Left for the run's encoding to settle.
 };
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -82,7 +90,12 @@ void Record(Job& job, const core::DocumentConversion& done,
   if (done.invalid_units > 0) job.invalid_output = done.target;
   job.markup_problem = done.markup_problem;
   job.points = done.points;
-  if (done.source.guessed) job.guessed = done.source.encoding;
+  job.source = done.source;
+  if (done.source.guessed) {
+    job.guessed = done.source.encoding;
+    job.also_reads_as = done.source.also_reads_as;
+    job.by_run = done.source.reason == core::DetectionReason::kRun;
+  }
 }
 
 // Whether converted files are written: not when only the ambiguities are
@@ -306,6 +319,7 @@ void ConvertJob(Job& job, const CliOptions& options,
                 core::LastSubfolder& last) {
   core::ConversionRequest request = options.request;
   request.threads = threads;
+  job.deferred = false;
   try {
     const bool writes = WritesFiles(options);
     const core::OpenFolder* folder = nullptr;
@@ -333,7 +347,10 @@ void ConvertJob(Job& job, const CliOptions& options,
       done = core::ConvertDocument(converter, *text, request,
                                    fs::path(job.input).filename().string());
     }
-    if (done) {
+    if (done && done->deferred) {
+      job.deferred = true;
+      job.source = done->source;
+    } else if (done) {
       Record(job, *done, say);
     } else {
       job.failure = Describe(done.error(), job, say);
@@ -360,7 +377,7 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
       if (!jobs[i].failure)
         ConvertJob(jobs[i], options, converter, say, durability, per_job, last);
-      bar.Advance();
+      if (!jobs[i].deferred) bar.Advance();
     }
   };
   std::vector<std::thread> pool;
@@ -507,9 +524,30 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   const bool defer =
       WritesFiles(options) && !jobs.empty() && deferred.Add(options.output_dir);
   ProgressBar bar(streams.err, streams.progress && !quiet, jobs.size());
-  ConvertJobs(jobs, options, converter, say,
-              defer ? core::Durability::kDeferred : core::Durability::kNow,
-              bar);
+  const core::Durability durability =
+      defer ? core::Durability::kDeferred : core::Durability::kNow;
+  // A file whose few characters read about as well in two encodings waits
+  // for the others, and is read in the encoding most of them are in.
+  options.request.defer_guessed = jobs.size() > 1;
+  ConvertJobs(jobs, options, converter, say, durability, bar);
+  if (options.request.defer_guessed) {
+    core::RunEncoding run;
+    std::vector<Job> waiting;
+    for (Job& job : jobs) {
+      if (job.deferred) {
+        waiting.push_back(std::move(job));
+      } else if (job.source && !job.failure) {
+        run.Count(*job.source);
+      }
+    }
+    options.request.defer_guessed = false;
+    options.request.run_encoding = run.Most();
+    ConvertJobs(waiting, options, converter, say, durability, bar);
+    auto settled = waiting.begin();
+    for (Job& job : jobs) {
+      if (job.deferred) job = std::move(*settled++);
+    }
+  }
   bar.Finish();
   if (defer) {
     if (const core::Status synced = deferred.SyncAll().front(); !synced) {
@@ -565,11 +603,20 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                   << "\n";
     }
     if (job.guessed && !quiet) {
+      std::string others;
+      for (const core::Encoding other : job.also_reads_as)
+        others +=
+            (others.empty() ? "" : "/") + std::string(core::DisplayName(other));
       streams.err << kProgram << name << ": "
-                  << say("warning: its characters read as well in Big5 as in "
-                         "GB; read as {0} (name its encoding with --from if "
-                         "that is wrong)",
-                         {std::string(core::DisplayName(*job.guessed))})
+                  << say(job.by_run
+                             ? "warning: its characters read as well in {1} "
+                               "as in {0}; read as {0}, as most files of "
+                               "this run are (name its encoding with --from "
+                               "if that is wrong)"
+                             : "warning: its characters read as well in {1} "
+                               "as in {0}; read as {0} (name its encoding "
+                               "with --from if that is wrong)",
+                         {std::string(core::DisplayName(*job.guessed)), others})
                   << "\n";
     }
     if (job.markup_problem && !quiet) {

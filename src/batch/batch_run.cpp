@@ -14,6 +14,7 @@
 
 #include "batch/work_ahead.h"
 #include "core/convert_document.h"
+#include "core/encoding/run_encoding.h"
 #include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
@@ -224,49 +225,64 @@ BatchOutcome RunBatch(const core::Converter& er,
 
   std::string review;
   std::vector<std::string> written;  // Outputs, as paths.
+  core::RunEncoding run;
+  std::vector<size_t> waiting;  // Guessed, for the run to settle.
+  auto record = [&](size_t i,
+                    const core::Result<core::DocumentConversion>& converted) {
+    const std::filesystem::path& destination = tasks[i]->destination;
+    if (converted) {
+      ++outcome.converted;
+      // Only the review list's own name is looked for among them.
+      if (options.review_list)
+        written.push_back(destination.lexically_normal().string());
+      if (tasks[i]->file_system)
+        unsynced.push_back({i, *tasks[i]->file_system});
+      const core::Detection& source = converted->source;
+      if (source.declared && *source.declared != source.encoding) {
+        outcome.mislabeled.push_back(
+            {be_fore[i], *source.declared, source.encoding});
+      }
+      if (converted->markup_problem) {
+        outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
+      }
+      run.Count(source);
+      if (source.guessed) {
+        outcome.guessed.push_back(
+            {be_fore[i], source.encoding, source.also_reads_as,
+             source.reason == core::DetectionReason::kRun});
+      }
+      if (converted->invalid_units > 0) {
+        outcome.invalid.push_back(
+            {be_fore[i], converted->invalid_units, converted->target});
+      }
+      if (converted->server_references > 0) {
+        outcome.server_references.push_back(
+            {be_fore[i], converted->server_references, converted->target});
+      }
+      if (!converted->points.empty()) {
+        const std::string name =
+            core::EscapeForTerminal(NameInReview(destination, target_folder));
+        for (const core::AmbiguityPoint& point : converted->points)
+          review += core::ListingLine(name, point);
+      }
+    } else {
+      outcome.failed.push_back(
+          {be_fore[i], ReasonOf(converted.error(), be_fore[i])});
+    }
+  };
+  request.defer_guessed = n > 1;
   for (size_t i = 0, k = 0; i < n; ++i) {
     const std::string& other = be_fore[plan[i].other];
     if (!ahead && writes(i)) prepare(i);
     if (unmade[i]) {
       outcome.failed.push_back({be_fore[i], *unmade[i]});
     } else if (tasks[i]) {
-      const std::filesystem::path& destination = tasks[i]->destination;
-      if (core::Result<core::DocumentConversion> converted =
-              ahead ? ahead->Take(k++) : convert(i);
-          converted) {
-        ++outcome.converted;
-        // Only the review list's own name is looked for among them.
-        if (options.review_list)
-          written.push_back(destination.lexically_normal().string());
-        if (tasks[i]->file_system)
-          unsynced.push_back({i, *tasks[i]->file_system});
-        const core::Detection& source = converted->source;
-        if (source.declared && *source.declared != source.encoding) {
-          outcome.mislabeled.push_back(
-              {be_fore[i], *source.declared, source.encoding});
-        }
-        if (converted->markup_problem) {
-          outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
-        }
-        if (source.guessed)
-          outcome.guessed.push_back({be_fore[i], source.encoding});
-        if (converted->invalid_units > 0) {
-          outcome.invalid.push_back(
-              {be_fore[i], converted->invalid_units, converted->target});
-        }
-        if (converted->server_references > 0) {
-          outcome.server_references.push_back(
-              {be_fore[i], converted->server_references, converted->target});
-        }
-        if (!converted->points.empty()) {
-          const std::string name =
-              core::EscapeForTerminal(NameInReview(destination, target_folder));
-          for (const core::AmbiguityPoint& point : converted->points)
-            review += core::ListingLine(name, point);
-        }
+      core::Result<core::DocumentConversion> converted =
+          ahead ? ahead->Take(k++) : convert(i);
+      if (converted && converted->deferred) {
+        waiting.push_back(i);
       } else {
-        outcome.failed.push_back(
-            {be_fore[i], ReasonOf(converted.error(), be_fore[i])});
+        record(i, converted);
       }
     } else if (plan[i].verdict == core::OutputVerdict::kOverInput) {
       outcome.failed.push_back(
@@ -283,6 +299,11 @@ BatchOutcome RunBatch(const core::Converter& er,
     // back when that replaced the source.
     if (n > 1) progress(ProPercent(i + 1, n));
   }
+
+  ahead.reset();  // Every item was taken: the second thread ends.
+  request.defer_guessed = false;
+  request.run_encoding = run.Most();
+  for (const size_t i : waiting) record(i, convert(i));
 
   // The run is reported done only once its files are on disk.
   const std::vector<core::Status> synced = deferred.SyncAll();
@@ -343,11 +364,17 @@ std::string NoteOn(const std::vector<Entry>& entries, const std::string& what,
 std::string Notes(const BatchOutcome& outcome) {
   return NoteOn(
              outcome.guessed,
-             " 个文件中的字按 Big5 和按 GB "
-             "读都一样通顺，编码是推测的，请核对：",
+             " 个文件中的字按两种编码读都一样通顺，编码是推测的，请核对：",
              [](const GuessedEncoding& f) {
+               std::string others;
+               for (const core::Encoding other : f.also_reads_as) {
+                 others += (others.empty() ? "" : "、") +
+                           std::string(core::DisplayName(other));
+               }
                return f.path + "\n    已按 " +
-                      std::string(core::DisplayName(f.read_as)) + " 读取";
+                      std::string(core::DisplayName(f.read_as)) + " 读取" +
+                      (f.by_run ? "（本批多数文件的编码）" : "") +
+                      (others.empty() ? "" : "，也可读作 " + others);
              },
              " 个文件的编码是推测的。") +
          NoteOn(

@@ -53,11 +53,13 @@ struct ServerCodeReferences {
   core::Encoding target;
 };
 
-// A file whose characters read as well in Big5 as in GB: its encoding was
-// guessed.
+// A file whose characters read about as well in two encodings: its encoding
+// was guessed (core::Detection::guessed).
 struct GuessedEncoding {
   std::string path;  // As listed.
   core::Encoding read_as;
+  std::vector<core::Encoding> also_reads_as = {};
+  bool by_run = false;  // Read as most files of the run are.
 };
 
 struct BatchOutcome {
@@ -112,7 +114,10 @@ int16_t ProPercent(size_t done, size_t total);
 // recorded as failed. A name may hold folders ("sub/a.htm", a file of a
 // dropped folder): the missing ones are made below the target folder, never
 // through a link (core::MakeSubfolders), and a file whose folder cannot be
-// made is recorded as failed. After each entry calls `progress` with
+// made is recorded as failed. A file whose encoding is guessed waits for
+// the others and is then read in the encoding most of them are in, when it
+// reads about as well in that (core::RunEncoding); it is recorded after
+// them. After each entry calls `progress` with
 // ProPercent on this thread, except when the list holds a single entry. With
 // options.review_list the review list is saved once all files are done
 // (core::SaveDocument); a failed save is recorded as a failed file under the

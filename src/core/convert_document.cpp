@@ -7,6 +7,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/encoding/run_encoding.h"
 #include "core/io/document_tree.h"
 #include "core/io/file_io.h"
 #include "core/io/reserve_large.h"
@@ -89,6 +90,12 @@ Result<DocumentConversion> ConvertDocument(
       return Error{ErrorCode::kInvalidInput,
                    std::string(kSingleByteLettersReason)};
     }
+    if (result.source.guessed && request.run_encoding) {
+      FollowRun(result.source, *request.run_encoding);
+    } else if (result.source.guessed && request.defer_guessed) {
+      result.deferred = true;
+      return result;
+    }
   }
   const Encoding source = result.source.encoding;
   result.target = TargetOf(request, source);
@@ -168,6 +175,7 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
     if (error.path.empty()) error.path = source.string();
     return error;
   }
+  if (converted->deferred) return converted;
   if (Status saved =
           folder
               ? SaveDocument(*folder, destination, converted->text, durability)

@@ -52,6 +52,13 @@ struct ConversionRequest {
   // it loads (RecodeDocument); not when the same run converts those files
   // (IsScriptOrStyleSheet), which then change encoding with their pages.
   bool label_loaded_files = true;
+  // The encoding most documents of the run are in (RunEncoding::Most): a
+  // guessed document that reads about as well in it is read in it
+  // (FollowRun).
+  std::optional<Encoding> run_encoding = {};
+  // Whether a guessed document is left unconverted for the run to settle
+  // (DocumentConversion::deferred), while run_encoding is not known yet.
+  bool defer_guessed = false;
 };
 
 struct DocumentConversion {
@@ -71,6 +78,9 @@ struct DocumentConversion {
   // only the texts it converts have points, and a character written as a
   // reference (&#N;) counts as the characters it is written with.
   std::vector<AmbiguityPoint> points;
+  // Left unconverted, with only `source` set, for the run to settle
+  // (ConversionRequest::defer_guessed); ConvertFile then writes nothing.
+  bool deferred = false;
 };
 
 // The encoding `request` converts a document in `source` to.

@@ -25,7 +25,8 @@ std::string StateText(core::Encoding encoding) {
   return "文件处于 " + std::string(core::DisplayName(encoding)) + " 码状态";
 }
 
-// How the document's encoding was found, for the detection panel.
+// How the document's encoding was found, for the detection panel; a guess
+// names what else the bytes read as well in.
 std::string DetectionText(const core::Detection& detection) {
   const std::string name(core::DisplayName(detection.encoding));
   if (detection.declared && *detection.declared != detection.encoding) {
@@ -33,23 +34,42 @@ std::string DetectionText(const core::Detection& detection) {
            std::string(core::DisplayName(*detection.declared)) +
            "，与内容不符）";
   }
+  std::string how;
   switch (detection.reason) {
     case core::DetectionReason::kNamed:
-      return "编码：" + name + "（指定）";
+      how = "指定";
+      break;
     case core::DetectionReason::kByteOrderMark:
-      return "编码：" + name + "（依据字节顺序标记）";
+      how = "依据字节顺序标记";
+      break;
     case core::DetectionReason::kDeclaration:
-      return "编码：" + name + "（依据网页声明）";
+      how = "依据网页声明";
+      break;
     case core::DetectionReason::kUtf8:
-      return "编码：" + name + "（依据 UTF-8 编码规则）";
+      how = "依据 UTF-8 编码规则";
+      break;
     case core::DetectionReason::kStatistics:
-      return "编码：" + name + "（依据字频统计）";
+      how = "依据字频统计";
+      break;
     case core::DetectionReason::kBig5Rule:
-      return "编码：" + name + "（依据是否提到 big5）";
+      how = "依据是否提到 big5";
+      break;
     case core::DetectionReason::kAsciiOnly:
-      return "编码：" + name + "（只有 ASCII 字符）";
+      how = "只有 ASCII 字符";
+      break;
+    case core::DetectionReason::kRun:
+      how = "与同批多数文件相同";
+      break;
   }
-  return "编码：" + name;
+  if (detection.guessed) {
+    std::string others;
+    for (const core::Encoding other : detection.also_reads_as) {
+      others +=
+          (others.empty() ? "" : "、") + std::string(core::DisplayName(other));
+    }
+    how += "，也可读作 " + others + "，请核对";
+  }
+  return "编码：" + name + "（" + how + "）";
 }
 
 // The script each side of the window is written in.

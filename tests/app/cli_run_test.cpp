@@ -150,6 +150,34 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
       << err_.str();
 }
 
+// A short file whose bytes read as well as UTF-8 letters (学校 in GB reads
+// ѧУ) waits for the other files, and is read as most of them are.
+TEST_F(CliRunTest, AGuessedFileIsReadAsMostFilesOfTheRun) {
+  const std::string school = "\xD1\xA7\xD0\xA3";  // 学校 in GB.
+  const std::string menu = Input("menu.htm", "<a>" + school + "</a>");
+  const std::string page = Input("page.htm", "<p>" + kGbHair + "</p>");
+  const std::string other = Input("other.htm", "<p>" + kGbHair + "</p>");
+  EXPECT_EQ(Run({"-v", "-j", "2", "-o", Out(), menu, page, other}), 0);
+  EXPECT_EQ(ScratchFolder::Read(Out("menu.htm")), "<a>\xBE\xC7\xAE\xD5</a>");
+  EXPECT_TRUE(Reported(menu +
+                       ": GB (as most files of the run) -> Big5, traditional, "
+                       "as markup; 0 references, 0 invalid byte sequences"))
+      << err_.str();
+  EXPECT_TRUE(Reported(menu +
+                       ": warning: its characters read as well in UTF-8 as in "
+                       "GB; read as GB, as most files of this run are (name "
+                       "its encoding with --from if that is wrong)"))
+      << err_.str();
+  // Alone, it is read as UTF-8, and said to be a guess.
+  EXPECT_EQ(Run({"-o", Out(), menu}), 0);
+  EXPECT_EQ(ScratchFolder::Read(Out("menu.htm")), "<a>" + school + "</a>");
+  EXPECT_TRUE(Reported(menu +
+                       ": warning: its characters read as well in GB as in "
+                       "UTF-8; read as UTF-8 (name its encoding with --from "
+                       "if that is wrong)"))
+      << err_.str();
+}
+
 // Names are escaped in every line.
 TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
   const std::string missing =

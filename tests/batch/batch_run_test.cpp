@@ -45,15 +45,17 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
   outcome.as_text.push_back({"/t.htm", "unterminated comment from line 3"});
   outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
   outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
-  outcome.guessed.push_back({"/g.htm", core::Encoding::kGbk});
+  outcome.guessed.push_back(
+      {"/g.htm", core::Encoding::kGbk, {core::Encoding::kUtf8}, true});
   const ClosingMessage message = DescribeOutcome(outcome, "/out/");
   EXPECT_EQ(message.icon, platform::MessageIcon::kWarning);
   for (const char* says :
        {"共 15 个文件，已转换 3 个到 /out/ 文件夹下；以下 12 "
         "个文件未能转换：\n",
         "/f9.htm\n    无法读取", "……另有 2 个文件未能转换。",
-        "以下 1 个文件中的字按 Big5 和按 GB 读都一样通顺，编码是推测的，"
-        "请核对：\n\n/g.htm\n    已按 GB 读取",
+        "以下 1 个文件中的字按两种编码读都一样通顺，编码是推测的，"
+        "请核对：\n\n/g.htm\n    已按 GB 读取（本批多数文件的编码），也可读作 "
+        "UTF-8",
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
@@ -109,9 +111,13 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
       {"odd.txt", gb + "\xFF", big5 + "\xFF"},
       {"western.txt", "Caf\xE9 na\xEFve, d\xE9j\xE0 vu",
        "Caf\xE9 na\xEFve, d\xE9j\xE0 vu"},
-      // Reads as well in GB: the guess is noted.
-      {"title.htm", testing::Bytes("<title>big5 簡體</title>", Encoding::kBig5),
-       testing::Bytes("<title>big5 简体</title>", Encoding::kGbk)},
+      // Short texts that read as well in Big5, where "big5" points, or as
+      // UTF-8 letters (学校 reads ѧУ): read as GB, as most files of the
+      // run are, and noted.
+      {"title.htm", testing::Bytes("<title>big5 北京</title>", Encoding::kGbk),
+       testing::Bytes("<title>big5 北京</title>", Encoding::kBig5)},
+      {"menu.htm", testing::Bytes("<a>学校</a>", Encoding::kGbk),
+       testing::Bytes("<a>學校</a>", Encoding::kBig5)},
   };
   std::vector<std::string> be_fore, be_hind;
   for (const auto& c : cases) {
@@ -128,7 +134,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir / be_hind[&c - cases]), c.after)
         << c.listed;
   }
-  EXPECT_EQ(outcome.converted, 6u);
+  EXPECT_EQ(outcome.converted, 7u);
   ASSERT_EQ(outcome.failed.size(), 5u);
   EXPECT_EQ(outcome.failed[0].path, be_fore[4]);
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
@@ -143,9 +149,16 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.as_text[0].path, be_fore[2]);
   ASSERT_EQ(outcome.invalid.size(), 1u);
   EXPECT_EQ(outcome.invalid[0].path, be_fore[9]);
-  ASSERT_EQ(outcome.guessed.size(), 1u);
+  ASSERT_EQ(outcome.guessed.size(), 2u);
   EXPECT_EQ(outcome.guessed[0].path, be_fore[11]);
-  EXPECT_EQ(outcome.guessed[0].read_as, Encoding::kBig5);
+  EXPECT_EQ(outcome.guessed[0].also_reads_as,
+            std::vector<Encoding>{Encoding::kBig5});
+  EXPECT_EQ(outcome.guessed[1].also_reads_as,
+            std::vector<Encoding>{Encoding::kUtf8});
+  for (const GuessedEncoding& guessed : outcome.guessed) {
+    EXPECT_EQ(guessed.read_as, Encoding::kGbk);
+    EXPECT_TRUE(guessed.by_run);
+  }
 }
 
 // A page tells the style sheets it loads its old encoding, unless the run

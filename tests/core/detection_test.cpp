@@ -44,7 +44,6 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"\x84\x31\x95\x33<p>", kGb18030, kMark, kNone},
       // D2 BB is both GB's 一 and UTF-8's U+04BB.
       {"<meta charset=gb2312>\xD2\xBB", kGbk, kDeclared, kGbk},
-      {"\xD2\xBB", kUtf8, kValidUtf8, kNone},
       // A file cut short in its last character; a character cut short, and
       // a surrogate pair written as two (CESU-8), in a few lines.
       {kSimplified + "\xE5\xA4", kUtf8, kValidUtf8, kNone},
@@ -67,16 +66,6 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"<meta charset=gb2312>" + Repeated(Bytes("<td>10元</td>", kGbk), 96),
        kGbk, kDeclared, kGbk},
       {Repeated(Bytes("<li>1元 ", kGbk), 64), kGbk, kStatistics, kNone},
-      // Letters of Latin, IPA, Cyrillic's alphabet and Hebrew stand alone.
-      {Repeated("<td>500 \xD0\xB3</td><td>/\xC9\xA1/</td>", 8), kUtf8,
-       kValidUtf8, kNone},
-      // ...so do Mongolian's Ө and a struck-through price's marks.
-      {Repeated("<td>\xD3\xA8</td> was $1\xCC\xB6"
-                "0\xCC\xB6 ",
-                8),
-       kUtf8, kValidUtf8, kNone},
-      {"O gato \xC3\xA9 preto. Isto \xC3\xA9 bom.", kUtf8, kValidUtf8, kNone},
-      {"\xCE\xB1 + \xCE\xB2 = \xCE\xB3", kUtf8, kValidUtf8, kNone},
       {"<p>/ˈθɪŋk/ ɛθ", kUtf8, kValidUtf8, kNone},
       {"thin /θɪn/", kUtf8, kValidUtf8, kNone},  // θɪ are common GB codes.
       {"<meta charset=gb2312><p>Grüße aus Köln, schöne Äpfel über Öl, Größe",
@@ -180,10 +169,49 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
   }
   // Characters that read as well in both are a guess, even where the rule
   // finds "big5".
-  EXPECT_TRUE(DetectEncoding(Bytes("<title>簡體</title>", kBig5)).guessed);
+  EXPECT_EQ(DetectEncoding(Bytes("<title>簡體</title>", kBig5)).also_reads_as,
+            std::vector<Encoding>{kBig5});
   EXPECT_FALSE(DetectEncoding("<p>big5 \x80 5</p>").guessed);
   EXPECT_EQ(DetectEncoding(Bytes("<p>big5: 簡體</p>", kBig5)).encoding, kBig5);
   EXPECT_TRUE(DetectEncoding(Bytes("<p>big5: 簡體</p>", kBig5)).guessed);
+}
+
+// A few UTF-8 letters of two bytes that stand apart, each a common
+// character in GB or Big5 too, are as likely Chinese: a guess, read as
+// UTF-8 when nothing else tells.
+TEST(DetectionTest, AFewLettersApartReadAsWellAsChinese) {
+  const std::vector<Encoding> kGb = {kGbk}, kBoth = {kGbk, kBig5};
+  const std::pair<std::string, std::vector<Encoding>> cases[] = {
+      // GB's 一 is UTF-8's U+04BB; 学校 reads ѧУ, 系统 ϵͳ.
+      {"\xD2\xBB", kGb},
+      {Bytes("<a>学校</a>", kGbk), kGb},
+      {Bytes("系统", kGbk), kGb},
+      // Letters of Latin, IPA, Cyrillic's alphabet and Hebrew stand alone,
+      // as do Mongolian's Ө and a struck-through price's marks.
+      {"<td>500 \xD0\xB3</td><td>/\xC9\xA1/</td>", kGb},
+      {"<td>\xD3\xA8</td> was $1\xCC\xB6"
+       "0\xCC\xB6 ",
+       kGb},
+      {"O gato \xC3\xA9 preto. Isto \xC3\xA9 bom.", kBoth},
+      {"\xCE\xB1 + \xCE\xB2 = \xCE\xB3", kGb},
+  };
+  for (const auto& [bytes, also] : cases) {
+    SCOPED_TRACE(bytes);
+    const Detection d = DetectEncoding(bytes);
+    EXPECT_EQ(d.encoding, kUtf8);
+    EXPECT_EQ(d.reason, kValidUtf8);
+    EXPECT_TRUE(d.guessed);
+    EXPECT_EQ(d.also_reads_as, also);
+  }
+  // Eight letters are UTF-8, and so is a letter in a word, or one that is
+  // no common character.
+  for (const std::string& bytes :
+       {Repeated("<td>500 \xD0\xB3</td>", 200), std::string("caf\xC3\xA9"),
+        std::string("\xD0\xB4\xD0\xB0 \xD1\x8F")}) {
+    SCOPED_TRACE(bytes);
+    EXPECT_EQ(DetectEncoding(bytes).encoding, kUtf8);
+    EXPECT_FALSE(DetectEncoding(bytes).guessed);
+  }
 }
 
 // A page that declares another encoding is noted, unless its bytes read

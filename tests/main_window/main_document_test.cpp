@@ -76,6 +76,11 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
         << c.name;
     EXPECT_TRUE(w.box.shown.empty()) << c.name;
   }
+  // A guess says what else the bytes read as: 学校 in GB is ѧУ in UTF-8.
+  MainWorld w;
+  w.Open("menu.htm", Bytes("<a>学校</a>", core::Encoding::kGbk));
+  EXPECT_EQ(w.status.panels[platform::StatusBar::kDetectionPanel],
+            "编码：UTF-8（依据 UTF-8 编码规则，也可读作 GB，请核对）");
 }
 
 // What the preview file adds to a page: the encoding it is in and the

@@ -498,6 +498,24 @@ bool Utf8WinsOverChinese(const Profile& p) {
   return units < kTwo || !all_common;
 }
 
+// The readings in which a few bytes are as likely Chinese as they are
+// UTF-8: their UTF-8 is nothing but letters of two bytes, none in a word of
+// ASCII letters, and every unit is a common character in Big5 or GB (系统
+// in GB reads ϵͳ; "да" in UTF-8 reads 叮鞍 in GB). Eight such letters are
+// UTF-8 (IsPlainlyUtf8).
+std::vector<Encoding> ChineseReadingsOf(const Profile& p) {
+  constexpr size_t kFew = 8;
+  std::vector<Encoding> readings;
+  if (p.utf8_long + p.utf8_malformed + p.utf8_in_words + p.lone_bytes +
+              p.four_byte >
+          0 ||
+      p.pairs == 0 || p.utf8_sequences >= kFew)
+    return readings;
+  if (p.gb_common >= p.pairs) readings.push_back(Encoding::kGbk);
+  if (p.big5_common == p.pairs) readings.push_back(Encoding::kBig5);
+  return readings;
+}
+
 // Whether the bytes read as the letters of a single-byte encoding (Latin-1,
 // Latin-2, Windows-1251, KOI8-R) set among ASCII rather than as Chinese. Such
 // a text's letters before a space or a sign are bytes that are no unit in
@@ -554,13 +572,15 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
 }  // namespace
 
 Detection DetectEncoding(std::string_view bytes, bool page) {
-  if (bytes.starts_with(ByteOrderMark(Encoding::kUtf8)))
-    return {Encoding::kUtf8, DetectionReason::kByteOrderMark, std::nullopt, {}};
-  if (bytes.starts_with(ByteOrderMark(Encoding::kGb18030)))
-    return {
-        Encoding::kGb18030, DetectionReason::kByteOrderMark, std::nullopt, {}};
-
   Detection detection;
+  for (const Encoding marked : {Encoding::kUtf8, Encoding::kGb18030}) {
+    if (bytes.starts_with(ByteOrderMark(marked))) {
+      detection.encoding = marked;
+      detection.reason = DetectionReason::kByteOrderMark;
+      return detection;
+    }
+  }
+
   const std::string_view window = WindowOf(bytes);
   DeclaredLabels labels(page ? window : std::string_view());
   detection.declared = labels.First(EncodingFromLabel);
@@ -588,6 +608,8 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
       HoldsUtf8Chinese(profile) || only_pasted) {
     detection.encoding = Encoding::kUtf8;
     detection.reason = DetectionReason::kUtf8;
+    detection.also_reads_as = ChineseReadingsOf(profile);
+    detection.guessed = !detection.also_reads_as.empty();
     return detection;
   }
   detection.single_byte_letters =
@@ -604,6 +626,11 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
   detection.reason = HasNonAscii(profile) ? DetectionReason::kBig5Rule
                                           : DetectionReason::kAsciiOnly;
   detection.guessed = profile.pairs + profile.four_byte > 0;
+  if (detection.guessed) {
+    detection.also_reads_as = {detection.encoding == Encoding::kBig5
+                                   ? GbOf(profile)
+                                   : Encoding::kBig5};
+  }
   return detection;
 }
 
@@ -621,6 +648,8 @@ std::string_view ReasonName(DetectionReason reason) {
       return "statistics";
     case DetectionReason::kAsciiOnly:
       return "ASCII only";
+    case DetectionReason::kRun:
+      return "as most files of the run";
     case DetectionReason::kBig5Rule:
       break;
   }

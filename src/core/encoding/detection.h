@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/encoding/encoding.h"
 
@@ -19,6 +20,7 @@ enum class DetectionReason : uint8_t {
   kStatistics,     // Big5 and GB readings weighed by their characters.
   kBig5Rule,       // Nothing else decided: "big5" mentioned -> Big5, else GB.
   kAsciiOnly,      // No byte above 0x7F: the same rule, as nothing tells.
+  kRun,            // Guessed, and read as most documents of its run are.
 };
 
 struct Detection {
@@ -44,10 +46,17 @@ struct Detection {
   // would turn "résumé" into hanzi. `encoding` is the likelier reading all
   // the same.
   bool single_byte_letters = false;
-  // Set when the text holds characters of two bytes but Big5 and GB read
-  // them equally well (a title of two words often does), so that the "big5"
-  // rule chose: worth checking. Stray bytes alone are no characters.
+  // Set when the bytes read about as well in another encoding, so that the
+  // choice is worth checking: Big5 and GB read the text's characters equally
+  // well (a title of two words often does) and the "big5" rule chose; or a
+  // few bytes read as UTF-8 letters that stand apart while every unit is a
+  // common character in Big5 or GB (系统 in GB reads ϵͳ, 学校 ѧУ). Stray
+  // bytes alone are no characters.
   bool guessed = false;
+  // When guessed, the other encodings it reads about as well in (GB as GBK):
+  // a run of files settles the choice by what its other files are in
+  // (FollowRun).
+  std::vector<Encoding> also_reads_as;
 };
 
 // Decides the encoding of `bytes`, in this order: a byte-order mark; else the
