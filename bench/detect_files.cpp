@@ -5,7 +5,8 @@
 //
 // One line per file: the encoding (big5, gbk, gb18030, utf8, utf16 or
 // unreadable), the reason (and whether the bytes read as the letters of a
-// single-byte encoding), the declared encoding or "-", and the path,
+// single-byte encoding, or as well in others), the declared encoding or "-",
+// and the path,
 // separated by tabs.
 
 #include <iostream>
@@ -46,9 +47,12 @@ int main(int argc, char** argv) {
     }
     const auto d = tovenrak::core::DetectEncoding(*text);
     std::cout << Key(d.encoding) << "\t" << ReasonName(d.reason)
-              << (d.single_byte_letters ? ", single-byte letters" : "") << "\t"
-              << (d.declared ? Key(*d.declared) : "-") << "\t" << argv[i]
-              << "\n";
+              << (d.single_byte_letters ? ", single-byte letters" : "");
+    for (const Encoding other : d.also_reads_as)
+      std::cout << (other == d.also_reads_as.front() ? ", guessed, also " : " ")
+                << Key(other);
+    std::cout << "\t" << (d.declared ? Key(*d.declared) : "-") << "\t"
+              << argv[i] << "\n";
   }
   return 0;
 }

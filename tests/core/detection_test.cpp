@@ -203,10 +203,10 @@ TEST(DetectionTest, AFewLettersApartReadAsWellAsChinese) {
     EXPECT_TRUE(d.guessed);
     EXPECT_EQ(d.also_reads_as, also);
   }
-  // Eight letters are UTF-8, and so is a letter in a word, or one that is
-  // no common character.
+  // Dozens of letters are UTF-8, and so is a letter in a word, or one that
+  // is no common character.
   for (const std::string& bytes :
-       {Repeated("<td>500 \xD0\xB3</td>", 200), std::string("caf\xC3\xA9"),
+       {Repeated("<td>500 \xD0\xB3</td>", 600), std::string("caf\xC3\xA9"),
         std::string("\xD0\xB4\xD0\xB0 \xD1\x8F")}) {
     SCOPED_TRACE(bytes);
     EXPECT_EQ(DetectEncoding(bytes).encoding, kUtf8);

@@ -501,10 +501,10 @@ bool Utf8WinsOverChinese(const Profile& p) {
 // The readings in which a few bytes are as likely Chinese as they are
 // UTF-8: their UTF-8 is nothing but letters of two bytes, none in a word of
 // ASCII letters, and every unit is a common character in Big5 or GB (系统
-// in GB reads ϵͳ; "да" in UTF-8 reads 叮鞍 in GB). Eight such letters are
-// UTF-8 (IsPlainlyUtf8).
+// in GB reads ϵͳ; "кг" in UTF-8 reads 泻谐 in GB). A table of a few
+// Chinese words makes some dozen such letters; many more are writing.
 std::vector<Encoding> ChineseReadingsOf(const Profile& p) {
-  constexpr size_t kFew = 8;
+  constexpr size_t kFew = 32;
   std::vector<Encoding> readings;
   if (p.utf8_long + p.utf8_malformed + p.utf8_in_words + p.lone_bytes +
               p.four_byte >
