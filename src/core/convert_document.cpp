@@ -137,6 +137,11 @@ Result<DocumentConversion> ConvertDocument(
   if (page) {
     RewriteDeclarations(result.text, result.target,
                         converted->loaded_files_charset);
+    // Feeds and XHTML that declare nothing are read as UTF-8.
+    if (HasExtension(name, {"xml", "rss", "atom", "xhtml", "svg"})) {
+      if (auto edit = FindMissingXmlDeclarationEdit(result.text, result.target))
+        result.text.replace(edit->pos, edit->length, edit->replacement);
+    }
   } else if (HasExtension(name, {"css"})) {
     // Converted as text too (--markup text), a style sheet in a new
     // encoding names it, or browsers read it in the old one.

@@ -131,6 +131,39 @@ TEST(ConvertDocumentTest, OnlyAPageDeclaresItsEncoding) {
   }
 }
 
+// XML parsers read a document that declares nothing as UTF-8: a feed or
+// XHTML written in another encoding says which.
+TEST(ConvertDocumentTest, AnXmlDocumentInLegacyEncodingGetsADeclaration) {
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  const std::string feed = "\n<rss><title>头发</title></rss>";
+  const struct {
+    const char* name;
+    std::string text;
+    Encoding to;
+    std::string begins;
+  } cases[] = {
+      {"a.rss", feed, kBig5,
+       "<?xml version=\"1.0\" encoding=\"big5\"?>\n\n<rss><title>" +
+           Bytes("頭髮", kBig5)},
+      {"a.xhtml", "<html><p>头发</p>", kGbk,
+       "<?xml version=\"1.0\" encoding=\"gbk\"?>\n<html>"},
+      // One is there already, or none is needed.
+      {"a.xml", "<?xml version='1.0'?><a>头发</a>", kGbk,
+       "<?xml version='1.0' encoding='gbk'?><a>"},
+      {"a.xml", "<a>头发</a>", kUtf8, "<a>"},
+      {"a.htm", "<p>头发</p>", kBig5, "<p>"},
+      {"a.xml", "头发 <a>", kBig5, Bytes("頭髮 <a>", kBig5)},
+  };
+  for (const auto& c : cases) {
+    const ConversionRequest request{.to = c.to};
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, c.text, request, c.name);
+    ASSERT_TRUE(out.has_value()) << c.name;
+    EXPECT_TRUE(out->text.starts_with(c.begins)) << out->text;
+  }
+}
+
 TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
   using enum MarkupMode;
   const std::string link = "<a href=头发.htm title=头发>头<b>发</b></a>";
@@ -357,11 +390,13 @@ TEST(ConvertDocumentTest, ReferencesStandOutsideCdataSections) {
       ConvertDocument(**converter, "<rss><![CDATA[\xF0\xA0\x80\x80]]></rss>",
                       {.to = kGbk, .script = ScriptChoice::kKeep}, "feed.rss");
   ASSERT_TRUE(out.has_value());
-  EXPECT_EQ(out->text, "<rss><![CDATA[]]>&#131072;<![CDATA[]]></rss>");
+  const std::string declaration = "<?xml version=\"1.0\" encoding=\"gbk\"?>\n";
+  EXPECT_EQ(out->text,
+            declaration + "<rss><![CDATA[]]>&#131072;<![CDATA[]]></rss>");
   EXPECT_TRUE(out->as_markup);
   // Nor when a long feed goes to two threads, which would read its later
   // parts on their own.
-  std::string feed = "<rss>", expected = "<rss>";
+  std::string feed = "<rss>", expected = declaration + "<rss>";
   while (feed.size() < 3 * kPartBytes) {
     feed += "<item>\n<title><![CDATA[\xF0\xA0\x80\x80]]></title></item>\n";
     expected +=

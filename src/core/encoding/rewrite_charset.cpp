@@ -131,12 +131,31 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   return edit;
 }
 
+namespace {
+
+// The name an XML declaration gives `target`. XML parsers other than
+// browsers' (feed readers, libxml2, Java) read "gb2312" as GB 2312 alone,
+// and refuse GBK's other characters.
+std::string XmlName(Encoding target) {
+  return std::string(target == Encoding::kGbk ? "gbk" : DeclaredName(target));
+}
+
+}  // namespace
+
+std::optional<DeclarationEdit> FindMissingXmlDeclarationEdit(
+    std::string_view text, Encoding target) {
+  const size_t top = ByteOrderMarkLength(text, target);
+  const size_t first = text.find_first_not_of(" \t\r\n", top);
+  if (target == Encoding::kUtf8 || first == std::string_view::npos ||
+      text[first] != '<' || text.substr(first).starts_with("<?xml"))
+    return std::nullopt;
+  return DeclarationEdit{
+      top, 0, "<?xml version=\"1.0\" encoding=\"" + XmlName(target) + "\"?>\n"};
+}
+
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target) {
-  // XML parsers other than browsers' (feed readers, libxml2, Java) read
-  // "gb2312" as GB 2312 alone, and refuse GBK's other characters.
-  const std::string name(target == Encoding::kGbk ? "gbk"
-                                                  : DeclaredName(target));
+  const std::string name = XmlName(target);
   if (const std::optional<XmlAttribute> xml = FindXmlEncoding(text))
     return DeclarationEdit{xml->value, xml->length, name};
   // A declaration without one declares UTF-8: one goes after its version.

@@ -51,6 +51,14 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
                                                    Encoding target);
 
+// The edit that gives an XML document without a declaration one naming
+// `target`, at its top (after its byte-order mark, if any): parsers read an
+// XML document that declares nothing as UTF-8, so one in another encoding
+// needs it. std::nullopt for UTF-8, and for a text whose first character
+// after white space begins a declaration ("<?xml") or no markup.
+std::optional<DeclarationEdit> FindMissingXmlDeclarationEdit(
+    std::string_view text, Encoding target);
+
 // The edit that makes the @charset rule that begins a style sheet, `text`
 // (after any byte-order mark), name DeclaredName(target): `@charset "x";`
 // exactly, as browsers read it, only the name replaced; std::nullopt when
