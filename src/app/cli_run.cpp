@@ -56,6 +56,7 @@ struct Job {
   // How its encoding was found, once converted or deferred.
   std::optional<core::Detection> source = {};
   bool deferred = false;  // Left for the run's encoding to settle.
+  std::optional<std::string> kept = {};  // The bytes of a deferred file.
 };
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -336,20 +337,31 @@ void ConvertJob(Job& job, const CliOptions& options,
       }
       // The output folder itself that cannot be opened: the save says why.
     }
+    // A deferred file is converted from the bytes read the first time: the
+    // file may have been replaced since, by another or by a link.
+    std::optional<std::string> kept = std::move(job.kept);
+    job.kept.reset();
     core::Result<core::DocumentConversion> done =
         core::Error{core::ErrorCode::kInvalidInput, {}};
     if (writes) {
-      done = core::ConvertFile(converter, job.input, job.destination, request,
-                               durability, folder);
-    } else if (auto text = core::ReadDocument(job.input); !text) {
+      done = kept ? core::ConvertFileBytes(converter, std::move(*kept),
+                                           job.input, job.destination, request,
+                                           durability, folder)
+                  : core::ConvertFile(converter, job.input, job.destination,
+                                      request, durability, folder);
+    } else if (auto text = kept ? core::Result<std::string>(std::move(*kept))
+                                : core::ReadDocument(job.input);
+               !text) {
       done = text.error();
     } else {
       done = core::ConvertDocument(converter, *text, request,
                                    fs::path(job.input).filename().string());
+      if (done && done->deferred) done->text = std::move(*text);
     }
     if (done && done->deferred) {
       job.deferred = true;
       job.source = done->source;
+      job.kept = std::move(done->text);
     } else if (done) {
       Record(job, *done, say);
     } else {

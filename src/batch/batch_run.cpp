@@ -188,18 +188,29 @@ BatchOutcome RunBatch(const core::Converter& er,
     return lasts.emplace_back(me, core::LastSubfolder{}).second;
   };
   // May run on a second thread, where nothing is to be thrown.
+  // The bytes of each deferred file, read the first time: the file may have
+  // been replaced since, by another or by a link.
+  std::vector<std::optional<std::string>> kept(n);
   auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
     try {
       const core::Result<const core::OpenFolder*> folder =
           last_of_this_thread().Open(
               target_folder, std::filesystem::path(be_hind[i]).parent_path());
       if (!folder) return folder.error();
+      const core::Durability durability = tasks[i]->file_system
+                                              ? core::Durability::kDeferred
+                                              : core::Durability::kNow;
       core::Result<core::DocumentConversion> converted =
-          core::ConvertFile(er, be_fore[i], tasks[i]->destination, request,
-                            tasks[i]->file_system ? core::Durability::kDeferred
-                                                  : core::Durability::kNow,
-                            *folder);
-      if (converted) converted->text = {};  // Saved; not needed here.
+          kept[i] ? core::ConvertFileBytes(er, *std::exchange(kept[i], {}),
+                                           be_fore[i], tasks[i]->destination,
+                                           request, durability, *folder)
+                  : core::ConvertFile(er, be_fore[i], tasks[i]->destination,
+                                      request, durability, *folder);
+      if (converted && converted->deferred) {
+        kept[i] = std::move(converted->text);
+      } else if (converted) {
+        converted->text = {};  // Saved; not needed here.
+      }
       return converted;
     } catch (const std::bad_alloc&) {
       return core::Error{core::ErrorCode::kTooLarge, ""};

@@ -92,7 +92,8 @@ Result<DocumentConversion> ConvertDocument(
     }
     if (result.source.guessed && request.run_encoding) {
       FollowRun(result.source, *request.run_encoding);
-    } else if (result.source.guessed && request.defer_guessed) {
+    } else if (result.source.guessed && request.defer_guessed &&
+               text.size() <= kMaxDeferredBytes) {
       result.deferred = true;
       return result;
     }
@@ -167,20 +168,32 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const OpenFolder* folder) {
   Result<std::string> text = ReadDocument(source);
   if (!text) return text.error();
+  return ConvertFileBytes(converter, std::move(*text), source, destination,
+                          request, durability, folder);
+}
+
+Result<DocumentConversion> ConvertFileBytes(
+    const Converter& converter, std::string text,
+    const std::filesystem::path& source,
+    const std::filesystem::path& destination, const ConversionRequest& request,
+    Durability durability, const OpenFolder* folder) {
   // A large document's memory goes back as the conversion passes it, or it
   // would take its size twice over at the end, input and output.
   size_t given = 0;
   std::function<void(size_t)> give_back;
-  if (text->size() >= kLargeBytes)
-    give_back = [&](size_t end) { given = GiveBack(*text, given, end); };
+  if (text.size() >= kLargeBytes)
+    give_back = [&](size_t end) { given = GiveBack(text, given, end); };
   Result<DocumentConversion> converted = ConvertDocument(
-      converter, *text, request, source.filename().string(), give_back);
+      converter, text, request, source.filename().string(), give_back);
   if (!converted) {
     Error error = converted.error();
     if (error.path.empty()) error.path = source.string();
     return error;
   }
-  if (converted->deferred) return converted;
+  if (converted->deferred) {
+    converted->text = std::move(text);
+    return converted;
+  }
   if (Status saved =
           folder
               ? SaveDocument(*folder, destination, converted->text, durability)

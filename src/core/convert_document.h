@@ -56,8 +56,9 @@ struct ConversionRequest {
   // guessed document that reads about as well in it is read in it
   // (FollowRun).
   std::optional<Encoding> run_encoding = {};
-  // Whether a guessed document is left unconverted for the run to settle
-  // (DocumentConversion::deferred), while run_encoding is not known yet.
+  // Whether a guessed document of at most kMaxDeferredBytes is left
+  // unconverted for the run to settle (DocumentConversion::deferred), while
+  // run_encoding is not known yet.
   bool defer_guessed = false;
 };
 
@@ -79,9 +80,15 @@ struct DocumentConversion {
   // reference (&#N;) counts as the characters it is written with.
   std::vector<AmbiguityPoint> points;
   // Left unconverted, with only `source` set, for the run to settle
-  // (ConversionRequest::defer_guessed); ConvertFile then writes nothing.
+  // (ConversionRequest::defer_guessed); ConvertFile then writes nothing and
+  // leaves the bytes it read in `text`, for ConvertFileBytes.
   bool deferred = false;
 };
+
+// A guessed document is left for its run only up to this size: its bytes
+// are kept meanwhile, so that the file is not opened a second time, when it
+// may have been replaced by another or by a link.
+inline constexpr size_t kMaxDeferredBytes = size_t{1} << 20;
 
 // The encoding `request` converts a document in `source` to.
 Encoding TargetOf(const ConversionRequest& request, Encoding source);
@@ -128,5 +135,14 @@ Result<DocumentConversion> ConvertFile(const Converter& converter,
                                        const ConversionRequest& request,
                                        Durability durability = Durability::kNow,
                                        const OpenFolder* folder = nullptr);
+
+// Converts `text`, the bytes ConvertFile read from `source` and left with a
+// deferred document, and saves the result as ConvertFile does.
+Result<DocumentConversion> ConvertFileBytes(
+    const Converter& converter, std::string text,
+    const std::filesystem::path& source,
+    const std::filesystem::path& destination, const ConversionRequest& request,
+    Durability durability = Durability::kNow,
+    const OpenFolder* folder = nullptr);
 
 }  // namespace tovenrak::core

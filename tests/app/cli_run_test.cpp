@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <sstream>
 
@@ -168,6 +169,27 @@ TEST_F(CliRunTest, AGuessedFileIsReadAsMostFilesOfTheRun) {
                        "GB; read as GB, as most files of this run are (name "
                        "its encoding with --from if that is wrong)"))
       << err_.str();
+  // What is converted is what was read: a link put in the file's place
+  // meanwhile is not followed.
+  const std::string secret = Input("secret.txt", "secret " + kGbHair);
+  class Swapping : public HungryConverter {
+   public:
+    using HungryConverter::HungryConverter;
+    mutable std::function<void()> swap;
+    core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                         std::u32string& out) const override {
+      if (swap) std::exchange(swap, nullptr)();
+      return HungryConverter::Convert(text, how, out);
+    }
+  } swapping(*product_);
+  swapping.swap = [&] {
+    fs::remove(menu);
+    fs::create_symlink(secret, menu);
+  };
+  EXPECT_EQ(Run({"-j", "1", "-o", Out(), menu, page}, "", &swapping), 0);
+  EXPECT_EQ(ScratchFolder::Read(Out("menu.htm")), "<a>\xBE\xC7\xAE\xD5</a>");
+  fs::remove(menu);
+  ScratchFolder::Write(menu, "<a>" + school + "</a>");
   // Alone, it is read as UTF-8, and said to be a guess.
   EXPECT_EQ(Run({"-o", Out(), menu}), 0);
   EXPECT_EQ(ScratchFolder::Read(Out("menu.htm")), "<a>" + school + "</a>");
