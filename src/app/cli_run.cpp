@@ -57,7 +57,18 @@ struct Job {
   std::optional<core::Detection> source = {};
   bool deferred = false;  // Left for the run's encoding to settle.
   std::optional<std::string> kept = {};  // The bytes of a deferred file.
+  // The folder it was found in by walking it, and its path below that;
+  // tree_root is empty for a file named on its own.
+  fs::path tree_root = {};
+  fs::path in_tree = {};
 };
+
+// The bytes of the job's input: a file of a walked tree through no link.
+core::Result<std::string> ReadInput(const Job& job) {
+  return job.tree_root.empty()
+             ? core::ReadDocument(job.input)
+             : core::ReadDocumentBelow(job.tree_root, job.in_tree);
+}
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
 // its bytes said otherwise.
@@ -124,6 +135,9 @@ std::string Quoted(const std::string& name) {
 struct Inputs {
   std::vector<fs::path> paths;
   std::vector<std::string> names;  // Below the output folder.
+  // The folder each was found in by walking it, else empty: it is read
+  // below that folder through no link (core::ReadDocumentBelow).
+  std::vector<fs::path> roots;
   // Documents of the trees in the output folder, which are not converted.
   std::vector<fs::path> kept;
   std::vector<Job> failed;           // Folders that could not be read.
@@ -138,6 +152,7 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
     if (!fs::is_directory(input, ec)) {
       inputs.paths.emplace_back(input);
       inputs.names.push_back(inputs.paths.back().filename().string());
+      inputs.roots.emplace_back();
       continue;
     }
     if (!options.recursive) {
@@ -150,6 +165,7 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
     for (auto& document : tree.documents) {
       inputs.paths.push_back(std::move(document.path));
       inputs.names.push_back(document.relative.string());
+      inputs.roots.emplace_back(input);
     }
     for (const fs::path& kept : tree.kept) {
       inputs.skipped.push_back(core::EscapeForTerminal(kept.string()) + ": " +
@@ -178,7 +194,11 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
                           const Messages& say) {
   if (!WritesFiles(options)) {
     std::vector<Job> jobs;
-    for (const fs::path& path : inputs.paths) jobs.push_back(Job{path, {}, {}});
+    for (size_t i = 0; i < inputs.paths.size(); ++i) {
+      jobs.push_back(Job{inputs.paths[i], {}, {}});
+      jobs.back().tree_root = inputs.roots[i];
+      jobs.back().in_tree = inputs.names[i];
+    }
     return jobs;
   }
   const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
@@ -191,6 +211,8 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
             plan[i].output,
             {},
             fs::path(inputs.names[i]).parent_path()};
+    job.tree_root = inputs.roots[i];
+    job.in_tree = inputs.names[i];
     switch (plan[i].verdict) {
       case core::OutputVerdict::kWrite:
         break;
@@ -343,16 +365,14 @@ void ConvertJob(Job& job, const CliOptions& options,
     job.kept.reset();
     core::Result<core::DocumentConversion> done =
         core::Error{core::ErrorCode::kInvalidInput, {}};
-    if (writes) {
-      done = kept ? core::ConvertFileBytes(converter, std::move(*kept),
-                                           job.input, job.destination, request,
-                                           durability, folder)
-                  : core::ConvertFile(converter, job.input, job.destination,
-                                      request, durability, folder);
-    } else if (auto text = kept ? core::Result<std::string>(std::move(*kept))
-                                : core::ReadDocument(job.input);
-               !text) {
+    core::Result<std::string> text =
+        kept ? core::Result<std::string>(std::move(*kept)) : ReadInput(job);
+    if (!text) {
       done = text.error();
+    } else if (writes) {
+      done =
+          core::ConvertFileBytes(converter, std::move(*text), job.input,
+                                 job.destination, request, durability, folder);
     } else {
       done = core::ConvertDocument(converter, *text, request,
                                    fs::path(job.input).filename().string());

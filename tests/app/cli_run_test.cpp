@@ -50,6 +50,22 @@ class HungryConverter : public core::Converter {
   const core::Converter& inner_;
 };
 
+// The product's converter, which does `act` before its first conversion:
+// another user changing the files of a run while it runs.
+class ActingFirst : public HungryConverter {
+ public:
+  ActingFirst(const core::Converter& inner, std::function<void()> act)
+      : HungryConverter(inner), act_(std::move(act)) {}
+  core::Status Convert(std::u32string_view text, core::ScriptConversion how,
+                       std::u32string& out) const override {
+    if (act_) std::exchange(act_, nullptr)();
+    return HungryConverter::Convert(text, how, out);
+  }
+
+ private:
+  mutable std::function<void()> act_;
+};
+
 class CliRunTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -172,20 +188,10 @@ TEST_F(CliRunTest, AGuessedFileIsReadAsMostFilesOfTheRun) {
   // What is converted is what was read: a link put in the file's place
   // meanwhile is not followed.
   const std::string secret = Input("secret.txt", "secret " + kGbHair);
-  class Swapping : public HungryConverter {
-   public:
-    using HungryConverter::HungryConverter;
-    mutable std::function<void()> swap;
-    core::Status Convert(std::u32string_view text, core::ScriptConversion how,
-                         std::u32string& out) const override {
-      if (swap) std::exchange(swap, nullptr)();
-      return HungryConverter::Convert(text, how, out);
-    }
-  } swapping(*product_);
-  swapping.swap = [&] {
+  ActingFirst swapping(*product_, [&] {
     fs::remove(menu);
     fs::create_symlink(secret, menu);
-  };
+  });
   EXPECT_EQ(Run({"-j", "1", "-o", Out(), menu, page}, "", &swapping), 0);
   EXPECT_EQ(ScratchFolder::Read(Out("menu.htm")), "<a>\xBE\xC7\xAE\xD5</a>");
   fs::remove(menu);
@@ -298,6 +304,30 @@ TEST_F(CliRunTest, RecursiveRunsMirrorTheDocumentsOfATree) {
   }
   EXPECT_EQ(ScratchFolder::Names(dir_ / "in" / "outside"),
             std::vector<std::string>{"secret.htm"});
+
+  // Nor is one put in the place of a file or a folder of the tree after it
+  // was listed.
+  Input("late/a.htm", kGbHair);
+  Input("late/b.htm", kGbHair);
+  Input("late/sub/c.htm", kGbHair);
+  Input("elsewhere/c.htm", "secret");
+  const fs::path late = dir_ / "in" / "late";
+  ActingFirst swapping(*product_, [&] {
+    fs::remove(late / "b.htm");
+    fs::create_symlink(outside, late / "b.htm");
+    fs::remove_all(late / "sub");
+    fs::create_directory_symlink(dir_ / "in" / "elsewhere", late / "sub");
+  });
+  EXPECT_EQ(
+      Run({"-r", "-j", "1", "-o", Out("late"), late.string()}, "", &swapping),
+      1);
+  EXPECT_EQ(ScratchFolder::Read(Out("late/a.htm")), kBig5Hair);
+  for (const char* name : {"b.htm", "sub/c.htm"}) {
+    EXPECT_FALSE(fs::exists(Out("late/") + name)) << name;
+    EXPECT_TRUE(
+        Reported((late / name).string() + ": a link; links are not followed"))
+        << err_.str();
+  }
 }
 
 TEST_F(CliRunTest, WorkersThatCannotStartLeaveTheWorkToFewer) {

@@ -80,16 +80,68 @@ Result<std::string> ReadToEnd(int fd, const std::filesystem::path& path,
 
 }  // namespace
 
+namespace {
+
+// Without O_NONBLOCK, opening a named pipe would wait for a writer forever;
+// it is refused by ReadOpened like any other file that is not a regular one.
+constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+
+Error OpenError(const std::filesystem::path& path, int err) {
+  if (err == ELOOP)
+    return Error{ErrorCode::kUnreadable, "a link; links are not followed",
+                 path.string()};
+  return ErrnoError(
+      err == ENOENT ? ErrorCode::kNotFound : ErrorCode::kUnreadable, path, err);
+}
+
+Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
+                               uint64_t max_bytes);
+
+}  // namespace
+
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes) {
-  // Without O_NONBLOCK, opening a named pipe would wait for a writer forever;
-  // it is refused below like any other file that is not a regular one.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    return ErrnoError(
-        errno == ENOENT ? ErrorCode::kNotFound : ErrorCode::kUnreadable, path,
-        errno);
+  const int fd = ::open(path.c_str(), kReadFlags);
+  if (fd < 0) return OpenError(path, errno);
+  return ReadOpened(fd, path, max_bytes);
+}
+
+Result<std::string> ReadDocumentBelow(const std::filesystem::path& root,
+                                      const std::filesystem::path& relative,
+                                      uint64_t max_bytes) {
+  const std::filesystem::path path = root / relative;
+  int folder = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (folder < 0) return OpenError(path, errno);
+  // Each folder on the way is opened from the one before, never through a
+  // link (O_NOFOLLOW with O_PATH opens a link itself, which O_DIRECTORY
+  // refuses with ENOTDIR).
+  const std::filesystem::path parent = relative.parent_path();
+  for (const std::filesystem::path& part : parent) {
+    const int next = ::openat(folder, part.c_str(),
+                              O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    int err = errno;
+    struct stat st;
+    if (next < 0 && err == ENOTDIR &&
+        ::fstatat(folder, part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISLNK(st.st_mode))
+      err = ELOOP;
+    ::close(folder);
+    if (next < 0) return OpenError(path, err);
+    folder = next;
   }
+  const int fd =
+      ::openat(folder, relative.filename().c_str(), kReadFlags | O_NOFOLLOW);
+  const int err = errno;
+  ::close(folder);
+  if (fd < 0) return OpenError(path, err);
+  return ReadOpened(fd, path, max_bytes);
+}
+
+namespace {
+
+// Reads the file open as `fd`, and closes it.
+Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
+                               uint64_t max_bytes) {
   FdCloser closer(fd);
   struct stat st;
   if (::fstat(fd, &st) != 0)
@@ -118,6 +170,8 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
                  path.string()};
   }
 }
+
+}  // namespace
 
 namespace {
 

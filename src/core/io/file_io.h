@@ -25,6 +25,16 @@ inline constexpr uint64_t kMaxDocumentBytes = uint64_t{1536} << 20;
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes = kMaxDocumentBytes);
 
+// Reads the file `relative` below the folder `root` as ReadDocument does,
+// through no link: a link in the place of the file or of a folder on the way
+// (one put there after the tree was listed) fails with kUnreadable, so that
+// nothing outside the tree is read. `root` itself may be reached through
+// links. The error's path is root / relative.
+// REQUIRES: `relative` is relative, not empty, and has no ".." part.
+Result<std::string> ReadDocumentBelow(const std::filesystem::path& root,
+                                      const std::filesystem::path& relative,
+                                      uint64_t max_bytes = kMaxDocumentBytes);
+
 // When a saved file reaches the disk.
 enum class Durability {
   kNow,  // Before the save returns: fsync, then the file takes its name.
