@@ -294,7 +294,7 @@ std::string Describe(const core::Error& error, const Job& job,
       error.path == job.destination.native() &&
       (error.path != job.input || error.code == core::ErrorCode::kNotWritable);
   if (!save && (error.path.empty() || error.path == job.input))
-    return core::EscapeForTerminal(error.reason);
+    return core::EscapeForTerminal(SayReadingProblem(error.reason, say));
   if (save) {
     return say("cannot write {0}: {1}",
                {Quoted(error.path), core::EscapeForTerminal(error.reason)});

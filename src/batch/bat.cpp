@@ -109,10 +109,12 @@ void Bat::OnNAdd() {
   }
 }
 
-void Bat::Append(std::string path, std::string name) {
+void Bat::Append(std::string path, std::string name,
+                 std::filesystem::path root) {
   view_.AppendToBeFore(path);
   be_fore_.push_back(std::move(path));
   be_hind_.push_back(std::move(name));
+  options_.roots.push_back(std::move(root));
 }
 
 void Bat::OnNDel() {
@@ -120,6 +122,7 @@ void Bat::OnNDel() {
   if (selected >= 0 && selected < static_cast<int>(be_fore_.size())) {
     be_hind_.erase(be_hind_.begin() + selected);
     be_fore_.erase(be_fore_.begin() + selected);
+    options_.roots.erase(options_.roots.begin() + selected);
     view_.RemoveFromBeFore(selected);
   }
   view_.EnableNDel(false);
@@ -199,7 +202,7 @@ void Bat::OnBeForeDropped(const std::vector<std::filesystem::path>& paths) {
     core::DocumentTree tree =
         core::ListDocuments(path, core::DocumentExtensions(), view_.ToText());
     for (core::DocumentTree::Entry& document : tree.documents)
-      Append(document.path.string(), document.relative.string());
+      Append(document.path.string(), document.relative.string(), path);
     options_.kept.insert(options_.kept.end(), tree.kept.begin(),
                          tree.kept.end());
     for (const core::Error& failure : tree.failures)

@@ -69,7 +69,7 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
   } else if (error.reason == core::kSingleByteLettersReason) {
     reason = "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换";
   } else if (!error.reason.empty()) {
-    reason += "（" + platform::OsReasonText(error.reason) + "）";
+    reason += "（" + platform::ReadingProblemText(error.reason) + "）";
   }
   return reason;
 }
@@ -200,12 +200,16 @@ BatchOutcome RunBatch(const core::Converter& er,
       const core::Durability durability = tasks[i]->file_system
                                               ? core::Durability::kDeferred
                                               : core::Durability::kNow;
-      core::Result<core::DocumentConversion> converted =
-          kept[i] ? core::ConvertFileBytes(er, *std::exchange(kept[i], {}),
-                                           be_fore[i], tasks[i]->destination,
-                                           request, durability, *folder)
-                  : core::ConvertFile(er, be_fore[i], tasks[i]->destination,
-                                      request, durability, *folder);
+      const bool in_tree =
+          i < options.roots.size() && !options.roots[i].empty();
+      core::Result<std::string> text =
+          kept[i]   ? core::Result<std::string>(*std::exchange(kept[i], {}))
+          : in_tree ? core::ReadDocumentBelow(options.roots[i], be_hind[i])
+                    : core::ReadDocument(be_fore[i]);
+      if (!text) return text.error();
+      core::Result<core::DocumentConversion> converted = core::ConvertFileBytes(
+          er, std::move(*text), be_fore[i], tasks[i]->destination, request,
+          durability, *folder);
       if (converted && converted->deferred) {
         kept[i] = std::move(converted->text);
       } else if (converted) {

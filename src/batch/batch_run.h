@@ -88,6 +88,11 @@ struct BatchOptions {
   // Files no output may replace: the documents of a folder listed that lay
   // in the target folder, and so were not listed (core::DocumentTree::kept).
   std::vector<std::filesystem::path> kept;
+  // For each listed file, when not empty: the folder it was found in by
+  // walking it, below which it is read through no link
+  // (core::ReadDocumentBelow, its name in BeHind being its path there), or
+  // an empty path for a file listed on its own.
+  std::vector<std::filesystem::path> roots;
 };
 
 inline constexpr const char* kReviewListName = "tovenrak-review.txt";

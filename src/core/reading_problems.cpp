@@ -35,6 +35,12 @@ constexpr Words kBadLines[] = {
     {"no replacement after the tab", "制表符后没有替换"},
 };
 
+// Why a file is not read, as the reader says it.
+constexpr Words kUnreadFiles[] = {
+    {"a link; links are not followed", "是链接，不跟随"},
+    {"not a regular file", "不是普通文件"},
+};
+
 std::optional<std::string_view> ChineseOf(std::string_view english,
                                           std::span<const Words> known) {
   for (const Words& w : known)
@@ -45,6 +51,8 @@ std::optional<std::string_view> ChineseOf(std::string_view english,
 }  // namespace
 
 std::optional<std::string> ReadingProblemInChinese(std::string_view reason) {
+  if (const auto unread = ChineseOf(reason, kUnreadFiles))
+    return std::string(*unread);
   constexpr std::string_view kUnterminatedWord = "unterminated ",
                              kFromLine = " from line ", kLine = "line ";
   if (reason.starts_with(kUnterminatedWord)) {

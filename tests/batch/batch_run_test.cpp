@@ -161,6 +161,37 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   }
 }
 
+// A file of a dropped folder is read below it through no link: one put in
+// its place after the folder was listed is not followed.
+TEST(RunBatchTest, AFileOfAFolderIsReadThroughNoLink) {
+  testing::ScratchFolder dir;
+  const fs::path site = dir / "site";
+  const std::string gb = testing::Bytes("<p>头发</p>", core::Encoding::kGbk);
+  fs::create_directories(site / "sub");
+  testing::ScratchFolder::Write(dir / "secret.htm", gb);
+  testing::ScratchFolder::Write(site / "a.htm", gb);
+  fs::create_symlink(dir / "secret.htm", site / "b.htm");
+  fs::create_directories(dir / "elsewhere");
+  testing::ScratchFolder::Write(dir / "elsewhere" / "secret.htm", gb);
+  fs::create_directory_symlink(dir / "elsewhere", site / "sub" / "up");
+  const std::vector<std::string> be_hind = {"a.htm", "b.htm",
+                                            "sub/up/secret.htm"};
+  std::vector<std::string> be_fore;
+  for (const std::string& name : be_hind) be_fore.push_back(site / name);
+  BatchOptions options;
+  options.roots.assign(3, site);
+  fs::create_directory(dir / "out");
+  const BatchOutcome outcome = RunBatch(
+      *core::MakeDefaultConverter().value(), be_fore, be_hind,
+      (dir / "out/").string(), {}, [](int16_t) {}, options);
+  EXPECT_EQ(outcome.converted, 1u);
+  ASSERT_EQ(outcome.failed.size(), 2u);
+  for (const FailedFile& failed : outcome.failed)
+    EXPECT_EQ(failed.reason, "无法读取（是链接，不跟随）") << failed.path;
+  const std::vector<std::string> written = {"a.htm", "sub"};
+  EXPECT_EQ(testing::ScratchFolder::Names(dir / "out"), written);
+}
+
 // A page tells the style sheets it loads its old encoding, unless the run
 // converts them with it.
 TEST(RunBatchTest, StyleSheetsListedWithTheirPageAreNotToldItsOldEncoding) {
