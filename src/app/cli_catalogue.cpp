@@ -187,10 +187,10 @@ constexpr Translation kTranslations[] = {
      "(name its encoding with --from if that is wrong)",
      "警告：其中的字按 {1} 和按 {0} 读都一样通顺，已按 {0} 读取（如果不对，"
      "请用 --from 指明其编码）"},
-    {"warning: its characters read as well in {1} as in {0}; read as {0}, as "
-     "most files of this run are (name its encoding with --from if that is "
+    {"warning: its characters read as well in {1} as in {0}; read as {0}, "
+     "like more files of this run (name its encoding with --from if that is "
      "wrong)",
-     "警告：其中的字按 {1} 和按 {0} 读都一样通顺，已按本批多数文件的编码 {0} "
+     "警告：其中的字按 {1} 和按 {0} 读都一样通顺，已按本批较多文件的编码 {0} "
      "读取（如果不对，请用 --from 指明其编码）"},
     {"skipped (the same file as {0})", "已跳过（与 {0} 是同一个文件）"},
     // What happened.
@@ -202,10 +202,11 @@ constexpr Translation kTranslations[] = {
     {"byte-order mark", "字节顺序标记"},
     {"declaration", "声明"},
     {"statistics", "统计"},
-    {"whether it mentions big5", "是否提到 big5"},
+    {"it mentions big5", "提到了 big5"},
+    {"it does not mention big5", "没有提到 big5"},
     {"its bytes read as UTF-8", "字节符合 UTF-8"},
     {"ASCII only", "只有 ASCII 字符"},
-    {"as most files of the run", "与同批多数文件相同"},
+    {"like more files of the run", "与同批较多文件相同"},
     {"simplified", "简体"},
     {"traditional", "繁体"},
     {"script kept", "简繁不变"},

@@ -49,7 +49,7 @@ struct Job {
   std::optional<std::string> markup_problem = {};
   std::vector<core::AmbiguityPoint> points = {};
   // When its encoding was guessed: what it was read in, what else it reads
-  // about as well in, and whether most files of the run settled it.
+  // about as well in, and whether the other files of the run settled it.
   std::optional<core::Encoding> guessed = {};
   std::vector<core::Encoding> also_reads_as = {};
   bool by_run = false;
@@ -75,7 +75,13 @@ core::Result<std::string> ReadInput(const Job& job) {
 std::string Describe(const core::DocumentConversion& done,
                      const Messages& say) {
   const std::string source(core::DisplayName(done.source.encoding));
-  const std::string reason = say(core::ReasonName(done.source.reason));
+  // The last rule is said as it went for this file.
+  const std::string reason =
+      done.source.reason != core::DetectionReason::kBig5Rule
+          ? say(core::ReasonName(done.source.reason))
+      : done.source.encoding == core::Encoding::kBig5
+          ? say("it mentions big5")
+          : say("it does not mention big5");
   std::string from =
       done.source.declared && *done.source.declared != done.source.encoding
           ? say("{0} ({1}, declared {2})",
@@ -559,7 +565,8 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   const core::Durability durability =
       defer ? core::Durability::kDeferred : core::Durability::kNow;
   // A file whose few characters read about as well in two encodings waits
-  // for the others, and is read in the encoding most of them are in.
+  // for the others, and is read in the one of its readings more of them are
+  // in.
   options.request.defer_guessed = jobs.size() > 1;
   ConvertJobs(jobs, options, converter, say, durability, bar);
   if (options.request.defer_guessed) {
@@ -573,7 +580,7 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       }
     }
     options.request.defer_guessed = false;
-    options.request.run_encoding = run.Most();
+    options.request.run = run;
     ConvertJobs(waiting, options, converter, say, durability, bar);
     auto settled = waiting.begin();
     for (Job& job : jobs) {
@@ -642,9 +649,9 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       streams.err << kProgram << name << ": "
                   << say(job.by_run
                              ? "warning: its characters read as well in {1} "
-                               "as in {0}; read as {0}, as most files of "
-                               "this run are (name its encoding with --from "
-                               "if that is wrong)"
+                               "as in {0}; read as {0}, like more files of "
+                               "this run (name its encoding with --from if "
+                               "that is wrong)"
                              : "warning: its characters read as well in {1} "
                                "as in {0}; read as {0} (name its encoding "
                                "with --from if that is wrong)",

@@ -317,7 +317,7 @@ BatchOutcome RunBatch(const core::Converter& er,
 
   ahead.reset();  // Every item was taken: the second thread ends.
   request.defer_guessed = false;
-  request.run_encoding = run.Most();
+  request.run = run;
   for (const size_t i : waiting) record(i, convert(i));
 
   // The run is reported done only once its files are on disk.
@@ -388,7 +388,7 @@ std::string Notes(const BatchOutcome& outcome) {
                }
                return f.path + "\n    已按 " +
                       std::string(core::DisplayName(f.read_as)) + " 读取" +
-                      (f.by_run ? "（本批多数文件的编码）" : "") +
+                      (f.by_run ? "（本批较多文件的编码）" : "") +
                       (others.empty() ? "" : "，也可读作 " + others);
              },
              " 个文件的编码是推测的。") +

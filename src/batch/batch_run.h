@@ -59,7 +59,7 @@ struct GuessedEncoding {
   std::string path;  // As listed.
   core::Encoding read_as;
   std::vector<core::Encoding> also_reads_as = {};
-  bool by_run = false;  // Read as most files of the run are.
+  bool by_run = false;  // Read as more files of the run are.
 };
 
 struct BatchOutcome {
@@ -120,15 +120,13 @@ int16_t ProPercent(size_t done, size_t total);
 // dropped folder): the missing ones are made below the target folder, never
 // through a link (core::MakeSubfolders), and a file whose folder cannot be
 // made is recorded as failed. A file whose encoding is guessed waits for
-// the others and is then read in the encoding most of them are in, when it
-// reads about as well in that (core::RunEncoding); it is recorded after
-// them. After each entry calls `progress` with
-// ProPercent on this thread, except when the list holds a single entry. With
-// options.review_list the review list is saved once all files are done
-// (core::SaveDocument); a failed save is recorded as a failed file under the
-// list's path.
-// REQUIRES: be_fore.size() == be_hind.size(); `target_folder` ends with a
-// separator.
+// the others and is then read in the one of its readings more of them are
+// in (core::FollowRun); it is recorded after them. After each entry calls
+// `progress` with ProPercent on this thread, except when the list holds a
+// single entry. With options.review_list the review list is saved once all
+// files are done (core::SaveDocument); a failed save is recorded as a failed
+// file under the list's path. REQUIRES: be_fore.size() == be_hind.size();
+// `target_folder` ends with a separator.
 BatchOutcome RunBatch(const core::Converter& er,
                       const std::vector<std::string>& be_fore,
                       const std::vector<std::string>& be_hind,

@@ -90,8 +90,8 @@ Result<DocumentConversion> ConvertDocument(
       return Error{ErrorCode::kInvalidInput,
                    std::string(kSingleByteLettersReason)};
     }
-    if (result.source.guessed && request.run_encoding) {
-      FollowRun(result.source, *request.run_encoding);
+    if (result.source.guessed && request.run) {
+      FollowRun(result.source, *request.run);
     } else if (result.source.guessed && request.defer_guessed &&
                text.size() <= kMaxDeferredBytes) {
       result.deferred = true;

@@ -16,6 +16,7 @@
 #include "core/convert/converter.h"
 #include "core/convert/user_phrases.h"
 #include "core/encoding/detection.h"
+#include "core/encoding/run_encoding.h"
 #include "core/io/file_io.h"
 #include "core/recode_document.h"
 
@@ -52,13 +53,13 @@ struct ConversionRequest {
   // it loads (RecodeDocument); not when the same run converts those files
   // (IsScriptOrStyleSheet), which then change encoding with their pages.
   bool label_loaded_files = true;
-  // The encoding most documents of the run are in (RunEncoding::Most): a
-  // guessed document that reads about as well in it is read in it
+  // The encodings the other documents of the run are in: a guessed
+  // document is read in the one of its readings that more of them are in
   // (FollowRun).
-  std::optional<Encoding> run_encoding = {};
+  std::optional<RunEncoding> run = {};
   // Whether a guessed document of at most kMaxDeferredBytes is left
   // unconverted for the run to settle (DocumentConversion::deferred), while
-  // run_encoding is not known yet.
+  // `run` is not known yet.
   bool defer_guessed = false;
 };
 

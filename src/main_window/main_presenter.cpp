@@ -52,13 +52,14 @@ std::string DetectionText(const core::Detection& detection) {
       how = "依据字频统计";
       break;
     case core::DetectionReason::kBig5Rule:
-      how = "依据是否提到 big5";
+      how = detection.encoding == core::Encoding::kBig5 ? "提到了 big5"
+                                                        : "没有提到 big5";
       break;
     case core::DetectionReason::kAsciiOnly:
       how = "只有 ASCII 字符";
       break;
     case core::DetectionReason::kRun:
-      how = "与同批多数文件相同";
+      how = "与同批较多文件相同";
       break;
   }
   if (detection.guessed) {

@@ -168,7 +168,7 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
 }
 
 // A short file whose bytes read as well as UTF-8 letters (学校 in GB reads
-// ѧУ) waits for the other files, and is read as most of them are.
+// ѧУ) waits for the other files, and is read as more of them are.
 TEST_F(CliRunTest, AGuessedFileIsReadAsMostFilesOfTheRun) {
   const std::string school = "\xD1\xA7\xD0\xA3";  // 学校 in GB.
   const std::string menu = Input("menu.htm", "<a>" + school + "</a>");
@@ -176,13 +176,13 @@ TEST_F(CliRunTest, AGuessedFileIsReadAsMostFilesOfTheRun) {
   const std::string other = Input("other.htm", "<p>" + kGbHair + "</p>");
   EXPECT_EQ(Run({"-v", "-j", "2", "-o", Out(), menu, page, other}), 0);
   EXPECT_EQ(ScratchFolder::Read(Out("menu.htm")), "<a>\xBE\xC7\xAE\xD5</a>");
-  EXPECT_TRUE(Reported(menu +
-                       ": GB (as most files of the run) -> Big5, traditional, "
-                       "as markup; 0 references, 0 invalid byte sequences"))
+  EXPECT_TRUE(
+      Reported(menu + ": GB (like more files of the run) -> Big5, traditional, "
+                      "as markup; 0 references, 0 invalid byte sequences"))
       << err_.str();
   EXPECT_TRUE(Reported(menu +
                        ": warning: its characters read as well in UTF-8 as in "
-                       "GB; read as GB, as most files of this run are (name "
+                       "GB; read as GB, like more files of this run (name "
                        "its encoding with --from if that is wrong)"))
       << err_.str();
   // What is converted is what was read: a link put in the file's place

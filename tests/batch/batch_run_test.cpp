@@ -54,7 +54,7 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "个文件未能转换：\n",
         "/f9.htm\n    无法读取", "……另有 2 个文件未能转换。",
         "以下 1 个文件中的字按两种编码读都一样通顺，编码是推测的，"
-        "请核对：\n\n/g.htm\n    已按 GB 读取（本批多数文件的编码），也可读作 "
+        "请核对：\n\n/g.htm\n    已按 GB 读取（本批较多文件的编码），也可读作 "
         "UTF-8",
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
@@ -112,7 +112,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
       {"western.txt", "Caf\xE9 na\xEFve, d\xE9j\xE0 vu",
        "Caf\xE9 na\xEFve, d\xE9j\xE0 vu"},
       // Short texts that read as well in Big5, where "big5" points, or as
-      // UTF-8 letters (学校 reads ѧУ): read as GB, as most files of the
+      // UTF-8 letters (学校 reads ѧУ): read as GB, as more files of the
       // run are, and noted.
       {"title.htm", testing::Bytes("<title>big5 北京</title>", Encoding::kGbk),
        testing::Bytes("<title>big5 北京</title>", Encoding::kBig5)},

@@ -596,7 +596,9 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
   // The XML declaration may name one of ours, and the <meta> browsers read
   // another encoding.
   if (const auto other = labels.First(OtherEncodingFromLabel)) {
-    if (other->like_ours || (HasNonAscii(profile) && !LooksLikeUtf8(profile) &&
+    const bool plainly_utf8 =
+        LooksLikeUtf8(profile) && ChineseReadingsOf(profile).empty();
+    if (other->like_ours || (HasNonAscii(profile) && !plainly_utf8 &&
                              !ReadsPlainlyAsChinese(profile)))
       detection.other_declared = other->label;
   }
@@ -649,7 +651,7 @@ std::string_view ReasonName(DetectionReason reason) {
     case DetectionReason::kAsciiOnly:
       return "ASCII only";
     case DetectionReason::kRun:
-      return "as most files of the run";
+      return "like more files of the run";
     case DetectionReason::kBig5Rule:
       break;
   }

@@ -20,7 +20,7 @@ enum class DetectionReason : uint8_t {
   kStatistics,     // Big5 and GB readings weighed by their characters.
   kBig5Rule,       // Nothing else decided: "big5" mentioned -> Big5, else GB.
   kAsciiOnly,      // No byte above 0x7F: the same rule, as nothing tells.
-  kRun,            // Guessed, and read as most documents of its run are.
+  kRun,            // Guessed, and read as more documents of its run are.
 };
 
 struct Detection {

@@ -1,6 +1,6 @@
 #include "core/encoding/run_encoding.h"
 
-#include <algorithm>
+#include <utility>
 
 namespace tovenrak::core {
 
@@ -37,27 +37,34 @@ void RunEncoding::Count(const Detection& detection) {
   }
 }
 
-std::optional<Encoding> RunEncoding::Most() const {
-  constexpr Encoding kFamilies[] = {Encoding::kBig5, Encoding::kGbk,
-                                    Encoding::kUtf8};
-  const auto most = std::max_element(counts_.begin(), counts_.end());
-  if (*most == 0 || std::count(counts_.begin(), counts_.end(), *most) > 1)
-    return std::nullopt;
-  return kFamilies[most - counts_.begin()];
+std::optional<Encoding> RunEncoding::MostOf(const Detection& detection) const {
+  std::optional<Encoding> most;
+  size_t most_count = 0;
+  bool tie = false;
+  auto weigh = [&](Encoding reading) {
+    const size_t count = counts_[FamilyOf(reading)];
+    if (most && FamilyOf(*most) == FamilyOf(reading)) return;
+    if (count > most_count) {
+      most = reading;
+      most_count = count;
+      tie = false;
+    } else if (count == most_count) {
+      tie = true;
+    }
+  };
+  weigh(detection.encoding);
+  for (const Encoding other : detection.also_reads_as) weigh(other);
+  if (most_count == 0 || tie) return std::nullopt;
+  return most;
 }
 
-void FollowRun(Detection& detection, Encoding run) {
+void FollowRun(Detection& detection, const RunEncoding& run) {
   if (!detection.guessed) return;
-  const size_t family = FamilyOf(run);
-  if (FamilyOf(detection.encoding) == family) {
-    detection.reason = DetectionReason::kRun;
-    return;
-  }
+  const std::optional<Encoding> most = run.MostOf(detection);
+  if (!most) return;
+  detection.reason = DetectionReason::kRun;
   for (Encoding& other : detection.also_reads_as) {
-    if (FamilyOf(other) != family) continue;
-    std::swap(other, detection.encoding);
-    detection.reason = DetectionReason::kRun;
-    return;
+    if (other == *most) std::swap(other, detection.encoding);
   }
 }
 

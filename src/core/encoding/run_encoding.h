@@ -1,4 +1,4 @@
-// The encoding most documents of a run are in, which settles the ones whose
+// The encodings the documents of a run are in, which settle the ones whose
 // bytes read about as well in two (Detection::guessed).
 
 #pragma once
@@ -21,17 +21,19 @@ class RunEncoding {
   // own (named, ASCII only, the "big5" rule, the run itself).
   void Count(const Detection& detection);
 
-  // The encoding counted most often, GBK and GB18030 counting as one (GBK
-  // stands for both); std::nullopt when none was counted or two tie.
-  std::optional<Encoding> Most() const;
+  // Of the encodings a guessed `detection` reads about as well in, its own
+  // included, the one more documents were counted in than in each other
+  // (GBK and GB18030 counting as one); std::nullopt when none was counted
+  // or two tie.
+  std::optional<Encoding> MostOf(const Detection& detection) const;
 
  private:
   std::array<size_t, 3> counts_{};  // Big5, GB, UTF-8.
 };
 
-// Reads a guessed `detection` in `run` when that is its encoding or one it
-// reads about as well in (the reason is then kRun, and what it also reads
-// as keeps the rest); leaves it as it is otherwise.
-void FollowRun(Detection& detection, Encoding run);
+// Reads a guessed `detection` in the encoding of its readings that more
+// documents of `run` are in (RunEncoding::MostOf), with reason kRun, what
+// it also reads as keeping the rest; leaves it as it is when none is.
+void FollowRun(Detection& detection, const RunEncoding& run);
 
 }  // namespace tovenrak::core
