@@ -15,10 +15,24 @@ core::Error Usage(std::string message) {
   return core::Error{core::ErrorCode::kInvalidInput, std::move(message)};
 }
 
+// The names separated by commas, in lines that fit 80 columns where the
+// help indents them.
 std::string Join(const std::vector<std::string>& names) {
+  constexpr size_t kIndent = 24, kWidth = 79;
   std::string joined;
-  for (const std::string& name : names)
-    joined += (joined.empty() ? "" : ",") + name;
+  size_t column = kIndent;
+  for (const std::string& name : names) {
+    if (!joined.empty()) {
+      joined += ',';
+      ++column;
+      if (column + name.size() + 1 > kWidth) {
+        joined += '\n' + std::string(kIndent, ' ');
+        column = kIndent;
+      }
+    }
+    joined += name;
+    column += name.size();
+  }
   return joined;
 }
 
