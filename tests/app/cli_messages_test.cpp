@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "app/cli_options.h"
 #include "core/convert/default_converter.h"
+#include "core/encoding/utf8.h"
 
 namespace tovenrak::app {
 namespace {
@@ -61,6 +65,25 @@ TEST(CliMessagesTest, ChineseTextsInEachScriptAndEncoding) {
     const Messages say(c.locale, c.with_converter ? converter->get() : nullptr);
     EXPECT_EQ(say("cannot create folder {0}: {1}", {"'a'", "b"}), c.said)
         << static_cast<int>(c.locale.language);
+  }
+}
+
+// Terminals are 80 columns wide at least; CJK characters take two.
+TEST(CliMessagesTest, TheHelpFitsEightyColumnsInEachLanguage) {
+  auto converter = core::MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value()) << converter.error().Message();
+  for (const Language language : {Language::kEnglish, Language::kSimplified,
+                                  Language::kTaiwan, Language::kHongKong}) {
+    const Messages say({language, Encoding::kUtf8}, converter->get());
+    std::istringstream help(CliUsage(say));
+    for (std::string line; std::getline(help, line);) {
+      size_t columns = 0;
+      for (size_t i = 0; i < line.size();) {
+        const char32_t c = core::NextUtf8(line, i);
+        columns += c >= 0x2E80 ? 2 : 1;  // CJK and full-width signs.
+      }
+      EXPECT_LE(columns, 80u) << line;
+    }
   }
 }
 
