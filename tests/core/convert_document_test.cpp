@@ -152,6 +152,12 @@ TEST(ConvertDocumentTest, AnXmlDocumentInLegacyEncodingGetsADeclaration) {
       {"a.xml", "<?xml version='1.0'?><a>头发</a>", kGbk,
        "<?xml version='1.0' encoding='gbk'?><a>"},
       {"a.xml", "<a>头发</a>", kUtf8, "<a>"},
+      // An instruction comes after it; server code writes its own.
+      {"a.rss", "<?xml-stylesheet href=\"a.xsl\"?>\r\n<rss>", kGbk,
+       "<?xml version=\"1.0\" encoding=\"gbk\"?>\r\n<?xml-stylesheet"},
+      {"a.rss", "<?PHP header('Content-Type: text/xml'); ?><rss>", kGbk,
+       "<?PHP"},
+      {"a.xml", "<% Response.ContentType = \"text/xml\" %><a>", kGbk, "<%"},
       {"a.htm", "<p>头发</p>", kBig5, "<p>"},
       {"a.xml", "头发 <a>", kBig5, Bytes("頭髮 <a>", kBig5)},
   };

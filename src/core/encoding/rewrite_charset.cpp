@@ -147,10 +147,28 @@ std::optional<DeclarationEdit> FindMissingXmlDeclarationEdit(
   const size_t top = ByteOrderMarkLength(text, target);
   const size_t first = text.find_first_not_of(" \t\r\n", top);
   if (target == Encoding::kUtf8 || first == std::string_view::npos ||
-      text[first] != '<' || text.substr(first).starts_with("<?xml"))
+      text[first] != '<')
     return std::nullopt;
-  return DeclarationEdit{
-      top, 0, "<?xml version=\"1.0\" encoding=\"" + XmlName(target) + "\"?>\n"};
+  // A declaration is "<?xml" and white space (<?xml-stylesheet?> is an
+  // instruction after it). Server code first writes the document itself, a
+  // declaration or a header that nothing may come before.
+  std::string opening(text.substr(first, 6));
+  for (char& c : opening)
+    c = c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+  if ((opening.starts_with("<?xml") &&
+       (opening.size() == 5 || IsHtmlSpace(opening[5]))) ||
+      opening.starts_with("<?php") || opening.starts_with("<?=") ||
+      opening.starts_with("<%") ||
+      (opening.starts_with("<?") &&
+       (opening.size() == 2 || IsHtmlSpace(opening[2]))))
+    return std::nullopt;
+  // Its line ends as the document's lines do.
+  const size_t line_end = text.find('\n', top);
+  const bool crlf = line_end != std::string_view::npos && line_end > 0 &&
+                    text[line_end - 1] == '\r';
+  return DeclarationEdit{top, 0,
+                         "<?xml version=\"1.0\" encoding=\"" + XmlName(target) +
+                             "\"?>" + (crlf ? "\r\n" : "\n")};
 }
 
 std::optional<DeclarationEdit> FindXmlEncodingEdit(std::string_view text,
