@@ -57,17 +57,18 @@ struct Job {
   std::optional<core::Detection> source = {};
   bool deferred = false;  // Left for the run's encoding to settle.
   std::optional<std::string> kept = {};  // The bytes of a deferred file.
-  // The folder it was found in by walking it, and its path below that;
-  // tree_root is empty for a file named on its own.
-  fs::path tree_root = {};
+  // The folder it was found in by walking it, open, that folder's path and
+  // its own below it; tree is null for a file named on its own.
+  std::shared_ptr<const core::OpenFolder> tree = {};
+  fs::path tree_path = {};
   fs::path in_tree = {};
 };
 
 // The bytes of the job's input: a file of a walked tree through no link.
 core::Result<std::string> ReadInput(const Job& job) {
-  return job.tree_root.empty()
-             ? core::ReadDocument(job.input)
-             : core::ReadDocumentBelow(job.tree_root, job.in_tree);
+  return job.tree
+             ? core::ReadDocumentBelow(*job.tree, job.tree_path, job.in_tree)
+             : core::ReadDocument(job.input);
 }
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -141,9 +142,14 @@ std::string Quoted(const std::string& name) {
 struct Inputs {
   std::vector<fs::path> paths;
   std::vector<std::string> names;  // Below the output folder.
-  // The folder each was found in by walking it, else empty: it is read
-  // below that folder through no link (core::ReadDocumentBelow).
-  std::vector<fs::path> roots;
+  // The folder each was found in by walking it, open since before it was
+  // walked, else null: it is read below that folder through no link
+  // (core::ReadDocumentBelow).
+  struct Root {
+    std::shared_ptr<const core::OpenFolder> folder;
+    fs::path path;  // As given.
+  };
+  std::vector<Root> roots;
   // Documents of the trees in the output folder, which are not converted.
   std::vector<fs::path> kept;
   std::vector<Job> failed;           // Folders that could not be read.
@@ -161,6 +167,14 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
       inputs.roots.emplace_back();
       continue;
     }
+    core::Result<core::OpenFolder> opened = core::OpenExistingFolder(input);
+    if (!opened) {
+      inputs.failed.push_back(
+          Job{input, {}, core::EscapeForTerminal(opened.error().reason)});
+      continue;
+    }
+    const auto root =
+        std::make_shared<const core::OpenFolder>(std::move(*opened));
     if (!options.recursive) {
       inputs.failed.push_back(
           Job{input, {}, say("is a folder (use --recursive)")});
@@ -171,7 +185,7 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
     for (auto& document : tree.documents) {
       inputs.paths.push_back(std::move(document.path));
       inputs.names.push_back(document.relative.string());
-      inputs.roots.emplace_back(input);
+      inputs.roots.push_back({root, input});
     }
     for (const fs::path& kept : tree.kept) {
       inputs.skipped.push_back(core::EscapeForTerminal(kept.string()) + ": " +
@@ -202,7 +216,8 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
     std::vector<Job> jobs;
     for (size_t i = 0; i < inputs.paths.size(); ++i) {
       jobs.push_back(Job{inputs.paths[i], {}, {}});
-      jobs.back().tree_root = inputs.roots[i];
+      jobs.back().tree = inputs.roots[i].folder;
+      jobs.back().tree_path = inputs.roots[i].path;
       jobs.back().in_tree = inputs.names[i];
     }
     return jobs;
@@ -217,7 +232,8 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
             plan[i].output,
             {},
             fs::path(inputs.names[i]).parent_path()};
-    job.tree_root = inputs.roots[i];
+    job.tree = inputs.roots[i].folder;
+    job.tree_path = inputs.roots[i].path;
     job.in_tree = inputs.names[i];
     switch (plan[i].verdict) {
       case core::OutputVerdict::kWrite:
@@ -345,6 +361,7 @@ unsigned Threads(const CliOptions& options) {
 void ConvertJob(Job& job, const CliOptions& options,
                 const core::Converter& converter, const Messages& say,
                 core::Durability durability, unsigned threads,
+                const core::Result<core::OpenFolder>& output,
                 core::LastSubfolder& last) {
   core::ConversionRequest request = options.request;
   request.threads = threads;
@@ -354,7 +371,8 @@ void ConvertJob(Job& job, const CliOptions& options,
     const core::OpenFolder* folder = nullptr;
     if (writes || !job.subfolder.empty()) {
       core::Result<const core::OpenFolder*> made =
-          last.Open(options.output_dir, job.subfolder);
+          output ? last.Open(*output, options.output_dir, job.subfolder)
+                 : core::Result<const core::OpenFolder*>(output.error());
       if (made) {
         folder = *made;
       } else if (!job.subfolder.empty()) {
@@ -402,7 +420,9 @@ void ConvertJob(Job& job, const CliOptions& options,
 
 void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
                  const core::Converter& converter, const Messages& say,
-                 core::Durability durability, ProgressBar& bar) {
+                 core::Durability durability,
+                 const core::Result<core::OpenFolder>& output,
+                 ProgressBar& bar) {
   if (jobs.empty()) return;
   const unsigned wanted = Threads(options);
   const unsigned threads = std::min(wanted, static_cast<unsigned>(jobs.size()));
@@ -414,7 +434,8 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
     core::LastSubfolder last;
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
       if (!jobs[i].failure)
-        ConvertJob(jobs[i], options, converter, say, durability, per_job, last);
+        ConvertJob(jobs[i], options, converter, say, durability, per_job,
+                   output, last);
       if (!jobs[i].deferred) bar.Advance();
     }
   };
@@ -568,7 +589,11 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   // for the others, and is read in the one of its readings more of them are
   // in.
   options.request.defer_guessed = jobs.size() > 1;
-  ConvertJobs(jobs, options, converter, say, durability, bar);
+  // Outputs go into the folder opened now, whatever its path is made to
+  // lead to while the run goes on.
+  const core::Result<core::OpenFolder> output =
+      core::OpenExistingFolder(options.output_dir);
+  ConvertJobs(jobs, options, converter, say, durability, output, bar);
   if (options.request.defer_guessed) {
     core::RunEncoding run;
     std::vector<Job> waiting;
@@ -581,7 +606,7 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     }
     options.request.defer_guessed = false;
     options.request.run = run;
-    ConvertJobs(waiting, options, converter, say, durability, bar);
+    ConvertJobs(waiting, options, converter, say, durability, output, bar);
     auto settled = waiting.begin();
     for (Job& job : jobs) {
       if (job.deferred) job = std::move(*settled++);

@@ -109,8 +109,7 @@ void Bat::OnNAdd() {
   }
 }
 
-void Bat::Append(std::string path, std::string name,
-                 std::filesystem::path root) {
+void Bat::Append(std::string path, std::string name, TreeRoot root) {
   view_.AppendToBeFore(path);
   be_fore_.push_back(std::move(path));
   be_hind_.push_back(std::move(name));
@@ -199,10 +198,20 @@ void Bat::OnBeForeDropped(const std::vector<std::filesystem::path>& paths) {
       Append(path.string(), path.filename().string());
       continue;
     }
+    // Opened before it is walked: its files are read below this folder,
+    // whatever its path is made to lead to later.
+    core::Result<core::OpenFolder> opened = core::OpenExistingFolder(path);
+    if (!opened) {
+      unreadable += "\n" + path.string() + "（" +
+                    platform::OsReasonText(opened.error().reason) + "）";
+      continue;
+    }
+    const TreeRoot root{
+        path, std::make_shared<const core::OpenFolder>(std::move(*opened))};
     core::DocumentTree tree =
         core::ListDocuments(path, core::DocumentExtensions(), view_.ToText());
     for (core::DocumentTree::Entry& document : tree.documents)
-      Append(document.path.string(), document.relative.string(), path);
+      Append(document.path.string(), document.relative.string(), root);
     options_.kept.insert(options_.kept.end(), tree.kept.begin(),
                          tree.kept.end());
     for (const core::Error& failure : tree.failures)

@@ -92,8 +92,7 @@ class Bat : public platform::BatListener {
   const std::vector<std::string>& be_hind() const { return be_hind_; }
 
  private:
-  void Append(std::string path, std::string name,
-              std::filesystem::path root = {});
+  void Append(std::string path, std::string name, TreeRoot root = {});
   // What the target list and the remembered variant ask for.
   core::ConversionRequest Request() const;
 

@@ -154,6 +154,15 @@ BatchOutcome RunBatch(const core::Converter& er,
     return plan[i].verdict == core::OutputVerdict::kNoName ||
            plan[i].verdict == core::OutputVerdict::kWrite;
   };
+  // Outputs go into the folder opened now, whatever its path is made to
+  // lead to while the run goes on.
+  const core::Result<core::OpenFolder> target =
+      core::OpenExistingFolder(target_folder);
+  auto open_below = [&](core::LastSubfolder& last,
+                        const std::filesystem::path& subfolder) {
+    return target ? last.Open(*target, target_folder, subfolder)
+                  : core::Result<const core::OpenFolder*>(target.error());
+  };
   // The subfolder made last, which a tree's next file most often shares.
   core::LastSubfolder made_last;
   auto prepare = [&](size_t i) {
@@ -161,7 +170,7 @@ BatchOutcome RunBatch(const core::Converter& er,
         std::filesystem::path(be_hind[i]).parent_path();
     if (!subfolder.empty()) {
       if (core::Result<const core::OpenFolder*> made =
-              made_last.Open(target_folder, subfolder);
+              open_below(made_last, subfolder);
           !made) {
         unmade[i] = "无法建立文件夹 " + made.error().path + "（" +
                     platform::OsReasonText(made.error().reason) + "）";
@@ -187,24 +196,25 @@ BatchOutcome RunBatch(const core::Converter& er,
     }
     return lasts.emplace_back(me, core::LastSubfolder{}).second;
   };
-  // May run on a second thread, where nothing is to be thrown.
   // The bytes of each deferred file, read the first time: the file may have
   // been replaced since, by another or by a link.
   std::vector<std::optional<std::string>> kept(n);
+  // May run on a second thread, where nothing is to be thrown.
   auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
     try {
       const core::Result<const core::OpenFolder*> folder =
-          last_of_this_thread().Open(
-              target_folder, std::filesystem::path(be_hind[i]).parent_path());
+          open_below(last_of_this_thread(),
+                     std::filesystem::path(be_hind[i]).parent_path());
       if (!folder) return folder.error();
       const core::Durability durability = tasks[i]->file_system
                                               ? core::Durability::kDeferred
                                               : core::Durability::kNow;
       const bool in_tree =
-          i < options.roots.size() && !options.roots[i].empty();
+          i < options.roots.size() && options.roots[i].folder != nullptr;
       core::Result<std::string> text =
           kept[i]   ? core::Result<std::string>(*std::exchange(kept[i], {}))
-          : in_tree ? core::ReadDocumentBelow(options.roots[i], be_hind[i])
+          : in_tree ? core::ReadDocumentBelow(*options.roots[i].folder,
+                                              options.roots[i].path, be_hind[i])
                     : core::ReadDocument(be_fore[i]);
       if (!text) return text.error();
       core::Result<core::DocumentConversion> converted = core::ConvertFileBytes(

@@ -13,6 +13,7 @@
 #include "core/convert/converter.h"
 #include "core/convert/user_phrases.h"
 #include "core/convert_document.h"
+#include "core/io/make_folders.h"
 #include "platform/message_box.h"
 
 namespace tovenrak::batch {
@@ -73,6 +74,12 @@ struct BatchOutcome {
   std::vector<GuessedEncoding> guessed;
 };
 
+// A folder whose files were listed by walking it.
+struct TreeRoot {
+  std::filesystem::path path;                      // As given.
+  std::shared_ptr<const core::OpenFolder> folder;  // Null: none.
+};
+
 // How a run goes beyond converting.
 struct BatchOptions {
   // Writes kReviewListName into the target folder: for each converted file,
@@ -89,10 +96,10 @@ struct BatchOptions {
   // in the target folder, and so were not listed (core::DocumentTree::kept).
   std::vector<std::filesystem::path> kept;
   // For each listed file, when not empty: the folder it was found in by
-  // walking it, below which it is read through no link
-  // (core::ReadDocumentBelow, its name in BeHind being its path there), or
-  // an empty path for a file listed on its own.
-  std::vector<std::filesystem::path> roots;
+  // walking it, open since before it was walked, below which it is read
+  // through no link (core::ReadDocumentBelow, its name in BeHind being its
+  // path there); none for a file listed on its own.
+  std::vector<TreeRoot> roots;
 };
 
 inline constexpr const char* kReviewListName = "tovenrak-review.txt";

@@ -306,24 +306,34 @@ TEST_F(CliRunTest, RecursiveRunsMirrorTheDocumentsOfATree) {
             std::vector<std::string>{"secret.htm"});
 
   // Nor is one put in the place of a file or a folder of the tree after it
-  // was listed.
+  // was listed, nor in the place of the tree or of the output folder.
   Input("late/a.htm", kGbHair);
   Input("late/b.htm", kGbHair);
+  Input("late/d.htm", kGbHair);
   Input("late/sub/c.htm", kGbHair);
   Input("elsewhere/c.htm", "secret");
+  Input("elsewhere/d.htm", "secret");
   const fs::path late = dir_ / "in" / "late";
+  fs::create_directories(Out("late"));
+  fs::create_directories(Out("evil"));
   ActingFirst swapping(*product_, [&] {
     fs::remove(late / "b.htm");
     fs::create_symlink(outside, late / "b.htm");
     fs::remove_all(late / "sub");
     fs::create_directory_symlink(dir_ / "in" / "elsewhere", late / "sub");
+    fs::rename(late, dir_ / "in" / "late.before");
+    fs::create_directory_symlink(dir_ / "in" / "elsewhere", late);
+    fs::rename(Out("late"), Out("late.before"));
+    fs::create_directory_symlink(Out("evil"), Out("late"));
   });
   EXPECT_EQ(
       Run({"-r", "-j", "1", "-o", Out("late"), late.string()}, "", &swapping),
       1);
-  EXPECT_EQ(ScratchFolder::Read(Out("late/a.htm")), kBig5Hair);
+  for (const char* name : {"a.htm", "d.htm"})
+    EXPECT_EQ(ScratchFolder::Read(Out("late.before/") + name), kBig5Hair);
+  EXPECT_TRUE(ScratchFolder::Names(Out("evil")).empty());
   for (const char* name : {"b.htm", "sub/c.htm"}) {
-    EXPECT_FALSE(fs::exists(Out("late/") + name)) << name;
+    EXPECT_FALSE(fs::exists(Out("late.before/") + name)) << name;
     EXPECT_TRUE(
         Reported((late / name).string() + ": a link; links are not followed"))
         << err_.str();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -161,35 +162,44 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   }
 }
 
-// A file of a dropped folder is read below it through no link: one put in
-// its place after the folder was listed is not followed.
+// A file of a dropped folder is read below that folder, opened when it was
+// dropped, through no link: one put in its place later, or in the place of
+// the folder itself or of the target folder, is not followed.
 TEST(RunBatchTest, AFileOfAFolderIsReadThroughNoLink) {
   testing::ScratchFolder dir;
-  const fs::path site = dir / "site";
+  const fs::path site = dir / "site", out = dir / "out";
   const std::string gb = testing::Bytes("<p>头发</p>", core::Encoding::kGbk);
   fs::create_directories(site / "sub");
-  testing::ScratchFolder::Write(dir / "secret.htm", gb);
-  testing::ScratchFolder::Write(site / "a.htm", gb);
-  fs::create_symlink(dir / "secret.htm", site / "b.htm");
   fs::create_directories(dir / "elsewhere");
-  testing::ScratchFolder::Write(dir / "elsewhere" / "secret.htm", gb);
+  fs::create_directories(out);
+  for (const fs::path& secret :
+       {dir / "elsewhere" / "a.htm", dir / "elsewhere" / "secret.htm"})
+    testing::ScratchFolder::Write(secret, "secret");
+  testing::ScratchFolder::Write(site / "a.htm", gb);
+  fs::create_symlink(dir / "elsewhere" / "a.htm", site / "b.htm");
   fs::create_directory_symlink(dir / "elsewhere", site / "sub" / "up");
   const std::vector<std::string> be_hind = {"a.htm", "b.htm",
                                             "sub/up/secret.htm"};
   std::vector<std::string> be_fore;
   for (const std::string& name : be_hind) be_fore.push_back(site / name);
   BatchOptions options;
-  options.roots.assign(3, site);
-  fs::create_directory(dir / "out");
+  options.roots.assign(
+      3, TreeRoot{site, std::make_shared<const core::OpenFolder>(
+                            core::OpenExistingFolder(site).value())});
+  fs::rename(site, dir / "site.before");
+  fs::create_directory_symlink(dir / "elsewhere", site);
+  // The target folder is opened as the run starts, as its path is given.
   const BatchOutcome outcome = RunBatch(
       *core::MakeDefaultConverter().value(), be_fore, be_hind,
-      (dir / "out/").string(), {}, [](int16_t) {}, options);
+      out.string() + "/", {}, [](int16_t) {}, options);
   EXPECT_EQ(outcome.converted, 1u);
   ASSERT_EQ(outcome.failed.size(), 2u);
   for (const FailedFile& failed : outcome.failed)
     EXPECT_EQ(failed.reason, "无法读取（是链接，不跟随）") << failed.path;
+  EXPECT_EQ(testing::ScratchFolder::Read(out / "a.htm"),
+            testing::Bytes("<p>頭髮</p>", core::Encoding::kBig5));
   const std::vector<std::string> written = {"a.htm", "sub"};
-  EXPECT_EQ(testing::ScratchFolder::Names(dir / "out"), written);
+  EXPECT_EQ(testing::ScratchFolder::Names(out), written);
 }
 
 // A page tells the style sheets it loads its old encoding, unless the run

@@ -106,11 +106,12 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
   return ReadOpened(fd, path, max_bytes);
 }
 
-Result<std::string> ReadDocumentBelow(const std::filesystem::path& root,
+Result<std::string> ReadDocumentBelow(const OpenFolder& root,
+                                      const std::filesystem::path& root_path,
                                       const std::filesystem::path& relative,
                                       uint64_t max_bytes) {
-  const std::filesystem::path path = root / relative;
-  int folder = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  const std::filesystem::path path = root_path / relative;
+  int folder = ::fcntl(root.fd(), F_DUPFD_CLOEXEC, 0);
   if (folder < 0) return OpenError(path, errno);
   // Each folder on the way is opened from the one before, never through a
   // link (O_NOFOLLOW with O_PATH opens a link itself, which O_DIRECTORY

@@ -25,13 +25,14 @@ inline constexpr uint64_t kMaxDocumentBytes = uint64_t{1536} << 20;
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes = kMaxDocumentBytes);
 
-// Reads the file `relative` below the folder `root` as ReadDocument does,
-// through no link: a link in the place of the file or of a folder on the way
-// (one put there after the tree was listed) fails with kUnreadable, so that
-// nothing outside the tree is read. `root` itself may be reached through
-// links. The error's path is root / relative.
+// Reads the file `relative` below the folder open as `root` as ReadDocument
+// does, through no link: a link in the place of the file or of a folder on
+// the way (one put there after the tree was listed) fails with kUnreadable,
+// so that nothing outside the tree is read, nor elsewhere when the root's
+// path is made to lead there. The error's path is root_path / relative.
 // REQUIRES: `relative` is relative, not empty, and has no ".." part.
-Result<std::string> ReadDocumentBelow(const std::filesystem::path& root,
+Result<std::string> ReadDocumentBelow(const OpenFolder& root,
+                                      const std::filesystem::path& root_path,
                                       const std::filesystem::path& relative,
                                       uint64_t max_bytes = kMaxDocumentBytes);
 

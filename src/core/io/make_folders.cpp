@@ -50,12 +50,26 @@ OpenFolder::~OpenFolder() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+Result<OpenFolder> OpenExistingFolder(const fs::path& path) {
+  const int fd = ::open(path.empty() ? "." : path.c_str(),
+                        O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return Failure(errno, path);
+  return OpenFolder(fd);
+}
+
 Result<OpenFolder> MakeSubfolders(const fs::path& base,
                                   const fs::path& relative) {
-  int fd = ::open(base.empty() ? "." : base.c_str(),
-                  O_PATH | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return Failure(errno, base);
-  fs::path made = base;
+  Result<OpenFolder> opened = OpenExistingFolder(base);
+  if (!opened) return opened.error();
+  return MakeSubfolders(*opened, base, relative);
+}
+
+Result<OpenFolder> MakeSubfolders(const OpenFolder& base,
+                                  const fs::path& base_path,
+                                  const fs::path& relative) {
+  int fd = ::fcntl(base.fd(), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) return Failure(errno, base_path);
+  fs::path made = base_path;
   for (const fs::path& part : relative) {
     made /= part;
     if (::mkdirat(fd, part.c_str(), 0777) != 0 && errno != EEXIST) {
@@ -76,11 +90,12 @@ Result<OpenFolder> MakeSubfolders(const fs::path& base,
   return OpenFolder(fd);
 }
 
-Result<const OpenFolder*> LastSubfolder::Open(const fs::path& base,
+Result<const OpenFolder*> LastSubfolder::Open(const OpenFolder& base,
+                                              const fs::path& base_path,
                                               const fs::path& relative) {
   if (open_.is_open() && relative == relative_) return &open_;
   open_ = {};
-  Result<OpenFolder> made = MakeSubfolders(base, relative);
+  Result<OpenFolder> made = MakeSubfolders(base, base_path, relative);
   if (!made) return made.error();
   open_ = std::move(*made);
   relative_ = relative;

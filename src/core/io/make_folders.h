@@ -35,6 +35,12 @@ class OpenFolder {
   int fd_ = -1;
 };
 
+// Opens the existing folder `path`, through links (the user named it):
+// files read or saved through the handle stay in that folder whatever its
+// path is made to lead to later. Fails with kNotFound or kNotWritable and
+// the OS's reason; the error's path is `path`.
+Result<OpenFolder> OpenExistingFolder(const std::filesystem::path& path);
+
 // Creates the folders of `relative` below the existing folder `base`, never
 // following a link among them: a link, file or anything else in the place of
 // one of them fails with kNotWritable ("not a folder"), so that outputs of a
@@ -45,15 +51,22 @@ class OpenFolder {
 Result<OpenFolder> MakeSubfolders(const std::filesystem::path& base,
                                   const std::filesystem::path& relative);
 
+// The same below the folder open as `base`, whose path is `base_path`.
+Result<OpenFolder> MakeSubfolders(const OpenFolder& base,
+                                  const std::filesystem::path& base_path,
+                                  const std::filesystem::path& relative);
+
 // The subfolder a worker saved into last, kept open for its next file: a
 // tree's files come folder by folder, and each would otherwise walk, make
 // and open its folders again. One for each thread.
 class LastSubfolder {
  public:
-  // The folder `relative` below `base`, made and opened as MakeSubfolders
-  // does, or the one opened last when `relative` is the same; valid until
-  // the next call. A failure is MakeSubfolders'.
-  Result<const OpenFolder*> Open(const std::filesystem::path& base,
+  // The folder `relative` below the folder open as `base` (whose path is
+  // `base_path`), made and opened as MakeSubfolders does, or the one opened
+  // last when `relative` is the same; valid until the next call. A failure
+  // is MakeSubfolders'.
+  Result<const OpenFolder*> Open(const OpenFolder& base,
+                                 const std::filesystem::path& base_path,
                                  const std::filesystem::path& relative);
 
  private:
