@@ -535,7 +535,7 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
   pos_ = i + 1;
   name_ = NameKey::Of(text_.substr(name.begin, name.size()));
 
-  if (end_tag || xml_ || !kRawSet.Contains(name_)) return true;
+  if (end_tag || !kRawSet.Contains(name_)) return true;
   for (size_t raw = 0; raw < kRawCount; ++raw) {
     if (!(name_ == NameKey(kRawNames[raw]))) continue;
     // A script or style opens its contents even when it says "/>", as in

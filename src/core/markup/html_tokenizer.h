@@ -108,11 +108,6 @@ class BasicHtmlTokenizer {
   // is no longer what it would be from a later tag on.
   bool php_failed() const { return php_.failed(); }
 
-  // Reads the rest of the text as XML, where no element holds raw contents:
-  // a feed's <title> holds text, CDATA sections and elements, as any other
-  // of its elements does.
-  void ReadAsXml() { xml_ = true; }
-
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
   // script, style, tag, declaration or <% ... %> that runs to the end of the
@@ -175,7 +170,6 @@ class BasicHtmlTokenizer {
   // The page's PHP, read in order; values are read in const members.
   mutable PhpReading php_;
   size_t pos_ = 0;
-  bool xml_ = false;
   Raw raw_ = kNone;     // Contents of this element come next...
   size_t raw_end_ = 0;  // ...up to here.
   std::vector<HtmlAttribute> attributes_;

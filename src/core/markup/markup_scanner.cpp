@@ -508,7 +508,6 @@ void BasicMarkupScanner<Char>::NoteXml(const HtmlToken& token) {
                        name == kFeedKey || name == kRdfKey
                    ? Xml::kYes
                    : Xml::kNo;
-        if (xml_ == Xml::kYes) tokenizer_.ReadAsXml();
       }
       break;
     case HtmlTokenKind::kDeclaration:
