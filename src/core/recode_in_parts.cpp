@@ -134,7 +134,7 @@ class PartRun {
       part.status =
           markup_ ? RecodeMarkup(converter_, bytes, source_, target_, how_,
                                  part.out, part.counts, kRecodePiece, {},
-                                 nullptr, external_charset_)
+                                 nullptr, external_charset_, part.begin == 0)
                   : converter_.RecodeInto(bytes, source_, target_, how_,
                                           part.out, part.counts);
     } catch (const std::bad_alloc&) {

@@ -97,6 +97,9 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // it; naming the encoding the page had keeps it reading the file as before,
 // once the page itself is in another encoding.
 //
+// Bytes not `from_start` are a part of a page that begins after its start
+// (MarkupCuts), and are read as HTML (BasicMarkupScanner).
+//
 // The default piece keeps the working buffers to a few tens of KiB: a
 // mebibyte of tag-dense pages took 580 page faults with pieces of 32 Ki code
 // points and 310 with these (the output alone takes 280), and a third less
@@ -108,7 +111,8 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     EncodeCounts& counts, size_t piece = kRecodePiece,
                     const std::function<void(size_t)>& consumed = {},
                     std::vector<AmbiguityPoint>* points = nullptr,
-                    std::string_view external_charset = {});
+                    std::string_view external_charset = {},
+                    bool from_start = true);
 
 // Re-encodes `bytes`, a whole script file (kScript) or style sheet
 // (kStyle), in `target`, as a page's own scripts and style sheets are: its

@@ -131,6 +131,10 @@ constexpr std::string_view kRawNames[] = {"script",   "style", "title",
                                           "textarea", "xmp",   "iframe"};
 constexpr NameSet kRawSet(kRawNames);
 
+// The first elements that make a document XML whatever comes before them.
+constexpr std::string_view kFeedRoots[] = {"rss", "feed", "rdf:rdf"};
+constexpr NameSet kFeedRootSet(kFeedRoots);
+
 }  // namespace
 
 bool HoldsRawContents(NameKey name) { return kRawSet.Contains(name); }
@@ -456,6 +460,10 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
+    xml_declared_ =
+        xml_declared_ ||
+        (!root_seen_ && at + 5 <= text_.size() && text_[at + 2] == 'x' &&
+         text_[at + 3] == 'm' && text_[at + 4] == 'l');
     const size_t close = ServerCodeEnd(
         text_, at, [this](Char c) { return EndsInBackslashByte(c); }, php_);
     if (close == text_.size()) {
@@ -535,7 +543,12 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
   pos_ = i + 1;
   name_ = NameKey::Of(text_.substr(name.begin, name.size()));
 
-  if (end_tag || !kRawSet.Contains(name_)) return true;
+  if (!end_tag && !root_seen_) {
+    root_seen_ = true;
+    xml_ = (xml_declared_ && !(name_ == NameKey("html"))) ||
+           kFeedRootSet.Contains(name_);
+  }
+  if (end_tag || xml_ || !kRawSet.Contains(name_)) return true;
   for (size_t raw = 0; raw < kRawCount; ++raw) {
     if (!(name_ == NameKey(kRawNames[raw]))) continue;
     // A script or style opens its contents even when it says "/>", as in

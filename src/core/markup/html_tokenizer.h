@@ -108,6 +108,17 @@ class BasicHtmlTokenizer {
   // is no longer what it would be from a later tag on.
   bool php_failed() const { return php_.failed(); }
 
+  // Reads the text as a part that begins after the start of its document,
+  // which decided whether it is XML (xml()): this reader never decides so.
+  void ReadFromMiddle() { root_seen_ = true; }
+
+  // Whether the document is XML, once its first start tag is read: one
+  // whose first element is no <html> after an XML declaration, or a feed's
+  // <rss>, <feed> or <rdf:RDF>. In it no element holds raw contents: a
+  // feed's <title> holds text, CDATA sections and elements, as any other of
+  // its elements does.
+  bool xml() const { return xml_; }
+
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,
   // script, style, tag, declaration or <% ... %> that runs to the end of the
@@ -170,8 +181,11 @@ class BasicHtmlTokenizer {
   // The page's PHP, read in order; values are read in const members.
   mutable PhpReading php_;
   size_t pos_ = 0;
-  Raw raw_ = kNone;     // Contents of this element come next...
-  size_t raw_end_ = 0;  // ...up to here.
+  bool xml_declared_ = false;  // An XML declaration came first...
+  bool root_seen_ = false;     // ...before the first start tag...
+  bool xml_ = false;           // ...which decided this.
+  Raw raw_ = kNone;            // Contents of this element come next...
+  size_t raw_end_ = 0;         // ...up to here.
   std::vector<HtmlAttribute> attributes_;
   NameKey name_;
   std::optional<Error> problem_;

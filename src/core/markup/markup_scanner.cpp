@@ -82,8 +82,7 @@ constexpr std::string_view kFeedMail[] = {"email", "author", "managingeditor",
 constexpr NameSet kFeedMailSet(kFeedMail);
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
-    kLinkKey("link"), kHrefKey("href"), kRelKey("rel"), kHtmlKey("html"),
-    kRssKey("rss"), kFeedKey("feed"), kRdfKey("rdf:rdf"), kSvgKey("svg"),
+    kLinkKey("link"), kHrefKey("href"), kRelKey("rel"), kSvgKey("svg"),
     kMathKey("math");
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
@@ -489,26 +488,17 @@ void BasicMarkupScanner<Char>::SplitEscapedHtml(const HtmlToken& token) {
 }
 
 template <typename Char>
-BasicMarkupScanner<Char>::BasicMarkupScanner(View text, Encoding read_from)
-    : text_(text), read_from_(read_from), tokenizer_(text, read_from) {}
+BasicMarkupScanner<Char>::BasicMarkupScanner(View text, Encoding read_from,
+                                             bool from_start)
+    : text_(text), read_from_(read_from), tokenizer_(text, read_from) {
+  if (!from_start) tokenizer_.ReadFromMiddle();
+}
 
 template <typename Char>
 void BasicMarkupScanner<Char>::NoteXml(const HtmlToken& token) {
   switch (token.kind) {
-    case HtmlTokenKind::kServerCode:
-      if (xml_ == Xml::kUnknown &&
-          StartsWith(text_.substr(token.whole.begin, token.whole.size()),
-                     "<?xml"))
-        xml_declared_ = true;
-      break;
     case HtmlTokenKind::kStartTag:
-      if (xml_ == Xml::kUnknown) {
-        const NameKey name = tokenizer_.name();
-        xml_ = (xml_declared_ && !(name == kHtmlKey)) || name == kRssKey ||
-                       name == kFeedKey || name == kRdfKey
-                   ? Xml::kYes
-                   : Xml::kNo;
-      }
+      if (xml_ == Xml::kUnknown) xml_ = tokenizer_.xml() ? Xml::kYes : Xml::kNo;
       break;
     case HtmlTokenKind::kDeclaration:
       in_cdata_ =

@@ -109,7 +109,10 @@ class BasicMarkupScanner {
   // `read_from` as BasicHtmlTokenizer takes it; for bytes, the encoding they
   // are in, where a CDATA section's end is looked for ("]" may be the last
   // byte of a character).
-  explicit BasicMarkupScanner(View text, Encoding read_from = Encoding::kUtf8);
+  // A scanner not `from_start` reads a part that begins after the start of
+  // its document, as HTML (BasicHtmlTokenizer::ReadFromMiddle).
+  explicit BasicMarkupScanner(View text, Encoding read_from = Encoding::kUtf8,
+                              bool from_start = true);
 
   // Marks the pieces that begin a tag that loads a file without naming its
   // charset (MarkupPiece::charset_at).
@@ -175,8 +178,7 @@ class BasicMarkupScanner {
   Encoding read_from_;
   BasicHtmlTokenizer<Char> tokenizer_;
   enum class Xml : uint8_t { kUnknown, kYes, kNo };
-  Xml xml_ = Xml::kUnknown;    // Known at the first start tag.
-  bool xml_declared_ = false;  // An XML declaration came before it.
+  Xml xml_ = Xml::kUnknown;  // Known at the first start tag.
   bool in_cdata_ = false;
   size_t foreign_ = 0;  // The <svg> and <math> elements open.
   // A CDATA section in a <title> left open: the tokens after it are in it.

@@ -716,7 +716,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     EncodeCounts& counts, size_t piece,
                     const std::function<void(size_t)>& consumed,
                     std::vector<AmbiguityPoint>* points,
-                    std::string_view external_charset) {
+                    std::string_view external_charset, bool from_start) {
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   const size_t first_point = points ? points->size() : 0;
@@ -724,7 +724,7 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
   const size_t pos = PassByteOrderMark(bytes, source, target, out);
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
-  BasicMarkupScanner<char8_t> scanner(units, source);
+  BasicMarkupScanner<char8_t> scanner(units, source, from_start);
   if (!external_charset.empty()) scanner.LabelExternalFiles();
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
                         counts, consumed, how ? points : nullptr, pos,
@@ -766,11 +766,14 @@ namespace {
 bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
               std::optional<size_t> stop, std::vector<size_t>& cuts) {
   BasicHtmlTokenizer<char8_t> tokenizer(units.substr(from));
+  if (from != 0) tokenizer.ReadFromMiddle();
   HtmlToken token;
   while (tokenizer.Next(token)) {
     const size_t begin = from + token.whole.begin;
+    // An XML document is read whole: a part read on its own would not know
+    // that it is XML.
     if (stop && begin >= *stop) {
-      return begin == *stop && !tokenizer.php_failed() &&
+      return begin == *stop && !tokenizer.php_failed() && !tokenizer.xml() &&
              (token.kind == HtmlTokenKind::kStartTag ||
               token.kind == HtmlTokenKind::kEndTag);
     }
@@ -785,7 +788,8 @@ bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
                               !HoldsRawContents(tokenizer.name()));
     // Nor once the page's PHP read otherwise than it would from here.
     if (begin >= next && begin != 0 && cuts_before &&
-        !IsInlineTag(tokenizer.name()) && !tokenizer.php_failed()) {
+        !IsInlineTag(tokenizer.name()) && !tokenizer.php_failed() &&
+        !tokenizer.xml()) {
       cuts.push_back(begin);
       next = begin + part;
     }

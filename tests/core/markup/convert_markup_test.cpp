@@ -233,11 +233,15 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "src=头.jpg&gt;頭髮</content><content>&lt;頭髮&gt;</content>"
        "<description>&lt;p&gt;頭&lt;B&gt;髮&lt;/b&gt;&lt;br&gt;頭&lt;/p&gt;發</"
        "description>"},
-      {"an Atom title of HTML written as text",
+      {"an Atom title of HTML written as text, in CDATA or as XHTML",
        "<feed><title type='html'>&lt;a href=\"头发.htm\"&gt;头发&lt;/a&gt; "
-       "头&lt;b&gt;发</title><title>头&lt;b&gt;发</title>",
+       "头&lt;b&gt;发</title><title>头&lt;b&gt;发</title><title "
+       "type=html><![CDATA[<a href=\"头发.htm\">头<b>发</b></a>]]></title>"
+       "<title type=xhtml><div><a href=\"头发.htm\">头发</a></div></title>",
        "<feed><title type='html'>&lt;a href=\"头发.htm\"&gt;頭髮&lt;/a&gt; "
-       "頭&lt;b&gt;髮</title><title>頭&lt;b&gt;發</title>"},
+       "頭&lt;b&gt;髮</title><title>頭&lt;b&gt;發</title><title "
+       "type=html><![CDATA[<a href=\"头发.htm\">頭<b>髮</b></a>]]></title>"
+       "<title type=xhtml><div><a href=\"头发.htm\">頭髮</a></div></title>"},
       {"text that is one address",
        "<p> www.头发.com </p><p>头发 http://头发.com",
        "<p> www.头发.com </p><p>頭髮 http://頭髮.com"},
