@@ -118,6 +118,9 @@ class BasicHtmlTokenizer {
   // feed's <title> holds text, CDATA sections and elements, as any other of
   // its elements does.
   bool xml() const { return xml_; }
+  // Whether that is known: the first start tag was read, or the reading
+  // began in the middle.
+  bool knows_xml() const { return root_seen_; }
 
   // Reads the next token into `token`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup: a comment,

@@ -770,10 +770,12 @@ bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
   HtmlToken token;
   while (tokenizer.Next(token)) {
     const size_t begin = from + token.whole.begin;
-    // An XML document is read whole: a part read on its own would not know
-    // that it is XML.
+    // An XML document is read whole, and so is the start of a page up to
+    // its first start tag, which tells: a part read on its own would not
+    // know that it is XML.
     if (stop && begin >= *stop) {
-      return begin == *stop && !tokenizer.php_failed() && !tokenizer.xml() &&
+      return begin == *stop && !tokenizer.php_failed() &&
+             tokenizer.knows_xml() && !tokenizer.xml() &&
              (token.kind == HtmlTokenKind::kStartTag ||
               token.kind == HtmlTokenKind::kEndTag);
     }
@@ -789,7 +791,7 @@ bool CutsFrom(std::u8string_view units, size_t from, size_t next, size_t part,
     // Nor once the page's PHP read otherwise than it would from here.
     if (begin >= next && begin != 0 && cuts_before &&
         !IsInlineTag(tokenizer.name()) && !tokenizer.php_failed() &&
-        !tokenizer.xml()) {
+        tokenizer.knows_xml() && !tokenizer.xml()) {
       cuts.push_back(begin);
       next = begin + part;
     }
