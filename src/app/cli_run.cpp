@@ -167,6 +167,13 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
       inputs.roots.emplace_back();
       continue;
     }
+    if (!options.recursive) {
+      inputs.failed.push_back(
+          Job{input, {}, say("is a folder (use --recursive)")});
+      continue;
+    }
+    // Opened before it is walked: its files are read below this folder,
+    // whatever its path is made to lead to later.
     core::Result<core::OpenFolder> opened = core::OpenExistingFolder(input);
     if (!opened) {
       inputs.failed.push_back(
@@ -175,11 +182,6 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
     }
     const auto root =
         std::make_shared<const core::OpenFolder>(std::move(*opened));
-    if (!options.recursive) {
-      inputs.failed.push_back(
-          Job{input, {}, say("is a folder (use --recursive)")});
-      continue;
-    }
     core::DocumentTree tree =
         core::ListDocuments(input, options.extensions, options.output_dir);
     for (auto& document : tree.documents) {
