@@ -137,6 +137,8 @@ BatchOutcome RunBatch(const core::Converter& er,
   BatchOutcome outcome;
   core::ConversionRequest request = asked;
   request.find_ambiguities = options.review_list;
+  // Guessed files wait for the others (below), before any is converted.
+  request.defer_guessed = n > 1;
   request.phrases = options.phrases;
   request.label_loaded_files =
       asked.label_loaded_files &&
@@ -295,7 +297,6 @@ BatchOutcome RunBatch(const core::Converter& er,
           {be_fore[i], ReasonOf(converted.error(), be_fore[i])});
     }
   };
-  request.defer_guessed = n > 1;
   for (size_t i = 0, k = 0; i < n; ++i) {
     const std::string& other = be_fore[plan[i].other];
     if (!ahead && writes(i)) prepare(i);
