@@ -543,12 +543,12 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
   pos_ = i + 1;
   name_ = NameKey::Of(text_.substr(name.begin, name.size()));
 
-  if (!end_tag && !root_seen_) {
+  if (!root_seen_ && !end_tag) [[unlikely]] {
     root_seen_ = true;
     xml_ = (xml_declared_ && !(name_ == NameKey("html"))) ||
            kFeedRootSet.Contains(name_);
   }
-  if (end_tag || xml_ || !kRawSet.Contains(name_)) return true;
+  if (end_tag || !kRawSet.Contains(name_) || xml_) return true;
   for (size_t raw = 0; raw < kRawCount; ++raw) {
     if (!(name_ == NameKey(kRawNames[raw]))) continue;
     // A script or style opens its contents even when it says "/>", as in
