@@ -190,15 +190,23 @@ TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
   for (const char* name : {"site/index.htm", "site/sub/index.htm", "a.txt"})
     testing::ScratchFolder::Write(dir_ / name, gb);
   auto bat = MakeBat();
-  bat->OnBeForeDropped({dir_ / "site", dir_ / "a.txt"});
-  EXPECT_EQ(Joined(bat->be_hind()), "index.htm|sub/index.htm|a.txt");
+  bat->OnBeForeDropped({dir_ / "site", dir_ / "a.txt", dir_ / "site"});
+  EXPECT_EQ(Joined(bat->be_hind()),
+            "index.htm|sub/index.htm|a.txt|index.htm|sub/index.htm");
   EXPECT_EQ(view_.be_fore, bat->be_fore());
   EXPECT_EQ(bat->be_fore()[1], (dir_ / "site/sub/index.htm").string());
+  // Each entry keeps its own folder, also once others are removed: a.txt
+  // is read where it was named, the others below the folder dropped.
+  for (const int removed : {4, 3, 0}) {
+    view_.be_fore_selection = removed;
+    bat->OnNDel();
+  }
 
   Go(*bat, {});
   const std::string big5 = testing::Bytes("頭髮", core::Encoding::kBig5);
-  for (const char* name : {"out/index.htm", "out/sub/index.htm", "out/a.txt"})
+  for (const char* name : {"out/sub/index.htm", "out/a.txt"})
     EXPECT_EQ(testing::ScratchFolder::Read(dir_ / name), big5) << name;
+  EXPECT_FALSE(fs::exists(dir_ / "out/index.htm"));
   EXPECT_EQ(messages_.shown.back().icon, platform::MessageIcon::kInformation);
 
   // A folder listed while the target lies in it keeps the documents there,
