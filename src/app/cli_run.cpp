@@ -48,11 +48,6 @@ struct Job {
   std::optional<core::Encoding> invalid_output = {};
   std::optional<std::string> markup_problem = {};
   std::vector<core::AmbiguityPoint> points = {};
-  // When its encoding was guessed: what it was read in, what else it reads
-  // about as well in, and whether the other files of the run settled it.
-  std::optional<core::Encoding> guessed = {};
-  std::vector<core::Encoding> also_reads_as = {};
-  bool by_run = false;
   // How its encoding was found, once converted or deferred.
   std::optional<core::Detection> source = {};
   bool deferred = false;  // Left for the run's encoding to settle.
@@ -110,11 +105,6 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.markup_problem = done.markup_problem;
   job.points = done.points;
   job.source = done.source;
-  if (done.source.guessed) {
-    job.guessed = done.source.encoding;
-    job.also_reads_as = done.source.also_reads_as;
-    job.by_run = done.source.reason == core::DetectionReason::kRun;
-  }
 }
 
 // Whether converted files are written: not when only the ambiguities are
@@ -668,13 +658,13 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                           std::string(core::DisplayName(job.target))})
                   << "\n";
     }
-    if (job.guessed && !quiet) {
+    if (job.source && job.source->guessed && !quiet) {
       std::string others;
-      for (const core::Encoding other : job.also_reads_as)
+      for (const core::Encoding other : job.source->also_reads_as)
         others +=
             (others.empty() ? "" : "/") + std::string(core::DisplayName(other));
       streams.err << kProgram << name << ": "
-                  << say(job.by_run
+                  << say(job.source->reason == core::DetectionReason::kRun
                              ? "warning: its characters read as well in {1} "
                                "as in {0}; read as {0}, like more files of "
                                "this run (name its encoding with --from if "
@@ -682,7 +672,8 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                              : "warning: its characters read as well in {1} "
                                "as in {0}; read as {0} (name its encoding "
                                "with --from if that is wrong)",
-                         {std::string(core::DisplayName(*job.guessed)), others})
+                         {std::string(core::DisplayName(job.source->encoding)),
+                          others})
                   << "\n";
     }
     if (job.markup_problem && !quiet) {

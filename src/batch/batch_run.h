@@ -111,9 +111,9 @@ inline constexpr const char* kReviewListName = "tovenrak-review.txt";
 int16_t ProPercent(size_t done, size_t total);
 
 // Converts the file at `be_fore[i]` into `target_folder` + `be_hind[i]` for
-// every i, each by core::ConvertFile as `request` says (the default request
-// detects each file's encoding and converts Big5 to GB, GB to Big5), two
-// files at a time on this thread and a second one, and records them in list
+// every i, each by core::ConvertFileBytes as `request` says (the default
+// request detects each file's encoding and converts Big5 to GB, GB to Big5),
+// two files at a time on this thread and a second one, and records them in list
 // order, as converting one after the other would: a file that cannot be
 // read writes nothing and a failed save leaves the target untouched. Such a
 // file is recorded in the outcome and the run goes on. Saves do not sync one by

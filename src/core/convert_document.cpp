@@ -160,18 +160,6 @@ Result<DocumentConversion> ConvertDocument(
   return Error{ErrorCode::kTooLarge, "not enough memory to convert it"};
 }
 
-Result<DocumentConversion> ConvertFile(const Converter& converter,
-                                       const std::filesystem::path& source,
-                                       const std::filesystem::path& destination,
-                                       const ConversionRequest& request,
-                                       Durability durability,
-                                       const OpenFolder* folder) {
-  Result<std::string> text = ReadDocument(source);
-  if (!text) return text.error();
-  return ConvertFileBytes(converter, std::move(*text), source, destination,
-                          request, durability, folder);
-}
-
 Result<DocumentConversion> ConvertFileBytes(
     const Converter& converter, std::string text,
     const std::filesystem::path& source,

@@ -81,8 +81,8 @@ struct DocumentConversion {
   // reference (&#N;) counts as the characters it is written with.
   std::vector<AmbiguityPoint> points;
   // Left unconverted, with only `source` set, for the run to settle
-  // (ConversionRequest::defer_guessed); ConvertFile then writes nothing and
-  // leaves the bytes it read in `text`, for ConvertFileBytes.
+  // (ConversionRequest::defer_guessed); ConvertFileBytes then writes nothing
+  // and leaves the bytes it was given in `text`.
   bool deferred = false;
 };
 
@@ -123,22 +123,15 @@ Result<DocumentConversion> ConvertDocument(
     const ConversionRequest& request, std::string_view name = {},
     const std::function<void(size_t)>& consumed = {});
 
-// Reads `source`, converts it as ConvertDocument does (named by its file
-// name, giving back the memory of what it has read when the document is
-// large) and saves the result safely to `destination` (see SaveDocument). A
-// source that cannot be read or converted writes nothing, and its error's path
-// is `source`; a failed save leaves any file at `destination` untouched, and
-// its error's path is `destination`. `durability` is the save's (see
-// SaveDocument); `folder`, when given, is the destination's folder open.
-Result<DocumentConversion> ConvertFile(const Converter& converter,
-                                       const std::filesystem::path& source,
-                                       const std::filesystem::path& destination,
-                                       const ConversionRequest& request,
-                                       Durability durability = Durability::kNow,
-                                       const OpenFolder* folder = nullptr);
-
-// Converts `text`, the bytes ConvertFile read from `source` and left with a
-// deferred document, and saves the result as ConvertFile does.
+// Converts `text`, the bytes read from the file `source`, as
+// ConvertDocument does (named by its file name, giving back the memory of
+// what it has read when the document is large) and saves the result safely
+// to `destination` (see SaveDocument). A document that cannot be converted
+// writes nothing, and its error's path is `source`; a failed save leaves any
+// file at `destination` untouched, and its error's path is `destination`. A
+// deferred document writes nothing and leaves `text` in the result's text.
+// `durability` is the save's (see SaveDocument); `folder`, when given, is the
+// destination's folder open.
 Result<DocumentConversion> ConvertFileBytes(
     const Converter& converter, std::string text,
     const std::filesystem::path& source,

@@ -682,12 +682,9 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
       break;
     }
     case HtmlTokenKind::kTitleText:
-      // Atom's <title type="html"> holds HTML written as text.
-      if (xml_ == Xml::kYes && feed_text == FeedText::kEscapedHtml &&
-          text_.substr(token.whole.begin, token.whole.size()).find(Char{'<'}) ==
-              npos) {
-        SplitEscapedHtml(token);
-      } else if (xml_ == Xml::kYes || foreign_ != 0) {
+      // An XML document has none (BasicHtmlTokenizer::xml): its titles are
+      // elements like any other.
+      if (foreign_ != 0) {
         SplitCdataValue(token.whole);
       } else {
         PushValue(token.whole, PieceKind::kValue, false);
