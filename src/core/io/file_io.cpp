@@ -86,8 +86,11 @@ namespace {
 // it is refused by ReadOpened like any other file that is not a regular one.
 constexpr int kReadFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
 
-Error OpenError(const std::filesystem::path& path, int err) {
-  if (err == ELOOP)
+// Below a tree opened with O_NOFOLLOW, ELOOP means a link was found; a
+// path opened on its own gets it only for a loop of links.
+Error OpenError(const std::filesystem::path& path, int err,
+                bool below_tree = true) {
+  if (err == ELOOP && below_tree)
     return Error{ErrorCode::kUnreadable, "a link; links are not followed",
                  path.string()};
   return ErrnoError(
@@ -102,7 +105,7 @@ Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
 Result<std::string> ReadDocument(const std::filesystem::path& path,
                                  uint64_t max_bytes) {
   const int fd = ::open(path.c_str(), kReadFlags);
-  if (fd < 0) return OpenError(path, errno);
+  if (fd < 0) return OpenError(path, errno, /*below_tree=*/false);
   return ReadOpened(fd, path, max_bytes);
 }
 
