@@ -49,6 +49,13 @@ std::optional<Script> FlippedScript(const Converter& converter,
 
 }  // namespace
 
+void AddMissingXmlDeclaration(std::string& text, std::string_view name,
+                              Encoding target) {
+  if (!HasExtension(name, {"xml", "rss", "atom", "xhtml", "svg"})) return;
+  if (auto edit = FindMissingXmlDeclarationEdit(text, target))
+    text.replace(edit->pos, edit->length, edit->replacement);
+}
+
 Encoding TargetOf(const ConversionRequest& request, Encoding source) {
   if (request.to) return *request.to;
   switch (source) {
@@ -138,11 +145,7 @@ Result<DocumentConversion> ConvertDocument(
   if (page) {
     RewriteDeclarations(result.text, result.target,
                         converted->loaded_files_charset);
-    // Feeds and XHTML that declare nothing are read as UTF-8.
-    if (HasExtension(name, {"xml", "rss", "atom", "xhtml", "svg"})) {
-      if (auto edit = FindMissingXmlDeclarationEdit(result.text, result.target))
-        result.text.replace(edit->pos, edit->length, edit->replacement);
-    }
+    AddMissingXmlDeclaration(result.text, name, result.target);
   } else if (HasExtension(name, {"css"})) {
     // Converted as text too (--markup text), a style sheet in a new
     // encoding names it, or browsers read it in the old one.

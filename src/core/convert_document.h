@@ -94,6 +94,12 @@ inline constexpr size_t kMaxDeferredBytes = size_t{1} << 20;
 // The encoding `request` converts a document in `source` to.
 Encoding TargetOf(const ConversionRequest& request, Encoding source);
 
+// Gives a feed or XHTML document, by its file name `name` (.xml .rss .atom
+// .xhtml .svg), going to Big5 or GB the XML declaration it lacks: parsers
+// read one that declares nothing as UTF-8.
+void AddMissingXmlDeclaration(std::string& text, std::string_view name,
+                              Encoding target);
+
 // Why ConvertDocument refuses a text, as Error::reason.
 inline constexpr std::string_view kUtf16Reason = "UTF-16 text is not supported";
 inline constexpr std::string_view kBinaryReason =

@@ -452,6 +452,7 @@ bool Main::ShowConverted(const std::string& stored, core::Encoding encoding,
   // stored text keeps the declaration it had, as the file had it. The
   // preview starts loading before the view takes the text.
   std::string shown = core::RewriteCharset(stored, encoding);
+  core::AddMissingXmlDeclaration(shown, name_, encoding);
   const bool previewed = WritePreview(shown, encoding);
   if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
   ShowInView(std::move(shown), encoding);

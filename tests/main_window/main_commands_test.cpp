@@ -130,6 +130,23 @@ TEST(MainConvertTest, EachCommandConvertsTheOtherSideAfterEitherOpen) {
   }
 }
 
+// XML parsers read a document that declares nothing as UTF-8.
+TEST(MainConvertTest, FeedConvertedByTheToolbarGetsTheDeclarationItLacks) {
+  const std::string feed = "<rss><title>" + kGbBody + "</title></rss>";
+  for (const char* name : {"feed.rss", "page.htm"}) {
+    MainWorld w;
+    w.Open(name, feed);
+    w.dialog.next_answers.push_back(kTarget.string());
+    w.main.ConvertToBig5();
+    const std::string body = "<rss><title>" + kBig5Body + "</title></rss>";
+    EXPECT_EQ(w.files.files[kTarget],
+              std::string(name) == "feed.rss"
+                  ? "<?xml version=\"1.0\" encoding=\"big5\"?>\n" + body
+                  : body)
+        << name;
+  }
+}
+
 // 丂 has a GBK code but none in Big5.
 TEST(MainConvertTest, CharactersLostAreReportedAndTheSaveIsCancelled) {
   MainWorld w;
