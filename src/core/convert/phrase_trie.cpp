@@ -38,7 +38,7 @@ PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
   for (const Entry& e : entries) total += e.key.size();
   trie.nodes_.reserve(total);
   trie.longest_.reserve(total);
-  trie.BuildNode(entries, 0, 0, entries.size(), 0);
+  trie.BuildNodes(entries);
   const Node& root = trie.nodes_[0];
   if (root.count > kRootTableThreshold) {
     trie.root_bmp_.assign(0x10000, kNoNode);
@@ -50,34 +50,57 @@ PhraseTrie PhraseTrie::Build(std::vector<Entry> entries) {
   return trie;
 }
 
-// REQUIRES: entries[lo, hi) are sorted, unique, and share their first `depth`
-// code points, which spell the path to `node`.
-void PhraseTrie::BuildNode(const std::vector<Entry>& entries, uint32_t node,
-                           size_t lo, size_t hi, size_t depth) {
-  if (lo < hi && entries[lo].key.size() == depth) {
-    nodes_.at(node).value = entries[lo].value;
-    longest_.at(node) = static_cast<uint32_t>(depth);
-    ++lo;
-  }
-  // Children are allocated together so that they sit side by side.
-  uint32_t count = 0;
-  for (size_t i = lo; i < hi; ++i) {
-    if (i == lo || entries[i].key[depth] != entries[i - 1].key[depth]) ++count;
-  }
-  const auto first = static_cast<uint32_t>(nodes_.size());
-  nodes_.at(node).first = first;
-  nodes_.at(node).count = count;
-  nodes_.resize(nodes_.size() + count);
-  longest_.resize(nodes_.size());
-  uint32_t child = first;
-  for (size_t start = lo; start < hi; ++child) {
+// Builds the trie below the root from `entries`, sorted and unique, with a
+// stack of its own: a key may be as long as a user makes it, too long to
+// recurse once for each of its code points.
+void PhraseTrie::BuildNodes(const std::vector<Entry>& entries) {
+  // A node whose children are being built: entries[start, hi) share its
+  // first `depth` code points, and `child` is the slot of the next child.
+  struct Open {
+    uint32_t node;
+    size_t start, hi, depth;
+    uint32_t child;
+  };
+  std::vector<Open> open;
+  auto begin = [&](uint32_t node, size_t lo, size_t hi, size_t depth) {
+    if (lo < hi && entries[lo].key.size() == depth) {
+      nodes_.at(node).value = entries[lo].value;
+      longest_.at(node) = static_cast<uint32_t>(depth);
+      ++lo;
+    }
+    // Children are allocated together so that they sit side by side.
+    uint32_t count = 0;
+    for (size_t i = lo; i < hi; ++i) {
+      if (i == lo || entries[i].key[depth] != entries[i - 1].key[depth])
+        ++count;
+    }
+    const auto first = static_cast<uint32_t>(nodes_.size());
+    nodes_.at(node).first = first;
+    nodes_.at(node).count = count;
+    nodes_.resize(nodes_.size() + count);
+    longest_.resize(nodes_.size());
+    open.push_back({node, lo, hi, depth, first});
+  };
+  begin(0, 0, entries.size(), 0);
+  while (!open.empty()) {
+    Open& top = open.back();
+    if (top.start == top.hi) {
+      const uint32_t done = top.node;
+      open.pop_back();
+      if (!open.empty()) {
+        const uint32_t parent = open.back().node;
+        longest_.at(parent) = std::max(longest_[parent], longest_[done]);
+      }
+      continue;
+    }
+    const size_t start = top.start, depth = top.depth;
     const char32_t label = entries[start].key[depth];
     size_t end = start + 1;
-    while (end < hi && entries[end].key[depth] == label) ++end;
+    while (end < top.hi && entries[end].key[depth] == label) ++end;
+    const uint32_t child = top.child++;
+    top.start = end;
     nodes_.at(child).label = label;
-    BuildNode(entries, child, start, end, depth + 1);
-    longest_.at(node) = std::max(longest_[node], longest_[child]);
-    start = end;
+    begin(child, start, end, depth + 1);
   }
 }
 

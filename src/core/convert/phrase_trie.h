@@ -74,8 +74,7 @@ class PhraseTrie {
   bool Load(TableReader& in);
 
  private:
-  void BuildNode(const std::vector<Entry>& entries, uint32_t node, size_t lo,
-                 size_t hi, size_t depth);
+  void BuildNodes(const std::vector<Entry>& entries);
 
   TableArray<Node> nodes_;
   TableArray<uint32_t> longest_;

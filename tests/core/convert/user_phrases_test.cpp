@@ -119,6 +119,18 @@ TEST(UserPhrasesTest, LineOfMegabytesConvertsAsAWhole) {
   }
 }
 
+// A list may hold a line of any length, far too long to build its key's
+// nodes by recursing once for each code point.
+TEST(UserPhrasesTest, KeyOfAMillionCharactersIsBuiltAndMatched) {
+  const std::u32string key(1'000'000, U'头');
+  const UserPhrases phrases(PhraseList{{key, U"X"}});
+  std::u32string out;
+  ASSERT_TRUE(
+      PhrasedConverter(*MakeFastConverter(), phrases)
+          .Convert(key + U"头", {Script::kTraditional, Variant::kStd}, out));
+  EXPECT_EQ(Utf8(out), "X頭");
+}
+
 TEST(UserPhrasesTest, BadLineIsNamedAndNothingIsRead) {
   const struct {
     const char* text;
