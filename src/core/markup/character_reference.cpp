@@ -49,6 +49,19 @@ std::optional<CharacterReference> ReadReference(std::u32string_view text) {
   return ref;
 }
 
+size_t NamedReferenceLength(std::u32string_view text) {
+  constexpr size_t kLongestName = 32;
+  auto letter = [](char32_t c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+  };
+  if (text.size() < 3 || text[0] != '&' || !letter(text[1])) return 0;
+  size_t i = 2;
+  while (i < text.size() && i <= kLongestName &&
+         (letter(text[i]) || (text[i] >= '0' && text[i] <= '9')))
+    ++i;
+  return i < text.size() && text[i] == ';' ? i + 1 : 0;
+}
+
 void AppendReference(char32_t c, const ReferenceForm& form,
                      std::u32string& out) {
   const uint32_t base = form.hex ? 16 : 10;

@@ -35,6 +35,16 @@ struct CharacterReference {
 // browsers read as windows-1252, or above U+10FFFF).
 std::optional<CharacterReference> ReadReference(std::u32string_view text);
 
+// How many code points the named character reference at the start of `text`
+// takes ("&copy;": '&', an ASCII letter, up to 31 more letters and digits,
+// ';'), or 0 when none begins there. Its name is not looked up: whatever
+// character it stands for, it is written as it was.
+size_t NamedReferenceLength(std::u32string_view text);
+
+// Stands in a phrase for a named reference, which converts to nothing else
+// and joins no phrase: a noncharacter, in no dictionary.
+inline constexpr char32_t kNamedReferenceMark = U'\uFDD0';
+
 // Appends the reference to `c` written in `form`: "&#", "x" or "X" for hex,
 // the number with at least `form.digits` digits, ";" if the form has one.
 void AppendReference(char32_t c, const ReferenceForm& form,

@@ -402,15 +402,23 @@ class MarkupConverter {
            ++amp) {
         const size_t found = View({amp, p.span.end}).find(U'&');
         amp = found == text_.npos ? p.span.end : amp + found;
-        if (auto ref = ReadReference(View({amp, p.span.end}))) {
+        // A numeric reference converts as its character; a named one
+        // (&copy;), whose name a phrase of one's own might match, is
+        // written back as it is.
+        const std::u32string_view rest = View({amp, p.span.end});
+        const std::optional<CharacterReference> ref = ReadReference(rest);
+        const size_t named = ref ? 0 : NamedReferenceLength(rest);
+        if (ref || named != 0) {
           take({pos, amp});
           place();
-          s.references.push_back(
-              {s.phrase.size(), {amp, amp + ref->length}, ref->form});
-          s.phrase += ref->value;
+          const size_t length = ref ? ref->length : named;
+          s.references.push_back({s.phrase.size(),
+                                  {amp, amp + length},
+                                  ref ? ref->form : ReferenceForm{}});
+          s.phrase += ref ? ref->value : kNamedReferenceMark;
           place();
           if (points_ != nullptr) s.origin.push_back(offset_ + amp);
-          pos = amp + ref->length;
+          pos = amp + length;
           amp = pos - 1;
         }
       }

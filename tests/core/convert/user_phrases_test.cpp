@@ -57,10 +57,11 @@ TEST(UserPhrasesTest, WinOverDictionaryPhrasesAndProtectWords) {
 }
 
 // A phrase is text: in a page, what markup reads in it is written as its
-// reference, so that it ends no value and makes no tag.
+// reference, so that it ends no value and makes no tag; and the names of
+// references in the page are no text it matches.
 TEST(UserPhrasesTest, APhraseStaysTextInAPage) {
   PhraseList list;
-  ASSERT_TRUE(ReadPhrases("研发\tR&D\n麦当劳\tMcDonald's\n", list));
+  ASSERT_TRUE(ReadPhrases("研发\tR&D\n麦当劳\tMcDonald's\ncopy\tX\n", list));
   const ConversionRequest request{
       .to = Encoding::kUtf8,
       .script = ScriptChoice::kTraditional,
@@ -69,6 +70,8 @@ TEST(UserPhrasesTest, APhraseStaysTextInAPage) {
   for (const auto& [name, text, expected] :
        {std::tuple{"a.htm", "<p title='麦当劳'>研发<b>麦当劳</b>",
                    "<p title='McDonald&#39;s'>R&amp;D<b>McDonald&#39;s</b>"},
+        std::tuple{"b.htm", "<p alt='&copy;研发'>&copy; 研发&amp;copy;",
+                   "<p alt='&copy;R&amp;D'>&copy; R&amp;D&amp;X;"},
         std::tuple{"a.txt", "研发", "R&D"}}) {
     Result<DocumentConversion> out =
         ConvertDocument(*converter, text, request, name);
