@@ -159,6 +159,10 @@ constexpr Translation kTranslations[] = {
      "会覆盖输入文件 {0}（确需覆盖请用 --overwrite）"},
     {"would write over input file {0}; output not written",
      "会覆盖输入文件 {0}；没有写入输出"},
+    {"a link: --overwrite would replace the link, not convert the file it "
+     "points to; name that file",
+     "是链接：--overwrite "
+     "会把链接本身换成文件，而不是转换它指向的文件；请改为指定该文件"},
     {"has the same name as {0}; output not written",
      "与 {0} 同名；没有写入输出"},
     {"would write over {0}, a file of the folder being converted (use "

@@ -1,5 +1,7 @@
 #include "app/cli_run.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -199,6 +201,22 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
   return inputs;
 }
 
+// Whether `output` is the very entry `input` names, and that is a link: a
+// file saved there replaces the link, whose file keeps its old text while
+// the new one is made with the mode of a new file.
+bool IsLinkToItself(const fs::path& input, const fs::path& output) {
+  struct stat entry {};
+  if (::lstat(output.c_str(), &entry) != 0 || !S_ISLNK(entry.st_mode) ||
+      input.filename() != output.filename())
+    return false;
+  std::error_code failed;
+  const fs::path in_folder =
+      input.parent_path().empty() ? fs::path(".") : input.parent_path();
+  const fs::path out_folder =
+      output.parent_path().empty() ? fs::path(".") : output.parent_path();
+  return fs::equivalent(in_folder, out_folder, failed) && !failed;
+}
+
 // Decides each file's destination by the shared output policy; refused
 // files carry their reason, a file listed again is left out and reported
 // as skipped.
@@ -229,6 +247,12 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
     job.in_tree = inputs.names[i];
     switch (plan[i].verdict) {
       case core::OutputVerdict::kWrite:
+        if (options.overwrite && !job.tree &&
+            IsLinkToItself(inputs.paths[i], plan[i].output)) {
+          job.failure =
+              say("a link: --overwrite would replace the link, not convert the "
+                  "file it points to; name that file");
+        }
         break;
       case core::OutputVerdict::kRepeat:
         inputs.skipped.push_back(

@@ -143,6 +143,19 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_TRUE(Reported(missing + ": " + std::strerror(ENOENT))) << err_.str();
   EXPECT_EQ(Run({"--overwrite", "-o", (dir_ / "in").string(), plain}), 0);
   EXPECT_EQ(ScratchFolder::Read(plain), kGbHair);
+  // In place, a link named would become a file of its own, and the file it
+  // points to stay as it was.
+  const std::string link = (dir_ / "in" / "link.txt").string();
+  fs::create_symlink("c.txt", link);
+  EXPECT_EQ(
+      Run({"--overwrite", "-o", (dir_ / "in").string(), "--to", "big5", link}),
+      1);
+  EXPECT_TRUE(Reported(link +
+                       ": a link: --overwrite would replace the link, not "
+                       "convert the file it points to; name that file"))
+      << err_.str();
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ScratchFolder::Read(plain), kGbHair);
 
   // Bytes kept that are no characters are pointed out, file by file.
   const std::string broken = Input("d.txt", "\xE9x");
