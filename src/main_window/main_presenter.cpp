@@ -262,6 +262,7 @@ void Main::OpenAs(const core::Detection& detection,
   opened_encoding_ = source;
   opened_variant_ = variant_;
   opened_ = true;
+  side_converted_ = false;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
@@ -399,10 +400,18 @@ void Main::Convert(core::Encoding target) {
 
 bool Main::ShowConversion(core::Encoding target, bool warn) {
   const bool to_gb = target == core::Encoding::kGbk;
-  const std::string& source = to_gb ? cvt_str_ : ori_str_;
-  const core::Encoding from =
-      to_gb ? core::Encoding::kBig5 : core::Encoding::kGbk;
-  const core::Status filled = FillSide(from);
+  // Right after opening, the document as opened is converted, not the other
+  // side made from it: through that side every character would pass
+  // through the other encoding and script, and one that encoding lacks come
+  // back as a reference.
+  const bool as_opened = !side_converted_;
+  const std::string& source = as_opened ? opened_text_
+                              : to_gb   ? cvt_str_
+                                        : ori_str_;
+  const core::Encoding from = as_opened ? opened_encoding_
+                              : to_gb   ? core::Encoding::kBig5
+                                        : core::Encoding::kGbk;
+  const core::Status filled = as_opened ? core::Status{} : FillSide(from);
   core::Result<core::RecodedDocument> converted =
       filled
           ? ToSide(*cher_, source, from, target, variant_, name_,
@@ -420,6 +429,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->conversion.text);
   (to_gb ? ori_pending_ : cvt_pending_) = false;
+  side_converted_ = true;
   ++review_turn_;
   if (review_) {
     stored =
