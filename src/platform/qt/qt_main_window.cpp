@@ -115,11 +115,22 @@ QAction* QtMainWindow::AddMenuItem(
   QAction* action = menu->addAction(tr(caption));
   action->setObjectName(name);
   action->setShortcut(shortcut);
-  if (!shortcut.isEmpty()) shortcuts_.append(shortcut);
+  if (!shortcut.isEmpty()) KeepShortcut(action);
   connect(action, &QAction::triggered, this, [this, command] {
     if (listener_) (listener_->*command)();
   });
   return action;
+}
+
+void QtMainWindow::KeepShortcut(QAction* action) {
+  shortcut_actions_.append(action);
+}
+
+QAction* QtMainWindow::ShortcutAction(const QKeySequence& keys) const {
+  for (QAction* action : shortcut_actions_) {
+    if (action->shortcut() == keys) return action;
+  }
+  return nullptr;
 }
 
 void QtMainWindow::CreateConvertMenu() {
@@ -254,13 +265,27 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
     // objects half destroyed, which must not be cast.
     auto* widget = qobject_cast<QWidget*>(watched);
     if (widget && widget->window() == this && TakeFileDrop(event)) return true;
-  } else if (event->type() == QEvent::ShortcutOverride) {
-    // Left unaccepted, the key goes to the menu item's shortcut.
+  } else if (event->type() == QEvent::ShortcutOverride ||
+             event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (widget && widget->window() == this &&
-        shortcuts_.contains(QKeySequence(key->keyCombination()))) {
+    QAction* action = widget && widget->window() == this
+                          ? ShortcutAction(QKeySequence(key->keyCombination()))
+                          : nullptr;
+    if (action && event->type() == QEvent::ShortcutOverride) {
+      // Left unaccepted, the key goes to the menu item's shortcut.
       key->ignore();
+      return true;
+    }
+    if (action) {
+      // A key press of it comes only when the shortcut did not fire: the
+      // window was not active, as after a dialog closes where no window
+      // manager gives the window back its focus. The keys are still the
+      // menu item's, never the control's own Cut or Copy. Accepted, the
+      // press goes to no parent, which would trigger the item again.
+      key->accept();
+      activateWindow();
+      if (action->isEnabled()) action->trigger();
       return true;
     }
   }

@@ -47,6 +47,11 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   QtAboutStrip& about_strip() const { return *about_strip_; }
   QWidget& client() const { return *client_; }
 
+  // Makes `action`'s shortcut the window's wherever the keyboard is in it,
+  // as the menu items' are, even where a control has a use for the keys
+  // (Ctrl+X and Ctrl+C in the source text are Exit and Clear).
+  void KeepShortcut(QAction* action);
+
   // platform::MainFrame
   void SetTitle(const std::string& title) override;
   void PlacePanes(const platform::PaneRects& rects) override;
@@ -86,7 +91,9 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   QtStatusBar* status_;
   QtAboutStrip* about_strip_;
   QActionGroup* variants_ = nullptr;
-  QList<QKeySequence> shortcuts_;
+  // Whose shortcut it is, and the keys at the time it was kept.
+  QList<QAction*> shortcut_actions_;
+  QAction* ShortcutAction(const QKeySequence& keys) const;
   platform::MainWindowListener* listener_ = nullptr;
   // RunAside's one thread.
   QThreadPool aside_;

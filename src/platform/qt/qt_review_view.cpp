@@ -58,6 +58,7 @@ void QtReviewView::CreateMenu(QtMainWindow& window) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     action->setShortcut(shortcut);
+    window.KeepShortcut(action);
     connect(action, &QAction::triggered, this, [this, command] {
       if (listener_) (listener_->*command)();
     });
