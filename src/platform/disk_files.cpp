@@ -16,7 +16,7 @@ core::Status DiskFiles::Save(const std::filesystem::path& path,
 
 core::Status DiskFiles::SaveScratch(const std::filesystem::path& path,
                                     std::string_view bytes) {
-  return core::SaveDocument(path, bytes, core::Durability::kDeferred);
+  return core::SavePrivateScratch(path, bytes);
 }
 
 }  // namespace tovenrak::platform

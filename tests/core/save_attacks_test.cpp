@@ -62,6 +62,22 @@ TEST_F(SaveAttackTest, ReplacedFileKeepsOwnerAndGroupButNoSpecialBits) {
   EXPECT_EQ(st.st_gid, kNobody);
 }
 
+// A preview's copy of a user's document is theirs alone, whoever made the
+// file it replaces and however open it was.
+TEST_F(SaveAttackTest, ScratchCopyIsTheSaversAloneWhateverItReplaces) {
+  const fs::path file = shared_ / "temp.htm";
+  AsNobody([&] {
+    ScratchFolder::Write(file, "theirs");
+    return ::chmod(file.c_str(), 0666) == 0 ? "" : "no chmod";
+  });
+  ASSERT_TRUE(SavePrivateScratch(file, "root's"));
+  struct stat st;
+  ASSERT_EQ(::stat(file.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(ScratchFolder::Read(file), "root's");
+}
+
 TEST_F(SaveAttackTest, UserCannotReplaceAFileTheyCannotKeepTheOwnerOf) {
   // Renaming over it would make root's file theirs.
   fs::permissions(shared_, fs::perms::all);  // Without the sticky bit.

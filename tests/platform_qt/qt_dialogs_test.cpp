@@ -155,6 +155,14 @@ TEST_F(QtDialogsTest, AppDirIsTheProgramFolderWhenWritableElseAFallback) {
   // A folder that cannot take a file (here: one that is a file).
   EXPECT_EQ(ChooseAppDir(Path("a.htm"), fallback), dir_ / "data/tovenrak");
   EXPECT_TRUE(fs::is_directory(dir_ / "data/tovenrak"));
+  // One that others may write, where they could put their page in the
+  // preview file's place; the fallback is the user's alone.
+  fs::permissions(dir_.path(), fs::perms::group_write, fs::perm_options::add);
+  EXPECT_EQ(
+      ChooseAppDir(QString::fromStdString(dir_.path().string()), fallback),
+      dir_ / "data/tovenrak");
+  EXPECT_EQ(fs::status(dir_ / "data/tovenrak").permissions(),
+            fs::perms::owner_all);
 }
 
 struct PaintCounter : QObject {

@@ -179,9 +179,12 @@ Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
 
 namespace {
 
-// Saves into the folder open as `dir_fd`, under `path`'s file name.
+// Saves into the folder open as `dir_fd`, under `path`'s file name; a
+// `private_file` is its owner's alone, else it keeps the owner and mode of
+// the file it replaces.
 Status SaveIn(int dir_fd, const std::filesystem::path& path,
-              std::string_view bytes, Durability durability) {
+              std::string_view bytes, Durability durability,
+              bool private_file = false) {
   auto fail = [&path](ErrorCode code, std::string reason) {
     return Error{code, std::move(reason), path.string()};
   };
@@ -206,7 +209,9 @@ Status SaveIn(int dir_fd, const std::filesystem::path& path,
 
   auto file = ReplacementFile::Create(dir_fd, ReplacementFile::Kind::kUnnamed);
   if (!file) return fail(file.error().code, file.error().reason);
-  Status done = keep ? (*file)->KeepOwnerAndMode(target) : Status{};
+  Status done = private_file ? (*file)->MakePrivate()
+                : keep       ? (*file)->KeepOwnerAndMode(target)
+                             : Status{};
   if (done) done = (*file)->Write(bytes);
   if (done && durability == Durability::kNow) done = (*file)->Sync();
   if (done) done = (*file)->Publish(name.c_str(), exists);
@@ -216,8 +221,10 @@ Status SaveIn(int dir_fd, const std::filesystem::path& path,
 
 }  // namespace
 
-Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
-                    Durability durability) {
+namespace {
+
+Status SaveInFolderOf(const std::filesystem::path& path, std::string_view bytes,
+                      Durability durability, bool private_file) {
   std::filesystem::path folder = path.parent_path();
   if (folder.empty()) folder = ".";
 
@@ -231,7 +238,20 @@ Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
                  std::strerror(err), path.string()};
   }
   FdCloser closer(dir_fd);
-  return SaveIn(dir_fd, path, bytes, durability);
+  return SaveIn(dir_fd, path, bytes, durability, private_file);
+}
+
+}  // namespace
+
+Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
+                    Durability durability) {
+  return SaveInFolderOf(path, bytes, durability, /*private_file=*/false);
+}
+
+Status SavePrivateScratch(const std::filesystem::path& path,
+                          std::string_view bytes) {
+  return SaveInFolderOf(path, bytes, Durability::kDeferred,
+                        /*private_file=*/true);
 }
 
 Status SaveDocument(const OpenFolder& folder, const std::filesystem::path& path,

@@ -66,6 +66,12 @@ enum class Durability {
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
                     Durability durability = Durability::kNow);
 
+// As SaveDocument with Durability::kDeferred, but the file is its owner's
+// alone (mode 0600) whatever the file it replaces was: a scratch copy of a
+// user's document, which no one else is to read.
+Status SavePrivateScratch(const std::filesystem::path& path,
+                          std::string_view bytes);
+
 // As above, into `folder`, the folder of `path` already open (see
 // MakeSubfolders), which is used instead of opening it again; `path` gives
 // the file's name and the error's path.

@@ -118,6 +118,11 @@ Status ReplacementFile::KeepOwnerAndMode(const struct stat& replaced) {
   return {};
 }
 
+Status ReplacementFile::MakePrivate() {
+  if (::fchmod(fd_, 0600) != 0) return OsError(errno);
+  return {};
+}
+
 Status ReplacementFile::Publish(const char* name, bool replace) {
   if (!temp_name_.empty()) {
     if (::renameat(dir_fd_, temp_name_.c_str(), dir_fd_, name) != 0)

@@ -48,6 +48,9 @@ class ReplacementFile {
   // the process may not give it that owner or group.
   Status KeepOwnerAndMode(const struct stat& replaced);
 
+  // Makes the file readable and writable by its owner alone.
+  Status MakePrivate();
+
   // Gives the file the name `name` in its folder. With `replace`, whatever
   // entry is there (a file or a link, never what a link points to) is
   // replaced in one step; without, an entry that appeared in the meantime

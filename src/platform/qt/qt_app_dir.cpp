@@ -1,6 +1,10 @@
 #include "platform/qt/qt_app_dir.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
+#include <QFile>
 #include <QTemporaryFile>
 
 namespace tovenrak::platform::qt {
@@ -9,10 +13,17 @@ std::filesystem::path ChooseAppDir(const QString& program_dir,
                                    const QString& fallback) {
   // Trying is the only sure test: permission bits say nothing about a
   // read-only file system, and nothing to root.
+  struct stat folder {};
+  const std::string path = program_dir.toStdString();
+  const bool own = ::stat(path.c_str(), &folder) == 0 &&
+                   S_ISDIR(folder.st_mode) && folder.st_uid == ::geteuid() &&
+                   (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
   QTemporaryFile probe(QDir(program_dir).filePath(".tovenrak-probe-XXXXXX"));
-  if (QDir(program_dir).exists() && probe.open())
-    return std::filesystem::path(program_dir.toStdString());
+  if (own && probe.open()) return std::filesystem::path(path);
   QDir().mkpath(fallback);
+  QFile::setPermissions(fallback, QFileDevice::ReadOwner |
+                                      QFileDevice::WriteOwner |
+                                      QFileDevice::ExeOwner);
   return std::filesystem::path(fallback.toStdString());
 }
 
