@@ -7,6 +7,7 @@
 #include "core/convert_document.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/reading_problems.h"
 #include "core/recode_document.h"
 #include "main_window/main_layout.h"
 #include "main_window/preview_page.h"
@@ -110,6 +111,9 @@ std::string Reason(const core::Error& error) {
     return "文件大于 " + std::to_string(platform::kMaxPreviewBytes >> 20) +
            " MiB，太大，无法在窗口中打开。";
   }
+  if (std::optional<std::string> chinese =
+          core::ReadingProblemInChinese(error.reason))
+    return *chinese;
   return platform::OsReasonText(error.reason);
 }
 

@@ -170,8 +170,9 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
     std::string failing;    // a path whose saving fails
     bool cannot_convert;
     std::string says;
-    std::string seen;   // afterwards
-    std::string calls;  // the preview's, by the command
+    std::string seen;                       // afterwards
+    std::string calls;                      // the preview's, by the command
+    std::string why = "Permission denied";  // the failing save's
   };
   const Case cases[] = {
       {"binary", true, std::string("\x89PNG\r\n\x1a\n", 9), "", false,
@@ -201,8 +202,8 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        "无法转换为 Big5 码。\n原因：dictionary gone", gb_seen, ""},
       // The conversion itself stands.
       {"command cannot save", false, none, out, false,
-       "无法保存文件“/docs/out.htm”，该文件没有改动。\n原因：权限不够",
-       big5_seen, "load /app/temp.htm"},
+       "无法保存文件“/docs/out.htm”，该文件没有改动。\n原因：不是普通文件",
+       big5_seen, "load /app/temp.htm", "not a regular file"},
   };
   for (const Case& c : cases) {
     MainWorld w;
@@ -212,8 +213,7 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
     w.preview.calls.clear();
     if (c.bad_bytes != none) w.files.files[bad] = c.bad_bytes;
     if (!c.failing.empty())
-      w.files.failing[c.failing] = {core::ErrorCode::kNotWritable,
-                                    "Permission denied"};
+      w.files.failing[c.failing] = {core::ErrorCode::kNotWritable, c.why};
     w.converter->fail = c.cannot_convert;
     w.dialog.next_answers.push_back(c.open ? bad : out);
     if (c.open) {
