@@ -163,6 +163,11 @@ constexpr Translation kTranslations[] = {
      "points to; name that file",
      "是链接：--overwrite "
      "会把链接本身换成文件，而不是转换它指向的文件；请改为指定该文件"},
+    {"warning: its PHP was converted as text, with {0} characters ending "
+     "in the byte '\\', which in a PHP string escapes what follows (convert it "
+     "without --markup text to keep its strings)",
+     "警告：其中的 PHP 被当作文本转换：有 {0} 个字符以字节“\\”结尾，在 PHP "
+     "字符串中会转义其后的字符（不用 --markup text 转换可保持字符串不变）"},
     {"has the same name as {0}; output not written",
      "与 {0} 同名；没有写入输出"},
     {"would write over {0}, a file of the folder being converted (use "

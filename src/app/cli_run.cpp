@@ -44,6 +44,7 @@ struct Job {
   size_t references = 0;
   size_t invalid_units = 0;
   size_t server_references = 0;  // Of `references`.
+  size_t php_backslash_endings = 0;
   core::Encoding target = core::Encoding::kUtf8;
   std::string report = {};  // What happened to it: --verbose, warnings.
   // Into which encoding invalid byte sequences were kept, if any.
@@ -101,6 +102,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.references = done.references;
   job.invalid_units = done.invalid_units;
   job.server_references = done.server_references;
+  job.php_backslash_endings = done.php_backslash_endings;
   job.target = done.target;
   job.report = Describe(done, say);
   if (done.invalid_units > 0) job.invalid_output = done.target;
@@ -680,6 +682,16 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          "characters",
                          {std::to_string(job.server_references),
                           std::string(core::DisplayName(job.target))})
+                  << "\n";
+    }
+    if (job.php_backslash_endings > 0 && !quiet) {
+      // Read as markup, PHP's strings get a '\' more or less where needed.
+      streams.err << kProgram << name << ": "
+                  << say("warning: its PHP was converted as text, with {0} "
+                         "characters ending in the byte '\\', which in a PHP "
+                         "string escapes what follows (convert it without "
+                         "--markup text to keep its strings)",
+                         {std::to_string(job.php_backslash_endings)})
                   << "\n";
     }
     if (job.source && job.source->guessed && !quiet) {

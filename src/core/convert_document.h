@@ -70,8 +70,9 @@ struct DocumentConversion {
   std::optional<Script> script;  // Converted toward; none when kept.
   size_t references = 0;
   size_t invalid_units = 0;
-  size_t server_references = 0;  // Conversion::server_references.
-  bool as_markup = false;        // Converted as markup rather than as text.
+  size_t server_references = 0;      // Conversion::server_references.
+  bool as_markup = false;            // Converted as markup rather than as text.
+  size_t php_backslash_endings = 0;  // RecodedDocument's.
   // Why it was converted as text when it was to be read as markup.
   std::optional<std::string> markup_problem;
   // When asked for and the script was converted: the ambiguity points of

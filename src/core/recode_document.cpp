@@ -140,6 +140,26 @@ bool HoldsPhp(std::string_view text) {
   return false;
 }
 
+// How many characters of `bytes` end in the byte '\', as Big5's and GBK's
+// may (UTF-8's and GB18030's four-byte ones never do).
+size_t BackslashEndings(std::string_view bytes, Encoding encoding) {
+  if (encoding == Encoding::kUtf8) return 0;
+  size_t count = 0;
+  for (size_t i = 0; i + 1 < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+    if (lead < 0x81 || lead == 0xFF) {
+      ++i;
+    } else if (encoding == Encoding::kGb18030 && trail >= '0' && trail <= '9') {
+      i += 4;
+    } else {
+      count += trail == '\\';
+      i += 2;
+    }
+  }
+  return count;
+}
+
 // Code points [begin, end) of a decoded text.
 struct PointRange {
   size_t begin, end;
@@ -388,12 +408,22 @@ Result<RecodedDocument> RecodeDocument(
       return NoMemoryToConvert(text.size(), "bytes");
     }
   } else {
+    // PHP converted as text keeps no string's escapes: counted before the
+    // conversion, which may give the text's memory back.
+    const bool php = source != target && HoldsPhp(text);
+    if (php) result.php_backslash_endings = BackslashEndings(text, source);
+    auto count_output = [&] {
+      if (php)
+        result.php_backslash_endings +=
+            BackslashEndings(result.conversion.text, target);
+    };
     if (in_parts && how && !converter.KeysHoldBreaks()) {
       try {
         if (const std::vector<size_t> cuts = TextCuts(text, source);
             !cuts.empty()) {
           if (Status done = recode_in_parts(cuts, /*as_markup=*/false); !done)
             return done.error();
+          count_output();
           return result;
         }
       } catch (const std::bad_alloc&) {
@@ -406,6 +436,7 @@ Result<RecodedDocument> RecodeDocument(
                          points ? std::function<void(size_t)>() : consumed);
     if (!recoded) return recoded.error();
     result.conversion = std::move(*recoded);
+    count_output();
   }
   if (points) {
     // The same text Recode converted in pieces; its pieces are cut where

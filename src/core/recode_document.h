@@ -59,6 +59,11 @@ struct RecodedDocument {
   // When asked for: the ambiguity points of what was converted, located in
   // the decoded text (see DocumentConversion::points).
   std::vector<AmbiguityPoint> points;
+  // Converted as text into another encoding while it holds PHP: how many of
+  // its characters, before and after, end in the byte '\', which PHP's
+  // strings read as an escape of what follows (as markup they are kept
+  // right); 0 otherwise.
+  size_t php_backslash_endings = 0;
 };
 
 // Converts the bytes `text` from `source` to `target` and between scripts as

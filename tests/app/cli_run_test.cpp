@@ -173,6 +173,19 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
                        "include), which the server does not read as "
                        "characters"))
       << err_.str();
+  // As text, PHP's strings keep no escapes: 功 ends in '\' in Big5.
+  const std::string strings = Input("f.php", "<?php $s = \"成功\"; ?>");
+  EXPECT_EQ(Run({"-f", "utf-8", "-t", "big5", "--markup", "text", "-o", Out(),
+                 strings}),
+            0);
+  EXPECT_TRUE(Reported(strings +
+                       ": warning: its PHP was converted as text, with 1 "
+                       "character ending in the byte '\\', which in a PHP "
+                       "string escapes what follows (convert it without "
+                       "--markup text to keep its strings)"))
+      << err_.str();
+  EXPECT_EQ(Run({"-f", "utf-8", "-t", "big5", "-o", Out(), strings}), 0);
+  EXPECT_EQ(err_.str().find("PHP"), std::string::npos) << err_.str();
   EXPECT_EQ(Run({"-f", "utf-8", "-t", "utf-8", "-o", Out(), broken}), 0);
   EXPECT_TRUE(Reported(broken +
                        ": warning: output is not valid UTF-8: 1 invalid byte "
