@@ -168,6 +168,10 @@ constexpr Translation kTranslations[] = {
      "without --markup text to keep its strings)",
      "警告：其中的 PHP 被当作文本转换：有 {0} 个字符以字节“\\”结尾，在 PHP "
      "字符串中会转义其后的字符（不用 --markup text 转换可保持字符串不变）"},
+    {"not converted: with --ambiguities standard output holds the list, and "
+     "standard input's conversion would go nowhere",
+     "没有转换：使用 --ambiguities "
+     "时标准输出用于疑点列表，标准输入的转换结果无处可写"},
     {"has the same name as {0}; output not written",
      "与 {0} 同名；没有写入输出"},
     {"would write over {0}, a file of the folder being converted (use "

@@ -588,6 +588,15 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       done.push_back(Job{"-", {}, say("standard input was already read")});
       continue;
     }
+    // Its conversion goes to standard output, which holds the list.
+    if (options.list_ambiguities && options.output_given) {
+      done.push_back(Job{"-",
+                         {},
+                         say("not converted: with --ambiguities standard "
+                             "output holds the list, and standard input's "
+                             "conversion would go nowhere")});
+      continue;
+    }
     try {
       done.push_back(ConvertStandardInput(options, converter, streams, say));
     } catch (const std::exception& e) {

@@ -482,6 +482,13 @@ TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
   EXPECT_EQ(ScratchFolder::Read(Out("a\x1b.txt")), "第一行\n去幹擾\n");
   Run(with({"-"}), "头发\n头发生");
   EXPECT_EQ(out_.str(), "-:2:2: 发 -> 髮 (發 髮)\n");
+  // Into a folder, standard input's conversion would have nowhere to go.
+  EXPECT_EQ(Run(with({"-o", Out(), "-", file}), "头发"), 1);
+  EXPECT_TRUE(
+      Reported("-: not converted: with --ambiguities standard output "
+               "holds the list, and standard input's conversion would "
+               "go nowhere"))
+      << err_.str();
 
   EXPECT_EQ(Run(with({"--phrases", bad, "-o", Out("new"), file})), 1);
   EXPECT_EQ(out_.str(), "");
