@@ -172,6 +172,9 @@ constexpr Translation kTranslations[] = {
      "standard input's conversion would go nowhere",
      "没有转换：使用 --ambiguities "
      "时标准输出用于疑点列表，标准输入的转换结果无处可写"},
+    {"warning: --phrases does nothing where the script is kept (name one "
+     "with --script)",
+     "警告：保持字形不变时 --phrases 不起作用（请用 --script 指定字形）"},
     {"has the same name as {0}; output not written",
      "与 {0} 同名；没有写入输出"},
     {"would write over {0}, a file of the folder being converted (use "

@@ -554,6 +554,19 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       return 1;
     }
     options.request.phrases = std::move(*phrases);
+    // Phrases apply only where the script is converted.
+    const core::ConversionRequest& request = options.request;
+    const bool keeps =
+        request.script == core::ScriptChoice::kKeep ||
+        (request.script == core::ScriptChoice::kDefault && request.to &&
+         (*request.to == core::Encoding::kUtf8 ||
+          *request.to == core::Encoding::kGb18030));
+    if (keeps && options.verbosity != Verbosity::kQuiet) {
+      streams.err << kProgram
+                  << say("warning: --phrases does nothing where the script "
+                         "is kept (name one with --script)")
+                  << "\n";
+    }
   }
   const bool quiet = options.verbosity == Verbosity::kQuiet;
   const bool verbose = options.verbosity == Verbosity::kVerbose;

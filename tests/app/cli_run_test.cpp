@@ -496,6 +496,13 @@ TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
                             ": line 2: no tab between the phrase and its "
                             "replacement\n");
   EXPECT_FALSE(fs::exists(Out("new")));
+  // Where the script is kept, the phrases would silently do nothing.
+  const std::string good = Input("good.txt", "干扰\t干擾\n");
+  EXPECT_EQ(Run({"--phrases", good, "--to", "utf-8", "-o", Out(), file}), 0);
+  EXPECT_TRUE(
+      Reported("warning: --phrases does nothing where the script is "
+               "kept (name one with --script)"))
+      << err_.str();
   // In Chinese, the reason too; and why a page was converted as text.
   const Messages chinese({Language::kSimplified, core::Encoding::kUtf8},
                          nullptr);
