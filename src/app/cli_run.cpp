@@ -55,6 +55,7 @@ struct Job {
   std::optional<core::Detection> source = {};
   bool deferred = false;  // Left for the run's encoding to settle.
   std::optional<std::string> kept = {};  // The bytes of a deferred file.
+  uint32_t permissions = 0777;  // The input's, once read: the output's most.
   // The folder it was found in by walking it, open, that folder's path and
   // its own below it; tree is null for a file named on its own.
   std::shared_ptr<const core::OpenFolder> tree = {};
@@ -62,11 +63,14 @@ struct Job {
   fs::path in_tree = {};
 };
 
-// The bytes of the job's input: a file of a walked tree through no link.
-core::Result<std::string> ReadInput(const Job& job) {
-  return job.tree
-             ? core::ReadDocumentBelow(*job.tree, job.tree_path, job.in_tree)
-             : core::ReadDocument(job.input);
+// The bytes of the job's input, and its permissions into the job's: a file
+// of a walked tree through no link.
+core::Result<std::string> ReadInput(Job& job) {
+  return job.tree ? core::ReadDocumentBelow(
+                        *job.tree, job.tree_path, job.in_tree,
+                        core::kMaxDocumentBytes, &job.permissions)
+                  : core::ReadDocument(job.input, core::kMaxDocumentBytes,
+                                       &job.permissions);
 }
 
 // "Big5 (declaration) -> GB, simplified", with what the file declared when
@@ -412,9 +416,9 @@ void ConvertJob(Job& job, const CliOptions& options,
     if (!text) {
       done = text.error();
     } else if (writes) {
-      done =
-          core::ConvertFileBytes(converter, std::move(*text), job.input,
-                                 job.destination, request, durability, folder);
+      done = core::ConvertFileBytes(converter, std::move(*text), job.input,
+                                    job.destination, request, durability,
+                                    folder, job.permissions);
     } else {
       done = core::ConvertDocument(converter, *text, request,
                                    fs::path(job.input).filename().string());

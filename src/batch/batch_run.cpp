@@ -201,6 +201,8 @@ BatchOutcome RunBatch(const core::Converter& er,
   // The bytes of each deferred file, read the first time: the file may have
   // been replaced since, by another or by a link.
   std::vector<std::optional<std::string>> kept(n);
+  // Each file's permissions, once read: its output gets no more of them.
+  std::vector<uint32_t> permissions(n, 0777);
   // May run on a second thread, where nothing is to be thrown.
   auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
     try {
@@ -215,13 +217,15 @@ BatchOutcome RunBatch(const core::Converter& er,
           i < options.roots.size() && options.roots[i].folder != nullptr;
       core::Result<std::string> text =
           kept[i]   ? core::Result<std::string>(*std::exchange(kept[i], {}))
-          : in_tree ? core::ReadDocumentBelow(*options.roots[i].folder,
-                                              options.roots[i].path, be_hind[i])
-                    : core::ReadDocument(be_fore[i]);
+          : in_tree ? core::ReadDocumentBelow(
+                          *options.roots[i].folder, options.roots[i].path,
+                          be_hind[i], core::kMaxDocumentBytes, &permissions[i])
+                    : core::ReadDocument(be_fore[i], core::kMaxDocumentBytes,
+                                         &permissions[i]);
       if (!text) return text.error();
       core::Result<core::DocumentConversion> converted = core::ConvertFileBytes(
           er, std::move(*text), be_fore[i], tasks[i]->destination, request,
-          durability, *folder);
+          durability, *folder, permissions[i]);
       if (converted && converted->deferred) {
         kept[i] = std::move(converted->text);
       } else if (converted) {

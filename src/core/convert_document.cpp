@@ -168,7 +168,7 @@ Result<DocumentConversion> ConvertFileBytes(
     const Converter& converter, std::string text,
     const std::filesystem::path& source,
     const std::filesystem::path& destination, const ConversionRequest& request,
-    Durability durability, const OpenFolder* folder) {
+    Durability durability, const OpenFolder* folder, uint32_t permissions) {
   // A large document's memory goes back as the conversion passes it, or it
   // would take its size twice over at the end, input and output.
   size_t given = 0;
@@ -186,10 +186,11 @@ Result<DocumentConversion> ConvertFileBytes(
     converted->text = std::move(text);
     return converted;
   }
-  if (Status saved =
-          folder
-              ? SaveDocument(*folder, destination, converted->text, durability)
-              : SaveDocument(destination, converted->text, durability);
+  if (Status saved = folder
+                         ? SaveDocument(*folder, destination, converted->text,
+                                        durability, permissions)
+                         : SaveDocument(destination, converted->text,
+                                        durability, permissions);
       !saved)
     return saved.error();
   return converted;

@@ -138,12 +138,13 @@ Result<DocumentConversion> ConvertDocument(
 // file at `destination` untouched, and its error's path is `destination`. A
 // deferred document writes nothing and leaves `text` in the result's text.
 // `durability` is the save's (see SaveDocument); `folder`, when given, is the
-// destination's folder open.
+// destination's folder open; `permissions`, the source's, which a new
+// destination gets no more of (see SaveDocument).
 Result<DocumentConversion> ConvertFileBytes(
     const Converter& converter, std::string text,
     const std::filesystem::path& source,
     const std::filesystem::path& destination, const ConversionRequest& request,
     Durability durability = Durability::kNow,
-    const OpenFolder* folder = nullptr);
+    const OpenFolder* folder = nullptr, uint32_t permissions = 0777);
 
 }  // namespace tovenrak::core

@@ -156,6 +156,12 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
       << err_.str();
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ScratchFolder::Read(plain), kGbHair);
+  // A private file's copy stays private.
+  const std::string secret = Input("secret.txt", kGbHair);
+  fs::permissions(secret, fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(Run({"-o", Out("private"), secret}), 0);
+  EXPECT_EQ(fs::status(Out("private/secret.txt")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
 
   // Bytes kept that are no characters are pointed out, file by file.
   const std::string broken = Input("d.txt", "\xE9x");

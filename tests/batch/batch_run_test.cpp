@@ -176,6 +176,8 @@ TEST(RunBatchTest, AFileOfAFolderIsReadThroughNoLink) {
        {dir / "elsewhere" / "a.htm", dir / "elsewhere" / "secret.htm"})
     testing::ScratchFolder::Write(secret, "secret");
   testing::ScratchFolder::Write(site / "a.htm", gb);
+  fs::permissions(site / "a.htm",
+                  fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink(dir / "elsewhere" / "a.htm", site / "b.htm");
   fs::create_directory_symlink(dir / "elsewhere", site / "sub" / "up");
   const std::vector<std::string> be_hind = {"a.htm", "b.htm",
@@ -198,6 +200,9 @@ TEST(RunBatchTest, AFileOfAFolderIsReadThroughNoLink) {
     EXPECT_EQ(failed.reason, "无法读取（是链接，不跟随）") << failed.path;
   EXPECT_EQ(testing::ScratchFolder::Read(out / "a.htm"),
             testing::Bytes("<p>頭髮</p>", core::Encoding::kBig5));
+  // A private file's copy stays private.
+  EXPECT_EQ(fs::status(out / "a.htm").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
   const std::vector<std::string> written = {"a.htm", "sub"};
   EXPECT_EQ(testing::ScratchFolder::Names(out), written);
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cerrno>
@@ -61,6 +62,28 @@ TEST_F(FileIoTest, ReadAndSaveRefuseWhatIsNoDocumentButTakeAnyBytes) {
   const fs::path longest = dir_ / std::string(255, 'n');
   ASSERT_TRUE(SaveDocument(longest, std::string("\0\xFF\r\n", 4)));
   EXPECT_EQ(ScratchFolder::Read(longest), std::string("\0\xFF\r\n", 4));
+}
+
+// A copy of a private file stays private, as cp keeps it; a file replaced
+// keeps its own mode.
+TEST_F(FileIoTest, NewCopyGetsNoPermissionItsSourceLacks) {
+  const fs::path source = dir_ / "private.txt", copy = dir_ / "copy.txt";
+  ScratchFolder::Write(source, "x");
+  fs::permissions(source, fs::perms::owner_read | fs::perms::owner_write);
+  uint32_t permissions = 0;
+  ASSERT_TRUE(ReadDocument(source, kMaxDocumentBytes, &permissions));
+  EXPECT_EQ(permissions, 0600u);
+  const mode_t mask = ::umask(022);
+  ASSERT_TRUE(SaveDocument(copy, "y", Durability::kNow, permissions));
+  EXPECT_EQ(fs::status(copy).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write);
+  fs::permissions(copy, static_cast<fs::perms>(0664));
+  ASSERT_TRUE(SaveDocument(copy, "z", Durability::kNow, permissions));
+  EXPECT_EQ(fs::status(copy).permissions(), static_cast<fs::perms>(0664));
+  ASSERT_TRUE(SaveDocument(dir_ / "open.txt", "w"));
+  EXPECT_EQ(fs::status(dir_ / "open.txt").permissions(),
+            static_cast<fs::perms>(0644));
+  ::umask(mask);
 }
 
 TEST_F(FileIoTest, SaveIntoAnOpenFolderLandsThereWhereverItsPathLeads) {

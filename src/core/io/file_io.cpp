@@ -98,21 +98,22 @@ Error OpenError(const std::filesystem::path& path, int err,
 }
 
 Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
-                               uint64_t max_bytes);
+                               uint64_t max_bytes, uint32_t* permissions);
 
 }  // namespace
 
 Result<std::string> ReadDocument(const std::filesystem::path& path,
-                                 uint64_t max_bytes) {
+                                 uint64_t max_bytes, uint32_t* permissions) {
   const int fd = ::open(path.c_str(), kReadFlags);
   if (fd < 0) return OpenError(path, errno, /*below_tree=*/false);
-  return ReadOpened(fd, path, max_bytes);
+  return ReadOpened(fd, path, max_bytes, permissions);
 }
 
 Result<std::string> ReadDocumentBelow(const OpenFolder& root,
                                       const std::filesystem::path& root_path,
                                       const std::filesystem::path& relative,
-                                      uint64_t max_bytes) {
+                                      uint64_t max_bytes,
+                                      uint32_t* permissions) {
   const std::filesystem::path path = root_path / relative;
   int folder = ::fcntl(root.fd(), F_DUPFD_CLOEXEC, 0);
   if (folder < 0) return OpenError(path, errno);
@@ -138,14 +139,14 @@ Result<std::string> ReadDocumentBelow(const OpenFolder& root,
   const int err = errno;
   ::close(folder);
   if (fd < 0) return OpenError(path, err);
-  return ReadOpened(fd, path, max_bytes);
+  return ReadOpened(fd, path, max_bytes, permissions);
 }
 
 namespace {
 
 // Reads the file open as `fd`, and closes it.
 Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
-                               uint64_t max_bytes) {
+                               uint64_t max_bytes, uint32_t* permissions) {
   FdCloser closer(fd);
   struct stat st;
   if (::fstat(fd, &st) != 0)
@@ -155,6 +156,7 @@ Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
   if (!S_ISREG(st.st_mode)) {
     return Error{ErrorCode::kUnreadable, "not a regular file", path.string()};
   }
+  if (permissions) *permissions = st.st_mode & 0777;
   // Clears O_NONBLOCK, the only one set of the flags F_SETFL changes.
   ::fcntl(fd, F_SETFL, 0);
   const uint64_t size = static_cast<uint64_t>(st.st_size);
@@ -179,12 +181,15 @@ Result<std::string> ReadOpened(int fd, const std::filesystem::path& path,
 
 namespace {
 
-// Saves into the folder open as `dir_fd`, under `path`'s file name; a
-// `private_file` is its owner's alone, else it keeps the owner and mode of
-// the file it replaces.
+// How a saved file's mode is chosen.
+struct SaveMode {
+  uint32_t permissions = 0777;  // A new file has no other bits.
+  bool keep = true;  // A replaced file keeps its own (else as a new file).
+};
+
+// Saves into the folder open as `dir_fd`, under `path`'s file name.
 Status SaveIn(int dir_fd, const std::filesystem::path& path,
-              std::string_view bytes, Durability durability,
-              bool private_file = false) {
+              std::string_view bytes, Durability durability, SaveMode mode) {
   auto fail = [&path](ErrorCode code, std::string reason) {
     return Error{code, std::move(reason), path.string()};
   };
@@ -209,9 +214,8 @@ Status SaveIn(int dir_fd, const std::filesystem::path& path,
 
   auto file = ReplacementFile::Create(dir_fd, ReplacementFile::Kind::kUnnamed);
   if (!file) return fail(file.error().code, file.error().reason);
-  Status done = private_file ? (*file)->MakePrivate()
-                : keep       ? (*file)->KeepOwnerAndMode(target)
-                             : Status{};
+  Status done = keep && mode.keep ? (*file)->KeepOwnerAndMode(target)
+                                  : (*file)->NarrowMode(mode.permissions);
   if (done) done = (*file)->Write(bytes);
   if (done && durability == Durability::kNow) done = (*file)->Sync();
   if (done) done = (*file)->Publish(name.c_str(), exists);
@@ -224,7 +228,7 @@ Status SaveIn(int dir_fd, const std::filesystem::path& path,
 namespace {
 
 Status SaveInFolderOf(const std::filesystem::path& path, std::string_view bytes,
-                      Durability durability, bool private_file) {
+                      Durability durability, SaveMode mode) {
   std::filesystem::path folder = path.parent_path();
   if (folder.empty()) folder = ".";
 
@@ -238,25 +242,25 @@ Status SaveInFolderOf(const std::filesystem::path& path, std::string_view bytes,
                  std::strerror(err), path.string()};
   }
   FdCloser closer(dir_fd);
-  return SaveIn(dir_fd, path, bytes, durability, private_file);
+  return SaveIn(dir_fd, path, bytes, durability, mode);
 }
 
 }  // namespace
 
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
-                    Durability durability) {
-  return SaveInFolderOf(path, bytes, durability, /*private_file=*/false);
+                    Durability durability, uint32_t permissions) {
+  return SaveInFolderOf(path, bytes, durability, {permissions, true});
 }
 
 Status SavePrivateScratch(const std::filesystem::path& path,
                           std::string_view bytes) {
-  return SaveInFolderOf(path, bytes, Durability::kDeferred,
-                        /*private_file=*/true);
+  return SaveInFolderOf(path, bytes, Durability::kDeferred, {0600, false});
 }
 
 Status SaveDocument(const OpenFolder& folder, const std::filesystem::path& path,
-                    std::string_view bytes, Durability durability) {
-  return SaveIn(folder.fd(), path, bytes, durability);
+                    std::string_view bytes, Durability durability,
+                    uint32_t permissions) {
+  return SaveIn(folder.fd(), path, bytes, durability, {permissions, true});
 }
 
 }  // namespace tovenrak::core

@@ -22,8 +22,10 @@ inline constexpr uint64_t kMaxDocumentBytes = uint64_t{1536} << 20;
 // all up to its end. Fails with kNotFound, kUnreadable (a folder, a device,
 // a pipe, a read error) or kTooLarge (over `max_bytes`, or no memory for it);
 // the error's path is `path`.
+// With `permissions`, sets it to the file's permission bits.
 Result<std::string> ReadDocument(const std::filesystem::path& path,
-                                 uint64_t max_bytes = kMaxDocumentBytes);
+                                 uint64_t max_bytes = kMaxDocumentBytes,
+                                 uint32_t* permissions = nullptr);
 
 // Reads the file `relative` below the folder open as `root` as ReadDocument
 // does, through no link: a link in the place of the file or of a folder on
@@ -34,7 +36,8 @@ Result<std::string> ReadDocument(const std::filesystem::path& path,
 Result<std::string> ReadDocumentBelow(const OpenFolder& root,
                                       const std::filesystem::path& root_path,
                                       const std::filesystem::path& relative,
-                                      uint64_t max_bytes = kMaxDocumentBytes);
+                                      uint64_t max_bytes = kMaxDocumentBytes,
+                                      uint32_t* permissions = nullptr);
 
 // When a saved file reaches the disk.
 enum class Durability {
@@ -54,8 +57,10 @@ enum class Durability {
 // The save cannot be turned against the user who runs it:
 // - a link at `path` is replaced by the new file, never followed; the folder
 //   part of `path` is the caller's choice and is followed;
-// - a new file gets the mode open() gives (0666 less the umask); the process
-//   umask is never changed, so saves may run on several threads;
+// - a new file gets the mode open() gives (0666 less the umask), less any
+//   bit `permissions` lacks (a copy's source's, so that a private file's
+//   copy stays private, as cp makes it); the process umask is never
+//   changed, so saves may run on several threads;
 // - a replaced regular file keeps its owner, group and permission bits,
 //   except setuid, setgid and sticky; if the process may not keep its owner
 //   and group the save fails and the file stays as it was;
@@ -64,19 +69,21 @@ enum class Durability {
 // Fails with kNotFound (no such folder) or kNotWritable; the error's path is
 // `path` and its reason the OS's own.
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
-                    Durability durability = Durability::kNow);
-
-// As SaveDocument with Durability::kDeferred, but the file is its owner's
-// alone (mode 0600) whatever the file it replaces was: a scratch copy of a
-// user's document, which no one else is to read.
-Status SavePrivateScratch(const std::filesystem::path& path,
-                          std::string_view bytes);
+                    Durability durability = Durability::kNow,
+                    uint32_t permissions = 0777);
 
 // As above, into `folder`, the folder of `path` already open (see
 // MakeSubfolders), which is used instead of opening it again; `path` gives
 // the file's name and the error's path.
 Status SaveDocument(const OpenFolder& folder, const std::filesystem::path& path,
                     std::string_view bytes,
-                    Durability durability = Durability::kNow);
+                    Durability durability = Durability::kNow,
+                    uint32_t permissions = 0777);
+
+// As SaveDocument with Durability::kDeferred, but the file is its owner's
+// alone (mode 0600) whatever the file it replaces was: a scratch copy of a
+// user's document, which no one else is to read.
+Status SavePrivateScratch(const std::filesystem::path& path,
+                          std::string_view bytes);
 
 }  // namespace tovenrak::core

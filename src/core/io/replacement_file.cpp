@@ -118,8 +118,13 @@ Status ReplacementFile::KeepOwnerAndMode(const struct stat& replaced) {
   return {};
 }
 
-Status ReplacementFile::MakePrivate() {
-  if (::fchmod(fd_, 0600) != 0) return OsError(errno);
+Status ReplacementFile::NarrowMode(uint32_t permissions) {
+  if ((permissions & 0777) == 0777) return {};
+  struct stat own;
+  if (::fstat(fd_, &own) != 0) return OsError(errno);
+  const mode_t narrowed = own.st_mode & permissions & 0777;
+  if (narrowed != (own.st_mode & 07777) && ::fchmod(fd_, narrowed) != 0)
+    return OsError(errno);
   return {};
 }
 

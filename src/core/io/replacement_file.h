@@ -48,8 +48,8 @@ class ReplacementFile {
   // the process may not give it that owner or group.
   Status KeepOwnerAndMode(const struct stat& replaced);
 
-  // Makes the file readable and writable by its owner alone.
-  Status MakePrivate();
+  // Takes from the file's permissions every bit `permissions` lacks.
+  Status NarrowMode(uint32_t permissions);
 
   // Gives the file the name `name` in its folder. With `replace`, whatever
   // entry is there (a file or a link, never what a link points to) is
