@@ -26,8 +26,12 @@ std::optional<CharacterReference> ReadReference(std::u32string_view text) {
     ++i;
   }
   const size_t first = i;
+  // Browsers read any number of leading zeros; past them, a number of more
+  // digits than kMaxDigits is no character.
+  while (i < text.size() && text[i] == '0' && i - first < kMaxDigits * 4) ++i;
+  const size_t significant = i;
   uint32_t value = 0;
-  for (int d; i < text.size() && i - first < kMaxDigits &&
+  for (int d; i < text.size() && i - significant < kMaxDigits &&
               (d = DigitValue(text[i], ref.form.hex)) >= 0;
        ++i) {
     value = value * (ref.form.hex ? 16 : 10) + static_cast<uint32_t>(d);
@@ -67,7 +71,8 @@ void AppendReference(char32_t c, const ReferenceForm& form,
   const uint32_t base = form.hex ? 16 : 10;
   const char* digits =
       form.upper_digits ? "0123456789ABCDEF" : "0123456789abcdef";
-  char buffer[16];
+  // Room for the longest form read: leading zeros and kMaxDigits digits.
+  char buffer[kMaxDigits * 5 + 1];
   size_t n = 0;
   for (uint32_t v = c; v != 0 || n < form.digits || n == 0; v /= base)
     buffer[n++] = digits[v % base];

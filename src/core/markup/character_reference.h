@@ -27,8 +27,9 @@ struct CharacterReference {
   ReferenceForm form;
 };
 
-// Reads the numeric character reference at the start of `text`: "&#", one
-// to eight decimal digits (or "x" or "X" and one to eight hex digits), ";"
+// Reads the numeric character reference at the start of `text`: "&#", up
+// to 32 leading zeros and one to eight decimal digits (or "x" or "X" and
+// hex digits so), ";"
 // or, as browsers also read it, a character that is no digit or the end.
 // std::nullopt when there is none, and when the number is not a character
 // that a reference can stand for (0, a surrogate, U+0080-U+009F, which

@@ -87,11 +87,30 @@ constexpr NameKey kScriptKey("script"), kStyleKey("style"),
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
 // not.
-constexpr std::string_view kScriptTypes[] = {
-    "text/javascript", "application/javascript", "application/x-javascript",
-    "text/ecmascript", "application/ecmascript", "text/jscript",
-    "module",          "application/json",       "application/ld+json",
-    "text/json"};
+// Browsers run as JavaScript every type HTML names so, the old ones too.
+constexpr std::string_view kScriptTypes[] = {"text/javascript",
+                                             "application/javascript",
+                                             "application/x-javascript",
+                                             "text/x-javascript",
+                                             "text/ecmascript",
+                                             "application/ecmascript",
+                                             "text/x-ecmascript",
+                                             "application/x-ecmascript",
+                                             "text/javascript1.0",
+                                             "text/javascript1.1",
+                                             "text/javascript1.2",
+                                             "text/javascript1.3",
+                                             "text/javascript1.4",
+                                             "text/javascript1.5",
+                                             "text/jscript",
+                                             "text/livescript",
+                                             "text/x-mathjax-config",
+                                             "module",
+                                             "importmap",
+                                             "speculationrules",
+                                             "application/json",
+                                             "application/ld+json",
+                                             "text/json"};
 constexpr std::string_view kFileExtensions[] = {
     "htm", "html", "shtml", "xhtml", "php", "asp", "aspx", "jsp", "cgi",
     "css", "js",   "jpg",   "jpeg",  "gif", "png", "bmp",  "svg", "webp",
@@ -251,7 +270,7 @@ Escapes BasicMarkupScanner<Char>::EscapesOfContents() const {
       return Escapes::kReference;
     if (script && key == kLanguageKey && !value.empty() &&
         !StartsWith(value, "javascript") && !StartsWith(value, "jscript") &&
-        !StartsWith(value, "ecmascript"))
+        !StartsWith(value, "ecmascript") && !StartsWith(value, "livescript"))
       return Escapes::kReference;
   }
   return script ? Escapes::kScript : Escapes::kStyle;
