@@ -7,8 +7,9 @@
 // gives what decoding and reading it whole give, and the same doubtful
 // places, and with its script kept, its bytes re-encoded; cut into parts
 // (MarkupCuts, TextCuts) and converted part by part, what converting it whole
-// gives. An input whose first half is repeated to 128 KiB converts in linear
-// time.
+// gives; what does not end read to the end, as browsers read it, whatever
+// ends as before. An input whose first half is repeated to 128 KiB converts
+// in linear time.
 
 #include <algorithm>
 #include <cstddef>
@@ -169,6 +170,17 @@ void CheckPieces(std::string_view bytes, size_t piece) {
                           : read.error().reason == whole.error().reason),
                "read from its bytes, the text converted otherwise than "
                "decoded");
+    // Read as browsers read what does not end, any text converts: as read
+    // before where all ends, else saying what did not.
+    std::optional<Error> unended;
+    std::string lenient;
+    FUZZ_CHECK(
+        RecodeMarkup(MarkingConverter(), bytes, encoding, Encoding::kUtf8, kHow,
+                     lenient, counts, piece, {}, nullptr, {}, true, &unended)
+                .has_value() &&
+            (whole ? !unended && lenient == out
+                   : unended && unended->reason == whole.error().reason),
+        "read to the end, the text converted otherwise");
     // Naming the charset of external scripts adds that and nothing else.
     if (whole) {
       auto without_labels = [&](std::string text) {

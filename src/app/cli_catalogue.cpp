@@ -131,8 +131,8 @@ constexpr Translation kTranslations[] = {
     {", as markup", "，按网页处理"},
     {"written, but not safely on disk: {0}", "已写入，但未能确保存到磁盘：{0}"},
     {", as text", "，按文本处理"},
-    {"warning: cannot be read as markup ({0}); converted as text",
-     "警告：无法按网页读取（{0}），已按文本转换"},
+    {"warning: {0}: read to the end of the file, as browsers read it",
+     "警告：{0}，已像浏览器那样读到文件末尾"},
     // The command line.
     {"invalid argument '{0}' for '{1}' (valid: {2})",
      "选项“{1}”的参数“{0}”无效（可用：{2}）"},

@@ -740,8 +740,8 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     }
     if (job.markup_problem && !quiet) {
       streams.err << kProgram << name << ": "
-                  << say("warning: cannot be read as markup ({0}); converted "
-                         "as text",
+                  << say("warning: {0}: read to the end of the file, as "
+                         "browsers read it",
                          {core::EscapeForTerminal(
                              SayReadingProblem(*job.markup_problem, say))})
                   << "\n";

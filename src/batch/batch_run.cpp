@@ -274,7 +274,7 @@ BatchOutcome RunBatch(const core::Converter& er,
             {be_fore[i], *source.declared, source.encoding});
       }
       if (converted->markup_problem) {
-        outcome.as_text.push_back({be_fore[i], *converted->markup_problem});
+        outcome.unended.push_back({be_fore[i], *converted->markup_problem});
       }
       run.Count(source);
       if (source.guessed) {
@@ -417,12 +417,14 @@ std::string Notes(const BatchOutcome& outcome) {
              },
              " 个文件与其声明不符。") +
          NoteOn(
-             outcome.as_text, " 个网页无法按网页结构读取，已按纯文本整体转换：",
-             [](const ConvertedAsText& f) {
+             outcome.unended,
+             " 个网页中有没有结束的注释、脚本或标记，已像浏览器那样读到文件末尾"
+             "：",
+             [](const UnendedMarkup& f) {
                return f.path + "\n    " +
                       platform::ReadingProblemText(f.reason);
              },
-             " 个网页按纯文本转换。") +
+             " 个网页有没有结束的部分。") +
          // In GB or Big5, a byte kept may pair with the one after it and
          // read as another character.
          NoteOn(

@@ -32,11 +32,11 @@ struct MislabeledFile {
   core::Encoding actual;
 };
 
-// A page that could not be read as markup (a comment or tag that never
-// ends): it was converted as text, everything in it.
-struct ConvertedAsText {
+// A page with a comment, script or tag that never ends, which was read to
+// the end of the page, as browsers read it.
+struct UnendedMarkup {
   std::string path;    // As listed.
-  std::string reason;  // Where reading it as markup stopped.
+  std::string reason;  // What did not end, and from which line.
 };
 
 // A file whose output keeps bytes of its input that are no characters.
@@ -68,7 +68,7 @@ struct BatchOutcome {
   // In list order, then the files written where the final sync failed.
   std::vector<FailedFile> failed;
   std::vector<MislabeledFile> mislabeled;
-  std::vector<ConvertedAsText> as_text;
+  std::vector<UnendedMarkup> unended;
   std::vector<KeptInvalidBytes> invalid;
   std::vector<ServerCodeReferences> server_references;
   std::vector<GuessedEncoding> guessed;

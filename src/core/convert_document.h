@@ -73,8 +73,7 @@ struct DocumentConversion {
   size_t server_references = 0;      // Conversion::server_references.
   bool as_markup = false;            // Converted as markup rather than as text.
   size_t php_backslash_endings = 0;  // RecodedDocument's.
-  // Why it was converted as text when it was to be read as markup.
-  std::optional<std::string> markup_problem;
+  std::optional<std::string> markup_problem;  // RecodedDocument's.
   // When asked for and the script was converted: the ambiguity points of
   // the conversion, in order, located in the decoded source text (after any
   // byte-order mark; an undecodable unit counts as one character). As markup

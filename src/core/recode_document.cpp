@@ -10,7 +10,6 @@
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
-#include "core/markup/php_strings.h"
 #include "core/markup/server_code.h"
 #include "core/recode_in_parts.h"
 
@@ -160,116 +159,6 @@ size_t BackslashEndings(std::string_view bytes, Encoding encoding) {
   return count;
 }
 
-// Code points [begin, end) of a decoded text.
-struct PointRange {
-  size_t begin, end;
-};
-
-// The next piece of server code from `from` on, [begin, end), or begin ==
-// npos: PHP (OpensPhp), ASP's or JSP's "<%" (MayOpenAsp) up to where it
-// ends (ServerCodeEnd), a server side include ("<!--#", which IIS also reads
-// as "<!-- #") up to its "-->". '<', '?', '%', '!', '-' and '#' are never a
-// byte of a character but its first, in any encoding read here.
-struct ServerPiece {
-  size_t begin, end;
-  bool php;
-};
-ServerPiece NextServerCode(std::string_view text, size_t from,
-                           PhpReading& php) {
-  for (size_t at = text.find('<', from); at != std::string_view::npos;
-       at = text.find('<', at + 1)) {
-    const std::string_view rest = text.substr(at);
-    if (rest.starts_with("<?") && OpensPhp(text, at)) {
-      const size_t close = ServerCodeEnd(
-          text, at, [](char) { return false; }, php);
-      return {at, std::min(close + 2, text.size()), true};
-    }
-    if (rest.starts_with("<%") && MayOpenAsp(text, at)) {
-      const size_t close = ServerCodeEnd(
-          text, at, [](char) { return false; }, php);
-      return {at, std::min(close + 2, text.size()), false};
-    }
-    if (rest.starts_with("<!--#") || rest.starts_with("<!-- #")) {
-      const size_t close = text.find("-->", at + 5);
-      return {at, close == std::string_view::npos ? text.size() : close + 3,
-              false};
-    }
-  }
-  return {std::string_view::npos, std::string_view::npos, false};
-}
-
-// Whether `text` holds server code (NextServerCode).
-bool HoldsServerCode(std::string_view text) {
-  PhpReading php;
-  return NextServerCode(text, 0, php).begin != std::string_view::npos;
-}
-
-// Appends `text` converted as Recode converts it, but for its server code,
-// which is kept, as in markup, and re-encoded: PHP so that its strings keep
-// their value (PutKeepingPhpStrings); a reference that the target needs
-// there is counted as one a server does not read. Notes where the code lies
-// in the decoded text in `kept`, if given, and tells `consumed`, if any,
-// what it read.
-// REQUIRES: not both: the counting for `kept` reads what was converted.
-Status RecodeKeepingServerCode(const Converter& converter,
-                               std::string_view text, Encoding source,
-                               Encoding target,
-                               std::optional<ScriptConversion> how,
-                               std::string& out, EncodeCounts& counts,
-                               std::vector<PointRange>* kept,
-                               const std::function<void(size_t)>& consumed) {
-  PhpReading php;
-  size_t from = 0;  // Where the text not written yet begins.
-  // The bytes whose code points are counted, and how many those are.
-  size_t counted = ByteOrderMarkLength(text, source), points = 0;
-  auto count_to = [&](size_t end) {
-    points += CountCodePoints(text, counted, end, source);
-    counted = end;
-  };
-  auto read_to = [&](size_t offset) {
-    return [&, offset](size_t read) {
-      if (consumed) consumed(offset + read);
-    };
-  };
-  // A reference here is no character to the server.
-  auto put_kept = [&](std::u32string_view piece) {
-    const size_t references = counts.references;
-    Encode(piece, target, out, counts);
-    counts.server_references += counts.references - references;
-  };
-  for (ServerPiece code = NextServerCode(text, 0, php);
-       code.begin != std::string_view::npos;
-       code = NextServerCode(text, code.end, php)) {
-    if (Status done =
-            converter.RecodeInto(text.substr(from, code.begin - from), source,
-                                 target, how, out, counts, read_to(from));
-        !done)
-      return done;
-    if (kept) {
-      count_to(code.begin);
-      const size_t kept_from = points;
-      count_to(code.end);
-      kept->push_back({kept_from, points});
-    }
-    const std::string_view bytes =
-        text.substr(code.begin, code.end - code.begin);
-    if (code.php) {
-      const auto handed = read_to(code.begin);
-      PutKeepingPhpStrings(bytes, source, target,
-                           [&](std::u32string_view piece, size_t read, bool) {
-                             put_kept(piece);
-                             handed(read);
-                           });
-    } else {
-      put_kept(Decode(bytes, source).text);
-      read_to(code.begin)(bytes.size());
-    }
-    from = code.end;
-  }
-  return converter.RecodeInto(text.substr(from), source, target, how, out,
-                              counts, read_to(from));
-}
-
 }  // namespace
 
 Result<RecodedDocument> RecodeDocument(
@@ -347,97 +236,73 @@ Result<RecodedDocument> RecodeDocument(
     try {
       if (markup == MarkupMode::kHtml ||
           DocumentLooksLikeMarkup(text, source, name)) {
-        // The tags are read through first, to cut the page into parts, and
-        // because bytes handed back cannot be converted again as text: only
-        // a page read to its end gives any back. One that cannot be is left
-        // to the reading below, which says why.
-        // A part read on its own would not know that it is in an XML
-        // document, or inside a CDATA section.
+        // A page of several parts is read through first, to cut it where
+        // its parts convert apart as the whole does. A part read on its own
+        // would not know that it is in an XML document, or inside a CDATA
+        // section.
         const bool markup_in_parts = in_parts && !holds_cdata();
-        std::optional<std::vector<size_t>> cuts;
-        if (markup_in_parts || (consumed && !points))
-          cuts = MarkupCuts(text, source, kPartBytes,
-                            markup_in_parts ? threads : 1);
-        if (markup_in_parts && cuts && !cuts->empty() &&
-            LongestPart(*cuts, text.size()) <= kMostPartBytes) {
-          if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
-            return done.error();
-          return result;
+        if (markup_in_parts) {
+          const std::optional<std::vector<size_t>> cuts =
+              MarkupCuts(text, source, kPartBytes, threads);
+          if (cuts && !cuts->empty() &&
+              LongestPart(*cuts, text.size()) <= kMostPartBytes) {
+            if (Status done = recode_in_parts(*cuts, /*as_markup=*/true); !done)
+              return done.error();
+            return result;
+          }
         }
-        const bool gives_back = consumed && !points && cuts;
+        // Read to its end whatever it holds, it gives back what it has read.
+        const bool gives_back = consumed && !points;
         const std::function<void(size_t)> none;
-        const Status done =
-            recode_into(/*as_markup=*/true, [&](EncodeCounts& counts) {
-              return RecodeMarkup(converter, text, source, target, how,
-                                  out.text, counts, kRecodePiece,
-                                  gives_back ? consumed : none, points,
-                                  external_charset);
-            });
-        if (done) return result;
-        // Markup that cannot be read is kInvalidInput; anything else is the
-        // converter's failure. Markup read through beforehand is never
-        // kInvalidInput, but if it were, bytes given back could not be
-        // converted again.
-        if (done.error().code != ErrorCode::kInvalidInput || gives_back)
+        // What does not end is read to the end, as browsers read it, and
+        // said.
+        std::optional<Error> unended;
+        if (Status done = recode_into(
+                /*as_markup=*/true,
+                [&](EncodeCounts& counts) {
+                  return RecodeMarkup(
+                      converter, text, source, target, how, out.text, counts,
+                      kRecodePiece, gives_back ? consumed : none, points,
+                      external_charset, /*from_start=*/true, &unended);
+                });
+            !done)
           return done.error();
-        result.markup_problem = done.error().reason;
-        out = {};
+        if (unended) result.markup_problem = unended->reason;
+        return result;
       }
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "bytes");
     }
   }
-  // A page with server code that cannot be read as markup is converted as
-  // text, but for its code, kept as markup keeps it: a server reads it,
-  // file names and strings, as written, and a PHP string converted as it
-  // stands could escape its own quote in the new encoding.
-  std::vector<PointRange> kept;
-  if (result.markup_problem && HoldsServerCode(text)) {
+  // PHP converted as text keeps no string's escapes: counted before the
+  // conversion, which may give the text's memory back.
+  const bool php = source != target && HoldsPhp(text);
+  if (php) result.php_backslash_endings = BackslashEndings(text, source);
+  auto count_output = [&] {
+    if (php)
+      result.php_backslash_endings +=
+          BackslashEndings(result.conversion.text, target);
+  };
+  if (in_parts && how && !converter.KeysHoldBreaks()) {
     try {
-      if (Status done = recode_into(
-              /*as_markup=*/false,
-              [&](EncodeCounts& counts) {
-                return RecodeKeepingServerCode(
-                    converter, text, source, target, how, out.text, counts,
-                    points ? &kept : nullptr,
-                    points ? std::function<void(size_t)>() : consumed);
-              });
-          !done)
-        return done.error();
+      if (const std::vector<size_t> cuts = TextCuts(text, source);
+          !cuts.empty()) {
+        if (Status done = recode_in_parts(cuts, /*as_markup=*/false); !done)
+          return done.error();
+        count_output();
+        return result;
+      }
     } catch (const std::bad_alloc&) {
       return NoMemoryToConvert(text.size(), "bytes");
     }
-  } else {
-    // PHP converted as text keeps no string's escapes: counted before the
-    // conversion, which may give the text's memory back.
-    const bool php = source != target && HoldsPhp(text);
-    if (php) result.php_backslash_endings = BackslashEndings(text, source);
-    auto count_output = [&] {
-      if (php)
-        result.php_backslash_endings +=
-            BackslashEndings(result.conversion.text, target);
-    };
-    if (in_parts && how && !converter.KeysHoldBreaks()) {
-      try {
-        if (const std::vector<size_t> cuts = TextCuts(text, source);
-            !cuts.empty()) {
-          if (Status done = recode_in_parts(cuts, /*as_markup=*/false); !done)
-            return done.error();
-          count_output();
-          return result;
-        }
-      } catch (const std::bad_alloc&) {
-        return NoMemoryToConvert(text.size(), "bytes");
-      }
-    }
-    // Looking for the points below decodes the text again.
-    Result<Conversion> recoded =
-        converter.Recode(text, source, target, how,
-                         points ? std::function<void(size_t)>() : consumed);
-    if (!recoded) return recoded.error();
-    result.conversion = std::move(*recoded);
-    count_output();
   }
+  // Looking for the points below decodes the text again.
+  Result<Conversion> recoded =
+      converter.Recode(text, source, target, how,
+                       points ? std::function<void(size_t)>() : consumed);
+  if (!recoded) return recoded.error();
+  result.conversion = std::move(*recoded);
+  count_output();
   if (points) {
     // The same text Recode converted in pieces; its pieces are cut where
     // converting them apart gives what converting the whole does.
@@ -450,15 +315,6 @@ Result<RecodedDocument> RecodeDocument(
                    "not enough memory to look for ambiguities in a text of " +
                        std::to_string(text.size()) + " bytes"};
     }
-    // None where the text was kept.
-    std::erase_if(*points, [&](const AmbiguityPoint& point) {
-      const auto after =
-          std::upper_bound(kept.begin(), kept.end(), point.index,
-                           [](size_t index, const PointRange& range) {
-                             return index < range.begin;
-                           });
-      return after != kept.begin() && point.index < std::prev(after)->end;
-    });
   }
   return result;
 }

@@ -53,8 +53,9 @@ struct RecodedDocument {
   // The charset its tags that load files were told (RecodeMarkup's
   // external_charset), for the tags its server code writes; empty when none.
   std::string_view loaded_files_charset;
-  // Why a document that was to be read as markup could not be (it was then
-  // converted as text); std::nullopt otherwise.
+  // What in a page read as markup ran to the end of the text without its
+  // end, read to the end as browsers read it ("unterminated comment from
+  // line 3"); std::nullopt otherwise.
   std::optional<std::string> markup_problem;
   // When asked for: the ambiguity points of what was converted, located in
   // the decoded text (see DocumentConversion::points).
@@ -70,8 +71,8 @@ struct RecodedDocument {
 // `how` says, as Converter::Recode does, except that when `markup` is kHtml,
 // or kAuto and LooksLikeMarkup(name, decoded text), the decoded text goes
 // through ConvertMarkup (as RecodeMarkup reads it, scripts and style sheets
-// keeping their own escapes). When it cannot be read as markup the problem
-// is recorded and the text is converted as Recode converts it.
+// keeping their own escapes). What does not end there is read to the end
+// (RecodeMarkup's `unended`) and recorded.
 //
 // With `label_loaded_files`, where a browser reads `target` otherwise than
 // `source`, a page read as markup names `source` as the charset of each
@@ -95,8 +96,8 @@ struct RecodedDocument {
 // `consumed`, when given, is told which bytes of `text` are not read again,
 // as Recode and RecodeMarkup tell it; never when points are looked for,
 // which reads the text again. A page is read through first
-// (MarkupCuts): one that cannot be read as markup to its end is then
-// converted as text, from its start, and is told of only then.
+// (MarkupCuts): one with something that does not end gives nothing back,
+// and is converted whole.
 //
 // With `threads` above one, a document of a few parts or more (kPartBytes)
 // is cut where its parts convert apart as the whole would (MarkupCuts,

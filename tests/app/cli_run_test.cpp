@@ -509,7 +509,7 @@ TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
       Reported("warning: --phrases does nothing where the script is "
                "kept (name one with --script)"))
       << err_.str();
-  // In Chinese, the reason too; and why a page was converted as text.
+  // In Chinese, the reason too; and what in a page did not end.
   const Messages chinese({Language::kSimplified, core::Encoding::kUtf8},
                          nullptr);
   const std::string page = Input("p.htm", "<p>头发<!-- 头");
@@ -517,8 +517,8 @@ TEST_F(CliRunTest, AmbiguitiesAreListedAndABadPhraseFileConvertsNothing) {
                                 {"--phrases", bad, file},
                                 bad + ": 第 2 行：词组与替换之间没有制表符"},
                             {{"-o", Out("zh"), page},
-                             page + ": 警告：无法按网页读取（从第 1 "
-                                    "行起的注释没有结束），已按文本转换"}}) {
+                             page + ": 警告：从第 1 行起的注释没有结束，"
+                                    "已像浏览器那样读到文件末尾"}}) {
     auto options = ParseCliOptions(args);
     ASSERT_TRUE(options.has_value());
     err_.str("");

@@ -43,7 +43,7 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
     outcome.failed.push_back({"/f" + std::to_string(i) + ".htm", "无法读取"});
   outcome.mislabeled.push_back(
       {"/m.htm", core::Encoding::kBig5, core::Encoding::kGbk});
-  outcome.as_text.push_back({"/t.htm", "unterminated comment from line 3"});
+  outcome.unended.push_back({"/t.htm", "unterminated comment from line 3"});
   outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
   outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
   outcome.guessed.push_back(
@@ -59,8 +59,8 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "UTF-8",
         "以下 1 个文件的实际编码与其声明不符，已按实际编码转换：\n\n/m.htm\n"
         "    声明为 Big5，实际为 GB",
-        "以下 1 个网页无法按网页结构读取，已按纯文本整体转换：\n\n/t.htm\n"
-        "    从第 3 行起的注释没有结束",
+        "以下 1 个网页中有没有结束的注释、脚本或标记，已像浏览器那样读到文件"
+        "末尾：\n\n/t.htm\n    从第 3 行起的注释没有结束",
         "以下 1 个文件中有不成字的字节，已原样保留：\n\n/i.htm\n    2 "
         "处，在 Big5 码中可能与后面的字节合成别的字",
         "以下 1 个文件的服务器代码（PHP、ASP 或 "
@@ -90,9 +90,9 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
       {"notes.txt", big5, gb},
       // Declares Big5 but is GB: converted from GB, its declaration too.
       {"page.htm", "<meta charset=big5>" + gb, "<meta charset=big5>" + big5},
-      // A comment that never ends: converted as text, its link too.
+      // A comment that never ends runs to the end, as browsers read it.
       {"broken.htm", "<a href=头发.htm>头发</a><!--",
-       "<a href=頭髮.htm>頭髮</a><!--"},
+       "<a href=头发.htm>頭髮</a><!--"},
       {"./notes.txt", "", gb},  // listed again: converted once, not back
       // Would replace a listed file.
       {"a/page.htm", gb, "<meta charset=big5>" + big5},
@@ -146,8 +146,8 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
             "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换");
   ASSERT_EQ(outcome.mislabeled.size(), 1u);
   EXPECT_EQ(outcome.mislabeled[0].path, be_fore[1]);
-  ASSERT_EQ(outcome.as_text.size(), 1u);
-  EXPECT_EQ(outcome.as_text[0].path, be_fore[2]);
+  ASSERT_EQ(outcome.unended.size(), 1u);
+  EXPECT_EQ(outcome.unended[0].path, be_fore[2]);
   ASSERT_EQ(outcome.invalid.size(), 1u);
   EXPECT_EQ(outcome.invalid[0].path, be_fore[9]);
   ASSERT_EQ(outcome.guessed.size(), 2u);

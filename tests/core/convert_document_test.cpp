@@ -197,17 +197,22 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
       // A crawler's rules keep their addresses.
       {"Disallow: /头发/\n", kAuto, "d/Robots.TXT", "Disallow: /头发/\n", false,
        false},
-      {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", false, true},
-      // Converted as text, a page keeps its server code all the same.
+      // What does not end runs to the end, as browsers read it, and is said;
+      // the rest of the page is read as ever.
+      {"<p>头发<!-- 头发", kAuto, "", "<p>頭髮<!-- 頭髮", true, true},
       {"<?php $s=\"头发\"; ?><% w(\"头发\") %><!-- #include file=\"头发.inc\" "
        "-->头发<!--",
        kAuto, "a.php",
        "<?php $s=\"头发\"; ?><% w(\"头发\") %><!-- #include file=\"头发.inc\" "
        "-->頭髮<!--",
-       false, true},
+       true, true},
+      {link + "<script>s='头发'", kAuto, "", page + "<script>s='头发'", true,
+       true},
+      {link + "<a href='头发.htm>头发", kAuto, "",
+       page + "<a href='头发.htm>头发", true, true},
       {long_link, kAuto, "", long_page, true, false},
       {long_link, kText, "", long_text, false, false},
-      {long_link + "<!--", kAuto, "", long_text + "<!--", false, true},
+      {long_link + "<!--", kAuto, "", long_page + "<!--", true, true},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());
@@ -224,6 +229,7 @@ TEST(ConvertDocumentTest, PagesAreReadAsMarkupByNameTextOrRequest) {
         ConvertOverwritingBehind(**converter, c.input, request, c.file_name);
     ASSERT_TRUE(behind.has_value());
     EXPECT_TRUE(behind->text == c.expected) << c.file_name;
+    EXPECT_EQ(behind->markup_problem, out->markup_problem) << c.file_name;
   }
 }
 
@@ -466,14 +472,14 @@ TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
        "<?xml?><p>成功</p>",
        "<?xml?><p>成功</p>",
        false},
-      // One that cannot be read as markup is converted as text, but for
-      // its PHP, kept as markup keeps it.
-      {kBig5, {.to = kGbk}, big5_php + "<!-- 許", fixed + "许<!-- 许", false},
+      // One whose last comment does not end is read as markup all the
+      // same, as browsers read it.
+      {kBig5, {.to = kGbk}, big5_php + "<!-- 許", fixed + "许<!-- 许", true},
       {kGbk,
        {.to = kBig5, .find_ambiguities = true},
        "<?php $s = \"发\"; $t = \"成功\"; ?>发<!-- ",
        "<?php $s = \"&#21457;\"; $t = \"成功\\\"; ?>發<!-- ",
-       false},
+       true},
   };
   auto converter = MakeDefaultConverter();
   ASSERT_TRUE(converter.has_value());

@@ -158,7 +158,7 @@ TEST_F(RecodeInPartsTest, FailureOfAPartFailsTheWhole) {
 }
 
 // RecodeDocument takes the parts for a large document given threads, and a
-// page that cannot be read as markup is still converted as text, saying why.
+// page whose last comment does not end converts alike, saying so.
 TEST_F(RecodeInPartsTest, LargeDocumentsGoToParts) {
   std::string page;
   while (page.size() < 2 * kPartBytes + 100)

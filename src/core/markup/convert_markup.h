@@ -100,6 +100,11 @@ Status ConvertMarkup(const Converter& converter, std::u32string_view text,
 // Bytes not `from_start` are a part of a page that begins after its start
 // (MarkupCuts), and are read as HTML (BasicMarkupScanner).
 //
+// With `unended`, a comment, script, style, tag, declaration or <% %> that
+// runs to the end of the bytes is read to the end as browsers read it
+// (BasicHtmlTokenizer::ReadUnendedToEnd) instead of failing, and *unended
+// says which and on what line (std::nullopt when all ended).
+//
 // The default piece keeps the working buffers to a few tens of KiB: a
 // mebibyte of tag-dense pages took 580 page faults with pieces of 32 Ki code
 // points and 310 with these (the output alone takes 280), and a third less
@@ -112,7 +117,8 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     const std::function<void(size_t)>& consumed = {},
                     std::vector<AmbiguityPoint>* points = nullptr,
                     std::string_view external_charset = {},
-                    bool from_start = true);
+                    bool from_start = true,
+                    std::optional<Error>* unended = nullptr);
 
 // Re-encodes `bytes`, a whole script file (kScript) or style sheet
 // (kStyle), in `target`, as a page's own scripts and style sheets are: its

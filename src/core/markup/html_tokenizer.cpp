@@ -147,15 +147,29 @@ bool EqualsIgnoringCase(std::u8string_view text, std::string_view lower) {
   return EqualsLower(text, lower);
 }
 
+std::string UnterminatedReason(std::string_view what, size_t line) {
+  return "unterminated " + std::string(what) + " from line " +
+         std::to_string(line);
+}
+
 template <typename Char>
 bool BasicHtmlTokenizer<Char>::Fail(std::string_view what, size_t at) {
   const size_t line =
       1 + std::count(text_.begin(), text_.begin() + at, Char{'\n'});
-  problem_ =
-      Error{ErrorCode::kInvalidInput, "unterminated " + std::string(what) +
-                                          " from line " + std::to_string(line)};
+  problem_ = Error{ErrorCode::kInvalidInput, UnterminatedReason(what, line)};
   pos_ = text_.size();
   return false;
+}
+
+template <typename Char>
+bool BasicHtmlTokenizer<Char>::RunToEnd(std::string_view what, size_t at,
+                                        HtmlTokenKind kind, TextSpan inner,
+                                        HtmlToken& token) {
+  if (!to_end_) return Fail(what, at);
+  unended_ = Unended{what, at};
+  token = {kind, {at, text_.size()}, inner};
+  pos_ = text_.size();
+  return true;
 }
 
 // Whether `text` holds the tag name `name` at `at`, ended as a tag's name
@@ -326,10 +340,19 @@ bool BasicHtmlTokenizer<Char>::Next(HtmlToken& token) {
   if (raw_ != kNone) {
     const Raw raw = raw_;
     raw_ = kNone;
-    if (raw_end_ == npos) return Fail(kRawNames[raw], pos_);
+    const bool title = raw == kTitle || raw == kTextarea || raw == kXmp;
+    if (raw_end_ == npos) {
+      const TextSpan contents{pos_, text_.size()};
+      if (!RunToEnd(kRawNames[raw], pos_,
+                    title ? HtmlTokenKind::kTitleText : HtmlTokenKind::kRawText,
+                    contents, token))
+        return false;
+      token.has_ampersand =
+          title && text_.substr(contents.begin).find(Char{'&'}) != npos;
+      return true;
+    }
     if (raw_end_ > pos_) {
       const TextSpan contents{pos_, raw_end_};
-      const bool title = raw == kTitle || raw == kTextarea || raw == kXmp;
       token = {title ? HtmlTokenKind::kTitleText : HtmlTokenKind::kRawText,
                contents, contents};
       token.has_ampersand =
@@ -450,13 +473,16 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
             text_[close + 1] == '>')
           return take(HtmlTokenKind::kComment, close + 2, {body, end});
       }
-      return Fail("comment", at);
+      return RunToEnd("comment", at, HtmlTokenKind::kComment,
+                      {body, text_.size()}, token);
     }
     if (StartsWithIgnoringCase(text_, at, "<![cdata[")) {
       return take(HtmlTokenKind::kDeclaration, at + 9, {at, at + 9});
     }
     const size_t close = text_.find(Char{'>'}, at);
-    if (close == npos) return Fail("declaration", at);
+    if (close == npos)
+      return RunToEnd("declaration", at, HtmlTokenKind::kDeclaration,
+                      {at, text_.size()}, token);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   if (next == '?' || next == '%') {
@@ -467,7 +493,9 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     const size_t close = ServerCodeEnd(
         text_, at, [this](Char c) { return EndsInBackslashByte(c); }, php_);
     if (close == text_.size()) {
-      if (next == '%') return Fail("<% server code", at);
+      if (next == '%')
+        return RunToEnd("<% server code", at, HtmlTokenKind::kServerCode,
+                        {at, text_.size()}, token);
       return take(HtmlTokenKind::kServerCode, text_.size(), {at, text_.size()});
     }
     return take(HtmlTokenKind::kServerCode, close + 2, {at, close + 2});
@@ -476,7 +504,9 @@ bool BasicHtmlTokenizer<Char>::ReadMarkup(HtmlToken& token) {
     const Char first = at + 2 < text_.size() ? text_[at + 2] : Char{0};
     if (IsAsciiLetter(first)) return ReadTag(at, /*end_tag=*/true, token);
     const size_t close = text_.find(Char{'>'}, at);
-    if (close == npos) return Fail("end tag", at);
+    if (close == npos)
+      return RunToEnd("end tag", at, HtmlTokenKind::kDeclaration,
+                      {at, text_.size()}, token);
     return take(HtmlTokenKind::kDeclaration, close + 1, {at, close + 1});
   }
   return ReadTag(at, /*end_tag=*/false, token);
@@ -505,7 +535,8 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
       self_closing = text_[i] == '/';
       ++i;
     }
-    if (i >= n) return Fail("tag", at);
+    if (i >= n)
+      return RunToEnd("tag", at, HtmlTokenKind::kDeclaration, {at, n}, token);
     if (text_[i] == '>') break;
     self_closing = false;
     HtmlAttribute attribute;
@@ -522,7 +553,9 @@ bool BasicHtmlTokenizer<Char>::ReadTag(size_t at, bool end_tag,
         attribute.quote = text_[i];
         const size_t close =
             ValueEnd(i + 1, static_cast<Char>(attribute.quote));
-        if (close == npos) return Fail("tag", at);
+        if (close == npos)
+          return RunToEnd("tag", at, HtmlTokenKind::kDeclaration, {at, n},
+                          token);
         attribute.value = {i + 1, close};
         i = close + 1;
       } else {

@@ -24,6 +24,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -128,6 +129,17 @@ class BasicHtmlTokenizer {
   // text; problem() then says which and on what line.
   bool Next(HtmlToken& token);
 
+  // From now on reads such a comment, script, style, tag, declaration or
+  // <% ... %> as browsers do: to the end of the text, as one token (a tag or
+  // end tag as a declaration, which browsers drop), and unended() says
+  // which and where it begins.
+  void ReadUnendedToEnd() { to_end_ = true; }
+  struct Unended {
+    std::string_view what;  // "comment", "script"...
+    size_t at;
+  };
+  const std::optional<Unended>& unended() const { return unended_; }
+
   // Where the next token begins.
   size_t position() const { return pos_; }
 
@@ -168,6 +180,10 @@ class BasicHtmlTokenizer {
 
   // `what`, from `at`, runs to the end of the text.
   bool Fail(std::string_view what, size_t at);
+  // The same, but read to the end as a token of `kind` whose inner span is
+  // `inner`, when ReadUnendedToEnd was called.
+  bool RunToEnd(std::string_view what, size_t at, HtmlTokenKind kind,
+                TextSpan inner, HtmlToken& token);
   bool ReadTag(size_t at, bool end_tag, HtmlToken& token);
   bool ReadMarkup(HtmlToken& token);
   size_t FindEndTag(Raw raw, size_t from);
@@ -192,6 +208,8 @@ class BasicHtmlTokenizer {
   std::vector<HtmlAttribute> attributes_;
   NameKey name_;
   std::optional<Error> problem_;
+  bool to_end_ = false;
+  std::optional<Unended> unended_;
   // The first "%>" at or after the last search for one; npos when none is
   // left; 0 before the first search.
   size_t server_close_ = 0;
@@ -212,6 +230,10 @@ extern template class BasicHtmlTokenizer<char8_t>;
 // Whether the contents of an element of this name are one token read up to
 // its end tag: script, style, title, textarea, xmp, iframe, noembed, noframes.
 bool HoldsRawContents(NameKey name);
+
+// Why markup cannot be read to its end: `what` ("comment", "script"...),
+// from its line `line`, runs to the end of the text.
+std::string UnterminatedReason(std::string_view what, size_t line);
 
 // An ASCII letter, either case.
 inline bool IsAsciiLetter(char32_t c) {

@@ -118,6 +118,14 @@ class BasicMarkupScanner {
   // charset (MarkupPiece::charset_at).
   void LabelExternalFiles() { label_files_ = true; }
 
+  // Reads what does not end as browsers do (see
+  // BasicHtmlTokenizer::ReadUnendedToEnd).
+  void ReadUnendedToEnd() { tokenizer_.ReadUnendedToEnd(); }
+  const std::optional<typename BasicHtmlTokenizer<Char>::Unended>& unended()
+      const {
+    return tokenizer_.unended();
+  }
+
   // Reads the next piece into `piece`. Returns false at the end of the text,
   // and when the rest of the text cannot be read as markup (see
   // HtmlTokenizer::Next); problem() then says why.

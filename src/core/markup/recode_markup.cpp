@@ -716,7 +716,8 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
                     EncodeCounts& counts, size_t piece,
                     const std::function<void(size_t)>& consumed,
                     std::vector<AmbiguityPoint>* points,
-                    std::string_view external_charset, bool from_start) {
+                    std::string_view external_charset, bool from_start,
+                    std::optional<Error>* unended) {
   const size_t start = out.size();
   const EncodeCounts counted = counts;
   const size_t first_point = points ? points->size() : 0;
@@ -726,11 +727,37 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
       reinterpret_cast<const char8_t*>(bytes.data()) + pos, bytes.size() - pos);
   BasicMarkupScanner<char8_t> scanner(units, source, from_start);
   if (!external_charset.empty()) scanner.LabelExternalFiles();
+  // Line feeds of the bytes given back are counted first, for the line
+  // of what does not end: a unit of its own in every encoding read here.
+  size_t given = 0, lines = 0;
+  // Outlives the recoder, which holds it by reference.
+  std::function<void(size_t)> handed = consumed;
+  if (unended) {
+    scanner.ReadUnendedToEnd();
+    if (consumed) {
+      handed = [&](size_t end) {
+        lines += static_cast<size_t>(
+            std::count(bytes.begin() + static_cast<ptrdiff_t>(given),
+                       bytes.begin() + static_cast<ptrdiff_t>(end), '\n'));
+        given = end;
+        consumed(end);
+      };
+    }
+  }
   MarkupRecoder recoder(converter, bytes, source, target, how, piece, out,
-                        counts, consumed, how ? points : nullptr, pos,
+                        counts, handed, how ? points : nullptr, pos,
                         external_charset);
   MarkupPiece read;
+  std::optional<size_t> unended_line;
   while (scanner.Next(read)) {
+    // Counted as soon as it is read, before the recoder takes its bytes.
+    if (unended && scanner.unended() && !unended_line) {
+      const size_t at = pos + scanner.unended()->at;
+      unended_line = lines + 1 +
+                     static_cast<size_t>(std::count(
+                         bytes.begin() + static_cast<ptrdiff_t>(given),
+                         bytes.begin() + static_cast<ptrdiff_t>(at), '\n'));
+    }
     read.span.begin += pos;
     read.span.end += pos;
     if (Status done = how ? recoder.Add(read) : recoder.KeepPiece(read); !done)
@@ -743,6 +770,11 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
     return *scanner.problem();
   }
   if (Status done = recoder.Finish(); !done) return done;
+  if (unended_line) {
+    *unended =
+        Error{ErrorCode::kInvalidInput,
+              UnterminatedReason(scanner.unended()->what, *unended_line)};
+  }
   if (points) {
     const auto mine = points->begin() + static_cast<ptrdiff_t>(first_point);
     std::stable_sort(mine, points->end(),

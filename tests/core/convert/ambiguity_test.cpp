@@ -115,10 +115,9 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
       // Lines end as in text: at a lone CR too.
       {"markup lines", "<p>\r后\r\n<b>后</b></p>", html,
        "2:1: 后 -> 後 (後 后)\n3:4: 后 -> 後 (後 后)\n"},
-      // A page that cannot be read as markup is converted as one text: the
-      // points found in the attempt are dropped, the text's found once.
-      {"unreadable", "<p>后</p><!-- 后", html,
-       "1:4: 后 -> 後 (後 后)\n1:14: 后 -> 後 (後 后)\n"},
+      // A comment that does not end runs to the end, as browsers read it,
+      // and has no points as any comment.
+      {"unended comment", "<p>后</p><!-- 后", html, "1:4: 后 -> 後 (後 后)\n"},
   };
   const auto converter = MakeFastConverter();
   for (const auto& c : cases) {
