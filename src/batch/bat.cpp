@@ -1,6 +1,9 @@
 #include "batch/bat.h"
 
+#include <filesystem>
+#include <string>
 #include <string_view>
+#include <system_error>
 #include <utility>
 
 #include "batch/batch_run.h"
@@ -127,9 +130,36 @@ void Bat::OnNDel() {
   view_.EnableNDel(false);
 }
 
+namespace {
+
+// Why the run may not write into `target`, as typed; empty when it may. An
+// empty target was the root of the file system, a relative one the
+// program's working folder, which the user never sees, and a missing one
+// failed every file, one by one.
+std::string TargetProblem(const std::string& target) {
+  if (target.empty()) return "请您填写转换至的文件夹，再开始转换。";
+  if (target.front() != kSeparator) {
+    return "转换至的文件夹“" + target +
+           "”不是完整的路径（应以 / 开头），请重新填写。";
+  }
+  std::error_code error;
+  if (!std::filesystem::is_directory(target, error)) {
+    return "转换至的文件夹“" + target + "”不存在，请先建立它或另选一个。";
+  }
+  return {};
+}
+
+}  // namespace
+
 void Bat::OnNGo() {
   if (be_fore_.empty()) {
     messages_.Show(kEmptyList, platform::MessageIcon::kExclamation, kBatTitle);
+    view_.ShowPro(false);
+    return;
+  }
+  if (const std::string problem = TargetProblem(view_.ToText());
+      !problem.empty()) {
+    messages_.Show(problem, platform::MessageIcon::kExclamation, kBatTitle);
     view_.ShowPro(false);
     return;
   }
@@ -144,12 +174,30 @@ void Bat::OnNGo() {
     }
     options_.phrases = std::move(*phrases);
   }
-  view_.ShowPro(true);
   std::string target = view_.ToText();
-  if (target.empty() || target.back() != kSeparator) {
+  if (target.back() != kSeparator) {
     target += kSeparator;
     view_.SetToText(target);
   }
+  // A file whose output would replace it is gone once converted: the user
+  // says so first.
+  size_t replaced = 0;
+  std::string first;
+  for (size_t i = 0; i < be_fore_.size(); ++i) {
+    std::error_code error;
+    if (std::filesystem::equivalent(be_fore_[i], target + be_hind_[i], error)) {
+      if (replaced++ == 0) first = be_fore_[i];
+    }
+  }
+  if (replaced > 0 &&
+      !messages_.Ask("有 " + std::to_string(replaced) +
+                         " 个文件会被自己的转换结果替换（如“" + first +
+                         "”），原文件将不再保留。\n确定要这样转换吗？",
+                     kBatTitle)) {
+    view_.ShowPro(false);
+    return;
+  }
+  view_.ShowPro(true);
   const BatchOutcome outcome = RunBatch(
       er_, be_fore_, be_hind_, target, Request(),
       [this](int16_t percent) {

@@ -155,14 +155,19 @@ TEST_F(BatTest, LoadThenVolumesAndFoldersChosenBecomeTheTarget) {
 }
 
 // The listed files do not exist, so the runs write nothing anywhere. With
-// none listed, the window asks for files and stays until Quit.
+// none listed, or no folder to write into (none typed, one named from no
+// known place, one not there), the window says so and stays until Quit.
 TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
+  const std::string folder = dir_.path().string();
   const struct {
     bool listed;
-    const char *typed, *target;
-  } cases[] = {{false, "/nowhere", "/nowhere"},
-               {true, "/nowhere", "/nowhere/"},
-               {true, "", "/"}};
+    std::string typed, target, says;
+  } cases[] = {
+      {false, folder, folder, "请您选定要转换的文件"},
+      {true, folder, folder + "/", "共 3 个文件"},
+      {true, "", "", "请您填写转换至的文件夹"},
+      {true, "out", "out", "转换至的文件夹“out”不是完整的路径"},
+      {true, "/nowhere", "/nowhere", "转换至的文件夹“/nowhere”不存在"}};
   for (const auto& c : cases) {
     fakes::FakeBatView view;
     fakes::FakeMessageBox messages;
@@ -172,13 +177,37 @@ TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
     view.to_text = c.typed;
     bat.OnNGo();
     EXPECT_EQ(view.to_text, c.target) << c.typed;
+    const bool ran = c.target.ends_with("/");
     EXPECT_EQ(view.pro_values,
-              (c.listed ? std::vector<int>{33, 67, 100} : std::vector<int>{}));
+              (ran ? std::vector<int>{33, 67, 100} : std::vector<int>{}));
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text.starts_with("请您选定"), !c.listed);
-    EXPECT_EQ(view.closed, c.listed) << c.typed;
+    EXPECT_TRUE(messages.shown[0].text.starts_with(c.says))
+        << messages.shown[0].text;
+    EXPECT_EQ(view.closed, ran) << c.typed;
     bat.OnNQuit();
     EXPECT_TRUE(view.closed);
+  }
+}
+
+// Into the files' own folder, each output would replace its source: only
+// when the user says so.
+TEST_F(BatTest, ReplacingTheListedFilesThemselvesIsAskedFirst) {
+  const std::string gb = testing::Bytes("头发", core::Encoding::kGbk);
+  testing::ScratchFolder::Write(dir_ / "a.txt", gb);
+  for (const bool yes : {false, true}) {
+    auto bat = MakeBat();
+    Add(*bat, (dir_ / "a.txt").string());
+    view_.to_text = dir_.path().string();
+    messages_.answer_yes = yes;
+    view_.closed = false;
+    bat->OnNGo();
+    ASSERT_EQ(messages_.asked.size(), yes ? 2u : 1u);
+    EXPECT_TRUE(messages_.asked.back().starts_with(
+        "有 1 个文件会被自己的转换结果替换（如“" + (dir_ / "a.txt").string()))
+        << messages_.asked.back();
+    EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "a.txt"),
+              yes ? testing::Bytes("頭髮", core::Encoding::kBig5) : gb);
+    EXPECT_EQ(view_.closed, yes);
   }
 }
 
