@@ -355,9 +355,9 @@ BatchOutcome RunBatch(const core::Converter& er,
                  std::filesystem::path(path).lexically_normal().string();
         });
     if (taken) {
-      outcome.failed.push_back({path, "与转换结果同名，疑点清单未写出"});
+      outcome.review_list = FailedFile{path, "与转换结果同名"};
     } else if (core::Status saved = core::SaveDocument(path, review); !saved) {
-      outcome.failed.push_back({path, ReasonOf(saved.error(), path)});
+      outcome.review_list = FailedFile{path, ReasonOf(saved.error(), path)};
     }
   }
   return outcome;
@@ -455,10 +455,16 @@ std::string Notes(const BatchOutcome& outcome) {
 
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder) {
+  // Not one of the files listed, and said after them.
+  const std::string review = outcome.review_list
+                                 ? "\n\n疑点清单 " + outcome.review_list->path +
+                                       " 未写出：" + outcome.review_list->reason
+                                 : "";
   if (outcome.failed.empty()) {
-    return {
-        "所选定文件已转换到 " + target_folder + " 文件夹下。" + Notes(outcome),
-        platform::MessageIcon::kInformation};
+    return {"所选定文件已转换到 " + target_folder + " 文件夹下。" +
+                Notes(outcome) + review,
+            outcome.review_list ? platform::MessageIcon::kWarning
+                                : platform::MessageIcon::kInformation};
   }
   const size_t total = outcome.converted + outcome.failed.size();
   std::string text = "共 " + std::to_string(total) + " 个文件，已转换 " +
@@ -470,7 +476,7 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
       outcome.failed,
       [](const FailedFile& f) { return f.path + "\n    " + f.reason; },
       " 个文件未能转换。");
-  return {text + Notes(outcome), platform::MessageIcon::kWarning};
+  return {text + Notes(outcome) + review, platform::MessageIcon::kWarning};
 }
 
 }  // namespace tovenrak::batch

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,8 @@ struct BatchOutcome {
   std::vector<KeptInvalidBytes> invalid;
   std::vector<ServerCodeReferences> server_references;
   std::vector<GuessedEncoding> guessed;
+  // The review list asked for but not written, and why: no file listed.
+  std::optional<FailedFile> review_list;
 };
 
 // A folder whose files were listed by walking it.

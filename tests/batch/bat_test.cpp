@@ -292,6 +292,11 @@ TEST_F(BatTest, ReviewListOnlyWhenAskedAndNeverOverAnOutput) {
   Go(*bat, {{kReviewListName, "去干扰"}});
   EXPECT_EQ(testing::ScratchFolder::Read(list),
             testing::Bytes("去幹擾", core::Encoding::kBig5));
+  // Said after the files, none of which failed.
+  EXPECT_TRUE(messages_.shown.back().text.starts_with("所选定文件已转换到"));
+  EXPECT_TRUE(messages_.shown.back().text.ends_with("疑点清单 " + list +
+                                                    " 未写出：与转换结果同名"))
+      << messages_.shown.back().text;
 }
 
 TEST_F(BatTest, PersonalPhrasesApplyWhenUsedAndABadListStopsTheRun) {
