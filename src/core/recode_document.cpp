@@ -132,9 +132,10 @@ bool HoldsAnyOf(std::string_view text, Encoding encoding,
 // Whether `text` holds a PHP opening. '<' and '?' are never a byte of a
 // character but its first, in any encoding read here.
 bool HoldsPhp(std::string_view text) {
-  for (size_t at = text.find("<?"); at != std::string_view::npos;
-       at = text.find("<?", at + 2)) {
-    if (OpensPhp(text, at)) return true;
+  // A page holds far fewer '?' than '<', each found at memchr's speed.
+  for (size_t at = text.find('?', 1); at != std::string_view::npos;
+       at = text.find('?', at + 1)) {
+    if (text[at - 1] == '<' && OpensPhp(text, at - 1)) return true;
   }
   return false;
 }
@@ -275,8 +276,11 @@ Result<RecodedDocument> RecodeDocument(
     }
   }
   // PHP converted as text keeps no string's escapes: counted before the
-  // conversion, which may give the text's memory back.
-  const bool php = source != target && HoldsPhp(text);
+  // conversion, which may give the text's memory back. Only where text was
+  // asked for: a page with PHP is read as markup otherwise, and looking
+  // for it in every text costs a tenth of converting one.
+  const bool php =
+      markup == MarkupMode::kText && source != target && HoldsPhp(text);
   if (php) result.php_backslash_endings = BackslashEndings(text, source);
   auto count_output = [&] {
     if (php)
