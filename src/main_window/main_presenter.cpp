@@ -266,7 +266,8 @@ void Main::OpenAs(const core::Detection& detection,
   opened_encoding_ = source;
   opened_variant_ = variant_;
   opened_ = true;
-  side_converted_ = false;
+  gb_side_commanded_ = false;
+  big5_side_commanded_ = false;
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
@@ -404,11 +405,11 @@ void Main::Convert(core::Encoding target) {
 
 bool Main::ShowConversion(core::Encoding target, bool warn) {
   const bool to_gb = target == core::Encoding::kGbk;
-  // Right after opening, the document as opened is converted, not the other
-  // side made from it: through that side every character would pass
-  // through the other encoding and script, and one that encoding lacks come
-  // back as a reference.
-  const bool as_opened = !side_converted_;
+  // Until a command made the other side, the document as opened is
+  // converted, not the other side made from it: through that side every
+  // character would pass through the other encoding and script, and one
+  // that encoding lacks come back as a reference.
+  const bool as_opened = !(to_gb ? big5_side_commanded_ : gb_side_commanded_);
   const std::string& source = as_opened ? opened_text_
                               : to_gb   ? cvt_str_
                                         : ori_str_;
@@ -433,7 +434,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   std::string& stored = to_gb ? ori_str_ : cvt_str_;
   stored = std::move(converted->conversion.text);
   (to_gb ? ori_pending_ : cvt_pending_) = false;
-  side_converted_ = true;
+  (to_gb ? gb_side_commanded_ : big5_side_commanded_) = true;
   ++review_turn_;
   if (review_) {
     stored =

@@ -223,9 +223,11 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Whether a side is still to be converted from opened_text_.
   bool ori_pending_ = false;
   bool cvt_pending_ = false;
-  // Whether the GB or Big5 command ran since the document was opened; until
-  // one has, each converts the document as opened.
-  bool side_converted_ = false;
+  // Whether the GB side, and the Big5 side, is a command's result since the
+  // document was opened; until the other side is, a command converts the
+  // document as opened.
+  bool gb_side_commanded_ = false;
+  bool big5_side_commanded_ = false;
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
   std::filesystem::path opened_path_;  // Of the document open, if any.
