@@ -56,6 +56,9 @@ struct Job {
   bool deferred = false;  // Left for the run's encoding to settle.
   std::optional<std::string> kept = {};  // The bytes of a deferred file.
   uint32_t permissions = 0777;  // The input's, once read: the output's most.
+  // The file system its save left to the run's sync, as core::DeferredSync
+  // numbers them.
+  std::optional<size_t> file_system = {};
   // The folder it was found in by walking it, open, that folder's path and
   // its own below it; tree is null for a file named on its own.
   std::shared_ptr<const core::OpenFolder> tree = {};
@@ -382,21 +385,33 @@ unsigned Threads(const CliOptions& options) {
 
 void ConvertJob(Job& job, const CliOptions& options,
                 const core::Converter& converter, const Messages& say,
-                core::Durability durability, unsigned threads,
+                core::DeferredSync* deferred, unsigned threads,
                 const core::Result<core::OpenFolder>& output,
                 core::LastSubfolder& last) {
   core::ConversionRequest request = options.request;
   request.threads = threads;
   job.deferred = false;
+  job.file_system.reset();
+  core::Durability durability = core::Durability::kNow;
   try {
     const bool writes = WritesFiles(options);
     const core::OpenFolder* folder = nullptr;
     if (writes || !job.subfolder.empty()) {
       core::Result<const core::OpenFolder*> made =
-          output ? last.Open(*output, options.output_dir, job.subfolder)
+          output ? last.Open(*output, options.output_dir, job.subfolder,
+                             job.tree.get())
                  : core::Result<const core::OpenFolder*>(output.error());
       if (made) {
         folder = *made;
+        // The folder may be on a file system of its own, mounted in the
+        // output folder's tree: each is synced.
+        if (deferred != nullptr) {
+          if (const core::Result<size_t> noted = deferred->Add(
+                  folder->fd(), options.output_dir / job.subfolder)) {
+            job.file_system = *noted;
+            durability = core::Durability::kDeferred;
+          }
+        }
       } else if (!job.subfolder.empty()) {
         job.failure = say("cannot create folder {0}: {1}",
                           {Quoted(made.error().path),
@@ -442,7 +457,7 @@ void ConvertJob(Job& job, const CliOptions& options,
 
 void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
                  const core::Converter& converter, const Messages& say,
-                 core::Durability durability,
+                 core::DeferredSync* deferred,
                  const core::Result<core::OpenFolder>& output,
                  ProgressBar& bar) {
   if (jobs.empty()) return;
@@ -456,8 +471,8 @@ void ConvertJobs(std::vector<Job>& jobs, const CliOptions& options,
     core::LastSubfolder last;
     for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
       if (!jobs[i].failure)
-        ConvertJob(jobs[i], options, converter, say, durability, per_job,
-                   output, last);
+        ConvertJob(jobs[i], options, converter, say, deferred, per_job, output,
+                   last);
       if (!jobs[i].deferred) bar.Advance();
     }
   };
@@ -579,7 +594,17 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   if (WritesFiles(options) &&
       std::any_of(options.inputs.begin(), options.inputs.end(),
                   [](const std::string& input) { return input != "-"; })) {
-    if (core::Status made = core::MakeFolders(options.output_dir); !made) {
+    // It holds copies of the trees' files: no one may read them there who
+    // could not read them in the trees.
+    uint32_t mode = 0777;
+    for (const std::string& input : options.inputs) {
+      struct stat tree;
+      if (options.recursive && input != "-" &&
+          ::stat(input.c_str(), &tree) == 0)
+        mode &= core::FolderModeLike(tree);
+    }
+    if (core::Status made = core::MakeFolders(options.output_dir, mode);
+        !made) {
       streams.err << kProgram
                   << say("cannot create output folder {0}: {1}",
                          {Quoted(options.output_dir.native()),
@@ -620,15 +645,12 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       done.push_back(Job{"-", {}, core::EscapeForTerminal(e.what())});
     }
   }
-  // Every output goes into one folder: its file system is synced once, after
-  // the last save, instead of once per file. Where the folder cannot be
-  // opened for that, each save syncs on its own.
+  // Each file system written to is synced once, after the last save,
+  // instead of once per file. Where a folder cannot be opened for that, its
+  // saves sync on their own.
   core::DeferredSync deferred;
-  const bool defer =
-      WritesFiles(options) && !jobs.empty() && deferred.Add(options.output_dir);
+  core::DeferredSync* const defer = WritesFiles(options) ? &deferred : nullptr;
   ProgressBar bar(streams.err, streams.progress && !quiet, jobs.size());
-  const core::Durability durability =
-      defer ? core::Durability::kDeferred : core::Durability::kNow;
   // A file whose few characters read about as well in two encodings waits
   // for the others, and is read in the one of its readings more of them are
   // in.
@@ -637,7 +659,7 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   // lead to while the run goes on.
   const core::Result<core::OpenFolder> output =
       core::OpenExistingFolder(options.output_dir);
-  ConvertJobs(jobs, options, converter, say, durability, output, bar);
+  ConvertJobs(jobs, options, converter, say, defer, output, bar);
   if (options.request.defer_guessed) {
     core::RunEncoding run;
     std::vector<Job> waiting;
@@ -650,22 +672,19 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     }
     options.request.defer_guessed = false;
     options.request.run = run;
-    ConvertJobs(waiting, options, converter, say, durability, output, bar);
+    ConvertJobs(waiting, options, converter, say, defer, output, bar);
     auto settled = waiting.begin();
     for (Job& job : jobs) {
       if (job.deferred) job = std::move(*settled++);
     }
   }
   bar.Finish();
-  if (defer) {
-    if (const core::Status synced = deferred.SyncAll().front(); !synced) {
-      for (Job& job : jobs) {
-        if (!job.failure) {
-          job.failure = say("written, but not safely on disk: {0}",
-                            {core::EscapeForTerminal(synced.error().reason)});
-        }
-      }
-    }
+  const std::vector<core::Status> synced = deferred.SyncAll();
+  for (Job& job : jobs) {
+    if (job.failure || !job.file_system || synced[*job.file_system]) continue;
+    job.failure =
+        say("written, but not safely on disk: {0}",
+            {core::EscapeForTerminal(synced[*job.file_system].error().reason)});
   }
   std::move(jobs.begin(), jobs.end(), std::back_inserter(done));
 

@@ -160,19 +160,20 @@ BatchOutcome RunBatch(const core::Converter& er,
   // lead to while the run goes on.
   const core::Result<core::OpenFolder> target =
       core::OpenExistingFolder(target_folder);
-  auto open_below = [&](core::LastSubfolder& last,
-                        const std::filesystem::path& subfolder) {
-    return target ? last.Open(*target, target_folder, subfolder)
+  // A folder made for a tree's files takes the mode of the tree's folder.
+  auto open_below = [&](core::LastSubfolder& last, size_t i) {
+    const std::filesystem::path subfolder =
+        std::filesystem::path(be_hind[i]).parent_path();
+    const core::OpenFolder* like =
+        i < options.roots.size() ? options.roots[i].folder.get() : nullptr;
+    return target ? last.Open(*target, target_folder, subfolder, like)
                   : core::Result<const core::OpenFolder*>(target.error());
   };
   // The subfolder made last, which a tree's next file most often shares.
   core::LastSubfolder made_last;
   auto prepare = [&](size_t i) {
-    const std::filesystem::path subfolder =
-        std::filesystem::path(be_hind[i]).parent_path();
-    if (!subfolder.empty()) {
-      if (core::Result<const core::OpenFolder*> made =
-              open_below(made_last, subfolder);
+    if (!std::filesystem::path(be_hind[i]).parent_path().empty()) {
+      if (core::Result<const core::OpenFolder*> made = open_below(made_last, i);
           !made) {
         unmade[i] = "无法建立文件夹 " + made.error().path + "（" +
                     platform::OsReasonText(made.error().reason) + "）";
@@ -207,8 +208,7 @@ BatchOutcome RunBatch(const core::Converter& er,
   auto convert = [&](size_t i) -> core::Result<core::DocumentConversion> {
     try {
       const core::Result<const core::OpenFolder*> folder =
-          open_below(last_of_this_thread(),
-                     std::filesystem::path(be_hind[i]).parent_path());
+          open_below(last_of_this_thread(), i);
       if (!folder) return folder.error();
       const core::Durability durability = tasks[i]->file_system
                                               ? core::Durability::kDeferred

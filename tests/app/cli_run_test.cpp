@@ -336,6 +336,19 @@ TEST_F(CliRunTest, RecursiveRunsMirrorTheDocumentsOfATree) {
   }
   EXPECT_EQ(ScratchFolder::Names(dir_ / "in" / "outside"),
             std::vector<std::string>{"secret.htm"});
+  // A private folder's copies stay private, and so does the output folder
+  // made for a private tree.
+  const mode_t mask = ::umask(022);
+  fs::permissions(site + "/sub", fs::perms::owner_all);
+  fs::permissions(site, static_cast<fs::perms>(0750));
+  EXPECT_EQ(Run({"-r", "-o", Out("private/made"), site}), 0) << err_.str();
+  ::umask(mask);
+  EXPECT_EQ(fs::status(Out("private/made")).permissions(),
+            static_cast<fs::perms>(0750));
+  EXPECT_EQ(fs::status(Out("private/made/sub")).permissions(),
+            fs::perms::owner_all);
+  EXPECT_EQ(fs::status(Out("private/made/sub/deep")).permissions(),
+            static_cast<fs::perms>(0755));
 
   // Nor is one put in the place of a file or a folder of the tree after it
   // was listed, nor in the place of the tree or of the output folder.

@@ -180,6 +180,7 @@ TEST(RunBatchTest, AFileOfAFolderIsReadThroughNoLink) {
                   fs::perms::owner_read | fs::perms::owner_write);
   fs::create_symlink(dir / "elsewhere" / "a.htm", site / "b.htm");
   fs::create_directory_symlink(dir / "elsewhere", site / "sub" / "up");
+  fs::permissions(site / "sub", fs::perms::owner_all);
   const std::vector<std::string> be_hind = {"a.htm", "b.htm",
                                             "sub/up/secret.htm"};
   std::vector<std::string> be_fore;
@@ -205,6 +206,8 @@ TEST(RunBatchTest, AFileOfAFolderIsReadThroughNoLink) {
             fs::perms::owner_read | fs::perms::owner_write);
   const std::vector<std::string> written = {"a.htm", "sub"};
   EXPECT_EQ(testing::ScratchFolder::Names(out), written);
+  // So does a private folder's.
+  EXPECT_EQ(fs::status(out / "sub").permissions(), fs::perms::owner_all);
 }
 
 // A page tells the style sheets it loads its old encoding, unless the run

@@ -17,6 +17,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/io/deferred_sync.h"
 #include "core/io/make_folders.h"
 #include "core/io/replacement_file.h"
 #include "core/io/reserve_large.h"
@@ -101,6 +102,58 @@ TEST_F(FileIoTest, SaveIntoAnOpenFolderLandsThereWhereverItsPathLeads) {
   EXPECT_EQ(ScratchFolder::Names(elsewhere / "sub"), Names{});
   // Made again, the path now meets a link, which is refused.
   EXPECT_EQ(MakeSubfolders(out, "a/sub").error().reason, "not a folder");
+}
+
+TEST_F(FileIoTest, FoldersMadeForCopiesAreNoMoreOpenThanTheirSources) {
+  const fs::path source = dir_ / "source", out = dir_ / "out";
+  fs::create_directories(source / "private" / "deep");
+  fs::create_directories(source / "shut");
+  fs::create_directories(out / "there");
+  fs::permissions(source / "private", fs::perms::owner_all);
+  fs::permissions(source / "shut", static_cast<fs::perms>(0555));
+  const mode_t mask = ::umask(022);
+  const OpenFolder like = OpenExistingFolder(source).value();
+  const OpenFolder base = OpenExistingFolder(out).value();
+  for (const char* relative : {"private/deep", "shut", "there", "none/x"})
+    ASSERT_TRUE(MakeSubfolders(base, out, relative, &like)) << relative;
+  ASSERT_TRUE(MakeFolders(dir_ / "made" / "here", 0750));
+  ::umask(mask);
+  const struct {
+    fs::path folder;
+    unsigned mode;
+  } cases[] = {
+      {out / "private", 0700},        {out / "private" / "deep", 0755},
+      {out / "shut", 0755},   // Its owner writes the copies into it.
+      {out / "there", 0755},  // Made before: kept as it is.
+      {out / "none" / "x", 0755},     {dir_ / "made", 0750},
+      {dir_ / "made" / "here", 0750},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fs::status(c.folder).permissions(),
+              static_cast<fs::perms>(c.mode))
+        << c.folder;
+  }
+}
+
+// Files saved in folders on two file systems are made durable by one sync
+// of each.
+TEST_F(FileIoTest, DeferredSyncNotesEachFileSystemOnce) {
+  struct stat here, shm;
+  if (::stat(dir_.path().c_str(), &here) != 0 ||
+      ::stat("/dev/shm", &shm) != 0 || here.st_dev == shm.st_dev)
+    GTEST_SKIP() << "needs /dev/shm on a file system of its own";
+  fs::create_directories(dir_ / "a" / "b");
+  DeferredSync deferred;
+  const OpenFolder top = OpenExistingFolder(dir_.path()).value();
+  const OpenFolder below = OpenExistingFolder(dir_ / "a" / "b").value();
+  const OpenFolder other = OpenExistingFolder("/dev/shm").value();
+  EXPECT_EQ(deferred.Add(top.fd(), dir_.path()).value(), 0u);
+  EXPECT_EQ(deferred.Add(other.fd(), "/dev/shm").value(), 1u);
+  EXPECT_EQ(deferred.Add(below.fd(), dir_ / "a" / "b").value(), 0u);
+  EXPECT_EQ(deferred.Add(dir_ / "a").value(), 0u);
+  const std::vector<Status> synced = deferred.SyncAll();
+  ASSERT_EQ(synced.size(), 2u);
+  EXPECT_TRUE(synced[0] && synced[1]);
 }
 
 // The flags /proc/self/smaps gives the mapping that holds `address`.

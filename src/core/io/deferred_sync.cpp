@@ -41,6 +41,22 @@ Result<size_t> DeferredSync::Add(const std::filesystem::path& folder) {
   return index;
 }
 
+Result<size_t> DeferredSync::Add(int folder,
+                                 const std::filesystem::path& path) {
+  struct stat st;
+  if (::fstat(folder, &st) != 0)
+    return Error{ErrorCode::kNotWritable, std::strerror(errno), path.string()};
+  std::lock_guard lock(mutex_);
+  for (size_t i = 0; i < file_systems_.size(); ++i) {
+    if (file_systems_[i].device == st.st_dev) return i;
+  }
+  const int fd = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0)
+    return Error{ErrorCode::kNotWritable, std::strerror(errno), path.string()};
+  file_systems_.push_back({fd, st.st_dev, path.string()});
+  return file_systems_.size() - 1;
+}
+
 std::vector<Status> DeferredSync::SyncAll() {
   std::lock_guard lock(mutex_);
   std::vector<Status> done;

@@ -32,6 +32,10 @@ class DeferredSync {
   // be opened), the error's path being `folder`.
   Result<size_t> Add(const std::filesystem::path& folder);
 
+  // The same for the folder open as `folder` (O_PATH will do), whose path is
+  // `path`: a folder below another may be on a file system of its own.
+  Result<size_t> Add(int folder, const std::filesystem::path& path);
+
   // Syncs every file system noted so far, each once. Entry i is the outcome
   // for file system i: a failure (kNotWritable, the OS's reason, the path of
   // the first folder noted on it) means that the files saved there may not

@@ -23,11 +23,11 @@ Error Failure(int err, const fs::path& path) {
 
 }  // namespace
 
-Status MakeFolders(const fs::path& path) {
+Status MakeFolders(const fs::path& path, uint32_t mode) {
   fs::path made;
   for (const fs::path& part : path) {
     made /= part;
-    if (::mkdir(made.c_str(), 0777) == 0) continue;
+    if (::mkdir(made.c_str(), mode) == 0) continue;
     const int err = errno;
     struct stat st;
     // EEXIST, or a folder that may not be written but is there (EACCES,
@@ -64,15 +64,27 @@ Result<OpenFolder> MakeSubfolders(const fs::path& base,
   return MakeSubfolders(*opened, base, relative);
 }
 
+uint32_t FolderModeLike(const struct stat& source) {
+  return S_ISDIR(source.st_mode) ? (source.st_mode & 0777) | 0700 : 0777;
+}
+
 Result<OpenFolder> MakeSubfolders(const OpenFolder& base,
                                   const fs::path& base_path,
-                                  const fs::path& relative) {
+                                  const fs::path& relative,
+                                  const OpenFolder* like) {
   int fd = ::fcntl(base.fd(), F_DUPFD_CLOEXEC, 0);
   if (fd < 0) return Failure(errno, base_path);
   fs::path made = base_path;
+  fs::path below;
   for (const fs::path& part : relative) {
     made /= part;
-    if (::mkdirat(fd, part.c_str(), 0777) != 0 && errno != EEXIST) {
+    below /= part;
+    uint32_t mode = 0777;
+    struct stat source;
+    if (like != nullptr &&
+        ::fstatat(like->fd(), below.c_str(), &source, AT_SYMLINK_NOFOLLOW) == 0)
+      mode = FolderModeLike(source);
+    if (::mkdirat(fd, part.c_str(), mode) != 0 && errno != EEXIST) {
       const int err = errno;
       ::close(fd);
       return Failure(err, made);
@@ -92,10 +104,11 @@ Result<OpenFolder> MakeSubfolders(const OpenFolder& base,
 
 Result<const OpenFolder*> LastSubfolder::Open(const OpenFolder& base,
                                               const fs::path& base_path,
-                                              const fs::path& relative) {
+                                              const fs::path& relative,
+                                              const OpenFolder* like) {
   if (open_.is_open() && relative == relative_) return &open_;
   open_ = {};
-  Result<OpenFolder> made = MakeSubfolders(base, base_path, relative);
+  Result<OpenFolder> made = MakeSubfolders(base, base_path, relative, like);
   if (!made) return made.error();
   open_ = std::move(*made);
   relative_ = relative;

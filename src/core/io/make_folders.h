@@ -2,6 +2,9 @@
 
 #pragma once
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <utility>
 
@@ -10,12 +13,17 @@
 namespace tovenrak::core {
 
 // Creates the folder `path` and each missing folder above it, as `mkdir -p`
-// does: new folders get the mode mkdir() gives (0777 less the umask), folders
-// and links to folders already there are kept as they are. Fails with
-// kNotFound when a part of `path` is a file or a broken link, or with
-// kNotWritable, and the OS's reason; the error's path is the folder that
-// could not be made.
-Status MakeFolders(const std::filesystem::path& path);
+// does: new folders get `mode` less the umask, folders and links to folders
+// already there are kept as they are. Fails with kNotFound when a part of
+// `path` is a file or a broken link, or with kNotWritable, and the OS's
+// reason; the error's path is the folder that could not be made.
+Status MakeFolders(const std::filesystem::path& path, uint32_t mode = 0777);
+
+// The mode for a folder made to hold copies of the files of `source`: no
+// permission for others that `source` lacks, so that a private folder's
+// copies stay private, and every permission for its owner, who writes into
+// it. 0777 for a `source` that is not a folder.
+uint32_t FolderModeLike(const struct stat& source);
 
 // A folder held open (O_PATH): files saved through it land in that folder
 // even if its path is made to lead elsewhere meanwhile. Closed when
@@ -46,7 +54,9 @@ Result<OpenFolder> OpenExistingFolder(const std::filesystem::path& path);
 // one of them fails with kNotWritable ("not a folder"), so that outputs of a
 // tree stay below `base`. Returns the last of them (`base` itself when
 // `relative` is empty) open. The error's path is `base` / the part
-// concerned.
+// concerned. With `like`, the folder whose files the new folders receive,
+// each folder made takes the mode FolderModeLike gives for the folder at the
+// same place below `like`.
 // REQUIRES: `relative` is relative and has no ".." part.
 Result<OpenFolder> MakeSubfolders(const std::filesystem::path& base,
                                   const std::filesystem::path& relative);
@@ -54,7 +64,8 @@ Result<OpenFolder> MakeSubfolders(const std::filesystem::path& base,
 // The same below the folder open as `base`, whose path is `base_path`.
 Result<OpenFolder> MakeSubfolders(const OpenFolder& base,
                                   const std::filesystem::path& base_path,
-                                  const std::filesystem::path& relative);
+                                  const std::filesystem::path& relative,
+                                  const OpenFolder* like = nullptr);
 
 // The subfolder a worker saved into last, kept open for its next file: a
 // tree's files come folder by folder, and each would otherwise walk, make
@@ -67,7 +78,8 @@ class LastSubfolder {
   // is MakeSubfolders'.
   Result<const OpenFolder*> Open(const OpenFolder& base,
                                  const std::filesystem::path& base_path,
-                                 const std::filesystem::path& relative);
+                                 const std::filesystem::path& relative,
+                                 const OpenFolder* like = nullptr);
 
  private:
   std::filesystem::path relative_;
