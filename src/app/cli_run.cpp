@@ -572,7 +572,9 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                   << "\n";
       return 1;
     }
-    options.request.phrases = std::move(*phrases);
+    // The user's file, named for this run, applies whichever way it goes.
+    options.request.phrases_to_simplified = *phrases;
+    options.request.phrases_to_traditional = std::move(*phrases);
     // Phrases apply only where the script is converted.
     const core::ConversionRequest& request = options.request;
     const bool keeps =

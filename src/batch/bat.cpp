@@ -164,15 +164,20 @@ void Bat::OnNGo() {
     return;
   }
   if (use_personal_phrases_) {
-    auto phrases = core::LoadSharedPersonalPhrases();
-    if (!phrases) {
-      messages_.Show(
-          "无法读取个人词组，没有转换。\n原因：" +
-              platform::ReadingProblemText(phrases.error().Message()),
-          platform::MessageIcon::kExclamation, kBatTitle);
-      return;
+    for (const core::Script to :
+         {core::Script::kTraditional, core::Script::kSimplified}) {
+      auto phrases = core::LoadSharedPersonalPhrases(to);
+      if (!phrases) {
+        messages_.Show(
+            "无法读取个人词组，没有转换。\n原因：" +
+                platform::ReadingProblemText(phrases.error().Message()),
+            platform::MessageIcon::kExclamation, kBatTitle);
+        return;
+      }
+      (to == core::Script::kTraditional ? options_.phrases_to_traditional
+                                        : options_.phrases_to_simplified) =
+          std::move(*phrases);
     }
-    options_.phrases = std::move(*phrases);
   }
   std::string target = view_.ToText();
   if (target.back() != kSeparator) {

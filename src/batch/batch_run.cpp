@@ -139,7 +139,8 @@ BatchOutcome RunBatch(const core::Converter& er,
   request.find_ambiguities = options.review_list;
   // Guessed files wait for the others (below), before any is converted.
   request.defer_guessed = n > 1;
-  request.phrases = options.phrases;
+  request.phrases_to_traditional = options.phrases_to_traditional;
+  request.phrases_to_simplified = options.phrases_to_simplified;
   request.label_loaded_files =
       asked.label_loaded_files &&
       std::none_of(be_fore.begin(), be_fore.end(), core::IsScriptOrStyleSheet);

@@ -93,8 +93,10 @@ struct BatchOptions {
   // source as decoded, which its output keeps but where a character became
   // a reference (&#N;).
   bool review_list = false;
-  // Applied before the dictionaries to every file, when not null.
-  std::shared_ptr<const core::UserPhrases> phrases;
+  // Applied before the dictionaries to every file converted into
+  // traditional and into simplified Chinese, when not null.
+  std::shared_ptr<const core::UserPhrases> phrases_to_traditional,
+      phrases_to_simplified;
   // Files no output may replace: the documents of a folder listed that lay
   // in the target folder, and so were not listed (core::DocumentTree::kept).
   std::vector<std::filesystem::path> kept;

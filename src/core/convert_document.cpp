@@ -134,8 +134,10 @@ Result<DocumentConversion> ConvertDocument(
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
   std::optional<PhrasedConverter> phrased;
-  if (request.phrases && !request.phrases->empty())
-    phrased.emplace(converter, *request.phrases);
+  const std::shared_ptr<const UserPhrases>& phrases =
+      how && how->to == Script::kSimplified ? request.phrases_to_simplified
+                                            : request.phrases_to_traditional;
+  if (how && phrases && !phrases->empty()) phrased.emplace(converter, *phrases);
   Result<RecodedDocument> converted = RecodeDocument(
       phrased ? *phrased : converter, text, source, result.target, how,
       request.markup, name, request.find_ambiguities, consumed, request.threads,

@@ -41,9 +41,11 @@ struct ConversionRequest {
   Variant variant = Variant::kTw;
   // How the text is read when its script is converted (RecodeDocument).
   MarkupMode markup = MarkupMode::kAuto;
-  // Applied before the dictionaries (PhrasedConverter); none when null or
+  // Applied before the dictionaries (PhrasedConverter) where the script is
+  // converted to traditional and to simplified Chinese; none when null or
   // empty, and the conversion is then the converter's own.
-  std::shared_ptr<const UserPhrases> phrases = {};
+  std::shared_ptr<const UserPhrases> phrases_to_traditional = {};
+  std::shared_ptr<const UserPhrases> phrases_to_simplified = {};
   // Whether DocumentConversion::points are looked for.
   bool find_ambiguities = false;
   // How many threads one large document may be converted on (see

@@ -216,7 +216,7 @@ void Main::OpenAs(const core::Detection& detection,
     // once found (ReviewOpened).
     core::Result<core::RecodedDocument> converted =
         ToSide(*cher_, text, source, core::Encoding::kGbk, variant_, name,
-               review_ ? review_->Phrases() : nullptr);
+               PhrasesFor(core::Encoding::kGbk));
     if (!converted) {
       KeepDocument();
       ShowError("无法转换文件" + Quoted(path) + "。\n原因：" +
@@ -313,9 +313,9 @@ void Main::FindPointsAside() {
     std::shared_ptr<const core::UserPhrases> phrases;
     core::Result<core::RecodedDocument> found = core::Error{};
   };
-  auto job =
-      std::make_shared<Job>(Job{cher_, opened_text_, name_, opened_encoding_,
-                                opened_variant_, review_->Phrases()});
+  auto job = std::make_shared<Job>(Job{cher_, opened_text_, name_,
+                                       opened_encoding_, opened_variant_,
+                                       PhrasesFor(core::Encoding::kGbk)});
   c_.frame.RunAside(
       [job] {
         job->found = ToSide(*job->converter, job->text, job->source,
@@ -374,7 +374,7 @@ core::Status Main::FillSide(core::Encoding side) {
   if (!pending) return {};
   core::Result<core::RecodedDocument> converted =
       ToSide(*cher_, opened_text_, opened_encoding_, side, opened_variant_,
-             name_, review_ ? review_->Phrases() : nullptr);
+             name_, PhrasesFor(side));
   if (!converted) return converted.error();
   (gb ? ori_str_ : cvt_str_) = std::move(converted->conversion.text);
   pending = false;
@@ -392,6 +392,13 @@ void Main::Clear() {
   gb_pressed_ = false;
   big5_pressed_ = false;
   ShowPressed();
+}
+
+std::shared_ptr<const core::UserPhrases> Main::PhrasesFor(core::Encoding side) {
+  if (!review_) return nullptr;
+  return review_->Phrases(side == core::Encoding::kGbk
+                              ? core::Script::kSimplified
+                              : core::Script::kTraditional);
 }
 
 void Main::ConvertToGb() { Convert(core::Encoding::kGbk); }
@@ -418,10 +425,9 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
                                         : core::Encoding::kGbk;
   const core::Status filled = as_opened ? core::Status{} : FillSide(from);
   core::Result<core::RecodedDocument> converted =
-      filled
-          ? ToSide(*cher_, source, from, target, variant_, name_,
-                   review_ ? review_->Phrases() : nullptr, review_ != nullptr)
-          : core::Result<core::RecodedDocument>(filled.error());
+      filled ? ToSide(*cher_, source, from, target, variant_, name_,
+                      PhrasesFor(target), review_ != nullptr)
+             : core::Result<core::RecodedDocument>(filled.error());
   if (!converted) {
     // The toolbar may already show the clicked button pressed.
     ShowPressed();
@@ -507,7 +513,8 @@ void Main::ConvertTo(int choice) {
   const platform::TargetChoice& target = platform::kTargetChoices[choice];
   core::ConversionRequest request{opened_encoding_, target.to, target.script,
                                   variant_};
-  if (review_) request.phrases = review_->Phrases();
+  request.phrases_to_traditional = PhrasesFor(core::Encoding::kBig5);
+  request.phrases_to_simplified = PhrasesFor(core::Encoding::kGbk);
   core::Result<core::DocumentConversion> converted =
       core::ConvertDocument(*cher_, opened_text_, request, name_);
   const std::string name(core::DisplayName(target.to));

@@ -164,6 +164,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // Converts to `target` and shows the result; false, with a message, when
   // it fails. Warns about references and invalid bytes when `warn`.
   bool ShowConversion(core::Encoding target, bool warn);
+  // The personal phrases for a conversion to the side `side` (GB: into
+  // simplified, Big5: into traditional); none without a review.
+  std::shared_ptr<const core::UserPhrases> PhrasesFor(core::Encoding side);
   // ReviewHost
   void ReplaceConverted(std::string bytes) override;
   void ConvertAgain() override;

@@ -67,8 +67,8 @@ Review::Review(platform::ReviewView& view,
       host_(host),
       title_(std::move(title)) {}
 
-std::shared_ptr<const core::UserPhrases> Review::Phrases() {
-  auto phrases = core::LoadSharedPersonalPhrases();
+std::shared_ptr<const core::UserPhrases> Review::Phrases(core::Script to) {
+  auto phrases = core::LoadSharedPersonalPhrases(to);
   if (phrases) return std::move(*phrases);
   messages_.Show("无法读取个人词组，这次转换没有套用它们。\n原因：" +
                      platform::ReadingProblemText(phrases.error().Message()),
@@ -229,19 +229,23 @@ void Review::OfferToRemember(size_t k) {
     } else if (c != 0) {
       to += c;
     } else {
-      // Where a neighbour went is not known: the character alone.
-      from = std::u32string(1, point.source);
-      to = point.chosen;
-      break;
+      // Where a neighbour went is not known: nothing to remember.
+      return;
     }
   }
+  if (from.size() < 2) return;
+  const core::Script script = conversion_.to == core::Encoding::kGbk
+                                  ? core::Script::kSimplified
+                                  : core::Script::kTraditional;
   const std::string question =
       "以后也把“" + Utf8(from) + "”转换为“" + Utf8(to) +
       "”吗？\n\n选“是”将它记入个人词组（" +
-      core::PersonalPhrasesPath().string() +
-      "），马上重新转换本文件；以后在主窗口和批量转换中都会套用。";
+      core::PersonalPhrasesPath(script).string() +
+      "），马上重新转换本文件；以后在主窗口和批量转换中" +
+      (script == core::Script::kSimplified ? "转换为简体时" : "转换为繁体时") +
+      "都会套用。";
   if (!messages_.Ask(question, title_)) return;
-  if (core::Status added = core::AddPersonalPhrase(from, to); !added) {
+  if (core::Status added = core::AddPersonalPhrase(from, to, script); !added) {
     messages_.Show("无法保存个人词组。\n原因：" + added.error().Message(),
                    platform::MessageIcon::kCritical, title_);
     return;

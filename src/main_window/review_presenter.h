@@ -53,10 +53,10 @@ class Review : public platform::ReviewListener {
   Review(platform::ReviewView& view, const platform::SourceView& source_view,
          platform::MessageBox& messages, ReviewHost& host, std::string title);
 
-  // The personal phrases (core::LoadPersonalPhrases) for the next conversion;
-  // null when there are none. A list that cannot be read gets a message and
-  // none are applied.
-  std::shared_ptr<const core::UserPhrases> Phrases();
+  // The personal phrases (core::LoadPersonalPhrases) for the next conversion
+  // into the script `to`; null when there are none. A list that cannot be
+  // read gets a message and none are applied.
+  std::shared_ptr<const core::UserPhrases> Phrases(core::Script to);
 
   // Takes `conversion` and `converted`, the text it converted to, and returns
   // that text with the alternatives the user chose before put back where the
@@ -82,7 +82,10 @@ class Review : public platform::ReviewListener {
   // ReplaceConverted) and selects the mark, then offers to remember the word
   // around the point (the source characters of the point and its Chinese
   // neighbours, as the conversion wrote them with the alternative) as a
-  // personal phrase; if so, saves it and converts again. Choosing what is
+  // personal phrase of the conversion's direction; if so, saves it and
+  // converts again. A point without a Chinese neighbour is not offered: a
+  // phrase of one character would overrule every word that holds it, in
+  // every later conversion. Choosing what is
   // already there does nothing; a source view edited by hand gets a message
   // and nothing changes; a phrase that cannot be saved gets a message.
   void OnPointChosen(int mark, int alternative) override;

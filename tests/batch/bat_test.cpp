@@ -316,6 +316,24 @@ TEST_F(BatTest, PersonalPhrasesApplyWhenUsedAndABadListStopsTheRun) {
               used ? "" : "a.txt:1:2: 干 -> 幹 (幹 乾 干)\n")
         << used;
   }
+  // Each list applies only its way: a choice made going to traditional
+  // would put traditional characters into simplified text.
+  testing::ScratchFolder::Write(dir_ / "tovenrak/phrases.txt", "干\t乾\n");
+  testing::ScratchFolder::Write(dir_ / "tovenrak/phrases-simplified.txt",
+                                "事務\t事情\n");
+  testing::ScratchFolder::Write(
+      dir_ / "b.txt", testing::Bytes("他干涉了若干事務，這些事務都由他處理。",
+                                     core::Encoding::kBig5));
+  auto both = MakeBat();
+  both->UsePersonalPhrases(true);
+  Add(*both, (dir_ / "b.txt").string());
+  Go(*both, {{"a.txt", "若干"}});
+  EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "out/b.txt"),
+            testing::Bytes("他干涉了若干事情，这些事情都由他处理。",
+                           core::Encoding::kGbk));
+  EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "out/a.txt"),
+            testing::Bytes("若乾", core::Encoding::kBig5));
+
   testing::ScratchFolder::Write(dir_ / "tovenrak/phrases.txt", "no tab\n");
   fs::remove(dir_ / "out/a.txt");
   auto bat = MakeBat();

@@ -41,8 +41,8 @@ class ReviewTest : public ::testing::Test {
     }
     return shown;
   }
-  std::string PhraseFile() const {
-    std::ifstream in(config / "tovenrak/phrases.txt");
+  std::string PhraseFile(const char* name = "phrases.txt") const {
+    std::ifstream in(config / "tovenrak" / name);
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
@@ -207,6 +207,25 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
   w.main.Clear();
   EXPECT_EQ(Marks(), "");
   EXPECT_EQ(marks.count, "");
+
+  // A choice going to GB goes into the list for simplified Chinese.
+  w.Open("doc.htm", Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5));
+  w.frame.RunLater();
+  review.OnPointChosen(0, 1);
+  EXPECT_EQ(PhraseFile("phrases-simplified.txt"), "他乾杯\t他乾杯\n");
+  EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n");
+  // A character alone would overrule every word that holds it, in every
+  // later conversion: it is not offered.
+  const size_t asked = w.box.asked.size();
+  w.Open("lone.htm", Bytes("<a>干</a>", Encoding::kGbk));
+  w.main.ConvertToBig5();
+  ASSERT_EQ(marks.count, "疑点：1");
+  review.OnPointChosen(0, 1);
+  EXPECT_NE(w.main.cvt_str().find(Bytes("<a>乾</a>", Encoding::kBig5)),
+            std::string::npos);
+  // Opening asked whether to drop the choice before; the lone one asks
+  // nothing.
+  EXPECT_EQ(w.box.asked.size(), asked + 1);
 }
 
 TEST_F(ReviewTest, AHandEditedViewIsNotOverwritten) {

@@ -118,7 +118,7 @@ Status LoadPhraseFile(const std::filesystem::path& path, PhraseList& list) {
   return {};
 }
 
-std::filesystem::path PersonalPhrasesPath() {
+std::filesystem::path PersonalPhrasesPath(Script to) {
   const char* config = std::getenv("XDG_CONFIG_HOME");
   std::filesystem::path folder;
   if (config != nullptr && *config != '\0') {
@@ -129,12 +129,14 @@ std::filesystem::path PersonalPhrasesPath() {
   } else {
     return {};
   }
-  return folder / "tovenrak" / "phrases.txt";
+  return folder / "tovenrak" /
+         (to == Script::kTraditional ? "phrases.txt"
+                                     : "phrases-simplified.txt");
 }
 
-Result<PhraseList> LoadPersonalPhrases() {
+Result<PhraseList> LoadPersonalPhrases(Script to) {
   PhraseList list;
-  const std::filesystem::path path = PersonalPhrasesPath();
+  const std::filesystem::path path = PersonalPhrasesPath(to);
   if (path.empty()) return list;
   if (Status loaded = LoadPhraseFile(path, list);
       !loaded && loaded.error().code != ErrorCode::kNotFound)
@@ -142,14 +144,16 @@ Result<PhraseList> LoadPersonalPhrases() {
   return list;
 }
 
-Result<std::shared_ptr<const UserPhrases>> LoadSharedPersonalPhrases() {
-  Result<PhraseList> list = LoadPersonalPhrases();
+Result<std::shared_ptr<const UserPhrases>> LoadSharedPersonalPhrases(
+    Script to) {
+  Result<PhraseList> list = LoadPersonalPhrases(to);
   if (!list) return list.error();
   if (list->empty()) return std::shared_ptr<const UserPhrases>();
   return std::make_shared<const UserPhrases>(std::move(*list));
 }
 
-Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to) {
+Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to,
+                         Script script) {
   auto holds = [](std::u32string_view s, std::u32string_view chars) {
     return s.find_first_of(chars) != std::u32string_view::npos;
   };
@@ -158,7 +162,7 @@ Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to) {
     return Error{ErrorCode::kInvalidInput,
                  "a phrase cannot be empty, hold a tab or a line break, or "
                  "start with '#'; its replacement cannot hold a space"};
-  const std::filesystem::path path = PersonalPhrasesPath();
+  const std::filesystem::path path = PersonalPhrasesPath(script);
   if (path.empty())
     return Error{ErrorCode::kNotFound,
                  "neither XDG_CONFIG_HOME nor HOME is set"};

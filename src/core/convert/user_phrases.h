@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/convert/converter.h"
 #include "core/convert/phrase_trie.h"
 #include "core/result.h"
 
@@ -70,24 +71,29 @@ Status ReadPhrases(std::string_view text, PhraseList& list);
 // ReadDocument does, or as ReadPhrases with the error's path `path`.
 Status LoadPhraseFile(const std::filesystem::path& path, PhraseList& list);
 
-// The user's own list: $XDG_CONFIG_HOME/tovenrak/phrases.txt, else
-// $HOME/.config/tovenrak/phrases.txt; empty when neither variable is set.
-std::filesystem::path PersonalPhrasesPath();
+// The user's own list for conversions into the script `to`, one list for
+// each direction: a phrase chosen going to traditional Chinese, such as
+// 干 -> 乾, would put traditional characters into simplified text. In
+// $XDG_CONFIG_HOME/tovenrak, else $HOME/.config/tovenrak: phrases.txt for
+// traditional, phrases-simplified.txt for simplified; empty when neither
+// variable is set.
+std::filesystem::path PersonalPhrasesPath(Script to);
 
-// The user's own list; a missing file (or no PersonalPhrasesPath) is an
-// empty list. Fails as LoadPhraseFile does otherwise.
-Result<PhraseList> LoadPersonalPhrases();
+// The user's own list for `to`; a missing file (or no PersonalPhrasesPath)
+// is an empty list. Fails as LoadPhraseFile does otherwise.
+Result<PhraseList> LoadPersonalPhrases(Script to);
 
-// The user's own list ready for ConversionRequest::phrases: null when it is
-// empty. Fails as LoadPersonalPhrases does.
-Result<std::shared_ptr<const UserPhrases>> LoadSharedPersonalPhrases();
+// The user's own list for `to` ready for a ConversionRequest: null when it
+// is empty. Fails as LoadPersonalPhrases does.
+Result<std::shared_ptr<const UserPhrases>> LoadSharedPersonalPhrases(Script to);
 
-// Adds "FROM<TAB>TO" to the end of the user's list, creating it and its
-// folder when missing, and saves it safely (SaveDocument): a failed save
-// leaves the list as it was. Fails with kInvalidInput when a phrase is empty
-// or holds a tab, a line break or a space (TO), or starts with '#' (FROM);
-// with kNotFound when there is no PersonalPhrasesPath; and as
-// LoadPersonalPhrases, MakeFolders and SaveDocument do.
-Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to);
+// Adds "FROM<TAB>TO" to the end of the user's list for `script`, creating
+// it and its folder when missing, and saves it safely (SaveDocument): a
+// failed save leaves the list as it was. Fails with kInvalidInput when a
+// phrase is empty or holds a tab, a line break or a space (TO), or starts
+// with '#' (FROM); with kNotFound when there is no PersonalPhrasesPath; and
+// as LoadPersonalPhrases, MakeFolders and SaveDocument do.
+Status AddPersonalPhrase(std::u32string_view from, std::u32string_view to,
+                         Script script);
 
 }  // namespace tovenrak::core

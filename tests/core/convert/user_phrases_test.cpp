@@ -65,7 +65,7 @@ TEST(UserPhrasesTest, APhraseStaysTextInAPage) {
   const ConversionRequest request{
       .to = Encoding::kUtf8,
       .script = ScriptChoice::kTraditional,
-      .phrases = std::make_shared<const UserPhrases>(list)};
+      .phrases_to_traditional = std::make_shared<const UserPhrases>(list)};
   const auto converter = MakeFastConverter();
   for (const auto& [name, text, expected] :
        {std::tuple{"a.htm", "<p title='麦当劳'>研发<b>麦当劳</b>",
@@ -89,7 +89,7 @@ TEST(UserPhrasesTest, PhrasesThatNeverMatchLeaveOpenccOutputAsItIs) {
   request.script = ScriptChoice::kTraditional;
   const Result<DocumentConversion> reference =
       ConvertDocument(*MakeOpenccConverter(), sample, request);
-  request.phrases =
+  request.phrases_to_traditional =
       std::make_shared<UserPhrases>(PhraseList{{U"不在文中", U"X"}});
   const Result<DocumentConversion> phrased =
       ConvertDocument(*MakeFastConverter(), sample, request);
@@ -155,17 +155,37 @@ TEST(UserPhrasesTest, BadLineIsNamedAndNothingIsRead) {
   }
 }
 
-TEST(UserPhrasesTest, PersonalListStartsEmptyAndKeepsWhatIsAdded) {
+TEST(UserPhrasesTest, PersonalListsKeepWhatIsAddedEachForItsDirection) {
   testing::ScratchFolder folder;
   ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
-  EXPECT_TRUE(LoadPersonalPhrases()->empty());
-  ASSERT_TRUE(AddPersonalPhrase(U"干扰", U"干擾"));
-  ASSERT_TRUE(AddPersonalPhrase(U"发明", U"發明"));
-  EXPECT_FALSE(AddPersonalPhrase(U"发\t明", U"發明"));
-  Result<PhraseList> kept = LoadPersonalPhrases();
+  using enum Script;
+  EXPECT_TRUE(LoadPersonalPhrases(kTraditional)->empty());
+  ASSERT_TRUE(AddPersonalPhrase(U"干扰", U"干擾", kTraditional));
+  ASSERT_TRUE(AddPersonalPhrase(U"发明", U"發明", kTraditional));
+  ASSERT_TRUE(AddPersonalPhrase(U"乾杯", U"乾杯", kSimplified));
+  EXPECT_FALSE(AddPersonalPhrase(U"发\t明", U"發明", kTraditional));
+  Result<PhraseList> traditional = LoadPersonalPhrases(kTraditional);
+  Result<PhraseList> simplified = LoadPersonalPhrases(kSimplified);
   ::unsetenv("XDG_CONFIG_HOME");
-  ASSERT_TRUE(kept);
-  EXPECT_EQ(*kept, (PhraseList{{U"发明", U"發明"}, {U"干扰", U"干擾"}}));
+  ASSERT_TRUE(traditional && simplified);
+  EXPECT_EQ(*traditional, (PhraseList{{U"发明", U"發明"}, {U"干扰", U"干擾"}}));
+  EXPECT_EQ(*simplified, (PhraseList{{U"乾杯", U"乾杯"}}));
+
+  // A list applies only its way: 干 -> 乾, chosen going to traditional,
+  // would put 乾 into simplified text.
+  ConversionRequest request{
+      .to = Encoding::kUtf8,
+      .script = ScriptChoice::kSimplified,
+      .phrases_to_traditional =
+          std::make_shared<const UserPhrases>(PhraseList{{U"干", U"乾"}}),
+      .phrases_to_simplified =
+          std::make_shared<const UserPhrases>(PhraseList{{U"事務", U"事情"}})};
+  const auto converter = MakeFastConverter();
+  EXPECT_EQ(ConvertDocument(*converter, "他干涉了若干事務", request)->text,
+            "他干涉了若干事情");
+  request.script = ScriptChoice::kTraditional;
+  EXPECT_EQ(ConvertDocument(*converter, "他干涉了若干事务", request)->text,
+            "他乾涉了若乾事務");
 }
 
 }  // namespace
