@@ -23,9 +23,12 @@ bool DocumentLooksLikeMarkup(std::string_view text, Encoding source,
   for (size_t want = 64;; want *= 2) {
     const size_t from = head.text.size();
     pos = DecodeSome(text, pos, want, source, head);
+    // Decided by a few characters from the first that is not white space.
+    const auto first =
+        std::find_if(head.text.begin() + from, head.text.end(),
+                     [](char32_t c) { return !IsHtmlSpace(c) && c != 0xFEFF; });
     const bool decided =
-        std::any_of(head.text.begin() + from, head.text.end(),
-                    [](char32_t c) { return !IsHtmlSpace(c) && c != 0xFEFF; });
+        first != head.text.end() && head.text.end() - first >= 16;
     if (decided || pos == text.size()) return LooksLikeMarkup(name, head.text);
   }
 }

@@ -1,5 +1,7 @@
 #include "core/markup/convert_markup.h"
 
+#include <algorithm>
+
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
@@ -18,15 +20,20 @@ constexpr std::string_view kMarkupExtensions[] = {
 bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
   const size_t slash = file_name.find_last_of("/\\");
   if (slash != std::string_view::npos) file_name.remove_prefix(slash + 1);
-  if (const size_t dot = file_name.rfind('.'); dot != std::string_view::npos) {
-    const std::string_view extension = file_name.substr(dot + 1);
-    const std::u32string wide(extension.begin(), extension.end());
-    for (const std::string_view known : kMarkupExtensions)
-      if (EqualsIgnoringCase(wide, known)) return true;
-  }
-  for (const char32_t c : text) {
-    if (IsHtmlSpace(c) || c == 0xFEFF) continue;
-    return c == '<';
+  std::u32string extension;
+  if (const size_t dot = file_name.rfind('.'); dot != std::string_view::npos)
+    extension.assign(file_name.begin() + dot + 1, file_name.end());
+  for (const std::string_view known : kMarkupExtensions)
+    if (EqualsIgnoringCase(extension, known)) return true;
+  const size_t first =
+      std::find_if(text.begin(), text.end(),
+                   [](char32_t c) { return !IsHtmlSpace(c) && c != 0xFEFF; }) -
+      text.begin();
+  if (first == text.size() || text[first] != '<') return false;
+  if (!EqualsIgnoringCase(extension, "txt")) return true;
+  for (const std::string_view start : {"<!doctype", "<html", "<?xml"}) {
+    if (EqualsIgnoringCase(text.substr(first, start.size()), start))
+      return true;
   }
   return false;
 }

@@ -577,7 +577,11 @@ TEST(LooksLikeMarkupTest, ByNameOrFirstCharacter) {
   EXPECT_TRUE(LooksLikeMarkup("dir.txt/A.HTM", U"头发"));
   EXPECT_TRUE(LooksLikeMarkup("feed.atom", U""));
   EXPECT_TRUE(LooksLikeMarkup("header.tpl", U"{include file=\"a.tpl\"}"));
-  EXPECT_TRUE(LooksLikeMarkup("notes.txt", U"\uFEFF \r\n<p>"));
+  EXPECT_TRUE(LooksLikeMarkup("notes", U"\uFEFF \r\n<p>"));
+  EXPECT_TRUE(LooksLikeMarkup("notes.TXT", U"\uFEFF \r\n<!DOCTYPE html>"));
+  EXPECT_TRUE(LooksLikeMarkup("notes.txt", U" <HTML>"));
+  // A chat log is text, though it begins with '<'.
+  EXPECT_FALSE(LooksLikeMarkup("chat.txt", U"<alice> a<b"));
   EXPECT_FALSE(LooksLikeMarkup("notes.txt", U"头发 <p>"));
   EXPECT_FALSE(LooksLikeMarkup("html", U""));
 }
