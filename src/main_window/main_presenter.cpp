@@ -623,14 +623,19 @@ void Main::ShowInView(std::string bytes, core::Encoding encoding) {
   c_.ori_text.SetText(DecodeForView(bytes, encoding));
   shown_bytes_ = std::move(bytes);
   shown_encoding_ = encoding;
+  // Nothing typed into this text has been saved: an edit saved from another
+  // text that happens to read the same must not pass for it.
+  saved_view_.clear();
 }
 
 // An unedited view gives back exactly the bytes it was given; an edited one
-// is encoded in the encoding it shows.
+// is encoded in the encoding it shows, its lines ending as most of the
+// shown text's did.
 std::string Main::ViewBytes() const {
   if (!c_.ori_text.IsModified()) return shown_bytes_;
   size_t references = 0;
-  return EncodeFromView(c_.ori_text.Text(), shown_encoding_, references);
+  return EncodeFromView(c_.ori_text.Text(), shown_encoding_, references,
+                        MostLinesEndInCrLf(shown_bytes_));
 }
 
 void Main::PressSide(core::Encoding side) {

@@ -16,8 +16,14 @@ namespace tovenrak::main_window {
 std::string DecodeForView(std::string_view bytes, core::Encoding encoding);
 
 // Returns `text` (UTF-8) encoded as `encoding`. A character with no code there
-// becomes the reference "&#N;" and is counted in `references`.
+// becomes the reference "&#N;" and is counted in `references`. The view
+// gives its lines ending in a line feed alone; with `crlf` each ends in a
+// carriage return and a line feed, as the document's did.
 std::string EncodeFromView(std::string_view text, core::Encoding encoding,
-                           size_t& references);
+                           size_t& references, bool crlf = false);
+
+// Whether most lines of `bytes` (in any encoding this program reads, where
+// no byte of a character is a line feed or carriage return) end in CR LF.
+bool MostLinesEndInCrLf(std::string_view bytes);
 
 }  // namespace tovenrak::main_window

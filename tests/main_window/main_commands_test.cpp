@@ -204,6 +204,23 @@ TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
   EXPECT_EQ(w.files.files[kTarget], kBig5Body + " &#19970; &#65533;");
 }
 
+TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
+  MainWorld w;
+  const std::string crlf = Bytes("头发\r\n以后\r\n", core::Encoding::kGbk);
+  w.Open("doc.txt", crlf);
+  w.view.Edit("头发\n以后\nEND");
+  w.dialog.next_answers.push_back(kTarget.string());
+  w.main.SaveShown();
+  EXPECT_EQ(w.files.files[kTarget], crlf + "END");
+  // The same edit typed into the text opened again has not been saved.
+  w.box.answer_yes = true;
+  w.Open("doc.txt", crlf);
+  w.view.Edit("头发\n以后\nEND");
+  const size_t asked = w.box.asked.size();
+  w.main.ConvertToBig5();
+  EXPECT_EQ(w.box.asked.size(), asked + 1);
+}
+
 // The menu converts the document as it was opened, by the one document
 // path, in the variant chosen through the menu.
 TEST(MainConvertTest, EachMenuTargetAndVariantGivesItsEncodingAndScript) {
