@@ -1,5 +1,7 @@
 #include "app/cli_messages.h"
 
+#include <strings.h>
+
 #include <optional>
 #include <string_view>
 #include <utility>
@@ -43,8 +45,13 @@ MessageLocale MessageLocaleFrom(const char* lc_all, const char* lc_messages,
   if (const size_t dot = locale.find('.'); dot != std::string_view::npos) {
     std::string_view codeset = locale.substr(dot + 1);
     codeset = codeset.substr(0, codeset.find('@'));
-    if (auto encoding = core::EncodingFromLabel(codeset))
+    // glibc names Hong Kong's Big5 "big5hkscs", which is no web label.
+    if (auto encoding = core::EncodingFromLabel(codeset)) {
       chosen.encoding = *encoding;
+    } else if (codeset.size() == 9 &&
+               strncasecmp(codeset.data(), "big5hkscs", 9) == 0) {
+      chosen.encoding = core::Encoding::kBig5;
+    }
   }
   return chosen;
 }

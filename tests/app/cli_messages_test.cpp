@@ -27,6 +27,8 @@ TEST(CliMessagesTest, TheLocaleVariablesPickLanguageAndEncoding) {
        Encoding::kGb18030},
       {nullptr, nullptr, "zh_SG.GBK", Language::kSimplified, Encoding::kGbk},
       {nullptr, nullptr, "zh_TW.Big5", Language::kTaiwan, Encoding::kBig5},
+      {nullptr, nullptr, "zh_HK.big5hkscs", Language::kHongKong,
+       Encoding::kBig5},
       {nullptr, nullptr, "zh_HK.UTF-8@stroke", Language::kHongKong,
        Encoding::kUtf8},
       {nullptr, nullptr, "zu_ZA.UTF-8", Language::kEnglish, Encoding::kUtf8},
