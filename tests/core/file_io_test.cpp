@@ -15,7 +15,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <latch>
 #include <string>
+#include <thread>
 
 #include "core/io/deferred_sync.h"
 #include "core/io/make_folders.h"
@@ -154,6 +156,27 @@ TEST_F(FileIoTest, DeferredSyncNotesEachFileSystemOnce) {
   const std::vector<Status> synced = deferred.SyncAll();
   ASSERT_EQ(synced.size(), 2u);
   EXPECT_TRUE(synced[0] && synced[1]);
+}
+
+// Two runs saving the same new file at once: the name is free when one
+// looks and taken when it links its file there, and that save replaces the
+// other's as it would have replaced a file found there.
+TEST_F(FileIoTest, SavesOfOneNewNameAtOnceBothSucceed) {
+  int failed = 0;
+  for (int i = 0; i < 100; ++i) {
+    const fs::path path = dir_ / ("page" + std::to_string(i) + ".htm");
+    std::latch start(2);
+    bool saved[2] = {};
+    auto save = [&](int t) {
+      start.arrive_and_wait();
+      saved[t] = SaveDocument(path, std::string(1, 'a' + t)).has_value();
+    };
+    std::thread other(save, 1);
+    save(0);
+    other.join();
+    failed += !saved[0] + !saved[1];
+  }
+  EXPECT_EQ(failed, 0);
 }
 
 // The flags /proc/self/smaps gives the mapping that holds `address`.

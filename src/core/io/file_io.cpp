@@ -187,9 +187,12 @@ struct SaveMode {
   bool keep = true;  // A replaced file keeps its own (else as a new file).
 };
 
-// Saves into the folder open as `dir_fd`, under `path`'s file name.
+// Saves into the folder open as `dir_fd`, under `path`'s file name. A name
+// taken between the look and the save (another run saving the same file)
+// is then replaced as a file found there would have been.
 Status SaveIn(int dir_fd, const std::filesystem::path& path,
-              std::string_view bytes, Durability durability, SaveMode mode) {
+              std::string_view bytes, Durability durability, SaveMode mode,
+              bool again = true) {
   auto fail = [&path](ErrorCode code, std::string reason) {
     return Error{code, std::move(reason), path.string()};
   };
@@ -219,6 +222,9 @@ Status SaveIn(int dir_fd, const std::filesystem::path& path,
   if (done) done = (*file)->Write(bytes);
   if (done && durability == Durability::kNow) done = (*file)->Sync();
   if (done) done = (*file)->Publish(name.c_str(), exists);
+  if (!done && !exists && again &&
+      ::fstatat(dir_fd, name.c_str(), &target, AT_SYMLINK_NOFOLLOW) == 0)
+    return SaveIn(dir_fd, path, bytes, durability, mode, false);
   if (!done) return fail(done.error().code, done.error().reason);
   return {};
 }
