@@ -1,5 +1,6 @@
 #include "app/cli_run.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -377,10 +378,27 @@ class ProgressBar {
 };
 
 // How many threads to convert with: -j, or one for each core.
+// Each worker holds a few files open at once (the file read, the folder and
+// the file it saves into): more workers than the process may open files for
+// would fail files that one worker converts.
+constexpr rlim_t kFilesPerWorker = 8;
+constexpr rlim_t kFilesBesideWorkers = 64;
+
 unsigned Threads(const CliOptions& options) {
-  return std::max(
+  unsigned wanted = std::max(
       options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency(),
       1u);
+  rlimit files{};
+  if (::getrlimit(RLIMIT_NOFILE, &files) == 0 &&
+      files.rlim_cur != RLIM_INFINITY) {
+    const rlim_t room =
+        files.rlim_cur > kFilesBesideWorkers
+            ? (files.rlim_cur - kFilesBesideWorkers) / kFilesPerWorker
+            : 0;
+    wanted = static_cast<unsigned>(
+        std::clamp<rlim_t>(room, 1, static_cast<rlim_t>(wanted)));
+  }
+  return wanted;
 }
 
 void ConvertJob(Job& job, const CliOptions& options,

@@ -387,25 +387,34 @@ TEST_F(CliRunTest, RecursiveRunsMirrorTheDocumentsOfATree) {
 
 TEST_F(CliRunTest, WorkersThatCannotStartLeaveTheWorkToFewer) {
   // Used to end the run with exit 134: no summary, files left unconverted.
-  std::vector<std::string> args = {"-j", "8", "-o", Out()};
-  for (int i = 0; i < 20; ++i)
+  // And workers the process cannot open files for failed files.
+  std::vector<std::string> args = {"-j", "64", "-o", Out()};
+  for (int i = 0; i < 200; ++i)
     args.push_back(Input(std::to_string(i) + ".htm", kGbHair));
   fs::permissions(Out(), fs::perms::all);
-  const auto child = InChild(
-      [&] {
-        // One process for the user: no thread can start.
-        const rlimit limit{1, 1};
-        ::setrlimit(RLIMIT_NPROC, &limit);
-        const int status = Run(args);
-        return std::to_string(status) + " " + err_.str();
-      },
-      /*as_nobody=*/::geteuid() == 0);
-  EXPECT_EQ(child.said,
-            "0 tovenrak-convert: 20 files converted, 0 failed, 0 "
-            "characters written as references, 0 invalid byte "
-            "sequences passed through\n");
-  for (int i = 0; i < 20; ++i)
-    EXPECT_EQ(ScratchFolder::Read(Out(std::to_string(i) + ".htm")), kBig5Hair);
+  for (const auto& [resource, most] :
+       {std::pair{RLIMIT_NPROC, 1}, std::pair{RLIMIT_NOFILE, 40}}) {
+    const auto child = InChild(
+        [&] {
+          const rlimit limit{static_cast<rlim_t>(most),
+                             static_cast<rlim_t>(most)};
+          ::setrlimit(resource, &limit);
+          const int status = Run(args);
+          return std::to_string(status) + " " + err_.str();
+        },
+        /*as_nobody=*/::geteuid() == 0);
+    EXPECT_EQ(child.said,
+              "0 tovenrak-convert: 200 files converted, 0 failed, 0 "
+              "characters written as references, 0 invalid byte "
+              "sequences passed through\n");
+    for (int i = 0; i < 200; ++i) {
+      EXPECT_EQ(ScratchFolder::Read(Out(std::to_string(i) + ".htm")),
+                kBig5Hair);
+    }
+    fs::remove_all(Out());
+    fs::create_directory(Out());
+    fs::permissions(Out(), fs::perms::all);
+  }
 }
 
 TEST_F(CliRunTest, QuietSaysOnlyFailuresAndVerboseEveryFile) {
