@@ -176,7 +176,8 @@ BatchOutcome RunBatch(const core::Converter& er,
     if (!std::filesystem::path(be_hind[i]).parent_path().empty()) {
       if (core::Result<const core::OpenFolder*> made = open_below(made_last, i);
           !made) {
-        unmade[i] = "无法建立文件夹 " + made.error().path + "（" +
+        unmade[i] = "无法建立文件夹 " +
+                    core::EscapeForTerminal(made.error().path) + "（" +
                     platform::OsReasonText(made.error().reason) + "）";
         return;
       }
@@ -366,6 +367,13 @@ BatchOutcome RunBatch(const core::Converter& er,
 
 namespace {
 
+// A file name as the message shows it: a control of writing direction would
+// show "evil\u202Egpj.htm" as evilmth.jpg, and other controls show as
+// nothing or a box.
+std::string Shown(const std::string& name) {
+  return core::EscapeForTerminal(name);
+}
+
 // The same list, several times over: the first ten entries, then how many
 // more.
 template <typename Entry, typename Line>
@@ -402,7 +410,7 @@ std::string Notes(const BatchOutcome& outcome) {
                  others += (others.empty() ? "" : "、") +
                            std::string(core::DisplayName(other));
                }
-               return f.path + "\n    已按 " +
+               return Shown(f.path) + "\n    已按 " +
                       std::string(core::DisplayName(f.read_as)) + " 读取" +
                       (f.by_run ? "（本批较多文件的编码）" : "") +
                       (others.empty() ? "" : "，也可读作 " + others);
@@ -412,7 +420,7 @@ std::string Notes(const BatchOutcome& outcome) {
              outcome.mislabeled,
              " 个文件的实际编码与其声明不符，已按实际编码转换：",
              [](const MislabeledFile& f) {
-               return f.path + "\n    声明为 " +
+               return Shown(f.path) + "\n    声明为 " +
                       std::string(core::DisplayName(f.declared)) + "，实际为 " +
                       std::string(core::DisplayName(f.actual));
              },
@@ -422,7 +430,7 @@ std::string Notes(const BatchOutcome& outcome) {
              " 个网页中有没有结束的注释、脚本或标记，已像浏览器那样读到文件末尾"
              "：",
              [](const UnendedMarkup& f) {
-               return f.path + "\n    " +
+               return Shown(f.path) + "\n    " +
                       platform::ReadingProblemText(f.reason);
              },
              " 个网页有没有结束的部分。") +
@@ -432,7 +440,8 @@ std::string Notes(const BatchOutcome& outcome) {
              outcome.invalid, " 个文件中有不成字的字节，已原样保留：",
              [](const KeptInvalidBytes& f) {
                const std::string target(core::DisplayName(f.target));
-               return f.path + "\n    " + std::to_string(f.sequences) + " 处" +
+               return Shown(f.path) + "\n    " + std::to_string(f.sequences) +
+                      " 处" +
                       (f.target == core::Encoding::kUtf8
                            ? "，输出不是有效的 UTF-8"
                            : "，在 " + target +
@@ -445,7 +454,7 @@ std::string Notes(const BatchOutcome& outcome) {
              "include）中有字符写作了字符引用，"
              "服务器不会把它们读成字符：",
              [](const ServerCodeReferences& f) {
-               return f.path + "\n    " + std::to_string(f.characters) +
+               return Shown(f.path) + "\n    " + std::to_string(f.characters) +
                       " 个字符，" + std::string(core::DisplayName(f.target)) +
                       " 码中没有";
              },
@@ -457,12 +466,12 @@ std::string Notes(const BatchOutcome& outcome) {
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder) {
   // Not one of the files listed, and said after them.
-  const std::string review = outcome.review_list
-                                 ? "\n\n疑点清单 " + outcome.review_list->path +
-                                       " 未写出：" + outcome.review_list->reason
-                                 : "";
+  const std::string review =
+      outcome.review_list ? "\n\n疑点清单 " + Shown(outcome.review_list->path) +
+                                " 未写出：" + outcome.review_list->reason
+                          : "";
   if (outcome.failed.empty()) {
-    return {"所选定文件已转换到 " + target_folder + " 文件夹下。" +
+    return {"所选定文件已转换到 " + Shown(target_folder) + " 文件夹下。" +
                 Notes(outcome) + review,
             outcome.review_list ? platform::MessageIcon::kWarning
                                 : platform::MessageIcon::kInformation};
@@ -470,12 +479,12 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
   const size_t total = outcome.converted + outcome.failed.size();
   std::string text = "共 " + std::to_string(total) + " 个文件，已转换 " +
                      std::to_string(outcome.converted) + " 个到 " +
-                     target_folder + " 文件夹下；以下 " +
+                     Shown(target_folder) + " 文件夹下；以下 " +
                      std::to_string(outcome.failed.size()) +
                      " 个文件未能转换：\n";
   text += ListOf(
       outcome.failed,
-      [](const FailedFile& f) { return f.path + "\n    " + f.reason; },
+      [](const FailedFile& f) { return Shown(f.path) + "\n    " + f.reason; },
       " 个文件未能转换。");
   return {text + Notes(outcome) + review, platform::MessageIcon::kWarning};
 }

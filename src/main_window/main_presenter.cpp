@@ -7,6 +7,7 @@
 #include "core/convert_document.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/io/escape_for_terminal.h"
 #include "core/reading_problems.h"
 #include "core/recode_document.h"
 #include "main_window/main_layout.h"
@@ -100,8 +101,10 @@ core::Result<core::RecodedDocument> ToSide(
                               core::MarkupMode::kAuto, name, find);
 }
 
+// Controls in a name, such as one of writing direction, are shown escaped:
+// they would make it read as another name.
 std::string Quoted(const std::filesystem::path& path) {
-  return "“" + path.string() + "”";
+  return "“" + core::EscapeForTerminal(path.string()) + "”";
 }
 
 // Why a file could not be read or saved, for the user: the OS's words in

@@ -44,7 +44,8 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
   outcome.mislabeled.push_back(
       {"/m.htm", core::Encoding::kBig5, core::Encoding::kGbk});
   outcome.unended.push_back({"/t.htm", "unterminated comment from line 3"});
-  outcome.invalid.push_back({"/i.htm", 2, core::Encoding::kBig5});
+  // A name cannot pass for another: "mth.jpg" read right to left.
+  outcome.invalid.push_back({"/i\u202Egpj.htm", 2, core::Encoding::kBig5});
   outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
   outcome.guessed.push_back(
       {"/g.htm", core::Encoding::kGbk, {core::Encoding::kUtf8}, true});
@@ -61,7 +62,9 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页中有没有结束的注释、脚本或标记，已像浏览器那样读到文件"
         "末尾：\n\n/t.htm\n    从第 3 行起的注释没有结束",
-        "以下 1 个文件中有不成字的字节，已原样保留：\n\n/i.htm\n    2 "
+        "以下 1 "
+        "个文件中有不成字的字节，已原样保留：\n\n/i\\xE2\\x80\\xAEgpj.htm\n    "
+        "2 "
         "处，在 Big5 码中可能与后面的字节合成别的字",
         "以下 1 个文件的服务器代码（PHP、ASP 或 "
         "include）中有字符写作了字符引用，服务器不会把它们读成字符：\n\n/"

@@ -133,6 +133,15 @@ TEST(MainOpenTest, AFileNamedFromTheCurrentFolderIsPreviewedByItsFullPath) {
       << w.preview.calls;
 }
 
+TEST(MainOpenTest, ANameThatWouldReadAsAnotherIsShownEscaped) {
+  MainWorld w;
+  w.main.OpenPath("/docs/evil\u202Egpj.htm");  // Reads evilmth.jpg.
+  ASSERT_EQ(w.box.shown.size(), 1u);
+  EXPECT_NE(w.box.shown[0].text.find("“/docs/evil\\xE2\\x80\\xAEgpj.htm”"),
+            std::string::npos)
+      << w.box.shown[0].text;
+}
+
 TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {
   MainWorld w;
   w.main.OpenHtmlFile();
