@@ -163,14 +163,37 @@ size_t BackslashEndings(std::string_view bytes, Encoding encoding) {
   return count;
 }
 
-}  // namespace
+// Leaves out of each point the candidates `target` has no code for, which
+// could only be written as references, and the points left with one
+// candidate: going to GB, 開 -> 开 is no choice because its other
+// candidate, 𫔭, is not in GB.
+void KeepChoicesTheTargetHas(std::vector<AmbiguityPoint>& points,
+                             Encoding target) {
+  if (target == Encoding::kUtf8 || target == Encoding::kGb18030) return;
+  auto encodable = [target](const std::u32string& candidate) {
+    std::string bytes;
+    EncodeCounts counts;
+    Encode(candidate, target, bytes, counts);
+    return counts.references == 0;
+  };
+  for (AmbiguityPoint& point : points) {
+    std::erase_if(point.candidates, [&](const std::u32string& candidate) {
+      return candidate != point.chosen && !encodable(candidate);
+    });
+  }
+  std::erase_if(points, [](const AmbiguityPoint& point) {
+    return point.candidates.size() < 2;
+  });
+}
 
-Result<RecodedDocument> RecodeDocument(
-    const Converter& converter, std::string_view text, Encoding source,
-    Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
-    std::string_view name, bool find_ambiguities,
-    const std::function<void(size_t)>& consumed, unsigned threads,
-    bool label_loaded_files) {
+Result<RecodedDocument> RecodeAll(const Converter& converter,
+                                  std::string_view text, Encoding source,
+                                  Encoding target,
+                                  std::optional<ScriptConversion> how,
+                                  MarkupMode markup, std::string_view name,
+                                  bool find_ambiguities,
+                                  const std::function<void(size_t)>& consumed,
+                                  unsigned threads, bool label_loaded_files) {
   RecodedDocument result;
   std::vector<AmbiguityPoint>* points =
       how && find_ambiguities ? &result.points : nullptr;
@@ -324,6 +347,21 @@ Result<RecodedDocument> RecodeDocument(
     }
   }
   return result;
+}
+
+}  // namespace
+
+Result<RecodedDocument> RecodeDocument(
+    const Converter& converter, std::string_view text, Encoding source,
+    Encoding target, std::optional<ScriptConversion> how, MarkupMode markup,
+    std::string_view name, bool find_ambiguities,
+    const std::function<void(size_t)>& consumed, unsigned threads,
+    bool label_loaded_files) {
+  Result<RecodedDocument> done =
+      RecodeAll(converter, text, source, target, how, markup, name,
+                find_ambiguities, consumed, threads, label_loaded_files);
+  if (done) KeepChoicesTheTargetHas(done->points, target);
+  return done;
 }
 
 }  // namespace tovenrak::core

@@ -93,6 +93,10 @@ TEST(AmbiguityTest, PointsAreLocatedInTheDecodedDocument) {
        "2:2: 干 -> 幹 (幹 乾 干)\n3:2: 发 -> 髮 (發 髮)\n"},
       {"Big5", Bytes("甲\n只乾", Encoding::kBig5), automatic,
        "2:2: 乾 -> 干 (干 乾)\n"},
+      // Going to GB, 開 -> 开 and 戰 -> 战 are no choice: their other
+      // candidates, 𫔭 and 𢧐, are not in GB. 線 -> 线 keeps 缐, which it has.
+      {"candidates GB lacks", Bytes("開戰線", Encoding::kBig5), automatic,
+       "1:3: 線 -> 线 (线 缐)\n"},
       // A reference counts as the characters it is written with; the
       // characters after it keep their places.
       {"references", "<p>去&#24178;扰\n头发生 &#x53BB;干扰</p>", html,
