@@ -271,6 +271,8 @@ void Main::OpenAs(const core::Detection& detection,
   opened_ = true;
   gb_side_commanded_ = false;
   big5_side_commanded_ = false;
+  gb_history_ = {};
+  big5_history_ = {};
   c_.tool.SetButtonEnabled(platform::kClearButton, true);
   c_.tool.SetButtonEnabled(platform::kGbButton, true);
   c_.tool.SetButtonEnabled(platform::kBig5Button, true);
@@ -419,7 +421,14 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   // converted, not the other side made from it: through that side every
   // character would pass through the other encoding and script, and one
   // that encoding lacks come back as a reference.
-  const bool as_opened = !(to_gb ? big5_side_commanded_ : gb_side_commanded_);
+  SideHistory& mine = to_gb ? gb_history_ : big5_history_;
+  const SideHistory& theirs = to_gb ? big5_history_ : gb_history_;
+  const bool other_commanded =
+      to_gb ? big5_side_commanded_ : gb_side_commanded_;
+  const bool other_adds_nothing =
+      !theirs.from_opened && theirs.other_changes == mine.changes &&
+      theirs.changes == theirs.changes_as_made && mine.from_opened;
+  const bool as_opened = !other_commanded || other_adds_nothing;
   const std::string& source = as_opened ? opened_text_
                               : to_gb   ? cvt_str_
                                         : ori_str_;
@@ -450,6 +459,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
         review_->Begin({source, from, target, std::move(converted->points)},
                        std::move(stored));
   }
+  mine = {mine.changes + 1, as_opened, theirs.changes, mine.changes + 1};
   PressSide(target);
   ShowConverted(stored, target);
   if (warn) {
@@ -462,6 +472,8 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
 
 void Main::ReplaceConverted(std::string bytes) {
   unsaved_choices_ = true;
+  ++(shown_encoding_ == core::Encoding::kGbk ? gb_history_ : big5_history_)
+        .changes;
   std::string& stored =
       shown_encoding_ == core::Encoding::kGbk ? ori_str_ : cvt_str_;
   stored = std::move(bytes);

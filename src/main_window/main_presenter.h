@@ -231,6 +231,17 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // document as opened.
   bool gb_side_commanded_ = false;
   bool big5_side_commanded_ = false;
+  // How each side's text came to be. A side made from the other, neither
+  // changed since, holds nothing the other lacks: going back converts the
+  // other again from what it was made from, so that the choices made in it
+  // come back, rather than from this side, which would decide them anew.
+  struct SideHistory {
+    uint64_t changes = 0;        // Conversions into it and choices made in it.
+    bool from_opened = true;     // Its last conversion read the document.
+    uint64_t other_changes = 0;  // The other side's, when it was read.
+    uint64_t changes_as_made = 0;  // Its own, right after.
+  };
+  SideHistory gb_history_, big5_history_;
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
   std::filesystem::path opened_path_;  // Of the document open, if any.

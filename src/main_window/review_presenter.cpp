@@ -78,9 +78,9 @@ std::shared_ptr<const core::UserPhrases> Review::Phrases(core::Script to) {
 
 std::string Review::Begin(ReviewedConversion conversion,
                           std::string converted) {
-  if (conversion.source != conversion_.source ||
-      conversion.from != conversion_.from || conversion.to != conversion_.to)
-    choices_.clear();
+  Choices& kept = choices_[conversion.to];
+  if (kept.source != conversion.source || kept.from != conversion.from)
+    kept = {conversion.source, conversion.from, {}};
   conversion_ = std::move(conversion);
   source_text_ = Decoded(conversion_.source, conversion_.from);
   converted_ = std::move(converted);
@@ -89,8 +89,8 @@ std::string Review::Begin(ReviewedConversion conversion,
   PlaceInConverted();
   for (size_t k = 0; k < conversion_.points.size(); ++k) {
     core::AmbiguityPoint& point = conversion_.points[k];
-    const auto choice = choices_.find(point.index);
-    if (choice == choices_.end() || choice->second == point.chosen ||
+    const auto choice = kept.chosen.find(point.index);
+    if (choice == kept.chosen.end() || choice->second == point.chosen ||
         std::find(point.candidates.begin(), point.candidates.end(),
                   choice->second) == point.candidates.end())
       continue;
@@ -172,7 +172,7 @@ void Review::OnPointChosen(int mark, int alternative) {
   }
   if (!PutInConverted(k, with)) return;
   point.chosen = with;
-  choices_[point.index] = with;
+  choices_[conversion_.to].chosen[point.index] = with;
   host_.ReplaceConverted(converted_);
   const auto shown = std::find(marked_.begin(), marked_.end(), k);
   if (shown != marked_.end()) {

@@ -111,8 +111,16 @@ class Review : public platform::ReviewListener {
   std::vector<size_t> in_converted_;  // Per point.
   std::vector<size_t> marked_;        // The point of each mark shown.
   int current_ = -1;                  // The mark last selected.
-  // The alternatives chosen, by the point's index in the source.
-  std::map<size_t, std::u32string> choices_;
+  // The alternatives chosen in a conversion into each encoding, by the
+  // point's index in the source, while that conversion reads the same
+  // source: going back to a side converts the same text again, and its
+  // choices come back.
+  struct Choices {
+    std::string source;
+    core::Encoding from = core::Encoding::kUtf8;
+    std::map<size_t, std::u32string> chosen;
+  };
+  std::map<core::Encoding, Choices> choices_;
 };
 
 }  // namespace tovenrak::main_window

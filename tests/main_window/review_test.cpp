@@ -187,7 +187,14 @@ TEST_F(ReviewTest, ChoosingChangesTheStoredTextPreviewAndSave) {
   EXPECT_EQ(w.files.files["/docs/out.htm"],
             core::RewriteCharset(w.main.cvt_str(), Encoding::kBig5));
 
-  // Converting the same document again keeps the choice.
+  // Converting the same document again keeps the choice, and so does going
+  // to GB, whose side is made from it, and back.
+  w.main.ConvertToBig5();
+  EXPECT_NE(w.main.cvt_str().find(big5), std::string::npos);
+  EXPECT_EQ(marks.marks.at(0).text, "疑点：发 → 發（發 髮）");
+  w.main.ConvertToGb();
+  EXPECT_NE(w.main.ori_str().find(Bytes("前头发生", Encoding::kGbk)),
+            std::string::npos);
   w.main.ConvertToBig5();
   EXPECT_NE(w.main.cvt_str().find(big5), std::string::npos);
   EXPECT_EQ(marks.marks.at(0).text, "疑点：发 → 發（發 髮）");
