@@ -239,10 +239,16 @@ void Main::OpenAs(const core::Detection& detection,
   if (source != core::Encoding::kBig5) {
     // Shown as it is: the preview loads it while the text is shown. Where
     // its bytes contradict what it declares, which the browser would
-    // believe, the preview file says what it is.
+    // believe, or it declares nothing and the browser would guess (a text
+    // with a few invalid bytes passes for Latin-1), the preview file says
+    // what it is.
     const bool lies = detection.declared &&
                       detection.reason != core::DetectionReason::kDeclaration;
-    if (lies && WritePreview(text, source)) {
+    const bool guessed =
+        !detection.declared &&
+        detection.reason != core::DetectionReason::kByteOrderMark &&
+        detection.reason != core::DetectionReason::kAsciiOnly;
+    if ((lies || guessed) && WritePreview(text, source)) {
       c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
       c_.htmler.Show();
     } else {

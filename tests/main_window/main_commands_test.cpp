@@ -279,9 +279,9 @@ TEST(MainConvertTest, VariantIsRememberedForTheNextRun) {
 
 TEST(MainOpenTest, DroppedFileOpensFromTheTop) {
   MainWorld w;
-  w.files.files["/docs/a.htm"] = kGbBody;
+  w.files.files["/docs/a.htm"] = Page("gbk", kGbBody);
   w.main.OnFilesDropped({"/docs/a.htm", "/docs/b.htm"});
-  EXPECT_EQ(w.Seen(), GbSeen(kGbBodyUtf8));
+  EXPECT_EQ(w.Seen(), GbSeen(Page("gbk", kGbBodyUtf8)));
   EXPECT_EQ(w.preview.calls, "hide, top, load /docs/a.htm, show");
 }
 

@@ -36,9 +36,11 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
        "编码：Big5（依据网页声明）", Page("big5", kGbBody), big5,
        Page("gb2312", kGbBody)},
       // A byte that is no GB code shows as U+FFFD and stays in both sides.
+      // Nothing declares what it is, and the browser would guess (Latin-1,
+      // for a stray byte): the preview file says.
       {"gb text with a stray byte", kGbBody + "\xFFx",
        GbSeen(kGbBodyUtf8 + std::string("\uFFFDx")), "编码：GB（依据字频统计）",
-       kGbBody + "\xFFx", kBig5Body + "\xFFx", "(none)"},
+       kGbBody + "\xFFx", kBig5Body + "\xFFx", kGbBody + "\xFFx"},
       // Shown as it is, no side pressed; both sides ready for GB and Big5.
       {"utf-8 page", utf8,
        "文件处于 UTF-8 码状态 | Open Clear Batch GB Big5 | " + utf8,
