@@ -692,9 +692,12 @@ void Main::WarnAboutConversion(size_t references, size_t invalid_units,
   const std::string to(core::DisplayName(target));
   std::string text = "转换为 " + to + " 码时：";
   if (references > 0) {
+    // A text file is read as it is written: there a reference stays the
+    // characters "&#N;".
     text += "\n有 " + std::to_string(references) + " 个字符在 " + to +
-            " 码中没有对应的字，已写成 &#N; 形式的字符引用（脚本和样式表中写成"
-            "其自身的转义），网页仍能显示。";
+            " 码中没有对应的字，已写成 &#N; 形式的字符引用" +
+            (as_text_ ? "。文本文件中它们显示为 &#N; 字样，不是原来的字。"
+                      : "（脚本和样式表中写成其自身的转义），网页仍能显示。");
   }
   if (server_references > 0) {
     text += "\n其中 " + std::to_string(server_references) +

@@ -176,11 +176,18 @@ TEST(MainConvertTest, CharactersLostAreReportedAndTheSaveIsCancelled) {
   w.main.ConvertToBig5();
   ASSERT_EQ(w.box.shown.size(), 1u);
   EXPECT_EQ(w.box.shown[0].icon, platform::MessageIcon::kExclamation);
-  EXPECT_NE(w.box.shown[0].text.find("有 1 个字符在 Big5 码中没有"),
+  // A text file shows a reference as it is written.
+  EXPECT_NE(w.box.shown[0].text.find(
+                "有 1 个字符在 Big5 码中没有对应的字，已写成 &#N; "
+                "形式的字符引用。文本文件中它们显示为 &#N; 字样"),
             std::string::npos)
       << w.box.shown[0].text;
   // Only the preview file was written.
   EXPECT_EQ(w.files.files.size(), 2u);
+  w.Open("doc.htm", kGbBody + "\x81\x40");
+  w.main.ConvertToBig5();
+  EXPECT_TRUE(w.box.shown.back().text.ends_with("网页仍能显示。"))
+      << w.box.shown.back().text;
 }
 
 TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
