@@ -171,15 +171,16 @@ void Main::OpenPath(const std::filesystem::path& named) {
               Reason(read.error()));
     return;
   }
+  // UTF-16 holds NUL bytes too, and is named as such first.
+  if (core::HasUtf16ByteOrderMark(*read)) {
+    KeepDocument();
+    ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
+    return;
+  }
   if (read->find('\0') != std::string::npos) {
     KeepDocument();
     ShowError("文件" + Quoted(path) +
               "含有二进制数据，不是网页或文本文件，没有打开。");
-    return;
-  }
-  if (core::HasUtf16ByteOrderMark(*read)) {
-    KeepDocument();
-    ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
     return;
   }
   const core::Detection detection = core::DetectEncoding(
