@@ -31,9 +31,10 @@ namespace fs = std::filesystem;
 using testing::InChild;
 using testing::ScratchFolder;
 
-// "頭髮" in Big5 and "头发" in GBK.
-const std::string kBig5Hair = "\xC0\x59\xBE\x76";
-const std::string kGbHair = "\xCD\xB7\xB7\xA2";
+// "我的頭髮" in Big5 and "我的头发" in GBK: enough characters that GB is
+// no guess.
+const std::string kBig5Hair = "\xA7\xDA\xAA\xBA\xC0\x59\xBE\x76";
+const std::string kGbHair = "\xCE\xD2\xB5\xC4\xCD\xB7\xB7\xA2";
 
 // The product's converter, except that a text holding "HUGE" runs out of
 // memory.

@@ -39,7 +39,8 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
       // Nothing declares what it is, and the browser would guess (Latin-1,
       // for a stray byte): the preview file says.
       {"gb text with a stray byte", kGbBody + "\xFFx",
-       GbSeen(kGbBodyUtf8 + std::string("\uFFFDx")), "编码：GB（依据字频统计）",
+       GbSeen(kGbBodyUtf8 + std::string("\uFFFDx")),
+       "编码：GB（依据字频统计，也可读作 Big5，请核对）",  // A few characters.
        kGbBody + "\xFFx", kBig5Body + "\xFFx", kGbBody + "\xFFx"},
       // Shown as it is, no side pressed; both sides ready for GB and Big5.
       {"utf-8 page", utf8,

@@ -621,6 +621,12 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
     if (big5 != gb) {
       detection.encoding = big5 > gb ? Encoding::kBig5 : GbOf(profile);
       detection.reason = DetectionReason::kStatistics;
+      // A few characters apart ("à la carte 点菜": à is 角 in Big5) is a
+      // guess, said as one.
+      detection.guessed = std::max(big5, gb) - std::min(big5, gb) <= 1;
+      if (detection.guessed) {
+        detection.also_reads_as = {big5 > gb ? GbOf(profile) : Encoding::kBig5};
+      }
       return detection;
     }
   }
