@@ -133,6 +133,11 @@ constexpr Translation kTranslations[] = {
     {", as text", "，按文本处理"},
     {"warning: {0}: read to the end of the file, as browsers read it",
      "警告：{0}，已像浏览器那样读到文件末尾"},
+    {"warning: {0} of its lines (the first is line {1}) read as {2}, not as "
+     "{3}, in which the whole file was read and converted: it mixes "
+     "encodings",
+     "警告：有 {0} 行（第一行是第 {1} 行）像是 {2} 码，但全文已按 {3} "
+     "码读取和转换：文件混用了编码"},
     // The command line.
     {"invalid argument '{0}' for '{1}' (valid: {2})",
      "选项“{1}”的参数“{0}”无效（可用：{2}）"},

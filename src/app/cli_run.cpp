@@ -51,6 +51,7 @@ struct Job {
   // Into which encoding invalid byte sequences were kept, if any.
   std::optional<core::Encoding> invalid_output = {};
   std::optional<std::string> markup_problem = {};
+  std::optional<core::OtherEncodingLines> other_lines = {};
   std::vector<core::AmbiguityPoint> points = {};
   // How its encoding was found, once converted or deferred.
   std::optional<core::Detection> source = {};
@@ -115,6 +116,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.report = Describe(done, say);
   if (done.invalid_units > 0) job.invalid_output = done.target;
   job.markup_problem = done.markup_problem;
+  job.other_lines = done.other_lines;
   job.points = done.points;
   job.source = done.source;
 }
@@ -783,6 +785,18 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          "browsers read it",
                          {core::EscapeForTerminal(
                              SayReadingProblem(*job.markup_problem, say))})
+                  << "\n";
+    }
+    if (job.other_lines && job.source && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: {0} of its lines (the first is line {1}) "
+                         "read as {2}, not as {3}, in which the whole file "
+                         "was read and converted: it mixes encodings",
+                         {std::to_string(job.other_lines->count),
+                          std::to_string(job.other_lines->first),
+                          std::string(
+                              core::DisplayName(job.other_lines->other)),
+                          std::string(core::DisplayName(job.source->encoding))})
                   << "\n";
     }
   }

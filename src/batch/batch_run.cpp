@@ -278,6 +278,10 @@ BatchOutcome RunBatch(const core::Converter& er,
       if (converted->markup_problem) {
         outcome.unended.push_back({be_fore[i], *converted->markup_problem});
       }
+      if (converted->other_lines) {
+        outcome.mixed.push_back(
+            {be_fore[i], source.encoding, *converted->other_lines});
+      }
       run.Count(source);
       if (source.guessed) {
         outcome.guessed.push_back(
@@ -434,6 +438,18 @@ std::string Notes(const BatchOutcome& outcome) {
                       platform::ReadingProblemText(f.reason);
              },
              " 个网页有没有结束的部分。") +
+         NoteOn(
+             outcome.mixed,
+             " 个文件混用了编码，其中有几行已按全文的编码转换成了别的字：",
+             [](const MixedEncodings& f) {
+               return Shown(f.path) + "\n    有 " +
+                      std::to_string(f.lines.count) + " 行（第一行是第 " +
+                      std::to_string(f.lines.first) + " 行）像是 " +
+                      std::string(core::DisplayName(f.lines.other)) +
+                      " 码，全文按 " +
+                      std::string(core::DisplayName(f.read_as)) + " 码读取";
+             },
+             " 个文件混用了编码。") +
          // In GB or Big5, a byte kept may pair with the one after it and
          // read as another character.
          NoteOn(

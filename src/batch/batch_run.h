@@ -40,6 +40,14 @@ struct UnendedMarkup {
   std::string reason;  // What did not end, and from which line.
 };
 
+// A file read as one encoding with lines that read as another, which were
+// converted as the rest was (core::FindOtherEncodingLines).
+struct MixedEncodings {
+  std::string path;  // As listed.
+  core::Encoding read_as;
+  core::OtherEncodingLines lines;
+};
+
 // A file whose output keeps bytes of its input that are no characters.
 struct KeptInvalidBytes {
   std::string path;  // As listed.
@@ -70,6 +78,7 @@ struct BatchOutcome {
   std::vector<FailedFile> failed;
   std::vector<MislabeledFile> mislabeled;
   std::vector<UnendedMarkup> unended;
+  std::vector<MixedEncodings> mixed;
   std::vector<KeptInvalidBytes> invalid;
   std::vector<ServerCodeReferences> server_references;
   std::vector<GuessedEncoding> guessed;

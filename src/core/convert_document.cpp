@@ -106,6 +106,14 @@ Result<DocumentConversion> ConvertDocument(
     }
   }
   const Encoding source = result.source.encoding;
+  // A file pasted together from several encodings, read by its bytes as
+  // the one most of it is in: the rest is converted into other characters.
+  // Looked for only there, where no declaration vouches for the whole.
+  const DetectionReason reason = result.source.reason;
+  if (reason != DetectionReason::kNamed &&
+      reason != DetectionReason::kByteOrderMark &&
+      reason != DetectionReason::kDeclaration)
+    result.other_lines = FindOtherEncodingLines(text, source);
   result.target = TargetOf(request, source);
 
   switch (request.script) {

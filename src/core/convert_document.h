@@ -76,6 +76,10 @@ struct DocumentConversion {
   bool as_markup = false;            // Converted as markup rather than as text.
   size_t php_backslash_endings = 0;  // RecodedDocument's.
   std::optional<std::string> markup_problem;  // RecodedDocument's.
+  // When its encoding was found by its bytes (not named, declared or marked):
+  // its lines that read plainly as another encoding, converted all the same
+  // as the rest (FindOtherEncodingLines).
+  std::optional<OtherEncodingLines> other_lines;
   // When asked for and the script was converted: the ambiguity points of
   // the conversion, in order, located in the decoded source text (after any
   // byte-order mark; an undecodable unit counts as one character). As markup

@@ -312,6 +312,23 @@ void Main::OpenAs(const core::Detection& detection,
       ShowInView(opened_text_, source);
       break;
   }
+  // Read by its bytes as the encoding most of it is in, a file pasted
+  // together from several shows the rest as other characters, and GB and
+  // Big5 convert them so.
+  const core::DetectionReason reason = detection.reason;
+  if (reason == core::DetectionReason::kDeclaration ||
+      reason == core::DetectionReason::kByteOrderMark)
+    return;
+  if (const auto lines = core::FindOtherEncodingLines(opened_text_, source)) {
+    c_.message_box.Show("文件" + Quoted(path) + "混用了编码：有 " +
+                            std::to_string(lines->count) + " 行（第一行是第 " +
+                            std::to_string(lines->first) + " 行）像是 " +
+                            std::string(core::DisplayName(lines->other)) +
+                            " 码，但全文按 " +
+                            std::string(core::DisplayName(source)) +
+                            " 码读取，这些行显示和转换出来都是别的字。",
+                        platform::MessageIcon::kExclamation, kTitle);
+  }
 }
 
 void Main::FindPointsAside() {

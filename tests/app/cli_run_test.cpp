@@ -22,6 +22,7 @@
 
 #include "../core/in_child.h"
 #include "../core/scratch_folder.h"
+#include "../support/text.h"
 #include "core/convert/default_converter.h"
 
 namespace tovenrak::app {
@@ -163,6 +164,22 @@ TEST_F(CliRunTest, ConvertsEachFileTheWayItsTextSaysOrAsTold) {
   EXPECT_EQ(Run({"-o", Out("private"), secret}), 0);
   EXPECT_EQ(fs::status(Out("private/secret.txt")).permissions(),
             fs::perms::owner_read | fs::perms::owner_write);
+
+  // So are lines of another encoding, converted as the whole was read.
+  const std::string mixed =
+      Input("mixed.txt",
+            testing::Bytes("这个问题我们以后再讨论吧。请把文件发给我。\n",
+                           core::Encoding::kGbk) +
+                testing::Bytes("這個問題我們以後再討論吧。請把檔案發給我。\n",
+                               core::Encoding::kBig5) +
+                testing::Bytes("这个问题我们以后再讨论吧。请把文件发给我。\n",
+                               core::Encoding::kGbk));
+  EXPECT_EQ(Run({"-o", Out(), mixed}), 0);
+  EXPECT_TRUE(Reported(mixed +
+                       ": warning: 1 of its lines (the first is line 2) read "
+                       "as Big5, not as GB, in which the whole file was read "
+                       "and converted: it mixes encodings"))
+      << err_.str();
 
   // Bytes kept that are no characters are pointed out, file by file.
   const std::string broken = Input("d.txt", "\xE9x");

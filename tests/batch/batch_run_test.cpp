@@ -44,6 +44,8 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
   outcome.mislabeled.push_back(
       {"/m.htm", core::Encoding::kBig5, core::Encoding::kGbk});
   outcome.unended.push_back({"/t.htm", "unterminated comment from line 3"});
+  outcome.mixed.push_back(
+      {"/x.txt", core::Encoding::kBig5, {3, 2, core::Encoding::kGbk}});
   // A name cannot pass for another: "mth.jpg" read right to left.
   outcome.invalid.push_back({"/i\u202Egpj.htm", 2, core::Encoding::kBig5});
   outcome.server_references.push_back({"/s.php", 3, core::Encoding::kBig5});
@@ -62,6 +64,8 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "    声明为 Big5，实际为 GB",
         "以下 1 个网页中有没有结束的注释、脚本或标记，已像浏览器那样读到文件"
         "末尾：\n\n/t.htm\n    从第 3 行起的注释没有结束",
+        "以下 1 个文件混用了编码，其中有几行已按全文的编码转换成了别的字：\n\n/"
+        "x.txt\n    有 3 行（第一行是第 2 行）像是 GB 码，全文按 Big5 码读取",
         "以下 1 "
         "个文件中有不成字的字节，已原样保留：\n\n/i\\xE2\\x80\\xAEgpj.htm\n    "
         "2 "

@@ -305,6 +305,40 @@ TEST(DetectionTest, AnUndeclaredTextOfWesternOrCyrillicLettersIsNoted) {
     EXPECT_EQ(DetectEncoding(bytes).single_byte_letters, noted) << bytes;
 }
 
+// A file pasted together from two encodings is read as one; the lines in
+// the other are pointed out, and nothing in a file of one.
+TEST(DetectionTest, LinesInAnotherEncodingAreFound) {
+  const std::string gb_line =
+      Bytes("这个问题我们以后再讨论吧。请把文件发给我，谢谢！\n", kGbk);
+  const std::string big5_line =
+      Bytes("這個問題我們以後再討論吧。請把檔案發給我，謝謝！\n", kBig5);
+  const std::string utf8_line = "版权所有 © 2024 北京头发科技有限公司\n";
+  const struct {
+    std::string bytes;
+    Encoding read_as;
+    size_t count, first;
+    Encoding other;
+  } cases[] = {
+      {big5_line + gb_line + big5_line + gb_line, kBig5, 2, 2, kGbk},
+      {gb_line + gb_line + big5_line, kGbk, 1, 3, kBig5},
+      {gb_line + "\r\n" + utf8_line, kGbk, 1, 3, kUtf8},
+      {gb_line + gb_line, kGbk, 0, 0, kGbk},
+      {big5_line + "<p>ascii</p>\n" + big5_line, kBig5, 0, 0, kGbk},
+      // A few characters are too few to tell.
+      {gb_line + Bytes("我們\n", kBig5), kGbk, 0, 0, kGbk},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.bytes.substr(0, 20));
+    const auto found = FindOtherEncodingLines(c.bytes, c.read_as);
+    ASSERT_EQ(found.has_value(), c.count > 0);
+    if (!found) continue;
+    EXPECT_EQ(found->count, c.count);
+    EXPECT_EQ(found->first, c.first);
+    EXPECT_EQ(found->other, c.other);
+  }
+  EXPECT_FALSE(FindOtherEncodingLines(gb_line + big5_line, kUtf8));
+}
+
 TEST(DetectionTest, ReadsTheWebsLabelsInAnyCaseAndSpacing) {
   const std::pair<std::optional<Encoding>, std::vector<const char*>> cases[] = {
       {kBig5, {"Big5-HKSCS", " x-x-big5\t"}},

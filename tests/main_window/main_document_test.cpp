@@ -145,6 +145,21 @@ TEST(MainOpenTest, ANameThatWouldReadAsAnotherIsShownEscaped) {
       << w.box.shown[0].text;
 }
 
+TEST(MainOpenTest, AFileThatMixesEncodingsIsSaidToWhenOpened) {
+  MainWorld w;
+  const std::string gb = Bytes("这个问题我们以后再讨论吧。请把文件发给我。\n",
+                               core::Encoding::kGbk);
+  w.Open("notes.txt", gb + gb + "版权所有 © 2024 北京头发科技有限公司\n");
+  ASSERT_EQ(w.box.shown.size(), 1u);
+  EXPECT_EQ(w.box.shown[0].text,
+            "文件“/docs/notes.txt”混用了编码：有 1 行（第一行是第 3 行）像是 "
+            "UTF-8 码，但全文按 GB 码读取，这些行显示和转换出来都是别的字。");
+  // What declares itself is as it says.
+  w.Open("page.htm",
+         Page("gbk", gb + gb) + "版权所有 © 2024 北京头发科技有限公司");
+  EXPECT_EQ(w.box.shown.size(), 1u);
+}
+
 TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {
   MainWorld w;
   w.main.OpenHtmlFile();

@@ -642,6 +642,42 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
   return detection;
 }
 
+std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
+                                                         Encoding encoding) {
+  if (encoding == Encoding::kUtf8) return std::nullopt;
+  const bool big5 = encoding == Encoding::kBig5;
+  // A line of fewer characters reads well in either too often to tell.
+  constexpr size_t kFewest = 6;
+  OtherEncodingLines found;
+  size_t line = 1;
+  for (size_t begin = 0; begin < bytes.size();) {
+    const size_t feed = bytes.find('\n', begin);
+    const size_t end = feed == std::string_view::npos ? bytes.size() : feed;
+    const std::string_view text = bytes.substr(begin, end - begin);
+    if (AsciiRunEnd(text, 0) < text.size()) {
+      const Profile p = ProfileOf(text, false);
+      std::optional<Encoding> other;
+      if (p.utf8_cjk >= 3 && p.utf8_malformed == 0) {
+        other = Encoding::kUtf8;
+      } else if (p.pairs + p.four_byte >= kFewest) {
+        const long big5_score = Big5Score(p), gb_score = GbScore(p);
+        if (big5 && FarAbove(gb_score, big5_score, p)) other = GbOf(p);
+        if (!big5 && FarAbove(big5_score, gb_score, p)) other = Encoding::kBig5;
+      }
+      if (other) {
+        if (found.count++ == 0) {
+          found.first = line;
+          found.other = *other;
+        }
+      }
+    }
+    ++line;
+    begin = end + 1;
+  }
+  if (found.count == 0) return std::nullopt;
+  return found;
+}
+
 std::string_view ReasonName(DetectionReason reason) {
   switch (reason) {
     case DetectionReason::kNamed:

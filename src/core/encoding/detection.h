@@ -94,6 +94,23 @@ bool MentionsBig5(std::string_view text);
 // character; else GBK. Browsers read a page labelled GBK or GB2312 so.
 Encoding GbReadingOf(std::string_view bytes);
 
+// Lines of a text read as a whole in one encoding whose bytes read plainly
+// as another: a file pasted together from several, whose lines in the
+// other encoding the conversion turns into other characters.
+struct OtherEncodingLines {
+  size_t count = 0;
+  size_t first = 0;                  // The first of them, counted from 1.
+  Encoding other = Encoding::kUtf8;  // The first one's.
+};
+
+// The lines of `bytes`, read as Big5 or GB (`encoding`), that hold Chinese
+// in UTF-8, or characters far likelier in the other of Big5 and GB: a few
+// characters at least, and far more common ones in the other reading (as
+// DetectEncoding weighs them). Nothing for a UTF-8 `encoding`, whose other
+// bytes are counted as invalid anyway.
+std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
+                                                         Encoding encoding);
+
 // A short English phrase for `reason`, such as "declaration".
 std::string_view ReasonName(DetectionReason reason);
 
