@@ -75,6 +75,17 @@ std::optional<std::string> Messages::Chinese(
   return Localized(simplified);
 }
 
+std::string Messages::InLocaleCharset(std::string_view utf8) const {
+  if (locale_.language == Language::kEnglish ||
+      locale_.encoding == core::Encoding::kUtf8)
+    return std::string(utf8);
+  std::string encoded;
+  core::EncodeCounts counts;
+  core::Encode(core::Decode(utf8, core::Encoding::kUtf8).text,
+               locale_.encoding, encoded, counts);
+  return encoded;
+}
+
 std::string Messages::Localized(std::string_view simplified) const {
   std::string text(simplified);
   if (how_) {

@@ -53,6 +53,11 @@ class Messages {
   // locale writes it; std::nullopt when messages are in English.
   std::optional<std::string> Chinese(std::string_view simplified) const;
 
+  // `utf8` in the character set of a Chinese locale (a character it lacks
+  // as "&#N;"), where the messages are written: a terminal of that locale
+  // reads the two alike. As it is in any other locale.
+  std::string InLocaleCharset(std::string_view utf8) const;
+
  private:
   std::string Localized(std::string_view simplified) const;
 

@@ -720,7 +720,10 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     }
     ++converted;
     for (const core::AmbiguityPoint& point : job.points)
-      streams.out << core::ListingLine(name, point);
+      // The name as it is, its bytes being the file's own; the characters
+      // as the terminal reads the messages.
+      streams.out << name << ':' << point.line << ':' << point.column << ": "
+                  << say.InLocaleCharset(core::DescribePoint(point)) << '\n';
     references += job.references;
     invalid += job.invalid_units;
     if (verbose) streams.err << kProgram << name << ": " << job.report << "\n";

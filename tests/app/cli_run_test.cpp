@@ -591,6 +591,10 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
        "tovenrak-convert: -: cannot write standard output"},
       {"echo 干 | " + program + " -q --ambiguities - 2>&1 >/dev/full", 1,
        "tovenrak-convert: cannot write standard output"},
+      // The list in the terminal's character set, as the messages are.
+      {"echo 去干扰 | env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.GBK " + program +
+           " -q --ambiguities -t utf-8 -s traditional",
+       0, "-:1:2: \xB8\xC9 -> \x8E\xD6 (\x8E\xD6 \xC7\xAC \xB8\xC9)\n"},
       // Refused at its first bytes, though it never ends.
       {program + " -q - </dev/zero 2>&1", 1,
        "tovenrak-convert: -: it holds binary data"},
