@@ -269,6 +269,17 @@ bool QtMainWindow::eventFilter(QObject* watched, QEvent* event) {
              event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);
+    // The page takes Tab for its own links and never lets go of the focus:
+    // Tab and Shift+Tab leave the preview, so that the keyboard gets back
+    // to the source text.
+    if (event->type() == QEvent::KeyPress && widget &&
+        (widget == preview_ || preview_->isAncestorOf(widget)) &&
+        (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+        !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+      focusNextPrevChild(key->key() == Qt::Key_Tab &&
+                         !(key->modifiers() & Qt::ShiftModifier));
+      return true;
+    }
     QAction* action = widget && widget->window() == this
                           ? ShortcutAction(QKeySequence(key->keyCombination()))
                           : nullptr;
