@@ -537,6 +537,21 @@ void Main::OfferSave(const std::string& title) {
   const std::string chosen = c_.dia.AskSavePath(title, kSaveFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
+  // The dialog starts from the opened file's name, and its own question
+  // says only that a file is there: replacing the original with its
+  // conversion, which may not convert back, is asked in so many words.
+  const auto normal = [](const std::filesystem::path& p) {
+    return std::filesystem::absolute(p).lexically_normal();
+  };
+  if (opened_ && shown_encoding_ != opened_encoding_ &&
+      normal(path) == normal(opened_path_) &&
+      !c_.message_box.Ask("文件" + Quoted(path) + "是打开的 " +
+                              std::string(core::DisplayName(opened_encoding_)) +
+                              " 原文件。保存会用显示的 " +
+                              std::string(core::DisplayName(shown_encoding_)) +
+                              " 码文本替换它，原来的内容就没有了。要替换吗？",
+                          kTitle))
+    return;
   if (core::Status saved = c_.files.Save(path, ViewBytes()); !saved) {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));

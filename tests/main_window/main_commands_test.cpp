@@ -228,6 +228,31 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
   EXPECT_EQ(w.box.asked.size(), asked + 1);
 }
 
+// Saving a conversion over the file it was opened from asks first, in so
+// many words: the original may not convert back.
+TEST(MainConvertTest, ReplacingTheOpenedFileWithItsConversionIsAsked) {
+  MainWorld w;
+  const std::string big5 = Page("big5", kBig5Body);
+  w.Open("doc.htm", big5);  // Shown as GB.
+  for (const bool yes : {false, true}) {
+    w.box.answer_yes = yes;
+    w.dialog.next_answers.push_back((kDocs / "doc.htm").string());
+    w.main.SaveShown();
+    ASSERT_EQ(w.box.asked.size(), yes ? 2u : 1u);
+    EXPECT_EQ(w.box.asked.back(),
+              "文件“/docs/doc.htm”是打开的 Big5 原文件。保存会用显示的 GB "
+              "码文本替换它，原来的内容就没有了。要替换吗？");
+    EXPECT_EQ(w.files.files[kDocs / "doc.htm"] == big5, !yes);
+  }
+  // Nothing is asked of another name, nor of the opened text saved back.
+  w.dialog.next_answers.push_back(kTarget.string());
+  w.main.SaveShown();
+  w.Open("gb.htm", Page("gbk", kGbBody));
+  w.dialog.next_answers.push_back((kDocs / "gb.htm").string());
+  w.main.SaveShown();
+  EXPECT_EQ(w.box.asked.size(), 2u);
+}
+
 // The menu converts the document as it was opened, by the one document
 // path, in the variant chosen through the menu.
 TEST(MainConvertTest, EachMenuTargetAndVariantGivesItsEncodingAndScript) {
