@@ -379,13 +379,14 @@ class ProgressBar {
   std::mutex mutex_;
 };
 
-// How many threads to convert with: -j, or one for each core.
 // Each worker holds a few files open at once (the file read, the folder and
 // the file it saves into): more workers than the process may open files for
 // would fail files that one worker converts.
 constexpr rlim_t kFilesPerWorker = 8;
 constexpr rlim_t kFilesBesideWorkers = 64;
 
+// How many threads to convert with: -j, or one for each core, as many as
+// the process may open files for.
 unsigned Threads(const CliOptions& options) {
   unsigned wanted = std::max(
       options.jobs != 0 ? options.jobs : std::thread::hardware_concurrency(),
