@@ -81,8 +81,8 @@ std::string Messages::InLocaleCharset(std::string_view utf8) const {
     return std::string(utf8);
   std::string encoded;
   core::EncodeCounts counts;
-  core::Encode(core::Decode(utf8, core::Encoding::kUtf8).text,
-               locale_.encoding, encoded, counts);
+  core::Encode(core::Decode(utf8, core::Encoding::kUtf8).text, locale_.encoding,
+               encoded, counts);
   return encoded;
 }
 
