@@ -18,7 +18,6 @@
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_interface_language.h"
-#include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_review_view.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -69,29 +68,6 @@ TEST(QtMainWindowTest, CommandsAndShortcutsReachTheListener) {
           "tool 6",    "tool 7",    "site link", "clear",  "exit",     "open",
           "batch",     "exit",      "clear"}));
   EXPECT_EQ(view.toPlainText(), "some text");
-}
-
-// The page takes Tab for its links and keeps the focus: Tab and Shift+Tab
-// leave it, for the source text and the toolbar.
-TEST(QtMainWindowTest, TabLeavesThePreview) {
-  QtMainWindow window;
-  window.ShowCentred();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  window.activateWindow();
-  QtPagePreview* preview = &window.preview();
-  preview->show();
-  for (const auto& [modifiers, lands] :
-       {std::pair{Qt::NoModifier, static_cast<QWidget*>(&window.source_view())},
-        std::pair{Qt::ShiftModifier, window.toolbar().PositionWidget(7)}}) {
-    preview->setFocus();
-    ASSERT_TRUE(testing::WaitUntil([&] {
-      return preview->isAncestorOf(QApplication::focusWidget()) ||
-             QApplication::focusWidget() == preview;
-    }));
-    QTest::keyClick(QApplication::focusWidget(),
-                    modifiers ? Qt::Key_Backtab : Qt::Key_Tab, modifiers);
-    EXPECT_EQ(QApplication::focusWidget(), lands) << modifiers;
-  }
 }
 
 // Every named widget and every one that takes focus, in both windows.
