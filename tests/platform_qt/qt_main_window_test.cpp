@@ -18,6 +18,7 @@
 #include "platform/qt/qt_about_strip.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_interface_language.h"
+#include "platform/qt/qt_page_preview.h"
 #include "platform/qt/qt_review_view.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
@@ -68,6 +69,40 @@ TEST(QtMainWindowTest, CommandsAndShortcutsReachTheListener) {
           "tool 6",    "tool 7",    "site link", "clear",  "exit",     "open",
           "batch",     "exit",      "clear"}));
   EXPECT_EQ(view.toPlainText(), "some text");
+}
+
+// Stands in for the page's render widget, which appears only once a page is
+// drawn (offscreen that may never happen) and takes every key for the page.
+class KeyTakingWidget : public QWidget {
+ public:
+  using QWidget::QWidget;
+  bool event(QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) return true;
+    return QWidget::event(event);
+  }
+};
+
+// The page takes Tab for its links and keeps the focus: Tab and Shift+Tab
+// leave it, for the source text and the toolbar.
+TEST(QtMainWindowTest, TabLeavesThePreview) {
+  QtMainWindow window;
+  window.ShowCentred();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.activateWindow();
+  QtPagePreview* preview = &window.preview();
+  preview->show();
+  KeyTakingWidget render(preview);
+  render.setFocusPolicy(Qt::StrongFocus);
+  render.show();
+  for (const auto& [modifiers, lands] :
+       {std::pair{Qt::NoModifier, static_cast<QWidget*>(&window.source_view())},
+        std::pair{Qt::ShiftModifier, window.toolbar().PositionWidget(7)}}) {
+    render.setFocus();
+    ASSERT_TRUE(testing::WaitUntil([&] { return render.hasFocus(); }));
+    QTest::keyClick(&render, modifiers ? Qt::Key_Backtab : Qt::Key_Tab,
+                    modifiers);
+    EXPECT_EQ(QApplication::focusWidget(), lands) << modifiers;
+  }
 }
 
 // Every named widget and every one that takes focus, in both windows.
