@@ -54,9 +54,10 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
       break;
   }
   if (!error.path.empty() && error.path != listed) {
+    const std::string path = core::EscapeForTerminal(error.path);
     reason = error.code == core::ErrorCode::kNotWritable
-                 ? "无法写入 " + error.path
-                 : "写入 " + error.path + " 时" + reason;
+                 ? "无法写入 " + path
+                 : "写入 " + path + " 时" + reason;
   }
   if (error.reason == core::kBinaryReason) {
     reason = "含有二进制数据，不是网页或文本文件";
@@ -64,7 +65,8 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
     reason = "是 UTF-16 编码的，无法转换";
   } else if (error.reason.starts_with(core::kOtherEncodingReason)) {
     reason = "声明的编码 " +
-             error.reason.substr(core::kOtherEncodingReason.size()) +
+             core::EscapeForTerminal(
+                 error.reason.substr(core::kOtherEncodingReason.size())) +
              " 不是 Big5、GB 或 UTF-8，未转换";
   } else if (error.reason == core::kSingleByteLettersReason) {
     reason = "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换";

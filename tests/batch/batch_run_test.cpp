@@ -14,6 +14,7 @@
 
 #include "batch/work_ahead.h"
 #include "core/convert/default_converter.h"
+#include "core/io/escape_for_terminal.h"
 #include "core/scratch_folder.h"
 #include "support/text.h"
 
@@ -280,13 +281,16 @@ TEST(RunBatchTest, AFileWhoseNameAnotherNeedsAsFolderFailsOnlyWhenListedLater) {
 TEST(RunBatchTest, AMissingTargetFolderIsNamedNotTheFileListed) {
   testing::ScratchFolder dir;
   testing::ScratchFolder::Write(dir / "a.htm", "头发");
-  const std::string target = (dir / "none").string() + "/";
+  // Named safely too: the escape would clear a terminal the text reaches.
+  const std::string target = (dir / "none\x1B[2J").string() + "/";
   const BatchOutcome outcome = RunBatch(*core::MakeDefaultConverter().value(),
                                         {(dir / "a.htm").string()}, {"a.htm"},
                                         target, {}, [](int16_t) {});
   ASSERT_EQ(outcome.failed.size(), 1u);
   // The folder, or the file in it: either says where the trouble is.
-  EXPECT_EQ(outcome.failed[0].reason.rfind("写入 " + target, 0), 0u)
+  EXPECT_EQ(outcome.failed[0].reason.rfind(
+                "写入 " + core::EscapeForTerminal(target), 0),
+            0u)
       << outcome.failed[0].reason;
 }
 
