@@ -6,12 +6,16 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -27,6 +31,7 @@
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_file_dialog.h"
+#include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_shell.h"
 #include "qt_test_support.h"
 
@@ -113,6 +118,33 @@ TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   WhenModalShows(
       [](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
   EXPECT_EQ(dia.AskOpenPaths("加入文件", kDocumentFilter), "");
+}
+
+// A batch's closing message can list many files: the box stays within the
+// screen, the list scrolls, and OK stays in reach.
+TEST_F(QtDialogsTest, AMessageTallerThanTheScreenScrolls) {
+  QtMessageBox boxes(&parent_);
+  std::string text = "共 300 个文件：";
+  for (int i = 0; i < 300; ++i) text += "\n/site/page" + std::to_string(i);
+  for (const std::string& message : {std::string("短消息"), text}) {
+    QString shown;
+    int height = 0;
+    WhenModalShows([&](QWidget* modal) {
+      height = modal->frameGeometry().height();
+      if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        shown = box->text();
+        box->button(QMessageBox::Ok)->click();
+      } else if (auto* view = modal->findChild<QPlainTextEdit*>()) {
+        shown = view->toPlainText();
+        modal->findChild<QDialogButtonBox*>()
+            ->button(QDialogButtonBox::Ok)
+            ->click();
+      }
+    });
+    boxes.Show(message, MessageIcon::kWarning, "批量转换");
+    EXPECT_EQ(shown.toStdString(), message);
+    EXPECT_LE(height, parent_.screen()->availableGeometry().height());
+  }
 }
 
 TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
