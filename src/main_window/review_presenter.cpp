@@ -237,9 +237,12 @@ void Review::OfferToRemember(size_t k) {
   const core::Script script = conversion_.to == core::Encoding::kGbk
                                   ? core::Script::kSimplified
                                   : core::Script::kTraditional;
+  // A choice of the character as it stands keeps the phrase unconverted.
+  const std::string what =
+      from == to ? "以后也让“" + Utf8(from) + "”保持原样、不转换吗？"
+                 : "以后也把“" + Utf8(from) + "”转换为“" + Utf8(to) + "”吗？";
   const std::string question =
-      "以后也把“" + Utf8(from) + "”转换为“" + Utf8(to) +
-      "”吗？\n\n选“是”将它记入个人词组（" +
+      what + "\n\n选“是”将它记入个人词组（" +
       core::PersonalPhrasesPath(script).string() +
       "），马上重新转换本文件；以后在主窗口和批量转换中" +
       (script == core::Script::kSimplified ? "转换为简体时" : "转换为繁体时") +

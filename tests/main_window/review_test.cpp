@@ -219,6 +219,9 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
   w.Open("doc.htm", Bytes("<meta charset=big5>\r\n他乾杯", Encoding::kBig5));
   w.frame.RunLater();
   review.OnPointChosen(0, 1);
+  EXPECT_TRUE(
+      w.box.asked.back().starts_with("以后也让“他乾杯”保持原样、不转换吗？"))
+      << w.box.asked.back();
   EXPECT_EQ(PhraseFile("phrases-simplified.txt"), "他乾杯\t他乾杯\n");
   EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n");
   // A character alone would overrule every word that holds it, in every
