@@ -165,6 +165,17 @@ def main():
                                          count_refs * len(refs_in)),
                   count_refs * len(refs_out),
                   ("-f", "gb", "-t", "big5", "-s", "keep")))
+    # A page of ASCII text with no tag after its head: one text of 100 MiB,
+    # copied as it is and given back as it is written.
+    ascii_page = os.path.join(work, "ascii.htm")
+    ascii_head = b"<html><head><meta charset=gb2312></head><body>"
+    ascii_line = b"ab cd ef gh " * 170 + b"\n"
+    ascii_size = len(ascii_head) + 100 * MIB // len(ascii_line) * len(ascii_line)
+    cases.append(("a page of 100 MiB of ASCII text, no tag after its head",
+                  ascii_page,
+                  lambda: write_repeated(ascii_page, ascii_line, ascii_size,
+                                         ascii_head),
+                  ascii_size - 2))  # gb2312 -> big5
     huge = os.path.join(work, "huge.htm")
 
     def make_huge():

@@ -287,7 +287,10 @@ class MarkupRecoder {
         segments_.back().server == server &&
         segments_.back().end == span.begin) {
       segments_.back().end = span.end;
-      return {};
+      // Megabytes of kept bytes in a row (a page of ASCII text) are
+      // written, and their bytes given back, as they come.
+      return span.end - segments_.back().begin >= kLongText ? Write()
+                                                            : Status{};
     }
     segments_.push_back({span.begin, span.end, From::kBytes, escapes, server});
     return segments_.size() >= kSegments ? Write() : Status{};
