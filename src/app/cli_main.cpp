@@ -14,7 +14,6 @@
 #include "app/cli_run.h"
 #include "core/convert/fast_converter.h"
 #include "core/encoding/encoding.h"
-#include "core/io/escape_for_terminal.h"
 
 int main(int argc, char** argv) {
   using namespace tovenrak;
@@ -44,8 +43,8 @@ int main(int argc, char** argv) {
       app::ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc),
                            ::isatty(STDIN_FILENO) == 1, say);
   if (!options) {
-    std::cerr << "tovenrak-convert: "
-              << core::EscapeForTerminal(options.error().Message()) << "\n"
+    std::cerr << "tovenrak-convert: " << say.Shown(options.error().Message())
+              << "\n"
               << say("Try 'tovenrak-convert --help' for more information.")
               << "\n";
     return 2;

@@ -9,6 +9,7 @@
 
 #include "app/cli_catalogue.h"
 #include "core/encoding/codec.h"
+#include "core/io/escape_for_terminal.h"
 
 namespace tovenrak::app {
 
@@ -84,6 +85,12 @@ std::string Messages::InLocaleCharset(std::string_view utf8) const {
   core::Encode(core::Decode(utf8, core::Encoding::kUtf8).text, locale_.encoding,
                encoded, counts);
   return encoded;
+}
+
+std::string Messages::Shown(std::string_view text) const {
+  return core::EscapeForTerminal(text, locale_.encoding == core::Encoding::kUtf8
+                                           ? core::OtherBytes::kEscaped
+                                           : core::OtherBytes::kDoubleByte);
 }
 
 std::string Messages::Localized(std::string_view simplified) const {

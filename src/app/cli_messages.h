@@ -58,6 +58,11 @@ class Messages {
   // reads the two alike. As it is in any other locale.
   std::string InLocaleCharset(std::string_view utf8) const;
 
+  // A file name or a system's message made safe for a terminal of the
+  // locale (core::EscapeForTerminal): a name in GBK or Big5 shows as it is
+  // in a locale of theirs, its bytes as \xHH in any other.
+  std::string Shown(std::string_view text) const;
+
  private:
   std::string Localized(std::string_view simplified) const;
 

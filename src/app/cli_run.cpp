@@ -22,7 +22,6 @@
 #include "core/encoding/run_encoding.h"
 #include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
-#include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
 #include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
@@ -138,8 +137,8 @@ core::Result<std::shared_ptr<const core::UserPhrases>> LoadPhrases(
   return std::make_shared<const core::UserPhrases>(std::move(list));
 }
 
-std::string Quoted(const std::string& name) {
-  return "'" + core::EscapeForTerminal(name) + "'";
+std::string Quoted(const std::string& name, const Messages& say) {
+  return "'" + say.Shown(name) + "'";
 }
 
 // The inputs of a run once folders are walked.
@@ -180,8 +179,7 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
     // whatever its path is made to lead to later.
     core::Result<core::OpenFolder> opened = core::OpenExistingFolder(input);
     if (!opened) {
-      inputs.failed.push_back(
-          Job{input, {}, core::EscapeForTerminal(opened.error().reason)});
+      inputs.failed.push_back(Job{input, {}, say.Shown(opened.error().reason)});
       continue;
     }
     const auto root =
@@ -194,20 +192,19 @@ Inputs ListInputs(const CliOptions& options, const Messages& say) {
       inputs.roots.push_back({root, input});
     }
     for (const fs::path& kept : tree.kept) {
-      inputs.skipped.push_back(core::EscapeForTerminal(kept.string()) + ": " +
+      inputs.skipped.push_back(say.Shown(kept.string()) + ": " +
                                say("skipped (in the output folder)"));
     }
     inputs.kept.insert(inputs.kept.end(), tree.kept.begin(), tree.kept.end());
     for (const auto& skipped : tree.skipped) {
       inputs.skipped.push_back(
-          core::EscapeForTerminal(skipped.path.string()) + ": " +
+          say.Shown(skipped.path.string()) + ": " +
           say(skipped.why == core::DocumentTree::Skip::kLink
                   ? "skipped (a link; links are not followed)"
                   : "skipped (not a document)"));
     }
     for (const core::Error& error : tree.failures) {
-      inputs.failed.push_back(
-          Job{error.path, {}, core::EscapeForTerminal(error.reason)});
+      inputs.failed.push_back(Job{error.path, {}, say.Shown(error.reason)});
     }
   }
   return inputs;
@@ -268,8 +265,8 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
         break;
       case core::OutputVerdict::kRepeat:
         inputs.skipped.push_back(
-            core::EscapeForTerminal(inputs.paths[i].string()) + ": " +
-            say("skipped (the same file as {0})", {Quoted(other)}));
+            say.Shown(inputs.paths[i].string()) + ": " +
+            say("skipped (the same file as {0})", {Quoted(other, say)}));
         continue;
       case core::OutputVerdict::kNoName:
         job.failure = say("not a file name");
@@ -278,25 +275,25 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
         // An input that is not there fails for that, not for its output.
         if (std::error_code missing;
             plan[i].other == i && !fs::exists(inputs.paths[i], missing)) {
-          job.failure = core::EscapeForTerminal(
-              missing ? missing.message() : std::strerror(ENOENT));
+          job.failure =
+              say.Shown(missing ? missing.message() : std::strerror(ENOENT));
           break;
         }
         job.failure =
             say(plan[i].other == i
                     ? "would write over input file {0} (use --overwrite)"
                     : "would write over input file {0}; output not written",
-                {Quoted(other)});
+                {Quoted(other, say)});
         break;
       case core::OutputVerdict::kSameOutput:
         job.failure = say("has the same name as {0}; output not written",
-                          {Quoted(other)});
+                          {Quoted(other, say)});
         break;
       case core::OutputVerdict::kOverKept:
         job.failure = say(
             "would write over {0}, a file of the folder being converted (use "
             "--overwrite)",
-            {Quoted(plan[i].output.native())});
+            {Quoted(plan[i].output.native(), say)});
         break;
     }
     jobs.push_back(std::move(job));
@@ -310,8 +307,7 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
 std::string Refusal(std::string_view reason, const Messages& say) {
   if (reason.starts_with(core::kOtherEncodingReason)) {
     return say(core::kOtherEncodingReason) +
-           core::EscapeForTerminal(
-               reason.substr(core::kOtherEncodingReason.size())) +
+           say.Shown(reason.substr(core::kOtherEncodingReason.size())) +
            say(" (if it is in Big5, GB or UTF-8 after all, name that with "
                "--from)");
   }
@@ -344,12 +340,12 @@ std::string Describe(const core::Error& error, const Job& job,
       error.path == job.destination.native() &&
       (error.path != job.input || error.code == core::ErrorCode::kNotWritable);
   if (!save && (error.path.empty() || error.path == job.input))
-    return core::EscapeForTerminal(SayReadingProblem(error.reason, say));
+    return say.Shown(SayReadingProblem(error.reason, say));
   if (save) {
     return say("cannot write {0}: {1}",
-               {Quoted(error.path), core::EscapeForTerminal(error.reason)});
+               {Quoted(error.path, say), say.Shown(error.reason)});
   }
-  return core::EscapeForTerminal(error.Message());
+  return say.Shown(error.Message());
 }
 
 // A one-line bar redrawn on a terminal.
@@ -434,9 +430,9 @@ void ConvertJob(Job& job, const CliOptions& options,
           }
         }
       } else if (!job.subfolder.empty()) {
-        job.failure = say("cannot create folder {0}: {1}",
-                          {Quoted(made.error().path),
-                           core::EscapeForTerminal(made.error().reason)});
+        job.failure = say(
+            "cannot create folder {0}: {1}",
+            {Quoted(made.error().path, say), say.Shown(made.error().reason)});
         return;
       }
       // The output folder itself that cannot be opened: the save says why.
@@ -472,7 +468,7 @@ void ConvertJob(Job& job, const CliOptions& options,
   } catch (const std::exception& e) {
     // Core returns its failures as values; this is the last guard, so that
     // one file's failure never ends the run without its summary.
-    job.failure = core::EscapeForTerminal(e.what());
+    job.failure = say.Shown(e.what());
   }
 }
 
@@ -561,9 +557,8 @@ Job ConvertStandardInput(const CliOptions& options,
   auto done = core::ConvertDocument(converter, text, request, {}, give_back);
   if (!done) {
     std::string refusal = Refusal(done.error().reason, say);
-    job.failure = refusal.empty()
-                      ? core::EscapeForTerminal(done.error().Message())
-                      : std::move(refusal);
+    job.failure = refusal.empty() ? say.Shown(done.error().Message())
+                                  : std::move(refusal);
     return job;
   }
   // With --ambiguities standard output carries the listing instead.
@@ -587,9 +582,8 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     if (!phrases) {
       const core::Error& error = phrases.error();
       streams.err << kProgram
-                  << core::EscapeForTerminal(
-                         (error.path.empty() ? "" : error.path + ": ") +
-                         SayReadingProblem(error.reason, say))
+                  << say.Shown((error.path.empty() ? "" : error.path + ": ") +
+                               SayReadingProblem(error.reason, say))
                   << "\n";
       return 1;
     }
@@ -630,8 +624,8 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
         !made) {
       streams.err << kProgram
                   << say("cannot create output folder {0}: {1}",
-                         {Quoted(options.output_dir.native()),
-                          core::EscapeForTerminal(made.error().reason)})
+                         {Quoted(options.output_dir.native(), say),
+                          say.Shown(made.error().reason)})
                   << "\n";
       return 1;
     }
@@ -665,7 +659,7 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     try {
       done.push_back(ConvertStandardInput(options, converter, streams, say));
     } catch (const std::exception& e) {
-      done.push_back(Job{"-", {}, core::EscapeForTerminal(e.what())});
+      done.push_back(Job{"-", {}, say.Shown(e.what())});
     }
   }
   // Each file system written to is synced once, after the last save,
@@ -705,15 +699,14 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   const std::vector<core::Status> synced = deferred.SyncAll();
   for (Job& job : jobs) {
     if (job.failure || !job.file_system || synced[*job.file_system]) continue;
-    job.failure =
-        say("written, but not safely on disk: {0}",
-            {core::EscapeForTerminal(synced[*job.file_system].error().reason)});
+    job.failure = say("written, but not safely on disk: {0}",
+                      {say.Shown(synced[*job.file_system].error().reason)});
   }
   std::move(jobs.begin(), jobs.end(), std::back_inserter(done));
 
   size_t converted = 0, failed = 0, references = 0, invalid = 0;
   for (const Job& job : done) {
-    const std::string name = core::EscapeForTerminal(job.input);
+    const std::string name = say.Shown(job.input);
     if (job.failure) {
       ++failed;
       streams.err << kProgram << name << ": " << *job.failure << "\n";
@@ -787,7 +780,7 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
       streams.err << kProgram << name << ": "
                   << say("warning: {0}: read to the end of the file, as "
                          "browsers read it",
-                         {core::EscapeForTerminal(
+                         {say.Shown(
                              SayReadingProblem(*job.markup_problem, say))})
                   << "\n";
     }

@@ -67,6 +67,10 @@ TEST(CliMessagesTest, ChineseTextsInEachScriptAndEncoding) {
     const Messages say(c.locale, c.with_converter ? converter->get() : nullptr);
     EXPECT_EQ(say("cannot create folder {0}: {1}", {"'a'", "b"}), c.said)
         << static_cast<int>(c.locale.language);
+    // A name in GBK (产) is shown as it is where the terminal reads GBK.
+    EXPECT_EQ(say.Shown("\xB2\xFA\x1B"), c.locale.encoding == Encoding::kGbk
+                                             ? "\xB2\xFA\\x1B"
+                                             : "\\xB2\\xFA\\x1B");
   }
 }
 

@@ -23,7 +23,7 @@ bool IsHiddenControl(char32_t c) {
 
 }  // namespace
 
-std::string EscapeForTerminal(std::string_view text) {
+std::string EscapeForTerminal(std::string_view text, OtherBytes other) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
@@ -47,6 +47,11 @@ std::string EscapeForTerminal(std::string_view text) {
         length != 0 &&
         IsHiddenControl(Utf8CodePoint(
             reinterpret_cast<const unsigned char*>(text.data() + i), length));
+    if (length == 0 && other == OtherBytes::kEscaped) {
+      AppendEscaped(byte, out);
+      ++i;
+      continue;
+    }
     if (length == 0) {
       // A byte of GBK or Big5: a lead byte with its trail byte, else alone;
       // not two C1 bytes, which an 8-bit terminal reads as two controls.

@@ -2,10 +2,20 @@
 
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace tovenrak::core {
+
+// How the bytes of a name that are no UTF-8 are shown. A terminal that reads
+// UTF-8 shows a GBK or Big5 name as garbage, and one character of the name
+// may take a byte of the next with it; a terminal of a GBK or Big5 locale
+// shows it as it is.
+enum class OtherBytes : uint8_t {
+  kEscaped,     // Each as \xHH, so that the name can be told and typed.
+  kDoubleByte,  // GBK and Big5 pairs kept, the other bytes as \xHH.
+};
 
 // Returns `text` with each control character written as \xHH, so that a
 // name cannot move the cursor, clear the screen, set the window title or
@@ -16,9 +26,9 @@ namespace tovenrak::core {
 // U+200F, U+202A-U+202E, U+2066-U+2069), which would show "txt.exe" for a
 // name ending "\u202Eexe.txt", and the characters that show as nothing
 // (U+200B, U+2028, U+2029, U+2060, U+FEFF), in their UTF-8 form. A backslash
-// becomes "\\" so that an escape is never ambiguous. Every other byte is kept,
-// so that names in UTF-8, GBK or Big5 print as they are (a GBK pair that is one
-// of those UTF-8 forms aside).
-std::string EscapeForTerminal(std::string_view text);
+// becomes "\\" so that an escape is never ambiguous. Every other character
+// of UTF-8 is kept, and the bytes that are none as `other` says.
+std::string EscapeForTerminal(std::string_view text,
+                              OtherBytes other = OtherBytes::kEscaped);
 
 }  // namespace tovenrak::core
