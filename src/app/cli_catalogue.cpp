@@ -204,6 +204,10 @@ constexpr Translation kTranslations[] = {
     {"skipped (not a document)", "已跳过（不是文档）"},
     {"skipped (a link; links are not followed)", "已跳过（链接，不跟随）"},
     {"skipped (in the output folder)", "已跳过（在输出文件夹中）"},
+    {"warning: {0} documents in the output folder {1}, inside a folder "
+     "converted, were left as they are (--verbose lists them)",
+     "警告：输出文件夹 {1} 在所转换的文件夹中，其中的 {0} 个文档保持原样，"
+     "未转换（--verbose 列出它们）"},
     {"warning: its characters read as well in {1} as in {0}; read as {0} "
      "(name its encoding with --from if that is wrong)",
      "警告：其中的字按 {1} 和按 {0} 读都一样通顺，已按 {0} 读取（如果不对，"

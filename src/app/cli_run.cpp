@@ -800,6 +800,16 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   if (verbose) {
     for (const std::string& line : inputs.skipped)
       streams.err << kProgram << line << "\n";
+  } else if (!inputs.kept.empty() && !quiet) {
+    // They may be the site's own pages, which the run then leaves as they
+    // are: said even when no other file is listed.
+    streams.err << kProgram
+                << say("warning: {0} documents in the output folder {1}, "
+                       "inside a folder converted, were left as they are "
+                       "(--verbose lists them)",
+                       {std::to_string(inputs.kept.size()),
+                        Quoted(options.output_dir.native(), say)})
+                << "\n";
   }
   // A filter of standard input says nothing when all went well, as iconv
   // and opencc say nothing.
