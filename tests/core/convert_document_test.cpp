@@ -336,8 +336,11 @@ TEST(ConvertDocumentTest, ScriptStyleAndRobotsFilesKeepTheirCharacters) {
       // Converted as text, its @charset still names the new encoding.
       {"s.css", "@charset \"gb2312\";p{font:宋体}",
        "@charset \"big5\";p{font:宋體}", 0, MarkupMode::kText},
-      {"robots.txt", "Disallow: /头发/\nDisallow: /后台/",
-       "Disallow: /%E5%A4%B4%E5%8F%91/\nDisallow: /后台/", 2},
+      // A rule in one form: 品 is percent-encoded with 产, which Big5 lacks.
+      {"robots.txt", "Disallow: /头发/\nDisallow: /后台/\nDisallow: /产品/",
+       "Disallow: /%E5%A4%B4%E5%8F%91/\nDisallow: /后台/\nDisallow: "
+       "/%E4%BA%A7%E5%93%81/",
+       3},
   };
   for (const auto& c : cases) {
     Result<DocumentConversion> out =

@@ -58,8 +58,16 @@ enum class PieceKind : uint8_t {
 // percent-encoded, as an address writes them; inside a CDATA section of an
 // XML document, which reads no references, a reference between the end of
 // the section and the start of another ("]]>&#N;<![CDATA["), in converted
-// pieces too.
-enum class Escapes : uint8_t { kReference, kScript, kStyle, kAddress, kCdata };
+// pieces too. kWholeAddress: an address holding such a character, all of
+// whose characters but ASCII are percent-encoded, so that it is in one form.
+enum class Escapes : uint8_t {
+  kReference,
+  kScript,
+  kStyle,
+  kAddress,
+  kWholeAddress,
+  kCdata
+};
 
 struct MarkupPiece {
   TextSpan span;

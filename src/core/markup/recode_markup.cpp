@@ -51,7 +51,7 @@ std::string EscapeOf(char32_t c, Escapes escapes, bool escaped,
     out = "]]>&#" + std::to_string(static_cast<uint32_t>(c)) + ";<![CDATA[";
     return out;
   }
-  if (escapes == Escapes::kAddress) {
+  if (escapes == Escapes::kAddress || escapes == Escapes::kWholeAddress) {
     std::string utf8;
     AppendUtf8(c, utf8);
     for (const char byte : utf8) {
@@ -466,7 +466,8 @@ class MarkupRecoder {
       EncodeCounts counted;
       probe_.clear();
       Encode(piece, target_, probe_, counted);
-      if (counted.references == 0) {
+      const bool whole = escapes == Escapes::kWholeAddress;
+      if (counted.references == 0 && !whole) {
         counts_.invalid_units += counted.invalid_units;
         to.PutBytes(probe_);
         const size_t last = piece.find_last_not_of(U'\\');
@@ -488,7 +489,7 @@ class MarkupRecoder {
         EncodeCounts one;
         probe_.clear();
         Encode(piece.substr(i, 1), target_, probe_, one);
-        if (one.references == 0) continue;
+        if (one.references == 0 && !whole) continue;
         std::string escape =
             EscapeOf(c, escapes, before % 2 == 1, in_php_string);
         if (reopen && i == from) {
@@ -505,7 +506,7 @@ class MarkupRecoder {
         } else {
           state.after_escape = true;
         }
-        ++counts_.references;
+        counts_.references += one.references;
         from = i + 1;
       }
       if (reopen) to.PutBytes(kReopen);
@@ -707,9 +708,33 @@ Status RecodeCode(const Converter& converter, std::string_view bytes,
   MarkupRecoder recoder(converter, bytes, source, target, std::nullopt,
                         kRecodePiece, out, counts, consumed, nullptr, pos, {});
   MarkupPiece code;
-  code.span = {pos, bytes.size()};
   code.escapes = escapes;
-  if (Status done = recoder.KeepPiece(code); !done) return done;
+  if (escapes != Escapes::kAddress) {
+    code.span = {pos, bytes.size()};
+    if (Status done = recoder.KeepPiece(code); !done) return done;
+    return recoder.Finish();
+  }
+  // A robots.txt: a rule half in the target's bytes and half percent-encoded
+  // matches no address, so a line with a character the target lacks is
+  // written percent-encoded whole, in UTF-8, as crawlers compare addresses.
+  std::string probe;
+  for (size_t begin = pos; begin < bytes.size();) {
+    const size_t line_feed = bytes.find('\n', begin);
+    const size_t end =
+        line_feed == std::string_view::npos ? bytes.size() : line_feed + 1;
+    const std::string_view line = bytes.substr(begin, end - begin);
+    EncodeCounts lacking;
+    probe.clear();
+    // A line longer than any address is no rule, and is not decoded whole.
+    constexpr size_t kLongestRule = size_t{1} << 16;
+    if (line.size() <= kLongestRule && FindNonAscii(bytes, begin, end) != end)
+      Encode(Decode(line, source).text, target, probe, lacking);
+    code.span = {begin, end};
+    code.escapes =
+        lacking.references > 0 ? Escapes::kWholeAddress : Escapes::kAddress;
+    if (Status done = recoder.KeepPiece(code); !done) return done;
+    begin = end;
+  }
   return recoder.Finish();
 }
 
