@@ -449,9 +449,12 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   const SideHistory& theirs = to_gb ? big5_history_ : gb_history_;
   const bool other_commanded =
       to_gb ? big5_side_commanded_ : gb_side_commanded_;
+  // It adds nothing when unchanged since it was made from the document, or
+  // from this side while this side was the document's conversion.
   const bool other_adds_nothing =
-      !theirs.from_opened && theirs.other_changes == mine.changes &&
-      theirs.changes == theirs.changes_as_made && mine.from_opened;
+      theirs.changes == theirs.changes_as_made &&
+      (theirs.from_opened ||
+       (theirs.other_changes == mine.changes && mine.from_opened));
   const bool as_opened = !other_commanded || other_adds_nothing;
   const std::string& source = as_opened ? opened_text_
                               : to_gb   ? cvt_str_
