@@ -120,18 +120,21 @@ TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   EXPECT_EQ(dia.AskOpenPaths("加入文件", kDocumentFilter), "");
 }
 
-// A batch's closing message can list many files: the box stays within the
-// screen, the list scrolls, and OK stays in reach.
-TEST_F(QtDialogsTest, AMessageTallerThanTheScreenScrolls) {
+// A file name shows as written, not read as markup that would hide the
+// rest of the message. A batch's closing message can list many files: the
+// box stays within the screen, the list scrolls, and OK stays in reach.
+TEST_F(QtDialogsTest, MessagesShowNamesAsWrittenAndScrollWhenTall) {
   QtMessageBox boxes(&parent_);
   std::string text = "共 300 个文件：";
   for (int i = 0; i < 300; ++i) text += "\n/site/page" + std::to_string(i);
-  for (const std::string& message : {std::string("短消息"), text}) {
+  for (const std::string& message :
+       {std::string("文件“<i>a.txt<!-- b”混有编码"), text}) {
     QString shown;
     int height = 0;
     WhenModalShows([&](QWidget* modal) {
       height = modal->frameGeometry().height();
       if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
         shown = box->text();
         box->button(QMessageBox::Ok)->click();
       } else if (auto* view = modal->findChild<QPlainTextEdit*>()) {

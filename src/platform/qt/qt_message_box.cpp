@@ -74,6 +74,9 @@ void QtMessageBox::Show(const std::string& text, platform::MessageIcon icon,
   const QString shown_text = WindowText(text);
   QMessageBox box(shown, WindowText(title), shown_text, QMessageBox::Ok,
                   parent_);
+  // A file name such as "<i>a.txt<!--" is shown as written: read as markup
+  // it would hide the rest of the message.
+  box.setTextFormat(Qt::PlainText);
   box.setAccessibleName(box.windowTitle());
   // Three quarters of the screen for the box, with room for its frame.
   const QScreen* screen =
@@ -98,6 +101,7 @@ bool QtMessageBox::Ask(const std::string& question, const std::string& title) {
   QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
                   QString::fromStdString(question),
                   QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
   box.setAccessibleName(QString::fromStdString(title));

@@ -34,6 +34,7 @@ QtReviewView::QtReviewView(QtMainWindow& window)
     : QObject(&window), source_view_(window.source_view()) {
   count_ = new QLabel(&window.status());
   count_->setObjectName("ReviewCount");
+  count_->setTextFormat(Qt::PlainText);
   count_->setAccessibleName(tr("疑点数"));
   count_->setFrameShape(QFrame::StyledPanel);
   count_->hide();
@@ -142,6 +143,8 @@ void QtReviewView::SelectMark(int index) {
 
 void QtReviewView::ShowCount(const std::string& text) {
   count_->setText(QString::fromStdString(text));
+  // Screen readers hear the count itself, as the status panels' texts.
+  count_->setAccessibleName(text.empty() ? tr("疑点数") : count_->text());
   count_->setVisible(!text.empty());
 }
 

@@ -19,6 +19,9 @@ QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
   panels_[2] = new QLabel(this);
   panels_[2]->setAccessibleDescription(tr("编码检测"));
   for (QLabel* panel : panels_) {
+    // Names and the page's own link addresses are shown as written, never
+    // read as markup.
+    panel->setTextFormat(Qt::PlainText);
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setAccessibleName(panel->accessibleDescription());
   }
