@@ -272,6 +272,7 @@ void Main::OpenAs(const core::Detection& detection,
     cvt_str_ = text;
   }
   unsaved_choices_ = false;
+  on_disk_ = std::hash<std::string_view>{}(text);
   opened_text_ = std::move(text);
   opened_encoding_ = source;
   opened_variant_ = variant_;
@@ -546,22 +547,42 @@ void Main::OfferSave(const std::string& title) {
   const auto normal = [](const std::filesystem::path& p) {
     return std::filesystem::absolute(p).lexically_normal();
   };
-  if (opened_ && shown_encoding_ != opened_encoding_ &&
-      normal(path) == normal(opened_path_) &&
-      !c_.message_box.Ask("文件" + Quoted(path) + "是打开的 " +
-                              std::string(core::DisplayName(opened_encoding_)) +
-                              " 原文件。保存会用显示的 " +
-                              std::string(core::DisplayName(shown_encoding_)) +
-                              " 码文本替换它，原来的内容就没有了。要替换吗？",
-                          kTitle))
+  const bool over_opened = opened_ && normal(path) == normal(opened_path_);
+  // Another program may have changed the file since it was opened: what it
+  // wrote would go unseen.
+  if (over_opened && ChangedOnDisk()) {
+    if (!c_.message_box.Ask(
+            "文件" + Quoted(path) +
+                "在打开后已被改动，和打开时的内容不同。保存会用"
+                "显示的文本替换它，那些改动就没有了。要替换吗？",
+            kTitle))
+      return;
+  } else if (over_opened && shown_encoding_ != opened_encoding_ &&
+             !c_.message_box.Ask(
+                 "文件" + Quoted(path) + "是打开的 " +
+                     std::string(core::DisplayName(opened_encoding_)) +
+                     " 原文件。保存会用显示的 " +
+                     std::string(core::DisplayName(shown_encoding_)) +
+                     " 码文本替换它，原来的内容就没有了。要替换吗？",
+                 kTitle)) {
     return;
-  if (core::Status saved = c_.files.Save(path, ViewBytes()); !saved) {
+  }
+  const std::string bytes = ViewBytes();
+  if (core::Status saved = c_.files.Save(path, bytes); !saved) {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));
     return;
   }
+  if (over_opened) on_disk_ = std::hash<std::string_view>{}(bytes);
   unsaved_choices_ = false;
   saved_view_ = c_.ori_text.IsModified() ? c_.ori_text.Text() : std::string();
+}
+
+bool Main::ChangedOnDisk() {
+  // A file gone or unreadable now loses nothing by the save, or fails it.
+  const core::Result<std::string> now =
+      c_.files.Read(opened_path_, platform::kMaxPreviewBytes);
+  return now && std::hash<std::string_view>{}(*now) != on_disk_;
 }
 
 void Main::ConvertTo(int choice) {

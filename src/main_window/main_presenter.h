@@ -173,6 +173,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void SaveConverted() override { SaveShown(); }
   // Asks where to save the shown text, under `title`, and saves it there.
   void OfferSave(const std::string& title);
+  // Whether the opened file now holds other bytes than this window last
+  // read from it or saved to it.
+  bool ChangedOnDisk();
   void ShowInView(std::string bytes, core::Encoding encoding);
   // Shows the converted text `stored`, in `encoding`, its declaration
   // rewritten to name it, with its review marks unless not `marks`, and
@@ -245,6 +248,8 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // The opened file's name: a page's sides are converted as markup.
   std::string name_;
   std::filesystem::path opened_path_;  // Of the document open, if any.
+  // A hash of what this window last read from or saved to that file.
+  size_t on_disk_ = 0;
   // Its folder, where the preview file's page finds its pictures and
   // styles (PreviewPage).
   std::filesystem::path folder_;

@@ -258,6 +258,26 @@ TEST(MainConvertTest, ReplacingTheOpenedFileWithItsConversionIsAsked) {
   w.dialog.next_answers.push_back((kDocs / "gb.htm").string());
   w.main.SaveShown();
   EXPECT_EQ(w.box.asked.size(), 2u);
+
+  // What another program wrote there since is not replaced unasked; what
+  // this window saved there is no such change.
+  const std::string changed = Page("gbk", kGbBody) + "<p>added</p>";
+  w.files.files[kDocs / "gb.htm"] = changed;
+  w.box.answer_yes = false;
+  w.dialog.next_answers.push_back((kDocs / "gb.htm").string());
+  w.main.SaveShown();
+  ASSERT_EQ(w.box.asked.size(), 3u);
+  EXPECT_EQ(w.box.asked.back(),
+            "文件“/docs/gb.htm”在打开后已被改动，和打开时的内容不同。保存会用"
+            "显示的文本替换它，那些改动就没有了。要替换吗？");
+  EXPECT_EQ(w.files.files[kDocs / "gb.htm"], changed);
+  w.box.answer_yes = true;
+  for (int save = 0; save < 2; ++save) {
+    w.dialog.next_answers.push_back((kDocs / "gb.htm").string());
+    w.main.SaveShown();
+  }
+  EXPECT_EQ(w.box.asked.size(), 4u);
+  EXPECT_EQ(w.files.files[kDocs / "gb.htm"], Page("gbk", kGbBody));
 }
 
 // The menu converts the document as it was opened, by the one document
