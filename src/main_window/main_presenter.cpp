@@ -436,7 +436,7 @@ void Main::ConvertToBig5() { Convert(core::Encoding::kBig5); }
 
 void Main::Convert(core::Encoding target) {
   // The conversion replaces what was typed; choices stay in the stored text.
-  if (!MayDiscard(/*choices=*/false)) return ShowPressed();
+  if (!MayConvert(/*choices=*/false)) return ShowPressed();
   if (ShowConversion(target, true)) SaveShown();
 }
 
@@ -587,7 +587,8 @@ bool Main::ChangedOnDisk() {
 
 void Main::ConvertTo(int choice) {
   if (!opened_ || choice < 0 || choice >= platform::kTargetChoiceCount) return;
-  if (!MayDiscard(/*choices=*/false)) return;
+  // Its conversion has no review: choices made in the text shown go.
+  if (!MayConvert(/*choices=*/true)) return;
   const platform::TargetChoice& target = platform::kTargetChoices[choice];
   core::ConversionRequest request{opened_encoding_, target.to, target.script,
                                   variant_};
@@ -667,6 +668,17 @@ bool Main::MayDiscard(bool choices) {
   return c_.message_box.Ask(
       "显示的文本有尚未保存的修改（疑点的选择或手工的改动），要放弃这些修改吗"
       "？",
+      kTitle);
+}
+
+bool Main::MayConvert(bool choices) {
+  if (!MayDiscard(choices)) return false;
+  // Saved, they are no longer asked about as changes that would go.
+  if (!c_.ori_text.IsModified() || c_.ori_text.Text() != saved_view_)
+    return true;
+  return c_.message_box.Ask(
+      "显示的文本有手工的改动，已经保存。转换是从打开的文件转换的，不含这些改动"
+      "。要转换吗？",
       kTitle);
 }
 

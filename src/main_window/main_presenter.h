@@ -204,6 +204,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // conversions for edits; Ctrl+X and Ctrl+C are Exit and Clear even in the
   // source text, where they are cut and copy elsewhere.
   bool MayDiscard(bool choices = true);
+  // As MayDiscard, before a conversion, which converts the document as
+  // opened: edits of the text shown that were saved are not in it either.
+  bool MayConvert(bool choices);
   // `server_references`: of `references`, those in server code.
   void WarnAboutConversion(size_t references, size_t invalid_units,
                            size_t server_references, core::Encoding source,

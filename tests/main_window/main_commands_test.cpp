@@ -226,6 +226,14 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
   w.dialog.next_answers.push_back(kTarget.string());
   w.main.SaveShown();
   EXPECT_EQ(w.files.files[kTarget], crlf + "END");
+  // Saved, it is still no part of a conversion of the document: asked.
+  w.main.ConvertToBig5();
+  ASSERT_EQ(w.box.asked.size(), 1u);
+  EXPECT_EQ(
+      w.box.asked[0],
+      "显示的文本有手工的改动，已经保存。转换是从打开的文件转换的，不含这些"
+      "改动。要转换吗？");
+  EXPECT_EQ(w.view.text, "头发\n以后\nEND");
   // The same edit typed into the text opened again has not been saved.
   w.box.answer_yes = true;
   w.Open("doc.txt", crlf);

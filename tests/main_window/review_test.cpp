@@ -255,11 +255,14 @@ TEST_F(ReviewTest, ChoicesAndEditsNotSavedGoOnlyWhenTheUserSaysSo) {
   OpenAndConvertToBig5();
   review.OnPointChosen(0, 0);  // Declines to remember it.
   w.box.asked.clear();
+  const std::string chosen = w.view.text;
   w.main.OnMenuExit();
   w.main.Clear();
+  w.main.OnMenuConvert(3);  // Converts with no review.
   EXPECT_EQ(w.frame.quit, 0);
-  EXPECT_EQ(w.box.asked.size(), 2u);
-  EXPECT_NE(w.view.text, "");
+  EXPECT_EQ(w.box.asked.size(), 3u);
+  EXPECT_EQ(w.view.text, chosen);
+  w.box.asked.pop_back();
   // Nor does declining to open another file make its name the one saving
   // starts from.
   const std::string shown = w.dialog.started_from;
