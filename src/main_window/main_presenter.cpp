@@ -544,10 +544,7 @@ void Main::OfferSave(const std::string& title) {
   // The dialog starts from the opened file's name, and its own question
   // says only that a file is there: replacing the original with its
   // conversion, which may not convert back, is asked in so many words.
-  const auto normal = [](const std::filesystem::path& p) {
-    return std::filesystem::absolute(p).lexically_normal();
-  };
-  const bool over_opened = opened_ && normal(path) == normal(opened_path_);
+  const bool over_opened = opened_ && c_.files.SameFile(path, opened_path_);
   // Another program may have changed the file since it was opened: what it
   // wrote would go unseen.
   if (over_opened && ChangedOnDisk()) {

@@ -1,5 +1,7 @@
 #include "platform/disk_files.h"
 
+#include <sys/stat.h>
+
 #include "core/io/file_io.h"
 
 namespace tovenrak::platform {
@@ -17,6 +19,14 @@ core::Status DiskFiles::Save(const std::filesystem::path& path,
 core::Status DiskFiles::SaveScratch(const std::filesystem::path& path,
                                     std::string_view bytes) {
   return core::SavePrivateScratch(path, bytes);
+}
+
+bool DiskFiles::SameFile(const std::filesystem::path& a,
+                         const std::filesystem::path& b) {
+  struct stat one, other;
+  if (::stat(a.c_str(), &one) == 0 && ::stat(b.c_str(), &other) == 0)
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+  return Files::SameFile(a, b);
 }
 
 }  // namespace tovenrak::platform

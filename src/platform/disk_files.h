@@ -16,6 +16,8 @@ class DiskFiles : public Files {
                     std::string_view bytes) override;
   core::Status SaveScratch(const std::filesystem::path& path,
                            std::string_view bytes) override;
+  bool SameFile(const std::filesystem::path& a,
+                const std::filesystem::path& b) override;
 };
 
 }  // namespace tovenrak::platform

@@ -40,6 +40,14 @@ class Files {
                                    std::string_view bytes) {
     return Save(path, bytes);
   }
+
+  // Whether `a` and `b` name one file: the same path, or, on a real file
+  // system, the same file reached another way (a link, "..", a hard link).
+  virtual bool SameFile(const std::filesystem::path& a,
+                        const std::filesystem::path& b) {
+    return std::filesystem::absolute(a).lexically_normal() ==
+           std::filesystem::absolute(b).lexically_normal();
+  }
 };
 
 }  // namespace tovenrak::platform

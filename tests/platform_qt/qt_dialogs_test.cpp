@@ -28,6 +28,7 @@
 #include "core/scratch_folder.h"
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_main_frame.h"
+#include "platform/disk_files.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -180,6 +181,19 @@ TEST_F(QtDialogsTest, ShellHandsAddressesToTheDesktop) {
             (std::vector<std::string>{
                 "http://zemlorin.example",
                 QUrl::fromLocalFile(Path("a.htm")).toString().toStdString()}));
+}
+
+// The opened file named another way is the same file: saving over it is
+// asked about as much.
+TEST_F(QtDialogsTest, DiskFilesTellTheSameFileHoweverItIsNamed) {
+  DiskFiles files;
+  fs::create_directory(dir_ / "sub");
+  fs::create_directory_symlink(dir_.path(), dir_ / "link");
+  const fs::path a = dir_ / "a.htm";
+  EXPECT_TRUE(files.SameFile(a, dir_ / "link" / "a.htm"));
+  EXPECT_TRUE(files.SameFile(a, dir_ / "sub" / ".." / "a.htm"));
+  EXPECT_FALSE(files.SameFile(a, dir_ / "c.txt"));
+  EXPECT_FALSE(files.SameFile(a, dir_ / "none.htm"));
 }
 
 TEST_F(QtDialogsTest, AppDirIsTheProgramFolderWhenWritableElseAFallback) {
