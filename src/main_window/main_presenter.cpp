@@ -564,7 +564,18 @@ void Main::OfferSave(const std::string& title) {
                  kTitle)) {
     return;
   }
-  const std::string bytes = ViewBytes();
+  size_t references = 0;
+  const std::string bytes = ViewBytes(&references);
+  // Typed or pasted, they are characters in the view, but not in the file.
+  if (references > 0 &&
+      !c_.message_box.Ask(
+          "显示的文本中有 " + std::to_string(references) + " 个字符在 " +
+              std::string(core::DisplayName(shown_encoding_)) +
+              " 码中没有对应的字，保存时会写成 &#N; 形式的字符引用" +
+              (as_text_ ? "，文本文件中它们显示为 &#N; 字样" : "") +
+              "。要保存吗？",
+          kTitle))
+    return;
   if (core::Status saved = c_.files.Save(path, bytes); !saved) {
     ShowError("无法保存文件" + Quoted(path) + "，该文件没有改动。\n原因：" +
               Reason(saved.error()));
@@ -718,11 +729,13 @@ void Main::ShowInView(std::string bytes, core::Encoding encoding) {
 // An unedited view gives back exactly the bytes it was given; an edited one
 // is encoded in the encoding it shows, its lines ending as most of the
 // shown text's did.
-std::string Main::ViewBytes() const {
+std::string Main::ViewBytes(size_t* references) const {
   if (!c_.ori_text.IsModified()) return shown_bytes_;
-  size_t references = 0;
-  return EncodeFromView(c_.ori_text.Text(), shown_encoding_, references,
-                        MostLinesEndInCrLf(shown_bytes_));
+  size_t written = 0;
+  std::string bytes = EncodeFromView(c_.ori_text.Text(), shown_encoding_,
+                                     written, MostLinesEndInCrLf(shown_bytes_));
+  if (references) *references = written;
+  return bytes;
 }
 
 void Main::PressSide(core::Encoding side) {

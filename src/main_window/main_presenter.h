@@ -192,7 +192,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
                     core::Result<core::RecodedDocument> converted);
   // Ends the review of the last conversion and begins the next turn.
   void EndReview();
-  std::string ViewBytes() const;
+  // The bytes of the text shown, as saved; with `references`, how many of
+  // its characters the shown encoding lacks, written as references.
+  std::string ViewBytes(size_t* references = nullptr) const;
   // Presses GB for kGbk, Big5 for kBig5, neither for another encoding.
   void PressSide(core::Encoding side);
   void ShowPressed();
