@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTranslator>
 #include <atomic>
 #include <vector>
@@ -229,6 +230,23 @@ TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
   EXPECT_EQ(QAccessible::queryAccessibleInterface(&review.count_panel())
                 ->text(QAccessible::Name),
             "疑点：2");
+
+  // Shift+F10 opens the place's menu, as the menu key does.
+  window.ShowCentred();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QStringList offered;
+  QTimer::singleShot(0, [&] {
+    QWidget* popup = nullptr;
+    testing::WaitUntil(
+        [&] { return (popup = QApplication::activePopupWidget()); });
+    if (!popup) return;
+    for (QAction* action : popup->actions()) offered.append(action->text());
+    popup->close();
+  });
+  QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
+  ASSERT_GE(offered.size(), 3);
+  EXPECT_EQ(offered.mid(0, 3),
+            (QStringList{"改为“幹”", "改为“乾”", "改为“干”"}));
 
   std::unique_ptr<QMenu> menu(review.CreateChoiceMenu(1, &view));
   ASSERT_EQ(menu->actions().size(), 3);

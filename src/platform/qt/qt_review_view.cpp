@@ -3,7 +3,9 @@
 #include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -193,6 +195,16 @@ bool QtReviewView::eventFilter(QObject* watched, QEvent* event) {
       QToolTip::showText(help->globalPos(),
                          text + tr("\n右键单击可改用其他写法"), viewport);
     }
+    return true;
+  }
+  if (watched == &source_view_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->keyCombination() ==
+          QKeyCombination(Qt::ShiftModifier, Qt::Key_F10)) {
+    // The context menu's key where a keyboard has no menu key.
+    const QPoint at = source_view_.cursorRect().bottomLeft();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at,
+                           viewport->mapToGlobal(at));
+    QCoreApplication::sendEvent(&source_view_, &menu);
     return true;
   }
   if ((watched == viewport || watched == &source_view_) &&
