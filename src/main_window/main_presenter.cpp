@@ -751,6 +751,22 @@ void Main::ShowPressed() {
 
 bool Main::WritePreview(std::string_view bytes, core::Encoding encoding) {
   const std::filesystem::path path = app_dir_ / kPreviewFile;
+  // The preview's engine reads Big5 and GBK by tables of its own that give
+  // some codes (Hong Kong's characters such as 啓 and 着, kana, GBK's
+  // vertical forms) as private-use characters, which show as boxes where a
+  // browser shows the characters: it is given the page in UTF-8, its
+  // scripts and style sheets still read in the page's encoding.
+  std::string utf8;
+  if (encoding != core::Encoding::kUtf8) {
+    core::Result<core::RecodedDocument> recoded = core::RecodeDocument(
+        *cher_, bytes, encoding, core::Encoding::kUtf8, std::nullopt,
+        as_text_ ? core::MarkupMode::kText : core::MarkupMode::kHtml, name_);
+    if (recoded) {
+      utf8 = std::move(recoded->conversion.text);
+      bytes = utf8;
+      encoding = core::Encoding::kUtf8;
+    }
+  }
   core::Status written = c_.files.SaveScratch(
       path, PreviewPage(bytes, encoding, folder_, as_text_));
   if (!written) {

@@ -65,11 +65,15 @@ TEST(MainOpenTest, OpenSetsTheDocumentStateOfItsKind) {
         << c.name;
     EXPECT_EQ(w.main.ori_str(), c.ori_str) << c.name;
     EXPECT_EQ(w.main.cvt_str(), c.cvt_str) << c.name;
-    EXPECT_EQ(w.PreviewFile(), c.preview) << c.name;
+    // Shown as GB, the preview reads it in UTF-8, as a browser reads GB.
+    EXPECT_EQ(w.PreviewFile(), c.preview == "(none)"
+                                   ? c.preview
+                                   : AsUtf8(c.preview, core::Encoding::kGbk))
+        << c.name;
     // Its pictures, styles and frames are found where the document is.
     EXPECT_EQ(w.preview.folder, "/docs") << c.name;
     EXPECT_EQ(w.files.files[kPreview].starts_with(
-                  "<meta charset=\"gb2312\"><base href=\"file:///docs/\">"),
+                  "<meta charset=\"utf-8\"><base href=\"file:///docs/\">"),
               c.preview != "(none)")
         << c.name;
     // One load: the file itself, or the preview file of what is shown.
@@ -126,6 +130,26 @@ TEST(PreviewPageTest, EncodingAndFolderComeFirstButForADoctype) {
 
 // Named on the command line from the current folder: the preview needs the
 // file's full address.
+// The preview's engine reads some Big5 codes (啓, kana) as private-use
+// characters: it reads the page shown in UTF-8, and the script the page
+// loads in the page's own encoding, as a browser would.
+TEST(MainOpenTest, ThePreviewReadsThePageInUtf8AndItsFilesAsThePageWould) {
+  MainWorld w;
+  // Undeclared, it is previewed through the preview file as it is.
+  w.Open("doc.htm",
+         Bytes("<script src=a.js></script>启か这是一个简体中文网页。",
+               core::Encoding::kGbk));
+  EXPECT_TRUE(w.PreviewFile().starts_with(
+      "<script charset=gb2312 src=a.js></script>启か"))
+      << w.PreviewFile();
+  w.main.OnMenuVariant(2);  // Hong Kong's 啓.
+  w.main.ConvertToBig5();
+  EXPECT_NE(w.main.cvt_str().find(Bytes("啓か", core::Encoding::kBig5)),
+            std::string::npos);
+  EXPECT_NE(w.PreviewFile().find("</script>啓か"), std::string::npos)
+      << w.PreviewFile();
+}
+
 TEST(MainOpenTest, AFileNamedFromTheCurrentFolderIsPreviewedByItsFullPath) {
   MainWorld w;
   const std::filesystem::path full =

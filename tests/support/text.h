@@ -30,6 +30,16 @@ inline std::string Bytes(std::string_view utf8, core::Encoding encoding) {
   return out;
 }
 
+// `bytes`, in `encoding`, written in UTF-8; bytes that are no characters
+// stay as they are.
+inline std::string AsUtf8(std::string_view bytes, core::Encoding encoding) {
+  std::string out;
+  core::EncodeCounts counts;
+  core::Encode(core::Decode(bytes, encoding).text, core::Encoding::kUtf8, out,
+               counts);
+  return out;
+}
+
 // Converted into UTF-8 from `source`, a PHP string loses the '\\' that
 // followed a character whose last byte was '\\' (or gains one before the
 // quote such a byte escaped), which a conversion of the decoded text does
