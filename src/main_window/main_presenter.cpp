@@ -587,10 +587,12 @@ void Main::OfferSave(const std::string& title) {
 }
 
 bool Main::ChangedOnDisk() {
-  // A file gone or unreadable now loses nothing by the save, or fails it.
+  // A file gone or unreadable now loses nothing by the save, or fails it;
+  // one grown past what the window reads has changed.
   const core::Result<std::string> now =
       c_.files.Read(opened_path_, platform::kMaxPreviewBytes);
-  return now && std::hash<std::string_view>{}(*now) != on_disk_;
+  if (!now) return now.error().code == core::ErrorCode::kTooLarge;
+  return std::hash<std::string_view>{}(*now) != on_disk_;
 }
 
 void Main::ConvertTo(int choice) {

@@ -23,8 +23,9 @@ core::Status DiskFiles::SaveScratch(const std::filesystem::path& path,
 
 bool DiskFiles::SameFile(const std::filesystem::path& a,
                          const std::filesystem::path& b) {
+  // A link in the last place is itself what a save replaces.
   struct stat one, other;
-  if (::stat(a.c_str(), &one) == 0 && ::stat(b.c_str(), &other) == 0)
+  if (::lstat(a.c_str(), &one) == 0 && ::lstat(b.c_str(), &other) == 0)
     return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
   return Files::SameFile(a, b);
 }

@@ -42,7 +42,8 @@ class Files {
   }
 
   // Whether `a` and `b` name one file: the same path, or, on a real file
-  // system, the same file reached another way (a link, "..", a hard link).
+  // system, the same file reached another way (a linked folder, "..", a
+  // hard link), but for a link named itself, which a save replaces.
   virtual bool SameFile(const std::filesystem::path& a,
                         const std::filesystem::path& b) {
     return std::filesystem::absolute(a).lexically_normal() ==

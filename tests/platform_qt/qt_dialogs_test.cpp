@@ -193,6 +193,9 @@ TEST_F(QtDialogsTest, DiskFilesTellTheSameFileHoweverItIsNamed) {
   EXPECT_TRUE(files.SameFile(a, dir_ / "link" / "a.htm"));
   EXPECT_TRUE(files.SameFile(a, dir_ / "sub" / ".." / "a.htm"));
   EXPECT_FALSE(files.SameFile(a, dir_ / "c.txt"));
+  // A save to a link replaces the link, not the file it leads to.
+  fs::create_symlink(a, dir_ / "to-a.htm");
+  EXPECT_FALSE(files.SameFile(a, dir_ / "to-a.htm"));
   EXPECT_FALSE(files.SameFile(a, dir_ / "none.htm"));
 }
 

@@ -14,7 +14,7 @@ namespace tovenrak::core {
 // shows it as it is.
 enum class OtherBytes : uint8_t {
   kEscaped,     // Each as \xHH, so that the name can be told and typed.
-  kDoubleByte,  // GBK and Big5 pairs kept, the other bytes as \xHH.
+  kDoubleByte,  // Kept, but for the controls said below.
 };
 
 // Returns `text` with each control character written as \xHH, so that a
