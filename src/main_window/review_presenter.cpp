@@ -5,6 +5,8 @@
 
 #include "core/encoding/codec.h"
 #include "core/encoding/utf8.h"
+#include "core/markup/markup_scanner.h"
+#include "core/markup/name_key.h"
 #include "main_window/point_places.h"
 #include "platform/reading_problem_text.h"
 
@@ -207,18 +209,55 @@ bool Review::PutInConverted(size_t point, const std::u32string& with) {
   return true;
 }
 
+size_t Review::HanNextTo(size_t i, bool after) const {
+  // The longest inline tag looked past: <span class="..."> and the like.
+  constexpr size_t kLongestTag = 80;
+  const std::u32string_view text = source_text_;
+  size_t at = after ? i + 1 : i;  // Just past it, on the side looked at.
+  auto next = [&]() -> char32_t {
+    return after ? (at < text.size() ? text[at] : 0)
+                 : (at > 0 ? text[at - 1] : 0);
+  };
+  if (next() == (after ? U'<' : U'>')) {
+    const size_t tag_begin = after ? at : text.rfind(U'<', at - 1);
+    const size_t tag_end = after ? text.find(U'>', at) : at - 1;
+    if (tag_begin == std::u32string_view::npos ||
+        tag_end == std::u32string_view::npos ||
+        tag_end - tag_begin > kLongestTag)
+      return kNowhere;
+    size_t name = tag_begin + 1;
+    if (name < tag_end && text[name] == U'/') ++name;
+    size_t name_end = name;
+    while (name_end < tag_end && text[name_end] != U' ' &&
+           text[name_end] != U'/' && text[name_end] != U'\t' &&
+           text[name_end] != U'\n' && text[name_end] != U'\r')
+      ++name_end;
+    if (!core::IsInlineTag(
+            core::NameKey::Of(text.substr(name, name_end - name))))
+      return kNowhere;
+    at = after ? tag_end + 1 : tag_begin;
+  }
+  const char32_t c = next();
+  if (!IsHan(c)) return kNowhere;
+  return after ? at : at - 1;
+}
+
 void Review::OfferToRemember(size_t k) {
   const core::AmbiguityPoint& point = conversion_.points[k];
   const size_t i = point.index;
-  size_t begin = i, end = i + 1;
-  if (i > 0 && IsHan(source_text_[i - 1])) begin = i - 1;
-  if (end < source_text_.size() && IsHan(source_text_[end])) ++end;
+  // The characters next to it, also across an inline tag (都<b>干</b>了
+  // converts as 都干了).
   std::vector<size_t> word;
-  for (size_t at = begin; at < end; ++at) word.push_back(at);
+  if (const size_t before = HanNextTo(i, /*after=*/false); before != kNowhere)
+    word.push_back(before);
+  word.push_back(i);
+  if (const size_t after = HanNextTo(i, /*after=*/true); after != kNowhere)
+    word.push_back(after);
   const std::u32string converted = Decoded(converted_, conversion_.to);
   const std::vector<size_t> places =
       PlaceIndices(source_text_, converted, word);
-  std::u32string from = source_text_.substr(begin, end - begin);
+  std::u32string from;
+  for (const size_t at : word) from += source_text_[at];
   std::u32string to;
   for (size_t w = 0; w < word.size(); ++w) {
     char32_t c = places[w] == kNowhere ? 0 : converted[places[w]];

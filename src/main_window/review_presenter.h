@@ -98,6 +98,9 @@ class Review : public platform::ReviewListener {
   // place is unknown.
   bool PutInConverted(size_t point, const std::u32string& with);
   void OfferToRemember(size_t point);
+  // The index of the Han character right before (or `after`) the source
+  // text's index `i`, across an inline tag between; kNowhere if none.
+  size_t HanNextTo(size_t i, bool after) const;
 
   platform::ReviewView& view_;
   const platform::SourceView& source_view_;

@@ -235,6 +235,17 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
   // Opening asked whether to drop the choice before; the lone one asks
   // nothing.
   EXPECT_EQ(w.box.asked.size(), asked + 1);
+
+  // Its neighbours across inline tags, which the conversion reads through,
+  // make the phrase.
+  w.Open("tagged.htm", Bytes("<p>晒<b>干</b>了</p>", Encoding::kGbk));
+  w.main.ConvertToBig5();
+  ASSERT_EQ(Marks(),
+            "1:8+1 疑点：干 → 幹（幹 乾 干） | 1:13+1 疑点：了 → 了（了 瞭）");
+  review.OnPointChosen(0, 1);
+  EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n晒干了\t曬乾了\n");
+  EXPECT_NE(w.main.cvt_str().find(Bytes("曬<b>乾</b>了", Encoding::kBig5)),
+            std::string::npos);
 }
 
 TEST_F(ReviewTest, AHandEditedViewIsNotOverwritten) {
