@@ -151,6 +151,37 @@ TEST_F(QtDialogsTest, MessagesShowNamesAsWrittenAndScrollWhenTall) {
   }
 }
 
+// Replacing a file is asked in plain words: a name read as markup would
+// hide the question. No asks for another name.
+TEST_F(QtDialogsTest, ReplacingAFileIsAskedWithItsNameAsWritten) {
+  const std::string name = "<i>x.htm<!-- y";
+  testing::ScratchFolder::Write(dir_ / name, "x");
+  QtFileDialog dia(&parent_);
+  QString asked;
+  Qt::TextFormat format = Qt::AutoText;
+  for (const QMessageBox::StandardButton answer :
+       {QMessageBox::No, QMessageBox::Yes}) {
+    WhenModalShows([&, answer](QWidget* modal) {
+      WhenModalShows([&, answer](QWidget* box) {
+        auto* question = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(question, nullptr);
+        asked = question->text();
+        format = question->textFormat();
+        if (answer == QMessageBox::No) {
+          WhenModalShows(
+              [](QWidget* again) { static_cast<QDialog*>(again)->reject(); });
+        }
+        question->button(answer)->click();
+      });
+      TypeAndAccept(modal, Path(name.c_str()));
+    });
+    EXPECT_EQ(dia.AskSavePath("保存", kDocumentFilter),
+              answer == QMessageBox::Yes ? (dir_ / name).string() : "");
+  }
+  EXPECT_EQ(asked, "文件“" + Path(name.c_str()) + "”已存在。要替换它吗？");
+  EXPECT_EQ(format, Qt::PlainText);
+}
+
 TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
   fakes::FakeSettings settings;
   tovenrak::app::BatWindowLauncher batch(&parent_, TOVENRAK_SOURCE_DIR,

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
+
+#include "core/io/escape_for_terminal.h"
 
 namespace tovenrak::platform::qt {
 
@@ -68,14 +71,33 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
       break;
     case Kind::kSave:
       // Any new name, taken as typed (no extension is added); an existing
-      // file is replaced only after the user agrees.
+      // file is replaced only after the user agrees, asked here: the
+      // dialog's own question reads a name such as "<i>a.txt<!--" as
+      // markup, which hides the question.
       dialog.setAcceptMode(QFileDialog::AcceptSave);
       dialog.setFileMode(QFileDialog::AnyFile);
+      dialog.setOption(QFileDialog::DontConfirmOverwrite);
       break;
   }
   if (!last_chosen_.isEmpty()) dialog.selectFile(last_chosen_);
-  if (dialog.exec() != QDialog::Accepted) return {};
-  const QStringList chosen = dialog.selectedFiles();
+  QStringList chosen;
+  for (;;) {
+    if (dialog.exec() != QDialog::Accepted) return {};
+    chosen = dialog.selectedFiles();
+    if (kind != Kind::kSave || chosen.isEmpty()) break;
+    const QFileInfo there(chosen.first());
+    if (!there.exists() && !there.isSymLink()) break;
+    QMessageBox box(QMessageBox::Warning, dialog.windowTitle(),
+                    QFileDialog::tr("文件“%1”已存在。要替换它吗？")
+                        .arg(QString::fromStdString(core::EscapeForTerminal(
+                            chosen.first().toStdString()))),
+                    QMessageBox::Yes | QMessageBox::No, &dialog);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    box.setAccessibleName(dialog.windowTitle());
+    if (box.exec() == QMessageBox::Yes) break;
+    dialog.selectFile(chosen.first());
+  }
   if (!chosen.isEmpty()) last_chosen_ = chosen.first();
   return chosen;
 }
