@@ -69,6 +69,19 @@ TEST(QtPreviewGuardTest, LoadsAndLinksTheLivePageDoesNotReach) {
   EXPECT_EQ(DecideNavigation(QUrl("https://example.com/"),
                              Nav::LinkClickedNavigation, true, page),
             PreviewNavigation::kOpenOnDesktop);
+  // The preview file's page leads "#end" from its document's folder: the
+  // page scrolls to that place; another file of the folder is not loaded.
+  const fs::path docs = "/docs/site";
+  EXPECT_EQ(DecideNavigation(QUrl("file:///docs/site/#end"),
+                             Nav::LinkClickedNavigation, true, page, docs),
+            PreviewNavigation::kScrollTo);
+  for (const char* other : {"file:///docs/site/a.htm#end", "file:///docs/#x",
+                            "file:///docs/site/"}) {
+    EXPECT_EQ(DecideNavigation(QUrl(other), Nav::LinkClickedNavigation, true,
+                               page, docs),
+              PreviewNavigation::kIgnore)
+        << other;
+  }
 }
 
 }  // namespace

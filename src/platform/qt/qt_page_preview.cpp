@@ -1,6 +1,8 @@
 #include "platform/qt/qt_page_preview.h"
 
 #include <QDesktopServices>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
@@ -108,6 +110,8 @@ QtPagePreview::QtPagePreview(QWidget* parent)
             request.reject();
             if (decision == PreviewNavigation::kOpenOnDesktop)
               QDesktopServices::openUrl(request.url());
+            if (decision == PreviewNavigation::kScrollTo)
+              ScrollTo(request.url().fragment(QUrl::FullyDecoded));
           });
   // A link meant for a new window opens on the desktop like any other; no
   // window is made for it.
@@ -191,6 +195,21 @@ void QtPagePreview::ShowFile(const std::filesystem::path& path,
   guard_->SetPage(url, folder);
   ShowFirstScreenFirst(!error && size >= kLargePageBytes);
   load(url);
+}
+
+void QtPagePreview::ScrollTo(const QString& fragment) {
+  // As a browser finds a fragment: the element of that id, else the first
+  // anchor of that name; "top" or nothing is the top. The page's own
+  // scripts do not run in the preview; this one runs beside them.
+  const QString name = QString::fromUtf8(
+      QJsonDocument(QJsonArray{fragment}).toJson(QJsonDocument::Compact));
+  page()->runJavaScript(
+      QStringLiteral(
+          "(function(f){var e=document.getElementById(f)||"
+          "document.getElementsByName(f)[0];if(e)e.scrollIntoView();"
+          "else if(f===''||f.toLowerCase()==='top')window.scrollTo(0,0);})(") +
+          name + QStringLiteral("[0])"),
+      QWebEngineScript::ApplicationWorld);
 }
 
 void QtPagePreview::ShowFirstScreenFirst(bool on) {

@@ -45,6 +45,8 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
   // Whether the next pages show their first screen before the rest is laid
   // out (for large pages).
   void ShowFirstScreenFirst(bool on);
+  // Scrolls the page shown to the place `fragment` names ("end" of "#end").
+  void ScrollTo(const QString& fragment);
 
   QWebEngineProfile* profile_;
   QtPreviewGuard* guard_;

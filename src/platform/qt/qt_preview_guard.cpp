@@ -120,6 +120,14 @@ PreviewNavigation DecideNavigation(const QUrl& url, NavigationType type,
       OpensOnDesktop(url)) {
     return PreviewNavigation::kOpenOnDesktop;
   }
+  if (main_frame &&
+      type == QWebEngineNavigationRequest::LinkClickedNavigation &&
+      url.hasFragment() && !folder.empty() &&
+      url.adjusted(QUrl::RemoveFragment | QUrl::StripTrailingSlash) ==
+          QUrl::fromLocalFile(QString::fromStdString(folder.string()))
+              .adjusted(QUrl::StripTrailingSlash)) {
+    return PreviewNavigation::kScrollTo;
+  }
   if (main_frame) {
     // Only the program itself navigates by address: the page it shows, or
     // a notice it writes in place of one.

@@ -34,6 +34,7 @@ bool OpensOnDesktop(const QUrl& url);
 enum class PreviewNavigation {
   kLoad,           // Load it in the preview.
   kOpenOnDesktop,  // Leave the preview as it is; the desktop opens `url`.
+  kScrollTo,       // Scroll the page shown to `url`'s fragment.
   kIgnore,         // Do nothing.
 };
 
@@ -41,7 +42,9 @@ enum class PreviewNavigation {
 // data: address, when the program shows or reloads it; its frames load what
 // PreviewMayLoad allows them. A link the user clicks to a web address opens on
 // the desktop; refreshes, forms, history moves and any other address are
-// ignored.
+// ignored. A preview file's page leads its addresses from the document's
+// `folder` (a <base>), where a link to a place in the page itself ("#end")
+// leads to the folder's address and that place: the page scrolls there.
 PreviewNavigation DecideNavigation(
     const QUrl& url, QWebEngineNavigationRequest::NavigationType type,
     bool main_frame, const QUrl& page,
