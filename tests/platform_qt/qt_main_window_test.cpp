@@ -185,6 +185,11 @@ TEST(QtMainWindowTest, PanelTextsAreHeardAndPressedButtonsChecked) {
   QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(
       window.status().findChildren<QLabel*>().at(1));
   EXPECT_EQ(panel->text(QAccessible::Name), "文件处于 Big5 码状态");
+  // A long link address hovered in the page does not widen the window.
+  const int least = window.status().minimumSizeHint().width();
+  window.status().SetPanelText(1, "file:///" + std::string(400, 'a'));
+  QApplication::processEvents();  // The layout takes the new text.
+  EXPECT_EQ(window.status().minimumSizeHint().width(), least);
   window.toolbar().SetButtonPressed(kBig5Button, true);
   EXPECT_TRUE(window.toolbar().ButtonAction(kBig5Button)->isChecked());
 }

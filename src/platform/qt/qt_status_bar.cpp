@@ -25,7 +25,9 @@ QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
     panel->setFrameShape(QFrame::StyledPanel);
     panel->setAccessibleName(panel->accessibleDescription());
   }
-  // The browser's status takes what the encoding panels leave.
+  // The browser's status takes what the encoding panels leave, and no more:
+  // a long link address hovered would widen the window.
+  panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   addWidget(panels_[0], 1);
   addPermanentWidget(panels_[1]);
   addPermanentWidget(panels_[2]);
