@@ -1,6 +1,8 @@
 #include "main_window/main_presenter.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cctype>
 #include <utility>
 
 #include "core/convert/phrased_converter.h"
@@ -758,8 +760,17 @@ bool Main::WritePreview(std::string_view bytes, core::Encoding encoding) {
   // vertical forms) as private-use characters, which show as boxes where a
   // browser shows the characters: it is given the page in UTF-8, its
   // scripts and style sheets still read in the page's encoding.
+  // A style sheet that the page's own <style> imports is read in the
+  // page's encoding, which the copy would change: such a page stays as it
+  // is.
+  constexpr std::string_view kImport = "@import";
+  const bool imports =
+      std::search(bytes.begin(), bytes.end(), kImport.begin(), kImport.end(),
+                  [](char a, char b) {
+                    return std::tolower(static_cast<unsigned char>(a)) == b;
+                  }) != bytes.end();
   std::string utf8;
-  if (encoding != core::Encoding::kUtf8) {
+  if (encoding != core::Encoding::kUtf8 && !imports) {
     core::Result<core::RecodedDocument> recoded = core::RecodeDocument(
         *cher_, bytes, encoding, core::Encoding::kUtf8, std::nullopt,
         as_text_ ? core::MarkupMode::kText : core::MarkupMode::kHtml, name_);

@@ -148,6 +148,13 @@ TEST(MainOpenTest, ThePreviewReadsThePageInUtf8AndItsFilesAsThePageWould) {
             std::string::npos);
   EXPECT_NE(w.PreviewFile().find("</script>啓か"), std::string::npos)
       << w.PreviewFile();
+  // A style sheet its <style> imports is read in the page's encoding, which
+  // only the page as it is keeps.
+  const std::string imports =
+      Bytes("<style>@IMPORT url(a.css);</style>头发", core::Encoding::kGbk);
+  w.Open("imports.htm", Page("gbk", imports));
+  w.main.ConvertToGb();
+  EXPECT_EQ(w.PreviewFile(), Page("gb2312", imports));
 }
 
 TEST(MainOpenTest, AFileNamedFromTheCurrentFolderIsPreviewedByItsFullPath) {
