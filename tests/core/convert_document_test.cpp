@@ -336,11 +336,15 @@ TEST(ConvertDocumentTest, ScriptStyleAndRobotsFilesKeepTheirCharacters) {
       // Converted as text, its @charset still names the new encoding.
       {"s.css", "@charset \"gb2312\";p{font:宋体}",
        "@charset \"big5\";p{font:宋體}", 0, MarkupMode::kText},
-      // A rule in one form: 品 is percent-encoded with 产, which Big5 lacks.
-      {"robots.txt", "Disallow: /头发/\nDisallow: /后台/\nDisallow: /产品/",
-       "Disallow: /%E5%A4%B4%E5%8F%91/\nDisallow: /后台/\nDisallow: "
-       "/%E4%BA%A7%E5%93%81/",
-       3},
+      // A rule in one form: 品 is percent-encoded with 产, which Big5 lacks;
+      // a comment and a sitemap's host are no paths.
+      {"robots.txt",
+       "Disallow: /头发/\nDisallow: /后台/\n allow :/产品/\n# 产品\n"
+       "Sitemap: http://产品.cn/",
+       "Disallow: /%E5%A4%B4%E5%8F%91/\nDisallow: /后台/\n allow "
+       ":/%E4%BA%A7%E5%93%81/\n# %E4%BA%A7品\nSitemap: "
+       "http://%E4%BA%A7品.cn/",
+       5},
   };
   for (const auto& c : cases) {
     Result<DocumentConversion> out =

@@ -3,6 +3,7 @@
 // is decoded, converted and encoded.
 
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <optional>
 #include <span>
@@ -700,6 +701,24 @@ void LocateInBytes(std::string_view bytes, Encoding encoding,
 
 }  // namespace
 
+// Whether a line of a robots.txt is an Allow or Disallow rule.
+bool IsPathRule(std::string_view line) {
+  const size_t at = line.find_first_not_of(" \t");
+  if (at == std::string_view::npos) return false;
+  for (const std::string_view field : {"allow", "disallow"}) {
+    const std::string_view head = line.substr(at, field.size());
+    const bool named =
+        std::equal(head.begin(), head.end(), field.begin(), field.end(),
+                   [](char a, char b) {
+                     return std::tolower(static_cast<unsigned char>(a)) == b;
+                   });
+    if (!named) continue;
+    const size_t colon = line.find_first_not_of(" \t", at + field.size());
+    return colon != std::string_view::npos && line[colon] == ':';
+  }
+  return false;
+}
+
 Status RecodeCode(const Converter& converter, std::string_view bytes,
                   Encoding source, Encoding target, Escapes escapes,
                   std::string& out, EncodeCounts& counts,
@@ -715,8 +734,10 @@ Status RecodeCode(const Converter& converter, std::string_view bytes,
     return recoder.Finish();
   }
   // A robots.txt: a rule half in the target's bytes and half percent-encoded
-  // matches no address, so a line with a character the target lacks is
-  // written percent-encoded whole, in UTF-8, as crawlers compare addresses.
+  // matches no address, so an Allow or Disallow line with a character the
+  // target lacks is written percent-encoded whole, in UTF-8, as crawlers
+  // compare paths. Comments and a sitemap's address (whose host a name in
+  // Chinese may be) are left as they are.
   std::string probe;
   for (size_t begin = pos; begin < bytes.size();) {
     const size_t line_feed = bytes.find('\n', begin);
@@ -727,7 +748,8 @@ Status RecodeCode(const Converter& converter, std::string_view bytes,
     probe.clear();
     // A line longer than any address is no rule, and is not decoded whole.
     constexpr size_t kLongestRule = size_t{1} << 16;
-    if (line.size() <= kLongestRule && FindNonAscii(bytes, begin, end) != end)
+    if (line.size() <= kLongestRule && IsPathRule(line) &&
+        FindNonAscii(bytes, begin, end) != end)
       Encode(Decode(line, source).text, target, probe, lacking);
     code.span = {begin, end};
     code.escapes =
