@@ -219,10 +219,19 @@ bool QtReviewView::eventFilter(QObject* watched, QEvent* event) {
                        .position()
                  : source_view_.textCursor().position();
     QMenu* menu = CreateChoiceMenu(MarkAt(position), &source_view_);
-    if (!menu) return false;
-    menu->addSeparator();
+    if (menu) {
+      menu->addSeparator();
+    } else {
+      menu = new QMenu(&source_view_);
+    }
     QMenu* standard = source_view_.createStandardContextMenu();
     for (QAction* action : standard->actions()) {
+      // Ctrl+X and Ctrl+C are the window's Exit and Clear: the menu does not
+      // offer them as Cut and Copy.
+      const QString name = action->objectName();
+      if (name == QStringLiteral("edit-cut") ||
+          name == QStringLiteral("edit-copy"))
+        action->setText(action->text().section(QLatin1Char('\t'), 0, 0));
       action->setParent(menu);
       menu->addAction(action);
     }
