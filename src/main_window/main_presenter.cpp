@@ -759,10 +759,9 @@ bool Main::WritePreview(std::string_view bytes, core::Encoding encoding) {
   // some codes (Hong Kong's characters such as 啓 and 着, kana, GBK's
   // vertical forms) as private-use characters, which show as boxes where a
   // browser shows the characters: it is given the page in UTF-8, its
-  // scripts and style sheets still read in the page's encoding.
-  // A style sheet that the page's own <style> imports is read in the
-  // page's encoding, which the copy would change: such a page stays as it
-  // is.
+  // scripts and style sheets still read in the page's encoding. But a style
+  // sheet that the page's own <style> imports is read in the page's
+  // encoding, which the copy would change: such a page stays as it is.
   constexpr std::string_view kImport = "@import";
   const bool imports =
       std::search(bytes.begin(), bytes.end(), kImport.begin(), kImport.end(),

@@ -699,8 +699,6 @@ void LocateInBytes(std::string_view bytes, Encoding encoding,
   }
 }
 
-}  // namespace
-
 // Whether a line of a robots.txt is an Allow or Disallow rule.
 bool IsPathRule(std::string_view line) {
   const size_t at = line.find_first_not_of(" \t");
@@ -718,6 +716,8 @@ bool IsPathRule(std::string_view line) {
   }
   return false;
 }
+
+}  // namespace
 
 Status RecodeCode(const Converter& converter, std::string_view bytes,
                   Encoding source, Encoding target, Escapes escapes,
