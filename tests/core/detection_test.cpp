@@ -336,7 +336,20 @@ TEST(DetectionTest, LinesInAnotherEncodingAreFound) {
     EXPECT_EQ(found->first, c.first);
     EXPECT_EQ(found->other, c.other);
   }
-  EXPECT_FALSE(FindOtherEncodingLines(gb_line + big5_line, kUtf8));
+  // Read as UTF-8, a line in GB or Big5 is named; one of UTF-8 with a
+  // character cut is no such line.
+  const std::string utf8_text =
+      "这是一个用 UTF-8 写的文本，里面都是简体中文。\n";
+  for (const auto& [line, other] :
+       {std::pair{gb_line, kGbk}, std::pair{big5_line, kBig5}}) {
+    const auto found =
+        FindOtherEncodingLines(utf8_text + line + utf8_text, kUtf8);
+    ASSERT_TRUE(found.has_value());
+    EXPECT_EQ(found->first, 2u);
+    EXPECT_EQ(found->other, other);
+  }
+  EXPECT_FALSE(FindOtherEncodingLines(
+      utf8_text + utf8_line.substr(0, utf8_line.size() - 4) + "\n", kUtf8));
 }
 
 TEST(DetectionTest, ReadsTheWebsLabelsInAnyCaseAndSpacing) {

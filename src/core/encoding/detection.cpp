@@ -660,6 +660,17 @@ bool IsUtf8Chinese(std::string_view line) {
   return cjk >= 3;
 }
 
+// Whether `line` is well-formed UTF-8 throughout.
+bool IsWellFormedUtf8(std::string_view line) {
+  for (size_t pos = AsciiRunEnd(line, 0); pos < line.size();
+       pos = AsciiRunEnd(line, pos)) {
+    const size_t length = WellFormedUtf8Length(line, pos);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
 // The counts of `line` that Big5Score and GbScore weigh, without what
 // ProfileDoubleByte adds for UTF-8 pasted in and for letters that read as
 // hanzi: at a third of its cost, what it says of most lines. A line it
@@ -698,7 +709,6 @@ Profile QuickProfile(std::string_view line) {
 
 std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
                                                          Encoding encoding) {
-  if (encoding == Encoding::kUtf8) return std::nullopt;
   const bool big5 = encoding == Encoding::kBig5;
   // A line of fewer characters reads well in either too often to tell.
   constexpr size_t kFewest = 6;
@@ -719,7 +729,16 @@ std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
         if (!big5 && FarAbove(big5_score, gb_score, p)) return Encoding::kBig5;
         return std::nullopt;
       };
-      if (IsUtf8Chinese(text)) {
+      if (encoding == Encoding::kUtf8) {
+        // Pairs of its bytes may read as UTF-8 letters, and be converted
+        // as such: the line is said to be in GB or Big5.
+        if (!IsWellFormedUtf8(text)) {
+          Profile p;
+          ProfileDoubleByte(text, p);
+          if (ReadsPlainlyAsChinese(p))
+            other = GbScore(p) >= Big5Score(p) ? GbOf(p) : Encoding::kBig5;
+        }
+      } else if (IsUtf8Chinese(text)) {
         other = Encoding::kUtf8;
       } else if (likelier(QuickProfile(text))) {
         Profile p;

@@ -106,8 +106,10 @@ struct OtherEncodingLines {
 // The lines of `bytes`, read as Big5 or GB (`encoding`), that hold Chinese
 // in UTF-8, or characters far likelier in the other of Big5 and GB: a few
 // characters at least, and far more common ones in the other reading (as
-// DetectEncoding weighs them). Nothing for a UTF-8 `encoding`, whose other
-// bytes are counted as invalid anyway.
+// DetectEncoding weighs them). Read as UTF-8, the lines that are not UTF-8
+// but read plainly as Chinese in GB or Big5 (ReadsPlainlyAsChinese), the
+// likelier named: pairs of their bytes may read as UTF-8 letters, which the
+// conversion converts, and the rest is kept as invalid bytes.
 std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
                                                          Encoding encoding);
 
