@@ -644,31 +644,20 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
 
 namespace {
 
-// Whether `line` is well-formed UTF-8 holding three CJK characters or more
-// (U+3000-U+9FFF); a line of Big5 or GB fails at its first bytes mostly,
-// and is not read further.
-bool IsUtf8Chinese(std::string_view line) {
+// How many CJK characters (U+3000-U+9FFF) `line` holds, read as UTF-8;
+// std::nullopt where it is not well-formed UTF-8, found at its first bytes
+// mostly for a line of Big5 or GB, which is not read further.
+std::optional<size_t> Utf8CjkCount(std::string_view line) {
   size_t cjk = 0;
   for (size_t pos = AsciiRunEnd(line, 0); pos < line.size();
        pos = AsciiRunEnd(line, pos)) {
     const size_t length = WellFormedUtf8Length(line, pos);
-    if (length == 0) return false;
+    if (length == 0) return std::nullopt;
     const auto lead = static_cast<unsigned char>(line[pos]);
     cjk += length == 3 && lead >= 0xE3 && lead <= 0xE9;
     pos += length;
   }
-  return cjk >= 3;
-}
-
-// Whether `line` is well-formed UTF-8 throughout.
-bool IsWellFormedUtf8(std::string_view line) {
-  for (size_t pos = AsciiRunEnd(line, 0); pos < line.size();
-       pos = AsciiRunEnd(line, pos)) {
-    const size_t length = WellFormedUtf8Length(line, pos);
-    if (length == 0) return false;
-    pos += length;
-  }
-  return true;
+  return cjk;
 }
 
 // The counts of `line` that Big5Score and GbScore weigh, without what
@@ -732,13 +721,13 @@ std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
       if (encoding == Encoding::kUtf8) {
         // Pairs of its bytes may read as UTF-8 letters, and be converted
         // as such: the line is said to be in GB or Big5.
-        if (!IsWellFormedUtf8(text)) {
+        if (!Utf8CjkCount(text)) {
           Profile p;
           ProfileDoubleByte(text, p);
           if (ReadsPlainlyAsChinese(p))
             other = GbScore(p) >= Big5Score(p) ? GbOf(p) : Encoding::kBig5;
         }
-      } else if (IsUtf8Chinese(text)) {
+      } else if (Utf8CjkCount(text).value_or(0) >= 3) {
         other = Encoding::kUtf8;
       } else if (likelier(QuickProfile(text))) {
         Profile p;

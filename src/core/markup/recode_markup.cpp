@@ -3,7 +3,6 @@
 // is decoded, converted and encoded.
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
 #include <optional>
 #include <span>
@@ -17,6 +16,7 @@
 #include "core/encoding/document_text.h"
 #include "core/encoding/utf8.h"
 #include "core/markup/convert_markup.h"
+#include "core/markup/html_tokenizer.h"
 #include "core/markup/markup_converter.h"
 #include "core/markup/markup_scanner.h"
 #include "core/markup/php_strings.h"
@@ -703,14 +703,10 @@ void LocateInBytes(std::string_view bytes, Encoding encoding,
 bool IsPathRule(std::string_view line) {
   const size_t at = line.find_first_not_of(" \t");
   if (at == std::string_view::npos) return false;
+  const std::u8string_view units(
+      reinterpret_cast<const char8_t*>(line.data()) + at, line.size() - at);
   for (const std::string_view field : {"allow", "disallow"}) {
-    const std::string_view head = line.substr(at, field.size());
-    const bool named =
-        std::equal(head.begin(), head.end(), field.begin(), field.end(),
-                   [](char a, char b) {
-                     return std::tolower(static_cast<unsigned char>(a)) == b;
-                   });
-    if (!named) continue;
+    if (!EqualsIgnoringCase(units.substr(0, field.size()), field)) continue;
     const size_t colon = line.find_first_not_of(" \t", at + field.size());
     return colon != std::string_view::npos && line[colon] == ':';
   }
