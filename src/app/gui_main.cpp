@@ -16,6 +16,7 @@
 #include "core/convert/fast_converter.h"
 #include "main_window/main_presenter.h"
 #include "platform/disk_files.h"
+#include "platform/preview_file_claim.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_interface_language.h"
@@ -105,14 +106,15 @@ int main(int argc, char** argv) {
   const QString program_dir = QCoreApplication::applicationDirPath();
   tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString(),
                                          settings);
+  const tovenrak::platform::PreviewFileClaim preview_file(
+      qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
+                                        QStandardPaths::AppDataLocation)),
+      tovenrak::main_window::kPreviewFile);
   tovenrak::main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
        window.toolbar(), dia, message_box, batch, shell, window, files,
        settings},
-      std::move(*cher),
-      qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
-                                        QStandardPaths::AppDataLocation)),
-      program_dir.toStdString());
+      std::move(*cher), preview_file.path(), program_dir.toStdString());
   window.SetListener(&main);
   qt::QtReviewView review(window);
   review.SetListener(&main.AttachReview(review));

@@ -125,10 +125,11 @@ std::string Reason(const core::Error& error) {
 }  // namespace
 
 Main::Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
-           std::filesystem::path app_dir, std::filesystem::path program_dir)
+           std::filesystem::path preview_file,
+           std::filesystem::path program_dir)
     : c_(controls),
       cher_(std::move(cher)),
-      app_dir_(std::move(app_dir)),
+      preview_file_(std::move(preview_file)),
       program_dir_(std::move(program_dir)),
       panes_(kInitialPanes) {
   assert(cher_ != nullptr);
@@ -252,7 +253,7 @@ void Main::OpenAs(const core::Detection& detection,
         detection.reason != core::DetectionReason::kByteOrderMark &&
         detection.reason != core::DetectionReason::kAsciiOnly;
     if ((lies || guessed) && WritePreview(text, source)) {
-      c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
+      c_.htmler.ShowFile(preview_file_, folder_);
       c_.htmler.Show();
     } else {
       PreviewOriginal(path);
@@ -520,7 +521,7 @@ bool Main::ShowConverted(const std::string& stored, core::Encoding encoding,
   std::string shown = core::RewriteCharset(stored, encoding);
   core::AddMissingXmlDeclaration(shown, name_, encoding);
   const bool previewed = WritePreview(shown, encoding);
-  if (previewed) c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
+  if (previewed) c_.htmler.ShowFile(preview_file_, folder_);
   ShowInView(std::move(shown), encoding);
   if (review_ && marks) review_->Show(shown_bytes_);
   return previewed;
@@ -623,7 +624,7 @@ void Main::ConvertTo(int choice) {
   EndReview();
   ShowInView(converted->text, target.to);
   if (WritePreview(ViewBytes(), shown_encoding_))
-    c_.htmler.ShowFile(app_dir_ / kPreviewFile, folder_);
+    c_.htmler.ShowFile(preview_file_, folder_);
   WarnAboutConversion(converted->references, converted->invalid_units,
                       converted->server_references, opened_encoding_,
                       target.to);
@@ -754,7 +755,7 @@ void Main::ShowPressed() {
 }
 
 bool Main::WritePreview(std::string_view bytes, core::Encoding encoding) {
-  const std::filesystem::path path = app_dir_ / kPreviewFile;
+  const std::filesystem::path& path = preview_file_;
   // The preview's engine reads Big5 and GBK by tables of its own that give
   // some codes (Hong Kong's characters such as 啓 and 着, kana, GBK's
   // vertical forms) as private-use characters, which show as boxes where a

@@ -41,7 +41,8 @@ inline constexpr char kTitle[] = "Zemlorin Tovenrak v.1";
 inline constexpr const char* kSiteAddress = "zemlorin.example";
 inline constexpr const char* kMakerEmail = "tovenrak@zemlorin.example";
 
-// The preview file, written in the program's writable folder.
+// The preview file, written in the program's writable folder; a window
+// that runs beside another gets a name of its own (see PreviewFileClaim).
 inline constexpr char kPreviewFile[] = "temp.htm";
 
 class Main : public platform::MainWindowListener, private ReviewHost {
@@ -62,11 +63,11 @@ class Main : public platform::MainWindowListener, private ReviewHost {
 
   // Sets the window's start state: its title, all buttons enabled, none
   // pressed, the preview hidden, the remembered variant checked (Taiwan when
-  // none is). `app_dir` is the writable folder that
-  // receives kPreviewFile; `program_dir` the folder the program runs from.
+  // none is). `preview_file` is the preview file's path, in a writable
+  // folder; `program_dir` the folder the program runs from.
   // REQUIRES: cher != nullptr
   Main(const Controls& controls, std::unique_ptr<core::Converter> cher,
-       std::filesystem::path app_dir, std::filesystem::path program_dir);
+       std::filesystem::path preview_file, std::filesystem::path program_dir);
 
   // Reviews the doubtful places of each conversion shown from now on in
   // `view` (see Review), whose commands go to the Review returned; converts
@@ -95,7 +96,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void Clear();
 
   // Converts the Big5-side text to GB (or the GB-side text to Big5), shows
-  // it with its declaration rewritten, previews it through kPreviewFile and
+  // it with its declaration rewritten, previews it through the preview file and
   // offers to save it. A failed conversion gets a message and changes
   // nothing; a failed write gets a message naming the file.
   void ConvertToGb();
@@ -227,7 +228,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   std::optional<uint64_t> find_points_turn_;
   // Gone with this object: what ran aside then does nothing.
   std::shared_ptr<int> alive_ = std::make_shared<int>();
-  const std::filesystem::path app_dir_;
+  const std::filesystem::path preview_file_;
   const std::filesystem::path program_dir_;
   std::string ori_str_;
   std::string cvt_str_;

@@ -346,13 +346,13 @@ TEST(MainConvertTest, VariantIsRememberedForTheNextRun) {
   EXPECT_EQ(w.frame.checked_variant, 2);
   main_window::Main next({w.view, w.preview, w.status, w.tool, w.dialog, w.box,
                           w.batch, w.shell, w.frame, w.files, w.settings},
-                         std::make_unique<RecordingConverter>(), kAppDir, "/");
+                         std::make_unique<RecordingConverter>(), kPreview, "/");
   EXPECT_EQ(w.frame.checked_variant, 2);
   w.settings.values.begin()->second = "unknown";
   main_window::Main after_garbage(
       {w.view, w.preview, w.status, w.tool, w.dialog, w.box, w.batch, w.shell,
        w.frame, w.files, w.settings},
-      std::make_unique<RecordingConverter>(), kAppDir, "/");
+      std::make_unique<RecordingConverter>(), kPreview, "/");
   EXPECT_EQ(w.frame.checked_variant, 0);
 }
 

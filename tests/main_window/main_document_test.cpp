@@ -290,8 +290,9 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
     EXPECT_EQ(w.preview.calls, c.calls) << c.name;
     // Saving starts from the name of the document shown, not of the file
     // that did not open.
-    if (c.open && c.calls == kept)
+    if (c.open && c.calls == kept) {
       EXPECT_EQ(w.dialog.started_from, "/docs/doc.htm") << c.name;
+    }
     EXPECT_EQ(w.files.files.count(out), 0u) << c.name;
     // A failed read or conversion leaves the stored texts as they were (the
     // Big5 side of the GB page is made when asked for).

@@ -73,8 +73,8 @@ struct MainWorld {
   MainWorld()
       : main({view, preview, status, tool, dialog, box, batch, shell, frame,
               files, settings},
-             std::unique_ptr<core::Converter>(converter), kAppDir, "/program") {
-  }
+             std::unique_ptr<core::Converter>(converter), kPreview,
+             "/program") {}
 
   // Opens `bytes` as docs/`name` through the dialog, and then, unless
   // `hold_aside`, lets the preview finish loading and what the window ran

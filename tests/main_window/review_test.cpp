@@ -132,7 +132,7 @@ TEST_F(ReviewTest, PlacesFoundAfterTheWindowWentAreDropped) {
     main_window::Main gone(
         {w.view, w.preview, w.status, w.tool, w.dialog, w.box, w.batch, w.shell,
          w.frame, w.files, w.settings},
-        std::make_unique<RecordingConverter>(), kAppDir, "/program");
+        std::make_unique<RecordingConverter>(), kPreview, "/program");
     fakes::FakeReviewView view;
     gone.AttachReview(view);
     w.files.files[kDocs / "doc.htm"] =

@@ -29,6 +29,7 @@
 #include "fakes/fake_dialogs.h"
 #include "fakes/fake_main_frame.h"
 #include "platform/disk_files.h"
+#include "platform/preview_file_claim.h"
 #include "platform/qt/qt_app_dir.h"
 #include "platform/qt/qt_bat_view.h"
 #include "platform/qt/qt_file_dialog.h"
@@ -246,6 +247,21 @@ TEST_F(QtDialogsTest, AppDirIsTheProgramFolderWhenWritableElseAFallback) {
       dir_ / "data/tovenrak");
   EXPECT_EQ(fs::status(dir_ / "data/tovenrak").permissions(),
             fs::perms::owner_all);
+}
+
+// Windows running at once each write a preview file of their own; a name
+// comes free when its window goes.
+TEST_F(QtDialogsTest, EachRunningWindowClaimsAPreviewFileOfItsOwn) {
+  auto first = std::make_unique<PreviewFileClaim>(dir_.path(), "temp.htm");
+  const PreviewFileClaim second(dir_.path(), "temp.htm");
+  EXPECT_EQ(first->path(), dir_ / "temp.htm");
+  EXPECT_EQ(second.path(), dir_ / "temp-2.htm");
+  first.reset();
+  EXPECT_EQ(PreviewFileClaim(dir_.path(), "temp.htm").path(),
+            dir_ / "temp.htm");
+  // No lock where nothing can be written: the name, whose write says why.
+  EXPECT_EQ(PreviewFileClaim(dir_ / "missing", "temp.htm").path(),
+            dir_ / "missing/temp.htm");
 }
 
 struct PaintCounter : QObject {

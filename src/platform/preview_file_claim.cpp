@@ -1,0 +1,53 @@
+#include "platform/preview_file_claim.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <string>
+
+namespace tovenrak::platform {
+namespace {
+
+// More windows than this at once share the last name.
+constexpr int kMaxNames = 64;
+
+std::string NameNumbered(std::string_view name, int number) {
+  if (number == 1) return std::string(name);
+  const size_t dot = name.rfind('.');
+  const std::string_view stem = name.substr(0, dot);
+  const std::string_view ext =
+      dot == std::string_view::npos ? "" : name.substr(dot);
+  return std::string(stem) + "-" + std::to_string(number) + std::string(ext);
+}
+
+}  // namespace
+
+PreviewFileClaim::PreviewFileClaim(const std::filesystem::path& folder,
+                                   std::string_view name) {
+  for (int number = 1; number <= kMaxNames; ++number) {
+    const std::string numbered = NameNumbered(name, number);
+    path_ = folder / numbered;
+    const std::filesystem::path lock = folder / ("." + numbered + ".lock");
+    const int fd =
+        ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+      path_ = folder / std::string(name);
+      return;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      lock_ = fd;
+      return;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    if (!held) return;  // No locks here: take this name as it is.
+  }
+}
+
+PreviewFileClaim::~PreviewFileClaim() {
+  if (lock_ >= 0) ::close(lock_);
+}
+
+}  // namespace tovenrak::platform

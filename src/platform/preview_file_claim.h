@@ -1,0 +1,32 @@
+// Which preview file a window writes, when several run at once.
+
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace tovenrak::platform {
+
+// Two windows sharing one preview file would show, reload or save each
+// other's pages. A window claims the first name of `name`, "stem-2.ext",
+// "stem-3.ext"... in `folder` that no other running window holds, and holds
+// it until the claim is destroyed or the process ends, however it ends: a
+// lock on an empty hidden file beside it (".name.lock"), which stays. Where
+// no lock can be taken (a folder that cannot be written, a file system
+// without locks), the name is `name` unheld; writing the preview file then
+// fails with its own reason, or goes on as before.
+class PreviewFileClaim {
+ public:
+  PreviewFileClaim(const std::filesystem::path& folder, std::string_view name);
+  PreviewFileClaim(const PreviewFileClaim&) = delete;
+  PreviewFileClaim& operator=(const PreviewFileClaim&) = delete;
+  ~PreviewFileClaim();
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  int lock_ = -1;
+};
+
+}  // namespace tovenrak::platform
