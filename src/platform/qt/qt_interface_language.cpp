@@ -33,14 +33,15 @@ class WindowTranslator : public QTranslator {
   }
 };
 
-void Install(QCoreApplication& app, const QString& file,
+bool Install(QCoreApplication& app, const QString& file,
              const QString& folder = {}) {
   auto* translator = new WindowTranslator(&app);
   if (translator->load(file, folder)) {
     QCoreApplication::installTranslator(translator);
-  } else {
-    delete translator;
+    return true;
   }
+  delete translator;
+  return false;
 }
 
 }  // namespace
@@ -51,8 +52,11 @@ bool InstallInterfaceLanguage(QCoreApplication& app, const QLocale& locale) {
       locale.language() == QLocale::Chinese &&
       (where == QLocale::Taiwan || where == QLocale::HongKong ||
        where == QLocale::Macao);
-  Install(app, traditional ? "qtbase_zh_TW" : "qtbase_zh_CN",
-          QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  const QString qt = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+  Install(app, traditional ? "qtbase_zh_TW" : "qtbase_zh_CN", qt);
+  // The preview's menu (back, reload, copy) has no Traditional form.
+  if (!traditional || !Install(app, "qtwebengine_zh_TW", qt))
+    Install(app, "qtwebengine_zh_CN", qt);
   if (traditional) Install(app, kTraditional);
   return traditional;
 }

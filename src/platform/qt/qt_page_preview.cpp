@@ -1,8 +1,10 @@
 #include "platform/qt/qt_page_preview.h"
 
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QMenu>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineNavigationRequest>
 #include <QWebEngineNewWindowRequest>
@@ -175,6 +177,20 @@ void QtPagePreview::Harden(QWebEngineSettings* settings) {
   settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
   // Documents here are GB unless they say otherwise.
   settings->setDefaultTextEncoding("GBK");
+}
+
+void QtPagePreview::contextMenuEvent(QContextMenuEvent* event) {
+  // The engine's menu, less what would save or show the preview file in the
+  // document's place (the window saves and shows the document itself) and
+  // the downloads, which go nowhere here.
+  QMenu* menu = createStandardContextMenu();
+  for (const QWebEnginePage::WebAction dead :
+       {QWebEnginePage::SavePage, QWebEnginePage::ViewSource,
+        QWebEnginePage::DownloadLinkToDisk, QWebEnginePage::DownloadImageToDisk,
+        QWebEnginePage::DownloadMediaToDisk})
+    menu->removeAction(page()->action(dead));
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->popup(event->globalPos());
 }
 
 void QtPagePreview::ShowFile(const std::filesystem::path& path,

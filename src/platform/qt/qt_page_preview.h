@@ -39,6 +39,9 @@ class QtPagePreview : public QWebEngineView, public platform::PagePreview {
   void Show() override { show(); }
   void Hide() override { hide(); }
 
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
  private:
   static void Harden(QWebEngineSettings* settings);
   void NameRenderWidget();
