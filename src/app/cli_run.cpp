@@ -576,6 +576,7 @@ Job ConvertStandardInput(const CliOptions& options,
 
 int RunCli(const CliOptions& given, const core::Converter& converter,
            CliStreams& streams, const Messages& say) {
+  core::FailWritesPastTheSizeLimit();
   CliOptions options = given;
   if (!options.phrase_files.empty()) {
     auto phrases = LoadPhrases(options);

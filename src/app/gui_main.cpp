@@ -14,6 +14,7 @@
 #include "app/cli_messages.h"
 #include "core/convert/default_converter.h"
 #include "core/convert/fast_converter.h"
+#include "core/io/file_io.h"
 #include "main_window/main_presenter.h"
 #include "platform/disk_files.h"
 #include "platform/preview_file_claim.h"
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
   }
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  tovenrak::core::FailWritesPastTheSizeLimit();
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
   QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");

@@ -288,6 +288,26 @@ TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
             (std::vector<std::string>{"folder.htm", "good.htm"}));
 }
 
+// A file size limit (ulimit -f) fails the file that passes it, as any
+// failed save; the signal it sends would end the run without a word.
+TEST_F(CliRunTest, AFileSizeLimitFailsTheFileNotTheRun) {
+  const std::string large = Input("large.htm", std::string(64 << 10, 'a'));
+  const std::string small = Input("small.htm", kGbHair);
+  const testing::ChildResult child = InChild([&] {
+    const rlimit limit{16 << 10, 16 << 10};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    const int status = Run({"-j", "1", "-o", Out(), large, small});
+    return std::to_string(status) + "\n" + err_.str();
+  });
+  ASSERT_TRUE(WIFEXITED(child.status)) << child.status;
+  EXPECT_EQ(child.said.substr(0, 2), "1\n") << child.said;
+  EXPECT_NE(child.said.find(large + ": cannot write '" + Out("large.htm") +
+                            "': " + std::strerror(EFBIG)),
+            std::string::npos)
+      << child.said;
+  EXPECT_EQ(ScratchFolder::Read(Out("small.htm")), kBig5Hair);
+}
+
 // In place the input is the output: a save that fails names the save, not
 // only the OS's reason as for a file that cannot be read.
 TEST_F(CliRunTest, AFailedSaveInPlaceSaysItCouldNotWrite) {

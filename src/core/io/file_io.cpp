@@ -1,6 +1,7 @@
 #include "core/io/file_io.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -256,6 +257,13 @@ Status SaveInFolderOf(const std::filesystem::path& path, std::string_view bytes,
 Status SaveDocument(const std::filesystem::path& path, std::string_view bytes,
                     Durability durability, uint32_t permissions) {
   return SaveInFolderOf(path, bytes, durability, {permissions, true});
+}
+
+void FailWritesPastTheSizeLimit() {
+  struct sigaction current {};
+  if (::sigaction(SIGXFSZ, nullptr, &current) == 0 &&
+      current.sa_handler == SIG_DFL)
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 Status SavePrivateScratch(const std::filesystem::path& path,

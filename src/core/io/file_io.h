@@ -39,6 +39,11 @@ Result<std::string> ReadDocumentBelow(const OpenFolder& root,
                                       uint64_t max_bytes = kMaxDocumentBytes,
                                       uint32_t* permissions = nullptr);
 
+// Makes a write past the process's file size limit (ulimit -f) fail with
+// EFBIG, so that the save fails and says so as any other, where the signal
+// SIGXFSZ would end the whole process silently in the middle of a run.
+void FailWritesPastTheSizeLimit();
+
 // When a saved file reaches the disk.
 enum class Durability {
   kNow,  // Before the save returns: fsync, then the file takes its name.
