@@ -136,9 +136,11 @@ Result<DocumentConversion> ConvertDocument(
       break;
   }
 
+  // A script or a style sheet keeps its characters; a robots.txt converts
+  // its comments.
   const std::optional<Escapes> kept_code =
       KeptCodeEscapes(name, request.markup);
-  if (kept_code) result.script.reset();
+  if (kept_code && *kept_code != Escapes::kAddress) result.script.reset();
   std::optional<ScriptConversion> how;
   if (result.script) how = ScriptConversion{*result.script, request.variant};
   std::optional<PhrasedConverter> phrased;

@@ -225,14 +225,15 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
   };
   // A script or a style sheet keeps its characters, as a page's own do: one
   // the target lacks becomes the language's escape, which a reference would
-  // not be there. So does a robots.txt, whose rules name addresses.
+  // not be there. So does a robots.txt, whose rules name addresses; its
+  // comments are text.
   if (const std::optional<Escapes> escapes = KeptCodeEscapes(name, markup)) {
-    if (Status done = recode_into(/*as_markup=*/false,
-                                  [&](EncodeCounts& counts) {
-                                    return RecodeCode(
-                                        converter, text, source, target,
-                                        *escapes, out.text, counts, consumed);
-                                  });
+    if (Status done = recode_into(
+            /*as_markup=*/false,
+            [&](EncodeCounts& counts) {
+              return RecodeCode(converter, text, source, target, *escapes, how,
+                                out.text, counts, consumed);
+            });
         !done)
       return done.error();
     return result;

@@ -126,10 +126,12 @@ Status RecodeMarkup(const Converter& converter, std::string_view bytes,
 // (kStyle), in `target`, as a page's own scripts and style sheets are: its
 // characters kept, each the target lacks written as the language's escape
 // and counted as a reference. Bytes not valid in `source` pass through and
-// are counted; `consumed` as for RecodeMarkup.
+// are counted; `consumed` as for RecodeMarkup. For a robots.txt (kAddress),
+// its comments are converted as `how` says.
 Status RecodeCode(const Converter& converter, std::string_view bytes,
                   Encoding source, Encoding target, Escapes escapes,
-                  std::string& out, EncodeCounts& counts,
+                  std::optional<ScriptConversion> how, std::string& out,
+                  EncodeCounts& counts,
                   const std::function<void(size_t)>& consumed = {});
 
 // Where `bytes` in `source` may be cut, about every `part` bytes, so that

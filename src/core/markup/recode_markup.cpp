@@ -717,40 +717,53 @@ bool IsPathRule(std::string_view line) {
 
 Status RecodeCode(const Converter& converter, std::string_view bytes,
                   Encoding source, Encoding target, Escapes escapes,
-                  std::string& out, EncodeCounts& counts,
+                  std::optional<ScriptConversion> how, std::string& out,
+                  EncodeCounts& counts,
                   const std::function<void(size_t)>& consumed) {
   const size_t pos = PassByteOrderMark(bytes, source, target, out);
-  MarkupRecoder recoder(converter, bytes, source, target, std::nullopt,
-                        kRecodePiece, out, counts, consumed, nullptr, pos, {});
+  const bool robots = escapes == Escapes::kAddress;
+  MarkupRecoder recoder(converter, bytes, source, target,
+                        robots ? how : std::nullopt, kRecodePiece, out, counts,
+                        consumed, nullptr, pos, {});
   MarkupPiece code;
   code.escapes = escapes;
-  if (escapes != Escapes::kAddress) {
+  if (!robots) {
     code.span = {pos, bytes.size()};
     if (Status done = recoder.KeepPiece(code); !done) return done;
     return recoder.Finish();
   }
   // A robots.txt: a rule half in the target's bytes and half percent-encoded
-  // matches no address, so an Allow or Disallow line with a character the
+  // matches no address, so an Allow or Disallow rule with a character the
   // target lacks is written percent-encoded whole, in UTF-8, as crawlers
-  // compare paths. Comments and a sitemap's address (whose host a name in
-  // Chinese may be) are left as they are.
+  // compare paths. A sitemap's address (whose host a name in Chinese may
+  // be) is left as it is. A comment, from '#' (no byte of a character after
+  // its first) to the line's end, is text for people, converted as a page's
+  // comments are.
   std::string probe;
   for (size_t begin = pos; begin < bytes.size();) {
     const size_t line_feed = bytes.find('\n', begin);
     const size_t end =
         line_feed == std::string_view::npos ? bytes.size() : line_feed + 1;
-    const std::string_view line = bytes.substr(begin, end - begin);
+    const size_t rule_end = std::min(bytes.find('#', begin), end);
+    const std::string_view rule = bytes.substr(begin, rule_end - begin);
     EncodeCounts lacking;
     probe.clear();
     // A line longer than any address is no rule, and is not decoded whole.
     constexpr size_t kLongestRule = size_t{1} << 16;
-    if (line.size() <= kLongestRule && IsPathRule(line) &&
-        FindNonAscii(bytes, begin, end) != end)
-      Encode(Decode(line, source).text, target, probe, lacking);
-    code.span = {begin, end};
+    if (rule.size() <= kLongestRule && IsPathRule(rule) &&
+        FindNonAscii(bytes, begin, rule_end) != rule_end)
+      Encode(Decode(rule, source).text, target, probe, lacking);
+    code.kind = PieceKind::kMarkup;
+    code.span = {begin, rule_end};
     code.escapes =
         lacking.references > 0 ? Escapes::kWholeAddress : Escapes::kAddress;
-    if (Status done = recoder.KeepPiece(code); !done) return done;
+    if (Status done = recoder.Add(code); !done) return done;
+    if (rule_end != end) {
+      code.kind = PieceKind::kComment;
+      code.span = {rule_end, end};
+      code.escapes = Escapes::kReference;
+      if (Status done = recoder.Add(code); !done) return done;
+    }
     begin = end;
   }
   return recoder.Finish();
