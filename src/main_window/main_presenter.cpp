@@ -737,8 +737,8 @@ void Main::ShowInView(std::string bytes, core::Encoding encoding) {
 std::string Main::ViewBytes(size_t* references) const {
   if (!c_.ori_text.IsModified()) return shown_bytes_;
   size_t written = 0;
-  std::string bytes = EncodeFromView(c_.ori_text.Text(), shown_encoding_,
-                                     written, MostLinesEndInCrLf(shown_bytes_));
+  std::string bytes = EncodeFromView(c_.ori_text.Text(), shown_bytes_,
+                                     shown_encoding_, written);
   if (references) *references = written;
   return bytes;
 }

@@ -15,12 +15,18 @@ namespace tovenrak::main_window {
 // unmapped code), so that nothing undecodable passes unseen.
 std::string DecodeForView(std::string_view bytes, core::Encoding encoding);
 
-// Returns `text` (UTF-8) encoded as `encoding`. A character with no code there
-// becomes the reference "&#N;" and is counted in `references`. The view
-// gives its lines ending in a line feed alone; with `crlf` each ends in a
-// carriage return and a line feed, as the document's did.
-std::string EncodeFromView(std::string_view text, core::Encoding encoding,
-                           size_t& references, bool crlf = false);
+// Returns `text` (UTF-8), the view's text after edits of what DecodeForView
+// gave for `shown`, encoded as `encoding`. A character with no code there
+// becomes the reference "&#N;" and is counted in `references`. The units of
+// `shown` not valid in `encoding`, which the view shows as U+FFFD, are
+// written back as they were wherever the edits kept them: all of them when
+// the edits kept the number of U+FFFD, else those before the first change
+// and after the last; a U+FFFD typed or pasted is a character. The view
+// gives its lines ending in a line feed alone; they end in a carriage
+// return and a line feed when most of `shown`'s did, and begin with the
+// byte-order mark `shown` began with.
+std::string EncodeFromView(std::string_view text, std::string_view shown,
+                           core::Encoding encoding, size_t& references);
 
 // Whether most lines of `bytes` (in any encoding this program reads, where
 // no byte of a character is a line feed or carriage return) end in CR LF.

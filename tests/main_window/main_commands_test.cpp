@@ -251,6 +251,39 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
   EXPECT_EQ(w.box.asked.size(), asked + 1);
 }
 
+// Bytes not valid in the encoding shown, which the view shows as U+FFFD (a
+// GB line pasted into a UTF-8 file, a character cut off), are saved as they
+// were wherever the edits left them, and asked about as nothing.
+TEST(MainConvertTest, AnEditKeepsTheBytesTheEncodingCannotRead) {
+  const std::string pasted = Bytes("以后", core::Encoding::kGbk);
+  const std::string utf8 = "\xEF\xBB\xBF头发\n" + pasted + "\n头\xFF";
+  const struct {
+    std::string name, bytes;
+    std::function<std::string(std::string)> edit;
+    std::string saved;
+  } cases[] = {
+      {"doc.txt", utf8, [](std::string t) { return t + "END"; }, utf8 + "END"},
+      // The pasted line taken out: the byte after it is still that byte.
+      {"doc.txt", utf8,
+       [](std::string t) {
+         const size_t line = t.find('\n') + 1;
+         return t.erase(line, t.find('\n', line) + 1 - line);
+       },
+       "\xEF\xBB\xBF头发\n头\xFF"},
+      {"gb.txt", kGbBody + "\xCD", [](std::string t) { return "Z" + t; },
+       "Z" + kGbBody + "\xCD"},
+  };
+  for (const auto& c : cases) {
+    MainWorld w;
+    w.Open(c.name, c.bytes);
+    w.view.Edit(c.edit(w.view.text));
+    w.dialog.next_answers.push_back(kTarget.string());
+    w.main.SaveShown();
+    EXPECT_EQ(w.files.files[kTarget], c.saved) << w.view.text;
+    EXPECT_TRUE(w.box.asked.empty()) << w.box.asked.front();
+  }
+}
+
 // Saving a conversion over the file it was opened from asks first, in so
 // many words: the original may not convert back.
 TEST(MainConvertTest, ReplacingTheOpenedFileWithItsConversionIsAsked) {
