@@ -207,6 +207,16 @@ struct RecordingReviewListener : platform::ReviewListener {
   std::vector<std::string> events;
 };
 
+// The source view gives back the characters it was given: a no-break space
+// or a line separator is no plain space or line feed in the saved file.
+TEST(QtSourceViewTest, GivesBackTheCharactersItWasGiven) {
+  QtMainWindow window;
+  QtSourceView& view = window.source_view();
+  const std::string text = "a\u00A0b\u2028c\n\nd\uFFFD";
+  view.SetText(text);
+  EXPECT_EQ(view.Text(), text);
+}
+
 TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
   QtMainWindow window;
   QtReviewView review(window);

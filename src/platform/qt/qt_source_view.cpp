@@ -20,7 +20,13 @@ void QtSourceView::SetText(const std::string& text) {
   document()->setModified(false);
 }
 
-std::string QtSourceView::Text() const { return toPlainText().toStdString(); }
+std::string QtSourceView::Text() const {
+  // toPlainText() gives a no-break space as a space and a line separator as
+  // a line feed; the raw text keeps them, and separates lines by U+2029.
+  QString text = document()->toRawText();
+  text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+  return text.toStdString();
+}
 
 bool QtSourceView::IsModified() const { return document()->isModified(); }
 
