@@ -32,8 +32,9 @@ documents of a FOLDER are written under their paths below it.
                         characters and idioms), hk (Hong Kong) or std
                         (OpenCC's standard characters)
       --markup=HOW    auto (default: a file named .htm, .html, .php, .xml
-                        and the like, or whose text begins with '<'), html
-                        or text; a page read as markup keeps its links,
+                        and the like, or whose text begins as a page does,
+                        with <!DOCTYPE, <html or a tag of HTML), html or
+                        text; a page read as markup keeps its links,
                         scripts, styles and tags, and converts its text,
                         titles, alt texts and comments; a script or style
                         sheet it loads from a file without naming its
@@ -96,10 +97,11 @@ constexpr Translation kTranslations[] = {
       --variant=标准  tw（默认：台湾字形）、twp（台湾字形和惯用词）、
                         hk（香港字形）或 std（OpenCC 的标准字形）
       --markup=方式   auto（默认：文件名为 .htm、.html、.php、.xml 等，或文本
-                        以“<”开头的按网页处理）、html 或 text；按网页处理时
-                        保留链接、脚本、样式和标签，转换正文、标题、替代文字
-                        和注释；从文件载入、未注明 charset 的脚本或样式表，
-                        注明网页原来的编码；text 全部转换
+                        像网页那样以 <!DOCTYPE、<html 或 HTML 标签开头的按网页
+                        处理）、html 或 text；按网页处理时保留链接、脚本、样式
+                        和标签，转换正文、标题、替代文字和注释；从文件载入、
+                        未注明 charset 的脚本或样式表，注明网页原来的编码；
+                        text 全部转换
   -o, --output=目录   把转换后的文件写入该目录（默认：当前文件夹），目录不存在
                         时创建
   -r, --recursive     转换指定的每个文件夹及其下各层文件夹中的文档；不跟随链接

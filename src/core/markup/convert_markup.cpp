@@ -1,6 +1,7 @@
 #include "core/markup/convert_markup.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/markup_converter.h"
@@ -14,6 +15,16 @@ namespace {
 constexpr std::string_view kMarkupExtensions[] = {
     "htm", "html", "shtml", "xhtml", "asp", "aspx", "jsp",
     "php", "inc",  "tpl",   "xml",   "rss", "atom"};
+
+// The tags a page or a piece of one (an include file) may begin with.
+constexpr std::string_view kPageTags[] = {
+    "a",      "b",   "base",     "blockquote", "body",     "br",       "center",
+    "div",    "dl",  "font",     "form",       "frameset", "h1",       "h2",
+    "h3",     "h4",  "h5",       "h6",         "head",     "hr",       "i",
+    "iframe", "img", "input",    "link",       "meta",     "noscript", "ol",
+    "p",      "pre", "script",   "section",    "span",     "style",    "svg",
+    "table",  "td",  "template", "title",      "tr",       "ul",       "header",
+    "footer", "nav", "main",     "article",    "select",   "textarea"};
 
 }  // namespace
 
@@ -30,12 +41,28 @@ bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text) {
                    [](char32_t c) { return !IsHtmlSpace(c) && c != 0xFEFF; }) -
       text.begin();
   if (first == text.size() || text[first] != '<') return false;
-  if (!EqualsIgnoringCase(extension, "txt")) return true;
-  for (const std::string_view start : {"<!doctype", "<html", "<?xml"}) {
-    if (EqualsIgnoringCase(text.substr(first, start.size()), start))
-      return true;
+  const std::u32string_view start = text.substr(first);
+  for (const std::string_view whole : {"<!doctype", "<html", "<?xml"}) {
+    if (EqualsIgnoringCase(start.substr(0, whole.size()), whole)) return true;
   }
-  return false;
+  // A chat log begins with '<' too ("<alice> hi"): a file named as no page
+  // is one when it begins with a comment, server code or a tag of HTML, and
+  // a .txt only when it begins as a whole page does.
+  if (EqualsIgnoringCase(extension, "txt")) return false;
+  for (const std::string_view code : {"<!--", "<?", "<%"}) {
+    if (EqualsIgnoringCase(start.substr(0, code.size()), code)) return true;
+  }
+  size_t end = 1;
+  while (end < start.size() && end < 16 && start[end] < 0x80 &&
+         std::isalnum(static_cast<int>(start[end])))
+    ++end;
+  if (end < start.size() && !IsHtmlSpace(start[end]) && start[end] != '>' &&
+      start[end] != '/')
+    return false;
+  const std::u32string_view name = start.substr(1, end - 1);
+  return std::any_of(
+      std::begin(kPageTags), std::end(kPageTags),
+      [&](std::string_view tag) { return EqualsIgnoringCase(name, tag); });
 }
 
 Status ConvertMarkup(const Converter& converter, std::u32string_view text,

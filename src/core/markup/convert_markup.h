@@ -17,11 +17,12 @@
 namespace tovenrak::core {
 
 // True when a document is best converted as markup: its file name ends in
-// .htm, .html, .shtml, .xhtml, .asp, .aspx, .jsp, .php, .xml, .rss or .atom
-// (any letter case), or the first character of `text` that is neither white
-// space nor a byte-order mark is '<'. A file named .txt must begin as a whole
-// document does, with "<!doctype", "<html" or "<?xml": a chat log's
-// "<alice> ..." is text.
+// .htm, .html, .shtml, .xhtml, .asp, .aspx, .jsp, .php, .inc, .tpl, .xml,
+// .rss or .atom (any letter case), or `text`, after white space and a
+// byte-order mark, begins as a page does: with "<!doctype", "<html" or
+// "<?xml", or, but for a file named .txt, with "<!--", "<?", "<%" or a tag
+// of HTML ("<p>", "<div class=...", "<table"). A chat log's "<alice> ..." is
+// text.
 bool LooksLikeMarkup(std::string_view file_name, std::u32string_view text);
 
 // Appends `text` converted as `how` says to `out`, reading it as markup

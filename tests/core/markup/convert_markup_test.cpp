@@ -580,8 +580,16 @@ TEST(LooksLikeMarkupTest, ByNameOrFirstCharacter) {
   EXPECT_TRUE(LooksLikeMarkup("notes", U"\uFEFF \r\n<p>"));
   EXPECT_TRUE(LooksLikeMarkup("notes.TXT", U"\uFEFF \r\n<!DOCTYPE html>"));
   EXPECT_TRUE(LooksLikeMarkup("notes.txt", U" <HTML>"));
+  EXPECT_TRUE(LooksLikeMarkup("part", U"<DIV\tclass=x>"));
+  EXPECT_TRUE(LooksLikeMarkup("part", U"<br/>"));
+  EXPECT_TRUE(LooksLikeMarkup("part.inc", U"<%= x %>"));
+  EXPECT_TRUE(LooksLikeMarkup("part", U"<!-- 头 -->"));
   // A chat log is text, though it begins with '<'.
   EXPECT_FALSE(LooksLikeMarkup("chat.txt", U"<alice> a<b"));
+  EXPECT_FALSE(LooksLikeMarkup("chat.log", U"<alice> a<b"));
+  EXPECT_FALSE(LooksLikeMarkup("chat.log", U"<bob>hi"));
+  EXPECT_FALSE(LooksLikeMarkup("chat.log", U"<pat> hi"));
+  EXPECT_FALSE(LooksLikeMarkup("notes.txt", U"<p>"));
   EXPECT_FALSE(LooksLikeMarkup("notes.txt", U"头发 <p>"));
   EXPECT_FALSE(LooksLikeMarkup("html", U""));
 }
