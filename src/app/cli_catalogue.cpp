@@ -195,6 +195,8 @@ constexpr Translation kTranslations[] = {
     {core::kOtherEncodingReason, "声明的编码不是 Big5、GB 或 UTF-8："},
     {core::kSingleByteLettersReason,
      "没有声明编码，内容像西文或俄文的单字节编码，不像中文"},
+    {core::kJapaneseOrKoreanReason,
+     "没有声明编码，内容像日文或韩文（假名或谚文），不像中文"},
     {" (if it is Chinese, name its encoding with --from)",
      "（如果它是中文，请用 --from 指明其编码）"},
     {"cannot create folder {0}: {1}", "无法创建文件夹 {0}：{1}"},

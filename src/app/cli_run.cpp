@@ -311,7 +311,8 @@ std::string Refusal(std::string_view reason, const Messages& say) {
            say(" (if it is in Big5, GB or UTF-8 after all, name that with "
                "--from)");
   }
-  if (reason == core::kSingleByteLettersReason) {
+  if (reason == core::kSingleByteLettersReason ||
+      reason == core::kJapaneseOrKoreanReason) {
     return say(reason) +
            say(" (if it is Chinese, name its encoding with --from)");
   }

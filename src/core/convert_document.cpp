@@ -97,6 +97,10 @@ Result<DocumentConversion> ConvertDocument(
       return Error{ErrorCode::kInvalidInput,
                    std::string(kSingleByteLettersReason)};
     }
+    if (result.source.japanese_or_korean) {
+      return Error{ErrorCode::kInvalidInput,
+                   std::string(kJapaneseOrKoreanReason)};
+    }
     if (result.source.guessed && request.run) {
       FollowRun(result.source, *request.run);
     } else if (result.source.guessed && request.defer_guessed &&

@@ -194,11 +194,12 @@ void Main::OpenPath(const std::filesystem::path& named) {
               " 不是 Big5、GB 或 UTF-8，没有打开。");
     return;
   }
-  if (detection.single_byte_letters) {
+  if (detection.single_byte_letters || detection.japanese_or_korean) {
     KeepDocument();
-    ShowError("文件" + Quoted(path) +
-              "的内容像西文或俄文的单字节编码，不像中文，也没有声明编码，"
-              "没有打开。");
+    ShowError("文件" + Quoted(path) + "的内容像" +
+              (detection.single_byte_letters ? "西文或俄文的单字节编码"
+                                             : "日文或韩文（假名或谚文）") +
+              "，不像中文，也没有声明编码，没有打开。");
     return;
   }
   // Asked only of a file that would take the window's place.

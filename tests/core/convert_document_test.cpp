@@ -84,6 +84,14 @@ TEST(ConvertDocumentTest, EachRequestGoesWhereItSays) {
       **converter, "Caf\xE9 na\xEFve, d\xE9j\xE0 vu \xE0 la", {});
   ASSERT_FALSE(western);
   EXPECT_EQ(western.error().reason, kSingleByteLettersReason);
+  const auto korean = ConvertDocument(
+      **converter,
+      "\xC7\xD1\xB1\xB9\xBE\xEE \xC5\xD8\xBD\xBA\xC6\xAE\xC0\xD4\xB4\xCF"
+      "\xB4\xD9. \xBC\xAD\xBF\xEF\xC6\xAF\xBA\xB0\xBD\xC3 \xB0\xAD\xB3\xB2"
+      "\xB1\xB8, \xB0\xA8\xBB\xE7\xC7\xD5\xB4\xCF\xB4\xD9.",
+      {});
+  ASSERT_FALSE(korean);
+  EXPECT_EQ(korean.error().reason, kJapaneseOrKoreanReason);
   // Binary data is said to be that, whatever its bytes read as.
   const auto binary = ConvertDocument(
       **converter, "Caf\xE9 na\xEFve, d\xE9j\xE0 vu " + std::string(1, '\0'),

@@ -305,6 +305,41 @@ TEST(DetectionTest, AnUndeclaredTextOfWesternOrCyrillicLettersIsNoted) {
     EXPECT_EQ(DetectEncoding(bytes).single_byte_letters, noted) << bytes;
 }
 
+// Japanese and Korean read as Chinese in Big5 or GB, and converting them
+// would garble them for good: an undeclared text of them is noted. Big5
+// and GB text is not, however many of its characters are EUC's kana or
+// hangul, nor text that declares itself.
+TEST(DetectionTest, AnUndeclaredTextOfJapaneseOrKoreanIsNoted) {
+  const std::string shift_jis =
+      "\x93\xFA\x96{\x8C\xEA\x82\xCC\x83"
+      "e\x83L\x83X\x83g\x82\xC5\x82\xB7\x81"
+      "B\x82\xB1\x82\xEA\x82\xCD\x83"
+      "e\x83X\x83g\x82\xC5\x82\xB7\x81"
+      "B";
+  const std::string euc_jp =
+      "\xA4\xB3\xA4\xEC\xA4\xCF\xC6\xFC\xCB\xDC\xB8\xEC\xA4\xCE\xCA\xB8\xBE"
+      "\xCF\xA4\xC7\xA4\xB9\xA1\xA3\xA4\xD2\xA4\xE9\xA4\xAC\xA4\xCA\xA4\xC8"
+      "\xA5\xAB\xA5\xBF\xA5\xAB\xA5\xCA\xA4\xAC\xA4\xA2\xA4\xEA\xA4\xDE\xA4"
+      "\xB9\xA1\xA3";
+  const std::string euc_kr =
+      "\xC7\xD1\xB1\xB9\xBE\xEE \xC5\xD8\xBD\xBA\xC6\xAE\xC0\xD4\xB4\xCF\xB4"
+      "\xD9. \xBC\xAD\xBF\xEF\xC6\xAF\xBA\xB0\xBD\xC3 \xB0\xAD\xB3\xB2\xB1"
+      "\xB8, \xB0\xA8\xBB\xE7\xC7\xD5\xB4\xCF\xB4\xD9.";
+  std::string titles;
+  for (int i = 0; i < 10; ++i) titles += Bytes("物件分類 ", kBig5);
+  const std::pair<std::string, bool> cases[] = {
+      {shift_jis, true},
+      {euc_jp, true},
+      {euc_kr, true},
+      {titles, false},
+      {Bytes("北京 北京 啊 阿 埃 挨 哎 北京 北京 北京 北京 北京", kGbk), false},
+      {Bytes(kTraditional, kBig5) + Bytes(kTraditional, kBig5), false},
+      {"<meta charset=gbk>" + euc_jp, false},
+  };
+  for (const auto& [bytes, noted] : cases)
+    EXPECT_EQ(DetectEncoding(bytes).japanese_or_korean, noted) << bytes;
+}
+
 // A file pasted together from two encodings is read as one; the lines in
 // the other are pointed out, and nothing in a file of one.
 TEST(DetectionTest, LinesInAnotherEncodingAreFound) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -66,6 +67,22 @@ struct Profile {
   // ASCII letter (é before s in "résumé", ü before b in " über"): a Western
   // text's accented letters.
   size_t letter_pairs = 0;
+  // Kana as Shift_JIS writes them (82 9F-F1, 83 40-96: rare hanzi in GBK, no
+  // Big5) and as EUC-JP does (A4A1-A4F3, A5A1-A5F6: kana in GB too, common
+  // hanzi in Big5, whose text also has second bytes below 0x7F, as EUC has
+  // none); Japanese is mostly kana. Pairs of EUC-KR's hangul rows (B0-C8,
+  // second byte from A1): GB's first level from 啊 to 亮, where Chinese has
+  // many of its most used characters after them (是 我 在 这 中); and pairs
+  // before ASCII, as Korean puts a space after each word.
+  size_t sjis_kana = 0;
+  size_t euc_kana = 0;
+  size_t hangul_rows = 0;
+  size_t before_ascii = 0;
+  // Which codes of EUC's kana and hangul rows: Japanese and Korean write
+  // many, where Big5 or GB text of a few words repeated (物件分類, 北京)
+  // may have as many of them.
+  std::array<uint64_t, 3> euc_kana_seen{};
+  std::array<uint64_t, 37> hangul_seen{};
 };
 
 // GB2312's first level holds its 3,755 most used hanzi (B0A1-D7F9), and rows
@@ -279,7 +296,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
          gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0,
-         letter_pairs = 0;
+         letter_pairs = 0, sjis_kana = 0, euc_kana = 0, hangul_rows = 0,
+         before_ascii = 0;
   size_t unit_end = std::string_view::npos;  // Where the last unit ended.
   // Letters of GB's Greek or Cyrillic side by side, of the row `word_row`,
   // the last ending at `word_end`.
@@ -353,6 +371,23 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
     high_trails += trail > 0xA0;
     letter_pairs += IsAsciiLetter(trail) & (pos != unit_end);
+    sjis_kana += ((lead == 0x82) & (trail - 0x9Fu <= 0xF1u - 0x9Fu)) |
+                 ((lead == 0x83) & (trail - 0x40u <= 0x96u - 0x40u));
+    const unsigned is_kana =
+        ((lead == 0xA4) & (trail - 0xA1u <= 0xF3u - 0xA1u)) |
+        ((lead == 0xA5) & (trail - 0xA1u <= 0xF6u - 0xA1u));
+    euc_kana += is_kana;
+    const unsigned kana_code = is_kana * ((lead - 0xA4) * 94 + trail - 0xA1);
+    profile.euc_kana_seen[kana_code >> 6] |= uint64_t{is_kana}
+                                             << (kana_code & 63);
+    const unsigned is_hangul =
+        (lead - 0xB0u <= 0xC8u - 0xB0u) & (trail >= 0xA1);
+    hangul_rows += is_hangul;
+    const unsigned hangul_code =
+        is_hangul * ((lead - 0xB0) * 94 + trail - 0xA1);
+    profile.hangul_seen[hangul_code >> 6] |= uint64_t{is_hangul}
+                                             << (hangul_code & 63);
+    before_ascii += pos + 2 < n && p[pos + 2] < 0x80;
     pos = unit_end = pos + 2;
   }
   profile.pairs += pairs;
@@ -364,6 +399,10 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.gb_signs += gb_signs;
   profile.high_trails += high_trails;
   profile.letter_pairs += letter_pairs;
+  profile.sjis_kana += sjis_kana;
+  profile.euc_kana += euc_kana;
+  profile.hangul_rows += hangul_rows;
+  profile.before_ascii += before_ascii;
 }
 
 // Detection reads no more of a text than this past its first byte above
@@ -539,6 +578,30 @@ bool ReadsAsSingleByteLetters(const Profile& p) {
          (many_lone || letters_among_rare);
 }
 
+// Whether the bytes read as Japanese or Korean (Profile::sjis_kana,
+// Profile::hangul_rows) rather than as Chinese. EUC's are told by more of
+// them, none a Big5 code with a second byte below 0x7F: a short Big5 title
+// of common characters (物件分類) has half of them in EUC-JP's kana.
+bool ReadsAsJapaneseOrKorean(const Profile& p) {
+  constexpr size_t kSomeKana = 8, kMoreKana = 16, kSomeEuc = 16,
+                   kKanaCodes = 10, kHangulCodes = 12;
+  auto codes = [](const auto& seen) {
+    size_t count = 0;
+    for (const uint64_t word : seen) count += std::popcount(word);
+    return count;
+  };
+  const size_t units = p.pairs + p.four_byte;
+  const bool euc = units >= kSomeEuc && p.high_trails == units;
+  const bool shift_jis = p.sjis_kana >= kSomeKana && p.sjis_kana * 4 >= units;
+  const bool euc_jp = euc && p.euc_kana >= kMoreKana &&
+                      p.euc_kana * 3 >= units &&
+                      codes(p.euc_kana_seen) >= kKanaCodes;
+  const bool euc_kr = euc && p.hangul_rows * 10 >= units * 9 &&
+                      p.before_ascii * 8 >= units &&
+                      codes(p.hangul_seen) >= kHangulCodes;
+  return shift_jis || euc_jp || euc_kr;
+}
+
 // The declared encoding as the bytes have it: std::nullopt when they plainly
 // contradict it.
 std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
@@ -616,6 +679,8 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
   }
   detection.single_byte_letters =
       detection.other_declared.empty() && ReadsAsSingleByteLetters(profile);
+  detection.japanese_or_korean =
+      detection.other_declared.empty() && ReadsAsJapaneseOrKorean(profile);
   if (HasNonAscii(profile)) {
     const long big5 = Big5Score(profile), gb = GbScore(profile);
     if (big5 != gb) {

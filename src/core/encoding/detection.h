@@ -46,6 +46,11 @@ struct Detection {
   // would turn "résumé" into hanzi. `encoding` is the likelier reading all
   // the same.
   bool single_byte_letters = false;
+  // Set likewise when the bytes read as Japanese or Korean: a quarter of
+  // the characters or more kana (Shift_JIS, or EUC-JP, whose kana GB shares),
+  // or nearly all of them in EUC-KR's hangul rows with a space or a sign
+  // after many: converting would garble them for good.
+  bool japanese_or_korean = false;
   // Set when the bytes read about as well in another encoding, so that the
   // choice is worth checking: Big5 and GB read the text's characters equally
   // well (a title of two words often does) and the "big5" rule chose; or a
