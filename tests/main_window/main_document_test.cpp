@@ -248,6 +248,16 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        "文件“/docs/bad.htm”的内容像西文或俄文的单字节编码，不像中文，"
        "也没有声明编码，没有打开。",
        gb_seen, kept},
+      {"Japanese", true,
+       "\x93\xFA\x96{\x8C\xEA\x82\xCC\x83"
+       "e\x83L\x83X\x83g\x82\xC5\x82\xB7\x81"
+       "B\x82\xB1\x82\xEA\x82\xCD\x83"
+       "e\x83X\x83g\x82\xC5\x82\xB7\x81"
+       "B",
+       "", false,
+       "文件“/docs/bad.htm”的内容像日文或韩文（假名或谚文），不像中文，"
+       "也没有声明编码，没有打开。",
+       gb_seen, kept},
       {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
        false,
        "无法读取文件“/docs/bad.htm”。\n原因：文件大于 16 MiB，太大，"
