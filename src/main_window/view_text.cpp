@@ -77,13 +77,15 @@ std::string EncodeFromView(std::string_view text, std::string_view shown,
   edited.reserve(text.size());
   for (size_t pos = 0; pos < text.size();) edited += core::NextUtf8(text, pos);
   RestoreUnits(core::Decode(shown, encoding).text, edited);
-  const bool crlf = MostLinesEndInCrLf(shown);
+  const std::u32string_view line_end = MostLinesEnd(shown);
   std::u32string cps;
   cps.reserve(edited.size());
   for (const char32_t c : edited) {
-    if (crlf && c == U'\n' && (cps.empty() || cps.back() != U'\r'))
-      cps += U'\r';
-    cps += c;
+    if (c == U'\n') {
+      cps += line_end;
+    } else {
+      cps += c;
+    }
   }
   // The view shows no byte-order mark; the file keeps the one it had.
   std::string bytes(
@@ -94,14 +96,21 @@ std::string EncodeFromView(std::string_view text, std::string_view shown,
   return bytes;
 }
 
-bool MostLinesEndInCrLf(std::string_view bytes) {
-  size_t line_feeds = 0, after_return = 0;
-  for (size_t at = bytes.find('\n'); at != std::string_view::npos;
-       at = bytes.find('\n', at + 1)) {
-    ++line_feeds;
-    after_return += at > 0 && bytes[at - 1] == '\r';
+std::u32string_view MostLinesEnd(std::string_view bytes) {
+  size_t line_feeds = 0, both = 0, returns = 0;
+  for (size_t at = bytes.find_first_of("\r\n"); at != std::string_view::npos;
+       at = bytes.find_first_of("\r\n", at + 1)) {
+    if (bytes[at] == '\n') {
+      ++line_feeds;
+    } else if (at + 1 < bytes.size() && bytes[at + 1] == '\n') {
+      ++both;
+      ++at;
+    } else {
+      ++returns;
+    }
   }
-  return after_return > 0 && after_return * 2 >= line_feeds;
+  if (both > 0 && both >= line_feeds && both >= returns) return U"\r\n";
+  return returns > line_feeds ? U"\r" : U"\n";
 }
 
 }  // namespace tovenrak::main_window

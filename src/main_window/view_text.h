@@ -22,14 +22,15 @@ std::string DecodeForView(std::string_view bytes, core::Encoding encoding);
 // written back as they were wherever the edits kept them: all of them when
 // the edits kept the number of U+FFFD, else those before the first change
 // and after the last; a U+FFFD typed or pasted is a character. The view
-// gives its lines ending in a line feed alone; they end in a carriage
-// return and a line feed when most of `shown`'s did, and begin with the
-// byte-order mark `shown` began with.
+// gives its lines ending in a line feed alone (it reads a carriage return
+// as one too); they end as most of `shown`'s did (MostLinesEnd), and the
+// text begins with the byte-order mark `shown` began with.
 std::string EncodeFromView(std::string_view text, std::string_view shown,
                            core::Encoding encoding, size_t& references);
 
-// Whether most lines of `bytes` (in any encoding this program reads, where
-// no byte of a character is a line feed or carriage return) end in CR LF.
-bool MostLinesEndInCrLf(std::string_view bytes);
+// What most lines of `bytes` end in (in any encoding this program reads,
+// where no byte of a character is a line feed or carriage return): "\r\n",
+// "\r" alone (old Mac OS files) or "\n", which a text of one line gets.
+std::u32string_view MostLinesEnd(std::string_view bytes);
 
 }  // namespace tovenrak::main_window

@@ -249,6 +249,14 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
   const size_t asked = w.box.asked.size();
   w.main.ConvertToBig5();
   EXPECT_EQ(w.box.asked.size(), asked + 1);
+  // Old Mac OS files end their lines in a carriage return alone, which the
+  // view shows as a line's end too.
+  const std::string cr = Bytes("头发\r以后\r", core::Encoding::kGbk);
+  w.Open("mac.txt", cr);
+  w.view.Edit("头发\n以后\nEND");
+  w.dialog.next_answers.push_back(kTarget.string());
+  w.main.SaveShown();
+  EXPECT_EQ(w.files.files[kTarget], cr + "END");
 }
 
 // Bytes not valid in the encoding shown, which the view shows as U+FFFD (a
