@@ -22,7 +22,8 @@ namespace tovenrak::main_window {
 
 namespace {
 
-constexpr const char* kSaveFilter = "Html文件[*.htm;*.html]|*.htm;*.html|";
+constexpr const char* kSaveFilter =
+    "Html文件[*.htm;*.html]|*.htm;*.html|所有文件[*]|*|";
 
 // "文件处于 GB 码状态" and its kind for each encoding.
 std::string StateText(core::Encoding encoding) {

@@ -6,9 +6,12 @@
 
 namespace tovenrak::platform {
 
-// The documents the program opens, web pages and text files, as a filter.
+// The documents the program opens, web pages and text files, as a filter;
+// the last entry shows every file, as the program reads pages of other
+// names (.php, .asp, .shtml) and text files of any (.log, .srt, .csv).
 inline constexpr char kDocumentFilter[] =
-    "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|";
+    "Html文件[*.htm;*.html]|*.htm;*.html|文本文件[*.txt]|*.txt|"
+    "所有文件[*]|*|";
 
 // Filters are written "Description|patterns|Description|patterns|", patterns
 // separated by ";". Paths are UTF-8. A cancelled dialog yields an empty

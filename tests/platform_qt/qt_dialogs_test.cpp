@@ -89,8 +89,9 @@ TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   });
   EXPECT_EQ(dia.AskOpenPath("打开文件", kDocumentFilter),
             (dir_ / "a.htm").string());
-  EXPECT_EQ(filters, (QStringList{"Html文件[*.htm;*.html] (*.htm *.html)",
-                                  "文本文件[*.txt] (*.txt)"}));
+  EXPECT_EQ(filters,
+            (QStringList{"Html文件[*.htm;*.html] (*.htm *.html)",
+                         "文本文件[*.txt] (*.txt)", "所有文件[*] (*)"}));
   EXPECT_TRUE(details_hidden);
 
   // A save starts from the name chosen last and takes a new name as typed,
