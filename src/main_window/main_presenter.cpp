@@ -462,6 +462,20 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
       (theirs.from_opened ||
        (theirs.other_changes == mine.changes && mine.from_opened));
   const bool as_opened = !other_commanded || other_adds_nothing;
+  // The review puts back the choices made in this side where the same text
+  // is converted again; from another, they go, unless they were saved.
+  const bool same_source =
+      as_opened ? mine.from_opened
+                : !mine.from_opened && theirs.changes == mine.other_changes;
+  if (!same_source &&
+      mine.changes > std::max(mine.changes_as_made, mine.changes_saved) &&
+      !c_.message_box.Ask(std::string(core::DisplayName(target)) +
+                              " 码文本中在疑点所作的选择尚未保存，这次转换不会"
+                              "保留它们。要转换吗？",
+                          kTitle)) {
+    ShowPressed();
+    return false;
+  }
   const std::string& source = as_opened ? opened_text_
                               : to_gb   ? cvt_str_
                                         : ori_str_;
@@ -588,6 +602,11 @@ void Main::OfferSave(const std::string& title) {
   }
   if (over_opened) on_disk_ = std::hash<std::string_view>{}(bytes);
   unsaved_choices_ = false;
+  if (shown_encoding_ == core::Encoding::kGbk) {
+    gb_history_.changes_saved = gb_history_.changes;
+  } else if (shown_encoding_ == core::Encoding::kBig5) {
+    big5_history_.changes_saved = big5_history_.changes;
+  }
   saved_view_ = c_.ori_text.IsModified() ? c_.ori_text.Text() : std::string();
 }
 

@@ -249,6 +249,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
     bool from_opened = true;     // Its last conversion read the document.
     uint64_t other_changes = 0;  // The other side's, when it was read.
     uint64_t changes_as_made = 0;  // Its own, right after.
+    uint64_t changes_saved = 0;    // Its own, when it was last saved.
   };
   SideHistory gb_history_, big5_history_;
   // The opened file's name: a page's sides are converted as markup.

@@ -294,6 +294,39 @@ TEST_F(ReviewTest, ChoicesAndEditsNotSavedGoOnlyWhenTheUserSaysSo) {
   EXPECT_EQ(w.view.text, "");
 }
 
+// A side converted again from the other side's text, changed since, is
+// converted anew: choices made in it and not saved would not come back,
+// and go only when the user says so.
+TEST_F(ReviewTest, ChoicesAConversionWouldNotBringBackAreAskedFor) {
+  w.Open("doc.htm",
+         Bytes("<meta charset=gb2312>前头发生，于是", Encoding::kGbk));
+  w.main.ConvertToBig5();
+  review.OnPointChosen(0, 0);  // 發, not remembered.
+  const std::string chosen = w.main.cvt_str();
+  w.main.ConvertToGb();
+  review.OnPointChosen(0, 1);  // 於 kept.
+  w.box.asked.clear();
+  w.main.ConvertToBig5();
+  ASSERT_EQ(w.box.asked.size(), 1u);
+  EXPECT_EQ(w.box.asked[0],
+            "Big5 码文本中在疑点所作的选择尚未保存，这次转换不会保留它们。"
+            "要转换吗？");
+  EXPECT_EQ(w.main.cvt_str(), chosen);
+  EXPECT_EQ(w.Buttons(), "Open Clear Batch GB* Big5");
+  // Saved, they are in the file.
+  w.box.answer_yes = true;
+  w.main.ConvertToGb();
+  w.main.ConvertToBig5();
+  w.dialog.next_answers.push_back("/docs/out.htm");
+  review.OnSaveConverted();
+  w.main.ConvertToGb();
+  review.OnPointChosen(0, 1);
+  w.box.asked.clear();
+  w.box.answer_yes = false;
+  w.main.ConvertToBig5();
+  EXPECT_TRUE(w.box.asked.empty()) << w.box.asked.front();
+}
+
 TEST_F(ReviewTest, AnUnreadablePersonalListIsReportedAndLeftOut) {
   std::filesystem::create_directories(config / "tovenrak");
   std::ofstream(config / "tovenrak/phrases.txt") << "no tab here\n";
