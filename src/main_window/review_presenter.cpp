@@ -84,6 +84,9 @@ std::string Review::Begin(ReviewedConversion conversion,
   if (kept.source != conversion.source || kept.from != conversion.from)
     kept = {conversion.source, conversion.from, {}};
   conversion_ = std::move(conversion);
+  decided_.clear();
+  for (const core::AmbiguityPoint& point : conversion_.points)
+    decided_.push_back(point.chosen);
   source_text_ = Decoded(conversion_.source, conversion_.from);
   converted_ = std::move(converted);
   marked_.clear();
@@ -242,6 +245,21 @@ size_t Review::HanNextTo(size_t i, bool after) const {
   return after ? at : at - 1;
 }
 
+std::string Review::OverruledWord(size_t k, const std::u32string& from,
+                                  const std::u32string& to) const {
+  // The character alone converts to the first candidate; where the
+  // conversion chose another, a word of the dictionary decided it (头发 ->
+  // 頭髮), and the phrase would overrule that word wherever it holds it.
+  const core::AmbiguityPoint& point = conversion_.points[k];
+  const std::u32string& decided = decided_[k];
+  if (point.candidates.empty() || decided == point.candidates.front() ||
+      decided == point.chosen)
+    return {};
+  return "\n\n注意：“" + Utf8(decided) +
+         "”是按词典里的词转换的；记入后，凡是含“" + Utf8(from) +
+         "”的文字都会转换为“" + Utf8(to) + "”，也包括那个词本来转换对的地方。";
+}
+
 void Review::OfferToRemember(size_t k) {
   const core::AmbiguityPoint& point = conversion_.points[k];
   const size_t i = point.index;
@@ -285,7 +303,7 @@ void Review::OfferToRemember(size_t k) {
       core::PersonalPhrasesPath(script).string() +
       "），马上重新转换本文件；以后在主窗口和批量转换中" +
       (script == core::Script::kSimplified ? "转换为简体时" : "转换为繁体时") +
-      "都会套用。";
+      "都会套用。" + OverruledWord(k, from, to);
   if (!messages_.Ask(question, title_)) return;
   if (core::Status added = core::AddPersonalPhrase(from, to, script); !added) {
     messages_.Show("无法保存个人词组。\n原因：" + added.error().Message(),

@@ -98,6 +98,11 @@ class Review : public platform::ReviewListener {
   // place is unknown.
   bool PutInConverted(size_t point, const std::u32string& with);
   void OfferToRemember(size_t point);
+  // A caution for the question, when the choice at `point` overrules the
+  // word of the dictionary that decided it: the phrase `from` -> `to` would
+  // overrule it wherever it holds it. Empty otherwise.
+  std::string OverruledWord(size_t point, const std::u32string& from,
+                            const std::u32string& to) const;
   // The index of the Han character right before (or `after`) the source
   // text's index `i`, across an inline tag between; kNowhere if none.
   size_t HanNextTo(size_t i, bool after) const;
@@ -109,6 +114,8 @@ class Review : public platform::ReviewListener {
   const std::string title_;
 
   ReviewedConversion conversion_;
+  // What the conversion chose at each of its points, before any choice.
+  std::vector<std::u32string> decided_;
   std::u32string source_text_;  // conversion_.source decoded.
   std::string converted_;
   std::vector<size_t> in_converted_;  // Per point.

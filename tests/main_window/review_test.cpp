@@ -180,6 +180,11 @@ TEST_F(ReviewTest, ChoosingChangesTheStoredTextPreviewAndSave) {
   ASSERT_EQ(w.box.asked.size(), 1u);
   EXPECT_TRUE(w.box.asked[0].starts_with("以后也把“头发生”转换为“頭發生”吗？"))
       << w.box.asked[0];
+  // 髮 was the word 头发's: the phrase would overrule it in 头发生长 too.
+  EXPECT_TRUE(w.box.asked[0].ends_with(
+      "注意：“髮”是按词典里的词转换的；记入后，凡是含“头发生”的文字都会转换为"
+      "“頭發生”，也包括那个词本来转换对的地方。"))
+      << w.box.asked[0];
   EXPECT_EQ(PhraseFile(), "");  // Declined.
 
   w.dialog.next_answers.push_back("/docs/out.htm");
@@ -206,6 +211,7 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
   w.box.answer_yes = true;
   review.OnPointChosen(1, 2);  // 去干擾.
   EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n");
+  EXPECT_EQ(w.box.asked.back().find("注意"), std::string::npos);
   // The phrase now decides the place, which is no longer doubtful.
   EXPECT_EQ(Marks(), "1:22+1 疑点：发 → 髮（發 髮）");
   EXPECT_EQ(marks.count, "疑点：1");
