@@ -175,6 +175,11 @@ constexpr Translation kTranslations[] = {
      "without --markup text to keep its strings)",
      "警告：其中的 PHP 被当作文本转换：有 {0} 个字符以字节“\\”结尾，在 PHP "
      "字符串中会转义其后的字符（不用 --markup text 转换可保持字符串不变）"},
+    {"warning: {0} of its characters end in the byte '\\' right before a "
+     "quote or a '\\', which code (a C string, an INI or JSON value) reads as "
+     "an escape of what follows",
+     "警告：其中有 {0} 个字符以字节“\\”结尾且紧接引号或“\\”，程序代码（C "
+     "字符串、INI 或 JSON 的值）会把这个字节读作转义"},
     {"not converted: with --ambiguities standard output holds the list, and "
      "standard input's conversion would go nowhere",
      "没有转换：使用 --ambiguities "

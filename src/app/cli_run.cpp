@@ -45,6 +45,7 @@ struct Job {
   size_t invalid_units = 0;
   size_t server_references = 0;  // Of `references`.
   size_t php_backslash_endings = 0;
+  size_t quote_escapes = 0;
   core::Encoding target = core::Encoding::kUtf8;
   std::string report = {};  // What happened to it: --verbose, warnings.
   // Into which encoding invalid byte sequences were kept, if any.
@@ -111,6 +112,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.invalid_units = done.invalid_units;
   job.server_references = done.server_references;
   job.php_backslash_endings = done.php_backslash_endings;
+  job.quote_escapes = done.quote_escapes;
   job.target = done.target;
   job.report = Describe(done, say);
   if (done.invalid_units > 0) job.invalid_output = done.target;
@@ -758,6 +760,15 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          "string escapes what follows (convert it without "
                          "--markup text to keep its strings)",
                          {std::to_string(job.php_backslash_endings)})
+                  << "\n";
+    }
+    if (job.quote_escapes > 0 && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: {0} of its characters end in the byte "
+                         "'\\' right before a quote or a '\\', which code (a "
+                         "C string, an INI or JSON value) reads as an escape "
+                         "of what follows",
+                         {std::to_string(job.quote_escapes)})
                   << "\n";
     }
     if (job.source && job.source->guessed && !quiet) {

@@ -173,6 +173,7 @@ Result<DocumentConversion> ConvertDocument(
   result.server_references = converted->conversion.server_references;
   result.as_markup = converted->as_markup;
   result.php_backslash_endings = converted->php_backslash_endings;
+  result.quote_escapes = converted->quote_escapes;
   result.markup_problem = std::move(converted->markup_problem);
   result.points = std::move(converted->points);
   return result;

@@ -75,6 +75,7 @@ struct DocumentConversion {
   size_t server_references = 0;      // Conversion::server_references.
   bool as_markup = false;            // Converted as markup rather than as text.
   size_t php_backslash_endings = 0;  // RecodedDocument's.
+  size_t quote_escapes = 0;          // RecodedDocument's.
   std::optional<std::string> markup_problem;  // RecodedDocument's.
   // When its encoding was found by its bytes (not named, declared or marked):
   // its lines that read plainly as another encoding, converted all the same

@@ -163,6 +163,31 @@ size_t BackslashEndings(std::string_view bytes, Encoding encoding) {
   return count;
 }
 
+// How many characters of `bytes` end in the byte '\' right before a quote
+// or another '\'. A byte below 0x40 is no byte of a character after its
+// first: the units read from the last such byte, or from where the last
+// '\' looked at was read to, tell whether a '\' ends a character. Linear:
+// each byte is read once forward and once back.
+size_t QuoteEscapes(std::string_view bytes, Encoding encoding) {
+  if (encoding == Encoding::kUtf8) return 0;
+  size_t count = 0, read_to = 0;
+  for (size_t at = bytes.find('\\'); at != std::string_view::npos;
+       at = bytes.find('\\', at + 1)) {
+    if (at == 0 || at + 1 == bytes.size()) continue;
+    const char next = bytes[at + 1];
+    if (next != '"' && next != '\'' && next != '\\') continue;
+    size_t from = at;
+    while (from > read_to &&
+           static_cast<unsigned char>(bytes[from - 1]) >= 0x40)
+      --from;
+    size_t pos = std::max(from, read_to);
+    while (pos < at) pos += UnitLengthIn(bytes, pos, encoding);
+    count += pos > at;
+    read_to = pos;
+  }
+  return count;
+}
+
 // Leaves out of each point the candidates `target` has no code for, which
 // could only be written as references, and the points left with one
 // candidate: going to GB, 開 -> 开 is no choice because its other
@@ -309,10 +334,16 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
   const bool php =
       markup == MarkupMode::kText && source != target && HoldsPhp(text);
   if (php) result.php_backslash_endings = BackslashEndings(text, source);
+  const size_t quote_escapes =
+      php || target == Encoding::kUtf8 ? 0 : QuoteEscapes(text, source);
   auto count_output = [&] {
     if (php)
       result.php_backslash_endings +=
           BackslashEndings(result.conversion.text, target);
+    if (!php && target != Encoding::kUtf8) {
+      const size_t made = QuoteEscapes(result.conversion.text, target);
+      result.quote_escapes = made > quote_escapes ? made - quote_escapes : 0;
+    }
   };
   if (in_parts && how && !converter.KeysHoldBreaks()) {
     try {

@@ -65,6 +65,11 @@ struct RecodedDocument {
   // strings read as an escape of what follows (as markup they are kept
   // right); 0 otherwise.
   size_t php_backslash_endings = 0;
+  // Converted as text into Big5 or GB without PHP: how many more of its
+  // characters end in the byte '\' right before a quote or a '\' than did
+  // before, which code (a C string, an INI or JSON value) reads as an
+  // escape of what follows; 0 otherwise.
+  size_t quote_escapes = 0;
 };
 
 // Converts the bytes `text` from `source` to `target` and between scripts as

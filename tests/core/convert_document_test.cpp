@@ -442,6 +442,30 @@ TEST(ConvertDocumentTest, ReferencesStandOutsideCdataSections) {
 // programmers wrote "許\"; GB's 功 becomes A5 5C in Big5. Whether a page is
 // converted or only re-encoded, each string keeps its value; read as text
 // on request, the bytes are as they were.
+// Code in a text file reads a '\' that ends a Big5 character before a quote
+// or a '\' as an escape: those the conversion makes are counted, not those
+// the text had, nor a '\' of its own.
+TEST(ConvertDocumentTest, BackslashesMadeBeforeQuotesAreCounted) {
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  const struct {
+    Encoding source;
+    std::string input;  // UTF-8.
+    size_t made;
+  } cases[] = {
+      {kGbk, "s = \"成功\"; t = '许可'; u = \"功\\\\\";\n", 2},
+      {kGbk, "s = \"a\\\"\"; t = \"成功 \";", 0},
+      {kBig5, "s = \"成功\";", 0},
+  };
+  for (const auto& c : cases) {
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, Bytes(c.input, c.source),
+                        {.to = kBig5, .script = ScriptChoice::kKeep}, "a.c");
+    ASSERT_TRUE(out.has_value()) << c.input;
+    EXPECT_EQ(out->quote_escapes, c.made) << c.input;
+  }
+}
+
 TEST(ConvertDocumentTest, PhpStringsKeepTheirValueInTheNewEncoding) {
   const std::string big5_php = "<?php $s = \"許\\\"; $t = '許\\能'; ?>許";
   const std::string fixed = "<?php $s = \"許\"; $t = '許能'; ?>";
