@@ -164,10 +164,11 @@ size_t BackslashEndings(std::string_view bytes, Encoding encoding) {
 }
 
 // How many characters of `bytes` end in the byte '\' right before a quote
-// or another '\'. A byte below 0x40 is no byte of a character after its
-// first: the units read from the last such byte, or from where the last
-// '\' looked at was read to, tell whether a '\' ends a character. Linear:
-// each byte is read once forward and once back.
+// or another '\'. A byte below 0x30 is no byte of a character after its
+// first (GB18030's four-byte ones hold digits): the units read from the
+// last such byte, or from where the last '\' looked at was read to, tell
+// whether a '\' ends a character. Linear: each byte is read once forward
+// and once back.
 size_t QuoteEscapes(std::string_view bytes, Encoding encoding) {
   if (encoding == Encoding::kUtf8) return 0;
   size_t count = 0, read_to = 0;
@@ -178,7 +179,7 @@ size_t QuoteEscapes(std::string_view bytes, Encoding encoding) {
     if (next != '"' && next != '\'' && next != '\\') continue;
     size_t from = at;
     while (from > read_to &&
-           static_cast<unsigned char>(bytes[from - 1]) >= 0x40)
+           static_cast<unsigned char>(bytes[from - 1]) >= 0x30)
       --from;
     size_t pos = std::max(from, read_to);
     while (pos < at) pos += UnitLengthIn(bytes, pos, encoding);

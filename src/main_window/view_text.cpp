@@ -33,7 +33,8 @@ std::u32string ReplacedUnits(const std::u32string& shown) {
 // Puts back the units of `shown` that the view showed as U+FFFD into
 // `edited`, where the edits left them: all of them in order when the edits
 // kept their number; else those before the first change and after the
-// last. The view has no carriage returns, so neither side's count.
+// last, `shown` compared as the view showed it, each line ending in a line
+// feed alone.
 void RestoreUnits(const std::u32string& shown, std::u32string& edited) {
   const std::u32string units = ReplacedUnits(shown);
   if (units.empty()) return;
@@ -48,8 +49,12 @@ void RestoreUnits(const std::u32string& shown, std::u32string& edited) {
   }
   auto seen = [](char32_t c) { return core::IsPlaceholder(c) ? U'\uFFFD' : c; };
   std::u32string before;
-  for (const char32_t c : shown) {
-    if (c != U'\r') before += seen(c);
+  for (size_t i = 0; i < shown.size(); ++i) {
+    if (shown[i] != U'\r') {
+      before += seen(shown[i]);
+    } else if (i + 1 == shown.size() || shown[i + 1] != U'\n') {
+      before += U'\n';
+    }
   }
   size_t head = 0;
   while (head < before.size() && head < edited.size() &&
