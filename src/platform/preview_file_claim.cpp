@@ -32,6 +32,10 @@ PreviewFileClaim::PreviewFileClaim(const std::filesystem::path& folder,
     const std::filesystem::path lock = folder / ("." + numbered + ".lock");
     const int fd =
         ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Something else in the lock's place (a folder, a link) takes the name
+    // too; a folder that takes no file takes none.
+    if (fd < 0 && (errno == EISDIR || errno == ELOOP || errno == ENXIO))
+      continue;
     if (fd < 0) {
       path_ = folder / std::string(name);
       return;

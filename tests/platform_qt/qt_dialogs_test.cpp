@@ -260,6 +260,11 @@ TEST_F(QtDialogsTest, EachRunningWindowClaimsAPreviewFileOfItsOwn) {
   first.reset();
   EXPECT_EQ(PreviewFileClaim(dir_.path(), "temp.htm").path(),
             dir_ / "temp.htm");
+  // A folder or a link in a lock's place holds its name too.
+  fs::create_directories(dir_ / "planted/.temp.htm.lock");
+  fs::create_symlink("elsewhere", dir_ / "planted/.temp-2.htm.lock");
+  EXPECT_EQ(PreviewFileClaim(dir_ / "planted", "temp.htm").path(),
+            dir_ / "planted/temp-3.htm");
   // No lock where nothing can be written: the name, whose write says why.
   EXPECT_EQ(PreviewFileClaim(dir_ / "missing", "temp.htm").path(),
             dir_ / "missing/temp.htm");
