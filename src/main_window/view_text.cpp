@@ -1,6 +1,7 @@
 #include "main_window/view_text.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/encoding/codec.h"
 #include "core/encoding/utf8.h"
@@ -20,74 +21,115 @@ std::string DecodeForView(std::string_view bytes, core::Encoding encoding) {
 
 namespace {
 
-// What each U+FFFD of the view stood for in `shown`, in order: a unit not
-// valid in `encoding` (a placeholder) or a U+FFFD of the document's own.
-std::u32string ReplacedUnits(const std::u32string& shown) {
-  std::u32string units;
-  for (const char32_t c : shown) {
-    if (core::IsPlaceholder(c) || c == U'\uFFFD') units += c;
+// A run of one character (U+FFFD, or a line feed) in a text as the view
+// shows it.
+struct Run {
+  size_t at = 0;
+  size_t length = 0;
+  size_t first = 0;  // How many of the character come before it.
+};
+
+std::vector<Run> RunsOf(const std::u32string& text, char32_t mark) {
+  std::vector<Run> runs;
+  size_t count = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != mark) continue;
+    Run run{i, 0, count};
+    while (i < text.size() && text[i] == mark) ++i, ++run.length;
+    count += run.length;
+    runs.push_back(run);
   }
-  return units;
+  return runs;
 }
 
-// Puts back the units of `shown` that the view showed as U+FFFD into
-// `edited`, where the edits left them: all of them in order when the edits
-// kept their number; else those before the first change and after the
-// last, `shown` compared as the view showed it, each line ending in a line
-// feed alone.
-void RestoreUnits(const std::u32string& shown, std::u32string& edited) {
-  const std::u32string units = ReplacedUnits(shown);
-  if (units.empty()) return;
-  auto replaced = [](char32_t c) { return c == U'\uFFFD'; };
-  if (static_cast<size_t>(std::count_if(edited.begin(), edited.end(),
-                                        replaced)) == units.size()) {
-    size_t next = 0;
-    for (char32_t& c : edited) {
-      if (replaced(c)) c = units[next++];
-    }
-    return;
-  }
-  auto seen = [](char32_t c) { return core::IsPlaceholder(c) ? U'\uFFFD' : c; };
-  std::u32string before;
-  for (size_t i = 0; i < shown.size(); ++i) {
-    if (shown[i] != U'\r') {
-      before += seen(shown[i]);
-    } else if (i + 1 == shown.size() || shown[i + 1] != U'\n') {
-      before += U'\n';
-    }
-  }
-  size_t head = 0;
-  while (head < before.size() && head < edited.size() &&
-         before[head] == edited[head])
-    ++head;
-  size_t tail = 0;
-  while (tail < before.size() - head && tail < edited.size() - head &&
-         before[before.size() - 1 - tail] == edited[edited.size() - 1 - tail])
-    ++tail;
+// Whether the characters just before run `a` of `x` are those just before
+// run `b` of `y` (`after` false), or just after: up to eight, as many as
+// both have; a run at the text's start or end only at the other's.
+bool SameBeside(const std::u32string& x, const Run& a, const std::u32string& y,
+                const Run& b, bool after) {
+  constexpr size_t kNear = 8;
+  const std::u32string_view xs(x), ys(y);
+  const size_t a_end = a.at + a.length, b_end = b.at + b.length;
+  const size_t in_x = after ? xs.size() - a_end : a.at;
+  const size_t in_y = after ? ys.size() - b_end : b.at;
+  const size_t n = std::min({kNear, in_x, in_y});
+  if (n == 0) return in_x == in_y;
+  return after ? xs.substr(a_end, n) == ys.substr(b_end, n)
+               : xs.substr(a.at - n, n) == ys.substr(b.at - n, n);
+}
+
+// For each `mark` of `now`, the view's text after edits of `before` (each
+// `mark` of which stood for the next of `units`), the unit it stands for
+// where the edits left it, or null for one typed or pasted. Each run of
+// `mark` in `now` is taken for the next run of `before` with the same
+// characters before it, or else after it, and gets its units from its
+// start or its end, as many as both hold.
+std::vector<const std::u32string*> UnitsKept(
+    const std::u32string& before, const std::vector<std::u32string>& units,
+    const std::u32string& now, char32_t mark) {
+  std::vector<const std::u32string*> kept;
+  const std::vector<Run> was = RunsOf(before, mark);
+  constexpr size_t kLookAhead = 64;
   size_t next = 0;
-  for (size_t i = 0; i < head; ++i) {
-    if (replaced(edited[i])) edited[i] = units[next++];
+  for (const Run& run : RunsOf(now, mark)) {
+    kept.resize(run.first + run.length, nullptr);
+    for (size_t r = next; r < was.size() && r < next + kLookAhead; ++r) {
+      const bool left = SameBeside(before, was[r], now, run, false);
+      if (!left && !SameBeside(before, was[r], now, run, true)) continue;
+      const size_t n = std::min(run.length, was[r].length);
+      for (size_t k = 0; k < n; ++k) {
+        const size_t into = left ? k : run.length - n + k;
+        const size_t from = left ? k : was[r].length - n + k;
+        kept[run.first + into] = &units[was[r].first + from];
+      }
+      next = r + 1;
+      break;
+    }
   }
-  next = units.size();
-  for (size_t i = edited.size(); i > edited.size() - tail; --i) {
-    if (replaced(edited[i - 1])) edited[i - 1] = units[--next];
-  }
+  return kept;
 }
 
 }  // namespace
 
 std::string EncodeFromView(std::string_view text, std::string_view shown,
                            core::Encoding encoding, size_t& references) {
-  std::u32string edited;
-  edited.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) edited += core::NextUtf8(text, pos);
-  RestoreUnits(core::Decode(shown, encoding).text, edited);
-  const std::u32string_view line_end = MostLinesEnd(shown);
+  std::u32string now;
+  now.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) now += core::NextUtf8(text, pos);
+  // `shown` as the view showed it: a unit not valid in the encoding (a
+  // placeholder) as U+FFFD, and each line's end, whichever it was (CR LF,
+  // CR, LF, U+2029), as a line feed; what each stood for, in order.
+  const std::u32string decoded = core::Decode(shown, encoding).text;
+  std::u32string before;
+  std::vector<std::u32string> replaced, line_ends;
+  for (size_t i = 0; i < decoded.size(); ++i) {
+    const char32_t c = decoded[i];
+    if (core::IsPlaceholder(c) || c == U'\uFFFD') {
+      replaced.emplace_back(1, c);
+      before += U'\uFFFD';
+    } else if (c == U'\r' || c == U'\n' || c == U'\u2029') {
+      const bool both =
+          c == U'\r' && i + 1 < decoded.size() && decoded[i + 1] == U'\n';
+      line_ends.emplace_back(decoded.substr(i, both ? 2 : 1));
+      i += both;
+      before += U'\n';
+    } else {
+      before += c;
+    }
+  }
+  const auto kept_units = UnitsKept(before, replaced, now, U'\uFFFD');
+  const auto kept_ends = UnitsKept(before, line_ends, now, U'\n');
+  const std::u32string line_end(MostLinesEnd(shown));
   std::u32string cps;
-  cps.reserve(edited.size());
-  for (const char32_t c : edited) {
-    if (c == U'\n') {
-      cps += line_end;
+  cps.reserve(now.size());
+  size_t units = 0, ends = 0;
+  for (const char32_t c : now) {
+    if (c == U'\uFFFD') {
+      const std::u32string* unit = kept_units[units++];
+      cps += unit ? *unit : std::u32string(1, c);
+    } else if (c == U'\n') {
+      const std::u32string* end = kept_ends[ends++];
+      cps += end ? *end : line_end;
     } else {
       cps += c;
     }

@@ -19,12 +19,12 @@ std::string DecodeForView(std::string_view bytes, core::Encoding encoding);
 // gave for `shown`, encoded as `encoding`. A character with no code there
 // becomes the reference "&#N;" and is counted in `references`. The units of
 // `shown` not valid in `encoding`, which the view shows as U+FFFD, are
-// written back as they were wherever the edits kept them: all of them when
-// the edits kept the number of U+FFFD, else those before the first change
-// and after the last; a U+FFFD typed or pasted is a character. The view
-// gives its lines ending in a line feed alone (it reads a carriage return
-// as one too); they end as most of `shown`'s did (MostLinesEnd), and the
-// text begins with the byte-order mark `shown` began with.
+// written back as they were wherever the edits kept them, told by the
+// characters beside them; a U+FFFD typed or pasted is a character. So are
+// the lines' ends, which the view gives as a line feed alone, whichever
+// they were (CR LF, CR, LF, U+2029); a line end typed or pasted is as most
+// of `shown`'s were (MostLinesEnd). The text begins with the byte-order
+// mark `shown` began with.
 std::string EncodeFromView(std::string_view text, std::string_view shown,
                            core::Encoding encoding, size_t& references);
 

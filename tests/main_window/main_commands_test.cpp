@@ -260,11 +260,15 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
 }
 
 // Bytes not valid in the encoding shown, which the view shows as U+FFFD (a
-// GB line pasted into a UTF-8 file, a character cut off), are saved as they
-// were wherever the edits left them, and asked about as nothing.
+// GB line pasted into a UTF-8 file, a character cut off), and line ends,
+// which it shows as line feeds, are saved as they were wherever the edits
+// left them, and asked about as nothing; a U+FFFD typed is a character.
 TEST(MainConvertTest, AnEditKeepsTheBytesTheEncodingCannotRead) {
   const std::string pasted = Bytes("以后", core::Encoding::kGbk);
   const std::string utf8 = "\xEF\xBB\xBF头发\n" + pasted + "\n头\xFF";
+  // Four bytes in a row that are no UTF-8, shown as four U+FFFD.
+  const std::string run = "\xEF\xBB\xBF头\n\xD5\xE2\xCA\xC7GB\xD0\n头\xFF";
+  const std::string fffd = "\xEF\xBF\xBD";
   const struct {
     std::string name, bytes;
     std::function<std::string(std::string)> edit;
@@ -280,6 +284,20 @@ TEST(MainConvertTest, AnEditKeepsTheBytesTheEncodingCannotRead) {
        "\xEF\xBB\xBF头发\n头\xFF"},
       {"gb.txt", kGbBody + "\xCD", [](std::string t) { return "Z" + t; },
        "Z" + kGbBody + "\xCD"},
+      // Two edits: a letter typed first, the last of the four taken out.
+      {"run.txt", run,
+       [&](std::string t) { return "Z" + t.erase(t.find("GB") - 3, 3); },
+       "\xEF\xBB\xBFZ头\n\xD5\xE2\xCAGB\xD0\n头\xFF"},
+      {"run.txt", run, [&](std::string t) { return fffd + t; },
+       "\xEF\xBB\xBF" + fffd + run.substr(3)},
+      // Each line keeps its own end, which the view shows as a line feed;
+      // one typed ends as most do.
+      {"ends.txt",
+       "a\r\nb\nc\xE2\x80\xA9"
+       "d\r\ne",
+       [](std::string) { return std::string("a\nb\nc\nd\nX\ne"); },
+       "a\r\nb\nc\xE2\x80\xA9"
+       "d\r\nX\r\ne"},
   };
   for (const auto& c : cases) {
     MainWorld w;
