@@ -333,6 +333,12 @@ TEST(DetectionTest, AnUndeclaredTextOfJapaneseOrKoreanIsNoted) {
       {euc_kr, true},
       {titles, false},
       {Bytes("北京 北京 啊 阿 埃 挨 哎 北京 北京 北京 北京 北京", kGbk), false},
+      // Names whose codes all lie in EUC-KR's hangul rows, a space after
+      // each: no Korean ending among them.
+      {Bytes("林栋 胡玲红 康梅德 何斌国 江蕾 姜莉敏 邓芳 刘斌 毛国 曹莉斌 "
+             "雷玲 姜建东 郝兰 邓峰斌 贾聪 马成林 顾辉凯 蔡峰杰",
+             kGbk),
+       false},
       {Bytes(kTraditional, kBig5) + Bytes(kTraditional, kBig5), false},
       {"<meta charset=gbk>" + euc_jp, false},
   };
