@@ -71,7 +71,7 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
   } else if (error.reason == core::kSingleByteLettersReason) {
     reason = "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换";
   } else if (error.reason == core::kJapaneseOrKoreanReason) {
-    reason = "内容像日文或韩文（假名或谚文），不像中文，也没有声明编码，未转换";
+    reason = "内容像日文或韩文（假名或谚文），不像中文，未转换";
   } else if (!error.reason.empty()) {
     reason += "（" + platform::ReadingProblemText(error.reason) + "）";
   }

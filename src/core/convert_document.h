@@ -119,11 +119,10 @@ inline constexpr std::string_view kOtherEncodingReason =
 inline constexpr std::string_view kSingleByteLettersReason =
     "it declares no encoding and reads as the letters of a Western or "
     "Cyrillic encoding, not as Chinese";
-// An undeclared text whose bytes read as Japanese or Korean
-// (Detection::japanese_or_korean).
+// A text whose bytes read as Japanese or Korean, and confirm no encoding of
+// ours it declares (Detection::japanese_or_korean).
 inline constexpr std::string_view kJapaneseOrKoreanReason =
-    "it declares no encoding and reads as Japanese or Korean (kana or "
-    "hangul), not as Chinese";
+    "it reads as Japanese or Korean (kana or hangul), not as Chinese";
 
 // Converts `text` as `request` says, by RecodeDocument with `name` (the
 // document's file name, if any, which helps tell a page from plain text), and

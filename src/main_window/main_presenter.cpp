@@ -22,9 +22,6 @@ namespace tovenrak::main_window {
 
 namespace {
 
-constexpr const char* kSaveFilter =
-    "Html文件[*.htm;*.html]|*.htm;*.html|所有文件[*]|*|";
-
 // "文件处于 GB 码状态" and its kind for each encoding.
 std::string StateText(core::Encoding encoding) {
   return "文件处于 " + std::string(core::DisplayName(encoding)) + " 码状态";
@@ -198,9 +195,10 @@ void Main::OpenPath(const std::filesystem::path& named) {
   if (detection.single_byte_letters || detection.japanese_or_korean) {
     KeepDocument();
     ShowError("文件" + Quoted(path) + "的内容像" +
-              (detection.single_byte_letters ? "西文或俄文的单字节编码"
-                                             : "日文或韩文（假名或谚文）") +
-              "，不像中文，也没有声明编码，没有打开。");
+              (detection.single_byte_letters
+                   ? "西文或俄文的单字节编码，不像中文，也没有声明编码"
+                   : "日文或韩文（假名或谚文），不像中文") +
+              "，没有打开。");
     return;
   }
   // Asked only of a file that would take the window's place.
@@ -557,7 +555,8 @@ void Main::SaveShown() {
 }
 
 void Main::OfferSave(const std::string& title) {
-  const std::string chosen = c_.dia.AskSavePath(title, kSaveFilter);
+  const std::string chosen =
+      c_.dia.AskSavePath(title, platform::kDocumentFilter);
   if (chosen.empty()) return;
   const std::filesystem::path path(chosen);
   // The dialog starts from the opened file's name, and its own question

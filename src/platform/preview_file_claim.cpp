@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -39,6 +40,14 @@ PreviewFileClaim::PreviewFileClaim(const std::filesystem::path& folder,
     if (fd < 0) {
       path_ = folder / std::string(name);
       return;
+    }
+    // A folder or a pipe in the preview file's own place cannot be written
+    // over (a file or a link is replaced): the next name is free of it.
+    struct stat there {};
+    if (::lstat(path_.c_str(), &there) == 0 && !S_ISREG(there.st_mode) &&
+        !S_ISLNK(there.st_mode)) {
+      ::close(fd);
+      continue;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
       lock_ = fd;

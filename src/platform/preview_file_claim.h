@@ -12,11 +12,11 @@ namespace tovenrak::platform {
 // "stem-3.ext"... in `folder` that no other running window holds, and holds
 // it until the claim is destroyed or the process ends, however it ends: a
 // lock on an empty hidden file beside it (".name.lock"), which stays; a
-// name whose lock's place something else holds (a folder, a link) is
-// passed over. Where no lock can be taken (a folder that cannot be
-// written, a file system without locks), the name is `name` unheld;
-// writing the preview file then fails with its own reason, or goes on as
-// before.
+// name whose lock's place something else holds (a folder, a link), or
+// whose own place a folder or a pipe holds, is passed over. Where no lock can
+// be taken (a folder that cannot be written, a file system without locks), the
+// name is `name` unheld; writing the preview file then fails with its own
+// reason, or goes on as before.
 class PreviewFileClaim {
  public:
   PreviewFileClaim(const std::filesystem::path& folder, std::string_view name);

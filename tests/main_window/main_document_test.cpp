@@ -256,7 +256,7 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        "B",
        "", false,
        "文件“/docs/bad.htm”的内容像日文或韩文（假名或谚文），不像中文，"
-       "也没有声明编码，没有打开。",
+       "没有打开。",
        gb_seen, kept},
       {"too large", true, std::string(platform::kMaxPreviewBytes + 1, 'a'), "",
        false,

@@ -248,6 +248,13 @@ TEST_F(QtDialogsTest, AppDirIsTheProgramFolderWhenWritableElseAFallback) {
       dir_ / "data/tovenrak");
   EXPECT_EQ(fs::status(dir_ / "data/tovenrak").permissions(),
             fs::perms::owner_all);
+  // One that is there already, perhaps a link the user put to a folder of
+  // theirs, keeps its permissions.
+  fs::permissions(dir_ / "data/tovenrak", fs::perms::group_read,
+                  fs::perm_options::add);
+  ChooseAppDir(QString::fromStdString(dir_.path().string()), fallback);
+  EXPECT_EQ(fs::status(dir_ / "data/tovenrak").permissions(),
+            fs::perms::owner_all | fs::perms::group_read);
 }
 
 // Windows running at once each write a preview file of their own; a name
@@ -263,8 +270,9 @@ TEST_F(QtDialogsTest, EachRunningWindowClaimsAPreviewFileOfItsOwn) {
   // A folder or a link in a lock's place holds its name too.
   fs::create_directories(dir_ / "planted/.temp.htm.lock");
   fs::create_symlink("elsewhere", dir_ / "planted/.temp-2.htm.lock");
+  fs::create_directory(dir_ / "planted/temp-3.htm");
   EXPECT_EQ(PreviewFileClaim(dir_ / "planted", "temp.htm").path(),
-            dir_ / "planted/temp-3.htm");
+            dir_ / "planted/temp-4.htm");
   // No lock where nothing can be written: the name, whose write says why.
   EXPECT_EQ(PreviewFileClaim(dir_ / "missing", "temp.htm").path(),
             dir_ / "missing/temp.htm");

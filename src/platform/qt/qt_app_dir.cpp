@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryFile>
 
 namespace tovenrak::platform::qt {
@@ -20,10 +21,13 @@ std::filesystem::path ChooseAppDir(const QString& program_dir,
                    (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0;
   QTemporaryFile probe(QDir(program_dir).filePath(".tovenrak-probe-XXXXXX"));
   if (own && probe.open()) return std::filesystem::path(path);
-  QDir().mkpath(fallback);
-  QFile::setPermissions(fallback, QFileDevice::ReadOwner |
-                                      QFileDevice::WriteOwner |
-                                      QFileDevice::ExeOwner);
+  // Made here, it is the user's alone; one that is there (a link the user
+  // put to a folder elsewhere) keeps its permissions.
+  if (!QFileInfo::exists(fallback) && QDir().mkpath(fallback)) {
+    QFile::setPermissions(fallback, QFileDevice::ReadOwner |
+                                        QFileDevice::WriteOwner |
+                                        QFileDevice::ExeOwner);
+  }
   return std::filesystem::path(fallback.toStdString());
 }
 
