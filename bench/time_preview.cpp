@@ -159,7 +159,7 @@ struct Window {
       : dia(&window),
         message_box(&window),
         batch(&window, QCoreApplication::applicationDirPath().toStdString(),
-              settings),
+              settings, {}),
         main({window.source_view(), window.preview(), window.status(),
               window.toolbar(), dia, message_box, batch, shell, window, files,
               settings},

@@ -13,7 +13,8 @@ namespace tovenrak::app {
 
 void ShowBatWindowModally(QWidget* parent,
                           const std::filesystem::path& program_folder,
-                          const platform::Settings& settings) {
+                          const platform::Settings& settings,
+                          const Reserved& reserved) {
   core::Result<std::unique_ptr<core::Converter>> er =
       core::MakeDefaultConverter();
   if (!er) {
@@ -28,6 +29,7 @@ void ShowBatWindowModally(QWidget* parent,
   batch::Bat bat(view, n_dia, messages, settings, **er, program_folder,
                  batch::ListVolumes());
   bat.UsePersonalPhrases(true);
+  bat.KeepFrom(reserved);
   bat.Load();
   view.exec();
 }

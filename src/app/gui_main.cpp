@@ -106,12 +106,19 @@ int main(int argc, char** argv) {
   tovenrak::platform::DiskFiles files;
   qt::QtSettings settings;
   const QString program_dir = QCoreApplication::applicationDirPath();
-  tovenrak::app::BatWindowLauncher batch(&window, program_dir.toStdString(),
-                                         settings);
+  const std::filesystem::path app_dir = qt::ChooseAppDir(
+      program_dir,
+      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+  // A batch run into the folder of the preview files leaves them be: a
+  // window would write over its output, and the run over a window's page.
+  tovenrak::app::BatWindowLauncher batch(
+      &window, program_dir.toStdString(), settings,
+      [app_dir](const std::filesystem::path& output) {
+        return tovenrak::platform::IsPreviewFileOf(
+            app_dir, tovenrak::main_window::kPreviewFile, output);
+      });
   const tovenrak::platform::PreviewFileClaim preview_file(
-      qt::ChooseAppDir(program_dir, QStandardPaths::writableLocation(
-                                        QStandardPaths::AppDataLocation)),
-      tovenrak::main_window::kPreviewFile);
+      app_dir, tovenrak::main_window::kPreviewFile);
   tovenrak::main_window::Main main(
       {window.source_view(), window.preview(), window.status(),
        window.toolbar(), dia, message_box, batch, shell, window, files,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,11 @@ class Bat : public platform::BatListener {
   // off at first.
   void SetReviewList(bool on) { options_.review_list = on; }
   void OnReviewListToggled(bool on) override { SetReviewList(on); }
+
+  // Outputs no run writes (BatchOptions::reserved).
+  void KeepFrom(std::function<bool(const std::filesystem::path&)> reserved) {
+    options_.reserved = std::move(reserved);
+  }
 
   // Whether each run applies the user's personal phrases
   // (core::LoadPersonalPhrases), read again at its start; off at first. A

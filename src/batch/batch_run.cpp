@@ -127,9 +127,17 @@ BatchOutcome RunBatch(const core::Converter& er,
                       const BatchOptions& options) {
   assert(be_fore.size() == be_hind.size());
   const size_t n = be_fore.size();
-  const std::vector<core::PlannedOutput> plan = core::PlanOutputs(
+  std::vector<core::PlannedOutput> plan = core::PlanOutputs(
       std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()),
       be_hind, target_folder, /*may_replace_own_input=*/true, options.kept);
+  std::vector<bool> reserved(n);
+  for (size_t i = 0; i < n && options.reserved; ++i) {
+    if (plan[i].verdict == core::OutputVerdict::kWrite &&
+        options.reserved(plan[i].output)) {
+      plan[i].verdict = core::OutputVerdict::kOverKept;
+      reserved[i] = true;
+    }
+  }
 
   // Saves skip their own sync; each file system is synced once at the end.
   core::DeferredSync deferred;
@@ -327,6 +335,10 @@ BatchOutcome RunBatch(const core::Converter& er,
     } else if (plan[i].verdict == core::OutputVerdict::kOverInput) {
       outcome.failed.push_back(
           {be_fore[i], "会覆盖待转换的文件 " + other + "，未写入"});
+    } else if (reserved[i]) {
+      outcome.failed.push_back({be_fore[i], "会覆盖本程序窗口的预览文件 " +
+                                                plan[i].output.string() +
+                                                "，未写入"});
     } else if (plan[i].verdict == core::OutputVerdict::kOverKept) {
       outcome.failed.push_back({be_fore[i], "会覆盖所转换文件夹中原有的文件 " +
                                                 plan[i].output.string() +

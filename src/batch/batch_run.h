@@ -109,6 +109,9 @@ struct BatchOptions {
   // Files no output may replace: the documents of a folder listed that lay
   // in the target folder, and so were not listed (core::DocumentTree::kept).
   std::vector<std::filesystem::path> kept;
+  // Outputs no run may write, by their path: the program windows' preview
+  // files, which a window writes over at its next conversion. Null: none.
+  std::function<bool(const std::filesystem::path&)> reserved;
   // For each listed file, when not empty: the folder it was found in by
   // walking it, open since before it was walked, below which it is read
   // through no link (core::ReadDocumentBelow, its name in BeHind being its

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <system_error>
 
 namespace tovenrak::platform {
 namespace {
@@ -61,6 +62,20 @@ PreviewFileClaim::PreviewFileClaim(const std::filesystem::path& folder,
 
 PreviewFileClaim::~PreviewFileClaim() {
   if (lock_ >= 0) ::close(lock_);
+}
+
+bool IsPreviewFileOf(const std::filesystem::path& folder, std::string_view name,
+                     const std::filesystem::path& file) {
+  const std::string whole = file.filename().string();
+  std::string_view file_name = whole;
+  if (file_name.starts_with('.') && file_name.ends_with(".lock"))
+    file_name = file_name.substr(1, file_name.size() - 6);
+  bool named = false;
+  for (int number = 1; number <= kMaxNames && !named; ++number)
+    named = file_name == NameNumbered(name, number);
+  std::error_code error;
+  return named &&
+         std::filesystem::equivalent(file.parent_path(), folder, error);
 }
 
 }  // namespace tovenrak::platform

@@ -31,4 +31,10 @@ class PreviewFileClaim {
   int lock_ = -1;
 };
 
+// Whether `file` is a file that claims on `name` in `folder` use: one of the
+// preview file's names or its lock. The folder is told by the file system,
+// not by how its path is written.
+bool IsPreviewFileOf(const std::filesystem::path& folder, std::string_view name,
+                     const std::filesystem::path& file);
+
 }  // namespace tovenrak::platform

@@ -278,6 +278,30 @@ TEST(RunBatchTest, AFileWhoseNameAnotherNeedsAsFolderFailsOnlyWhenListedLater) {
   EXPECT_EQ(outcome.failed[0].path, be_fore[1]);
 }
 
+TEST(RunBatchTest, AReservedOutputIsNeitherWrittenNorCounted) {
+  testing::ScratchFolder dir;
+  fs::create_directories(dir / "in");
+  fs::create_directories(dir / "out");
+  testing::ScratchFolder::Write(dir / "in" / "temp.htm", "头发");
+  testing::ScratchFolder::Write(dir / "in" / "a.htm", "头发");
+  testing::ScratchFolder::Write(dir / "out" / "temp.htm", "a window's page");
+  BatchOptions options;
+  options.reserved = [](const fs::path& output) {
+    return output.filename() == "temp.htm";
+  };
+  const BatchOutcome outcome = RunBatch(
+      *core::MakeDefaultConverter().value(),
+      {(dir / "in" / "temp.htm").string(), (dir / "in" / "a.htm").string()},
+      {"temp.htm", "a.htm"}, (dir / "out").string() + "/", {}, [](int16_t) {},
+      options);
+  EXPECT_EQ(testing::ScratchFolder::Read(dir / "out" / "temp.htm"),
+            "a window's page");
+  EXPECT_TRUE(fs::is_regular_file(dir / "out" / "a.htm"));
+  EXPECT_EQ(outcome.converted, 1u);
+  ASSERT_EQ(outcome.failed.size(), 1u);
+  EXPECT_NE(outcome.failed[0].reason.find("预览文件"), std::string::npos);
+}
+
 TEST(RunBatchTest, AMissingTargetFolderIsNamedNotTheFileListed) {
   testing::ScratchFolder dir;
   testing::ScratchFolder::Write(dir / "a.htm", "头发");

@@ -187,7 +187,7 @@ TEST_F(QtDialogsTest, ReplacingAFileIsAskedWithItsNameAsWritten) {
 TEST_F(QtDialogsTest, BatchLauncherShowsAFreshModalBatchWindowEachTime) {
   fakes::FakeSettings settings;
   tovenrak::app::BatWindowLauncher batch(&parent_, TOVENRAK_SOURCE_DIR,
-                                         settings);
+                                         settings, {});
   for (int opening = 0; opening < 2; ++opening) {
     QString target;
     int listed = -1;  // nothing carries over from the last opening
@@ -276,6 +276,16 @@ TEST_F(QtDialogsTest, EachRunningWindowClaimsAPreviewFileOfItsOwn) {
   // No lock where nothing can be written: the name, whose write says why.
   EXPECT_EQ(PreviewFileClaim(dir_ / "missing", "temp.htm").path(),
             dir_ / "missing/temp.htm");
+  // The files claims use, reached by any path; no other.
+  fs::create_directory_symlink(dir_.path(), dir_ / "again");
+  for (const char* name : {"temp.htm", "temp-2.htm", ".temp-64.htm.lock"})
+    EXPECT_TRUE(IsPreviewFileOf(dir_.path(), "temp.htm", dir_ / "again" / name))
+        << name;
+  for (const char* name : {"temp-65.htm", "temp-1.htm", "xtemp.htm",
+                           "temp.htm.lock", ".temp.htm", "temp-2.html"})
+    EXPECT_FALSE(IsPreviewFileOf(dir_.path(), "temp.htm", dir_ / name)) << name;
+  EXPECT_FALSE(
+      IsPreviewFileOf(dir_.path(), "temp.htm", dir_ / "planted/temp.htm"));
 }
 
 struct PaintCounter : QObject {
