@@ -208,6 +208,7 @@ constexpr Translation kTranslations[] = {
     {"standard input is larger than {0} MiB", "标准输入大于 {0} MiB"},
     {"cannot read standard input", "无法读取标准输入"},
     {"cannot write standard output", "无法写入标准输出"},
+    {"cannot write standard output: {0}", "无法写入标准输出：{0}"},
     {"standard input was already read", "标准输入已经读过"},
     {"skipped (not a document)", "已跳过（不是文档）"},
     {"skipped (a link; links are not followed)", "已跳过（链接，不跟随）"},

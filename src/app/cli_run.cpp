@@ -36,6 +36,14 @@ namespace fs = std::filesystem;
 
 constexpr const char* kProgram = "tovenrak-convert: ";
 
+// With the system's reason when the failed write left one (a full disk, a
+// file size limit, a closed pipe).
+std::string CannotWriteStandardOutput(int error, const Messages& say) {
+  if (error == 0) return say("cannot write standard output");
+  return say("cannot write standard output: {0}",
+             {say.Shown(std::strerror(error))});
+}
+
 struct Job {
   std::string input;
   fs::path destination;
@@ -566,10 +574,11 @@ Job ConvertStandardInput(const CliOptions& options,
   }
   // With --ambiguities standard output carries the listing instead.
   if (!options.list_ambiguities) {
+    errno = 0;
     streams.out.write(done->text.data(),
                       static_cast<std::streamsize>(done->text.size()));
     streams.out.flush();
-    if (!streams.out) job.failure = say("cannot write standard output");
+    if (!streams.out) job.failure = CannotWriteStandardOutput(errno, say);
   }
   Record(job, *done, say);
   return job;
@@ -856,8 +865,9 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
   }
   // A listing that did not reach its reader (a full disk, a closed pipe) is
   // a failure as much as a file that was not written.
+  errno = 0;
   if (options.list_ambiguities && !streams.out.flush()) {
-    streams.err << kProgram << say("cannot write standard output") << "\n";
+    streams.err << kProgram << CannotWriteStandardOutput(errno, say) << "\n";
     return 1;
   }
   return failed == 0 ? 0 : 1;

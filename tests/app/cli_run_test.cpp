@@ -614,7 +614,8 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
       {"printf 'big5 \\300\\131' | " + program + " -q 2>&1", 0,
        "big5 \xCD\xB7"},
       {"echo x | " + program + " - 2>&1 >/dev/full", 1,
-       "tovenrak-convert: -: cannot write standard output"},
+       "tovenrak-convert: -: cannot write standard output: No space left on "
+       "device\n"},
       {"echo 干 | " + program + " -q --ambiguities - 2>&1 >/dev/full", 1,
        "tovenrak-convert: cannot write standard output"},
       // The list in the terminal's character set, as the messages are.
