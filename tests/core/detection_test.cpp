@@ -83,6 +83,11 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // ...and pinyin with tones, whose letters are in GB's row A8.
       {Bytes("你好 nǐ hǎo\n谢谢 xiè xie\n再见 zài jiàn", kGbk), kGbk,
        kStatistics, kNone},
+      // ...and Japanese quoted in GB, undeclared: its kana are Big5's
+      // commonest hanzi. Big5's own use of those codes stays Big5.
+      {Bytes("平假名：あ（a）い（i）う（u）え（e）お（o）。请练习", kGbk), kGbk,
+       kStatistics, kNone},
+      {Bytes("使用中文的文件", kBig5), kBig5, kStatistics, kNone},
       // GB's Greek, like its kana, reads as common Big5 characters.
       {"<meta charset=gb2312>" + Bytes("αβγδεζηθικλμ希腊字母", kGbk), kGbk,
        kDeclared, kGbk},
