@@ -5,7 +5,8 @@ Usage: gen_code_tables.py INDEX_BIG5 INDEX_GB18030 INDEX_GB18030_RANGES OUTPUT
 
 Decoding follows the WHATWG big5 and gb18030 decoders; encoding their encoders,
 without HKSCS codes for Big5 (pointers below 5024 are never written) and
-without four-byte sequences for GBK. The ranges become two parallel arrays of
+without four-byte sequences for GBK. Big5's encode table holds the codes that
+Windows' code page 950 reads; the others are listed apart. The ranges become two parallel arrays of
 the four-byte area below U+10000 (the supplementary planes follow one formula).
 """
 
@@ -66,6 +67,13 @@ def big5_code(pointer):
     return (lead << 8) | trail
 
 
+def read_by_cp950(code):
+    """Big5's punctuation and two levels of hanzi, the euro sign, and ETEN's
+    seven hanzi and box drawing at F9D6-F9FE."""
+    return (0xA140 <= code <= 0xA3BF or code == 0xA3E1 or
+            0xA440 <= code <= 0xC67E or 0xC940 <= code <= 0xF9FE)
+
+
 def gbk_code(pointer):
     lead = pointer // 190 + 0x81
     trail = pointer % 190
@@ -108,6 +116,14 @@ def main():
             big5_encode_astral.setdefault(cp, big5_code(pointer))
         elif big5_encode[cp] == 0 or cp in BIG5_PREFER_LAST:
             big5_encode[cp] = big5_code(pointer)
+    # The codes chosen that Windows' code page 950 does not read (ETEN's kana
+    # and Cyrillic, HKSCS) move to a list of their own, with the supplementary
+    # planes', so that writing them can be counted.
+    big5_beyond_cp950 = dict(big5_encode_astral)
+    for cp, code in enumerate(big5_encode):
+        if code != 0 and not read_by_cp950(code):
+            big5_beyond_cp950[cp] = code
+            big5_encode[cp] = 0
 
     gbk_decode = [0] * GBK_POINTERS
     gbk_encode = [0] * 0x10000
@@ -131,9 +147,9 @@ def main():
     ]
     emit(out, "char32_t", "kBig5Decode", big5_decode, 8)
     emit(out, "char16_t", "kBig5Encode", big5_encode)
-    astral = sorted(big5_encode_astral.items())
-    emit(out, "char32_t", "kBig5EncodeAstralCodePoints", [cp for cp, _ in astral], 8)
-    emit(out, "char16_t", "kBig5EncodeAstralCodes", [code for _, code in astral])
+    beyond = sorted(big5_beyond_cp950.items())
+    emit(out, "char32_t", "kBig5EncodeBeyondCp950CodePoints", [cp for cp, _ in beyond], 8)
+    emit(out, "char16_t", "kBig5EncodeBeyondCp950Codes", [code for _, code in beyond])
     emit(out, "char16_t", "kGbkDecode", gbk_decode)
     emit(out, "char16_t", "kGbkEncode", gbk_encode)
     for cp, code in GB18030_PUA_ENCODE:

@@ -54,6 +54,7 @@ struct Job {
   size_t server_references = 0;  // Of `references`.
   size_t php_backslash_endings = 0;
   size_t quote_escapes = 0;
+  size_t beyond_cp950 = 0;
   core::Encoding target = core::Encoding::kUtf8;
   std::string report = {};  // What happened to it: --verbose, warnings.
   // Into which encoding invalid byte sequences were kept, if any.
@@ -121,6 +122,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.server_references = done.server_references;
   job.php_backslash_endings = done.php_backslash_endings;
   job.quote_escapes = done.quote_escapes;
+  job.beyond_cp950 = done.beyond_cp950;
   job.target = done.target;
   job.report = Describe(done, say);
   if (done.invalid_units > 0) job.invalid_output = done.target;
@@ -778,6 +780,15 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          "C string, an INI or JSON value) reads as an escape "
                          "of what follows",
                          {std::to_string(job.quote_escapes)})
+                  << "\n";
+    }
+    if (job.beyond_cp950 > 0 && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: {0} of its characters have Big5 codes only "
+                         "in Hong Kong's HKSCS or ETEN's extensions, which "
+                         "browsers read and Windows' code page 950 (iconv's "
+                         "BIG5, CP950) does not",
+                         {std::to_string(job.beyond_cp950)})
                   << "\n";
     }
     if (job.source && job.source->guessed && !quiet) {

@@ -308,6 +308,8 @@ BatchOutcome RunBatch(const core::Converter& er,
         outcome.server_references.push_back(
             {be_fore[i], converted->server_references, converted->target});
       }
+      if (converted->beyond_cp950 > 0)
+        outcome.beyond_cp950.push_back({be_fore[i], converted->beyond_cp950});
       if (!converted->points.empty()) {
         const std::string name =
             core::EscapeForTerminal(NameInReview(destination, target_folder));
@@ -490,7 +492,16 @@ std::string Notes(const BatchOutcome& outcome) {
                       " 个字符，" + std::string(core::DisplayName(f.target)) +
                       " 码中没有";
              },
-             " 个文件的服务器代码中有字符引用。");
+             " 个文件的服务器代码中有字符引用。") +
+         NoteOn(
+             outcome.beyond_cp950,
+             " 个文件中有字符只有香港增补字符集（HKSCS）或倚天扩充的 Big5 "
+             "码：浏览器能读，Windows 的 950 代码页不能读：",
+             [](const BeyondCp950& f) {
+               return Shown(f.path) + "\n    " + std::to_string(f.characters) +
+                      " 个字符";
+             },
+             " 个文件有 950 代码页不能读的 Big5 码。");
 }
 
 }  // namespace

@@ -63,6 +63,13 @@ struct ServerCodeReferences {
   core::Encoding target;
 };
 
+// A file converted into Big5 with characters whose codes Windows' code page
+// 950 does not read (core::EncodeCounts::beyond_cp950).
+struct BeyondCp950 {
+  std::string path;   // As listed.
+  size_t characters;  // How many.
+};
+
 // A file whose characters read about as well in two encodings: its encoding
 // was guessed (core::Detection::guessed).
 struct GuessedEncoding {
@@ -81,6 +88,7 @@ struct BatchOutcome {
   std::vector<MixedEncodings> mixed;
   std::vector<KeptInvalidBytes> invalid;
   std::vector<ServerCodeReferences> server_references;
+  std::vector<BeyondCp950> beyond_cp950;
   std::vector<GuessedEncoding> guessed;
   // The review list asked for but not written, and why: no file listed.
   std::optional<FailedFile> review_list;

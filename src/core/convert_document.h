@@ -73,6 +73,7 @@ struct DocumentConversion {
   size_t references = 0;
   size_t invalid_units = 0;
   size_t server_references = 0;      // Conversion::server_references.
+  size_t beyond_cp950 = 0;           // Conversion::beyond_cp950.
   bool as_markup = false;            // Converted as markup rather than as text.
   size_t php_backslash_endings = 0;  // RecodedDocument's.
   size_t quote_escapes = 0;          // RecodedDocument's.

@@ -238,6 +238,7 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
     out.references = counts.references;
     out.invalid_units = counts.invalid_units;
     out.server_references = counts.server_references;
+    out.beyond_cp950 = counts.beyond_cp950;
     result.as_markup = as_markup;
     if (as_markup) result.loaded_files_charset = external_charset;
     return {};

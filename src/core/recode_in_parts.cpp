@@ -181,6 +181,7 @@ class PartRun {
         counts.references += first.counts.references;
         counts.invalid_units += first.counts.invalid_units;
         counts.server_references += first.counts.server_references;
+        counts.beyond_cp950 += first.counts.beyond_cp950;
         if (consumed) consumed(first.end);
         lock.lock();
         spare_.push_back(std::move(first.out));

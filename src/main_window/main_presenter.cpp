@@ -22,6 +22,15 @@ namespace tovenrak::main_window {
 
 namespace {
 
+// The counts of a conversion, core::Conversion or core::DocumentConversion.
+template <typename Converted>
+core::EncodeCounts CountsOf(const Converted& c) {
+  return {.references = c.references,
+          .invalid_units = c.invalid_units,
+          .server_references = c.server_references,
+          .beyond_cp950 = c.beyond_cp950};
+}
+
 // "文件处于 GB 码状态" and its kind for each encoding.
 std::string StateText(core::Encoding encoding) {
   return "文件处于 " + std::string(core::DisplayName(encoding)) + " 码状态";
@@ -306,9 +315,8 @@ void Main::OpenAs(const core::Detection& detection,
       } else {
         PreviewOriginal(path);
       }
-      WarnAboutConversion(gb.conversion.references, gb.conversion.invalid_units,
-                          gb.conversion.server_references,
-                          core::Encoding::kBig5, core::Encoding::kGbk);
+      WarnAboutConversion(CountsOf(gb.conversion), core::Encoding::kBig5,
+                          core::Encoding::kGbk);
       break;
     case core::Encoding::kGb18030:
     case core::Encoding::kUtf8:
@@ -508,9 +516,7 @@ bool Main::ShowConversion(core::Encoding target, bool warn) {
   PressSide(target);
   ShowConverted(stored, target);
   if (warn) {
-    WarnAboutConversion(converted->conversion.references,
-                        converted->conversion.invalid_units,
-                        converted->conversion.server_references, from, target);
+    WarnAboutConversion(CountsOf(converted->conversion), from, target);
   }
   return true;
 }
@@ -645,9 +651,7 @@ void Main::ConvertTo(int choice) {
   ShowInView(converted->text, target.to);
   if (WritePreview(ViewBytes(), shown_encoding_))
     c_.htmler.ShowFile(preview_file_, folder_);
-  WarnAboutConversion(converted->references, converted->invalid_units,
-                      converted->server_references, opened_encoding_,
-                      target.to);
+  WarnAboutConversion(CountsOf(*converted), opened_encoding_, target.to);
   OfferSave("保存文件为 " + name + " 码");
 }
 
@@ -813,10 +817,11 @@ void Main::ShowError(const std::string& text) {
   c_.message_box.Show(text, platform::MessageIcon::kCritical, kTitle);
 }
 
-void Main::WarnAboutConversion(size_t references, size_t invalid_units,
-                               size_t server_references, core::Encoding source,
-                               core::Encoding target) {
-  if (references == 0 && invalid_units == 0) return;
+void Main::WarnAboutConversion(const core::EncodeCounts& counts,
+                               core::Encoding source, core::Encoding target) {
+  const auto [references, invalid_units, server_references, beyond_cp950] =
+      counts;
+  if (references == 0 && invalid_units == 0 && beyond_cp950 == 0) return;
   const std::string to(core::DisplayName(target));
   std::string text = "转换为 " + to + " 码时：";
   if (references > 0) {
@@ -831,6 +836,12 @@ void Main::WarnAboutConversion(size_t references, size_t invalid_units,
     text += "\n其中 " + std::to_string(server_references) +
             " 个在服务器代码（PHP、ASP 或 include）中，服务器不会把它们读成"
             "字符：字符串的值或文件名会改变。";
+  }
+  if (beyond_cp950 > 0) {
+    text +=
+        "\n有 " + std::to_string(beyond_cp950) +
+        " 个字符只有香港增补字符集（HKSCS）或倚天扩充的 Big5 码：浏览器能读，"
+        "Windows 的 950 代码页（及用它的编辑器）不能读。";
   }
   if (invalid_units > 0) {
     text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/convert/converter.h"
+#include "core/encoding/code_point_writer.h"
 #include "core/encoding/code_tables.h"
 #include "core/encoding/detection.h"
 #include "core/recode_document.h"
@@ -210,10 +211,9 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   // As MayDiscard, before a conversion, which converts the document as
   // opened: edits of the text shown that were saved are not in it either.
   bool MayConvert(bool choices);
-  // `server_references`: of `references`, those in server code.
-  void WarnAboutConversion(size_t references, size_t invalid_units,
-                           size_t server_references, core::Encoding source,
-                           core::Encoding target);
+  // What a conversion wrote that its reader may not read as meant.
+  void WarnAboutConversion(const core::EncodeCounts& counts,
+                           core::Encoding source, core::Encoding target);
 
   Controls c_;
   // Shared with work run aside, which may outlive the window's use of it.

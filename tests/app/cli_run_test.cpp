@@ -622,6 +622,12 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
       {"echo 去干扰 | env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.GBK " + program +
            " -q --ambiguities -t utf-8 -s traditional",
        0, "-:1:2: \xB8\xC9 -> \x8E\xD6 (\x8E\xD6 \xC7\xAC \xB8\xC9)\n"},
+      // 啓 has a Big5 code only in HKSCS, which Windows does not read.
+      {"echo '<p>启动 启用' | " + program +
+           " --variant std --to big5 --markup html 2>&1 >/dev/null",
+       0,
+       "tovenrak-convert: -: warning: 2 of its characters have Big5 codes "
+       "only in Hong Kong's HKSCS"},
       // Refused at its first bytes, though it never ends.
       {program + " -q - </dev/zero 2>&1", 1,
        "tovenrak-convert: -: it holds binary data"},

@@ -132,6 +132,22 @@ TEST(CodecTest, WritesWhatTheTargetLacksAsAReference) {
   }
 }
 
+// Big5 codes that Windows' code page 950 lacks are written where a character
+// has no other, and counted; ETEN's box drawing and seven hanzi it reads.
+TEST(CodecTest, CountsTheBig5CodesCodePage950Lacks) {
+  const std::tuple<char32_t, std::string, size_t> cases[] = {
+      {U'啓', "\xFB\xA3", 1},   {U'啟', "\xB1\xD2", 0}, {U'ド', "\xC7\xC5", 1},
+      {0x200CC, "\xC8\x7A", 1}, {U'€', "\xA3\xE1", 0},  {U'碁', "\xF9\xD6", 0},
+      {U'╔', "\xF9\xDD", 0},
+  };
+  for (const auto& [cp, bytes, beyond] : cases) {
+    EncodeCounts counts;
+    EXPECT_EQ(EncodeAll(std::u32string(1, cp), kBig5, counts), bytes)
+        << std::hex << static_cast<uint32_t>(cp);
+    EXPECT_EQ(counts.beyond_cp950, beyond) << bytes;
+  }
+}
+
 // An ASCII needle is found only where it stands as characters, never in a
 // multi-byte one: a GB18030 four-byte sequence holds digits, a Big5 code
 // '\\'; a needle that begins with '<' is found a memchr at a time.

@@ -78,6 +78,7 @@ Result<Conversion> Converter::Recode(
       return done.error();
     result.references = counts.references;
     result.invalid_units = counts.invalid_units;
+    result.beyond_cp950 = counts.beyond_cp950;
     return result;
   } catch (const std::bad_alloc&) {
     return NoMemoryToConvert(text.size(), "bytes");

@@ -21,6 +21,9 @@ struct EncodeCounts {
   // Of `references`, those written inside server code, which no server
   // reads as the character.
   size_t server_references = 0;
+  // Characters written in Big5 codes that Windows' code page 950 does not
+  // read (EncodeBig5BeyondCp950).
+  size_t beyond_cp950 = 0;
 };
 
 namespace code_point_writer {
@@ -96,8 +99,11 @@ char* WriteCodePoint(char32_t cp, char* o, EncodeCounts& counts) {
   } else {
     Unit code = 0;
     if (kTarget == Encoding::kBig5) {
-      code = cp <= 0xFFFF ? tables::kBig5Encode[cp]
-                          : EncodeCodePoint(Encoding::kBig5, cp);
+      code = cp <= 0xFFFF ? tables::kBig5Encode[cp] : 0;
+      if (code == 0) {
+        code = EncodeBig5BeyondCp950(cp);
+        counts.beyond_cp950 += code != 0;
+      }
     } else if (cp <= 0xFFFF) {
       code = tables::kGbkEncode[cp];
     }

@@ -18,15 +18,6 @@ constexpr uint32_t kLastAstralPointer = 1237575;
 // the two-byte code A8BC; the encoder and decoder swap them back.
 constexpr uint32_t kE7C7Pointer = 7457;
 
-Unit EncodeBig5Astral(char32_t cp) {
-  const auto* end = std::end(tables::kBig5EncodeAstralCodePoints);
-  const auto* it = std::lower_bound(
-      std::begin(tables::kBig5EncodeAstralCodePoints), end, cp);
-  if (it == end || *it != cp) return 0;
-  return tables::kBig5EncodeAstralCodes
-      [it - std::begin(tables::kBig5EncodeAstralCodePoints)];
-}
-
 Unit EncodeGb18030PrivateUse(char32_t cp) {
   const auto* end = std::end(tables::kGb18030PuaCodePoints);
   const auto* it =
@@ -57,7 +48,9 @@ int DecodeUnit(Encoding encoding, Unit unit, char32_t out[2]) {
 Unit EncodeCodePoint(Encoding encoding, char32_t cp) {
   switch (encoding) {
     case Encoding::kBig5:
-      return cp <= 0xFFFF ? tables::kBig5Encode[cp] : EncodeBig5Astral(cp);
+      if (cp <= 0xFFFF && tables::kBig5Encode[cp] != 0)
+        return tables::kBig5Encode[cp];
+      return EncodeBig5BeyondCp950(cp);
     case Encoding::kGbk:
       return cp <= 0xFFFF ? tables::kGbkEncode[cp] : 0;
     case Encoding::kGb18030:
@@ -69,6 +62,15 @@ Unit EncodeCodePoint(Encoding encoding, char32_t cp) {
       break;
   }
   return 0;
+}
+
+Unit EncodeBig5BeyondCp950(char32_t cp) {
+  const auto* end = std::end(tables::kBig5EncodeBeyondCp950CodePoints);
+  const auto* it = std::lower_bound(
+      std::begin(tables::kBig5EncodeBeyondCp950CodePoints), end, cp);
+  if (it == end || *it != cp) return 0;
+  return tables::kBig5EncodeBeyondCp950Codes
+      [it - std::begin(tables::kBig5EncodeBeyondCp950CodePoints)];
 }
 
 char32_t Gb18030FourByteCodePoint(uint32_t pointer) {

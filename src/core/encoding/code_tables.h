@@ -16,7 +16,7 @@ namespace tables {
 // code or code point has no counterpart. Decode tables are indexed by
 // pointer, encode tables by a code point below U+10000.
 extern const char32_t kBig5Decode[126 * 157];
-extern const char16_t kBig5Encode[0x10000];
+extern const char16_t kBig5Encode[0x10000];  // Those code page 950 reads.
 extern const char16_t kGbkDecode[126 * 190];
 extern const char16_t kGbkEncode[0x10000];
 }  // namespace tables
@@ -76,11 +76,17 @@ inline constexpr char32_t kEuroSign = 0x20AC;
 inline constexpr char kGbkEuroByte = '\x80';
 
 // Returns the double-byte code of `cp` in `encoding`, or 0 when it has none.
-// Big5 never gets HKSCS codes. GBK and GB18030 share their codes, except
-// that GB18030 also writes 18 private-use code points, which GB18030-2022
-// moved to four-byte sequences, as their old double-byte codes, and the
-// euro sign, which GBK writes as one byte. UTF-8 has none.
+// Big5 never gets a code below A1 40 (HKSCS's own rows). GBK and GB18030 share
+// their codes, except that GB18030 also writes 18 private-use code points,
+// which GB18030-2022 moved to four-byte sequences, as their old double-byte
+// codes, and the euro sign, which GBK writes as one byte. UTF-8 has none.
 Unit EncodeCodePoint(Encoding encoding, char32_t cp);
+
+// The Big5 code of `cp` when it is one that Windows' code page 950 does not
+// read (ETEN's kana and Cyrillic from C6 A1 to C9 3F, HKSCS from FA 40), which
+// is written only for a character without another; else 0. tables::kBig5Encode
+// holds the other codes.
+Unit EncodeBig5BeyondCp950(char32_t cp);
 
 // The GB18030 four-byte sequence b1 b2 b3 b4 is number
 // ((b1 - 0x81) * 10 + b2 - 0x30) * 1260 + (b3 - 0x81) * 10 + b4 - 0x30.
