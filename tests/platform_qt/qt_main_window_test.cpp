@@ -7,6 +7,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -215,6 +217,20 @@ TEST(QtSourceViewTest, GivesBackTheCharactersItWasGiven) {
   const std::string text = "a\u00A0b\u2028c\n\nd\uFFFD";
   view.SetText(text);
   EXPECT_EQ(view.Text(), text);
+}
+
+// The paste keys paste the clipboard's text, and nothing from an empty one.
+TEST(QtSourceViewTest, PasteKeysPasteTheClipboardsText) {
+  QtMainWindow window;
+  QtSourceView& view = window.source_view();
+  view.SetText("头发");
+  view.moveCursor(QTextCursor::End);
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(&view, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(view.Text(), "头发");
+  QGuiApplication::clipboard()->setText("干净");
+  QTest::keyClick(&view, Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(view.Text(), "头发干净");
 }
 
 TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {

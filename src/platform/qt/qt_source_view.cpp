@@ -1,5 +1,9 @@
 #include "platform/qt/qt_source_view.h"
 
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QTextBlock>
 
@@ -29,6 +33,36 @@ std::string QtSourceView::Text() const {
 }
 
 bool QtSourceView::IsModified() const { return document()->isModified(); }
+
+void QtSourceView::PasteText(QClipboard::Mode mode) {
+  const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);
+  if (!isReadOnly() && data != nullptr && data->hasText())
+    insertPlainText(data->text());
+}
+
+// Qt's own paste reads an empty X11 clipboard's missing data: Ctrl+V or a
+// middle click with nothing copied crashed the program.
+void QtSourceView::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Paste)) {
+    PasteText();
+    event->accept();
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(event);
+}
+
+void QtSourceView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::MiddleButton &&
+      QGuiApplication::clipboard()->supportsSelection()) {
+    if (!isReadOnly()) {
+      setTextCursor(cursorForPosition(event->position().toPoint()));
+      PasteText(QClipboard::Selection);
+    }
+    event->accept();
+    return;
+  }
+  QPlainTextEdit::mouseReleaseEvent(event);
+}
 
 std::pair<int, int> QtSourceView::ShownPositions(int margin) const {
   QTextBlock first = firstVisibleBlock();

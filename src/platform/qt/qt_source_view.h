@@ -2,6 +2,7 @@
 
 #pragma once
 
+#include <QClipboard>
 #include <QPlainTextEdit>
 #include <utility>
 
@@ -23,6 +24,14 @@ class QtSourceView : public QPlainTextEdit, public platform::SourceView {
   // end of the last, widened by `margin` blocks on each side. Only the blocks
   // in the viewport are laid out for it.
   std::pair<int, int> ShownPositions(int margin) const;
+
+  // Pastes the text of the clipboard or of X11's selection, if it holds
+  // any, as the paste keys and the middle button do.
+  void PasteText(QClipboard::Mode mode = QClipboard::Clipboard);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 }  // namespace tovenrak::platform::qt
