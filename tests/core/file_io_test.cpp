@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -265,6 +266,26 @@ TEST_F(FileIoTest, NamedTemporaryIsRemovedWhenTheProcessIsStopped) {
                 WTERMSIG(child.status) == signal_number)
         << signal_number << " " << child.said;
     EXPECT_EQ(ScratchFolder::Names(dir_.path()), Names{}) << signal_number;
+  }
+  // Nor one that another thread was making as the signal came: each round
+  // stops two threads that replace a file over and over.
+  for (int round = 0; round < 40; ++round) {
+    InChild([=] {
+      for (const auto kind : {kNamed, ReplacementFile::Kind::kUnnamed}) {
+        std::thread([=] {
+          for (;;) {
+            auto file = ReplacementFile::Create(dir_fd, kind);
+            if (file) (void)(*file)->Publish("page.htm", /*replace=*/true);
+          }
+        }).detach();
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(500 + round * 50));
+      ::kill(::getpid(), SIGTERM);
+      std::this_thread::sleep_for(std::chrono::seconds(5));
+      return "survived";
+    });
+    for (const std::string& name : ScratchFolder::Names(dir_.path()))
+      ASSERT_EQ(name, "page.htm") << round;
   }
   ::close(dir_fd);
 }

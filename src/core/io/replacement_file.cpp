@@ -72,9 +72,12 @@ Result<std::unique_ptr<ReplacementFile>> ReplacementFile::Create(int dir_fd,
     auto file =
         std::unique_ptr<ReplacementFile>(new ReplacementFile(dir_fd, -1, name));
     file->registered_.emplace(dir_fd, name);
-    file->fd_ =
-        ::openat(dir_fd, name.c_str(),
-                 O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
+    {
+      const CreatingTemporary creating;
+      file->fd_ =
+          ::openat(dir_fd, name.c_str(),
+                   O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
+    }
     if (file->fd_ >= 0) return file;
     file->temp_name_.clear();  // Not ours to remove.
     if (errno != EEXIST) return OsError(errno);
@@ -146,7 +149,11 @@ Status ReplacementFile::Publish(const char* name, bool replace) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string temp = TempName();
     TemporaryName registered(dir_fd_, temp);
-    const int err = LinkUnnamed(fd_, dir_fd_, temp.c_str());
+    int err = 0;
+    {
+      const CreatingTemporary creating;
+      err = LinkUnnamed(fd_, dir_fd_, temp.c_str());
+    }
     if (err == EEXIST) continue;
     if (err != 0) return OsError(err);
     if (::renameat(dir_fd_, temp.c_str(), dir_fd_, name) != 0) {

@@ -1,7 +1,9 @@
 #include "core/io/temporary_names.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <signal.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -28,8 +30,22 @@ Slot slots[kSlots];
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// Set by the handler; threads at CreatingTemporary are counted.
+std::atomic<bool> ending{false};
+std::atomic<int> creating{0};
+static_assert(std::atomic<bool>::is_always_lock_free &&
+              std::atomic<int>::is_always_lock_free);
+
 void RemoveTemporaries(int signal_number) {
   const int saved_errno = errno;
+  ending.store(true);
+  // A name being made is made before the names are removed; a thread that
+  // waits on a full disk or a slow file system is not waited for past a
+  // second.
+  for (int waited = 0; creating.load() > 0 && waited < 1000; ++waited) {
+    const struct timespec millisecond = {0, 1000000};
+    ::nanosleep(&millisecond, nullptr);
+  }
   for (Slot& slot : slots) {
     const int dir_fd = slot.dir_fd.load(std::memory_order_acquire);
     if (dir_fd >= 0) ::unlinkat(dir_fd, slot.name, 0);
@@ -76,6 +92,24 @@ TemporaryName::~TemporaryName() {
   if (slot_ < 0) return;
   slots[slot_].dir_fd.store(-1, std::memory_order_release);
   slots[slot_].taken.store(false, std::memory_order_release);
+}
+
+CreatingTemporary::CreatingTemporary() {
+  sigset_t blocked;
+  sigemptyset(&blocked);
+  for (int signal_number : kSignals) sigaddset(&blocked, signal_number);
+  ::pthread_sigmask(SIG_BLOCK, &blocked, &saved_);
+  creating.fetch_add(1);
+  if (ending.load()) {
+    // The handler removes the names and ends the process meanwhile.
+    creating.fetch_sub(1);
+    for (;;) ::pause();
+  }
+}
+
+CreatingTemporary::~CreatingTemporary() {
+  creating.fetch_sub(1);
+  ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr);
 }
 
 }  // namespace tovenrak::core

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <signal.h>
+
 #include <cstddef>
 #include <string_view>
 
@@ -29,6 +31,22 @@ class TemporaryName {
 
  private:
   int slot_;  // -1 when every slot was taken: the name is not registered.
+};
+
+// While it lives, this thread may make a registered name exist (open it,
+// link it): SIGINT, SIGTERM and SIGHUP wait, and a handler running on another
+// thread removes the names only once no thread is at this step, so that no
+// name is made after they were removed. Made while a handler is at work, it
+// waits for the process to end.
+class CreatingTemporary {
+ public:
+  CreatingTemporary();
+  ~CreatingTemporary();
+  CreatingTemporary(const CreatingTemporary&) = delete;
+  CreatingTemporary& operator=(const CreatingTemporary&) = delete;
+
+ private:
+  sigset_t saved_;
 };
 
 }  // namespace tovenrak::core
