@@ -709,13 +709,17 @@ bool Main::MayDiscard(bool choices) {
 }
 
 bool Main::MayConvert(bool choices) {
-  if (!MayDiscard(choices)) return false;
-  // Saved, they are no longer asked about as changes that would go.
-  if (!c_.ori_text.IsModified() || c_.ori_text.Text() != saved_view_)
-    return true;
+  // Edits that were saved are not in the conversion either, and are said
+  // to go with the rest.
+  const bool saved_edits = !saved_view_.empty();
+  if (!saved_edits) return MayDiscard(choices);
+  const bool unsaved =
+      (choices && unsaved_choices_) || c_.ori_text.Text() != saved_view_;
   return c_.message_box.Ask(
-      "显示的文本有手工的改动，已经保存。转换是从打开的文件转换的，不含这些改动"
-      "。要转换吗？",
+      std::string(unsaved ? "显示的文本有手工的改动，一部分已经保存，"
+                            "另有尚未保存的修改（疑点的选择或手工的改动）。"
+                          : "显示的文本有手工的改动，已经保存。") +
+          "转换是从打开的文件转换的，不含这些改动。要转换吗？",
       kTitle);
 }
 

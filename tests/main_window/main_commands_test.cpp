@@ -242,6 +242,12 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
       "显示的文本有手工的改动，已经保存。转换是从打开的文件转换的，不含这些"
       "改动。要转换吗？");
   EXPECT_EQ(w.view.text, "头发\n以后\nEND");
+  // Nor are they when more were typed since: both are said to go.
+  w.view.Edit("头发\n以后\nEND MORE");
+  w.main.ConvertToBig5();
+  ASSERT_EQ(w.box.asked.size(), 2u);
+  EXPECT_NE(w.box.asked[1].find("一部分已经保存"), std::string::npos);
+  EXPECT_EQ(w.view.text, "头发\n以后\nEND MORE");
   // The same edit typed into the text opened again has not been saved.
   w.box.answer_yes = true;
   w.Open("doc.txt", crlf);
