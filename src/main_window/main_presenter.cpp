@@ -553,6 +553,11 @@ void Main::ConvertAgain() {
     ShowConversion(shown_encoding_, false);
 }
 
+void Main::PreviewShown() {
+  if (WritePreview(ViewBytes(), shown_encoding_))
+    c_.htmler.ShowFile(preview_file_, folder_);
+}
+
 void Main::SaveShown() {
   if (shown_bytes_.empty() && !c_.ori_text.IsModified()) return;
   OfferSave(shown_encoding_ == core::Encoding::kGbk ? "保存文件为 GB 码"
@@ -613,6 +618,8 @@ void Main::OfferSave(const std::string& title) {
     big5_history_.changes_saved = big5_history_.changes;
   }
   saved_view_ = c_.ori_text.IsModified() ? c_.ori_text.Text() : std::string();
+  // What was saved is what the preview shows from now on.
+  if (!saved_view_.empty()) PreviewShown();
 }
 
 bool Main::ChangedOnDisk() {

@@ -173,6 +173,7 @@ class Main : public platform::MainWindowListener, private ReviewHost {
   void ReplaceConverted(std::string bytes) override;
   void ConvertAgain() override;
   void SaveConverted() override { SaveShown(); }
+  void PreviewShown() override;
   // Asks where to save the shown text, under `title`, and saves it there.
   void OfferSave(const std::string& title);
   // Whether the opened file now holds other bytes than this window last

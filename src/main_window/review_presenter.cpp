@@ -148,17 +148,18 @@ void Review::End() {
   view_.ShowCount("");
 }
 
-void Review::OnNextPoint() {
-  if (marked_.empty()) return;
-  current_ = (current_ + 1) % static_cast<int>(marked_.size());
-  view_.SelectMark(current_);
-}
+void Review::OnNextPoint() { Step(+1); }
 
-void Review::OnPreviousPoint() {
-  if (marked_.empty()) return;
+void Review::OnPreviousPoint() { Step(-1); }
+
+void Review::Step(int by) {
   const int count = static_cast<int>(marked_.size());
-  current_ = (current_ <= 0 ? count : current_) - 1;
-  view_.SelectMark(current_);
+  // Past the places whose text was deleted, once round at most.
+  for (int tried = 0; tried < count; ++tried) {
+    current_ = by > 0 ? (current_ + 1) % count
+                      : (current_ <= 0 ? count : current_) - 1;
+    if (view_.SelectMark(current_)) return;
+  }
 }
 
 void Review::OnPointChosen(int mark, int alternative) {
@@ -170,15 +171,24 @@ void Review::OnPointChosen(int mark, int alternative) {
     return;
   const std::u32string with = point.candidates[alternative];
   if (with == point.chosen) return;
-  if (source_view_.IsModified()) {
-    messages_.Show("源文件已经手工改过，不能再按疑点改字。请重新转换后再选择。",
+  // An edited text is the view's own: the choice is made there, where the
+  // place's character still stands.
+  const bool edited = source_view_.IsModified();
+  if (!edited && !PutInConverted(k, with)) return;
+  const std::u32string written = std::exchange(point.chosen, with);
+  if (edited &&
+      !view_.ReplaceMark(mark, Utf8(written), Utf8(with), MarkText(point))) {
+    point.chosen = written;
+    messages_.Show("这个疑点处的字已经手工改过，不能再按疑点改字。",
                    platform::MessageIcon::kExclamation, title_);
     return;
   }
-  if (!PutInConverted(k, with)) return;
-  point.chosen = with;
   choices_[conversion_.to].chosen[point.index] = with;
-  host_.ReplaceConverted(converted_);
+  if (edited) {
+    host_.PreviewShown();
+  } else {
+    host_.ReplaceConverted(converted_);
+  }
   const auto shown = std::find(marked_.begin(), marked_.end(), k);
   if (shown != marked_.end()) {
     current_ = static_cast<int>(shown - marked_.begin());
@@ -298,10 +308,12 @@ void Review::OfferToRemember(size_t k) {
   const std::string what =
       from == to ? "以后也让“" + Utf8(from) + "”保持原样、不转换吗？"
                  : "以后也把“" + Utf8(from) + "”转换为“" + Utf8(to) + "”吗？";
+  // A text edited by hand is not converted again: the edits would go.
+  const bool edited = source_view_.IsModified();
   const std::string question =
       what + "\n\n选“是”将它记入个人词组（" +
-      core::PersonalPhrasesPath(script).string() +
-      "），马上重新转换本文件；以后在主窗口和批量转换中" +
+      core::PersonalPhrasesPath(script).string() + "）" +
+      (edited ? "" : "，马上重新转换本文件") + "；以后在主窗口和批量转换中" +
       (script == core::Script::kSimplified ? "转换为简体时" : "转换为繁体时") +
       "都会套用。" + OverruledWord(k, from, to);
   if (!messages_.Ask(question, title_)) return;
@@ -310,7 +322,7 @@ void Review::OfferToRemember(size_t k) {
                    platform::MessageIcon::kCritical, title_);
     return;
   }
-  host_.ConvertAgain();
+  if (!edited) host_.ConvertAgain();
 }
 
 }  // namespace tovenrak::main_window

@@ -35,6 +35,8 @@ class ReviewHost {
   virtual void ConvertAgain() = 0;
   // Offers to save the document as the source view shows it.
   virtual void SaveConverted() = 0;
+  // Previews the document as the source view shows it, edits and all.
+  virtual void PreviewShown() = 0;
 };
 
 // A conversion to review: its source bytes, their encoding, the target and
@@ -93,6 +95,9 @@ class Review : public platform::ReviewListener {
 
  private:
   // Where each point is in the converted text (kNowhere when not found).
+  // Selects the next mark (`by` 1) or the one before (-1) whose text is
+  // still there.
+  void Step(int by);
   void PlaceInConverted();
   // Replaces point `point`'s place in converted_ by `with`; false when the
   // place is unknown.

@@ -40,8 +40,17 @@ class ReviewView {
   virtual void ShowMarks(const std::vector<ReviewMark>& marks) = 0;
 
   // Moves the cursor to mark `index` (counted from 0 in the last ShowMarks),
-  // selects it and makes its text what a screen reader reads.
-  virtual void SelectMark(int index) = 0;
+  // selects it and makes its text what a screen reader reads, and returns
+  // true; returns false, doing nothing, when edits deleted the mark's text.
+  virtual bool SelectMark(int index) = 0;
+
+  // Writes `with` in place of mark `index`'s text, which the mark then
+  // spans with `text` as its text, when that text is still `written` (edits
+  // may have changed it), and returns whether it did. It is an edit of the
+  // source view's text, as one typed, which Undo takes back.
+  virtual bool ReplaceMark(int index, const std::string& written,
+                           const std::string& with,
+                           const std::string& text) = 0;
 
   // Shows `text` (UTF-8) in the count panel; empty hides what it showed.
   virtual void ShowCount(const std::string& text) = 0;

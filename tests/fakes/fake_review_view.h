@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,13 +17,31 @@ struct FakeReviewView : platform::ReviewView {
   void ShowMarks(const std::vector<platform::ReviewMark>& shown) override {
     marks = shown;
     selected = -1;
+    gone.clear();
+    written_now.clear();
   }
-  void SelectMark(int index) override { selected = index; }
+  bool SelectMark(int index) override {
+    if (gone.contains(index)) return false;
+    selected = index;
+    return true;
+  }
+  // Replaces unless the text was deleted or replaced by other text.
+  bool ReplaceMark(int index, const std::string& written,
+                   const std::string& with, const std::string& text) override {
+    if (gone.contains(index) ||
+        (written_now.contains(index) && written_now[index] != written))
+      return false;
+    written_now[index] = with;
+    marks.at(static_cast<size_t>(index)).text = text;
+    return true;
+  }
   void ShowCount(const std::string& text) override { count = text; }
 
   std::vector<platform::ReviewMark> marks;
   int selected = -1;
   std::string count;
+  std::set<int> gone;                      // Marks whose text edits deleted.
+  std::map<int, std::string> written_now;  // Marks replaced, and by what.
 };
 
 }  // namespace tovenrak::fakes

@@ -234,6 +234,8 @@ TEST(MainConvertTest, AnEditedTextKeepsItsLineEndsAndIsSavedOrAskedFor) {
   w.dialog.next_answers.push_back(kTarget.string());
   w.main.SaveShown();
   EXPECT_EQ(w.files.files[kTarget], crlf + "END");
+  // What was saved is previewed (from a UTF-8 copy).
+  EXPECT_EQ(w.PreviewFile(), "头发\r\n以后\r\nEND");
   // Saved, it is still no part of a conversion of the document: asked.
   w.main.ConvertToBig5();
   ASSERT_EQ(w.box.asked.size(), 1u);

@@ -254,14 +254,40 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
             std::string::npos);
 }
 
-TEST_F(ReviewTest, AHandEditedViewIsNotOverwritten) {
+// A hand-edited view is not shown anew: a choice is made in it, where the
+// place's character still stands, and a place whose text was deleted is
+// passed over.
+TEST_F(ReviewTest, AChoiceInAHandEditedViewIsMadeInIt) {
   OpenAndConvertToBig5();
   const std::string before = w.main.cvt_str();
   w.view.Edit("typed");
+  const size_t shown = w.box.shown.size();
   review.OnPointChosen(0, 0);
   EXPECT_EQ(w.main.cvt_str(), before);
   EXPECT_EQ(w.view.text, "typed");
-  EXPECT_TRUE(w.box.shown.back().text.starts_with("源文件已经手工改过"));
+  EXPECT_EQ(marks.written_now[0], "發");
+  EXPECT_EQ(marks.marks[0].text, "疑点：发 → 發（發 髮）");
+  EXPECT_EQ(w.box.shown.size(), shown);
+  EXPECT_EQ(w.PreviewFile(), "typed");  // The preview follows the view.
+  // Remembered, the phrase does not convert the edited text again.
+  w.box.answer_yes = true;
+  review.OnPointChosen(1, 2);  // 去干擾.
+  EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n");
+  EXPECT_EQ(w.box.asked.back().find("马上重新转换"), std::string::npos);
+  EXPECT_EQ(w.view.text, "typed");
+  // Typed over since, it is not replaced.
+  marks.written_now[0] = "x";
+  review.OnPointChosen(0, 1);
+  EXPECT_EQ(marks.written_now[0], "x");
+  EXPECT_EQ(marks.marks[0].text, "疑点：发 → 發（發 髮）");
+  ASSERT_EQ(w.box.shown.size(), shown + 1);
+  EXPECT_TRUE(
+      w.box.shown.back().text.starts_with("这个疑点处的字已经手工改过"));
+  marks.gone = {1};
+  review.OnNextPoint();
+  EXPECT_EQ(marks.selected, 0);
+  review.OnPreviousPoint();
+  EXPECT_EQ(marks.selected, 0);
 }
 
 // Ctrl+X and Ctrl+C are Exit and Clear even in the source text, where they

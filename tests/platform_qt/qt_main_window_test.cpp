@@ -233,6 +233,29 @@ TEST(QtSourceViewTest, PasteKeysPasteTheClipboardsText) {
   EXPECT_EQ(view.Text(), "头发干净");
 }
 
+// In an edited text a choice replaces the mark's text where it now is, and
+// a mark whose text was deleted is not selected.
+TEST(QtReviewViewTest, MarksFollowEditsAndTakeChoices) {
+  QtMainWindow window;
+  QtReviewView review(window);
+  QtSourceView& view = window.source_view();
+  view.SetText("<p>頭髮生，去幹擾</p>");
+  review.ShowMarks({{1, 5, 1, "发", {"發", "髮"}}, {1, 9, 1, "干", {"幹"}}});
+  QTextCursor typing(view.document());
+  typing.insertText("typed ");
+  EXPECT_FALSE(review.ReplaceMark(0, "發", "髮", "no"));
+  EXPECT_TRUE(review.ReplaceMark(0, "髮", "發", "发 → 發"));
+  EXPECT_EQ(view.Text(), "typed <p>頭發生，去幹擾</p>");
+  ASSERT_TRUE(review.SelectMark(0));
+  EXPECT_EQ(view.textCursor().selectedText(), "發");
+  EXPECT_EQ(view.accessibleDescription(), "发 → 發");
+  typing.setPosition(14);
+  typing.setPosition(16, QTextCursor::KeepAnchor);
+  typing.removeSelectedText();  // 幹擾
+  EXPECT_FALSE(review.SelectMark(1));
+  EXPECT_FALSE(review.ReplaceMark(1, "幹", "乾", "gone"));
+}
+
 TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
   QtMainWindow window;
   QtReviewView review(window);

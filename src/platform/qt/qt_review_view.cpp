@@ -132,8 +132,10 @@ void QtReviewView::UnderlineShown() {
   source_view_.setExtraSelections(selections);
 }
 
-void QtReviewView::SelectMark(int index) {
-  if (index < 0 || index >= static_cast<int>(marks_.size())) return;
+bool QtReviewView::SelectMark(int index) {
+  if (index < 0 || index >= static_cast<int>(marks_.size()) ||
+      !marks_[index].cursor.hasSelection())
+    return false;
   source_view_.setTextCursor(marks_[index].cursor);
   source_view_.ensureCursorVisible();
   source_view_.setFocus(Qt::ShortcutFocusReason);
@@ -141,6 +143,27 @@ void QtReviewView::SelectMark(int index) {
   const QRect place = source_view_.cursorRect();
   QToolTip::showText(source_view_.viewport()->mapToGlobal(place.bottomLeft()),
                      marks_[index].text, source_view_.viewport());
+  return true;
+}
+
+bool QtReviewView::ReplaceMark(int index, const std::string& written,
+                               const std::string& with,
+                               const std::string& text) {
+  if (index < 0 || index >= static_cast<int>(marks_.size())) return false;
+  QTextCursor& cursor = marks_[index].cursor;
+  if (!cursor.hasSelection() ||
+      cursor.selectedText() != QString::fromStdString(written))
+    return false;
+  const int start = cursor.selectionStart();
+  const QString replacement = QString::fromStdString(with);
+  cursor.insertText(replacement);
+  cursor.setPosition(start);
+  cursor.setPosition(start + static_cast<int>(replacement.size()),
+                     QTextCursor::KeepAnchor);
+  marks_[index].text = QString::fromStdString(text);
+  underlined_ = {0, -1};
+  UnderlineShown();
+  return true;
 }
 
 void QtReviewView::ShowCount(const std::string& text) {

@@ -32,7 +32,9 @@ class QtReviewView : public QObject, public platform::ReviewView {
 
   void SetListener(platform::ReviewListener* listener) override;
   void ShowMarks(const std::vector<platform::ReviewMark>& marks) override;
-  void SelectMark(int index) override;
+  bool SelectMark(int index) override;
+  bool ReplaceMark(int index, const std::string& written,
+                   const std::string& with, const std::string& text) override;
   void ShowCount(const std::string& text) override;
 
   // The mark that holds document position `position`, or -1.
