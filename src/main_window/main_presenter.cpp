@@ -633,9 +633,16 @@ bool Main::ChangedOnDisk() {
 
 void Main::ConvertTo(int choice) {
   if (!opened_ || choice < 0 || choice >= platform::kTargetChoiceCount) return;
-  // Its conversion has no review: choices made in the text shown go.
-  if (!MayConvert(/*choices=*/true)) return;
   const platform::TargetChoice& target = platform::kTargetChoices[choice];
+  // GB and Big5 are the toolbar's conversions, reviewed as they are.
+  if (target.script == core::ScriptChoice::kSimplified &&
+      target.to == core::Encoding::kGbk)
+    return ConvertToGb();
+  if (target.script == core::ScriptChoice::kTraditional &&
+      target.to == core::Encoding::kBig5)
+    return ConvertToBig5();
+  // The others have no review: choices made in the text shown go.
+  if (!MayConvert(/*choices=*/true)) return;
   core::ConversionRequest request{opened_encoding_, target.to, target.script,
                                   variant_};
   request.phrases_to_traditional = PhrasesFor(core::Encoding::kBig5);

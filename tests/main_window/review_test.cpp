@@ -113,7 +113,7 @@ TEST_F(ReviewTest, OpeningShowsAPageBeforeLookingForItsPlaces) {
   // convert menu shows a conversion without one: each step's marks stay.
   for (const bool started : {false, true}) {
     for (const std::function<void()>& step : std::vector<std::function<void()>>{
-             [&] { w.main.Clear(); }, [&] { w.main.OnMenuConvert(0); },
+             [&] { w.main.Clear(); }, [&] { w.main.OnMenuConvert(2); },
              [&] { w.main.ConvertToBig5(); }}) {
       w.Open("doc.htm", page);
       if (started) w.main.OnPreviewLoadFinished(true);
@@ -125,6 +125,13 @@ TEST_F(ReviewTest, OpeningShowsAPageBeforeLookingForItsPlaces) {
     }
   }
   EXPECT_TRUE(w.Seen().starts_with("文件处于 Big5 码状态")) << w.Seen();
+}
+
+// The menu's GB and Big5 are the toolbar's, reviewed as they are.
+TEST_F(ReviewTest, TheConvertMenusGbAndBig5AreReviewed) {
+  w.Open("doc.htm", kGbPage);
+  w.main.OnMenuConvert(1);
+  EXPECT_EQ(marks.count, "疑点：2");
 }
 
 TEST_F(ReviewTest, PlacesFoundAfterTheWindowWentAreDropped) {
