@@ -55,6 +55,7 @@ struct Job {
   size_t php_backslash_endings = 0;
   size_t quote_escapes = 0;
   size_t beyond_cp950 = 0;
+  bool from_utf16 = false;
   core::Encoding target = core::Encoding::kUtf8;
   std::string report = {};  // What happened to it: --verbose, warnings.
   // Into which encoding invalid byte sequences were kept, if any.
@@ -91,7 +92,8 @@ core::Result<std::string> ReadInput(Job& job) {
 // its bytes said otherwise.
 std::string Describe(const core::DocumentConversion& done,
                      const Messages& say) {
-  const std::string source(core::DisplayName(done.source.encoding));
+  const std::string source(
+      done.from_utf16 ? "UTF-16" : core::DisplayName(done.source.encoding));
   // The last rule is said as it went for this file.
   const std::string reason =
       done.source.reason != core::DetectionReason::kBig5Rule
@@ -123,6 +125,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.php_backslash_endings = done.php_backslash_endings;
   job.quote_escapes = done.quote_escapes;
   job.beyond_cp950 = done.beyond_cp950;
+  job.from_utf16 = done.from_utf16;
   job.target = done.target;
   job.report = Describe(done, say);
   if (done.invalid_units > 0) job.invalid_output = done.target;
@@ -529,15 +532,15 @@ Job ConvertStandardInput(const CliOptions& options,
   std::vector<std::string> pieces;
   size_t size = 0;
   char buffer[1 << 16];
+  bool utf16 = false;
   while (streams.in.read(buffer, sizeof buffer) || streams.in.gcount() > 0) {
     const auto got = static_cast<size_t>(streams.in.gcount());
     // Binary input is refused as soon as it shows: /dev/zero never ends.
-    // UTF-16 holds NUL bytes too, and is named as a file of it would be.
-    if (std::memchr(buffer, '\0', got) != nullptr) {
-      const bool utf16 = size == 0 && !options.request.from &&
-                         core::HasUtf16ByteOrderMark({buffer, got});
-      job.failure =
-          Refusal(utf16 ? core::kUtf16Reason : core::kBinaryReason, say);
+    // UTF-16 holds NUL bytes and is read as a file of it would be.
+    if (size == 0 && !options.request.from)
+      utf16 = core::HasUtf16ByteOrderMark({buffer, got});
+    if (!utf16 && std::memchr(buffer, '\0', got) != nullptr) {
+      job.failure = Refusal(core::kBinaryReason, say);
       return job;
     }
     if (pieces.empty() || pieces.back().size() + got > kPiece)
@@ -780,6 +783,13 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
                          "C string, an INI or JSON value) reads as an escape "
                          "of what follows",
                          {std::to_string(job.quote_escapes)})
+                  << "\n";
+    }
+    if (job.from_utf16 && !options.request.to && !quiet) {
+      streams.err << kProgram << name << ": "
+                  << say("warning: read as UTF-16 and written as {0}, as this "
+                         "program writes no UTF-16",
+                         {std::string(core::DisplayName(job.target))})
                   << "\n";
     }
     if (job.beyond_cp950 > 0 && !quiet) {

@@ -62,7 +62,8 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
   if (error.reason == core::kBinaryReason) {
     reason = "含有二进制数据，不是网页或文本文件";
   } else if (error.reason == core::kUtf16Reason) {
-    reason = "是 UTF-16 编码的，无法转换";
+    reason =
+        "是不完整的 UTF-16 文本（末尾多一个字节，或字符只有一半），无法转换";
   } else if (error.reason.starts_with(core::kOtherEncodingReason)) {
     reason = "声明的编码 " +
              core::EscapeForTerminal(
@@ -310,6 +311,8 @@ BatchOutcome RunBatch(const core::Converter& er,
       }
       if (converted->beyond_cp950 > 0)
         outcome.beyond_cp950.push_back({be_fore[i], converted->beyond_cp950});
+      if (converted->from_utf16)
+        outcome.from_utf16.emplace_back(be_fore[i], converted->target);
       if (!converted->points.empty()) {
         const std::string name =
             core::EscapeForTerminal(NameInReview(destination, target_folder));
@@ -501,7 +504,15 @@ std::string Notes(const BatchOutcome& outcome) {
                return Shown(f.path) + "\n    " + std::to_string(f.characters) +
                       " 个字符";
              },
-             " 个文件有 950 代码页不能读的 Big5 码。");
+             " 个文件有 950 代码页不能读的 Big5 码。") +
+         NoteOn(
+             outcome.from_utf16,
+             " 个文件是 UTF-16 编码的，本程序不写 UTF-16，已写成：",
+             [](const std::pair<std::string, core::Encoding>& f) {
+               return Shown(f.first) + "\n    " +
+                      std::string(core::DisplayName(f.second)) + " 码";
+             },
+             " 个文件由 UTF-16 写成了别的编码。");
 }
 
 }  // namespace

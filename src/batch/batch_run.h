@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/convert/converter.h"
@@ -89,6 +90,9 @@ struct BatchOutcome {
   std::vector<KeptInvalidBytes> invalid;
   std::vector<ServerCodeReferences> server_references;
   std::vector<BeyondCp950> beyond_cp950;
+  // Read from UTF-16 (core::DocumentConversion::from_utf16), with the
+  // encoding each was written in.
+  std::vector<std::pair<std::string, core::Encoding>> from_utf16;
   std::vector<GuessedEncoding> guessed;
   // The review list asked for but not written, and why: no file listed.
   std::optional<FailedFile> review_list;

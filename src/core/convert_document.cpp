@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <new>
+#include <optional>
 
 #include "core/convert/phrased_converter.h"
 #include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/encoding/run_encoding.h"
+#include "core/encoding/utf8.h"
 #include "core/io/document_tree.h"
 #include "core/io/file_io.h"
 #include "core/io/reserve_large.h"
@@ -75,12 +77,25 @@ Result<DocumentConversion> ConvertDocument(
     const ConversionRequest& request, std::string_view name,
     const std::function<void(size_t)>& consumed) try {
   DocumentConversion result;
+  // UTF-16 (Windows' "Unicode" text) is read as the UTF-8 it equals, its
+  // byte-order mark with it, and converted from there; the bytes given stay
+  // whole. UTF-16 that is not well-formed is refused: no encoding could
+  // write its bytes back.
+  std::optional<std::string> from_utf16;
+  const std::function<void(size_t)> keep_all;
+  if (!request.from && HasUtf16ByteOrderMark(text)) {
+    from_utf16 = Utf8FromUtf16(text);
+    if (!from_utf16)
+      return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
+    text = *from_utf16;
+    result.from_utf16 = true;
+  }
+  const std::function<void(size_t)>& give_back =
+      from_utf16 ? keep_all : consumed;
   // Asked now: a large text's bytes are given back as it is converted.
   const bool page = DocumentIsPage(text, name, request.markup);
-  // What the bytes are is said before what they might be read as: UTF-16
-  // and binary data are no text in any of the encodings.
-  if (!request.from && HasUtf16ByteOrderMark(text))
-    return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};
+  // Binary data is no text in any of the encodings, whatever it might be
+  // read as.
   if (text.find('\0') != std::string_view::npos)
     return Error{ErrorCode::kInvalidInput, std::string(kBinaryReason)};
   if (request.from) {
@@ -154,8 +169,8 @@ Result<DocumentConversion> ConvertDocument(
   if (how && phrases && !phrases->empty()) phrased.emplace(converter, *phrases);
   Result<RecodedDocument> converted = RecodeDocument(
       phrased ? *phrased : converter, text, source, result.target, how,
-      request.markup, name, request.find_ambiguities, consumed, request.threads,
-      request.label_loaded_files);
+      request.markup, name, request.find_ambiguities, give_back,
+      request.threads, request.label_loaded_files);
   if (!converted) return converted.error();
   result.text = std::move(converted->conversion.text);
   if (page) {

@@ -75,6 +75,7 @@ struct DocumentConversion {
   size_t server_references = 0;      // Conversion::server_references.
   size_t beyond_cp950 = 0;           // Conversion::beyond_cp950.
   bool as_markup = false;            // Converted as markup rather than as text.
+  bool from_utf16 = false;           // Read from UTF-16 (`source` says UTF-8).
   size_t php_backslash_endings = 0;  // RecodedDocument's.
   size_t quote_escapes = 0;          // RecodedDocument's.
   std::optional<std::string> markup_problem;  // RecodedDocument's.
@@ -109,7 +110,9 @@ void AddMissingXmlDeclaration(std::string& text, std::string_view name,
                               Encoding target);
 
 // Why ConvertDocument refuses a text, as Error::reason.
-inline constexpr std::string_view kUtf16Reason = "UTF-16 text is not supported";
+inline constexpr std::string_view kUtf16Reason =
+    "it is UTF-16 that is not well-formed (an odd byte at its end, or half "
+    "of a character)";
 inline constexpr std::string_view kBinaryReason =
     "it holds binary data (NUL bytes): not a web page or text file";
 // Followed by the label it declares (Detection::other_declared).
@@ -130,12 +133,13 @@ inline constexpr std::string_view kJapaneseOrKoreanReason =
 // rewrites its charset and XML declarations to name the target. Fails with
 // kInvalidInput for a text with a NUL byte, which no page or text file holds
 // (converted, a program or a picture would come out as garbage), and, unless
-// `request` names the encoding, for UTF-16 text and for a page in another
-// encoding that says so (Detection::other_declared) or whose bytes read as
-// the letters of another (Detection::single_byte_letters). Fails with kTooLarge
-// when memory runs out, and with the converter's failures.
-// `consumed`, when given, is told which bytes of `text` the conversion reads
-// no more, as RecodeDocument tells it.
+// `request` names the encoding, for UTF-16 that is not well-formed
+// (well-formed, it is converted as the UTF-8 it equals:
+// DocumentConversion::from_utf16), and for a page in another encoding that says
+// so (Detection::other_declared) or whose bytes read as the letters of another
+// (Detection::single_byte_letters). Fails with kTooLarge when memory runs out,
+// and with the converter's failures. `consumed`, when given, is told which
+// bytes of `text` the conversion reads no more, as RecodeDocument tells it.
 Result<DocumentConversion> ConvertDocument(
     const Converter& converter, std::string_view text,
     const ConversionRequest& request, std::string_view name = {},

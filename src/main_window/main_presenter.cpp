@@ -184,7 +184,9 @@ void Main::OpenPath(const std::filesystem::path& named) {
   // UTF-16 holds NUL bytes too, and is named as such first.
   if (core::HasUtf16ByteOrderMark(*read)) {
     KeepDocument();
-    ShowError("文件" + Quoted(path) + "是 UTF-16 编码的，无法打开。");
+    ShowError("文件" + Quoted(path) +
+              "是 UTF-16 编码的，窗口不打开这样的文件。批量转换（或 "
+              "tovenrak-convert）可以把它转换为 UTF-8、GB 或 Big5。");
     return;
   }
   if (read->find('\0') != std::string::npos) {

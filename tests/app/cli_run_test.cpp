@@ -631,7 +631,17 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
       // Refused at its first bytes, though it never ends.
       {program + " -q - </dev/zero 2>&1", 1,
        "tovenrak-convert: -: it holds binary data"},
-      {"printf '\\377\\376<\\000' | " + program + " -q 2>&1", 1,
+      // UTF-16 is read, and written as UTF-8 when no target is named;
+      // half a character is refused.
+      {"printf '\\377\\376<\\000\\064\\131\\321\\123' | " + program +
+           " -s keep 2>&1 >/dev/null",
+       0,
+       "tovenrak-convert: -: warning: read as UTF-16 and written as UTF-8, as "
+       "this program writes no UTF-16\n"},
+      {"printf '\\377\\376<\\000\\064\\131\\321\\123' | " + program +
+           " -q -s keep",
+       0, "\xEF\xBB\xBF<头发"},
+      {"printf '\\377\\376<\\000\\000\\330' | " + program + " -q 2>&1", 1,
        "tovenrak-convert: -: " + std::string(core::kUtf16Reason)},
       // 簡體 in Big5 reads as well in GB.
       {"printf '\\302\\262\\305\\351' | " + program + " 2>&1 >/dev/null", 0,

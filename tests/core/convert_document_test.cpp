@@ -139,6 +139,26 @@ TEST(ConvertDocumentTest, OnlyAPageDeclaresItsEncoding) {
   }
 }
 
+// UTF-16, in either byte order, is converted as the UTF-8 it equals, its
+// bytes never given back; half a character is refused.
+TEST(ConvertDocumentTest, Utf16IsReadAsTheUtf8ItEquals) {
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  const ConversionRequest keep{.to = kUtf8, .script = ScriptChoice::kKeep};
+  const std::string big_endian("\xFE\xFF\x59\x34\xD8\x40\xDC\x0B\x00<", 10);
+  Result<DocumentConversion> out =
+      ConvertOverwritingBehind(**converter, big_endian, keep, "a.txt");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_TRUE(out->from_utf16);
+  EXPECT_EQ(out->text, "\xEF\xBB\xBF头𠀋<");
+  for (const std::string half : {std::string("\xFF\xFE\x00\xDC", 4),
+                                 std::string("\xFF\xFE\x34\x59\x00", 5)}) {
+    const auto refused = ConvertDocument(**converter, half, keep);
+    ASSERT_FALSE(refused.has_value());
+    EXPECT_EQ(refused.error().reason, kUtf16Reason);
+  }
+}
+
 // XML parsers read a document that declares nothing as UTF-8: a feed or
 // XHTML written in another encoding says which.
 TEST(ConvertDocumentTest, AnXmlDocumentInLegacyEncodingGetsADeclaration) {

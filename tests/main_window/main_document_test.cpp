@@ -237,7 +237,10 @@ TEST(MainFailuresTest, EachFailureGetsOneMessageAndLeavesWhatItSays) {
        "文件“/docs/bad.htm”含有二进制数据，不是网页或文本文件，没有打开。",
        gb_seen, kept},
       {"UTF-16", true, std::string("\xFF\xFE<\0p\0>\0", 8), "", false,
-       "文件“/docs/bad.htm”是 UTF-16 编码的，无法打开。", gb_seen, kept},
+       "文件“/docs/bad.htm”是 UTF-16 "
+       "编码的，窗口不打开这样的文件。批量转换（或 "
+       "tovenrak-convert）可以把它转换为 UTF-8、GB 或 Big5。",
+       gb_seen, kept},
       {"not Chinese", true, "<meta charset=latin1><p>Caf\xE9 cr\xE8me", "",
        false,
        "文件“/docs/bad.htm”声明的编码 latin1 不是 Big5、GB 或 "

@@ -56,4 +56,28 @@ char32_t NextUtf8(std::string_view text, size_t& pos) {
   return cp;
 }
 
+std::optional<std::string> Utf8FromUtf16(std::string_view text) {
+  if (text.size() % 2 != 0) return std::nullopt;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const bool little = p[0] == 0xFF;
+  auto unit = [&](size_t i) -> char32_t {
+    return little ? p[i] | p[i + 1] << 8 : p[i] << 8 | p[i + 1];
+  };
+  std::string out;
+  out.reserve(text.size() / 2 * 3);
+  for (size_t i = 0; i < text.size(); i += 2) {
+    char32_t cp = unit(i);
+    if (cp >= 0xDC00 && cp <= 0xDFFF) return std::nullopt;
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      if (i + 2 >= text.size()) return std::nullopt;
+      const char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    }
+    AppendUtf8(cp, out);
+  }
+  return out;
+}
+
 }  // namespace tovenrak::core

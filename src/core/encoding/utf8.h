@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,12 @@ namespace tovenrak::core {
 
 // Appends the UTF-8 form of `cp` to `out`.
 void AppendUtf8(char32_t cp, std::string& out);
+
+// The UTF-8 form of `text`, UTF-16 in the byte order its byte-order mark
+// says, the mark written as UTF-8's; std::nullopt when it is no well-formed
+// UTF-16 (an odd byte at the end, half of a surrogate pair).
+// REQUIRES: `text` starts with FF FE or FE FF.
+std::optional<std::string> Utf8FromUtf16(std::string_view text);
 
 // Decodes the code point at `pos` and advances `pos` past it. A malformed
 // sequence yields U+FFFD and advances one byte.
