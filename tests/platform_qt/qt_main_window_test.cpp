@@ -159,6 +159,17 @@ TEST(QtMainWindowTest, EveryControlHasAnAccessibleName) {
   }
 }
 
+// The about strip's texts show whole in whatever font stands in for theirs.
+TEST(QtMainWindowTest, AboutStripTextsAreNotCut) {
+  QtMainWindow window;
+  window.SetSiteLink("zemlorin.example", "tip");
+  for (const char* name : {"Version", "Label2"}) {
+    const auto* label = window.findChild<QLabel*>(name);
+    ASSERT_NE(label, nullptr) << name;
+    EXPECT_GE(label->width(), label->sizeHint().width()) << name;
+  }
+}
+
 TEST(QtMainWindowTest, TaiwanHongKongAndMacaoGetTheTraditionalTexts) {
   const struct {
     const char* locale;

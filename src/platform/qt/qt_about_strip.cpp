@@ -105,6 +105,14 @@ void QtAboutStrip::Place(float shift) {
     QRect rect = TwipsToPixels(*client_, place);
     // A line (no height) is one pixel high at any resolution.
     if (item.place.height == 0) rect.setHeight(1);
+    // A text set in a wider font than the one it was measured for (Arial
+    // is seldom installed) grows to the left, its right edge kept: the
+    // version number, over the picture's corner, lost its last digit.
+    if (const auto* label = qobject_cast<const QLabel*>(item.widget);
+        label != nullptr && label->pixmap().isNull()) {
+      const int wanted = label->sizeHint().width();
+      if (wanted > rect.width()) rect.setLeft(rect.right() + 1 - wanted);
+    }
     item.widget->setGeometry(rect);
   }
 }
