@@ -88,6 +88,10 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("平假名：あ（a）い（i）う（u）え（e）お（o）。请练习", kGbk), kGbk,
        kStatistics, kNone},
       {Bytes("使用中文的文件", kBig5), kBig5, kStatistics, kNone},
+      // Big5's own kana (ETEN's) are GB's common hanzi, the other way round.
+      {Bytes("日文課：ひらがな あいうえお，カタカナ アイウエオ。請跟著唸。",
+             kBig5),
+       kBig5, kStatistics, kNone},
       // GB's Greek, like its kana, reads as common Big5 characters.
       {"<meta charset=gb2312>" + Bytes("αβγδεζηθικλμ希腊字母", kGbk), kGbk,
        kDeclared, kGbk},
@@ -228,6 +232,22 @@ TEST(DetectionTest, AFewLettersApartReadAsWellAsChinese) {
     SCOPED_TRACE(bytes);
     EXPECT_EQ(DetectEncoding(bytes).encoding, kUtf8);
     EXPECT_FALSE(DetectEncoding(bytes).guessed);
+  }
+}
+
+// A few kana, which read as the commonest hanzi of the other encoding, with
+// too little else to tell: the reading is a guess, said as one.
+TEST(DetectionTest, AFewKanaMakeAGuess) {
+  for (const auto& [bytes, read, also] :
+       {std::tuple{Bytes("动画《ナルト》", kGbk), kBig5, kGbk},
+        std::tuple{Bytes("1. ナルト\n2. ワンピース", kGbk), kBig5, kGbk},
+        std::tuple{Bytes("動畫：ドラえもん、ナルト、ワンピース", kBig5), kGbk,
+                   kBig5}}) {
+    SCOPED_TRACE(bytes);
+    const Detection d = DetectEncoding(bytes);
+    EXPECT_EQ(d.encoding, read);
+    EXPECT_TRUE(d.guessed);
+    EXPECT_EQ(d.also_reads_as, std::vector<Encoding>{also});
   }
 }
 

@@ -76,6 +76,7 @@ struct Profile {
   // before ASCII, as Korean puts a space after each word.
   size_t sjis_kana = 0;
   size_t euc_kana = 0;
+  size_t gb_long_vowels = 0;  // GBK's ー (A9 60), as in ワンピース.
   size_t hangul_rows = 0;
   size_t before_ascii = 0;
   // Which codes of EUC's kana and hangul rows: Japanese and Korean write
@@ -398,6 +399,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
         ((lead == 0xA4) & (trail - 0xA1u <= 0xF3u - 0xA1u)) |
         ((lead == 0xA5) & (trail - 0xA1u <= 0xF6u - 0xA1u));
     euc_kana += is_kana;
+    profile.gb_long_vowels += (lead == 0xA9) & (trail == 0x60);
     const unsigned kana_code = is_kana * ((lead - 0xA4) * 94 + trail - 0xA1);
     profile.euc_kana_seen[kana_code >> 6] |= uint64_t{is_kana}
                                              << (kana_code & 63);
@@ -503,23 +505,39 @@ bool IsPlainlyUtf8(const Profile& p) {
 // counts for it: text in the right encoding has next to none.
 constexpr long kInvalidWeight = 8;
 
+// Big5's kana (ETEN's, C6E7-C7F2, counted with its Cyrillic) are GB's
+// common hanzi, as GB's are Big5's: they count for Big5 where its reading
+// has a few, half as many common characters besides, no invalid code, and an
+// eighth of its codes with a second byte below 0xA1, which GB2312's text
+// never has and Big5's punctuation (，。：) and a third of its hanzi do.
+size_t Big5Kana(const Profile& p) {
+  constexpr size_t kSomeKana = 4;
+  const bool counted = p.big5_invalid == 0 && p.big5_kana >= kSomeKana &&
+                       p.big5_common * 2 >= p.big5_kana &&
+                       (p.pairs - p.high_trails) * 8 >= p.pairs;
+  return counted ? p.big5_kana : 0;
+}
+
 long Big5Score(const Profile& p) {
-  return static_cast<long>(p.big5_common) -
+  return static_cast<long>(p.big5_common + Big5Kana(p)) -
          kInvalidWeight *
              static_cast<long>(p.big5_invalid + p.lone_bytes + 2 * p.four_byte);
 }
 
 // GB's kana (A4A1-A4F3, A5A1-A5F6) are Big5's commonest hanzi, so that
 // Chinese quoting Japanese would read as Big5 by common characters alone.
-// They count for GB where its reading has a few, as many common characters
-// besides, and no code of GBK's user-defined areas: Big5 text has those in
-// nearly every line (的 is AA BA, 一 A4 40), and GB text hardly ever; a few
-// of Big5's commonest words (今天不用) alone read as nothing but kana.
+// They count for GB where its reading has a few, half as many common
+// characters besides, and no code of GBK's user-defined areas: Big5 text has
+// those in nearly every line (的 is AA BA, 一 A4 40), and GB text hardly
+// ever; a few of Big5's commonest words (今天不用) alone read as nothing but
+// kana. Short of that, kana that would make GB as likely make a guess
+// (KanaMakeAGuess).
 size_t GbKana(const Profile& p) {
   constexpr size_t kSomeKana = 4;
+  const size_t kana = p.euc_kana + p.gb_long_vowels;
   const bool counted =
-      p.gb_private == 0 && p.euc_kana >= kSomeKana && p.gb_common >= p.euc_kana;
-  return counted ? p.euc_kana : 0;
+      p.gb_private == 0 && p.euc_kana >= kSomeKana && p.gb_common * 2 >= kana;
+  return counted ? kana : 0;
 }
 
 long GbScore(const Profile& p) {
@@ -723,8 +741,18 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
       detection.encoding = big5 > gb ? Encoding::kBig5 : GbOf(profile);
       detection.reason = DetectionReason::kStatistics;
       // A few characters apart ("à la carte 点菜": à is 角 in Big5) is a
-      // guess, said as one.
-      detection.guessed = std::max(big5, gb) - std::min(big5, gb) <= 1;
+      // guess, said as one; so is a reading that kana in the other would
+      // match, were they counted (动画《ナルト》).
+      const bool kana_guess =
+          big5 > gb ? profile.gb_private == 0 && GbKana(profile) == 0 &&
+                          gb + static_cast<long>(profile.euc_kana +
+                                                 profile.gb_long_vowels) >=
+                              big5
+                    : profile.big5_invalid == 0 && Big5Kana(profile) == 0 &&
+                          big5 + static_cast<long>(profile.big5_kana) >= gb &&
+                          profile.high_trails < profile.pairs;
+      detection.guessed =
+          std::max(big5, gb) - std::min(big5, gb) <= 1 || kana_guess;
       if (detection.guessed) {
         detection.also_reads_as = {big5 > gb ? GbOf(profile) : Encoding::kBig5};
       }
