@@ -215,6 +215,9 @@ constexpr Translation kTranslations[] = {
     {"cannot read standard input", "无法读取标准输入"},
     {"cannot write standard output", "无法写入标准输出"},
     {"cannot write standard output: {0}", "无法写入标准输出：{0}"},
+    {"would write over {0}, which a running program holds (a window's preview "
+     "file); output not written",
+     "会覆盖正在运行的程序占用的 {0}（窗口的预览文件），未写入"},
     {"warning: read as UTF-16 and written as {0}, as this program writes no "
      "UTF-16",
      "警告：按 UTF-16 读取，写成了 {0}：本程序不写 UTF-16"},

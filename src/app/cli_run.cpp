@@ -23,6 +23,7 @@
 #include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
 #include "core/io/file_io.h"
+#include "core/io/held_files.h"
 #include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
 #include "core/io/reserve_large.h"
@@ -271,8 +272,13 @@ std::vector<Job> PlanJobs(Inputs& inputs, const CliOptions& options,
     job.in_tree = inputs.names[i];
     switch (plan[i].verdict) {
       case core::OutputVerdict::kWrite:
-        if (options.overwrite && !job.tree &&
-            IsLinkToItself(inputs.paths[i], plan[i].output)) {
+        if (core::IsHeldByLock(plan[i].output)) {
+          job.failure =
+              say("would write over {0}, which a running program holds (a "
+                  "window's preview file); output not written",
+                  {Quoted(plan[i].output.native(), say)});
+        } else if (options.overwrite && !job.tree &&
+                   IsLinkToItself(inputs.paths[i], plan[i].output)) {
           job.failure =
               say("a link: --overwrite would replace the link, not convert the "
                   "file it points to; name that file");

@@ -9,6 +9,8 @@
 #include <string>
 #include <system_error>
 
+#include "core/io/held_files.h"
+
 namespace tovenrak::platform {
 namespace {
 
@@ -31,7 +33,7 @@ PreviewFileClaim::PreviewFileClaim(const std::filesystem::path& folder,
   for (int number = 1; number <= kMaxNames; ++number) {
     const std::string numbered = NameNumbered(name, number);
     path_ = folder / numbered;
-    const std::filesystem::path lock = folder / ("." + numbered + ".lock");
+    const std::filesystem::path lock = core::LockFileOf(path_);
     const int fd =
         ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     // Something else in the lock's place (a folder, a link) takes the name
