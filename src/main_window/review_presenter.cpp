@@ -133,7 +133,11 @@ void Review::Show(const std::string& shown) {
   }
   current_ = -1;
   view_.ShowMarks(marks);
-  view_.ShowCount("疑点：" + std::to_string(marks.size()));
+  CountMarks();
+}
+
+void Review::CountMarks() {
+  view_.ShowCount("疑点：" + std::to_string(view_.MarksStanding()));
 }
 
 void Review::End() {
@@ -158,8 +162,9 @@ void Review::Step(int by) {
   for (int tried = 0; tried < count; ++tried) {
     current_ = by > 0 ? (current_ + 1) % count
                       : (current_ <= 0 ? count : current_) - 1;
-    if (view_.SelectMark(current_)) return;
+    if (view_.SelectMark(current_)) break;
   }
+  CountMarks();
 }
 
 void Review::OnPointChosen(int mark, int alternative) {

@@ -96,8 +96,10 @@ class Review : public platform::ReviewListener {
  private:
   // Where each point is in the converted text (kNowhere when not found).
   // Selects the next mark (`by` 1) or the one before (-1) whose text is
-  // still there.
+  // still there, and counts those anew.
   void Step(int by);
+  // Shows how many marks still have text.
+  void CountMarks();
   void PlaceInConverted();
   // Replaces point `point`'s place in converted_ by `with`; false when the
   // place is unknown.

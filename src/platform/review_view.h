@@ -52,6 +52,9 @@ class ReviewView {
                            const std::string& with,
                            const std::string& text) = 0;
 
+  // How many marks of the last ShowMarks still have text: edits delete some.
+  virtual size_t MarksStanding() const = 0;
+
   // Shows `text` (UTF-8) in the count panel; empty hides what it showed.
   virtual void ShowCount(const std::string& text) = 0;
 };

@@ -35,6 +35,7 @@ struct FakeReviewView : platform::ReviewView {
     marks.at(static_cast<size_t>(index)).text = text;
     return true;
   }
+  size_t MarksStanding() const override { return marks.size() - gone.size(); }
   void ShowCount(const std::string& text) override { count = text; }
 
   std::vector<platform::ReviewMark> marks;

@@ -293,6 +293,7 @@ TEST_F(ReviewTest, AChoiceInAHandEditedViewIsMadeInIt) {
   marks.gone = {1};
   review.OnNextPoint();
   EXPECT_EQ(marks.selected, 0);
+  EXPECT_EQ(marks.count, "疑点：1");
   review.OnPreviousPoint();
   EXPECT_EQ(marks.selected, 0);
 }

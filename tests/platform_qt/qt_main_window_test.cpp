@@ -262,7 +262,9 @@ TEST(QtReviewViewTest, MarksFollowEditsAndTakeChoices) {
   EXPECT_EQ(view.accessibleDescription(), "发 → 發");
   typing.setPosition(14);
   typing.setPosition(16, QTextCursor::KeepAnchor);
+  EXPECT_EQ(review.MarksStanding(), 2u);
   typing.removeSelectedText();  // 幹擾
+  EXPECT_EQ(review.MarksStanding(), 1u);
   EXPECT_FALSE(review.SelectMark(1));
   EXPECT_FALSE(review.ReplaceMark(1, "幹", "乾", "gone"));
 }

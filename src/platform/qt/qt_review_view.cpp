@@ -166,6 +166,12 @@ bool QtReviewView::ReplaceMark(int index, const std::string& written,
   return true;
 }
 
+size_t QtReviewView::MarksStanding() const {
+  return static_cast<size_t>(std::count_if(
+      marks_.begin(), marks_.end(),
+      [](const Shown& mark) { return mark.cursor.hasSelection(); }));
+}
+
 void QtReviewView::ShowCount(const std::string& text) {
   count_->setText(QString::fromStdString(text));
   // Screen readers hear the count itself, as the status panels' texts.

@@ -35,6 +35,7 @@ class QtReviewView : public QObject, public platform::ReviewView {
   bool SelectMark(int index) override;
   bool ReplaceMark(int index, const std::string& written,
                    const std::string& with, const std::string& text) override;
+  size_t MarksStanding() const override;
   void ShowCount(const std::string& text) override;
 
   // The mark that holds document position `position`, or -1.
