@@ -745,67 +745,63 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
     references += job.references;
     invalid += job.invalid_units;
     if (verbose) streams.err << kProgram << name << ": " << job.report << "\n";
-    if (job.invalid_output && !quiet) {
+    // Said of this file unless the run is quiet.
+    auto warn = [&](const std::string& text) {
+      if (!quiet) streams.err << kProgram << name << ": " << text << "\n";
+    };
+    if (job.invalid_output) {
       // In GB or Big5, a byte kept may pair with the one after it and read
       // as another character: "\xE9x" reads as one.
-      streams.err
-          << kProgram << name << ": "
-          << (*job.invalid_output == core::Encoding::kUtf8
-                  ? say("warning: output is not valid UTF-8: {0} "
-                        "invalid byte sequences kept as written",
-                        {std::to_string(job.invalid_units)})
-                  : say("warning: {0} invalid byte sequences kept as "
-                        "written, which in {1} may read as other characters",
-                        {std::to_string(job.invalid_units),
-                         std::string(core::DisplayName(*job.invalid_output))}))
-          << "\n";
+      warn(*job.invalid_output == core::Encoding::kUtf8
+               ? say("warning: output is not valid UTF-8: {0} "
+                     "invalid byte sequences kept as written",
+                     {std::to_string(job.invalid_units)})
+               : say("warning: {0} invalid byte sequences kept as "
+                     "written, which in {1} may read as other characters",
+                     {std::to_string(job.invalid_units),
+                      std::string(core::DisplayName(*job.invalid_output))}));
     }
-    if (job.server_references > 0 && !quiet) {
+    if (job.server_references > 0) {
       // A server reads its code's bytes, not references: a string's value
       // or a file name changes.
-      streams.err << kProgram << name << ": "
-                  << say("warning: {0} characters that {1} lacks written as "
-                         "references inside server code (PHP, ASP or an "
-                         "include), which the server does not read as "
-                         "characters",
-                         {std::to_string(job.server_references),
-                          std::string(core::DisplayName(job.target))})
-                  << "\n";
+      warn(
+          say("warning: {0} characters that {1} lacks written as "
+              "references inside server code (PHP, ASP or an "
+              "include), which the server does not read as "
+              "characters",
+              {std::to_string(job.server_references),
+               std::string(core::DisplayName(job.target))}));
     }
-    if (job.php_backslash_endings > 0 && !quiet) {
+    if (job.php_backslash_endings > 0) {
       // Read as markup, PHP's strings get a '\' more or less where needed.
-      streams.err << kProgram << name << ": "
-                  << say("warning: its PHP was converted as text, with {0} "
-                         "characters ending in the byte '\\', which in a PHP "
-                         "string escapes what follows (convert it without "
-                         "--markup text to keep its strings)",
-                         {std::to_string(job.php_backslash_endings)})
-                  << "\n";
+      warn(
+          say("warning: its PHP was converted as text, with {0} "
+              "characters ending in the byte '\\', which in a PHP "
+              "string escapes what follows (convert it without "
+              "--markup text to keep its strings)",
+              {std::to_string(job.php_backslash_endings)}));
     }
-    if (job.quote_escapes > 0 && !quiet) {
-      streams.err << kProgram << name << ": "
-                  << say("warning: {0} of its characters end in the byte "
-                         "'\\' right before a quote or a '\\', which code (a "
-                         "C string, an INI or JSON value) reads as an escape "
-                         "of what follows",
-                         {std::to_string(job.quote_escapes)})
-                  << "\n";
+    if (job.quote_escapes > 0) {
+      warn(
+          say("warning: {0} of its characters end in the byte "
+              "'\\' right before a quote or a '\\', which code (a "
+              "C string, an INI or JSON value) reads as an escape "
+              "of what follows",
+              {std::to_string(job.quote_escapes)}));
     }
-    if (job.from_utf16 && !options.request.to && !quiet) {
-      streams.err << kProgram << name << ": "
-                  << say("warning: read as UTF-16 and written as {0}, as this "
-                         "program writes no UTF-16",
-                         {std::string(core::DisplayName(job.target))})
-                  << "\n";
+    if (job.from_utf16 && !options.request.to) {
+      warn(
+          say("warning: read as UTF-16 and written as {0}, as this "
+              "program writes no UTF-16",
+              {std::string(core::DisplayName(job.target))}));
     }
-    if (job.beyond_cp950 > 0 && !quiet) {
-      streams.err << kProgram << name << ": "
-                  << say("warning: {0} of its characters have Big5 codes only "
-                         "in Hong Kong's HKSCS or ETEN's extensions, which "
-                         "browsers read and Windows' code page 950 (iconv's "
-                         "BIG5, CP950) does not",
-                         {std::to_string(job.beyond_cp950)})
-                  << "\n";
+    if (job.beyond_cp950 > 0) {
+      warn(
+          say("warning: {0} of its characters have Big5 codes only "
+              "in Hong Kong's HKSCS or ETEN's extensions, which "
+              "browsers read and Windows' code page 950 (iconv's "
+              "BIG5, CP950) does not",
+              {std::to_string(job.beyond_cp950)}));
     }
     if (job.source && job.source->guessed && !quiet) {
       std::string others;
