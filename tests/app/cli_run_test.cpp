@@ -267,24 +267,31 @@ TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
   const std::string blocked = Input("folder.htm", kGbHair);
   const std::string huge = Input("huge.htm", "HUGE");
   const std::string binary = Input("logo.htm", std::string("GIF89a\0\xA4", 8));
-  // A window holds its preview file by a lock beside it.
+  // A window holds its preview file by a lock beside it, which no output
+  // may replace either.
   const std::string held = Input("temp.htm", kGbHair);
+  const std::string lock_named = Input(".temp.htm.lock", kGbHair);
   ScratchFolder::Write(Out("temp.htm"), "a window's page");
   const int lock =
       ::open(Out(".temp.htm.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
   ASSERT_EQ(::flock(lock, LOCK_EX), 0);
   fs::create_directory(Out("folder.htm"));
   HungryConverter hungry(*product_);
-  EXPECT_EQ(
-      Run({"-j", "2", "-o", Out(), missing, good, blocked, huge, binary, held},
-          "", &hungry),
-      1);
+  EXPECT_EQ(Run({"-j", "2", "-o", Out(), missing, good, blocked, huge, binary,
+                 held, lock_named},
+                "", &hungry),
+            1);
   ::close(lock);
   EXPECT_TRUE(Reported(held + ": would write over '" + Out("temp.htm") +
                        "', which a running program holds (a window's preview "
                        "file); output not written"))
       << err_.str();
   EXPECT_EQ(ScratchFolder::Read(Out("temp.htm")), "a window's page");
+  EXPECT_TRUE(Reported(lock_named + ": would write over '" +
+                       Out(".temp.htm.lock") +
+                       "', which a running program holds (a window's preview "
+                       "file); output not written"))
+      << err_.str();
   EXPECT_TRUE(Reported((dir_ / "in").string() +
                        "/\\x1B[2K\\x0D3 files converted\\x0A\\xB2\\xFA.htm: " +
                        std::strerror(ENOENT)))
@@ -297,7 +304,7 @@ TEST_F(CliRunTest, EachFailureIsReportedOnceAndTheRestConvert) {
       << err_.str();
   EXPECT_TRUE(Reported(binary + ": " + std::string(core::kBinaryReason)))
       << err_.str();
-  EXPECT_NE(err_.str().find("1 file converted, 5 failed"), std::string::npos);
+  EXPECT_NE(err_.str().find("1 file converted, 6 failed"), std::string::npos);
   EXPECT_EQ(ScratchFolder::Read(Out("good.htm")), kBig5Hair);
   EXPECT_EQ(ScratchFolder::Names(Out()),
             (std::vector<std::string>{".temp.htm.lock", "folder.htm",
