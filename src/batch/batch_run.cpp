@@ -19,6 +19,7 @@
 #include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/io/file_io.h"
+#include "core/io/held_files.h"
 #include "core/io/make_folders.h"
 #include "core/io/output_plan.h"
 #include "platform/os_reason_text.h"
@@ -131,10 +132,12 @@ BatchOutcome RunBatch(const core::Converter& er,
   std::vector<core::PlannedOutput> plan = core::PlanOutputs(
       std::vector<std::filesystem::path>(be_fore.begin(), be_fore.end()),
       be_hind, target_folder, /*may_replace_own_input=*/true, options.kept);
+  // Also any file a running window holds, whatever folder it uses.
   std::vector<bool> reserved(n);
-  for (size_t i = 0; i < n && options.reserved; ++i) {
+  for (size_t i = 0; i < n; ++i) {
     if (plan[i].verdict == core::OutputVerdict::kWrite &&
-        options.reserved(plan[i].output)) {
+        ((options.reserved && options.reserved(plan[i].output)) ||
+         core::IsHeldByLock(plan[i].output))) {
       plan[i].verdict = core::OutputVerdict::kOverKept;
       reserved[i] = true;
     }

@@ -4,7 +4,9 @@
 
 #include "batch/batch_run.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 
 #include <atomic>
 #include <memory>
@@ -284,21 +286,31 @@ TEST(RunBatchTest, AReservedOutputIsNeitherWrittenNorCounted) {
   fs::create_directories(dir / "out");
   testing::ScratchFolder::Write(dir / "in" / "temp.htm", "头发");
   testing::ScratchFolder::Write(dir / "in" / "a.htm", "头发");
+  testing::ScratchFolder::Write(dir / "in" / "b.htm", "头发");
   testing::ScratchFolder::Write(dir / "out" / "temp.htm", "a window's page");
+  testing::ScratchFolder::Write(dir / "out" / "b.htm", "another's page");
   BatchOptions options;
   options.reserved = [](const fs::path& output) {
     return output.filename() == "temp.htm";
   };
+  // Held by another window, whose folder this one does not know.
+  const int lock = ::open((dir / "out" / ".b.htm.lock").c_str(),
+                          O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  ASSERT_EQ(::flock(lock, LOCK_EX), 0);
   const BatchOutcome outcome = RunBatch(
       *core::MakeDefaultConverter().value(),
-      {(dir / "in" / "temp.htm").string(), (dir / "in" / "a.htm").string()},
-      {"temp.htm", "a.htm"}, (dir / "out").string() + "/", {}, [](int16_t) {},
-      options);
+      {(dir / "in" / "temp.htm").string(), (dir / "in" / "a.htm").string(),
+       (dir / "in" / "b.htm").string()},
+      {"temp.htm", "a.htm", "b.htm"}, (dir / "out").string() + "/", {},
+      [](int16_t) {}, options);
+  ::close(lock);
   EXPECT_EQ(testing::ScratchFolder::Read(dir / "out" / "temp.htm"),
             "a window's page");
+  EXPECT_EQ(testing::ScratchFolder::Read(dir / "out" / "b.htm"),
+            "another's page");
   EXPECT_TRUE(fs::is_regular_file(dir / "out" / "a.htm"));
   EXPECT_EQ(outcome.converted, 1u);
-  ASSERT_EQ(outcome.failed.size(), 1u);
+  ASSERT_EQ(outcome.failed.size(), 2u);
   EXPECT_NE(outcome.failed[0].reason.find("预览文件"), std::string::npos);
 }
 
