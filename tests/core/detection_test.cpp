@@ -392,6 +392,9 @@ TEST(DetectionTest, LinesInAnotherEncodingAreFound) {
       {big5_line + "<p>ascii</p>\n" + big5_line, kBig5, 0, 0, kGbk},
       // A few characters are too few to tell.
       {gb_line + Bytes("我們\n", kBig5), kGbk, 0, 0, kGbk},
+      // A line of kana is the text's own, in either.
+      {gb_line + Bytes("あ行：あ い う え お\n", kGbk), kGbk, 0, 0, kGbk},
+      {big5_line + Bytes("あ行：あ い う え お\n", kBig5), kBig5, 0, 0, kGbk},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes.substr(0, 20));

@@ -518,6 +518,10 @@ size_t Big5Kana(const Profile& p) {
   return counted ? p.big5_kana : 0;
 }
 
+// Whether the kana of the reading that scores lower (Big5, else GB), were
+// they all counted, would make it score as high: a text too short to tell.
+bool KanaWouldMatch(const Profile& p, bool big5_lower);
+
 long Big5Score(const Profile& p) {
   return static_cast<long>(p.big5_common + Big5Kana(p)) -
          kInvalidWeight *
@@ -543,6 +547,16 @@ size_t GbKana(const Profile& p) {
 long GbScore(const Profile& p) {
   return static_cast<long>(p.gb_common + p.four_byte + GbKana(p)) -
          kInvalidWeight * static_cast<long>(p.lone_bytes);
+}
+
+bool KanaWouldMatch(const Profile& p, bool big5_lower) {
+  const long big5 = Big5Score(p), gb = GbScore(p);
+  if (big5_lower) {
+    return p.big5_invalid == 0 && Big5Kana(p) == 0 && p.high_trails < p.pairs &&
+           big5 + static_cast<long>(p.big5_kana) >= gb;
+  }
+  return p.gb_private == 0 && GbKana(p) == 0 &&
+         gb + static_cast<long>(p.euc_kana + p.gb_long_vowels) >= big5;
 }
 
 // The GB encoding of text read as GB: GB18030 when it holds four-byte
@@ -743,14 +757,7 @@ Detection DetectEncoding(std::string_view bytes, bool page) {
       // A few characters apart ("à la carte 点菜": à is 角 in Big5) is a
       // guess, said as one; so is a reading that kana in the other would
       // match, were they counted (动画《ナルト》).
-      const bool kana_guess =
-          big5 > gb ? profile.gb_private == 0 && GbKana(profile) == 0 &&
-                          gb + static_cast<long>(profile.euc_kana +
-                                                 profile.gb_long_vowels) >=
-                              big5
-                    : profile.big5_invalid == 0 && Big5Kana(profile) == 0 &&
-                          big5 + static_cast<long>(profile.big5_kana) >= gb &&
-                          profile.high_trails < profile.pairs;
+      const bool kana_guess = KanaWouldMatch(profile, big5 < gb);
       detection.guessed =
           std::max(big5, gb) - std::min(big5, gb) <= 1 || kana_guess;
       if (detection.guessed) {
@@ -843,6 +850,8 @@ std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
           [big5](const Profile& p) -> std::optional<Encoding> {
         if (p.pairs + p.four_byte < kFewest) return std::nullopt;
         const long big5_score = Big5Score(p), gb_score = GbScore(p);
+        // Kana that would make the text's own reading match are its own.
+        if (KanaWouldMatch(p, /*big5_lower=*/big5)) return std::nullopt;
         if (big5 && FarAbove(gb_score, big5_score, p)) return GbOf(p);
         if (!big5 && FarAbove(big5_score, gb_score, p)) return Encoding::kBig5;
         return std::nullopt;
