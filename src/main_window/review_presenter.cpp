@@ -204,6 +204,10 @@ void Review::OnPointChosen(int mark, int alternative) {
 
 void Review::OnSaveConverted() { host_.SaveConverted(); }
 
+void Review::OnTextEdited() {
+  if (!marked_.empty()) CountMarks();
+}
+
 void Review::PlaceInConverted() {
   in_converted_ =
       PlaceIndices(source_text_, Decoded(converted_, conversion_.to),

@@ -76,22 +76,27 @@ class Review : public platform::ReviewListener {
   void End();
 
   // platform::ReviewListener
-  // Select the next or previous mark after the one last selected, round
-  // from the last to the first and back. Nothing happens without marks.
+  // Select the next or previous mark after the one last selected whose text
+  // edits left, round from the last to the first and back. Nothing happens
+  // without marks.
   void OnNextPoint() override;
   void OnPreviousPoint() override;
   // Puts the alternative into the converted text (ReviewHost::
-  // ReplaceConverted) and selects the mark, then offers to remember the word
-  // around the point (the source characters of the point and its Chinese
-  // neighbours, as the conversion wrote them with the alternative) as a
-  // personal phrase of the conversion's direction; if so, saves it and
+  // ReplaceConverted), or into a source view edited by hand where the mark
+  // now stands (ReviewView::ReplaceMark, then ReviewHost::PreviewShown), and
+  // selects the mark, then offers to remember the word around the point
+  // (the source characters of the point and its Chinese neighbours, as the
+  // conversion wrote them with the alternative) as a personal phrase of the
+  // conversion's direction; if so, saves it and, unless the view was edited,
   // converts again. A point without a Chinese neighbour is not offered: a
   // phrase of one character would overrule every word that holds it, in
-  // every later conversion. Choosing what is
-  // already there does nothing; a source view edited by hand gets a message
-  // and nothing changes; a phrase that cannot be saved gets a message.
+  // every later conversion. Choosing what is already there does nothing; a
+  // mark whose character was typed over gets a message and nothing changes;
+  // a phrase that cannot be saved gets a message.
   void OnPointChosen(int mark, int alternative) override;
   void OnSaveConverted() override;
+  // Counts the marks again: edits may have deleted some.
+  void OnTextEdited() override;
 
  private:
   // Where each point is in the converted text (kNowhere when not found).

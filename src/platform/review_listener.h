@@ -21,6 +21,9 @@ class ReviewListener {
 
   // The command that saves the converted document as it is shown now.
   virtual void OnSaveConverted() = 0;
+
+  // The source view's text changed, by typing or by a program.
+  virtual void OnTextEdited() = 0;
 };
 
 }  // namespace tovenrak::platform

@@ -291,9 +291,10 @@ TEST_F(ReviewTest, AChoiceInAHandEditedViewIsMadeInIt) {
   EXPECT_TRUE(
       w.box.shown.back().text.starts_with("这个疑点处的字已经手工改过"));
   marks.gone = {1};
+  review.OnTextEdited();
+  EXPECT_EQ(marks.count, "疑点：1");
   review.OnNextPoint();
   EXPECT_EQ(marks.selected, 0);
-  EXPECT_EQ(marks.count, "疑点：1");
   review.OnPreviousPoint();
   EXPECT_EQ(marks.selected, 0);
 }

@@ -217,6 +217,7 @@ struct RecordingReviewListener : platform::ReviewListener {
                      std::to_string(alternative));
   }
   void OnSaveConverted() override { events.push_back("save"); }
+  void OnTextEdited() override { events.push_back("edited"); }
   std::vector<std::string> events;
 };
 
@@ -277,6 +278,9 @@ TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
   QtSourceView& view = window.source_view();
   // A CR LF and a character beyond the BMP before the marks.
   view.SetText("<p>\r\n\U00020000頭髮生，去幹擾</p>");
+  ASSERT_FALSE(listener.events.empty());  // The text changed.
+  EXPECT_EQ(listener.events.back(), "edited");
+  listener.events.clear();
   review.ShowMarks(
       {{2, 3, 1, "疑点：发 → 髮（發 髮）", {"發", "髮"}},
        {2, 7, 1, "疑点：干 → 幹（幹 乾 干）", {"幹", "乾", "干"}}});

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QToolTip>
 #include <algorithm>
 
@@ -46,6 +47,10 @@ QtReviewView::QtReviewView(QtMainWindow& window)
   source_view_.viewport()->installEventFilter(this);
   connect(&source_view_, &QPlainTextEdit::cursorPositionChanged, this,
           &QtReviewView::DescribeCursor);
+  connect(source_view_.document(), &QTextDocument::contentsChanged, this,
+          [this] {
+            if (listener_ && !marking_) listener_->OnTextEdited();
+          });
   // Scrolling, resizing and editing all ask for a repaint first.
   connect(&source_view_, &QPlainTextEdit::updateRequest, this,
           &QtReviewView::UnderlineShown);
@@ -86,6 +91,8 @@ void QtReviewView::ShowMarks(const std::vector<platform::ReviewMark>& marks) {
   // Inside an edit block a cursor moved does not lay out its line to find
   // its place on screen; nothing is edited.
   QTextCursor batch(document);
+  // Ending the block tells of a change, though nothing is edited.
+  marking_ = true;
   batch.beginEditBlock();
   for (const platform::ReviewMark& mark : marks) {
     const QTextBlock block =
@@ -103,6 +110,7 @@ void QtReviewView::ShowMarks(const std::vector<platform::ReviewMark>& marks) {
     marks_.push_back(std::move(shown));
   }
   batch.endEditBlock();
+  marking_ = false;
   underlined_ = {0, -1};
   UnderlineShown();
   DescribeCursor();

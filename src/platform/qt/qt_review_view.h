@@ -74,6 +74,7 @@ class QtReviewView : public QObject, public platform::ReviewView {
   std::vector<Shown> marks_;
   // The document positions whose marks are underlined now.
   std::pair<int, int> underlined_{0, -1};
+  bool marking_ = false;  // ShowMarks is placing the marks.
 };
 
 }  // namespace tovenrak::platform::qt
