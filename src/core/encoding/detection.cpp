@@ -535,7 +535,7 @@ long Big5Score(const Profile& p) {
 // those in nearly every line (的 is AA BA, 一 A4 40), and GB text hardly
 // ever; a few of Big5's commonest words (今天不用) alone read as nothing but
 // kana. Short of that, kana that would make GB as likely make a guess
-// (KanaMakeAGuess).
+// (KanaWouldMatch).
 size_t GbKana(const Profile& p) {
   constexpr size_t kSomeKana = 4;
   const size_t kana = p.euc_kana + p.gb_long_vowels;
