@@ -215,6 +215,10 @@ constexpr Translation kTranslations[] = {
     {"cannot read standard input", "无法读取标准输入"},
     {"cannot write standard output", "无法写入标准输出"},
     {"cannot write standard output: {0}", "无法写入标准输出：{0}"},
+    {core::kNamedOverUtf16Reason,
+     "以 UTF-16 的字节顺序标记开头，不是所指明编码的文本"},
+    {" (leave out --from to read it as UTF-16)",
+     "（不用 --from 即可按 UTF-16 读取）"},
     {"would write over {0}, which a running program holds (a window's preview "
      "file); output not written",
      "会覆盖正在运行的程序占用的 {0}（窗口的预览文件），未写入"},

@@ -337,6 +337,8 @@ std::string Refusal(std::string_view reason, const Messages& say) {
     return say(reason) +
            say(" (if it is Chinese, name its encoding with --from)");
   }
+  if (reason == core::kNamedOverUtf16Reason)
+    return say(reason) + say(" (leave out --from to read it as UTF-16)");
   if (reason == core::kBinaryReason || reason == core::kUtf16Reason)
     return say(reason);
   return {};
@@ -543,8 +545,7 @@ Job ConvertStandardInput(const CliOptions& options,
     const auto got = static_cast<size_t>(streams.in.gcount());
     // Binary input is refused as soon as it shows: /dev/zero never ends.
     // UTF-16 holds NUL bytes and is read as a file of it would be.
-    if (size == 0 && !options.request.from)
-      utf16 = core::HasUtf16ByteOrderMark({buffer, got});
+    if (size == 0) utf16 = core::HasUtf16ByteOrderMark({buffer, got});
     if (!utf16 && std::memchr(buffer, '\0', got) != nullptr) {
       job.failure = Refusal(core::kBinaryReason, say);
       return job;

@@ -83,7 +83,9 @@ Result<DocumentConversion> ConvertDocument(
   // write its bytes back.
   std::optional<std::string> from_utf16;
   const std::function<void(size_t)> keep_all;
-  if (!request.from && HasUtf16ByteOrderMark(text)) {
+  if (request.from && HasUtf16ByteOrderMark(text))
+    return Error{ErrorCode::kInvalidInput, std::string(kNamedOverUtf16Reason)};
+  if (HasUtf16ByteOrderMark(text)) {
     from_utf16 = Utf8FromUtf16(text);
     if (!from_utf16)
       return Error{ErrorCode::kInvalidInput, std::string(kUtf16Reason)};

@@ -113,6 +113,11 @@ void AddMissingXmlDeclaration(std::string& text, std::string_view name,
 inline constexpr std::string_view kUtf16Reason =
     "it is UTF-16 that is not well-formed (an odd byte at its end, or half "
     "of a character)";
+// A text that begins with a UTF-16 byte-order mark, its encoding named as
+// another.
+inline constexpr std::string_view kNamedOverUtf16Reason =
+    "it begins with a UTF-16 byte-order mark, and is no text in the encoding "
+    "named";
 inline constexpr std::string_view kBinaryReason =
     "it holds binary data (NUL bytes): not a web page or text file";
 // Followed by the label it declares (Detection::other_declared).
@@ -132,10 +137,11 @@ inline constexpr std::string_view kJapaneseOrKoreanReason =
 // document's file name, if any, which helps tell a page from plain text), and
 // rewrites its charset and XML declarations to name the target. Fails with
 // kInvalidInput for a text with a NUL byte, which no page or text file holds
-// (converted, a program or a picture would come out as garbage), and, unless
-// `request` names the encoding, for UTF-16 that is not well-formed
-// (well-formed, it is converted as the UTF-8 it equals:
-// DocumentConversion::from_utf16), and for a page in another encoding that says
+// (converted, a program or a picture would come out as garbage), for UTF-16
+// that is not well-formed (well-formed, it is converted as the UTF-8 it
+// equals: DocumentConversion::from_utf16) or whose encoding `request` names
+// as another, and, unless `request` names the encoding, for a page in another
+// encoding that says
 // so (Detection::other_declared) or whose bytes read as the letters of another
 // (Detection::single_byte_letters). Fails with kTooLarge when memory runs out,
 // and with the converter's failures. `consumed`, when given, is told which

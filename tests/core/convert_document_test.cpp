@@ -157,6 +157,12 @@ TEST(ConvertDocumentTest, Utf16IsReadAsTheUtf8ItEquals) {
     ASSERT_FALSE(refused.has_value());
     EXPECT_EQ(refused.error().reason, kUtf16Reason);
   }
+  // Named as another encoding, it is read as none.
+  ConversionRequest named = keep;
+  named.from = kBig5;
+  const auto refused = ConvertDocument(**converter, big_endian, named);
+  ASSERT_FALSE(refused.has_value());
+  EXPECT_EQ(refused.error().reason, kNamedOverUtf16Reason);
 }
 
 // XML parsers read a document that declares nothing as UTF-8: a feed or
