@@ -68,13 +68,13 @@ PreviewFileClaim::~PreviewFileClaim() {
 
 bool IsPreviewFileOf(const std::filesystem::path& folder, std::string_view name,
                      const std::filesystem::path& file) {
-  const std::string whole = file.filename().string();
-  std::string_view file_name = whole;
-  if (file_name.starts_with('.') && file_name.ends_with(".lock"))
-    file_name = file_name.substr(1, file_name.size() - 6);
+  const std::filesystem::path file_name = file.filename();
   bool named = false;
-  for (int number = 1; number <= kMaxNames && !named; ++number)
-    named = file_name == NameNumbered(name, number);
+  for (int number = 1; number <= kMaxNames && !named; ++number) {
+    const std::filesystem::path numbered = NameNumbered(name, number);
+    named = file_name == numbered ||
+            file_name == core::LockFileOf(numbered).filename();
+  }
   std::error_code error;
   return named &&
          std::filesystem::equivalent(file.parent_path(), folder, error);
