@@ -127,14 +127,9 @@ Result<DocumentConversion> ConvertDocument(
     }
   }
   const Encoding source = result.source.encoding;
-  // A file pasted together from several encodings, read by its bytes as
-  // the one most of it is in: the rest is converted into other characters.
-  // Looked for only there, where no declaration vouches for the whole.
-  const DetectionReason reason = result.source.reason;
-  if (reason != DetectionReason::kNamed &&
-      reason != DetectionReason::kByteOrderMark &&
-      reason != DetectionReason::kDeclaration)
-    result.other_lines = FindOtherEncodingLines(text, source);
+  // A file pasted together from several encodings is read in one: the rest
+  // is converted into other characters.
+  result.other_lines = FindMixedLines(text, source, result.source.reason);
   result.target = TargetOf(request, source);
 
   switch (request.script) {

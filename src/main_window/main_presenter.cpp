@@ -329,11 +329,8 @@ void Main::OpenAs(const core::Detection& detection,
   // Read by its bytes as the encoding most of it is in, a file pasted
   // together from several shows the rest as other characters, and GB and
   // Big5 convert them so.
-  const core::DetectionReason reason = detection.reason;
-  if (reason == core::DetectionReason::kDeclaration ||
-      reason == core::DetectionReason::kByteOrderMark)
-    return;
-  if (const auto lines = core::FindOtherEncodingLines(opened_text_, source)) {
+  if (const auto lines =
+          core::FindMixedLines(opened_text_, source, detection.reason)) {
     c_.message_box.Show("文件" + Quoted(path) + "混用了编码：有 " +
                             std::to_string(lines->count) + " 行（第一行是第 " +
                             std::to_string(lines->first) + " 行）像是 " +
