@@ -151,8 +151,8 @@ TEST(ConvertDocumentTest, Utf16IsReadAsTheUtf8ItEquals) {
   ASSERT_TRUE(out.has_value());
   EXPECT_TRUE(out->from_utf16);
   EXPECT_EQ(out->text, "\xEF\xBB\xBF头𠀋<");
-  for (const std::string half : {std::string("\xFF\xFE\x00\xDC", 4),
-                                 std::string("\xFF\xFE\x34\x59\x00", 5)}) {
+  for (const std::string& half : {std::string("\xFF\xFE\x00\xDC", 4),
+                                  std::string("\xFF\xFE\x34\x59\x00", 5)}) {
     const auto refused = ConvertDocument(**converter, half, keep);
     ASSERT_FALSE(refused.has_value());
     EXPECT_EQ(refused.error().reason, kUtf16Reason);

@@ -176,7 +176,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
     EXPECT_EQ(d.declared, declared);
     // The rule decides only on ASCII here; statistics a character apart
     // are a guess (below).
-    if (reason != kStatistics) EXPECT_FALSE(d.guessed);
+    if (reason != kStatistics) {
+      EXPECT_FALSE(d.guessed);
+    }
   }
   // A character apart is a guess, said as one: à is 角 in Big5, and its
   // reading there (角 la carte 萸粕) counts one common character more.
