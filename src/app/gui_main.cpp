@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "app/bat_launcher.h"
 #include "app/cli_messages.h"
@@ -30,6 +31,7 @@
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
+#include "platform/qt/qt_window_texts.h"
 
 namespace qt = tovenrak::platform::qt;
 
@@ -88,7 +90,23 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("tovenrak");
   QApplication::setOrganizationName("Zemlorin");
   QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");
-  qt::InstallInterfaceLanguage(app, QLocale::system());
+  // The windows' messages follow their fixed texts into Traditional Chinese,
+  // converted as tovenrak-convert converts its own; the names in them stay.
+  if (qt::InstallInterfaceLanguage(app, QLocale::system())) {
+    static const std::unique_ptr<tovenrak::core::Converter> converter =
+        tovenrak::core::MakeFastConverter();
+    const tovenrak::core::ScriptConversion how{
+        tovenrak::core::Script::kTraditional,
+        QLocale::system().territory() == QLocale::Taiwan
+            ? tovenrak::core::Variant::kTwp
+            : tovenrak::core::Variant::kHk};
+    qt::SetWindowTextScript([how](std::string_view simplified) {
+      auto converted =
+          converter->Recode(simplified, tovenrak::core::Encoding::kUtf8,
+                            tovenrak::core::Encoding::kUtf8, how);
+      return converted ? std::move(converted->text) : std::string(simplified);
+    });
+  }
 
   auto cher = tovenrak::core::MakeDefaultConverter();
   if (!cher) {

@@ -13,6 +13,7 @@
 #include "platform/conversion_choices.h"
 #include "platform/os_reason_text.h"
 #include "platform/reading_problem_text.h"
+#include "platform/shown_name.h"
 
 namespace tovenrak::batch {
 
@@ -29,7 +30,7 @@ constexpr char kEmptyList[] = "请您选定要转换的文件，再开始转换�
 
 std::string DriveError(const std::string& volume) {
   // The line feed comes before the carriage return, not after it.
-  return "读取驱动器" + volume +
+  return "读取驱动器" + platform::ShownName(volume) +
          "时出错。\n\r请检查该驱动器内有无磁盘或磁盘格式是否正确。";
 }
 
@@ -139,12 +140,13 @@ namespace {
 std::string TargetProblem(const std::string& target) {
   if (target.empty()) return "请您填写转换至的文件夹，再开始转换。";
   if (target.front() != kSeparator) {
-    return "转换至的文件夹“" + target +
+    return "转换至的文件夹“" + platform::ShownName(target) +
            "”不是完整的路径（应以 / 开头），请重新填写。";
   }
   std::error_code error;
   if (!std::filesystem::is_directory(target, error)) {
-    return "转换至的文件夹“" + target + "”不存在，请先建立它或另选一个。";
+    return "转换至的文件夹“" + platform::ShownName(target) +
+           "”不存在，请先建立它或另选一个。";
   }
   return {};
 }
@@ -196,7 +198,8 @@ void Bat::OnNGo() {
   }
   if (replaced > 0 &&
       !messages_.Ask("有 " + std::to_string(replaced) +
-                         " 个文件会被自己的转换结果替换（如“" + first +
+                         " 个文件会被自己的转换结果替换（如“" +
+                         platform::ShownName(first) +
                          "”），原文件将不再保留。\n确定要这样转换吗？",
                      kBatTitle)) {
     view_.ShowPro(false);
@@ -255,7 +258,7 @@ void Bat::OnBeForeDropped(const std::vector<std::filesystem::path>& paths) {
     // whatever its path is made to lead to later.
     core::Result<core::OpenFolder> opened = core::OpenExistingFolder(path);
     if (!opened) {
-      unreadable += "\n" + path.string() + "（" +
+      unreadable += "\n" + platform::ShownName(path.string()) + "（" +
                     platform::OsReasonText(opened.error().reason) + "）";
       continue;
     }
@@ -268,7 +271,7 @@ void Bat::OnBeForeDropped(const std::vector<std::filesystem::path>& paths) {
     options_.kept.insert(options_.kept.end(), tree.kept.begin(),
                          tree.kept.end());
     for (const core::Error& failure : tree.failures)
-      unreadable += "\n" + failure.path + "（" +
+      unreadable += "\n" + platform::ShownName(failure.path) + "（" +
                     platform::OsReasonText(failure.reason) + "）";
   }
   if (!unreadable.empty()) {

@@ -24,10 +24,16 @@
 #include "core/io/output_plan.h"
 #include "platform/os_reason_text.h"
 #include "platform/reading_problem_text.h"
+#include "platform/shown_name.h"
 
 namespace tovenrak::batch {
 
 namespace {
+
+// A file name as the messages show it: a control of writing direction would
+// show "evil\u202Egpj.htm" as evilmth.jpg, and other controls show as
+// nothing or a box.
+std::string Shown(const std::string& name) { return platform::ShownName(name); }
 
 // A long failure list would push the message box off the screen.
 constexpr size_t kMaxListedFailures = 10;
@@ -55,7 +61,7 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
       break;
   }
   if (!error.path.empty() && error.path != listed) {
-    const std::string path = core::EscapeForTerminal(error.path);
+    const std::string path = platform::ShownName(error.path);
     reason = error.code == core::ErrorCode::kNotWritable
                  ? "无法写入 " + path
                  : "写入 " + path + " 时" + reason;
@@ -67,7 +73,7 @@ std::string ReasonOf(const core::Error& error, const std::string& listed) {
         "是不完整的 UTF-16 文本（末尾多一个字节，或字符只有一半），无法转换";
   } else if (error.reason.starts_with(core::kOtherEncodingReason)) {
     reason = "声明的编码 " +
-             core::EscapeForTerminal(
+             platform::ShownName(
                  error.reason.substr(core::kOtherEncodingReason.size())) +
              " 不是 Big5、GB 或 UTF-8，未转换";
   } else if (error.reason == core::kSingleByteLettersReason) {
@@ -192,9 +198,8 @@ BatchOutcome RunBatch(const core::Converter& er,
     if (!std::filesystem::path(be_hind[i]).parent_path().empty()) {
       if (core::Result<const core::OpenFolder*> made = open_below(made_last, i);
           !made) {
-        unmade[i] = "无法建立文件夹 " +
-                    core::EscapeForTerminal(made.error().path) + "（" +
-                    platform::OsReasonText(made.error().reason) + "）";
+        unmade[i] = "无法建立文件夹 " + platform::ShownName(made.error().path) +
+                    "（" + platform::OsReasonText(made.error().reason) + "）";
         return;
       }
     }
@@ -342,18 +347,18 @@ BatchOutcome RunBatch(const core::Converter& er,
       }
     } else if (plan[i].verdict == core::OutputVerdict::kOverInput) {
       outcome.failed.push_back(
-          {be_fore[i], "会覆盖待转换的文件 " + other + "，未写入"});
+          {be_fore[i], "会覆盖待转换的文件 " + Shown(other) + "，未写入"});
     } else if (reserved[i]) {
       outcome.failed.push_back({be_fore[i], "会覆盖本程序窗口的预览文件 " +
-                                                plan[i].output.string() +
+                                                Shown(plan[i].output.string()) +
                                                 "，未写入"});
     } else if (plan[i].verdict == core::OutputVerdict::kOverKept) {
       outcome.failed.push_back({be_fore[i], "会覆盖所转换文件夹中原有的文件 " +
-                                                plan[i].output.string() +
+                                                Shown(plan[i].output.string()) +
                                                 "，未写入"});
     } else if (plan[i].verdict == core::OutputVerdict::kSameOutput) {
       outcome.failed.push_back(
-          {be_fore[i], "与 " + other + " 的转换结果同名，未写入"});
+          {be_fore[i], "与 " + Shown(other) + " 的转换结果同名，未写入"});
     }
     // kRepeat: converting it a second time would convert its first output
     // back when that replaced the source.
@@ -394,13 +399,6 @@ BatchOutcome RunBatch(const core::Converter& er,
 }
 
 namespace {
-
-// A file name as the message shows it: a control of writing direction would
-// show "evil\u202Egpj.htm" as evilmth.jpg, and other controls show as
-// nothing or a box.
-std::string Shown(const std::string& name) {
-  return core::EscapeForTerminal(name);
-}
 
 // The same list, several times over: the first ten entries, then how many
 // more.

@@ -17,6 +17,7 @@
 #include "main_window/view_text.h"
 #include "platform/conversion_choices.h"
 #include "platform/os_reason_text.h"
+#include "platform/shown_name.h"
 
 namespace tovenrak::main_window {
 
@@ -113,7 +114,7 @@ core::Result<core::RecodedDocument> ToSide(
 // Controls in a name, such as one of writing direction, are shown escaped:
 // they would make it read as another name.
 std::string Quoted(const std::filesystem::path& path) {
-  return "“" + core::EscapeForTerminal(path.string()) + "”";
+  return "“" + platform::ShownName(path.string()) + "”";
 }
 
 // Why a file could not be read or saved, for the user: the OS's words in
@@ -199,7 +200,8 @@ void Main::OpenPath(const std::filesystem::path& named) {
       *read, core::DocumentIsPage(*read, path.filename().string()));
   if (!detection.other_declared.empty()) {
     KeepDocument();
-    ShowError("文件" + Quoted(path) + "声明的编码 " + detection.other_declared +
+    ShowError("文件" + Quoted(path) + "声明的编码 " +
+              platform::ShownName(detection.other_declared) +
               " 不是 Big5、GB 或 UTF-8，没有打开。");
     return;
   }
@@ -375,8 +377,8 @@ void Main::ReviewOpened(uint64_t turn,
       shown_encoding_ != core::Encoding::kGbk || c_.ori_text.IsModified())
     return;
   if (!converted) {
-    ShowError("无法查找“" + name_ + "”转换中的疑点。\n原因：" +
-              converted.error().Message());
+    ShowError("无法查找“" + platform::ShownName(name_) +
+              "”转换中的疑点。\n原因：" + converted.error().Message());
     return;
   }
   // Opening ended the last review, choices and all, so the text comes back

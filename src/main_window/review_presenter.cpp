@@ -9,6 +9,7 @@
 #include "core/markup/name_key.h"
 #include "main_window/point_places.h"
 #include "platform/reading_problem_text.h"
+#include "platform/shown_name.h"
 
 namespace tovenrak::main_window {
 
@@ -18,6 +19,11 @@ std::string Utf8(std::u32string_view text) {
   std::string out;
   for (const char32_t c : text) core::AppendUtf8(c, out);
   return out;
+}
+
+// A phrase inside a message, which a translation of the message keeps.
+std::string Phrase(std::u32string_view text) {
+  return platform::ShownName(Utf8(text));
 }
 
 bool IsHan(char32_t c) {
@@ -274,9 +280,10 @@ std::string Review::OverruledWord(size_t k, const std::u32string& from,
   if (point.candidates.empty() || decided == point.candidates.front() ||
       decided == point.chosen)
     return {};
-  return "\n\n注意：“" + Utf8(decided) +
-         "”是按词典里的词转换的；记入后，凡是含“" + Utf8(from) +
-         "”的文字都会转换为“" + Utf8(to) + "”，也包括那个词本来转换对的地方。";
+  return "\n\n注意：“" + Phrase(decided) +
+         "”是按词典里的词转换的；记入后，凡是含“" + Phrase(from) +
+         "”的文字都会转换为“" + Phrase(to) +
+         "”，也包括那个词本来转换对的地方。";
 }
 
 void Review::OfferToRemember(size_t k) {
@@ -315,8 +322,9 @@ void Review::OfferToRemember(size_t k) {
                                   : core::Script::kTraditional;
   // A choice of the character as it stands keeps the phrase unconverted.
   const std::string what =
-      from == to ? "以后也让“" + Utf8(from) + "”保持原样、不转换吗？"
-                 : "以后也把“" + Utf8(from) + "”转换为“" + Utf8(to) + "”吗？";
+      from == to
+          ? "以后也让“" + Phrase(from) + "”保持原样、不转换吗？"
+          : "以后也把“" + Phrase(from) + "”转换为“" + Phrase(to) + "”吗？";
   // A text edited by hand is not converted again: the edits would go.
   const bool edited = source_view_.IsModified();
   const std::string question =

@@ -76,7 +76,9 @@ TEST(DescribeOutcomeTest, ListsTenFailuresThenCountsTheRestThenTheNotes) {
         "以下 1 个文件的服务器代码（PHP、ASP 或 "
         "include）中有字符写作了字符引用，服务器不会把它们读成字符：\n\n/"
         "s.php\n    3 个字符，Big5 码中没有"}) {
-    EXPECT_NE(message.text.find(says), std::string::npos) << says;
+    EXPECT_NE(testing::WithoutIsolates(message.text).find(says),
+              std::string::npos)
+        << says;
   }
   EXPECT_EQ(message.text.find("/f10.htm"), std::string::npos) << message.text;
 }
@@ -150,7 +152,7 @@ TEST(RunBatchTest, EachFileGoesTheWayItsBytesSayAndNoneIsWrittenTwice) {
   EXPECT_EQ(outcome.failed[0].path, be_fore[4]);
   EXPECT_EQ(outcome.failed[1].path, be_fore[6]);
   EXPECT_EQ(outcome.failed[2].reason, "含有二进制数据，不是网页或文本文件");
-  EXPECT_EQ(outcome.failed[3].reason,
+  EXPECT_EQ(testing::WithoutIsolates(outcome.failed[3].reason),
             "声明的编码 latin1 不是 Big5、GB 或 UTF-8，未转换");
   EXPECT_EQ(outcome.failed[4].reason,
             "内容像西文或俄文的单字节编码，不像中文，也没有声明编码，未转换");
@@ -324,8 +326,8 @@ TEST(RunBatchTest, AMissingTargetFolderIsNamedNotTheFileListed) {
                                         target, {}, [](int16_t) {});
   ASSERT_EQ(outcome.failed.size(), 1u);
   // The folder, or the file in it: either says where the trouble is.
-  EXPECT_EQ(outcome.failed[0].reason.rfind(
-                "写入 " + core::EscapeForTerminal(target), 0),
+  EXPECT_EQ(testing::WithoutIsolates(outcome.failed[0].reason)
+                .rfind("写入 " + core::EscapeForTerminal(target), 0),
             0u)
       << outcome.failed[0].reason;
 }

@@ -10,6 +10,7 @@
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "support/text.h"
 
 namespace tovenrak::fakes {
 
@@ -43,6 +44,8 @@ struct FakeFileDialog : platform::FileDialog {
   }
 };
 
+// Records texts as a reader sees them, the marks around names left out; the
+// last text shown, as given, in `raw`.
 struct FakeMessageBox : platform::MessageBox {
   struct Shown {
     std::string text;
@@ -50,12 +53,15 @@ struct FakeMessageBox : platform::MessageBox {
   };
   void Show(const std::string& text, platform::MessageIcon icon,
             const std::string&) override {
-    shown.push_back({text, icon});
+    shown.push_back({testing::WithoutIsolates(text), icon});
+    raw = text;
   }
   bool Ask(const std::string& question, const std::string&) override {
-    asked.push_back(question);
+    asked.push_back(testing::WithoutIsolates(question));
+    raw = question;
     return answer_yes;
   }
+  std::string raw;
   std::vector<Shown> shown;
   std::vector<std::string> asked;
   bool answer_yes = false;

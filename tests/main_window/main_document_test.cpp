@@ -190,6 +190,8 @@ TEST(MainOpenTest, AFileThatMixesEncodingsIsSaidToWhenOpened) {
          Page("gbk", gb + gb) + "版权所有 © 2024 北京头发科技有限公司");
   ASSERT_EQ(w.box.shown.size(), 2u);
   EXPECT_NE(w.box.shown[1].text.find("像是 UTF-8 码"), std::string::npos);
+  // The name is marked as one, for the Traditional interface to keep.
+  EXPECT_NE(w.box.raw.find("“\u2068/docs/page.htm\u2069”"), std::string::npos);
 }
 
 TEST(MainOpenTest, CancelKeepsTheStartClearReleasesButtonsUntilTheNextOpen) {

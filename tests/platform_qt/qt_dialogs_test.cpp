@@ -21,6 +21,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/bat_launcher.h"
 #include "batch/bat.h"
@@ -35,6 +37,8 @@
 #include "platform/qt/qt_file_dialog.h"
 #include "platform/qt/qt_message_box.h"
 #include "platform/qt/qt_shell.h"
+#include "platform/qt/qt_window_texts.h"
+#include "platform/shown_name.h"
 #include "qt_test_support.h"
 
 namespace tovenrak::platform::qt {
@@ -151,6 +155,40 @@ TEST_F(QtDialogsTest, MessagesShowNamesAsWrittenAndScrollWhenTall) {
     EXPECT_EQ(shown.toStdString(), message);
     EXPECT_LE(height, parent_.screen()->availableGeometry().height());
   }
+}
+
+// In a Traditional interface the messages, written in Simplified Chinese,
+// are converted; the names in them are not, nor is a text translated as one
+// of the fixed texts.
+TEST_F(QtDialogsTest, MessagesTakeTheInterfacesScriptButNotTheirNames) {
+  struct Script {
+    Script() {
+      SetWindowTextScript([](std::string_view text) {
+        std::string out(text);
+        for (size_t at; (at = out.find("发")) != std::string::npos;)
+          out.replace(at, 3, "發");
+        return out;
+      });
+    }
+    ~Script() { SetWindowTextScript(nullptr); }
+  } script;
+  QtMessageBox boxes(&parent_);
+  std::vector<std::string> shown;
+  const auto answer = [&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    shown.push_back(box->windowTitle().toStdString());
+    shown.push_back(box->text().toStdString());
+    QAbstractButton* ok = box->button(QMessageBox::Ok);
+    (ok ? ok : box->button(QMessageBox::No))->click();
+  };
+  const std::string name = platform::ShownName("/发/头发.htm");
+  WhenModalShows(answer);
+  boxes.Show("头发“" + name + "”头发", MessageIcon::kWarning, "发");
+  WhenModalShows(answer);
+  boxes.Ask("发" + name, "发");
+  EXPECT_EQ(shown, (std::vector<std::string>{"發", "头發“" + name + "”头發",
+                                             "發", "發" + name}));
 }
 
 // Replacing a file is asked in plain words: a name read as markup would

@@ -10,6 +10,15 @@
 
 namespace tovenrak::testing {
 
+// `text` without the isolate marks the windows put around the names in
+// their messages (platform::ShownName), as a reader sees it.
+inline std::string WithoutIsolates(std::string text) {
+  for (const std::string_view mark : {"\u2068", "\u2069"})
+    for (size_t at; (at = text.find(mark)) != std::string::npos;)
+      text.erase(at, mark.size());
+  return text;
+}
+
 inline std::string Utf8(std::u32string_view cps) {
   std::string out;
   for (const char32_t cp : cps) core::AppendUtf8(cp, out);

@@ -98,13 +98,13 @@ void QtMessageBox::Show(const std::string& text, platform::MessageIcon icon,
 }
 
 bool QtMessageBox::Ask(const std::string& question, const std::string& title) {
-  QMessageBox box(QMessageBox::Question, QString::fromStdString(title),
-                  QString::fromStdString(question),
-                  QMessageBox::Yes | QMessageBox::No, parent_);
+  QMessageBox box(QMessageBox::Question, WindowText(title),
+                  WindowText(question), QMessageBox::Yes | QMessageBox::No,
+                  parent_);
   box.setTextFormat(Qt::PlainText);
   box.setDefaultButton(QMessageBox::No);
   box.setEscapeButton(QMessageBox::No);
-  box.setAccessibleName(QString::fromStdString(title));
+  box.setAccessibleName(box.windowTitle());
   return box.exec() == QMessageBox::Yes;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/qt/qt_main_window.h"
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
+#include "platform/qt/qt_window_texts.h"
 #include "platform/review_listener.h"
 
 namespace tovenrak::platform::qt {
@@ -181,7 +182,7 @@ size_t QtReviewView::MarksStanding() const {
 }
 
 void QtReviewView::ShowCount(const std::string& text) {
-  count_->setText(QString::fromStdString(text));
+  count_->setText(WindowText(text));
   // Screen readers hear the count itself, as the status panels' texts.
   count_->setAccessibleName(text.empty() ? tr("疑点数") : count_->text());
   count_->setVisible(!text.empty());

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "platform/shown_name.h"
+
 namespace tovenrak::platform::qt {
 
 namespace {
@@ -21,10 +23,21 @@ constexpr char kContext[] = "WindowTexts";
     QT_TRANSLATE_NOOP("WindowTexts", "请您选定要转换的文件，再开始转换。"),
 };
 
+std::function<std::string(std::string_view)>& Script() {
+  static std::function<std::string(std::string_view)> convert;
+  return convert;
+}
+
 }  // namespace
 
 QString WindowText(const std::string& text) {
-  return QCoreApplication::translate(kContext, text.c_str());
+  QString translated = QCoreApplication::translate(kContext, text.c_str());
+  if (!Script() || translated.toStdString() != text) return translated;
+  return QString::fromStdString(ConvertAroundNames(text, Script()));
+}
+
+void SetWindowTextScript(std::function<std::string(std::string_view)> convert) {
+  Script() = std::move(convert);
 }
 
 }  // namespace tovenrak::platform::qt
