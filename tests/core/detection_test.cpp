@@ -95,6 +95,15 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // GB's Greek, like its kana, reads as common Big5 characters.
       {"<meta charset=gb2312>" + Bytes("αβγδεζηθικλμ希腊字母", kGbk), kGbk,
        kDeclared, kGbk},
+      // So do its box drawing (├── reads 念岸岸), bopomofo and Greek apart,
+      // undeclared: a README's tree, a drawn table, a lesson, a formula.
+      {Bytes("目录：\n├── src/ 源代码\n├── docs/ 文档\n└── 说明文件", kGbk),
+       kGbk, kStatistics, kNone},
+      {Bytes("╔══╦══╗\n║姓名║年龄║\n╠══╬══╣\n║张三║２５║\n╚══╩══╝", kGbk), kGbk,
+       kStatistics, kNone},
+      {Bytes("声母：ㄅㄆㄇㄈㄉㄊㄋㄌ", kGbk), kGbk, kStatistics, kNone},
+      {Bytes("设 α＋β＝π，则 sin α ＝ sin(π－β)。", kGbk), kGbk, kStatistics,
+       kNone},
       // Lines of Big5 among more Chinese in UTF-8 are kept as bytes, rather
       // than the UTF-8 read as GB.
       {kSimplified + "\n" + Bytes(kTraditional, kBig5) + "\n" + kSimplified +

@@ -64,6 +64,10 @@ struct Profile {
   // hanzi in the other.
   size_t big5_kana = 0;
   size_t gb_signs = 0;
+  // GB's Greek, Cyrillic, pinyin, bopomofo and box drawing (rows A6-A9,
+  // second byte from A1, and GBK's double lines, A840-A895): a README's
+  // tree of folders, a table drawn in a post, a formula, a lesson in zhuyin.
+  size_t gb_symbols = 0;
   // Pairs after ASCII (not after another unit) whose second byte is an
   // ASCII letter (é before s in "résumé", ü before b in " über"): a Western
   // text's accented letters.
@@ -318,9 +322,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
-         gb_private = 0, big5_kana = 0, gb_signs = 0, high_trails = 0,
-         letter_pairs = 0, sjis_kana = 0, euc_kana = 0, hangul_rows = 0,
-         before_ascii = 0;
+         gb_private = 0, big5_kana = 0, gb_signs = 0, gb_symbols = 0,
+         high_trails = 0, letter_pairs = 0, sjis_kana = 0, euc_kana = 0,
+         hangul_rows = 0, before_ascii = 0;
   size_t unit_end = std::string_view::npos;  // Where the last unit ended.
   // Letters of GB's Greek or Cyrillic side by side, of the row `word_row`,
   // the last ending at `word_end`.
@@ -392,6 +396,8 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
     gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
+    gb_symbols += ((lead - 0xA6u <= 0xA9u - 0xA6u) & (trail >= 0xA1)) |
+                  ((lead == 0xA8) & (trail - 0x40u <= 0x95u - 0x40u));
     high_trails += trail > 0xA0;
     letter_pairs += IsAsciiLetter(trail) & (pos != unit_end);
     sjis_kana += ((lead == 0x82) & (trail - 0x9Fu <= 0xF1u - 0x9Fu)) |
@@ -423,6 +429,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.gb_private += gb_private;
   profile.big5_kana += big5_kana;
   profile.gb_signs += gb_signs;
+  profile.gb_symbols += gb_symbols;
   profile.high_trails += high_trails;
   profile.letter_pairs += letter_pairs;
   profile.sjis_kana += sjis_kana;
@@ -545,8 +552,20 @@ size_t GbKana(const Profile& p) {
   return counted ? kana : 0;
 }
 
+// GB's symbols, likewise, are Big5's common hanzi of few strokes (├── reads
+// 念岸岸). They count for GB where its reading has a few, common characters
+// besides (an eighth as many: a drawn table is mostly lines), and no code of
+// GBK's user-defined areas.
+size_t GbSymbols(const Profile& p) {
+  constexpr size_t kSomeSymbols = 4;
+  const bool counted = p.gb_private == 0 && p.gb_symbols >= kSomeSymbols &&
+                       p.gb_common * 8 >= p.gb_symbols;
+  return counted ? p.gb_symbols : 0;
+}
+
 long GbScore(const Profile& p) {
-  return static_cast<long>(p.gb_common + p.four_byte + GbKana(p)) -
+  return static_cast<long>(p.gb_common + p.four_byte + GbKana(p) +
+                           GbSymbols(p)) -
          kInvalidWeight * static_cast<long>(p.lone_bytes);
 }
 
