@@ -5,7 +5,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "core/encoding/code_tables.h"
 #include "core/encoding/codec.h"
@@ -906,50 +905,14 @@ std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
   return found;
 }
 
-std::optional<OtherEncodingLines> FindUtf8Lines(std::string_view bytes,
-                                                Encoding encoding) {
-  if (encoding == Encoding::kUtf8) return std::nullopt;
-  // Only the lines with a byte above 0x7F are looked at, found by skipping
-  // ASCII eight bytes at a time; a line of Big5 or GB fails as UTF-8 within
-  // its first characters.
-  OtherEncodingLines found;
-  size_t end = 0;  // Of the line looked at last.
-  for (size_t pos = AsciiRunEnd(bytes, 0); pos < bytes.size();) {
-    const void* feed = ::memrchr(bytes.data() + end, '\n', pos - end);
-    const size_t begin =
-        feed ? static_cast<const char*>(feed) - bytes.data() + 1 : end;
-    end = std::min(bytes.find('\n', pos), bytes.size());
-    if (Utf8CjkCount(bytes.substr(begin, end - begin)).value_or(0) >= 3 &&
-        found.count++ == 0) {
-      found.first = 1 + static_cast<size_t>(std::count(
-                            bytes.begin(), bytes.begin() + begin, '\n'));
-    }
-    pos = AsciiRunEnd(bytes, end);
-  }
-  if (found.count == 0) return std::nullopt;
-  return found;
-}
-
 std::optional<OtherEncodingLines> FindMixedLines(std::string_view bytes,
                                                  Encoding encoding,
                                                  DetectionReason reason) {
-  switch (reason) {
-    case DetectionReason::kNamed:
-    case DetectionReason::kByteOrderMark:
-      return std::nullopt;
-    case DetectionReason::kDeclaration:
-      // UTF-8 is what gets pasted or included into an old page now, and a
-      // declaration says nothing of it. A Big5 line in a page declared GB,
-      // or the reverse, shows as garbage in every browser, where its author
-      // would have seen it.
-      return FindUtf8Lines(bytes, encoding);
-    case DetectionReason::kUtf8:
-    case DetectionReason::kStatistics:
-    case DetectionReason::kBig5Rule:
-    case DetectionReason::kAsciiOnly:
-    case DetectionReason::kRun:
-      break;
-  }
+  // A declaration vouches for no line pasted or included into the page; the
+  // conversion would turn what the bytes hold into other characters for good.
+  if (reason == DetectionReason::kNamed ||
+      reason == DetectionReason::kByteOrderMark)
+    return std::nullopt;
   return FindOtherEncodingLines(bytes, encoding);
 }
 

@@ -118,16 +118,8 @@ struct OtherEncodingLines {
 std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
                                                          Encoding encoding);
 
-// The lines of `bytes`, read as Big5 or GB (`encoding`), that hold Chinese in
-// UTF-8, as FindOtherEncodingLines finds them; std::nullopt read as UTF-8.
-// At a fraction of its cost.
-std::optional<OtherEncodingLines> FindUtf8Lines(std::string_view bytes,
-                                                Encoding encoding);
-
-// The lines of `bytes`, read in `encoding` for `reason`, worth pointing out
-// as in another encoding: none when the user named it or a byte-order mark
-// decided, those in UTF-8 when a declaration did (FindUtf8Lines), else
-// FindOtherEncodingLines.
+// FindOtherEncodingLines, unless the user named the encoding or a
+// byte-order mark decided it (`reason`).
 std::optional<OtherEncodingLines> FindMixedLines(std::string_view bytes,
                                                  Encoding encoding,
                                                  DetectionReason reason);
