@@ -1,5 +1,6 @@
 #include "batch/bat.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -186,14 +187,21 @@ void Bat::OnNGo() {
     target += kSeparator;
     view_.SetToText(target);
   }
-  // A file whose output would replace it is gone once converted: the user
-  // says so first.
-  size_t replaced = 0;
-  std::string first;
+  // A file whose output would replace it is gone once converted, and so is
+  // a file already at an output's place (an earlier run's output, edited by
+  // hand since): the user says so first.
+  size_t replaced = 0, existing = 0;
+  std::string first, first_existing;
   for (size_t i = 0; i < be_fore_.size(); ++i) {
+    const std::string output = target + be_hind_[i];
     std::error_code error;
-    if (std::filesystem::equivalent(be_fore_[i], target + be_hind_[i], error)) {
+    if (std::filesystem::equivalent(be_fore_[i], output, error)) {
       if (replaced++ == 0) first = be_fore_[i];
+    } else if (std::filesystem::exists(
+                   std::filesystem::symlink_status(output, error)) &&
+               std::find(options_.kept.begin(), options_.kept.end(), output) ==
+                   options_.kept.end()) {
+      if (existing++ == 0) first_existing = output;
     }
   }
   if (replaced > 0 &&
@@ -201,6 +209,15 @@ void Bat::OnNGo() {
                          " 个文件会被自己的转换结果替换（如“" +
                          platform::ShownName(first) +
                          "”），原文件将不再保留。\n确定要这样转换吗？",
+                     kBatTitle)) {
+    view_.ShowPro(false);
+    return;
+  }
+  if (existing > 0 &&
+      !messages_.Ask("转换至的文件夹中已有 " + std::to_string(existing) +
+                         " 个文件会被转换结果替换（如“" +
+                         platform::ShownName(first_existing) +
+                         "”）。\n确定要替换它们吗？",
                      kBatTitle)) {
     view_.ShowPro(false);
     return;

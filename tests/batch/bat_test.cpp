@@ -56,13 +56,14 @@ class BatTest : public ::testing::Test {
   }
 
   // Writes each file (name, GBK text) in the scratch folder, lists it and
-  // runs into the folder's "out".
+  // runs into the folder's "out", made anew.
   void Go(Bat& bat, std::vector<std::pair<std::string, std::string>> files) {
     for (const auto& [name, text] : files) {
       testing::ScratchFolder::Write(dir_ / name,
                                     testing::Bytes(text, core::Encoding::kGbk));
       Add(bat, (dir_ / name).string());
     }
+    fs::remove_all(dir_ / "out");
     fs::create_directory(dir_ / "out");
     view_.to_text = (dir_ / "out").string();
     bat.OnNGo();
@@ -190,7 +191,8 @@ TEST_F(BatTest, RunIntoTheTargetWithItsSeparatorThenOneMessageAndClose) {
 }
 
 // Into the files' own folder, each output would replace its source: only
-// when the user says so.
+// when the user says so. So would an output a file already in the target
+// folder, an earlier output edited since.
 TEST_F(BatTest, ReplacingTheListedFilesThemselvesIsAskedFirst) {
   const std::string gb = testing::Bytes("头发", core::Encoding::kGbk);
   testing::ScratchFolder::Write(dir_ / "a.txt", gb);
@@ -208,6 +210,23 @@ TEST_F(BatTest, ReplacingTheListedFilesThemselvesIsAskedFirst) {
     EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "a.txt"),
               yes ? testing::Bytes("頭髮", core::Encoding::kBig5) : gb);
     EXPECT_EQ(view_.closed, yes);
+  }
+  testing::ScratchFolder::Write(dir_ / "b.txt", gb);
+  fs::create_directory(dir_ / "out");
+  for (const bool yes : {false, true}) {
+    testing::ScratchFolder::Write(dir_ / "out/b.txt", "edited");
+    auto bat = MakeBat();
+    Add(*bat, (dir_ / "b.txt").string());
+    view_.to_text = (dir_ / "out").string();
+    messages_.answer_yes = yes;
+    messages_.asked.clear();
+    bat->OnNGo();
+    ASSERT_EQ(messages_.asked.size(), 1u);
+    EXPECT_EQ(messages_.asked[0],
+              "转换至的文件夹中已有 1 个文件会被转换结果替换（如“" +
+                  (dir_ / "out/b.txt").string() + "”）。\n确定要替换它们吗？");
+    EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "out/b.txt"),
+              yes ? testing::Bytes("頭髮", core::Encoding::kBig5) : "edited");
   }
 }
 
