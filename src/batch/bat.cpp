@@ -223,6 +223,10 @@ void Bat::OnNGo() {
     return;
   }
   view_.ShowPro(true);
+  running_ = true;
+  stop_asked_ = false;
+  view_.SetRunning(true);
+  options_.stop = [this] { return stop_asked_; };
   const BatchOutcome outcome = RunBatch(
       er_, be_fore_, be_hind_, target, Request(),
       [this](int16_t percent) {
@@ -230,6 +234,8 @@ void Bat::OnNGo() {
         view_.SetPro(pro_percent_);
       },
       options_);
+  running_ = false;
+  view_.SetRunning(false);
   const ClosingMessage message = DescribeOutcome(outcome, target);
   messages_.Show(message.text, message.icon, kBatTitle);
   view_.Close();
@@ -247,7 +253,13 @@ core::ConversionRequest Bat::Request() const {
   return request;
 }
 
-void Bat::OnNQuit() { view_.Close(); }
+void Bat::OnNQuit() {
+  if (running_) {
+    stop_asked_ = true;  // The run ends after the files begun, and says so.
+    return;
+  }
+  view_.Close();
+}
 
 void Bat::OnBeForeClicked() {
   if (!be_fore_.empty()) view_.EnableNDel(true);

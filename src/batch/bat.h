@@ -114,6 +114,9 @@ class Bat : public platform::BatListener {
   std::vector<std::string> be_hind_;
   int drive_ = -1;  // The volume of the last folder Dir1 could show.
   int16_t pro_percent_ = 0;
+  // A run goes on; Close asked it to stop.
+  bool running_ = false;
+  bool stop_asked_ = false;
   BatchOptions options_;
   bool use_personal_phrases_ = false;
 };

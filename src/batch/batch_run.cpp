@@ -332,7 +332,17 @@ BatchOutcome RunBatch(const core::Converter& er,
           {be_fore[i], ReasonOf(converted.error(), be_fore[i])});
     }
   };
+  bool stopped = false;
   for (size_t i = 0, k = 0; i < n; ++i) {
+    if (!stopped && options.stop && options.stop()) {
+      stopped = true;
+      if (ahead) ahead->StopBeginning();
+    }
+    // Stopped, a file the helper began is finished and told of.
+    if (stopped && !(ahead && tasks[i] && !unmade[i] && ahead->Begun(k))) {
+      outcome.stopped += writes(i);
+      continue;
+    }
     const std::string& other = be_fore[plan[i].other];
     if (!ahead && writes(i)) prepare(i);
     if (unmade[i]) {
@@ -368,7 +378,14 @@ BatchOutcome RunBatch(const core::Converter& er,
   ahead.reset();  // Every item was taken: the second thread ends.
   request.defer_guessed = false;
   request.run = run;
-  for (const size_t i : waiting) record(i, convert(i));
+  for (const size_t i : waiting) {
+    if (!stopped && options.stop && options.stop()) stopped = true;
+    if (stopped) {
+      ++outcome.stopped;
+    } else {
+      record(i, convert(i));
+    }
+  }
 
   // The run is reported done only once its files are on disk.
   const std::vector<core::Status> synced = deferred.SyncAll();
@@ -413,6 +430,13 @@ std::string ListOf(const std::vector<Entry>& entries, const Line& line,
             std::to_string(entries.size() - kMaxListedFailures) + more;
   }
   return text;
+}
+
+std::string FailedList(const std::vector<FailedFile>& failed) {
+  return ListOf(
+      failed,
+      [](const FailedFile& f) { return Shown(f.path) + "\n    " + f.reason; },
+      " 个文件未能转换。");
 }
 
 // A note on some of the files, if any: how many, what befell them, and
@@ -525,6 +549,17 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
       outcome.review_list ? "\n\n疑点清单 " + Shown(outcome.review_list->path) +
                                 " 未写出：" + outcome.review_list->reason
                           : "";
+  if (outcome.stopped > 0) {
+    std::string text = "转换已停止：已转换 " +
+                       std::to_string(outcome.converted) + " 个文件到 " +
+                       Shown(target_folder) + " 文件夹下，其余 " +
+                       std::to_string(outcome.stopped) + " 个没有转换。";
+    if (!outcome.failed.empty()) {
+      text += "\n\n以下 " + std::to_string(outcome.failed.size()) +
+              " 个文件未能转换：\n" + FailedList(outcome.failed);
+    }
+    return {text + Notes(outcome) + review, platform::MessageIcon::kWarning};
+  }
   if (outcome.failed.empty()) {
     return {"所选定文件已转换到 " + Shown(target_folder) + " 文件夹下。" +
                 Notes(outcome) + review,
@@ -536,11 +571,7 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                      std::to_string(outcome.converted) + " 个到 " +
                      Shown(target_folder) + " 文件夹下；以下 " +
                      std::to_string(outcome.failed.size()) +
-                     " 个文件未能转换：\n";
-  text += ListOf(
-      outcome.failed,
-      [](const FailedFile& f) { return Shown(f.path) + "\n    " + f.reason; },
-      " 个文件未能转换。");
+                     " 个文件未能转换：\n" + FailedList(outcome.failed);
   return {text + Notes(outcome) + review, platform::MessageIcon::kWarning};
 }
 

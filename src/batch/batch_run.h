@@ -96,6 +96,8 @@ struct BatchOutcome {
   std::vector<GuessedEncoding> guessed;
   // The review list asked for but not written, and why: no file listed.
   std::optional<FailedFile> review_list;
+  // Files the run left as they were, being stopped (BatchOptions::stop).
+  size_t stopped = 0;
 };
 
 // A folder whose files were listed by walking it.
@@ -129,6 +131,9 @@ struct BatchOptions {
   // through no link (core::ReadDocumentBelow, its name in BeHind being its
   // path there); none for a file listed on its own.
   std::vector<TreeRoot> roots;
+  // Asked before each file, when set: true stops the run. The files begun
+  // are finished and told of; the rest are not written, and counted.
+  std::function<bool()> stop;
 };
 
 inline constexpr const char* kReviewListName = "tovenrak-review.txt";

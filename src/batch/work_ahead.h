@@ -44,6 +44,21 @@ class WorkAhead {
     if (helper_.joinable()) helper_.join();
   }
 
+  // From now on the helper begins no item; those it began it finishes.
+  void StopBeginning() {
+    {
+      std::lock_guard lock(mutex_);
+      stop_beginning_ = true;
+    }
+    changed_.notify_all();
+  }
+  // Whether a thread began item k; after StopBeginning, those not begun
+  // stay so unless Take(k) is called.
+  bool Begun(size_t k) {
+    std::lock_guard lock(mutex_);
+    return slots_[k].begun;
+  }
+
   // The result of item k. While it is not ready, this thread works on item
   // k or, when the helper has begun that one, on a later one not begun, so
   // that both threads keep working.
@@ -87,8 +102,10 @@ class WorkAhead {
   void Help() {
     std::unique_lock lock(mutex_);
     for (size_t k = 0; k < slots_.size(); ++k) {
-      changed_.wait(lock, [&] { return stop_ || k < taken_ + ahead_; });
-      if (stop_) return;
+      changed_.wait(lock, [&] {
+        return stop_ || stop_beginning_ || k < taken_ + ahead_;
+      });
+      if (stop_ || stop_beginning_) return;
       if (k >= taken_ && !slots_[k].begun) Run(k, lock);
     }
   }
@@ -100,6 +117,7 @@ class WorkAhead {
   std::vector<Slot> slots_;
   size_t taken_ = 0;  // Items the caller has taken.
   bool stop_ = false;
+  bool stop_beginning_ = false;
   std::thread helper_;  // Declared last: it starts once the rest is made.
 };
 

@@ -63,6 +63,12 @@ class BatView {
   virtual void ShowPro(bool visible) = 0;
   virtual void SetPro(int percent) = 0;
 
+  // While a run goes on (`running`), every control but Close is disabled,
+  // Close reads "停止", and SetPro also takes the user's actions meanwhile:
+  // Close, Esc and the window's own close button tell the listener
+  // OnNQuit, and close nothing.
+  virtual void SetRunning(bool running) = 0;
+
   // Closes the window.
   virtual void Close() = 0;
 };

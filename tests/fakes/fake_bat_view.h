@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -40,7 +41,12 @@ struct FakeBatView : platform::BatView {
   }
   std::filesystem::path Dir1() const override { return dir1; }
   void ShowPro(bool visible) override { pro_visible = visible; }
-  void SetPro(int percent) override { pro_values.push_back(percent); }
+  // The user's action taken while the bar is painted, if any.
+  void SetPro(int percent) override {
+    pro_values.push_back(percent);
+    if (while_painted) while_painted();
+  }
+  void SetRunning(bool on) override { running.push_back(on); }
   void Close() override { closed = true; }
   int TargetChoice() const override { return target_choice; }
   void SetTargetChoice(int choice) override { target_choice = choice; }
@@ -54,7 +60,9 @@ struct FakeBatView : platform::BatView {
   std::filesystem::path dir1_volume;
   std::filesystem::path dir1;
   std::set<std::filesystem::path> unreadable;  // SetDir1 fails for these.
-  bool pro_visible = true;                     // Load must hide it.
+  std::function<void()> while_painted;
+  std::vector<bool> running;  // SetRunning's calls.
+  bool pro_visible = true;    // Load must hide it.
   std::vector<int> pro_values;
   bool closed = false;
   int target_choice = -1;  // Load must choose the automatic entry.

@@ -378,6 +378,49 @@ TEST_F(QtBatViewTest, ConvertsEachFileWithTheBarPaintedAtEachStep) {
   EXPECT_TRUE(fs::exists(dir_ / "out" / big5.filename()));
 }
 
+// While the run goes on only Close, then reading 停止, takes clicks: it and
+// Esc stop the run after the files begun, and the window stays open until
+// the message about what was done.
+TEST_F(QtBatViewTest, CloseAndEscStopARunThatSaysWhatItDid) {
+  const std::string gb = testing::Bytes("头发", core::Encoding::kGbk);
+  constexpr int kFiles = 12;
+  for (int i = 0; i < kFiles; ++i) {
+    const fs::path file = dir_ / ("p" + std::to_string(i) + ".txt");
+    testing::ScratchFolder::Write(file, gb);
+    Add(file.string());
+  }
+  fs::create_directory(dir_ / "out");
+  Control<QLineEdit>("ToText")->setText(
+      QString::fromStdString((dir_ / "out").string()));
+  view_.show();
+  auto* quit = Control<QPushButton>("NQuit");
+  bool held = false;
+  QTimer::singleShot(0, &view_, [&] {
+    held = !Control<QPushButton>("NGo")->isEnabled() &&
+           !Control<QListWidget>("BeFore")->isEnabled() &&
+           quit->text() == "停止";
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(&view_, &escape);
+    EXPECT_TRUE(view_.isVisible());
+    quit->click();
+  });
+  Control<QPushButton>("NGo")->click();
+
+  EXPECT_TRUE(held);
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_TRUE(messages_.shown[0].text.starts_with("转换已停止：已转换 "))
+      << messages_.shown[0].text;
+  int written = 0;
+  for (int i = 0; i < kFiles; ++i)
+    written += fs::exists(dir_ / "out" / ("p" + std::to_string(i) + ".txt"));
+  EXPECT_LT(written, kFiles);
+  EXPECT_NE(messages_.shown[0].text.find(
+                "其余 " + std::to_string(kFiles - written) + " 个没有转换"),
+            std::string::npos)
+      << messages_.shown[0].text;
+  EXPECT_EQ(quit->text(), "关闭");
+}
+
 // Enter acts only on the focused button. Focus makes the first entry current
 // but selects nothing: it used to enable Remove, which then removed nothing.
 TEST_F(QtBatViewTest, OnlyASelectedEntryEnablesRemoveAndEnterOnlyTheFocused) {

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileSystemModel>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -13,6 +14,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTreeView>
+#include <initializer_list>
 #include <system_error>
 
 #include "platform/bat_listener.h"
@@ -355,8 +357,37 @@ void QtBatView::ShowPro(bool visible) {
 
 void QtBatView::SetPro(int percent) {
   pro_->setValue(percent);
-  // The run keeps the event loop waiting, so paint now.
+  // The run keeps the event loop waiting, so paint now, and take the user's
+  // clicks on the one control left enabled.
   pro_->repaint();
+  if (running_) QCoreApplication::processEvents();
+}
+
+void QtBatView::SetRunning(bool running) {
+  if (running == running_) return;
+  running_ = running;
+  if (running) {
+    held_.clear();
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             be_fore_, n_add_, n_del_, n_go_, to_text_, drive1_, dir1_,
+             review_list_, target_}) {
+      held_.emplace_back(control, control->isEnabled());
+      control->setEnabled(false);
+    }
+  } else {
+    for (const auto& [control, enabled] : held_) control->setEnabled(enabled);
+    held_.clear();
+  }
+  n_quit_->setText(running ? tr("停止") : tr("关闭"));
+  n_quit_->setAccessibleName(n_quit_->text());
+}
+
+void QtBatView::reject() {
+  if (running_) {
+    if (listener_) listener_->OnNQuit();
+    return;
+  }
+  QDialog::reject();
 }
 
 void QtBatView::Close() { accept(); }

@@ -7,6 +7,7 @@
 #include <QPersistentModelIndex>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/bat_view.h"
@@ -57,7 +58,11 @@ class QtBatView : public QDialog, public BatView {
   void SetTargetChoice(int choice) override;
   void ShowPro(bool visible) override;
   void SetPro(int percent) override;
+  void SetRunning(bool running) override;
   void Close() override;
+  // Esc and the window's close button: while a run goes on, they ask it to
+  // stop.
+  void reject() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +81,9 @@ class QtBatView : public QDialog, public BatView {
   bool TakeFileDrop(QEvent* event);
 
   BatListener* listener_ = nullptr;
+  bool running_ = false;
+  // The controls a run disables, and whether each was enabled before.
+  std::vector<std::pair<QWidget*, bool>> held_;
   // Set while the program itself changes Drive1 or Dir1, which the listener
   // must not hear of as the user's choice.
   bool setting_ = false;

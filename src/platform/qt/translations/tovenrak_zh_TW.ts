@@ -63,6 +63,10 @@
         <translation>關閉</translation>
     </message>
     <message>
+        <source>停止</source>
+        <translation>停止</translation>
+    </message>
+    <message>
         <source>转换至：</source>
         <translation>轉換至：</translation>
     </message>
