@@ -44,9 +44,11 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {"\x84\x31\x95\x33<p>", kGb18030, kMark, kNone},
       // D2 BB is both GB's 一 and UTF-8's U+04BB.
       {"<meta charset=gb2312>\xD2\xBB", kGbk, kDeclared, kGbk},
-      // A file cut short in its last character; a character cut short, and
-      // a surrogate pair written as two (CESU-8), in a few lines.
+      // A file cut short in its last character, before its line's end or
+      // not; a character cut short, and a surrogate pair written as two
+      // (CESU-8), in a few lines.
       {kSimplified + "\xE5\xA4", kUtf8, kValidUtf8, kNone},
+      {"今天天气很好\xE6\x88\r\n", kUtf8, kValidUtf8, kNone},
       {"\xF0\x9F\x98\n" + kSimplified.substr(0, 30), kUtf8, kValidUtf8, kNone},
       {kSimplified.substr(0, 30) + "\xED\xA0\xBD\xED\xB8\x80\n", kUtf8,
        kValidUtf8, kNone},

@@ -151,18 +151,20 @@ bool IsCommonBig5(unsigned code) {
 constexpr size_t kSequencesPerRun = 8;
 
 // Whether `tail` is the start of a UTF-8 sequence that the text ends
-// before: a file cut short, which says nothing against UTF-8.
+// before, but for a line's end: a file or a field cut at a byte count,
+// which says nothing against UTF-8.
 bool CutShort(std::string_view tail) {
   const auto lead = static_cast<unsigned char>(tail[0]);
   const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
                         : lead >= 0xE0 && lead <= 0xEF ? 3
                         : lead >= 0xF0 && lead <= 0xF4 ? 4
                                                        : 0;
-  if (tail.size() >= length) return false;
-  for (const char c : tail.substr(1)) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) return false;
-  }
-  return true;
+  size_t cut = 1;
+  while (cut < length && cut < tail.size() &&
+         (static_cast<unsigned char>(tail[cut]) & 0xC0) == 0x80)
+    ++cut;
+  return cut < length && tail.find_first_not_of("\r\n", cut) ==
+                             std::string_view::npos;
 }
 
 // The alphabet of a code point below U+0800: Latin, Greek, Cyrillic,
