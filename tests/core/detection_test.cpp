@@ -163,6 +163,8 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // of them (首頁 in Big5 is AD BA AD B6), or Big5 reads no kana.
       {"<meta charset=gb2312>" + Bytes("歡迎光臨本站首頁", kBig5), kBig5,
        kStatistics, kGbk},
+      {"<meta charset=gb2312><p>" + Bytes("關於我們", kBig5), kBig5,
+       kStatistics, kGbk},
       {"<meta charset=big5>" + Bytes("欢迎光临，我们的学校网站", kGbk), kGbk,
        kStatistics, kBig5},
       // Only a real tag declares: not one in a comment or a script.

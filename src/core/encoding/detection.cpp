@@ -163,8 +163,8 @@ bool CutShort(std::string_view tail) {
   while (cut < length && cut < tail.size() &&
          (static_cast<unsigned char>(tail[cut]) & 0xC0) == 0x80)
     ++cut;
-  return cut < length && tail.find_first_not_of("\r\n", cut) ==
-                             std::string_view::npos;
+  return cut < length &&
+         tail.find_first_not_of("\r\n", cut) == std::string_view::npos;
 }
 
 // The alphabet of a code point below U+0800: Latin, Greek, Cyrillic,
@@ -718,6 +718,12 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
   const bool signs = p.gb_private == 0 && p.gb_signs >= kSomeSigns &&
                      p.gb_signs * 3 >= p.pairs;
   if (FarAbove(big5, gb, p) && !signs) return std::nullopt;
+  // Too short for that, Big5 declared GB still reads as codes of GBK's
+  // user-defined areas (關於我們 holds AD CC, 首頁 AD BA and AD B6), where
+  // its Big5 reading is all valid and the likelier.
+  constexpr long kFewMore = 2;
+  if (p.gb_private > 0 && p.big5_invalid == 0 && big5 >= gb + kFewMore)
+    return std::nullopt;
   return declared == Encoding::kGbk ? GbOf(p) : declared;
 }
 
