@@ -187,20 +187,41 @@ void Bat::OnNGo() {
     target += kSeparator;
     view_.SetToText(target);
   }
+  // A document found by walking a folder that the target lies in (chosen
+  // after the folder was listed) stays as it is, as one found there when
+  // it was listed does: an earlier run's output would be converted back.
+  std::vector<std::string> fore, hind;
+  BatchOptions options = options_;
+  options.roots.clear();
+  for (size_t i = 0; i < be_fore_.size(); ++i) {
+    if (options_.roots[i].folder && be_fore_[i].starts_with(target)) {
+      options.kept.emplace_back(be_fore_[i]);
+      continue;
+    }
+    fore.push_back(be_fore_[i]);
+    hind.push_back(be_hind_[i]);
+    options.roots.push_back(options_.roots[i]);
+  }
+  if (fore.empty()) {
+    messages_.Show("待转换文件都在转换至的文件夹中，没有转换。",
+                   platform::MessageIcon::kExclamation, kBatTitle);
+    view_.ShowPro(false);
+    return;
+  }
   // A file whose output would replace it is gone once converted, and so is
   // a file already at an output's place (an earlier run's output, edited by
   // hand since): the user says so first.
   size_t replaced = 0, existing = 0;
   std::string first, first_existing;
-  for (size_t i = 0; i < be_fore_.size(); ++i) {
-    const std::string output = target + be_hind_[i];
+  for (size_t i = 0; i < fore.size(); ++i) {
+    const std::string output = target + hind[i];
     std::error_code error;
-    if (std::filesystem::equivalent(be_fore_[i], output, error)) {
-      if (replaced++ == 0) first = be_fore_[i];
+    if (std::filesystem::equivalent(fore[i], output, error)) {
+      if (replaced++ == 0) first = fore[i];
     } else if (std::filesystem::exists(
                    std::filesystem::symlink_status(output, error)) &&
-               std::find(options_.kept.begin(), options_.kept.end(), output) ==
-                   options_.kept.end()) {
+               std::find(options.kept.begin(), options.kept.end(), output) ==
+                   options.kept.end()) {
       if (existing++ == 0) first_existing = output;
     }
   }
@@ -226,14 +247,14 @@ void Bat::OnNGo() {
   running_ = true;
   stop_asked_ = false;
   view_.SetRunning(true);
-  options_.stop = [this] { return stop_asked_; };
+  options.stop = [this] { return stop_asked_; };
   const BatchOutcome outcome = RunBatch(
-      er_, be_fore_, be_hind_, target, Request(),
+      er_, fore, hind, target, Request(),
       [this](int16_t percent) {
         pro_percent_ = percent;
         view_.SetPro(pro_percent_);
       },
-      options_);
+      options);
   running_ = false;
   view_.SetRunning(false);
   const ClosingMessage message = DescribeOutcome(outcome, target);

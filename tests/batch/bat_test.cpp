@@ -266,6 +266,16 @@ TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
   into_itself->OnNGo();
   EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "site/sub/index.htm"), gb);
   EXPECT_NE(messages_.shown.back().text.find("原有的文件"), std::string::npos);
+  // So does one whose target is chosen after the folder was listed: an
+  // earlier output there is not converted back, nor into a folder of its
+  // own below.
+  auto chosen_after = MakeBat();
+  view_.to_text = (dir_ / "out").string();
+  chosen_after->OnBeForeDropped({dir_ / "site"});
+  view_.to_text = (dir_ / "site/sub").string();
+  chosen_after->OnNGo();
+  EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "site/sub/index.htm"), gb);
+  EXPECT_FALSE(fs::exists(dir_ / "site/sub/sub"));
 }
 
 // Auto is today's direction; the chosen variant reaches every target.
