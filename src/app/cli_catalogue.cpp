@@ -180,11 +180,12 @@ constexpr Translation kTranslations[] = {
      "an escape of what follows",
      "警告：其中有 {0} 个字符以字节“\\”结尾且紧接引号或“\\”，程序代码（C "
      "字符串、INI 或 JSON 的值）会把这个字节读作转义"},
-    {"warning: {0} of its characters have Big5 codes only in Hong Kong's "
-     "HKSCS or ETEN's extensions, which browsers read and Windows' code "
-     "page 950 (iconv's BIG5, CP950) does not",
-     "警告：其中有 {0} 个字符只有香港增补字符集（HKSCS）或倚天扩充的 Big5 "
-     "码，浏览器能读，Windows 的 950 代码页（iconv 的 BIG5、CP950）不能读"},
+    {"warning: {0} of its characters (the first: {1}) have Big5 codes "
+     "only in Hong Kong's HKSCS or ETEN's extensions, which browsers read "
+     "and Windows' code page 950 (iconv's BIG5, CP950) does not",
+     "警告：其中有 {0} 个字符（第一个是“{1}”）只有香港增补字符集（HKSCS）或"
+     "倚天扩充的 Big5 码，浏览器能读，Windows 的 950 代码页（iconv 的 "
+     "BIG5、CP950）不能读"},
     {"not converted: with --ambiguities standard output holds the list, and "
      "standard input's conversion would go nowhere",
      "没有转换：使用 --ambiguities "

@@ -20,6 +20,7 @@
 #include "core/encoding/detection.h"
 #include "core/encoding/encoding.h"
 #include "core/encoding/run_encoding.h"
+#include "core/encoding/utf8.h"
 #include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
 #include "core/io/file_io.h"
@@ -56,6 +57,7 @@ struct Job {
   size_t php_backslash_endings = 0;
   size_t quote_escapes = 0;
   size_t beyond_cp950 = 0;
+  char32_t first_beyond_cp950 = 0;
   bool from_utf16 = false;
   core::Encoding target = core::Encoding::kUtf8;
   std::string report = {};  // What happened to it: --verbose, warnings.
@@ -126,6 +128,7 @@ void Record(Job& job, const core::DocumentConversion& done,
   job.php_backslash_endings = done.php_backslash_endings;
   job.quote_escapes = done.quote_escapes;
   job.beyond_cp950 = done.beyond_cp950;
+  job.first_beyond_cp950 = done.first_beyond_cp950;
   job.from_utf16 = done.from_utf16;
   job.target = done.target;
   job.report = Describe(done, say);
@@ -797,12 +800,13 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
               {std::string(core::DisplayName(job.target))}));
     }
     if (job.beyond_cp950 > 0) {
+      std::string first;
+      core::AppendUtf8(job.first_beyond_cp950, first);
       warn(
-          say("warning: {0} of its characters have Big5 codes only "
-              "in Hong Kong's HKSCS or ETEN's extensions, which "
-              "browsers read and Windows' code page 950 (iconv's "
-              "BIG5, CP950) does not",
-              {std::to_string(job.beyond_cp950)}));
+          say("warning: {0} of its characters (the first: {1}) have Big5 codes "
+              "only in Hong Kong's HKSCS or ETEN's extensions, which browsers "
+              "read and Windows' code page 950 (iconv's BIG5, CP950) does not",
+              {std::to_string(job.beyond_cp950), say.InLocaleCharset(first)}));
     }
     if (job.source && job.source->guessed && !quiet) {
       std::string others;

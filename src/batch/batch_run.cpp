@@ -15,6 +15,7 @@
 #include "batch/work_ahead.h"
 #include "core/convert_document.h"
 #include "core/encoding/run_encoding.h"
+#include "core/encoding/utf8.h"
 #include "core/io/deferred_sync.h"
 #include "core/io/document_tree.h"
 #include "core/io/escape_for_terminal.h"
@@ -318,7 +319,8 @@ BatchOutcome RunBatch(const core::Converter& er,
             {be_fore[i], converted->server_references, converted->target});
       }
       if (converted->beyond_cp950 > 0)
-        outcome.beyond_cp950.push_back({be_fore[i], converted->beyond_cp950});
+        outcome.beyond_cp950.push_back({be_fore[i], converted->beyond_cp950,
+                                        converted->first_beyond_cp950});
       if (converted->from_utf16)
         outcome.from_utf16.emplace_back(be_fore[i], converted->target);
       if (!converted->points.empty()) {
@@ -526,8 +528,10 @@ std::string Notes(const BatchOutcome& outcome) {
              " 个文件中有字符只有香港增补字符集（HKSCS）或倚天扩充的 Big5 "
              "码：浏览器能读，Windows 的 950 代码页不能读：",
              [](const BeyondCp950& f) {
+               std::string first;
+               core::AppendUtf8(f.first, first);
                return Shown(f.path) + "\n    " + std::to_string(f.characters) +
-                      " 个字符";
+                      " 个字符（第一个是“" + platform::ShownName(first) + "”）";
              },
              " 个文件有 950 代码页不能读的 Big5 码。") +
          NoteOn(

@@ -69,6 +69,7 @@ struct ServerCodeReferences {
 struct BeyondCp950 {
   std::string path;   // As listed.
   size_t characters;  // How many.
+  char32_t first;     // The first of them.
 };
 
 // A file whose characters read about as well in two encodings: its encoding

@@ -184,6 +184,7 @@ Result<DocumentConversion> ConvertDocument(
   result.invalid_units = converted->conversion.invalid_units;
   result.server_references = converted->conversion.server_references;
   result.beyond_cp950 = converted->conversion.beyond_cp950;
+  result.first_beyond_cp950 = converted->conversion.first_beyond_cp950;
   result.as_markup = converted->as_markup;
   result.php_backslash_endings = converted->php_backslash_endings;
   result.quote_escapes = converted->quote_escapes;

@@ -74,6 +74,7 @@ struct DocumentConversion {
   size_t invalid_units = 0;
   size_t server_references = 0;      // Conversion::server_references.
   size_t beyond_cp950 = 0;           // Conversion::beyond_cp950.
+  char32_t first_beyond_cp950 = 0;   // Conversion::first_beyond_cp950.
   bool as_markup = false;            // Converted as markup rather than as text.
   bool from_utf16 = false;           // Read from UTF-16 (`source` says UTF-8).
   size_t php_backslash_endings = 0;  // RecodedDocument's.

@@ -239,6 +239,7 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
     out.invalid_units = counts.invalid_units;
     out.server_references = counts.server_references;
     out.beyond_cp950 = counts.beyond_cp950;
+    out.first_beyond_cp950 = counts.first_beyond_cp950;
     result.as_markup = as_markup;
     if (as_markup) result.loaded_files_charset = external_charset;
     return {};

@@ -181,6 +181,8 @@ class PartRun {
         counts.references += first.counts.references;
         counts.invalid_units += first.counts.invalid_units;
         counts.server_references += first.counts.server_references;
+        if (counts.beyond_cp950 == 0)
+          counts.first_beyond_cp950 = first.counts.first_beyond_cp950;
         counts.beyond_cp950 += first.counts.beyond_cp950;
         if (consumed) consumed(first.end);
         lock.lock();

@@ -9,6 +9,7 @@
 #include "core/convert_document.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
+#include "core/encoding/utf8.h"
 #include "core/io/escape_for_terminal.h"
 #include "core/reading_problems.h"
 #include "core/recode_document.h"
@@ -29,7 +30,8 @@ core::EncodeCounts CountsOf(const Converted& c) {
   return {.references = c.references,
           .invalid_units = c.invalid_units,
           .server_references = c.server_references,
-          .beyond_cp950 = c.beyond_cp950};
+          .beyond_cp950 = c.beyond_cp950,
+          .first_beyond_cp950 = c.first_beyond_cp950};
 }
 
 // "文件处于 GB 码状态" and its kind for each encoding.
@@ -838,8 +840,8 @@ void Main::ShowError(const std::string& text) {
 
 void Main::WarnAboutConversion(const core::EncodeCounts& counts,
                                core::Encoding source, core::Encoding target) {
-  const auto [references, invalid_units, server_references, beyond_cp950] =
-      counts;
+  const auto [references, invalid_units, server_references, beyond_cp950,
+              first_beyond_cp950] = counts;
   if (references == 0 && invalid_units == 0 && beyond_cp950 == 0) return;
   const std::string to(core::DisplayName(target));
   std::string text = "转换为 " + to + " 码时：";
@@ -857,10 +859,12 @@ void Main::WarnAboutConversion(const core::EncodeCounts& counts,
             "字符：字符串的值或文件名会改变。";
   }
   if (beyond_cp950 > 0) {
-    text +=
-        "\n有 " + std::to_string(beyond_cp950) +
-        " 个字符只有香港增补字符集（HKSCS）或倚天扩充的 Big5 码：浏览器能读，"
-        "Windows 的 950 代码页（及用它的编辑器）不能读。";
+    std::string first;
+    core::AppendUtf8(first_beyond_cp950, first);
+    text += "\n有 " + std::to_string(beyond_cp950) + " 个字符（第一个是“" +
+            platform::ShownName(first) +
+            "”）只有香港增补字符集（HKSCS）或倚天扩充的 Big5 码：浏览器能读，"
+            "Windows 的 950 代码页（及用它的编辑器）不能读。";
   }
   if (invalid_units > 0) {
     text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +

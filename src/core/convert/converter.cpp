@@ -79,6 +79,7 @@ Result<Conversion> Converter::Recode(
     result.references = counts.references;
     result.invalid_units = counts.invalid_units;
     result.beyond_cp950 = counts.beyond_cp950;
+    result.first_beyond_cp950 = counts.first_beyond_cp950;
     return result;
   } catch (const std::bad_alloc&) {
     return NoMemoryToConvert(text.size(), "bytes");

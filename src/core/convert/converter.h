@@ -55,8 +55,9 @@ struct Conversion {
   // side includes), which the server reads as they are written.
   size_t server_references = 0;
   // Characters written in Big5 codes that Windows' code page 950 does not
-  // read (EncodeCounts::beyond_cp950).
+  // read (EncodeCounts::beyond_cp950), and the first of them.
   size_t beyond_cp950 = 0;
+  char32_t first_beyond_cp950 = 0;
 };
 
 // The error of a conversion that ran out of memory on a text of `size`

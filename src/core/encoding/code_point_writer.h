@@ -22,8 +22,9 @@ struct EncodeCounts {
   // reads as the character.
   size_t server_references = 0;
   // Characters written in Big5 codes that Windows' code page 950 does not
-  // read (EncodeBig5BeyondCp950).
+  // read (EncodeBig5BeyondCp950), and the first of them (0 for none).
   size_t beyond_cp950 = 0;
+  char32_t first_beyond_cp950 = 0;
 };
 
 namespace code_point_writer {
@@ -102,7 +103,8 @@ char* WriteCodePoint(char32_t cp, char* o, EncodeCounts& counts) {
       code = cp <= 0xFFFF ? tables::kBig5Encode[cp] : 0;
       if (code == 0) {
         code = EncodeBig5BeyondCp950(cp);
-        counts.beyond_cp950 += code != 0;
+        if (code != 0 && counts.beyond_cp950++ == 0)
+          counts.first_beyond_cp950 = cp;
       }
     } else if (cp <= 0xFFFF) {
       code = tables::kGbkEncode[cp];

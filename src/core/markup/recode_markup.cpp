@@ -470,6 +470,8 @@ class MarkupRecoder {
       const bool whole = escapes == Escapes::kWholeAddress;
       if (counted.references == 0 && !whole) {
         counts_.invalid_units += counted.invalid_units;
+        if (counts_.beyond_cp950 == 0)
+          counts_.first_beyond_cp950 = counted.first_beyond_cp950;
         counts_.beyond_cp950 += counted.beyond_cp950;
         to.PutBytes(probe_);
         const size_t last = piece.find_last_not_of(U'\\');
