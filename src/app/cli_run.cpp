@@ -97,15 +97,18 @@ std::string Describe(const core::DocumentConversion& done,
                      const Messages& say) {
   const std::string source(
       done.from_utf16 ? "UTF-16" : core::DisplayName(done.source.encoding));
-  // The last rule is said as it went for this file.
+  // The last rule is said as it went for this file, as what settled a tie.
   const std::string reason =
       done.source.reason != core::DetectionReason::kBig5Rule
           ? say(core::ReasonName(done.source.reason))
       : done.source.encoding == core::Encoding::kBig5
-          ? say("it mentions big5")
-          : say("it does not mention big5");
+          ? say("read as well either way; it mentions big5")
+          : say("read as well either way; it does not mention big5");
+  // A GBK declaration read as GB18030 by its four-byte characters is
+  // followed, not contradicted.
   std::string from =
-      done.source.declared && *done.source.declared != done.source.encoding
+      done.source.declared && *done.source.declared != done.source.encoding &&
+              done.source.reason != core::DetectionReason::kDeclaration
           ? say("{0} ({1}, declared {2})",
                 {source, reason, core::DisplayName(*done.source.declared)})
           : say("{0} ({1})", {source, reason});
