@@ -225,24 +225,22 @@ void Bat::OnNGo() {
       if (existing++ == 0) first_existing = output;
     }
   }
-  if (replaced > 0 &&
-      !messages_.Ask("有 " + std::to_string(replaced) +
-                         " 个文件会被自己的转换结果替换（如“" +
-                         platform::ShownName(first) +
-                         "”），原文件将不再保留。\n确定要这样转换吗？",
-                     kBatTitle)) {
+  const auto declined = [this](const std::string& question) {
+    if (messages_.Ask(question, kBatTitle)) return false;
     view_.ShowPro(false);
+    return true;
+  };
+  if (replaced > 0 && declined("有 " + std::to_string(replaced) +
+                               " 个文件会被自己的转换结果替换（如“" +
+                               platform::ShownName(first) +
+                               "”），原文件将不再保留。\n确定要这样转换吗？"))
     return;
-  }
   if (existing > 0 &&
-      !messages_.Ask("转换至的文件夹中已有 " + std::to_string(existing) +
-                         " 个文件会被转换结果替换（如“" +
-                         platform::ShownName(first_existing) +
-                         "”）。\n确定要替换它们吗？",
-                     kBatTitle)) {
-    view_.ShowPro(false);
+      declined("转换至的文件夹中已有 " + std::to_string(existing) +
+               " 个文件会被转换结果替换（如“" +
+               platform::ShownName(first_existing) +
+               "”）。\n确定要替换它们吗？"))
     return;
-  }
   view_.ShowPro(true);
   running_ = true;
   stop_asked_ = false;
