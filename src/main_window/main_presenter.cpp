@@ -262,6 +262,7 @@ void Main::OpenAs(const core::Detection& detection,
     // with a few invalid bytes passes for Latin-1), the preview file says
     // what it is.
     const bool lies = detection.declared &&
+                      *detection.declared != detection.encoding &&
                       detection.reason != core::DetectionReason::kDeclaration;
     const bool guessed =
         !detection.declared &&

@@ -40,7 +40,10 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
   using Case = std::tuple<std::string, Encoding, DetectionReason,
                           std::optional<Encoding>>;
   const Case cases[] = {
-      {"\xEF\xBB\xBF<meta charset=gb2312>", kUtf8, kMark, kNone},
+      // A mark overrules a declaration, which is said to be contradicted;
+      // GB's under GB18030's is GB18030's.
+      {"\xEF\xBB\xBF<meta charset=gb2312>", kUtf8, kMark, kGbk},
+      {"\x84\x31\x95\x33<meta charset=gbk>", kGb18030, kMark, kGb18030},
       {"\x84\x31\x95\x33<p>", kGb18030, kMark, kNone},
       // D2 BB is both GB's 一 and UTF-8's U+04BB.
       {"<meta charset=gb2312>\xD2\xBB", kGbk, kDeclared, kGbk},

@@ -731,17 +731,19 @@ std::optional<Encoding> Confirm(Encoding declared, const Profile& p) {
 
 Detection DetectEncoding(std::string_view bytes, bool page) {
   Detection detection;
+  const std::string_view window = WindowOf(bytes);
+  DeclaredLabels labels(page ? window : std::string_view());
+  detection.declared = labels.First(EncodingFromLabel);
   for (const Encoding marked : {Encoding::kUtf8, Encoding::kGb18030}) {
     if (bytes.starts_with(ByteOrderMark(marked))) {
       detection.encoding = marked;
       detection.reason = DetectionReason::kByteOrderMark;
+      // A GB declaration under GB18030's mark means GB18030.
+      if (marked == Encoding::kGb18030 && detection.declared == Encoding::kGbk)
+        detection.declared = marked;
       return detection;
     }
   }
-
-  const std::string_view window = WindowOf(bytes);
-  DeclaredLabels labels(page ? window : std::string_view());
-  detection.declared = labels.First(EncodingFromLabel);
   const Profile profile =
       ProfileOf(window, detection.declared == Encoding::kUtf8);
   if (detection.declared) {

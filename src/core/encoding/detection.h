@@ -26,11 +26,11 @@ enum class DetectionReason : uint8_t {
 struct Detection {
   Encoding encoding = Encoding::kGbk;
   DetectionReason reason = DetectionReason::kBig5Rule;
-  // What the document declares about itself, if anything (not looked for
-  // when a byte-order mark decides). When it differs from `encoding` and the
-  // reason is not kDeclaration, the bytes contradicted the declaration; a
-  // GBK declaration over bytes with GB18030 four-byte sequences gives
-  // GB18030 by declaration.
+  // What the document declares about itself, if anything. When it differs
+  // from `encoding` and the reason is not kDeclaration, the bytes (or their
+  // byte-order mark) contradicted the declaration; a GBK declaration over
+  // bytes with GB18030 four-byte sequences, or GB18030's mark, gives
+  // GB18030.
   std::optional<Encoding> declared;
   // The label of an encoding other than ours that the document declares,
   // when its bytes do not plainly read as UTF-8 or as Chinese in Big5 or GB
