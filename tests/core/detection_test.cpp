@@ -52,6 +52,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       // (CESU-8), in a few lines.
       {kSimplified + "\xE5\xA4", kUtf8, kValidUtf8, kNone},
       {"今天天气很好\xE6\x88\r\n", kUtf8, kValidUtf8, kNone},
+      // ...but not GB whose characters read as letters (谢谢 is лл) and
+      // whose last begins a sequence (喔 is E0 B8).
+      {Bytes("谢谢喔", kGbk), kGbk, kStatistics, kNone},
       {"\xF0\x9F\x98\n" + kSimplified.substr(0, 30), kUtf8, kValidUtf8, kNone},
       {kSimplified.substr(0, 30) + "\xED\xA0\xBD\xED\xB8\x80\n", kUtf8,
        kValidUtf8, kNone},
@@ -109,6 +112,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("声母：ㄅㄆㄇㄈㄉㄊㄋㄌ", kGbk), kGbk, kStatistics, kNone},
       {Bytes("设 α＋β＝π，则 sin α ＝ sin(π－β)。", kGbk), kGbk, kStatistics,
        kNone},
+      // Big5 that reads as nothing but letters and bopomofo in GB stays
+      // Big5: a Cyrillic word is no hanzi.
+      {Bytes("快把我找來", kBig5), kBig5, kStatistics, kNone},
       // Lines of Big5 among more Chinese in UTF-8 are kept as bytes, rather
       // than the UTF-8 read as GB.
       {kSimplified + "\n" + Bytes(kTraditional, kBig5) + "\n" + kSimplified +
@@ -413,6 +419,9 @@ TEST(DetectionTest, LinesInAnotherEncodingAreFound) {
       // A line of kana is the text's own, in either.
       {gb_line + Bytes("あ行：あ い う え お\n", kGbk), kGbk, 0, 0, kGbk},
       {big5_line + Bytes("あ行：あ い う え お\n", kBig5), kBig5, 0, 0, kGbk},
+      // Nor is a line of its signs: a drawn table, a rule, numbers.
+      {gb_line + Bytes("┌──┬──┐ ──────── ⑴⑵⑶\n", kGbk), kGbk, 0, 0, kGbk},
+      {big5_line + Bytes("①②③④⑤⑥⑦⑧\n", kBig5), kBig5, 0, 0, kGbk},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.bytes.substr(0, 20));

@@ -60,13 +60,17 @@ struct Profile {
   size_t gb_private = 0;
   // Kana in each reading, with Big5's Cyrillic (C6DA-C875) and GB's Greek,
   // Cyrillic, bopomofo and box drawing (rows A4-A9), which read as common
-  // hanzi in the other.
+  // hanzi in the other; and GB's numbers (ⅰ ⑴ ㈠ ①, row A2) with its signs.
   size_t big5_kana = 0;
   size_t gb_signs = 0;
+  // ETEN's numbers in Big5 (① ⑴, C6A1-C6BE), GB's common hanzi too.
+  size_t big5_numbers = 0;
   // GB's Greek, Cyrillic, pinyin, bopomofo and box drawing (rows A6-A9,
   // second byte from A1, and GBK's double lines, A840-A895): a README's
   // tree of folders, a table drawn in a post, a formula, a lesson in zhuyin.
+  // And of gb_common, the hanzi alone, not letters counted for their words.
   size_t gb_symbols = 0;
+  size_t gb_hanzi = 0;
   // Pairs after ASCII (not after another unit) whose second byte is an
   // ASCII letter (é before s in "résumé", ü before b in " über"): a Western
   // text's accented letters.
@@ -214,7 +218,10 @@ void ProfileUtf8(std::string_view bytes, bool declared_utf8, Profile& profile) {
   for (size_t pos = AsciiRunEnd(bytes, 0); pos < n;
        pos = AsciiRunEnd(bytes, pos)) {
     const size_t length = WellFormedUtf8Length(bytes, pos);
-    if (length == 0 && CutShort(bytes.substr(pos))) break;
+    // A cut after Chinese in UTF-8; a short text of GB or Big5 whose
+    // characters read as letters (谢谢 is лл) may end in the first bytes of
+    // a sequence too (喔 is E0 B8).
+    if (length == 0 && cjk > 0 && CutShort(bytes.substr(pos))) break;
     if (length == 0) {
       ++malformed;
       runs += pos != malformed_end;
@@ -323,9 +330,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
   size_t pairs = 0, big5_invalid = 0, big5_common = 0, gb_common = 0,
-         gb_private = 0, big5_kana = 0, gb_signs = 0, gb_symbols = 0,
-         high_trails = 0, letter_pairs = 0, sjis_kana = 0, euc_kana = 0,
-         hangul_rows = 0, before_ascii = 0;
+         gb_private = 0, big5_kana = 0, gb_signs = 0, big5_numbers = 0,
+         gb_symbols = 0, gb_hanzi = 0, high_trails = 0, letter_pairs = 0,
+         sjis_kana = 0, euc_kana = 0, hangul_rows = 0, before_ascii = 0;
   size_t unit_end = std::string_view::npos;  // Where the last unit ended.
   // Letters of GB's Greek or Cyrillic side by side, of the row `word_row`,
   // the last ending at `word_end`.
@@ -377,7 +384,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     const bool big5 = DecodeBig5Pair(lead, trail, cps) != 0;
     big5_invalid += !big5;
     big5_common += big5 & IsCommonBig5(lead << 8 | trail);
-    gb_common += IsCommonGb(lead, trail);
+    const bool common_gb = IsCommonGb(lead, trail);
+    gb_common += common_gb;
+    gb_hanzi += common_gb & (lead >= 0xB0);
     // A word in GB's Greek or Cyrillic (три, αβγ) reads as common Big5 hanzi
     // (A7 is the row of 我): from its third letter on, its letters count as
     // GB's common characters too, so that a GB lesson of Russian is not
@@ -396,7 +405,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
                   (pos + 2 < n && IsAsciiLetter(p[pos + 2])));
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
-    gb_signs += lead - 0xA4u <= 0xA9u - 0xA4u;
+    big5_numbers += (lead << 8 | trail) - 0xC6A1u <= 0xC6BEu - 0xC6A1u;
+    gb_signs +=
+        (lead - 0xA4u <= 0xA9u - 0xA4u) | ((lead == 0xA2) & (trail >= 0xA1));
     gb_symbols += ((lead - 0xA6u <= 0xA9u - 0xA6u) & (trail >= 0xA1)) |
                   ((lead == 0xA8) & (trail - 0x40u <= 0x95u - 0x40u));
     high_trails += trail > 0xA0;
@@ -430,7 +441,9 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.gb_private += gb_private;
   profile.big5_kana += big5_kana;
   profile.gb_signs += gb_signs;
+  profile.big5_numbers += big5_numbers;
   profile.gb_symbols += gb_symbols;
+  profile.gb_hanzi += gb_hanzi;
   profile.high_trails += high_trails;
   profile.letter_pairs += letter_pairs;
   profile.sjis_kana += sjis_kana;
@@ -554,13 +567,14 @@ size_t GbKana(const Profile& p) {
 }
 
 // GB's symbols, likewise, are Big5's common hanzi of few strokes (├── reads
-// 念岸岸). They count for GB where its reading has a few, common characters
-// besides (an eighth as many: a drawn table is mostly lines), and no code of
-// GBK's user-defined areas.
+// 念岸岸). They count for GB where its reading has a few, common hanzi
+// besides (an eighth as many: a drawn table is mostly lines; Cyrillic words
+// are no hanzi, and 快把我找來 in Big5 reads as nothing but letters), and no
+// code of GBK's user-defined areas.
 size_t GbSymbols(const Profile& p) {
   constexpr size_t kSomeSymbols = 4;
   const bool counted = p.gb_private == 0 && p.gb_symbols >= kSomeSymbols &&
-                       p.gb_common * 8 >= p.gb_symbols;
+                       p.gb_hanzi > 0 && p.gb_hanzi * 8 >= p.gb_symbols;
   return counted ? p.gb_symbols : 0;
 }
 
@@ -878,6 +892,12 @@ std::optional<OtherEncodingLines> FindOtherEncodingLines(std::string_view bytes,
       const auto likelier =
           [big5](const Profile& p) -> std::optional<Encoding> {
         if (p.pairs + p.four_byte < kFewest) return std::nullopt;
+        // A line of the reading's own signs (a drawn table, a rule of ────,
+        // ①②③, bopomofo) reads as common hanzi in the other.
+        if (big5 ? p.big5_invalid == 0 &&
+                       (p.big5_kana + p.big5_numbers) * 2 >= p.pairs
+                 : p.gb_private == 0 && p.gb_signs * 2 >= p.pairs)
+          return std::nullopt;
         const long big5_score = Big5Score(p), gb_score = GbScore(p);
         // Kana that would make the text's own reading match are its own.
         if (KanaWouldMatch(p, /*big5_lower=*/big5)) return std::nullopt;
