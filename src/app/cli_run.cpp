@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iostream>
@@ -803,8 +804,13 @@ int RunCli(const CliOptions& given, const core::Converter& converter,
               {std::string(core::DisplayName(job.target))}));
     }
     if (job.beyond_cp950 > 0) {
+      // With its number: a terminal in Big5 may lack the very character.
       std::string first;
       core::AppendUtf8(job.first_beyond_cp950, first);
+      char number[16];
+      std::snprintf(number, sizeof number, " U+%04X",
+                    static_cast<unsigned>(job.first_beyond_cp950));
+      first += number;
       warn(
           say("warning: {0} of its characters (the first: {1}) have Big5 codes "
               "only in Hong Kong's HKSCS or ETEN's extensions, which browsers "

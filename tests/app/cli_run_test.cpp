@@ -649,7 +649,8 @@ TEST(CliProgramTest, ExitStatusesHelpAndStandardOutput) {
       {"echo '<p>启动 启用' | " + program +
            " --variant std --to big5 --markup html 2>&1 >/dev/null",
        0,
-       "tovenrak-convert: -: warning: 2 of its characters (the first: 啓) "
+       "tovenrak-convert: -: warning: 2 of its characters (the first: 啓 "
+       "U+5553) "
        "have Big5 codes only in Hong Kong's HKSCS"},
       // Refused at its first bytes, though it never ends.
       {program + " -q - </dev/zero 2>&1", 1,
