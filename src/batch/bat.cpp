@@ -208,21 +208,26 @@ void Bat::OnNGo() {
     view_.ShowPro(false);
     return;
   }
-  // A file whose output would replace it is gone once converted, and so is
-  // a file already at an output's place (an earlier run's output, edited by
-  // hand since): the user says so first.
+  // A file whose output would take its own name is gone once converted,
+  // and so is a file already at an output's place (an earlier run's output,
+  // edited by hand since; a link there is replaced, not followed): the user
+  // says so first. A folder there fails that file, and replaces nothing.
   size_t replaced = 0, existing = 0;
   std::string first, first_existing;
+  std::vector<std::filesystem::path> answered;  // Kept files to replace.
   for (size_t i = 0; i < fore.size(); ++i) {
-    const std::string output = target + hind[i];
+    const std::filesystem::path input(fore[i]), output(target + hind[i]);
     std::error_code error;
-    if (std::filesystem::equivalent(fore[i], output, error)) {
+    const auto there = std::filesystem::symlink_status(output, error);
+    if (!std::filesystem::exists(there) || std::filesystem::is_directory(there))
+      continue;
+    if (input.filename() == output.filename() &&
+        std::filesystem::equivalent(input.parent_path(), output.parent_path(),
+                                    error)) {
       if (replaced++ == 0) first = fore[i];
-    } else if (std::filesystem::exists(
-                   std::filesystem::symlink_status(output, error)) &&
-               std::find(options.kept.begin(), options.kept.end(), output) ==
-                   options.kept.end()) {
-      if (existing++ == 0) first_existing = output;
+    } else {
+      if (existing++ == 0) first_existing = output.string();
+      answered.push_back(output);
     }
   }
   const auto declined = [this](const std::string& question) {
@@ -241,6 +246,11 @@ void Bat::OnNGo() {
                platform::ShownName(first_existing) +
                "”）。\n确定要替换它们吗？"))
     return;
+  // Among them earlier outputs in a folder the list was walked from, which
+  // the run would otherwise keep as documents of that folder.
+  std::erase_if(options.kept, [&](const std::filesystem::path& kept) {
+    return std::find(answered.begin(), answered.end(), kept) != answered.end();
+  });
   view_.ShowPro(true);
   running_ = true;
   stop_asked_ = false;

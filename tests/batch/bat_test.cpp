@@ -213,20 +213,30 @@ TEST_F(BatTest, ReplacingTheListedFilesThemselvesIsAskedFirst) {
   }
   testing::ScratchFolder::Write(dir_ / "b.txt", gb);
   fs::create_directory(dir_ / "out");
+  // A folder where an output goes is replaced by nothing, and a link to the
+  // listed file is no file replaced by its own conversion.
+  testing::ScratchFolder::Write(dir_ / "c.txt", gb);
+  testing::ScratchFolder::Write(dir_ / "d.txt", gb);
+  fs::create_directory(dir_ / "out/c.txt");
   for (const bool yes : {false, true}) {
     testing::ScratchFolder::Write(dir_ / "out/b.txt", "edited");
+    fs::remove(dir_ / "out/d.txt");
+    fs::create_symlink(dir_ / "d.txt", dir_ / "out/d.txt");
     auto bat = MakeBat();
-    Add(*bat, (dir_ / "b.txt").string());
+    for (const char* name : {"b.txt", "c.txt", "d.txt"})
+      Add(*bat, (dir_ / name).string());
     view_.to_text = (dir_ / "out").string();
     messages_.answer_yes = yes;
     messages_.asked.clear();
     bat->OnNGo();
     ASSERT_EQ(messages_.asked.size(), 1u);
     EXPECT_EQ(messages_.asked[0],
-              "转换至的文件夹中已有 1 个文件会被转换结果替换（如“" +
+              "转换至的文件夹中已有 2 个文件会被转换结果替换（如“" +
                   (dir_ / "out/b.txt").string() + "”）。\n确定要替换它们吗？");
     EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "out/b.txt"),
               yes ? testing::Bytes("頭髮", core::Encoding::kBig5) : "edited");
+    EXPECT_EQ(fs::is_symlink(dir_ / "out/d.txt"), !yes);
+    EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "d.txt"), gb);
   }
 }
 
@@ -257,25 +267,28 @@ TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
   EXPECT_FALSE(fs::exists(dir_ / "out/index.htm"));
   EXPECT_EQ(messages_.shown.back().icon, platform::MessageIcon::kInformation);
 
-  // A folder listed while the target lies in it keeps the documents there,
-  // which it does not list: site/index.htm may not become sub/index.htm.
-  auto into_itself = MakeBat();
-  view_.to_text = (dir_ / "site/sub").string();
-  into_itself->OnBeForeDropped({dir_ / "site"});
-  EXPECT_EQ(Joined(into_itself->be_hind()), "index.htm");
-  into_itself->OnNGo();
-  EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "site/sub/index.htm"), gb);
-  EXPECT_NE(messages_.shown.back().text.find("原有的文件"), std::string::npos);
-  // So does one whose target is chosen after the folder was listed: an
-  // earlier output there is not converted back, nor into a folder of its
-  // own below.
-  auto chosen_after = MakeBat();
-  view_.to_text = (dir_ / "out").string();
-  chosen_after->OnBeForeDropped({dir_ / "site"});
-  view_.to_text = (dir_ / "site/sub").string();
-  chosen_after->OnNGo();
-  EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "site/sub/index.htm"), gb);
-  EXPECT_FALSE(fs::exists(dir_ / "site/sub/sub"));
+  // A folder listed while the target lies in it does not list the
+  // documents there, nor does one whose target is chosen after it was
+  // listed: an earlier output is not converted back into a folder below.
+  // One an output would replace is asked about: 否 keeps it, 是 replaces it.
+  for (const bool chosen_after : {false, true}) {
+    for (const bool yes : {false, true}) {
+      testing::ScratchFolder::Write(dir_ / "site/sub/index.htm", gb);
+      auto bat = MakeBat();
+      view_.to_text = (dir_ / (chosen_after ? "out" : "site/sub")).string();
+      bat->OnBeForeDropped({dir_ / "site"});
+      view_.to_text = (dir_ / "site/sub").string();
+      messages_.answer_yes = yes;
+      messages_.asked.clear();
+      bat->OnNGo();
+      ASSERT_EQ(messages_.asked.size(), 1u);
+      EXPECT_TRUE(messages_.asked[0].starts_with("转换至的文件夹中已有 1 个"));
+      EXPECT_EQ(testing::ScratchFolder::Read(dir_ / "site/sub/index.htm"),
+                yes ? big5 : gb);
+      EXPECT_FALSE(fs::exists(dir_ / "site/sub/sub"));
+    }
+  }
+  messages_.answer_yes = false;
 }
 
 // Auto is today's direction; the chosen variant reaches every target.

@@ -218,7 +218,9 @@ TEST_F(QtDialogsTest, ReplacingAFileIsAskedWithItsNameAsWritten) {
     EXPECT_EQ(dia.AskSavePath("保存", kDocumentFilter),
               answer == QMessageBox::Yes ? (dir_ / name).string() : "");
   }
-  EXPECT_EQ(asked, "文件“" + Path(name.c_str()) + "”已存在。要替换它吗？");
+  EXPECT_EQ(
+      testing::WithoutIsolates(asked.toStdString()),
+      ("文件“" + Path(name.c_str()) + "”已存在。要替换它吗？").toStdString());
   EXPECT_EQ(format, Qt::PlainText);
 }
 

@@ -380,6 +380,10 @@ void QtBatView::SetRunning(bool running) {
   }
   n_quit_->setText(running ? tr("停止") : tr("关闭"));
   n_quit_->setAccessibleName(n_quit_->text());
+  // The one control left would take the focus, and Enter or Space, typed
+  // meanwhile, would stop the run: it is clicked, or Esc pressed.
+  n_quit_->setFocusPolicy(running ? Qt::NoFocus : Qt::StrongFocus);
+  if (running && n_quit_->hasFocus()) n_quit_->clearFocus();
 }
 
 void QtBatView::reject() {

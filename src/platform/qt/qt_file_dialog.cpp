@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include "core/io/escape_for_terminal.h"
+#include "platform/qt/qt_window_texts.h"
+#include "platform/shown_name.h"
 
 namespace tovenrak::platform::qt {
 
@@ -87,11 +88,11 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
     if (kind != Kind::kSave || chosen.isEmpty()) break;
     const QFileInfo there(chosen.first());
     if (!there.exists() && !there.isSymLink()) break;
-    QMessageBox box(QMessageBox::Warning, dialog.windowTitle(),
-                    QFileDialog::tr("文件“%1”已存在。要替换它吗？")
-                        .arg(QString::fromStdString(core::EscapeForTerminal(
-                            chosen.first().toStdString()))),
-                    QMessageBox::Yes | QMessageBox::No, &dialog);
+    QMessageBox box(
+        QMessageBox::Warning, dialog.windowTitle(),
+        WindowText("文件“" + ShownName(chosen.first().toStdString()) +
+                   "”已存在。要替换它吗？"),
+        QMessageBox::Yes | QMessageBox::No, &dialog);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::No);
     box.setAccessibleName(dialog.windowTitle());
