@@ -193,9 +193,7 @@ void QtBatView::ConnectControls() {
   connect(n_go_, &QPushButton::clicked, this, [this] {
     if (listener_) listener_->OnNGo();
   });
-  connect(n_quit_, &QPushButton::clicked, this, [this] {
-    if (listener_) listener_->OnNQuit();
-  });
+  connect(n_quit_, &QPushButton::clicked, this, [this] { reject(); });
   connect(be_fore_, &QListWidget::clicked, this, [this] {
     if (listener_ && !setting_) listener_->OnBeForeClicked();
   });
@@ -378,6 +376,7 @@ void QtBatView::SetRunning(bool running) {
     for (const auto& [control, enabled] : held_) control->setEnabled(enabled);
     held_.clear();
   }
+  n_quit_->setEnabled(true);
   n_quit_->setText(running ? tr("停止") : tr("关闭"));
   n_quit_->setAccessibleName(n_quit_->text());
   // The one control left would take the focus, and Enter or Space, typed
@@ -388,10 +387,16 @@ void QtBatView::SetRunning(bool running) {
 
 void QtBatView::reject() {
   if (running_) {
-    if (listener_) listener_->OnNQuit();
-    return;
+    // The files begun are still written: the button says the stop is taken.
+    n_quit_->setText(tr("正在停止……"));
+    n_quit_->setAccessibleName(n_quit_->text());
+    n_quit_->setEnabled(false);
   }
-  QDialog::reject();
+  if (listener_) {
+    listener_->OnNQuit();
+  } else if (!running_) {
+    QDialog::reject();
+  }
 }
 
 void QtBatView::Close() { accept(); }

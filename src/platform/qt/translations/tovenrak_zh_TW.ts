@@ -67,6 +67,10 @@
         <translation>停止</translation>
     </message>
     <message>
+        <source>正在停止……</source>
+        <translation>正在停止……</translation>
+    </message>
+    <message>
         <source>转换至：</source>
         <translation>轉換至：</translation>
     </message>
