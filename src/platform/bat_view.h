@@ -64,9 +64,10 @@ class BatView {
   virtual void SetPro(int percent) = 0;
 
   // While a run goes on (`running`), every control but Close is disabled,
-  // Close reads "停止", and SetPro also takes the user's actions meanwhile:
-  // Close, Esc and the window's own close button tell the listener
-  // OnNQuit, and close nothing.
+  // Close reads "停止" and takes no focus, and SetPro also takes the user's
+  // actions meanwhile: Close, Esc and the window's own close button tell
+  // the listener OnNQuit and close nothing, Close then reading "正在停止……"
+  // until the run ends.
   virtual void SetRunning(bool running) = 0;
 
   // Closes the window.
