@@ -267,6 +267,12 @@ void Bat::OnNGo() {
   view_.SetRunning(false);
   const ClosingMessage message = DescribeOutcome(outcome, target);
   messages_.Show(message.text, message.icon, kBatTitle);
+  // A stopped run keeps its list, to be run again (once the direction or
+  // the target is put right, as often as not) or closed.
+  if (outcome.stopped > 0) {
+    view_.ShowPro(false);
+    return;
+  }
   view_.Close();
 }
 

@@ -59,7 +59,8 @@ class Bat : public platform::BatListener {
   void OnNDel() override;
   // Converts every listed file into the target folder (see RunBatch) as the
   // target list says, in the remembered variant, with the progress bar shown,
-  // then shows one closing message and closes the window. An empty list gives a
+  // then shows one closing message and closes the window; stopped (OnNQuit
+  // while it runs), it keeps the window and its list. An empty list gives a
   // message instead and the window stays. An empty target, or one without a
   // final separator, gets one, and the target box shows it.
   void OnNGo() override;

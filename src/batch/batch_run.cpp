@@ -557,7 +557,8 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
     std::string text = "转换已停止：已转换 " +
                        std::to_string(outcome.converted) + " 个文件到 " +
                        Shown(target_folder) + " 文件夹下，其余 " +
-                       std::to_string(outcome.stopped) + " 个没有转换。";
+                       std::to_string(outcome.stopped) +
+                       " 个没有转换。文件列表仍在窗口中，可再次开始转换。";
     if (!outcome.failed.empty()) {
       text += "\n\n以下 " + std::to_string(outcome.failed.size()) +
               " 个文件未能转换：\n" + FailedList(outcome.failed);

@@ -381,8 +381,8 @@ TEST_F(QtBatViewTest, ConvertsEachFileWithTheBarPaintedAtEachStep) {
 }
 
 // While the run goes on only Close, then reading 停止, takes clicks: it and
-// Esc stop the run after the files begun, and the window stays open until
-// the message about what was done.
+// Esc stop the run after the files begun, and the window stays open with
+// its list, to be run again.
 TEST_F(QtBatViewTest, CloseAndEscStopARunThatSaysWhatItDid) {
   const std::string gb = testing::Bytes("头发", core::Encoding::kGbk);
   constexpr int kFiles = 12;
@@ -423,6 +423,9 @@ TEST_F(QtBatViewTest, CloseAndEscStopARunThatSaysWhatItDid) {
             std::string::npos)
       << messages_.shown[0].text;
   EXPECT_EQ(quit->text(), "关闭");
+  EXPECT_TRUE(view_.isVisible());
+  EXPECT_EQ(bat_.be_hind().size(), static_cast<size_t>(kFiles));
+  EXPECT_TRUE(Control<QPushButton>("NGo")->isEnabled());
 }
 
 // Enter acts only on the focused button. Focus makes the first entry current
