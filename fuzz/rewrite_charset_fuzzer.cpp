@@ -69,8 +69,12 @@ void CheckEdit(std::string_view input, Encoding target, std::string_view name,
 }
 
 void Check(std::string_view input, Encoding target) {
-  CheckEdit(input, target, DeclaredName(target),
-            FindCharsetEdit(input, target));
+  size_t after = 0;
+  for (const DeclarationEdit& edit : FindCharsetEdits(input, target)) {
+    FUZZ_CHECK(edit.pos >= after, "charset edits overlap or are out of order");
+    after = edit.pos + edit.length;
+    CheckEdit(input, target, DeclaredName(target), edit);
+  }
   CheckEdit(input, target,
             target == Encoding::kGbk ? "gbk" : DeclaredName(target),
             FindXmlEncodingEdit(input, target));

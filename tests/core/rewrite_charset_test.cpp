@@ -12,7 +12,7 @@ struct Case {
   Encoding target = Encoding::kGbk;
 };
 
-TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
+TEST(RewriteCharsetTest, RewritesEveryMetaDeclaration) {
   const Case cases[] = {
       // Only the name changes: the rest of the tag stays as written.
       {R"(<meta http-equiv="Content-Type" content="text/html; charset=gb2312" />)",
@@ -37,8 +37,20 @@ TEST(RewriteCharsetTest, RewritesTheFirstMetaDeclaration) {
       {R"(<Meta CHARSET='BIG5'>)", R"(<Meta CHARSET='gb2312'>)"},
       {R"(<META CONTENT="text/html; CHARSET=BIG5; x=1">)",
        R"(<META CONTENT="text/html; CHARSET=gb2312; x=1" http-equiv="Content-Type">)"},
-      {"<meta charset=big5><meta content=\"text/html; charset=big5\">",
-       "<meta charset=gb2312><meta content=\"text/html; charset=big5\">"},
+      // Every declaring tag, as templates repeat them; not one in a comment.
+      {"<META http-equiv=content-type content=text/html;charset=BIG5>"
+       "<!-- <meta charset=big5> --><meta charset=big5>"
+       "<meta content=\"text/html; charset=big5\">",
+       "<META http-equiv=content-type content=text/html;charset=gb2312>"
+       "<!-- <meta charset=big5> --><meta charset=gb2312>"
+       "<meta content=\"text/html; charset=gb2312\" "
+       "http-equiv=\"Content-Type\">"},
+      // A later "charset" begun by a character's trail byte is none.
+      {"<meta charset=gb2312><meta content=\"text/html; \xA4"
+       "charset=x; charset=gb2312\" http-equiv=content-type>",
+       "<meta charset=big5><meta content=\"text/html; \xA4"
+       "charset=x; charset=big5\" http-equiv=content-type>",
+       Encoding::kBig5},
       // A name a template fills in is none: browsers read the next tag.
       {"<meta http-equiv=content-type content=\"text/html; charset={CS}\">"
        "<meta charset=\"<?=$cs?>\"><meta charset=big5>",

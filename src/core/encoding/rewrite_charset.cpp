@@ -58,14 +58,59 @@ void ApplyAll(const std::vector<DeclarationEdit>& edits, std::string& text) {
   text.resize(size);
 }
 
+// The edits that make `found`, in order, name DeclaredName(target): places
+// counted in the bytes after the byte-order mark (`in_units`), or in the
+// decoded text.
+std::vector<DeclarationEdit> EditsAt(
+    std::string_view text, size_t start, Encoding target,
+    const std::vector<CharsetDeclaration>& found, bool in_units) {
+  // Code point offsets to byte offsets. Each unit of `target` is one code
+  // point, or two (a letter and a combining mark in Big5); the places
+  // wanted are ASCII, and come in order.
+  size_t byte = start;
+  size_t point = 0;
+  auto to_byte = [&](size_t wanted) {
+    if (in_units) return start + wanted;
+    while (point < wanted) {
+      point += CodePointsOfUnit(text, byte, target);
+      byte += UnitLengthIn(text, byte, target);
+    }
+    return byte;
+  };
+  std::vector<DeclarationEdit> edits;
+  for (const CharsetDeclaration& declaration : found) {
+    const size_t name = to_byte(declaration.name);
+    const size_t name_end = to_byte(declaration.name_end);
+    DeclarationEdit& edit = edits.emplace_back(DeclarationEdit{
+        name, name_end - name, std::string(DeclaredName(target))});
+    if (!declaration.needs_http_equiv) continue;
+    // A content value without an http-equiv: browsers read it once it has
+    // one, after the value.
+    const size_t value_end = to_byte(declaration.value_end);
+    edit.length = value_end - name;
+    edit.replacement += text.substr(name_end, value_end - name_end);
+    // Quoted as the content value is, which XHTML needs.
+    edit.replacement += " http-equiv=";
+    if (declaration.quote != 0)
+      edit.replacement += static_cast<char>(declaration.quote);
+    edit.replacement += "Content-Type";
+    if (declaration.quote != 0)
+      edit.replacement += static_cast<char>(declaration.quote);
+    // An unquoted value runs on to white space or '>': "/>" would end it.
+    if (text[value_end] != '>' && !IsHtmlSpace(text[value_end]))
+      edit.replacement += ' ';
+  }
+  return edits;
+}
+
 }  // namespace
 
-std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
-                                               Encoding target) {
+std::vector<DeclarationEdit> FindCharsetEdits(std::string_view text,
+                                              Encoding target) {
   // Most texts hold no declaration at all, and are not read.
   if (FindAscii(text, target, "charset", 0, /*ignore_case=*/true) ==
       std::string_view::npos)
-    return std::nullopt;
+    return {};
   // The tags are read from the bytes, as the recoder reads them: '<',
   // quotes, '=', '>' and white space are never a byte of a character but
   // the first in any encoding here, so the tags, their names and values are
@@ -78,57 +123,26 @@ std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
   const std::u8string_view units(
       reinterpret_cast<const char8_t*>(text.data()) + start,
       text.size() - start);
-  std::optional<CharsetDeclaration> found = FindCharsetDeclaration(units);
-  if (!found) return std::nullopt;
-  // Code point offsets (in the decoded text, or in the bytes after the
-  // byte-order mark) to byte offsets. Each unit of `target` is one code
-  // point, or two (a letter and a combining mark in Big5); the places
-  // wanted are ASCII.
-  size_t byte = start;
-  size_t point = 0;
-  bool in_units = true;  // Whether the places are counted in bytes.
-  auto to_byte = [&](size_t wanted) {
-    if (in_units) return start + wanted;
-    while (point < wanted) {
-      point += CodePointsOfUnit(text, byte, target);
-      byte += UnitLengthIn(text, byte, target);
-    }
-    return byte;
-  };
+  std::vector<CharsetDeclaration> found = FindCharsetDeclarations(units);
+  if (found.empty()) return {};
   if (target != Encoding::kUtf8) {
-    // Where the "charset" before the name begins, as the bytes read it.
+    // Where the "charset" before each name begins, as the bytes read it.
     constexpr std::string_view kKey = "charset";
-    size_t key = found->name;
-    while (key > 0 && !EqualsIgnoringCase(units.substr(key, kKey.size()), kKey))
-      --key;
-    key += start;
     size_t at = start;
-    while (at < key) at += UnitLengthIn(text, at, target);
-    if (at != key) {
-      found = FindCharsetDeclaration(Decode(text, target).text);
-      if (!found) return std::nullopt;
-      in_units = false;
+    for (const CharsetDeclaration& declaration : found) {
+      size_t key = declaration.name;
+      while (key > 0 &&
+             !EqualsIgnoringCase(units.substr(key, kKey.size()), kKey))
+        --key;
+      key += start;
+      while (at < key) at += UnitLengthIn(text, at, target);
+      if (at != key) {
+        found = FindCharsetDeclarations(Decode(text, target).text);
+        return EditsAt(text, start, target, found, /*in_units=*/false);
+      }
     }
   }
-  const size_t name = to_byte(found->name);
-  const size_t name_end = to_byte(found->name_end);
-  DeclarationEdit edit{name, name_end - name,
-                       std::string(DeclaredName(target))};
-  if (!found->needs_http_equiv) return edit;
-  // A content value without an http-equiv: browsers read it once it has
-  // one, after the value.
-  const size_t value_end = to_byte(found->value_end);
-  edit.length = value_end - name;
-  edit.replacement += text.substr(name_end, value_end - name_end);
-  // Quoted as the content value is, which XHTML needs.
-  edit.replacement += " http-equiv=";
-  if (found->quote != 0) edit.replacement += static_cast<char>(found->quote);
-  edit.replacement += "Content-Type";
-  if (found->quote != 0) edit.replacement += static_cast<char>(found->quote);
-  // An unquoted value runs on to white space or '>': "/>" would end it.
-  if (text[value_end] != '>' && !IsHtmlSpace(text[value_end]))
-    edit.replacement += ' ';
-  return edit;
+  return EditsAt(text, start, target, found, /*in_units=*/true);
 }
 
 namespace {
@@ -204,7 +218,7 @@ void RewriteDeclarations(std::string& text, Encoding target,
                          std::string_view loaded_files_charset) {
   ApplyAll(FindServerDeclarationEdits(text, target, loaded_files_charset),
            text);
-  if (auto edit = FindCharsetEdit(text, target)) Apply(*edit, text);
+  ApplyAll(FindCharsetEdits(text, target), text);
   if (auto edit = FindXmlEncodingEdit(text, target)) Apply(*edit, text);
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/encoding/encoding.h"
 
@@ -20,27 +21,30 @@ struct DeclarationEdit {
   std::string replacement;
 };
 
-// The edit that makes the <meta> charset declaration of `text` (in `target`)
-// name DeclaredName(target); std::nullopt when nothing is rewritten.
+// The edits, in text order, that make the <meta> charset declarations of
+// `text` (in `target`) name DeclaredName(target); none when nothing is
+// rewritten.
 //
-// The text is read as markup, as code points (FindCharsetDeclaration): a
+// The text is read as markup, as code points (FindCharsetDeclarations): a
 // <meta> inside a comment, a script or another tag's value does not count,
-// and a quoted value may hold '>'. In the first <meta> tag that declares a
-// charset, the first "charset=" (any letter case, and white space around the
-// "=" as HTML allows: charset = "big5") counts that stands outside every
-// attribute value, or in the content value of a tag whose http-equiv is
-// Content-Type or that has neither an http-equiv nor a name (<meta
-// name=description content="...charset=..."> declares nothing). Just the
-// encoding name is replaced, keeping its quotes and the rest of the tag
-// (<meta charset="big5">, content="text/html; charset=big5"); a content value
-// in a tag without an http-equiv gets " http-equiv=Content-Type" after it, so
-// that browsers read it. A text without such a declaration, or whose meta tag
-// has no ">", gets no edit; no declaration is ever added. Applying the edit
-// and looking again gives an edit that changes nothing. Linear in the length
-// of the text; a text is decoded only as far as needed to find its declaring
-// tag.
-std::optional<DeclarationEdit> FindCharsetEdit(std::string_view text,
-                                               Encoding target);
+// and a quoted value may hold '>'. In each <meta> tag that declares a
+// charset (browsers take the first; a page put together from templates may
+// repeat it, and should not contradict itself once converted), the first
+// "charset=" (any letter case, and white space around the "=" as HTML
+// allows: charset = "big5") counts that stands outside every attribute
+// value, or in the content value of a tag whose http-equiv is Content-Type
+// or that has neither an http-equiv nor a name (<meta name=description
+// content="...charset=..."> declares nothing). Just the encoding name is
+// replaced, keeping its quotes and the rest of the tag (<meta
+// charset="big5">, content="text/html; charset=big5"); a content value in a
+// tag without an http-equiv gets " http-equiv=Content-Type" after it, so
+// that browsers read it. A text without such a declaration, or whose meta
+// tag has no ">", gets no edit; no declaration is ever added. Applying the
+// edits and looking again gives edits that change nothing. Linear in the
+// length of the text; a text is decoded only as far as needed to find its
+// declaring tags.
+std::vector<DeclarationEdit> FindCharsetEdits(std::string_view text,
+                                              Encoding target);
 
 // The edit that makes the encoding attribute of an XML declaration at the top
 // of `text` (FindXmlEncoding) name DeclaredName(target): only the value is
@@ -69,7 +73,7 @@ std::optional<DeclarationEdit> FindStyleSheetCharsetEdit(std::string_view text,
 // Makes the declarations of `text`, which is in `target`, name `target`, in
 // place: those of its server code (FindServerDeclarationEdits, which also
 // names `loaded_files_charset` in the tags the code writes), its <meta>
-// charset and its XML declaration. Applying it twice gives the same text as
+// charsets and its XML declaration. Applying it twice gives the same text as
 // once.
 void RewriteDeclarations(std::string& text, Encoding target,
                          std::string_view loaded_files_charset = {});

@@ -135,9 +135,22 @@ bool NamesALabel(std::basic_string_view<Char> text,
   return true;
 }
 
+// Whether "charset" (any letter case) stands in `text` at or after `from`.
 template <typename Char>
-std::optional<CharsetDeclaration> FindDeclaration(
-    std::basic_string_view<Char> text) {
+bool CharsetFollows(std::basic_string_view<Char> text, size_t from) {
+  for (size_t at = from; at + 7 <= text.size(); ++at)
+    if ((text[at] | 0x20) == 'c' &&
+        EqualsIgnoringCase(text.substr(at, 7), "charset"))
+      return true;
+  return false;
+}
+
+// The declarations of the <meta> tags of `text`, in order: the first alone
+// unless `all`. Reading goes no further than the last "charset" of the text.
+template <typename Char>
+std::vector<CharsetDeclaration> FindDeclarations(
+    std::basic_string_view<Char> text, bool all) {
+  std::vector<CharsetDeclaration> declarations;
   BasicHtmlTokenizer<Char> tokenizer(text);
   HtmlToken token;
   MetaTag tag;
@@ -149,10 +162,20 @@ std::optional<CharsetDeclaration> FindDeclaration(
     tag.whole = token.whole;
     tag.attributes = tokenizer.attributes();
     if (auto found = DeclarationIn(text, tag);
-        found && NamesALabel(text, *found))
-      return found;
+        found && NamesALabel(text, *found)) {
+      declarations.push_back(*found);
+      if (!all || !CharsetFollows(text, token.whole.end)) break;
+    }
   }
-  return std::nullopt;
+  return declarations;
+}
+
+template <typename Char>
+std::optional<CharsetDeclaration> FindDeclaration(
+    std::basic_string_view<Char> text) {
+  std::vector<CharsetDeclaration> first = FindDeclarations(text, false);
+  if (first.empty()) return std::nullopt;
+  return first.front();
 }
 
 }  // namespace
@@ -165,6 +188,16 @@ std::optional<CharsetDeclaration> FindCharsetDeclaration(
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u8string_view text) {
   return FindDeclaration(text);
+}
+
+std::vector<CharsetDeclaration> FindCharsetDeclarations(
+    std::u32string_view text) {
+  return FindDeclarations(text, true);
+}
+
+std::vector<CharsetDeclaration> FindCharsetDeclarations(
+    std::u8string_view text) {
+  return FindDeclarations(text, true);
 }
 
 }  // namespace tovenrak::core

@@ -50,4 +50,11 @@ std::optional<CharsetDeclaration> FindCharsetDeclaration(
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u8string_view text);
 
+// Every such declaration of `text`, in order: a page put together from
+// templates may repeat its declaration in several forms.
+std::vector<CharsetDeclaration> FindCharsetDeclarations(
+    std::u32string_view text);
+std::vector<CharsetDeclaration> FindCharsetDeclarations(
+    std::u8string_view text);
+
 }  // namespace tovenrak::core
