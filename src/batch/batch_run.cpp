@@ -36,8 +36,10 @@ namespace {
 // nothing or a box.
 std::string Shown(const std::string& name) { return platform::ShownName(name); }
 
-// A long failure list would push the message box off the screen.
-constexpr size_t kMaxListedFailures = 10;
+// The message box scrolls a long text, which can be copied from, so a run
+// of many files names every file that needs a look, up to a bound that
+// keeps the box quick to show.
+constexpr size_t kMaxListed = 1000;
 
 // What went wrong with the file listed as `listed`, for the user; when the
 // error concerns another path (the output, or a folder it goes into), that
@@ -419,17 +421,16 @@ BatchOutcome RunBatch(const core::Converter& er,
 
 namespace {
 
-// The same list, several times over: the first ten entries, then how many
-// more.
+// The same list, several times over: the first kMaxListed entries, then how
+// many more.
 template <typename Entry, typename Line>
 std::string ListOf(const std::vector<Entry>& entries, const Line& line,
                    const std::string& more) {
   std::string text;
-  for (size_t i = 0; i < entries.size() && i < kMaxListedFailures; ++i)
+  for (size_t i = 0; i < entries.size() && i < kMaxListed; ++i)
     text += "\n" + line(entries[i]);
-  if (entries.size() > kMaxListedFailures) {
-    text += "\n\n……另有 " +
-            std::to_string(entries.size() - kMaxListedFailures) + more;
+  if (entries.size() > kMaxListed) {
+    text += "\n\n……另有 " + std::to_string(entries.size() - kMaxListed) + more;
   }
   return text;
 }

@@ -185,10 +185,10 @@ struct ClosingMessage {
 // The message that closes a run into `target_folder`: the completion text
 // naming the folder when every file was converted; otherwise, with the
 // warning icon, how many were converted and the files that failed with their
-// reasons (the first ten, then how many more). Either is followed by the
-// files that were not in the encoding they declared, with both encodings,
-// and then by the pages converted as text because they could not be read as
-// markup, with where reading stopped.
+// reasons (the first thousand, then how many more; so each list). Either is
+// followed by the files that were not in the encoding they declared, with both
+// encodings, and then by the pages converted as text because they could not be
+// read as markup, with where reading stopped.
 ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                                const std::string& target_folder);
 
