@@ -43,13 +43,14 @@ size_t SpanAt(std::u32string_view text, size_t at,
   return length > 0 && chosen.size() == 1 && c == chosen[0] ? length : 0;
 }
 
-// "疑点：干 → 幹（幹 乾 干）"
+// "疑点：干 → 幹（幹 乾 干）", the characters set apart as a name is, so
+// that an interface in Traditional Chinese converts only the label.
 std::string MarkText(const core::AmbiguityPoint& point) {
-  std::string text = "疑点：" + Utf8(std::u32string(1, point.source)) + " → " +
-                     Utf8(point.chosen) + "（";
+  std::string characters =
+      Utf8(std::u32string(1, point.source)) + " → " + Utf8(point.chosen) + "（";
   for (size_t i = 0; i < point.candidates.size(); ++i)
-    text += (i > 0 ? " " : "") + Utf8(point.candidates[i]);
-  return text + "）";
+    characters += (i > 0 ? " " : "") + Utf8(point.candidates[i]);
+  return "疑点：" + platform::ShownName(characters + "）");
 }
 
 std::vector<size_t> IndicesOf(const std::vector<core::AmbiguityPoint>& points) {

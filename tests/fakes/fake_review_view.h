@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/review_view.h"
+#include "support/text.h"
 
 namespace tovenrak::fakes {
 
@@ -16,6 +17,8 @@ struct FakeReviewView : platform::ReviewView {
   void SetListener(platform::ReviewListener*) override {}
   void ShowMarks(const std::vector<platform::ReviewMark>& shown) override {
     marks = shown;
+    for (platform::ReviewMark& mark : marks)
+      mark.text = testing::WithoutIsolates(mark.text);
     selected = -1;
     gone.clear();
     written_now.clear();
@@ -32,7 +35,7 @@ struct FakeReviewView : platform::ReviewView {
         (written_now.contains(index) && written_now[index] != written))
       return false;
     written_now[index] = with;
-    marks.at(static_cast<size_t>(index)).text = text;
+    marks.at(static_cast<size_t>(index)).text = testing::WithoutIsolates(text);
     return true;
   }
   size_t MarksStanding() const override { return marks.size() - gone.size(); }

@@ -26,7 +26,9 @@
 #include "platform/qt/qt_source_view.h"
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
+#include "platform/qt/qt_window_texts.h"
 #include "platform/review_listener.h"
+#include "platform/shown_name.h"
 #include "qt_test_support.h"
 
 namespace tovenrak::platform::qt {
@@ -281,10 +283,20 @@ TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
   ASSERT_FALSE(listener.events.empty());  // The text changed.
   EXPECT_EQ(listener.events.back(), "edited");
   listener.events.clear();
-  review.ShowMarks(
-      {{2, 3, 1, "疑点：发 → 髮（發 髮）", {"發", "髮"}},
-       {2, 7, 1, "疑点：干 → 幹（幹 乾 干）", {"幹", "乾", "干"}}});
+  // In a Traditional interface the label is converted, the characters not.
+  SetWindowTextScript([](std::string_view text) {
+    std::string out(text);
+    for (const auto& [from, to] : {std::pair{"点", "點"}, {"干", "幹"}})
+      for (size_t at; (at = out.find(from)) != std::string::npos;)
+        out.replace(at, 3, to);
+    return out;
+  });
+  const std::string hair = platform::ShownName("发 → 髮（發 髮）"),
+                    dry = platform::ShownName("干 → 幹（幹 乾 干）");
+  review.ShowMarks({{2, 3, 1, "疑点：" + hair, {"發", "髮"}},
+                    {2, 7, 1, "疑点：" + dry, {"幹", "乾", "干"}}});
   review.ShowCount("疑点：2");
+  SetWindowTextScript(nullptr);
 
   const QList<QTextEdit::ExtraSelection> marks = view.extraSelections();
   ASSERT_EQ(marks.size(), 2);
@@ -294,13 +306,13 @@ TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
 
   review.SelectMark(1);
   EXPECT_EQ(view.textCursor().selectedText(), "幹");
-  EXPECT_EQ(view.accessibleDescription(), "疑点：干 → 幹（幹 乾 干）");
-  EXPECT_EQ(review.MarkTextAt(marks[0].cursor.selectionStart()),
-            "疑点：发 → 髮（發 髮）");
-  EXPECT_EQ(review.count_panel().text(), "疑点：2");
+  EXPECT_EQ(view.accessibleDescription().toStdString(), "疑點：" + dry);
+  EXPECT_EQ(review.MarkTextAt(marks[0].cursor.selectionStart()).toStdString(),
+            "疑點：" + hair);
+  EXPECT_EQ(review.count_panel().text(), "疑點：2");
   EXPECT_EQ(QAccessible::queryAccessibleInterface(&review.count_panel())
                 ->text(QAccessible::Name),
-            "疑点：2");
+            "疑點：2");
 
   // Shift+F10 opens the place's menu, as the menu key does.
   window.ShowCentred();

@@ -105,7 +105,7 @@ void QtReviewView::ShowMarks(const std::vector<platform::ReviewMark>& marks) {
     QTextCursor cursor(document);
     cursor.setPosition(block.position() + start);
     cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
-    Shown shown{cursor, QString::fromStdString(mark.text), {}};
+    Shown shown{cursor, WindowText(mark.text), {}};
     for (const std::string& alternative : mark.alternatives)
       shown.alternatives.push_back(QString::fromStdString(alternative));
     marks_.push_back(std::move(shown));
@@ -169,7 +169,7 @@ bool QtReviewView::ReplaceMark(int index, const std::string& written,
   cursor.setPosition(start);
   cursor.setPosition(start + static_cast<int>(replacement.size()),
                      QTextCursor::KeepAnchor);
-  marks_[index].text = QString::fromStdString(text);
+  marks_[index].text = WindowText(text);
   underlined_ = {0, -1};
   UnderlineShown();
   return true;
