@@ -157,9 +157,9 @@ TEST_F(QtDialogsTest, MessagesShowNamesAsWrittenAndScrollWhenTall) {
   }
 }
 
-// In a Traditional interface the messages, written in Simplified Chinese,
-// are converted; the names in them are not, nor is a text translated as one
-// of the fixed texts.
+// In a Traditional interface the messages and the file dialogs' texts,
+// written in Simplified Chinese, are converted; the names in them are not,
+// nor is a text translated as one of the fixed texts.
 TEST_F(QtDialogsTest, MessagesTakeTheInterfacesScriptButNotTheirNames) {
   struct Script {
     Script() {
@@ -189,6 +189,8 @@ TEST_F(QtDialogsTest, MessagesTakeTheInterfacesScriptButNotTheirNames) {
   boxes.Ask("发" + name, "发");
   EXPECT_EQ(shown, (std::vector<std::string>{"發", "头發“" + name + "”头發",
                                              "發", "發" + name}));
+  EXPECT_EQ(QtNameFilters("头发[*.htm]|*.htm|"),
+            QStringList{"头發[*.htm] (*.htm)"});
 }
 
 // Replacing a file is asked in plain words: a name read as markup would

@@ -16,7 +16,8 @@ QStringList QtNameFilters(const std::string& filter) {
   QStringList filters;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
-    filters.append(parts[i] + " (" + patterns.join(' ') + ")");
+    filters.append(WindowText(parts[i].toStdString()) + " (" +
+                   patterns.join(' ') + ")");
   }
   return filters;
 }
@@ -57,9 +58,9 @@ std::string QtFileDialog::AskOpenPaths(const std::string& title,
 
 QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
                               const std::string& filter) {
-  QFileDialog dialog(parent_, QString::fromStdString(title));
+  QFileDialog dialog(parent_, WindowText(title));
   dialog.setObjectName("Dia");
-  dialog.setAccessibleName(QString::fromStdString(title));
+  dialog.setAccessibleName(dialog.windowTitle());
   dialog.setNameFilters(QtNameFilters(filter));
   // The descriptions name their patterns already ("Html文件[*.htm;*.html]").
   dialog.setOption(QFileDialog::HideNameFilterDetails);
