@@ -22,4 +22,9 @@ std::string ConvertAroundNames(
     std::string_view text,
     const std::function<std::string(std::string_view)>& convert);
 
+// `text` without the marks around its names that hold no right-to-left
+// letter (Hebrew, Arabic and the like), which need none: such a name, copied
+// from a message or read by a screen reader, is then just what it names.
+std::string WithoutNeedlessMarks(std::string_view text);
+
 }  // namespace tovenrak::platform

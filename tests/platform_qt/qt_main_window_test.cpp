@@ -291,10 +291,10 @@ TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
         out.replace(at, 3, to);
     return out;
   });
-  const std::string hair = platform::ShownName("发 → 髮（發 髮）"),
-                    dry = platform::ShownName("干 → 幹（幹 乾 干）");
-  review.ShowMarks({{2, 3, 1, "疑点：" + hair, {"發", "髮"}},
-                    {2, 7, 1, "疑点：" + dry, {"幹", "乾", "干"}}});
+  const std::string hair = "发 → 髮（發 髮）", dry = "干 → 幹（幹 乾 干）";
+  review.ShowMarks(
+      {{2, 3, 1, "疑点：" + platform::ShownName(hair), {"發", "髮"}},
+       {2, 7, 1, "疑点：" + platform::ShownName(dry), {"幹", "乾", "干"}}});
   review.ShowCount("疑点：2");
   SetWindowTextScript(nullptr);
 

@@ -32,8 +32,9 @@ std::function<std::string(std::string_view)>& Script() {
 
 QString WindowText(const std::string& text) {
   QString translated = QCoreApplication::translate(kContext, text.c_str());
-  if (!Script() || translated.toStdString() != text) return translated;
-  return QString::fromStdString(ConvertAroundNames(text, Script()));
+  if (translated.toStdString() != text) return translated;
+  return QString::fromStdString(WithoutNeedlessMarks(
+      Script() ? ConvertAroundNames(text, Script()) : text));
 }
 
 void SetWindowTextScript(std::function<std::string(std::string_view)> convert) {

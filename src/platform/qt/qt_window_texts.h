@@ -13,7 +13,8 @@ namespace tovenrak::platform::qt {
 // their fixed texts (the status panels' states, titles, the empty-list
 // message) and a translation is installed; any other text converted by the
 // function SetWindowTextScript gave, but for the names in it
-// (platform::ShownName); as it is without one.
+// (platform::ShownName); as it is without one. The marks around its names
+// stay only where a name needs them (platform::WithoutNeedlessMarks).
 QString WindowText(const std::string& text);
 
 // Converts the windows' messages, written in Simplified Chinese, into the
