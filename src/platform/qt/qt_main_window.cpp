@@ -20,6 +20,7 @@
 #include "platform/qt/qt_status_bar.h"
 #include "platform/qt/qt_toolbar.h"
 #include "platform/qt/qt_twips.h"
+#include "platform/qt/qt_window_texts.h"
 
 namespace tovenrak::platform::qt {
 
@@ -233,7 +234,7 @@ void QtMainWindow::PlacePanes(const platform::PaneRects& rects) {
 void QtMainWindow::SetSiteLink(const std::string& address,
                                const std::string& tooltip) {
   about_strip_->SetSiteLink(QString::fromStdString(address),
-                            QString::fromStdString(tooltip));
+                            WindowText(tooltip));
 }
 
 void QtMainWindow::Maximize() { showMaximized(); }
