@@ -92,14 +92,13 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("example.zemlorin.tovenrak");
   // The windows' messages follow their fixed texts into Traditional Chinese,
   // converted as tovenrak-convert converts its own; the names in them stay.
+  // The fixed texts are in Taiwan's words and forms in every Traditional
+  // locale, and so are the messages: one window names one thing one way.
   if (qt::InstallInterfaceLanguage(app, QLocale::system())) {
     static const std::unique_ptr<tovenrak::core::Converter> converter =
         tovenrak::core::MakeFastConverter();
     const tovenrak::core::ScriptConversion how{
-        tovenrak::core::Script::kTraditional,
-        QLocale::system().territory() == QLocale::Taiwan
-            ? tovenrak::core::Variant::kTwp
-            : tovenrak::core::Variant::kHk};
+        tovenrak::core::Script::kTraditional, tovenrak::core::Variant::kTwp};
     qt::SetWindowTextScript([how](std::string_view simplified) {
       auto converted =
           converter->Recode(simplified, tovenrak::core::Encoding::kUtf8,
