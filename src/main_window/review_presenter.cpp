@@ -340,7 +340,16 @@ void Review::OfferToRemember(size_t k) {
                    platform::MessageIcon::kCritical, title_);
     return;
   }
-  if (!edited) host_.ConvertAgain();
+  if (edited) return;
+  host_.ConvertAgain();
+  // The review goes on from the place just decided, not from the top: the
+  // first place at or after it, else the last before it.
+  if (marked_.empty()) return;
+  size_t m = 0;
+  while (m + 1 < marked_.size() && conversion_.points[marked_[m]].index < i)
+    ++m;
+  current_ = static_cast<int>(m);
+  view_.SelectMark(current_);
 }
 
 }  // namespace tovenrak::main_window

@@ -219,9 +219,11 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
   review.OnPointChosen(1, 2);  // 去干擾.
   EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n");
   EXPECT_EQ(w.box.asked.back().find("注意"), std::string::npos);
-  // The phrase now decides the place, which is no longer doubtful.
+  // The phrase now decides the place, which is no longer doubtful; the
+  // review goes on from the nearest place, not from the top.
   EXPECT_EQ(Marks(), "1:22+1 疑点：发 → 髮（發 髮）");
   EXPECT_EQ(marks.count, "疑点：1");
+  EXPECT_EQ(marks.selected, 0);
   EXPECT_NE(w.PreviewFile().find("去干擾"), std::string::npos);
   w.main.Clear();
   EXPECT_EQ(Marks(), "");
@@ -257,6 +259,7 @@ TEST_F(ReviewTest, RememberingSavesThePhraseAndConvertsAgainWithIt) {
             "1:8+1 疑点：干 → 幹（幹 乾 干） | 1:13+1 疑点：了 → 了（了 瞭）");
   review.OnPointChosen(0, 1);
   EXPECT_EQ(PhraseFile(), "去干扰\t去干擾\n晒干了\t曬乾了\n");
+  EXPECT_EQ(Marks(), "");
   EXPECT_NE(w.main.cvt_str().find(Bytes("曬<b>乾</b>了", Encoding::kBig5)),
             std::string::npos);
 }
