@@ -205,8 +205,25 @@ TEST(QtMainWindowTest, PanelTextsAreHeardAndPressedButtonsChecked) {
   window.status().SetPanelText(1, "file:///" + std::string(400, 'a'));
   QApplication::processEvents();  // The layout takes the new text.
   EXPECT_EQ(window.status().minimumSizeHint().width(), least);
+  testing::RecordingListener listener;
+  window.SetListener(&listener);
   window.toolbar().SetButtonPressed(kBig5Button, true);
   EXPECT_TRUE(window.toolbar().ButtonAction(kBig5Button)->isChecked());
+  // A screen reader's Toggle, as its Press, is a press of the button: it
+  // converts, not only shows the button pressed.
+  QAccessibleInterface* gb = QAccessible::queryAccessibleInterface(
+      window.toolbar().PositionWidget(kGbButton));
+  ASSERT_NE(gb->actionInterface(), nullptr);
+  gb->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  QApplication::processEvents();
+  QAccessible::queryAccessibleInterface(
+      window.toolbar().PositionWidget(kBig5Button))
+      ->actionInterface()
+      ->doAction(QAccessibleActionInterface::pressAction());
+  QApplication::processEvents();
+  EXPECT_EQ(listener.events,
+            (std::vector<std::string>{"tool " + std::to_string(kGbButton),
+                                      "tool " + std::to_string(kBig5Button)}));
 }
 
 // The review's controls: underlines that carry their text to the tooltip and

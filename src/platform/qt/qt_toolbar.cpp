@@ -1,10 +1,13 @@
 #include "platform/qt/qt_toolbar.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QIcon>
+#include <QTimer>
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 namespace tovenrak::platform::qt {
 
@@ -56,7 +59,26 @@ QtToolbar::QtToolbar(QWidget* parent) : QToolBar(parent) {
   for (int position : {kGbButton, kBig5Button}) {
     actions_[position]->setCheckable(true);
     encoding->addAction(actions_[position]);
+    // A screen reader's Toggle checks the button without a click: it is a
+    // press all the same, or the button would show a conversion never made.
+    // A click toggles it too, then triggers the action, at once.
+    auto* button = qobject_cast<QAbstractButton*>(widgets_[position]);
+    connect(button, &QAbstractButton::toggled, this, [this, position] {
+      if (setting_) return;
+      if (toggled_.empty())
+        QTimer::singleShot(0, this, &QtToolbar::SettleToggled);
+      toggled_.push_back(position);
+    });
   }
+}
+
+void QtToolbar::SettleToggled() {
+  const std::vector<int> toggled = std::exchange(toggled_, {});
+  if (std::exchange(triggered_, false) || toggled.empty()) return;
+  int pressed = toggled.front();
+  for (const int position : toggled)
+    if (actions_[position]->isChecked()) pressed = position;
+  if (listener_) listener_->OnToolButton(pressed);
 }
 
 void QtToolbar::AddButton(int position, const char* caption,
@@ -65,6 +87,7 @@ void QtToolbar::AddButton(int position, const char* caption,
       QIcon(QStringLiteral(":/pictures/%1.png").arg(picture)), tr(caption));
   action->setToolTip(tr(tooltip));
   connect(action, &QAction::triggered, this, [this, position] {
+    if (!toggled_.empty()) triggered_ = true;
     if (listener_) listener_->OnToolButton(position);
   });
   QWidget* button = widgetForAction(action);
@@ -94,8 +117,12 @@ void QtToolbar::SetButtonEnabled(int position, bool enabled) {
 }
 
 void QtToolbar::SetButtonPressed(int position, bool pressed) {
-  if (QAction* action = ButtonAction(position); action && action->isCheckable())
+  if (QAction* action = ButtonAction(position);
+      action && action->isCheckable()) {
+    setting_ = true;
     action->setChecked(pressed);
+    setting_ = false;
+  }
 }
 
 QWidget* QtToolbar::PositionWidget(int position) const {

@@ -4,6 +4,7 @@
 
 #include <QToolBar>
 #include <array>
+#include <vector>
 
 #include "platform/main_window_listener.h"
 #include "platform/toolbar.h"
@@ -40,6 +41,14 @@ class QtToolbar : public QToolBar, public platform::Toolbar {
   // Indexed by position; gaps have a widget and no action.
   std::array<QAction*, kToolbarPositions + 1> actions_{};
   std::array<QWidget*, kToolbarPositions + 1> widgets_{};
+  // Settles the buttons toggled since the last turn of the event loop: when
+  // no click triggered them, the one toggled on (or else off) was pressed
+  // by other means, a screen reader's Toggle action.
+  void SettleToggled();
+
+  std::vector<int> toggled_;  // Positions, since the last SettleToggled.
+  bool triggered_ = false;    // A click followed those toggles.
+  bool setting_ = false;      // SetButtonPressed is at work.
   platform::MainWindowListener* listener_ = nullptr;
 };
 
