@@ -287,6 +287,11 @@ TEST(QtReviewViewTest, MarksFollowEditsAndTakeChoices) {
   EXPECT_EQ(review.MarksStanding(), 1u);
   EXPECT_FALSE(review.SelectMark(1));
   EXPECT_FALSE(review.ReplaceMark(1, "幹", "乾", "gone"));
+  // A new text drops the marks: cursors, which the document would move at
+  // each change of a large text to come, one by one.
+  view.SetText("頭髮");
+  EXPECT_TRUE(view.extraSelections().isEmpty());
+  EXPECT_EQ(review.MarkTextAt(0), "");
 }
 
 TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {

@@ -48,10 +48,17 @@ QtReviewView::QtReviewView(QtMainWindow& window)
   source_view_.viewport()->installEventFilter(this);
   connect(&source_view_, &QPlainTextEdit::cursorPositionChanged, this,
           &QtReviewView::DescribeCursor);
-  connect(source_view_.document(), &QTextDocument::contentsChanged, this,
-          [this] {
-            if (listener_ && !marking_) listener_->OnTextEdited();
-          });
+  // The view's signal, as the view gets a new document for each text.
+  connect(&source_view_, &QPlainTextEdit::textChanged, this, [this] {
+    if (listener_ && !marking_) listener_->OnTextEdited();
+  });
+  // A mark is a cursor, which the document moves at each of its changes:
+  // the marks of a large text would make loading the next one quadratic.
+  connect(&source_view_, &QtSourceView::TextReplacing, this, [this] {
+    marks_.clear();
+    source_view_.setExtraSelections({});
+    underlined_ = {0, -1};
+  });
   // Scrolling, resizing and editing all ask for a repaint first.
   connect(&source_view_, &QPlainTextEdit::updateRequest, this,
           &QtReviewView::UnderlineShown);

@@ -5,7 +5,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
+#include <QPlainTextDocumentLayout>
 #include <QTextBlock>
+#include <QTextDocument>
 
 namespace tovenrak::platform::qt {
 
@@ -20,8 +22,23 @@ QtSourceView::QtSourceView(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void QtSourceView::SetText(const std::string& text) {
-  setPlainText(QString::fromStdString(text));
-  document()->setModified(false);
+  emit TextReplacing();
+  // Each text gets a document of its own: one that has held many cursors
+  // (the review's marks of a large text) keeps room for them all, and Qt
+  // walks that room at every change, so that loading a text into it took
+  // minutes.
+  QTextDocument* old = document();
+  // The first, the editor's own, goes with setDocument; the later ones are
+  // this view's.
+  const bool ours = old->parent() == this;
+  auto* fresh = new QTextDocument(this);
+  fresh->setDocumentLayout(new QPlainTextDocumentLayout(fresh));
+  fresh->setDefaultFont(old->defaultFont());
+  fresh->setDefaultTextOption(old->defaultTextOption());
+  fresh->setPlainText(QString::fromStdString(text));
+  fresh->setModified(false);
+  setDocument(fresh);
+  if (ours) delete old;
 }
 
 std::string QtSourceView::Text() const {

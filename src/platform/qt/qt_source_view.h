@@ -29,6 +29,10 @@ class QtSourceView : public QPlainTextEdit, public platform::SourceView {
   // any, as the paste keys and the middle button do.
   void PasteText(QClipboard::Mode mode = QClipboard::Clipboard);
 
+ signals:
+  // SetText is about to replace the whole text.
+  void TextReplacing();
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
