@@ -203,8 +203,10 @@ void QtPagePreview::ShowFile(const std::filesystem::path& path,
   const uintmax_t size = std::filesystem::file_size(path, error);
   if (!error && size > kMaxPreviewBytes) {
     guard_->SetPage(QUrl(), {});
-    setHtml(tr("<p>文件“%1”大于 %2 MiB，不在此预览。</p>")
-                .arg(QString::fromStdString(path.string()).toHtmlEscaped())
+    // The file is most often the window's preview of the document, in
+    // UTF-8 and so larger than the document, whose name it is not.
+    setHtml(tr("<p>这个页面大于 %1 MiB，不在此预览；源文件中可以查看、"
+               "转换和保存。</p>")
                 .arg(kMaxPreviewBytes >> 20));
     return;
   }

@@ -237,8 +237,8 @@
         <translation>頁面預覽</translation>
     </message>
     <message>
-        <source>&lt;p&gt;文件“%1”大于 %2 MiB，不在此预览。&lt;/p&gt;</source>
-        <translation>&lt;p&gt;檔案“%1”大於 %2 MiB，不在此預覽。&lt;/p&gt;</translation>
+        <source>&lt;p&gt;这个页面大于 %1 MiB，不在此预览；源文件中可以查看、转换和保存。&lt;/p&gt;</source>
+        <translation>&lt;p&gt;這個頁面大於 %1 MiB，不在此預覽；原始檔中可以檢視、轉換和儲存。&lt;/p&gt;</translation>
     </message>
 </context>
 <context>
