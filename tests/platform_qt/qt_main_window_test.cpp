@@ -351,7 +351,8 @@ TEST(QtReviewViewTest, MarksAreUnderlinedReadAndOfferTheirAlternatives) {
   QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
   ASSERT_GE(offered.size(), 3);
   EXPECT_EQ(offered.mid(0, 3),
-            (QStringList{"改为“幹”", "改为“乾”", "改为“干”"}));
+            (QStringList{"改为“幹”（去幹擾）", "改为“乾”（去乾擾）",
+                         "改为“干”（去干擾）"}));
 
   std::unique_ptr<QMenu> menu(review.CreateChoiceMenu(1, &view));
   ASSERT_EQ(menu->actions().size(), 3);

@@ -215,10 +215,26 @@ QMenu* QtReviewView::CreateChoiceMenu(int mark, QWidget* parent) const {
   auto* menu = new QMenu(parent);
   menu->setObjectName("mnuChoices");
   menu->setAccessibleName(marks_[mark].text);
-  const QString written = marks_[mark].cursor.selectedText();
+  const QTextCursor& cursor = marks_[mark].cursor;
+  const QString written = cursor.selectedText();
+  // The word around the place, with each alternative in it: speech reads
+  // 幹, 乾 and 干 alike, 乾了 and 幹了 not. Up to two letters a side, in its
+  // line, up to punctuation or markup.
+  const QString line = cursor.block().text();
+  const int start = cursor.selectionStart() - cursor.block().position();
+  const int end = cursor.selectionEnd() - cursor.block().position();
+  int from = start, to = end;
+  while (from > 0 && start - from < 2 && line[from - 1].isLetter()) --from;
+  while (to < line.size() && to - end < 2 && line[to].isLetter()) ++to;
+  const QString before = line.mid(from, start - from),
+                after = line.mid(end, to - end);
   for (size_t a = 0; a < marks_[mark].alternatives.size(); ++a) {
     const QString& alternative = marks_[mark].alternatives[a];
-    QAction* action = menu->addAction(tr("改为“%1”").arg(alternative));
+    QAction* action = menu->addAction(
+        from == start && to == end
+            ? tr("改为“%1”").arg(alternative)
+            : tr("改为“%1”（%2）")
+                  .arg(alternative, before + alternative + after));
     action->setCheckable(true);
     action->setChecked(alternative == written);
     connect(action, &QAction::triggered, this, [this, mark, a] {

@@ -384,6 +384,10 @@
         <translation>改為「%1」</translation>
     </message>
     <message>
+        <source>改为“%1”（%2）</source>
+        <translation>改為「%1」（%2）</translation>
+    </message>
+    <message>
         <source>
 右键单击可改用其他写法</source>
         <translation>
