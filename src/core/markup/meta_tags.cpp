@@ -1,6 +1,8 @@
 #include "core/markup/meta_tags.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
 #include "core/encoding/encoding.h"
 
@@ -136,12 +138,35 @@ bool NamesALabel(std::basic_string_view<Char> text,
 }
 
 // Whether "charset" (any letter case) stands in `text` at or after `from`.
+// Every page is searched to its end, so by Horspool's skips: most bytes
+// are passed over unread.
+constexpr std::string_view kKey = "charset";
+
 template <typename Char>
 bool CharsetFollows(std::basic_string_view<Char> text, size_t from) {
-  for (size_t at = from; at + 7 <= text.size(); ++at)
-    if ((text[at] | 0x20) == 'c' &&
-        EqualsIgnoringCase(text.substr(at, 7), "charset"))
+  // How far the key's last letter can be from a byte of this value.
+  static constexpr std::array<uint8_t, 128> kSkip = [] {
+    std::array<uint8_t, 128> skip{};
+    for (size_t b = 0; b < skip.size(); ++b) {
+      const char c = static_cast<char>(b >= 'A' && b <= 'Z' ? b | 0x20 : b);
+      const size_t at = kKey.substr(0, kKey.size() - 1).rfind(c);
+      skip[b] = static_cast<uint8_t>(
+          at == std::string_view::npos ? kKey.size() : kKey.size() - 1 - at);
+    }
+    return skip;
+  }();
+  for (size_t last = from + kKey.size() - 1; last < text.size();) {
+    const Char c = text[last];
+    if (c >= 0x80) {
+      last += kKey.size();
+    } else if ((c | 0x20) == 't' &&
+               EqualsIgnoringCase(
+                   text.substr(last + 1 - kKey.size(), kKey.size()), kKey)) {
       return true;
+    } else {
+      last += kSkip[c];
+    }
+  }
   return false;
 }
 
