@@ -149,9 +149,11 @@ void QtBatView::CreateControls() {
   setTabOrder(target_, n_go_);
   setTabOrder(n_go_, review_list_);
   setTabOrder(review_list_, n_quit_);
-  setTabOrder(n_quit_, drive1_);
+  // The target column top down: its box, then the drive and the folders
+  // that fill it.
+  setTabOrder(n_quit_, to_text_);
+  setTabOrder(to_text_, drive1_);
   setTabOrder(drive1_, dir1_);
-  setTabOrder(dir1_, to_text_);
   be_fore_->setFocus();
 }
 
