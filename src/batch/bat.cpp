@@ -114,6 +114,11 @@ void Bat::OnNAdd() {
   }
 }
 
+void Bat::OnNAddFolder() {
+  const std::string chosen = n_dia_.AskFolderPath("加入文件夹");
+  if (!chosen.empty()) OnBeForeDropped({std::filesystem::path(chosen)});
+}
+
 void Bat::Append(std::string path, std::string name, TreeRoot root) {
   view_.AppendToBeFore(path);
   be_fore_.push_back(std::move(path));

@@ -54,6 +54,9 @@ class Bat : public platform::BatListener {
   // full paths to BeFore, bare names to BeHind. A cancelled dialog adds
   // nothing; the same file may be listed twice.
   void OnNAdd() override;
+  // Lists the documents of a folder chosen in a dialog, as a dropped folder
+  // lists them (OnBeForeDropped).
+  void OnNAddFolder() override;
   // Removes the selected entry from both lists, if one is selected, and
   // disables Remove either way.
   void OnNDel() override;

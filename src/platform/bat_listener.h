@@ -20,6 +20,9 @@ class BatListener {
   virtual void OnDir1Changed() = 0;
   // The buttons Add, Remove, Start and Close.
   virtual void OnNAdd() = 0;
+  // The list's command 加入文件夹: a folder chosen in a dialog, listed as
+  // a folder dropped is, for those who drop nothing (the keyboard's users).
+  virtual void OnNAddFolder() = 0;
   virtual void OnNDel() = 0;
   virtual void OnNGo() = 0;
   virtual void OnNQuit() = 0;

@@ -37,6 +37,9 @@ class FileDialog {
   virtual std::string AskOpenPaths(const std::string& title,
                                    const std::string& filter) = 0;
 
+  // Asks for one existing folder; its full path, or empty when cancelled.
+  virtual std::string AskFolderPath(const std::string& title) = 0;
+
   // Makes `path` the name the next dialog starts from (empty: none).
   virtual void StartFrom(const std::string& path) = 0;
 };

@@ -248,7 +248,10 @@ TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
   for (const char* name : {"site/index.htm", "site/sub/index.htm", "a.txt"})
     testing::ScratchFolder::Write(dir_ / name, gb);
   auto bat = MakeBat();
-  bat->OnBeForeDropped({dir_ / "site", dir_ / "a.txt", dir_ / "site"});
+  // Chosen in a dialog, as dropped.
+  dialog_.next_answers = {(dir_ / "site").string()};
+  bat->OnNAddFolder();
+  bat->OnBeForeDropped({dir_ / "a.txt", dir_ / "site"});
   EXPECT_EQ(Joined(bat->be_hind()),
             "index.htm|sub/index.htm|a.txt|index.htm|sub/index.htm");
   EXPECT_EQ(view_.be_fore, bat->be_fore());

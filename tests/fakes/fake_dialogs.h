@@ -24,11 +24,14 @@ struct FakeFileDialog : platform::FileDialog {
   std::string AskOpenPaths(const std::string&, const std::string&) override {
     return Answer("open-many");
   }
+  std::string AskFolderPath(const std::string&) override {
+    return Answer("folder");
+  }
   void StartFrom(const std::string& path) override { started_from = path; }
 
   std::deque<std::string> next_answers;  // An empty queue answers as a cancel.
-  std::vector<std::string> asked;        // "open", "save" or "open-many"
-  std::function<void()> while_asked;     // What the user does meanwhile.
+  std::vector<std::string> asked;     // "open", "save", "open-many", "folder"
+  std::function<void()> while_asked;  // What the user does meanwhile.
   // The name the next dialog starts from: the last chosen, or StartFrom's.
   std::string started_from;
 

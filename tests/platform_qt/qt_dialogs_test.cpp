@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -460,6 +462,32 @@ TEST_F(QtBatViewTest, OnlyASelectedEntryEnablesRemoveAndEnterOnlyTheFocused) {
   n_del->click();
   EXPECT_EQ(bat_.be_hind(), std::vector<std::string>{"b.htm"});
   EXPECT_FALSE(n_del->isEnabled());
+}
+
+// The list's menu, which the menu key opens, adds a folder as a drop does:
+// the keyboard drops nothing.
+TEST_F(QtBatViewTest, TheListsMenuAddsFilesOrAFolder) {
+  fs::create_directories(dir_ / "site/sub");
+  testing::ScratchFolder::Write(dir_ / "site/sub/a.htm", "x");
+  dialog_.next_answers = {(dir_ / "site").string()};
+  view_.show();
+  QStringList offered;
+  QTimer::singleShot(0, &view_, [&] {
+    QWidget* popup = nullptr;
+    testing::WaitUntil(
+        [&] { return (popup = QApplication::activePopupWidget()); });
+    if (!popup) return;
+    for (QAction* action : popup->actions()) offered.append(action->text());
+    popup->actions().at(1)->trigger();
+    popup->close();
+  });
+  QWidget* list = Control<QListWidget>("BeFore")->viewport();
+  QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(4, 4),
+                             list->mapToGlobal(QPoint(4, 4)));
+  QCoreApplication::sendEvent(list, &menu_key);
+  EXPECT_EQ(offered, (QStringList{"加入文件(&A)...", "加入文件夹(&F)..."}));
+  EXPECT_EQ(dialog_.asked, std::vector<std::string>{"folder"});
+  EXPECT_EQ(bat_.be_hind(), std::vector<std::string>{"sub/a.htm"});
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -186,6 +187,22 @@ void QtBatView::ConnectControls() {
   connect(n_add_, &QPushButton::clicked, this, [this] {
     if (listener_) listener_->OnNAdd();
   });
+  // The list's menu (right button, menu key) adds files or a folder; a
+  // folder can be dropped too, but not by the keyboard.
+  be_fore_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(be_fore_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) {
+            QMenu menu(this);
+            menu.setObjectName("mnuBeFore");
+            menu.setAccessibleName(tr("待转换文件"));
+            menu.addAction(tr("加入文件(&A)..."), this, [this] {
+              if (listener_) listener_->OnNAdd();
+            });
+            menu.addAction(tr("加入文件夹(&F)..."), this, [this] {
+              if (listener_) listener_->OnNAddFolder();
+            });
+            menu.exec(be_fore_->viewport()->mapToGlobal(at));
+          });
   connect(review_list_, &QCheckBox::toggled, this, [this](bool on) {
     if (listener_) listener_->OnReviewListToggled(on);
   });

@@ -56,6 +56,11 @@ std::string QtFileDialog::AskOpenPaths(const std::string& title,
   return answer;
 }
 
+std::string QtFileDialog::AskFolderPath(const std::string& title) {
+  const QStringList chosen = Ask(Kind::kFolder, title, "");
+  return chosen.isEmpty() ? std::string() : chosen.first().toStdString();
+}
+
 QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
                               const std::string& filter) {
   QFileDialog dialog(parent_, WindowText(title));
@@ -70,6 +75,10 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
       break;
     case Kind::kOpenMany:
       dialog.setFileMode(QFileDialog::ExistingFiles);
+      break;
+    case Kind::kFolder:
+      dialog.setFileMode(QFileDialog::Directory);
+      dialog.setOption(QFileDialog::ShowDirsOnly);
       break;
     case Kind::kSave:
       // Any new name, taken as typed (no extension is added); an existing

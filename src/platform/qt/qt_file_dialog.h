@@ -32,9 +32,10 @@ class QtFileDialog : public platform::FileDialog {
   }
   std::string AskOpenPaths(const std::string& title,
                            const std::string& filter) override;
+  std::string AskFolderPath(const std::string& title) override;
 
  private:
-  enum class Kind { kOpen, kSave, kOpenMany };
+  enum class Kind { kOpen, kSave, kOpenMany, kFolder };
   QStringList Ask(Kind kind, const std::string& title,
                   const std::string& filter);
 

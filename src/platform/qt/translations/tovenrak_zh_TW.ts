@@ -118,6 +118,14 @@
         <source>在目标文件夹中写出 tovenrak-review.txt，列出每个转换时有多种写法的字</source>
         <translation>在目標資料夾中寫出 tovenrak-review.txt，列出每個轉換時有多種寫法的字</translation>
     </message>
+    <message>
+        <source>加入文件(&amp;A)...</source>
+        <translation>加入檔案(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>加入文件夹(&amp;F)...</source>
+        <translation>加入資料夾(&amp;F)...</translation>
+    </message>
 </context>
 <context>
     <name>QtMainWindow</name>
