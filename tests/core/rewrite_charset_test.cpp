@@ -45,6 +45,12 @@ TEST(RewriteCharsetTest, RewritesEveryMetaDeclaration) {
        "<!-- <meta charset=big5> --><meta charset=gb2312>"
        "<meta content=\"text/html; charset=gb2312\" "
        "http-equiv=\"Content-Type\">"},
+      // A tag that declares twice, as attribute and as content, is
+      // rewritten twice; a property's content declares nothing.
+      {"<meta http-equiv=content-type content='text/html; charset=big5' "
+       "charset=big5><meta property=x content='text/html; charset=big5'>",
+       "<meta http-equiv=content-type content='text/html; charset=gb2312' "
+       "charset=gb2312><meta property=x content='text/html; charset=big5'>"},
       // A later "charset" begun by a character's trail byte is none.
       {"<meta charset=gb2312><meta content=\"text/html; \xA4"
        "charset=x; charset=gb2312\" http-equiv=content-type>",

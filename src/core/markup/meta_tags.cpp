@@ -31,19 +31,25 @@ size_t ValueOfKeyAt(std::basic_string_view<Char> text, size_t pos, size_t end) {
   return at;
 }
 
-// The first "charset=" of `tag` that declares the page's encoding: one
-// outside every attribute value, or one in a content value that browsers
-// read as a Content-Type (<meta name=description content="... charset=...">
-// says something else).
+// Each "charset=" of `tag` that declares the page's encoding, in order: one
+// outside every attribute value (the charset attribute), and the first in a
+// content value that browsers read as a Content-Type (<meta
+// name=description content="... charset=..."> says something else). A tag
+// may hold both.
 template <typename Char>
-std::optional<CharsetDeclaration> DeclarationIn(
+std::vector<CharsetDeclaration> DeclarationsIn(
     std::basic_string_view<Char> text, const MetaTag& tag) {
+  std::vector<CharsetDeclaration> declarations;
   const size_t close = tag.whole.end - 1;
   bool named = false;
   const HtmlAttribute* equiv = nullptr;
   for (const HtmlAttribute& attribute : tag.attributes) {
     const auto name = text.substr(attribute.name.begin, attribute.name.size());
-    named = named || EqualsIgnoringCase(name, "name");
+    // A content value of a named property (og:, schema.org's itemprop)
+    // is no Content-Type.
+    named = named || EqualsIgnoringCase(name, "name") ||
+            EqualsIgnoringCase(name, "property") ||
+            EqualsIgnoringCase(name, "itemprop");
     if (!equiv && EqualsIgnoringCase(name, "http-equiv")) equiv = &attribute;
   }
   // A tag without either declares as it did when this rewrite named its
@@ -88,7 +94,9 @@ std::optional<CharsetDeclaration> DeclarationIn(
           ++found.name_end;
         found.value_end = attribute.value.end + (attribute.quote != 0);
         found.needs_http_equiv = equiv == nullptr;
-        return found;
+        declarations.push_back(found);
+        key = attribute.value.end;
+        continue;
       }
     }
     // An attribute of its own: its value, quoted or not. Not the end of
@@ -116,9 +124,10 @@ std::optional<CharsetDeclaration> DeclarationIn(
              !(text[found.name_end] == '/' && found.name_end + 1 == close))
         ++found.name_end;
     }
-    return found;
+    declarations.push_back(found);
+    key = found.name_end;
   }
-  return std::nullopt;
+  return declarations;
 }
 
 // Whether the name found is one, as browsers, which pass over a tag whose
@@ -186,11 +195,14 @@ std::vector<CharsetDeclaration> FindDeclarations(
       continue;
     tag.whole = token.whole;
     tag.attributes = tokenizer.attributes();
-    if (auto found = DeclarationIn(text, tag);
-        found && NamesALabel(text, *found)) {
-      declarations.push_back(*found);
-      if (!all || !CharsetFollows(text, token.whole.end)) break;
+    const size_t before = declarations.size();
+    for (const CharsetDeclaration& found : DeclarationsIn(text, tag)) {
+      if (!NamesALabel(text, found)) continue;
+      declarations.push_back(found);
+      if (!all) return declarations;
     }
+    if (declarations.size() > before && !CharsetFollows(text, token.whole.end))
+      break;
   }
   return declarations;
 }

@@ -33,15 +33,16 @@ struct CharsetDeclaration {
 // tag's value, and a quoted value may hold '>'; when the text cannot be read
 // as markup to its end, the tags before the point where reading stopped): its
 // first "charset=" (any letter case, white space allowed around the "=") that
-// stands outside every attribute value, or in the content value of a tag
-// whose http-equiv is Content-Type, or that has neither an http-equiv nor a
-// name (<meta name=description content="...charset=..."> and <meta
-// http-equiv=refresh content="0; url=a.htm?charset=big5"> declare nothing).
-// As an attribute the name is its whole value, quoted or not; in a content
-// value, the letters, digits and "-_.:" that follow, past a quote of the
-// other kind. A tag whose name is none (empty, or filled in by a template or
-// server code: charset={CHARSET}, charset=<?php echo $c; ?>) declares nothing,
-// and the next one is looked for, as browsers do.
+// stands outside every attribute value, or is the first in the content value
+// of a tag whose http-equiv is Content-Type, or that has neither an
+// http-equiv nor a name, property or itemprop (<meta name=description
+// content="...charset=..."> and <meta http-equiv=refresh content="0;
+// url=a.htm?charset=big5"> declare nothing). As an attribute the name is its
+// whole value, quoted or not; in a content value, the letters, digits and
+// "-_.:" that follow, past a quote of the other kind. A name that is none
+// (empty, or filled in by a template or server code: charset={CHARSET},
+// charset=<?php echo $c; ?>) declares nothing, and the next one is looked
+// for, as browsers do.
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u32string_view text);
 // The same over bytes, each read as the code point of its value (so a
@@ -50,8 +51,9 @@ std::optional<CharsetDeclaration> FindCharsetDeclaration(
 std::optional<CharsetDeclaration> FindCharsetDeclaration(
     std::u8string_view text);
 
-// Every such declaration of `text`, in order: a page put together from
-// templates may repeat its declaration in several forms.
+// Every such declaration of `text`, in order, a tag's charset attribute and
+// its content value both: a page put together from templates may repeat its
+// declaration in several forms.
 std::vector<CharsetDeclaration> FindCharsetDeclarations(
     std::u32string_view text);
 std::vector<CharsetDeclaration> FindCharsetDeclarations(
