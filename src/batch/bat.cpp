@@ -196,6 +196,7 @@ void Bat::OnNGo() {
   // after the folder was listed) stays as it is, as one found there when
   // it was listed does: an earlier run's output would be converted back.
   std::vector<std::string> fore, hind;
+  std::vector<size_t> listed;  // Where each of `fore` is in the list.
   BatchOptions options = options_;
   options.roots.clear();
   for (size_t i = 0; i < be_fore_.size(); ++i) {
@@ -203,6 +204,7 @@ void Bat::OnNGo() {
       options.kept.emplace_back(be_fore_[i]);
       continue;
     }
+    listed.push_back(i);
     fore.push_back(be_fore_[i]);
     hind.push_back(be_hind_[i]);
     options.roots.push_back(options_.roots[i]);
@@ -272,13 +274,27 @@ void Bat::OnNGo() {
   view_.SetRunning(false);
   const ClosingMessage message = DescribeOutcome(outcome, target);
   messages_.Show(message.text, message.icon, kBatTitle);
-  // A stopped run keeps its list, to be run again (once the direction or
-  // the target is put right, as often as not) or closed.
+  // A stopped run keeps the files it left, to be run again or closed.
   if (outcome.stopped > 0) {
     view_.ShowPro(false);
+    KeepOnly(outcome.left, listed);
     return;
   }
   view_.Close();
+}
+
+void Bat::KeepOnly(const std::vector<size_t>& left,
+                   const std::vector<size_t>& listed) {
+  std::vector<bool> keep(be_fore_.size(), false);
+  for (const size_t j : left) keep[listed[j]] = true;
+  for (size_t i = be_fore_.size(); i-- > 0;) {
+    if (keep[i]) continue;
+    view_.RemoveFromBeFore(static_cast<int>(i));
+    be_fore_.erase(be_fore_.begin() + static_cast<ptrdiff_t>(i));
+    be_hind_.erase(be_hind_.begin() + static_cast<ptrdiff_t>(i));
+    options_.roots.erase(options_.roots.begin() + static_cast<ptrdiff_t>(i));
+  }
+  view_.EnableNDel(false);
 }
 
 core::ConversionRequest Bat::Request() const {

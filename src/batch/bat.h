@@ -63,9 +63,9 @@ class Bat : public platform::BatListener {
   // Converts every listed file into the target folder (see RunBatch) as the
   // target list says, in the remembered variant, with the progress bar shown,
   // then shows one closing message and closes the window; stopped (OnNQuit
-  // while it runs), it keeps the window and its list. An empty list gives a
-  // message instead and the window stays. An empty target, or one without a
-  // final separator, gets one, and the target box shows it.
+  // while it runs), it keeps the window, listing the files left. An empty
+  // list gives a message instead and the window stays. An empty target, or one
+  // without a final separator, gets one, and the target box shows it.
   void OnNGo() override;
   void OnNQuit() override;
   // Enables Remove once the list holds an entry.
@@ -103,6 +103,10 @@ class Bat : public platform::BatListener {
 
  private:
   void Append(std::string path, std::string name, TreeRoot root = {});
+  // Keeps in the list only the files a stopped run left (RunBatch's
+  // outcome.left), whose places in the list are `listed`.
+  void KeepOnly(const std::vector<size_t>& left,
+                const std::vector<size_t>& listed);
   // What the target list and the remembered variant ask for.
   core::ConversionRequest Request() const;
 

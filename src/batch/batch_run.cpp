@@ -344,7 +344,10 @@ BatchOutcome RunBatch(const core::Converter& er,
     }
     // Stopped, a file the helper began is finished and told of.
     if (stopped && !(ahead && tasks[i] && !unmade[i] && ahead->Begun(k))) {
-      outcome.stopped += writes(i);
+      if (writes(i)) {
+        ++outcome.stopped;
+        outcome.left.push_back(i);
+      }
       continue;
     }
     const std::string& other = be_fore[plan[i].other];
@@ -386,6 +389,8 @@ BatchOutcome RunBatch(const core::Converter& er,
     if (!stopped && options.stop && options.stop()) stopped = true;
     if (stopped) {
       ++outcome.stopped;
+      outcome.left.insert(
+          std::upper_bound(outcome.left.begin(), outcome.left.end(), i), i);
     } else {
       record(i, convert(i));
     }
@@ -559,7 +564,7 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
                        std::to_string(outcome.converted) + " 个文件到 " +
                        Shown(target_folder) + " 文件夹下，其余 " +
                        std::to_string(outcome.stopped) +
-                       " 个没有转换。文件列表仍在窗口中，可再次开始转换。";
+                       " 个没有转换，留在文件列表中，可再次开始转换。";
     if (!outcome.failed.empty()) {
       text += "\n\n以下 " + std::to_string(outcome.failed.size()) +
               " 个文件未能转换：\n" + FailedList(outcome.failed);

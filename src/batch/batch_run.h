@@ -97,8 +97,10 @@ struct BatchOutcome {
   std::vector<GuessedEncoding> guessed;
   // The review list asked for but not written, and why: no file listed.
   std::optional<FailedFile> review_list;
-  // Files the run left as they were, being stopped (BatchOptions::stop).
+  // Files the run left as they were, being stopped (BatchOptions::stop):
+  // how many, and their places in the list, in order.
   size_t stopped = 0;
+  std::vector<size_t> left;
 };
 
 // A folder whose files were listed by walking it.

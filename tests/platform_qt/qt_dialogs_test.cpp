@@ -390,7 +390,7 @@ TEST_F(QtBatViewTest, ConvertsEachFileWithTheBarPaintedAtEachStep) {
 
 // While the run goes on only Close, then reading 停止, takes clicks: it and
 // Esc stop the run after the files begun, and the window stays open with
-// its list, to be run again.
+// the files left, to be run again.
 TEST_F(QtBatViewTest, CloseAndEscStopARunThatSaysWhatItDid) {
   const std::string gb = testing::Bytes("头发", core::Encoding::kGbk);
   constexpr int kFiles = 12;
@@ -431,9 +431,15 @@ TEST_F(QtBatViewTest, CloseAndEscStopARunThatSaysWhatItDid) {
             std::string::npos)
       << messages_.shown[0].text;
   EXPECT_EQ(quit->text(), "关闭");
+  // The files left stay listed, and run again, ask nothing.
   EXPECT_TRUE(view_.isVisible());
-  EXPECT_EQ(bat_.be_hind().size(), static_cast<size_t>(kFiles));
-  EXPECT_TRUE(Control<QPushButton>("NGo")->isEnabled());
+  EXPECT_EQ(bat_.be_hind().size(), static_cast<size_t>(kFiles - written));
+  for (const std::string& name : bat_.be_hind())
+    EXPECT_FALSE(fs::exists(dir_ / "out" / name)) << name;
+  Control<QPushButton>("NGo")->click();
+  EXPECT_TRUE(messages_.asked.empty());
+  for (int i = 0; i < kFiles; ++i)
+    EXPECT_TRUE(fs::exists(dir_ / "out" / ("p" + std::to_string(i) + ".txt")));
 }
 
 // Enter acts only on the focused button. Focus makes the first entry current
