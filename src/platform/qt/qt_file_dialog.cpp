@@ -69,6 +69,9 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
   dialog.setNameFilters(QtNameFilters(filter));
   // The descriptions name their patterns already ("Html文件[*.htm;*.html]").
   dialog.setOption(QFileDialog::HideNameFilterDetails);
+  // Choosing a file to read is no place to delete or rename one, as the
+  // dialog's own menu would.
+  dialog.setOption(QFileDialog::ReadOnly, kind != Kind::kSave);
   switch (kind) {
     case Kind::kOpen:
       dialog.setFileMode(QFileDialog::ExistingFile);
@@ -90,7 +93,15 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
       dialog.setOption(QFileDialog::DontConfirmOverwrite);
       break;
   }
-  if (!last_chosen_.isEmpty()) dialog.selectFile(last_chosen_);
+  if (kind == Kind::kFolder && !last_chosen_.isEmpty()) {
+    // In the folder of the last name chosen, or in that folder itself: a
+    // file named there would leave nothing to choose.
+    const QFileInfo last(last_chosen_);
+    dialog.setDirectory(last.isDir() ? last.absoluteFilePath()
+                                     : last.absolutePath());
+  } else if (!last_chosen_.isEmpty()) {
+    dialog.selectFile(last_chosen_);
+  }
   QStringList chosen;
   for (;;) {
     if (dialog.exec() != QDialog::Accepted) return {};
