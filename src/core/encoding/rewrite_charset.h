@@ -29,12 +29,12 @@ struct DeclarationEdit {
 // <meta> inside a comment, a script or another tag's value does not count,
 // and a quoted value may hold '>'. In each <meta> tag that declares a
 // charset (browsers take the first; a page put together from templates may
-// repeat it, and should not contradict itself once converted), the first
-// "charset=" (any letter case, and white space around the "=" as HTML
-// allows: charset = "big5") counts that stands outside every attribute
-// value, or in the content value of a tag whose http-equiv is Content-Type
-// or that has neither an http-equiv nor a name (<meta name=description
-// content="...charset=..."> declares nothing). Just the encoding name is
+// repeat it, and should not contradict itself once converted), a "charset="
+// (any letter case, and white space around the "=" as HTML allows: charset
+// = "big5") counts that stands outside every attribute value, and so does
+// the first in the content value of a tag whose http-equiv is Content-Type
+// or that has neither an http-equiv nor a name, property or itemprop (<meta
+// name=description content="...charset=..."> declares nothing). Just the encoding name is
 // replaced, keeping its quotes and the rest of the tag (<meta
 // charset="big5">, content="text/html; charset=big5"); a content value in a
 // tag without an http-equiv gets " http-equiv=Content-Type" after it, so
