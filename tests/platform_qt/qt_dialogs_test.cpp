@@ -472,8 +472,8 @@ TEST_F(QtBatViewTest, OnlyASelectedEntryEnablesRemoveAndEnterOnlyTheFocused) {
   EXPECT_FALSE(n_del->isEnabled());
 }
 
-// The list's menu, which the menu key opens, adds a folder as a drop does:
-// the keyboard drops nothing.
+// The list's menu, which the menu key or Shift+F10 opens, adds a folder as
+// a drop does: the keyboard drops nothing.
 TEST_F(QtBatViewTest, TheListsMenuAddsFilesOrAFolder) {
   fs::create_directories(dir_ / "site/sub");
   testing::ScratchFolder::Write(dir_ / "site/sub/a.htm", "x");
@@ -489,10 +489,11 @@ TEST_F(QtBatViewTest, TheListsMenuAddsFilesOrAFolder) {
     popup->actions().at(1)->trigger();
     popup->close();
   });
-  QWidget* list = Control<QListWidget>("BeFore")->viewport();
-  QContextMenuEvent menu_key(QContextMenuEvent::Keyboard, QPoint(4, 4),
-                             list->mapToGlobal(QPoint(4, 4)));
-  QCoreApplication::sendEvent(list, &menu_key);
+  // Shift+F10, where a keyboard has no menu key.
+  auto* list = Control<QListWidget>("BeFore");
+  list->setFocus();
+  QKeyEvent shift_f10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+  QCoreApplication::sendEvent(list, &shift_f10);
   EXPECT_EQ(offered, (QStringList{"加入文件(&A)...", "加入文件夹(&F)..."}));
   EXPECT_EQ(dialog_.asked, std::vector<std::string>{"folder"});
   EXPECT_EQ(bat_.be_hind(), std::vector<std::string>{"sub/a.htm"});

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -440,6 +441,20 @@ bool QtBatView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QtBatView::keyPressEvent(QKeyEvent* event) {
+  // The context menu's key where a keyboard has no menu key: the list's
+  // menu, for its current entry.
+  if (event->keyCombination() ==
+          QKeyCombination(Qt::ShiftModifier, Qt::Key_F10) &&
+      focusWidget() == be_fore_) {
+    const QModelIndex current = be_fore_->currentIndex();
+    const QPoint at = current.isValid()
+                          ? be_fore_->visualRect(current).bottomLeft()
+                          : QPoint(0, 0);
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at,
+                           be_fore_->viewport()->mapToGlobal(at));
+    QCoreApplication::sendEvent(be_fore_->viewport(), &menu);
+    return;
+  }
   // With no default button, Enter in the list or the target box does nothing.
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
     if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
