@@ -263,7 +263,7 @@ void Bat::OnNGo() {
   stop_asked_ = false;
   view_.SetRunning(true);
   options.stop = [this] { return stop_asked_; };
-  const BatchOutcome outcome = RunBatch(
+  BatchOutcome outcome = RunBatch(
       er_, fore, hind, target, Request(),
       [this](int16_t percent) {
         pro_percent_ = percent;
@@ -272,6 +272,13 @@ void Bat::OnNGo() {
       options);
   running_ = false;
   view_.SetRunning(false);
+  // Told of, as the command line tells of them: the user listed them.
+  for (const std::filesystem::path& kept : options.kept) {
+    if (kept.string().starts_with(target) &&
+        std::find(outcome.in_target.begin(), outcome.in_target.end(),
+                  kept.string()) == outcome.in_target.end())
+      outcome.in_target.push_back(kept.string());
+  }
   const ClosingMessage message = DescribeOutcome(outcome, target);
   messages_.Show(message.text, message.icon, kBatTitle);
   // A stopped run keeps the files it left, to be run again or closed.

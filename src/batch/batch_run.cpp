@@ -460,6 +460,12 @@ std::string NoteOn(const std::vector<Entry>& entries, const std::string& what,
 // What the run noted beyond failures.
 std::string Notes(const BatchOutcome& outcome) {
   return NoteOn(
+             outcome.in_target,
+             " 个文件在转换至的文件夹中，没有转换（否则以前的转换结果会被"
+             "再转换一次）：",
+             [](const std::string& path) { return Shown(path); },
+             " 个文件在转换至的文件夹中。") +
+         NoteOn(
              outcome.guessed,
              " 个文件中的字按两种编码读都一样通顺，编码是推测的，请核对：",
              [](const GuessedEncoding& f) {
@@ -572,10 +578,13 @@ ClosingMessage DescribeOutcome(const BatchOutcome& outcome,
     return {text + Notes(outcome) + review, platform::MessageIcon::kWarning};
   }
   if (outcome.failed.empty()) {
-    return {"所选定文件已转换到 " + Shown(target_folder) + " 文件夹下。" +
-                Notes(outcome) + review,
-            outcome.review_list ? platform::MessageIcon::kWarning
-                                : platform::MessageIcon::kInformation};
+    const bool all = outcome.in_target.empty();
+    return {
+        (all ? "所选定文件已转换到 "
+             : "已转换 " + std::to_string(outcome.converted) + " 个文件到 ") +
+            Shown(target_folder) + " 文件夹下。" + Notes(outcome) + review,
+        outcome.review_list || !all ? platform::MessageIcon::kWarning
+                                    : platform::MessageIcon::kInformation};
   }
   const size_t total = outcome.converted + outcome.failed.size();
   std::string text = "共 " + std::to_string(total) + " 个文件，已转换 " +

@@ -101,6 +101,10 @@ struct BatchOutcome {
   // how many, and their places in the list, in order.
   size_t stopped = 0;
   std::vector<size_t> left;
+  // Files listed, or found in a folder listed, that lie in the target folder
+  // and so were left as they were (their outputs' own outputs, else); the
+  // run's caller knows them.
+  std::vector<std::string> in_target;
 };
 
 // A folder whose files were listed by walking it.

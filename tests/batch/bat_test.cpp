@@ -291,6 +291,19 @@ TEST_F(BatTest, DroppedFolderIsListedAndRunAsATree) {
       EXPECT_FALSE(fs::exists(dir_ / "site/sub/sub"));
     }
   }
+  // Such a file is told of, and the run no longer says all were converted;
+  // not one an output replaced, as the user agreed.
+  testing::ScratchFolder::Write(dir_ / "site/sub/x.htm", gb);
+  auto told = MakeBat();
+  told->OnBeForeDropped({dir_ / "site"});
+  view_.to_text = (dir_ / "site/sub").string();
+  told->OnNGo();
+  const std::string said = messages_.shown.back().text;
+  EXPECT_TRUE(said.starts_with("已转换 1 个文件到 ")) << said;
+  EXPECT_NE(said.find("以下 1 个文件在转换至的文件夹中，没有转换"),
+            std::string::npos)
+      << said;
+  EXPECT_NE(said.find((dir_ / "site/sub/x.htm").string()), std::string::npos);
   messages_.answer_yes = false;
 }
 
