@@ -107,6 +107,8 @@ TEST_F(QtDialogsTest, DialogsAnswerPathsAndStartFromTheLastChosen) {
   QStringList started_with;
   WhenModalShows([&](QWidget* modal) {
     started_with = static_cast<QFileDialog*>(modal)->selectedFiles();
+    EXPECT_TRUE(
+        static_cast<QFileDialog*>(modal)->testOption(QFileDialog::ReadOnly));
     TypeAndAccept(modal, Path("new-name"));
   });
   EXPECT_EQ(dia.AskSavePath("保存", kDocumentFilter),

@@ -69,9 +69,10 @@ QStringList QtFileDialog::Ask(Kind kind, const std::string& title,
   dialog.setNameFilters(QtNameFilters(filter));
   // The descriptions name their patterns already ("Html文件[*.htm;*.html]").
   dialog.setOption(QFileDialog::HideNameFilterDetails);
-  // Choosing a file to read is no place to delete or rename one, as the
-  // dialog's own menu would.
-  dialog.setOption(QFileDialog::ReadOnly, kind != Kind::kSave);
+  // No dialog here deletes or renames a file, as the dialog's own menu and
+  // Delete key would, one stray key and Enter away; a save dialog then makes
+  // no folder either.
+  dialog.setOption(QFileDialog::ReadOnly);
   switch (kind) {
     case Kind::kOpen:
       dialog.setFileMode(QFileDialog::ExistingFile);
