@@ -34,8 +34,8 @@ struct DeclarationEdit {
 // = "big5") counts that stands outside every attribute value, and so does
 // the first in the content value of a tag whose http-equiv is Content-Type
 // or that has neither an http-equiv nor a name, property or itemprop (<meta
-// name=description content="...charset=..."> declares nothing). Just the encoding name is
-// replaced, keeping its quotes and the rest of the tag (<meta
+// name=description content="...charset=..."> declares nothing). Just the
+// encoding name is replaced, keeping its quotes and the rest of the tag (<meta
 // charset="big5">, content="text/html; charset=big5"); a content value in a
 // tag without an http-equiv gets " http-equiv=Content-Type" after it, so
 // that browsers read it. A text without such a declaration, or whose meta
