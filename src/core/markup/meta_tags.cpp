@@ -146,11 +146,11 @@ bool NamesALabel(std::basic_string_view<Char> text,
   return true;
 }
 
+constexpr std::string_view kKey = "charset";
+
 // Whether "charset" (any letter case) stands in `text` at or after `from`.
 // Every page is searched to its end, so by Horspool's skips: most bytes
 // are passed over unread.
-constexpr std::string_view kKey = "charset";
-
 template <typename Char>
 bool CharsetFollows(std::basic_string_view<Char> text, size_t from) {
   // How far the key's last letter can be from a byte of this value.
