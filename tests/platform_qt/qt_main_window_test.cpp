@@ -200,11 +200,20 @@ TEST(QtMainWindowTest, PanelTextsAreHeardAndPressedButtonsChecked) {
   QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(
       window.status().findChildren<QLabel*>().at(1));
   EXPECT_EQ(panel->text(QAccessible::Name), "文件处于 Big5 码状态");
-  // A long link address hovered in the page does not widen the window.
+  // A long link address hovered in the page, or a long detection note, does
+  // not widen the window; the note is cut short but heard whole.
   const int least = window.status().minimumSizeHint().width();
   window.status().SetPanelText(1, "file:///" + std::string(400, 'a'));
+  const std::string note = "编码：GB（也可读作 Big5、UTF-8，请核对）";
+  window.status().SetPanelText(3, note + note + note);
   QApplication::processEvents();  // The layout takes the new text.
   EXPECT_EQ(window.status().minimumSizeHint().width(), least);
+  EXPECT_EQ(window.status().PanelText(3).toStdString(), note + note + note);
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(
+                window.status().findChildren<QLabel*>().at(2))
+                ->text(QAccessible::Name)
+                .toStdString(),
+            note + note + note);
   testing::RecordingListener listener;
   window.SetListener(&listener);
   window.toolbar().SetButtonPressed(kBig5Button, true);

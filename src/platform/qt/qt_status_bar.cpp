@@ -1,10 +1,57 @@
 #include "platform/qt/qt_status_bar.h"
 
 #include <QLabel>
+#include <QResizeEvent>
 
 #include "platform/qt/qt_window_texts.h"
 
 namespace tovenrak::platform::qt {
+
+namespace {
+
+// A panel that asks for its whole text's width but shrinks below it, its
+// text then cut short with "…" and shown whole in its tooltip: a long
+// detection note must not widen the window, nor push the other panels out.
+class ElidedPanel : public QLabel {
+ public:
+  explicit ElidedPanel(QWidget* parent) : QLabel(parent) {}
+
+  void SetWholeText(const QString& text) {
+    whole_ = text;
+    Elide();
+    updateGeometry();
+  }
+  const QString& WholeText() const { return whole_; }
+
+  QSize sizeHint() const override {
+    const QSize shown = QLabel::sizeHint();
+    return {shown.width() - fontMetrics().horizontalAdvance(text()) +
+                fontMetrics().horizontalAdvance(whole_),
+            shown.height()};
+  }
+  QSize minimumSizeHint() const override {
+    return {fontMetrics().horizontalAdvance(QStringLiteral("编码…")),
+            QLabel::minimumSizeHint().height()};
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    Elide();
+  }
+
+ private:
+  void Elide() {
+    const QString shown = fontMetrics().elidedText(
+        whole_, Qt::ElideRight, contentsRect().width() - 2 * margin() - 2);
+    setToolTip(shown == whole_ ? QString() : whole_);
+    if (shown != text()) setText(shown);
+  }
+
+  QString whole_;
+};
+
+}  // namespace
 
 QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
   setObjectName("Status");
@@ -16,7 +63,7 @@ QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
   panels_[1]->setAccessibleDescription(tr("编码状态"));
   panels_[1]->setMinimumWidth(
       fontMetrics().horizontalAdvance(tr("文件处于 Big5 码状态")) + 16);
-  panels_[2] = new QLabel(this);
+  panels_[2] = new ElidedPanel(this);
   panels_[2]->setAccessibleDescription(tr("编码检测"));
   for (QLabel* panel : panels_) {
     // Names and the page's own link addresses are shown as written, never
@@ -28,6 +75,7 @@ QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
   // The browser's status takes what the encoding panels leave, and no more:
   // a long link address hovered would widen the window.
   panels_[0]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  panels_[0]->setMinimumWidth(fontMetrics().horizontalAdvance(tr("完成")) * 3);
   addWidget(panels_[0], 1);
   addPermanentWidget(panels_[1]);
   addPermanentWidget(panels_[2]);
@@ -36,15 +84,22 @@ QtStatusBar::QtStatusBar(QWidget* parent) : QStatusBar(parent) {
 void QtStatusBar::SetPanelText(int panel, const std::string& text) {
   if (panel < 1 || panel > 3) return;
   QLabel* label = panels_[panel - 1];
-  label->setText(WindowText(text));
-  // Screen readers hear the text as it changes; an empty panel says what it
-  // is for.
+  const QString shown = WindowText(text);
+  if (panel == 3) {
+    static_cast<ElidedPanel*>(label)->SetWholeText(shown);
+  } else {
+    label->setText(shown);
+  }
+  // Screen readers hear the whole text as it changes; an empty panel says
+  // what it is for.
   label->setAccessibleName(text.empty() ? label->accessibleDescription()
-                                        : label->text());
+                                        : shown);
 }
 
 QString QtStatusBar::PanelText(int panel) const {
-  return panel < 1 || panel > 3 ? QString() : panels_[panel - 1]->text();
+  if (panel < 1 || panel > 3) return {};
+  return panel == 3 ? static_cast<ElidedPanel*>(panels_[2])->WholeText()
+                    : panels_[panel - 1]->text();
 }
 
 }  // namespace tovenrak::platform::qt
