@@ -109,9 +109,12 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
        kGbk, kStatistics, kNone},
       {Bytes("╔══╦══╗\n║姓名║年龄║\n╠══╬══╣\n║张三║２５║\n╚══╩══╝", kGbk), kGbk,
        kStatistics, kNone},
-      // Lines drawn as repeats (岸岸 in Big5) say GB without any hanzi.
+      // Lines drawn as repeats (岸岸 in Big5) say GB without any hanzi; so
+      // does a tree drawn with single lines, as Windows' `tree` draws one.
       {Bytes("├── src/\n├── docs/\n└── README.md", kGbk), kGbk, kStatistics,
        kNone},
+      {Bytes("├─src\n│  ├─main.c\n│  └─util.c\n└─README", kGbk), kGbk,
+       kStatistics, kNone},
       {Bytes("声母：ㄅㄆㄇㄈㄉㄊㄋㄌ", kGbk), kGbk, kStatistics, kNone},
       {Bytes("设 α＋β＝π，则 sin α ＝ sin(π－β)。", kGbk), kGbk, kStatistics,
        kNone},

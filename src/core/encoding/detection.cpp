@@ -75,6 +75,11 @@ struct Profile {
   // tree, where Big5 reads a common hanzi twice over (岸岸), which its
   // text hardly ever has (not once in 900,000 characters of real prose).
   size_t gb_box_repeats = 0;
+  // Lines that begin with box drawing and go on with more of it after
+  // spaces at most (├─src, │  └─docs): a tree of folders as `tree` draws
+  // it, with single lines. Big5 reads two of its common hanzi there (念岸),
+  // which hardly ever begin a line of its text together.
+  size_t gb_box_lines = 0;
   // Pairs after ASCII (not after another unit) whose second byte is an
   // ASCII letter (é before s in "résumé", ü before b in " über"): a Western
   // text's accented letters.
@@ -330,6 +335,40 @@ size_t Utf8RunEnd(std::string_view bytes, size_t pos) {
   return alone && p[pos + 1] < 0xA1 ? end : 0;
 }
 
+// Box drawing in GB: rows A9A4-A9EF, and GBK's double lines (A840-A895).
+bool IsGbBox(unsigned code) {
+  return (code - 0xA9A4u <= 0xA9EFu - 0xA9A4u) |
+         (code - 0xA840u <= 0xA895u - 0xA840u);
+}
+
+// The lines of `bytes` that begin, after spaces, with box drawing in GB and
+// go on with more of it after a few spaces at most (├─src, │  └─docs). A
+// line begins a unit, as no byte of one is a line feed.
+size_t TreeLines(std::string_view bytes) {
+  constexpr size_t kFew = 8;
+  const auto box_at = [&](size_t i) {
+    return i + 1 < bytes.size() &&
+           IsGbBox(static_cast<unsigned char>(bytes[i]) << 8 |
+                   static_cast<unsigned char>(bytes[i + 1]));
+  };
+  const auto after_spaces = [&](size_t i) {
+    const size_t end = bytes.find_first_not_of(' ', i);
+    return end == std::string_view::npos ? bytes.size() : end;
+  };
+  size_t lines = 0;
+  for (size_t line = 0; line < bytes.size();) {
+    const size_t first = after_spaces(line);
+    if (box_at(first)) {
+      const size_t next = after_spaces(first + 2);
+      lines += next - (first + 2) <= kFew && box_at(next);
+    }
+    const size_t end = bytes.find('\n', first);
+    if (end == std::string_view::npos) break;
+    line = end + 1;
+  }
+  return lines;
+}
+
 void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const size_t n = bytes.size();
@@ -439,9 +478,7 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
         is_hangul & (kKoreanEndings[hangul_code >> 6] >> (hangul_code & 63));
     before_ascii += pos + 2 < n && p[pos + 2] < 0x80;
     const unsigned code = lead << 8 | trail;
-    gb_box_repeats += (code == last_code) & (pos == unit_end) &
-                      ((code - 0xA9A4u <= 0xA9EFu - 0xA9A4u) |
-                       (code - 0xA840u <= 0xA895u - 0xA840u));
+    gb_box_repeats += (code == last_code) & (pos == unit_end) & IsGbBox(code);
     last_code = code;
     pos = unit_end = pos + 2;
   }
@@ -456,6 +493,10 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
   profile.gb_symbols += gb_symbols;
   profile.gb_hanzi += gb_hanzi;
   profile.gb_box_repeats += gb_box_repeats;
+  // Trees are looked for in GB's reading of symbols, not in Big5's text,
+  // which has user-defined codes in nearly every line.
+  if (gb_private == 0 && gb_symbols > 0)
+    profile.gb_box_lines += TreeLines(bytes);
   profile.high_trails += high_trails;
   profile.letter_pairs += letter_pairs;
   profile.sjis_kana += sjis_kana;
@@ -583,14 +624,15 @@ size_t GbKana(const Profile& p) {
 // user-defined areas, and either a few common hanzi besides (an eighth as
 // many: a drawn table is mostly lines; Cyrillic words are no hanzi, and
 // 快把我找來 in Big5 reads as nothing but letters) or lines drawn as
-// repeats (a tree of English names), each of which counts twice over: the
-// likeliest sign of all that the text is GB.
+// repeats or as a tree's lines (a tree of English names), each of which
+// counts twice over: the likeliest sign of all that the text is GB.
 size_t GbSymbols(const Profile& p) {
   constexpr size_t kSomeSymbols = 4, kSomeRepeats = 2;
+  const size_t drawn = p.gb_box_repeats + p.gb_box_lines;
   const bool counted = p.gb_private == 0 && p.gb_symbols >= kSomeSymbols &&
                        ((p.gb_hanzi > 0 && p.gb_hanzi * 8 >= p.gb_symbols) ||
-                        p.gb_box_repeats >= kSomeRepeats);
-  return counted ? p.gb_symbols + 2 * p.gb_box_repeats : 0;
+                        drawn >= kSomeRepeats);
+  return counted ? p.gb_symbols + 2 * drawn : 0;
 }
 
 long GbScore(const Profile& p) {
