@@ -10,6 +10,7 @@
 #include "core/io/reserve_large.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
+#include "core/markup/markup_scanner.h"
 #include "core/markup/server_code.h"
 #include "core/recode_in_parts.h"
 
@@ -287,7 +288,8 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
                (loads && HoldsAnyOf(text, source, {"<link"})) ||
                (escapes && HoldsAnyOf(text, source,
                                       {"<style", "<%", "<!--#", "<!-- #"})) ||
-               (source != target && (HoldsPhp(text) || holds_cdata())));
+               (source != target && (HoldsPhp(text) || holds_cdata() ||
+                                     MayHoldForeignQuery(text))));
   if ((how || keep_as_markup) && markup != MarkupMode::kText) {
     try {
       if (markup == MarkupMode::kHtml ||

@@ -350,6 +350,41 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
   }
 }
 
+// A browser sends a query in its page's encoding: one to another site is
+// written as the bytes it was read from, percent-encoded, so that the site
+// gets what it got before; the site's own, and fragments, which browsers
+// send in UTF-8, are characters as any kept markup.
+TEST(ConvertDocumentTest, QueriesToOtherSitesSendWhatTheySentBefore) {
+  const std::string page =
+      "<a href=\"http://s.cn/s?wd=头发#头\">头发</a><a href='s.asp?c=头发'>"
+      "</a><img src=//i.cn/a?t=后台 alt=头发><a href=\"HTTPS://s.cn/?<?=$头?>"
+      "\">";
+  const struct {
+    ConversionRequest request;
+    std::string expected;  // UTF-8.
+  } cases[] = {
+      {{.to = kUtf8},
+       "<a href=\"http://s.cn/s?wd=%CD%B7%B7%A2#头\">头发</a><a "
+       "href='s.asp?c=头发'></a><img src=//i.cn/a?t=%BA%F3%CC%A8 alt=头发><a "
+       "href=\"HTTPS://s.cn/?<?=$头?>\">"},
+      {{.to = kBig5},
+       "<a href=\"http://s.cn/s?wd=%CD%B7%B7%A2#&#22836;\">頭髮</a><a "
+       "href='s.asp?c=&#22836;&#21457;'></a><img src=//i.cn/a?t=%BA%F3%CC%A8 "
+       "alt=頭髮><a href=\"HTTPS://s.cn/?<?=$&#22836;?>\">"},
+      {{.to = kGb18030}, page},
+  };
+  auto converter = MakeDefaultConverter();
+  ASSERT_TRUE(converter.has_value());
+  for (const auto& c : cases) {
+    Result<DocumentConversion> out =
+        ConvertDocument(**converter, Bytes(page, kGbk), c.request, "page.htm");
+    ASSERT_TRUE(out.has_value());
+    EXPECT_EQ(Decode(out->text, out->target).text,
+              Decode(c.expected, kUtf8).text)
+        << c.expected;
+  }
+}
+
 // The scripts and style sheets themselves, converted in the same run,
 // change encoding and keep their characters, as a page's own do: one the
 // target lacks becomes the language's escape. A style sheet's @charset

@@ -1,9 +1,12 @@
 #include "core/markup/markup_scanner.h"
 
+#include <algorithm>
 #include <span>
 #include <string>
+#include <type_traits>
 
 #include "core/encoding/codec.h"
+#include "core/encoding/document_text.h"
 #include "core/encoding/encoding.h"
 #include "core/markup/server_code.h"
 
@@ -205,6 +208,35 @@ bool LooksLikeAddress(std::basic_string_view<Char> text) {
          kExtensionSet.Contains(NameKey::Of(path.substr(dot + 1)));
 }
 
+// The query of `value` (from its '?' up to a '#' or the end), when `value`
+// is an address on another site (http://, https:// or //) whose query holds
+// a byte above 0x7F; empty otherwise, and for a scanner of decoded text,
+// which has no bytes to keep. Server code in it ('<') writes its own.
+template <typename Char>
+TextSpan ForeignQueryIn(std::basic_string_view<Char> value) {
+  if constexpr (!std::is_same_v<Char, char8_t>) {
+    return {};
+  } else {
+    size_t first = 0;
+    while (first < value.size() && IsHtmlSpace(value[first])) ++first;
+    const std::basic_string_view<Char> address = value.substr(first);
+    if (!StartsWith(address, "//") &&
+        !EqualsIgnoringCase(address.substr(0, 7), "http://") &&
+        !EqualsIgnoringCase(address.substr(0, 8), "https://"))
+      return {};
+    const size_t query = address.find(u8'?');
+    if (query == npos) return {};
+    bool beyond_ascii = false;
+    size_t end = query;
+    for (; end < address.size() && address[end] != u8'#'; ++end) {
+      if (address[end] == u8'<') return {};
+      beyond_ascii = beyond_ascii || address[end] >= 0x80;
+    }
+    if (!beyond_ascii) return {};
+    return {first + query, first + end};
+  }
+}
+
 // Whether `type`, a type attribute's value, names one of `types` (any letter
 // case, parameters after ';' aside).
 template <typename Char>
@@ -250,6 +282,20 @@ bool NamesAnEncoding(std::basic_string_view<Char> value) {
 }  // namespace
 
 bool IsInlineTag(NameKey name) { return kInlineTagSet.Contains(name); }
+
+bool MayHoldForeignQuery(std::string_view bytes) {
+  // Every such address holds "//"; its query ends at a quote, a space or
+  // the tag's end, none of which is a byte of a character but the first.
+  for (size_t at = bytes.find("//"); at != npos; at = bytes.find("//", at)) {
+    const size_t end =
+        std::min(bytes.find_first_of("\"' \t\r\n>", at), bytes.size());
+    const size_t query = bytes.find('?', at);
+    if (query < end && AsciiRunEnd(bytes.substr(0, end), query) != end)
+      return true;
+    at = end;
+  }
+  return false;
+}
 
 // A script is JavaScript unless its type or its old language attribute says
 // otherwise; a style sheet is CSS unless its type says otherwise.
@@ -737,7 +783,8 @@ void BasicMarkupScanner<Char>::Push(TextSpan span, PieceKind kind,
                                     bool inline_tag, bool has_ampersand) {
   if (span.size() == 0) return;
   if (!pending_.empty() && kind == PieceKind::kMarkup &&
-      pending_.back().kind == kind && pending_.back().span.end == span.begin) {
+      pending_.back().kind == kind && pending_.back().span.end == span.begin &&
+      pending_.back().escapes != Escapes::kQuery) {
     pending_.back().span.end = span.end;
     return;
   }
@@ -815,7 +862,19 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
                (described && key == kContentKey)) {
       if (!LooksLikeAddress(text_of(a.value))) kind = PieceKind::kValue;
     }
-    if (kind == PieceKind::kMarkup) continue;
+    if (kind == PieceKind::kMarkup) {
+      const TextSpan query = ForeignQueryIn(text_of(a.value));
+      if (query.size() == 0) continue;
+      Push({cursor, a.value.begin + query.begin}, PieceKind::kMarkup,
+           inline_tag);
+      pending_.push_back(
+          {{a.value.begin + query.begin, a.value.begin + query.end},
+           PieceKind::kMarkup,
+           inline_tag});
+      pending_.back().escapes = Escapes::kQuery;
+      cursor = a.value.begin + query.end;
+      continue;
+    }
     Push({cursor, a.value.begin}, PieceKind::kMarkup, inline_tag);
     if (kind == PieceKind::kValue) {
       PushValue(a.value, kind, inline_tag);

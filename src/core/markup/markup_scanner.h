@@ -60,13 +60,18 @@ enum class PieceKind : uint8_t {
 // the section and the start of another ("]]>&#N;<![CDATA["), in converted
 // pieces too. kWholeAddress: an address holding such a character, all of
 // whose characters but ASCII are percent-encoded, so that it is in one form.
+// kQuery: the query of an address on another site, read from the page's
+// bytes: a browser sends a query in its page's encoding, so its bytes above
+// 0x7F are written percent-encoded as they are, and the converted page
+// sends what the page sent before.
 enum class Escapes : uint8_t {
   kReference,
   kScript,
   kStyle,
   kAddress,
   kWholeAddress,
-  kCdata
+  kCdata,
+  kQuery
 };
 
 struct MarkupPiece {
@@ -106,6 +111,11 @@ struct MarkupPiece {
 
 // Whether a tag of this name is inline (see MarkupPiece::inline_tag).
 bool IsInlineTag(NameKey name);
+
+// Whether a page's bytes may hold an address on another site whose query
+// holds a byte above 0x7F (Escapes::kQuery), looked for without reading
+// its markup: false means that none does.
+bool MayHoldForeignQuery(std::string_view bytes);
 
 // Reads a document's pieces one by one, in order; together they cover the
 // whole text. Linear in the length of the text.

@@ -199,7 +199,10 @@ class MarkupRecoder {
     // the text is copied and the run begins after it.
     if (piece.kind == PieceKind::kText && run_.empty() && !converts)
       return Keep(span);
-    if (piece.kind == PieceKind::kText || piece.inline_tag) {
+    // A query kept as bytes (in a link) ends a run, which would convert it
+    // as decoded markup.
+    if (piece.kind == PieceKind::kText ||
+        (piece.inline_tag && piece.escapes != Escapes::kQuery)) {
       // The cut a MarkupConverter makes in a long run, made here first. Its
       // length is in code points, never more than in bytes.
       if (markup_.cuts_long_runs() && !run_.empty() &&
@@ -401,6 +404,16 @@ class MarkupRecoder {
     const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
     if (ascii == span.end)
       return to.PutBytes(bytes_.substr(span.begin, span.size()));
+    if (escapes == Escapes::kQuery) {
+      // GBK's bytes are GB18030's.
+      auto gb = [](Encoding e) {
+        return e == Encoding::kGbk || e == Encoding::kGb18030;
+      };
+      const bool same_bytes =
+          target_ == source_ || (gb(source_) && gb(target_));
+      if (!same_bytes) return WriteQuery(span, to);
+      escapes = Escapes::kReference;
+    }
     // PHP in it is read from its start, if its strings may need care ('<'
     // and '?' are never a byte of a character but the first).
     const bool php =
@@ -435,6 +448,24 @@ class MarkupRecoder {
                       scratch_);
       put(scratch_.text, at);
     }
+  }
+
+  // Writes an address's query to another site as the page's bytes, those
+  // above 0x7F percent-encoded, as a browser sends them. A second byte
+  // below 0x80 stays as it is, as it does in what the browser sends.
+  void WriteQuery(TextSpan span, TextEncoder& to) {
+    constexpr char kHex[] = "0123456789ABCDEF";
+    std::string& out = probe_;
+    out.clear();
+    for (const char c : bytes_.substr(span.begin, span.size())) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        out += c;
+      } else {
+        out += {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+      }
+    }
+    to.PutBytes(out);
   }
 
   // What writing a script or a style sheet a piece at a time carries from
