@@ -235,6 +235,19 @@ TEST(QtMainWindowTest, PanelTextsAreHeardAndPressedButtonsChecked) {
                                       "tool " + std::to_string(kBig5Button)}));
 }
 
+// Closing the window is Exit, which may ask; once Exit quits, the close
+// that Qt sends each window on quitting asks nothing more.
+TEST(QtMainWindowTest, ClosingAsksOnceThroughExit) {
+  QtMainWindow window;
+  testing::RecordingListener listener;
+  window.SetListener(&listener);
+  window.show();
+  EXPECT_FALSE(window.close());
+  window.Quit();
+  EXPECT_TRUE(window.close());
+  EXPECT_EQ(listener.events, std::vector<std::string>{"exit"});
+}
+
 // The review's controls: underlines that carry their text to the tooltip and
 // to screen readers, the choice menu, the commands and the count panel.
 struct RecordingReviewListener : platform::ReviewListener {

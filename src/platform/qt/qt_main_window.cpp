@@ -239,10 +239,13 @@ void QtMainWindow::SetSiteLink(const std::string& address,
 
 void QtMainWindow::Maximize() { showMaximized(); }
 
-void QtMainWindow::Quit() { QCoreApplication::quit(); }
+void QtMainWindow::Quit() {
+  quitting_ = true;
+  QCoreApplication::quit();
+}
 
 void QtMainWindow::closeEvent(QCloseEvent* event) {
-  if (!listener_) return QMainWindow::closeEvent(event);
+  if (!listener_ || quitting_) return QMainWindow::closeEvent(event);
   // Exit quits when the window may go; the window itself stays until then.
   event->ignore();
   listener_->OnMenuExit();

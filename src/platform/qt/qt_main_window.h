@@ -95,6 +95,9 @@ class QtMainWindow : public QMainWindow, public platform::MainFrame {
   QList<QAction*> shortcut_actions_;
   QAction* ShortcutAction(const QKeySequence& keys) const;
   platform::MainWindowListener* listener_ = nullptr;
+  // Quit was called: the window closes without asking again, as Qt asks
+  // each window to close before it quits.
+  bool quitting_ = false;
   // RunAside's one thread.
   QThreadPool aside_;
 };
