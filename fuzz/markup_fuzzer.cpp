@@ -207,7 +207,9 @@ void CheckPieces(std::string_view bytes, size_t piece) {
     if (whole) {
       auto without_labels = [&](std::string text) {
         for (const std::string_view label :
-             {" charset=\"x-fuzz\"", " charset='x-fuzz'", " charset=x-fuzz"}) {
+             {" accept-charset=\"x-fuzz\"", " accept-charset='x-fuzz'",
+              " accept-charset=x-fuzz", " charset=\"x-fuzz\"",
+              " charset='x-fuzz'", " charset=x-fuzz"}) {
           for (size_t at; (at = text.find(label)) != std::string::npos;)
             text.erase(at, label.size());
         }

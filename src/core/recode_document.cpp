@@ -268,7 +268,8 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
     return result;
   }
   // A page whose script is kept is read as markup only when it may load
-  // files that need their charset, or holds PHP, whose strings may need a
+  // files that need their charset, or send a form or a link's query to
+  // another site in its encoding, or holds PHP, whose strings may need a
   // '\' more or less in the new encoding, or CDATA sections, which read no
   // references, or scripts and style sheets, which need their language's
   // escape for a character the target lacks, or server code, where a
@@ -285,7 +286,7 @@ Result<RecodedDocument> RecodeAll(const Converter& converter,
                        (target == Encoding::kBig5 || target == Encoding::kGbk);
   const bool keep_as_markup =
       !how && (((loads || escapes) && HoldsAnyOf(text, source, {"<script"})) ||
-               (loads && HoldsAnyOf(text, source, {"<link"})) ||
+               (loads && HoldsAnyOf(text, source, {"<link", "<form"})) ||
                (escapes && HoldsAnyOf(text, source,
                                       {"<style", "<%", "<!--#", "<!-- #"})) ||
                (source != target && (HoldsPhp(text) || holds_cdata() ||

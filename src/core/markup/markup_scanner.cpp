@@ -86,7 +86,8 @@ constexpr NameSet kFeedMailSet(kFeedMail);
 constexpr NameKey kScriptKey("script"), kStyleKey("style"),
     kLanguageKey("language"), kSrcKey("src"), kCharsetKey("charset"),
     kLinkKey("link"), kHrefKey("href"), kRelKey("rel"), kSvgKey("svg"),
-    kMathKey("math");
+    kMathKey("math"), kFormKey("form"), kActionKey("action"),
+    kAcceptCharsetKey("accept-charset");
 // The types of a script whose contents are JavaScript or JSON, which read
 // "\uXXXX" as a character in their strings; a template or a VBScript does
 // not.
@@ -208,6 +209,16 @@ bool LooksLikeAddress(std::basic_string_view<Char> text) {
          kExtensionSet.Contains(NameKey::Of(path.substr(dot + 1)));
 }
 
+// Whether `value` is an address that names its host (http://, https:// or
+// //): another site's, as far as a page can tell.
+template <typename Char>
+bool NamesItsHost(std::basic_string_view<Char> value) {
+  value = TrimHtmlSpace(value);
+  return StartsWith(value, "//") ||
+         EqualsIgnoringCase(value.substr(0, 7), "http://") ||
+         EqualsIgnoringCase(value.substr(0, 8), "https://");
+}
+
 // The query of `value` (from its '?' up to a '#' or the end), when `value`
 // is an address on another site (http://, https:// or //) whose query holds
 // a byte above 0x7F; empty otherwise, and for a scanner of decoded text,
@@ -220,10 +231,7 @@ TextSpan ForeignQueryIn(std::basic_string_view<Char> value) {
     size_t first = 0;
     while (first < value.size() && IsHtmlSpace(value[first])) ++first;
     const std::basic_string_view<Char> address = value.substr(first);
-    if (!StartsWith(address, "//") &&
-        !EqualsIgnoringCase(address.substr(0, 7), "http://") &&
-        !EqualsIgnoringCase(address.substr(0, 8), "https://"))
-      return {};
+    if (!NamesItsHost(address)) return {};
     const size_t query = address.find(u8'?');
     if (query == npos) return {};
     bool beyond_ascii = false;
@@ -335,20 +343,47 @@ std::basic_string_view<Char> WithoutStringQuotes(
   return value;
 }
 
+// Where the start tag `token` that `tokenizer` read from `text`, a <form>
+// that sends to another site, would name the encoding it sends in, which
+// browsers take to be the page's (MarkupPiece::charset_at); 0 for a form
+// that names one or sends to its own site.
+template <typename Char>
+uint8_t FormCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
+                      std::basic_string_view<Char> text, const HtmlToken& token,
+                      char& quote) {
+  bool foreign = false, quoted = false;
+  for (const HtmlAttribute& a : tokenizer.attributes()) {
+    if (a.has_value && !quoted) {
+      quoted = true;
+      quote = static_cast<char>(a.quote);
+    }
+    const NameKey key = NameKey::Of(text.substr(a.name.begin, a.name.size()));
+    if (key == kAcceptCharsetKey) return 0;
+    foreign =
+        foreign || (key == kActionKey && a.has_value &&
+                    NamesItsHost(text.substr(a.value.begin, a.value.size())));
+  }
+  return foreign ? static_cast<uint8_t>(1 + token.inner.size()) : 0;
+}
+
 // Where the start tag `token` that `tokenizer` read from `text`, a
 // <script> or a <link> that loads a script or a style sheet from a file
-// and says nothing of its encoding, would name it (MarkupPiece::charset_at);
-// 0 for any other tag. Its name is the letters alone (a NUL would give the
-// same key). `written`: the tag is written in a string of a script, where
-// a charset given in any way (a variable's) counts.
+// and says nothing of its encoding, would name it (MarkupPiece::charset_at),
+// or a form that sends to another site (FormCharsetAt); 0 for any other
+// tag. Its name is the letters alone (a NUL would give the same key).
+// `written`: the tag is written in a string of a script, where a charset
+// given in any way (a variable's) counts.
 template <typename Char>
 uint8_t LoadingTagCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
                             std::basic_string_view<Char> text,
                             const HtmlToken& token, bool written, char& quote) {
   const NameKey name = tokenizer.name();
+  if (token.kind != HtmlTokenKind::kStartTag) return 0;
+  if (!written && name == kFormKey && token.inner.size() == 4)
+    return FormCharsetAt(tokenizer, text, token, quote);
   const bool script = name == kScriptKey && token.inner.size() == 6;
   const bool link = name == kLinkKey && token.inner.size() == 4;
-  if (token.kind != HtmlTokenKind::kStartTag || (!script && !link)) return 0;
+  if (!script && !link) return 0;
   bool loads = false, style_sheet = false, quoted = false;
   for (const HtmlAttribute& a : tokenizer.attributes()) {
     if (a.has_value && !quoted) {
@@ -727,7 +762,8 @@ bool BasicMarkupScanner<Char>::NextPiece(MarkupPiece& piece) {
       // Its first piece is kept markup that begins with its name. Most tags
       // are neither a script nor a link, which the names tell at once.
       if (label_files_ &&
-          (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey))
+          (tokenizer_.name() == kScriptKey || tokenizer_.name() == kLinkKey ||
+           tokenizer_.name() == kFormKey))
         piece.charset_at = CharsetAt(token, piece.charset_quote);
       return true;
     case HtmlTokenKind::kComment: {

@@ -97,8 +97,11 @@ struct MarkupPiece {
   // file without naming its encoding (a <script src=...> but type=module,
   // which is always UTF-8; a <link rel=stylesheet href=...>), which browsers
   // then read in the page's encoding: where a charset attribute would go,
-  // right after the tag's name, counted from the piece's start. 0 for other
-  // pieces, and from a scanner not told to (LabelExternalFiles).
+  // right after the tag's name, counted from the piece's start. Likewise
+  // in a <form> whose action names another site's host, which gets the
+  // page's encoding from browsers to send in: where an accept-charset
+  // attribute would go. 0 for other pieces, and from a scanner not told to
+  // (LabelExternalFiles).
   uint8_t charset_at = 0;
   // How the charset's value is quoted: as the tag's first value is ('"',
   // '\'', or 0 for none). A tag that server code writes in one of its strings

@@ -125,8 +125,9 @@ class MarkupRecoder {
     if (!external_charset.empty()) {
       for (const char quote : {'\0', '"', '\''}) {
         const std::string q = quote != 0 ? std::string(1, quote) : "";
-        charset_[Quotes(quote)] =
-            " charset=" + q + std::string(external_charset) + q;
+        const std::string value = q + std::string(external_charset) + q;
+        charset_[Quotes(quote)] = " charset=" + value;
+        charset_[kForm + Quotes(quote)] = " accept-charset=" + value;
       }
     }
   }
@@ -307,7 +308,11 @@ class MarkupRecoder {
     const size_t at = piece.charset_at;
     if (Status done = Keep({span.begin, span.begin + at}, piece.escapes); !done)
       return done;
-    segments_.push_back({Quotes(piece.charset_quote), 0, From::kCharset});
+    // The first piece of a tag so labelled begins with its name: <form,
+    // <link or <script, in any case.
+    const bool form = span.size() > 2 && (bytes_[span.begin + 1] | 0x20) == 'f';
+    segments_.push_back(
+        {(form ? kForm : 0) + Quotes(piece.charset_quote), 0, From::kCharset});
     return Keep({span.begin + at, span.end}, piece.escapes);
   }
 
@@ -690,7 +695,9 @@ class MarkupRecoder {
   DecodedText scratch_;
   std::string probe_;  // Code encoded to see whether the target has it.
   // ' charset=...', ' charset="..."' and " charset='...'", or empty.
-  std::string charset_[3];
+  // For a form, the same as accept-charset, from kForm on.
+  static constexpr size_t kForm = 3;
+  std::string charset_[6];
   static size_t Quotes(char quote) {
     return quote == '"' ? 1 : quote == '\'' ? 2 : 0;
   }
