@@ -115,6 +115,9 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
        kNone},
       {Bytes("├─src\n│  ├─main.c\n│  └─util.c\n└─README", kGbk), kGbk,
        kStatistics, kNone},
+      // No tree's line begins with ┘, which Big5 reads 彼.
+      {Bytes("彼岸 Vol.1\n彼岸 Vol.2\n彼岸 Vol.3", kBig5), kBig5, kStatistics,
+       kNone},
       {Bytes("声母：ㄅㄆㄇㄈㄉㄊㄋㄌ", kGbk), kGbk, kStatistics, kNone},
       {Bytes("设 α＋β＝π，则 sin α ＝ sin(π－β)。", kGbk), kGbk, kStatistics,
        kNone},

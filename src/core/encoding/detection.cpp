@@ -341,15 +341,19 @@ bool IsGbBox(unsigned code) {
          (code - 0xA840u <= 0xA895u - 0xA840u);
 }
 
-// The lines of `bytes` that begin, after spaces, with box drawing in GB and
-// go on with more of it after a few spaces at most (├─src, │  └─docs). A
-// line begins a unit, as no byte of one is a line feed.
+// The lines of `bytes` that begin, after spaces, as a tree's lines begin in
+// GB (├, └ or │) and go on with ─, ├, └ or │ after a few spaces at most
+// (├─src, │  └─docs). A line begins a unit, as no byte of one is a line
+// feed. Big5 reads 念, 弩 or 岫 there, and then 岸, 念, 弩 or 岫: no word.
 size_t TreeLines(std::string_view bytes) {
   constexpr size_t kFew = 8;
-  const auto box_at = [&](size_t i) {
-    return i + 1 < bytes.size() &&
-           IsGbBox(static_cast<unsigned char>(bytes[i]) << 8 |
-                   static_cast<unsigned char>(bytes[i + 1]));
+  const auto code_at = [&](size_t i) -> unsigned {
+    return i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i]) << 8 |
+                                      static_cast<unsigned char>(bytes[i + 1])
+                                : 0;
+  };
+  const auto begins_branch = [](unsigned code) {
+    return code == 0xA9C0 || code == 0xA9B8 || code == 0xA9A6;  // ├ └ │
   };
   const auto after_spaces = [&](size_t i) {
     const size_t end = bytes.find_first_not_of(' ', i);
@@ -358,9 +362,11 @@ size_t TreeLines(std::string_view bytes) {
   size_t lines = 0;
   for (size_t line = 0; line < bytes.size();) {
     const size_t first = after_spaces(line);
-    if (box_at(first)) {
+    if (begins_branch(code_at(first))) {
       const size_t next = after_spaces(first + 2);
-      lines += next - (first + 2) <= kFew && box_at(next);
+      const unsigned code = code_at(next);
+      lines += next - (first + 2) <= kFew &&
+               (code == 0xA9A4 || begins_branch(code));  // ─
     }
     const size_t end = bytes.find('\n', first);
     if (end == std::string_view::npos) break;
