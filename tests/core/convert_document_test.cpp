@@ -362,22 +362,25 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
 // gets what it got before; the site's own, and fragments, which browsers
 // send in UTF-8, are characters as any kept markup.
 TEST(ConvertDocumentTest, QueriesToOtherSitesSendWhatTheySentBefore) {
+  // A reference in the query is read first, as browsers read it; an
+  // address that is no link (alt, title) is text to keep.
   const std::string page =
       "<a href=\"http://s.cn/s?wd=头发#头\">头发</a><a href='s.asp?c=头发'>"
-      "</a><img src=//i.cn/a?t=后台 alt=头发><a href=\"HTTPS://s.cn/?<?=$头?>"
-      "\">";
+      "</a><img src=//i.cn/a?t=后台&#x53D1;&#65;&amp;#1 alt=http://s.cn/?头>"
+      "<a href=\"HTTPS://s.cn/?<?=$头?>\">";
   const struct {
     ConversionRequest request;
     std::string expected;  // UTF-8.
   } cases[] = {
       {{.to = kUtf8},
        "<a href=\"http://s.cn/s?wd=%CD%B7%B7%A2#头\">头发</a><a "
-       "href='s.asp?c=头发'></a><img src=//i.cn/a?t=%BA%F3%CC%A8 alt=头发><a "
-       "href=\"HTTPS://s.cn/?<?=$头?>\">"},
+       "href='s.asp?c=头发'></a><img src=//i.cn/a?t=%BA%F3%CC%A8%B7%A2&#65;"
+       "&amp;#1 alt=http://s.cn/?头><a href=\"HTTPS://s.cn/?<?=$头?>\">"},
       {{.to = kBig5},
        "<a href=\"http://s.cn/s?wd=%CD%B7%B7%A2#&#22836;\">頭髮</a><a "
-       "href='s.asp?c=&#22836;&#21457;'></a><img src=//i.cn/a?t=%BA%F3%CC%A8 "
-       "alt=頭髮><a href=\"HTTPS://s.cn/?<?=$&#22836;?>\">"},
+       "href='s.asp?c=&#22836;&#21457;'></a><img src=//i.cn/a?t=%BA%F3%CC%A8"
+       "%B7%A2&#65;&amp;#1 alt=http://s.cn/?&#22836;><a "
+       "href=\"HTTPS://s.cn/?<?=$&#22836;?>\">"},
       {{.to = kGb18030}, page},
   };
   auto converter = MakeDefaultConverter();

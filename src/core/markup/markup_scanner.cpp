@@ -27,6 +27,13 @@ constexpr std::string_view kReadAttributes[] = {
     "label",   "summary", "abbr",        "aria-valuetext", "aria-placeholder",
     "standby", "prompt"};
 constexpr NameSet kReadSet(kReadAttributes);
+// Attributes whose value is an address that browsers send or load, its
+// query in the page's encoding.
+constexpr std::string_view kQueryAddresses[] = {
+    "href",   "src",    "action",     "formaction", "cite",
+    "data",   "poster", "background", "longdesc",   "codebase",
+    "lowsrc", "dynsrc", "xlink:href"};
+constexpr NameSet kQueryAddressSet(kQueryAddresses);
 constexpr std::string_view kLanguageAttributes[] = {"lang", "xml:lang"};
 constexpr NameSet kLanguageSet(kLanguageAttributes);
 constexpr std::string_view kButtonTypes[] = {"button", "submit", "reset"};
@@ -221,8 +228,9 @@ bool NamesItsHost(std::basic_string_view<Char> value) {
 
 // The query of `value` (from its '?' up to a '#' or the end), when `value`
 // is an address on another site (http://, https:// or //) whose query holds
-// a byte above 0x7F; empty otherwise, and for a scanner of decoded text,
-// which has no bytes to keep. Server code in it ('<') writes its own.
+// a byte above 0x7F or a numeric reference ("&#"); empty otherwise, and for
+// a scanner of decoded text, which has no bytes to keep. Server code in it
+// ('<') writes its own.
 template <typename Char>
 TextSpan ForeignQueryIn(std::basic_string_view<Char> value) {
   if constexpr (!std::is_same_v<Char, char8_t>) {
@@ -239,6 +247,12 @@ TextSpan ForeignQueryIn(std::basic_string_view<Char> value) {
     for (; end < address.size() && address[end] != u8'#'; ++end) {
       if (address[end] == u8'<') return {};
       beyond_ascii = beyond_ascii || address[end] >= 0x80;
+      // The '#' of a reference ends nothing: the value is read first.
+      if (address[end] == u8'&' && end + 1 < address.size() &&
+          address[end + 1] == u8'#') {
+        beyond_ascii = true;
+        ++end;
+      }
     }
     if (!beyond_ascii) return {};
     return {first + query, first + end};
@@ -298,7 +312,8 @@ bool MayHoldForeignQuery(std::string_view bytes) {
     const size_t end =
         std::min(bytes.find_first_of("\"' \t\r\n>", at), bytes.size());
     const size_t query = bytes.find('?', at);
-    if (query < end && AsciiRunEnd(bytes.substr(0, end), query) != end)
+    if (query < end && (AsciiRunEnd(bytes.substr(0, end), query) != end ||
+                        bytes.substr(query, end - query).find("&#") != npos))
       return true;
     at = end;
   }
@@ -351,7 +366,7 @@ template <typename Char>
 uint8_t FormCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
                       std::basic_string_view<Char> text, const HtmlToken& token,
                       char& quote) {
-  bool foreign = false, quoted = false;
+  bool foreign = false, quoted = false, action = false;
   for (const HtmlAttribute& a : tokenizer.attributes()) {
     if (a.has_value && !quoted) {
       quoted = true;
@@ -359,9 +374,12 @@ uint8_t FormCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
     }
     const NameKey key = NameKey::Of(text.substr(a.name.begin, a.name.size()));
     if (key == kAcceptCharsetKey) return 0;
-    foreign =
-        foreign || (key == kActionKey && a.has_value &&
-                    NamesItsHost(text.substr(a.value.begin, a.value.size())));
+    // Browsers take a name's first value.
+    if (key == kActionKey && !action) {
+      action = true;
+      foreign = a.has_value &&
+                NamesItsHost(text.substr(a.value.begin, a.value.size()));
+    }
   }
   return foreign ? static_cast<uint8_t>(1 + token.inner.size()) : 0;
 }
@@ -899,6 +917,8 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
       if (!LooksLikeAddress(text_of(a.value))) kind = PieceKind::kValue;
     }
     if (kind == PieceKind::kMarkup) {
+      // A feed's reader sends what it likes.
+      if (!kQueryAddressSet.Contains(key) || xml_ == Xml::kYes) continue;
       const TextSpan query = ForeignQueryIn(text_of(a.value));
       if (query.size() == 0) continue;
       Push({cursor, a.value.begin + query.begin}, PieceKind::kMarkup,

@@ -116,8 +116,8 @@ struct MarkupPiece {
 bool IsInlineTag(NameKey name);
 
 // Whether a page's bytes may hold an address on another site whose query
-// holds a byte above 0x7F (Escapes::kQuery), looked for without reading
-// its markup: false means that none does.
+// holds a byte above 0x7F or a numeric reference (Escapes::kQuery), looked
+// for without reading its markup: false means that none does.
 bool MayHoldForeignQuery(std::string_view bytes);
 
 // Reads a document's pieces one by one, in order; together they cover the

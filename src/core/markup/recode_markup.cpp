@@ -15,6 +15,7 @@
 #include "core/encoding/codec.h"
 #include "core/encoding/document_text.h"
 #include "core/encoding/utf8.h"
+#include "core/markup/character_reference.h"
 #include "core/markup/convert_markup.h"
 #include "core/markup/html_tokenizer.h"
 #include "core/markup/markup_converter.h"
@@ -406,19 +407,18 @@ class MarkupRecoder {
   // written.
   void WriteBytes(TextSpan span, TextEncoder& to,
                   Escapes escapes = Escapes::kReference) {
-    const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
-    if (ascii == span.end)
-      return to.PutBytes(bytes_.substr(span.begin, span.size()));
     if (escapes == Escapes::kQuery) {
-      // GBK's bytes are GB18030's.
-      auto gb = [](Encoding e) {
-        return e == Encoding::kGbk || e == Encoding::kGb18030;
-      };
+      // GBK's bytes are GB18030's (not the other way round: browsers send
+      // no four-byte sequence from a GBK page).
       const bool same_bytes =
-          target_ == source_ || (gb(source_) && gb(target_));
+          target_ == source_ ||
+          (source_ == Encoding::kGbk && target_ == Encoding::kGb18030);
       if (!same_bytes) return WriteQuery(span, to);
       escapes = Escapes::kReference;
     }
+    const size_t ascii = FindNonAscii(bytes_, span.begin, span.end);
+    if (ascii == span.end)
+      return to.PutBytes(bytes_.substr(span.begin, span.size()));
     // PHP in it is read from its start, if its strings may need care ('<'
     // and '?' are never a byte of a character but the first).
     const bool php =
@@ -455,20 +455,43 @@ class MarkupRecoder {
     }
   }
 
-  // Writes an address's query to another site as the page's bytes, those
-  // above 0x7F percent-encoded, as a browser sends them. A second byte
-  // below 0x80 stays as it is, as it does in what the browser sends.
+  // Writes an address's query to another site as a browser sends it from
+  // the page: its bytes above 0x7F percent-encoded, a second byte below
+  // 0x80 as it is, and a numeric reference to a character beyond ASCII as
+  // the page's encoding writes that character, percent-encoded.
   void WriteQuery(TextSpan span, TextEncoder& to) {
     constexpr char kHex[] = "0123456789ABCDEF";
+    const std::string_view query = bytes_.substr(span.begin, span.size());
     std::string& out = probe_;
     out.clear();
-    for (const char c : bytes_.substr(span.begin, span.size())) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x80) {
-        out += c;
-      } else {
+    std::string character;
+    for (size_t i = 0; i < query.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(query[i]);
+      if (byte >= 0x80) {
         out += {'%', kHex[byte >> 4], kHex[byte & 0xF]};
+        continue;
       }
+      if (byte == '&' && i + 1 < query.size() && query[i + 1] == '#') {
+        // A reference is ASCII, and short.
+        std::u32string written;
+        for (size_t j = i; j < query.size() && j < i + 48; ++j)
+          written += static_cast<char32_t>(query[j] & 0x7F);
+        const std::optional<CharacterReference> ref = ReadReference(written);
+        EncodeCounts counted;
+        character.clear();
+        if (ref && ref->value >= 0x80)
+          Encode(std::u32string_view(&ref->value, 1), source_, character,
+                 counted);
+        if (!character.empty() && counted.references == 0) {
+          for (const char c : character) {
+            const auto b = static_cast<unsigned char>(c);
+            out += {'%', kHex[b >> 4], kHex[b & 0xF]};
+          }
+          i += ref->length - 1;
+          continue;
+        }
+      }
+      out += query[i];
     }
     to.PutBytes(out);
   }
