@@ -10,8 +10,10 @@ namespace tovenrak::platform::qt {
 namespace {
 
 // A panel that asks for its whole text's width but shrinks below it, its
-// text then cut short with "…" and shown whole in its tooltip: a long
-// detection note must not widen the window, nor push the other panels out.
+// text then cut short in the middle with "…" (a note begins with the
+// encoding and ends with its warning: 与内容不符, 请核对) and shown whole
+// in its tooltip: a long note must not widen the window, nor push the other
+// panels out.
 class ElidedPanel : public QLabel {
  public:
   explicit ElidedPanel(QWidget* parent) : QLabel(parent) {}
@@ -43,7 +45,7 @@ class ElidedPanel : public QLabel {
  private:
   void Elide() {
     const QString shown = fontMetrics().elidedText(
-        whole_, Qt::ElideRight, contentsRect().width() - 2 * margin() - 2);
+        whole_, Qt::ElideMiddle, contentsRect().width() - 2 * margin() - 2);
     setToolTip(shown == whole_ ? QString() : whole_);
     if (shown != text()) setText(shown);
   }
