@@ -416,9 +416,11 @@ size_t BasicHtmlTokenizer<Char>::ServerEnd(size_t at, size_t end) const {
 
 // Server code in a quoted value runs on the server first, so a quote in it
 // does not end the value: href="<?php echo $u["x"]; ?>", ASP's
-// value="<%=rs("q")%>". It counts where it surely is server code: PHP, to
-// where PHP ends it, and a "<%" whose first '>', nearby, is that of a "%>"
-// (a static page may say "50<%" in a title).
+// value="<%=rs("q")%>", a server side include's
+// href="<!--#echo var="ROOT" -->/a.htm". It counts where it surely is server
+// code: PHP, to where PHP ends it, and a "<%" whose first '>', nearby, is
+// that of a "%>" (a static page may say "50<%" in a title), and "<!--#" and
+// a letter, to its "-->" nearby.
 template <typename Char>
 size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
   constexpr size_t kNearby = 256;
@@ -436,6 +438,13 @@ size_t BasicHtmlTokenizer<Char>::ValueEnd(size_t from, Char quote) const {
       const size_t gt = text_.substr(0, std::min(text_.size(), open + kNearby))
                             .find(Char{'>'}, open + 2);
       if (gt != npos && gt > open + 2 && text_[gt - 1] == '%') end = gt - 1;
+    } else if (StartsWithIgnoringCase(text_, open, "<!--#") &&
+               open + 5 < text_.size() && IsAsciiLetter(text_[open + 5])) {
+      constexpr Char kClose[] = {'-', '-', '>', 0};
+      const size_t close_at =
+          text_.substr(0, std::min(text_.size(), open + kNearby))
+              .find(kClose, open + 5);
+      if (close_at != npos) end = close_at + 1;
     }
     if (end == npos) continue;
     from = end + 2;

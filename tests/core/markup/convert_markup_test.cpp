@@ -155,11 +155,13 @@ TEST_F(ConvertMarkupTest, ConvertsWhatPeopleReadAndKeepsWhatMachinesFollow) {
        "<a href=\"<?php echo $u[\"x\"]; ?>/头发.htm\" title=\"<?= $l[\"后面\"] "
        "?>头发\">头发</a><a href=\"<%=rs(\"url\")%>/头发.htm\">头发</a><img "
        "alt=\"<?php echo '?>后面'; ?>头发\"><title><?php echo '?>后面'; "
-       "?>头发</title><!-- <?php echo '?>后面'; ?>头发 -->",
+       "?>头发</title><!-- <?php echo '?>后面'; ?>头发 --><a href=\"<!--#echo "
+       "var=\"R\" -->/头发.htm\">头发</a>",
        "<a href=\"<?php echo $u[\"x\"]; ?>/头发.htm\" title=\"<?= $l[\"后面\"] "
        "?>頭髮\">頭髮</a><a href=\"<%=rs(\"url\")%>/头发.htm\">頭髮</a><img "
        "alt=\"<?php echo '?>后面'; ?>頭髮\"><title><?php echo '?>后面'; "
-       "?>頭髮</title><!-- <?php echo '?>后面'; ?>頭髮 -->"},
+       "?>頭髮</title><!-- <?php echo '?>后面'; ?>頭髮 --><a href=\"<!--#echo "
+       "var=\"R\" -->/头发.htm\">頭髮</a>"},
       {"instructions and text that look like server code",
        "<p title=\"涨<%5\">头发<?xml:namespace prefix=o ns=\"urn:x\" /><a "
        "href=头.htm>头发</a>a%>b<?if ($a > 1):?>头发<?endif;?><b title=\"<%5 后"
