@@ -290,11 +290,13 @@ void CheckGrowing(std::string_view bytes, size_t piece) {
     Encode(converted, Encoding::kUtf8, expected, counts);
     const Status read = RecodeMarkup(growing, bytes, encoding, Encoding::kUtf8,
                                      kHow, out, counts, piece);
-    FUZZ_CHECK(read.has_value() == whole.has_value() &&
-                   (!whole || WithoutPhpBackslashes(out, encoding) ==
-                                  WithoutPhpBackslashes(expected, encoding)),
-               "with phrases that change length, read from its bytes, the "
-               "text converted otherwise than decoded");
+    FUZZ_CHECK(
+        read.has_value() == whole.has_value() &&
+            (!whole ||
+             WithoutQueries(WithoutPhpBackslashes(out, encoding)) ==
+                 WithoutQueries(WithoutPhpBackslashes(expected, encoding))),
+        "with phrases that change length, read from its bytes, the "
+        "text converted otherwise than decoded");
   }
 }
 

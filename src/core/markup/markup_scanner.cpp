@@ -228,35 +228,30 @@ bool NamesItsHost(std::basic_string_view<Char> value) {
 
 // The query of `value` (from its '?' up to a '#' or the end), when `value`
 // is an address on another site (http://, https:// or //) whose query holds
-// a byte above 0x7F or a numeric reference ("&#"); empty otherwise, and for
-// a scanner of decoded text, which has no bytes to keep. Server code in it
-// ('<') writes its own.
+// a character beyond ASCII or a numeric reference ("&#"); empty otherwise.
+// Server code in it ('<') writes its own.
 template <typename Char>
 TextSpan ForeignQueryIn(std::basic_string_view<Char> value) {
-  if constexpr (!std::is_same_v<Char, char8_t>) {
-    return {};
-  } else {
-    size_t first = 0;
-    while (first < value.size() && IsHtmlSpace(value[first])) ++first;
-    const std::basic_string_view<Char> address = value.substr(first);
-    if (!NamesItsHost(address)) return {};
-    const size_t query = address.find(u8'?');
-    if (query == npos) return {};
-    bool beyond_ascii = false;
-    size_t end = query;
-    for (; end < address.size() && address[end] != u8'#'; ++end) {
-      if (address[end] == u8'<') return {};
-      beyond_ascii = beyond_ascii || address[end] >= 0x80;
-      // The '#' of a reference ends nothing: the value is read first.
-      if (address[end] == u8'&' && end + 1 < address.size() &&
-          address[end + 1] == u8'#') {
-        beyond_ascii = true;
-        ++end;
-      }
+  size_t first = 0;
+  while (first < value.size() && IsHtmlSpace(value[first])) ++first;
+  const std::basic_string_view<Char> address = value.substr(first);
+  if (!NamesItsHost(address)) return {};
+  const size_t query = address.find(Char{'?'});
+  if (query == npos) return {};
+  bool beyond_ascii = false;
+  size_t end = query;
+  for (; end < address.size() && address[end] != Char{'#'}; ++end) {
+    if (address[end] == Char{'<'}) return {};
+    beyond_ascii = beyond_ascii || address[end] >= 0x80;
+    // The '#' of a reference ends nothing: the value is read first.
+    if (address[end] == Char{'&'} && end + 1 < address.size() &&
+        address[end + 1] == Char{'#'}) {
+      beyond_ascii = true;
+      ++end;
     }
-    if (!beyond_ascii) return {};
-    return {first + query, first + end};
   }
+  if (!beyond_ascii) return {};
+  return {first + query, first + end};
 }
 
 // Whether `type`, a type attribute's value, names one of `types` (any letter
@@ -905,6 +900,13 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
     }
   }
 
+  // Only a tag that holds a '?' may hold a query to keep (ForeignQueryIn);
+  // a feed's reader sends what it likes. Such a tag ends a text, as a block
+  // tag does, whether the page is read from its bytes, which the query
+  // keeps, or decoded, which has none to keep: the two read alike.
+  const bool queries =
+      xml_ != Xml::kYes && text_of(token.whole).find(Char{'?'}) != npos;
+  bool ends_text = false;
   size_t cursor = token.whole.begin;
   for (const HtmlAttribute& a : attributes) {
     if (!a.has_value) continue;
@@ -917,18 +919,18 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
       if (!LooksLikeAddress(text_of(a.value))) kind = PieceKind::kValue;
     }
     if (kind == PieceKind::kMarkup) {
-      // A feed's reader sends what it likes.
-      if (!kQueryAddressSet.Contains(key) || xml_ == Xml::kYes) continue;
+      if (!queries || !kQueryAddressSet.Contains(key)) continue;
       const TextSpan query = ForeignQueryIn(text_of(a.value));
       if (query.size() == 0) continue;
-      Push({cursor, a.value.begin + query.begin}, PieceKind::kMarkup,
-           inline_tag);
-      pending_.push_back(
-          {{a.value.begin + query.begin, a.value.begin + query.end},
-           PieceKind::kMarkup,
-           inline_tag});
-      pending_.back().escapes = Escapes::kQuery;
-      cursor = a.value.begin + query.end;
+      ends_text = true;
+      if constexpr (std::is_same_v<Char, char8_t>) {
+        Push({cursor, a.value.begin + query.begin}, PieceKind::kMarkup, false);
+        pending_.push_back(
+            {{a.value.begin + query.begin, a.value.begin + query.end},
+             PieceKind::kMarkup});
+        pending_.back().escapes = Escapes::kQuery;
+        cursor = a.value.begin + query.end;
+      }
       continue;
     }
     Push({cursor, a.value.begin}, PieceKind::kMarkup, inline_tag);
@@ -939,8 +941,12 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
     }
     cursor = a.value.end;
   }
+  if (ends_text) {
+    piece.inline_tag = false;
+    for (MarkupPiece& p : pending_) p.inline_tag = false;
+  }
   if (pending_.empty()) return false;
-  Push({cursor, token.whole.end}, PieceKind::kMarkup, inline_tag);
+  Push({cursor, token.whole.end}, PieceKind::kMarkup, piece.inline_tag);
   return true;
 }
 

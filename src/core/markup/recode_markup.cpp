@@ -201,10 +201,7 @@ class MarkupRecoder {
     // the text is copied and the run begins after it.
     if (piece.kind == PieceKind::kText && run_.empty() && !converts)
       return Keep(span);
-    // A query kept as bytes (in a link) ends a run, which would convert it
-    // as decoded markup.
-    if (piece.kind == PieceKind::kText ||
-        (piece.inline_tag && piece.escapes != Escapes::kQuery)) {
+    if (piece.kind == PieceKind::kText || piece.inline_tag) {
       // The cut a MarkupConverter makes in a long run, made here first. Its
       // length is in code points, never more than in bytes.
       if (markup_.cuts_long_runs() && !run_.empty() &&
