@@ -331,6 +331,8 @@ void Main::OpenAs(const core::Detection& detection,
       ShowInView(opened_text_, source);
       break;
   }
+  // Wherever the last document was shown, a new one shows its start.
+  c_.ori_text.ShowStart();
   // Read by its bytes as the encoding most of it is in, a file pasted
   // together from several shows the rest as other characters, and GB and
   // Big5 convert them so.

@@ -22,6 +22,10 @@ class SourceView {
 
   // True when the user has changed the text since the last SetText.
   virtual bool IsModified() const = 0;
+
+  // Shows the text from its start, the cursor there. SetText may keep the
+  // place shown, as suits a conversion of the same document.
+  virtual void ShowStart() = 0;
 };
 
 }  // namespace tovenrak::platform

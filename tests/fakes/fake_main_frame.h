@@ -80,6 +80,7 @@ struct FakeSourceView : platform::SourceView {
   }
   std::string Text() const override { return text; }
   bool IsModified() const override { return modified; }
+  void ShowStart() override {}
 
   // What the user would type: replaces the text and marks it modified.
   void Edit(const std::string& new_text) {

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -270,6 +271,24 @@ TEST(QtSourceViewTest, GivesBackTheCharactersItWasGiven) {
   const std::string text = "a\u00A0b\u2028c\n\nd\uFFFD";
   view.SetText(text);
   EXPECT_EQ(view.Text(), text);
+}
+
+// A document opened is shown from its start, wherever the one before was
+// scrolled to.
+TEST(QtSourceViewTest, ShowsTheStartWhenToldTo) {
+  QtMainWindow window;
+  window.show();
+  QtSourceView& view = window.source_view();
+  std::string text;
+  for (int i = 0; i < 500; ++i) text += "第" + std::to_string(i) + "行\n";
+  view.SetText(text);
+  QApplication::processEvents();
+  view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+  ASSERT_GT(view.verticalScrollBar()->value(), 0);
+  view.ShowStart();
+  QApplication::processEvents();
+  EXPECT_EQ(view.verticalScrollBar()->value(), 0);
+  EXPECT_EQ(view.textCursor().position(), 0);
 }
 
 // The paste keys paste the clipboard's text, and nothing from an empty one.

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextDocumentLayout>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -50,6 +51,12 @@ std::string QtSourceView::Text() const {
 }
 
 bool QtSourceView::IsModified() const { return document()->isModified(); }
+
+void QtSourceView::ShowStart() {
+  moveCursor(QTextCursor::Start);
+  horizontalScrollBar()->setValue(0);
+  verticalScrollBar()->setValue(0);
+}
 
 void QtSourceView::PasteText(QClipboard::Mode mode) {
   const QMimeData* data = QGuiApplication::clipboard()->mimeData(mode);

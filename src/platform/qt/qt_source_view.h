@@ -19,6 +19,7 @@ class QtSourceView : public QPlainTextEdit, public platform::SourceView {
   void SetText(const std::string& text) override;
   std::string Text() const override;
   bool IsModified() const override;
+  void ShowStart() override;
 
   // The document positions from the start of the first block shown to the
   // end of the last, widened by `margin` blocks on each side. Only the blocks
