@@ -119,6 +119,11 @@ TEST(DetectionTest, EachRuleWinsOverTheNextAndDeclarationsOverTheBytes) {
       {Bytes("彼岸 Vol.1\n彼岸 Vol.2\n彼岸 Vol.3", kBig5), kBig5, kStatistics,
        kNone},
       {Bytes("声母：ㄅㄆㄇㄈㄉㄊㄋㄌ", kGbk), kGbk, kStatistics, kNone},
+      // GB's full-width comma is Big5's bopomofo ㄛ, which counts for Big5
+      // only in a zhuyin spelling; GB's Greek stands beside an operator in
+      // a formula, where Big5's hanzi hardly do.
+      {Bytes("角α=30°，角β=60°。", kGbk), kGbk, kStatistics, kNone},
+      {Bytes("注音：ㄅㄆㄇㄈ，ㄓㄨˋ ㄧㄣ。", kBig5), kBig5, kStatistics, kNone},
       {Bytes("设 α＋β＝π，则 sin α ＝ sin(π－β)。", kGbk), kGbk, kStatistics,
        kNone},
       // Big5 that reads as nothing but letters and bopomofo in GB stays

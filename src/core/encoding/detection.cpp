@@ -434,7 +434,18 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     char32_t cps[2];
     const bool big5 = DecodeBig5Pair(lead, trail, cps) != 0;
     big5_invalid += !big5;
-    big5_common += big5 & IsCommonBig5(lead << 8 | trail);
+    // Big5's bopomofo and tone marks (A374-A3BF) are GB's full-width
+    // comma, colon and question mark, among others: alone between hanzi
+    // they count for neither; a zhuyin spelling holds two or more together.
+    const unsigned here = lead << 8 | trail;
+    big5_common += big5 & IsCommonBig5(here);
+    if (here - 0xA374u <= 0xA3BFu - 0xA374u) [[unlikely]] {
+      const unsigned next = pos + 3 < n ? p[pos + 2] << 8 | p[pos + 3] : 0;
+      const bool spelled =
+          (last_code - 0xA374u <= 0xA3BFu - 0xA374u && pos == unit_end) ||
+          next - 0xA374u <= 0xA3BFu - 0xA374u;
+      big5_common -= !spelled;  // Every such code is a common one.
+    }
     const bool common_gb = IsCommonGb(lead, trail);
     gb_common += common_gb;
     gb_hanzi += common_gb & (lead >= 0xB0);
@@ -454,6 +465,21 @@ void ProfileDoubleByte(std::string_view bytes, Profile& profile) {
     gb_common += (lead == 0xA8) & (trail - 0xA1u <= 0xBAu - 0xA1u) &
                  ((pos != unit_end && pos > 0 && IsAsciiLetter(p[pos - 1])) ||
                   (pos + 2 < n && IsAsciiLetter(p[pos + 2])));
+    // ...and so do its Greek letters in a formula (α=30°, δ = 88): beside
+    // an operator, a space apart at most, where Big5 hanzi hardly stand.
+    if (row == 0xA6) [[unlikely]] {
+      const auto sign_at = [&](size_t i) {
+        // Not '/', which lists words: 傷/老化 (老 is GB's ρ).
+        return i < n && (p[i] == '=' || p[i] == '+' || p[i] == '*' ||
+                         p[i] == '<' || p[i] == '>' || p[i] == '^');
+      };
+      const bool after = pos + 2 < n && p[pos + 2] == ' ' ? sign_at(pos + 3)
+                                                          : sign_at(pos + 2);
+      const bool before =
+          pos != unit_end && pos > 0 &&
+          (p[pos - 1] == ' ' ? pos > 1 && sign_at(pos - 2) : sign_at(pos - 1));
+      gb_common += after || before;
+    }
     gb_private += IsPrivateGb(lead, trail);
     big5_kana += (lead << 8 | trail) - 0xC6DAu <= 0xC875u - 0xC6DAu;
     big5_numbers += (lead << 8 | trail) - 0xC6A1u <= 0xC6BEu - 0xC6A1u;
