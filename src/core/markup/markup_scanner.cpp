@@ -353,6 +353,14 @@ std::basic_string_view<Char> WithoutStringQuotes(
   return value;
 }
 
+// How a tag's first value is quoted ('"', '\'', or 0 for none): a name
+// added to the tag is quoted so.
+inline char FirstValueQuote(const std::vector<HtmlAttribute>& attributes) {
+  for (const HtmlAttribute& a : attributes)
+    if (a.has_value) return static_cast<char>(a.quote);
+  return 0;
+}
+
 // Where the start tag `token` that `tokenizer` read from `text`, a <form>
 // that sends to another site, would name the encoding it sends in, which
 // browsers take to be the page's (MarkupPiece::charset_at); 0 for a form
@@ -361,12 +369,9 @@ template <typename Char>
 uint8_t FormCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
                       std::basic_string_view<Char> text, const HtmlToken& token,
                       char& quote) {
-  bool foreign = false, quoted = false, action = false;
+  quote = FirstValueQuote(tokenizer.attributes());
+  bool foreign = false, action = false;
   for (const HtmlAttribute& a : tokenizer.attributes()) {
-    if (a.has_value && !quoted) {
-      quoted = true;
-      quote = static_cast<char>(a.quote);
-    }
     const NameKey key = NameKey::Of(text.substr(a.name.begin, a.name.size()));
     if (key == kAcceptCharsetKey) return 0;
     // Browsers take a name's first value.
@@ -397,12 +402,9 @@ uint8_t LoadingTagCharsetAt(const BasicHtmlTokenizer<Char>& tokenizer,
   const bool script = name == kScriptKey && token.inner.size() == 6;
   const bool link = name == kLinkKey && token.inner.size() == 4;
   if (!script && !link) return 0;
-  bool loads = false, style_sheet = false, quoted = false;
+  quote = FirstValueQuote(tokenizer.attributes());
+  bool loads = false, style_sheet = false;
   for (const HtmlAttribute& a : tokenizer.attributes()) {
-    if (a.has_value && !quoted) {
-      quoted = true;
-      quote = static_cast<char>(a.quote);
-    }
     const NameKey key = NameKey::Of(text.substr(a.name.begin, a.name.size()));
     std::basic_string_view<Char> value =
         text.substr(a.value.begin, a.value.size());
