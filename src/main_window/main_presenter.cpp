@@ -7,6 +7,7 @@
 
 #include "core/convert/phrased_converter.h"
 #include "core/convert_document.h"
+#include "core/encoding/codec.h"
 #include "core/encoding/detection.h"
 #include "core/encoding/rewrite_charset.h"
 #include "core/encoding/utf8.h"
@@ -115,6 +116,35 @@ core::Result<core::RecodedDocument> ToSide(
 
 // Controls in a name, such as one of writing direction, are shown escaped:
 // they would make it read as another name.
+// The first few characters of `text` (UTF-8) that `encoding` lacks, each
+// once, as "“头”、“发”", with "等" when there are more.
+std::string LackedCharacters(std::string_view text, core::Encoding encoding) {
+  constexpr size_t kFew = 5;
+  std::u32string named;
+  bool more = false;
+  std::string probe;
+  for (size_t pos = 0; pos < text.size();) {
+    const char32_t c = core::NextUtf8(text, pos);
+    if (c < 0x80 || named.find(c) != std::u32string::npos) continue;
+    core::EncodeCounts counts;
+    probe.clear();
+    core::Encode(std::u32string_view(&c, 1), encoding, probe, counts);
+    if (counts.references == 0) continue;
+    if (named.size() == kFew) {
+      more = true;
+      break;
+    }
+    named += c;
+  }
+  std::string listed;
+  for (const char32_t c : named) {
+    std::string one;
+    core::AppendUtf8(c, one);
+    listed += (listed.empty() ? "“" : "、“") + platform::ShownName(one) + "”";
+  }
+  return more ? listed + "等" : listed;
+}
+
 std::string Quoted(const std::filesystem::path& path) {
   return "“" + platform::ShownName(path.string()) + "”";
 }
@@ -604,7 +634,8 @@ void Main::OfferSave(const std::string& title) {
   // Typed or pasted, they are characters in the view, but not in the file.
   if (references > 0 &&
       !c_.message_box.Ask(
-          "显示的文本中有 " + std::to_string(references) + " 个字符在 " +
+          "显示的文本中有 " + std::to_string(references) + " 个字符（" +
+              LackedCharacters(c_.ori_text.Text(), shown_encoding_) + "）在 " +
               std::string(core::DisplayName(shown_encoding_)) +
               " 码中没有对应的字，保存时会写成 &#N; 形式的字符引用" +
               (as_text_ ? "，文本文件中它们显示为 &#N; 字样" : "") +

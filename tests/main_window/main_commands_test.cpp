@@ -218,11 +218,11 @@ TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
   w.main.ConvertToBig5();
 
   EXPECT_EQ(w.converter->calls.back(), "GBToBig5 " + kGbBody);
-  // What Big5 lacks is said before it is saved as references.
-  EXPECT_EQ(
-      w.box.asked.back(),
-      "显示的文本中有 2 个字符在 Big5 码中没有对应的字，保存时会写成 &#N; "
-      "形式的字符引用，文本文件中它们显示为 &#N; 字样。要保存吗？");
+  // What Big5 lacks is named before it is saved as references.
+  EXPECT_EQ(w.box.asked.back(),
+            "显示的文本中有 2 个字符（“丂”、“\uFFFD”）在 Big5 "
+            "码中没有对应的字，保存时会写成 &#N; "
+            "形式的字符引用，文本文件中它们显示为 &#N; 字样。要保存吗？");
   EXPECT_EQ(w.files.files[kTarget], kBig5Body + " &#19970; &#65533;");
 }
 
