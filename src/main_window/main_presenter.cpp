@@ -901,8 +901,11 @@ void Main::WarnAboutConversion(const core::EncodeCounts& counts,
             "Windows 的 950 代码页（及用它的编辑器）不能读。";
   }
   if (invalid_units > 0) {
-    text += "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +
-            std::string(core::DisplayName(source)) + " 码，已原样保留。";
+    // Kept as they were, they read as other characters in another encoding.
+    text +=
+        "\n有 " + std::to_string(invalid_units) + " 处字节不是有效的 " +
+        std::string(core::DisplayName(source)) + " 码，已原样保留" +
+        (source == target ? "。" : "，在 " + to + " 码中可能被读成别的字。");
   }
   c_.message_box.Show(text, platform::MessageIcon::kExclamation, kTitle);
 }

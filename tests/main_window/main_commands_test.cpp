@@ -198,6 +198,13 @@ TEST(MainConvertTest, CharactersLostAreReportedAndTheSaveIsCancelled) {
   w.main.ConvertToBig5();
   EXPECT_TRUE(w.box.shown.back().text.ends_with("网页仍能显示。"))
       << w.box.shown.back().text;
+  // A byte kept as it was reads otherwise in the new encoding.
+  w.Open("doc.htm", kGbBody + "\xFF");
+  w.main.ConvertToBig5();
+  EXPECT_TRUE(w.box.shown.back().text.ends_with(
+      "有 1 处字节不是有效的 GB 码，已原样保留，在 Big5 "
+      "码中可能被读成别的字。"))
+      << w.box.shown.back().text;
 }
 
 TEST(MainConvertTest, TypedTextIsNotConvertedButSavedInTheEncodingShown) {
