@@ -70,15 +70,14 @@ std::u32string Decode(std::string_view bytes) {
   return text;
 }
 
-// `text` without what follows a '?' after a "//" up to a quote, a space or
-// a '>': read from its bytes, the query of an address on another site keeps
-// the page's bytes, percent-encoded (Escapes::kQuery), where decoded text
-// has only characters to write.
+// `text` without what follows a '?' after a "//" up to a quote or a '>' (a
+// quoted value may hold line breaks): read from its bytes, the query of an
+// address on another site keeps the page's bytes, percent-encoded
+// (Escapes::kQuery), where decoded text has only characters to write.
 std::string WithoutQueries(std::string text) {
   for (size_t at = text.find("//"); at != std::string::npos;
        at = text.find("//", at)) {
-    const size_t end =
-        std::min(text.find_first_of("\"' \t\r\n>", at), text.size());
+    const size_t end = std::min(text.find_first_of("\"'>", at), text.size());
     const size_t query = text.find('?', at);
     at = end;
     if (query < end) {

@@ -301,11 +301,11 @@ bool NamesAnEncoding(std::basic_string_view<Char> value) {
 bool IsInlineTag(NameKey name) { return kInlineTagSet.Contains(name); }
 
 bool MayHoldForeignQuery(std::string_view bytes) {
-  // Every such address holds "//"; its query ends at a quote, a space or
-  // the tag's end, none of which is a byte of a character but the first.
+  // Every such address holds "//"; its query ends by the next quote or the
+  // tag's end (a line break in a quoted value goes on), none of which is a
+  // byte of a character but the first.
   for (size_t at = bytes.find("//"); at != npos; at = bytes.find("//", at)) {
-    const size_t end =
-        std::min(bytes.find_first_of("\"' \t\r\n>", at), bytes.size());
+    const size_t end = std::min(bytes.find_first_of("\"'>", at), bytes.size());
     const size_t query = bytes.find('?', at);
     if (query < end && (AsciiRunEnd(bytes.substr(0, end), query) != end ||
                         bytes.substr(query, end - query).find("&#") != npos))
