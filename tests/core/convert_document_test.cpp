@@ -330,13 +330,15 @@ TEST(ConvertDocumentTest, LoadedFilesKeepTheEncodingTheyWereWrittenIn) {
        {.to = kBig5, .markup = MarkupMode::kText},
        head + "<p>頭髮</p>\n"},
       {long_page, {.to = kUtf8, .threads = 2}, long_labelled},
-      // A form that sends to another site sends in the encoding it did.
-      {"<form action=//x.cn/s><form action=s.asp><FORM ACCEPT-CHARSET=utf-8 "
-       "action=http://x.cn/><form title=头 action=\"HTTP://x.cn\">",
+      // A form that sends to another site sends in the encoding it did;
+      // browsers take the first of two actions.
+      {"<form action=//x.cn/s><form action=s.asp action=//x.cn/><FORM "
+       "ACCEPT-CHARSET=utf-8 action=http://x.cn/><form title=头 "
+       "action=\"HTTP://x.cn\">",
        {.from = kGbk, .to = kUtf8},
-       "<form accept-charset=gb2312 action=//x.cn/s><form action=s.asp><FORM "
-       "ACCEPT-CHARSET=utf-8 action=http://x.cn/><form accept-charset=gb2312 "
-       "title=头 action=\"HTTP://x.cn\">"},
+       "<form accept-charset=gb2312 action=//x.cn/s><form action=s.asp "
+       "action=//x.cn/><FORM ACCEPT-CHARSET=utf-8 action=http://x.cn/><form "
+       "accept-charset=gb2312 title=头 action=\"HTTP://x.cn\">"},
       // The script around a tag it writes, and the tag, keep the script's
       // escapes.
       {"<script>document.write('头<script src=a.js title=头>头')</script>",
@@ -393,6 +395,12 @@ TEST(ConvertDocumentTest, QueriesToOtherSitesSendWhatTheySentBefore) {
               Decode(c.expected, kUtf8).text)
         << c.expected;
   }
+  // A feed's reader sends what it likes.
+  const std::string feed = "<feed><link href=\"http://s.cn/?q=头\"/></feed>";
+  Result<DocumentConversion> out = ConvertDocument(
+      **converter, Bytes(feed, kGbk), {.from = kGbk, .to = kUtf8}, "a.atom");
+  ASSERT_TRUE(out.has_value());
+  EXPECT_EQ(out->text, feed);
 }
 
 // The scripts and style sheets themselves, converted in the same run,
