@@ -114,22 +114,27 @@ core::Result<core::RecodedDocument> ToSide(
                               core::MarkupMode::kAuto, name, find);
 }
 
-// Controls in a name, such as one of writing direction, are shown escaped:
-// they would make it read as another name.
 // The first few characters of `text` (UTF-8) that `encoding` lacks, each
-// once, as "“头”、“发”", with "等" when there are more.
-std::string LackedCharacters(std::string_view text, core::Encoding encoding) {
+// once, as "“头”、“发”", with "等" when there are more; `lacked` of them
+// stand in the text, which is read no further than the last.
+std::string LackedCharacters(std::string_view text, core::Encoding encoding,
+                             size_t lacked) {
   constexpr size_t kFew = 5;
   std::u32string named;
   bool more = false;
   std::string probe;
-  for (size_t pos = 0; pos < text.size();) {
+  for (size_t pos = 0, found = 0; pos < text.size() && found < lacked;) {
     const char32_t c = core::NextUtf8(text, pos);
-    if (c < 0x80 || named.find(c) != std::u32string::npos) continue;
+    if (c < 0x80) continue;
+    if (named.find(c) != std::u32string::npos) {
+      ++found;
+      continue;
+    }
     core::EncodeCounts counts;
     probe.clear();
     core::Encode(std::u32string_view(&c, 1), encoding, probe, counts);
     if (counts.references == 0) continue;
+    ++found;
     if (named.size() == kFew) {
       more = true;
       break;
@@ -145,6 +150,8 @@ std::string LackedCharacters(std::string_view text, core::Encoding encoding) {
   return more ? listed + "等" : listed;
 }
 
+// Controls in a name, such as one of writing direction, are shown escaped:
+// they would make it read as another name.
 std::string Quoted(const std::filesystem::path& path) {
   return "“" + platform::ShownName(path.string()) + "”";
 }
@@ -635,8 +642,9 @@ void Main::OfferSave(const std::string& title) {
   if (references > 0 &&
       !c_.message_box.Ask(
           "显示的文本中有 " + std::to_string(references) + " 个字符（" +
-              LackedCharacters(c_.ori_text.Text(), shown_encoding_) + "）在 " +
-              std::string(core::DisplayName(shown_encoding_)) +
+              LackedCharacters(c_.ori_text.Text(), shown_encoding_,
+                               references) +
+              "）在 " + std::string(core::DisplayName(shown_encoding_)) +
               " 码中没有对应的字，保存时会写成 &#N; 形式的字符引用" +
               (as_text_ ? "，文本文件中它们显示为 &#N; 字样" : "") +
               "。要保存吗？",

@@ -75,10 +75,9 @@ struct Profile {
   // tree, where Big5 reads a common hanzi twice over (岸岸), which its
   // text hardly ever has (not once in 900,000 characters of real prose).
   size_t gb_box_repeats = 0;
-  // Lines that begin with box drawing and go on with more of it after
+  // Lines that begin with a tree's branch and go on with more of it after
   // spaces at most (├─src, │  └─docs): a tree of folders as `tree` draws
-  // it, with single lines. Big5 reads two of its common hanzi there (念岸),
-  // which hardly ever begin a line of its text together.
+  // it, with single lines (TreeLines).
   size_t gb_box_lines = 0;
   // Pairs after ASCII (not after another unit) whose second byte is an
   // ASCII letter (é before s in "résumé", ü before b in " über"): a Western
