@@ -902,12 +902,11 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
     }
   }
 
-  // Only a tag that holds a '?' may hold a query to keep (ForeignQueryIn);
-  // a feed's reader sends what it likes. Such a tag ends a text, as a block
-  // tag does, whether the page is read from its bytes, which the query
-  // keeps, or decoded, which has none to keep: the two read alike.
-  const bool queries =
-      xml_ != Xml::kYes && text_of(token.whole).find(Char{'?'}) != npos;
+  // A query to keep (ForeignQueryIn) ends a text, as a block tag does,
+  // whether the page is read from its bytes, which the query keeps, or
+  // decoded, which has none to keep: the two read alike. A feed's reader
+  // sends what it likes.
+  const bool queries = xml_ != Xml::kYes;
   bool ends_text = false;
   size_t cursor = token.whole.begin;
   for (const HtmlAttribute& a : attributes) {
@@ -921,7 +920,9 @@ bool BasicMarkupScanner<Char>::SplitTag(const HtmlToken& token,
       if (!LooksLikeAddress(text_of(a.value))) kind = PieceKind::kValue;
     }
     if (kind == PieceKind::kMarkup) {
-      if (!queries || !kQueryAddressSet.Contains(key)) continue;
+      if (!queries || !kQueryAddressSet.Contains(key) ||
+          text_of(a.value).find(Char{'?'}) == npos)
+        continue;
       const TextSpan query = ForeignQueryIn(text_of(a.value));
       if (query.size() == 0) continue;
       ends_text = true;
